@@ -1,0 +1,10 @@
+// Command strings to the host and the suite's other applications.
+#pragma once
+
+#include <string>
+
+// Sends "All," & command to every application.
+void SendCmdAll(const std::string& command);
+// Sends application & "," & command to one application, only when it has
+// published its state record; never to this editor itself.
+void SendCmd(const std::string& application, const std::string& command);

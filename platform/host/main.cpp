@@ -1,0 +1,122 @@
+// norvo32, the host program: creates the editor, loads it, passes the
+// command strings read from standard input in and prints those that come
+// out.
+//
+//   norvo32 [design-file]
+//
+// Standard output: one line "Aname<TAB>sCommand" for every command the
+// editor sends. Standard input: one command a line, "Aname<TAB>" optional.
+#include "editor/shell/palvane.h"
+#include "platform/host/command_reader.h"
+#include "platform/kernel/nvokernel32.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct HostState {
+    bool shutdown = false;
+};
+
+void OnNotifyServer(void* context, const char* aname, const char* command)
+{
+    auto* state = static_cast<HostState*>(context);
+    std::printf("%s\t%s\n", aname ? aname : "", command ? command : "");
+    std::fflush(stdout);
+    if (command && std::strcmp(command, "SHUTDOWN") == 0) {
+        state->shutdown = true;
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    }
+}
+
+bool HasDisplay()
+{
+    if (std::getenv("QT_QPA_PLATFORM")) return true;
+    const char* x = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wayland && *wayland);
+}
+
+// The shipped data folder: beside the build or installation's bin folder,
+// else the source tree's data folder that the build recorded.
+QString DataFolder()
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    for (const QString& candidate : {bin + "/../data", QStringLiteral(PALVANE_SOURCE_DATA)}) {
+        if (QFileInfo(candidate).isDir()) return QDir(candidate).canonicalPath();
+    }
+    return QDir(bin + "/../data").absolutePath();
+}
+
+// The user's own settings file when present, else the shipped one.
+QString SettingsFile(const QString& data)
+{
+    const QString own =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/norvo32/norvo32.ini";
+    if (QFileInfo::exists(own)) return own;
+    return data + "/norvo32.ini";
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!HasDisplay()) {
+        std::fprintf(stderr,
+                     "norvo32: no display found; run it under a virtual display instead: "
+                     "xvfb-run ./run.sh\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("norvo32");
+
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 2) {
+        std::fprintf(stderr, "usage: norvo32 [design-file]\n");
+        return 2;
+    }
+
+    const QString data = DataFolder();
+    E_SetString("IniFile", QDir::toNativeSeparators(SettingsFile(data)).toLocal8Bit().constData());
+    // Design files are opened and saved once the kernel has its database
+    // image; until then the editor starts on a new design.
+    DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE");
+
+    HostState state;
+    PalvaneInstance* editor = Palvane_CreateInstance();
+    if (!editor) {
+        std::fprintf(stderr, "norvo32: the editor could not be created\n");
+        return 1;
+    }
+    Palvane_SetNotifyServer(editor, &OnNotifyServer, &state);
+    Palvane_SetSeverPath(editor, data.toLocal8Bit().constData());
+    if (Palvane_Load(editor, 0) == 0) {
+        std::fprintf(stderr, "norvo32: the editor did not start\n");
+        Palvane_Release(editor);
+        return 1;
+    }
+
+    CommandReader reader([editor](const std::string& aname, const std::string& command) {
+        char error[512];
+        const int32_t result = Palvane_NotifyMe(editor, aname.c_str(), command.c_str(), error,
+                                                static_cast<int32_t>(sizeof error));
+        if (result != 0)
+            std::fprintf(stderr, "norvo32: command \"%s\" failed: error %d: %s\n", command.c_str(),
+                         static_cast<int>(result), error);
+    });
+    reader.Start();
+
+    if (!state.shutdown) app.exec();
+    reader.Stop();
+    Palvane_Release(editor);
+    return 0;
+}

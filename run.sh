@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and starts the editor on the demo design.
+set -euo pipefail
+cd "$(dirname "$0")"
+BUILD_DIR=build
+CMAKE_ARGS=()
+source tools/setup.sh
+
+if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "run.sh: no display found; run it under a virtual display instead: xvfb-run ./run.sh (Debian package xvfb)" >&2
+  exit 1
+fi
+DEMO=data/demo/demo.nvd
+if [ -f "$DEMO" ]; then
+  exec "$BUILD_DIR/bin/norvo32" "$DEMO"
+fi
+exec "$BUILD_DIR/bin/norvo32"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds, and runs every test headless.
+#   ./test.sh             the normal build, in build/
+#   ./test.sh --sanitize  with AddressSanitizer and UndefinedBehaviorSanitizer, in build-sanitize/
+set -euo pipefail
+cd "$(dirname "$0")"
+BUILD_DIR=build
+CMAKE_ARGS=(-DSANITIZE=OFF)
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) BUILD_DIR=build-sanitize; CMAKE_ARGS=(-DSANITIZE=ON) ;;
+    *) echo "usage: ./test.sh [--sanitize]" >&2; exit 2 ;;
+  esac
+done
+source tools/setup.sh
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+cd "$BUILD_DIR"
+ctest --parallel "$JOBS" --timeout 300 --output-on-failure

@@ -1,0 +1,247 @@
+#include "editor/dialogs/schicmpd.h"
+#include "editor/interaction/commands.h"
+#include "editor/shell/applink.h"
+#include "editor/shell/clspalvane.h"
+#include "editor/shell/palvane.h"
+#include "editor/shell/schmain.h"
+#include "tests/support/kernel_fixture.h"
+
+#include <QLineEdit>
+#include <QLockFile>
+
+#include <cstdlib>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Sent = std::pair<std::string, std::string>;
+
+class HostLink : public palvane_test::KernelTest {
+protected:
+    void SetUp() override
+    {
+        KernelTest::SetUp();
+        link = std::make_unique<clsPalvane>();
+        link->NotifyServer.Connect([this](std::string& a, std::string& c) { sent.emplace_back(a, c); });
+    }
+    void TearDown() override
+    {
+        link.reset();
+        KernelTest::TearDown();
+    }
+
+    bool LoadEditor(int16_t mode = 0) { return link->Load(mode); }
+
+    void Notify(std::string aname, std::string command) { link->NotifyMe(aname, command); }
+
+    std::string Cref(InsertionDialog& dialog) { return dialog.F_Cref()->text().toStdString(); }
+
+    std::unique_ptr<clsPalvane> link;
+    std::vector<Sent> sent;
+};
+
+TEST_F(HostLink, LoadShowsTheMainWindowInComponentsMode)
+{
+    ASSERT_TRUE(LoadEditor());
+    SCHMAIN& main = FormInstance<SCHMAIN>();
+    EXPECT_TRUE(IsFormShown(main));
+    EXPECT_EQ(g_MainForm, &main);
+    EXPECT_EQ(g_CurMode, MODE_COMPONENTS);
+    EXPECT_FALSE(main.ExitAnyWay);
+    EXPECT_TRUE(main.ViewPicture->isEnabled());
+    EXPECT_EQ(ScreenMousePointer(), 0);
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(HostLink, LoadAppliesTheWindowState)
+{
+    ASSERT_TRUE(LoadEditor(2));
+    EXPECT_EQ(FormInstance<SCHMAIN>().WindowState(), winstate::Maximized);
+}
+
+TEST_F(HostLink, LoadFailsWhenAnotherInstanceRuns)
+{
+    QLockFile other(QString::fromLocal8Bit(std::getenv("PALVANE_INSTANCE_LOCK")));
+    ASSERT_TRUE(other.tryLock(0));
+
+    EXPECT_FALSE(LoadEditor(2));
+    SCHMAIN& main = FormInstance<SCHMAIN>();
+    EXPECT_FALSE(main.IsLoaded());
+    EXPECT_TRUE(main.ExitAnyWay);
+    EXPECT_TRUE(Forms().empty());
+    EXPECT_EQ(ScreenMousePointer(), 0);
+    EXPECT_EQ(sent, (std::vector<Sent>{{"PALVANE", "SHUTDOWN"}}));
+}
+
+TEST_F(HostLink, SeverPathRoundTrips)
+{
+    link->SetSeverPath("  /opt/norvo ");
+    EXPECT_EQ(link->GetSeverPath(), "  /opt/norvo ");
+    EXPECT_EQ(link->GetSeverPath(), "  /opt/norvo ");
+    ASSERT_TRUE(LoadEditor());
+    EXPECT_EQ(g_ProgDir, "/opt/norvo");
+    EXPECT_EQ(g_HelpFile, "/opt/norvo/PALVANE.HLP");
+}
+
+TEST_F(HostLink, ExitCommandClosesEvenDuringACommand)
+{
+    ASSERT_TRUE(LoadEditor());
+    g_CurCommand = 12;
+    g_CmdRunning = -1;
+    Notify("", "PALVANE,EX");
+    EXPECT_FALSE(FormInstance<SCHMAIN>().IsLoaded());
+    EXPECT_EQ(g_CurCommand, 0);
+    EXPECT_EQ(sent, (std::vector<Sent>{{"PALVANE", "SHUTDOWN"}}));
+}
+
+TEST_F(HostLink, CloseIsRefusedWhileACommandRuns)
+{
+    ASSERT_TRUE(LoadEditor());
+    SCHMAIN& main = FormInstance<SCHMAIN>();
+    g_CurCommand = 5;
+    EXPECT_FALSE(main.Window()->close());
+    EXPECT_TRUE(main.IsLoaded());
+    EXPECT_TRUE(sent.empty());
+    g_CurCommand = 0;
+    EXPECT_TRUE(main.Window()->close());
+    EXPECT_FALSE(main.IsLoaded());
+    EXPECT_EQ(sent.size(), 1u);
+}
+
+TEST_F(HostLink, ShutdownUnloadsOtherWindowsLastLoadedFirst)
+{
+    ASSERT_TRUE(LoadEditor());
+    SCHICMPD& parts = FormInstance<SCHICMPD>();
+    SCHICMPS& symbols = FormInstance<SCHICMPS>();
+    parts.Show();
+    symbols.Show();
+    ASSERT_EQ(Forms().size(), 3u);
+    FormInstance<SCHMAIN>().ShutDown();
+    EXPECT_TRUE(Forms().empty());
+    EXPECT_FALSE(parts.IsLoaded());
+    EXPECT_FALSE(symbols.IsLoaded());
+    EXPECT_EQ(sent, (std::vector<Sent>{{"PALVANE", "SHUTDOWN"}}));
+}
+
+TEST_F(HostLink, WindowStateVerbsFollowTheTarget)
+{
+    ASSERT_TRUE(LoadEditor());
+    SCHMAIN& main = FormInstance<SCHMAIN>();
+    Notify("", "all,MX");  // the target is case-sensitive
+    EXPECT_EQ(main.WindowState(), winstate::Normal);
+    Notify("", " PALVANE,MX");  // fields are not trimmed
+    EXPECT_EQ(main.WindowState(), winstate::Normal);
+    Notify("", "PALVANE,MX");
+    EXPECT_EQ(main.WindowState(), winstate::Maximized);
+    Notify("", "All,DF");
+    EXPECT_EQ(main.WindowState(), winstate::Normal);
+}
+
+TEST_F(HostLink, TargetWithoutVerbFailsWithSubscriptError)
+{
+    ASSERT_TRUE(LoadEditor());
+    try {
+        Notify("", "All");
+        FAIL() << "a target without a verb must fail";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), errnum::SubscriptOutOfRange);
+    }
+    // A lone field that is no target of this editor is simply dropped.
+    EXPECT_NO_THROW(Notify("", "NVOSIM"));
+}
+
+TEST_F(HostLink, SearchKindFollowsTheInsertionDialogs)
+{
+    EXPECT_EQ(link->SearchKind(), "");
+    FormInstance<SCHICMPD>().Show();
+    EXPECT_EQ(link->SearchKind(), "PART");
+    FormInstance<SCHICMPS>().Show();
+    EXPECT_EQ(link->SearchKind(), "SYMBOL");
+    FormInstance<SCHICMPS>().Terminate.Raise();
+    EXPECT_EQ(link->SearchKind(), "");
+}
+
+TEST_F(HostLink, LibrarySearchReplyReachesTheAskingDialogOnly)
+{
+    ASSERT_TRUE(LoadEditor());
+    SCHICMPD& parts = FormInstance<SCHICMPD>();
+    SCHICMPS& symbols = FormInstance<SCHICMPS>();
+
+    // No dialog active: the reply is ignored.
+    Notify(" nvolibsc ", "R_0805,DISCRETE");
+    EXPECT_FALSE(parts.IsLoaded());
+    EXPECT_FALSE(symbols.IsLoaded());
+
+    parts.Show();
+    struct Case {
+        const char* aname;
+        const char* command;
+        const char* expectedCref;
+    } cases[] = {
+        {"NVOSIM", " R_0805 ,DISCRETE", ""},     // another sender
+        {"NVOLIBSC", "", ""},                     // empty reply
+        {"NVOLIBSC", "NVOLIBSC,SD", ""},          // a search request, never a reply
+        {"nvolibsc ", " R_0805 ,DISCRETE", "R_0805"},
+    };
+    for (const Case& c : cases) {
+        parts.F_Cref()->clear();
+        Notify(c.aname, c.command);
+        EXPECT_EQ(Cref(parts), c.expectedCref) << c.aname << " / " << c.command;
+    }
+
+    symbols.Show();
+    Notify("NVOLIBSC", "GND_ARROW");
+    EXPECT_EQ(Cref(symbols), "GND_ARROW");
+    EXPECT_EQ(Cref(parts), "R_0805");
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(HostLink, ReleaseUnloadsTheMainWindowAndStopsForwarding)
+{
+    ASSERT_TRUE(LoadEditor());
+    FormInstance<SCHICMPD>().Show();
+    link.reset();
+    EXPECT_FALSE(FormInstance<SCHMAIN>().IsLoaded());
+    // The main window's unload closes the other windows it finds open.
+    EXPECT_FALSE(FormInstance<SCHICMPD>().IsLoaded());
+    EXPECT_EQ(sent.size(), 1u);
+
+    // The released class no longer forwards anything.
+    FormInstance<SCHICMPD>().Show();
+    std::string a = "X", c = "Y";
+    FormInstance<SCHICMPD>().NotifyClass.Raise(a, c);
+    EXPECT_EQ(sent.size(), 1u);
+}
+
+// The exported interface turns an error of the command interpreter into the
+// result of the call and never lets it escape.
+TEST_F(HostLink, ExportedNotifyMeReportsErrorsAsResults)
+{
+    link.reset();
+    PalvaneInstance* editor = Palvane_CreateInstance();
+    ASSERT_NE(editor, nullptr);
+    std::vector<Sent> received;
+    Palvane_SetNotifyServer(
+        editor,
+        [](void* ctx, const char* a, const char* c) {
+            static_cast<std::vector<Sent>*>(ctx)->emplace_back(a, c);
+        },
+        &received);
+    Palvane_SetSeverPath(editor, "/srv");
+    char path[4];
+    EXPECT_EQ(Palvane_GetSeverPath(editor, path, sizeof path), 4);
+    EXPECT_STREQ(path, "/sr");
+    ASSERT_EQ(Palvane_Load(editor, 0), -1);
+
+    char error[128];
+    EXPECT_EQ(Palvane_NotifyMe(editor, nullptr, "PALVANE", error, sizeof error), 9);
+    EXPECT_STREQ(error, "Subscript out of range");
+    EXPECT_EQ(Palvane_NotifyMe(editor, nullptr, nullptr, error, sizeof error), 0);
+    EXPECT_EQ(Palvane_NotifyMe(editor, "", "PALVANE,EX", error, sizeof error), 0);
+    EXPECT_EQ(received, (std::vector<Sent>{{"PALVANE", "SHUTDOWN"}}));
+    Palvane_Release(editor);
+}
+
+}  // namespace

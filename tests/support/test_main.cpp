@@ -1,0 +1,20 @@
+// The main function of every test executable: a Qt application on the
+// offscreen platform, and an instance lock of the test's own so that tests
+// running side by side never see each other as a previous instance.
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QTemporaryDir lockDir;
+    if (!std::getenv("PALVANE_INSTANCE_LOCK"))
+        setenv("PALVANE_INSTANCE_LOCK", (lockDir.path() + "/palvane.lock").toLocal8Bit().constData(), 1);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

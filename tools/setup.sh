@@ -1,0 +1,23 @@
+# Shared set-up of run.sh and test.sh: installs the Debian packages that are
+# missing, then configures and builds. Sourced, not run; expects BUILD_DIR
+# and CMAKE_ARGS to be set by the caller.
+
+PACKAGES=(qt6-base-dev libsqlite3-dev libgtest-dev libbenchmark-dev cmake make g++ fonts-dejavu-core)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+if ((${#missing[@]})); then
+  echo "Installing missing packages: ${missing[*]}"
+  SUDO=()
+  if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
+  "${SUDO[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+JOBS="$(nproc 2>/dev/null || echo 2)"
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${CMAKE_ARGS[@]}" >/dev/null
+cmake --build "$BUILD_DIR" --parallel "$JOBS"
