@@ -1,36 +1,215 @@
-// The open design database as a whole.
-#include "platform/kernel/nvokernel32.h"
+// The open database as a whole: creation, levels, pages and the maps of the
+// current level.
+#include "platform/kernel/database.h"
 
-#include <optional>
-#include <string>
+#include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/registry.h"
+
+namespace kernel {
 
 namespace {
 
-struct Database {
-    std::string name;
-    std::string hierName;
-    std::string pageName;
-};
-
-std::optional<Database>& Open()
+std::unique_ptr<Database>& Open()
 {
-    static std::optional<Database> db;
+    static std::unique_ptr<Database> db;
     return db;
 }
 
 }  // namespace
 
+Database* Db()
+{
+    return Open().get();
+}
+
+Level* CurLevel()
+{
+    Database* db = Db();
+    return db ? db->CurLevel() : nullptr;
+}
+
+void SetDb(std::unique_ptr<Database> db)
+{
+    Open() = std::move(db);
+}
+
+Level* LevelOf(const Object& object)
+{
+    const Object* o = &object;
+    while (o) {
+        if (o->kind == Kind::Level) return const_cast<Level*>(static_cast<const Level*>(o));
+        o = OwnerOf(*o);
+    }
+    return nullptr;
+}
+
+namespace {
+
+// A new level with its first page, under `id` (0: the lowest free id).
+Level* AddLevel(Database& db, int32_t id, const char* name, const char* pageName)
+{
+    auto level = std::make_unique<Level>();
+    Level* raw = level.get();
+    raw->name = name;
+    if (!db.levels.Insert(std::move(level), id)) return nullptr;
+    if (pageName && *pageName) {
+        Page* page = raw->pages.Create<Page>();
+        raw->pages.Rename(*page, pageName);
+        raw->curPage = page->id;
+    }
+    return raw;
+}
+
+int32_t MapHandle(ObjectMap Level::*member)
+{
+    Level* level = CurLevel();
+    return level ? (level->*member).Handle() : 0;
+}
+
+int32_t DesignMapHandle(ObjectMap Database::*member)
+{
+    Database* db = Db();
+    return db ? (db->*member).Handle() : 0;
+}
+
+}  // namespace
+
+}  // namespace kernel
+
+using namespace kernel;
+
 int32_t DB_CreateDataBase(const char* name, const char* hierName, const char* pageName) noexcept
 {
-    try {
-        Open() = Database{name ? name : "", hierName ? hierName : "", pageName ? pageName : ""};
+    return Guard(0, [&]() -> int32_t {
+        if (!ValidName(name) || !ValidName(hierName) || !ValidName(pageName)) return 0;
+        auto db = std::make_unique<Database>();
+        db->design.name = name;
+        Level* level = AddLevel(*db, 0, hierName, pageName);
+        if (!level) return 0;
+        db->curLevel = level->id;
+        SetDb(std::move(db));
         return 1;
-    } catch (...) {
-        return 0;
-    }
+    });
 }
 
 void DB_DiscardDataBase() noexcept
 {
-    Open().reset();
+    Guard(0, [] {
+        SetDb(nullptr);
+        return 0;
+    });
+}
+
+int32_t DB_DataBase() noexcept
+{
+    return Guard(0, [] {
+        Database* db = Db();
+        return db ? db->design.Handle() : 0;
+    });
+}
+
+int32_t DB_CreateHier(int32_t id, const char* name, const char* pageName) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Database* db = Db();
+        if (!db || id < 0 || !ValidName(name) || (pageName && !ValidName(pageName))) return 0;
+        Level* level = AddLevel(*db, id, name, pageName);
+        return level ? level->id : 0;
+    });
+}
+
+int32_t DB_CurHier() noexcept
+{
+    return Guard(0, [] {
+        Database* db = Db();
+        return db ? db->curLevel : 0;
+    });
+}
+
+int32_t DB_SetCurHier(int32_t hier) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Database* db = Db();
+        if (!db || hier <= 0 || !db->levels.Find(hier)) return 0;
+        db->curLevel = hier;
+        return hier;
+    });
+}
+
+int32_t DB_CreatePage(int32_t id, const char* name) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level || id < 0 || !ValidName(name)) return 0;
+        auto page = std::make_unique<Page>();
+        page->name = name;
+        return level->pages.Insert(std::move(page), id);
+    });
+}
+
+int32_t DB_CurPage() noexcept
+{
+    return Guard(0, [] {
+        Level* level = CurLevel();
+        return level ? level->curPage : 0;
+    });
+}
+
+int32_t DB_SetCurPage(int32_t page) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level || page <= 0 || !level->pages.Find(page)) return 0;
+        level->curPage = page;
+        return page;
+    });
+}
+
+int32_t DB_Page(int32_t page) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        Object* object = level ? level->pages.Find(page) : nullptr;
+        return object ? object->Handle() : 0;
+    });
+}
+
+int32_t DB_ReadPage(int32_t page, PageRec* record) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        Page* p = level ? level->pages.FindAs<Page>(page) : nullptr;
+        if (!p || !record) return 0;
+        record->Flags = p->status;
+        record->Number = p->id;
+        record->ViewX = p->viewX;
+        record->ViewY = p->viewY;
+        record->View3 = p->view3;
+        record->View4 = p->view4;
+        record->Format = p->format;
+        return 1;
+    });
+}
+
+int32_t DB_PageMap() noexcept { return Guard(0, [] { return MapHandle(&Level::pages); }); }
+int32_t DB_SchCompMap() noexcept { return Guard(0, [] { return MapHandle(&Level::components); }); }
+int32_t DB_LayCompMap() noexcept { return Guard(0, [] { return MapHandle(&Level::layComps); }); }
+int32_t DB_NetMap() noexcept { return Guard(0, [] { return MapHandle(&Level::nets); }); }
+int32_t DB_BusMap() noexcept { return Guard(0, [] { return MapHandle(&Level::buses); }); }
+int32_t DB_BranchMap() noexcept { return Guard(0, [] { return MapHandle(&Level::branches); }); }
+int32_t DB_JunctMap() noexcept { return Guard(0, [] { return MapHandle(&Level::junctions); }); }
+int32_t DB_TraceMap() noexcept { return Guard(0, [] { return MapHandle(&Level::traces); }); }
+int32_t DB_ViaMap() noexcept { return Guard(0, [] { return MapHandle(&Level::vias); }); }
+int32_t DB_FileMap() noexcept { return Guard(0, [] { return MapHandle(&Level::files); }); }
+int32_t DB_HierarchyMap() noexcept { return Guard(0, [] { return DesignMapHandle(&Database::levels); }); }
+int32_t DB_SymbMap() noexcept { return Guard(0, [] { return DesignMapHandle(&Database::symbols); }); }
+int32_t DB_DeviceMap() noexcept { return Guard(0, [] { return DesignMapHandle(&Database::devices); }); }
+int32_t DB_PadStackMap() noexcept { return Guard(0, [] { return DesignMapHandle(&Database::padStacks); }); }
+
+int32_t DB_LayoutTextArray() noexcept
+{
+    return Guard(0, [] {
+        Level* level = CurLevel();
+        return level ? level->layoutTexts.Handle() : 0;
+    });
 }

@@ -1,0 +1,135 @@
+// The open design database: hierarchy levels, each with its pages and the
+// objects drawn on them, and the design-wide symbols, devices and pad
+// stacks.
+#pragma once
+
+#include "platform/kernel/objects.h"
+#include "platform/kernel/objects_nets.h"
+#include "platform/kernel/objects_parts.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace kernel {
+
+constexpr int32_t kMaxPages = 98;
+constexpr int32_t kMaxLevels = 99;
+constexpr int32_t kMaxComponents = 15999;
+constexpr int32_t kMaxBranches = 15999;
+constexpr int32_t kMaxSymbols = 15999;
+
+struct Page : Object {
+    Page() : Object(Kind::Page) {}
+    // The page's stored view: origin and two further view values.
+    int32_t viewX = 0, viewY = 0, view3 = 0, view4 = 0;
+    int32_t format = 0;  // page format slot
+};
+
+struct FileObject : Object {
+    FileObject() : Object(Kind::File) {}
+    std::string data;  // bytes
+    int64_t position = 0;
+};
+
+// One hierarchy level with everything that lies on its pages.
+struct Level : Object {
+    Level()
+        : Object(Kind::Level)
+    {
+        for (ObjectMap* m : {&pages, &components, &layComps, &nets, &buses, &branches, &junctions, &traces,
+                             &vias, &bendPoints, &files})
+            m->SetOwner(this);
+    }
+
+    ObjectMap pages{Kind::Page, kMaxPages};
+    ObjectMap components{Kind::Component, kMaxComponents};
+    ObjectMap layComps{Kind::LayComp};
+    ObjectMap nets{Kind::Net};
+    ObjectMap buses{Kind::Bus};
+    ObjectMap branches{Kind::Branch, kMaxBranches};
+    ObjectMap junctions{Kind::Junction};
+    ObjectMap traces{Kind::Trace};
+    ObjectMap vias{Kind::Via};
+    ObjectMap bendPoints{Kind::BendPoint};
+    ObjectMap files{Kind::File};
+    ObjectArray layoutTexts{Kind::Item, this};
+
+    // Node ids are unique within the level, across all its nets.
+    IdSpace nodeIds;
+    std::vector<Object*> nodeIndex;
+
+    int32_t curPage = 0;
+
+    Node* FindNode(int32_t id) const
+    {
+        const auto k = static_cast<size_t>(id);
+        return id > 0 && k < nodeIndex.size() ? static_cast<Node*>(nodeIndex[k]) : nullptr;
+    }
+    // A new net (not yet in the nets map), wired to the level's node ids.
+    std::unique_ptr<Net> MakeNet() { return std::make_unique<Net>(nodeIds, nodeIndex); }
+
+    // Nets are destroyed before the node id space they share.
+    ~Level() override { nets.Clear(); }
+};
+
+struct DesignObject : Object {
+    DesignObject() : Object(Kind::Database) {}
+};
+
+struct Database {
+    DesignObject design;  // carries the design's name
+    ObjectMap levels{Kind::Level, kMaxLevels};
+    ObjectMap symbols{Kind::Symbol, kMaxSymbols};
+    ObjectMap devices{Kind::Device};
+    ObjectMap padStacks{Kind::PadStack};
+    int32_t curLevel = 0;
+
+    // Objects made but not yet put into a map or array (a new item before
+    // OA_Add, a pad stack before OM_Add), kept so nothing leaks.
+    std::unordered_map<Object*, std::unique_ptr<Object>> floating;
+
+    Level* CurLevel() const { return levels.FindAs<Level>(curLevel); }
+
+    Object* AddFloating(std::unique_ptr<Object> object)
+    {
+        Object* raw = object.get();
+        floating[raw] = std::move(object);
+        return raw;
+    }
+    // Takes a floating object back for placing it; null if it is not floating.
+    std::unique_ptr<Object> TakeFloating(Object* object)
+    {
+        auto it = floating.find(object);
+        if (it == floating.end()) return nullptr;
+        std::unique_ptr<Object> owned = std::move(it->second);
+        floating.erase(it);
+        return owned;
+    }
+};
+
+// The level that `object` lies in (climbing through its owners), or null
+// for design-wide objects.
+Level* LevelOf(const Object& object);
+
+// The open database, or null.
+Database* Db();
+// The current level of the open database, or null.
+Level* CurLevel();
+// Replaces the open database (null closes it).
+void SetDb(std::unique_ptr<Database> db);
+
+// Runs `body` and turns any exception into the failure result: no C++
+// exception crosses an exported function.
+template <class R, class F>
+R Guard(R failure, F&& body) noexcept
+{
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
+}  // namespace kernel

@@ -1,0 +1,47 @@
+// The ids of one kind: which are in use, which are free, and which have been
+// handed out by GetFreeID but not used yet. A new object takes the lowest
+// free id. Free ids are kept as disjoint intervals, so every operation is
+// O(log n) however the ids were used.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+
+namespace kernel {
+
+class IdSpace {
+public:
+    explicit IdSpace(int32_t limit = kMaxId);
+
+    static constexpr int32_t kMaxId = 16777215;
+
+    int32_t limit() const { return limit_; }
+
+    // The lowest free id, marked used; 0 when none is left.
+    int32_t TakeLowest();
+    // Marks `id` used; false when it is out of range or already used (a
+    // reserved id counts as free for this).
+    bool Take(int32_t id);
+    // Gives `id` back; it becomes the lowest free candidate again.
+    void Release(int32_t id);
+    bool IsFree(int32_t id) const;
+    // The lowest free id without taking it; 0 when none is left.
+    int32_t Lowest() const { return free_.empty() ? 0 : free_.begin()->first; }
+
+    // GetFreeID: the lowest free id, reserved until used or Rebuild.
+    int32_t Reserve();
+    // Forgets every reservation (their ids become free again).
+    void DropReservations();
+    // Everything free again.
+    void Clear();
+
+private:
+    void MarkUsed(int32_t id);
+
+    int32_t limit_;
+    std::map<int32_t, int32_t> free_;  // start -> end, inclusive
+    std::set<int32_t> reserved_;
+};
+
+}  // namespace kernel

@@ -1,0 +1,286 @@
+// The OM_ functions over maps, the OA_ and IA_ functions over arrays.
+#include "platform/kernel/database.h"
+#include "platform/kernel/nvokernel32.h"
+
+#include <cstring>
+#include <string>
+
+namespace kernel {
+
+namespace {
+
+bool Matches(const Object& o, int32_t value, int32_t mask)
+{
+    return (o.status & mask) == value;
+}
+
+// The next positive member above *cursor that passes `test`; the cursor
+// moves to it. 0 at the end.
+template <class Test>
+int32_t Walk(ObjectMap& map, int32_t* cursor, Test&& test)
+{
+    for (Object* o = map.Next(*cursor); o; o = map.Next(o->id)) {
+        if (test(*o)) {
+            *cursor = o->id;
+            return o->id;
+        }
+    }
+    *cursor = 0x7FFFFFFF;  // stays at the end if called again
+    return 0;
+}
+
+template <class Test>
+int32_t WalkName(ObjectMap& map, int32_t* cursor, const std::string& name, Test&& test)
+{
+    for (Object* o = map.NextName(name, *cursor); o; o = map.NextName(name, o->id)) {
+        if (test(*o)) {
+            *cursor = o->id;
+            return o->id;
+        }
+    }
+    *cursor = 0x7FFFFFFF;
+    return 0;
+}
+
+// A map may not lose the level that is current.
+bool ProtectsCurrentLevel(const ObjectMap& map, int32_t id)
+{
+    Database* db = Db();
+    return db && &map == &db->levels && (id == db->curLevel || id == 0);
+}
+
+// Takes `object` out of wherever it is so that it can be placed elsewhere.
+std::unique_ptr<Object> Unhook(Object& object)
+{
+    if (object.map) return object.map->Detach(object.id);
+    if (object.array) return object.array->Detach(object.array->IndexOf(&object));
+    Database* db = Db();
+    return db ? db->TakeFloating(&object) : nullptr;
+}
+
+}  // namespace
+
+}  // namespace kernel
+
+using namespace kernel;
+
+int32_t OM_GetFirst(int32_t map) noexcept
+{
+    (void)map;
+    return 0;
+}
+
+int32_t OM_GetCount(int32_t map) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        return m ? static_cast<int32_t>(m->Count()) : 0;
+    });
+}
+
+int32_t OM_SearchMask(int32_t map, int32_t* cursor, int32_t value, int32_t mask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || !cursor) return 0;
+        return Walk(*m, cursor, [&](const Object& o) { return Matches(o, value, mask); });
+    });
+}
+
+int32_t OM_SearchName(int32_t map, int32_t* cursor, const char* name) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || !cursor || !ValidName(name)) return 0;
+        return WalkName(*m, cursor, name, [](const Object&) { return true; });
+    });
+}
+
+int32_t OM_SearchNameMask(int32_t map, int32_t* cursor, const char* name, int32_t value, int32_t mask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || !cursor || !ValidName(name)) return 0;
+        return WalkName(*m, cursor, name, [&](const Object& o) { return Matches(o, value, mask); });
+    });
+}
+
+int32_t OM_FindName(int32_t map, const char* name) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || !ValidName(name)) return 0;
+        Object* o = m->FindName(name);
+        return o ? o->id : 0;
+    });
+}
+
+int32_t OM_FindNameMask(int32_t map, const char* name, int32_t value, int32_t mask) noexcept
+{
+    int32_t cursor = 0;
+    return OM_SearchNameMask(map, &cursor, name, value, mask);
+}
+
+int32_t OM_FindMask(int32_t map, int32_t value, int32_t mask) noexcept
+{
+    int32_t cursor = 0;
+    return OM_SearchMask(map, &cursor, value, mask);
+}
+
+int32_t OM_MaskAll(int32_t map, int32_t value, int32_t mask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m) return 0;
+        m->ForEach([&](Object& o) { o.status = (o.status & ~mask) | value; });
+        return 1;
+    });
+}
+
+int32_t OM_Object(int32_t map, int32_t id) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        Object* o = m ? m->Find(id) : nullptr;
+        return o ? o->Handle() : 0;
+    });
+}
+
+int32_t OM_Add(int32_t map, int32_t object, int32_t key) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        Object* o = ObjectFromHandle(object);
+        if (!m || !o || o->kind != m->kind()) return 0;
+        if (o->map == m) return key == 0 || key == o->id ? o->id : m->ChangeKey(o->id, key);
+        // From another map under the same key (nodes between nets keep their id).
+        if (o->map && (key == 0 || key == o->id) && o->map->MoveTo(o->id, *m)) return o->id;
+        if (key == 0) key = m->ids().Lowest();
+        // The place is checked first, so a refusal leaves the object where it was.
+        const bool free = key > 0 ? m->ids().IsFree(key) : key < 0 && !m->Find(key);
+        if (!free) return 0;
+        std::unique_ptr<Object> owned = Unhook(*o);
+        return owned ? m->Insert(std::move(owned), key) : 0;
+    });
+}
+
+int32_t OM_Delete(int32_t map, int32_t id) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || ProtectsCurrentLevel(*m, id)) return 0;
+        Level* level = m->kind() == Kind::Page ? static_cast<Level*>(m->owner()) : nullptr;
+        if (!m->Erase(id)) return 0;
+        if (level && level->curPage == id) level->curPage = 0;
+        return 1;
+    });
+}
+
+int32_t OM_DeleteAll(int32_t map) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || ProtectsCurrentLevel(*m, 0)) return 0;
+        m->Clear();
+        if (m->kind() == Kind::Page && m->owner()) static_cast<Level*>(m->owner())->curPage = 0;
+        return 1;
+    });
+}
+
+int32_t OM_ChangeId(int32_t map, int32_t id, int32_t newId) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || newId < 0 || ProtectsCurrentLevel(*m, id)) return 0;
+        return m->ChangeKey(id, newId);
+    });
+}
+
+int32_t OM_FindNextFreeNumSuffix(int32_t map, const char* name, char* buffer) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || !buffer || !ValidName(name)) return 0;
+        const std::string base = name;
+        for (int32_t n = 1; n < 0x7FFFFFFF; ++n) {
+            const std::string candidate = base + std::to_string(n);
+            if (candidate.size() > kMaxName) return 0;
+            if (!m->FindName(candidate)) {
+                std::memcpy(buffer, candidate.c_str(), candidate.size() + 1);
+                return n;
+            }
+        }
+        return 0;
+    });
+}
+
+int32_t OA_GetCount(int32_t array) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectArray* a = ArrayFromHandle(array);
+        return a ? a->Count() : 0;
+    });
+}
+
+int32_t OA_Object(int32_t array, int32_t index) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectArray* a = ArrayFromHandle(array);
+        Object* o = a ? a->At(index) : nullptr;
+        return o ? o->Handle() : 0;
+    });
+}
+
+int32_t OA_Add(int32_t array, int32_t object) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectArray* a = ArrayFromHandle(array);
+        Object* o = ObjectFromHandle(object);
+        if (!a || !o || o->kind != a->kind() || o->map || o == a->owner()) return 0;
+        if (o->array == a) return a->IndexOf(o);
+        std::unique_ptr<Object> owned = Unhook(*o);
+        return owned ? a->Insert(std::move(owned)) : 0;
+    });
+}
+
+int32_t OA_Delete(int32_t array, int32_t index) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectArray* a = ArrayFromHandle(array);
+        return a && a->Erase(index) ? 1 : 0;
+    });
+}
+
+int32_t OA_SearchMask(int32_t array, int32_t start, int32_t mask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectArray* a = ArrayFromHandle(array);
+        if (!a) return 0;
+        for (int32_t i = start < 1 ? 1 : start; i <= a->Count(); ++i)
+            if (a->At(i)->status & mask) return i;
+        return 0;
+    });
+}
+
+int32_t OA_MaskAll(int32_t array, int32_t value, int32_t mask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectArray* a = ArrayFromHandle(array);
+        if (!a) return 0;
+        a->ForEach([&](Object& o) { o.status = (o.status & ~mask) | value; });
+        return 1;
+    });
+}
+
+int32_t IA_SearchMaskLink(int32_t array, int32_t start, int32_t mask, int32_t link) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectArray* a = ArrayFromHandle(array);
+        if (!a || a->kind() != Kind::Item) return 0;
+        for (int32_t i = start < 1 ? 1 : start; i <= a->Count(); ++i) {
+            const auto* item = a->AtAs<Item>(i);
+            if ((item->status & mask) && item->link == link) return i;
+        }
+        return 0;
+    });
+}

@@ -1,0 +1,299 @@
+#include "platform/kernel/objects.h"
+
+#include "platform/kernel/registry.h"
+
+#include <cstring>
+
+namespace kernel {
+
+Object::~Object()
+{
+    if (handle_) Handles().Remove(handle_);
+}
+
+int32_t Object::Handle()
+{
+    if (!handle_) handle_ = Handles().Add(HandleType::Object, this);
+    return handle_;
+}
+
+bool ValidName(const char* name)
+{
+    return name && strnlen(name, kMaxName + 1) <= kMaxName;
+}
+
+// ---- ObjectMap ---------------------------------------------------------------
+
+ObjectMap::ObjectMap(Kind kind, int32_t limit)
+    : kind_(kind), ownIds_(std::make_unique<IdSpace>(limit)), ids_(ownIds_.get())
+{
+}
+
+ObjectMap::ObjectMap(Kind kind, IdSpace& shared, std::vector<Object*>& sharedIndex)
+    : kind_(kind), ids_(&shared), sharedIndex_(&sharedIndex)
+{
+}
+
+ObjectMap::~ObjectMap()
+{
+    Clear();
+    if (handle_) Handles().Remove(handle_);
+}
+
+int32_t ObjectMap::Handle()
+{
+    if (!handle_) handle_ = Handles().Add(HandleType::Map, this);
+    return handle_;
+}
+
+Object* ObjectMap::Find(int32_t key) const
+{
+    if (key > 0) {
+        const auto k = static_cast<size_t>(key);
+        return k < positive_.size() ? positive_[k].get() : nullptr;
+    }
+    if (key == 0) return nullptr;
+    auto it = negative_.find(key);
+    return it == negative_.end() ? nullptr : it->second.get();
+}
+
+void ObjectMap::IndexName(const Object& object)
+{
+    if (object.id > 0 && !object.name.empty()) names_[object.name].insert(object.id);
+}
+
+void ObjectMap::UnindexName(const Object& object)
+{
+    if (object.id <= 0 || object.name.empty()) return;
+    auto it = names_.find(object.name);
+    if (it == names_.end()) return;
+    it->second.erase(object.id);
+    if (it->second.empty()) names_.erase(it);
+}
+
+int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
+{
+    if (!object || object->kind != kind_) return 0;
+    if (key == 0) {
+        key = ids_->TakeLowest();
+        if (key == 0) return 0;
+    } else if (key > 0) {
+        if (!ids_->Take(key)) return 0;
+    } else if (negative_.count(key)) {
+        return 0;
+    }
+    object->id = key;
+    object->map = this;
+    object->array = nullptr;
+    Object* raw = object.get();
+    if (key > 0) {
+        const auto k = static_cast<size_t>(key);
+        if (k >= positive_.size()) positive_.resize(std::max(k + 1, positive_.size() * 2));
+        positive_[k] = std::move(object);
+        ++positiveCount_;
+        if (sharedIndex_) {
+            if (k >= sharedIndex_->size()) sharedIndex_->resize(std::max(k + 1, sharedIndex_->size() * 2));
+            (*sharedIndex_)[k] = raw;
+        }
+    } else {
+        negative_[key] = std::move(object);
+    }
+    IndexName(*raw);
+    return key;
+}
+
+std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
+{
+    std::unique_ptr<Object> object;
+    if (key > 0) {
+        const auto k = static_cast<size_t>(key);
+        if (k >= positive_.size() || !positive_[k]) return nullptr;
+        UnindexName(*positive_[k]);
+        object = std::move(positive_[k]);
+        --positiveCount_;
+        if (sharedIndex_ && k < sharedIndex_->size()) (*sharedIndex_)[k] = nullptr;
+        if (!keepId) ids_->Release(key);
+    } else {
+        auto it = negative_.find(key);
+        if (it == negative_.end()) return nullptr;
+        object = std::move(it->second);
+        negative_.erase(it);
+    }
+    object->map = nullptr;
+    return object;
+}
+
+bool ObjectMap::Erase(int32_t key)
+{
+    return Detach(key) != nullptr;
+}
+
+int32_t ObjectMap::ChangeKey(int32_t oldKey, int32_t newKey)
+{
+    if (!Find(oldKey)) return 0;
+    if (oldKey == newKey) return newKey;
+    if (newKey == 0) newKey = ids_->Lowest();
+    if (newKey == 0) return 0;
+    if (newKey > 0 && !ids_->IsFree(newKey)) return 0;
+    if (newKey < 0 && negative_.count(newKey)) return 0;
+    return Insert(Detach(oldKey), newKey);
+}
+
+bool ObjectMap::MoveTo(int32_t key, ObjectMap& target)
+{
+    if (&target == this) return Find(key) != nullptr;
+    if (target.kind_ != kind_ || key == 0 || target.Find(key)) return false;
+    const bool sharedIds = target.ids_ == ids_;
+    if (!sharedIds && key > 0 && !target.ids_->IsFree(key)) return false;
+    std::unique_ptr<Object> object = Detach(key, sharedIds);
+    if (!object) return false;
+    if (sharedIds && key > 0) {
+        // The id stays taken in the shared space: place it directly.
+        object->id = key;
+        object->map = &target;
+        Object* raw = object.get();
+        const auto k = static_cast<size_t>(key);
+        if (k >= target.positive_.size()) target.positive_.resize(std::max(k + 1, target.positive_.size() * 2));
+        target.positive_[k] = std::move(object);
+        ++target.positiveCount_;
+        if (target.sharedIndex_) (*target.sharedIndex_)[k] = raw;
+        target.IndexName(*raw);
+        return true;
+    }
+    return target.Insert(std::move(object), key) != 0;
+}
+
+Object* ObjectMap::Next(int32_t after) const
+{
+    size_t k = after < 0 ? 1 : static_cast<size_t>(after) + 1;
+    for (; k < positive_.size(); ++k)
+        if (positive_[k]) return positive_[k].get();
+    return nullptr;
+}
+
+Object* ObjectMap::FindName(const std::string& name) const
+{
+    auto it = names_.find(name);
+    if (it == names_.end() || it->second.empty()) return nullptr;
+    return Find(*it->second.begin());
+}
+
+Object* ObjectMap::NextName(const std::string& name, int32_t after) const
+{
+    auto it = names_.find(name);
+    if (it == names_.end()) return nullptr;
+    auto next = it->second.upper_bound(after);
+    return next == it->second.end() ? nullptr : Find(*next);
+}
+
+void ObjectMap::Rename(Object& object, const std::string& name)
+{
+    if (object.map != this) {
+        object.name = name;
+        return;
+    }
+    UnindexName(object);
+    object.name = name;
+    IndexName(object);
+}
+
+void ObjectMap::Clear()
+{
+    // Members may own maps and arrays of their own; destroy them one by one
+    // from the highest key down so the by-id indexes stay consistent.
+    for (size_t k = positive_.size(); k-- > 1;)
+        if (positive_[k]) Erase(static_cast<int32_t>(k));
+    while (!negative_.empty()) Erase(negative_.begin()->first);
+    names_.clear();
+    positive_.clear();
+    positiveCount_ = 0;
+}
+
+// ---- ObjectArray -------------------------------------------------------------
+
+ObjectArray::~ObjectArray()
+{
+    Clear();
+    if (handle_) Handles().Remove(handle_);
+}
+
+int32_t ObjectArray::Handle()
+{
+    if (!handle_) handle_ = Handles().Add(HandleType::Array, this);
+    return handle_;
+}
+
+Object* ObjectArray::At(int32_t index) const
+{
+    if (index < 1 || index > Count()) return nullptr;
+    return items_[static_cast<size_t>(index - 1)].get();
+}
+
+int32_t ObjectArray::IndexOf(const Object* object) const
+{
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].get() == object) return static_cast<int32_t>(i + 1);
+    return 0;
+}
+
+int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
+{
+    if (!object || object->kind != kind_) return 0;
+    object->array = this;
+    object->map = nullptr;
+    object->id = 0;
+    if (index < 1 || index > Count()) {
+        items_.push_back(std::move(object));
+        return Count();
+    }
+    items_.insert(items_.begin() + (index - 1), std::move(object));
+    return index;
+}
+
+std::unique_ptr<Object> ObjectArray::Detach(int32_t index)
+{
+    if (index < 1 || index > Count()) return nullptr;
+    std::unique_ptr<Object> object = std::move(items_[static_cast<size_t>(index - 1)]);
+    items_.erase(items_.begin() + (index - 1));
+    object->array = nullptr;
+    return object;
+}
+
+bool ObjectArray::Erase(int32_t index)
+{
+    return Detach(index) != nullptr;
+}
+
+void ObjectArray::Clear()
+{
+    while (!items_.empty()) {
+        std::unique_ptr<Object> last = std::move(items_.back());
+        items_.pop_back();
+    }
+}
+
+Object* OwnerOf(const Object& object)
+{
+    if (object.map) return object.map->owner();
+    if (object.array) return object.array->owner();
+    return nullptr;
+}
+
+// ---- Handles -------------------------------------------------------------------
+
+Object* ObjectFromHandle(int32_t handle)
+{
+    return static_cast<Object*>(Handles().Find(handle, HandleType::Object));
+}
+
+ObjectMap* MapFromHandle(int32_t handle)
+{
+    return static_cast<ObjectMap*>(Handles().Find(handle, HandleType::Map));
+}
+
+ObjectArray* ArrayFromHandle(int32_t handle)
+{
+    return static_cast<ObjectArray*>(Handles().Find(handle, HandleType::Array));
+}
+
+}  // namespace kernel

@@ -1,0 +1,232 @@
+// The kernel's object model: every design object derives from Object (id,
+// name, 32 status bits) and is owned by exactly one map or one array.
+//
+// A map holds objects of one kind under integer keys (the key is the
+// object's id), owns them, keeps a name index, and walks in ascending key
+// order. Negative keys hold special and temporary objects; walks and name
+// searches see only positive keys. An array holds objects by position,
+// from 1 (the items of a symbol, the groups of a device ...).
+#pragma once
+
+#include "platform/kernel/idspace.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace kernel {
+
+enum class Kind : uint8_t {
+    Page,
+    Level,
+    Component,
+    LayComp,
+    Device,
+    Group,
+    Pin,
+    Symbol,
+    SymbolEntry,
+    PadStack,
+    Item,
+    Net,
+    Bus,
+    Node,
+    Branch,
+    Junction,
+    Trace,
+    Via,
+    BendPoint,
+    File,
+    Database,
+};
+
+class ObjectMap;
+class ObjectArray;
+
+struct Object {
+    explicit Object(Kind k) : kind(k) {}
+    virtual ~Object();
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+
+    const Kind kind;
+    int32_t id = 0;       // key in its map; 0 while in an array or floating
+    int32_t status = 0;   // 32 status bits
+    std::string name;
+
+    ObjectMap* map = nullptr;      // owning map, if any
+    ObjectArray* array = nullptr;  // owning array, if any
+
+    // The object's handle for the O_ functions, made on first use and ended
+    // when the object goes.
+    int32_t Handle();
+
+private:
+    int32_t handle_ = 0;
+};
+
+// Names are 1..255 bytes; longer ones and null pointers are refused. The
+// empty name is allowed.
+constexpr size_t kMaxName = 255;
+bool ValidName(const char* name);
+
+class ObjectMap {
+public:
+    // A map with its own id space (ids 1..limit).
+    ObjectMap(Kind kind, int32_t limit = IdSpace::kMaxId);
+    // A map that shares an id space and a by-id index with other maps of
+    // the same kind (the node maps of the nets of one level).
+    ObjectMap(Kind kind, IdSpace& shared, std::vector<Object*>& sharedIndex);
+    ~ObjectMap();
+    ObjectMap(const ObjectMap&) = delete;
+    ObjectMap& operator=(const ObjectMap&) = delete;
+
+    Kind kind() const { return kind_; }
+    IdSpace& ids() { return *ids_; }
+    int32_t Handle();
+    // The object this map belongs to (a level, a net, a symbol), if any.
+    Object* owner() const { return owner_; }
+    void SetOwner(Object* owner) { owner_ = owner; }
+
+    // The member under `key`, else null.
+    Object* Find(int32_t key) const;
+    template <class T>
+    T* FindAs(int32_t key) const
+    {
+        return static_cast<T*>(Find(key));
+    }
+
+    // Takes ownership of `object` under `key` (0: the lowest free positive
+    // key). Returns the key, or 0 (object destroyed) when the key is taken
+    // or out of range, or the object is of another kind.
+    int32_t Insert(std::unique_ptr<Object> object, int32_t key = 0);
+    template <class T>
+    T* Create(int32_t key = 0)
+    {
+        auto object = std::make_unique<T>();
+        T* raw = object.get();
+        return Insert(std::move(object), key) ? raw : nullptr;
+    }
+    // Removes the member without destroying it; its key is given back to
+    // the id space unless `keepId`.
+    std::unique_ptr<Object> Detach(int32_t key, bool keepId = false);
+    // Destroys the member; its key is free again.
+    bool Erase(int32_t key);
+    // Moves the member to `newKey` (0: the lowest free positive key);
+    // returns the new key or 0.
+    int32_t ChangeKey(int32_t oldKey, int32_t newKey);
+    // Moves a member into another map of the same kind under the same key;
+    // with a shared id space the id stays taken throughout.
+    bool MoveTo(int32_t key, ObjectMap& target);
+
+    // The first member with a positive key above `after`, else null.
+    Object* Next(int32_t after) const;
+    // Members with positive keys, and all members.
+    size_t CountPositive() const { return positiveCount_; }
+    size_t Count() const { return positiveCount_ + negative_.size(); }
+
+    // Lowest positive key with that name; next one above `after`.
+    Object* FindName(const std::string& name) const;
+    Object* NextName(const std::string& name, int32_t after) const;
+    // Renames a member, keeping the name index right.
+    void Rename(Object& object, const std::string& name);
+
+    // Every member, negative keys first, then ascending.
+    template <class F>
+    void ForEach(F&& f) const
+    {
+        for (const auto& [key, object] : negative_) f(*object);
+        for (const auto& object : positive_)
+            if (object) f(*object);
+    }
+
+    // Destroys every member.
+    void Clear();
+
+private:
+    void IndexName(const Object& object);
+    void UnindexName(const Object& object);
+
+    Kind kind_;
+    std::unique_ptr<IdSpace> ownIds_;
+    IdSpace* ids_;
+    std::vector<Object*>* sharedIndex_ = nullptr;
+    std::vector<std::unique_ptr<Object>> positive_;  // by key
+    std::map<int32_t, std::unique_ptr<Object>> negative_;
+    size_t positiveCount_ = 0;
+    std::unordered_map<std::string, std::set<int32_t>> names_;
+    Object* owner_ = nullptr;
+    int32_t handle_ = 0;
+};
+
+class ObjectArray {
+public:
+    explicit ObjectArray(Kind kind, Object* owner = nullptr) : kind_(kind), owner_(owner) {}
+    ~ObjectArray();
+    ObjectArray(const ObjectArray&) = delete;
+    ObjectArray& operator=(const ObjectArray&) = delete;
+
+    Kind kind() const { return kind_; }
+    // The object whose elements these are (null for design-wide arrays).
+    Object* owner() const { return owner_; }
+    int32_t Handle();
+    int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+
+    // The element at `index` (1..Count), else null.
+    Object* At(int32_t index) const;
+    template <class T>
+    T* AtAs(int32_t index) const
+    {
+        return static_cast<T*>(At(index));
+    }
+    // The position of `object` (1..Count), 0 when it is not here.
+    int32_t IndexOf(const Object* object) const;
+
+    // Appends (index -1 or past the end) or inserts before `index`; returns
+    // the new index, 0 when the object is of another kind.
+    int32_t Insert(std::unique_ptr<Object> object, int32_t index = -1);
+    template <class T>
+    T* Append()
+    {
+        auto object = std::make_unique<T>();
+        T* raw = object.get();
+        return Insert(std::move(object)) ? raw : nullptr;
+    }
+    std::unique_ptr<Object> Detach(int32_t index);
+    // Destroys the element; the following ones move up by one.
+    bool Erase(int32_t index);
+    void Clear();
+
+    template <class F>
+    void ForEach(F&& f) const
+    {
+        for (const auto& object : items_) f(*object);
+    }
+
+private:
+    Kind kind_;
+    Object* owner_;
+    std::vector<std::unique_ptr<Object>> items_;
+    int32_t handle_ = 0;
+};
+
+// Resolving handles. Each gives null for 0, stale or foreign handles.
+Object* ObjectFromHandle(int32_t handle);
+ObjectMap* MapFromHandle(int32_t handle);
+ObjectArray* ArrayFromHandle(int32_t handle);
+
+// The object that owns the map or array holding `object`, if any.
+Object* OwnerOf(const Object& object);
+
+template <class T>
+T* ObjectAs(int32_t handle, Kind kind)
+{
+    Object* object = ObjectFromHandle(handle);
+    return object && object->kind == kind ? static_cast<T*>(object) : nullptr;
+}
+
+}  // namespace kernel

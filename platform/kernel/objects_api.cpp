@@ -1,0 +1,187 @@
+// The O_ functions: status, name, position and page of any object, reached
+// through its handle.
+#include "platform/kernel/database.h"
+#include "platform/kernel/nvokernel32.h"
+
+namespace kernel {
+
+namespace {
+
+// The page field of an object that lies on a page, else null.
+int32_t* PageField(Object& object)
+{
+    switch (object.kind) {
+    case Kind::Component: return &static_cast<Component&>(object).page;
+    case Kind::Branch: return &static_cast<Branch&>(object).page;
+    case Kind::Junction: return &static_cast<Junction&>(object).page;
+    default: return nullptr;
+    }
+}
+
+// The page an object lies on: its own page, its owner's page (texts of a
+// component or branch), or for a node the page of its component.
+int32_t PageOf(Object& object)
+{
+    if (int32_t* page = PageField(object)) return *page;
+    if (object.kind == Kind::Item) {
+        Object* owner = OwnerOf(object);
+        return owner ? PageOf(*owner) : 0;
+    }
+    if (object.kind == Kind::Node) {
+        const auto& node = static_cast<Node&>(object);
+        Level* level = LevelOf(object);
+        Component* comp = level && node.comp ? level->components.FindAs<Component>(node.comp) : nullptr;
+        return comp ? comp->page : 0;
+    }
+    return 0;
+}
+
+// Moves the point records that refer to a junction, a bend point or a via
+// along with it.
+void MovePointsReferring(Level& level, Kind kind, int32_t id, int32_t x, int32_t y)
+{
+    if (kind == Kind::Junction) {
+        level.branches.ForEach([&](Object& o) {
+            for (BranchPoint& p : static_cast<Branch&>(o).points)
+                if ((p.flags & 4) && p.ref == id) {
+                    p.x = x;
+                    p.y = y;
+                }
+        });
+        return;
+    }
+    const int32_t flag = kind == Kind::BendPoint ? 4 : 8;
+    level.traces.ForEach([&](Object& o) {
+        for (TracePoint& p : static_cast<Trace&>(o).points)
+            if ((p.flags & 14) == flag && p.ref == id) {
+                p.x = x;
+                p.y = y;
+            }
+    });
+}
+
+}  // namespace
+
+}  // namespace kernel
+
+using namespace kernel;
+
+int32_t O_Mask(int32_t object, int32_t value, int32_t mask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Object* o = ObjectFromHandle(object);
+        if (!o) return 0;
+        o->status = (o->status & ~mask) | value;
+        return 1;
+    });
+}
+
+int32_t O_GetStatus(int32_t object) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Object* o = ObjectFromHandle(object);
+        return o ? o->status : 0;
+    });
+}
+
+const char* O_GetName(int32_t object) noexcept
+{
+    return Guard<const char*>(nullptr, [&]() -> const char* {
+        Object* o = ObjectFromHandle(object);
+        return o ? o->name.c_str() : nullptr;
+    });
+}
+
+int32_t O_Rename(int32_t object, const char* name) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Object* o = ObjectFromHandle(object);
+        if (!o || !ValidName(name)) return 0;
+        if (o->map)
+            o->map->Rename(*o, name);
+        else
+            o->name = name;
+        return 1;
+    });
+}
+
+int32_t O_ChangePosition(int32_t object, int32_t x, int32_t y) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Object* o = ObjectFromHandle(object);
+        if (!o) return 0;
+        switch (o->kind) {
+        case Kind::Component: {
+            auto& c = static_cast<Component&>(*o);
+            c.x = x;
+            c.y = y;
+            return 1;
+        }
+        case Kind::LayComp: {
+            auto& c = static_cast<LayComp&>(*o);
+            c.x = x;
+            c.y = y;
+            return 1;
+        }
+        case Kind::Item: {
+            auto& i = static_cast<Item&>(*o);
+            i.x = x;
+            i.y = y;
+            return 1;
+        }
+        case Kind::Node: {
+            auto& n = static_cast<Node&>(*o);
+            n.x = x;
+            n.y = y;
+            return 1;
+        }
+        case Kind::Junction: {
+            auto& j = static_cast<Junction&>(*o);
+            j.x = x;
+            j.y = y;
+            if (Level* level = LevelOf(*o)) MovePointsReferring(*level, o->kind, o->id, x, y);
+            return 1;
+        }
+        case Kind::Via: {
+            auto& v = static_cast<Via&>(*o);
+            v.x = x;
+            v.y = y;
+            if (Level* level = LevelOf(*o)) MovePointsReferring(*level, o->kind, o->id, x, y);
+            return 1;
+        }
+        case Kind::BendPoint: {
+            auto& b = static_cast<BendPoint&>(*o);
+            b.x = x;
+            b.y = y;
+            if (Level* level = LevelOf(*o)) MovePointsReferring(*level, o->kind, o->id, x, y);
+            return 1;
+        }
+        default: return 0;
+        }
+    });
+}
+
+int32_t O_ChangePage(int32_t object, int32_t page) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Object* o = ObjectFromHandle(object);
+        int32_t* field = o ? PageField(*o) : nullptr;
+        Level* level = o ? LevelOf(*o) : nullptr;
+        if (!field || !level || !level->pages.Find(page)) return 0;
+        *field = page;
+        return 1;
+    });
+}
+
+int32_t O_TestPage(int32_t object, int32_t page) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Object* o = ObjectFromHandle(object);
+        if (!o) return 0;
+        if (page == 0) {
+            Level* level = LevelOf(*o);
+            page = level ? level->curPage : 0;
+        }
+        return page != 0 && PageOf(*o) == page ? 1 : 0;
+    });
+}

@@ -1,0 +1,62 @@
+#include "platform/kernel/registry.h"
+
+namespace kernel {
+
+int32_t Registry::Add(HandleType type, void* target)
+{
+    if (slots_.empty()) slots_.resize(1);
+    uint32_t slot;
+    if (!freeSlots_.empty() && (freeSlots_.size() > 1024 || slots_.size() > kSlotMask)) {
+        slot = freeSlots_.front();
+        freeSlots_.pop_front();
+    } else if (slots_.size() <= kSlotMask) {
+        slot = static_cast<uint32_t>(slots_.size());
+        slots_.emplace_back();
+    } else {
+        return 0;
+    }
+    Slot& s = slots_[slot];
+    s.target = target;
+    s.type = type;
+    // Generations 1..127 keep every handle a positive 32-bit value.
+    s.generation = static_cast<uint8_t>(s.generation % 127 + 1);
+    return static_cast<int32_t>((static_cast<uint32_t>(s.generation) << kSlotBits) | slot);
+}
+
+void Registry::Remove(int32_t handle)
+{
+    const uint32_t slot = static_cast<uint32_t>(handle) & kSlotMask;
+    if (handle <= 0 || slot == 0 || slot >= slots_.size()) return;
+    Slot& s = slots_[slot];
+    if (s.type == HandleType::None || s.generation != (static_cast<uint32_t>(handle) >> kSlotBits)) return;
+    s.target = nullptr;
+    s.type = HandleType::None;
+    freeSlots_.push_back(slot);
+}
+
+void* Registry::Find(int32_t handle, HandleType type) const
+{
+    const uint32_t slot = static_cast<uint32_t>(handle) & kSlotMask;
+    if (handle <= 0 || slot == 0 || slot >= slots_.size()) return nullptr;
+    const Slot& s = slots_[slot];
+    if (s.type != type || s.generation != (static_cast<uint32_t>(handle) >> kSlotBits)) return nullptr;
+    return s.target;
+}
+
+void Registry::Clear()
+{
+    for (uint32_t i = 1; i < slots_.size(); ++i)
+        if (slots_[i].type != HandleType::None) {
+            slots_[i].target = nullptr;
+            slots_[i].type = HandleType::None;
+            freeSlots_.push_back(i);
+        }
+}
+
+Registry& Handles()
+{
+    static Registry registry;
+    return registry;
+}
+
+}  // namespace kernel

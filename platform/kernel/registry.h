@@ -1,0 +1,42 @@
+// Handles: 32-bit values that stand for kernel things that are not ids
+// (objects seen through the O_ functions, maps, item arrays, and later
+// drawing contexts, metafiles, libraries). A handle carries a generation
+// count, so a handle whose thing is gone fails cleanly even after its slot
+// has been given to something new.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace kernel {
+
+enum class HandleType : uint8_t { None, Object, Map, Array, Other };
+
+class Registry {
+public:
+    // A new handle for `target` (never 0, always positive).
+    int32_t Add(HandleType type, void* target);
+    // Ends the handle; later lookups of it fail.
+    void Remove(int32_t handle);
+    // The target of a live handle of that type, else null.
+    void* Find(int32_t handle, HandleType type) const;
+    // Forgets every handle (their generations go on counting).
+    void Clear();
+
+private:
+    struct Slot {
+        void* target = nullptr;
+        HandleType type = HandleType::None;
+        uint8_t generation = 0;
+    };
+    static constexpr int kSlotBits = 24;
+    static constexpr uint32_t kSlotMask = (1u << kSlotBits) - 1;
+
+    std::vector<Slot> slots_;       // slot 0 is never used
+    std::deque<uint32_t> freeSlots_;  // oldest freed first, so reuse is spread out
+};
+
+Registry& Handles();
+
+}  // namespace kernel

@@ -1,0 +1,111 @@
+// The system tables and the text size table: live kernel memory that the
+// editor reads and writes through E_SysTable / DB_TextSizeTable and
+// E_MemCopy, and that the kernel itself reads when it draws.
+#include "platform/kernel/systables.h"
+
+#include "platform/kernel/database.h"
+#include "platform/kernel/nvokernel32.h"
+
+#include <cstring>
+
+namespace kernel {
+
+namespace {
+
+struct Tables {
+    SysTable tables[kSysTableCount];
+    int32_t textSizes[kTextSizeCount * 3];
+    Tables();
+};
+
+void Fill(SysTable& table, std::initializer_list<int32_t> values)
+{
+    int i = 0;
+    for (int32_t v : values) table.longs[i++] = v;
+}
+
+// Colours are 0x00BBGGRR.
+constexpr int32_t Rgb(int r, int g, int b)
+{
+    return r | (g << 8) | (b << 16);
+}
+
+Tables::Tables()
+{
+    std::memset(tables, 0, sizeof tables);
+    // Palette: a calm light background and distinct colours for the
+    // drawing categories.
+    Fill(tables[kPalette], {
+        Rgb(0, 0, 0),        Rgb(250, 248, 242), Rgb(0, 110, 60),    Rgb(20, 60, 170),
+        Rgb(150, 30, 30),    Rgb(120, 60, 150),  Rgb(200, 120, 0),   Rgb(90, 90, 90),
+        Rgb(170, 170, 170),  Rgb(230, 40, 40),   Rgb(40, 160, 220),  Rgb(255, 200, 0),
+        Rgb(60, 60, 60),     Rgb(210, 205, 195), Rgb(255, 255, 255), Rgb(0, 150, 150),
+    });
+    // Drawing category -> palette index; category 31 is the background.
+    std::memset(tables[kCategories].bytes, 0, sizeof tables[kCategories].bytes);
+    const uint8_t categories[] = {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 4, 3};
+    std::memcpy(tables[kCategories].bytes, categories, sizeof categories);
+    tables[kCategories].bytes[31] = 1;
+    // Grid and snap: selected index, then thirteen steps (database units).
+    Fill(tables[kGrid], {5, 12700, 25400, 63500, 127000, 254000, 508000, 1270000, 2540000, 50000, 100000, 125000,
+                         250000, 500000});
+    Fill(tables[kSnap], {4, 12700, 25400, 63500, 127000, 254000, 508000, 1270000, 2540000, 50000, 100000, 125000,
+                         250000, 500000});
+    // Angles: selected index, six steps in thousandths of a degree.
+    Fill(tables[kAngles], {1, 90000, 45000, 30000, 15000, 5000, 1000});
+    // Pick tolerances in screen pixels: selected index, four sizes.
+    Fill(tables[kPick], {2, 2, 4, 6, 10});
+    // Pad stacks: pad gap of the standard pad stacks, and two more values.
+    Fill(tables[kPadStack], {25400, 0, 0});
+    // Current line width (pixels) and the line-width presets.
+    Fill(tables[kLineWidth], {1});
+    Fill(tables[kLineWidths], {1, 2, 3, 4, 5, 6, 8, 10, 12, 14, 16, 20, 24, 28, 32, 40});
+    // Zoom: selected index, then view sizes (database units per pixel).
+    Fill(tables[kZoom], {4, 2540, 5080, 12700, 25400, 50800, 127000, 254000, 508000, 1270000, 2540000});
+    // Text sizes: height, width, stroke, from 0.04 inch upwards.
+    for (int i = 0; i < kTextSizeCount; ++i) {
+        const int32_t height = 101600 + i * 25400;
+        textSizes[i * 3] = height;
+        textSizes[i * 3 + 1] = height * 3 / 5;
+        textSizes[i * 3 + 2] = height / 10;
+    }
+}
+
+Tables& All()
+{
+    static Tables tables;
+    return tables;
+}
+
+}  // namespace
+
+SysTable* Table(int index)
+{
+    return index >= 0 && index < kSysTableCount ? &All().tables[index] : nullptr;
+}
+
+int32_t* TextSizes()
+{
+    return All().textSizes;
+}
+
+}  // namespace kernel
+
+using namespace kernel;
+
+void* E_SysTable(int32_t table) noexcept
+{
+    return Table(table);
+}
+
+int32_t E_MemCopy(void* destination, const void* source, int32_t bytes) noexcept
+{
+    if (!destination || !source || bytes < 0) return 0;
+    std::memmove(destination, source, static_cast<size_t>(bytes));
+    return 1;
+}
+
+int32_t* DB_TextSizeTable() noexcept
+{
+    return TextSizes();
+}
