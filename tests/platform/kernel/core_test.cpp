@@ -1,0 +1,289 @@
+// The kernel's object core: ids, handles, maps, walks, masks, names, levels,
+// pages and heaps, through the exported functions only.
+#include "platform/kernel/nvokernel32.h"
+#include "tests/support/kernel_fixture.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using KernelCore = palvane_test::KernelTest;
+
+std::vector<int32_t> WalkAll(int32_t map, int32_t value = 0, int32_t mask = 0)
+{
+    std::vector<int32_t> ids;
+    int32_t cursor = OM_GetFirst(map);
+    while (int32_t id = OM_SearchMask(map, &cursor, value, mask)) ids.push_back(id);
+    return ids;
+}
+
+TEST_F(KernelCore, NewDatabaseHasOneLevelWithOnePage)
+{
+    EXPECT_EQ(DB_CurHier(), 1);
+    EXPECT_EQ(DB_CurPage(), 1);
+    EXPECT_STREQ(O_GetName(DB_DataBase()), "Untitled");
+    EXPECT_STREQ(O_GetName(OM_Object(DB_HierarchyMap(), 1)), "MAINHIER");
+    EXPECT_STREQ(O_GetName(DB_Page(1)), "MAINPAGE");
+    EXPECT_EQ(WalkAll(DB_PageMap()), std::vector<int32_t>{1});
+}
+
+TEST_F(KernelCore, LowestFreeIdIsReused)
+{
+    for (int i = 2; i <= 5; ++i) ASSERT_EQ(DB_CreatePage(0, ("P" + std::to_string(i)).c_str()), i);
+    ASSERT_EQ(OM_Delete(DB_PageMap(), 3), 1);
+    ASSERT_EQ(OM_Delete(DB_PageMap(), 2), 1);
+    EXPECT_EQ(DB_CreatePage(0, "again"), 2);
+    EXPECT_EQ(DB_CreatePage(0, "and again"), 3);
+    EXPECT_EQ(DB_CreatePage(0, "next"), 6);
+    // An explicit id must be free.
+    EXPECT_EQ(DB_CreatePage(4, "taken"), 0);
+    EXPECT_EQ(DB_CreatePage(50, "explicit"), 50);
+    EXPECT_EQ(DB_CreatePage(0, "fills the gap"), 7);
+}
+
+TEST_F(KernelCore, PageIdsStopAt98)
+{
+    for (int i = 2; i <= 98; ++i) ASSERT_EQ(DB_CreatePage(0, "P"), i);
+    EXPECT_EQ(DB_CreatePage(0, "P99"), 0);
+    EXPECT_EQ(DB_CreatePage(99, "P99"), 0);
+    EXPECT_EQ(OM_GetCount(DB_PageMap()), 98);
+}
+
+TEST_F(KernelCore, WalkSurvivesDeletionOfCurrentAndLaterObjects)
+{
+    for (int i = 2; i <= 10; ++i) DB_CreatePage(0, "P");
+    const int32_t map = DB_PageMap();
+    std::vector<int32_t> seen;
+    int32_t cursor = OM_GetFirst(map);
+    while (int32_t id = OM_SearchMask(map, &cursor, 0, 0)) {
+        seen.push_back(id);
+        if (id == 3) {
+            OM_Delete(map, 3);  // the current one
+            OM_Delete(map, 7);  // one still ahead
+        }
+        if (id == 5) DB_CreatePage(0, "new");  // takes id 3, behind the cursor
+    }
+    EXPECT_EQ(seen, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 8, 9, 10}));
+    EXPECT_EQ(OM_SearchMask(map, &cursor, 0, 0), 0);  // stays at the end
+}
+
+TEST_F(KernelCore, MaskSemantics)
+{
+    for (int i = 2; i <= 4; ++i) DB_CreatePage(0, "P");
+    const int32_t p2 = DB_Page(2), p3 = DB_Page(3);
+    ASSERT_EQ(O_Mask(p2, 1, 3), 1);
+    ASSERT_EQ(O_Mask(p3, 3, 3), 1);
+    EXPECT_EQ(O_GetStatus(p2), 1);
+    // Value bits outside the mask are set as well: (status And Not mask) Or value.
+    ASSERT_EQ(O_Mask(p2, 8, 0), 1);
+    EXPECT_EQ(O_GetStatus(p2), 9);
+    ASSERT_EQ(O_Mask(p2, 4, -1), 1);
+    EXPECT_EQ(O_GetStatus(p2), 4);
+    O_Mask(p2, 1, -1);
+
+    // Value first, then mask: (1, 3) is "bit 1 set and bit 2 clear".
+    EXPECT_EQ(WalkAll(DB_PageMap(), 1, 3), std::vector<int32_t>{2});
+    EXPECT_EQ(WalkAll(DB_PageMap(), 3, 3), std::vector<int32_t>{3});
+    EXPECT_EQ(WalkAll(DB_PageMap(), 0, 1), (std::vector<int32_t>{1, 4}));
+    EXPECT_EQ(OM_FindMask(DB_PageMap(), 3, 3), 3);
+    EXPECT_EQ(OM_FindMask(DB_PageMap(), 16, 16), 0);
+
+    ASSERT_EQ(OM_MaskAll(DB_PageMap(), 256, 257), 1);
+    EXPECT_EQ(O_GetStatus(p3), 256 | 2);
+    EXPECT_EQ(WalkAll(DB_PageMap(), 256, 256).size(), 4u);
+}
+
+TEST_F(KernelCore, NameSearches)
+{
+    DB_CreatePage(0, "SHEET");
+    DB_CreatePage(0, "OTHER");
+    DB_CreatePage(0, "SHEET");
+    const int32_t map = DB_PageMap();
+    EXPECT_EQ(OM_FindName(map, "SHEET"), 2);
+    EXPECT_EQ(OM_FindName(map, "sheet"), 0);  // names are case-sensitive
+    EXPECT_EQ(OM_FindName(map, "NONE"), 0);
+    int32_t cursor = OM_GetFirst(map);
+    EXPECT_EQ(OM_SearchName(map, &cursor, "SHEET"), 2);
+    EXPECT_EQ(OM_SearchName(map, &cursor, "SHEET"), 4);
+    EXPECT_EQ(OM_SearchName(map, &cursor, "SHEET"), 0);
+
+    O_Mask(DB_Page(4), 32, 32);
+    EXPECT_EQ(OM_FindNameMask(map, "SHEET", 32, 32), 4);
+    // Renaming keeps the index right.
+    ASSERT_EQ(O_Rename(DB_Page(2), "RENAMED"), 1);
+    EXPECT_EQ(OM_FindName(map, "SHEET"), 4);
+    EXPECT_EQ(OM_FindName(map, "RENAMED"), 2);
+}
+
+TEST_F(KernelCore, NextFreeNumberedName)
+{
+    DB_CreatePage(0, "Unpck1");
+    DB_CreatePage(0, "Unpck2");
+    DB_CreatePage(0, "Unpck4");
+    char buffer[1024];
+    EXPECT_EQ(OM_FindNextFreeNumSuffix(DB_PageMap(), "Unpck", buffer), 3);
+    EXPECT_STREQ(buffer, "Unpck3");
+    EXPECT_EQ(OM_FindNextFreeNumSuffix(DB_PageMap(), std::string(255, 'x').c_str(), buffer), 0);
+    EXPECT_EQ(OM_FindNextFreeNumSuffix(DB_PageMap(), "A", nullptr), 0);
+}
+
+TEST_F(KernelCore, StaleHandlesFailEvenWhenTheIdIsReused)
+{
+    DB_CreatePage(0, "OLD");
+    const int32_t old = DB_Page(2);
+    ASSERT_NE(old, 0);
+    EXPECT_EQ(DB_Page(2), old);  // one handle per object
+    ASSERT_EQ(OM_Delete(DB_PageMap(), 2), 1);
+    ASSERT_EQ(DB_CreatePage(0, "NEW"), 2);
+    EXPECT_NE(DB_Page(2), old);
+    EXPECT_EQ(O_GetName(old), nullptr);
+    EXPECT_EQ(O_Mask(old, 1, 1), 0);
+    EXPECT_EQ(O_Rename(old, "X"), 0);
+    EXPECT_EQ(O_GetStatus(DB_Page(2)), 0);
+}
+
+TEST_F(KernelCore, MapHandlesFollowTheirLevel)
+{
+    ASSERT_EQ(DB_CreateHier(0, "SUB", "SUBPAGE"), 2);
+    const int32_t mainPages = DB_PageMap();
+    ASSERT_EQ(DB_SetCurHier(2), 2);
+    EXPECT_NE(DB_PageMap(), mainPages);
+    EXPECT_EQ(DB_CurPage(), 1);
+    EXPECT_STREQ(O_GetName(DB_Page(1)), "SUBPAGE");
+    // The old handle still walks the main level's pages.
+    EXPECT_STREQ(O_GetName(OM_Object(mainPages, 1)), "MAINPAGE");
+    // The current level cannot be deleted; another one can.
+    EXPECT_EQ(OM_Delete(DB_HierarchyMap(), 2), 0);
+    ASSERT_EQ(DB_SetCurHier(1), 1);
+    EXPECT_EQ(DB_SetCurHier(7), 0);
+    EXPECT_EQ(DB_CurHier(), 1);
+    const int32_t subPages = OM_Object(DB_HierarchyMap(), 2);
+    ASSERT_NE(subPages, 0);
+    ASSERT_EQ(OM_Delete(DB_HierarchyMap(), 2), 1);
+    EXPECT_EQ(O_GetName(subPages), nullptr);
+}
+
+TEST_F(KernelCore, ChangeIdMovesAnObjectToAFreeId)
+{
+    const int32_t levels = DB_HierarchyMap();
+    ASSERT_EQ(DB_CreateHier(0, "TEMP", nullptr), 2);
+    ASSERT_EQ(OM_ChangeId(levels, 2, 0), 3);  // 0: the lowest id free before the move
+    ASSERT_EQ(OM_ChangeId(levels, 3, 5), 5);
+    EXPECT_EQ(OM_Object(levels, 3), 0);
+    EXPECT_STREQ(O_GetName(OM_Object(levels, 5)), "TEMP");
+    EXPECT_EQ(OM_ChangeId(levels, 5, 1), 0);   // taken
+    EXPECT_EQ(OM_ChangeId(levels, 9, 3), 0);   // no such object
+    EXPECT_EQ(OM_ChangeId(levels, 5, -3), 0);  // never to a negative id
+}
+
+TEST_F(KernelCore, PageSwitchingAndPageTests)
+{
+    DB_CreatePage(0, "TWO");
+    EXPECT_EQ(DB_SetCurPage(2), 2);
+    EXPECT_EQ(DB_CurPage(), 2);
+    EXPECT_EQ(DB_SetCurPage(9), 0);
+    EXPECT_EQ(DB_SetCurPage(0), 0);
+    EXPECT_EQ(DB_CurPage(), 2);
+
+    PageRec rec{};
+    rec.ViewX = 77;
+    EXPECT_EQ(DB_ReadPage(9, &rec), 0);
+    EXPECT_EQ(rec.ViewX, 77);  // untouched on failure
+    ASSERT_EQ(DB_ReadPage(2, &rec), 1);
+    EXPECT_EQ(rec.Number, 2);
+    EXPECT_EQ(rec.ViewX, 0);
+
+    // Deleting the current page leaves none current.
+    ASSERT_EQ(OM_Delete(DB_PageMap(), 2), 1);
+    EXPECT_EQ(DB_CurPage(), 0);
+}
+
+TEST_F(KernelCore, HeapsReserveAndReturnIds)
+{
+    EXPECT_EQ(GetFreeID(2), 1);
+    EXPECT_EQ(GetFreeID(2), 2);  // reserved until used or rebuilt
+    EXPECT_EQ(AddToHeap(0, 1, 2), 1);
+    EXPECT_EQ(GetFreeID(2), 1);
+    ASSERT_EQ(MakeHeap(2, 0), 1);
+    EXPECT_EQ(GetFreeID(2), 1);
+    EXPECT_EQ(GetFreeID(3), 1);
+    EXPECT_EQ(GetFreeID(1), 1);
+    EXPECT_EQ(AddToHeap(0, 9, 2), 0);  // nothing to give back
+    EXPECT_EQ(GetFreeID(4), 0);
+    EXPECT_EQ(MakeHeap(0, 0), 0);
+}
+
+TEST_F(KernelCore, BadInputFailsCleanly)
+{
+    int32_t cursor = 0;
+    char buffer[16];
+    const std::string tooLong(256, 'n');
+    struct Case {
+        const char* what;
+        int32_t result;
+    } cases[] = {
+        {"O_Mask on 0", O_Mask(0, 1, 1)},
+        {"O_Mask on garbage", O_Mask(0x12345678, 1, 1)},
+        {"O_Rename null", O_Rename(DB_Page(1), nullptr)},
+        {"O_Rename too long", O_Rename(DB_Page(1), tooLong.c_str())},
+        {"O_ChangePosition page", O_ChangePosition(DB_Page(1), 1, 1)},
+        {"O_TestPage garbage", O_TestPage(-5, 0)},
+        {"OM_SearchMask bad map", OM_SearchMask(12345, &cursor, 0, 0)},
+        {"OM_SearchMask null cursor", OM_SearchMask(DB_PageMap(), nullptr, 0, 0)},
+        {"OM_FindName null", OM_FindName(DB_PageMap(), nullptr)},
+        {"OM_Object missing", OM_Object(DB_PageMap(), 42)},
+        {"OM_Object object handle", OM_Object(DB_Page(1), 1)},
+        {"OM_Add wrong kind", OM_Add(DB_SymbMap(), DB_Page(1), 0)},
+        {"OM_Delete missing", OM_Delete(DB_PageMap(), 42)},
+        {"OM_GetCount bad map", OM_GetCount(-1)},
+        {"OA_GetCount map handle", OA_GetCount(DB_PageMap())},
+        {"OA_Object out of range", OA_Object(DB_LayoutTextArray(), 1)},
+        {"OA_Delete out of range", OA_Delete(DB_LayoutTextArray(), 0)},
+        {"OA_Add page", OA_Add(DB_LayoutTextArray(), DB_Page(1))},
+        {"DB_ReadPage null", DB_ReadPage(1, nullptr)},
+        {"DB_CreatePage long name", DB_CreatePage(0, tooLong.c_str())},
+        {"DB_CreateHier negative", DB_CreateHier(-1, "X", "Y")},
+        {"OM_FindNextFreeNumSuffix bad map", OM_FindNextFreeNumSuffix(0, "A", buffer)},
+        {"E_MemCopy null", E_MemCopy(nullptr, buffer, 4)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.result, 0) << c.what;
+    EXPECT_STREQ(O_GetName(DB_Page(1)), "MAINPAGE");
+}
+
+TEST_F(KernelCore, EverythingFailsWithoutADatabase)
+{
+    const int32_t page = DB_Page(1);
+    DB_DiscardDataBase();
+    EXPECT_EQ(DB_CurPage(), 0);
+    EXPECT_EQ(DB_PageMap(), 0);
+    EXPECT_EQ(DB_DataBase(), 0);
+    EXPECT_EQ(DB_CreatePage(0, "P"), 0);
+    EXPECT_EQ(O_GetName(page), nullptr);
+    EXPECT_EQ(GetFreeID(2), 0);
+    // The system tables live on.
+    EXPECT_NE(E_SysTable(17), nullptr);
+}
+
+TEST_F(KernelCore, SystemTablesAreLiveMemory)
+{
+    auto* busy = static_cast<int32_t*>(E_SysTable(17));
+    ASSERT_NE(busy, nullptr);
+    EXPECT_EQ(*busy, 0);
+    int32_t one = 1, read = 0;
+    ASSERT_EQ(E_MemCopy(busy, &one, 4), 1);
+    ASSERT_EQ(E_MemCopy(&read, E_SysTable(17), 4), 1);
+    EXPECT_EQ(read, 1);
+    EXPECT_EQ(E_SysTable(32), nullptr);
+    EXPECT_EQ(E_SysTable(-1), nullptr);
+
+    int32_t grid[14];
+    E_MemCopy(grid, E_SysTable(3), sizeof grid);
+    EXPECT_EQ(grid[grid[0]], 254000);  // the selected grid step
+    const int32_t* sizes = DB_TextSizeTable();
+    ASSERT_NE(sizes, nullptr);
+    for (int i = 0; i < 32; ++i) EXPECT_GT(sizes[i * 3], 0);
+}
+
+}  // namespace
