@@ -4,6 +4,7 @@
 
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/registry.h"
+#include "platform/kernel/systables.h"
 
 namespace kernel {
 
@@ -84,6 +85,7 @@ int32_t DB_CreateDataBase(const char* name, const char* hierName, const char* pa
         if (!ValidName(name) || !ValidName(hierName) || !ValidName(pageName)) return 0;
         auto db = std::make_unique<Database>();
         db->design.name = name;
+        DefaultTextSizes(db->textSizes);
         Level* level = AddLevel(*db, 0, hierName, pageName);
         if (!level) return 0;
         db->curLevel = level->id;

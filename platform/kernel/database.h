@@ -19,6 +19,8 @@ constexpr int32_t kMaxLevels = 99;
 constexpr int32_t kMaxComponents = 15999;
 constexpr int32_t kMaxBranches = 15999;
 constexpr int32_t kMaxSymbols = 15999;
+// Coordinates stay within plus or minus this many database units.
+constexpr int32_t kMaxCoordinate = 220000000;
 
 struct Page : Object {
     Page() : Object(Kind::Page) {}
@@ -85,6 +87,8 @@ struct Database {
     ObjectMap devices{Kind::Device};
     ObjectMap padStacks{Kind::PadStack};
     int32_t curLevel = 0;
+    // The text size table: 32 entries of height, width, third value.
+    int32_t textSizes[32 * 3] = {};
 
     // Objects made but not yet put into a map or array (a new item before
     // OA_Add, a pad stack before OM_Add), kept so nothing leaks.

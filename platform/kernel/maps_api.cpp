@@ -42,11 +42,21 @@ int32_t WalkName(ObjectMap& map, int32_t* cursor, const std::string& name, Test&
     return 0;
 }
 
-// A map may not lose the level that is current.
-bool ProtectsCurrentLevel(const ObjectMap& map, int32_t id)
+// Levels come and go with the database only: the level map refuses deletions
+// and renumbering, so the current level can never vanish.
+bool IsLevelMap(const ObjectMap& map)
 {
-    Database* db = Db();
-    return db && &map == &db->levels && (id == db->curLevel || id == 0);
+    return map.kind() == Kind::Level;
+}
+
+// After the current page of a level went, the lowest remaining page becomes
+// current (0 when none is left).
+void KeepACurrentPage(ObjectMap& pages)
+{
+    auto* level = static_cast<Level*>(pages.owner());
+    if (!level || pages.Find(level->curPage)) return;
+    Object* first = pages.Next(0);
+    level->curPage = first ? first->id : 0;
 }
 
 // Takes `object` out of wherever it is so that it can be placed elsewhere.
@@ -74,7 +84,7 @@ int32_t OM_GetCount(int32_t map) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
-        return m ? static_cast<int32_t>(m->Count()) : 0;
+        return m ? static_cast<int32_t>(m->CountPositive()) : 0;
     });
 }
 
@@ -132,8 +142,12 @@ int32_t OM_MaskAll(int32_t map, int32_t value, int32_t mask) noexcept
     return Guard(0, [&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
         if (!m) return 0;
-        m->ForEach([&](Object& o) { o.status = (o.status & ~mask) | value; });
-        return 1;
+        int32_t changed = 0;
+        m->ForEach([&](Object& o) {
+            o.status = (o.status & ~mask) | value;
+            ++changed;
+        });
+        return changed;
     });
 }
 
@@ -168,10 +182,8 @@ int32_t OM_Delete(int32_t map, int32_t id) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
-        if (!m || ProtectsCurrentLevel(*m, id)) return 0;
-        Level* level = m->kind() == Kind::Page ? static_cast<Level*>(m->owner()) : nullptr;
-        if (!m->Erase(id)) return 0;
-        if (level && level->curPage == id) level->curPage = 0;
+        if (!m || IsLevelMap(*m) || !m->Erase(id)) return 0;
+        if (m->kind() == Kind::Page) KeepACurrentPage(*m);
         return 1;
     });
 }
@@ -180,10 +192,11 @@ int32_t OM_DeleteAll(int32_t map) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
-        if (!m || ProtectsCurrentLevel(*m, 0)) return 0;
+        if (!m || IsLevelMap(*m)) return 0;
+        const auto deleted = static_cast<int32_t>(m->Count());
         m->Clear();
-        if (m->kind() == Kind::Page && m->owner()) static_cast<Level*>(m->owner())->curPage = 0;
-        return 1;
+        if (m->kind() == Kind::Page) KeepACurrentPage(*m);
+        return deleted;
     });
 }
 
@@ -191,7 +204,7 @@ int32_t OM_ChangeId(int32_t map, int32_t id, int32_t newId) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
-        if (!m || newId < 0 || ProtectsCurrentLevel(*m, id)) return 0;
+        if (!m || newId < 0 || IsLevelMap(*m)) return 0;
         return m->ChangeKey(id, newId);
     });
 }
@@ -268,7 +281,7 @@ int32_t OA_MaskAll(int32_t array, int32_t value, int32_t mask) noexcept
         ObjectArray* a = ArrayFromHandle(array);
         if (!a) return 0;
         a->ForEach([&](Object& o) { o.status = (o.status & ~mask) | value; });
-        return 1;
+        return a->Count();
     });
 }
 

@@ -36,28 +36,19 @@ int32_t PageOf(Object& object)
     return 0;
 }
 
-// Moves the point records that refer to a junction, a bend point or a via
-// along with it.
-void MovePointsReferring(Level& level, Kind kind, int32_t id, int32_t x, int32_t y)
+bool InRange(int32_t v)
 {
-    if (kind == Kind::Junction) {
-        level.branches.ForEach([&](Object& o) {
-            for (BranchPoint& p : static_cast<Branch&>(o).points)
-                if ((p.flags & 4) && p.ref == id) {
-                    p.x = x;
-                    p.y = y;
-                }
-        });
-        return;
-    }
-    const int32_t flag = kind == Kind::BendPoint ? 4 : 8;
-    level.traces.ForEach([&](Object& o) {
-        for (TracePoint& p : static_cast<Trace&>(o).points)
-            if ((p.flags & 14) == flag && p.ref == id) {
-                p.x = x;
-                p.y = y;
-            }
-    });
+    return v >= -kMaxCoordinate && v <= kMaxCoordinate;
+}
+
+// Point records show the position of what they refer to when they are read,
+// so moving the object is all it takes.
+template <class T>
+int32_t Place(T& object, int32_t x, int32_t y)
+{
+    object.x = x;
+    object.y = y;
+    return 1;
 }
 
 }  // namespace
@@ -109,53 +100,13 @@ int32_t O_ChangePosition(int32_t object, int32_t x, int32_t y) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         Object* o = ObjectFromHandle(object);
-        if (!o) return 0;
+        if (!o || !InRange(x) || !InRange(y)) return 0;
         switch (o->kind) {
-        case Kind::Component: {
-            auto& c = static_cast<Component&>(*o);
-            c.x = x;
-            c.y = y;
-            return 1;
-        }
-        case Kind::LayComp: {
-            auto& c = static_cast<LayComp&>(*o);
-            c.x = x;
-            c.y = y;
-            return 1;
-        }
-        case Kind::Item: {
-            auto& i = static_cast<Item&>(*o);
-            i.x = x;
-            i.y = y;
-            return 1;
-        }
-        case Kind::Node: {
-            auto& n = static_cast<Node&>(*o);
-            n.x = x;
-            n.y = y;
-            return 1;
-        }
-        case Kind::Junction: {
-            auto& j = static_cast<Junction&>(*o);
-            j.x = x;
-            j.y = y;
-            if (Level* level = LevelOf(*o)) MovePointsReferring(*level, o->kind, o->id, x, y);
-            return 1;
-        }
-        case Kind::Via: {
-            auto& v = static_cast<Via&>(*o);
-            v.x = x;
-            v.y = y;
-            if (Level* level = LevelOf(*o)) MovePointsReferring(*level, o->kind, o->id, x, y);
-            return 1;
-        }
-        case Kind::BendPoint: {
-            auto& b = static_cast<BendPoint&>(*o);
-            b.x = x;
-            b.y = y;
-            if (Level* level = LevelOf(*o)) MovePointsReferring(*level, o->kind, o->id, x, y);
-            return 1;
-        }
+        case Kind::Component: return Place(static_cast<Component&>(*o), x, y);
+        case Kind::LayComp: return Place(static_cast<LayComp&>(*o), x, y);
+        case Kind::Junction: return Place(static_cast<Junction&>(*o), x, y);
+        case Kind::Via: return Place(static_cast<Via&>(*o), x, y);
+        case Kind::BendPoint: return Place(static_cast<BendPoint&>(*o), x, y);
         default: return 0;
         }
     });

@@ -14,7 +14,6 @@ namespace {
 
 struct Tables {
     SysTable tables[kSysTableCount];
-    int32_t textSizes[kTextSizeCount * 3];
     Tables();
 };
 
@@ -42,34 +41,42 @@ Tables::Tables()
         Rgb(60, 60, 60),     Rgb(210, 205, 195), Rgb(255, 255, 255), Rgb(0, 150, 150),
     });
     // Drawing category -> palette index; category 31 is the background.
-    std::memset(tables[kCategories].bytes, 0, sizeof tables[kCategories].bytes);
     const uint8_t categories[] = {0, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 4, 3};
     std::memcpy(tables[kCategories].bytes, categories, sizeof categories);
     tables[kCategories].bytes[31] = 1;
-    // Grid and snap: selected index, then thirteen steps (database units).
-    Fill(tables[kGrid], {5, 12700, 25400, 63500, 127000, 254000, 508000, 1270000, 2540000, 50000, 100000, 125000,
-                         250000, 500000});
-    Fill(tables[kSnap], {4, 12700, 25400, 63500, 127000, 254000, 508000, 1270000, 2540000, 50000, 100000, 125000,
-                         250000, 500000});
+    // Grid and snap: selected index; inch steps 1..6; 7 unused; mm steps 8..13.
+    Fill(tables[kGrid], {4, 25400, 50800, 127000, 254000, 635000, 1270000, 0, 10000, 25000, 50000, 100000, 250000,
+                         500000});
+    Fill(tables[kSnap], {3, 25400, 50800, 127000, 254000, 635000, 1270000, 0, 10000, 25000, 50000, 100000, 250000,
+                         500000});
     // Angles: selected index, six steps in thousandths of a degree.
-    Fill(tables[kAngles], {1, 90000, 45000, 30000, 15000, 5000, 1000});
-    // Pick tolerances in screen pixels: selected index, four sizes.
-    Fill(tables[kPick], {2, 2, 4, 6, 10});
+    Fill(tables[kAngles], {1, 1000, 5000, 15000, 30000, 45000, 90000});
+    // Pick sizes in screen pixels: selected index, four sizes.
+    Fill(tables[kPick], {2, 2, 4, 6, 8});
     // Pad stacks: pad gap of the standard pad stacks, and two more values.
     Fill(tables[kPadStack], {25400, 0, 0});
-    // Current line width (pixels) and the line-width presets.
-    Fill(tables[kLineWidth], {1});
-    Fill(tables[kLineWidths], {1, 2, 3, 4, 5, 6, 8, 10, 12, 14, 16, 20, 24, 28, 32, 40});
-    // Zoom: selected index, then view sizes (database units per pixel).
-    Fill(tables[kZoom], {4, 2540, 5080, 12700, 25400, 50800, 127000, 254000, 508000, 1270000, 2540000});
-    // Text sizes: height, width, stroke, from 0.04 inch upwards.
+    // Line-width presets (database units); table 14 holds the one in use.
+    Fill(tables[kLineWidths], {0, 2540, 5080, 7620, 10160, 12700, 15240, 20320, 25400, 38100, 50800, 76200, 101600,
+                               127000, 190500, 254000});
+    // Zoom: selected index; inch presets 1..15; 16 unused; mm presets 17..31
+    // (database units per pixel).
+    Fill(tables[kZoom], {8,    254,  508,   1270,  2540,   5080,   7620,   12700,  25400,  38100,  50800,
+                         127000, 254000, 508000, 1270000, 2540000, 0,   100,    200,    500,    1000,   2000,
+                         3000, 5000, 10000, 15000, 20000, 50000, 100000, 200000, 500000, 1000000});
+}
+
+}  // namespace
+
+void DefaultTextSizes(int32_t* table)
+{
     for (int i = 0; i < kTextSizeCount; ++i) {
-        const int32_t height = 101600 + i * 25400;
-        textSizes[i * 3] = height;
-        textSizes[i * 3 + 1] = height * 3 / 5;
-        textSizes[i * 3 + 2] = height / 10;
+        table[i * 3] = 10583 * (i + 1);
+        table[i * 3 + 1] = 7055 * (i + 1);
+        table[i * 3 + 2] = 0;
     }
 }
+
+namespace {
 
 Tables& All()
 {
@@ -84,11 +91,6 @@ SysTable* Table(int index)
     return index >= 0 && index < kSysTableCount ? &All().tables[index] : nullptr;
 }
 
-int32_t* TextSizes()
-{
-    return All().textSizes;
-}
-
 }  // namespace kernel
 
 using namespace kernel;
@@ -100,12 +102,13 @@ void* E_SysTable(int32_t table) noexcept
 
 int32_t E_MemCopy(void* destination, const void* source, int32_t bytes) noexcept
 {
-    if (!destination || !source || bytes < 0) return 0;
+    if (!destination || !source || bytes <= 0) return 0;
     std::memmove(destination, source, static_cast<size_t>(bytes));
-    return 1;
+    return bytes;
 }
 
 int32_t* DB_TextSizeTable() noexcept
 {
-    return TextSizes();
+    Database* db = Db();
+    return db ? db->textSizes : nullptr;
 }

@@ -90,7 +90,7 @@ TEST_F(KernelCore, MaskSemantics)
     EXPECT_EQ(OM_FindMask(DB_PageMap(), 3, 3), 3);
     EXPECT_EQ(OM_FindMask(DB_PageMap(), 16, 16), 0);
 
-    ASSERT_EQ(OM_MaskAll(DB_PageMap(), 256, 257), 1);
+    ASSERT_EQ(OM_MaskAll(DB_PageMap(), 256, 257), 4);
     EXPECT_EQ(O_GetStatus(p3), 256 | 2);
     EXPECT_EQ(WalkAll(DB_PageMap(), 256, 256).size(), 4u);
 }
@@ -154,28 +154,30 @@ TEST_F(KernelCore, MapHandlesFollowTheirLevel)
     EXPECT_STREQ(O_GetName(DB_Page(1)), "SUBPAGE");
     // The old handle still walks the main level's pages.
     EXPECT_STREQ(O_GetName(OM_Object(mainPages, 1)), "MAINPAGE");
-    // The current level cannot be deleted; another one can.
+    // Levels come and go with the database only.
     EXPECT_EQ(OM_Delete(DB_HierarchyMap(), 2), 0);
+    EXPECT_EQ(OM_DeleteAll(DB_HierarchyMap()), 0);
+    EXPECT_EQ(OM_ChangeId(DB_HierarchyMap(), 2, 5), 0);
     ASSERT_EQ(DB_SetCurHier(1), 1);
     EXPECT_EQ(DB_SetCurHier(7), 0);
     EXPECT_EQ(DB_CurHier(), 1);
-    const int32_t subPages = OM_Object(DB_HierarchyMap(), 2);
-    ASSERT_NE(subPages, 0);
-    ASSERT_EQ(OM_Delete(DB_HierarchyMap(), 2), 1);
-    EXPECT_EQ(O_GetName(subPages), nullptr);
 }
 
 TEST_F(KernelCore, ChangeIdMovesAnObjectToAFreeId)
 {
-    const int32_t levels = DB_HierarchyMap();
-    ASSERT_EQ(DB_CreateHier(0, "TEMP", nullptr), 2);
-    ASSERT_EQ(OM_ChangeId(levels, 2, 0), 3);  // 0: the lowest id free before the move
-    ASSERT_EQ(OM_ChangeId(levels, 3, 5), 5);
-    EXPECT_EQ(OM_Object(levels, 3), 0);
-    EXPECT_STREQ(O_GetName(OM_Object(levels, 5)), "TEMP");
-    EXPECT_EQ(OM_ChangeId(levels, 5, 1), 0);   // taken
-    EXPECT_EQ(OM_ChangeId(levels, 9, 3), 0);   // no such object
-    EXPECT_EQ(OM_ChangeId(levels, 5, -3), 0);  // never to a negative id
+    const int32_t pages = DB_PageMap();
+    ASSERT_EQ(DB_CreatePage(0, "TEMP"), 2);
+    const int32_t handle = DB_Page(2);
+    ASSERT_EQ(OM_ChangeId(pages, 2, 0), 3);  // 0: the lowest id free before the move
+    ASSERT_EQ(OM_ChangeId(pages, 3, 5), 5);
+    EXPECT_EQ(OM_Object(pages, 3), 0);
+    EXPECT_STREQ(O_GetName(OM_Object(pages, 5)), "TEMP");
+    EXPECT_EQ(OM_Object(pages, 5), handle);    // the same object
+    EXPECT_EQ(OM_FindName(pages, "TEMP"), 5);  // and the name index follows
+    EXPECT_EQ(OM_ChangeId(pages, 5, 1), 0);    // taken
+    EXPECT_EQ(OM_ChangeId(pages, 9, 3), 0);    // no such object
+    EXPECT_EQ(OM_ChangeId(pages, 5, -3), 0);   // never to a negative id
+    EXPECT_EQ(OM_ChangeId(pages, 5, 99), 0);   // beyond the page limit
 }
 
 TEST_F(KernelCore, PageSwitchingAndPageTests)
@@ -195,8 +197,10 @@ TEST_F(KernelCore, PageSwitchingAndPageTests)
     EXPECT_EQ(rec.Number, 2);
     EXPECT_EQ(rec.ViewX, 0);
 
-    // Deleting the current page leaves none current.
+    // Deleting the current page makes the lowest remaining one current.
     ASSERT_EQ(OM_Delete(DB_PageMap(), 2), 1);
+    EXPECT_EQ(DB_CurPage(), 1);
+    ASSERT_EQ(OM_Delete(DB_PageMap(), 1), 1);
     EXPECT_EQ(DB_CurPage(), 0);
 }
 
@@ -229,6 +233,7 @@ TEST_F(KernelCore, BadInputFailsCleanly)
         {"O_Rename null", O_Rename(DB_Page(1), nullptr)},
         {"O_Rename too long", O_Rename(DB_Page(1), tooLong.c_str())},
         {"O_ChangePosition page", O_ChangePosition(DB_Page(1), 1, 1)},
+        {"O_ChangePosition bad handle", O_ChangePosition(77, 1, 1)},
         {"O_TestPage garbage", O_TestPage(-5, 0)},
         {"OM_SearchMask bad map", OM_SearchMask(12345, &cursor, 0, 0)},
         {"OM_SearchMask null cursor", OM_SearchMask(DB_PageMap(), nullptr, 0, 0)},
@@ -262,7 +267,7 @@ TEST_F(KernelCore, EverythingFailsWithoutADatabase)
     EXPECT_EQ(DB_CreatePage(0, "P"), 0);
     EXPECT_EQ(O_GetName(page), nullptr);
     EXPECT_EQ(GetFreeID(2), 0);
-    // The system tables live on.
+    // The system tables belong to the running kernel and stay.
     EXPECT_NE(E_SysTable(17), nullptr);
 }
 
@@ -272,18 +277,24 @@ TEST_F(KernelCore, SystemTablesAreLiveMemory)
     ASSERT_NE(busy, nullptr);
     EXPECT_EQ(*busy, 0);
     int32_t one = 1, read = 0;
-    ASSERT_EQ(E_MemCopy(busy, &one, 4), 1);
-    ASSERT_EQ(E_MemCopy(&read, E_SysTable(17), 4), 1);
+    ASSERT_EQ(E_MemCopy(busy, &one, 4), 4);
+    ASSERT_EQ(E_MemCopy(&read, E_SysTable(17), 4), 4);
     EXPECT_EQ(read, 1);
     EXPECT_EQ(E_SysTable(32), nullptr);
     EXPECT_EQ(E_SysTable(-1), nullptr);
 
     int32_t grid[14];
     E_MemCopy(grid, E_SysTable(3), sizeof grid);
-    EXPECT_EQ(grid[grid[0]], 254000);  // the selected grid step
-    const int32_t* sizes = DB_TextSizeTable();
+    EXPECT_EQ(grid[grid[0]], 254000);  // the selected grid step: a tenth of an inch
+    int32_t* sizes = DB_TextSizeTable();
     ASSERT_NE(sizes, nullptr);
     for (int i = 0; i < 32; ++i) EXPECT_GT(sizes[i * 3], 0);
+    // The text sizes belong to the database: a new one starts afresh.
+    sizes[0] = 1;
+    DB_DiscardDataBase();
+    EXPECT_EQ(DB_TextSizeTable(), nullptr);
+    ASSERT_NE(DB_CreateDataBase("D", "H", "P"), 0);
+    EXPECT_NE(DB_TextSizeTable()[0], 1);
 }
 
 }  // namespace
