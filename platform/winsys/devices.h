@@ -1,0 +1,36 @@
+// The device registry: stable 32-bit handles for the surfaces that kernel
+// drawing contexts draw on (a canvas' backing image, a print page, a preview
+// picture). A canvas keeps its handle for its whole life even when its image
+// is replaced; the image is replaced only while no drawing context is open
+// on it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+class QImage;
+class QPaintDevice;
+
+namespace winsys {
+
+enum class DeviceKind { Image, Printer, Picture };
+
+struct Device {
+    DeviceKind kind = DeviceKind::Image;
+    QPaintDevice* surface = nullptr;  // what a painter opens on
+    QImage* image = nullptr;          // the same surface when it is an image
+    int openContexts = 0;             // drawing contexts open on it now
+    // Called when the last drawing context on the device closes, with the
+    // rectangle (device pixels) that was drawn into; a canvas schedules those
+    // pixels to the screen.
+    std::function<void(int x, int y, int width, int height)> onDrawn;
+};
+
+// Registers a device; returns its handle (never 0).
+int32_t RegisterDevice(const Device& device);
+// Ends a handle; later lookups fail.
+void UnregisterDevice(int32_t handle);
+// The device of a live handle, else null.
+Device* FindDevice(int32_t handle);
+
+}  // namespace winsys
