@@ -1,3 +1,378 @@
-// Filled in with its family of kernel functions.
+// Schematic components and layout components of the current level: making,
+// reading, placing, packing, their entries' absolute positions, their text
+// arrays and the searches for the components that use a device or symbol.
 #include "platform/kernel/database.h"
 #include "platform/kernel/nvokernel32.h"
+
+namespace kernel {
+
+namespace {
+
+Component* FindComp(int32_t id)
+{
+    Level* level = CurLevel();
+    return level ? level->components.FindAs<Component>(id) : nullptr;
+}
+
+LayComp* FindLayComp(int32_t id)
+{
+    Level* level = CurLevel();
+    return level ? level->layComps.FindAs<LayComp>(id) : nullptr;
+}
+
+// A component's symbol must exist; its device may be 0 (symbol only).
+bool SymbolExists(const Database& db, int32_t symb)
+{
+    return symb != 0 && db.symbols.Find(symb);
+}
+
+bool DeviceRefOk(const Database& db, int32_t device)
+{
+    return device == 0 || db.devices.Find(device);
+}
+
+// Shared by C_CreateComponent and L_CreateComponent: the same nine values
+// in the same order. The new object goes in under `id` (0: the lowest free
+// id, 1..15999 for both kinds).
+template <class T>
+T* MakeComponent(ObjectMap& map, int32_t id, const char* name, int32_t flags, int32_t device, int32_t symb,
+                 int32_t extra, int32_t x, int32_t y, int32_t angle)
+{
+    Database* db = Db();
+    if (!db || !ValidName(name) || !SymbolExists(*db, symb) || !DeviceRefOk(*db, device)) return nullptr;
+    if (!ValidCoord(x) || !ValidCoord(y) || id > kMaxComponents) return nullptr;
+    auto object = std::make_unique<T>();
+    T* c = object.get();
+    c->name = name;
+    c->status = flags;
+    c->device = device;
+    c->symb = symb;
+    c->extra = extra;
+    c->x = x;
+    c->y = y;
+    c->angle = angle;
+    const int32_t key = map.Insert(std::move(object), id);
+    if (key > kMaxComponents) {
+        // The map itself allows more ids than components may have.
+        map.Erase(key);
+        return nullptr;
+    }
+    return key ? c : nullptr;
+}
+
+// The entry of the placed symbol, at its absolute position.
+int32_t ReadPlacedEntry(int32_t symb, const Placement& placement, int32_t entry, EntryRec* record)
+{
+    Database* db = Db();
+    auto* symbol = db ? db->symbols.FindAs<Symbol>(symb) : nullptr;
+    auto* e = symbol ? symbol->entries.AtAs<SymbolEntry>(entry) : nullptr;
+    if (!e || !record) return 0;
+    int32_t x, y;
+    placement.Place(e->x, e->y, x, y);
+    FillEntryRecord(*e, entry, *record);
+    record->X = x;
+    record->Y = y;
+    return 1;
+}
+
+// The next component of the level above *cursor (positive ids, ascending)
+// that passes `test`; the cursor moves to it. 0 at the end.
+template <class T, class Test>
+int32_t SearchMap(ObjectMap& map, int32_t* cursor, Test&& test)
+{
+    for (Object* o = map.Next(*cursor); o; o = map.Next(o->id)) {
+        if (test(static_cast<const T&>(*o))) {
+            *cursor = o->id;
+            return o->id;
+        }
+    }
+    *cursor = 0x7FFFFFFF;  // stays at the end if called again
+    return 0;
+}
+
+int32_t ArrayItem(ObjectArray* texts, int32_t index)
+{
+    Object* item = texts ? texts->At(index) : nullptr;
+    return item ? item->Handle() : 0;
+}
+
+// The component a part link stands for, or null when it has gone.
+Component* LinkedComp(const LayComp& lay, const PartLink& link)
+{
+    auto* comp = ObjectAs<Component>(link.handle, Kind::Component);
+    if (!comp || !comp->map || LevelOf(*comp) != LevelOf(lay)) return nullptr;
+    return comp;
+}
+
+}  // namespace
+
+}  // namespace kernel
+
+using namespace kernel;
+
+// ---- Schematic components -------------------------------------------------------------
+
+int32_t C_Component(int32_t id) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(id);
+        return c ? c->Handle() : 0;
+    });
+}
+
+int32_t C_CreateComponent(int32_t id, const char* name, int32_t flags, int32_t device, int32_t symb, int32_t extra,
+                          int32_t x, int32_t y, int32_t angle) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        // A component lies on a page: the current one.
+        if (!level || !level->pages.Find(level->curPage)) return 0;
+        auto* c = MakeComponent<Component>(level->components, id, name, flags, device, symb, extra, x, y, angle);
+        if (!c) return 0;
+        c->page = level->curPage;
+        return c->id;
+    });
+}
+
+int32_t C_ReadComponent(int32_t id, CompRec* record) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(id);
+        if (!c || !record) return 0;
+        record->Flags = c->status;
+        record->Name = c->name.c_str();
+        record->X = c->x;
+        record->Y = c->y;
+        record->Symb = c->symb;
+        record->Device = c->device;
+        record->LayComp = c->layComp;
+        record->Group = c->group;
+        record->Page = c->page;
+        record->Info = c->info;
+        record->Angle = c->angle;
+        record->Extra = c->extra;
+        return 1;
+    });
+}
+
+int32_t C_ReadEntry(int32_t comp, int32_t entry, EntryRec* record) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(comp);
+        return c ? ReadPlacedEntry(c->symb, PlacementOf(*c), entry, record) : 0;
+    });
+}
+
+int32_t C_ChangeCompDispAttr(int32_t comp, int32_t angle, int32_t mirrored) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(comp);
+        if (!c) return 0;
+        c->angle = angle;  // as given, so restoring the old values restores the component
+        // Any nonzero value mirrors (callers pass 1, 2 or -1).
+        c->status = mirrored ? c->status | 2 : c->status & ~2;
+        return 1;
+    });
+}
+
+int32_t C_ChangeCompPackInfo(int32_t comp, int32_t layComp, int32_t group) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(comp);
+        if (!c || group < 0) return 0;
+        // (0, 0) unpacks; an unpacked component has no gate.
+        if (layComp == 0 ? group != 0 : !FindLayComp(layComp)) return 0;
+        c->layComp = layComp;
+        c->group = group;
+        return 1;
+    });
+}
+
+int32_t C_ChangeCompSymbol(int32_t comp, int32_t symb) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(comp);
+        if (!c || !SymbolExists(*Db(), symb)) return 0;
+        c->symb = symb;
+        return 1;
+    });
+}
+
+int32_t C_ChangeCompDevice(int32_t comp, int32_t device) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(comp);
+        if (!c || !DeviceRefOk(*Db(), device)) return 0;
+        c->device = device;
+        return 1;
+    });
+}
+
+int32_t C_ChangeItemMask(int32_t comp, int32_t mask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(comp);
+        if (!c) return 0;
+        c->extra = mask;
+        return 1;
+    });
+}
+
+int32_t C_CompTextArray(int32_t comp) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(comp);
+        return c ? c->texts.Handle() : 0;
+    });
+}
+
+int32_t C_CompText(int32_t comp, int32_t index) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Component* c = FindComp(comp);
+        return ArrayItem(c ? &c->texts : nullptr, index);
+    });
+}
+
+int32_t C_SearchDevice(int32_t* cursor, int32_t device) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level || !cursor) return 0;
+        return SearchMap<Component>(level->components, cursor,
+                                    [&](const Component& c) { return c.device == device; });
+    });
+}
+
+int32_t C_SearchSymbol(int32_t* cursor, int32_t symb) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level || !cursor) return 0;
+        return SearchMap<Component>(level->components, cursor, [&](const Component& c) { return c.symb == symb; });
+    });
+}
+
+// ---- Layout components ----------------------------------------------------------------
+
+int32_t L_Component(int32_t id) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(id);
+        return c ? c->Handle() : 0;
+    });
+}
+
+int32_t L_CreateComponent(int32_t id, const char* name, int32_t flags, int32_t device, int32_t symb, int32_t extra,
+                          int32_t x, int32_t y, int32_t angle) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level) return 0;
+        auto* c = MakeComponent<LayComp>(level->layComps, id, name, flags, device, symb, extra, x, y, angle);
+        return c ? c->id : 0;
+    });
+}
+
+int32_t L_ReadComponent(int32_t id, LayCompRec* record) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(id);
+        if (!c || !record) return 0;
+        record->Flags = c->status;
+        record->Name = c->name.c_str();
+        record->X = c->x;
+        record->Y = c->y;
+        record->Angle = c->angle;
+        record->Symb = c->symb;
+        record->Device = c->device;
+        record->Extra = c->extra;
+        record->Parts = static_cast<int32_t>(c->parts.size());
+        return 1;
+    });
+}
+
+int32_t L_ReadEntry(int32_t layComp, int32_t entry, EntryRec* record) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(layComp);
+        return c ? ReadPlacedEntry(c->symb, PlacementOf(*c), entry, record) : 0;
+    });
+}
+
+int32_t L_GetSchCompId(int32_t layComp, int32_t index) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(layComp);
+        if (!c || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
+        Component* comp = LinkedComp(*c, c->parts[static_cast<size_t>(index - 1)]);
+        return comp ? comp->id : 0;
+    });
+}
+
+int32_t L_AddSchCompId(int32_t layComp, int32_t comp) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(layComp);
+        Component* sch = FindComp(comp);
+        if (!c || !sch) return 0;
+        c->parts.push_back(PartLink{sch->Handle()});
+        return static_cast<int32_t>(c->parts.size());
+    });
+}
+
+int32_t L_DeleteSchCompId(int32_t layComp, int32_t index) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(layComp);
+        if (!c || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
+        c->parts.erase(c->parts.begin() + (index - 1));
+        return 1;
+    });
+}
+
+int32_t L_ChangeSchCompId(int32_t layComp, int32_t index, int32_t comp) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(layComp);
+        Component* sch = comp ? FindComp(comp) : nullptr;
+        if (!c || (comp && !sch) || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
+        // 0 empties the slot.
+        c->parts[static_cast<size_t>(index - 1)] = PartLink{sch ? sch->Handle() : 0};
+        return 1;
+    });
+}
+
+int32_t L_CompTextArray(int32_t layComp) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(layComp);
+        return c ? c->texts.Handle() : 0;
+    });
+}
+
+int32_t L_CompText(int32_t layComp, int32_t index) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        LayComp* c = FindLayComp(layComp);
+        return ArrayItem(c ? &c->texts : nullptr, index);
+    });
+}
+
+int32_t L_SearchDevice(int32_t* cursor, int32_t device) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level || !cursor) return 0;
+        return SearchMap<LayComp>(level->layComps, cursor, [&](const LayComp& c) { return c.device == device; });
+    });
+}
+
+int32_t L_SearchSymbol(int32_t* cursor, int32_t symb) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level || !cursor) return 0;
+        return SearchMap<LayComp>(level->layComps, cursor, [&](const LayComp& c) { return c.symb == symb; });
+    });
+}

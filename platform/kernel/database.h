@@ -47,7 +47,7 @@ struct Level : Object {
 
     ObjectMap pages{Kind::Page, kMaxPages};
     ObjectMap components{Kind::Component, kMaxComponents};
-    ObjectMap layComps{Kind::LayComp};
+    ObjectMap layComps{Kind::LayComp, kMaxComponents};
     ObjectMap nets{Kind::Net};
     ObjectMap buses{Kind::Bus};
     ObjectMap branches{Kind::Branch, kMaxBranches};

@@ -25,8 +25,7 @@ int32_t Walk(ObjectMap& map, int32_t* cursor, Test&& test)
             return o->id;
         }
     }
-    *cursor = 0x7FFFFFFF;  // stays at the end if called again
-    return 0;
+    return 0;  // the cursor stays on the last id returned
 }
 
 template <class Test>
@@ -38,7 +37,6 @@ int32_t WalkName(ObjectMap& map, int32_t* cursor, const std::string& name, Test&
             return o->id;
         }
     }
-    *cursor = 0x7FFFFFFF;
     return 0;
 }
 
@@ -249,9 +247,10 @@ int32_t OA_Add(int32_t array, int32_t object) noexcept
     return Guard(0, [&]() -> int32_t {
         ObjectArray* a = ArrayFromHandle(array);
         Object* o = ObjectFromHandle(object);
-        if (!a || !o || o->kind != a->kind() || o->map || o == a->owner()) return 0;
-        if (o->array == a) return a->IndexOf(o);
-        std::unique_ptr<Object> owned = Unhook(*o);
+        Database* db = Db();
+        // Only an item nobody owns yet (just made) can be added.
+        if (!a || !o || !db || o->kind != a->kind() || o->map || o->array) return 0;
+        std::unique_ptr<Object> owned = db->TakeFloating(o);
         return owned ? a->Insert(std::move(owned)) : 0;
     });
 }

@@ -14,88 +14,74 @@ extern "C" {
 
 // A schematic component.
 typedef struct CompRec {
-    int32_t Flags;     // 0   status: 2 mirrored, 32 locked
-    const char* Name;  // 4   reference designator
-    int32_t X;         // 8
+    int32_t Flags;     // 0   status: 1 drawn, 2 mirrored, 4 erased, 32 locked, marks
+    const char* Name;  // 4   reference name
+    int32_t X;         // 8   placement origin
     int32_t Y;         // 12
     int32_t Symb;      // 16  symbol id
-    int32_t Device;    // 20  device id, 0 = none
+    int32_t Device;    // 20  device id, 0 = symbol only
     int32_t LayComp;   // 24  layout component it is packed into, 0 = unpacked
-    int32_t Group;     // 28  device group (gate) number, from 1
-    int32_t Page;      // 32  page it lies on
-    int32_t Long;      // 36  carried unchanged
+    int32_t Group;     // 28  gate number in the device, from 1; 0 = not assigned
+    int32_t Page;      // 32  page id
+    int32_t Info;      // 36  kept value, 0 at creation
     int32_t Angle;     // 40  thousandths of a degree
-    int32_t Extra;     // 44  carried unchanged
+    int32_t Extra;     // 44  creation value; set by C_ChangeItemMask
 } CompRec;
 
 // A layout component.
 typedef struct LayCompRec {
-    int32_t Flags;     // 0   status: 2 board side
+    int32_t Flags;     // 0   status: 2 board side (mirrored)
     const char* Name;  // 4
-    int32_t X;         // 8
+    int32_t X;         // 8   placement origin
     int32_t Y;         // 12
-    int32_t Angle;     // 16
-    int32_t Symb;      // 20  layout symbol id
+    int32_t Angle;     // 16  thousandths of a degree
+    int32_t Symb;      // 20  layout symbol (package) id
     int32_t Device;    // 24
-    int32_t Extra;     // 28  carried unchanged
-    int32_t Parts;     // 32  schematic components packed into it
+    int32_t Extra;     // 28  creation value
+    int32_t Parts;     // 32  parts-list slots (L_GetSchCompId 1..Parts), stale ones included
 } LayCompRec;
 
-// An entry (pin position) of a placed component.
+// One entry (pin) of a symbol (S_ReadEntry: in the symbol's frame) or of a
+// placed component (C_ReadEntry, L_ReadEntry: X, Y absolute on the page).
 typedef struct EntryRec {
-    int32_t Flags;      // 0
-    int32_t Number;     // 4   entry number
-    int32_t X;          // 8   absolute position
-    int32_t Y;          // 12
-    const char* Name;   // 16  entry (pin) name
-    int32_t Long20;     // 20
-    int32_t Long24;     // 24  label's vertical offset
-    int32_t Long28;     // 28
-    int32_t Long32;     // 32
-    const char* Name2;  // 36  second name (port label)
+    int32_t Number;      // 0   entry number, from 1
+    int32_t Flags;       // 4   2 = the entry shows a plain pin number
+    int32_t X;           // 8   position
+    int32_t Y;           // 12
+    const char* Name;    // 16  entry (pin) name
+    int32_t KeyOrTextX;  // 20  layout: pad-stack key in the symbol's map; schematic: pin-number text X offset
+    int32_t TextY;       // 24  pin-number text Y offset (also the port label's vertical offset)
+    int32_t TextAngle;   // 28  pin-number text angle
+    int32_t SwapLevel;   // 32  gate-swap level, -1 = not swappable
+    const char* Label;   // 36  second name (port label), empty = use Name
 } EntryRec;
 
 // A symbol header.
 typedef struct SymbRec {
-    int32_t Flags;    // 0   status
-    int32_t Entries;  // 4   number of entries, numbered from 1
-    int32_t Items;    // 8   number of drawing items
+    int32_t Flags;     // 0   status: 1 schematic symbol, 2 layout symbol
+    int32_t Entries;   // 4   number of entries, numbered from 1
+    const char* Name;  // 8   symbol name
 } SymbRec;
 
-// One entry of a symbol.
-typedef struct SymbEntryRec {
-    int32_t Number;     // 0   entry number
-    int32_t Flags;      // 4   2 = shows a plain pin number
-    int32_t X;          // 8   position in the symbol
-    int32_t Y;          // 12
-    const char* Name;   // 16  entry (pin) name
-    int32_t Long20;     // 20  pad stack key (layout) / pin-number text X offset
-    int32_t Long24;     // 24  pin-number text Y offset
-    int32_t Long28;     // 28  pin-number text angle
-    int32_t Long32;     // 32
-    const char* Name2;  // 36  second name (port label)
-} SymbEntryRec;
+// One entry of a symbol: the same layout as the entry of a placed component.
+typedef EntryRec SymbEntryRec;
 
 // A pad stack.
 typedef struct PadStackRec {
     int32_t Flags;  // 0   status
     int32_t Hole;   // 4   0 = a pad without hole
-    int32_t Items;  // 8   number of items (pads and texts)
+    int32_t Hole2;  // 8   second hole value (third argument of S_ChangePadStackHole)
 } PadStackRec;
 
 // A device (part).
 typedef struct DeviceRec {
-    int32_t Flags;        // 0   status
+    int32_t Flags;        // 0   status: 128 packaging-run mark
     const char* Name;     // 4
-    int32_t Long8;        // 8
-    const char* Package;  // 12  package name, a blank, then fields
-    int32_t Long16;       // 16
+    const char* Prefix;   // 8   reference-name prefix of new layout components, at most 8 characters
+    const char* Package;  // 12  package name, a blank, then fields separated by code 128
+    int32_t SupplyPins;   // 16  number of supply pins (D_SupplyPinArray 1..SupplyPins)
     int32_t Groups;       // 20  number of groups (gates), from 1
-    int32_t SupplyPins;   // 24  number of supply pins
-    int32_t Long28;       // 28
-    int32_t Long32;       // 32
-    int32_t Long36;       // 36
-    int32_t Long40;       // 40
+    int32_t Reserved[5];  // 24  0
 } DeviceRec;
 
 // One group (gate) of a device.
@@ -111,40 +97,42 @@ typedef struct PinRec {
     const char* Name;  // 4   the symbol entry the pin is drawn at
 } PinRec;
 
-// A graphic item.
+// A graphic item. Coordinates are relative to the owner (absolute from
+// I_ReadItemAbs).
 typedef struct ItemRec {
-    int32_t Kind;        // 0   6 text; 3 square pad; 4 round pad; 1, 2, 5 shapes
-    int32_t Flags;       // 4   attribute flags and marks
-    int32_t Link;        // 8
-    int32_t X;           // 12
-    int32_t Y;           // 16
-    uint8_t Layer;       // 20  layer code
-    uint8_t Style;       // 21  draw style
-    uint16_t Reserved;   // 22
-    int32_t TextWidth3;  // 24
-    int32_t Gap;         // 28
-    int32_t TextAngle;   // 32  thousandths of a degree
-    int32_t Dim1;        // 36  text height / first dimension
-    int32_t Dim2;        // 40  text width / second dimension
-    const char* Text;    // 44
-    int32_t Extra;       // 48
+    int32_t Kind;       // 0   1 line, 2 triangle, 3 rectangle / square pad, 4 circle / round pad, 5 arc, 6 text
+    int32_t Flags;      // 4   the item's status word
+    int32_t Link;       // 8
+    int32_t X;          // 12  reference point
+    int32_t Y;          // 16
+    uint8_t Layer;      // 20  layer or drawing-category code
+    uint8_t Style;      // 21  line style 0..4, 16 filled
+    uint16_t Reserved;  // 22  0
+    int32_t Width;      // 24  line width; texts: the third text-size value
+    int32_t Gap;        // 28
+    int32_t Angle;      // 32  rotation of rectangles and texts, thousandths of a degree
+    int32_t P1;         // 36  line dX; triangle B-A x; rectangle size X; radius; text height
+    int32_t P2;         // 40  line dY; triangle B-A y; rectangle size Y; arc start angle; text width
+    int32_t P3;         // 44  triangle C-A x; arc sweep
+    int32_t P4;         // 48  triangle C-A y
+    const char* Text;   // 44  kind 6: the text; null for other kinds
 } ItemRec;
 
 // One entry of the text size table.
 typedef struct TextSizeRec {
-    int32_t Height;  // 0
-    int32_t Width;   // 4
-    int32_t Third;   // 8
+    int32_t Height;  // 0   character height (ItemRec P1)
+    int32_t Width;   // 4   character width (ItemRec P2)
+    int32_t Width3;  // 8   stroke width (ItemRec Width), 0 = default
 } TextSizeRec;
 
 // A node of a net: a schematic side and a layout side.
 typedef struct NodeRec {
-    int32_t Flags;     // 0   status
-    int32_t Comp;      // 4   component id, 0 = none
-    int32_t Entry;     // 8   entry number, 0 = no pin
+    int32_t Flags;     // 0   status: 2 has a wire, 4 has a trace, marks
+    int32_t Comp;      // 4   schematic component, 0 = no schematic side
+    int32_t Entry;     // 8   entry number on Comp, 0 = none
     int32_t LayComp;   // 12  layout component, 0 = no layout side
-    int32_t LayEntry;  // 16  pin number on it
-    int32_t X;         // 20
+    int32_t LayEntry;  // 16  pad (pin) number on LayComp, 0 = none
+    int32_t X;         // 20  pin position on the node view's side, 0 when that side is not set
     int32_t Y;         // 24
 } NodeRec;
 
@@ -153,9 +141,7 @@ typedef struct NetRec {
     int32_t Flags;     // 0   status: 1 accepted, 2 power/ground, 4 named, 8 bus member
     const char* Name;  // 4
     int32_t Nodes;     // 8   number of nodes
-    int32_t Branches;  // 12  number of branches of the net
-    int32_t Traces;    // 16  number of traces of the net
-    int32_t Long20;    // 20
+    int32_t Bus;       // 12  bus that has the net as a member, 0 = none
 } NetRec;
 
 // A bus.
@@ -163,24 +149,21 @@ typedef struct BusRec {
     int32_t Flags;     // 0   status: 4 named
     const char* Name;  // 4
     int32_t Members;   // 8   number of member nets, slots 0..Members-1
-    int32_t Branches;  // 12
-    int32_t Long16;    // 16
-    int32_t Long20;    // 20
 } BusRec;
 
 // A branch (wire).
 typedef struct BranchRec {
     int32_t Flags;   // 0   status: 2 bus branch
-    int32_t Net;     // 4   net or bus id
-    int32_t Page;    // 8
+    int32_t Net;     // 4   net id, or bus id when bit 2 is set; 0 = none
+    int32_t Page;    // 8   page id
     int32_t Points;  // 12  number of point records, from 1
 } BranchRec;
 
 // One point record of a branch.
 typedef struct BranchPointRec {
-    int32_t Flags;  // 0   (Flags And 6) = 2: Ref is a node id; 4: Ref is a junction id
+    int32_t Flags;  // 0   status: (Flags And 6) = 2 Ref is a node id, = 4 Ref is a junction id
     int32_t Ref;    // 4
-    int32_t X;      // 8
+    int32_t X;      // 8   position of the referenced node (schematic side) or junction
     int32_t Y;      // 12
 } BranchPointRec;
 
@@ -189,7 +172,7 @@ typedef struct JunctionRec {
     int32_t Flags;  // 0   status (the junction's type word)
     int32_t X;      // 4
     int32_t Y;      // 8
-    int32_t Page;   // 12
+    int32_t Page;   // 12  page id
 } JunctionRec;
 
 // A layout trace.
@@ -201,13 +184,13 @@ typedef struct TraceRec {
 
 // One point record of a trace.
 typedef struct TracePointRec {
-    int32_t Flags;   // 0   2 node id, 4 bend point id, 8 via id
-    int32_t Ref;     // 4
-    int32_t Layer;   // 8
-    int32_t Width;   // 12
-    int32_t Long16;  // 16
-    int32_t X;       // 20
-    int32_t Y;       // 24
+    int32_t Flags;     // 0   status: (Flags And 14) = 2 node id, 4 bend point id, 8 via id
+    int32_t Ref;       // 4
+    int32_t Layer;     // 8   copper layer of the segment ending here
+    int32_t Width;     // 12  width of that segment
+    int32_t Reserved;  // 16  0
+    int32_t X;         // 20  position of the referenced node (layout side), bend point or via
+    int32_t Y;         // 24
 } TracePointRec;
 
 // A page.

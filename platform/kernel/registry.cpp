@@ -18,8 +18,8 @@ int32_t Registry::Add(HandleType type, void* target)
     Slot& s = slots_[slot];
     s.target = target;
     s.type = type;
-    // Generations 1..127 keep every handle a positive 32-bit value.
-    s.generation = static_cast<uint8_t>(s.generation % 127 + 1);
+    // Generations 1..1023 keep every handle a positive 32-bit value.
+    s.generation = static_cast<uint16_t>(s.generation % 1023 + 1);
     return static_cast<int32_t>((static_cast<uint32_t>(s.generation) << kSlotBits) | slot);
 }
 

@@ -28,9 +28,9 @@ private:
     struct Slot {
         void* target = nullptr;
         HandleType type = HandleType::None;
-        uint8_t generation = 0;
+        uint16_t generation = 0;
     };
-    static constexpr int kSlotBits = 24;
+    static constexpr int kSlotBits = 21;
     static constexpr uint32_t kSlotMask = (1u << kSlotBits) - 1;
 
     std::vector<Slot> slots_;       // slot 0 is never used
