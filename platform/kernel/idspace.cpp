@@ -26,11 +26,22 @@ bool IdSpace::IsFree(int32_t id) const
 void IdSpace::MarkUsed(int32_t id)
 {
     auto it = free_.upper_bound(id);
-    --it;  // caller made sure id is free
+    --it;  // the caller made sure id is free, so this interval holds it
     const int32_t start = it->first, end = it->second;
-    free_.erase(it);
-    if (start < id) free_[start] = id - 1;
-    if (id < end) free_[id + 1] = end;
+    if (start == end) {
+        free_.erase(it);
+    } else if (id == start) {
+        // Taking the lowest id of an interval (the usual case): rekey the
+        // node in place instead of allocating a new one.
+        auto node = free_.extract(it);
+        node.key() = id + 1;
+        free_.insert(std::move(node));
+    } else if (id == end) {
+        it->second = id - 1;
+    } else {
+        it->second = id - 1;
+        free_.emplace_hint(std::next(it), id + 1, end);
+    }
 }
 
 int32_t IdSpace::TakeLowest()
@@ -51,23 +62,23 @@ bool IdSpace::Take(int32_t id)
 
 void IdSpace::Release(int32_t id)
 {
-    if (id < 1 || id > limit_ || IsFree(id)) return;
-    reserved_.erase(id);
-    int32_t start = id, end = id;
-    auto next = free_.find(id + 1);
-    if (next != free_.end()) {
-        end = next->second;
-        free_.erase(next);
+    if (id < 1 || id > limit_) return;
+    auto next = free_.upper_bound(id);  // the first interval starting after id
+    auto prev = next == free_.begin() ? free_.end() : std::prev(next);
+    if (prev != free_.end() && id <= prev->second) return;  // already free
+    if (!reserved_.empty()) reserved_.erase(id);
+    const bool joinsPrev = prev != free_.end() && prev->second == id - 1;
+    const bool joinsNext = next != free_.end() && next->first == id + 1;
+    if (joinsPrev) {
+        prev->second = joinsNext ? next->second : id;
+        if (joinsNext) free_.erase(next);
+    } else if (joinsNext) {
+        auto node = free_.extract(next);
+        node.key() = id;
+        free_.insert(std::move(node));
+    } else {
+        free_.emplace_hint(next, id, id);
     }
-    auto prev = free_.lower_bound(id);
-    if (prev != free_.begin()) {
-        --prev;
-        if (prev->second == id - 1) {
-            start = prev->first;
-            free_.erase(prev);
-        }
-    }
-    free_[start] = end;
 }
 
 int32_t IdSpace::Reserve()

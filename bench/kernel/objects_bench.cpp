@@ -1,0 +1,274 @@
+// The kernel's object store against plain standard containers doing the
+// same work: 10,000 components on one level and 50,000 wires spread over
+// four levels (a level holds at most 15,999 branches), each wire a branch
+// with two point records on two junctions.
+//
+//   build/bin/kernel_bench
+#include "platform/kernel/nvokernel32.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+constexpr int kComponents = 10000;
+constexpr int kLevels = 4;
+constexpr int kWiresPerLevel = 12500;
+
+std::string CompName(int i)
+{
+    return "R" + std::to_string(i);
+}
+
+// ---- The kernel ------------------------------------------------------------
+
+void NewDesign()
+{
+    DB_DiscardDataBase();
+    DB_CreateDataBase("Bench", "L1", "P1");
+    for (int level = 2; level <= kLevels; ++level)
+        DB_CreateHier(level, ("L" + std::to_string(level)).c_str(), "P1");
+    DB_SetCurHier(1);
+    S_CreateSymbol(0, "RES");
+}
+
+void AddComponents()
+{
+    DB_SetCurHier(1);
+    for (int i = 1; i <= kComponents; ++i)
+        C_CreateComponent(0, CompName(i).c_str(), 1, 0, 1, 0, i * 1000, i * 500, 0);
+}
+
+void AddWires()
+{
+    for (int level = 1; level <= kLevels; ++level) {
+        DB_SetCurHier(level);
+        const int32_t net = N_CreateNet(0, 1, "N");
+        for (int i = 0; i < kWiresPerLevel; ++i) {
+            const int32_t a = J_CreateJunction(0, 3, i * 1000, 0);
+            const int32_t b = J_CreateJunction(0, 3, i * 1000, 5000);
+            const int32_t branch = B_CreateBranch(0, 1, net);
+            B_InsertRecord(branch, -1, 4, a);
+            B_InsertRecord(branch, -1, 4, b);
+        }
+    }
+    DB_SetCurHier(1);
+}
+
+void BM_Kernel_Create(benchmark::State& state)
+{
+    for (auto _ : state) {
+        NewDesign();
+        AddComponents();
+        AddWires();
+    }
+    DB_DiscardDataBase();
+}
+
+int32_t WalkMap(int32_t map)
+{
+    int32_t cursor = OM_GetFirst(map), n = 0;
+    while (OM_SearchMask(map, &cursor, 0, 0)) ++n;
+    return n;
+}
+
+void BM_Kernel_Walk(benchmark::State& state)
+{
+    NewDesign();
+    AddComponents();
+    AddWires();
+    std::vector<int32_t> maps{DB_SchCompMap()};
+    for (int level = 1; level <= kLevels; ++level) {
+        DB_SetCurHier(level);
+        maps.push_back(DB_BranchMap());
+    }
+    for (auto _ : state) {
+        int32_t n = 0;
+        for (int32_t map : maps) n += WalkMap(map);
+        benchmark::DoNotOptimize(n);
+    }
+    DB_DiscardDataBase();
+}
+
+void BM_Kernel_FindName(benchmark::State& state)
+{
+    NewDesign();
+    AddComponents();
+    const int32_t map = DB_SchCompMap();
+    std::vector<std::string> names;
+    for (int i = 1; i <= kComponents; ++i) names.push_back(CompName(i));
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const std::string& name : names) sum += OM_FindName(map, name.c_str());
+        benchmark::DoNotOptimize(sum);
+    }
+    DB_DiscardDataBase();
+}
+
+void BM_Kernel_MaskAll(benchmark::State& state)
+{
+    NewDesign();
+    AddWires();
+    std::vector<int32_t> maps;
+    for (int level = 1; level <= kLevels; ++level) {
+        DB_SetCurHier(level);
+        maps.push_back(DB_BranchMap());
+    }
+    for (auto _ : state)
+        for (int32_t map : maps) OM_MaskAll(map, 256, 256);
+    DB_DiscardDataBase();
+}
+
+void BM_Kernel_Delete(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        NewDesign();
+        AddComponents();
+        AddWires();
+        state.ResumeTiming();
+        for (int level = 1; level <= kLevels; ++level) {
+            DB_SetCurHier(level);
+            const int32_t map = DB_BranchMap();
+            for (int id = 1; id <= kWiresPerLevel; ++id) OM_Delete(map, id);
+        }
+        DB_SetCurHier(1);
+        const int32_t comps = DB_SchCompMap();
+        for (int id = 1; id <= kComponents; ++id) OM_Delete(comps, id);
+    }
+    DB_DiscardDataBase();
+}
+
+// ---- The baseline: the same records in standard containers ----------------
+
+struct Comp {
+    int32_t status, x, y, symb;
+    std::string name;
+};
+struct Point {
+    int32_t flags, ref;
+};
+struct Wire {
+    int32_t status, net;
+    std::vector<Point> points;
+};
+struct Junction {
+    int32_t status, x, y;
+};
+struct Level {
+    std::unordered_map<int32_t, Wire> wires;
+    std::unordered_map<int32_t, Junction> junctions;
+};
+struct Plain {
+    std::unordered_map<int32_t, Comp> comps;
+    std::unordered_map<std::string, int32_t> names;
+    std::vector<Level> levels;
+};
+
+void PlainComponents(Plain& p)
+{
+    for (int i = 1; i <= kComponents; ++i) {
+        p.comps[i] = Comp{1, i * 1000, i * 500, 1, CompName(i)};
+        p.names.emplace(CompName(i), i);
+    }
+}
+
+void PlainWires(Plain& p)
+{
+    p.levels.resize(kLevels);
+    for (Level& level : p.levels) {
+        int32_t junction = 0;
+        for (int i = 1; i <= kWiresPerLevel; ++i) {
+            const int32_t a = ++junction, b = ++junction;
+            level.junctions[a] = Junction{3, i * 1000, 0};
+            level.junctions[b] = Junction{3, i * 1000, 5000};
+            level.wires[i] = Wire{1, 1, {{4, a}, {4, b}}};
+        }
+    }
+}
+
+void BM_Baseline_Create(benchmark::State& state)
+{
+    for (auto _ : state) {
+        Plain p;
+        PlainComponents(p);
+        PlainWires(p);
+        benchmark::DoNotOptimize(p);
+    }
+}
+
+void BM_Baseline_Walk(benchmark::State& state)
+{
+    Plain p;
+    PlainComponents(p);
+    PlainWires(p);
+    for (auto _ : state) {
+        int32_t n = 0;
+        for (auto& c : p.comps) n += c.second.status != -1;
+        for (auto& level : p.levels)
+            for (auto& w : level.wires) n += w.second.status != -1;
+        benchmark::DoNotOptimize(n);
+    }
+}
+
+void BM_Baseline_FindName(benchmark::State& state)
+{
+    Plain p;
+    PlainComponents(p);
+    std::vector<std::string> names;
+    for (int i = 1; i <= kComponents; ++i) names.push_back(CompName(i));
+    for (auto _ : state) {
+        int64_t sum = 0;
+        for (const std::string& name : names) {
+            auto it = p.names.find(name);
+            sum += it == p.names.end() ? 0 : it->second;
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+
+void BM_Baseline_MaskAll(benchmark::State& state)
+{
+    Plain p;
+    PlainWires(p);
+    for (auto _ : state)
+        for (auto& level : p.levels)
+            for (auto& w : level.wires) w.second.status = (w.second.status & ~256) | 256;
+    benchmark::DoNotOptimize(p);
+}
+
+void BM_Baseline_Delete(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        Plain p;
+        PlainComponents(p);
+        PlainWires(p);
+        state.ResumeTiming();
+        for (auto& level : p.levels)
+            for (int id = 1; id <= kWiresPerLevel; ++id) level.wires.erase(id);
+        for (int id = 1; id <= kComponents; ++id) {
+            p.names.erase(p.comps[id].name);
+            p.comps.erase(id);
+        }
+        state.PauseTiming();
+        p = Plain{};
+        state.ResumeTiming();
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_Kernel_Create)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_Create)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Kernel_Walk)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Baseline_Walk)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Kernel_FindName)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Baseline_FindName)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Kernel_MaskAll)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Baseline_MaskAll)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Kernel_Delete)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Baseline_Delete)->Unit(benchmark::kMillisecond);
