@@ -183,12 +183,26 @@ int32_t DB_ReadPage(int32_t page, PageRec* record) noexcept
         Page* p = level ? level->pages.FindAs<Page>(page) : nullptr;
         if (!p || !record) return 0;
         record->Flags = p->status;
-        record->Number = p->id;
+        record->Hier = level->id;
         record->ViewX = p->viewX;
         record->ViewY = p->viewY;
-        record->View3 = p->view3;
-        record->View4 = p->view4;
-        record->Format = p->format;
+        record->ViewMode = p->viewMode;
+        record->ViewSize = p->viewSize;
+        record->Name = p->name.c_str();
+        return 1;
+    });
+}
+
+int32_t DB_ChangePageDispl(int32_t page, int32_t viewX, int32_t viewY, int32_t viewMode, int32_t viewSize) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        Page* p = level ? level->pages.FindAs<Page>(page) : nullptr;
+        if (!p) return 0;
+        p->viewX = viewX;
+        p->viewY = viewY;
+        p->viewMode = viewMode;
+        p->viewSize = viewSize;
         return 1;
     });
 }

@@ -24,9 +24,8 @@ constexpr int32_t kMaxCoordinate = 220000000;
 
 struct Page : Object {
     Page() : Object(Kind::Page) {}
-    // The page's stored view: origin and two further view values.
-    int32_t viewX = 0, viewY = 0, view3 = 0, view4 = 0;
-    int32_t format = 0;  // page format slot
+    // The page's stored view, kept exactly as the editor gives it.
+    int32_t viewX = 0, viewY = 0, viewMode = 0, viewSize = 0;
 };
 
 struct FileObject : Object {

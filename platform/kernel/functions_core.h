@@ -25,6 +25,9 @@
     X(int32_t, DB_SetCurPage, (int32_t page), (page))                                              \
     X(int32_t, DB_Page, (int32_t page), (page))                                                    \
     X(int32_t, DB_ReadPage, (int32_t page, PageRec* record), (page, record))                       \
+    X(int32_t, DB_ChangePageDispl,                                                                 \
+      (int32_t page, int32_t viewX, int32_t viewY, int32_t viewMode, int32_t viewSize),            \
+      (page, viewX, viewY, viewMode, viewSize))                                                    \
     X(int32_t*, DB_TextSizeTable, (), ())                                                          \
     /* Maps of the current level and of the design */                                             \
     X(int32_t, DB_PageMap, (), ())                                                                 \

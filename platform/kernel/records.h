@@ -195,13 +195,13 @@ typedef struct TracePointRec {
 
 // A page.
 typedef struct PageRec {
-    int32_t Flags;   // 0   status
-    int32_t Number;  // 4   page id
-    int32_t ViewX;   // 8   stored view origin
-    int32_t ViewY;   // 12
-    int32_t View3;   // 16  two further view values
-    int32_t View4;   // 20
-    int32_t Format;  // 24  page format slot
+    int32_t Flags;     // 0   status
+    int32_t Hier;      // 4   hierarchy level the page belongs to
+    int32_t ViewX;     // 8   stored view origin, as given to DB_ChangePageDispl
+    int32_t ViewY;     // 12
+    int32_t ViewMode;  // 16
+    int32_t ViewSize;  // 20  database units per pixel; 0 = no stored view
+    const char* Name;  // 24
 } PageRec;
 
 }  // extern "C"

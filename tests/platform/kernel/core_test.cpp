@@ -194,8 +194,19 @@ TEST_F(KernelCore, PageSwitchingAndPageTests)
     EXPECT_EQ(DB_ReadPage(9, &rec), 0);
     EXPECT_EQ(rec.ViewX, 77);  // untouched on failure
     ASSERT_EQ(DB_ReadPage(2, &rec), 1);
-    EXPECT_EQ(rec.Number, 2);
+    EXPECT_EQ(rec.Hier, 1);
     EXPECT_EQ(rec.ViewX, 0);
+    EXPECT_EQ(rec.ViewSize, 0);
+    EXPECT_STREQ(rec.Name, "TWO");
+
+    // The stored view comes back exactly as given.
+    ASSERT_EQ(DB_ChangePageDispl(2, 1000, -2000, 1, 25400), 1);
+    EXPECT_EQ(DB_ChangePageDispl(9, 1, 1, 1, 1), 0);
+    ASSERT_EQ(DB_ReadPage(2, &rec), 1);
+    EXPECT_EQ(rec.ViewX, 1000);
+    EXPECT_EQ(rec.ViewY, -2000);
+    EXPECT_EQ(rec.ViewMode, 1);
+    EXPECT_EQ(rec.ViewSize, 25400);
 
     // Deleting the current page makes the lowest remaining one current.
     ASSERT_EQ(OM_Delete(DB_PageMap(), 2), 1);
