@@ -309,3 +309,21 @@ TEST_F(KernelCore, SystemTablesAreLiveMemory)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(KernelCore, ArraysTakeOnlyNewItems)
+{
+    const int32_t texts = DB_LayoutTextArray();
+    const int32_t item = I_MakeText(100, 200, 0, 10000, 6000, "NOTE", 2, 1, 0);
+    ASSERT_NE(item, 0);
+    EXPECT_EQ(OA_Add(texts, item), 1);
+    EXPECT_EQ(OA_Add(texts, item), 0);  // already owned, even by this array
+    ASSERT_EQ(S_CreateSymbol(0, "SYM"), 1);
+    EXPECT_EQ(OA_Add(S_SymbolItemArray(1), item), 0);
+    EXPECT_EQ(OA_GetCount(texts), 1);
+    EXPECT_EQ(OA_GetCount(S_SymbolItemArray(1)), 0);
+    EXPECT_EQ(OA_Object(texts, 1), item);
+}
+
+}  // namespace
