@@ -9,6 +9,8 @@
 
 #include "platform/export.h"
 #include "platform/kernel/functions_core.h"
+#include "platform/kernel/functions_draw.h"
+#include "platform/kernel/functions_image.h"
 #include "platform/kernel/functions_nets.h"
 #include "platform/kernel/functions_parts.h"
 #include "platform/kernel/records.h"
@@ -20,7 +22,9 @@
 #define NVOKERNEL32_FUNCTIONS(X) \
     KERNEL_CORE_FUNCTIONS(X)     \
     KERNEL_PARTS_FUNCTIONS(X)    \
-    KERNEL_NETS_FUNCTIONS(X)
+    KERNEL_NETS_FUNCTIONS(X)     \
+    KERNEL_IMAGE_FUNCTIONS(X)    \
+    KERNEL_DRAW_FUNCTIONS(X)
 
 namespace nvokernel32_proto {
 NVOKERNEL32_FUNCTIONS(PLATFORM_DECLARE_PROTO)

@@ -1,0 +1,4 @@
+// Kernel functions: the database image, library files and file objects.
+#pragma once
+
+#define KERNEL_IMAGE_FUNCTIONS(X)

@@ -1,0 +1,3 @@
+// Filled in with its family of kernel functions.
+#include "platform/kernel/database.h"
+#include "platform/kernel/nvokernel32.h"

@@ -1,0 +1,2 @@
+#include "platform/kernel/nvokernel32.h"
+#include "tests/support/kernel_fixture.h"
