@@ -3,8 +3,11 @@
 #include "editor/dialogs/schicmpd.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/errors.h"
+#include "editor/shell/paths.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/textnum.h"
+
+#include "platform/winsys/latin1.h"
 
 #include <QLineEdit>
 
@@ -60,6 +63,8 @@ void clsPalvane::Forward(std::string& aname, std::string& command)
 void clsPalvane::SetSeverPath(const std::string& path)
 {
     g_SeverPath = path;
+    // The host's SeverPath is the installation's data folder.
+    SetDataDir(path);
 }
 
 std::string clsPalvane::GetSeverPath() const
@@ -99,7 +104,7 @@ void clsPalvane::NotifyMe(std::string& Aname, std::string& sCommand)
     if (!dialog || sCommand.empty()) return;
     SplitFields(sCommand);
     if (ToLong(g_ArgNum(0)) < 1) return;
-    dialog->F_Cref()->setText(QString::fromLatin1(Trim(g_ArgStr(1)).c_str()));
+    dialog->F_Cref()->setText(ToQ(Trim(g_ArgStr(1))));
     if (dialog == mw_SCHICMPS)
         mw_SCHICMPS->LoadRefSymbol();
     else

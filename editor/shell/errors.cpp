@@ -11,7 +11,11 @@ std::string ErrorDescription(int number)
     case errnum::InvalidCall: return "Invalid procedure call or argument";
     case errnum::Overflow: return "Overflow";
     case errnum::SubscriptOutOfRange: return "Subscript out of range";
+    case errnum::ControlArrayElementMissing: return "Control array element doesn't exist";
     case errnum::FormUnloaded: return "Object was unloaded";
+    case errnum::InvalidPropertyValue: return "Invalid property value";
+    case errnum::TextPropertyReadOnly: return "'Text' property is read-only";
+    case errnum::CancelSelected: return "Cancel was selected.";
     case errnum::StartupAbandoned: return "Start-up abandoned";
     default: return "Application-defined or object-defined error";
     }

@@ -2,8 +2,10 @@
 //
 // Procedures raise RuntimeError with the runtime's error number (9 for an
 // index out of range, 5 for an invalid call, 9999 for an abandoned start-up).
-// Errors are caught at the boundaries: the event-procedure slots, the host
-// link class, and the procedures that skip failing statements one by one.
+// Errors are caught at the boundaries: the event-procedure slots
+// (RunEventProcedure, forms.h), the host link class, and the procedures that
+// skip failing statements one by one. Procedures restore their own flags
+// with the guards of scope_guard.h.
 #pragma once
 
 #include <functional>
@@ -24,7 +26,11 @@ namespace errnum {
 constexpr int InvalidCall = 5;
 constexpr int Overflow = 6;
 constexpr int SubscriptOutOfRange = 9;
+constexpr int ControlArrayElementMissing = 340;
 constexpr int FormUnloaded = 364;
+constexpr int InvalidPropertyValue = 380;
+constexpr int TextPropertyReadOnly = 383;
+constexpr int CancelSelected = 32755;  // a common dialog's Cancel with CancelError set
 constexpr int StartupAbandoned = 9999;
 }  // namespace errnum
 

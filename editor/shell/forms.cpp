@@ -2,9 +2,13 @@
 
 #include "editor/shell/errors.h"
 #include "platform/winsys/interaction.h"
+#include "platform/winsys/keyboard.h"
+#include "platform/winsys/latin1.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QWidget>
 
 #include <algorithm>
@@ -18,32 +22,173 @@ std::vector<Form*>& LoadedForms()
     return forms;
 }
 
-int g_screenPointer = 0;
+int g_screenPointer = mousepointer::Default;
+
+Qt::CursorShape CursorShapeOf(int pointer)
+{
+    switch (pointer) {
+    case mousepointer::Cross: return Qt::CrossCursor;
+    case mousepointer::IBeam: return Qt::IBeamCursor;
+    case mousepointer::Size:
+    case mousepointer::SizeAll: return Qt::SizeAllCursor;
+    case mousepointer::SizeNESW: return Qt::SizeBDiagCursor;
+    case mousepointer::SizeNS: return Qt::SizeVerCursor;
+    case mousepointer::SizeNWSE: return Qt::SizeFDiagCursor;
+    case mousepointer::SizeWE: return Qt::SizeHorCursor;
+    case mousepointer::UpArrow: return Qt::UpArrowCursor;
+    case mousepointer::Hourglass: return Qt::WaitCursor;
+    case mousepointer::NoDrop: return Qt::ForbiddenCursor;
+    case mousepointer::ArrowHourglass: return Qt::BusyCursor;
+    case mousepointer::ArrowQuestion: return Qt::WhatsThisCursor;
+    default: return Qt::ArrowCursor;
+    }
+}
+
+bool ValidPointer(int pointer)
+{
+    return (pointer >= mousepointer::Default && pointer <= mousepointer::SizeAll) || pointer == mousepointer::Custom;
+}
+
+void DefaultReporter(int number, const std::string& description)
+{
+    std::fprintf(stderr, "Palvane: error %d: %s\n", number, description.c_str());
+    winsys::Ui().MessageBox(description, "Norvo32 - Error", winsys::mb::Critical);
+}
+
+EventErrorReporter& Reporter()
+{
+    static EventErrorReporter reporter = DefaultReporter;
+    return reporter;
+}
+
+void Report(int number, const std::string& description)
+{
+    // A procedure that failed half-way may have left the hourglass up.
+    if (g_screenPointer != mousepointer::Default) SetScreenMousePointer(mousepointer::Default);
+    try {
+        Reporter()(number, description);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Palvane: error %d: %s (not reported: %s)\n", number, description.c_str(), e.what());
+    } catch (...) {
+        std::fprintf(stderr, "Palvane: error %d: %s\n", number, description.c_str());
+    }
+}
+
+Form* FormOfWindow(const QWidget* window)
+{
+    for (Form* f : LoadedForms())
+        if (f->Window() == window) return f;
+    return nullptr;
+}
 
 }  // namespace
 
-// Turns the user's close request on a form's window into an Unload that the
-// form may refuse.
-class FormCloseFilter : public QObject {
+// Turns window-system events of a form's window into its event procedures:
+// the user's close request into an Unload the form may refuse, size changes
+// of the client area into Form_Resize, activation into Form_Activate.
+class FormEventFilter : public QObject {
 public:
-    explicit FormCloseFilter(Form* form) : form_(form) {}
+    explicit FormEventFilter(Form* form) : form_(form) {}
+    // The form's window is going: nothing more reaches the form.
+    void Detach() { form_ = nullptr; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::Close || watched != form_->Window() || form_->unloading_)
+        if (!form_) return false;
+        QWidget* window = form_->Window();
+        if (!window || form_->unloading_) return false;
+        switch (event->type()) {
+        case QEvent::Close: {
+            if (watched != window) return false;
+            bool closed = true;
+            RunEventProcedure([&] { closed = form_->Unload(unloadmode::ControlMenu); });
+            if (closed)
+                event->accept();
+            else
+                event->ignore();
+            return true;
+        }
+        case QEvent::Resize:
+            if (watched == form_->ClientArea()) RunEventProcedure([this] { form_->Form_Resize(); });
             return false;
-        bool closed = true;
-        RunEventProcedure([&] { closed = form_->Unload(unloadmode::ControlMenu); });
-        if (closed)
-            event->accept();
-        else
-            event->ignore();
-        return true;
+        case QEvent::WindowStateChange:
+            // A minimised window keeps its size; its resize procedure still
+            // hears of the change.
+            if (watched == window && form_->WindowState() == winstate::Minimized)
+                RunEventProcedure([this] { form_->Form_Resize(); });
+            return false;
+        case QEvent::WindowActivate:
+            if (watched == window) RunEventProcedure([this] { form_->Form_Activate(); });
+            return false;
+        default: return false;
+        }
     }
 
 private:
     Form* form_;
+};
+
+// Key preview: the key events of a form whose KeyPreview is set run its key
+// procedures before the control with the focus receives them.
+class FormsKeyPreview : public QObject {
+public:
+    static void Install()
+    {
+        static QPointer<FormsKeyPreview> installed;
+        if (installed || !QCoreApplication::instance()) return;
+        installed = new FormsKeyPreview;
+        installed->setParent(QCoreApplication::instance());
+        QCoreApplication::instance()->installEventFilter(installed);
+        // Installed after the preview so that it runs first and sees every
+        // key, also those a form keeps from its controls.
+        winsys::StartKeyTracking();
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || event == replacement_) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget) return false;
+        // The event travels from the focus widget up to its parents; the
+        // form sees it once, at the first widget that receives it.
+        QWidget* focus = QApplication::focusWidget();
+        if (focus ? widget != focus : !widget->isWindow()) return false;
+        Form* form = FormOfWindow(widget->window());
+        if (!form || !form->KeyPreview) return false;
+
+        auto* key = static_cast<QKeyEvent*>(event);
+        int keyCode = winsys::VirtualKey(key->key(), key->modifiers());
+        int shift = winsys::ShiftState(key->modifiers());
+        if (type == QEvent::KeyRelease) {
+            if (keyCode == 0 || key->isAutoRepeat()) return false;
+            RunEventProcedure([&] { form->Form_KeyUp(keyCode, shift); });
+            return keyCode == 0;
+        }
+        if (keyCode != 0) {
+            RunEventProcedure([&] { form->Form_KeyDown(keyCode, shift); });
+            if (keyCode == 0) return true;
+        }
+        const int typed = winsys::KeyAscii(*key);
+        if (typed == 0) return false;
+        int keyAscii = typed;
+        RunEventProcedure([&] { form->Form_KeyPress(keyAscii); });
+        if (keyAscii == typed) return false;
+        if (keyAscii > 0 && keyAscii <= 0xFF && form->Window()) {
+            // The control receives the character the procedure chose.
+            const QString text(QChar(static_cast<char16_t>(keyAscii)));
+            QKeyEvent changed(QEvent::KeyPress, key->key(), key->modifiers(), text, key->isAutoRepeat());
+            replacement_ = &changed;
+            QCoreApplication::sendEvent(widget, &changed);
+            replacement_ = nullptr;
+        }
+        return true;
+    }
+
+private:
+    const QEvent* replacement_ = nullptr;
 };
 
 Form::Form(std::string name) : name_(std::move(name)) {}
@@ -52,18 +197,29 @@ Form::~Form()
 {
     auto& forms = LoadedForms();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    controls_.clear();
     if (!window_) return;
     if (!QCoreApplication::instance()) {
         // Without an application no window can be destroyed safely; what is
         // left goes with the process.
         (void)window_.release();
-        (void)closeFilter_.release();
+        (void)eventFilter_.release();
         return;
     }
-    window_->removeEventFilter(closeFilter_.get());
+    DetachWindow();
+}
+
+void Form::DetachWindow()
+{
+    static_cast<FormEventFilter*>(eventFilter_.get())->Detach();
+    window_->removeEventFilter(eventFilter_.get());
+    if (client_ && client_ != window_.get()) client_->removeEventFilter(eventFilter_.get());
+    client_ = nullptr;
     window_->hide();
+    // The window may be destroyed from inside one of its own event handlers,
+    // so it goes at the next turn of the event loop.
     window_.release()->deleteLater();
-    closeFilter_.release()->deleteLater();
+    eventFilter_.release()->deleteLater();
 }
 
 void Form::Load()
@@ -74,10 +230,15 @@ void Form::Load()
         bool& flag;
         ~Done() { flag = false; }
     } done{loading_};
+    FormsKeyPreview::Install();
+    controls_.clear();
     window_ = CreateWindow();
-    window_->setObjectName(QString::fromLatin1(name_.c_str()));
-    closeFilter_ = std::make_unique<FormCloseFilter>(this);
-    window_->installEventFilter(closeFilter_.get());
+    window_->setObjectName(ToQ(name_));
+    eventFilter_ = std::make_unique<FormEventFilter>(this);
+    window_->installEventFilter(eventFilter_.get());
+    client_ = ClientArea();
+    if (client_ && client_ != window_.get()) client_->installEventFilter(eventFilter_.get());
+    if (mousePointer_ != mousepointer::Default) SetMousePointer(mousePointer_);
     LoadedForms().push_back(this);
     Form_Load();
 }
@@ -104,13 +265,13 @@ void Form::DestroyWindow()
     auto& forms = LoadedForms();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     ForgetControls();
-    if (!window_) return;
-    window_->removeEventFilter(closeFilter_.get());
-    window_->hide();
-    // The window may be destroyed from inside one of its own event handlers,
-    // so it goes at the next turn of the event loop.
-    window_.release()->deleteLater();
-    closeFilter_.release()->deleteLater();
+    mousePointer_ = mousepointer::Default;
+    if (!window_) {
+        controls_.clear();
+        return;
+    }
+    controls_.clear();
+    DetachWindow();
 }
 
 void Form::Show()
@@ -118,6 +279,13 @@ void Form::Show()
     Load();
     if (!window_) RaiseError(errnum::FormUnloaded);
     window_->show();
+}
+
+void Form::ShowModal()
+{
+    Load();
+    if (!window_) RaiseError(errnum::FormUnloaded);
+    winsys::Ui().ShowModal(window_.get());
 }
 
 void Form::Hide()
@@ -164,9 +332,49 @@ void Form::SetFocus()
     window_->setFocus(Qt::OtherFocusReason);
 }
 
+std::string Form::Caption() const
+{
+    return window_ ? FromQ(window_->windowTitle()) : std::string();
+}
+
+void Form::SetCaption(const std::string& caption)
+{
+    EnsureLoaded();
+    window_->setWindowTitle(ToQ(caption));
+}
+
+void Form::SetMousePointer(int pointer)
+{
+    if (!ValidPointer(pointer)) RaiseError(errnum::InvalidPropertyValue);
+    mousePointer_ = pointer;
+    if (!window_) return;
+    // A custom pointer is the form's own business (a cursor made elsewhere);
+    // the plain ones come from the window system.
+    if (pointer == mousepointer::Default)
+        window_->unsetCursor();
+    else if (pointer != mousepointer::Custom)
+        window_->setCursor(CursorShapeOf(pointer));
+}
+
 QWidget* Form::Window() const
 {
     return window_.get();
+}
+
+QObject* Form::FindControl(const std::string& name, int index) const
+{
+    for (const ControlEntry& c : controls_)
+        if (c.name == name && c.index == index) return c.object;
+    return nullptr;
+}
+
+void Form::AddControl(QObject* control, const std::string& name, int index)
+{
+    controls_.push_back({name, index, control});
+    if (auto* widget = qobject_cast<QWidget*>(control); widget && widget->objectName().isEmpty())
+        widget->setObjectName(ToQ(index >= 0 ? name + "(" + std::to_string(index) + ")" : name));
+    else if (control && control->objectName().isEmpty())
+        control->setObjectName(ToQ(index >= 0 ? name + "(" + std::to_string(index) + ")" : name));
 }
 
 void Form::EnsureLoaded()
@@ -182,13 +390,18 @@ const std::vector<Form*>& Forms()
 
 void SetScreenMousePointer(int pointer)
 {
+    if (!ValidPointer(pointer)) RaiseError(errnum::InvalidPropertyValue);
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         g_screenPointer = pointer;
         return;
     }
-    if (pointer == 11 && g_screenPointer != 11)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else if (pointer != 11 && g_screenPointer == 11)
+    const bool wasSet = g_screenPointer != mousepointer::Default;
+    const bool set = pointer != mousepointer::Default;
+    if (set && !wasSet)
+        QApplication::setOverrideCursor(CursorShapeOf(pointer));
+    else if (set && wasSet)
+        QApplication::changeOverrideCursor(CursorShapeOf(pointer));
+    else if (!set && wasSet)
         QApplication::restoreOverrideCursor();
     g_screenPointer = pointer;
 }
@@ -202,10 +415,20 @@ void RunEventProcedure(const std::function<void()>& procedure)
 {
     try {
         procedure();
+    } catch (const RuntimeError& e) {
+        Report(e.number(), e.what());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "Palvane: %s\n", e.what());
-        winsys::Ui().MessageBox(e.what(), "Norvo32 - Error", winsys::mb::Critical);
+        Report(0, e.what());
+    } catch (...) {
+        Report(0, "Unknown error");
     }
+}
+
+EventErrorReporter SetEventErrorReporter(EventErrorReporter reporter)
+{
+    EventErrorReporter previous = std::move(Reporter());
+    Reporter() = reporter ? std::move(reporter) : EventErrorReporter(DefaultReporter);
+    return previous;
 }
 
 namespace {

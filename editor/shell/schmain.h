@@ -1,29 +1,393 @@
-// SCHMAIN, the main window: menus, tool panels, the canvas ViewPicture and
-// the page list. Declared once here; each event and public procedure is
+// SCHMAIN, the main window: menus, settings panel, tool panels, the canvas
+// ViewPicture, the viewport F_PICView, the scroll bars and the status row.
+//
+// Declared once here with every control and every form-level value, grouped
+// by the subsystem that owns them. Each event and public procedure is
 // defined in the folder of the subsystem that owns it, in a file named
-// schmain_<topic>.cpp.
+// schmain_<topic>.cpp; the event procedures whose issues have not come yet
+// are empty and wait in editor/shell/schmain_events.cpp, grouped the same
+// way, until their issue moves them home.
+//
+// The controls exist while the window is loaded (the pointers are null
+// otherwise); ResetFormState empties every form-level value.
 #pragma once
 
+#include "editor/shell/control_array.h"
 #include "editor/shell/event.h"
 #include "editor/shell/forms.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
-class QLabel;
+class Canvas;
+class CheckBox;
+class ComboBox;
+class CommandButton;
+class CommonDialog;
+class Label;
+class MenuItem;
+class Panel;
+class PictureClip;
 class QMainWindow;
 class QWidget;
+class RibbonButton;
+class ScrollBar;
+class TextBox;
 
-class SCHMAIN : public Form {
+// A point with fractional coordinates.
+struct DPoint {
+    double X = 0;
+    double Y = 0;
+};
+
+// ============================================================================
+// Subsystem 1: editor shell (lifecycle, host link, layout)
+// ============================================================================
+struct SchmainShellControls {
+    // Captions of the settings-panel fields (zoom, snap, angle, line width,
+    // text size, page); only scaled horizontally by the layout.
+    Label* Label1 = nullptr;
+    Label* Label2 = nullptr;
+    Label* Label3 = nullptr;
+    Label* Label4 = nullptr;
+    Label* Label5 = nullptr;
+    Label* Label6 = nullptr;
+};
+
+struct SchmainShellState {
+    // True when the start-up was abandoned before the drawing resources
+    // existed; the unload then releases none of them.
+    bool ExitAnyWay = false;
+    // The window's outer size as designed, in twips; it is never smaller.
+    // (Also called the design height and width.)
+    double m_MinHeight = 0;
+    double m_MinWidth = 0;
+    int32_t m_ShowScrollBars = 0;     // 0/1, menu M_Sbars
+    int32_t m_ShowToolbar = 0;        // 0/1, function buttons, menu M_Tbar (alias: toolbar flag)
+    int32_t m_ShowSettingsPanel = 0;  // 0/1, F_MenuPan, menu M_Tpan (alias: tool-panel flag)
+    bool m_RestorePalette = false;    // the shortcut palette was hidden by a minimise
+    int32_t m_PicViewLeft = 0;        // left of F_PICView after the last layout
+    int32_t m_Loading = 0;            // settings being loaded (alias: m_LoadingSettings)
+    // The page's view record as the "UP" command copies it: origin X,
+    // origin Y and two further values.
+    std::array<int32_t, 4> m_ViewRecord{};
+    bool m_FullRedraw = false;  // "UP": the next paint redraws the whole page
+};
+
+// ============================================================================
+// Subsystem 3: view and canvas (canvas, viewport, settings panel, tool
+// panels, display menus)
+// ============================================================================
+struct SchmainViewControls {
+    // Canvas, viewport, scroll bars.
+    Canvas* ViewPicture = nullptr;  // the editing canvas
+    Canvas* F_PICView = nullptr;    // the page overview; hidden until M_ViewPort
+    ScrollBar* ViewHScroll = nullptr;
+    ScrollBar* ViewVScroll = nullptr;
+
+    // Settings panel across the top.
+    Panel* F_MenuPan = nullptr;
+    ComboBox* ZoomCombo = nullptr;
+    ControlArray<CommandButton> cmdMagnify;  // 0 zoom in, 1 zoom out
+    CommandButton* RedrawBtn = nullptr;
+    ComboBox* ZoomMode = nullptr;  // Current, Center, Page, Component
+    CheckBox* GridCheck3D = nullptr;
+    ComboBox* F_Tsizes = nullptr;            // line width of new items
+    ControlArray<ComboBox> F_GridSnap;       // 0 grid, 1 snap, 2 angle
+    ComboBox* F_Tsize = nullptr;             // text size of new texts
+    ComboBox* F_Pages = nullptr;             // the page list
+
+    // Status row (F_MsgLine, the third field, is subsystem 4's).
+    Label* F_Xpos = nullptr;
+    Label* F_Ypos = nullptr;
+
+    // Tool panels.
+    Panel* F_FSIPan = nullptr;            // function buttons (the toolbar)
+    Panel* F_OSTPan = nullptr;            // option buttons
+    ControlArray<RibbonButton> F_FSI;     // 0..10
+    ControlArray<RibbonButton> F_OST;     // 0..10; 10 = step now / cancel
+
+    // Hidden command fields written by other windows.
+    TextBox* F_FrmCmd = nullptr;  // "C19" net name dialog, "C6" packaging dialog
+    TextBox* F_Bitm = nullptr;    // "B": blink the item (bitmap / item editor)
+    TextBox* F_Short = nullptr;   // "+n": mode n from the shortcut palette
+
+    // Colour menu.
+    MenuItem* M_Color = nullptr;
+    MenuItem* M_CcolorMenu = nullptr;  // submenu holding M_Ccolor (unnamed)
+    ControlArray<MenuItem> M_Ccolor;   // 32..: category colours
+    MenuItem* M_ScolorMenu = nullptr;  // submenu holding M_Scolor (unnamed)
+    ControlArray<MenuItem> M_Scolor;   // 0..31: palette colours
+    // Style menu.
+    MenuItem* M_Style = nullptr;
+    ControlArray<MenuItem> M_DrawStyle;  // 0..4 line styles
+    // Mode menu items (the menu is M_Edit, subsystem 4).
+    ControlArray<MenuItem> M_FSI;  // 1..10
+    // Options menu.
+    MenuItem* M_Options = nullptr;  // unnamed
+    MenuItem* M_Short = nullptr;
+    MenuItem* M_Tbar = nullptr;
+    MenuItem* M_Sbars = nullptr;
+    MenuItem* M_Tpan = nullptr;
+    MenuItem* M_ViewPort = nullptr;
+    MenuItem* M_InstName = nullptr;
+    MenuItem* M_SRatsnest = nullptr;
+    MenuItem* M_NRatsnest = nullptr;
+    ControlArray<MenuItem> M_TcModeSLN;  // index = bit value: 1, 2
+    MenuItem* M_Coords = nullptr;
+    ControlArray<MenuItem> M_XYMeasure;  // 0 centre, 1 format datum, 2 reference point
+    // Database menu.
+    MenuItem* M_Info = nullptr;  // unnamed
+    ControlArray<MenuItem> M_Imap;  // 1..6
+    MenuItem* M_HierStack = nullptr;
+    MenuItem* M_HierStructure = nullptr;
+    // View menu.
+    MenuItem* M_View = nullptr;  // unnamed ("the main window's view menu")
+    MenuItem* M_Nodes = nullptr;
+    MenuItem* M_Ratsnest = nullptr;
+    MenuItem* M_Pnotes = nullptr;
+    MenuItem* M_Dnotes = nullptr;
+    MenuItem* M_Bitmaps = nullptr;
+    MenuItem* M_Entry = nullptr;
+    MenuItem* M_Mono = nullptr;
+    // Unit menu.
+    MenuItem* M_Unit = nullptr;
+    MenuItem* M_Inches = nullptr;
+    MenuItem* M_Mm = nullptr;
+    // Help menu.
+    MenuItem* M_HelpMenu = nullptr;  // unnamed
+    MenuItem* M_Help = nullptr;
+};
+
+struct SchmainViewState {
+    int32_t m_CanvasDCLevel = 0;  // open levels of the canvas drawing context
+    int32_t m_ViewOrgX = 0;       // view origin (centre of the canvas); Y stored negated
+    int32_t m_ViewOrgY = 0;
+    int32_t m_ViewSize = 0;       // zoom: database units per pixel
+    int32_t m_OverlayMF = 0;      // XOR overlay metafile (alias: first preview metafile)
+    int32_t m_HighlightMF = 0;    // highlight metafile (alias: second preview metafile)
+    int32_t m_HighlightKind = 0;  // 1 net of a branch, 2 component, 3 masked branches
+    int32_t m_HighlightOnCanvas = 0;
+    int32_t m_HighlightInView = 0;
+    int32_t m_ViewPortOn = 0;     // 0/1
+    int32_t m_ViewDCLevel = 0;    // open levels of the viewport's drawing context
+    int32_t m_RedrawBusy = 0;     // a paint or long canvas work runs (alias: paint-in-progress)
+    int32_t m_ResizePending = 0;  // resized, not repainted: pointer events ignored
+    int32_t m_ZoomMode = 0;
+    int32_t m_ZoomTyped = 0;
+    int32_t m_ZoomEventsOff = 0;
+    int16_t m_ScrollSync = 0;     // scroll bars may move the view
+    int32_t m_ZoomViewport = 0;
+    int32_t m_ZoomStepPaint = 0;
+    int32_t m_VPOrgX = 0;  // viewport origin, Y negated
+    int32_t m_VPOrgY = 0;
+    int32_t m_VPSize = 0;
+    int32_t m_VPTopLeftX = 0;
+    int32_t m_VPTopLeftY = 0;
+    int32_t m_VPBottomRightX = 0;
+    int32_t m_VPBottomRightY = 0;
+    int32_t m_VPCursorX = 0;
+    int32_t m_VPCursorY = 0;
+    int32_t m_ViewCrossMF = 0;
+    int32_t m_VPMode = 0;
+    int32_t m_DrawingViewport = 0;
+    int32_t m_NetMaskAll = 0;
+    int32_t m_ShowDistance = 0;
+    int32_t m_FullCross = 0;
+    int32_t m_NextMarker = 0;   // 0..2
+    int32_t m_PointMethod = 0;  // 4..10
+    int32_t m_PointPending = 0;
+    int32_t m_GridSnapEdited = 0;
+    int32_t m_LineWidthEdited = 0;
+    int32_t m_HoverMsg = 0;
+    int32_t m_ToolHelpOn = 0;  // alias: m_FsiHelpOn, function-button flag
+    int32_t m_PageTyped = 0;
+    // Item and block geometry of the running command.
+    int32_t m_BaseX = 0;  // base point / pivot (aliases: m_BlockX/Y, m_BlockBase)
+    int32_t m_BaseY = 0;
+    int32_t m_BoxW = 0;  // signed box size (alias: m_BlockWidth/Height)
+    int32_t m_BoxH = 0;
+    int32_t m_OffsetX = 0;  // displacement (alias: m_BlockMove)
+    int32_t m_OffsetY = 0;
+    int32_t m_BoxOrgX = 0;  // box corner as placed (alias: m_BlockCornerX/Y)
+    int32_t m_BoxOrgY = 0;
+    int32_t m_PlaceX = 0;  // current placement point (alias: m_BlockDropX/Y)
+    int32_t m_PlaceY = 0;
+    int32_t m_MirrorX = 0;  // -1 = mirror
+    int32_t m_MirrorY = 0;
+    double m_Rotation = 0;  // degrees (aliases: m_BlockRotation, m_BlockAngle)
+    double m_BoxOrgAngle = 0;
+    double m_Scale = 0;
+    int32_t m_HandleX = 0;
+    int32_t m_HandleY = 0;
+    int32_t m_ItemCentreX = 0;
+    int32_t m_ItemCentreY = 0;
+    int32_t m_HandleOffX = 0;
+    int32_t m_HandleOffY = 0;
+    double m_HandleDist = 0;
+    double m_HandleAngle = 0;
+    int32_t m_HandleIndex = 0;  // alias: m_PickedHandle
+    int32_t m_FixedX = 0;
+    int32_t m_FixedY = 0;
+    DPoint m_ItemPt0;
+    DPoint m_ItemPt1;
+    DPoint m_ItemPt2;
+    DPoint m_ItemPt3;
+    std::array<int32_t, 4> m_FramePt{};  // frame rectangle (alias: m_ItemFrame)
+};
+
+// ============================================================================
+// Subsystem 4: command dispatch and canvas interaction
+// ============================================================================
+struct SchmainInteractionControls {
+    Label* F_MsgLine = nullptr;  // the message line
+    Label* F_Busy = nullptr;     // busy indicator at the foot of the toolbar
+    PictureClip* P_FSI = nullptr;     // pictures of the function buttons
+    ControlArray<PictureClip> P_OST;  // 1..11: option pictures per mode
+    MenuItem* M_Edit = nullptr;       // the mode menu holding M_FSI
+};
+
+struct SchmainInteractionState {
+    int32_t m_PreviewPending = 0;  // aliases: m_TrackPointer, m_CmdCursorOn, command preview flag
+    int32_t m_AngleBasePending = 0;
+    int32_t m_StepRequest = 0;  // aliases: m_ActionPending, m_CancelRequested, m_Option10Latched
+    int32_t m_JunctionRequest = 0;  // alias: m_WireFinish
+    int32_t m_CursorX = 0;  // last pointer point, database units
+    int32_t m_CursorY = 0;
+    double m_MouseX = 0;  // last pointer point, canvas pixels
+    double m_MouseY = 0;
+    int32_t m_PreviewDbX = 0;
+    int32_t m_PreviewDbY = 0;
+    int32_t m_NetByName = 0;  // alias: m_NetPicked
+    int32_t m_SnapLastX = 0;  // the point and angle SnapPoint and SnapAngle keep
+    int32_t m_SnapLastY = 0;
+    double m_SnapLastAngle = 0;
+    std::string m_ShortcutKeys;  // letters typed after "*"
+    int32_t m_ShortcutArmed = 0;
+    bool m_KeyBusy = false;  // a Shift+letter action runs
+    int32_t m_BlockViaTempFile = 0;  // alias: m_BlockCopy
+    std::string m_BlockFilePath;     // alias: m_BlockFile
+    int32_t m_WireEndKind = 0;       // 0 wire, -1 bus
+    int32_t m_CoverDist = 0;
+    int32_t m_WireHighlightOn = 0;
+    int32_t m_CmdStep = 0;   // alias: m_VectorKind
+    int32_t m_CmdArmed = 0;  // alias: m_VectorOn
+    int32_t m_SplitBranch = 0;
+    int32_t m_LastBoxOrgX = 0;
+    int32_t m_LastBoxOrgY = 0;
+    int32_t m_BoxDiagonal = 0;  // aliases: m_BlockRadius, m_BlockReach
+    int32_t m_BlockOrigPage = 0;  // alias: m_BlockSrcPage
+    std::string m_BlockOrigPageName;
+    int32_t m_TextBlockX = 0;
+    int32_t m_TextBlockY = 0;
+    double m_TextBlockW = 0;
+    double m_TextBlockH = 0;
+    double m_TextBlockAngle = 0;
+    int32_t m_VecStartX = 0;  // alias: m_VectorBase
+    int32_t m_VecStartY = 0;
+    int32_t m_VecEndX = 0;  // alias: m_VectorEnd
+    int32_t m_VecEndY = 0;
+    int32_t m_CmdEndX = 0;  // opposite corner of the routing box
+    int32_t m_CmdEndY = 0;
+};
+
+// ============================================================================
+// Subsystem 5: edit operations (the question popup)
+// ============================================================================
+struct SchmainEditingControls {
+    MenuItem* M_Conf = nullptr;   // popup, not in the menu bar
+    MenuItem* M_Query = nullptr;  // shows the question
+    MenuItem* M_Yes = nullptr;
+    MenuItem* M_No = nullptr;
+};
+
+struct SchmainEditingState {
+    bool m_WireIsBus = false;
+    int32_t m_SplitPending = 0;  // pending split, cleared when the split ends
+    // First pick of a bus member exchange: bus, member index, net, branch.
+    std::array<int32_t, 4> m_PickRec{};
+};
+
+// ============================================================================
+// Subsystem 8: placement and routing front ends
+// ============================================================================
+struct SchmainAutomationControls {
+    MenuItem* M_Auto = nullptr;
+    MenuItem* M_Apack = nullptr;
+    MenuItem* M_Aplace = nullptr;
+    MenuItem* M_AutPlcGrdPrefix = nullptr;
+    MenuItem* M_AutPlcOrntPrefix = nullptr;
+    MenuItem* M_AutPlcGlbPara = nullptr;
+    MenuItem* M_AutPlcExecute = nullptr;
+    MenuItem* M_Aroute = nullptr;
+    MenuItem* M_APlcPtrns = nullptr;  // placement cells menu
+    ControlArray<MenuItem> M_PlcCell;  // 1..4
+    MenuItem* M_PlcCellOff = nullptr;
+};
+
+struct SchmainAutomationState {
+    int32_t m_ModeBeforeRouting = 0;
+    int32_t m_PlcCellMenu = 0;  // index of the checked M_PlcCell, 99 none (alias: m_CellDisplay)
+    int32_t m_PlcCellShown = 0;
+    int32_t m_RelocPattern = 0;  // alias: m_PlacePatternNo
+    bool m_PlcOverlayOn = false;
+    int32_t m_CmdStartX = 0;  // first corner of the routing box
+    int32_t m_CmdStartY = 0;
+};
+
+// ============================================================================
+// Subsystem 9: pages, files and printing
+// ============================================================================
+struct SchmainDocumentControls {
+    MenuItem* M_File = nullptr;
+    MenuItem* M_Tsave = nullptr;
+    MenuItem* M_Tload = nullptr;
+    MenuItem* M_SaveDnotes = nullptr;
+    MenuItem* M_LoadDnotes = nullptr;
+    MenuItem* M_SavePnotes = nullptr;
+    MenuItem* M_LoadPnotes = nullptr;
+    MenuItem* M_Scopy = nullptr;
+    MenuItem* M_Exit = nullptr;
+    MenuItem* M_Page = nullptr;
+    MenuItem* M_PageNew = nullptr;
+    MenuItem* M_PageClean = nullptr;
+    MenuItem* M_PageRen = nullptr;
+    MenuItem* M_PageDel = nullptr;
+    MenuItem* M_Print = nullptr;
+    MenuItem* M_Psetup = nullptr;
+    MenuItem* M_PrintSchd = nullptr;
+    MenuItem* M_PageO = nullptr;  // page outline; sits in the view menu
+    CommonDialog* F_Psetup = nullptr;  // printer set-up
+    CommonDialog* F_ComDlg = nullptr;  // open and save dialogs (unnamed)
+};
+
+struct SchmainDocumentState {
+    std::string m_DesNotesPath;   // last path chosen for design notes
+    std::string m_PageNotesPath;  // last path chosen for page notes
+};
+
+class SCHMAIN : public Form,
+                public SchmainShellControls,
+                public SchmainShellState,
+                public SchmainViewControls,
+                public SchmainViewState,
+                public SchmainInteractionControls,
+                public SchmainInteractionState,
+                public SchmainEditingControls,
+                public SchmainEditingState,
+                public SchmainAutomationControls,
+                public SchmainAutomationState,
+                public SchmainDocumentControls,
+                public SchmainDocumentState {
 public:
     SCHMAIN();
     ~SCHMAIN() override;
 
-    // ---- Shell: lifecycle and host link ------------------------------------
-    // True when the start-up was abandoned before the drawing resources
-    // existed; the unload then releases none of them.
-    bool ExitAnyWay = false;
+    // Sets every form-level value to its empty value; ExitAnyWay False.
+    void ResetFormState();
 
+    // ---- Subsystem 1: shell --------------------------------------------------
     // Raised for every command the editor sends to the host and the suite.
     Event<std::string&, std::string&> NotifyClass;
 
@@ -33,34 +397,142 @@ public:
     void AP_ExeCmd(std::string& sCommand);
     void ShutDown();
 
-    // Form-level state of the shell.
-    int32_t ToolbarFlag = 0;     // 1 = toolbar shown (check mark on M_Tbar)
-    int32_t ToolPanelFlag = 0;   // 1 = tool panel shown (check mark on M_Tpan)
-    bool FunctionButtonFlag = false;
-    double DesignHeight = 0;     // twips, as loaded
-    double DesignWidth = 0;
+    // ---- Subsystem 3: view and canvas ---------------------------------------
+    void BlinkEntry();
+    void ReturnToScreen();
 
-    // ---- View: canvas ------------------------------------------------------
-    QWidget* ViewPicture = nullptr;  // the drawing canvas
-    QLabel* F_MsgLine = nullptr;     // the message line
-    int32_t PreviewMetafile1 = 0;    // preview metafile handles, 0 = none
-    int32_t PreviewMetafile2 = 0;
+    void ViewPicture_Paint();
+    void F_PICView_Paint();
+    void F_PICView_MouseMove(int Button, int Shift, double X, double Y);
+    void F_PICView_MouseUp(int Button, int Shift, double X, double Y);
+    void F_PICView_Resize();
+    void ViewHScroll_Change();
+    void ViewVScroll_Change();
+    void ZoomCombo_Click();
+    void ZoomCombo_KeyPress(int& KeyAscii);
+    void ZoomCombo_LostFocus();
+    void cmdMagnify_MouseDown(int Index, int Button, int Shift, double X, double Y);
+    void RedrawBtn_Click();
+    void ZoomMode_Click();
+    void ZoomMode_KeyPress(int& KeyAscii);
+    void ZoomMode_LostFocus();
+    void GridCheck3D_Click();
+    void F_Tsizes_Click();
+    void F_Tsizes_KeyPress(int& KeyAscii);
+    void F_Tsizes_LostFocus();
+    void F_GridSnap_Click(int Index);
+    void F_GridSnap_KeyPress(int Index, int& KeyAscii);
+    void F_GridSnap_LostFocus(int Index);
+    void F_Tsize_Click();
+    void F_Tsize_KeyPress(int& KeyAscii);
+    void F_Tsize_LostFocus();
+    void F_Pages_Click();
+    void F_Pages_KeyPress(int& KeyAscii);
+    void F_Pages_LostFocus();
+    void F_MenuPan_MouseDown(int Button, int Shift, double X, double Y);
+    void F_FSI_Click(int Index, bool Value);
+    void F_FSI_MouseMove(int Index, int Button, int Shift, double X, double Y);
+    void F_FSI_MouseUp(int Index, int Button, int Shift, double X, double Y);
+    void F_OST_Click(int Index, bool Value);
+    void F_OST_MouseMove(int Index, int Button, int Shift, double X, double Y);
+    void F_OST_MouseUp(int Index, int Button, int Shift, double X, double Y);
+    void F_FrmCmd_Change();
+    void F_Bitm_Change();
+    void F_Short_Change();
+    void M_Ccolor_Click(int Index);
+    void M_Scolor_Click(int Index);
+    void M_DrawStyle_Click(int Index);
+    void M_FSI_Click(int Index);
+    void M_Short_Click();
+    void M_Tbar_Click();
+    void M_Sbars_Click();
+    void M_Tpan_Click();
+    void M_ViewPort_Click();
+    void M_InstName_Click();
+    void M_SRatsnest_Click();
+    void M_NRatsnest_Click();
+    void M_TcModeSLN_Click(int Index);
+    void M_Coords_Click();
+    void M_XYMeasure_Click(int Index);
+    void M_Imap_Click(int Index);
+    void M_HierStack_Click();
+    void M_HierStructure_Click();
+    void M_Nodes_Click();
+    void M_Ratsnest_Click();
+    void M_Pnotes_Click();
+    void M_Dnotes_Click();
+    void M_Bitmaps_Click();
+    void M_Entry_Click();
+    void M_Mono_Click();
+    void M_Inches_Click();
+    void M_Mm_Click();
+    void M_Help_Click();
 
-    // ---- Interaction -------------------------------------------------------
-    int32_t CommandPreviewFlag = 0;  // set by BeginCommand
+    // ---- Subsystem 4: interaction ---------------------------------------------
+    void ViewPicture_MouseDown(int Button, int Shift, double X, double Y);
+    void ViewPicture_MouseMove(int Button, int Shift, double X, double Y);
+    void ViewPicture_MouseUp(int Button, int Shift, double X, double Y);
+    void Form_KeyDown(int& KeyCode, int& Shift) override;
+    void Form_KeyPress(int& KeyAscii) override;
+    void Form_KeyUp(int& KeyCode, int& Shift) override;
 
-    // Sets every form-level value to its empty value; ExitAnyWay False.
-    void ResetFormState();
+    // ---- Subsystem 5: editing -------------------------------------------------
+    void M_Yes_Click();
+    void M_No_Click();
+
+    // ---- Subsystem 8: automation ----------------------------------------------
+    void M_Apack_Click();
+    void M_AutPlcGrdPrefix_Click();
+    void M_AutPlcOrntPrefix_Click();
+    void M_AutPlcGlbPara_Click();
+    void M_AutPlcExecute_Click();
+    void M_Aroute_Click();
+    void M_PlcCell_Click(int Index);
+    void M_PlcCellOff_Click();
+
+    // ---- Subsystem 9: documents -----------------------------------------------
+    void M_Tsave_Click();
+    void M_Tload_Click();
+    void M_SaveDnotes_Click();
+    void M_LoadDnotes_Click();
+    void M_SavePnotes_Click();
+    void M_LoadPnotes_Click();
+    void M_Scopy_Click();
+    void M_Exit_Click();
+    void M_Page_Click();
+    void M_PageNew_Click();
+    void M_PageClean_Click();
+    void M_PageRen_Click();
+    void M_PageDel_Click();
+    void M_Print_Click();
+    void M_Psetup_Click();
+    void M_PrintSchd_Click();
+    void M_PageO_Click();
+
+    // The window's client area (below the menu bar), while loaded.
+    QWidget* ClientWidget() const { return clientArea_; }
 
 protected:
     std::unique_ptr<QWidget> CreateWindow() override;
     void ForgetControls() override;
+    QWidget* ClientArea() const override { return clientArea_; }
     void Form_Load() override;
     void Form_QueryUnload(int& cancel, int mode) override;
     void Form_Unload(int& cancel) override;
+    void Form_Resize() override;
 
 private:
+    // Window construction (schmain_window.cpp, schmain_menus.cpp).
+    void CreateSettingsPanel(QWidget* client);
+    void CreateToolPanels(QWidget* client);
+    void CreateCanvasAndStatus(QWidget* client);
+    void CreateHiddenFields(QWidget* client);
+    void CreateMenus(QMainWindow* window);
+    // Sizes and places the controls for the client area (schmain_layout.cpp).
+    void LayOutControls();
+
     QMainWindow* mainWindow_ = nullptr;
+    QWidget* clientArea_ = nullptr;
 };
 
 // The main window; every module reaches its public procedures through it.
@@ -71,8 +543,14 @@ extern SCHMAIN* g_MainForm;
 extern std::string g_HelpFile;
 extern std::string g_ProgDir;
 extern std::string g_AppTitle;
+// Layout and paint guards of the main window. g_ResizeLock (alias
+// g_SuspendRedraw): the start-up or a dialog suspends canvas refreshes;
+// g_FirstResize (alias g_FirstLayout): the next complete layout is the
+// first; g_NoPaint: the canvas paint procedure does nothing while the
+// layout places the controls.
 extern int32_t g_ResizeLock;
 extern int32_t g_FirstResize;
+extern bool g_NoPaint;
 
 // Whether another instance of the editor is running. The first call claims
 // the instance lock for this process; tests point it elsewhere or switch it

@@ -6,14 +6,15 @@
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/paths.h"
+#include "editor/shell/schmain_design.h"
+#include "editor/shell/menus.h"
 #include "editor/shell/textnum.h"
+#include "editor/view/canvas.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QLabel>
 #include <QLockFile>
 #include <QMainWindow>
-#include <QStatusBar>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -24,6 +25,7 @@ std::string g_ProgDir;
 std::string g_AppTitle;
 int32_t g_ResizeLock = 0;
 int32_t g_FirstResize = 0;
+bool g_NoPaint = false;
 
 namespace {
 
@@ -62,52 +64,15 @@ bool AppPrevInstance()
     return state == 1;
 }
 
-SCHMAIN::SCHMAIN() : Form("SCHMAIN") {}
+SCHMAIN::SCHMAIN() : Form("SCHMAIN")
+{
+    // The keyboard commands of the canvas are the form's key events.
+    KeyPreview = true;
+}
 
 SCHMAIN::~SCHMAIN()
 {
     if (g_MainForm == this) g_MainForm = nullptr;
-}
-
-std::unique_ptr<QWidget> SCHMAIN::CreateWindow()
-{
-    auto window = std::make_unique<QMainWindow>();
-    mainWindow_ = window.get();
-    window->resize(1024, 720);
-
-    ViewPicture = new QWidget(window.get());
-    ViewPicture->setObjectName("ViewPicture");
-    ViewPicture->setAutoFillBackground(true);
-    QPalette pal = ViewPicture->palette();
-    pal.setColor(QPalette::Window, QColor(0xFA, 0xF8, 0xF2));
-    ViewPicture->setPalette(pal);
-    ViewPicture->setFocusPolicy(Qt::StrongFocus);
-    window->setCentralWidget(ViewPicture);
-
-    F_MsgLine = new QLabel(window.get());
-    F_MsgLine->setObjectName("F_MsgLine");
-    window->statusBar()->addWidget(F_MsgLine, 1);
-    return window;
-}
-
-void SCHMAIN::ForgetControls()
-{
-    mainWindow_ = nullptr;
-    ViewPicture = nullptr;
-    F_MsgLine = nullptr;
-}
-
-void SCHMAIN::ResetFormState()
-{
-    ExitAnyWay = false;
-    ToolbarFlag = 0;
-    ToolPanelFlag = 0;
-    FunctionButtonFlag = false;
-    DesignHeight = 0;
-    DesignWidth = 0;
-    PreviewMetafile1 = 0;
-    PreviewMetafile2 = 0;
-    CommandPreviewFlag = 0;
 }
 
 void SCHMAIN::Form_Load()
@@ -120,24 +85,30 @@ void SCHMAIN::Form_Load()
             RaiseError(errnum::StartupAbandoned);
         }
         ViewPicture->setEnabled(false);
-        SetScreenMousePointer(11);
+        SetScreenMousePointer(mousepointer::Hourglass);
         InitProgDir();
         g_HelpFile = Trim(JoinPath(g_ProgDir, "PALVANE.HLP"));
-        FunctionButtonFlag = true;
+        m_ToolHelpOn = -1;
         InitAppLink();
         g_AppTitle = GetMsgText("Schematic Capture", "991155");
-        mainWindow_->setWindowTitle(QString::fromLatin1(g_AppTitle.c_str()));
-        ToolPanelFlag = 1;
-        ToolbarFlag = 1;
-        DesignHeight = mainWindow_->height() * kTwipsPerPixel;
-        DesignWidth = mainWindow_->width() * kTwipsPerPixel;
+        SetCaption(g_AppTitle);
+        m_ShowSettingsPanel = 1;
+        M_Tpan->SetChecked(true);
+        m_ShowToolbar = 1;
+        M_Tbar->SetChecked(true);
+        // The scroll bars start shown as well, with their check mark.
+        m_ShowScrollBars = 1;
+        M_Sbars->SetChecked(true);
+        m_MinHeight = schmain_design::kWindowHeight * kTwipsPerPixel;
+        m_MinWidth = schmain_design::kWindowWidth * kTwipsPerPixel;
         g_FirstResize = -1;
         g_ResizeLock = -1;
         mainWindow_->move(0, 315 / kTwipsPerPixel);
         g_ResizeLock = 0;
         g_CurMode = MODE_COMPONENTS;
         mainWindow_->show();
-        SetScreenMousePointer(0);
+        SetScreenMousePointer(mousepointer::Default);
+        ViewPicture->Refresh();
         ViewPicture->setEnabled(true);
         ViewPicture->setFocus(Qt::OtherFocusReason);
     } catch (const std::exception&) {
@@ -155,11 +126,19 @@ void SCHMAIN::Form_Unload(int& /*cancel*/)
 {
     // Every other open window of the editor goes first, last loaded first,
     // with one turn of the event loop before each.
-    while (Forms().size() > 1) {
+    // The main window itself need not be the first one loaded.
+    auto lastOther = [this]() -> Form* {
+        const auto& forms = Forms();
+        for (auto it = forms.rbegin(); it != forms.rend(); ++it)
+            if (*it != this) return *it;
+        return nullptr;
+    };
+    while (lastOther()) {
         QCoreApplication::processEvents();
-        if (Forms().size() <= 1) break;
+        Form* other = lastOther();
+        if (!other) break;
         // A window that refuses to go stays; the editor still closes.
-        if (!Forms().back()->Unload(unloadmode::Code)) break;
+        if (!other->Unload(unloadmode::Code) || other->IsLoaded()) break;
     }
     std::string aname = "PALVANE";
     std::string command = "SHUTDOWN";

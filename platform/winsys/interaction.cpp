@@ -1,46 +1,166 @@
 #include "platform/winsys/interaction.h"
 
+#include "platform/winsys/keyboard.h"
+#include "platform/winsys/latin1.h"
+#include "platform/winsys/print_scale_dialog.h"
+
 #include <QApplication>
+#include <QCursor>
 #include <QEventLoop>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPageLayout>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QWidget>
 
 namespace winsys {
 
 namespace {
 
+QMessageBox::StandardButton ButtonOfAnswer(int answer)
+{
+    switch (answer) {
+    case mb::AnswerCancel: return QMessageBox::Cancel;
+    case mb::AnswerAbort: return QMessageBox::Abort;
+    case mb::AnswerRetry: return QMessageBox::Retry;
+    case mb::AnswerIgnore: return QMessageBox::Ignore;
+    case mb::AnswerYes: return QMessageBox::Yes;
+    case mb::AnswerNo: return QMessageBox::No;
+    default: return QMessageBox::Ok;
+    }
+}
+
+// The answers of a button set, in the order the system numbers its buttons
+// for the default-button bits.
+std::vector<int> AnswersOfStyle(int style)
+{
+    switch (style & mb::ButtonsMask) {
+    case mb::OkCancel: return {mb::AnswerOk, mb::AnswerCancel};
+    case mb::AbortRetryIgnore: return {mb::AnswerAbort, mb::AnswerRetry, mb::AnswerIgnore};
+    case mb::YesNoCancel: return {mb::AnswerYes, mb::AnswerNo, mb::AnswerCancel};
+    case mb::YesNo: return {mb::AnswerYes, mb::AnswerNo};
+    case mb::RetryCancel: return {mb::AnswerRetry, mb::AnswerCancel};
+    default: return {mb::AnswerOk};
+    }
+}
+
+// "Notes (*.txt)|*.txt|All files|*.*" as Qt name filters.
+QStringList NameFilters(const std::string& filter)
+{
+    QStringList parts = ToQ(filter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString description = parts[i].trimmed();
+        // A description that shows its own patterns keeps them out of the
+        // way of the real ones.
+        description.remove(QRegularExpression("\\s*\\([^()]*\\)\\s*$"));
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(';', ' ');
+        filters << QString("%1 (%2)").arg(description.isEmpty() ? patterns : description, patterns);
+    }
+    return filters;
+}
+
 class QtInteraction : public Interaction {
 public:
     int MessageBox(const std::string& text, const std::string& caption, int style) override
     {
-        QMessageBox box;
-        box.setText(QString::fromLatin1(text.c_str()));
-        box.setWindowTitle(QString::fromLatin1(caption.c_str()));
-        switch (style & 0x70) {
+        QMessageBox box(QApplication::activeWindow());
+        box.setText(ToQ(text));
+        box.setWindowTitle(ToQ(caption));
+        switch (style & mb::IconMask) {
         case mb::Critical: box.setIcon(QMessageBox::Critical); break;
         case mb::Question: box.setIcon(QMessageBox::Question); break;
         case mb::Exclamation: box.setIcon(QMessageBox::Warning); break;
         case mb::Information: box.setIcon(QMessageBox::Information); break;
         default: break;
         }
-        switch (style & 0x7) {
-        case mb::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-        case mb::YesNoCancel:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            break;
-        case mb::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-        default: box.setStandardButtons(QMessageBox::Ok); break;
-        }
-        switch (box.exec()) {
-        case QMessageBox::Yes: return mb::AnswerYes;
-        case QMessageBox::No: return mb::AnswerNo;
-        case QMessageBox::Cancel: return mb::AnswerCancel;
-        default: return mb::AnswerOk;
-        }
+        const std::vector<int> answers = AnswersOfStyle(style);
+        QMessageBox::StandardButtons buttons;
+        for (int a : answers) buttons |= ButtonOfAnswer(a);
+        box.setStandardButtons(buttons);
+        const size_t defaultIndex = static_cast<size_t>((style & mb::DefaultButtonMask) >> 8);
+        if (defaultIndex < answers.size()) box.setDefaultButton(ButtonOfAnswer(answers[defaultIndex]));
+        const int clicked = box.exec();
+        for (int a : answers)
+            if (clicked == ButtonOfAnswer(a)) return a;
+        // Closed with Escape or the window's close button.
+        for (int a : answers)
+            if (a == mb::AnswerCancel || a == mb::AnswerNo) return a;
+        return answers.front();
     }
 
-    void Beep() override { QApplication::beep(); }
+    bool InputBox(const InputBoxRequest& request, std::string& answer) override
+    {
+        QInputDialog dialog(QApplication::activeWindow());
+        dialog.setWindowTitle(ToQ(request.title));
+        dialog.setLabelText(ToQ(request.prompt));
+        dialog.setTextValue(ToQ(request.defaultText));
+        if (request.x >= 0 && request.y >= 0) dialog.move(request.x, request.y);
+        if (dialog.exec() != QDialog::Accepted) return false;
+        answer = FromQ(dialog.textValue());
+        return true;
+    }
+
+    void PopupMenu(QMenu* menu, QPoint screenPos) override
+    {
+        if (menu) menu->exec(screenPos);
+    }
+
+    bool FileDialog(FileDialogRequest& request) override
+    {
+        QFileDialog dialog(QApplication::activeWindow(), ToQ(request.title), ToQ(request.initDir));
+        dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        if (request.save)
+            dialog.setFileMode(QFileDialog::AnyFile);
+        else if (request.flags & ofn::AllowMultiselect)
+            dialog.setFileMode(QFileDialog::ExistingFiles);
+        else if (request.flags & ofn::FileMustExist)
+            dialog.setFileMode(QFileDialog::ExistingFile);
+        else
+            dialog.setFileMode(QFileDialog::AnyFile);
+        if (request.save && !(request.flags & ofn::OverwritePrompt))
+            dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        const QStringList filters = NameFilters(request.filter);
+        if (!filters.isEmpty()) {
+            dialog.setNameFilters(filters);
+            const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size() ? request.filterIndex : 1;
+            dialog.selectNameFilter(filters[index - 1]);
+        }
+        if (!request.defaultExt.empty()) dialog.setDefaultSuffix(ToQ(request.defaultExt));
+        if (!request.fileName.empty()) dialog.selectFile(ToQ(request.fileName));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+        request.fileName = FromQ(dialog.selectedFiles().front());
+        const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+        if (chosen >= 0) request.filterIndex = static_cast<int>(chosen) + 1;
+        return true;
+    }
+
+    bool PrinterSetup(PrinterSetupRequest& request) override
+    {
+        QPrinter printer;
+        printer.setPageOrientation(request.orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
+        printer.setCopyCount(request.copies > 0 ? request.copies : 1);
+        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        if (dialog.exec() != QDialog::Accepted) return false;
+        request.orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
+        request.copies = printer.copyCount();
+        request.printerName = FromQ(printer.printerName());
+        return true;
+    }
+
+    bool PrintScaleSetup(PrintScaleRequest& request) override
+    {
+        PrintScaleDialog dialog(request, QApplication::activeWindow());
+        if (dialog.exec() != QDialog::Accepted) return false;
+        request = dialog.Result();
+        return true;
+    }
 
     void ShowModal(QWidget* window) override
     {
@@ -53,16 +173,27 @@ public:
         while (guard && guard->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
         if (guard) guard->setWindowModality(Qt::NonModal);
     }
+
+    void Beep() override { QApplication::beep(); }
+
+    bool KeyPressed(int virtualKey) override { return KeyPressedSinceLastAsk(virtualKey); }
+
+    QPoint CursorPos() override { return QCursor::pos(); }
 };
 
 Interaction* g_installed = nullptr;
 
 }  // namespace
 
-Interaction& Ui()
+Interaction& QtUi()
 {
     static QtInteraction qt;
-    return g_installed ? *g_installed : qt;
+    return qt;
+}
+
+Interaction& Ui()
+{
+    return g_installed ? *g_installed : QtUi();
 }
 
 void InstallInteraction(Interaction* interaction)
@@ -70,58 +201,9 @@ void InstallInteraction(Interaction* interaction)
     g_installed = interaction;
 }
 
-void ScriptedInteraction::ExpectMessageBox(int answer, std::string textContains)
+bool AskYesNoBox(const std::string& text, const std::string& caption)
 {
-    boxes_.push_back({answer, std::move(textContains)});
-}
-
-void ScriptedInteraction::ExpectModal(std::function<void(QWidget*)> callback)
-{
-    modals_.push_back(std::move(callback));
-}
-
-void ScriptedInteraction::Unexpected(const std::string& what)
-{
-    if (unexpected) unexpected(what);
-}
-
-int ScriptedInteraction::MessageBox(const std::string& text, const std::string& caption, int style)
-{
-    asked_.push_back({"MessageBox", text, caption, style});
-    const int safest = (style & 0x7) == mb::YesNo ? mb::AnswerNo
-                       : (style & 0x7) == mb::OkOnly ? mb::AnswerOk
-                                                     : mb::AnswerCancel;
-    if (boxes_.empty()) {
-        Unexpected("unexpected message box: " + caption + ": " + text);
-        return safest;
-    }
-    BoxAnswer next = boxes_.front();
-    boxes_.pop_front();
-    if (!next.textContains.empty() && text.find(next.textContains) == std::string::npos) {
-        Unexpected("message box \"" + text + "\" does not contain \"" + next.textContains + "\"");
-        return safest;
-    }
-    return next.answer;
-}
-
-void ScriptedInteraction::Beep()
-{
-    asked_.push_back({"Beep", {}, {}, 0});
-}
-
-void ScriptedInteraction::ShowModal(QWidget* window)
-{
-    asked_.push_back({"ShowModal", window ? window->objectName().toStdString() : std::string(), {}, 0});
-    if (modals_.empty()) {
-        Unexpected("unexpected modal window: " +
-                   (window ? window->objectName().toStdString() : std::string("(none)")));
-        return;
-    }
-    auto callback = std::move(modals_.front());
-    modals_.pop_front();
-    if (window) window->show();
-    callback(window);
-    if (window && window->isVisible()) window->hide();
+    return Ui().MessageBox(text, caption, mb::YesNo | mb::Question) == mb::AnswerYes;
 }
 
 }  // namespace winsys

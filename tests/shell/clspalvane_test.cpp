@@ -4,6 +4,7 @@
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/palvane.h"
 #include "editor/shell/schmain.h"
+#include "editor/view/canvas.h"
 #include "tests/support/kernel_fixture.h"
 
 #include <QLineEdit>

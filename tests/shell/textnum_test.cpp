@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -58,10 +59,12 @@ TEST(ToLong, RoundsHalvesToEvenAndRaisesOverflow)
         int32_t expected;
     } cases[] = {
         {0.5, 0}, {-0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.4999, 2},
-        {2147483647.4, 2147483647}, {-2147483648.0, -2147483647 - 1},
+        {2147483647.4, 2147483647}, {-2147483648.0, -2147483647 - 1}, {4.5, 4}, {-3.5, -4},
+        {-0.4999, 0}, {-2147483648.5, -2147483647 - 1}, {2147483646.5, 2147483646},
     };
     for (const auto& c : cases) EXPECT_EQ(ToLong(c.value), c.expected) << c.value;
-    for (double bad : {2147483647.5, -2147483649.0, 1e300, std::nan("")}) {
+    for (double bad : {2147483647.5, -2147483648.6, -2147483649.0, 1e300, -1e300, std::nan(""),
+                       std::numeric_limits<double>::infinity()}) {
         try {
             ToLong(bad);
             ADD_FAILURE() << bad << " must overflow";

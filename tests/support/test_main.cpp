@@ -12,7 +12,9 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QTemporaryDir lockDir;
+    // Static, so that it outlives the instance lock (a static made later),
+    // which removes its file when the process ends.
+    static QTemporaryDir lockDir;
     if (!std::getenv("PALVANE_INSTANCE_LOCK"))
         setenv("PALVANE_INSTANCE_LOCK", (lockDir.path() + "/palvane.lock").toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);

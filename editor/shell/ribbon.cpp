@@ -1,0 +1,116 @@
+#include "editor/shell/ribbon.h"
+
+#include "editor/shell/errors.h"
+#include "editor/shell/forms.h"
+#include "platform/winsys/keyboard.h"
+#include "platform/winsys/latin1.h"
+
+#include <QMouseEvent>
+#include <QSignalBlocker>
+
+RibbonButton::RibbonButton(QWidget* parent) : QToolButton(parent)
+{
+    setCheckable(true);
+    // Raised when up, sunken when pressed.
+    setAutoRaise(false);
+    setFocusPolicy(Qt::NoFocus);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // Moving over a button shows its help, so moves count without a button.
+    setMouseTracking(true);
+    connect(this, &QToolButton::clicked, this, [this] {
+        if (!userChanged_) return;
+        userChanged_ = false;
+        RunEventProcedure([this] {
+            if (Value()) ReleaseGroup();
+            Click.Raise(Value());
+        });
+    });
+}
+
+void RibbonButton::SetValue(bool value)
+{
+    if (value == Value()) return;
+    {
+        const QSignalBlocker block(this);
+        setChecked(value);
+    }
+    if (value) ReleaseGroup();
+    Click.Raise(value);
+}
+
+void RibbonButton::nextCheckState()
+{
+    // A pressed button of a radio group stays pressed when clicked.
+    if (group_ != 0 && Value()) {
+        userChanged_ = false;
+        return;
+    }
+    const QSignalBlocker block(this);
+    setChecked(!Value());
+    userChanged_ = true;
+}
+
+void RibbonButton::ReleaseGroup()
+{
+    if (group_ == 0 || !parentWidget()) return;
+    const auto siblings = parentWidget()->findChildren<RibbonButton*>(Qt::FindDirectChildrenOnly);
+    for (RibbonButton* other : siblings)
+        if (other != this && other->group_ == group_ && other->Value()) other->SetValue(false);
+}
+
+void RibbonButton::SetPicture(const QPixmap& picture)
+{
+    setIcon(QIcon(picture));
+    if (!picture.isNull()) setIconSize(picture.size());
+}
+
+void RibbonButton::SetToolTipText(const std::string& text)
+{
+    setToolTip(ToQ(text));
+}
+
+void RibbonButton::mouseMoveEvent(QMouseEvent* event)
+{
+    QToolButton::mouseMoveEvent(event);
+    const int buttons = MouseButtonsCode(event->buttons());
+    const int shift = winsys::ShiftState(event->modifiers());
+    const QPointF at = event->position();
+    RunEventProcedure([&] { MouseMove.Raise(buttons, shift, at.x(), at.y()); });
+}
+
+void RibbonButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The press or release of the click has run its Click first.
+    QToolButton::mouseReleaseEvent(event);
+    const int button = MouseButtonCode(event->button());
+    const int shift = winsys::ShiftState(event->modifiers());
+    const QPointF at = event->position();
+    RunEventProcedure([&] { MouseUp.Raise(button, shift, at.x(), at.y()); });
+}
+
+PictureClip::PictureClip(QObject* parent) : QObject(parent) {}
+
+bool PictureClip::Load(const QImage& strip, int rows, int cols)
+{
+    if (strip.isNull() || rows <= 0 || cols <= 0 || strip.width() % cols != 0 || strip.height() % rows != 0)
+        return false;
+    strip_ = strip;
+    rows_ = rows;
+    cols_ = cols;
+    return true;
+}
+
+QSize PictureClip::CellSize() const
+{
+    if (rows_ == 0 || cols_ == 0) return {};
+    return {strip_.width() / cols_, strip_.height() / rows_};
+}
+
+QPixmap PictureClip::GraphicCell(int index) const
+{
+    if (index < 0 || index >= CellCount()) RaiseError(errnum::InvalidPropertyValue);
+    const QSize cell = CellSize();
+    const int x = (index % cols_) * cell.width();
+    const int y = (index / cols_) * cell.height();
+    return QPixmap::fromImage(strip_.copy(x, y, cell.width(), cell.height()));
+}

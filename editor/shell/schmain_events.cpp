@@ -1,0 +1,125 @@
+// SCHMAIN's event and public procedures whose issues have not come yet,
+// grouped by the subsystem that owns them. Each is empty (the window's
+// controls raise them already); the issue that gives one its body moves it
+// into its subsystem's folder, in a file named schmain_<topic>.cpp.
+#include "editor/shell/schmain.h"
+
+// ---- Subsystem 3: view and canvas --------------------------------------------
+
+void SCHMAIN::BlinkEntry() {}
+void SCHMAIN::ReturnToScreen() {}
+void SCHMAIN::F_PICView_MouseMove(int, int, double, double) {}
+void SCHMAIN::F_PICView_MouseUp(int, int, double, double) {}
+void SCHMAIN::F_PICView_Resize() {}
+void SCHMAIN::ViewHScroll_Change() {}
+void SCHMAIN::ViewVScroll_Change() {}
+void SCHMAIN::ZoomCombo_Click() {}
+void SCHMAIN::ZoomCombo_KeyPress(int&) {}
+void SCHMAIN::ZoomCombo_LostFocus() {}
+void SCHMAIN::cmdMagnify_MouseDown(int, int, int, double, double) {}
+void SCHMAIN::RedrawBtn_Click() {}
+void SCHMAIN::ZoomMode_Click() {}
+void SCHMAIN::ZoomMode_KeyPress(int&) {}
+void SCHMAIN::ZoomMode_LostFocus() {}
+void SCHMAIN::GridCheck3D_Click() {}
+void SCHMAIN::F_Tsizes_Click() {}
+void SCHMAIN::F_Tsizes_KeyPress(int&) {}
+void SCHMAIN::F_Tsizes_LostFocus() {}
+void SCHMAIN::F_GridSnap_Click(int) {}
+void SCHMAIN::F_GridSnap_KeyPress(int, int&) {}
+void SCHMAIN::F_GridSnap_LostFocus(int) {}
+void SCHMAIN::F_Tsize_Click() {}
+void SCHMAIN::F_Tsize_KeyPress(int&) {}
+void SCHMAIN::F_Tsize_LostFocus() {}
+void SCHMAIN::F_Pages_Click() {}
+void SCHMAIN::F_Pages_KeyPress(int&) {}
+void SCHMAIN::F_Pages_LostFocus() {}
+void SCHMAIN::F_MenuPan_MouseDown(int, int, double, double) {}
+void SCHMAIN::F_FSI_Click(int, bool) {}
+void SCHMAIN::F_FSI_MouseMove(int, int, int, double, double) {}
+void SCHMAIN::F_FSI_MouseUp(int, int, int, double, double) {}
+void SCHMAIN::F_OST_Click(int, bool) {}
+void SCHMAIN::F_OST_MouseMove(int, int, int, double, double) {}
+void SCHMAIN::F_OST_MouseUp(int, int, int, double, double) {}
+// The hidden command field's Change runs the command written into it.
+void SCHMAIN::F_FrmCmd_Change() {}
+void SCHMAIN::F_Bitm_Change() {}
+void SCHMAIN::F_Short_Change() {}
+void SCHMAIN::M_Ccolor_Click(int) {}
+void SCHMAIN::M_Scolor_Click(int) {}
+void SCHMAIN::M_DrawStyle_Click(int) {}
+void SCHMAIN::M_FSI_Click(int) {}
+void SCHMAIN::M_Short_Click() {}
+void SCHMAIN::M_Tbar_Click() {}
+void SCHMAIN::M_Sbars_Click() {}
+void SCHMAIN::M_Tpan_Click() {}
+void SCHMAIN::M_ViewPort_Click() {}
+void SCHMAIN::M_InstName_Click() {}
+void SCHMAIN::M_SRatsnest_Click() {}
+void SCHMAIN::M_NRatsnest_Click() {}
+void SCHMAIN::M_TcModeSLN_Click(int) {}
+void SCHMAIN::M_Coords_Click() {}
+void SCHMAIN::M_XYMeasure_Click(int) {}
+void SCHMAIN::M_Imap_Click(int) {}
+void SCHMAIN::M_HierStack_Click() {}
+void SCHMAIN::M_HierStructure_Click() {}
+void SCHMAIN::M_Nodes_Click() {}
+void SCHMAIN::M_Ratsnest_Click() {}
+void SCHMAIN::M_Pnotes_Click() {}
+void SCHMAIN::M_Dnotes_Click() {}
+void SCHMAIN::M_Bitmaps_Click() {}
+void SCHMAIN::M_Entry_Click() {}
+void SCHMAIN::M_Mono_Click() {}
+void SCHMAIN::M_Inches_Click() {}
+void SCHMAIN::M_Mm_Click() {}
+void SCHMAIN::M_Help_Click() {}
+
+// ---- Subsystem 4: interaction ------------------------------------------------
+
+void SCHMAIN::ViewPicture_MouseDown(int, int, double, double) {}
+void SCHMAIN::ViewPicture_MouseMove(int, int, double, double) {}
+void SCHMAIN::ViewPicture_MouseUp(int, int, double, double) {}
+void SCHMAIN::Form_KeyDown(int&, int&) {}
+void SCHMAIN::Form_KeyPress(int&) {}
+void SCHMAIN::Form_KeyUp(int&, int&) {}
+
+// ---- Subsystem 5: editing ----------------------------------------------------
+
+void SCHMAIN::M_Yes_Click() {}
+void SCHMAIN::M_No_Click() {}
+
+// ---- Subsystem 8: automation -------------------------------------------------
+
+void SCHMAIN::M_Apack_Click() {}
+void SCHMAIN::M_AutPlcGrdPrefix_Click() {}
+void SCHMAIN::M_AutPlcOrntPrefix_Click() {}
+void SCHMAIN::M_AutPlcGlbPara_Click() {}
+void SCHMAIN::M_AutPlcExecute_Click() {}
+void SCHMAIN::M_Aroute_Click() {}
+void SCHMAIN::M_PlcCell_Click(int) {}
+void SCHMAIN::M_PlcCellOff_Click() {}
+
+// ---- Subsystem 9: documents --------------------------------------------------
+
+void SCHMAIN::M_Tsave_Click() {}
+void SCHMAIN::M_Tload_Click() {}
+void SCHMAIN::M_SaveDnotes_Click() {}
+void SCHMAIN::M_LoadDnotes_Click() {}
+void SCHMAIN::M_SavePnotes_Click() {}
+void SCHMAIN::M_LoadPnotes_Click() {}
+void SCHMAIN::M_Scopy_Click() {}
+// Ends the editor: the main window's unload refuses while a command runs,
+// otherwise shuts down and tells the host.
+void SCHMAIN::M_Exit_Click()
+{
+    if (g_MainForm) g_MainForm->Unload(unloadmode::Code);
+}
+void SCHMAIN::M_Page_Click() {}
+void SCHMAIN::M_PageNew_Click() {}
+void SCHMAIN::M_PageClean_Click() {}
+void SCHMAIN::M_PageRen_Click() {}
+void SCHMAIN::M_PageDel_Click() {}
+void SCHMAIN::M_Print_Click() {}
+void SCHMAIN::M_Psetup_Click() {}
+void SCHMAIN::M_PrintSchd_Click() {}
+void SCHMAIN::M_PageO_Click() {}

@@ -1,0 +1,193 @@
+#include "editor/view/canvas.h"
+
+#include "editor/shell/forms.h"
+#include "platform/winsys/devices.h"
+#include "platform/winsys/keyboard.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPaintEvent>
+
+#include <algorithm>
+
+namespace {
+
+// The kernel draws XOR figures with raster operations, which this format
+// supports exactly.
+constexpr QImage::Format kImageFormat = QImage::Format_RGB32;
+constexpr int kReplaceRetryMs = 15;
+
+}  // namespace
+
+Canvas::Canvas(QWidget* parent) : QFrame(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    image_ = QImage(std::max(1, ClientSize().width()), std::max(1, ClientSize().height()), kImageFormat);
+    image_.fill(backColor_);
+
+    winsys::Device device;
+    device.kind = winsys::DeviceKind::Image;
+    device.surface = &image_;
+    device.image = &image_;
+    device.onDrawn = [this](int x, int y, int w, int h) { OnContextsClosed(x, y, w, h); };
+    device_ = winsys::RegisterDevice(device);
+
+    paintTimer_.setSingleShot(true);
+    paintTimer_.setInterval(0);
+    connect(&paintTimer_, &QTimer::timeout, this, [this] { RunPendingPaint(); });
+    // A context that closes without drawing calls no onDrawn; a waiting
+    // replacement looks again from the event loop.
+    replaceTimer_.setInterval(kReplaceRetryMs);
+    connect(&replaceTimer_, &QTimer::timeout, this, [this] {
+        if (OpenContexts() == 0) ReplaceWaitingImage();
+    });
+}
+
+Canvas::~Canvas()
+{
+    winsys::UnregisterDevice(device_);
+}
+
+int Canvas::OpenContexts() const
+{
+    const winsys::Device* device = winsys::FindDevice(device_);
+    return device ? device->openContexts : 0;
+}
+
+void Canvas::SetBackColor(const QColor& color)
+{
+    // As with a picture that keeps its drawing, a new back colour clears it.
+    backColor_ = color;
+    Cls();
+}
+
+void Canvas::Cls()
+{
+    if (OpenContexts() > 0) return;
+    image_.fill(backColor_);
+    update();
+}
+
+void Canvas::Invalidate()
+{
+    // However often it is asked, one paint runs at the next turn of the
+    // event loop.
+    if (!paintTimer_.isActive()) paintTimer_.start();
+}
+
+void Canvas::Refresh()
+{
+    paintTimer_.stop();
+    Paint.Raise();
+    update();
+}
+
+void Canvas::RunPendingPaint()
+{
+    RunEventProcedure([this] { Paint.Raise(); });
+    update();
+}
+
+bool Canvas::FitImage()
+{
+    const QSize wanted(std::max(1, ClientSize().width()), std::max(1, ClientSize().height()));
+    if (image_.size() == wanted) {
+        replacePending_ = false;
+        replaceTimer_.stop();
+        return true;
+    }
+    if (OpenContexts() > 0) {
+        replacePending_ = true;
+        if (!replaceTimer_.isActive()) replaceTimer_.start();
+        return false;
+    }
+    // The same QImage object keeps its address, so the registered device
+    // stays valid; what was drawn stays where it was until the next paint.
+    QImage replacement(wanted, kImageFormat);
+    replacement.fill(backColor_);
+    {
+        QPainter painter(&replacement);
+        painter.drawImage(0, 0, image_);
+    }
+    image_ = std::move(replacement);
+    replacePending_ = false;
+    replaceTimer_.stop();
+    return true;
+}
+
+void Canvas::ReplaceWaitingImage()
+{
+    if (replacePending_ && FitImage()) {
+        // The picture was drawn for the old size; it is drawn again.
+        update();
+        Invalidate();
+    }
+}
+
+void Canvas::OnContextsClosed(int x, int y, int width, int height)
+{
+    if (width > 0 && height > 0) update(QRect(x, y, width, height).translated(contentsRect().topLeft()));
+    if (OpenContexts() == 0) ReplaceWaitingImage();
+}
+
+void Canvas::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QPoint origin = contentsRect().topLeft();
+    const QRect area = event->rect().intersected(contentsRect());
+    const QRect imageArea = image_.rect().translated(origin);
+    const QRect fromImage = area.intersected(imageArea);
+    if (!fromImage.isEmpty()) painter.drawImage(fromImage.topLeft(), image_, fromImage.translated(-origin));
+    // While the image waits to be replaced it may be smaller than the area.
+    const QRegion rest = QRegion(area).subtracted(QRegion(imageArea));
+    for (const QRect& r : rest) painter.fillRect(r, backColor_);
+    if (frameShape() != QFrame::NoFrame) drawFrame(&painter);
+}
+
+bool Canvas::event(QEvent* event)
+{
+    const bool handled = QFrame::event(event);
+    // A new frame changes the client area without a resize.
+    if (event->type() == QEvent::ContentsRectChange) FitImage();
+    return handled;
+}
+
+void Canvas::resizeEvent(QResizeEvent* event)
+{
+    QFrame::resizeEvent(event);
+    FitImage();
+    RunEventProcedure([this] { Resize.Raise(); });
+}
+
+void Canvas::mousePressEvent(QMouseEvent* event)
+{
+    const int button = MouseButtonCode(event->button());
+    const int shift = winsys::ShiftState(event->modifiers());
+    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
+    RunEventProcedure([&] { MouseDown.Raise(button, shift, at.x(), at.y()); });
+}
+
+void Canvas::mouseMoveEvent(QMouseEvent* event)
+{
+    const int buttons = MouseButtonsCode(event->buttons());
+    const int shift = winsys::ShiftState(event->modifiers());
+    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
+    RunEventProcedure([&] { MouseMove.Raise(buttons, shift, at.x(), at.y()); });
+}
+
+void Canvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int button = MouseButtonCode(event->button());
+    const int shift = winsys::ShiftState(event->modifiers());
+    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
+    RunEventProcedure([&] { MouseUp.Raise(button, shift, at.x(), at.y()); });
+}
+
+void Canvas::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    const int button = MouseButtonCode(event->button());
+    const int shift = winsys::ShiftState(event->modifiers());
+    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
+    RunEventProcedure([&] { DblClick.Raise(button, shift, at.x(), at.y()); });
+}

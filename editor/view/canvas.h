@@ -1,0 +1,91 @@
+// The canvas widget: a picture that the kernel draws into through a device
+// handle, and that the window system shows.
+//
+// The canvas owns a backing image the size of its client area, registered
+// as a winsys device whose handle never changes. On a resize the image is
+// replaced only while no drawing context is open on it; otherwise it is
+// replaced when the last context closes (the device's onDrawn, or a look
+// from the event loop when nothing was drawn), and a paint is asked for.
+//
+// Three operations are kept apart:
+// - Expose (the window system shows the widget): the image is copied to the
+//   screen; nothing else runs.
+// - Invalidate: one Paint is scheduled, merged with any other pending one,
+//   and runs from the event loop.
+// - Refresh: Paint runs now, inside the caller.
+// Closing the last drawing context schedules the pixels drawn to the screen.
+//
+// A canvas may have a frame (QFrame's styles); the client area, the image
+// and the pointer coordinates are inside it.
+#pragma once
+
+#include "editor/shell/controls.h"
+#include "editor/shell/event.h"
+
+#include <QColor>
+#include <QImage>
+#include <QTimer>
+#include <QFrame>
+
+#include <cstdint>
+
+class Canvas : public QFrame {
+    Q_OBJECT
+public:
+    explicit Canvas(QWidget* parent = nullptr);
+    ~Canvas() override;
+
+    // The device handle of the backing image (the kernel's hDC); the same
+    // for the canvas's whole life.
+    int32_t DeviceHandle() const { return device_; }
+    const QImage& Image() const { return image_; }
+    // The client area's size: the widget without its frame.
+    QSize ClientSize() const { return contentsRect().size(); }
+
+    // The colour a new or cleared image is filled with; setting it clears
+    // the image (while no context is open).
+    QColor BackColor() const { return backColor_; }
+    void SetBackColor(const QColor& color);
+    // Fills the image with the back colour (while no context is open).
+    void Cls();
+
+    void Invalidate();
+    void Refresh();
+    bool PaintPending() const { return paintTimer_.isActive(); }
+    // True while a resize waits for the open drawing contexts to close.
+    bool ImageReplacePending() const { return replacePending_; }
+
+    // The canvas's paint procedure: draws the whole picture into the image.
+    Event<> Paint;
+    MouseEvent MouseDown;
+    MouseEvent MouseMove;
+    MouseEvent MouseUp;
+    MouseEvent DblClick;
+    // The client area changed size (the image follows as described above).
+    Event<> Resize;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    int OpenContexts() const;
+    // Replaces the image by one of the widget's size when no context is
+    // open; returns false (and remembers the wish) otherwise.
+    bool FitImage();
+    void OnContextsClosed(int x, int y, int width, int height);
+    void ReplaceWaitingImage();
+    void RunPendingPaint();
+
+    QImage image_;
+    QColor backColor_ = Qt::white;
+    int32_t device_ = 0;
+    QTimer paintTimer_;
+    QTimer replaceTimer_;
+    bool replacePending_ = false;
+};
