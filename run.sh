@@ -10,7 +10,8 @@ if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DIS
   echo "run.sh: no display found; run it under a virtual display instead: xvfb-run ./run.sh (Debian package xvfb)" >&2
   exit 1
 fi
-DEMO=data/demo/demo.nvd
+# The demo design as the build compiled it from data/demo/demo.txt.
+DEMO="$BUILD_DIR/data/demo/demo.nvd"
 if [ -f "$DEMO" ]; then
   exec "$BUILD_DIR/bin/norvo32" "$DEMO"
 fi

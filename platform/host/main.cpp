@@ -6,12 +6,20 @@
 //
 // Standard output: one line "Aname<TAB>sCommand" for every command the
 // editor sends. Standard input: one command a line, "Aname<TAB>" optional.
+//
+// The design file is loaded before the editor starts (a new design when it
+// does not exist); a file that cannot be loaded ends the host with status 1
+// and a message on standard error, before anything is written. When the
+// editor has shut down, the previous file is kept as "<file>.bak" and the
+// design is written back atomically.
 #include "editor/shell/palvane.h"
 #include "platform/host/command_reader.h"
+#include "platform/host/design_file.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTimer>
@@ -87,14 +95,22 @@ int main(int argc, char** argv)
 
     const QString data = DataFolder();
     E_SetString("IniFile", QDir::toNativeSeparators(SettingsFile(data)).toLocal8Bit().constData());
-    // Design files are opened and saved once the kernel has its database
-    // image; until then the editor starts on a new design.
-    DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE");
+    const std::string designFile = args.size() == 2 ? QFile::encodeName(args[1]).toStdString() : std::string();
+    if (designFile.empty()) {
+        DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE");
+    } else {
+        std::string error;
+        if (!OpenDesignFile(designFile, error)) {
+            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
+            return 1;
+        }
+    }
 
     HostState state;
     PalvaneInstance* editor = Palvane_CreateInstance();
     if (!editor) {
         std::fprintf(stderr, "norvo32: the editor could not be created\n");
+        DB_DiscardDataBase();
         return 1;
     }
     Palvane_SetNotifyServer(editor, &OnNotifyServer, &state);
@@ -102,6 +118,7 @@ int main(int argc, char** argv)
     if (Palvane_Load(editor, 0) == 0) {
         std::fprintf(stderr, "norvo32: the editor did not start\n");
         Palvane_Release(editor);
+        DB_DiscardDataBase();
         return 1;
     }
 
@@ -118,5 +135,16 @@ int main(int argc, char** argv)
     if (!state.shutdown) app.exec();
     reader.Stop();
     Palvane_Release(editor);
-    return 0;
+    int status = 0;
+    if (!designFile.empty()) {
+        std::string error;
+        if (!SaveDesignFile(designFile, error)) {
+            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
+            status = 1;
+        }
+    }
+    // The design goes before the program's static objects do (the kernel's
+    // own teardown at exit would run after its handle registry is gone).
+    DB_DiscardDataBase();
+    return status;
 }

@@ -1,3 +1,762 @@
-// Filled in with its family of kernel functions.
+// Drawing contexts, the kernel-wide pen and its modes, colours, primitives,
+// metafiles, the grid, coordinate conversions, thick pens and cursors.
+//
+// A context draws onto a device of winsys's registry; contexts form a stack
+// and drawing goes to the one opened last. While a recording runs, every
+// figure goes into it instead, resolved (colour and pen) and in database
+// coordinates; playing a recording always inverts, so a second play
+// restores the pixels.
+#include "platform/kernel/draw_raster.h"
+
 #include "platform/kernel/database.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/registry.h"
+#include "platform/kernel/systables.h"
+#include "platform/winsys/devices.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace kernel::draw {
+
+int ThickPenCount();
+int FreeThickPens(bool all, int width, QRgb shown);
+
+namespace {
+
+// ---- Contexts ------------------------------------------------------------------
+
+struct Context {
+    int32_t device = 0;
+    ViewDCRec view{};
+    DevicePainter* painter = nullptr;
+    std::unique_ptr<RasterSink> sink;
+
+    // A device dropped from the registry while the context was open may be
+    // gone: its painter is not touched again.
+    bool Alive() const { return winsys::FindDevice(device) != nullptr; }
+};
+
+struct Contexts {
+    std::vector<std::unique_ptr<Context>> stack;
+    std::map<int32_t, std::unique_ptr<DevicePainter>> painters;
+};
+
+// Lives for the whole process: a painter still open at exit must not be
+// ended after its device and the application are gone.
+Contexts& All()
+{
+    static auto* contexts = new Contexts;
+    return *contexts;
+}
+
+Context* Current()
+{
+    auto& stack = All().stack;
+    return stack.empty() ? nullptr : stack.back().get();
+}
+
+// The current context when its device is still there.
+Context* Drawable()
+{
+    Context* c = Current();
+    return c && c->Alive() ? c : nullptr;
+}
+
+// ---- Recording -------------------------------------------------------------------
+
+struct Op {
+    enum Kind : uint8_t { Line, Polygon, Circle, Arc, Text, Mark, Dot };
+    Kind kind = Line;
+    Paint paint;
+    Pt p[4];
+    int count = 0;
+    int32_t radius = 0, start = 0, sweep = 0, angle = 0;
+    int half = 0;
+    double height = 0, cell = 0;
+    std::string text;
+};
+
+struct Metafile {
+    std::vector<Op> ops;
+};
+
+class RecordSink : public Sink {
+public:
+    explicit RecordSink(Metafile& mf) : mf_(mf) {}
+    void Line(const Paint& paint, Pt a, Pt b) override
+    {
+        Op& op = Add(Op::Line, paint);
+        op.p[0] = a;
+        op.p[1] = b;
+        op.count = 2;
+    }
+    void Polygon(const Paint& paint, const Pt* points, int count) override
+    {
+        Op& op = Add(Op::Polygon, paint);
+        op.count = std::min(count, 4);
+        std::copy(points, points + op.count, op.p);
+    }
+    void Circle(const Paint& paint, Pt centre, int32_t radius) override
+    {
+        Op& op = Add(Op::Circle, paint);
+        op.p[0] = centre;
+        op.radius = radius;
+    }
+    void Arc(const Paint& paint, Pt centre, int32_t radius, int32_t start, int32_t sweep) override
+    {
+        Op& op = Add(Op::Arc, paint);
+        op.p[0] = centre;
+        op.radius = radius;
+        op.start = start;
+        op.sweep = sweep;
+    }
+    void Text(const Paint& paint, const TextFigure& text) override
+    {
+        Op& op = Add(Op::Text, paint);
+        op.p[0] = text.origin;
+        op.angle = text.angle;
+        op.height = text.height;
+        op.cell = text.cell;
+        op.text.assign(text.text);
+    }
+    void Mark(const Paint& paint, Pt centre, int halfPx) override
+    {
+        Op& op = Add(Op::Mark, paint);
+        op.p[0] = centre;
+        op.half = halfPx;
+    }
+    void Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiusPx) override
+    {
+        Op& op = Add(Op::Dot, paint);
+        op.p[0] = centre;
+        op.radius = radius;
+        op.half = minRadiusPx;
+    }
+
+private:
+    Op& Add(Op::Kind kind, const Paint& paint)
+    {
+        Op& op = mf_.ops.emplace_back();
+        op.kind = kind;
+        op.paint = paint;
+        return op;
+    }
+    Metafile& mf_;
+};
+
+struct Recordings {
+    std::unique_ptr<Metafile> running;
+    std::unique_ptr<RecordSink> sink;
+    std::map<int32_t, std::unique_ptr<Metafile>> closed;
+};
+
+Recordings& Records()
+{
+    static Recordings records;
+    return records;
+}
+
+Metafile* FindMetafile(int32_t handle)
+{
+    auto& closed = Records().closed;
+    auto it = closed.find(handle);
+    if (it == closed.end()) return nullptr;
+    // The registry says whether the handle is still the one given out.
+    return Handles().Find(handle, HandleType::Other) == it->second.get() ? it->second.get() : nullptr;
+}
+
+void Replay(const Metafile& mf, Sink& sink, bool invert)
+{
+    for (const Op& op : mf.ops) {
+        Paint paint = op.paint;
+        if (invert) paint.xorMode = true;
+        switch (op.kind) {
+        case Op::Line: sink.Line(paint, op.p[0], op.p[1]); break;
+        case Op::Polygon: sink.Polygon(paint, op.p, op.count); break;
+        case Op::Circle: sink.Circle(paint, op.p[0], op.radius); break;
+        case Op::Arc: sink.Arc(paint, op.p[0], op.radius, op.start, op.sweep); break;
+        case Op::Text: sink.Text(paint, TextFigure{op.p[0], op.angle, op.height, op.cell, op.text}); break;
+        case Op::Mark: sink.Mark(paint, op.p[0], op.half); break;
+        case Op::Dot: sink.Dot(paint, op.p[0], op.radius, op.half); break;
+        }
+    }
+}
+
+// ---- Cursors -----------------------------------------------------------------------
+
+std::map<int32_t, int>& Cursors()
+{
+    static std::map<int32_t, int> cursors;
+    return cursors;
+}
+
+int32_t& LastCursorTarget()
+{
+    static int32_t target = 0;
+    return target;
+}
+
+}  // namespace
+
+// ---- Pen, colours and paints ------------------------------------------------------
+
+PenState& Pen()
+{
+    static PenState pen;
+    return pen;
+}
+
+QRgb PaletteColour(int32_t index)
+{
+    const SysTable* palette = Table(kPalette);
+    const uint32_t v = static_cast<uint32_t>(palette->longs[static_cast<uint32_t>(index) & 0xFFu]);
+    return qRgb(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
+}
+
+QRgb CategoryColour(int category)
+{
+    if (category < 0 || category > 95) category = 0;
+    return PaletteColour(Table(kCategories)->bytes[category]);
+}
+
+QRgb LayerColour(uint8_t layer, int defaultCategory)
+{
+    if (layer == 0) return CategoryColour(defaultCategory);
+    if (layer < 96) return CategoryColour(layer);
+    if (layer < 128) return CategoryColour(kCatCopper + layer - 96);
+    return PaletteColour(layer);
+}
+
+QRgb Background()
+{
+    const Context* c = Current();
+    return CategoryColour(c && (c->view.Flags & 4) ? kCatLayoutBackground : kCatBackground);
+}
+
+int WidthPixels(int32_t widthDb)
+{
+    // Without a context (a recording made with none open) there is no scale:
+    // the thinnest pen.
+    if (widthDb <= 0 || !Current()) return 1;
+    return std::clamp(static_cast<int>(std::lround(widthDb / ViewSize())), 1, 64);
+}
+
+Paint PrimitivePaint()
+{
+    const PenState& pen = Pen();
+    Paint p;
+    p.background = Background();
+    const bool erase = (pen.mode & kModeErase) != 0;
+    p.colour = erase ? p.background : PaletteColour(pen.colour);
+    p.xorMode = !erase && !(pen.mode & kModePrinter) && (pen.mode & (kModeMonoXor | kModeOverlay));
+    p.filled = (pen.style & kStyleFilled) != 0;
+    p.style = static_cast<uint8_t>(pen.style & 15) <= 4 ? static_cast<uint8_t>(pen.style & 15) : 0;
+    p.widthPx = static_cast<int16_t>(std::clamp(pen.width, 1, 64));
+    return p;
+}
+
+Paint ObjectPaint(QRgb own, int32_t widthDb, uint8_t style, bool wholePage)
+{
+    const int32_t mode = Pen().mode;
+    Paint p;
+    p.background = Background();
+    if (mode & kModeErase)
+        p.colour = p.background;
+    else if (mode & kModeMonoXor)
+        p.colour = PaletteColour(Pen().colour);
+    else if (mode & (kModeMarked | kModeOverlay))
+        p.colour = CategoryColour(kCatHighlight);
+    else
+        p.colour = own;
+    p.xorMode = !(mode & kModeErase) && !(mode & kModePrinter) &&
+                ((mode & kModeOverlay) || ((mode & kModeMonoXor) && !wholePage));
+    p.filled = (style & kStyleFilled) != 0;
+    p.style = (style & 15) <= 4 ? static_cast<uint8_t>(style & 15) : 0;
+    p.widthPx = static_cast<int16_t>(WidthPixels(widthDb));
+    return p;
+}
+
+// ---- Sinks ---------------------------------------------------------------------------
+
+Sink* Out()
+{
+    Recordings& r = Records();
+    if (r.sink) return r.sink.get();
+    Context* c = Drawable();
+    return c ? c->sink.get() : nullptr;
+}
+
+double ViewSize()
+{
+    const Context* c = Current();
+    return c ? c->view.Size : 1.0;
+}
+
+bool Printing()
+{
+    const Context* c = Current();
+    return (Pen().mode & kModePrinter) || (c && c->painter->printer);
+}
+
+void FlushOut()
+{
+    if (Context* c = Drawable()) c->sink->Flush();
+}
+
+RasterSink* CurrentRaster()
+{
+    Context* c = Drawable();
+    return c ? c->sink.get() : nullptr;
+}
+
+RasterSink* RasterOn(int32_t device)
+{
+    auto& stack = All().stack;
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+        if ((*it)->device == device) return (*it)->Alive() ? (*it)->sink.get() : nullptr;
+    return nullptr;
+}
+
+bool Recording()
+{
+    return Records().running != nullptr;
+}
+
+}  // namespace kernel::draw
+
+using namespace kernel;
+using namespace kernel::draw;
+
+// ---- Contexts -------------------------------------------------------------------
+
+int32_t G_OpenDC(int32_t device, const ViewDCRec* view) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        winsys::Device* d = winsys::FindDevice(device);
+        if (!d || !d->surface || !view) return 0;
+        constexpr int32_t kMaxPixels = 1 << 20;
+        if (view->Size < 1 || view->Width < 1 || view->Height < 1 || view->Width > kMaxPixels ||
+            view->Height > kMaxPixels)
+            return 0;
+        Contexts& all = All();
+        auto& slot = all.painters[device];
+        if (!slot) {
+            auto painter = std::make_unique<DevicePainter>();
+            if (!painter->painter.begin(d->surface)) {
+                all.painters.erase(device);
+                return 0;
+            }
+            painter->painter.setRenderHint(QPainter::Antialiasing, false);
+            painter->painter.setRenderHint(QPainter::TextAntialiasing, false);
+            painter->printer = d->kind == winsys::DeviceKind::Printer;
+            painter->width = d->surface->width();
+            painter->height = d->surface->height();
+            slot = std::move(painter);
+        }
+        auto context = std::make_unique<Context>();
+        context->device = device;
+        context->view = *view;
+        context->painter = slot.get();
+        context->sink = std::make_unique<RasterSink>(*slot, context->view);
+        ++slot->contexts;
+        ++d->openContexts;
+        all.stack.push_back(std::move(context));
+        return 1;
+    });
+}
+
+int32_t G_CloseDC() noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Contexts& all = All();
+        if (all.stack.empty()) return 0;
+        std::unique_ptr<Context> context = std::move(all.stack.back());
+        all.stack.pop_back();
+        winsys::Device* d = winsys::FindDevice(context->device);
+        if (d) context->sink->Flush();
+        else context->sink->Abandon();
+        context->sink.reset();
+        if (d && d->openContexts > 0) --d->openContexts;
+        DevicePainter* painter = context->painter;
+        if (--painter->contexts > 0) return 1;
+        if (!d) {
+            // The device was dropped with the context open and its surface
+            // may be destroyed: ending the painter would touch it, so the
+            // painter is let go without ending.
+            static_cast<void>(all.painters[context->device].release());
+            all.painters.erase(context->device);
+            return 1;
+        }
+        painter->painter.end();
+        const QRect dirty = painter->dirty;
+        all.painters.erase(context->device);
+        if (d && d->onDrawn && !dirty.isEmpty()) {
+            // The callback may register or drop devices: call a copy.
+            const auto onDrawn = d->onDrawn;
+            onDrawn(dirty.x(), dirty.y(), dirty.width(), dirty.height());
+        }
+        return 1;
+    });
+}
+
+int32_t G_GetDC() noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        const auto& stack = All().stack;
+        return stack.empty() ? 0 : stack.back()->device;
+    });
+}
+
+int32_t G_DPtoLP(int32_t* point) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        RasterSink* r = CurrentRaster();
+        if (!r || !point) return 0;
+        const double x = r->UnmapX(point[0]), y = r->UnmapY(point[1]);
+        point[0] = ClampCoord(x);
+        point[1] = ClampCoord(y);
+        return 1;
+    });
+}
+
+int32_t G_LPtoDP(int32_t* point) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        RasterSink* r = CurrentRaster();
+        if (!r || !point) return 0;
+        const double x = r->MapX(point[0]), y = r->MapY(point[1]);
+        point[0] = ClampCoord(std::floor(x + 0.5));
+        point[1] = ClampCoord(std::floor(y + 0.5));
+        return 1;
+    });
+}
+
+// ---- Placement frame and angles ----------------------------------------------------
+
+int32_t S_SetCompLocation(int32_t x, int32_t y, int32_t angle, int32_t mirror) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (!ValidCoord(x) || !ValidCoord(y)) return 0;
+        PlacementFrame() = Placement{x, y, NormalAngle(angle), mirror != 0};
+        return 1;
+    });
+}
+
+int32_t I_LPtoAP(int32_t* point) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (!point) return 0;
+        PlacementFrame().Place(point[0], point[1], point[0], point[1]);
+        return 1;
+    });
+}
+
+int32_t I_APtoLP(int32_t* point) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (!point) return 0;
+        const Placement& f = PlacementFrame();
+        const double dx = static_cast<double>(point[0]) - f.x, dy = static_cast<double>(point[1]) - f.y;
+        // Turned back, then mirrored back: the exact inverse of Place.
+        double ux, uy;
+        switch (NormalAngle(f.angle)) {
+        case 0: ux = dx; uy = dy; break;
+        case 90000: ux = dy; uy = -dx; break;
+        case 180000: ux = -dx; uy = -dy; break;
+        case 270000: ux = -dy; uy = dx; break;
+        default: {
+            const double r = NormalAngle(f.angle) * (3.14159265358979323846 / 180000.0);
+            const double c = std::cos(r), s = std::sin(r);
+            ux = dx * c + dy * s;
+            uy = -dx * s + dy * c;
+        }
+        }
+        if (f.mirrored) ux = -ux;
+        point[0] = ClampCoord(ux);
+        point[1] = ClampCoord(uy);
+        return 1;
+    });
+}
+
+int32_t G_AngleAdj(int32_t angle) noexcept
+{
+    return NormalAngle(angle);
+}
+
+int32_t G_ArcNormalize(int32_t* start, int32_t* sweep) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (!start || !sweep) return 0;
+        int64_t s = *start, w = *sweep;
+        if (w < 0) {
+            s += w;
+            w = -w;
+        }
+        if (w > 360000) w = 360000;
+        *start = NormalAngle(s);
+        *sweep = static_cast<int32_t>(w);
+        return 1;
+    });
+}
+
+// ---- Pen ---------------------------------------------------------------------------
+
+int32_t G_SetDrawMode(int32_t mode) noexcept
+{
+    return std::exchange(Pen().mode, mode);
+}
+
+int32_t G_SetColor(int32_t colour) noexcept
+{
+    return std::exchange(Pen().colour, colour & 0xFF);
+}
+
+int32_t G_SetStyle(int32_t style) noexcept
+{
+    const int32_t line = style & 15;
+    return std::exchange(Pen().style, (style & kStyleFilled) | (line <= 4 ? line : 0));
+}
+
+int32_t G_SetWidth(int32_t width) noexcept
+{
+    return std::exchange(Pen().width, std::clamp(width, 1, 64));
+}
+
+int32_t G_GetThickPens() noexcept
+{
+    return Guard(0, [&]() -> int32_t { return ThickPenCount(); });
+}
+
+int32_t G_FreeThickPen(int32_t width, int32_t colour) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        // A context's painter may still hold a pen it was given; it keeps its
+        // own copy, so freeing here is safe at any time.
+        return FreeThickPens(width == 0 && colour == 0, width, PaletteColour(colour));
+    });
+}
+
+int32_t G_SelectCur(int32_t kind) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (kind != 1 && kind != 2) return 0;
+        // The registry gives the handle value; the table says what it is.
+        const int32_t handle = Handles().Add(HandleType::Other, &LastCursorTarget());
+        Cursors()[handle] = kind;
+        return handle;
+    });
+}
+
+int32_t G_DelCur(int32_t cursor) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        auto& cursors = Cursors();
+        auto it = cursors.find(cursor);
+        if (it != cursors.end()) {
+            Handles().Remove(cursor);
+            cursors.erase(it);
+        }
+        return 0;
+    });
+}
+
+// ---- Primitives --------------------------------------------------------------------
+
+int32_t G_Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        FlushGuard flush;
+        Pen().curX = x2;
+        Pen().curY = y2;
+        Sink* out = Out();
+        if (!out) return 0;
+        out->Line(PrimitivePaint(), Pt{x1, y1}, Pt{x2, y2});
+        return 1;
+    });
+}
+
+int32_t G_MoveTo(int32_t x, int32_t y) noexcept
+{
+    Pen().curX = x;
+    Pen().curY = y;
+    return 1;
+}
+
+int32_t G_LineTo(int32_t x, int32_t y) noexcept
+{
+    return G_Line(Pen().curX, Pen().curY, x, y);
+}
+
+int32_t G_Circle(int32_t x, int32_t y, int32_t radius) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        FlushGuard flush;
+        Sink* out = Out();
+        if (!out || radius < 0) return 0;
+        out->Circle(PrimitivePaint(), Pt{x, y}, radius);
+        return 1;
+    });
+}
+
+int32_t G_Triangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t x3, int32_t y3) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        FlushGuard flush;
+        Sink* out = Out();
+        if (!out) return 0;
+        const Pt points[3] = {{x1, y1}, {x2, y2}, {x3, y3}};
+        out->Polygon(PrimitivePaint(), points, 3);
+        return 1;
+    });
+}
+
+int32_t G_Rectangle(int32_t x, int32_t y, int32_t width, int32_t height, int32_t angle) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        FlushGuard flush;
+        Sink* out = Out();
+        if (!out) return 0;
+        Pt corners[4];
+        RectCorners(x, y, width, height, angle, corners);
+        out->Polygon(PrimitivePaint(), corners, 4);
+        return 1;
+    });
+}
+
+int32_t G_GetTextSize(int32_t height, int32_t width, int32_t count, int32_t* extent) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (!extent || count < 0) return 0;
+        extent[0] = ClampCoord(kTextScale * width * count);
+        extent[1] = ClampCoord(kTextScale * height);
+        return 1;
+    });
+}
+
+int32_t G_DrawGrid(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t step, int32_t) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        RasterSink* r = CurrentRaster();
+        if (!r || step < 1) return 0;
+        // The smallest of step x 1, 2, 5, 10, 20, 50 ... at least 5 pixels apart.
+        constexpr double kMinSpacing = 5.0;
+        const int factors[3] = {1, 2, 5};
+        double drawn = step;
+        for (double decade = 1; decade < 1e12; decade *= 10) {
+            bool found = false;
+            for (int f : factors) {
+                drawn = static_cast<double>(step) * f * decade;
+                if (drawn / r->size() >= kMinSpacing) {
+                    found = true;
+                    break;
+                }
+            }
+            if (found) break;
+        }
+        if (drawn > std::numeric_limits<int32_t>::max()) return 0;
+        const int32_t result = static_cast<int32_t>(drawn);
+        if (Recording()) return result;
+        // The device rectangle, within the device.
+        const int x1 = std::max(0, std::min(left, right)), x2 = std::min(r->deviceWidth(), std::max(left, right));
+        const int y1 = std::max(0, std::min(top, bottom)), y2 = std::min(r->deviceHeight(), std::max(top, bottom));
+        if (x1 >= x2 || y1 >= y2) return result;
+        const double dbLeft = r->UnmapX(x1), dbRight = r->UnmapX(x2);
+        const double dbTop = r->UnmapY(y1), dbBottom = r->UnmapY(y2);
+        std::vector<QPoint> points;
+        for (double gy = std::ceil(dbBottom / drawn) * drawn; gy <= dbTop; gy += drawn) {
+            const int py = static_cast<int>(std::floor(r->MapY(gy) + 0.5));
+            if (py < y1 || py >= y2) continue;
+            for (double gx = std::ceil(dbLeft / drawn) * drawn; gx <= dbRight; gx += drawn) {
+                const int px = static_cast<int>(std::floor(r->MapX(gx) + 0.5));
+                if (px >= x1 && px < x2) points.emplace_back(px, py);
+            }
+        }
+        Paint paint;
+        paint.background = Background();
+        paint.colour = CategoryColour(kCatGrid);
+        paint.xorMode = true;
+        r->Points(paint, points);
+        r->Flush();
+        return result;
+    });
+}
+
+int32_t G_CopyScreen(int32_t device, int32_t left, int32_t top, int32_t right, int32_t bottom) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        winsys::Device* d = winsys::FindDevice(device);
+        if (!d || !d->image || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return 0;
+        if (RasterSink* r = RasterOn(device)) r->Flush();
+        const QRect rect = QRect(QPoint(std::min(left, right), std::min(top, bottom)),
+                                 QPoint(std::max(left, right) - 1, std::max(top, bottom) - 1)) &
+                           d->image->rect();
+        if (rect.isEmpty()) return 0;
+        QGuiApplication::clipboard()->setImage(d->image->copy(rect));
+        return 1;
+    });
+}
+
+// ---- Metafiles ---------------------------------------------------------------------
+
+int32_t G_OpenMF(int32_t) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        FlushOut();
+        Recordings& r = Records();
+        r.sink.reset();
+        r.running = std::make_unique<Metafile>();
+        r.sink = std::make_unique<RecordSink>(*r.running);
+        return 1;
+    });
+}
+
+int32_t G_CloseMF() noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Recordings& r = Records();
+        if (!r.running) return 0;
+        r.sink.reset();
+        Metafile* mf = r.running.get();
+        const int32_t handle = Handles().Add(HandleType::Other, mf);
+        r.closed[handle] = std::move(r.running);
+        return handle;
+    });
+}
+
+int32_t G_PlayEnhMetaFile(int32_t device, int32_t metafile) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Metafile* mf = FindMetafile(metafile);
+        if (!mf) return 0;
+        Recordings& r = Records();
+        if (r.sink) {
+            Replay(*mf, *r.sink, true);
+            return 1;
+        }
+        RasterSink* target = CurrentRaster();
+        if (!target || G_GetDC() != device) target = RasterOn(device);
+        if (!target) return 0;
+        Replay(*mf, *target, true);
+        target->Flush();
+        return 1;
+    });
+}
+
+int32_t G_DeleteEnhMetaFile(int32_t metafile) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (!FindMetafile(metafile)) return 0;
+        Handles().Remove(metafile);
+        Records().closed.erase(metafile);
+        return 1;
+    });
+}

@@ -88,6 +88,14 @@ int32_t IdSpace::Reserve()
     return id;
 }
 
+bool IdSpace::ReserveId(int32_t id)
+{
+    if (!IsFree(id)) return false;
+    MarkUsed(id);
+    reserved_.insert(id);
+    return true;
+}
+
 void IdSpace::DropReservations()
 {
     std::set<int32_t> dropped;

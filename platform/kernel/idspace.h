@@ -33,6 +33,11 @@ public:
     int32_t Reserve();
     // Forgets every reservation (their ids become free again).
     void DropReservations();
+    // Reserves exactly `id` as Reserve would have (a heap read back from a
+    // database image); false when it is out of range or not free.
+    bool ReserveId(int32_t id);
+    // The ids reserved and not used yet, ascending.
+    const std::set<int32_t>& Reserved() const { return reserved_; }
     // Everything free again.
     void Clear();
 

@@ -55,8 +55,11 @@ void Registry::Clear()
 
 Registry& Handles()
 {
-    static Registry registry;
-    return registry;
+    // Never destroyed: objects still alive at process exit (a database that
+    // nobody discarded) end their handles from their own destructors, which
+    // may run after every other static has gone.
+    static Registry* registry = new Registry;
+    return *registry;
 }
 
 }  // namespace kernel

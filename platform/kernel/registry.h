@@ -11,7 +11,7 @@
 
 namespace kernel {
 
-enum class HandleType : uint8_t { None, Object, Map, Array, Other };
+enum class HandleType : uint8_t { None, Object, Map, Array, Other, Library };
 
 class Registry {
 public:

@@ -1,7 +1,11 @@
 #include "platform/host/command_reader.h"
+#include "platform/host/design_file.h"
+#include "platform/kernel/nvokernel32.h"
+#include "tests/support/kernel_fixture.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
@@ -18,14 +22,14 @@ struct HostRun {
 };
 
 // Runs norvo32 with `input` on standard input (closed afterwards).
-HostRun RunHost(const QByteArray& input, QProcessEnvironment env, int waitMs = 20000)
+HostRun RunHost(const QByteArray& input, QProcessEnvironment env, int waitMs = 20000, const QStringList& args = {})
 {
     QTemporaryDir lockDir;
     if (!env.contains("PALVANE_INSTANCE_LOCK"))
         env.insert("PALVANE_INSTANCE_LOCK", lockDir.path() + "/palvane.lock");
     QProcess host;
     host.setProcessEnvironment(env);
-    host.start(NORVO32_EXE, {});
+    host.start(NORVO32_EXE, args);
     EXPECT_TRUE(host.waitForStarted(10000));
     host.write(input);
     host.closeWriteChannel();
@@ -131,6 +135,139 @@ TEST(Host, StartUpFailureExitsNonZero)
     first.write("PALVANE,EX\n");
     EXPECT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(first.exitCode(), 0);
+}
+
+// ---- The design file ------------------------------------------------------------------
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class HostDesignFile : public palvane_test::KernelTest {
+protected:
+    QTemporaryDir dir;
+    QString Path(const char* name) const { return dir.path() + "/" + name; }
+
+    // A small design of our own saved at `path`: a second page and a net.
+    void SaveSample(const QString& path)
+    {
+        ASSERT_NE(DB_CreateDataBase("Sample", "MAINHIER", "MAINPAGE"), 0);
+        ASSERT_NE(DB_CreatePage(0, "Second"), 0);
+        ASSERT_NE(N_CreateNet(0, 5, "CLOCK"), 0);
+        ASSERT_EQ(DB_SaveDataBase(QFile::encodeName(path).constData()), 1) << E_LastError();
+        DB_DiscardDataBase();
+    }
+
+    // Loads `path` and says whether it holds the sample.
+    ::testing::AssertionResult HoldsSample(const QString& path)
+    {
+        if (DB_LoadDataBase(QFile::encodeName(path).constData()) != 1)
+            return ::testing::AssertionFailure() << "does not load: " << E_LastError();
+        if (std::string(O_GetName(DB_DataBase())) != "Sample") return ::testing::AssertionFailure() << "name";
+        if (OM_FindName(DB_PageMap(), "Second") == 0) return ::testing::AssertionFailure() << "page";
+        if (OM_FindName(DB_NetMap(), "CLOCK") == 0) return ::testing::AssertionFailure() << "net";
+        return ::testing::AssertionSuccess();
+    }
+};
+
+TEST_F(HostDesignFile, AnExistingDesignIsOpenedAndWrittenBackOnExit)
+{
+    const QString file = Path("sample.nvd");
+    SaveSample(file);
+    const QByteArray before = FileBytes(file);
+    const HostRun run = RunHost("PALVANE,EX\n", Offscreen(), 20000, {file});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "PALVANE\tSHUTDOWN\n");
+    EXPECT_TRUE(HostMessages(run.err).isEmpty()) << run.err.toStdString();
+    // The previous file is kept whole; the one written back holds the design.
+    EXPECT_EQ(FileBytes(file + ".bak"), before);
+    EXPECT_TRUE(HoldsSample(file));
+    // Nothing else is left in the folder.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"sample.nvd", "sample.nvd.bak"}));
+}
+
+TEST_F(HostDesignFile, AMissingFileBecomesANewDesign)
+{
+    const QString file = Path("new.nvd");
+    const HostRun run = RunHost("PALVANE,EX\n", Offscreen(), 20000, {file});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_EQ(DB_LoadDataBase(QFile::encodeName(file).constData()), 1) << E_LastError();
+    EXPECT_EQ(OM_GetCount(DB_PageMap()), 1);
+    EXPECT_FALSE(QFile::exists(file + ".bak"));
+}
+
+TEST_F(HostDesignFile, AFileThatCannotBeLoadedIsReportedAndLeftAlone)
+{
+    // A damaged image, an empty file, a library instead of a design.
+    const QString library = Path("parts.ndl");
+    const int32_t lib = E_OpenLibrary(QFile::encodeName(library).constData(), "NorvoDLL00", -1);
+    ASSERT_NE(lib, 0);
+    E_CloseLibrary(lib);
+    const QString damaged = Path("damaged.nvd");
+    SaveSample(damaged);
+    QByteArray bytes = FileBytes(damaged);
+    for (int i = 100; i < bytes.size(); i += 7) bytes[i] = static_cast<char>(bytes[i] ^ 0x5a);
+    QFile out(damaged);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+    out.close();
+    const QString empty = Path("empty.nvd");
+    QFile(empty).open(QIODevice::WriteOnly);
+
+    for (const QString& file : {damaged, empty, library}) {
+        SCOPED_TRACE(file.toStdString());
+        const QByteArray before = FileBytes(file);
+        const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files);
+        const HostRun run = RunHost("PALVANE,EX\n", Offscreen(), 20000, {file});
+        ASSERT_TRUE(run.finished);
+        EXPECT_NE(run.exitCode, 0);
+        const QStringList messages = HostMessages(run.err);
+        ASSERT_EQ(messages.size(), 1) << run.err.toStdString();
+        EXPECT_TRUE(messages[0].startsWith("norvo32: the design file cannot be opened: ")) << run.err.toStdString();
+        EXPECT_TRUE(messages[0].contains(file)) << run.err.toStdString();
+        // The editor never started, nothing was written.
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(FileBytes(file), before);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), filesBefore);
+    }
+}
+
+// The same steps in-process: a save over an existing file keeps the old one
+// as .bak, a second save replaces that .bak, and a save that cannot be made
+// leaves the file alone.
+TEST_F(HostDesignFile, SavingKeepsTheBackupAndNeverAHalfFile)
+{
+    const QString file = Path("d.nvd");
+    const std::string path = QFile::encodeName(file).toStdString();
+    std::string error;
+    ASSERT_TRUE(OpenDesignFile(path, error)) << error;
+    ASSERT_TRUE(SaveDesignFile(path, error)) << error;
+    EXPECT_FALSE(QFile::exists(file + ".bak"));
+    const QByteArray first = FileBytes(file);
+    ASSERT_NE(N_CreateNet(0, 5, "ADDED"), 0);
+    ASSERT_TRUE(SaveDesignFile(path, error)) << error;
+    EXPECT_EQ(FileBytes(file + ".bak"), first);
+    const QByteArray second = FileBytes(file);
+    ASSERT_TRUE(SaveDesignFile(path, error)) << error;
+    EXPECT_EQ(FileBytes(file + ".bak"), second);
+
+    ASSERT_TRUE(OpenDesignFile(path, error)) << error;
+    EXPECT_NE(OM_FindName(DB_NetMap(), "ADDED"), 0);
+
+    // No database open: refused, file and backup untouched.
+    DB_DiscardDataBase();
+    EXPECT_FALSE(SaveDesignFile(path, error));
+    EXPECT_NE(error.find("no design is open"), std::string::npos);
+    EXPECT_EQ(FileBytes(file + ".bak"), second);
+    // A folder that cannot be written: refused, nothing made there.
+    ASSERT_NE(DB_CreateDataBase("X", "H", "P"), 0);
+    const std::string missing = QFile::encodeName(Path("no/such/folder/d.nvd")).toStdString();
+    EXPECT_FALSE(SaveDesignFile(missing, error));
+    EXPECT_EQ(error.rfind("the design cannot be written: ", 0), 0u) << error;
 }
 
 TEST(CommandReader, ParseLine)

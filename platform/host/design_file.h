@@ -1,0 +1,18 @@
+// The host's design file: opened into the kernel at start, written back
+// when the editor has shut down.
+#pragma once
+
+#include <string>
+
+// Opens `path` as the design: an existing file is loaded with the kernel's
+// DB_LoadDataBase (refused files give false and the kernel's reason in
+// `error`; nothing is written and no database is made), a missing file
+// gives a new empty design.
+bool OpenDesignFile(const std::string& path, std::string& error);
+
+// Writes the open design to `path`: an existing file is first kept as
+// "<path>.bak" (a complete copy, put in place by rename), then the design is
+// written with the kernel's atomic DB_SaveDataBase, so `path` is always
+// either the previous file or the complete new one. False with `error` set
+// when either step fails; `path` is then as it was.
+bool SaveDesignFile(const std::string& path, std::string& error);

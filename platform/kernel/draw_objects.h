@@ -1,0 +1,75 @@
+// What the objects of a design look like on the page: the figures of a
+// component (its symbol's items at its placement, its entries, its texts),
+// the points of a wire, where a node lies. Object drawing, frames and hit
+// tests all take their geometry from here.
+#pragma once
+
+#include "platform/kernel/database.h"
+#include "platform/kernel/draw_internal.h"
+
+#include <vector>
+
+namespace kernel::draw {
+
+// A mask as the callers pass it: -1 takes every status, else any bit.
+inline bool Takes(int32_t status, int32_t mask)
+{
+    return mask == -1 || (status & mask) != 0;
+}
+
+// A selector of S_DrawSymbol and the symbol frames: 1 and -1 take every
+// item (or entry), other values the ones with any bit of it.
+inline bool Selects(int32_t flags, int32_t selector)
+{
+    return selector == 1 || selector == -1 || (flags & selector) != 0;
+}
+
+Symbol* FindSymbol(int32_t id);
+
+// Symbol texts that stand for a component's own texts (name, description,
+// value, pin numbers, port texts): left out when a component is drawn.
+bool IsTextTemplate(const Item& item);
+
+// The category a component text takes when its Layer byte is 0.
+int CompTextCategory(const Item& text);
+// The category a wire text takes when its Layer byte is 0.
+int BranchTextCategory(const Item& text);
+
+// The items of a component's symbol that drawing shows, at its placement.
+template <class F>
+void ForEachCompItem(const Component& comp, F&& f)
+{
+    const Symbol* symbol = FindSymbol(comp.symb);
+    if (!symbol) return;
+    const Placement placement = PlacementOf(comp);
+    symbol->items.ForEach([&](const Object& o) {
+        const Item& item = static_cast<const Item&>(o);
+        if (!IsTextTemplate(item)) f(item, ItemFigure(item, placement));
+    });
+}
+
+// The entries of a symbol at a placement: number (from 1) and position.
+struct EntryPoint {
+    int32_t number;
+    Pt at;
+    const SymbolEntry* entry;
+};
+std::vector<EntryPoint> EntryPoints(const Symbol& symbol, const Placement& placement);
+
+// The entry name texts of a symbol at a placement (each entry's label, else
+// its name, inside the symbol next to the entry).
+struct EntryName {
+    Figure figure;
+    std::string text;
+};
+std::vector<EntryName> EntryNames(const Symbol& symbol, const Placement& placement);
+
+// The current positions of a branch's point records (1..n in [0..n-1]).
+void BranchPoints(const Level& level, Branch& branch, std::vector<Pt>& points);
+
+// The position of a node on one side; false when that side is not set. With
+// `onPage`, a schematic-side node must lie on the current page (its
+// component's page).
+bool NodeAt(const Level& level, const Node& node, int side, bool onPage, Pt& at);
+
+}  // namespace kernel::draw

@@ -1,0 +1,218 @@
+// Pictures kept as file objects: BMP files, their size, drawing them at a
+// placement or fitted into a box, and the frame of a page's pictures.
+//
+// The bytes come from outside (imported files), so the header is checked
+// completely before Qt's BMP reader sees them: a damaged or hostile picture
+// fails cleanly and draws nothing.
+#include "platform/kernel/draw_raster.h"
+
+#include "platform/kernel/database.h"
+#include "platform/kernel/nvokernel32.h"
+#include "platform/winsys/devices.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+namespace kernel::draw {
+
+namespace {
+
+// A picture pixel on the page: 0.25 mm.
+constexpr double kPicturePixel = 25000.0;
+constexpr int32_t kMaxSide = 32768;
+constexpr int64_t kMaxPixels = int64_t{1} << 26;
+constexpr size_t kPlaceRecordBytes = 52;
+
+uint32_t U32(std::string_view d, size_t at)
+{
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(d[at + static_cast<size_t>(i)]);
+    return v;
+}
+
+uint16_t U16(std::string_view d, size_t at)
+{
+    return static_cast<uint16_t>(static_cast<uint8_t>(d[at]) | (static_cast<uint8_t>(d[at + 1]) << 8));
+}
+
+struct BmpSize {
+    int32_t width = 0, height = 0;
+};
+
+// The size of a BMP file after checking everything its header claims.
+std::optional<BmpSize> CheckBmp(std::string_view d)
+{
+    constexpr size_t kFileHeader = 14;
+    if (d.size() < kFileHeader + 12 || d[0] != 'B' || d[1] != 'M') return std::nullopt;
+    const uint64_t pixelOffset = U32(d, 10);
+    const uint32_t infoSize = U32(d, 14);
+    if (infoSize != 12 && infoSize != 40 && infoSize != 52 && infoSize != 56 && infoSize != 108 && infoSize != 124)
+        return std::nullopt;
+    if (kFileHeader + infoSize > d.size()) return std::nullopt;
+    int64_t width, height;
+    uint32_t planes, bits, compression = 0, colours = 0;
+    if (infoSize == 12) {
+        width = U16(d, 18);
+        height = U16(d, 20);
+        planes = U16(d, 22);
+        bits = U16(d, 24);
+    } else {
+        width = static_cast<int32_t>(U32(d, 18));
+        height = static_cast<int32_t>(U32(d, 22));
+        planes = U16(d, 26);
+        bits = U16(d, 28);
+        compression = U32(d, 30);
+        colours = U32(d, 46);
+    }
+    const int64_t rows = height < 0 ? -height : height;
+    if (width < 1 || width > kMaxSide || rows < 1 || rows > kMaxSide || width * rows > kMaxPixels) return std::nullopt;
+    if (planes != 1) return std::nullopt;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return std::nullopt;
+    // None, RLE8 (8 bits), RLE4 (4 bits), bit fields (16 or 32 bits).
+    const bool rle = compression == 1 || compression == 2;
+    if (compression > 3 || (compression == 1 && bits != 8) || (compression == 2 && bits != 4) ||
+        (compression == 3 && bits != 16 && bits != 32))
+        return std::nullopt;
+    if (rle && height < 0) return std::nullopt;
+    if (bits <= 8 && colours > (1u << bits)) return std::nullopt;
+    if (pixelOffset < kFileHeader + infoSize || pixelOffset >= d.size()) return std::nullopt;
+    if (!rle) {
+        const uint64_t rowBytes = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
+        if (pixelOffset + rowBytes * static_cast<uint64_t>(rows) > d.size()) return std::nullopt;
+    }
+    return BmpSize{static_cast<int32_t>(width), static_cast<int32_t>(rows)};
+}
+
+const FileObject* FindFile(int32_t id)
+{
+    Level* level = CurLevel();
+    return level && id > 0 ? level->files.FindAs<FileObject>(id) : nullptr;
+}
+
+// The bytes of a file object from its position (or from its start).
+std::string_view Bytes(const FileObject& file, bool fromPosition)
+{
+    std::string_view d(file.data);
+    if (!fromPosition) return d;
+    const size_t at = static_cast<size_t>(std::clamp<int64_t>(file.position, 0, static_cast<int64_t>(d.size())));
+    return d.substr(at);
+}
+
+// The picture decoded; null when it fails a check or does not decode to the
+// size its header gives.
+QImage Decode(std::string_view d)
+{
+    const std::optional<BmpSize> size = CheckBmp(d);
+    if (!size) return {};
+    QImage image;
+    if (!image.loadFromData(reinterpret_cast<const uchar*>(d.data()), static_cast<int>(d.size()), "BMP")) return {};
+    if (image.width() != size->width || image.height() != size->height) return {};
+    return image;
+}
+
+struct PlaceRecord {
+    int32_t picture, x, y, page, hier, mode;
+};
+
+PlaceRecord ReadPlace(std::string_view d, size_t at)
+{
+    int32_t v[6];
+    for (int i = 0; i < 6; ++i) v[i] = static_cast<int32_t>(U32(d, at + static_cast<size_t>(i) * 4));
+    return PlaceRecord{v[0], v[1], v[2], v[3], v[4], v[5]};
+}
+
+}  // namespace
+
+}  // namespace kernel::draw
+
+using namespace kernel;
+using namespace kernel::draw;
+
+int32_t GetBmpDim(int32_t file, int32_t* width, int32_t* height) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (!width || !height) return 0;
+        *width = *height = 0;
+        const FileObject* f = FindFile(file);
+        const std::optional<BmpSize> size = f ? CheckBmp(Bytes(*f, true)) : std::nullopt;
+        if (!size) return 0;
+        *width = size->width;
+        *height = size->height;
+        return 1;
+    });
+}
+
+int32_t ShowDib(int32_t, int32_t device, const BitmapPlaceRec* record) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        if (!record || Recording() || (record->Mode != 0 && record->Mode != -1)) return 0;
+        const FileObject* f = FindFile(record->Picture);
+        if (!f) return 0;
+        const QImage image = Decode(Bytes(*f, true));
+        if (image.isNull()) return 0;
+        RasterSink* raster = CurrentRaster();
+        if (!raster || G_GetDC() != device) raster = RasterOn(device);
+        if (record->Mode == 0) {
+            if (!raster) return 0;
+            const double x1 = raster->MapX(record->X), y1 = raster->MapY(record->Y);
+            const double x2 = raster->MapX(record->X + kPicturePixel * image.width());
+            const double y2 = raster->MapY(record->Y - kPicturePixel * image.height());
+            raster->Image(image, QRectF(QPointF(x1, y1), QPointF(x2, y2)));
+            return 1;
+        }
+        // Fitted into the box (0, 0)..(X, Y) pixels, centred, in proportion.
+        if (record->X < 1 || record->Y < 1) return 0;
+        const double scale = std::min(static_cast<double>(record->X) / image.width(),
+                                      static_cast<double>(record->Y) / image.height());
+        const double w = image.width() * scale, h = image.height() * scale;
+        const QRectF target((record->X - w) / 2, (record->Y - h) / 2, w, h);
+        if (raster) {
+            raster->Image(image, target);
+            return 1;
+        }
+        winsys::Device* d = winsys::FindDevice(device);
+        if (!d || !d->surface) return 0;
+        QPainter painter;
+        if (!painter.begin(d->surface)) return 0;
+        painter.drawImage(target, image);
+        painter.end();
+        if (d->onDrawn) {
+            const QRect drawn = target.toAlignedRect() & QRect(0, 0, d->surface->width(), d->surface->height());
+            const auto onDrawn = d->onDrawn;
+            if (!drawn.isEmpty()) onDrawn(drawn.x(), drawn.y(), drawn.width(), drawn.height());
+        }
+        return 1;
+    });
+}
+
+int32_t FrameBitmaps(int32_t page, int32_t* rect) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Box box;
+        int32_t taken = 0;
+        Level* level = CurLevel();
+        // The placement list: 52-byte records, no header.
+        const auto* list = level ? static_cast<const FileObject*>(level->files.FindName("@Bitmap@")) : nullptr;
+        if (list && rect) {
+            const int32_t onPage = page ? page : level->curPage;
+            const std::string_view d(list->data);
+            for (size_t at = 0; at + kPlaceRecordBytes <= d.size(); at += kPlaceRecordBytes) {
+                const PlaceRecord r = ReadPlace(d, at);
+                if (r.mode != 0 || r.hier != level->id || (r.page != 0 && r.page != onPage)) continue;
+                const FileObject* picture = FindFile(r.picture);
+                const std::optional<BmpSize> size = picture ? CheckBmp(Bytes(*picture, false)) : std::nullopt;
+                if (!size) continue;
+                box.Add(r.x, r.y);
+                box.Add(r.x + kPicturePixel * size->width, r.y - kPicturePixel * size->height);
+                ++taken;
+            }
+        }
+        StoreRect(box, rect);
+        return rect ? taken : 0;
+    });
+}

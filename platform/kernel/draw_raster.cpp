@@ -1,0 +1,564 @@
+// The raster sink: figures mapped to device pixels and painted with
+// QPainter. Everything is aliased, so a figure covers the same pixels each
+// time it is drawn at the same view; XOR paints use the painter's exclusive-
+// or raster operation, so drawing a figure twice restores the pixels. Lines
+// are batched while their paint stays the same.
+#include "platform/kernel/draw_raster.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPen>
+#include <QPolygon>
+#include <QRawFont>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <tuple>
+#include <unordered_map>
+
+namespace kernel::draw {
+
+namespace {
+
+// Beyond this many pixels from the device, coordinates are clipped before
+// they reach the painter (whose fixed-point arithmetic they would overflow).
+constexpr double kSafePixels = 1.0e6;
+// Texts below this height in pixels are drawn as a line.
+constexpr double kSmallestText = 3.0;
+constexpr double kPi = 3.14159265358979323846;
+
+int Round(double v)
+{
+    return static_cast<int>(std::floor(v + 0.5));
+}
+
+Qt::PenStyle QtStyle(uint8_t style)
+{
+    switch (style) {
+    case 1: return Qt::DotLine;
+    case 2: return Qt::DashLine;
+    case 3: return Qt::DashDotLine;
+    case 4: return Qt::DashDotDotLine;
+    default: return Qt::SolidLine;
+    }
+}
+
+// ---- Thick pens --------------------------------------------------------------------
+
+using PenKey = std::tuple<QRgb, int, int, QRgb>;  // shown colour, width, style, source
+
+std::map<PenKey, QPen>& ThickPens()
+{
+    static auto* pens = new std::map<PenKey, QPen>;
+    return *pens;
+}
+
+const QPen& ThickPen(QRgb shown, QRgb source, int width, uint8_t style)
+{
+    auto& pens = ThickPens();
+    const PenKey key{shown, width, style, source};
+    auto it = pens.find(key);
+    if (it == pens.end()) {
+        QPen pen(QColor::fromRgb(source), width, QtStyle(style), Qt::RoundCap, Qt::RoundJoin);
+        it = pens.emplace(key, pen).first;
+    }
+    return it->second;
+}
+
+// ---- Fonts ---------------------------------------------------------------------------
+
+QFont BaseFont(int pixelSize)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::max(1, pixelSize));
+    font.setStyleStrategy(QFont::NoAntialias);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    return font;
+}
+
+// Ascent and descent of the font per pixel of size, so that a text's box
+// (ascent + descent) has the height asked for.
+struct FontShape {
+    double ascent, descent;
+};
+
+const FontShape& Shape()
+{
+    static const FontShape shape = [] {
+        QFontMetricsF m(BaseFont(100));
+        const double total = m.ascent() + m.descent();
+        return FontShape{m.ascent() / total, m.descent() / total};
+    }();
+    return shape;
+}
+
+// A font of one pixel size as glyphs: texts are Latin-1, one byte per
+// character, so a table gives each byte's glyph and advance and a text is
+// laid out without shaping, each character in its own cell.
+struct GlyphFont {
+    QRawFont raw;
+    quint32 glyph[256] = {};
+    double advance[256] = {};
+    double average = 1;  // the mean advance of the printable ASCII characters
+};
+
+const GlyphFont& GlyphFontFor(int pixelSize)
+{
+    // Fonts live for the whole process: Qt's font engines are gone once the
+    // application object is, before static objects would be destroyed.
+    static auto* fonts = new std::unordered_map<int, std::unique_ptr<GlyphFont>>;
+    auto& slot = (*fonts)[pixelSize];
+    if (!slot) {
+        slot = std::make_unique<GlyphFont>();
+        GlyphFont& f = *slot;
+        f.raw = QRawFont::fromFont(BaseFont(pixelSize));
+        double sum = 0;
+        int printable = 0;
+        for (int c = 0; c < 256; ++c) {
+            if (c < 32 || (c >= 127 && c < 160)) continue;  // control characters show nothing
+            const QChar ch = QChar::fromLatin1(static_cast<char>(c));
+            quint32 index = 0;
+            int count = 1;
+            if (!f.raw.glyphIndexesForChars(&ch, 1, &index, &count) || count != 1) continue;
+            QPointF advance;
+            f.raw.advancesForGlyphIndexes(&index, &advance, 1);
+            f.glyph[c] = index;
+            f.advance[c] = advance.x();
+            if (c < 127) {
+                sum += advance.x();
+                ++printable;
+            }
+        }
+        if (printable > 0 && sum > 0) f.average = sum / printable;
+    }
+    return *slot;
+}
+
+// Sutherland-Hodgman: a polygon clipped to a rectangle.
+std::vector<QPointF> ClipPolygon(std::vector<QPointF> poly, double x1, double y1, double x2, double y2)
+{
+    auto clipEdge = [&poly](auto inside, auto cross) {
+        std::vector<QPointF> out;
+        const size_t n = poly.size();
+        for (size_t i = 0; i < n; ++i) {
+            const QPointF& a = poly[i];
+            const QPointF& b = poly[(i + 1) % n];
+            const bool ia = inside(a), ib = inside(b);
+            if (ia) out.push_back(a);
+            if (ia != ib) out.push_back(cross(a, b));
+        }
+        poly.swap(out);
+    };
+    auto atX = [](const QPointF& a, const QPointF& b, double x) {
+        const double t = (x - a.x()) / (b.x() - a.x());
+        return QPointF(x, a.y() + t * (b.y() - a.y()));
+    };
+    auto atY = [](const QPointF& a, const QPointF& b, double y) {
+        const double t = (y - a.y()) / (b.y() - a.y());
+        return QPointF(a.x() + t * (b.x() - a.x()), y);
+    };
+    clipEdge([&](const QPointF& p) { return p.x() >= x1; }, [&](auto a, auto b) { return atX(a, b, x1); });
+    clipEdge([&](const QPointF& p) { return p.x() <= x2; }, [&](auto a, auto b) { return atX(a, b, x2); });
+    clipEdge([&](const QPointF& p) { return p.y() >= y1; }, [&](auto a, auto b) { return atY(a, b, y1); });
+    clipEdge([&](const QPointF& p) { return p.y() <= y2; }, [&](auto a, auto b) { return atY(a, b, y2); });
+    return poly;
+}
+
+}  // namespace
+
+int ThickPenCount()
+{
+    return static_cast<int>(ThickPens().size());
+}
+
+int FreeThickPens(bool all, int width, QRgb shown)
+{
+    auto& pens = ThickPens();
+    int freed = 0;
+    for (auto it = pens.begin(); it != pens.end();) {
+        if (all || (std::get<1>(it->first) == width && std::get<0>(it->first) == shown)) {
+            it = pens.erase(it);
+            ++freed;
+        } else {
+            ++it;
+        }
+    }
+    return freed;
+}
+
+// ---- RasterSink ------------------------------------------------------------------
+
+RasterSink::RasterSink(DevicePainter& device, const ViewDCRec& view)
+    : device_(device), view_(view), inv_(1.0 / view.Size)
+{
+}
+
+RasterSink::~RasterSink()
+{
+    Flush();
+}
+
+void RasterSink::Use(const Paint& paint, bool brush)
+{
+    QPainter& p = device_.painter;
+    if (device_.transformed) {
+        p.resetTransform();
+        device_.transformed = false;
+    }
+    if (device_.stateValid && device_.state == paint && device_.stateBrush == brush) return;
+    const bool xorMode = paint.xorMode && !device_.printer;
+    if (!device_.stateValid || (device_.state.xorMode && !device_.printer) != xorMode)
+        p.setCompositionMode(xorMode ? QPainter::RasterOp_SourceXorDestination
+                                     : QPainter::CompositionMode_SourceOver);
+    const QRgb source = xorMode ? (((paint.colour ^ paint.background) & 0xFFFFFFu) | 0xFF000000u)
+                                : (paint.colour | 0xFF000000u);
+    if (brush) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor::fromRgb(source));
+    } else {
+        if (paint.widthPx <= 1)
+            p.setPen(QPen(QColor::fromRgb(source), 0, QtStyle(paint.style)));
+        else
+            p.setPen(ThickPen(paint.colour, source, paint.widthPx, paint.style));
+        p.setBrush(Qt::NoBrush);
+    }
+    device_.state = paint;
+    device_.stateBrush = brush;
+    device_.stateValid = true;
+}
+
+void RasterSink::Touch(double x1, double y1, double x2, double y2, int pad)
+{
+    QRect r(QPoint(static_cast<int>(std::floor(std::min(x1, x2))) - pad,
+                   static_cast<int>(std::floor(std::min(y1, y2))) - pad),
+            QPoint(static_cast<int>(std::ceil(std::max(x1, x2))) + pad,
+                   static_cast<int>(std::ceil(std::max(y1, y2))) + pad));
+    r &= QRect(0, 0, device_.width, device_.height);
+    if (!r.isEmpty()) device_.dirty |= r;
+}
+
+bool RasterSink::ClipLine(double& x1, double& y1, double& x2, double& y2, double margin) const
+{
+    // Liang-Barsky against the device widened by the margin.
+    const double xmin = -margin, ymin = -margin;
+    const double xmax = device_.width + margin, ymax = device_.height + margin;
+    const double dx = x2 - x1, dy = y2 - y1;
+    double t0 = 0, t1 = 1;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x1 - xmin, xmax - x1, y1 - ymin, ymax - y1};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0) {
+            if (t > t1) return false;
+            t0 = std::max(t0, t);
+        } else {
+            if (t < t0) return false;
+            t1 = std::min(t1, t);
+        }
+    }
+    const double ox = x1, oy = y1;
+    x1 = ox + t0 * dx;
+    y1 = oy + t0 * dy;
+    x2 = ox + t1 * dx;
+    y2 = oy + t1 * dy;
+    return true;
+}
+
+void RasterSink::Flush()
+{
+    if (batch_.empty()) return;
+    Use(batchPaint_, false);
+    device_.painter.drawLines(batch_.data(), static_cast<int>(batch_.size()));
+    batch_.clear();
+}
+
+void RasterSink::Line(const Paint& paint, Pt a, Pt b)
+{
+    double x1 = MapX(a.x), y1 = MapY(a.y), x2 = MapX(b.x), y2 = MapY(b.y);
+    const double margin = paint.widthPx + 2.0;
+    if (!ClipLine(x1, y1, x2, y2, margin)) return;
+    if (!batch_.empty() && !(batchPaint_ == paint)) Flush();
+    batchPaint_ = paint;
+    batch_.emplace_back(Round(x1), Round(y1), Round(x2), Round(y2));
+    Touch(x1, y1, x2, y2, paint.widthPx + 1);
+}
+
+void RasterSink::PolygonPixels(const Paint& paint, const double* xs, const double* ys, int count)
+{
+    double minX = xs[0], maxX = xs[0], minY = ys[0], maxY = ys[0];
+    for (int i = 1; i < count; ++i) {
+        minX = std::min(minX, xs[i]);
+        maxX = std::max(maxX, xs[i]);
+        minY = std::min(minY, ys[i]);
+        maxY = std::max(maxY, ys[i]);
+    }
+    const double margin = paint.widthPx + 2.0;
+    if (maxX < -margin || maxY < -margin || minX > device_.width + margin || minY > device_.height + margin)
+        return;
+    Flush();
+    const bool safe = minX > -kSafePixels && maxX < kSafePixels && minY > -kSafePixels && maxY < kSafePixels;
+    if (paint.filled) {
+        std::vector<QPointF> poly;
+        for (int i = 0; i < count; ++i) poly.emplace_back(xs[i], ys[i]);
+        if (!safe) poly = ClipPolygon(std::move(poly), -margin, -margin, device_.width + margin, device_.height + margin);
+        if (poly.size() < 3) return;
+        QPolygon pixels;
+        for (const QPointF& q : poly) pixels << QPoint(Round(q.x()), Round(q.y()));
+        Use(paint, true);
+        device_.painter.drawPolygon(pixels);
+    } else if (safe) {
+        QPolygon pixels;
+        for (int i = 0; i < count; ++i) pixels << QPoint(Round(xs[i]), Round(ys[i]));
+        Use(paint, false);
+        device_.painter.drawPolygon(pixels);
+    } else {
+        // Each side on its own, clipped.
+        for (int i = 0; i < count; ++i) {
+            double x1 = xs[i], y1 = ys[i], x2 = xs[(i + 1) % count], y2 = ys[(i + 1) % count];
+            if (!ClipLine(x1, y1, x2, y2, margin)) continue;
+            Use(paint, false);
+            device_.painter.drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
+        }
+    }
+    Touch(std::max(minX, -margin), std::max(minY, -margin), std::min(maxX, device_.width + margin),
+          std::min(maxY, device_.height + margin), paint.widthPx + 1);
+}
+
+void RasterSink::Polygon(const Paint& paint, const Pt* points, int count)
+{
+    if (count < 2) return;
+    double xs[8], ys[8];
+    count = std::min(count, 8);
+    for (int i = 0; i < count; ++i) {
+        xs[i] = MapX(points[i].x);
+        ys[i] = MapY(points[i].y);
+    }
+    PolygonPixels(paint, xs, ys, count);
+}
+
+void RasterSink::Circle(const Paint& paint, Pt centre, int32_t radius)
+{
+    const double cx = MapX(centre.x), cy = MapY(centre.y), r = radius * inv_;
+    const double margin = paint.widthPx + 2.0;
+    if (cx + r < -margin || cy + r < -margin || cx - r > device_.width + margin || cy - r > device_.height + margin)
+        return;
+    if (!paint.filled) {
+        // An outline that holds the whole device shows nothing.
+        const double far = std::hypot(std::max(std::abs(cx), std::abs(device_.width - cx)),
+                                      std::max(std::abs(cy), std::abs(device_.height - cy)));
+        if (far + margin < r) return;
+    }
+    Flush();
+    if (r > kSafePixels / 10) {
+        // Too large for the painter: a polygon of many sides, clipped.
+        constexpr int kSides = 2048;
+        std::vector<double> xs(kSides), ys(kSides);
+        for (int i = 0; i < kSides; ++i) {
+            xs[i] = cx + r * std::cos(2 * kPi * i / kSides);
+            ys[i] = cy - r * std::sin(2 * kPi * i / kSides);
+        }
+        if (paint.filled) {
+            std::vector<QPointF> poly;
+            for (int i = 0; i < kSides; ++i) poly.emplace_back(xs[i], ys[i]);
+            poly = ClipPolygon(std::move(poly), -margin, -margin, device_.width + margin, device_.height + margin);
+            if (poly.size() < 3) return;
+            QPolygon pixels;
+            for (const QPointF& q : poly) pixels << QPoint(Round(q.x()), Round(q.y()));
+            Use(paint, true);
+            device_.painter.drawPolygon(pixels);
+        } else {
+            for (int i = 0; i < kSides; ++i) {
+                double x1 = xs[i], y1 = ys[i], x2 = xs[(i + 1) % kSides], y2 = ys[(i + 1) % kSides];
+                if (!ClipLine(x1, y1, x2, y2, margin)) continue;
+                Use(paint, false);
+                device_.painter.drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
+            }
+        }
+    } else {
+        const QPoint c(Round(cx), Round(cy));
+        const int ri = Round(r);
+        Use(paint, paint.filled);
+        if (ri < 1)
+            device_.painter.drawPoint(c);
+        else
+            device_.painter.drawEllipse(c, ri, ri);
+    }
+    Touch(cx - r, cy - r, cx + r, cy + r, paint.widthPx + 1);
+}
+
+void RasterSink::Arc(const Paint& paint, Pt centre, int32_t radius, int32_t start, int32_t sweep)
+{
+    const double cx = MapX(centre.x), cy = MapY(centre.y), r = radius * inv_;
+    const double margin = paint.widthPx + 2.0;
+    if (cx + r < -margin || cy + r < -margin || cx - r > device_.width + margin || cy - r > device_.height + margin)
+        return;
+    Flush();
+    Paint outline = paint;
+    outline.filled = false;
+    if (r > kSafePixels / 10) {
+        const int sides = std::max(8, static_cast<int>(2048.0 * sweep / 360000.0));
+        double px = cx + r * std::cos(start * kPi / 180000.0), py = cy - r * std::sin(start * kPi / 180000.0);
+        for (int i = 1; i <= sides; ++i) {
+            const double a = (start + static_cast<double>(sweep) * i / sides) * kPi / 180000.0;
+            double x1 = px, y1 = py, x2 = cx + r * std::cos(a), y2 = cy - r * std::sin(a);
+            px = x2;
+            py = y2;
+            if (!ClipLine(x1, y1, x2, y2, margin)) continue;
+            Use(outline, false);
+            device_.painter.drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
+        }
+    } else {
+        const int ri = std::max(1, Round(r));
+        const QPoint c(Round(cx), Round(cy));
+        Use(outline, false);
+        device_.painter.drawArc(QRect(c.x() - ri, c.y() - ri, 2 * ri, 2 * ri), Round(start * 16.0 / 1000.0),
+                                Round(sweep * 16.0 / 1000.0));
+    }
+    Touch(cx - r, cy - r, cx + r, cy + r, paint.widthPx + 1);
+}
+
+void RasterSink::Text(const Paint& paint, const TextFigure& text)
+{
+    if (text.text.empty() || text.height <= 0) return;
+    const double a = text.angle * kPi / 180000.0;
+    const double ux = std::cos(a), uy = std::sin(a);  // along the text (database axes)
+    const double length = text.cell * static_cast<double>(text.text.size());
+    const double hpx = text.height * inv_;
+    // The box, for clipping and the drawn rectangle.
+    const double ox = MapX(text.origin.x), oy = MapY(text.origin.y);
+    const double bx[4] = {0, length, length, 0}, by[4] = {0, 0, text.height, text.height};
+    double minX = ox, maxX = ox, minY = oy, maxY = oy;
+    for (int i = 0; i < 4; ++i) {
+        const double dx = (bx[i] * ux - by[i] * uy) * inv_, dy = -(bx[i] * uy + by[i] * ux) * inv_;
+        minX = std::min(minX, ox + dx);
+        maxX = std::max(maxX, ox + dx);
+        minY = std::min(minY, oy + dy);
+        maxY = std::max(maxY, oy + dy);
+    }
+    const double margin = 2.0;
+    if (maxX < -margin || maxY < -margin || minX > device_.width + margin || minY > device_.height + margin) return;
+    if (hpx < kSmallestText && !Printing()) {
+        // Too small to read: a line through the middle of its box.
+        const Pt from{ClampCoord(text.origin.x - uy * text.height / 2), ClampCoord(text.origin.y + ux * text.height / 2)};
+        const Pt to{ClampCoord(from.x + ux * length), ClampCoord(from.y + uy * length)};
+        Line(paint, from, to);
+        return;
+    }
+    if (hpx > kSafePixels / 10) return;
+    Flush();
+    const FontShape& shape = Shape();
+    const int pixelSize = std::max(1, Round(hpx));
+    const GlyphFont& font = GlyphFontFor(pixelSize);
+    if (!font.raw.isValid()) return;
+    // Characters keep their proportions, narrowed or widened so that an
+    // average one fills a cell, each centred in its cell.
+    const double cellPx = text.cell * inv_;
+    const double stretch = cellPx / font.average;
+    glyphs_.clear();
+    positions_.clear();
+    const double baseline = -hpx * shape.descent;
+    for (size_t i = 0; i < text.text.size(); ++i) {
+        const auto c = static_cast<uint8_t>(text.text[i]);
+        if (!font.glyph[c]) continue;
+        const double x = (static_cast<double>(i) * cellPx + (cellPx - font.advance[c] * stretch) / 2) / stretch;
+        glyphs_.push_back(font.glyph[c]);
+        positions_.emplace_back(x, baseline);
+    }
+    if (glyphs_.empty()) return;
+    QGlyphRun run;
+    run.setRawFont(font.raw);
+    run.setGlyphIndexes(glyphs_);
+    run.setPositions(positions_);
+    Use(paint, false);
+    QPainter& p = device_.painter;
+    QTransform t;
+    t.translate(Round(ox), Round(oy));
+    t.rotate(-text.angle / 1000.0);
+    t.scale(stretch, 1.0);
+    p.setTransform(t);
+    device_.transformed = true;
+    p.drawGlyphRun(QPointF(0, 0), run);
+    Touch(minX, minY, maxX, maxY, 2);
+}
+
+void RasterSink::Mark(const Paint& paint, Pt centre, int halfPx)
+{
+    const double cx = MapX(centre.x), cy = MapY(centre.y);
+    if (cx < -halfPx - 2 || cy < -halfPx - 2 || cx > device_.width + halfPx + 2 || cy > device_.height + halfPx + 2)
+        return;
+    Flush();
+    const int x = Round(cx), y = Round(cy);
+    if (paint.filled) {
+        Use(paint, true);
+        device_.painter.drawRect(QRect(x - halfPx, y - halfPx, 2 * halfPx + 1, 2 * halfPx + 1));
+    } else {
+        Paint thin = paint;
+        thin.widthPx = 1;
+        Use(thin, false);
+        device_.painter.drawRect(QRect(x - halfPx, y - halfPx, 2 * halfPx, 2 * halfPx));
+    }
+    Touch(cx - halfPx, cy - halfPx, cx + halfPx, cy + halfPx, 1);
+}
+
+void RasterSink::Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiusPx)
+{
+    Paint filled = paint;
+    filled.filled = true;
+    const double r = std::max<double>(minRadiusPx, radius * inv_);
+    const double cx = MapX(centre.x), cy = MapY(centre.y);
+    if (cx + r < -2 || cy + r < -2 || cx - r > device_.width + 2 || cy - r > device_.height + 2) return;
+    if (r > kSafePixels / 10) return;
+    Flush();
+    Use(filled, true);
+    device_.painter.drawEllipse(QPoint(Round(cx), Round(cy)), Round(r), Round(r));
+    Touch(cx - r, cy - r, cx + r, cy + r, 1);
+}
+
+void RasterSink::Points(const Paint& paint, const std::vector<QPoint>& points)
+{
+    if (points.empty()) return;
+    Flush();
+    Paint thin = paint;
+    thin.widthPx = 1;
+    thin.style = 0;
+    Use(thin, false);
+    device_.painter.drawPoints(points.data(), static_cast<int>(points.size()));
+    int x1 = points[0].x(), x2 = x1, y1 = points[0].y(), y2 = y1;
+    for (const QPoint& q : points) {
+        x1 = std::min(x1, q.x());
+        x2 = std::max(x2, q.x());
+        y1 = std::min(y1, q.y());
+        y2 = std::max(y2, q.y());
+    }
+    Touch(x1, y1, x2, y2, 1);
+}
+
+void RasterSink::Image(const QImage& image, const QRectF& target)
+{
+    const QRectF device(0, 0, device_.width, device_.height);
+    const QRectF visible = target & device;
+    if (visible.isEmpty() || image.isNull()) return;
+    Flush();
+    QPainter& p = device_.painter;
+    if (device_.transformed) {
+        p.resetTransform();
+        device_.transformed = false;
+    }
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    device_.stateValid = false;
+    // Only the part of the picture that shows is scaled.
+    const double sx = image.width() / target.width(), sy = image.height() / target.height();
+    const QRectF source((visible.x() - target.x()) * sx, (visible.y() - target.y()) * sy, visible.width() * sx,
+                        visible.height() * sy);
+    p.drawImage(visible, image, source);
+    Touch(visible.left(), visible.top(), visible.right(), visible.bottom(), 1);
+}
+
+}  // namespace kernel::draw

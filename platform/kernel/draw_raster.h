@@ -1,0 +1,97 @@
+// Drawing contexts and their raster sink: figures in database units mapped
+// with the context's view to device pixels and painted with QPainter,
+// aliased, exclusive-or for XOR paints (plainly on a printer), clipped to
+// the device before anything reaches the painter.
+#pragma once
+
+#include "platform/kernel/draw_internal.h"
+
+#include <QImage>
+#include <QLine>
+#include <QPainter>
+#include <QRect>
+
+#include <memory>
+#include <vector>
+
+namespace winsys {
+struct Device;
+}
+
+namespace kernel::draw {
+
+// One device being drawn on: the painter shared by the contexts open on it
+// and the rectangle drawn into since the first of them opened.
+struct DevicePainter {
+    QPainter painter;
+    QRect dirty;
+    bool printer = false;
+    int width = 0, height = 0;  // the surface in pixels
+    int contexts = 0;
+    // The painter's state, so unchanged state is not set again (shared by
+    // the contexts open on the device, which all use this painter).
+    bool stateValid = false;
+    Paint state;
+    bool stateBrush = false;
+    bool transformed = false;
+};
+
+class RasterSink : public Sink {
+public:
+    RasterSink(DevicePainter& device, const ViewDCRec& view);
+    ~RasterSink() override;
+
+    void Line(const Paint& paint, Pt a, Pt b) override;
+    void Polygon(const Paint& paint, const Pt* points, int count) override;
+    void Circle(const Paint& paint, Pt centre, int32_t radius) override;
+    void Arc(const Paint& paint, Pt centre, int32_t radius, int32_t start, int32_t sweep) override;
+    void Text(const Paint& paint, const TextFigure& text) override;
+    void Mark(const Paint& paint, Pt centre, int halfPx) override;
+    void Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiusPx) override;
+
+    // Pixel points (the grid), in one paint.
+    void Points(const Paint& paint, const std::vector<QPoint>& points);
+    // A picture drawn opaque into a device rectangle (clipped to the device).
+    void Image(const QImage& image, const QRectF& target);
+
+    // Sends the batched lines to the painter.
+    void Flush();
+    // Forgets the batched lines without painting (the device is gone).
+    void Abandon() { batch_.clear(); }
+
+    // Mapping of the context's view.
+    double MapX(double x) const { return (x - view_.X) * inv_ + view_.Width * 0.5; }
+    double MapY(double y) const { return view_.Height * 0.5 - (y - view_.Y) * inv_; }
+    double UnmapX(double px) const { return view_.X + (px - view_.Width * 0.5) * view_.Size; }
+    double UnmapY(double py) const { return view_.Y + (view_.Height * 0.5 - py) * view_.Size; }
+    const ViewDCRec& view() const { return view_; }
+    double size() const { return view_.Size; }
+    bool printer() const { return device_.printer; }
+    int deviceWidth() const { return device_.width; }
+    int deviceHeight() const { return device_.height; }
+
+private:
+    void Use(const Paint& paint, bool brush);
+    void Touch(double x1, double y1, double x2, double y2, int pad);
+    bool ClipLine(double& x1, double& y1, double& x2, double& y2, double margin) const;
+    void PolygonPixels(const Paint& paint, const double* xs, const double* ys, int count);
+
+    DevicePainter& device_;
+    ViewDCRec view_;
+    double inv_;
+    // Lines waiting in one paint.
+    std::vector<QLine> batch_;
+    Paint batchPaint_;
+    // A text's glyphs, kept to save allocations.
+    QList<quint32> glyphs_;
+    QList<QPointF> positions_;
+};
+
+// The current context's raster sink, or null.
+RasterSink* CurrentRaster();
+// The raster sink of the topmost context open on `device`, or null.
+RasterSink* RasterOn(int32_t device);
+// Whether a recording runs.
+bool Recording();
+
+}  // namespace kernel::draw
