@@ -348,6 +348,17 @@ int32_t G_OpenDC(int32_t device, const ViewDCRec* view) noexcept
             view->Height > kMaxPixels)
             return 0;
         Contexts& all = All();
+        static const bool dropHookSet = [] {
+            // A device that goes while contexts are open on it: its painter
+            // ends now, while the surface still exists; the contexts stay
+            // until closed but draw nothing.
+            winsys::SetDeviceDropHook([](int32_t handle) {
+                auto it = All().painters.find(handle);
+                if (it != All().painters.end() && it->second->painter.isActive()) it->second->painter.end();
+            });
+            return true;
+        }();
+        (void)dropHookSet;
         auto& slot = all.painters[device];
         if (!slot) {
             auto painter = std::make_unique<DevicePainter>();
@@ -389,10 +400,8 @@ int32_t G_CloseDC() noexcept
         DevicePainter* painter = context->painter;
         if (--painter->contexts > 0) return 1;
         if (!d) {
-            // The device was dropped with the context open and its surface
-            // may be destroyed: ending the painter would touch it, so the
-            // painter is let go without ending.
-            static_cast<void>(all.painters[context->device].release());
+            // The device was dropped with the context open; its painter was
+            // ended then, before the surface went.
             all.painters.erase(context->device);
             return 1;
         }

@@ -9,6 +9,7 @@ namespace {
 struct Registry {
     std::map<int32_t, Device> devices;
     int32_t next = 1;
+    std::function<void(int32_t)> dropHook;
 };
 
 Registry& Devices()
@@ -31,7 +32,14 @@ int32_t RegisterDevice(const Device& device)
 
 void UnregisterDevice(int32_t handle)
 {
-    Devices().devices.erase(handle);
+    Registry& r = Devices();
+    if (r.dropHook && r.devices.count(handle)) r.dropHook(handle);
+    r.devices.erase(handle);
+}
+
+void SetDeviceDropHook(std::function<void(int32_t handle)> hook)
+{
+    Devices().dropHook = std::move(hook);
 }
 
 Device* FindDevice(int32_t handle)

@@ -28,8 +28,13 @@ struct Device {
 
 // Registers a device; returns its handle (never 0).
 int32_t RegisterDevice(const Device& device);
-// Ends a handle; later lookups fail.
+// Ends a handle; later lookups fail. The drop hook runs first, while the
+// surface still exists, so that whoever paints on it can let go cleanly.
 void UnregisterDevice(int32_t handle);
+
+// The one hook told of every device about to be unregistered (the kernel's
+// drawing sets it).
+void SetDeviceDropHook(std::function<void(int32_t handle)> hook);
 // The device of a live handle, else null.
 Device* FindDevice(int32_t handle);
 
