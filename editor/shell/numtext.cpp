@@ -2,9 +2,11 @@
 
 #include "editor/shell/errors.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 CheckedArray<std::string> g_NumFormat(0, 1);
 std::string g_AngleFormat;
@@ -46,7 +48,7 @@ std::string Magnitude(double value, bool leadingZero)
     if (e >= 15 || e < -4) {
         std::string text(1, digits[0]);
         if (n > 1) text += "." + digits.substr(1);
-        char exp[8];
+        char exp[16];
         std::snprintf(exp, sizeof exp, "E%c%02d", e < 0 ? '-' : '+', std::abs(e));
         return text + exp;
     }
@@ -96,6 +98,7 @@ std::string Format(double value, const std::string& pattern)
     const std::string prefix = pattern.substr(0, first);
     const std::string number = pattern.substr(first, last - first);
     const std::string suffix = pattern.substr(last);
+    if (number.empty()) return CStr(value);
 
     const size_t point = number.find('.');
     const std::string intPart = number.substr(0, point);
@@ -113,10 +116,10 @@ std::string Format(double value, const std::string& pattern)
     }
 
     // Rounded on the exact binary value, halves to even.
-    const int size = std::snprintf(nullptr, 0, "%.*f", maxDec, std::fabs(value));
-    std::string rounded(static_cast<size_t>(size) + 1, '\0');
-    std::snprintf(rounded.data(), rounded.size(), "%.*f", maxDec, std::fabs(value));
-    rounded.resize(static_cast<size_t>(size));
+    std::vector<char> buffer(static_cast<size_t>(maxDec) + 340);
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
+                                       std::chars_format::fixed, maxDec);
+    const std::string rounded(buffer.data(), written.ptr);
     const size_t dot = rounded.find('.');
     std::string integer = rounded.substr(0, dot);
     std::string fraction = dot == std::string::npos ? std::string() : rounded.substr(dot + 1);
@@ -130,9 +133,8 @@ std::string Format(double value, const std::string& pattern)
     if (grouping)
         for (int i = static_cast<int>(integer.size()) - 3; i > 0; i -= 3) integer.insert(static_cast<size_t>(i), ",");
 
-    std::string text = prefix;
-    if (value < 0 && !zero) text += "-";
-    text += integer;
+    std::string text = value < 0 && !zero ? "-" : "";
+    text += prefix + integer;
     if (point != std::string::npos) text += "." + fraction;
     return text + suffix;
 }

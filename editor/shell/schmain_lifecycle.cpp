@@ -4,11 +4,15 @@
 #include "editor/interaction/commands.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/clspalvane.h"
+#include "editor/shell/help.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/paths.h"
 #include "editor/shell/schmain_design.h"
 #include "editor/shell/menus.h"
+#include "editor/shell/settings.h"
+#include "editor/shell/shared_services.h"
 #include "editor/shell/textnum.h"
+#include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
 
 #include <QApplication>
@@ -31,11 +35,6 @@ namespace {
 
 // One twip is 1/1440 inch; the window system counts 15 twips to a pixel.
 constexpr int kTwipsPerPixel = 15;
-
-void InitProgDir()
-{
-    g_ProgDir = Trim(g_SeverPath);
-}
 
 }  // namespace
 
@@ -84,6 +83,8 @@ void SCHMAIN::Form_Load()
             ExitAnyWay = true;
             RaiseError(errnum::StartupAbandoned);
         }
+        InitFonts();
+        LocalizeForm(*this);
         ViewPicture->setEnabled(false);
         SetScreenMousePointer(mousepointer::Hourglass);
         InitProgDir();
@@ -105,12 +106,19 @@ void SCHMAIN::Form_Load()
         g_ResizeLock = -1;
         mainWindow_->move(0, 315 / kTwipsPerPixel);
         g_ResizeLock = 0;
+        InitUnits();
         g_CurMode = MODE_COMPONENTS;
+        // The pictures of the tool buttons belong to the window's design.
+        LoadToolPictures(*this);
+        // Without its menu profile the editor cannot offer its tools; the
+        // reader has reported it and shut the window down already.
+        if (!InitToolMenus(*this)) RaiseError(errnum::StartupAbandoned);
         mainWindow_->show();
         SetScreenMousePointer(mousepointer::Default);
         ViewPicture->Refresh();
         ViewPicture->setEnabled(true);
         ViewPicture->setFocus(Qt::OtherFocusReason);
+        CheckHelpMode(0, 0, 0, 0);
     } catch (const std::exception&) {
         // Whatever failed has reported already where it reports at all.
         ShutDown();
@@ -124,6 +132,14 @@ void SCHMAIN::Form_QueryUnload(int& cancel, int /*mode*/)
 
 void SCHMAIN::Form_Unload(int& /*cancel*/)
 {
+    if (!ExitAnyWay) {
+        // What the start-up made goes with the window; the drawing
+        // resources join this list with the view.
+        ResumeNext({
+            [] { PublishAppState(0, 0); },
+            [] { CloseHelp(0, g_HelpFile); },
+        });
+    }
     // Every other open window of the editor goes first, last loaded first,
     // with one turn of the event loop before each.
     // The main window itself need not be the first one loaded.

@@ -76,6 +76,15 @@ BranchPoint* PointAt(Branch& branch, int32_t index)
     return &branch.points[static_cast<size_t>(index - 1)];
 }
 
+// Applies (value, mask) to a record's flags; true when its kind bits (what
+// the record refers to, and so where it lies) have changed.
+bool MaskPoint(BranchPoint& point, int32_t value, int32_t mask)
+{
+    const int32_t before = point.flags;
+    ApplyMask(point.flags, value, mask);
+    return ((before ^ point.flags) & 6) != 0;
+}
+
 void Fill(BranchPointRec& record, const BranchPoint& point)
 {
     record.Flags = point.flags;
@@ -100,17 +109,19 @@ int32_t MarkRecords(Level& level, int32_t branchValue, int32_t branchMask, int32
                     Test&& test)
 {
     int32_t marked = 0;
+    bool moved = false;
     level.branches.ForEach([&](Object& o) {
         auto& branch = static_cast<Branch&>(o);
         bool hit = false;
         for (BranchPoint& point : branch.points) {
             if (!test(point)) continue;
-            ApplyMask(point.flags, recValue, recMask);
+            moved = MaskPoint(point, recValue, recMask) || moved;
             ++marked;
             hit = true;
         }
         if (hit) ApplyMask(branch.status, branchValue, branchMask);
     });
+    if (moved) GeometryChanged(&level);
     return marked;
 }
 
@@ -185,6 +196,7 @@ int32_t B_ChangeBranchNet(int32_t branch, int32_t net) noexcept
         Branch* b = FindBranch(branch);
         if (!b || !OwnerOk(*level, b->status, net)) return 0;
         b->net = net;
+        GeometryChanged(b);
         return 1;
     });
 }
@@ -213,6 +225,7 @@ int32_t B_InsertRecord(int32_t branch, int32_t index, int32_t flags, int32_t ref
         BranchPoint point{flags, ref, 0, 0};
         ShowPosition(*level, point);
         b->points.insert(b->points.begin() + (index - 1), point);
+        GeometryChanged(b);
         return index;
     });
 }
@@ -223,6 +236,7 @@ int32_t B_DeleteRecord(int32_t branch, int32_t index) noexcept
         Branch* b = FindBranch(branch);
         if (!b || !PointAt(*b, index)) return 0;
         b->points.erase(b->points.begin() + (index - 1));
+        GeometryChanged(b);
         return 1;
     });
 }
@@ -237,6 +251,7 @@ int32_t B_ChangeRecordRef(int32_t branch, int32_t index, int32_t ref) noexcept
         // before or after.
         point->ref = ref;
         ShowPosition(*CurLevel(), *point);
+        GeometryChanged(b);
         return 1;
     });
 }
@@ -247,7 +262,7 @@ int32_t B_MaskRecord(int32_t branch, int32_t index, int32_t value, int32_t mask)
         Branch* b = FindBranch(branch);
         BranchPoint* point = b ? PointAt(*b, index) : nullptr;
         if (!point) return 0;
-        ApplyMask(point->flags, value, mask);
+        if (MaskPoint(*point, value, mask)) GeometryChanged(b);
         return 1;
     });
 }
@@ -257,7 +272,9 @@ int32_t B_MaskBranchRecords(int32_t branch, int32_t value, int32_t mask) noexcep
     return Guard(0, [&]() -> int32_t {
         Branch* b = FindBranch(branch);
         if (!b) return 0;
-        for (BranchPoint& point : b->points) ApplyMask(point.flags, value, mask);
+        bool moved = false;
+        for (BranchPoint& point : b->points) moved = MaskPoint(point, value, mask) || moved;
+        if (moved) GeometryChanged(b);
         return static_cast<int32_t>(b->points.size());
     });
 }
@@ -268,12 +285,14 @@ int32_t B_MaskAllRecords(int32_t value, int32_t mask) noexcept
         Level* level = CurLevel();
         if (!level) return 0;
         int32_t changed = 0;
+        bool moved = false;
         level->branches.ForEach([&](Object& o) {
             for (BranchPoint& point : static_cast<Branch&>(o).points) {
-                ApplyMask(point.flags, value, mask);
+                moved = MaskPoint(point, value, mask) || moved;
                 ++changed;
             }
         });
+        if (moved) GeometryChanged(level);
         return changed;
     });
 }

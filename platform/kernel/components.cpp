@@ -171,6 +171,7 @@ int32_t C_ChangeCompDispAttr(int32_t comp, int32_t angle, int32_t mirrored) noex
         c->angle = angle;  // as given, so restoring the old values restores the component
         // Any nonzero value mirrors (callers pass 1, 2 or -1).
         c->status = mirrored ? c->status | 2 : c->status & ~2;
+        GeometryChanged(c);
         return 1;
     });
 }
@@ -194,6 +195,7 @@ int32_t C_ChangeCompSymbol(int32_t comp, int32_t symb) noexcept
         Component* c = FindComp(comp);
         if (!c || !SymbolExists(*Db(), symb)) return 0;
         c->symb = symb;
+        GeometryChanged(c);
         return 1;
     });
 }
@@ -204,6 +206,7 @@ int32_t C_ChangeCompDevice(int32_t comp, int32_t device) noexcept
         Component* c = FindComp(comp);
         if (!c || !DeviceRefOk(*Db(), device)) return 0;
         c->device = device;
+        GeometryChanged(c);
         return 1;
     });
 }
@@ -317,6 +320,7 @@ int32_t L_AddSchCompId(int32_t layComp, int32_t comp) noexcept
         Component* sch = FindComp(comp);
         if (!c || !sch) return 0;
         c->parts.push_back(PartLink{sch->Handle()});
+        GeometryChanged(c);
         return static_cast<int32_t>(c->parts.size());
     });
 }
@@ -327,6 +331,7 @@ int32_t L_DeleteSchCompId(int32_t layComp, int32_t index) noexcept
         LayComp* c = FindLayComp(layComp);
         if (!c || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
         c->parts.erase(c->parts.begin() + (index - 1));
+        GeometryChanged(c);
         return 1;
     });
 }
@@ -339,6 +344,7 @@ int32_t L_ChangeSchCompId(int32_t layComp, int32_t index, int32_t comp) noexcept
         if (!c || (comp && !sch) || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
         // 0 empties the slot.
         c->parts[static_cast<size_t>(index - 1)] = PartLink{sch ? sch->Handle() : 0};
+        GeometryChanged(c);
         return 1;
     });
 }

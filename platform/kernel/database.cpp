@@ -44,6 +44,17 @@ Level* LevelOf(const Object& object)
     return nullptr;
 }
 
+void GeometryChanged(const Object* where)
+{
+    if (Level* level = where ? LevelOf(*where) : nullptr) {
+        level->geometryEpoch = NextGeometryEpoch();
+        return;
+    }
+    // Design-wide objects (and objects not placed anywhere yet, which reach
+    // a level only through an insertion that notes itself).
+    if (Database* db = Db()) db->geometryEpoch = NextGeometryEpoch();
+}
+
 namespace {
 
 // A new level with its first page, under `id` (0: the lowest free id).
@@ -133,6 +144,7 @@ int32_t DB_SetCurHier(int32_t hier) noexcept
     return Guard(0, [&]() -> int32_t {
         Database* db = Db();
         if (!db || hier <= 0 || !db->levels.Find(hier)) return 0;
+        if (db->curLevel != hier) db->geometryEpoch = NextGeometryEpoch();
         db->curLevel = hier;
         return hier;
     });
@@ -162,6 +174,7 @@ int32_t DB_SetCurPage(int32_t page) noexcept
     return Guard(0, [&]() -> int32_t {
         Level* level = CurLevel();
         if (!level || page <= 0 || !level->pages.Find(page)) return 0;
+        if (level->curPage != page) level->geometryEpoch = NextGeometryEpoch();
         level->curPage = page;
         return page;
     });

@@ -63,6 +63,10 @@ struct Level : Object {
 
     int32_t curPage = 0;
 
+    // Changes with everything on the level that hit tests and frames see
+    // (see GeometryChanged); fresh for every new level.
+    uint64_t geometryEpoch = NextGeometryEpoch();
+
     Node* FindNode(int32_t id) const
     {
         const auto k = static_cast<size_t>(id);
@@ -88,6 +92,10 @@ struct Database {
     int32_t curLevel = 0;
     // The text size table: 32 entries of height, width, third value.
     int32_t textSizes[32 * 3] = {};
+    // Changes with the design-wide objects that placed objects are drawn
+    // from (symbols with their entries, items and pad stacks, devices, pad
+    // stacks) and with the current level; fresh for every new database.
+    uint64_t geometryEpoch = NextGeometryEpoch();
 
     // Objects made but not yet put into a map or array (a new item before
     // OA_Add, a pad stack before OM_Add), kept so nothing leaks.
@@ -115,6 +123,28 @@ struct Database {
 // The level that `object` lies in (climbing through its owners), or null
 // for design-wide objects.
 Level* LevelOf(const Object& object);
+
+// The status bits that hit tests and frames read, by kind: a component's
+// and a layout component's mirror bit; every bit of an item (which symbol
+// items a component shows, the selectors of the symbol frames) and of a
+// symbol.
+inline int32_t GeometryStatusBits(Kind kind)
+{
+    switch (kind) {
+    case Kind::Component:
+    case Kind::LayComp: return 2;
+    case Kind::Item:
+    case Kind::Symbol: return ~0;
+    default: return 0;
+    }
+}
+
+// Notes that the status word of `object` was `before`: a geometry change at
+// the object when one of those bits has changed.
+inline void StatusChanged(const Object& object, int32_t before)
+{
+    if ((object.status ^ before) & GeometryStatusBits(object.kind)) GeometryChanged(&object);
+}
 
 // The open database, or null.
 Database* Db();

@@ -6,12 +6,12 @@
 // points) and a uniform grid of their bounding boxes. A query looks only at
 // the grid cells around the point. An index is built when first needed and
 // rebuilt when what it was built from has changed: each index keeps a
-// stamp, a hash of the fields its geometry comes from (positions, angles,
-// mirror bits, symbols, point references, text sizes ...), and compares it
-// with the stamp of the objects as they are now. The object store has no
-// change counter to ask, so computing that stamp reads a few integers of
-// each object; the geometry itself (transforms, text boxes, distances) is
-// never recomputed for the whole page per query.
+// stamp of the geometry epochs it was built at (the current level's, and
+// the design's for the kinds drawn from symbols), the current level and
+// page and the node view, and compares it with the stamp as it is now.
+// The epochs change with every change that hit tests see (see
+// GeometryChanged), so a query costs one comparison plus the grid lookup;
+// no object is visited unless the index is rebuilt.
 #include "platform/kernel/draw_objects.h"
 
 #include "platform/kernel/nvokernel32.h"
@@ -26,124 +26,6 @@
 namespace kernel::draw {
 
 namespace {
-
-// ---- Stamps ---------------------------------------------------------------------
-
-struct Hasher {
-    uint64_t h = 0x9E3779B97F4A7C15ull;
-    void Add(uint64_t v)
-    {
-        h = (h ^ v) * 0xBF58476D1CE4E5B9ull;
-        h = (h << 31) | (h >> 33);
-    }
-    void Add(int32_t a, int32_t b) { Add((static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32) | static_cast<uint32_t>(b)); }
-    void Ptr(const void* p) { Add(static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p))); }
-};
-
-void HashItem(Hasher& h, const Item& i)
-{
-    h.Ptr(&i);
-    h.Add(i.itemKind, i.status);
-    h.Add(i.x, i.y);
-    h.Add(i.angle, i.style);
-    h.Add(i.p1, i.p2);
-    h.Add(i.p3, i.p4);
-    h.Add(static_cast<uint64_t>(i.text.size()));
-}
-
-void HashItems(Hasher& h, const ObjectArray& items)
-{
-    h.Add(static_cast<uint64_t>(items.Count()));
-    items.ForEach([&](const Object& o) { HashItem(h, static_cast<const Item&>(o)); });
-}
-
-void HashSymbols(Hasher& h, const Database& db)
-{
-    db.symbols.ForEach([&](const Object& o) {
-        const Symbol& s = static_cast<const Symbol&>(o);
-        h.Ptr(&s);
-        h.Add(s.id, s.status);
-        h.Add(static_cast<uint64_t>(s.entries.Count()));
-        s.entries.ForEach([&](const Object& e) {
-            const SymbolEntry& entry = static_cast<const SymbolEntry&>(e);
-            h.Ptr(&entry);
-            h.Add(entry.x, entry.y);
-            h.Add(static_cast<int32_t>(entry.name.size()), static_cast<int32_t>(entry.label.size()));
-        });
-        HashItems(h, s.items);
-    });
-}
-
-void HashComponents(Hasher& h, const Level& level)
-{
-    level.components.ForEach([&](const Object& o) {
-        const Component& c = static_cast<const Component&>(o);
-        h.Ptr(&c);
-        h.Add(c.id, c.page);
-        h.Add(c.x, c.y);
-        h.Add(c.angle, c.status & 2);
-        h.Add(c.symb);
-        HashItems(h, c.texts);
-    });
-}
-
-void HashLayComps(Hasher& h, const Level& level)
-{
-    level.layComps.ForEach([&](const Object& o) {
-        const LayComp& c = static_cast<const LayComp&>(o);
-        h.Ptr(&c);
-        h.Add(c.id, c.symb);
-        h.Add(c.x, c.y);
-        h.Add(c.angle, c.status & 2);
-    });
-}
-
-void HashNodes(Hasher& h, const Level& level)
-{
-    level.nets.ForEach([&](const Object& o) {
-        const Net& net = static_cast<const Net&>(o);
-        h.Ptr(&net);
-        h.Add(net.id);
-        net.nodes.ForEach([&](const Object& n) {
-            const Node& node = static_cast<const Node&>(n);
-            h.Ptr(&node);
-            h.Add(node.id, node.comp);
-            h.Add(node.entry, node.layComp);
-            h.Add(node.layEntry);
-        });
-    });
-}
-
-void HashJunctions(Hasher& h, const Level& level)
-{
-    level.junctions.ForEach([&](const Object& o) {
-        const Junction& j = static_cast<const Junction&>(o);
-        h.Ptr(&j);
-        h.Add(j.id, j.page);
-        h.Add(j.x, j.y);
-    });
-}
-
-void HashBranches(Hasher& h, const Level& level)
-{
-    level.branches.ForEach([&](const Object& o) {
-        const Branch& b = static_cast<const Branch&>(o);
-        h.Ptr(&b);
-        h.Add(b.id, b.page);
-        h.Add(static_cast<uint64_t>(b.points.size()));
-        for (const BranchPoint& p : b.points) h.Add(p.flags & 6, p.ref);
-        HashItems(h, b.texts);
-    });
-}
-
-// What every index of the current page depends on: the database, the level
-// and its current page.
-void HashPlace(Hasher& h, Database& db, const Level& level)
-{
-    h.Add(static_cast<uint64_t>(db.design.Handle()));
-    h.Ptr(&level);
-    h.Add(level.curPage);
-}
 
 // ---- The grid ---------------------------------------------------------------------
 
@@ -224,9 +106,20 @@ struct Shape {
     std::vector<std::pair<int32_t, Pt>> entries;   // component entries
 };
 
+// What an index was built from: the epochs and the place it shows.
+struct Stamp {
+    uint64_t levelEpoch = 0;
+    uint64_t designEpoch = 0;  // 0 for the kinds that use no symbol
+    int32_t level = 0;
+    int32_t page = 0;
+    int32_t nodeView = -1;  // -1 for the kinds other than nodes
+
+    bool operator==(const Stamp&) const = default;
+};
+
 struct Index {
     bool built = false;
-    uint64_t stamp = 0;
+    Stamp stamp;
     std::vector<Shape> shapes;
     Grid grid;
 
@@ -248,36 +141,26 @@ Index& IndexOf(IndexKind kind)
     return indexes[kind];
 }
 
-uint64_t StampOf(IndexKind kind, Database& db, const Level& level)
+// The stamp of an index of `kind` for the level as it is now. Components,
+// their texts, wires (their ends lie on component entries) and nodes are
+// drawn from symbols, so they follow the design-wide epoch as well.
+Stamp StampOf(IndexKind kind, const Database& db, const Level& level)
 {
-    Hasher h;
-    HashPlace(h, db, level);
-    h.Add(static_cast<uint64_t>(kind));
+    Stamp stamp;
+    stamp.levelEpoch = level.geometryEpoch;
+    stamp.level = level.id;
+    stamp.page = level.curPage;
     switch (kind) {
     case kComps:
     case kCompTexts:
-        HashSymbols(h, db);
-        HashComponents(h, level);
-        break;
-    case kBranches:
-        HashSymbols(h, db);
-        HashComponents(h, level);
-        HashNodes(h, level);
-        HashJunctions(h, level);
-        HashBranches(h, level);
-        break;
-    case kBranchTexts: HashBranches(h, level); break;
-    case kJunctions: HashJunctions(h, level); break;
+    case kBranches: stamp.designEpoch = db.geometryEpoch; break;
     case kNodes:
-        h.Add(NodeView());
-        HashSymbols(h, db);
-        HashComponents(h, level);
-        HashLayComps(h, level);
-        HashNodes(h, level);
+        stamp.designEpoch = db.geometryEpoch;
+        stamp.nodeView = NodeView();
         break;
     default: break;
     }
-    return h.h;
+    return stamp;
 }
 
 void BuildComps(Level& level, Index& index, bool texts)
@@ -380,7 +263,7 @@ Index* Current(IndexKind kind)
     Level* level = db ? db->CurLevel() : nullptr;
     if (!level) return nullptr;
     Index& index = IndexOf(kind);
-    const uint64_t stamp = StampOf(kind, *db, *level);
+    const Stamp stamp = StampOf(kind, *db, *level);
     if (index.built && index.stamp == stamp) return &index;
     index.shapes.clear();
     switch (kind) {

@@ -183,6 +183,7 @@ int32_t I_ChangeItemXY(int32_t item, const ItemRec* record) noexcept
             i->p3 = record->P3;
             i->p4 = record->P4;
         }
+        GeometryChanged(i);
         return 1;
     });
 }
@@ -196,6 +197,7 @@ int32_t I_ChangeItemAttr(int32_t item, int32_t flags, int32_t layer, int32_t sty
         i->layer = LowByte(layer);
         i->style = LowByte(style);
         i->width = width;
+        GeometryChanged(i);
         return 1;
     });
 }
@@ -207,6 +209,7 @@ int32_t I_ChangeTextSize(int32_t item, int32_t height, int32_t width) noexcept
         if (!i || !i->IsText()) return 0;
         i->p1 = height;
         i->p2 = width;
+        GeometryChanged(i);
         return 1;
     });
 }

@@ -144,6 +144,7 @@ int32_t T_ChangeTraceNet(int32_t trace, int32_t net) noexcept
         Trace* t = FindTrace(trace);
         if (!t || !NetOk(*CurLevel(), net)) return 0;
         t->net = net;
+        GeometryChanged(t);
         return 1;
     });
 }
@@ -173,6 +174,7 @@ int32_t T_InsertRecord(int32_t trace, int32_t index, int32_t flags, int32_t ref,
         TracePoint point{flags, ref, 0, 0, layer, width};
         ShowPosition(*level, point);
         t->points.insert(t->points.begin() + (index - 1), point);
+        GeometryChanged(t);
         return index;
     });
 }
@@ -197,6 +199,7 @@ int32_t T_ChangeRecordRef(int32_t trace, int32_t index, int32_t ref) noexcept
         if (!point) return 0;
         point->ref = ref;
         ShowPosition(*CurLevel(), *point);
+        GeometryChanged(t);
         return 1;
     });
 }
@@ -207,7 +210,10 @@ int32_t T_MaskRecord(int32_t trace, int32_t index, int32_t value, int32_t mask) 
         Trace* t = FindTrace(trace);
         TracePoint* point = t ? PointAt(*t, index) : nullptr;
         if (!point) return 0;
+        const int32_t before = point->flags;
         ApplyMask(point->flags, value, mask);
+        // The kind bits say what the record refers to, and so where it lies.
+        if ((before ^ point->flags) & 14) GeometryChanged(t);
         return 1;
     });
 }
@@ -242,6 +248,7 @@ int32_t T_MaskNodeRecords(int32_t comp, int32_t entry, int32_t traceValue, int32
         for (const Node* node : nodes) ids.push_back(node->id);
         std::sort(ids.begin(), ids.end());
         int32_t marked = 0;
+        bool moved = false;
         if (!ids.empty()) {
             level->traces.ForEach([&](Object& o) {
                 auto& trace = static_cast<Trace&>(o);
@@ -249,12 +256,14 @@ int32_t T_MaskNodeRecords(int32_t comp, int32_t entry, int32_t traceValue, int32
                 for (TracePoint& point : trace.points) {
                     if ((point.flags & 14) != 2 || !std::binary_search(ids.begin(), ids.end(), point.ref)) continue;
                     ApplyMask(point.flags, recValue, recMask);
+                    moved = moved || (point.flags & 14) != 2;
                     ++marked;
                     hit = true;
                 }
                 if (hit) ApplyMask(trace.status, traceValue, traceMask);
             });
         }
+        if (moved) GeometryChanged(level);
         for (Node* node : nodes) ApplyMask(node->status, nodeValue, nodeMask);
         return marked;
     });

@@ -323,6 +323,7 @@ int32_t S_ChangePadStackHole(int32_t padStack, int32_t hole, int32_t hole2) noex
         if (!p) return 0;
         p->hole = hole;
         p->hole2 = hole2;
+        GeometryChanged(p);
         return 1;
     });
 }

@@ -141,10 +141,16 @@ int32_t OM_MaskAll(int32_t map, int32_t value, int32_t mask) noexcept
         ObjectMap* m = MapFromHandle(map);
         if (!m) return 0;
         int32_t changed = 0;
+        // The members share the map's kind and place: one note for them all.
+        const int32_t watched = GeometryStatusBits(m->kind());
+        int32_t flipped = 0;
         m->ForEach([&](Object& o) {
+            const int32_t before = o.status;
             o.status = (o.status & ~mask) | value;
+            flipped |= before ^ o.status;
             ++changed;
         });
+        if (flipped & watched) GeometryChanged(m->owner());
         return changed;
     });
 }
@@ -279,7 +285,14 @@ int32_t OA_MaskAll(int32_t array, int32_t value, int32_t mask) noexcept
     return Guard(0, [&]() -> int32_t {
         ObjectArray* a = ArrayFromHandle(array);
         if (!a) return 0;
-        a->ForEach([&](Object& o) { o.status = (o.status & ~mask) | value; });
+        const int32_t watched = GeometryStatusBits(a->kind());
+        int32_t flipped = 0;
+        a->ForEach([&](Object& o) {
+            const int32_t before = o.status;
+            o.status = (o.status & ~mask) | value;
+            flipped |= before ^ o.status;
+        });
+        if (flipped & watched) GeometryChanged(a->owner());
         return a->Count();
     });
 }

@@ -145,6 +145,7 @@ void Node::SetSide(int side, int32_t ref, int32_t number)
     }
     indexed_[side] = ref;
     if (ref) Pins().Add(side, ref, this);
+    GeometryChanged(this);
 }
 
 int NodeView()

@@ -10,6 +10,7 @@
 #include "platform/export.h"
 #include "platform/kernel/functions_core.h"
 #include "platform/kernel/functions_draw.h"
+#include "platform/kernel/functions_help.h"
 #include "platform/kernel/functions_image.h"
 #include "platform/kernel/functions_nets.h"
 #include "platform/kernel/functions_parts.h"
@@ -24,6 +25,7 @@
     KERNEL_PARTS_FUNCTIONS(X)    \
     KERNEL_NETS_FUNCTIONS(X)     \
     KERNEL_IMAGE_FUNCTIONS(X)    \
+    KERNEL_HELP_FUNCTIONS(X)     \
     KERNEL_DRAW_FUNCTIONS(X)
 
 namespace nvokernel32_proto {

@@ -22,6 +22,12 @@ bool ValidName(const char* name)
     return name && strnlen(name, kMaxName + 1) <= kMaxName;
 }
 
+uint64_t NextGeometryEpoch()
+{
+    static uint64_t counter = 0;
+    return ++counter;
+}
+
 // ---- ObjectMap ---------------------------------------------------------------
 
 ObjectMap::ObjectMap(Kind kind, int32_t limit)
@@ -36,7 +42,7 @@ ObjectMap::ObjectMap(Kind kind, IdSpace& shared, std::vector<Object*>& sharedInd
 
 ObjectMap::~ObjectMap()
 {
-    Clear();
+    DestroyAll();
     if (handle_) Handles().Remove(handle_);
 }
 
@@ -99,10 +105,18 @@ int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
         negative_[key] = std::move(object);
     }
     IndexName(*raw);
+    GeometryChanged(owner_);
     return key;
 }
 
 std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
+{
+    std::unique_ptr<Object> object = Unlink(key, keepId);
+    if (object) GeometryChanged(owner_);
+    return object;
+}
+
+std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
 {
     std::unique_ptr<Object> object;
     if (key > 0) {
@@ -158,6 +172,7 @@ bool ObjectMap::MoveTo(int32_t key, ObjectMap& target)
         ++target.positiveCount_;
         if (target.sharedIndex_) (*target.sharedIndex_)[k] = raw;
         target.IndexName(*raw);
+        GeometryChanged(target.owner_);
         return true;
     }
     return target.Insert(std::move(object), key) != 0;
@@ -190,20 +205,27 @@ void ObjectMap::Rename(Object& object, const std::string& name)
 {
     if (object.map != this) {
         object.name = name;
-        return;
+    } else {
+        UnindexName(object);
+        object.name = name;
+        IndexName(object);
     }
-    UnindexName(object);
-    object.name = name;
-    IndexName(object);
+    GeometryChanged(&object);
 }
 
 void ObjectMap::Clear()
 {
+    if (Count()) GeometryChanged(owner_);
+    DestroyAll();
+}
+
+void ObjectMap::DestroyAll()
+{
     // Members may own maps and arrays of their own; destroy them one by one
     // from the highest key down so the by-id indexes stay consistent.
     for (size_t k = positive_.size(); k-- > 1;)
-        if (positive_[k]) Erase(static_cast<int32_t>(k));
-    while (!negative_.empty()) Erase(negative_.begin()->first);
+        if (positive_[k]) Unlink(static_cast<int32_t>(k), false);
+    while (!negative_.empty()) Unlink(negative_.begin()->first, false);
     names_.clear();
     positive_.clear();
     positiveCount_ = 0;
@@ -213,7 +235,7 @@ void ObjectMap::Clear()
 
 ObjectArray::~ObjectArray()
 {
-    Clear();
+    DestroyAll();
     if (handle_) Handles().Remove(handle_);
 }
 
@@ -242,6 +264,7 @@ int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
     object->array = this;
     object->map = nullptr;
     object->id = 0;
+    GeometryChanged(owner_);
     if (index < 1 || index > Count()) {
         items_.push_back(std::move(object));
         return Count();
@@ -256,6 +279,7 @@ std::unique_ptr<Object> ObjectArray::Detach(int32_t index)
     std::unique_ptr<Object> object = std::move(items_[static_cast<size_t>(index - 1)]);
     items_.erase(items_.begin() + (index - 1));
     object->array = nullptr;
+    GeometryChanged(owner_);
     return object;
 }
 
@@ -265,6 +289,12 @@ bool ObjectArray::Erase(int32_t index)
 }
 
 void ObjectArray::Clear()
+{
+    if (!items_.empty()) GeometryChanged(owner_);
+    DestroyAll();
+}
+
+void ObjectArray::DestroyAll()
 {
     while (!items_.empty()) {
         std::unique_ptr<Object> last = std::move(items_.back());

@@ -74,6 +74,27 @@ private:
 constexpr size_t kMaxName = 255;
 bool ValidName(const char* name);
 
+// ---- Geometry change counters ---------------------------------------------------
+//
+// Each hierarchy level and the design as a whole (symbols, devices, pad
+// stacks) carry a geometry epoch that changes whenever something that hit
+// tests or frames may see changes: objects coming and going in maps and
+// arrays, positions, pages, angles, symbols, point records. Every epoch is a
+// fresh value of one kernel-wide counter, so no two levels or databases,
+// old or new, ever show the same value and an index built from one state
+// can tell by a single comparison that the state has changed.
+
+// A fresh value of the kernel-wide counter: never 0, never repeated.
+uint64_t NextGeometryEpoch();
+// Notes a change at `where` (an object, or the owner of a map or array):
+// bumps the epoch of the level it lies in (`where` may be the level
+// itself), else the design-wide epoch of the open database. Defined with
+// the database.
+void GeometryChanged(const Object* where);
+
+// Every change of membership (insert, detach, erase, new key, move, clear)
+// and every rename notes a geometry change at the map's owner (see
+// GeometryChanged); destroying the map notes nothing.
 class ObjectMap {
 public:
     // A map with its own id space (ids 1..limit).
@@ -150,6 +171,9 @@ public:
 private:
     void IndexName(const Object& object);
     void UnindexName(const Object& object);
+    // Detach and Clear without noting a change (the map's own destruction).
+    std::unique_ptr<Object> Unlink(int32_t key, bool keepId);
+    void DestroyAll();
 
     Kind kind_;
     std::unique_ptr<IdSpace> ownIds_;
@@ -163,6 +187,8 @@ private:
     int32_t handle_ = 0;
 };
 
+// Inserting, detaching, erasing and clearing note a geometry change at the
+// array's owner; destroying the array notes nothing.
 class ObjectArray {
 public:
     explicit ObjectArray(Kind kind, Object* owner = nullptr) : kind_(kind), owner_(owner) {}
@@ -208,6 +234,9 @@ public:
     }
 
 private:
+    // Clear without noting a change (the array's own destruction).
+    void DestroyAll();
+
     Kind kind_;
     Object* owner_;
     std::vector<std::unique_ptr<Object>> items_;

@@ -48,6 +48,7 @@ int32_t Place(T& object, int32_t x, int32_t y)
 {
     object.x = x;
     object.y = y;
+    GeometryChanged(&object);
     return 1;
 }
 
@@ -62,7 +63,9 @@ int32_t O_Mask(int32_t object, int32_t value, int32_t mask) noexcept
     return Guard(0, [&]() -> int32_t {
         Object* o = ObjectFromHandle(object);
         if (!o) return 0;
+        const int32_t before = o->status;
         o->status = (o->status & ~mask) | value;
+        StatusChanged(*o, before);
         return 1;
     });
 }
@@ -88,10 +91,12 @@ int32_t O_Rename(int32_t object, const char* name) noexcept
     return Guard(0, [&]() -> int32_t {
         Object* o = ObjectFromHandle(object);
         if (!o || !ValidName(name)) return 0;
-        if (o->map)
+        if (o->map) {
             o->map->Rename(*o, name);
-        else
+        } else {
             o->name = name;
+            GeometryChanged(o);
+        }
         return 1;
     });
 }
@@ -120,6 +125,7 @@ int32_t O_ChangePage(int32_t object, int32_t page) noexcept
         Level* level = o ? LevelOf(*o) : nullptr;
         if (!field || !level || !level->pages.Find(page)) return 0;
         *field = page;
+        GeometryChanged(o);
         return 1;
     });
 }

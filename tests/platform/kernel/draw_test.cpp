@@ -13,7 +13,9 @@
 #include <QImage>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -413,6 +415,8 @@ struct Design {
     int32_t box = 0;               // symbol
     int32_t a = 0, b = 0, c = 0;   // components
     int32_t net = 0, loose = 0, wire = 0, j1 = 0, j2 = 0, j3 = 0;
+
+    bool operator==(const Design&) const = default;
 };
 
 // A 1000U x 500U box symbol with an entry "IN" at (-200U, 250U) and a lead
@@ -1024,6 +1028,261 @@ TEST_F(Draw, HitTestsFollowChangesToTheDesign)
     EXPECT_EQ(C_CoverComponent(1800 * U, 250 * U, 0, nullptr), d.b);
     OM_Delete(DB_SchCompMap(), d.b);
     EXPECT_EQ(C_CoverComponent(1800 * U, 250 * U, 0, nullptr), 0);
+}
+
+// Every kind of change a hit test must see, each on a fresh design: the
+// query runs once before the change (which builds its index from the design
+// as it was) and once right after it, so a change that leaves the index
+// believing it is still current fails here.
+TEST_F(Draw, HitTestsSeeEveryKindOfChangeRightAway)
+{
+    char pattern[] = "/tmp/kernel-draw-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    Design d;
+    auto fresh = [&] {
+        DB_DiscardDataBase();
+        ASSERT_NE(DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE"), 0);
+        N_SetNodeView(0);
+        d = MakeDesign();
+    };
+    fresh();
+    const Design first = d;
+
+    // What the cases set up and change afterwards.
+    int32_t page2 = 0, other = 0, layComp = 0, readLib = 0, libEntry = 0;
+    int32_t netA = d.net;
+    const int32_t nodeA = N_FindCompEntry(d.a, 1, &netA);
+    ASSERT_GT(nodeA, 0);
+    const int32_t mainLevel = DB_CurHier();
+
+    // The queries: what lies under a point, 0 for nothing.
+    auto comp = [](int32_t x, int32_t y) { return C_CoverComponent(x, y, 0, nullptr); };
+    auto entry = [](int32_t x, int32_t y) {
+        int32_t e = -1;
+        return C_CoverComponent(x, y, 50, &e) ? e : -1;
+    };
+    auto compText = [](int32_t x, int32_t y) {
+        int32_t found = 0;
+        return C_CoverCompText(-1, x, y, 0, &found);
+    };
+    auto wire = [](int32_t x, int32_t y) {
+        int32_t record = 0;
+        return B_CoverBranch(x, y, 10, &record);
+    };
+    auto wireText = [](int32_t x, int32_t y) {
+        int32_t found = 0;
+        return B_CoverBranchText(-1, x, y, 0, &found);
+    };
+    auto junction = [](int32_t x, int32_t y) { return J_CoverJunction(x, y, 10); };
+    auto nodeNet = [](int32_t x, int32_t y) {
+        int32_t net = 0;
+        return N_CoverNode(x, y, 10, &net) ? net : 0;
+    };
+    auto moveItem = [](int32_t item, int32_t x, int32_t y) {
+        ItemRec r{};
+        ASSERT_EQ(I_ReadItem(item, &r), 1);
+        r.X = x;
+        r.Y = y;
+        ASSERT_EQ(I_ChangeItemXY(item, &r), 1);
+    };
+    auto newPage = [&] { page2 = DB_CreatePage(0, "P2"); };
+    // A layout component with a node on its pad, seen in the layout view.
+    auto layoutNode = [&] {
+        layComp = L_CreateComponent(0, "L1", 0, 0, d.box, 0, 7000 * U, 7000 * U, 0);
+        N_CreateNode(d.net, 0, 0, 0, layComp, 1);
+        N_SetNodeView(1);
+    };
+    const auto noPrepare = std::function<void()>();
+
+    // A's body covers 0..1000U x 0..500U, its entry lead runs from
+    // (-200U, 250U); the wire runs from A's entry down to j1 (-200U, -2000U)
+    // and left to j2 (-3000U, -2000U).
+    struct Case {
+        const char* what;
+        std::function<void()> prepare;  // before the index is built
+        std::function<void()> change;
+        std::function<int32_t()> query;
+        int32_t before, after;
+    } cases[] = {
+        // Components
+        {"move a component", noPrepare, [&] { O_ChangePosition(C_Component(d.a), 10000 * U, 0); },
+         [&] { return comp(10500 * U, 250 * U); }, 0, d.a},
+        {"rotate a component", noPrepare, [&] { C_ChangeCompDispAttr(d.a, 90000, 0); },
+         [&] { return comp(-250 * U, 800 * U); }, 0, d.a},
+        {"mirror a component", noPrepare, [&] { C_ChangeCompDispAttr(d.a, 0, 1); },
+         [&] { return comp(-600 * U, 100 * U); }, 0, d.a},
+        {"mirror a component through its status word", noPrepare, [&] { O_Mask(C_Component(d.a), 2, 2); },
+         [&] { return comp(-600 * U, 100 * U); }, 0, d.a},
+        {"mirror every component of the map", noPrepare, [&] { OM_MaskAll(DB_SchCompMap(), 2, 2); },
+         [&] { return comp(-600 * U, 100 * U); }, 0, d.a},
+        {"delete a component", noPrepare, [&] { OM_Delete(DB_SchCompMap(), d.a); },
+         [&] { return comp(500 * U, 250 * U); }, d.a, 0},
+        {"create a component", noPrepare, [&] { C_CreateComponent(77, "D1", 1, 0, d.box, 1, 5000 * U, 5000 * U, 0); },
+         [&] { return comp(5500 * U, 5250 * U); }, 0, 77},
+        {"renumber a component", noPrepare, [&] { OM_ChangeId(DB_SchCompMap(), d.a, 50); },
+         [&] { return comp(500 * U, 250 * U); }, d.a, 50},
+        {"give a component another symbol",
+         [&] {
+             other = S_CreateSymbol(0, "WIDE");
+             ItemRec rect{};
+             rect.Kind = 3;
+             rect.P1 = 3000 * U;
+             rect.P2 = 500 * U;
+             OA_Add(S_SymbolItemArray(other), I_MakeItem(&rect));
+         },
+         [&] { C_ChangeCompSymbol(d.a, other); }, [&] { return comp(2500 * U, 250 * U); }, 0, d.a},
+        {"move a component to another page", newPage, [&] { O_ChangePage(C_Component(d.a), page2); },
+         [&] { return comp(500 * U, 250 * U); }, d.a, 0},
+        {"a wire end follows its component", noPrepare, [&] { O_ChangePosition(C_Component(d.a), 10000 * U, 0); },
+         [&] { return wire(-200 * U, 0); }, d.wire, 0},
+        // Pages, levels, databases
+        {"change the current page",
+         [&] {
+             newPage();
+             O_ChangePage(C_Component(d.b), page2);
+         },
+         [&] { DB_SetCurPage(page2); }, [&] { return comp(1800 * U, 250 * U); }, 0, d.b},
+        {"change the current level",
+         [&] {
+             const int32_t sub = DB_CreateHier(0, "SUB", "P1");
+             DB_SetCurHier(sub);
+             C_CreateComponent(9, "S1", 1, 0, d.box, 1, 20000 * U, 0, 0);
+             DB_SetCurHier(mainLevel);
+             other = sub;
+         },
+         [&] { DB_SetCurHier(other); }, [&] { return comp(20500 * U, 250 * U); }, 0, 9},
+        {"load a design",
+         [&] {
+             ASSERT_EQ(DB_SaveDataBase((dir + "/design.nvd").c_str()), 1) << E_LastError();
+             O_ChangePosition(C_Component(d.a), 10000 * U, 0);
+         },
+         [&] { DB_LoadDataBase((dir + "/design.nvd").c_str()); }, [&] { return comp(500 * U, 250 * U); }, 0, d.a},
+        {"create a design", noPrepare,
+         [&] {
+             DB_DiscardDataBase();
+             DB_CreateDataBase("Other", "MAINHIER", "MAINPAGE");
+         },
+         [&] { return comp(500 * U, 250 * U); }, d.a, 0},
+        // Symbols
+        {"add an entry to the symbol", noPrepare, [&] { S_AddEntry(d.box, "OUT", 500 * U, -300 * U, 0, 0, 0, 0); },
+         [&] { return comp(500 * U, -300 * U); }, 0, d.a},
+        {"delete an entry of the symbol", noPrepare, [&] { OA_Delete(S_SymbolEntryArray(d.box), 1); },
+         [&] { return entry(-200 * U, 250 * U); }, 1, 0},
+        {"add an item to the symbol", noPrepare,
+         [&] {
+             ItemRec circle{};
+             circle.Kind = 4;
+             circle.X = 500 * U;
+             circle.Y = -1000 * U;
+             circle.P1 = 100 * U;
+             OA_Add(S_SymbolItemArray(d.box), I_MakeItem(&circle));
+         },
+         [&] { return comp(500 * U, -1000 * U); }, 0, d.a},
+        {"move an item of the symbol", noPrepare, [&] { moveItem(S_SymbolItem(d.box, 1), 0, -2000 * U); },
+         [&] { return comp(500 * U, -1750 * U); }, 0, d.a},
+        {"a symbol text stops being a template", noPrepare,
+         [&] { I_ChangeItemAttr(S_SymbolItem(d.box, 3), 0, 0, 0, 0); }, [&] { return comp(50 * U, 620 * U); }, 0,
+         d.a},
+        {"a symbol text stops being a template through its status word", noPrepare,
+         [&] { O_Mask(S_SymbolItem(d.box, 3), 0, 2); }, [&] { return comp(50 * U, 620 * U); }, 0, d.a},
+        {"every symbol item's status word", noPrepare, [&] { OA_MaskAll(S_SymbolItemArray(d.box), 0, -1); },
+         [&] { return comp(50 * U, 620 * U); }, 0, d.a},
+        {"load a symbol from a library",
+         [&] {
+             const std::string path = dir + "/symbols.nsl";
+             int32_t lib = E_OpenLibrary(path.c_str(), "NorvoSLL00", -1);
+             ASSERT_GT(lib, 0) << E_LastError();
+             ASSERT_EQ(S_SaveSymbol(d.box, E_OpenLibToWrite(lib, "BOX")), 1) << E_LastError();
+             E_CloseLibWrite(lib);
+             E_CloseLibrary(lib);
+             OM_Delete(DB_SymbMap(), d.box);
+             readLib = E_OpenLibrary(path.c_str(), "NorvoSLL00", 0);
+             libEntry = E_OpenLibToRead(readLib, "BOX");
+             ASSERT_GT(libEntry, 0) << E_LastError();
+         },
+         [&] { ASSERT_EQ(S_LoadSymbol(d.box, libEntry), d.box) << E_LastError(); },
+         [&] { return comp(500 * U, 250 * U); }, 0, d.a},
+        // Component and wire texts
+        {"move a component's text", noPrepare, [&] { moveItem(C_CompText(d.a, 1), 5000 * U, 5000 * U); },
+         [&] { return compText(5100 * U, 5100 * U); }, 0, 1},
+        {"resize a component's text", noPrepare,
+         [&] { I_ChangeTextSize(C_CompText(d.a, 1), 2 * 105830, 2 * 70550); },
+         [&] { return compText(100 * U, 1500 * U); }, 0, 1},
+        {"delete a component's text", noPrepare, [&] { OA_Delete(C_CompTextArray(d.a), 1); },
+         [&] { return compText(100 * U, 650 * U); }, 1, 0},
+        {"add a component's text", noPrepare,
+         [&] { OA_Add(C_CompTextArray(d.a), I_MakeText(0, -2000 * U, 0, 105830, 70550, "X", 0, 0, 0)); },
+         [&] { return compText(50 * U, -1900 * U); }, 0, 2},
+        {"move a wire's text", noPrepare, [&] { moveItem(B_BranchText(d.wire, 1), 5000 * U, 5000 * U); },
+         [&] { return wireText(5100 * U, 5100 * U); }, 0, 1},
+        // Wires and their records
+        {"add a wire point", [&] { other = J_CreateJunction(0, 3, -3000 * U, 1000 * U); },
+         [&] { B_InsertRecord(d.wire, -1, 5, other); }, [&] { return wire(-3000 * U, 0); }, 0, d.wire},
+        {"delete a wire point", noPrepare, [&] { B_DeleteRecord(d.wire, 3); },
+         [&] { return wire(-1500 * U, -2000 * U); }, d.wire, 0},
+        {"point a wire record at another junction", [&] { other = J_CreateJunction(0, 3, -3000 * U, 1000 * U); },
+         [&] { B_ChangeRecordRef(d.wire, 3, other); }, [&] { return wire(-1500 * U, -2000 * U); }, d.wire, 0},
+        {"turn a junction record into a node record",
+         [&] {
+             int32_t net = d.loose;
+             B_ChangeRecordRef(d.wire, 3, N_FindCompEntry(d.b, 1, &net));  // still read as junction 2
+         },
+         [&] { B_MaskRecord(d.wire, 3, 2, 6); }, [&] { return wire(-1500 * U, -2000 * U); }, d.wire, 0},
+        {"turn every record of a wire into a node record", noPrepare, [&] { B_MaskBranchRecords(d.wire, 2, 6); },
+         [&] { return wire(-1500 * U, -2000 * U); }, d.wire, 0},
+        {"turn every record into a node record", noPrepare, [&] { B_MaskAllRecords(2, 6); },
+         [&] { return wire(-1500 * U, -2000 * U); }, d.wire, 0},
+        {"turn the records of a junction into node records", noPrepare,
+         [&] { B_MaskSelRecords(4, d.j2, 0, 0, 2, 6, 0, 0); }, [&] { return wire(-1500 * U, -2000 * U); }, d.wire,
+         0},
+        {"turn the records of a pin into junction records", noPrepare,
+         [&] { B_MaskNodeRecords(d.a, 1, 0, 0, 4, 6, 0, 0); }, [&] { return wire(-200 * U, 0); }, d.wire, 0},
+        {"move a wire to another page", newPage, [&] { O_ChangePage(B_Branch(d.wire), page2); },
+         [&] { return wire(-1500 * U, -2000 * U); }, d.wire, 0},
+        // Junctions
+        {"move a junction", noPrepare, [&] { O_ChangePosition(J_Junction(d.j2), -3000 * U, 3000 * U); },
+         [&] { return junction(-3000 * U, 3000 * U); }, 0, d.j2},
+        {"a wire follows its junction", noPrepare, [&] { O_ChangePosition(J_Junction(d.j2), -3000 * U, 3000 * U); },
+         [&] { return wire(-1500 * U, -2000 * U); }, d.wire, 0},
+        {"create a junction", noPrepare, [&] { J_CreateJunction(20, 3, 5000 * U, 5000 * U); },
+         [&] { return junction(5000 * U, 5000 * U); }, 0, 20},
+        {"give a junction back to its heap", noPrepare, [&] { AddToHeap(0, d.j3, 2); },
+         [&] { return junction(-200 * U, -4000 * U); }, d.j3, 0},
+        {"delete every junction", noPrepare, [&] { OM_DeleteAll(DB_JunctMap()); },
+         [&] { return junction(-200 * U, -2000 * U); }, d.j1, 0},
+        // Nodes
+        {"create a node", [&] { other = C_CreateComponent(0, "D1", 1, 0, d.box, 1, 5000 * U, 5000 * U, 0); },
+         [&] { N_CreateNode(d.net, 0, other, 1, 0, 0); }, [&] { return nodeNet(4800 * U, 5250 * U); }, 0, d.net},
+        {"move a node to another pin", noPrepare, [&] { N_ChangeNode(d.net, nodeA, d.b, 1); },
+         [&] { return nodeNet(-200 * U, 250 * U); }, d.net, 0},
+        {"move a node to another net", noPrepare, [&] { OM_Add(N_NodeMap(d.loose), N_Node(d.net, nodeA), 0); },
+         [&] { return nodeNet(-200 * U, 250 * U); }, d.net, d.loose},
+        {"delete a net", noPrepare, [&] { OM_Delete(DB_NetMap(), d.net); },
+         [&] { return nodeNet(-200 * U, 250 * U); }, d.net, 0},
+        {"switch the node view",
+         [&] {
+             layoutNode();
+             N_SetNodeView(0);
+         },
+         [&] { N_SetNodeView(1); }, [&] { return nodeNet(6800 * U, 7250 * U); }, 0, d.net},
+        {"move a layout component", layoutNode, [&] { O_ChangePosition(L_Component(layComp), 9000 * U, 7000 * U); },
+         [&] { return nodeNet(8800 * U, 7250 * U); }, 0, d.net},
+        {"mirror a layout component", layoutNode, [&] { O_Mask(L_Component(layComp), 2, 2); },
+         [&] { return nodeNet(7200 * U, 7250 * U); }, 0, d.net},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fresh();
+        ASSERT_EQ(d, first);
+        if (c.prepare) c.prepare();
+        EXPECT_EQ(c.query(), c.before) << "before the change";
+        c.change();
+        EXPECT_EQ(c.query(), c.after) << "right after the change";
+    }
+    N_SetNodeView(0);
+    E_CloseLibrary(readLib);
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(Draw, WireCoverTable)

@@ -1,0 +1,4 @@
+#include "editor/shell/curpos.h"
+
+int32_t g_CurHier = 0;
+std::string g_CurHierName;

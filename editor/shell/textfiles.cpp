@@ -1,0 +1,326 @@
+#include "editor/shell/textfiles.h"
+
+#include "editor/shell/curpos.h"
+#include "editor/shell/msgtext.h"
+#include "editor/shell/paths.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/textnum.h"
+#include "platform/winsys/interaction.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <map>
+
+std::string g_CurFileName;
+CheckedArray<HierStackRec> g_HierStack(0, 0);
+HierStackRec g_HierStackRec;
+
+namespace {
+
+// ---- Text files ---------------------------------------------------------------
+
+std::map<int32_t, std::FILE*>& OpenFiles()
+{
+    static std::map<int32_t, std::FILE*> files;
+    return files;
+}
+
+int32_t NextFreeFileNumber()
+{
+    int32_t number = 1;
+    for (const auto& [used, file] : OpenFiles()) {
+        if (used != number) break;
+        ++number;
+    }
+    return number;
+}
+
+// The description of the error that has just occurred, as the runtime words
+// its file errors.
+std::string g_lastFileError;
+
+// The folder of `path` exists (or the path names none).
+bool FolderExists(const std::string& path)
+{
+    const size_t slash = NormalizePath(path).rfind('/');
+    if (slash == std::string::npos || slash == 0) return true;
+    struct stat info {};
+    return stat(NativePath(NormalizePath(path).substr(0, slash)).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+void NoteErrno(int error, const std::string& path)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: g_lastFileError = FolderExists(path) ? "File not found" : "Path not found"; break;
+    case EACCES:
+    case EPERM:
+    case EROFS: g_lastFileError = "Permission denied"; break;
+    case EISDIR: g_lastFileError = "Path/File access error"; break;
+    case ENOSPC:
+    case EDQUOT: g_lastFileError = "Disk full"; break;
+    case EMFILE:
+    case ENFILE: g_lastFileError = "Too many files"; break;
+    default: g_lastFileError = "Device I/O error"; break;
+    }
+}
+
+void ShowFileError(const std::string& text, const std::string& id, const std::string& path)
+{
+    winsys::Ui().MessageBox(GetMsgText(text, id) + path, g_lastFileError, winsys::mb::OkOnly | winsys::mb::Exclamation);
+}
+
+void OpenTextFile(int32_t& status, int32_t& fileNumber, const std::string& path, bool writing)
+{
+    status = 0;
+    fileNumber = NextFreeFileNumber();
+    errno = 0;
+    std::FILE* file = std::fopen(NativePath(path).c_str(), writing ? "wb" : "rb");
+    if (!file) {
+        NoteErrno(errno, path);
+        if (writing)
+            ReportWriteError(path);
+        else
+            ReportReadError(path);
+        status = 1;
+        return;
+    }
+    OpenFiles()[fileNumber] = file;
+}
+
+std::FILE* FileOf(int32_t fileNumber)
+{
+    const auto found = OpenFiles().find(fileNumber);
+    if (found != OpenFiles().end()) return found->second;
+    g_lastFileError = "Bad file name or number";
+    return nullptr;
+}
+
+// ---- File objects -------------------------------------------------------------
+
+int64_t g_writeLimit = -1;
+
+// Writes `content` into the file object `id` from its position; false when
+// the kernel takes less than all of it.
+bool WriteAll(int32_t id, const std::string& content)
+{
+    if (content.empty()) return true;
+    size_t size = content.size();
+    if (g_writeLimit >= 0 && static_cast<int64_t>(size) > g_writeLimit) size = static_cast<size_t>(g_writeLimit);
+    if (size > INT32_MAX) return false;
+    const int32_t written = size == 0 ? 0 : F_Write(id, content.data(), static_cast<int32_t>(size));
+    if (g_writeLimit >= 0) g_writeLimit -= written;
+    return written == static_cast<int32_t>(content.size());
+}
+
+std::string Pad15(const std::string& name)
+{
+    std::string padded = name.substr(0, 15);
+    padded.resize(15, ' ');
+    return padded;
+}
+
+std::string RecordBytes(const HierStackRec& record)
+{
+    std::string bytes(kHierStackRecSize, ' ');
+    const uint32_t id = static_cast<uint32_t>(record.Id);
+    for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(i)] = static_cast<char>((id >> (8 * i)) & 0xFF);
+    bytes.replace(4, 15, Pad15(record.Name));
+    return bytes;
+}
+
+HierStackRec RecordOf(const unsigned char* bytes)
+{
+    HierStackRec record;
+    const uint32_t id = static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+                        (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+    record.Id = static_cast<int32_t>(id);
+    record.Name.assign(reinterpret_cast<const char*>(bytes + 4), 15);
+    return record;
+}
+
+// Rewrites HIERSTCK with elements `from` to the last of g_HierStack.
+bool WriteHierStack(long from)
+{
+    std::string content;
+    for (long i = from; i <= g_HierStack.UBound(); ++i) content += RecordBytes(g_HierStack(i));
+    int32_t status = 1;
+    WriteFileObject(status, kHierStackName, content);
+    return status == 0;
+}
+
+constexpr const char* kTempPrefixes[] = {"!SEX", "!SFN", "!SEP", "!SMP", "!SNM", "!SPOLY", "!SFILE", "!MSTRING"};
+
+}  // namespace
+
+void OpenTextFileIn(int32_t& status, int32_t& fileNumber, const std::string& path)
+{
+    OpenTextFile(status, fileNumber, path, false);
+}
+
+void OpenTextFileOut(int32_t& status, int32_t& fileNumber, const std::string& path)
+{
+    OpenTextFile(status, fileNumber, path, true);
+}
+
+void ReadTextLine(int32_t& status, int32_t fileNumber, std::string& line)
+{
+    std::FILE* file = FileOf(fileNumber);
+    if (file) {
+        std::string text;
+        bool any = false;
+        int c;
+        errno = 0;
+        while ((c = std::fgetc(file)) != EOF) {
+            any = true;
+            if (c == '\n') break;
+            if (c == '\r') {
+                const int next = std::fgetc(file);
+                if (next != '\n' && next != EOF) std::ungetc(next, file);
+                break;
+            }
+            text.push_back(static_cast<char>(c));
+        }
+        if (any) {
+            line = text;
+            status = 0;
+            return;
+        }
+        if (std::ferror(file))
+            NoteErrno(errno, g_CurFileName);
+        else
+            g_lastFileError = "Input past end of file";
+    }
+    ReportReadError(g_CurFileName);
+    status = 1;
+}
+
+void WriteTextLine(int32_t& status, int32_t fileNumber, const std::string& line)
+{
+    std::FILE* file = FileOf(fileNumber);
+    if (file) {
+        errno = 0;
+        // Each line goes to the disk at once, so that a full disk is reported
+        // at the line that did not fit rather than lost when the file closes.
+        if (std::fwrite(line.data(), 1, line.size(), file) == line.size() && std::fwrite("\r\n", 1, 2, file) == 2 &&
+            std::fflush(file) == 0) {
+            status = 0;
+            return;
+        }
+        NoteErrno(errno, g_CurFileName);
+    }
+    ReportWriteError(g_CurFileName);
+    status = 1;
+}
+
+void CloseTextFile(int32_t deleteFile, int32_t fileNumber, const std::string& path)
+{
+    const auto found = OpenFiles().find(fileNumber);
+    if (found != OpenFiles().end()) {
+        std::fclose(found->second);
+        OpenFiles().erase(found);
+    }
+    if (deleteFile != 0) std::remove(NativePath(path).c_str());
+}
+
+void ReportReadError(const std::string& path)
+{
+    ShowFileError("Can't read file: ", "99365", path);
+}
+
+void ReportWriteError(const std::string& path)
+{
+    ShowFileError("Can't create/write to file: ", "99335", path);
+}
+
+void WriteFileObject(int32_t& status, const std::string& name, const std::string& content)
+{
+    status = 1;
+    const int32_t map = DB_FileMap();
+    // The new content goes under a name of its own first; one left by an
+    // earlier failure is dropped.
+    const std::string newName = name + "~new";
+    for (int32_t stale; (stale = OM_FindName(map, newName.c_str())) != 0;)
+        if (OM_Delete(map, stale) == 0) return;
+    const int32_t fresh = F_CreateFile(0, newName.c_str());
+    if (fresh == 0) return;
+    if (!WriteAll(fresh, content) || F_Seek(fresh, 0, 0) != 0) {
+        OM_Delete(map, fresh);
+        return;
+    }
+    // The old object (the lowest id of the name, as every search finds it)
+    // makes way only now; the new one takes its name.
+    const int32_t old = OM_FindName(map, name.c_str());
+    if (O_Rename(F_File(fresh), name.c_str()) == 0) {
+        OM_Delete(map, fresh);
+        return;
+    }
+    if (old != 0 && OM_Delete(map, old) == 0) {
+        OM_Delete(map, fresh);
+        return;
+    }
+    status = 0;
+}
+
+void LoadHierStack()
+{
+    g_HierStack.Redim(0, 0);
+    g_HierStack(0).Id = 0;
+    g_HierStack(0).Name = Pad15(g_CurHierName);
+    const int32_t id = OM_FindName(DB_FileMap(), kHierStackName);
+    if (id == 0) return;
+    F_Seek(id, 0, 0);
+    const int32_t length = F_GetLength(id);
+    if (length <= 0) return;
+    const int32_t count = ToLong(length / static_cast<double>(kHierStackRecSize));
+    for (int32_t i = 0; i < count; ++i) {
+        unsigned char bytes[kHierStackRecSize];
+        if (F_Read(id, bytes, kHierStackRecSize) < kHierStackRecSize) return;
+        const long n = g_HierStack.UBound() + 1;
+        g_HierStack.RedimPreserve(n);
+        g_HierStack(n) = RecordOf(bytes);
+    }
+}
+
+void PushHierStack(int32_t& status, int32_t componentId)
+{
+    status = 1;
+    LoadHierStack();
+    g_HierStack(0).Id = componentId;
+    if (WriteHierStack(0)) status = 0;
+}
+
+void PopHierStack(int32_t& status)
+{
+    status = 1;
+    g_HierStackRec = HierStackRec{};
+    LoadHierStack();
+    if (!WriteHierStack(2)) return;
+    if (g_HierStack.UBound() >= 1) g_HierStackRec = g_HierStack(1);
+    status = 0;
+}
+
+std::string TempFileObjectName(const std::string& prefix, int32_t number, int32_t hierarchy)
+{
+    std::string digits = "0" + std::to_string(hierarchy);
+    digits = digits.substr(digits.size() - 2);
+    return prefix + digits + std::to_string(number);
+}
+
+void DeleteTempFileObjects(int32_t number, int32_t hierarchy)
+{
+    const int32_t map = DB_FileMap();
+    for (const char* prefix : kTempPrefixes) {
+        const std::string name = TempFileObjectName(prefix, number, hierarchy);
+        if (const int32_t id = OM_FindName(map, name.c_str()); id != 0) OM_Delete(map, id);
+    }
+}
+
+namespace testing_hooks {
+void LimitFileObjectWrites(int64_t bytes)
+{
+    g_writeLimit = bytes;
+}
+}  // namespace testing_hooks

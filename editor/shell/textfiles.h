@@ -1,0 +1,77 @@
+// Text files and file objects.
+//
+// Text files on disk are read and written line by line (block files, the
+// menu profile, component lists) through procedures that never raise an
+// error: they return a status (0 done, 1 failed) and show the user one
+// standard message naming the file.
+//
+// File objects live in the current level's file map of the kernel: the
+// hierarchy stack HIERSTCK, which remembers through which component the user
+// went down into a sub-sheet, and the numbered scratch objects that other
+// procedures leave behind. A file object is replaced by writing the new
+// content under a name of its own first and putting it in the old one's
+// place only when all of it is written: a failed write leaves the old object
+// as it was.
+#pragma once
+
+#include "editor/shell/checked_array.h"
+
+#include <cstdint>
+#include <string>
+
+// The file being read or written line by line; the read and write error
+// messages name it.
+extern std::string g_CurFileName;
+
+void OpenTextFileIn(int32_t& status, int32_t& fileNumber, const std::string& path);
+// Creates the file, or empties an existing one.
+void OpenTextFileOut(int32_t& status, int32_t& fileNumber, const std::string& path);
+// The next line without its line end (CR LF, LF or CR). Reading past the
+// end is an error like any other.
+void ReadTextLine(int32_t& status, int32_t fileNumber, std::string& line);
+// Writes the line and CR LF.
+void WriteTextLine(int32_t& status, int32_t fileNumber, const std::string& line);
+// Closes the file and deletes it when `deleteFile` is nonzero; reports
+// nothing.
+void CloseTextFile(int32_t deleteFile, int32_t fileNumber, const std::string& path);
+void ReportReadError(const std::string& path);
+void ReportWriteError(const std::string& path);
+
+// One record of the hierarchy stack: the component through which the user
+// went down and the name of the level that was current then (15
+// characters, padded with blanks).
+struct HierStackRec {
+    int32_t Id = 0;
+    std::string Name = std::string(15, ' ');
+};
+constexpr int kHierStackRecSize = 19;
+constexpr const char* kHierStackName = "HIERSTCK";
+
+// g_HierStack(0) the current level, (1..n) the records of HIERSTCK, (1) the
+// top; g_HierStackRec the record last taken off.
+extern CheckedArray<HierStackRec> g_HierStack;
+extern HierStackRec g_HierStackRec;
+
+void LoadHierStack();
+// Pushes a record for `componentId` and the current level; status 0 done.
+void PushHierStack(int32_t& status, int32_t componentId);
+// Takes the top record off into g_HierStackRec; status 0 done (also for an
+// empty stack, which gives id 0 and a blank name).
+void PopHierStack(int32_t& status);
+
+// The name of a scratch object: prefix, the hierarchy id in two digits
+// (last two), the number ("!SEX" + 1 + 0 -> "!SEX010").
+std::string TempFileObjectName(const std::string& prefix, int32_t number, int32_t hierarchy);
+// Deletes the eight scratch objects of that number and hierarchy.
+void DeleteTempFileObjects(int32_t number, int32_t hierarchy);
+
+// Replaces the file object `name` of the current level with `content`:
+// status 0 when all of it is written and in place; 1 with the old object
+// (or its absence) untouched.
+void WriteFileObject(int32_t& status, const std::string& name, const std::string& content);
+
+namespace testing_hooks {
+// Makes every file-object write stop after `bytes` more bytes, as a full
+// store would; -1 (the default) switches that off.
+void LimitFileObjectWrites(int64_t bytes);
+}  // namespace testing_hooks
