@@ -1,7 +1,7 @@
-// SCHMAIN's event and public procedures whose issues have not come yet,
-// grouped by the subsystem that owns them. Each is empty (the window's
-// controls raise them already); the issue that gives one its body moves it
-// into its subsystem's folder, in a file named schmain_<topic>.cpp.
+// SCHMAIN's event and public procedures that are not built yet, grouped by
+// the subsystem that owns them. Each is empty (the window's controls raise
+// them already); the work that gives one its body moves it into its
+// subsystem's folder, in a file named schmain_<topic>.cpp.
 #include "editor/shell/schmain.h"
 
 // ---- Subsystem 3: view and canvas --------------------------------------------
