@@ -143,8 +143,7 @@ int main(int argc, char** argv)
             status = 1;
         }
     }
-    // The design goes before the program's static objects do (the kernel's
-    // own teardown at exit would run after its handle registry is gone).
+    // The design is closed while the application still exists.
     DB_DiscardDataBase();
     return status;
 }
