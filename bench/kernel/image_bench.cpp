@@ -10,6 +10,7 @@
 // every column.
 //
 //   build/bin/image_bench
+#include "bench/kernel/bench_design.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <benchmark/benchmark.h>
@@ -23,14 +24,7 @@
 
 namespace {
 
-constexpr int kComponents = 10000;
-constexpr int kLevels = 4;
-constexpr int kWiresPerLevel = 12500;
-
-std::string CompName(int i)
-{
-    return "R" + std::to_string(i);
-}
+using namespace bench;
 
 // A directory for the files of one run, removed at exit.
 const std::string& Dir()
@@ -52,25 +46,9 @@ const std::string& Dir()
 
 void BuildDesign()
 {
-    DB_DiscardDataBase();
-    DB_CreateDataBase("Bench", "L1", "P1");
-    for (int level = 2; level <= kLevels; ++level) DB_CreateHier(level, ("L" + std::to_string(level)).c_str(), "P1");
-    DB_SetCurHier(1);
-    S_CreateSymbol(0, "RES");
-    for (int i = 1; i <= kComponents; ++i)
-        C_CreateComponent(0, CompName(i).c_str(), 1, 0, 1, 0, i * 1000, i * 500, 0);
-    for (int level = 1; level <= kLevels; ++level) {
-        DB_SetCurHier(level);
-        const int32_t net = N_CreateNet(0, 1, "N");
-        for (int i = 0; i < kWiresPerLevel; ++i) {
-            const int32_t a = J_CreateJunction(0, 3, i * 1000, 0);
-            const int32_t b = J_CreateJunction(0, 3, i * 1000, 5000);
-            const int32_t branch = B_CreateBranch(0, 1, net);
-            B_InsertRecord(branch, -1, 4, a);
-            B_InsertRecord(branch, -1, 4, b);
-        }
-    }
-    DB_SetCurHier(1);
+    NewDesign();
+    AddComponents();
+    AddWires();
 }
 
 void BM_Image_Save(benchmark::State& state)

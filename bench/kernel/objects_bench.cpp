@@ -4,6 +4,7 @@
 // with two point records on two junctions.
 //
 //   build/bin/kernel_bench
+#include "bench/kernel/bench_design.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <benchmark/benchmark.h>
@@ -14,49 +15,9 @@
 
 namespace {
 
-constexpr int kComponents = 10000;
-constexpr int kLevels = 4;
-constexpr int kWiresPerLevel = 12500;
-
-std::string CompName(int i)
-{
-    return "R" + std::to_string(i);
-}
+using namespace bench;
 
 // ---- The kernel ------------------------------------------------------------
-
-void NewDesign()
-{
-    DB_DiscardDataBase();
-    DB_CreateDataBase("Bench", "L1", "P1");
-    for (int level = 2; level <= kLevels; ++level)
-        DB_CreateHier(level, ("L" + std::to_string(level)).c_str(), "P1");
-    DB_SetCurHier(1);
-    S_CreateSymbol(0, "RES");
-}
-
-void AddComponents()
-{
-    DB_SetCurHier(1);
-    for (int i = 1; i <= kComponents; ++i)
-        C_CreateComponent(0, CompName(i).c_str(), 1, 0, 1, 0, i * 1000, i * 500, 0);
-}
-
-void AddWires()
-{
-    for (int level = 1; level <= kLevels; ++level) {
-        DB_SetCurHier(level);
-        const int32_t net = N_CreateNet(0, 1, "N");
-        for (int i = 0; i < kWiresPerLevel; ++i) {
-            const int32_t a = J_CreateJunction(0, 3, i * 1000, 0);
-            const int32_t b = J_CreateJunction(0, 3, i * 1000, 5000);
-            const int32_t branch = B_CreateBranch(0, 1, net);
-            B_InsertRecord(branch, -1, 4, a);
-            B_InsertRecord(branch, -1, 4, b);
-        }
-    }
-    DB_SetCurHier(1);
-}
 
 void BM_Kernel_Create(benchmark::State& state)
 {

@@ -118,16 +118,9 @@ void CheckOtherApps(int32_t& busy, std::string& title)
     for (int32_t i = 1; i <= g_AppCount; ++i) {
         const std::string application = g_AppList(i);
         if (application == kSelf) continue;
-        const std::string name = Trim(application);
-        if (!IsAppRunning(name)) {
-            SetEnv(name, "");
-            continue;
-        }
-        const std::string record = PtrToStr(E_GetString(application.c_str()));
-        if (record.empty()) continue;
         std::string appTitle;
         int32_t state = 0, f3 = 0, f4 = 0, f5 = 0;
-        SplitStateRecord(record, appTitle, state, f3, f4, f5);
+        ReadAppState(application, appTitle, state, f3, f4, f5);
         if (f3 == 0 && f4 == 0 && f5 == 0) continue;
         busy = 1;
         title = appTitle;
@@ -184,12 +177,11 @@ int32_t KernelBusy()
 
 void CallWinHelp(const std::string& file, int32_t command, const std::string& data)
 {
-    constexpr int32_t kHelpContext = 1, kHelpQuit = 2, kHelpContents = 3, kHelpCommand = 258;
     switch (command) {
-    case kHelpContext: H_DispTopic(0, file.c_str(), ToLong(ReadNumber(data))); break;
-    case kHelpQuit: winsys::CloseHelpWindow(); break;
-    case kHelpContents: winsys::ShowHelpContents(file); break;
-    case kHelpCommand: {
+    case helpcmd::Context: H_DispTopic(0, file.c_str(), ToLong(ReadNumber(data))); break;
+    case helpcmd::Quit: winsys::CloseHelpWindow(); break;
+    case helpcmd::Contents: winsys::ShowHelpContents(file); break;
+    case helpcmd::Command: {
         static const QRegularExpression position(
             R"(^\s*PositionWindow\s*\(\s*(-?\d+)\s*,\s*(-?\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*,\s*(\d+)\s*(,.*)?\)\s*$)",
             QRegularExpression::CaseInsensitiveOption);

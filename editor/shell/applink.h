@@ -53,6 +53,14 @@ bool IsFormShown(const Form& form);
 // The kernel's busy word (system table 17); nonzero while it works.
 int32_t KernelBusy();
 
+// The commands of CallWinHelp, with the help engine's numbering.
+namespace helpcmd {
+constexpr int32_t Context = 1;
+constexpr int32_t Quit = 2;
+constexpr int32_t Contents = 3;
+constexpr int32_t Command = 258;
+}  // namespace helpcmd
+
 // The help engine for the main window: command 1 shows the topic whose
 // number `data` holds, 2 closes the help, 3 shows the contents, 258 runs
 // the macro in `data` ("PositionWindow(left, top, width, height, state,

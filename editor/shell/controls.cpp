@@ -29,13 +29,11 @@ bool PassKeyPress(Event<int&>& keyPress, QWidget* target, QKeyEvent* event, bool
     int keyAscii = typed;
     RunEventProcedure([&] { keyPress.Raise(keyAscii); });
     if (keyAscii == typed) return true;
-    if (keyAscii > 0 && keyAscii <= 0xFF) {
-        QKeyEvent changed(QEvent::KeyPress, event->key(), event->modifiers(),
-                          QString(QChar(static_cast<char16_t>(keyAscii))), event->isAutoRepeat());
+    DeliverReplacedKey(*event, keyAscii, [&](QKeyEvent* changed) {
         replacing = true;
-        deliver(target, &changed);
+        deliver(target, changed);
         replacing = false;
-    }
+    });
     return false;
 }
 
@@ -58,6 +56,23 @@ int MouseButtonsCode(Qt::MouseButtons buttons)
     if (buttons & Qt::RightButton) code |= 2;
     if (buttons & Qt::MiddleButton) code |= 4;
     return code;
+}
+
+void DeliverReplacedKey(const QKeyEvent& key, int keyAscii, const std::function<void(QKeyEvent*)>& deliver)
+{
+    if (keyAscii <= 0 || keyAscii > 0xFF) return;
+    QKeyEvent changed(QEvent::KeyPress, key.key(), key.modifiers(), QString(QChar(static_cast<char16_t>(keyAscii))),
+                      key.isAutoRepeat());
+    deliver(&changed);
+}
+
+void RaiseMouseEvent(const MouseEvent& handlers, const QMouseEvent& event, QPointF origin)
+{
+    const int button =
+        event.type() == QEvent::MouseMove ? MouseButtonsCode(event.buttons()) : MouseButtonCode(event.button());
+    const int shift = winsys::ShiftState(event.modifiers());
+    const QPointF at = event.position() - origin;
+    RunEventProcedure([&] { handlers.Raise(button, shift, at.x(), at.y()); });
 }
 
 bool HasCaption(const QObject* control)
@@ -198,12 +213,6 @@ void ComboBox::AddItem(const std::string& text, int index)
     insertItem(index < 0 ? count() : index, ToQ(text));
 }
 
-void ComboBox::RemoveItem(int index)
-{
-    if (index < 0 || index >= count()) RaiseError(errnum::InvalidPropertyValue);
-    removeItem(index);
-}
-
 void ComboBox::Clear()
 {
     clear();
@@ -278,10 +287,7 @@ void CommandButton::Press()
 
 void CommandButton::mousePressEvent(QMouseEvent* event)
 {
-    const int button = MouseButtonCode(event->button());
-    const int shift = winsys::ShiftState(event->modifiers());
-    const QPointF at = event->position();
-    RunEventProcedure([&] { MouseDown.Raise(button, shift, at.x(), at.y()); });
+    RaiseMouseEvent(MouseDown, *event);
     QPushButton::mousePressEvent(event);
 }
 
@@ -349,9 +355,6 @@ Panel::Panel(QWidget* parent) : QFrame(parent)
 
 void Panel::mousePressEvent(QMouseEvent* event)
 {
-    const int button = MouseButtonCode(event->button());
-    const int shift = winsys::ShiftState(event->modifiers());
-    const QPointF at = event->position();
-    RunEventProcedure([&] { MouseDown.Raise(button, shift, at.x(), at.y()); });
+    RaiseMouseEvent(MouseDown, *event);
     QFrame::mousePressEvent(event);
 }

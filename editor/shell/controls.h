@@ -19,7 +19,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <functional>
 #include <string>
+
+class QKeyEvent;
+class QMouseEvent;
 
 // Mouse arguments of the runtime: Button 1 left, 2 right, 4 middle;
 // Shift a sum of 1 Shift, 2 Ctrl, 4 Alt.
@@ -29,6 +33,17 @@ int MouseButtonsCode(Qt::MouseButtons buttons);
 // Events of a pointer over a control: (Button, Shift, X, Y), X and Y in
 // pixels of the control.
 using MouseEvent = Event<int, int, double, double>;
+
+// Raises `handlers` for a pointer event through RunEventProcedure: Button
+// the button pressed or released (for a move, the buttons held down),
+// Shift from the modifiers, X and Y the position less `origin` (the corner
+// of the control's contents).
+void RaiseMouseEvent(const MouseEvent& handlers, const QMouseEvent& event, QPointF origin = {});
+
+// A key procedure gave the typed key another character: when `keyAscii` is
+// one (1..255), `deliver` receives a copy of the key press `key` that types
+// it instead; any other value delivers nothing.
+void DeliverReplacedKey(const QKeyEvent& key, int keyAscii, const std::function<void(QKeyEvent*)>& deliver);
 
 // Captions and tags of any control, for the procedures that walk a form's
 // controls (the localisation reads the tag as a message id).
@@ -75,7 +90,6 @@ public:
     void SetListIndex(int index);
 
     void AddItem(const std::string& text, int index = -1);
-    void RemoveItem(int index);
     void Clear();
     int ListCount() const;
     std::string List(int index) const;

@@ -24,8 +24,7 @@ std::string g_InputResult;
 
 bool AskYesNo(const std::string& text)
 {
-    return winsys::Ui().MessageBox(DisplayText(text), g_Prompt, winsys::mb::YesNo | winsys::mb::Question) ==
-           winsys::mb::AnswerYes;
+    return winsys::AskYesNoBox(DisplayText(text), g_Prompt);
 }
 
 std::string YesNoText(bool flag)

@@ -1,5 +1,6 @@
 #include "editor/shell/forms.h"
 
+#include "editor/shell/controls.h"
 #include "editor/shell/errors.h"
 #include "platform/winsys/interaction.h"
 #include "platform/winsys/keyboard.h"
@@ -176,13 +177,13 @@ protected:
         int keyAscii = typed;
         RunEventProcedure([&] { form->Form_KeyPress(keyAscii); });
         if (keyAscii == typed) return false;
-        if (keyAscii > 0 && keyAscii <= 0xFF && form->Window()) {
+        if (form->Window()) {
             // The control receives the character the procedure chose.
-            const QString text(QChar(static_cast<char16_t>(keyAscii)));
-            QKeyEvent changed(QEvent::KeyPress, key->key(), key->modifiers(), text, key->isAutoRepeat());
-            replacement_ = &changed;
-            QCoreApplication::sendEvent(widget, &changed);
-            replacement_ = nullptr;
+            DeliverReplacedKey(*key, keyAscii, [&](QKeyEvent* changed) {
+                replacement_ = changed;
+                QCoreApplication::sendEvent(widget, changed);
+                replacement_ = nullptr;
+            });
         }
         return true;
     }
@@ -371,9 +372,7 @@ QObject* Form::FindControl(const std::string& name, int index) const
 void Form::AddControl(QObject* control, const std::string& name, int index)
 {
     controls_.push_back({name, index, control});
-    if (auto* widget = qobject_cast<QWidget*>(control); widget && widget->objectName().isEmpty())
-        widget->setObjectName(ToQ(index >= 0 ? name + "(" + std::to_string(index) + ")" : name));
-    else if (control && control->objectName().isEmpty())
+    if (control && control->objectName().isEmpty())
         control->setObjectName(ToQ(index >= 0 ? name + "(" + std::to_string(index) + ")" : name));
 }
 

@@ -12,8 +12,6 @@ int32_t g_HelpTopic = 0;
 
 namespace {
 
-constexpr int32_t kHelpCommand = 258;  // the help engine's macro command
-constexpr int32_t kHelpQuit = 2;
 constexpr int32_t kHelpModeOffset = 2044;
 
 // The help window's place: left 600, top 150, width 400, height 800 in
@@ -68,8 +66,7 @@ bool CheckHelpMode(int32_t menu, int32_t submenu, int32_t tool, int32_t subtool)
     if (!CheckHelpNumbers(menu, submenu, tool, subtool)) return false;
     g_HelpTopic = CalcHelpTopic(menu, submenu, tool, subtool);
     if (helpMode == 0) return false;
-    H_DispTopic(0, g_HelpFile.c_str(), g_HelpTopic);
-    PositionHelpWindow(0, g_HelpFile);
+    ShowFormHelp();
     return true;
 }
 
@@ -81,12 +78,12 @@ void ShowFormHelp()
 
 void PositionHelpWindow(int32_t /*window*/, const std::string& helpFile)
 {
-    CallWinHelp(helpFile, kHelpCommand, kPositionMacro);
+    CallWinHelp(helpFile, helpcmd::Command, kPositionMacro);
 }
 
 void CloseHelp(int32_t /*window*/, const std::string& helpFile)
 {
-    CallWinHelp(helpFile, kHelpQuit, "0");
+    CallWinHelp(helpFile, helpcmd::Quit, "0");
 }
 
 bool CancelKeyDown()

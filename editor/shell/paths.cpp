@@ -1,5 +1,6 @@
 #include "editor/shell/paths.h"
 
+#include "editor/shell/textnum.h"
 #include "platform/winsys/latin1.h"
 
 #include <QDir>
@@ -95,11 +96,7 @@ void SetDataDir(const std::string& folder)
 
 std::string DataDir()
 {
-    const size_t first = g_dataDir.find_first_not_of(' ');
-    if (first != std::string::npos) {
-        const size_t last = g_dataDir.find_last_not_of(' ');
-        return NormalizePath(g_dataDir.substr(first, last - first + 1));
-    }
+    if (const std::string folder = Trim(g_dataDir); !folder.empty()) return NormalizePath(folder);
     // The library's own folder is build/lib or an installation's lib; the
     // data folder stands beside it.
     Dl_info info{};
@@ -137,9 +134,7 @@ std::string ResolveDir(const std::string& setting, DirBase base)
     case DirBase::Home: baseDir = HomeDir(); break;
     case DirBase::UserData: baseDir = UserDataDir(); break;
     }
-    std::string s = setting;
-    const size_t first = s.find_first_not_of(' ');
-    s = first == std::string::npos ? std::string() : s.substr(first, s.find_last_not_of(' ') - first + 1);
+    std::string s = Trim(setting);
     if (s.empty()) return baseDir;
     std::replace(s.begin(), s.end(), '\\', '/');
     if (HasDriveLetter(s)) return JoinPath(baseDir, s.substr(2));

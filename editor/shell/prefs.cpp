@@ -86,18 +86,6 @@ void PageFormatTable::Clear()
         for (auto& slot : row) slot = PageFormatRec{};
 }
 
-std::string PageFormatDefault(int i)
-{
-    if (i < 1 || i > 12) RaiseError(errnum::SubscriptOutOfRange);
-    return kFormatDefaults[i - 1];
-}
-
-std::string PageFormatKey(int i)
-{
-    if (i < 1 || i > 12) RaiseError(errnum::SubscriptOutOfRange);
-    return kFormatKeys[i - 1];
-}
-
 void ReadPageFormats()
 {
     g_PageFormatText.Redim(0, 12);

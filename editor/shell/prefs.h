@@ -41,10 +41,6 @@ private:
 };
 extern PageFormatTable g_PageFormats;
 
-// The built-in value of key i (1..12: I1..I6, M1..M6) and the key's name.
-std::string PageFormatDefault(int i);
-std::string PageFormatKey(int i);
-
 // Re-reads the twelve keys of "FORMATS" and parses each into its slot: a
 // value of exactly three fields (name, width, height) with a width and a
 // height above 0 and within the drawing area replaces the slot; any other

@@ -2,7 +2,6 @@
 
 #include "editor/shell/errors.h"
 #include "editor/shell/forms.h"
-#include "platform/winsys/keyboard.h"
 #include "platform/winsys/latin1.h"
 
 #include <QMouseEvent>
@@ -72,20 +71,14 @@ void RibbonButton::SetToolTipText(const std::string& text)
 void RibbonButton::mouseMoveEvent(QMouseEvent* event)
 {
     QToolButton::mouseMoveEvent(event);
-    const int buttons = MouseButtonsCode(event->buttons());
-    const int shift = winsys::ShiftState(event->modifiers());
-    const QPointF at = event->position();
-    RunEventProcedure([&] { MouseMove.Raise(buttons, shift, at.x(), at.y()); });
+    RaiseMouseEvent(MouseMove, *event);
 }
 
 void RibbonButton::mouseReleaseEvent(QMouseEvent* event)
 {
     // The press or release of the click has run its Click first.
     QToolButton::mouseReleaseEvent(event);
-    const int button = MouseButtonCode(event->button());
-    const int shift = winsys::ShiftState(event->modifiers());
-    const QPointF at = event->position();
-    RunEventProcedure([&] { MouseUp.Raise(button, shift, at.x(), at.y()); });
+    RaiseMouseEvent(MouseUp, *event);
 }
 
 PictureClip::PictureClip(QObject* parent) : QObject(parent) {}

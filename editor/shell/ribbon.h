@@ -27,7 +27,6 @@ public:
     // Buttons of one panel with the same group number other than 0 form a
     // radio group: pressing one releases the others, and the user cannot
     // release the pressed one by clicking it. Group 0 buttons toggle alone.
-    int GroupNumber() const { return group_; }
     void SetGroupNumber(int group) { group_ = group; }
 
     void SetPicture(const QPixmap& picture);
@@ -59,7 +58,6 @@ public:
     // the grid does not divide it.
     bool Load(const QImage& strip, int rows, int cols);
     int Rows() const { return rows_; }
-    int Cols() const { return cols_; }
     int CellCount() const { return rows_ * cols_; }
     QSize CellSize() const;
 

@@ -5,6 +5,9 @@
 
 namespace schmain_design {
 
+// One twip is 1/1440 inch; the window system counts 15 twips to a pixel.
+// The window's smallest size is kept in twips.
+constexpr int kTwipsPerPixel = 15;
 // The window's outer size as designed; it is never made smaller.
 constexpr int kWindowWidth = 1024;
 constexpr int kWindowHeight = 720;

@@ -112,7 +112,7 @@ void SCHMAIN::M_Scopy_Click() {}
 // otherwise shuts down and tells the host.
 void SCHMAIN::M_Exit_Click()
 {
-    if (g_MainForm) g_MainForm->Unload(unloadmode::Code);
+    ShutDown();
 }
 void SCHMAIN::M_Page_Click() {}
 void SCHMAIN::M_PageNew_Click() {}

@@ -19,8 +19,6 @@ using namespace schmain_design;
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-
 // Scales a settings-panel control's design geometry horizontally.
 void ScaleFromDesign(QWidget* control, double ratio)
 {

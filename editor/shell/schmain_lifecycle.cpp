@@ -11,7 +11,6 @@
 #include "editor/shell/menus.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/shared_services.h"
-#include "editor/shell/textnum.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
 
@@ -30,13 +29,6 @@ std::string g_AppTitle;
 int32_t g_ResizeLock = 0;
 int32_t g_FirstResize = 0;
 bool g_NoPaint = false;
-
-namespace {
-
-// One twip is 1/1440 inch; the window system counts 15 twips to a pixel.
-constexpr int kTwipsPerPixel = 15;
-
-}  // namespace
 
 bool AppPrevInstance()
 {
@@ -88,7 +80,7 @@ void SCHMAIN::Form_Load()
         ViewPicture->setEnabled(false);
         SetScreenMousePointer(mousepointer::Hourglass);
         InitProgDir();
-        g_HelpFile = Trim(JoinPath(g_ProgDir, "PALVANE.HLP"));
+        g_HelpFile = JoinPath(g_ProgDir, "PALVANE.HLP");
         m_ToolHelpOn = -1;
         InitAppLink();
         g_AppTitle = GetMsgText("Schematic Capture", "991155");
@@ -100,11 +92,11 @@ void SCHMAIN::Form_Load()
         // The scroll bars start shown as well, with their check mark.
         m_ShowScrollBars = 1;
         M_Sbars->SetChecked(true);
-        m_MinHeight = schmain_design::kWindowHeight * kTwipsPerPixel;
-        m_MinWidth = schmain_design::kWindowWidth * kTwipsPerPixel;
+        m_MinHeight = schmain_design::kWindowHeight * schmain_design::kTwipsPerPixel;
+        m_MinWidth = schmain_design::kWindowWidth * schmain_design::kTwipsPerPixel;
         g_FirstResize = -1;
         g_ResizeLock = -1;
-        mainWindow_->move(0, 315 / kTwipsPerPixel);
+        mainWindow_->move(0, 315 / schmain_design::kTwipsPerPixel);
         g_ResizeLock = 0;
         InitUnits();
         g_CurMode = MODE_COMPONENTS;

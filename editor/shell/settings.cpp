@@ -5,9 +5,11 @@
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/textfiles.h"
 #include "editor/shell/textnum.h"
+#include "platform/winsys/latin1.h"
 #include "platform/winsys/profile.h"
 
 #include <QEvent>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
@@ -43,12 +45,23 @@ int32_t g_EntryDrawMode = 0;
 namespace {
 
 // The settings file as a Linux path, its name matched without regard to
-// case when the exact name does not exist; empty when none is set.
+// case when the exact name does not exist; empty when none is set. A file
+// that was found is remembered for the g_IniFile value it was found for,
+// so that the values read one after another do not search the disk again;
+// a file not found yet is looked for at every read.
 std::string SettingsPath()
 {
+    static std::string resolvedFor;
+    static std::string resolved;
+    if (!resolved.empty() && g_IniFile == resolvedFor) return resolved;
     const std::string trimmed = Trim(g_IniFile);
     if (trimmed.empty()) return {};
-    return FindPathNoCase(NormalizePath(trimmed));
+    std::string path = FindPathNoCase(NormalizePath(trimmed));
+    if (QFileInfo::exists(ToQ(path))) {
+        resolvedFor = g_IniFile;
+        resolved = path;
+    }
+    return path;
 }
 
 // Reads the numbered keys "1", "2", ... of `section` into `list` until the

@@ -1,6 +1,7 @@
 #include "editor/shell/textarea.h"
 
 #include "editor/shell/forms.h"
+#include "editor/shell/scope_guard.h"
 #include "platform/winsys/latin1.h"
 
 TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent)
@@ -36,11 +37,7 @@ void TextArea::SetText(const std::string& text)
     }
     if (lines == FromQ(toPlainText())) return;
     {
-        settingFromCode_ = true;
-        struct Reset {
-            bool& flag;
-            ~Reset() { flag = false; }
-        } reset{settingFromCode_};
+        RestoreOnExit<bool> fromCode(settingFromCode_, true);
         setPlainText(ToQ(lines));
     }
     Change.Raise();

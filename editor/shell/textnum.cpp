@@ -313,29 +313,35 @@ const LanguageEntry* FindLanguage(const std::string& language)
     return nullptr;
 }
 
+// The user's language (null when it is not one of kLanguages) and its
+// sub-language number.
+const LanguageEntry* UserLanguage(int& sub)
+{
+    std::string language, country;
+    SplitLocale(UserLocaleName(), language, country);
+    sub = 1;
+    for (const SubLanguageEntry& s : kSubLanguages)
+        if (language == s.code && country == s.country) sub = s.sub;
+    return FindLanguage(language);
+}
+
 }  // namespace
 
 int32_t UserLanguageId()
 {
-    std::string language, country;
-    SplitLocale(UserLocaleName(), language, country);
-    const LanguageEntry* entry = FindLanguage(language);
-    if (!entry) return 0x0409;
     int sub = 1;
-    for (const SubLanguageEntry& s : kSubLanguages)
-        if (language == s.code && country == s.country) sub = s.sub;
+    const LanguageEntry* entry = UserLanguage(sub);
+    if (!entry) return 0x0409;
     return entry->primary | (sub << 10);
 }
 
 int16_t GetLocaleCharset()
 {
-    const int32_t id = UserLanguageId();
-    std::string language, country;
-    SplitLocale(UserLocaleName(), language, country);
-    const LanguageEntry* entry = FindLanguage(language);
+    int sub = 1;
+    const LanguageEntry* entry = UserLanguage(sub);
     if (!entry) return 0;
     // Simplified Chinese (China, Singapore) has its own character set.
-    if (PrimaryLangId(id) == 4 && (SubLangId(id) == 2 || SubLangId(id) == 4)) return 134;
+    if (entry->primary == 4 && (sub == 2 || sub == 4)) return 134;
     return entry->charset;
 }
 

@@ -164,8 +164,7 @@ void ClearToolTable()
 
 std::string ToolDataDir()
 {
-    const std::string dir = Trim(g_ProgDir);
-    return dir.empty() ? DataDir() : dir;
+    return g_ProgDir.empty() ? DataDir() : g_ProgDir;
 }
 
 bool ReadMenuProfile(const std::string& fileName)

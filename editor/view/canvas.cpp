@@ -2,7 +2,6 @@
 
 #include "editor/shell/forms.h"
 #include "platform/winsys/devices.h"
-#include "platform/winsys/keyboard.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -162,32 +161,20 @@ void Canvas::resizeEvent(QResizeEvent* event)
 
 void Canvas::mousePressEvent(QMouseEvent* event)
 {
-    const int button = MouseButtonCode(event->button());
-    const int shift = winsys::ShiftState(event->modifiers());
-    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
-    RunEventProcedure([&] { MouseDown.Raise(button, shift, at.x(), at.y()); });
+    RaiseMouseEvent(MouseDown, *event, QPointF(contentsRect().topLeft()));
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event)
 {
-    const int buttons = MouseButtonsCode(event->buttons());
-    const int shift = winsys::ShiftState(event->modifiers());
-    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
-    RunEventProcedure([&] { MouseMove.Raise(buttons, shift, at.x(), at.y()); });
+    RaiseMouseEvent(MouseMove, *event, QPointF(contentsRect().topLeft()));
 }
 
 void Canvas::mouseReleaseEvent(QMouseEvent* event)
 {
-    const int button = MouseButtonCode(event->button());
-    const int shift = winsys::ShiftState(event->modifiers());
-    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
-    RunEventProcedure([&] { MouseUp.Raise(button, shift, at.x(), at.y()); });
+    RaiseMouseEvent(MouseUp, *event, QPointF(contentsRect().topLeft()));
 }
 
 void Canvas::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    const int button = MouseButtonCode(event->button());
-    const int shift = winsys::ShiftState(event->modifiers());
-    const QPointF at = event->position() - QPointF(contentsRect().topLeft());
-    RunEventProcedure([&] { DblClick.Raise(button, shift, at.x(), at.y()); });
+    RaiseMouseEvent(DblClick, *event, QPointF(contentsRect().topLeft()));
 }

@@ -16,11 +16,16 @@ std::string KernelError()
 
 }  // namespace
 
+bool NewDesign()
+{
+    return DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE") != 0;
+}
+
 bool OpenDesignFile(const std::string& path, std::string& error)
 {
     std::error_code ec;
     if (fs::symlink_status(path, ec).type() == fs::file_type::not_found) {
-        if (DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE") == 0) {
+        if (!NewDesign()) {
             error = "a new design cannot be made";
             return false;
         }

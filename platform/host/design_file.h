@@ -4,6 +4,11 @@
 
 #include <string>
 
+// Makes a new empty design in the kernel: the design "Untitled" with its
+// hierarchy "MAINHIER" and one page "MAINPAGE". False when the kernel
+// cannot make it.
+bool NewDesign();
+
 // Opens `path` as the design: an existing file is loaded with the kernel's
 // DB_LoadDataBase (refused files give false and the kernel's reason in
 // `error`; nothing is written and no database is made), a missing file

@@ -54,15 +54,12 @@ bool HasDisplay()
     return (x && *x) || (wayland && *wayland);
 }
 
-// The shipped data folder: beside the build or installation's bin folder,
-// else the source tree's data folder that the build recorded.
+// The shipped data folder, beside the build or installation's bin folder.
 QString DataFolder()
 {
-    const QString bin = QCoreApplication::applicationDirPath();
-    for (const QString& candidate : {bin + "/../data", QStringLiteral(PALVANE_SOURCE_DATA)}) {
-        if (QFileInfo(candidate).isDir()) return QDir(candidate).canonicalPath();
-    }
-    return QDir(bin + "/../data").absolutePath();
+    const QString data = QCoreApplication::applicationDirPath() + "/../data";
+    if (QFileInfo(data).isDir()) return QDir(data).canonicalPath();
+    return QDir(data).absolutePath();
 }
 
 // The user's own settings file when present, else the shipped one.
@@ -97,7 +94,7 @@ int main(int argc, char** argv)
     E_SetString("IniFile", QDir::toNativeSeparators(SettingsFile(data)).toLocal8Bit().constData());
     const std::string designFile = args.size() == 2 ? QFile::encodeName(args[1]).toStdString() : std::string();
     if (designFile.empty()) {
-        DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE");
+        NewDesign();
     } else {
         std::string error;
         if (!OpenDesignFile(designFile, error)) {

@@ -8,18 +8,6 @@ namespace kernel {
 
 namespace {
 
-Component* FindComp(int32_t id)
-{
-    Level* level = CurLevel();
-    return level ? level->components.FindAs<Component>(id) : nullptr;
-}
-
-LayComp* FindLayComp(int32_t id)
-{
-    Level* level = CurLevel();
-    return level ? level->layComps.FindAs<LayComp>(id) : nullptr;
-}
-
 // A component's symbol must exist; its device may be 0 (symbol only).
 bool SymbolExists(const Database& db, int32_t symb)
 {
@@ -33,14 +21,14 @@ bool DeviceRefOk(const Database& db, int32_t device)
 
 // Shared by C_CreateComponent and L_CreateComponent: the same nine values
 // in the same order. The new object goes in under `id` (0: the lowest free
-// id, 1..15999 for both kinds).
+// id, 1..15999 for both kinds: the maps allow no more).
 template <class T>
 T* MakeComponent(ObjectMap& map, int32_t id, const char* name, int32_t flags, int32_t device, int32_t symb,
                  int32_t extra, int32_t x, int32_t y, int32_t angle)
 {
     Database* db = Db();
     if (!db || !ValidName(name) || !SymbolExists(*db, symb) || !DeviceRefOk(*db, device)) return nullptr;
-    if (!ValidCoord(x) || !ValidCoord(y) || id > kMaxComponents) return nullptr;
+    if (!ValidCoord(x) || !ValidCoord(y)) return nullptr;
     auto object = std::make_unique<T>();
     T* c = object.get();
     c->name = name;
@@ -51,25 +39,37 @@ T* MakeComponent(ObjectMap& map, int32_t id, const char* name, int32_t flags, in
     c->x = x;
     c->y = y;
     c->angle = angle;
-    const int32_t key = map.Insert(std::move(object), id);
-    if (key > kMaxComponents) {
-        // The map itself allows more ids than components may have.
-        map.Erase(key);
-        return nullptr;
-    }
-    return key ? c : nullptr;
+    return map.Insert(std::move(object), id) ? c : nullptr;
 }
 
-// The entry of the placed symbol, at its absolute position.
-int32_t ReadPlacedEntry(int32_t symb, const Placement& placement, int32_t entry, EntryRec* record)
+// The entry `number` of the symbol of component `c`, and where the
+// component's placement puts it; null when there is no such entry.
+template <class T>
+const SymbolEntry* PlaceEntry(const T* c, int32_t number, int32_t& x, int32_t& y)
 {
     Database* db = Db();
-    auto* symbol = db ? db->symbols.FindAs<Symbol>(symb) : nullptr;
-    auto* e = symbol ? symbol->entries.AtAs<SymbolEntry>(entry) : nullptr;
-    if (!e || !record) return 0;
+    const Symbol* symbol = c && db ? db->symbols.FindAs<Symbol>(c->symb) : nullptr;
+    const SymbolEntry* e = symbol ? symbol->entries.AtAs<SymbolEntry>(number) : nullptr;
+    if (e) PlacementOf(*c).Place(e->x, e->y, x, y);
+    return e;
+}
+
+const SymbolEntry* PlaceEntry(const Level& level, int side, int32_t ref, int32_t number, int32_t& x, int32_t& y)
+{
+    if (side == kSchematicSide) return PlaceEntry(level.components.FindAs<Component>(ref), number, x, y);
+    if (side == kLayoutSide) return PlaceEntry(level.layComps.FindAs<LayComp>(ref), number, x, y);
+    return nullptr;
+}
+
+// The entry of a (layout) component of the current level, at its absolute
+// position.
+int32_t ReadPlacedEntry(int side, int32_t ref, int32_t number, EntryRec* record)
+{
+    Level* level = CurLevel();
     int32_t x, y;
-    placement.Place(e->x, e->y, x, y);
-    FillEntryRecord(*e, entry, *record);
+    const SymbolEntry* e = level ? PlaceEntry(*level, side, ref, number, x, y) : nullptr;
+    if (!e || !record) return 0;
+    FillEntryRecord(*e, number, *record);
     record->X = x;
     record->Y = y;
     return 1;
@@ -80,20 +80,9 @@ int32_t ReadPlacedEntry(int32_t symb, const Placement& placement, int32_t entry,
 template <class T, class Test>
 int32_t SearchMap(ObjectMap& map, int32_t* cursor, Test&& test)
 {
-    for (Object* o = map.Next(*cursor); o; o = map.Next(o->id)) {
-        if (test(static_cast<const T&>(*o))) {
-            *cursor = o->id;
-            return o->id;
-        }
-    }
-    *cursor = 0x7FFFFFFF;  // stays at the end if called again
-    return 0;
-}
-
-int32_t ArrayItem(ObjectArray* texts, int32_t index)
-{
-    Object* item = texts ? texts->At(index) : nullptr;
-    return item ? item->Handle() : 0;
+    const int32_t found = Walk<T>(map, cursor, test);
+    if (!found) *cursor = 0x7FFFFFFF;  // stays at the end if called again
+    return found;
 }
 
 // The component a part link stands for, or null when it has gone.
@@ -106,6 +95,11 @@ Component* LinkedComp(const LayComp& lay, const PartLink& link)
 
 }  // namespace
 
+bool PlacedEntryXY(const Level& level, int side, int32_t ref, int32_t number, int32_t& x, int32_t& y)
+{
+    return PlaceEntry(level, side, ref, number, x, y) != nullptr;
+}
+
 }  // namespace kernel
 
 using namespace kernel;
@@ -115,8 +109,7 @@ using namespace kernel;
 int32_t C_Component(int32_t id) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(id);
-        return c ? c->Handle() : 0;
+        return HandleOf(InCurLevel<Component>(&Level::components, id));
     });
 }
 
@@ -137,7 +130,7 @@ int32_t C_CreateComponent(int32_t id, const char* name, int32_t flags, int32_t d
 int32_t C_ReadComponent(int32_t id, CompRec* record) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(id);
+        Component* c = InCurLevel<Component>(&Level::components, id);
         if (!c || !record) return 0;
         record->Flags = c->status;
         record->Name = c->name.c_str();
@@ -158,15 +151,14 @@ int32_t C_ReadComponent(int32_t id, CompRec* record) noexcept
 int32_t C_ReadEntry(int32_t comp, int32_t entry, EntryRec* record) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(comp);
-        return c ? ReadPlacedEntry(c->symb, PlacementOf(*c), entry, record) : 0;
+        return ReadPlacedEntry(kSchematicSide, comp, entry, record);
     });
 }
 
 int32_t C_ChangeCompDispAttr(int32_t comp, int32_t angle, int32_t mirrored) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(comp);
+        Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c) return 0;
         c->angle = angle;  // as given, so restoring the old values restores the component
         // Any nonzero value mirrors (callers pass 1, 2 or -1).
@@ -179,10 +171,10 @@ int32_t C_ChangeCompDispAttr(int32_t comp, int32_t angle, int32_t mirrored) noex
 int32_t C_ChangeCompPackInfo(int32_t comp, int32_t layComp, int32_t group) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(comp);
+        Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c || group < 0) return 0;
         // (0, 0) unpacks; an unpacked component has no gate.
-        if (layComp == 0 ? group != 0 : !FindLayComp(layComp)) return 0;
+        if (layComp == 0 ? group != 0 : !InCurLevel<LayComp>(&Level::layComps, layComp)) return 0;
         c->layComp = layComp;
         c->group = group;
         return 1;
@@ -192,7 +184,7 @@ int32_t C_ChangeCompPackInfo(int32_t comp, int32_t layComp, int32_t group) noexc
 int32_t C_ChangeCompSymbol(int32_t comp, int32_t symb) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(comp);
+        Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c || !SymbolExists(*Db(), symb)) return 0;
         c->symb = symb;
         GeometryChanged(c);
@@ -203,7 +195,7 @@ int32_t C_ChangeCompSymbol(int32_t comp, int32_t symb) noexcept
 int32_t C_ChangeCompDevice(int32_t comp, int32_t device) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(comp);
+        Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c || !DeviceRefOk(*Db(), device)) return 0;
         c->device = device;
         GeometryChanged(c);
@@ -214,7 +206,7 @@ int32_t C_ChangeCompDevice(int32_t comp, int32_t device) noexcept
 int32_t C_ChangeItemMask(int32_t comp, int32_t mask) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(comp);
+        Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c) return 0;
         c->extra = mask;
         return 1;
@@ -224,7 +216,7 @@ int32_t C_ChangeItemMask(int32_t comp, int32_t mask) noexcept
 int32_t C_CompTextArray(int32_t comp) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(comp);
+        Component* c = InCurLevel<Component>(&Level::components, comp);
         return c ? c->texts.Handle() : 0;
     });
 }
@@ -232,8 +224,8 @@ int32_t C_CompTextArray(int32_t comp) noexcept
 int32_t C_CompText(int32_t comp, int32_t index) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Component* c = FindComp(comp);
-        return ArrayItem(c ? &c->texts : nullptr, index);
+        Component* c = InCurLevel<Component>(&Level::components, comp);
+        return HandleOf(c ? c->texts.At(index) : nullptr);
     });
 }
 
@@ -261,8 +253,7 @@ int32_t C_SearchSymbol(int32_t* cursor, int32_t symb) noexcept
 int32_t L_Component(int32_t id) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(id);
-        return c ? c->Handle() : 0;
+        return HandleOf(InCurLevel<LayComp>(&Level::layComps, id));
     });
 }
 
@@ -280,7 +271,7 @@ int32_t L_CreateComponent(int32_t id, const char* name, int32_t flags, int32_t d
 int32_t L_ReadComponent(int32_t id, LayCompRec* record) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(id);
+        LayComp* c = InCurLevel<LayComp>(&Level::layComps, id);
         if (!c || !record) return 0;
         record->Flags = c->status;
         record->Name = c->name.c_str();
@@ -298,15 +289,14 @@ int32_t L_ReadComponent(int32_t id, LayCompRec* record) noexcept
 int32_t L_ReadEntry(int32_t layComp, int32_t entry, EntryRec* record) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(layComp);
-        return c ? ReadPlacedEntry(c->symb, PlacementOf(*c), entry, record) : 0;
+        return ReadPlacedEntry(kLayoutSide, layComp, entry, record);
     });
 }
 
 int32_t L_GetSchCompId(int32_t layComp, int32_t index) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(layComp);
+        LayComp* c = InCurLevel<LayComp>(&Level::layComps, layComp);
         if (!c || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
         Component* comp = LinkedComp(*c, c->parts[static_cast<size_t>(index - 1)]);
         return comp ? comp->id : 0;
@@ -316,8 +306,8 @@ int32_t L_GetSchCompId(int32_t layComp, int32_t index) noexcept
 int32_t L_AddSchCompId(int32_t layComp, int32_t comp) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(layComp);
-        Component* sch = FindComp(comp);
+        LayComp* c = InCurLevel<LayComp>(&Level::layComps, layComp);
+        Component* sch = InCurLevel<Component>(&Level::components, comp);
         if (!c || !sch) return 0;
         c->parts.push_back(PartLink{sch->Handle()});
         GeometryChanged(c);
@@ -328,7 +318,7 @@ int32_t L_AddSchCompId(int32_t layComp, int32_t comp) noexcept
 int32_t L_DeleteSchCompId(int32_t layComp, int32_t index) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(layComp);
+        LayComp* c = InCurLevel<LayComp>(&Level::layComps, layComp);
         if (!c || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
         c->parts.erase(c->parts.begin() + (index - 1));
         GeometryChanged(c);
@@ -339,8 +329,8 @@ int32_t L_DeleteSchCompId(int32_t layComp, int32_t index) noexcept
 int32_t L_ChangeSchCompId(int32_t layComp, int32_t index, int32_t comp) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(layComp);
-        Component* sch = comp ? FindComp(comp) : nullptr;
+        LayComp* c = InCurLevel<LayComp>(&Level::layComps, layComp);
+        Component* sch = comp ? InCurLevel<Component>(&Level::components, comp) : nullptr;
         if (!c || (comp && !sch) || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
         // 0 empties the slot.
         c->parts[static_cast<size_t>(index - 1)] = PartLink{sch ? sch->Handle() : 0};
@@ -352,7 +342,7 @@ int32_t L_ChangeSchCompId(int32_t layComp, int32_t index, int32_t comp) noexcept
 int32_t L_CompTextArray(int32_t layComp) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(layComp);
+        LayComp* c = InCurLevel<LayComp>(&Level::layComps, layComp);
         return c ? c->texts.Handle() : 0;
     });
 }
@@ -360,8 +350,8 @@ int32_t L_CompTextArray(int32_t layComp) noexcept
 int32_t L_CompText(int32_t layComp, int32_t index) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        LayComp* c = FindLayComp(layComp);
-        return ArrayItem(c ? &c->texts : nullptr, index);
+        LayComp* c = InCurLevel<LayComp>(&Level::layComps, layComp);
+        return HandleOf(c ? c->texts.At(index) : nullptr);
     });
 }
 

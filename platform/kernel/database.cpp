@@ -65,9 +65,9 @@ Level* AddLevel(Database& db, int32_t id, const char* name, const char* pageName
     raw->name = name;
     if (!db.levels.Insert(std::move(level), id)) return nullptr;
     if (pageName && *pageName) {
-        Page* page = raw->pages.Create<Page>();
-        raw->pages.Rename(*page, pageName);
-        raw->curPage = page->id;
+        auto page = std::make_unique<Page>();
+        page->name = pageName;
+        raw->curPage = raw->pages.Insert(std::move(page));
     }
     return raw;
 }
@@ -183,20 +183,17 @@ int32_t DB_SetCurPage(int32_t page) noexcept
 int32_t DB_Page(int32_t page) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Level* level = CurLevel();
-        Object* object = level ? level->pages.Find(page) : nullptr;
-        return object ? object->Handle() : 0;
+        return HandleOf(InCurLevel<Page>(&Level::pages, page));
     });
 }
 
 int32_t DB_ReadPage(int32_t page, PageRec* record) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Level* level = CurLevel();
-        Page* p = level ? level->pages.FindAs<Page>(page) : nullptr;
+        Page* p = InCurLevel<Page>(&Level::pages, page);
         if (!p || !record) return 0;
         record->Flags = p->status;
-        record->Hier = level->id;
+        record->Hier = CurLevel()->id;
         record->ViewX = p->viewX;
         record->ViewY = p->viewY;
         record->ViewMode = p->viewMode;
@@ -209,8 +206,7 @@ int32_t DB_ReadPage(int32_t page, PageRec* record) noexcept
 int32_t DB_ChangePageDispl(int32_t page, int32_t viewX, int32_t viewY, int32_t viewMode, int32_t viewSize) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Level* level = CurLevel();
-        Page* p = level ? level->pages.FindAs<Page>(page) : nullptr;
+        Page* p = InCurLevel<Page>(&Level::pages, page);
         if (!p) return 0;
         p->viewX = viewX;
         p->viewY = viewY;

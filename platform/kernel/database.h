@@ -19,8 +19,6 @@ constexpr int32_t kMaxLevels = 99;
 constexpr int32_t kMaxComponents = 15999;
 constexpr int32_t kMaxBranches = 15999;
 constexpr int32_t kMaxSymbols = 15999;
-// Coordinates stay within plus or minus this many database units.
-constexpr int32_t kMaxCoordinate = 220000000;
 
 struct Page : Object {
     Page() : Object(Kind::Page) {}
@@ -152,6 +150,19 @@ Database* Db();
 Level* CurLevel();
 // Replaces the open database (null closes it).
 void SetDb(std::unique_ptr<Database> db);
+
+// The object under `id` in one of the current level's maps, else null.
+template <class T>
+T* InCurLevel(ObjectMap Level::*map, int32_t id)
+{
+    Level* level = CurLevel();
+    return level ? (level->*map).FindAs<T>(id) : nullptr;
+}
+
+// The absolute position of the pin `number` of the (layout) component `ref`
+// of `level` on one side: the symbol entry or pad, through the component's
+// placement. False when there is no such component or entry.
+bool PlacedEntryXY(const Level& level, int side, int32_t ref, int32_t number, int32_t& x, int32_t& y);
 
 // Runs `body` and turns any exception into the failure result: no C++
 // exception crosses an exported function.

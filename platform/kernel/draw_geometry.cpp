@@ -14,6 +14,10 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // cos and sin of an angle in thousandths of a degree, exact for quarter turns.
+// Other angles go to radians as angle x pi / 180000, which for about half of
+// them differs in the last bit from CosSin's angle x (pi / 180000): enough
+// to move a rectangle's corner by a unit (at 60 degrees a side of odd length
+// lands on a half), so the two are kept apart.
 void Direction(int32_t angle, double& c, double& s)
 {
     switch (NormalAngle(angle)) {
@@ -69,49 +73,40 @@ void RectCorners(double x, double y, double width, double height, int32_t angle,
 
 Figure ItemFigure(const Item& item, const Placement& placement)
 {
+    // The item's record placed as I_ReadItemAbs places it, so that drawing,
+    // frames and hit tests follow the same rules.
+    ItemRec r;
+    FillRecord(item, r);
+    PlaceRecord(placement, r);
     Figure f;
-    f.filled = (item.style & kStyleFilled) != 0;
-    f.style = (item.style & 15) <= 4 ? static_cast<uint8_t>(item.style & 15) : 0;
-    f.width = item.width;
-    Pt a;
-    placement.Place(item.x, item.y, a.x, a.y);
-    switch (item.itemKind) {
-    case 1: {
-        int32_t dx, dy;
-        placement.Turn(item.p1, item.p2, dx, dy);
+    const Pt a{r.X, r.Y};
+    switch (r.Kind) {
+    case 1:
         f.kind = Figure::Line;
         f.p[0] = a;
-        f.p[1] = Add(a, dx, dy);
+        f.p[1] = Add(a, r.P1, r.P2);
         f.count = 2;
-        f.filled = false;
         break;
-    }
-    case 2: {
-        int32_t bx, by, cx, cy;
-        placement.Turn(item.p1, item.p2, bx, by);
-        placement.Turn(item.p3, item.p4, cx, cy);
+    case 2:
         f.kind = Figure::Polygon;
         f.p[0] = a;
-        f.p[1] = Add(a, bx, by);
-        f.p[2] = Add(a, cx, cy);
+        f.p[1] = Add(a, r.P1, r.P2);
+        f.p[2] = Add(a, r.P3, r.P4);
         f.count = 3;
         break;
-    }
-    case 3: {
-        const double w = placement.mirrored ? -static_cast<double>(item.p1) : item.p1;
+    case 3:
         f.kind = Figure::Polygon;
-        RectCorners(a.x, a.y, w, item.p2, placement.Rotation(item.angle), f.p);
+        RectCorners(a.x, a.y, r.P1, r.P2, r.Angle, f.p);
         f.count = 4;
         break;
-    }
     case 4:
         f.kind = Figure::Circle;
         f.p[0] = a;
-        f.radius = item.p1 < 0 ? -item.p1 : item.p1;
+        f.radius = r.P1 < 0 ? -r.P1 : r.P1;
         break;
     case 5: {
-        int64_t start = placement.Direction(item.p2);
-        int64_t sweep = placement.mirrored ? -int64_t{item.p3} : int64_t{item.p3};
+        int64_t start = r.P2;
+        int64_t sweep = r.P3;
         if (sweep < 0) {
             start += sweep;
             sweep = -sweep;
@@ -119,35 +114,21 @@ Figure ItemFigure(const Item& item, const Placement& placement)
         if (sweep == 0) break;
         f.kind = Figure::Arc;
         f.p[0] = a;
-        f.radius = item.p1 < 0 ? -item.p1 : item.p1;
+        f.radius = r.P1 < 0 ? -r.P1 : r.P1;
         f.start = NormalAngle(start);
         f.sweep = static_cast<int32_t>(std::min<int64_t>(sweep, 360000));
-        f.filled = false;
         break;
     }
     case 6:
         f.kind = Figure::Text;
         f.p[0] = a;
-        f.angle = placement.Rotation(item.angle);
-        f.height = kTextScale * item.p1;
-        f.cell = kTextScale * item.p2;
+        f.angle = r.Angle;
+        f.height = kTextScale * r.P1;
+        f.cell = kTextScale * r.P2;
         f.text = &item.text;
-        f.filled = false;
         break;
     default: break;
     }
-    return f;
-}
-
-Figure TextBoxFigure(Pt origin, int32_t angle, int32_t height, int32_t width, const std::string& text)
-{
-    Figure f;
-    f.kind = Figure::Text;
-    f.p[0] = origin;
-    f.angle = NormalAngle(angle);
-    f.height = kTextScale * height;
-    f.cell = kTextScale * width;
-    f.text = &text;
     return f;
 }
 

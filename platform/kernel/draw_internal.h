@@ -169,15 +169,10 @@ struct Figure {
     int32_t angle = 0;             // text
     double height = 0, cell = 0;   // text
     const std::string* text = nullptr;
-    bool filled = false;
-    uint8_t style = 0;
-    int32_t width = 0;  // database units, 0 = thinnest
 };
 
 // The figure of an item at a placement (as I_ReadItemAbs would place it).
 Figure ItemFigure(const Item& item, const Placement& placement);
-// A text box as a figure (for texts not held in items).
-Figure TextBoxFigure(Pt origin, int32_t angle, int32_t height, int32_t width, const std::string& text);
 
 // Draws a figure with a paint.
 void DrawFigure(Sink& sink, const Paint& paint, const Figure& figure);

@@ -78,14 +78,16 @@ void DrawPads(Sink& sink, const Symbol& symbol, const Placement& placement, bool
 
 void DrawComponent(Sink& sink, const Component& comp, bool wholePage)
 {
-    ForEachCompItem(comp, [&](const Item& item, const Figure& figure) {
-        const Paint paint =
-            ObjectPaint(LayerColour(item.layer, item.IsText() ? kCatSymbolText : kCatComponent), item.width,
-                        item.style, wholePage);
-        DrawFigure(sink, paint, figure);
-    });
-    if (const Symbol* symbol = FindSymbol(comp.symb)) DrawEntryNames(sink, *symbol, PlacementOf(comp), wholePage);
     const Placement placement = PlacementOf(comp);
+    if (const Symbol* symbol = FindSymbol(comp.symb)) {
+        ForEachCompItem(*symbol, placement, [&](const Item& item, const Figure& figure) {
+            const Paint paint =
+                ObjectPaint(LayerColour(item.layer, item.IsText() ? kCatSymbolText : kCatComponent), item.width,
+                            item.style, wholePage);
+            DrawFigure(sink, paint, figure);
+        });
+        DrawEntryNames(sink, *symbol, placement, wholePage);
+    }
     comp.texts.ForEach([&](const Object& o) {
         const Item& text = static_cast<const Item&>(o);
         DrawItem(sink, text, placement, CompTextCategory(text), wholePage);
@@ -119,13 +121,13 @@ void DrawBranchTexts(Sink& sink, const Branch& branch, int32_t mask, bool wholeP
     });
 }
 
-bool DrawJunction(Sink& sink, const Junction& j, bool wholePage)
+// A junction shows a dot only when its status says so (bit 8).
+void DrawJunction(Sink& sink, const Junction& j, bool wholePage)
 {
-    if (!(j.status & 8)) return false;
+    if (!(j.status & 8)) return;
     const Paint paint = ObjectPaint(CategoryColour(kCatJunction), 0, kStyleFilled, wholePage);
     const bool bus = (j.status & 4) != 0;
     sink.Dot(paint, Pt{j.x, j.y}, bus ? kBusDotRadius : kDotRadius, bus ? 3 : 2);
-    return true;
 }
 
 int32_t DrawNetNodes(Sink& sink, const Level& level, const Net& net, int32_t mask, bool wholePage)

@@ -35,14 +35,12 @@ int CompTextCategory(const Item& text);
 // The category a wire text takes when its Layer byte is 0.
 int BranchTextCategory(const Item& text);
 
-// The items of a component's symbol that drawing shows, at its placement.
+// The items of a component's symbol that drawing shows, at the
+// component's placement.
 template <class F>
-void ForEachCompItem(const Component& comp, F&& f)
+void ForEachCompItem(const Symbol& symbol, const Placement& placement, F&& f)
 {
-    const Symbol* symbol = FindSymbol(comp.symb);
-    if (!symbol) return;
-    const Placement placement = PlacementOf(comp);
-    symbol->items.ForEach([&](const Object& o) {
+    symbol.items.ForEach([&](const Object& o) {
         const Item& item = static_cast<const Item&>(o);
         if (!IsTextTemplate(item)) f(item, ItemFigure(item, placement));
     });

@@ -26,7 +26,7 @@ namespace {
 constexpr double kPicturePixel = 25000.0;
 constexpr int32_t kMaxSide = 32768;
 constexpr int64_t kMaxPixels = int64_t{1} << 26;
-constexpr size_t kPlaceRecordBytes = 52;
+constexpr size_t kPicturePlaceBytes = 52;
 
 uint32_t U32(std::string_view d, size_t at)
 {
@@ -115,15 +115,16 @@ QImage Decode(std::string_view d)
     return image;
 }
 
-struct PlaceRecord {
+// One record of the placement list: where a picture shows.
+struct PicturePlace {
     int32_t picture, x, y, page, hier, mode;
 };
 
-PlaceRecord ReadPlace(std::string_view d, size_t at)
+PicturePlace ReadPlace(std::string_view d, size_t at)
 {
     int32_t v[6];
     for (int i = 0; i < 6; ++i) v[i] = static_cast<int32_t>(U32(d, at + static_cast<size_t>(i) * 4));
-    return PlaceRecord{v[0], v[1], v[2], v[3], v[4], v[5]};
+    return PicturePlace{v[0], v[1], v[2], v[3], v[4], v[5]};
 }
 
 }  // namespace
@@ -155,8 +156,7 @@ int32_t ShowDib(int32_t, int32_t device, const BitmapPlaceRec* record) noexcept
         if (!f) return 0;
         const QImage image = Decode(Bytes(*f, true));
         if (image.isNull()) return 0;
-        RasterSink* raster = CurrentRaster();
-        if (!raster || G_GetDC() != device) raster = RasterOn(device);
+        RasterSink* raster = RasterOn(device);
         if (record->Mode == 0) {
             if (!raster) return 0;
             const double x1 = raster->MapX(record->X), y1 = raster->MapY(record->Y);
@@ -201,8 +201,8 @@ int32_t FrameBitmaps(int32_t page, int32_t* rect) noexcept
         if (list && rect) {
             const int32_t onPage = page ? page : level->curPage;
             const std::string_view d(list->data);
-            for (size_t at = 0; at + kPlaceRecordBytes <= d.size(); at += kPlaceRecordBytes) {
-                const PlaceRecord r = ReadPlace(d, at);
+            for (size_t at = 0; at + kPicturePlaceBytes <= d.size(); at += kPicturePlaceBytes) {
+                const PicturePlace r = ReadPlace(d, at);
                 if (r.mode != 0 || r.hier != level->id || (r.page != 0 && r.page != onPage)) continue;
                 const FileObject* picture = FindFile(r.picture);
                 const std::optional<BmpSize> size = picture ? CheckBmp(Bytes(*picture, false)) : std::nullopt;

@@ -290,6 +290,27 @@ void RasterSink::Line(const Paint& paint, Pt a, Pt b)
     Touch(x1, y1, x2, y2, paint.widthPx + 1);
 }
 
+bool RasterSink::FillPixels(const Paint& paint, std::vector<QPointF> poly, bool clip, double margin)
+{
+    if (clip) poly = ClipPolygon(std::move(poly), -margin, -margin, device_.width + margin, device_.height + margin);
+    if (poly.size() < 3) return false;
+    QPolygon pixels;
+    for (const QPointF& q : poly) pixels << QPoint(Round(q.x()), Round(q.y()));
+    Use(paint, true);
+    device_.painter.drawPolygon(pixels);
+    return true;
+}
+
+void RasterSink::OutlinePixels(const Paint& paint, const double* xs, const double* ys, int count, double margin)
+{
+    for (int i = 0; i < count; ++i) {
+        double x1 = xs[i], y1 = ys[i], x2 = xs[(i + 1) % count], y2 = ys[(i + 1) % count];
+        if (!ClipLine(x1, y1, x2, y2, margin)) continue;
+        Use(paint, false);
+        device_.painter.drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
+    }
+}
+
 void RasterSink::PolygonPixels(const Paint& paint, const double* xs, const double* ys, int count)
 {
     double minX = xs[0], maxX = xs[0], minY = ys[0], maxY = ys[0];
@@ -307,25 +328,14 @@ void RasterSink::PolygonPixels(const Paint& paint, const double* xs, const doubl
     if (paint.filled) {
         std::vector<QPointF> poly;
         for (int i = 0; i < count; ++i) poly.emplace_back(xs[i], ys[i]);
-        if (!safe) poly = ClipPolygon(std::move(poly), -margin, -margin, device_.width + margin, device_.height + margin);
-        if (poly.size() < 3) return;
-        QPolygon pixels;
-        for (const QPointF& q : poly) pixels << QPoint(Round(q.x()), Round(q.y()));
-        Use(paint, true);
-        device_.painter.drawPolygon(pixels);
+        if (!FillPixels(paint, std::move(poly), !safe, margin)) return;
     } else if (safe) {
         QPolygon pixels;
         for (int i = 0; i < count; ++i) pixels << QPoint(Round(xs[i]), Round(ys[i]));
         Use(paint, false);
         device_.painter.drawPolygon(pixels);
     } else {
-        // Each side on its own, clipped.
-        for (int i = 0; i < count; ++i) {
-            double x1 = xs[i], y1 = ys[i], x2 = xs[(i + 1) % count], y2 = ys[(i + 1) % count];
-            if (!ClipLine(x1, y1, x2, y2, margin)) continue;
-            Use(paint, false);
-            device_.painter.drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
-        }
+        OutlinePixels(paint, xs, ys, count, margin);
     }
     Touch(std::max(minX, -margin), std::max(minY, -margin), std::min(maxX, device_.width + margin),
           std::min(maxY, device_.height + margin), paint.widthPx + 1);
@@ -367,19 +377,9 @@ void RasterSink::Circle(const Paint& paint, Pt centre, int32_t radius)
         if (paint.filled) {
             std::vector<QPointF> poly;
             for (int i = 0; i < kSides; ++i) poly.emplace_back(xs[i], ys[i]);
-            poly = ClipPolygon(std::move(poly), -margin, -margin, device_.width + margin, device_.height + margin);
-            if (poly.size() < 3) return;
-            QPolygon pixels;
-            for (const QPointF& q : poly) pixels << QPoint(Round(q.x()), Round(q.y()));
-            Use(paint, true);
-            device_.painter.drawPolygon(pixels);
+            if (!FillPixels(paint, std::move(poly), true, margin)) return;
         } else {
-            for (int i = 0; i < kSides; ++i) {
-                double x1 = xs[i], y1 = ys[i], x2 = xs[(i + 1) % kSides], y2 = ys[(i + 1) % kSides];
-                if (!ClipLine(x1, y1, x2, y2, margin)) continue;
-                Use(paint, false);
-                device_.painter.drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
-            }
+            OutlinePixels(paint, xs.data(), ys.data(), kSides, margin);
         }
     } else {
         const QPoint c(Round(cx), Round(cy));

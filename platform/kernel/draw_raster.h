@@ -64,9 +64,7 @@ public:
     double MapY(double y) const { return view_.Height * 0.5 - (y - view_.Y) * inv_; }
     double UnmapX(double px) const { return view_.X + (px - view_.Width * 0.5) * view_.Size; }
     double UnmapY(double py) const { return view_.Y + (view_.Height * 0.5 - py) * view_.Size; }
-    const ViewDCRec& view() const { return view_; }
     double size() const { return view_.Size; }
-    bool printer() const { return device_.printer; }
     int deviceWidth() const { return device_.width; }
     int deviceHeight() const { return device_.height; }
 
@@ -75,6 +73,11 @@ private:
     void Touch(double x1, double y1, double x2, double y2, int pad);
     bool ClipLine(double& x1, double& y1, double& x2, double& y2, double margin) const;
     void PolygonPixels(const Paint& paint, const double* xs, const double* ys, int count);
+    // A filled polygon in pixels, clipped to the device widened by the
+    // margin when `clip`; false when nothing of it is left to paint.
+    bool FillPixels(const Paint& paint, std::vector<QPointF> poly, bool clip, double margin);
+    // A polygon's outline in pixels, each side clipped on its own.
+    void OutlinePixels(const Paint& paint, const double* xs, const double* ys, int count, double margin);
 
     DevicePainter& device_;
     ViewDCRec view_;

@@ -476,19 +476,10 @@ int32_t I_APtoLP(int32_t* point) noexcept
         const Placement& f = PlacementFrame();
         const double dx = static_cast<double>(point[0]) - f.x, dy = static_cast<double>(point[1]) - f.y;
         // Turned back, then mirrored back: the exact inverse of Place.
-        double ux, uy;
-        switch (NormalAngle(f.angle)) {
-        case 0: ux = dx; uy = dy; break;
-        case 90000: ux = dy; uy = -dx; break;
-        case 180000: ux = -dx; uy = -dy; break;
-        case 270000: ux = -dy; uy = dx; break;
-        default: {
-            const double r = NormalAngle(f.angle) * (3.14159265358979323846 / 180000.0);
-            const double c = std::cos(r), s = std::sin(r);
-            ux = dx * c + dy * s;
-            uy = -dx * s + dy * c;
-        }
-        }
+        double c, s;
+        CosSin(f.angle, c, s);
+        double ux = dx * c + dy * s;
+        const double uy = -dx * s + dy * c;
         if (f.mirrored) ux = -ux;
         point[0] = ClampCoord(ux);
         point[1] = ClampCoord(uy);
@@ -751,8 +742,7 @@ int32_t G_PlayEnhMetaFile(int32_t device, int32_t metafile) noexcept
             Replay(*mf, *r.sink, true);
             return 1;
         }
-        RasterSink* target = CurrentRaster();
-        if (!target || G_GetDC() != device) target = RasterOn(device);
+        RasterSink* target = RasterOn(device);
         if (!target) return 0;
         Replay(*mf, *target, true);
         target->Flush();

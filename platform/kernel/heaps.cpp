@@ -66,10 +66,8 @@ int32_t AddToHeap(int32_t owner, int32_t id, int32_t kind) noexcept
         }
         if (map) return map->Erase(id) ? id : 0;
         // An id handed out by GetFreeID and never used goes back as well.
-        if (!ids->IsFree(id) && ids->Take(id)) {
-            ids->Release(id);
-            return id;
-        }
-        return 0;
+        if (!ids->Reserved().contains(id)) return 0;
+        ids->Release(id);
+        return id;
     });
 }

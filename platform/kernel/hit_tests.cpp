@@ -184,15 +184,17 @@ void BuildComps(Level& level, Index& index, bool texts)
         }
         Shape s;
         s.id = c.id;
-        ForEachCompItem(c, [&](const Item&, const Figure& f) {
-            s.figures.push_back(f);
-            s.box.Add(FigureBox(f));
-        });
-        if (const Symbol* symbol = FindSymbol(c.symb))
-            for (const EntryPoint& e : EntryPoints(*symbol, PlacementOf(c))) {
+        if (const Symbol* symbol = FindSymbol(c.symb)) {
+            const Placement placement = PlacementOf(c);
+            ForEachCompItem(*symbol, placement, [&](const Item&, const Figure& f) {
+                s.figures.push_back(f);
+                s.box.Add(FigureBox(f));
+            });
+            for (const EntryPoint& e : EntryPoints(*symbol, placement)) {
                 s.entries.emplace_back(e.number, e.at);
                 s.box.Add(e.at.x, e.at.y);
             }
+        }
         if (!s.box.Empty()) index.shapes.push_back(std::move(s));
     });
 }
@@ -378,16 +380,29 @@ std::vector<Hit> Collect(const Index& index, double x, double y, double tol, Mea
 // The item's absolute figure, as I_ReadItemAbs places it.
 Figure AbsoluteFigure(const Item& item)
 {
-    if (Object* owner = OwnerOf(item)) {
-        switch (owner->kind) {
-        case Kind::Component: return ItemFigure(item, PlacementOf(static_cast<const Component&>(*owner)));
-        case Kind::LayComp: return ItemFigure(item, PlacementOf(static_cast<const LayComp&>(*owner)));
-        case Kind::Symbol:
-        case Kind::PadStack: return ItemFigure(item, PlacementFrame());
-        default: break;
+    return ItemFigure(item, ItemPlacement(item).value_or(Placement{}));
+}
+
+// Adds to `box` the current positions of a wire's records (a branch's or a
+// trace's) at either end of a segment whose end record the mask takes, or
+// the one record of a one-record wire when the mask takes it; gives how
+// many were added.
+template <class Wire>
+int32_t FrameWireRecords(const Level& level, Wire& wire, int32_t recordMask, Box& box)
+{
+    auto& points = wire.points;
+    for (auto& p : points) ShowPosition(level, p);
+    std::vector<bool> in(points.size(), false);
+    if (points.size() == 1 && Takes(points[0].flags, recordMask)) in[0] = true;
+    for (size_t k = 1; k < points.size(); ++k)
+        if (Takes(points[k].flags, recordMask)) in[k - 1] = in[k] = true;
+    int32_t taken = 0;
+    for (size_t i = 0; i < points.size(); ++i)
+        if (in[i]) {
+            box.Add(points[i].x, points[i].y);
+            ++taken;
         }
-    }
-    return ItemFigure(item, Placement{});
+    return taken;
 }
 
 }  // namespace
@@ -406,19 +421,7 @@ int32_t B_FrameBranchLines(int32_t branch, int32_t recordMask, int32_t* rect) no
         int32_t taken = 0;
         Level* level = CurLevel();
         Branch* b = level ? level->branches.FindAs<Branch>(branch) : nullptr;
-        if (b && rect) {
-            std::vector<Pt> points;
-            BranchPoints(*level, *b, points);
-            std::vector<bool> in(points.size(), false);
-            if (points.size() == 1 && Takes(b->points[0].flags, recordMask)) in[0] = true;
-            for (size_t k = 1; k < points.size(); ++k)
-                if (Takes(b->points[k].flags, recordMask)) in[k - 1] = in[k] = true;
-            for (size_t i = 0; i < points.size(); ++i)
-                if (in[i]) {
-                    box.Add(points[i].x, points[i].y);
-                    ++taken;
-                }
-        }
+        if (b && rect) taken = FrameWireRecords(*level, *b, recordMask, box);
         StoreRect(box, rect);
         return rect ? taken : 0;
     });
@@ -430,18 +433,7 @@ int32_t T_FrameTraceLines(int32_t trace, int32_t recordMask, int32_t* rect) noex
         Box box;
         int32_t taken = 0;
         Level* level = CurLevel();
-        auto frame = [&](Trace& t) {
-            std::vector<bool> in(t.points.size(), false);
-            for (TracePoint& p : t.points) ShowPosition(*level, p);
-            if (t.points.size() == 1 && Takes(t.points[0].flags, recordMask)) in[0] = true;
-            for (size_t k = 1; k < t.points.size(); ++k)
-                if (Takes(t.points[k].flags, recordMask)) in[k - 1] = in[k] = true;
-            for (size_t i = 0; i < t.points.size(); ++i)
-                if (in[i]) {
-                    box.Add(t.points[i].x, t.points[i].y);
-                    ++taken;
-                }
-        };
+        auto frame = [&](Trace& t) { taken += FrameWireRecords(*level, t, recordMask, box); };
         if (level && rect) {
             if (trace == -1)
                 level->traces.ForEach([&](Object& o) { frame(static_cast<Trace&>(o)); });
@@ -460,8 +452,9 @@ int32_t C_FrameCompItems(int32_t comp, int32_t* rect) noexcept
         int32_t taken = 0;
         Level* level = CurLevel();
         const auto* c = level ? level->components.FindAs<Component>(comp) : nullptr;
-        if (c && rect)
-            ForEachCompItem(*c, [&](const Item&, const Figure& f) {
+        const Symbol* symbol = c ? FindSymbol(c->symb) : nullptr;
+        if (symbol && rect)
+            ForEachCompItem(*symbol, PlacementOf(*c), [&](const Item&, const Figure& f) {
                 const Box b = FigureBox(f);
                 if (b.Empty()) return;
                 box.Add(b);
@@ -564,18 +557,19 @@ int32_t C_CoverNextComponent(int32_t* entry) noexcept
 int32_t C_CoverCompText(int32_t comp, int32_t x, int32_t y, int32_t tolerance, int32_t* compFound) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        const Index* index = Current(kCompTexts);
-        if (!index) return 0;
+        Level* level = CurLevel();
+        if (!level) return 0;
         const double tol = Tolerance(tolerance);
         std::vector<Hit> hits;
         if (comp == -1) {
+            const Index* index = Current(kCompTexts);
+            if (!index) return 0;
             hits = Collect(*index, x, y, tol, [&](const Shape& s, int32_t&) -> std::optional<double> {
                 const double d = ShapeDistance(s, x, y);
                 return d <= tol ? std::optional<double>(d) : std::nullopt;
             });
         } else {
             // One component's texts, wherever it lies.
-            Level* level = CurLevel();
             const auto* c = level->components.FindAs<Component>(comp);
             if (!c) return 0;
             const Placement placement = PlacementOf(*c);
@@ -618,17 +612,19 @@ int32_t B_CoverNextBranch(int32_t* record) noexcept
 int32_t B_CoverBranchText(int32_t branch, int32_t x, int32_t y, int32_t tolerance, int32_t* branchFound) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        const Index* index = Current(kBranchTexts);
-        if (!index) return 0;
+        Level* level = CurLevel();
+        if (!level) return 0;
         const double tol = Tolerance(tolerance);
         std::vector<Hit> hits;
         if (branch == -1) {
+            const Index* index = Current(kBranchTexts);
+            if (!index) return 0;
             hits = Collect(*index, x, y, tol, [&](const Shape& s, int32_t&) -> std::optional<double> {
                 const double d = ShapeDistance(s, x, y);
                 return d <= tol ? std::optional<double>(d) : std::nullopt;
             });
         } else {
-            const auto* b = CurLevel()->branches.FindAs<Branch>(branch);
+            const auto* b = level->branches.FindAs<Branch>(branch);
             if (!b) return 0;
             int32_t n = 0;
             b->texts.ForEach([&](const Object& t) {

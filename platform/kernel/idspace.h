@@ -16,8 +16,6 @@ public:
 
     static constexpr int32_t kMaxId = 16777215;
 
-    int32_t limit() const { return limit_; }
-
     // The lowest free id, marked used; 0 when none is left.
     int32_t TakeLowest();
     // Marks `id` used; false when it is out of range or already used (a
@@ -38,10 +36,10 @@ public:
     bool ReserveId(int32_t id);
     // The ids reserved and not used yet, ascending.
     const std::set<int32_t>& Reserved() const { return reserved_; }
-    // Everything free again.
-    void Clear();
 
 private:
+    // Everything free again.
+    void Clear();
     void MarkUsed(int32_t id);
 
     int32_t limit_;

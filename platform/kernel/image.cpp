@@ -18,27 +18,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 
 namespace kernel::image {
 
 namespace {
 
-constexpr int kTextSizeCount = 32 * 3;
-
 // ---- Saving ----------------------------------------------------------------------
 
 std::string Errno()
 {
     return std::strerror(errno);
-}
-
-std::string DirectoryOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
 }
 
 // Writes every table of the design into `db` (an empty file, one
@@ -71,10 +62,11 @@ public:
 
     uint64_t Write(const Database& db)
     {
-        unsigned char sizes[kTextSizeCount * 4];
-        for (int i = 0; i < kTextSizeCount; ++i) {
+        // The text-size table, each value in four bytes, lowest first.
+        unsigned char sizes[sizeof db.textSizes];
+        for (size_t i = 0; i < std::size(db.textSizes); ++i) {
             const auto v = static_cast<uint32_t>(db.textSizes[i]);
-            for (int b = 0; b < 4; ++b) sizes[i * 4 + b] = static_cast<unsigned char>(v >> (8 * b));
+            for (size_t b = 0; b < 4; ++b) sizes[i * 4 + b] = static_cast<unsigned char>(v >> (8 * b));
         }
         design_.Text(db.design.name).Int(db.design.status).Int(db.curLevel).Blob(sizes, sizeof sizes);
         design_.Row();
@@ -588,12 +580,11 @@ private:
         out_.design.status = r.Int(1);
         out_.curLevel = r.Int(2);
         const std::string_view sizes = r.Blob(3);
-        if (sizes.size() != kTextSizeCount * 4) r.Bad("text size table of the wrong size");
-        for (int i = 0; i < kTextSizeCount; ++i) {
+        if (sizes.size() != std::size(out_.textSizes) * 4) r.Bad("text size table of the wrong size");
+        for (size_t i = 0; i < std::size(out_.textSizes); ++i) {
             uint32_t v = 0;
-            for (int b = 0; b < 4; ++b)
-                v |= static_cast<uint32_t>(static_cast<unsigned char>(sizes[static_cast<size_t>(i * 4 + b)]))
-                     << (8 * b);
+            for (size_t b = 0; b < 4; ++b)
+                v |= static_cast<uint32_t>(static_cast<unsigned char>(sizes[i * 4 + b])) << (8 * b);
             out_.textSizes[i] = static_cast<int32_t>(v);
         }
         if (r.Next()) r.Bad("more than one design row");
@@ -670,13 +661,9 @@ std::unique_ptr<Database> Load(const std::string& path)
     try {
         checksum = DesignReader(db, *database).Read();
     } catch (const Failure& f) {
-        if (f.text.rfind("damaged", 0) == 0) throw;
-        Fail("damaged: " + f.text);
+        FailAsDamaged(f);
     }
-    Statement stored(db, "SELECT \"value\" FROM meta WHERE \"key\" = 'checksum'");
-    if (!stored.Step() || sqlite3_column_type(stored.get(), 0) != SQLITE_INTEGER ||
-        static_cast<uint64_t>(sqlite3_column_int64(stored.get(), 0)) != checksum)
-        Fail("damaged: the content checksum does not match");
+    VerifyChecksum(db, [&] { return checksum; });
     return database;
 }
 

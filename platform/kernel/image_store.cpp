@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -61,12 +62,20 @@ const std::vector<const Table*>& LibraryTables()
     return tables;
 }
 
-namespace {
-
-std::string Quoted(const char* identifier)
+std::string Quoted(std::string_view s)
 {
-    return std::string("\"") + identifier + "\"";
+    return "\"" + std::string(s) + "\"";
 }
+
+std::string DirectoryOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+namespace {
 
 std::string ColumnList(const Table& table)
 {
@@ -95,6 +104,13 @@ std::string& ErrorText()
 void Fail(std::string text)
 {
     throw Failure{std::move(text)};
+}
+
+void FailAsDamaged(const Failure& failure, std::initializer_list<std::string_view> alsoKept)
+{
+    const auto startsWith = [&](std::string_view prefix) { return failure.text.rfind(prefix, 0) == 0; };
+    if (startsWith("damaged") || std::any_of(alsoKept.begin(), alsoKept.end(), startsWith)) throw failure;
+    Fail("damaged: " + failure.text);
 }
 
 void SetLastError(std::string text)
@@ -401,6 +417,14 @@ void UpdateChecksum(Connection& db, uint64_t checksum)
     update.Step();
 }
 
+void VerifyChecksum(Connection& db, const std::function<uint64_t()>& expected)
+{
+    Statement stored(db, "SELECT \"value\" FROM meta WHERE \"key\" = 'checksum'");
+    if (!stored.Step() || sqlite3_column_type(stored.get(), 0) != SQLITE_INTEGER ||
+        static_cast<uint64_t>(sqlite3_column_int64(stored.get(), 0)) != expected())
+        Fail("damaged: the content checksum does not match");
+}
+
 std::string KindText(std::string_view kind)
 {
     if (kind == kDesignKind) return "a design image";
@@ -462,9 +486,7 @@ std::string OpenChecked(Connection& db, const std::string& path, bool writable)
         return found;
     } catch (const Failure& f) {
         // SQLite's own words for a file it cannot read mean damage.
-        if (f.text.rfind("damaged", 0) == 0 || f.text.rfind("not a ", 0) == 0 || f.text.rfind("written by", 0) == 0)
-            throw;
-        Fail("damaged: " + f.text);
+        FailAsDamaged(f, {"not a ", "written by"});
     }
 }
 
@@ -556,6 +578,13 @@ constexpr size_t kMaxPrefix = 8;
 
 }  // namespace
 
+ObjectMap* PartsLookup::PadStacks(int32_t owner) const
+{
+    if (owner == 0) return designPadStacks;
+    Symbol* s = symbol(owner);
+    return s ? &s->padStacks : nullptr;
+}
+
 void ReadSymbols(TableReader& r, const std::function<void(int32_t key, std::unique_ptr<Symbol>)>& make)
 {
     while (r.Next()) {
@@ -592,13 +621,7 @@ void ReadSymbolEntries(TableReader& r, const PartsLookup& find)
 void ReadPadStacks(TableReader& r, const PartsLookup& find)
 {
     while (r.Next()) {
-        const int32_t owner = r.Int(0);
-        ObjectMap* map = nullptr;
-        if (owner == 0) {
-            map = find.designPadStacks;
-        } else if (Symbol* symbol = find.symbol(owner)) {
-            map = &symbol->padStacks;
-        }
+        ObjectMap* map = find.PadStacks(r.Int(0));
         if (!map) r.Bad("pad stack of an owner that does not exist");
         const int32_t key = r.Int(1);
         auto ps = std::make_unique<PadStack>();
@@ -668,12 +691,7 @@ ObjectArray* PartsItemArray(const TableReader& r, const PartsLookup& find)
         return symbol ? &symbol->items : nullptr;
     }
     if (ownerKind == kPadStackItem) {
-        ObjectMap* map = nullptr;
-        if (owner == 0) {
-            map = find.designPadStacks;
-        } else if (Symbol* symbol = find.symbol(owner)) {
-            map = &symbol->padStacks;
-        }
+        ObjectMap* map = find.PadStacks(owner);
         auto* ps = map ? map->FindAs<PadStack>(sub) : nullptr;
         return ps ? &ps->items : nullptr;
     }

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,6 +68,11 @@ struct Failure {
     std::string text;
 };
 [[noreturn]] void Fail(std::string text);
+// A failure met while reading a file, taken as the file's fault: a text
+// that already says so (it starts with "damaged", or with one of
+// `alsoKept`) goes on as it is, any other (SQLite's own words) gets
+// "damaged: " in front.
+[[noreturn]] void FailAsDamaged(const Failure& failure, std::initializer_list<std::string_view> alsoKept = {});
 
 // The text E_LastError gives.
 void SetLastError(std::string text);
@@ -146,7 +152,6 @@ public:
     // Closes; false when SQLite could not finish (the file may be incomplete).
     bool Close();
     sqlite3* get() const { return db_; }
-    bool IsOpen() const { return db_ != nullptr; }
 
     void Exec(const std::string& sql);
     // The integer the query's first row gives (a PRAGMA), `fallback` when none.
@@ -245,6 +250,10 @@ uint64_t ComputeChecksum(Connection& db, std::string_view kind, const std::vecto
 // The meta table: the file kind and the checksum.
 void WriteMeta(Connection& db, std::string_view kind, uint64_t checksum);
 void UpdateChecksum(Connection& db, uint64_t checksum);
+// Fails ("damaged: the content checksum does not match") unless the meta
+// table holds a checksum equal to what `expected` gives; `expected` is only
+// asked once a stored checksum has been found.
+void VerifyChecksum(Connection& db, const std::function<uint64_t()>& expected);
 
 // Opens an existing design image or library for reading (or writing) and
 // makes the checks common to both: an SQLite file, quick_check, our
@@ -254,6 +263,11 @@ std::string OpenChecked(Connection& db, const std::string& path, bool writable);
 
 // A description of a file kind for messages.
 std::string KindText(std::string_view kind);
+
+// A name in double quotes: an SQL identifier, or a path or name in a message.
+std::string Quoted(std::string_view s);
+// The directory part of a path ("." for a bare name).
+std::string DirectoryOf(const std::string& path);
 
 // ---- Symbols and devices ---------------------------------------------------------
 
@@ -281,6 +295,10 @@ struct PartsLookup {
     std::function<Device*(int32_t key)> device;
     // The pad-stack map of owner 0 (the design's), else null.
     ObjectMap* designPadStacks = nullptr;
+
+    // The pad-stack map of an owner: 0 the design's, else a symbol key;
+    // null when there is no such owner.
+    ObjectMap* PadStacks(int32_t owner) const;
 };
 
 // Each reads its table to the end; new symbols and devices go to `make`.

@@ -4,6 +4,8 @@
 #include "platform/kernel/database.h"
 #include "platform/kernel/nvokernel32.h"
 
+#include <limits>
+
 namespace kernel {
 
 namespace {
@@ -21,6 +23,21 @@ uint8_t LowByte(int32_t v)
 {
     return static_cast<uint8_t>(v & 0xFF);
 }
+
+// A size or sweep turned the other way; the most negative value, which
+// has no opposite, gives the largest.
+int32_t Negated(int32_t v)
+{
+    return v == std::numeric_limits<int32_t>::min() ? std::numeric_limits<int32_t>::max() : -v;
+}
+
+int32_t AddFloatingItem(std::unique_ptr<Item> item)
+{
+    Database* db = Db();
+    return db ? db->AddFloating(std::move(item))->Handle() : 0;
+}
+
+}  // namespace
 
 void FillRecord(const Item& item, ItemRec& record)
 {
@@ -61,11 +78,11 @@ void PlaceRecord(const Placement& p, ItemRec& r)
         break;
     case 3:  // rectangle: a corner and its sizes along its own axes
         r.Angle = p.Rotation(r.Angle);
-        if (p.mirrored) r.P1 = -r.P1;
+        if (p.mirrored) r.P1 = Negated(r.P1);
         break;
     case 5:  // arc: start angle and sweep
         r.P2 = p.Direction(r.P2);
-        if (p.mirrored) r.P3 = -r.P3;
+        if (p.mirrored) r.P3 = Negated(r.P3);
         break;
     case 6:
         r.Angle = p.Rotation(r.Angle);
@@ -75,13 +92,19 @@ void PlaceRecord(const Placement& p, ItemRec& r)
     }
 }
 
-int32_t AddFloatingItem(std::unique_ptr<Item> item)
+std::optional<Placement> ItemPlacement(const Item& item)
 {
-    Database* db = Db();
-    return db ? db->AddFloating(std::move(item))->Handle() : 0;
+    if (Object* owner = OwnerOf(item)) {
+        switch (owner->kind) {
+        case Kind::Component: return PlacementOf(static_cast<const Component&>(*owner));
+        case Kind::LayComp: return PlacementOf(static_cast<const LayComp&>(*owner));
+        case Kind::Symbol:
+        case Kind::PadStack: return PlacementFrame();
+        default: break;
+        }
+    }
+    return std::nullopt;
 }
-
-}  // namespace
 
 }  // namespace kernel
 
@@ -150,18 +173,7 @@ int32_t I_ReadItemAbs(int32_t item, ItemRec* record) noexcept
         if (!i || !record) return 0;
         ItemRec r;
         FillRecord(*i, r);
-        // Texts of components and layout components lie in their owner's
-        // frame, symbol and pad-stack items in the placement frame; branch
-        // and layout texts (and items not yet in an array) are as stored.
-        if (Object* owner = OwnerOf(*i)) {
-            switch (owner->kind) {
-            case Kind::Component: PlaceRecord(PlacementOf(static_cast<const Component&>(*owner)), r); break;
-            case Kind::LayComp: PlaceRecord(PlacementOf(static_cast<const LayComp&>(*owner)), r); break;
-            case Kind::Symbol:
-            case Kind::PadStack: PlaceRecord(PlacementFrame(), r); break;
-            default: break;
-            }
-        }
+        if (const std::optional<Placement> placement = ItemPlacement(*i)) PlaceRecord(*placement, r);
         *record = r;
         return 1;
     });

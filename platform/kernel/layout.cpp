@@ -9,8 +9,6 @@
 #include "platform/kernel/database.h"
 #include "platform/kernel/nvokernel32.h"
 
-#include <algorithm>
-
 namespace kernel {
 
 void ShowPosition(const Level& level, TracePoint& point)
@@ -45,10 +43,10 @@ void ShowPosition(const Level& level, TracePoint& point)
 
 namespace {
 
+// Traces are found by positive id only.
 Trace* FindTrace(int32_t trace)
 {
-    Level* level = CurLevel();
-    return level && trace > 0 ? level->traces.FindAs<Trace>(trace) : nullptr;
+    return trace > 0 ? InCurLevel<Trace>(&Level::traces, trace) : nullptr;
 }
 
 bool NetOk(const Level& level, int32_t net)
@@ -67,14 +65,11 @@ bool ReferenceExists(const Level& level, int32_t flags, int32_t ref)
     }
 }
 
-TracePoint* PointAt(Trace& trace, int32_t index)
+// Fills a record with a point record's values, its position brought up to
+// date first.
+void Show(TracePoint& point, TracePointRec& record)
 {
-    if (index < 1 || index > static_cast<int32_t>(trace.points.size())) return nullptr;
-    return &trace.points[static_cast<size_t>(index - 1)];
-}
-
-void Fill(TracePointRec& record, const TracePoint& point)
-{
+    ShowPosition(*CurLevel(), point);
     record.Flags = point.flags;
     record.Ref = point.ref;
     record.Layer = point.layer;
@@ -89,12 +84,7 @@ int32_t NextNetTrace(int32_t* cursor, int32_t net)
 {
     Level* level = CurLevel();
     if (!level || !cursor || net <= 0) return 0;
-    for (Object* o = level->traces.Next(*cursor); o; o = level->traces.Next(o->id)) {
-        if (static_cast<const Trace&>(*o).net != net) continue;
-        *cursor = o->id;
-        return o->id;
-    }
-    return 0;
+    return Walk<Trace>(level->traces, cursor, [&](const Trace& trace) { return trace.net == net; });
 }
 
 }  // namespace
@@ -108,8 +98,7 @@ using namespace kernel;
 int32_t T_Trace(int32_t trace) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Trace* t = FindTrace(trace);
-        return t ? t->Handle() : 0;
+        return HandleOf(FindTrace(trace));
     });
 }
 
@@ -183,10 +172,9 @@ int32_t T_ReadRecord(int32_t trace, int32_t index, TracePointRec* record) noexce
 {
     return Guard(0, [&]() -> int32_t {
         Trace* t = FindTrace(trace);
-        TracePoint* point = t ? PointAt(*t, index) : nullptr;
+        TracePoint* point = t ? PointAt(t->points, index) : nullptr;
         if (!point || !record) return 0;
-        ShowPosition(*CurLevel(), *point);
-        Fill(*record, *point);
+        Show(*point, *record);
         return 1;
     });
 }
@@ -195,7 +183,7 @@ int32_t T_ChangeRecordRef(int32_t trace, int32_t index, int32_t ref) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         Trace* t = FindTrace(trace);
-        TracePoint* point = t ? PointAt(*t, index) : nullptr;
+        TracePoint* point = t ? PointAt(t->points, index) : nullptr;
         if (!point) return 0;
         point->ref = ref;
         ShowPosition(*CurLevel(), *point);
@@ -208,12 +196,9 @@ int32_t T_MaskRecord(int32_t trace, int32_t index, int32_t value, int32_t mask) 
 {
     return Guard(0, [&]() -> int32_t {
         Trace* t = FindTrace(trace);
-        TracePoint* point = t ? PointAt(*t, index) : nullptr;
+        TracePoint* point = t ? PointAt(t->points, index) : nullptr;
         if (!point) return 0;
-        const int32_t before = point->flags;
-        ApplyMask(point->flags, value, mask);
-        // The kind bits say what the record refers to, and so where it lies.
-        if ((before ^ point->flags) & 14) GeometryChanged(t);
+        if (MaskPoint(*point, value, mask)) GeometryChanged(t);
         return 1;
     });
 }
@@ -223,17 +208,9 @@ int32_t T_SearchRecordMaskRef(int32_t trace, int32_t from, int32_t mask, int32_t
     return Guard(0, [&]() -> int32_t {
         Trace* t = FindTrace(trace);
         if (!t) return 0;
-        const auto count = static_cast<int32_t>(t->points.size());
-        for (int32_t i = std::max(from, 1); i <= count; ++i) {
-            TracePoint& point = t->points[static_cast<size_t>(i - 1)];
-            if (!(point.flags & mask) || (ref != 0 && point.ref != ref)) continue;
-            if (record) {
-                ShowPosition(*CurLevel(), point);
-                Fill(*record, point);
-            }
-            return i;
-        }
-        return 0;
+        const int32_t i = FindPoint(t->points, from, mask, ref);
+        if (i && record) Show(t->points[static_cast<size_t>(i - 1)], *record);
+        return i;
     });
 }
 
@@ -243,29 +220,8 @@ int32_t T_MaskNodeRecords(int32_t comp, int32_t entry, int32_t traceValue, int32
     return Guard(0, [&]() -> int32_t {
         Level* level = CurLevel();
         if (!level) return 0;
-        const std::vector<Node*> nodes = PinNodes(*level, NodeView(), comp, entry);
-        std::vector<int32_t> ids;
-        for (const Node* node : nodes) ids.push_back(node->id);
-        std::sort(ids.begin(), ids.end());
-        int32_t marked = 0;
-        bool moved = false;
-        if (!ids.empty()) {
-            level->traces.ForEach([&](Object& o) {
-                auto& trace = static_cast<Trace&>(o);
-                bool hit = false;
-                for (TracePoint& point : trace.points) {
-                    if ((point.flags & 14) != 2 || !std::binary_search(ids.begin(), ids.end(), point.ref)) continue;
-                    ApplyMask(point.flags, recValue, recMask);
-                    moved = moved || (point.flags & 14) != 2;
-                    ++marked;
-                    hit = true;
-                }
-                if (hit) ApplyMask(trace.status, traceValue, traceMask);
-            });
-        }
-        if (moved) GeometryChanged(level);
-        for (Node* node : nodes) ApplyMask(node->status, nodeValue, nodeMask);
-        return marked;
+        return MarkNodeRecords<Trace>(*level, level->traces, comp, entry, traceValue, traceMask, recValue, recMask,
+                                      nodeValue, nodeMask);
     });
 }
 
@@ -274,9 +230,7 @@ int32_t T_MaskNodeRecords(int32_t comp, int32_t entry, int32_t traceValue, int32
 int32_t T_BendPoint(int32_t bendPoint) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Level* level = CurLevel();
-        Object* b = level && bendPoint > 0 ? level->bendPoints.Find(bendPoint) : nullptr;
-        return b ? b->Handle() : 0;
+        return HandleOf(bendPoint > 0 ? InCurLevel<BendPoint>(&Level::bendPoints, bendPoint) : nullptr);
     });
 }
 
@@ -298,9 +252,7 @@ int32_t T_CreateBendPoint(int32_t id, int32_t type, int32_t x, int32_t y) noexce
 int32_t V_Via(int32_t via) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        Level* level = CurLevel();
-        Object* v = level && via > 0 ? level->vias.Find(via) : nullptr;
-        return v ? v->Handle() : 0;
+        return HandleOf(via > 0 ? InCurLevel<Via>(&Level::vias, via) : nullptr);
     });
 }
 

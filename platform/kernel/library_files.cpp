@@ -115,9 +115,7 @@ void ReadDirectory(Library& lib)
 
 bool DirectoryWritable(const std::string& path)
 {
-    const size_t slash = path.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    return access(dir.c_str(), W_OK) == 0;
+    return access(DirectoryOf(path).c_str(), W_OK) == 0;
 }
 
 std::unique_ptr<Library> Open(const std::string& path, const std::string& kind, bool writable)
@@ -151,14 +149,9 @@ std::unique_ptr<Library> Open(const std::string& path, const std::string& kind, 
             Fail("the file cannot be written");
         if (writable && !DirectoryWritable(path)) Fail("the directory cannot be written");
         try {
-            Statement stored(lib->db, "SELECT \"value\" FROM meta WHERE \"key\" = 'checksum'");
-            if (!stored.Step() || sqlite3_column_type(stored.get(), 0) != SQLITE_INTEGER ||
-                static_cast<uint64_t>(sqlite3_column_int64(stored.get(), 0)) !=
-                    ComputeChecksum(lib->db, kind, LibraryTables()))
-                Fail("damaged: the content checksum does not match");
+            VerifyChecksum(lib->db, [&] { return ComputeChecksum(lib->db, kind, LibraryTables()); });
         } catch (const Failure& f) {
-            if (f.text.rfind("damaged", 0) == 0) throw;
-            Fail("damaged: " + f.text);
+            FailAsDamaged(f);
         }
     }
     ReadDirectory(*lib);
@@ -275,11 +268,6 @@ std::unique_ptr<Symbol> ReadSymbolEntry(Connection& db, int64_t number)
     return symbol;
 }
 
-std::string Quote(const std::string& s)
-{
-    return "\"" + s + "\"";
-}
-
 }  // namespace
 
 }  // namespace kernel::image
@@ -291,9 +279,9 @@ int32_t E_OpenLibrary(const char* path, const char* kind, int32_t mode) noexcept
 {
     return Run(0, [&]() -> int32_t {
         if (!path || !*path) Fail("cannot open a library: no file name");
-        const std::string where = "cannot open the library " + Quote(path) + ": ";
+        const std::string where = "cannot open the library " + Quoted(path) + ": ";
         if (!kind || (kind != kPartsKind && kind != kSymbolsKind))
-            Fail(where + "unknown library kind" + (kind ? " " + Quote(kind) : std::string()));
+            Fail(where + "unknown library kind" + (kind ? " " + Quoted(kind) : std::string()));
         if (mode != 0 && mode != -1) Fail(where + "unknown mode " + std::to_string(mode) + " (0 reads, -1 writes)");
         std::unique_ptr<Library> lib;
         try {
@@ -333,7 +321,7 @@ int32_t E_OpenLibToRead(int32_t library, const char* name) noexcept
     return Run(0, [&]() -> int32_t {
         Library& lib = LibraryOf(library);
         if (!name) Fail("no entry name");
-        if (!lib.directory.count(name)) Fail("the library " + Quote(lib.path) + " has no entry " + Quote(name));
+        if (!lib.directory.count(name)) Fail("the library " + Quoted(lib.path) + " has no entry " + Quoted(name));
         for (const auto& e : lib.readEntries)
             if (e->name == name) return e->handle;
         auto entry = std::make_unique<Entry>(lib, name, false);
@@ -348,7 +336,7 @@ int32_t E_OpenLibToWrite(int32_t library, const char* name) noexcept
 {
     return Run(0, [&]() -> int32_t {
         Library& lib = LibraryOf(library);
-        if (!lib.writable) Fail("the library " + Quote(lib.path) + " is open for reading only");
+        if (!lib.writable) Fail("the library " + Quoted(lib.path) + " is open for reading only");
         if (!name || !*name || !ValidName(name)) Fail("an entry name must have 1 to 255 characters");
         auto entry = std::make_unique<Entry>(lib, name, true);
         entry->handle = Handles().Add(HandleType::Library, static_cast<LibraryThing*>(entry.get()));
@@ -363,7 +351,7 @@ int32_t E_CloseLibWrite(int32_t library) noexcept
 {
     return Run(0, [&]() -> int32_t {
         Library& lib = LibraryOf(library);
-        if (!lib.writeEntry) Fail("no entry of the library " + Quote(lib.path) + " is open for writing");
+        if (!lib.writeEntry) Fail("no entry of the library " + Quoted(lib.path) + " is open for writing");
         Handles().Remove(lib.writeEntry->handle);
         lib.writeEntry.reset();
         return 1;
@@ -375,7 +363,7 @@ int32_t S_SaveSymbol(int32_t symbol, int32_t entry) noexcept
     return Run(0, [&]() -> int32_t {
         Entry& e = EntryOf(entry);
         Library& lib = e.library;
-        const std::string where = "cannot save the symbol into " + Quote(lib.path) + ": ";
+        const std::string where = "cannot save the symbol into " + Quoted(lib.path) + ": ";
         if (!e.write) Fail(where + "the entry is open for reading, not for writing");
         if (lib.kind != kSymbolsKind) Fail(where + "a parts library holds devices, not symbols");
         Database* db = Db();
@@ -394,7 +382,7 @@ int32_t D_SaveDevice(int32_t library, int32_t device) noexcept
 {
     return Run(0, [&]() -> int32_t {
         Library& lib = LibraryOf(library);
-        const std::string where = "cannot save the device into " + Quote(lib.path) + ": ";
+        const std::string where = "cannot save the device into " + Quoted(lib.path) + ": ";
         if (lib.kind != kPartsKind) Fail(where + "a symbol library holds symbols, not devices");
         if (!lib.writeEntry) Fail(where + "no entry is open for writing");
         Database* db = Db();
@@ -413,7 +401,7 @@ int32_t D_LoadDevice(int32_t id, int32_t entry) noexcept
 {
     return Run(0, [&]() -> int32_t {
         Entry& e = EntryOf(entry);
-        const std::string where = "cannot load the device " + Quote(e.name) + ": ";
+        const std::string where = "cannot load the device " + Quoted(e.name) + ": ";
         Database* db = Db();
         if (!db) Fail(where + "no design is open");
         if (id != 0 && db->devices.Find(id)) Fail(where + "device id " + std::to_string(id) + " is taken");
@@ -433,7 +421,7 @@ int32_t S_LoadSymbol(int32_t id, int32_t entry) noexcept
 {
     return Run(0, [&]() -> int32_t {
         Entry& e = EntryOf(entry);
-        const std::string where = "cannot load the symbol " + Quote(e.name) + ": ";
+        const std::string where = "cannot load the symbol " + Quoted(e.name) + ": ";
         Database* db = Db();
         if (!db) Fail(where + "no design is open");
         if (id != 0 && db->symbols.Find(id)) Fail(where + "symbol id " + std::to_string(id) + " is taken");

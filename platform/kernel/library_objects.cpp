@@ -36,12 +36,6 @@ PadStack* PadStackOf(int32_t handle)
     return ObjectAs<PadStack>(handle, Kind::PadStack);
 }
 
-int32_t HandleAt(const ObjectArray& array, int32_t index)
-{
-    Object* o = array.At(index);
-    return o ? o->Handle() : 0;
-}
-
 }  // namespace
 
 }  // namespace kernel
@@ -273,7 +267,7 @@ int32_t S_SymbolItem(int32_t symbol, int32_t index) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         Symbol* s = FindSymbol(symbol);
-        return s ? HandleAt(s->items, index) : 0;
+        return HandleOf(s ? s->items.At(index) : nullptr);
     });
 }
 

@@ -14,20 +14,6 @@ bool Matches(const Object& o, int32_t value, int32_t mask)
     return (o.status & mask) == value;
 }
 
-// The next positive member above *cursor that passes `test`; the cursor
-// moves to it. 0 at the end.
-template <class Test>
-int32_t Walk(ObjectMap& map, int32_t* cursor, Test&& test)
-{
-    for (Object* o = map.Next(*cursor); o; o = map.Next(o->id)) {
-        if (test(*o)) {
-            *cursor = o->id;
-            return o->id;
-        }
-    }
-    return 0;  // the cursor stays on the last id returned
-}
-
 template <class Test>
 int32_t WalkName(ObjectMap& map, int32_t* cursor, const std::string& name, Test&& test)
 {
@@ -146,7 +132,7 @@ int32_t OM_MaskAll(int32_t map, int32_t value, int32_t mask) noexcept
         int32_t flipped = 0;
         m->ForEach([&](Object& o) {
             const int32_t before = o.status;
-            o.status = (o.status & ~mask) | value;
+            ApplyMask(o.status, value, mask);
             flipped |= before ^ o.status;
             ++changed;
         });
@@ -289,7 +275,7 @@ int32_t OA_MaskAll(int32_t array, int32_t value, int32_t mask) noexcept
         int32_t flipped = 0;
         a->ForEach([&](Object& o) {
             const int32_t before = o.status;
-            o.status = (o.status & ~mask) | value;
+            ApplyMask(o.status, value, mask);
             flipped |= before ^ o.status;
         });
         if (flipped & watched) GeometryChanged(a->owner());

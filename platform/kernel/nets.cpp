@@ -60,10 +60,10 @@ Net* FindNet(const Level& level, int32_t net)
     return net > 0 ? level.nets.FindAs<Net>(net) : nullptr;
 }
 
+// Nets are found by positive id only.
 Net* CurNet(int32_t net)
 {
-    Level* level = CurLevel();
-    return level ? FindNet(*level, net) : nullptr;
+    return net > 0 ? InCurLevel<Net>(&Level::nets, net) : nullptr;
 }
 
 Node* NetNode(Net& net, int32_t node)
@@ -93,8 +93,7 @@ void DropDeletedMembers(Bus& bus)
 
 Bus* CurBus(int32_t bus)
 {
-    Level* level = CurLevel();
-    Bus* b = level && bus > 0 ? level->buses.FindAs<Bus>(bus) : nullptr;
+    Bus* b = bus > 0 ? InCurLevel<Bus>(&Level::buses, bus) : nullptr;
     if (b) DropDeletedMembers(*b);
     return b;
 }
@@ -114,12 +113,6 @@ Bus* BusHolding(Level& level, Net& net, int32_t& slot)
         }
     }
     return nullptr;
-}
-
-template <class T>
-int32_t HandleOf(T* object)
-{
-    return object ? object->Handle() : 0;
 }
 
 }  // namespace
@@ -170,21 +163,24 @@ std::vector<Node*> PinNodes(const Level& level, int side, int32_t ref, int32_t n
     return found;
 }
 
+std::vector<int32_t> SortedNodeIds(const std::vector<Node*>& nodes)
+{
+    std::vector<int32_t> ids;
+    ids.reserve(nodes.size());
+    for (const Node* node : nodes) ids.push_back(node->id);
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
 bool PinPosition(const Node& node, int side, int32_t& x, int32_t& y)
 {
     const int32_t ref = node.Ref(side);
-    // The component calls read the current level.
-    if (!ref || LevelOf(node) != CurLevel()) return false;
-    EntryRec entry{};
-    int32_t read = 0;
+    // Only nodes of the current level, as the component calls read.
+    Level* level = CurLevel();
+    if (!ref || !level || LevelOf(node) != level) return false;
     // Entry and pad positions come from the components, placed through their
     // placement transform, so a node always agrees with its entry.
-    if (side == kSchematicSide) read = C_ReadEntry(ref, node.Number(side), &entry);
-    if (side == kLayoutSide) read = L_ReadEntry(ref, node.Number(side), &entry);
-    if (read != 1) return false;
-    x = entry.X;
-    y = entry.Y;
-    return true;
+    return PlacedEntryXY(*level, side, ref, node.Number(side), x, y);
 }
 
 }  // namespace kernel

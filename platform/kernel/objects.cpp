@@ -88,6 +88,12 @@ int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
     } else if (negative_.count(key)) {
         return 0;
     }
+    Place(std::move(object), key);
+    return key;
+}
+
+void ObjectMap::Place(std::unique_ptr<Object> object, int32_t key)
+{
     object->id = key;
     object->map = this;
     object->array = nullptr;
@@ -106,7 +112,6 @@ int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
     }
     IndexName(*raw);
     GeometryChanged(owner_);
-    return key;
 }
 
 std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
@@ -163,16 +168,7 @@ bool ObjectMap::MoveTo(int32_t key, ObjectMap& target)
     if (!object) return false;
     if (sharedIds && key > 0) {
         // The id stays taken in the shared space: place it directly.
-        object->id = key;
-        object->map = &target;
-        Object* raw = object.get();
-        const auto k = static_cast<size_t>(key);
-        if (k >= target.positive_.size()) target.positive_.resize(std::max(k + 1, target.positive_.size() * 2));
-        target.positive_[k] = std::move(object);
-        ++target.positiveCount_;
-        if (target.sharedIndex_) (*target.sharedIndex_)[k] = raw;
-        target.IndexName(*raw);
-        GeometryChanged(target.owner_);
+        target.Place(std::move(object), key);
         return true;
     }
     return target.Insert(std::move(object), key) != 0;
@@ -203,13 +199,9 @@ Object* ObjectMap::NextName(const std::string& name, int32_t after) const
 
 void ObjectMap::Rename(Object& object, const std::string& name)
 {
-    if (object.map != this) {
-        object.name = name;
-    } else {
-        UnindexName(object);
-        object.name = name;
-        IndexName(object);
-    }
+    UnindexName(object);
+    object.name = name;
+    IndexName(object);
     GeometryChanged(&object);
 }
 
@@ -286,12 +278,6 @@ std::unique_ptr<Object> ObjectArray::Detach(int32_t index)
 bool ObjectArray::Erase(int32_t index)
 {
     return Detach(index) != nullptr;
-}
-
-void ObjectArray::Clear()
-{
-    if (!items_.empty()) GeometryChanged(owner_);
-    DestroyAll();
 }
 
 void ObjectArray::DestroyAll()

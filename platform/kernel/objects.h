@@ -74,6 +74,26 @@ private:
 constexpr size_t kMaxName = 255;
 bool ValidName(const char* name);
 
+// Coordinates stay within plus or minus this many database units.
+constexpr int32_t kMaxCoordinate = 220000000;
+inline bool ValidCoord(int32_t v)
+{
+    return v >= -kMaxCoordinate && v <= kMaxCoordinate;
+}
+
+// status = (status And Not mask) Or value: how every mask call changes a
+// status word.
+inline void ApplyMask(int32_t& status, int32_t value, int32_t mask)
+{
+    status = (status & ~mask) | value;
+}
+
+// The object's handle, 0 for none.
+inline int32_t HandleOf(Object* object)
+{
+    return object ? object->Handle() : 0;
+}
+
 // ---- Geometry change counters ---------------------------------------------------
 //
 // Each hierarchy level and the design as a whole (symbols, devices, pad
@@ -153,7 +173,7 @@ public:
     // Lowest positive key with that name; next one above `after`.
     Object* FindName(const std::string& name) const;
     Object* NextName(const std::string& name, int32_t after) const;
-    // Renames a member, keeping the name index right.
+    // Renames a member (an object of this map), keeping the name index right.
     void Rename(Object& object, const std::string& name);
 
     // Every member, negative keys first, then ascending.
@@ -169,6 +189,9 @@ public:
     void Clear();
 
 private:
+    // Puts `object` under `key`, whose id (for a positive key) is already
+    // taken in the id space.
+    void Place(std::unique_ptr<Object> object, int32_t key);
     void IndexName(const Object& object);
     void UnindexName(const Object& object);
     // Detach and Clear without noting a change (the map's own destruction).
@@ -187,8 +210,8 @@ private:
     int32_t handle_ = 0;
 };
 
-// Inserting, detaching, erasing and clearing note a geometry change at the
-// array's owner; destroying the array notes nothing.
+// Inserting, detaching and erasing note a geometry change at the array's
+// owner; destroying the array notes nothing.
 class ObjectArray {
 public:
     explicit ObjectArray(Kind kind, Object* owner = nullptr) : kind_(kind), owner_(owner) {}
@@ -215,17 +238,9 @@ public:
     // Appends (index -1 or past the end) or inserts before `index`; returns
     // the new index, 0 when the object is of another kind.
     int32_t Insert(std::unique_ptr<Object> object, int32_t index = -1);
-    template <class T>
-    T* Append()
-    {
-        auto object = std::make_unique<T>();
-        T* raw = object.get();
-        return Insert(std::move(object)) ? raw : nullptr;
-    }
     std::unique_ptr<Object> Detach(int32_t index);
     // Destroys the element; the following ones move up by one.
     bool Erase(int32_t index);
-    void Clear();
 
     template <class F>
     void ForEach(F&& f) const
@@ -234,7 +249,8 @@ public:
     }
 
 private:
-    // Clear without noting a change (the array's own destruction).
+    // Destroys every element without noting a change (the array's own
+    // destruction).
     void DestroyAll();
 
     Kind kind_;
@@ -256,6 +272,21 @@ T* ObjectAs(int32_t handle, Kind kind)
 {
     Object* object = ObjectFromHandle(handle);
     return object && object->kind == kind ? static_cast<T*>(object) : nullptr;
+}
+
+// The next member of `map` with a positive key above *cursor that passes
+// `test` (given the member as a T); the cursor moves to it. 0 at the end,
+// the cursor staying on the last id returned.
+template <class T = Object, class Test>
+int32_t Walk(const ObjectMap& map, int32_t* cursor, Test&& test)
+{
+    for (Object* o = map.Next(*cursor); o; o = map.Next(o->id)) {
+        if (test(static_cast<const T&>(*o))) {
+            *cursor = o->id;
+            return o->id;
+        }
+    }
+    return 0;
 }
 
 }  // namespace kernel

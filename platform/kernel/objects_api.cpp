@@ -36,11 +36,6 @@ int32_t PageOf(Object& object)
     return 0;
 }
 
-bool InRange(int32_t v)
-{
-    return v >= -kMaxCoordinate && v <= kMaxCoordinate;
-}
-
 // Point records show the position of what they refer to when they are read,
 // so moving the object is all it takes.
 template <class T>
@@ -64,7 +59,7 @@ int32_t O_Mask(int32_t object, int32_t value, int32_t mask) noexcept
         Object* o = ObjectFromHandle(object);
         if (!o) return 0;
         const int32_t before = o->status;
-        o->status = (o->status & ~mask) | value;
+        ApplyMask(o->status, value, mask);
         StatusChanged(*o, before);
         return 1;
     });
@@ -105,7 +100,7 @@ int32_t O_ChangePosition(int32_t object, int32_t x, int32_t y) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         Object* o = ObjectFromHandle(object);
-        if (!o || !InRange(x) || !InRange(y)) return 0;
+        if (!o || !ValidPosition(x, y)) return 0;
         switch (o->kind) {
         case Kind::Component: return Place(static_cast<Component&>(*o), x, y);
         case Kind::LayComp: return Place(static_cast<LayComp&>(*o), x, y);

@@ -8,6 +8,7 @@
 
 #include "platform/kernel/objects.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kernel {
@@ -60,6 +61,8 @@ struct Bus : Object {
 };
 
 struct BranchPoint {
+    // The flag bits that say what the record refers to.
+    static constexpr int32_t kKindBits = 6;
     int32_t flags = 0;  // status word; (flags And 6) = 2: ref is a node id, = 4: a junction id
     int32_t ref = 0;
     int32_t x = 0, y = 0;  // the last position shown
@@ -80,6 +83,8 @@ struct Junction : Object {
 };
 
 struct TracePoint {
+    // The flag bits that say what the record refers to.
+    static constexpr int32_t kKindBits = 14;
     int32_t flags = 0;  // status word; (flags And 14) = 2 node id, 4 bend point id, 8 via id
     int32_t ref = 0;
     int32_t x = 0, y = 0;  // the last position shown
@@ -105,15 +110,11 @@ struct BendPoint : Object {
     int32_t x = 0, y = 0;
 };
 
-// status = (status And Not mask) Or value, for point records that are not
-// objects of their own.
-inline void ApplyMask(int32_t& status, int32_t value, int32_t mask)
-{
-    status = (status & ~mask) | value;
-}
-
 // A position within the coordinate range the kernel accepts.
-bool ValidPosition(int32_t x, int32_t y);
+inline bool ValidPosition(int32_t x, int32_t y)
+{
+    return ValidCoord(x) && ValidCoord(y);
+}
 
 // The kernel-wide node view (N_SetNodeView): the side that the component-keyed
 // node calls and the node records' X, Y use.
@@ -132,5 +133,88 @@ bool PinPosition(const Node& node, int side, int32_t& x, int32_t& y);
 // record whose reference is gone keeps the last position it showed.
 void ShowPosition(const Level& level, BranchPoint& point);
 void ShowPosition(const Level& level, TracePoint& point);
+
+// The ids of `nodes`, ascending.
+std::vector<int32_t> SortedNodeIds(const std::vector<Node*>& nodes);
+
+// ---- Point records of branches and traces ----------------------------------------
+//
+// P is BranchPoint or TracePoint, whose kKindBits say what a record refers
+// to (2: a node, for both); Owner is Branch or Trace.
+
+// The record at `index` (1..count), else null.
+template <class P>
+P* PointAt(std::vector<P>& points, int32_t index)
+{
+    if (index < 1 || index > static_cast<int32_t>(points.size())) return nullptr;
+    return &points[static_cast<size_t>(index - 1)];
+}
+
+// The index of the first record from `from` on (at least 1) with a bit of
+// `mask` set and, unless `ref` is 0, that reference; 0 when there is none.
+template <class P>
+int32_t FindPoint(const std::vector<P>& points, int32_t from, int32_t mask, int32_t ref)
+{
+    const auto count = static_cast<int32_t>(points.size());
+    for (int32_t i = std::max(from, 1); i <= count; ++i) {
+        const P& point = points[static_cast<size_t>(i - 1)];
+        if ((point.flags & mask) && (ref == 0 || point.ref == ref)) return i;
+    }
+    return 0;
+}
+
+// Applies (value, mask) to a record's flags; true when its kind bits (what
+// the record refers to, and so where it lies) have changed.
+template <class P>
+bool MaskPoint(P& point, int32_t value, int32_t mask)
+{
+    const int32_t before = point.flags;
+    ApplyMask(point.flags, value, mask);
+    return ((before ^ point.flags) & P::kKindBits) != 0;
+}
+
+// Applies the record pair to the records of every member of `owners` (the
+// branch or trace map of a level) that pass `test`, and the owner pair to
+// each member holding one. Returns the number of records changed.
+template <class Owner, class Test>
+int32_t MarkRecords(ObjectMap& owners, int32_t ownerValue, int32_t ownerMask, int32_t recValue, int32_t recMask,
+                    Test&& test)
+{
+    int32_t marked = 0;
+    bool moved = false;
+    owners.ForEach([&](Object& o) {
+        auto& owner = static_cast<Owner&>(o);
+        bool hit = false;
+        for (auto& point : owner.points) {
+            if (!test(point)) continue;
+            moved = MaskPoint(point, recValue, recMask) || moved;
+            ++marked;
+            hit = true;
+        }
+        if (hit) ApplyMask(owner.status, ownerValue, ownerMask);
+    });
+    if (moved) GeometryChanged(owners.owner());
+    return marked;
+}
+
+// Marks what refers to the pin (`comp`, `entry`) of the node view in
+// `level`: the record pair goes to the records of `owners` (its branch or
+// trace map) referring to a node of the pin, the owner pair to the members
+// holding one, the node pair to those nodes. Returns the number of records
+// changed.
+template <class Owner>
+int32_t MarkNodeRecords(const Level& level, ObjectMap& owners, int32_t comp, int32_t entry, int32_t ownerValue,
+                        int32_t ownerMask, int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask)
+{
+    using P = typename decltype(Owner::points)::value_type;
+    const std::vector<Node*> nodes = PinNodes(level, NodeView(), comp, entry);
+    const std::vector<int32_t> ids = SortedNodeIds(nodes);
+    const int32_t marked =
+        ids.empty() ? 0 : MarkRecords<Owner>(owners, ownerValue, ownerMask, recValue, recMask, [&](const P& p) {
+            return (p.flags & P::kKindBits) == 2 && std::binary_search(ids.begin(), ids.end(), p.ref);
+        });
+    for (Node* node : nodes) ApplyMask(node->status, nodeValue, nodeMask);
+    return marked;
+}
 
 }  // namespace kernel

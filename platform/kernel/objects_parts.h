@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -127,13 +128,6 @@ inline void FillEntryRecord(const SymbolEntry& e, int32_t number, EntryRec& reco
 
 // ---- Placement -------------------------------------------------------------------
 
-// Coordinates stay within plus or minus 220,000,000 database units.
-constexpr int32_t kMaxCoord = 220000000;
-inline bool ValidCoord(int32_t v)
-{
-    return v >= -kMaxCoord && v <= kMaxCoord;
-}
-
 // An angle in thousandths of a degree, brought into 0..359999.
 inline int32_t NormalAngle(int64_t angle)
 {
@@ -146,6 +140,22 @@ inline int32_t ClampCoord(double v)
     if (v >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
     if (v <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(std::lround(v));
+}
+
+// cos and sin of an angle in thousandths of a degree; quarter turns are exact.
+inline void CosSin(int32_t angle, double& c, double& s)
+{
+    switch (NormalAngle(angle)) {
+    case 0: c = 1; s = 0; return;
+    case 90000: c = 0; s = 1; return;
+    case 180000: c = -1; s = 0; return;
+    case 270000: c = 0; s = -1; return;
+    default: {
+        const double r = NormalAngle(angle) * (3.14159265358979323846 / 180000.0);
+        c = std::cos(r);
+        s = std::sin(r);
+    }
+    }
 }
 
 // Where a component (or layout component) puts its symbol: the symbol's
@@ -163,18 +173,10 @@ struct Placement {
     {
         const double vx = mirrored ? -static_cast<double>(dx) : dx;
         const double vy = dy;
-        switch (NormalAngle(angle)) {
-        case 0: outX = ClampCoord(vx); outY = ClampCoord(vy); return;
-        case 90000: outX = ClampCoord(-vy); outY = ClampCoord(vx); return;
-        case 180000: outX = ClampCoord(-vx); outY = ClampCoord(-vy); return;
-        case 270000: outX = ClampCoord(vy); outY = ClampCoord(-vx); return;
-        default: {
-            const double r = NormalAngle(angle) * (3.14159265358979323846 / 180000.0);
-            const double c = std::cos(r), s = std::sin(r);
-            outX = ClampCoord(vx * c - vy * s);
-            outY = ClampCoord(vx * s + vy * c);
-        }
-        }
+        double c, s;
+        CosSin(angle, c, s);
+        outX = ClampCoord(vx * c - vy * s);
+        outY = ClampCoord(vx * s + vy * c);
     }
     // A point: turned, then moved to the position.
     void Place(int32_t px, int32_t py, int32_t& outX, int32_t& outY) const
@@ -200,6 +202,18 @@ inline Placement PlacementOf(const LayComp& c)
 {
     return Placement{c.x, c.y, c.angle, (c.status & 2) != 0};
 }
+
+// Where an item's owner puts it: the texts of a component or layout
+// component at their owner's placement, symbol and pad-stack items at the
+// placement frame (below); none for items stored absolute (branch and
+// layout texts, items not in an array).
+std::optional<Placement> ItemPlacement(const Item& item);
+
+// An item's record as stored (relative to its owner).
+void FillRecord(const Item& item, ItemRec& record);
+// Moves a record from FillRecord to where the placement puts it (see
+// I_ReadItemAbs).
+void PlaceRecord(const Placement& placement, ItemRec& record);
 
 // The kernel-wide placement frame (origin, angle, mirror) that the drawing
 // work sets for symbols drawn at a place; identity at start. Symbol and

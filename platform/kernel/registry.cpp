@@ -43,16 +43,6 @@ void* Registry::Find(int32_t handle, HandleType type) const
     return s.target;
 }
 
-void Registry::Clear()
-{
-    for (uint32_t i = 1; i < slots_.size(); ++i)
-        if (slots_[i].type != HandleType::None) {
-            slots_[i].target = nullptr;
-            slots_[i].type = HandleType::None;
-            freeSlots_.push_back(i);
-        }
-}
-
 Registry& Handles()
 {
     // Never destroyed: objects still alive at process exit (a database that

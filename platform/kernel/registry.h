@@ -21,8 +21,6 @@ public:
     void Remove(int32_t handle);
     // The target of a live handle of that type, else null.
     void* Find(int32_t handle, HandleType type) const;
-    // Forgets every handle (their generations go on counting).
-    void Clear();
 
 private:
     struct Slot {

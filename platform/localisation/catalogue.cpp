@@ -9,7 +9,7 @@
 //
 // The data folder is PALVANE_DATA_DIR when set, else "data" beside the
 // folder this library was loaded from (build/lib/../data, an installation's
-// lib/../data), else the source tree's data folder recorded by the build.
+// lib/../data).
 // The catalogue is read on first use and again whenever the language or the
 // data folder changes.
 #include "platform/localisation/nvolocal32.h"
@@ -43,20 +43,25 @@ bool IsDirectory(const std::string& path)
     return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The folder this library was loaded from; empty when the loader cannot
+// tell. It does not change while the library is loaded.
+std::string LibraryFolder()
+{
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<const void*>(&L32_Object_GetMessage), &info) || !info.dli_fname) return {};
+    const std::string library = info.dli_fname;
+    const size_t slash = library.rfind('/');
+    return slash == std::string::npos ? std::string(".") : library.substr(0, slash);
+}
+
 std::string DataDir()
 {
     if (const char* configured = std::getenv("PALVANE_DATA_DIR"); configured && *configured) return configured;
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<const void*>(&L32_Object_GetMessage), &info) && info.dli_fname) {
-        std::string library = info.dli_fname;
-        const size_t slash = library.rfind('/');
-        const std::string folder = slash == std::string::npos ? std::string(".") : library.substr(0, slash);
-        const std::string data = folder + "/../data";
+    static const std::string libraryFolder = LibraryFolder();
+    if (!libraryFolder.empty()) {
+        const std::string data = libraryFolder + "/../data";
         if (IsDirectory(data)) return data;
     }
-#ifdef PALVANE_SOURCE_DATA
-    if (IsDirectory(PALVANE_SOURCE_DATA)) return PALVANE_SOURCE_DATA;
-#endif
     return {};
 }
 

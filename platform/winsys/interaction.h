@@ -2,7 +2,7 @@
 // message boxes, the input box, the popup question, the file, printer and
 // print-scale dialogs, the modal show of a window, beeps, key states and
 // the pointer position. The Qt implementation shows real windows; tests
-// install the scripted stand-in (scripted.h), which answers from queues and
+// install the scripted stand-in (tests/support/scripted_interaction.h), which answers from queues and
 // reports any question nobody expected.
 #pragma once
 

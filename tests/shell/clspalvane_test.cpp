@@ -6,13 +6,12 @@
 #include "editor/shell/paths.h"
 #include "editor/shell/schmain.h"
 #include "editor/view/canvas.h"
-#include "tests/support/kernel_fixture.h"
+#include "tests/support/editor_fixture.h"
 
 #include <QLineEdit>
 #include <QLockFile>
 
 #include <cstdlib>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -20,28 +19,13 @@ namespace {
 
 using Sent = std::pair<std::string, std::string>;
 
-class HostLink : public palvane_test::KernelTest {
+class HostLink : public palvane_test::EditorLinkTest {
 protected:
-    void SetUp() override
-    {
-        KernelTest::SetUp();
-        link = std::make_unique<clsPalvane>();
-        link->NotifyServer.Connect([this](std::string& a, std::string& c) { sent.emplace_back(a, c); });
-    }
-    void TearDown() override
-    {
-        link.reset();
-        KernelTest::TearDown();
-    }
-
     bool LoadEditor(int16_t mode = 0) { return link->Load(mode); }
 
     void Notify(std::string aname, std::string command) { link->NotifyMe(aname, command); }
 
     std::string Cref(InsertionDialog& dialog) { return dialog.F_Cref()->text().toStdString(); }
-
-    std::unique_ptr<clsPalvane> link;
-    std::vector<Sent> sent;
 };
 
 TEST_F(HostLink, LoadShowsTheMainWindowInComponentsMode)

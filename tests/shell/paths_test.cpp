@@ -2,6 +2,7 @@
 // case-insensitive lookup, and the Latin-1 text at the widget boundary.
 #include "editor/shell/paths.h"
 #include "platform/winsys/latin1.h"
+#include "tests/shell/env_guard.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <string>
 
 namespace {
@@ -50,32 +50,16 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(home.isValid());
-        Save("HOME");
-        Save("XDG_CONFIG_HOME");
-        Save("XDG_DATA_HOME");
-        setenv("HOME", home.path().toLocal8Bit().constData(), 1);
-        unsetenv("XDG_CONFIG_HOME");
-        unsetenv("XDG_DATA_HOME");
+        env.Set("HOME", home.path().toLocal8Bit().toStdString());
+        env.Set("XDG_CONFIG_HOME", std::nullopt);
+        env.Set("XDG_DATA_HOME", std::nullopt);
         SetDataDir(" /opt/norvo32/data ");
     }
-    void TearDown() override
-    {
-        for (auto& [name, value] : saved) {
-            if (value.second)
-                setenv(name.c_str(), value.first.c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-        SetDataDir("");
-    }
-    void Save(const char* name)
-    {
-        const char* v = std::getenv(name);
-        saved[name] = {v ? v : "", v != nullptr};
-    }
+    void TearDown() override { SetDataDir(""); }
 
     QTemporaryDir home;
-    std::map<std::string, std::pair<std::string, bool>> saved;
+    // Puts HOME and the XDG folders back, also those the tests set.
+    palvane_test::EnvGuard env;
 };
 
 TEST_F(DirectoryDefaults, FoldersFromSettings)

@@ -1,7 +1,8 @@
 // Designs for tests, written in the readable form of docs/SOURCES.md (the
 // form of the demo design): BuildDesign replaces the test's database by the
 // design of the text. `include` lines name the shipped library sources
-// ("include discrete.nls"), found in data/libraries.
+// ("include discrete.nls"), found in data/libraries unless the caller gives
+// another folder.
 //
 //   ASSERT_TRUE(palvane_test::BuildDesign(R"(
 //   include discrete.nls
@@ -23,13 +24,13 @@
 
 namespace palvane_test {
 
-// Builds the design of `text` into the kernel. On failure the result
-// carries the reader's "design:line: message" and a database is still open
-// (the one before, or a fresh empty one when the kernel refused the build
-// half-way).
-::testing::AssertionResult BuildDesign(const std::string& text);
-
 // The folder of the shipped library sources.
 std::string LibrarySourceDir();
+
+// Builds the design of `text` into the kernel, its includes found in
+// `includeDir`. On failure the result carries the reader's "design:line:
+// message" and a database is still open (the one before, or a fresh empty
+// one when the kernel refused the build half-way).
+::testing::AssertionResult BuildDesign(const std::string& text, const std::string& includeDir = LibrarySourceDir());
 
 }  // namespace palvane_test

@@ -6,19 +6,24 @@
 
 namespace palvane_test {
 
-void EditorTest::SetUp()
+void EditorLinkTest::SetUp()
 {
     KernelTest::SetUp();
     link = std::make_unique<clsPalvane>();
     link->NotifyServer.Connect([this](std::string& a, std::string& c) { sent.emplace_back(a, c); });
-    int16_t mode = winstate::Normal;
-    ASSERT_TRUE(link->Load(mode)) << "the editor did not start";
 }
 
-void EditorTest::TearDown()
+void EditorLinkTest::TearDown()
 {
     link.reset();
     KernelTest::TearDown();
+}
+
+void EditorTest::SetUp()
+{
+    EditorLinkTest::SetUp();
+    int16_t mode = winstate::Normal;
+    ASSERT_TRUE(link->Load(mode)) << "the editor did not start";
 }
 
 SCHMAIN& EditorTest::Main()

@@ -1,6 +1,7 @@
-// The editor loaded for a test: a fresh kernel database, the scripted
-// stand-in, and clsPalvane created and loaded, as the host does it. The
-// commands the editor sends are collected in `sent`.
+// The editor for a test: a fresh kernel database, the scripted stand-in, and
+// clsPalvane created as the host does it, the commands the editor sends
+// collected in `sent`. EditorLinkTest leaves loading to the test;
+// EditorTest loads the editor.
 //
 // A test puts its design into the kernel with palvane_test::BuildDesign
 // (design_builder.h), from the readable form the demo design is written in.
@@ -18,16 +19,21 @@ class SCHMAIN;
 
 namespace palvane_test {
 
-class EditorTest : public KernelTest {
+class EditorLinkTest : public KernelTest {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The main window, loaded and shown.
-    SCHMAIN& Main();
-
     std::unique_ptr<clsPalvane> link;
     std::vector<std::pair<std::string, std::string>> sent;
+};
+
+class EditorTest : public EditorLinkTest {
+protected:
+    void SetUp() override;
+
+    // The main window, loaded and shown.
+    SCHMAIN& Main();
 };
 
 }  // namespace palvane_test

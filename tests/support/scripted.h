@@ -3,7 +3,7 @@
 // answer left over at the end fails the test.
 #pragma once
 
-#include "platform/winsys/scripted.h"
+#include "tests/support/scripted_interaction.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
+#include "tests/tools/library_entries.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,10 +44,9 @@ void Write(const QString& path, const QByteArray& text)
 
 std::vector<std::string> Entries(const QString& path, const char* kind)
 {
-    std::vector<std::string> names;
     const int32_t lib = E_OpenLibrary(QFile::encodeName(path).constData(), kind, 0);
-    if (lib == 0) return names;
-    for (int32_t i = 0; const char* n = E_GetLibDirName(lib, i); ++i) names.push_back(n);
+    if (lib == 0) return {};
+    std::vector<std::string> names = palvane_test::EntryNames(lib);
     E_CloseLibrary(lib);
     return names;
 }
@@ -129,7 +129,7 @@ TEST_F(Compilers, LibcRefusesBadSourcesAndKeepsTheOldFiles)
 
 TEST_F(Compilers, DesigncWritesAnImageOnlyForASoundDesign)
 {
-    const QByteArray design = "include " + QByteArray(LIBRARY_SOURCE_DIR) +
+    const QByteArray design = "include " + QByteArray::fromStdString(palvane_test::LibrarySourceDir()) +
                               "/discrete.nls\nunit 0.1in\ndesign Small\nlevel MAIN\nnet N\n"
                               "page P\n  component R1 R at 0 0\n  component R2 R at 10 0\n  wire N R1.2 R2.1\nend\n";
     Write(Path("d.txt"), design);
@@ -167,10 +167,7 @@ TEST_F(Compilers, TheDemoDesignLoadsAsItsSourceBuilds)
 {
     QFile source(DEMO_SOURCE);
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-    QByteArray text = source.readAll();
-    // The test builder finds includes in data/libraries.
-    text.replace("include ../libraries/", "include ");
-    ASSERT_TRUE(palvane_test::BuildDesign(text.toStdString()));
+    ASSERT_TRUE(palvane_test::BuildDesign(source.readAll().toStdString(), DEMO_SOURCE_DIR));
     struct Counts {
         int32_t comps, layComps, nets, branches, junctions, pages, symbols, devices;
         bool operator==(const Counts&) const = default;

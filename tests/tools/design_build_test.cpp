@@ -2,6 +2,7 @@
 // table of wrong designs, each refused with its line before the open
 // database is touched.
 #include "platform/kernel/nvokernel32.h"
+#include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
 #include "tools/sources/source_builder.h"
 #include "tools/sources/source_reader.h"
@@ -24,7 +25,8 @@ protected:
     bool Build(const std::string& text, std::string& error)
     {
         Source src;
-        return ReadSourceText(kHeader + text, "d", LIBRARY_SOURCE_DIR, src, error) && BuildDesign(src, error);
+        return ReadSourceText(kHeader + text, "d", palvane_test::LibrarySourceDir(), src, error) &&
+               BuildDesign(src, error);
     }
 
     int32_t Comp(const char* name) { return OM_FindName(DB_SchCompMap(), name); }
@@ -374,8 +376,7 @@ TEST_F(DesignBuild, DamagedDemoSourcesAreRefusedCleanly)
 {
     QFile file(DEMO_SOURCE);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    std::string demo = file.readAll().toStdString();
-    for (size_t at; (at = demo.find("include ../libraries/")) != std::string::npos;) demo.replace(at, 21, "include ");
+    const std::string demo = file.readAll().toStdString();
     std::vector<std::string> lines;
     for (size_t start = 0; start < demo.size();) {
         const size_t end = demo.find('\n', start);
@@ -396,7 +397,7 @@ TEST_F(DesignBuild, DamagedDemoSourcesAreRefusedCleanly)
         ASSERT_NE(DB_CreateDataBase("Before", "H", "P"), 0);
         Source src;
         std::string error;
-        const bool read = ReadSourceText(text, "design", LIBRARY_SOURCE_DIR, src, error);
+        const bool read = ReadSourceText(text, "design", DEMO_SOURCE_DIR, src, error);
         if (read && src.design && BuildDesign(src, error)) continue;
         if (read && !src.design) continue;  // cut before the design starts
         ++refused;

@@ -4,6 +4,8 @@
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
+#include "tests/support/screenshot.h"
+#include "tests/tools/library_entries.h"
 #include "tests/tools/symbol_picture.h"
 #include "tools/sources/source_reader.h"
 
@@ -44,19 +46,20 @@ Source ReadShipped(const std::string& name)
 {
     Source src;
     std::string error;
-    EXPECT_TRUE(ReadSourceFile(std::string(LIBRARY_SOURCE_DIR) + "/" + name + ".nls", src, error)) << error;
+    EXPECT_TRUE(ReadSourceFile(palvane_test::LibrarySourceDir() + "/" + name + ".nls", src, error)) << error;
     return src;
 }
 
-std::vector<std::string> EntryNames(int32_t lib)
+// The folder the pictures of symbols and pages are written to: the one
+// NVO_SYMBOL_PICTURES names, the screenshot folder when it is set but
+// empty. Empty when it is not set: no pictures are written.
+QString PictureFolder()
 {
-    std::vector<std::string> names;
-    for (int32_t i = 0;; ++i) {
-        const char* n = E_GetLibDirName(lib, i);
-        if (!n) break;
-        names.push_back(n);
-    }
-    return names;
+    const char* folder = std::getenv("NVO_SYMBOL_PICTURES");
+    if (!folder) return {};
+    if (!*folder) return QString::fromStdString(palvane_test::ScreenshotDir());
+    QDir().mkpath(folder);
+    return QString::fromLocal8Bit(folder);
 }
 
 // Loads the named entry of a library file as a symbol; its id or 0.
@@ -98,7 +101,7 @@ TEST_F(ShippedLibraries, EveryLibraryLoadsBackAsItsSourceSays)
                 continue;
             }
             ASSERT_NE(lib, 0) << Compiled(l.name, f.ext) << ": " << E_LastError();
-            const std::vector<std::string> names = EntryNames(lib);
+            const std::vector<std::string> names = palvane_test::EntryNames(lib);
             EXPECT_EQ(std::set<std::string>(names.begin(), names.end()), f.names);
             EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
             EXPECT_EQ(E_CloseLibrary(lib), 1);
@@ -184,7 +187,7 @@ TEST_F(ShippedLibraries, EveryPartFindsItsSymbolsAndPackage)
         if (!l.parts) continue;
         const int32_t lib = E_OpenLibrary(Compiled(l.name, "ndl").c_str(), "NorvoDLL00", 0);
         ASSERT_NE(lib, 0);
-        for (const std::string& name : EntryNames(lib)) {
+        for (const std::string& name : palvane_test::EntryNames(lib)) {
             SCOPED_TRACE(name);
             ++parts;
             OM_Delete(DB_DeviceMap(), -1);
@@ -233,12 +236,11 @@ TEST_F(ShippedLibraries, EveryPartFindsItsSymbolsAndPackage)
 }
 
 // Schematic pins lie on the 0.1 inch grid, each at the outer end of a drawn
-// lead; every picture shows ink. With NVO_SYMBOL_PICTURES set to a folder,
-// the pictures are written there as <library>_<symbol>.png.
+// lead; every picture shows ink. With NVO_SYMBOL_PICTURES set, the pictures
+// are written to PictureFolder() as <library>_<symbol>.png.
 TEST_F(ShippedLibraries, SymbolsSitOnTheGridAndDraw)
 {
-    const char* folder = std::getenv("NVO_SYMBOL_PICTURES");
-    if (folder) QDir().mkpath(folder);
+    const QString folder = PictureFolder();
     for (const ShippedLibrary& l : kLibraries) {
         const Source src = ReadShipped(l.name);
         for (const std::string& name : src.ownSymbols) {
@@ -264,7 +266,7 @@ TEST_F(ShippedLibraries, SymbolsSitOnTheGridAndDraw)
             for (int y = 0; y < picture.height(); ++y)
                 for (int x = 0; x < picture.width(); ++x) ink += qGray(picture.pixel(x, y)) < 128;
             EXPECT_GT(ink, 100);
-            if (folder) {
+            if (!folder.isEmpty()) {
                 EXPECT_TRUE(picture.save(QString("%1/%2_%3.png").arg(folder, l.name, QString::fromStdString(name))));
             }
         }
@@ -272,16 +274,13 @@ TEST_F(ShippedLibraries, SymbolsSitOnTheGridAndDraw)
 }
 
 // Every page of the demo design draws; with NVO_SYMBOL_PICTURES set, the
-// pictures are written as demo_<page>.png.
+// pictures are written to PictureFolder() as demo_<page>.png.
 TEST_F(ShippedLibraries, DemoPagesDraw)
 {
     QFile source(DEMO_SOURCE);
     ASSERT_TRUE(source.open(QIODevice::ReadOnly));
-    std::string text = source.readAll().toStdString();
-    for (size_t at; (at = text.find("include ../libraries/")) != std::string::npos;)
-        text.replace(at, 21, "include ");
-    ASSERT_TRUE(palvane_test::BuildDesign(text));
-    const char* folder = std::getenv("NVO_SYMBOL_PICTURES");
+    ASSERT_TRUE(palvane_test::BuildDesign(source.readAll().toStdString(), DEMO_SOURCE_DIR));
+    const QString folder = PictureFolder();
     int32_t cursor = OM_GetFirst(DB_PageMap());
     int pages = 0;
     while (int32_t page = OM_SearchMask(DB_PageMap(), &cursor, 0, 0)) {
@@ -290,7 +289,7 @@ TEST_F(ShippedLibraries, DemoPagesDraw)
         const QImage picture = palvane_test::PagePicture(page, scale ? std::atof(scale) : 0.1, !scale);
         ASSERT_FALSE(picture.isNull());
         EXPECT_GT(picture.width(), 1000);
-        if (folder) {
+        if (!folder.isEmpty()) {
             EXPECT_TRUE(picture.save(QString("%1/demo_%2.png").arg(folder, O_GetName(DB_Page(page)))));
         }
     }

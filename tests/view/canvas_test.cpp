@@ -8,7 +8,6 @@
 #include "tests/support/raster.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QTest>
 
@@ -23,13 +22,12 @@ using palvane_test::CompareImages;
 using palvane_test::CountPixels;
 using palvane_test::PixelAt;
 
-// Runs the event loop until `done` or a second has passed.
+// Runs the event loop until `done` or a second has passed. Whether it came
+// is for the checks that follow to tell.
 template <class F>
 void ProcessUntil(F done)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < 1000) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    static_cast<void>(QTest::qWaitFor(done, 1000));
 }
 
 void ProcessALittle()

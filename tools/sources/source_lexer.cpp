@@ -48,8 +48,8 @@ bool SplitNumber(const std::string& word, double& number, std::string& rest)
 // Database units per suffix unit; 0 for an unknown suffix.
 double SuffixScale(const std::string& suffix)
 {
-    if (suffix == "in") return 2540000.0;
-    if (suffix == "mil") return 2540.0;
+    if (suffix == "in") return static_cast<double>(kUnitsPerInch);
+    if (suffix == "mil") return kUnitsPerInch / 1000.0;
     if (suffix == "mm") return 100000.0;
     if (suffix == "u") return 1.0;
     return 0.0;

@@ -728,11 +728,13 @@ private:
             } else {
                 comp.device = c.Name("device name");
             }
+            bool placed = false;
             std::map<std::string, std::function<void()>> h = {
                 {"at",
                  [&] {
                      comp.x = c.Length("x");
                      comp.y = c.Length("y");
+                     placed = true;
                  }},
                 {"angle", [&] { comp.angle = c.Angle("angle"); }},
                 {"mirror", [&] { comp.mirror = true; }},
@@ -743,12 +745,6 @@ private:
                     comp.value = c.Name("value");
                 };
             }
-            bool placed = false;
-            const auto at = h["at"];
-            h["at"] = [&, at] {
-                at();
-                placed = true;
-            };
             c.Options(h);
             if (!placed) c.Fail("component: the position ('at x y') is missing");
             p.components.push_back(std::move(comp));

@@ -965,11 +965,4 @@ bool DrawGlyph(QPainter& painter, const std::string& glyph, bool badge)
     return true;
 }
 
-std::vector<std::string> GlyphNames(bool badges)
-{
-    std::vector<std::string> names;
-    for (const auto& [name, glyph] : badges ? Badges() : MainGlyphs()) names.push_back(name);
-    return names;
-}
-
 }  // namespace toolpics

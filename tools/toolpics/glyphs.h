@@ -6,7 +6,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 class QPainter;
 
@@ -17,8 +16,5 @@ constexpr int kCell = 24;
 // Draws `glyph` (a main glyph when `badge` is false) into the cell at the
 // painter's origin. False when no glyph of that name exists.
 bool DrawGlyph(QPainter& painter, const std::string& glyph, bool badge);
-
-// The names of all main glyphs and badges (for the tool's usage text).
-std::vector<std::string> GlyphNames(bool badges);
 
 }  // namespace toolpics

@@ -219,10 +219,16 @@ int main(int argc, char** argv)
     if (!ReadPictures(argv[2], profile, functions, options)) return 1;
 
     const QString out = QString::fromLocal8Bit(argv[3]);
-    if (!QDir().mkpath(out)) return Fail("cannot make the folder " + std::string(argv[3])) ? 0 : 1;
+    if (!QDir().mkpath(out)) {
+        Fail("cannot make the folder " + std::string(argv[3]));
+        return 1;
+    }
     bool good = functions.image.save(out + "/fsi.png");
     for (int mode = 1; mode < kModes; ++mode)
         good = options[mode].image.save(out + QString("/ost%1.png").arg(mode, 2, 10, QChar('0'))) && good;
-    if (!good) return Fail("cannot write the pictures into " + std::string(argv[3])) ? 0 : 1;
+    if (!good) {
+        Fail("cannot write the pictures into " + std::string(argv[3]));
+        return 1;
+    }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
 #include "tests/support/raster.h"
+#include "tests/support/screenshot.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -1434,6 +1435,41 @@ TEST_F(Draw, FramesOfWiresComponentsAndSymbols)
     EXPECT_EQ(S_FrameSymbolItems(999, 1, rect), 0);
 }
 
+// Mirroring turns a rectangle's width and an arc's sweep the other way; the
+// most negative value has no opposite and becomes the largest, so the
+// shape still runs the mirrored way.
+TEST_F(Draw, AMirroredSizeWithNoOppositeBecomesTheLargest)
+{
+    constexpr int32_t kMost = 2147483647, kLeast = -kMost - 1;
+    const int32_t symbol = S_CreateSymbol(0, "S");
+    ItemRec rectangle{};
+    rectangle.Kind = 3;
+    rectangle.P1 = kLeast;
+    rectangle.P2 = 1000;
+    ItemRec arc{};
+    arc.Kind = 5;
+    arc.P1 = 1000;
+    arc.P3 = kLeast;
+    OA_Add(S_SymbolItemArray(symbol), I_MakeItem(&rectangle));
+    OA_Add(S_SymbolItemArray(symbol), I_MakeItem(&arc));
+    O_Mask(S_SymbolItem(symbol, 1), 2048, 2048);
+    ASSERT_EQ(S_SetCompLocation(5000, 0, 0, 2), 1);
+
+    ItemRec abs{};
+    ASSERT_EQ(I_ReadItemAbs(S_SymbolItem(symbol, 1), &abs), 1);
+    EXPECT_EQ(abs.X, 5000);
+    EXPECT_EQ(abs.P1, kMost);
+    EXPECT_EQ(abs.Angle, 0);
+    ASSERT_EQ(I_ReadItemAbs(S_SymbolItem(symbol, 2), &abs), 1);
+    EXPECT_EQ(abs.P2, 180000);
+    EXPECT_EQ(abs.P3, kMost);
+
+    // The rectangle reaches from the frame's origin to the right.
+    int32_t rect[4] = {};
+    ASSERT_EQ(S_FrameSymbolItems(symbol, 2048, rect), 1);
+    EXPECT_EQ(std::vector<int32_t>(rect, rect + 4), (std::vector<int32_t>{5000, 0, kMost, 1000}));
+}
+
 TEST_F(Draw, TheFrameBranchOfAPageGivesItsCornersFromTheDatum)
 {
     const int32_t page = DB_CurPage();
@@ -1753,7 +1789,7 @@ end
     G_SetDrawMode(0);
     G_DrawGrid(0, 0, 900, 600, 254000, 1);
     G_CloseDC();
-    const char* path = "/tmp/palvane_kernel_design.png";
+    const QString path = QString::fromStdString(palvane_test::ScreenshotDir() + "/palvane_kernel_design.png");
     ASSERT_TRUE(s.image.save(path));
     EXPECT_GT(CountPixels(s.image, Category(10)), 200);  // wires
     EXPECT_GT(CountPixels(s.image, Category(0)), 200);   // component bodies

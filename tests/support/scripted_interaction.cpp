@@ -1,4 +1,4 @@
-#include "platform/winsys/scripted.h"
+#include "tests/support/scripted_interaction.h"
 
 #include "platform/winsys/latin1.h"
 
