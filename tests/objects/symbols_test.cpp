@@ -102,12 +102,18 @@ TEST_F(Symbols, EntriesAreFoundByTheirExactName)
         SymbEntryRec read{};
         ASSERT_EQ(S_ReadEntry(npn, n, &read), 1);
         SymbEntryRec found{};
-        EXPECT_EQ(FindSymbEntryByName(npn, PtrToStr(read.Name), found), n);
+        int32_t number = -1;
+        FindSymbEntryByName(number, npn, PtrToStr(read.Name), found);
+        EXPECT_EQ(number, n);
         EXPECT_EQ(found.X, read.X);
     }
     SymbEntryRec found{};
-    EXPECT_EQ(FindSymbEntryByName(npn, "nope", found), 0);
-    EXPECT_EQ(FindSymbEntryByName(0, "B", found), 0);
+    int32_t number = -1;
+    FindSymbEntryByName(number, npn, "nope", found);
+    EXPECT_EQ(number, 0);
+    number = -1;
+    FindSymbEntryByName(number, 0, "B", found);
+    EXPECT_EQ(number, 0);
 }
 
 }  // namespace
