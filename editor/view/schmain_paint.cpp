@@ -75,6 +75,8 @@ void SCHMAIN::DrawCommandBlink()
 
 void SCHMAIN::ViewPicture_Paint()
 {
+    // A paint queued before the window unloaded finds no canvas.
+    if (!ViewPicture) return;
     m_ResizePending = 0;
     PublishAppState(-1, g_CurCommand);
     if (g_NoPaint) {

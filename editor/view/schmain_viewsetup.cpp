@@ -52,7 +52,6 @@ void SCHMAIN::LoadViewSettings()
     FillZoomList();
     FillTextSizeList(*this);
     ReadFrameBox();
-    if (!g_FrameValid) g_CurMode = MODE_PAGE_FORMAT;
     SetupFunctionButtons(g_CurMode);
     if (g_CurMode >= 1 && g_CurMode < MODE_ROUTING) M_FSI(g_CurMode)->SetChecked(true);
     ZoomMode->SetListIndex(0);
