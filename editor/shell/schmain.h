@@ -21,6 +21,7 @@
 #include <string>
 
 class Canvas;
+enum class Prep;
 class CheckBox;
 class ComboBox;
 class CommandButton;
@@ -203,6 +204,7 @@ struct SchmainViewState {
     int32_t m_HoverMsg = 0;
     int32_t m_ToolHelpOn = 0;  // alias: m_FsiHelpOn, function-button flag
     int32_t m_PageTyped = 0;
+    int32_t m_RedrawSkipOnce = 0;  // the redraw button's next click does nothing
     // Item and block geometry of the running command.
     int32_t m_BaseX = 0;  // base point / pivot (aliases: m_BlockX/Y, m_BlockBase)
     int32_t m_BaseY = 0;
@@ -398,8 +400,58 @@ public:
     void ShutDown();
 
     // ---- Subsystem 3: view and canvas ---------------------------------------
-    void BlinkEntry();
+    // Drawing contexts, overlay and highlight (editor/view/schmain_viewdc.cpp).
+    void OpenCanvasDC();
+    void OpenCanvasDCAtOrigin();
+    void CloseCanvasDC();
+    void OpenViewDC();
+    void CloseViewDC();
+    void PlayMetafile(int32_t& hdc, int32_t& metafile);
+    void PlayOverlay();
+    void EraseOverlay();
+    void ClearOverlay();
+    void DropOverlay();
+    void HighlightComp(int32_t& kind);
+    void ToggleHighlight();
+    void EraseHighlight();
+    // Paint (editor/view/schmain_paint.cpp).
+    void DrawMarkers();
+    void RefreshCanvas();
     void ReturnToScreen();
+    // Zoom and scroll (editor/view/schmain_zoom.cpp).
+    void ShowZoomValue();
+    void FillZoomList();
+    void ZoomStep(int32_t& direction);
+    void ZoomToArea();
+    void CalcCanvasArea();
+    void CalcViewArea();
+    void SetScrollBars(int32_t& x, int32_t& y);
+    void FitViewToPage();
+    void ViewPointToLogical();
+    // Drawing aids (editor/view/schmain_drawaids.cpp).
+    int32_t DrawViewGrid();
+    void CheckGridPrecision();
+    void FillGridSnapLists();
+    void FillTextSizeValues();
+    // The view's share of the settings load (editor/view/schmain_viewsetup.cpp).
+    void LoadViewSettings();
+    // Blinks, viewport and placement overlays the paint and BeginCommand call.
+    void BlinkEntry();
+    void BlinkGate();
+    void BlinkCompFrame();
+    void BlinkBranch();
+    void BlinkNet();
+    void BlinkNode();
+    void BlinkItem();
+    void DrawBranchHighlight(int32_t flag);
+    void DrawPageBitmaps();
+    void DrawRouterImage();
+    void PaintPlacementZones();
+    void DrawPlacementCells(int32_t& kind);
+    void ShowPlacementCells();
+    void EraseViewCross();
+    void SyncViewMode();
+    void DrawCmdObjectInView(int32_t id, int32_t drawMode);
 
     void ViewPicture_Paint();
     void F_PICView_Paint();
@@ -469,6 +521,12 @@ public:
     void M_Help_Click();
 
     // ---- Subsystem 4: interaction ---------------------------------------------
+    // Commands and tool panels (editor/interaction/schmain_tools.cpp).
+    void BeginCommand(int32_t& id);
+    void SetupFunctionButtons(int32_t& mode);
+    void SetupOptionButtons(int32_t& mode, int32_t& func);
+    void ShowMessage(const std::string& text);
+    void UnlockCompsByPrefix(std::string& prefix);
     void ViewPicture_MouseDown(int Button, int Shift, double X, double Y);
     void ViewPicture_MouseMove(int Button, int Shift, double X, double Y);
     void ViewPicture_MouseUp(int Button, int Shift, double X, double Y);
@@ -530,6 +588,20 @@ private:
     void CreateMenus(QMainWindow* window);
     // Sizes and places the controls for the client area (schmain_layout.cpp).
     void LayOutControls();
+
+    // View helpers (editor/view).
+    void PlayOnCanvas(int32_t& metafile);
+    void PlayInViewport(int32_t& metafile);
+    void RecordHighlight(int32_t kind);
+    void DrawCommandBlink();
+    void StorePageView();
+    void ZoomOnComponent();
+    void KeepViewInLimits(Canvas& canvas, int32_t& size, int32_t& orgX, int32_t& orgY, bool canvasView);
+    void SetDisplayUnit(int32_t unit);
+    // Command helpers (editor/interaction).
+    int32_t CurrentNet() const;
+    void RunPreparation(Prep step);
+    void RunObjectPreparation(Prep step);
 
     QMainWindow* mainWindow_ = nullptr;
     QWidget* clientArea_ = nullptr;

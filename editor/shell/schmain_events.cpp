@@ -7,30 +7,19 @@
 // ---- Subsystem 3: view and canvas --------------------------------------------
 
 void SCHMAIN::BlinkEntry() {}
-void SCHMAIN::ReturnToScreen() {}
+void SCHMAIN::BlinkGate() {}
+void SCHMAIN::BlinkCompFrame() {}
+void SCHMAIN::BlinkBranch() {}
+void SCHMAIN::BlinkNet() {}
+void SCHMAIN::BlinkNode() {}
+void SCHMAIN::BlinkItem() {}
+void SCHMAIN::DrawBranchHighlight(int32_t) {}
+void SCHMAIN::EraseViewCross() {}
+void SCHMAIN::SyncViewMode() {}
+void SCHMAIN::DrawCmdObjectInView(int32_t, int32_t) {}
 void SCHMAIN::F_PICView_MouseMove(int, int, double, double) {}
 void SCHMAIN::F_PICView_MouseUp(int, int, double, double) {}
 void SCHMAIN::F_PICView_Resize() {}
-void SCHMAIN::ViewHScroll_Change() {}
-void SCHMAIN::ViewVScroll_Change() {}
-void SCHMAIN::ZoomCombo_Click() {}
-void SCHMAIN::ZoomCombo_KeyPress(int&) {}
-void SCHMAIN::ZoomCombo_LostFocus() {}
-void SCHMAIN::cmdMagnify_MouseDown(int, int, int, double, double) {}
-void SCHMAIN::RedrawBtn_Click() {}
-void SCHMAIN::ZoomMode_Click() {}
-void SCHMAIN::ZoomMode_KeyPress(int&) {}
-void SCHMAIN::ZoomMode_LostFocus() {}
-void SCHMAIN::GridCheck3D_Click() {}
-void SCHMAIN::F_Tsizes_Click() {}
-void SCHMAIN::F_Tsizes_KeyPress(int&) {}
-void SCHMAIN::F_Tsizes_LostFocus() {}
-void SCHMAIN::F_GridSnap_Click(int) {}
-void SCHMAIN::F_GridSnap_KeyPress(int, int&) {}
-void SCHMAIN::F_GridSnap_LostFocus(int) {}
-void SCHMAIN::F_Tsize_Click() {}
-void SCHMAIN::F_Tsize_KeyPress(int&) {}
-void SCHMAIN::F_Tsize_LostFocus() {}
 void SCHMAIN::F_Pages_Click() {}
 void SCHMAIN::F_Pages_KeyPress(int&) {}
 void SCHMAIN::F_Pages_LostFocus() {}
@@ -70,11 +59,12 @@ void SCHMAIN::M_Dnotes_Click() {}
 void SCHMAIN::M_Bitmaps_Click() {}
 void SCHMAIN::M_Entry_Click() {}
 void SCHMAIN::M_Mono_Click() {}
-void SCHMAIN::M_Inches_Click() {}
-void SCHMAIN::M_Mm_Click() {}
 void SCHMAIN::M_Help_Click() {}
 
 // ---- Subsystem 4: interaction ------------------------------------------------
+
+// The object layer draws its own objects for a command's preparation.
+void SCHMAIN::RunObjectPreparation(Prep) {}
 
 void SCHMAIN::ViewPicture_MouseDown(int, int, double, double) {}
 void SCHMAIN::ViewPicture_MouseMove(int, int, double, double) {}
@@ -85,10 +75,17 @@ void SCHMAIN::Form_KeyUp(int&, int&) {}
 
 // ---- Subsystem 5: editing ----------------------------------------------------
 
+void SCHMAIN::DrawPageBitmaps() {}
+
 void SCHMAIN::M_Yes_Click() {}
 void SCHMAIN::M_No_Click() {}
 
 // ---- Subsystem 8: automation -------------------------------------------------
+
+void SCHMAIN::DrawRouterImage() {}
+void SCHMAIN::PaintPlacementZones() {}
+void SCHMAIN::DrawPlacementCells(int32_t&) {}
+void SCHMAIN::ShowPlacementCells() {}
 
 void SCHMAIN::M_Apack_Click() {}
 void SCHMAIN::M_AutPlcGrdPrefix_Click() {}
@@ -100,6 +97,7 @@ void SCHMAIN::M_PlcCell_Click(int) {}
 void SCHMAIN::M_PlcCellOff_Click() {}
 
 // ---- Subsystem 9: documents --------------------------------------------------
+
 
 void SCHMAIN::M_Tsave_Click() {}
 void SCHMAIN::M_Tload_Click() {}

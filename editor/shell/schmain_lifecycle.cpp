@@ -105,6 +105,7 @@ void SCHMAIN::Form_Load()
         // Without its menu profile the editor cannot offer its tools; the
         // reader has reported it and shut the window down already.
         if (!InitToolMenus(*this)) RaiseError(errnum::StartupAbandoned);
+        LoadViewSettings();
         mainWindow_->show();
         SetScreenMousePointer(mousepointer::Default);
         ViewPicture->Refresh();

@@ -3,9 +3,159 @@
 // the canvases' Invalidate and Refresh, never for an expose.
 #include "editor/shell/schmain.h"
 
+#include "editor/interaction/commands.h"
+#include "editor/shell/applink.h"
+#include "editor/shell/msgtext.h"
+#include "editor/shell/pagedraw.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/ribbon.h"
+#include "editor/shell/shared_services.h"
+#include "editor/view/canvas.h"
+#include "editor/view/paint_stages.h"
+#include "editor/view/view_state.h"
+#include "platform/winsys/interaction.h"
+
+namespace {
+
+constexpr int32_t kMaxThickPens = 32;
+
+}  // namespace
+
+PaintBlink PaintBlinkFor(int32_t command, int32_t cmdStep)
+{
+    switch (command) {
+    case 6:
+    case 7:
+        return PaintBlink::Gate;
+    case 15:
+    case 17:
+        return cmdStep == 3 ? PaintBlink::None : PaintBlink::CompFrame;
+    case 19:
+        return PaintBlink::SplitBranch;
+    case 24:
+    case 30:
+    case 39:
+        return PaintBlink::Net;
+    case 90:
+    case 102:
+        return PaintBlink::Node;
+    case 98:
+        return PaintBlink::Entry;
+    default:
+        return PaintBlink::None;
+    }
+}
+
+void SCHMAIN::DrawCommandBlink()
+{
+    switch (PaintBlinkFor(g_CurCommand, m_CmdStep)) {
+    case PaintBlink::Gate:
+        BlinkGate();
+        break;
+    case PaintBlink::CompFrame:
+        BlinkCompFrame();
+        break;
+    case PaintBlink::SplitBranch:
+        BlinkBranch();
+        DrawBranchHighlight(-1);
+        break;
+    case PaintBlink::Net:
+        BlinkNet();
+        break;
+    case PaintBlink::Node:
+        BlinkNode();
+        break;
+    case PaintBlink::Entry:
+        BlinkEntry();
+        break;
+    case PaintBlink::None:
+        break;
+    }
+}
+
 void SCHMAIN::ViewPicture_Paint()
 {
-    // The page paint comes with the view's drawing procedures.
+    // A paint queued before the window unloaded finds no canvas.
+    if (!ViewPicture) return;
+    m_ResizePending = 0;
+    PublishAppState(-1, g_CurCommand);
+    if (g_NoPaint) {
+        g_NoPaint = false;
+        return;
+    }
+    if (m_RedrawBusy) return;
+    while (m_CanvasDCLevel > 0) CloseCanvasDC();
+    // The canvas keeps its image: the page is drawn on a cleared one.
+    ClearPictureBox(*ViewPicture);
+    if (KernelBusy() != 0) return;
+    m_RedrawBusy = -1;
+    ShowMessage(GetMsgText("Redraw in progress....", "991097"));
+    if (G_GetThickPens() > kMaxThickPens) G_FreeThickPen(0, 0);
+    g_PrintModeBits = 0;
+    CalcCanvasArea();
+    OpenCanvasDC();
+    if (g_RouteImageActive) {
+        PublishAppState(-1, -1);
+        DrawRouterImage();
+    }
+    DrawPage();
+    DrawMarkers();
+    if (g_GridOn) CheckGridPrecision();
+    if (g_RedrawCancelled) {
+        ShowMessage(GetMsgText(" Redraw Cancelled <F10>", "991096"));
+        winsys::Ui().Beep();
+    } else {
+        ShowMessage("");
+    }
+    g_RedrawCancelled = false;
+    DrawCommandBlink();
+    if (g_ItemPicked) {
+        CloseCanvasDC();
+        BlinkItem();
+    }
+    if (g_ShowBitmaps) DrawPageBitmaps();
+    if (m_HighlightMF != 0) {
+        if (m_HighlightKind == 2) {
+            m_HighlightInView = 1;
+            m_HighlightOnCanvas = 0;
+            int32_t kind = 2;
+            HighlightComp(kind);
+        } else {
+            PlayOnCanvas(m_HighlightMF);
+            m_HighlightOnCanvas = 1;
+        }
+    }
+    CloseCanvasDC();
+    if ((g_CurMode == 9 || g_CurMode == 10) && !F_OST(10)->Value()) PaintPlacementZones();
+    if (m_PlcCellMenu >= 1 && m_PlcCellMenu <= 4) DrawPlacementCells(m_PlcCellMenu);
+    m_RedrawBusy = 0;
+    StorePageView();
+}
+
+void SCHMAIN::StorePageView()
+{
+    // The page keeps its last view; it is written only when it changed.
+    PageRec page{};
+    if (DB_ReadPage(g_CurPage, &page) != 0 && page.ViewX == m_ViewOrgX && page.ViewY == m_ViewOrgY &&
+        page.ViewMode == 1 && page.ViewSize == m_ViewSize)
+        return;
+    DB_ChangePageDispl(g_CurPage, m_ViewOrgX, m_ViewOrgY, 1, m_ViewSize);
+}
+
+void SCHMAIN::DrawMarkers()
+{
+    // The reference markers come with the cursor and read-out procedures.
+}
+
+void SCHMAIN::RefreshCanvas()
+{
+    // The canvas drops a pending paint and paints now.
+    ViewPicture->Refresh();
+}
+
+void SCHMAIN::ReturnToScreen()
+{
+    if (ViewPicture && ViewPicture->isEnabled() && ViewPicture->isVisible()) ViewPicture->setFocus(Qt::OtherFocusReason);
 }
 
 void SCHMAIN::F_PICView_Paint()

@@ -1,0 +1,167 @@
+// SCHMAIN's command start and tool panels: BeginCommand makes a command
+// current and prepares its display; the function and option buttons of a
+// mode are loaded from the tool table; the message line; and the unlocking
+// of components by name prefix.
+#include "editor/shell/schmain.h"
+
+#include "editor/interaction/commands.h"
+#include "editor/shell/controls.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/ribbon.h"
+#include "editor/shell/textnum.h"
+#include "editor/shell/tooltable.h"
+#include "editor/view/canvas.h"
+#include "editor/view/highlight.h"
+
+#include <QWidget>
+
+void SCHMAIN::BeginCommand(int32_t& id)
+{
+    g_CurCommand = id;
+    m_AngleBasePending = -1;
+    // Sound behaviour: "no command" does not lock the function panel, since
+    // no command end would enable it again.
+    if (id != CMD_NONE) F_FSIPan->setEnabled(false);
+    SyncViewMode();
+    if (id != CMD_NONE) DrawCmdObjectInView(id, 2);
+    OpenCanvasDC();
+    for (Prep step : CommandPreparation(id, m_CmdStep, CurrentNet())) RunPreparation(step);
+    CloseCanvasDC();
+}
+
+int32_t SCHMAIN::CurrentNet() const
+{
+    return HighlightSourceNow().curNet;
+}
+
+void SCHMAIN::RunPreparation(Prep step)
+{
+    switch (step) {
+    case Prep::HighlightComp: {
+        int32_t kind = 2;
+        HighlightComp(kind);
+        break;
+    }
+    case Prep::BlinkGate:
+        BlinkGate();
+        break;
+    case Prep::BlinkCompFrame:
+        BlinkCompFrame();
+        break;
+    case Prep::BlinkBranch:
+        BlinkBranch();
+        break;
+    case Prep::BlinkNet:
+        BlinkNet();
+        break;
+    case Prep::BlinkNode:
+        BlinkNode();
+        break;
+    case Prep::BlinkEntry:
+        BlinkEntry();
+        break;
+    case Prep::EnablePages:
+        F_Pages->setEnabled(true);
+        break;
+    case Prep::CloseCanvas:
+        CloseCanvasDC();
+        break;
+    case Prep::Preview:
+        m_PreviewPending = -1;
+        break;
+    case Prep::PreviewIfNextNode:
+        if (g_CurCommand == CMD_NEXT_NODE) m_PreviewPending = -1;
+        break;
+    case Prep::Refresh:
+        RefreshCanvas();
+        break;
+    default:
+        // The drawing of the object layer's own objects (erasing a
+        // component, masked and marked wires, net highlights, item and text
+        // erasures, bitmap frames, layout texts).
+        RunObjectPreparation(step);
+        break;
+    }
+}
+
+void SCHMAIN::SetupFunctionButtons(int32_t& mode)
+{
+    if (g_CurMode == MODE_PLACEMENT_PATTERNS || g_CurMode == MODE_KEEP_OFF_ZONE || g_CurMode == MODE_ROUTING) {
+        ShowPlacementCells();
+        M_APlcPtrns->SetEnabled(false);
+    } else {
+        M_APlcPtrns->SetEnabled(true);
+    }
+    ModeToolsRec& tools = ModeTools(mode);
+    for (int i = 0; i < kToolCount; ++i) {
+        const ToolFuncRec& func = tools.Funcs.at(i);
+        RibbonButton* button = F_FSI(i);
+        button->setEnabled(func.Avail != 0);
+        if (P_FSI && tools.PicBase + i < P_FSI->CellCount()) button->SetPicture(P_FSI->GraphicCell(tools.PicBase + i));
+        button->SetToolTipText(func.Help);
+        if (button->isEnabled()) {
+            button->setVisible(true);
+            button->SetValue(func.Pressed != 0);
+            if (button->Value()) {
+                // Sound behaviour: the options come from the mode being set
+                // up, not from the current mode.
+                int32_t index = i;
+                SetupOptionButtons(mode, index);
+            }
+        } else {
+            button->setVisible(false);
+        }
+    }
+    ReturnToScreen();
+}
+
+void SCHMAIN::SetupOptionButtons(int32_t& mode, int32_t& func)
+{
+    QWidget* window = Window();
+    const bool wasEnabled = window ? window->isEnabled() : true;
+    if (window) window->setEnabled(true);
+    F_OSTPan->setEnabled(true);
+    ToolFuncRec& tools = ModeTools(mode).Funcs.at(func);
+    tools.Opts.at(10).Value = 0;
+    PictureClip* clip = mode >= 1 && mode <= 11 ? P_OST(mode) : nullptr;
+    for (int i = 0; i < kToolCount; ++i) {
+        const ToolOptRec& opt = tools.Opts.at(i);
+        RibbonButton* button = F_OST(i);
+        if (clip && tools.OptPicBase + i < clip->CellCount()) button->SetPicture(clip->GraphicCell(tools.OptPicBase + i));
+        button->setEnabled(opt.Avail != 0);
+        button->SetToolTipText(opt.Help);
+        if (button->isEnabled()) {
+            button->setVisible(true);
+            button->SetGroupNumber(opt.Group);
+            button->SetValue(opt.Value != 0);
+        } else {
+            button->setVisible(false);
+            button->SetValue(false);
+        }
+    }
+    if (window) window->setEnabled(wasEnabled);
+    ReturnToScreen();
+}
+
+void SCHMAIN::ShowMessage(const std::string& text)
+{
+    F_MsgLine->SetCaption(" " + text);
+    F_MsgLine->Refresh();
+}
+
+void SCHMAIN::UnlockCompsByPrefix(std::string& prefix)
+{
+    const std::string p = Trim(prefix).substr(0, 8);
+    prefix = p;
+    const int32_t map = DB_SchCompMap();
+    int32_t pos = OM_GetFirst(map);
+    for (;;) {
+        const int32_t id = OM_SearchMask(map, &pos, 32, 32);
+        if (id < 1) break;
+        CompRec comp{};
+        if (C_ReadComponent(id, &comp) == 0) continue;
+        const std::string name = PtrToStr(comp.Name);
+        if (name.size() >= p.size() && name.compare(0, p.size(), p) == 0) O_Mask(C_Component(id), 0, 32);
+    }
+}
