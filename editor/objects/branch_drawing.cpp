@@ -158,7 +158,7 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
     B_MaskAllRecords(0, 256);
     OM_MaskAll(DB_JunctMap(), 0, 4352);
     const auto& r = g_SelRect;
-    auto inside = [&](int32_t px, int32_t py) { return DB_CoverRectangle(px, py, 1, r[0], r[1], r[2], r[3]) != 0; };
+    auto inside = [&](int32_t px, int32_t py) { return DB_CoverRectangle(px, py, 1, r.X1, r.Y1, r.X2, r.Y2) != 0; };
     int32_t cover = 0;
     for (int32_t branch = B_CoverBranch(x, y, size, &cover); branch != 0; branch = B_CoverNextBranch(&cover)) {
         BranchRec rec{};

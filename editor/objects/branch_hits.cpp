@@ -1,6 +1,6 @@
 #include "editor/objects/branch_hits.h"
 
-#include "editor/objects/owner_items.h"
+#include "editor/objects/symbol_items.h"
 #include "editor/objects/view_values.h"
 #include "editor/shell/geometry.h"
 #include "editor/shell/platform_calls.h"

@@ -1,7 +1,7 @@
 #include "editor/objects/net_removal.h"
 
 #include "editor/objects/branches.h"
-#include "editor/objects/owner_items.h"
+#include "editor/objects/symbol_items.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/traces.h"
 #include "editor/shell/platform_calls.h"

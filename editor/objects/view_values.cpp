@@ -1,11 +1,9 @@
 #include "editor/objects/view_values.h"
 
-int32_t g_PickTolerance = 0;
 int32_t g_DrawMode = 0;
 int32_t g_ShowNodes = 0;
 int32_t g_ShowRatsnest = 0;
 int32_t g_NetGuidelines = 0;
 int32_t g_TConnectFlags = 0;
 int32_t g_FrameBranch = 0;
-std::array<int32_t, 4> g_SelRect{};
 PointL g_CompAnchor;

@@ -3,13 +3,12 @@
 // until their owners define them (docs/DESIGN.md, "Object layer").
 #pragma once
 
+#include "editor/shell/curpos.h"
 #include "editor/shell/textnum.h"
 
-#include <array>
 #include <cstdint>
 
-// Pick distance of the canvas in database units, kept for the current zoom.
-extern int32_t g_PickTolerance;
+// g_PickTolerance and g_SelRect: editor/shell/curpos.h.
 // The view's current draw mode (the page redraw's mode bits).
 extern int32_t g_DrawMode;
 // Display switches of the view menus: node marks, ratsnest, net guidelines.
@@ -20,7 +19,5 @@ extern int32_t g_NetGuidelines;
 extern int32_t g_TConnectFlags;
 // The current page's frame branch (-100 - page), 0 when none.
 extern int32_t g_FrameBranch;
-// The selection rectangle: X1, Y1, X2, Y2.
-extern std::array<int32_t, 4> g_SelRect;
 // The hook point of a drag, relative to the dragged object.
 extern PointL g_CompAnchor;

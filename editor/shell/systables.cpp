@@ -1,11 +1,11 @@
 #include "editor/shell/systables.h"
 
+#include "editor/objects/padstacks.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/errors.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/numtext.h"
 #include "editor/shell/platform_calls.h"
-#include "editor/shell/reporter.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/textnum.h"
 
@@ -30,9 +30,6 @@ CheckedArray<int32_t> g_PadStackDef(0, 61);
 CheckedArray<int32_t> g_StdPadStacks(0, 7);
 
 namespace {
-
-constexpr int32_t kMsgCantCreatePadStack = 40;
-constexpr int32_t kMsgCantCreatePadItem = 41;
 
 // Copies `count` Longs of system table `table` from its start; a table the
 // kernel does not give stays zero.
@@ -130,86 +127,5 @@ void LoadPadStacks()
         const int32_t id = OM_SearchMask(map, &cursor, 0, 0);
         if (id < 1) break;
         if (id <= 7) g_StdPadStacks(id) = id;
-    }
-}
-
-void MakePadStackItem(int32_t& status, int32_t padStack, const ItemRec& record, const std::string& text,
-                      int32_t& item)
-{
-    int32_t made = 0;
-    if (record.Kind == 6)
-        made = I_MakeText(record.X, record.Y, record.Angle, record.P1, record.P2, text.c_str(), record.Flags,
-                          record.Layer, record.Width);
-    else
-        made = I_MakeItem(&record);
-    I_ChangeItemLink(made, record.Link);
-    I_ChangeItemGap(made, record.Gap);
-    const int32_t index = OA_Add(S_PadStackItemArray(padStack), made);
-    if (index != 0)
-        item = index;
-    else
-        status = 1;
-}
-
-void MakePadStack(int32_t& status, int32_t symbol, int32_t& padStack, int32_t& key, const std::string& text,
-                  int32_t hole0, int32_t hole31)
-{
-    const int32_t map = symbol != 0 ? S_SymbolPadStackMap(symbol) : DB_PadStackMap();
-    padStack = S_MakePadStack();
-    if (padStack == 0) {
-        status = 1;
-        return;
-    }
-    key = OM_Add(map, padStack, key);
-    if (key == 0) {
-        status = 1;
-        return;
-    }
-    S_ChangePadStackHole(padStack, hole31, hole0);
-    if (text.empty()) return;
-    const TextSizeRec& size = g_TextSizes(17);
-    ItemRec record{};
-    record.Kind = 6;
-    record.Flags = 2;
-    record.Layer = 96;
-    record.P1 = size.Height;
-    record.P2 = size.Width;
-    record.Width = size.Width3;
-    int32_t item = 0;
-    MakePadStackItem(status, padStack, record, text, item);
-}
-
-void CreatePadStack(int32_t& status, int32_t key, const std::string& text, int32_t padGap)
-{
-    int32_t padStack = 0;
-    int32_t failed = 0;
-    MakePadStack(failed, 0, padStack, key, text, g_PadStackDef(0), g_PadStackDef(31));
-    if (failed != 0) {
-        status = 1;
-        ReportMsg(kMsgCantCreatePadStack);
-        return;
-    }
-    for (long layer = 1; layer <= 30; ++layer) {
-        const int32_t size = g_PadStackDef(layer + 31);
-        ItemRec record{};
-        record.Flags = 1;
-        record.Layer = static_cast<uint8_t>(96 + layer);
-        record.Style = 16;
-        record.Gap = padGap;
-        if (g_PadStackDef(layer) == 1) {
-            record.Kind = 3;
-            record.X = record.Y = ToLong(-size / 2.0);
-            record.P1 = record.P2 = size;
-        } else {
-            record.Kind = 4;
-            record.P1 = ToLong(size / 2.0);
-        }
-        int32_t item = 0;
-        MakePadStackItem(failed, padStack, record, "", item);
-        if (failed != 0) {
-            status = 1;
-            ReportMsg(kMsgCantCreatePadItem);
-            return;
-        }
     }
 }

@@ -65,21 +65,3 @@ void FillTextSizeList(Form& form);
 // made anew when fewer than seven pad stacks exist) and records them in
 // g_StdPadStacks.
 void LoadPadStacks();
-
-// ---- Pad stacks and their items ----------------------------------------------
-// Status arguments: 1 = failed; on success they are left as the caller set
-// them.
-
-// Makes an item from `record` (a text for kind 6) and adds it to the pad
-// stack's item array; `item` receives its index.
-void MakePadStackItem(int32_t& status, int32_t padStack, const ItemRec& record, const std::string& text,
-                      int32_t& item);
-// Makes a pad stack, registers it in the symbol's pad-stack map (the
-// design's for symbol 0) under `key` (0: the lowest free; `key` receives the
-// one given), sets its hole, and adds `text` as its text item when not empty.
-void MakePadStack(int32_t& status, int32_t symbol, int32_t& padStack, int32_t& key, const std::string& text,
-                  int32_t hole0, int32_t hole31);
-// Makes a standard pad stack from g_PadStackDef with its 30 pads, each with
-// `padGap`. Reports message 40 when the pad stack, 41 when a pad cannot be
-// made; pads made before a failure stay.
-void CreatePadStack(int32_t& status, int32_t key, const std::string& text, int32_t padGap);

@@ -53,6 +53,7 @@
     X(int32_t, O_ChangePosition, (int32_t object, int32_t x, int32_t y), (object, x, y))           \
     X(int32_t, O_ChangePage, (int32_t object, int32_t page), (object, page))                       \
     X(int32_t, O_TestPage, (int32_t object, int32_t page), (object, page))                         \
+    X(int32_t, O_Discard, (int32_t object), (object))                                              \
     /* Maps */                                                                                    \
     X(int32_t, OM_GetFirst, (int32_t map), (map))                                                  \
     X(int32_t, OM_GetCount, (int32_t map), (map))                                                  \

@@ -137,3 +137,16 @@ int32_t O_TestPage(int32_t object, int32_t page) noexcept
         return page != 0 && PageOf(*o) == page ? 1 : 0;
     });
 }
+
+int32_t O_Discard(int32_t object) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Object* o = ObjectFromHandle(object);
+        Database* db = Db();
+        if (!o || !db) return 0;
+        // Only an object nobody owns yet: dropping it ends its handle (and
+        // those of its own arrays and items).
+        std::unique_ptr<Object> floating = db->TakeFloating(o);
+        return floating ? 1 : 0;
+    });
+}

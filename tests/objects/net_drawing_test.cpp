@@ -86,7 +86,9 @@ TEST_F(NetDrawing, HighlightThenRedrawLeavesTheCanvasAsItWas)
         // own pass and the ratsnest's), and the wires twice (the ratsnest's
         // and the masked-branch pass): nothing shows. Without, the nodes and
         // junctions show in the highlight colour.
-        if (shown == 0) EXPECT_FALSE(CompareImages(before, canvas.image).Same());
+        if (shown == 0) {
+            EXPECT_FALSE(CompareImages(before, canvas.image).Same());
+        }
         EXPECT_EQ(g_MaskedBranchIds.UBound(), 2);
         EXPECT_EQ(O_GetStatus(N_Net(net)) & 129, 128);
         if (shown == 0) {

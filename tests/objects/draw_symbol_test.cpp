@@ -1,0 +1,79 @@
+// A symbol drawn at a place: turned and mirrored as a component, and drawn
+// off again in erase mode. The picture of a symbol at three angles is
+// written to the screenshot folder for a person to look at.
+#include "editor/objects/libraries.h"
+#include "editor/objects/symbols.h"
+#include "tests/objects/objects_fixture.h"
+#include "tests/support/raster.h"
+#include "tests/support/screenshot.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using palvane_test::CompareImages;
+
+class DrawSymbol : public objects_test::LibraryTest {};
+
+// The box of the pixels that differ from the background.
+QRect Drawn(const QImage& image, QRgb background)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF)) box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+TEST_F(DrawSymbol, TheSymbolIsDrawnTurnedAtItsPlaceAndErasedAgain)
+{
+    int32_t status = 1, id = 0;
+    std::string libName;
+    int32_t index = 0;
+    GetSymb(status, 0, "NPN", id, libName, index);
+    ASSERT_EQ(status, 0);
+
+    // Three placements side by side, 10,000 units (about 0.004 inch) a pixel.
+    objects_test::Surface s(480, 200);
+    const QImage blank = s.image;
+    ASSERT_TRUE(s.Open(10000));
+    struct Place {
+        int32_t x, angle;
+    } places[] = {{-1500000, 0}, {0, 90000}, {1500000, 180000}};
+    QRect boxes[3];
+    for (int i = 0; i < 3; ++i) {
+        const QImage before = s.image;
+        DrawSymbAt(id, places[i].x, 0, places[i].angle, 0);
+        QImage diff = s.image;
+        // Where this placement drew: the pixels that changed.
+        for (int y = 0; y < diff.height(); ++y)
+            for (int x = 0; x < diff.width(); ++x)
+                diff.setPixel(x, y, diff.pixel(x, y) == before.pixel(x, y) ? s.Background() : qRgb(0, 0, 0));
+        boxes[i] = Drawn(diff, s.Background());
+        ASSERT_FALSE(boxes[i].isEmpty()) << i;
+        EXPECT_TRUE(QRect(80 * i, 0, 160, 200).contains(boxes[i].center())) << i;
+    }
+    // The transistor is taller than wide (its leads go up and down); turned
+    // by 90 degrees it is wider than tall.
+    EXPECT_GT(boxes[0].height(), boxes[0].width());
+    EXPECT_GT(boxes[1].width(), boxes[1].height());
+    EXPECT_GT(boxes[2].height(), boxes[2].width());
+
+    QLabel label;
+    label.setPixmap(QPixmap::fromImage(s.image.scaled(s.image.size() * 2)));
+    label.resize(label.pixmap().size());
+    const std::string path = palvane_test::SaveScreenshot(&label, "symbol_at_three_angles");
+    EXPECT_FALSE(path.empty());
+
+    const int32_t mode = G_SetDrawMode(2);
+    for (const Place& p : places) DrawSymbAt(id, p.x, 0, p.angle, 0);
+    G_SetDrawMode(mode);
+    s.Close();
+    EXPECT_TRUE(CompareImages(s.image, blank).Same()) << "erasing leaves the background";
+}
+
+}  // namespace
