@@ -62,11 +62,15 @@ void DeleteUnusedSymb(int32_t& inUse, int32_t kind, int32_t symbol)
     OM_Delete(DB_SymbMap(), symbol);
 }
 
-int32_t FindSymbEntryByName(int32_t symbol, const std::string& name, SymbEntryRec& entry)
+void FindSymbEntryByName(int32_t& number, int32_t symbol, const std::string& name, SymbEntryRec& entry)
 {
-    for (int32_t number = 1; S_ReadEntry(symbol, number, &entry) != 0; ++number)
-        if (PtrToStr(entry.Name) == name) return number;
-    return 0;
+    for (int32_t n = 1; S_ReadEntry(symbol, n, &entry) != 0; ++n) {
+        if (PtrToStr(entry.Name) == name) {
+            number = n;
+            return;
+        }
+    }
+    number = 0;
 }
 
 void DrawSymbAt(int32_t symbol, int32_t x, int32_t y, int32_t angle, int32_t mirrored)

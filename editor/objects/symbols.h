@@ -16,9 +16,9 @@ void DeleteUnusedDevice(int32_t& status, int32_t device);
 // other kind both. `inUse` is 1 when the symbol was kept for a user, else 0.
 void DeleteUnusedSymb(int32_t& inUse, int32_t kind, int32_t symbol);
 
-// The number of the first entry of the symbol named exactly `name`, read
-// into `entry`; 0 when none has that name.
-int32_t FindSymbEntryByName(int32_t symbol, const std::string& name, SymbEntryRec& entry);
+// `number` = the number of the first entry of the symbol named exactly
+// `name`, read into `entry`; 0 when none has that name.
+void FindSymbEntryByName(int32_t& number, int32_t symbol, const std::string& name, SymbEntryRec& entry);
 
 // Places the symbol at (x, y), turned by `angle` (1/1000 degree) and
 // mirrored when `mirrored` is nonzero, and draws all its items and entries

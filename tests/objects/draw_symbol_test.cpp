@@ -55,13 +55,16 @@ TEST_F(DrawSymbol, TheSymbolIsDrawnTurnedAtItsPlaceAndErasedAgain)
                 diff.setPixel(x, y, diff.pixel(x, y) == before.pixel(x, y) ? s.Background() : qRgb(0, 0, 0));
         boxes[i] = Drawn(diff, s.Background());
         ASSERT_FALSE(boxes[i].isEmpty()) << i;
-        EXPECT_TRUE(QRect(80 * i, 0, 160, 200).contains(boxes[i].center())) << i;
+        // Each placement lands 150 pixels from the next, about its origin.
+        EXPECT_NEAR(boxes[i].center().x(), 240 + 150 * (i - 1), 30) << i;
+        EXPECT_NEAR(boxes[i].center().y(), 100, 30) << i;
     }
-    // The transistor is taller than wide (its leads go up and down); turned
-    // by 90 degrees it is wider than tall.
-    EXPECT_GT(boxes[0].height(), boxes[0].width());
-    EXPECT_GT(boxes[1].width(), boxes[1].height());
-    EXPECT_GT(boxes[2].height(), boxes[2].width());
+    // A quarter turn swaps the extent of the drawing, a half turn keeps it
+    // (within the pixels of the texts' letters).
+    EXPECT_NEAR(boxes[1].width(), boxes[0].height(), 3);
+    EXPECT_NEAR(boxes[1].height(), boxes[0].width(), 3);
+    EXPECT_NEAR(boxes[2].width(), boxes[0].width(), 3);
+    EXPECT_NEAR(boxes[2].height(), boxes[0].height(), 3);
 
     QLabel label;
     label.setPixmap(QPixmap::fromImage(s.image.scaled(s.image.size() * 2)));

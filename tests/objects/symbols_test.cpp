@@ -1,5 +1,6 @@
 // Deleting devices and symbols that no component uses, a symbol's entries
 // by name, and a symbol drawn at a place.
+#include "editor/objects/libraries.h"
 #include "editor/objects/symbols.h"
 #include "editor/shell/textnum.h"
 #include "platform/kernel/nvokernel32.h"
@@ -10,7 +11,7 @@
 
 namespace {
 
-using Symbols = palvane_test::KernelTest;
+class Symbols : public objects_test::LibraryTest {};
 
 // R1 (a resistor: schematic symbol RES, package AXIAL400, device R) lies on
 // the second level only; the root level is current.
@@ -78,7 +79,9 @@ TEST_F(Symbols, ADeviceIsDeletedOnlyWhenNoComponentUsesIt)
     EXPECT_EQ(status, 1);
     EXPECT_NE(D_Device(r), 0);
 
-    const int32_t c = OM_FindName(DB_DeviceMap(), "C");
+    int32_t c = 0;
+    LoadDeviceFromLib(status, c, Shipped("discrete.ndl"), "C");
+    ASSERT_EQ(status, 0);
     ASSERT_GT(c, 0);
     DeleteUnusedDevice(status, c);
     EXPECT_EQ(status, 0);
@@ -90,20 +93,27 @@ TEST_F(Symbols, ADeviceIsDeletedOnlyWhenNoComponentUsesIt)
 TEST_F(Symbols, EntriesAreFoundByTheirExactName)
 {
     BuildTwoLevels();
-    const int32_t npn = SymbolId("NPN");
-    ASSERT_GT(npn, 0);
+    int32_t status = 1, npn = 0;
+    LoadSymbFromLib(status, npn, Shipped("discrete.nsl"), "NPN");
+    ASSERT_EQ(status, 0);
     SymbRec symbol{};
     ASSERT_EQ(S_ReadSymbol(npn, &symbol), 1);
     for (int32_t n = 1; n <= symbol.Entries; ++n) {
         SymbEntryRec read{};
         ASSERT_EQ(S_ReadEntry(npn, n, &read), 1);
         SymbEntryRec found{};
-        EXPECT_EQ(FindSymbEntryByName(npn, PtrToStr(read.Name), found), n);
+        int32_t number = -1;
+        FindSymbEntryByName(number, npn, PtrToStr(read.Name), found);
+        EXPECT_EQ(number, n);
         EXPECT_EQ(found.X, read.X);
     }
     SymbEntryRec found{};
-    EXPECT_EQ(FindSymbEntryByName(npn, "nope", found), 0);
-    EXPECT_EQ(FindSymbEntryByName(0, "B", found), 0);
+    int32_t number = -1;
+    FindSymbEntryByName(number, npn, "nope", found);
+    EXPECT_EQ(number, 0);
+    number = -1;
+    FindSymbEntryByName(number, 0, "B", found);
+    EXPECT_EQ(number, 0);
 }
 
 }  // namespace

@@ -655,6 +655,33 @@ TEST_F(KernelParts, SymbolEntriesAndItems)
     EXPECT_EQ(S_AddEntry(symb, "C", 0, 0, 0, 0, 0, 0), 2);
 }
 
+TEST_F(KernelParts, AnObjectMadeButNotPlacedIsDiscarded)
+{
+    // A floating pad stack goes with its items; their handles go stale.
+    const int32_t ps = S_MakePadStack();
+    const int32_t pad = I_MakeText(0, 0, 0, 100, 80, "1", 2, 96, 0);
+    ASSERT_EQ(OA_Add(S_PadStackItemArray(ps), pad), 1);
+    EXPECT_EQ(O_Discard(ps), 1);
+    PadStackRec pr{};
+    EXPECT_EQ(S_ReadPadStack(ps, &pr), 0);
+    ItemRec ir{};
+    EXPECT_EQ(I_ReadItem(pad, &ir), 0);
+    EXPECT_EQ(O_Discard(ps), 0) << "gone already";
+
+    // A floating item; an owned one, a map's object and 0 are refused.
+    const int32_t item = I_MakeText(0, 0, 0, 100, 80, "x", 0, 0, 0);
+    EXPECT_EQ(O_Discard(item), 1);
+    EXPECT_EQ(I_ReadItem(item, &ir), 0);
+    const int32_t symb = S_CreateSymbol(0, "S");
+    const int32_t owned = I_MakeText(0, 0, 0, 100, 80, "y", 0, 0, 0);
+    ASSERT_EQ(OA_Add(S_SymbolItemArray(symb), owned), 1);
+    EXPECT_EQ(O_Discard(owned), 0);
+    EXPECT_EQ(I_ReadItem(owned, &ir), 1);
+    EXPECT_EQ(O_Discard(S_Symbol(symb)), 0);
+    EXPECT_NE(S_Symbol(symb), 0);
+    EXPECT_EQ(O_Discard(0), 0);
+}
+
 TEST_F(KernelParts, PadStacksFloatUntilPlacedInAMap)
 {
     const int32_t symb = S_CreateSymbol(0, "DIP14");
