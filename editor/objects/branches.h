@@ -1,0 +1,53 @@
+// Branches (wires and bus wires) and their junctions: deleting a branch with
+// the clean-up of the nodes and junctions it leaves unused, deleting the
+// wire records at a pin, the start-up check of broken branches, and the copy
+// of a branch's points into the shared node list.
+//
+// Status arguments: 0 = done or found, 1 = failed or nothing found.
+#pragma once
+
+#include "platform/kernel/records.h"
+
+#include <cstdint>
+
+// Hands a junction id to the kernel's free junction ids (which deletes the
+// junction); the kernel's result.
+int32_t AddJunctionToHeap(int32_t junction);
+// The next free junction id.
+int32_t GetFreeJunctionId();
+
+// Deletes the branch; every node or junction one of its records referred to
+// and that nothing else uses any more is released (a junction goes back to
+// the free ids, a node loses its wire bit 2). The net stays; callers that
+// need it gone call DeleteNetIfEmpty.
+void DeleteBranch(int32_t branch);
+// After a net branch of a bus member went: a net-wire junction (type bit 2)
+// on a bus branch of `bus` that no other branch uses becomes a bus-wire
+// point (whole status 4).
+void CheckBranchJunctions(int32_t bus);
+// Decides for a record just taken off a branch with header `owner` whether
+// its node or junction is still used, and releases it when not.
+void ReleaseBranchReference(const BranchRec& owner, int32_t kind, int32_t ref);
+
+// Deletes every point record of the branch carrying a bit of `mask`, one by
+// one through DeleteBranchRecord. `first` = the index before the first one
+// deleted; -1 when nothing was deleted or the branch went away (then
+// `branch` is 0).
+void DeleteBranchRecordsByMask(int32_t& branch, int32_t mask, int32_t& first);
+// Deletes the wire records ending at the component's entry (0 = every
+// entry; component 0: only the marks already set) and the branches left
+// with fewer than two records.
+void DeleteBranchesAtNode(int32_t comp, int32_t entry, int32_t mask);
+
+// The start-up check: deletes every net branch with a reference to a node,
+// component entry or junction that is gone, then its net when that became
+// empty. status 1 when anything was deleted, else 0.
+void RemoveBrokenBranches(int32_t& status);
+
+// g_NetNodes(0) = the branch's flags and net; then one element per readable
+// point: flags, the junction's status for a junction point, X and Y. The
+// walk starts at the end nearer to `index`.
+void CopyBranchPoints(int32_t branch, int32_t index);
+
+// (value, mask) on every junction that a record of the branch refers to.
+void MaskBranchJunctions(int32_t branch, int32_t value, int32_t mask);

@@ -1,0 +1,162 @@
+#include "editor/objects/net_drawing.h"
+
+#include "editor/objects/owner_items.h"
+#include "editor/objects/view_values.h"
+#include "editor/objects/wire_state.h"
+#include "editor/shell/platform_calls.h"
+
+namespace {
+
+int32_t GuidelineFlag()
+{
+    return g_NetGuidelines ^ g_ShowRatsnest;
+}
+
+// (value, mask) on the net and every node of it.
+void MaskNetAndNodes(int32_t net, int32_t value, int32_t mask)
+{
+    O_Mask(N_Net(net), value, mask);
+    OM_MaskAll(N_NodeMap(net), value, mask);
+}
+
+// (value, mask) on every branch of the net, any page, and all its records.
+void MaskNetBranches(int32_t net, int32_t value, int32_t mask)
+{
+    int32_t cursor = OM_GetFirst(DB_BranchMap());
+    while (const int32_t branch = B_SearchNetPage(&cursor, 0, net, -1)) {
+        O_Mask(B_Branch(branch), value, mask);
+        B_MaskBranchRecords(branch, value, mask);
+    }
+}
+
+// The figures HighlightNet draws; drawn a second time they come off.
+void DrawHighlightOverlay(int32_t net)
+{
+    G_SetDrawMode(kHighlightDrawMode);
+    N_SetNodeView(0);
+    if (g_ShowNodes != 0) N_DrawNetNodes(net, 128);
+    J_DrawAllJunctions(128);
+    N_DrawNetRatsnest(net, 0, 0);
+    N_DrawNetRatsnest(net, 1, GuidelineFlag());
+}
+
+}  // namespace
+
+void RedrawNet(int32_t net)
+{
+    if ((O_GetStatus(N_Net(net)) & 128) != 0) DrawHighlightOverlay(net);
+    MaskNetAndNodes(net, 1, 129);
+    G_SetDrawMode(0);
+    N_SetNodeView(0);
+    if (g_ShowNodes != 0) N_DrawNetNodes(net, 1);
+    N_DrawNetRatsnest(net, 0, GuidelineFlag());
+    for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) {
+        const int32_t id = g_MaskedBranchIds(i);
+        if (O_TestPage(B_Branch(id), 0) == 0) continue;
+        B_DrawAllRecords(id, 128);
+        B_DrawBranchAllTexts(id, 15);
+    }
+    J_DrawAllJunctions(128);
+    MaskNetBranches(net, 1, 129);
+}
+
+void HighlightNet(int32_t net)
+{
+    MaskNetAndNodes(net, 128, 129);
+    MaskNetBranches(net, 128, 129);
+    DrawHighlightOverlay(net);
+}
+
+void DrawNetNodes(int32_t net, int32_t mask)
+{
+    G_SetDrawMode(0);
+    N_SetNodeView(0);
+    MaskNetAndNodes(net, 1, mask | 1);
+    if (g_ShowNodes != 0) N_DrawNetNodes(net, 1);
+    N_DrawNetRatsnest(net, 0, GuidelineFlag());
+}
+
+void DrawNetNodesXor(int32_t net, int32_t mask)
+{
+    G_SetDrawMode(2);
+    N_SetNodeView(0);
+    MaskNetAndNodes(net, mask, mask | 1);
+    if (g_ShowNodes != 0) N_DrawNetNodes(net, mask);
+    N_DrawNetRatsnest(net, 1, GuidelineFlag());
+}
+
+void DrawBusMemberTexts(int32_t flag, int32_t bus)
+{
+    BusRec rec{};
+    if (N_ReadBus(bus, &rec) == 0) return;
+    const int32_t page = DB_CurPage();
+    for (int32_t k = 1; k <= rec.Members; ++k) {
+        const int32_t net = N_ReadBusMember(bus, k - 1);
+        if (net == 0) continue;
+        int32_t cursor = OM_GetFirst(DB_BranchMap());
+        while (int32_t branch = B_SearchNetPage(&cursor, 0, net, -1)) {
+            BranchRec branchRec{};
+            if (B_ReadBranch(branch, &branchRec) == 0 || branchRec.Page != page) continue;
+            const int32_t texts = B_BranchTextArray(branch);
+            for (int32_t index = OA_SearchMask(texts, 1, 8); index > 0; index = OA_SearchMask(texts, index + 1, 8)) {
+                if (flag != 0)
+                    DrawOwnerItem(4, branch, index);
+                else
+                    EraseOwnerItem(4, 0, branch, index);
+            }
+        }
+    }
+}
+
+void UpdateBusTexts(int32_t bus)
+{
+    BusRec rec{};
+    if (N_ReadBus(bus, &rec) == 0) return;
+    for (int32_t k = 1; k <= rec.Members; ++k) {
+        const int32_t net = N_ReadBusMember(bus, k - 1);
+        const std::string label = std::to_string(k - 1);
+        int32_t cursor = OM_GetFirst(DB_BranchMap());
+        while (const int32_t branch = B_SearchNetPage(&cursor, 0, net, -1)) {
+            const int32_t texts = B_BranchTextArray(branch);
+            for (int32_t index; (index = OA_SearchMask(texts, 1, 8)) > 0;) {
+                ItemRec old{};
+                if (I_ReadItem(B_BranchText(branch, index), &old) == 0) break;
+                // The new text is made before the old one goes.
+                const int32_t item =
+                    I_MakeText(old.X, old.Y, old.Angle, old.P1, old.P2, label.c_str(), 256, old.Layer, old.Width);
+                if (item == 0) break;
+                OA_Delete(texts, index);
+                I_ChangeItemLink(item, k);
+                OA_Add(texts, item);
+            }
+            for (int32_t index = OA_SearchMask(texts, 1, 256); index > 0; index = OA_SearchMask(texts, index + 1, 256))
+                O_Mask(B_BranchText(branch, index), 9, 265);
+        }
+    }
+}
+
+void RefreshNetNameTexts(int32_t& status, int32_t kind, int32_t id, const std::string& name)
+{
+    const int32_t mark = kind > 0 ? 4 : 2;
+    int32_t cursor = OM_GetFirst(DB_BranchMap());
+    while (const int32_t branch = B_SearchNetPage(&cursor, kind, id, -1)) {
+        const int32_t texts = B_BranchTextArray(branch);
+        if (OA_GetCount(texts) < 1) continue;
+        for (int32_t index; (index = OA_SearchMask(texts, 1, mark)) > 0;) {
+            ItemRec item{};
+            if (I_ReadItem(B_BranchText(branch, index), &item) == 0) break;
+            item.Flags = 256;
+            // The new text is added (at the end) before the old one goes.
+            int32_t made = 0;
+            int32_t made_status = 0;
+            MakeOwnerItem(made_status, 4, branch, item, name, made);
+            if (made_status != 0) {
+                status = 1;
+                break;
+            }
+            OA_Delete(texts, index);
+        }
+        for (int32_t index = OA_SearchMask(texts, 1, 256); index > 0; index = OA_SearchMask(texts, index + 1, 256))
+            O_Mask(B_BranchText(branch, index), mark | 1, mark | 1 | 256);
+    }
+}

@@ -1,0 +1,5 @@
+#include "editor/objects/view_values.h"
+
+int32_t g_DrawMode = 0;
+int32_t g_TConnectFlags = 0;
+PointL g_CompAnchor;
