@@ -77,6 +77,26 @@ end
     EXPECT_NE(g_Cells[0].firstWire, 0);
 }
 
+TEST_F(Field, APageWithoutAFrameGetsTheDefaultGrid)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+page P
+  component R1 R at 0 0
+  component R2 R at 10 0
+  net A R1.2 R2.1
+  wire A R1.2 R2.1
+end
+)"));
+    ASSERT_EQ(LoadImage(), 1) << SCR_ErrorFunc() << "/" << SCR_ErrorCode();
+    EXPECT_EQ(g_Pages[1].frameBranch, 0);
+    EXPECT_EQ(g_FieldGrid.cellCount, 65 * 65);
+    EXPECT_EQ(Chain(ImageNet("A")).size(), 1u);
+}
+
 TEST_F(Field, ABranchEntersACellOnceAndBoxesOutsideTheGridAreClamped)
 {
     g_FormatBox = Box{0, 0, 12700000, 12700000};
