@@ -123,7 +123,7 @@ int32_t MR_BuildBranchWay(Path& path, int32_t& accepted);
 // The pins of the pair being routed: a segment that touches a pin point
 // may cross that pin's own body.
 struct PinEnd {
-    int32_t x, y, comp;
+    int32_t x, y, comp, exits;
 };
 extern PinEnd g_PinEnds[2];
 bool PathSegmentFree(const PathPt& a, const PathPt& b, int32_t* crossings = nullptr);
@@ -161,8 +161,21 @@ int32_t NumberNetNodes(int32_t net, int32_t first);
 void DeleteNetWires(int32_t net);
 int32_t DeleteBranchInImage(int32_t branch);
 void RegroupNet(int32_t net);
-// The block mark list: branches marked by a block rectangle.
-extern std::vector<int32_t> g_BlockMarks;
+// The block mark list: branches marked by a block rectangle, one entry for
+// every touching segment. A plain array, so that it outlives every other
+// module object at process end.
+struct MarkList {
+    static constexpr int32_t kCapacity = 998;
+    int32_t n = 0;
+    int32_t ids[kCapacity] = {};
+    bool empty() const { return n == 0; }
+    size_t size() const { return static_cast<size_t>(n); }
+    const int32_t* begin() const { return ids; }
+    const int32_t* end() const { return ids + n; }
+    bool push_back(int32_t id) { return n < kCapacity ? (ids[n++] = id, true) : false; }
+    void clear() { n = 0; }
+};
+extern MarkList g_BlockMarks;
 void ClearBlockMarks();
 bool ValidRoutedBranch(int32_t branch);
 

@@ -10,7 +10,7 @@
 
 namespace corvex {
 
-std::vector<int32_t> g_BlockMarks;
+MarkList g_BlockMarks;
 
 void ClearBlockMarks() { g_BlockMarks.clear(); }
 

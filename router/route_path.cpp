@@ -17,6 +17,18 @@ bool IsFree(const PathPt& p) { return (p.flags & (kPathFixed | kPathJunction)) =
 
 bool AtPin(const PathPt& p, int i) { return g_PinEnds[i].comp && p.x == g_PinEnds[i].x && p.y == g_PinEnds[i].y; }
 
+// The pin's own body does not count for a segment that leaves the pin in
+// one of its exit directions.
+int32_t PinExempt(const PathPt& a, const PathPt& b, int i)
+{
+    const PathPt& pin = AtPin(a, i) ? a : b;
+    const PathPt& other = AtPin(a, i) ? b : a;
+    if (!AtPin(pin, i)) return 0;
+    static constexpr int32_t kBit[8] = {kExitPosX, 0, kExitPosY, 0, kExitNegX, 0, kExitNegY, 0};
+    const int32_t d = PathDirection(pin, other);
+    return d < 8 && (g_PinEnds[i].exits & kBit[d]) ? g_PinEnds[i].comp : 0;
+}
+
 }  // namespace
 
 int32_t PathDirection(const PathPt& a, const PathPt& b) { return SegmentDirection(Seg{a.x, a.y, b.x, b.y}); }
@@ -24,8 +36,7 @@ int32_t PathDirection(const PathPt& a, const PathPt& b) { return SegmentDirectio
 bool PathSegmentFree(const PathPt& a, const PathPt& b, int32_t* crossings)
 {
     if (a.x != b.x && a.y != b.y) return false;
-    const int32_t ea = AtPin(a, 0) || AtPin(b, 0) ? g_PinEnds[0].comp : 0;
-    const int32_t eb = AtPin(a, 1) || AtPin(b, 1) ? g_PinEnds[1].comp : 0;
+    const int32_t ea = PinExempt(a, b, 0), eb = PinExempt(a, b, 1);
     return SegmentFree(a.x, a.y, b.x, b.y, ea, eb, crossings);
 }
 

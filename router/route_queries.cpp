@@ -20,7 +20,7 @@ int32_t g_HitComp = 0, g_HitNode = 0, g_HitEntry = 0, g_HitEntryX = 0, g_HitEntr
 
 namespace {
 
-constexpr int32_t kGrowStep = 12700, kTolerance = 88900, kPinReach = 63500, kMaxBlockMarks = 998;
+constexpr int32_t kGrowStep = 12700, kTolerance = 88900, kPinReach = 63500;
 
 int64_t Manhattan(int64_t ax, int64_t ay, int64_t bx, int64_t by) { return std::llabs(ax - bx) + std::llabs(ay - by); }
 
@@ -268,11 +268,10 @@ int32_t SCR_QuestBlok(const int32_t* corner1, const int32_t* corner2, int32_t /*
                     Seg s = SegOf(p, g_BPoints[p].next);
                     NormaliseSeg(s);
                     if (s.x1 > r.x2 || r.x1 > s.x2 || s.y1 > r.y2 || r.y1 > s.y2) continue;
-                    if (static_cast<int32_t>(g_BlockMarks.size()) >= kMaxBlockMarks) {
+                    if (!g_BlockMarks.push_back(b)) {
                         full = true;
                         return 0;
                     }
-                    g_BlockMarks.push_back(b);
                 }
             }
             return 1;

@@ -241,8 +241,8 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
     g_Clearance = ClearanceFor(d);
     g_ExemptComp[0] = IsFreePin(node) ? a.comp : 0;
     g_ExemptComp[1] = IsFreePin(a.partner) ? b.comp : 0;
-    g_PinEnds[0] = PinEnd{a.x, a.y, a.comp};
-    g_PinEnds[1] = PinEnd{b.x, b.y, b.comp};
+    g_PinEnds[0] = PinEnd{a.x, a.y, a.comp, a.flags & kExitAll};
+    g_PinEnds[1] = PinEnd{b.x, b.y, b.comp, b.flags & kExitAll};
     int32_t sx = a.x, sy = a.y, ex = b.x, ey = b.y;
     if (!IsFreePin(node) && !PinExitPoint(node, b.x, b.y, sx, sy)) sx = a.x, sy = a.y;
     if (g_ErrorCode) return 0;
@@ -313,7 +313,7 @@ int32_t MR_RouteOnePair(int32_t node, int32_t& connected)
     Path path;
     const int32_t result = MR_SearchPair(node, path, connected);
     g_ExemptComp[0] = g_ExemptComp[1] = 0;
-    g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0};
+    g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0, 0};
     auto softFailure = [] {
         const int32_t c = g_ErrorCode, f = g_ErrorFunc;
         return (c == 0 && f == 0) || (c == 30 && f == 3000) || (c == 1 && f == 1800) || f == 1920 || f == 1910;
