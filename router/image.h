@@ -254,7 +254,7 @@ int32_t JoinNetBranches(int32_t net);
 // ---- loading (image_load.cpp, image_nets.cpp) -----------------------------------
 
 int32_t SCR_LoadPagesImpl();
-int32_t LoadSymbol(int32_t compId, const ScrCompRec& comp, int32_t kernelAngle, int32_t mirrored, int32_t symbId);
+int32_t LoadSymbol(int32_t symbId);
 void ArcExtent(Box& box, int32_t cx, int32_t cy, int32_t r, int32_t start, int32_t end);
 void BoxExtent(Box& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t angle);
 void RotateBox(int32_t corners[8], int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t angle);

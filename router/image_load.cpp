@@ -163,8 +163,7 @@ void BoxExtent(Box& box, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t
     for (int i = 0; i < 4; ++i) Grow(box, c[2 * i], c[2 * i + 1]);
 }
 
-int32_t LoadSymbol(int32_t /*compId*/, const ScrCompRec& /*comp*/, int32_t /*kernelAngle*/, int32_t /*mirrored*/,
-                   int32_t symbId)
+int32_t LoadSymbol(int32_t symbId)
 {
     if (symbId < 1 || symbId >= kMaxSymbId) return Fail(1200, 1);
     if (g_SymbMap.Find(symbId)) return 1;
@@ -236,7 +235,7 @@ int32_t LoadComponents()
         r.attr = (c.Flags & 2) ? 1 : 0;
         r.page = c.Page;
         const int32_t index = g_Comps.Append(r);
-        if (!LoadSymbol(id, r, c.Angle, r.attr, c.Symb)) return 0;
+        if (!LoadSymbol(c.Symb)) return 0;
         g_Comps[index].symb = g_SymbMap.Find(c.Symb);
         g_CompMap.map[id] = index;
         if (!LoadCompTexts(id, index)) return 0;

@@ -18,11 +18,6 @@ namespace {
 
 constexpr int32_t kSteps[6] = {25400, 50800, 101600, 127000, 203200, 254000};
 
-// Frees the image when the library is unloaded.
-struct Unload {
-    ~Unload() { FreeAllMemory(); }
-} g_Unload;
-
 }  // namespace
 
 }  // namespace corvex

@@ -215,7 +215,9 @@ int32_t PreloadBranches()
         DropEmptyBranches(n);
         if (!JoinNetBranches(n) || !JoinNetJunctions(n)) return 0;
         MarkBranchPoints(g_Nets[n].firstBranch);
-        if (!bus && (g_PreloadBits & 3)) FilterPreloadedBranches(n);
+        // The filter is for ordinary nets: a member's wire meets its bus only
+        // in the bus junctions made below.
+        if (!(g_Nets[n].flags & (kNetBus | kNetMember)) && (g_PreloadBits & 3)) FilterPreloadedBranches(n);
         DropEmptyBranches(n);
     }
     for (int32_t b = 1; b <= g_BusCount; ++b)

@@ -1,7 +1,7 @@
 // Routing of pairs on small pages: a straight pair, a pair around a body,
 // a pair that needs two bends, pairs that cannot be routed, the call
 // protocol and a whole page routed twice to the same result.
-#include "tests/router/router_fixture.h"
+#include "tests/router/route_fixture.h"
 
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/design_builder.h"
@@ -25,7 +25,7 @@ std::string DemoDesign()
     return s.str();
 }
 
-class Route : public RouterTest {};
+class Route : public RoutingTest {};
 
 TEST_F(Route, StraightPairGivesOneSegment)
 {
@@ -67,7 +67,7 @@ end
     EXPECT_EQ(Consistency(), "");
 }
 
-TEST_F(Route, OffsetPinsNeedTwoBends)
+TEST_F(Route, OffsetPinsTakeAShortestWay)
 {
     ASSERT_TRUE(Load(R"(
 include discrete.nls
@@ -84,7 +84,9 @@ end
     const auto w = Measure();
     EXPECT_EQ(w.connected, 1);
     EXPECT_EQ(w.violations, 0);
-    EXPECT_EQ(w.bends, 2);
+    // An L or a Z, as the pins' exit directions allow: never longer.
+    EXPECT_GE(w.bends, 1);
+    EXPECT_LE(w.bends, 2);
     EXPECT_EQ(w.length, 9 * 254000);
     EXPECT_EQ(Consistency(), "");
 }
@@ -97,7 +99,7 @@ struct LimitCase {
     int32_t value;
 };
 
-class RouteLimits : public RouterTest, public ::testing::WithParamInterface<LimitCase> {};
+class RouteLimits : public RoutingTest, public ::testing::WithParamInterface<LimitCase> {};
 
 TEST_P(RouteLimits, PairIsLeftUnroutedAndTheRunGoesOn)
 {

@@ -1,105 +1,63 @@
 #include "tests/router/router_fixture.h"
 
 #include "platform/kernel/nvokernel32.h"
-#include "platform/winsys/devices.h"
-#include "tests/support/design_builder.h"
+
+#include <algorithm>
 
 namespace router_test {
 
-const char* const kStraightPair = R"(
-include discrete.nls
-unit 0.1in
-design T
-level MAIN
-net A R1.2 R2.1
-page P frame 11in 8.5in
-  component R1 R at 0 0
-  component R2 R at 10 0
-end
-)";
+using namespace corvex;
 
-::testing::AssertionResult RouterTest::Load(const std::string& design, int32_t preloadBits)
+std::vector<std::tuple<int32_t, int32_t, int32_t>> Points(int32_t branch)
 {
-    auto built = palvane_test::BuildDesign(design);
-    if (!built) return built;
-    SCR_DBaseFree();
-    SCR_SetPreloadBits(preloadBits);
-    if (!SCR_LoadComponentsAndSymbols() || !SCR_LoadFields() || !LD_PreLoadBranchesAndBPoints())
-        return ::testing::AssertionFailure() << "load failed: " << SCR_ErrorFunc() << "/" << SCR_ErrorCode();
-    SCR_SetScale(2540);
-    SCR_LoadViewStatus(16 + 8 + 4);
-    SCR_SetStepIndex(3);
-    int32_t colours[16];
-    for (int i = 0; i < 16; ++i) colours[i] = i;
-    SCR_SetCatColors(colours);
-    return ::testing::AssertionSuccess();
+    std::vector<std::tuple<int32_t, int32_t, int32_t>> out;
+    for (int32_t p = g_Branches[branch].firstPoint; p; p = g_BPoints[p].next)
+        out.emplace_back(g_BPoints[p].x, g_BPoints[p].y, g_BPoints[p].flags);
+    return out;
 }
 
-int RouterTest::RouteAll(std::string* text)
+std::vector<int32_t> Chain(int32_t net)
 {
-    SCR_InitNodeForRoute();
-    char msg[100] = {};
-    int32_t state = 0;
-    int calls = 0;
-    do {
-        ++calls;
-        if (!SCR_RouteAllWiresInPage(&state, msg, sizeof msg)) {
-            ADD_FAILURE() << "routing failed: " << msg;
-            break;
-        }
-    } while (state == 0 && calls < 100000);
-    if (text) *text = msg;
-    return calls;
+    std::vector<int32_t> out;
+    for (int32_t b = g_Nets[net].firstBranch; b; b = g_Branches[b].next) out.push_back(b);
+    return out;
 }
 
-int32_t RouterTest::NetIndex(const std::string& name)
+std::string NetName(int32_t net, bool bus)
 {
-    for (int32_t n = 1; n <= corvex::g_Nets.Count(); ++n)
-        if (name == corvex::NetName(n)) return n;
+    const char* name = O_GetName(bus ? N_Bus(net) : N_Net(net));
+    return name ? name : "";
+}
+
+int32_t ImageNet(const std::string& name)
+{
+    for (int32_t n = 1; n <= g_Nets.Count(); ++n)
+        if (g_Nets[n].kernelId && NetName(g_Nets[n].kernelId, g_Nets[n].flags & kNetBus) == name) return n;
     return 0;
 }
 
-int32_t RouterTest::FirstPair()
+std::set<std::tuple<std::string, int32_t, int32_t, int32_t, int32_t, int32_t>> KernelWireCover()
 {
-    const int32_t pg = corvex::FindPageIndex(corvex::g_ScrCurPage);
-    return pg ? corvex::g_Pages[pg].firstPair : 0;
-}
-
-int RouterTest::BranchCount(int32_t net)
-{
-    int n = 0;
-    for (int32_t b = corvex::g_Nets[net].firstBranch; b; b = corvex::g_Branches[b].next)
-        if (corvex::g_Branches[b].page == corvex::g_ScrCurPage) ++n;
-    return n;
-}
-
-Canvas::Canvas(int width, int height) : image(width, height, QImage::Format_RGB32)
-{
-    image.fill(Qt::white);
-    winsys::Device device;
-    device.kind = winsys::DeviceKind::Image;
-    device.surface = &image;
-    device.image = &image;
-    handle = winsys::RegisterDevice(device);
-}
-
-Canvas::~Canvas() { winsys::UnregisterDevice(handle); }
-
-bool Canvas::Open(int32_t unitsPerPixel)
-{
-    ViewDCRec view{unitsPerPixel, image.width(), image.height(), 0, 0, 0};
-    return PG_OpenDC(handle, &view) != 0;
-}
-
-void Canvas::Close() { PG_CloseDC(); }
-
-int Canvas::Painted() const
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if ((image.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF) ++n;
-    return n;
+    std::set<std::tuple<std::string, int32_t, int32_t, int32_t, int32_t, int32_t>> cover;
+    const int32_t map = DB_BranchMap();
+    int32_t cursor = OM_GetFirst(map);
+    for (int32_t id; (id = OM_SearchMask(map, &cursor, 0, 0)) != 0;) {
+        BranchRec br{};
+        if (B_ReadBranch(id, &br) != 1) continue;
+        const std::string name = NetName(br.Net, br.Flags & 2);
+        BranchPointRec a{}, b{};
+        for (int32_t k = 1; k < br.Points; ++k) {
+            B_ReadRecord(id, k, &a);
+            B_ReadRecord(id, k + 1, &b);
+            const int32_t steps = std::max(std::abs(b.X - a.X), std::abs(b.Y - a.Y)) / (kU / 2);
+            for (int32_t s = 0; s < steps; ++s) {
+                const int32_t x1 = a.X + (b.X - a.X) * s / steps, y1 = a.Y + (b.Y - a.Y) * s / steps;
+                const int32_t x2 = a.X + (b.X - a.X) * (s + 1) / steps, y2 = a.Y + (b.Y - a.Y) * (s + 1) / steps;
+                cover.emplace(name, br.Page, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
+            }
+        }
+    }
+    return cover;
 }
 
 }  // namespace router_test

@@ -1,47 +1,59 @@
-// A kernel database with a design built from text and the router's page
-// image loaded from it, as the editor loads it in routing mode.
+// Shared set-up of the router's tests: a design built from its readable
+// form, loaded into the page image the way the editor loads it.
 #pragma once
 
 #include "router/corvex.h"
-#include "router/route.h"
-#include "tests/router/router_checks.h"
+#include "router/image.h"
+#include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
 
-#include <QImage>
-
+#include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 namespace router_test {
 
 class RouterTest : public palvane_test::KernelTest {
 protected:
-    // Builds the design and loads the image of its first page.
-    ::testing::AssertionResult Load(const std::string& design, int32_t preloadBits = 5);
-    // Calls the all-wires export until the run ends; the number of calls.
-    int RouteAll(std::string* text = nullptr);
-    // The net record of a kernel net name; 0 when none.
-    int32_t NetIndex(const std::string& name);
-    // The first pair node of the page.
-    int32_t FirstPair();
-    // The branches of a net on the current page.
-    int BranchCount(int32_t net);
+    void SetUp() override
+    {
+        palvane_test::KernelTest::SetUp();
+        SCR_SetPreloadBits(5);
+        SCR_SetStepIndex(1);
+    }
+    void TearDown() override
+    {
+        SCR_DBaseFree();
+        palvane_test::KernelTest::TearDown();
+    }
+    // Frees the image, loads it and sets up the field grid; with `preload`
+    // the existing wires are read too. The result of the last step taken.
+    static int32_t LoadImage(bool preload = true)
+    {
+        SCR_DBaseFree();
+        if (!SCR_LoadComponentsAndSymbols()) return 0;
+        if (!SCR_LoadFields()) return 0;
+        return preload ? LD_PreLoadBranchesAndBPoints() : 1;
+    }
 };
 
-// An image registered as a device, with a drawing context open on it that
-// shows the whole page frame of 11 x 8.5 inches.
-struct Canvas {
-    QImage image;
-    int32_t handle = 0;
-    explicit Canvas(int width = 1100, int height = 850);
-    ~Canvas();
-    bool Open(int32_t unitsPerPixel = 2540000 / 100);
-    void Close();
-    int Painted() const;  // pixels that are not the background
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-};
+// One unit of the designs below: 0.1 inch in database units.
+constexpr int32_t kU = 254000;
 
-// Two resistors in one net, pins 0.4 in apart on one line.
-extern const char* const kStraightPair;
+// The points of an image branch as (x, y, flags).
+std::vector<std::tuple<int32_t, int32_t, int32_t>> Points(int32_t branch);
+// The image branches of a net's chain.
+std::vector<int32_t> Chain(int32_t net);
+// The image net whose kernel net (or bus) has this name; 0 when none.
+int32_t ImageNet(const std::string& name);
+
+// The kernel's wires as drawn: for every wire, its net (or bus) name, page
+// and each unit segment it covers, so two designs compare equal when their
+// wires cover the same stretches whatever their point records.
+std::set<std::tuple<std::string, int32_t, int32_t, int32_t, int32_t, int32_t>> KernelWireCover();
+
+// The name of a kernel net or bus.
+std::string NetName(int32_t net, bool bus);
 
 }  // namespace router_test
