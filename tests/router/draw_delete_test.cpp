@@ -128,7 +128,7 @@ TEST_F(DrawDelete, RoutedDemoPageScreenshot)
     EXPECT_EQ(Measure().violations, 0);
     Canvas canvas;
     ASSERT_TRUE(canvas.Open());
-    C_DrawAllComponents(0);
+    C_DrawAllComponents(1);
     ASSERT_EQ(SCR_RedrawPage(), 1);
     canvas.Close();
     EXPECT_GT(canvas.Painted(), 1000);
