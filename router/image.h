@@ -339,6 +339,11 @@ int32_t JoinBranchJunctions(int32_t b);
 
 // ---- write-back (writeback*.cpp) -----------------------------------------------
 
+// Router hooks: the load marks a complete image; freeing the image also
+// drops the router's buffers and block marks (route_calls.cpp).
+extern bool g_ImageComplete;
+void FreeRouterState();
+
 int32_t FindCompEntryAt(int32_t x, int32_t y, int32_t comp, int32_t* kernelNet);
 int32_t FindNodeEntryAt(int32_t x, int32_t y, int32_t page, int32_t net);
 

@@ -262,9 +262,8 @@ int32_t SCR_LoadComponentsAndSymbols() noexcept
         if (!SCR_LoadPagesImpl()) return 0;
         if (!AllocateFullMemoryForComponents()) return 0;
         if (!LoadComponents()) return 0;
-        return TrimImageTables() && AllocNets() && AllocNodes() && LoadBuses() && LoadNets() &&
+        return g_ImageComplete = TrimImageTables() && AllocNets() && AllocNodes() && LoadBuses() && LoadNets() &&
                        (FreeCompMap(), TrimNets()) && TrimNodes() && AllocBranches() && AllocBPoints()
-                   ? LoadPageFrames()
-                   : 0;
+                   && LoadPageFrames();
     });
 }

@@ -224,6 +224,7 @@ void FreeAllMemory()
     g_Branches = Pool<ScrBranchRec>{};
     g_KeptBranches.clear();
     FreeFieldTables();
+    FreeRouterState();
 }
 
 // ---- branch pool --------------------------------------------------------------

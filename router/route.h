@@ -1,0 +1,196 @@
+// The router proper: routing runs, the pair search by escape lines, the
+// obstacle tests, path building, drawing, deletion and hit tests over the
+// page image of image.h.
+#pragma once
+
+#include "router/image.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace corvex {
+
+// ---- tuning (database units) ----------------------------------------------------
+
+// The router's distances, all in database units (2,540,000 per inch). The
+// pair-length bands pick the margin added around component bodies while the
+// escape lines grow: short pairs get none, longer pairs more room. The probe
+// reach limits how far ahead an escape line looks for a body. The list
+// capacities bound the work of one question.
+struct RouteTuning {
+    int32_t probeReach = 40640000;  // 16 in
+    int32_t shortPair = 2540000;    // 1 in: up to this length no margin
+    int32_t midPair = 3810000;      // 1.5 in
+    int32_t longPair = 5080000;     // 2 in
+    int32_t marginMid = 127000;     // 0.05 in for pairs up to midPair
+    int32_t marginLong = 190500;    // 0.075 in up to longPair
+    int32_t marginFar = 254000;     // 0.1 in beyond
+    int32_t obstacleCapacity = 2000;
+    int32_t testedCapacity = 1000;
+    int32_t pointPoolCapacity = 500;
+    int32_t meetingCapacity = 200;
+};
+extern RouteTuning g_Tuning;
+
+// ---- routing state ----------------------------------------------------------------
+
+extern int32_t g_RouteCursor;
+extern int32_t g_RoutePairTotal;
+extern int32_t g_RoutePairsDone;
+extern int32_t g_RouteBlock[4];
+extern char g_RouteCompName[52];
+extern int32_t g_Clearance;
+extern int32_t g_RouteNet;
+extern int32_t g_ExemptComp[2];
+extern bool g_BuffersAllocated;
+// Set by a load that completed; cleared when the image is freed or a load
+// starts. The redraw draws only a complete image.
+extern bool g_ImageComplete;
+
+int32_t MR_AllocProjectBuffers();
+void MR_FreeProjectBuffers();
+// Clears the failure state (every routing export and every pair start
+// clean, so a stale failure never decides the next result).
+void ClearFailure();
+
+// ---- obstacles ----------------------------------------------------------------------
+
+constexpr int32_t kObstBody = 1, kObstWire = 2, kObstMerged = 8;
+
+struct Obstacle {
+    int32_t kind, object, branch, x1, y1, x2, y2;
+};
+
+// A bounded list: Add fails with (3, 1920) when it is full.
+struct ObstacleList {
+    std::vector<Obstacle> rows;
+    int32_t Add(const Obstacle& o);
+    void Clear() { rows.clear(); }
+};
+
+// Ids collected for the current question, so none is collected twice.
+struct TestedList {
+    std::vector<int32_t> ids;
+    int32_t capacity = 1000;
+    // 1 = new, 0 = already there, -1 = full (error 2, 1910 set).
+    int32_t Add(int32_t id);
+    void Clear() { ids.clear(); }
+};
+
+extern TestedList g_TestedComps, g_TestedWires;
+
+// The body of a component widened on every side by `margin`.
+Seg CompBody(int32_t comp, int32_t margin);
+bool IsExempt(int32_t comp);
+// A wire branch that the routed net may touch and run along.
+bool IsOwnWire(int32_t branch);
+
+int32_t MR_TestCellComps(int32_t cell, const Seg& rect, ObstacleList& list);
+int32_t MR_TestCellWires(int32_t cell, const Seg& rect, ObstacleList& list);
+int32_t MR_TestRectComps(ObstacleList& list, Seg rect, bool keep);
+int32_t MR_TestRectWires(ObstacleList& list, Seg rect, bool keep);
+
+// Forward probe from (x, y) in direction 0/2/4/6: 1 and the stop point one
+// unit before the nearest body within the probe reach, 0 for a ray.
+int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t& stopY, Seg& hitBody);
+// Grows a body rectangle into the cluster of bodies touching it; 0 on failure.
+int32_t CollectCluster(Seg& cluster);
+
+// Clearance of a segment: 1 when no body comes within half a step and no
+// foreign wire runs parallel within a step, touches it or ends on it.
+// `exemptA`/`exemptB`: components whose bodies do not count (pins' own).
+bool SegmentFree(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t exemptA, int32_t exemptB, int32_t* crossings = nullptr);
+// The same test against the listed obstacles only.
+bool SegmentFreeIn(const ObstacleList& list, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t exemptA,
+                   int32_t exemptB, int32_t* crossings = nullptr);
+
+// ---- paths ------------------------------------------------------------------------------
+
+constexpr int32_t kPathFree = 1, kPathFixed = 2, kPathJunction = 4;
+
+struct PathPt {
+    int32_t x, y, flags;
+};
+using Path = std::vector<PathPt>;
+
+void MR_StraightenPath(Path& path);
+void MR_UnlinkPathPoint(Path& path, size_t kept, size_t removed);
+void CutPathLoops(Path& path);
+int32_t MR_SimplifyPath(Path& path);
+// Nudges blocked segments sideways; accepted 0 when one cannot be placed.
+int32_t MR_BuildBranchWay(Path& path, int32_t& accepted);
+// The pins of the pair being routed: a segment that touches a pin point
+// may cross that pin's own body.
+struct PinEnd {
+    int32_t x, y, comp, exits;
+};
+extern PinEnd g_PinEnds[2];
+bool PathSegmentFree(const PathPt& a, const PathPt& b, int32_t* crossings = nullptr);
+// Every segment of the path is free (and axis-parallel).
+bool PathFree(const Path& path);
+int32_t PathDirection(const PathPt& a, const PathPt& b);
+
+// Makes a branch of the routed net from the path, ties it into the image
+// (groups, merge, junctions, field grid). Result the branch, 0 on failure.
+int32_t InsertPathBranch(const Path& path, int32_t node);
+int32_t MR_CleanPathAtComps(int32_t branch, int32_t node);
+
+// ---- the pair search -------------------------------------------------------------------
+
+int32_t MR_RouteOnePair(int32_t node, int32_t& connected);
+int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected);
+// The exit point of a pin on a body: 1 with the point, 0 when no side is free.
+int32_t PinExitPoint(int32_t node, int32_t otherX, int32_t otherY, int32_t& ex, int32_t& ey);
+bool IsFreePin(int32_t node);
+
+// ---- drawing ------------------------------------------------------------------------------
+
+void SetPen(int32_t colour, int32_t style, int32_t width);
+void DrawBranch(int32_t branch, int32_t mode);
+void DrawSegment(int32_t point, int32_t mode);
+void DrawNet(int32_t net, int32_t mode);
+void DrawNetRatsnest(int32_t net, int32_t mode);
+void DrawNodeRatsnest(int32_t node, int32_t mode);
+void DrawJunction(int32_t x, int32_t y);
+void DrawPinMark(int32_t x, int32_t y);
+
+// ---- deletion and marks --------------------------------------------------------------------
+
+int32_t NumberNetNodes(int32_t net, int32_t first);
+void DeleteNetWires(int32_t net);
+int32_t DeleteBranchInImage(int32_t branch);
+void RegroupNet(int32_t net);
+// The block mark list: branches marked by a block rectangle, one entry for
+// every touching segment. A plain array, so that it outlives every other
+// module object at process end.
+struct MarkList {
+    static constexpr int32_t kCapacity = 998;
+    int32_t n = 0;
+    int32_t ids[kCapacity] = {};
+    bool empty() const { return n == 0; }
+    size_t size() const { return static_cast<size_t>(n); }
+    const int32_t* begin() const { return ids; }
+    const int32_t* end() const { return ids + n; }
+    bool push_back(int32_t id) { return n < kCapacity ? (ids[n++] = id, true) : false; }
+    void clear() { n = 0; }
+};
+extern MarkList g_BlockMarks;
+void ClearBlockMarks();
+bool ValidRoutedBranch(int32_t branch);
+
+// ---- hit tests --------------------------------------------------------------------------------
+
+extern int32_t g_HitComp, g_HitNode, g_HitEntry, g_HitEntryX, g_HitEntryY, g_HitBranch, g_HitSegment;
+void HitTestPoint(int32_t x, int32_t y, int32_t bits, int32_t wireTolerance = 88900);
+// Segments (first bend points) at a point within a tolerance.
+std::vector<int32_t> SegmentsAt(int32_t x, int32_t y, int32_t tolerance);
+
+// ---- text -------------------------------------------------------------------------------------
+
+// Bounded formatting into the caller's buffer of `size` bytes.
+void PutText(char* msg, int32_t size, const char* format, ...) __attribute__((format(printf, 3, 4)));
+void AppendText(char* msg, int32_t size, const char* text);
+const char* NetName(int32_t net);
+
+}  // namespace corvex

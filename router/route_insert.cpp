@@ -1,0 +1,62 @@
+// Turning an accepted path into a wire of the page image: a new branch with
+// its bend points, linked into its net, joined with the wires of the net it
+// meets, junction points where it touches them, and entered into the field
+// grid.
+#include "router/route.h"
+
+namespace corvex {
+
+namespace {
+
+// Frees a branch that was never linked anywhere.
+void DropBranch(int32_t b) { DeleteBranchPoints(b); }
+
+}  // namespace
+
+int32_t InsertPathBranch(const Path& path, int32_t node)
+{
+    if (path.size() < 2) return 1;
+    for (size_t i = 0; i + 1 < path.size(); ++i)
+        if (path[i].x != path[i + 1].x && path[i].y != path[i + 1].y) return Fail(1800, 1);
+    const int32_t net = g_Nodes[node].net, partner = g_Nodes[node].partner;
+    const int32_t b = NewBranch();
+    if (!b) return 0;
+    {
+        ScrBranchRec& r = g_Branches[b];
+        r.flags = 0, r.net = net, r.page = g_ScrCurPage, r.group = g_Nodes[node].group;
+    }
+    int32_t prev = 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const int32_t p = NewBPoint();
+        if (!p) {
+            DropBranch(b);
+            return 0;
+        }
+        const PathPt& q = path[i];
+        // The pool may have moved: everything by index from here.
+        g_BPoints[p].flags = (q.flags & kPathFixed) && (i == 0 || i + 1 == path.size())
+                                 ? kPointNode
+                                 : (q.flags & kPathJunction) ? kPointJunction : kPointPlain;
+        g_BPoints[p].x = q.x, g_BPoints[p].y = q.y, g_BPoints[p].branch = b, g_BPoints[p].prev = prev;
+        if (prev)
+            g_BPoints[prev].next = p;
+        else
+            g_Branches[b].firstPoint = p;
+        prev = p;
+    }
+    // An end that stands on no pin of the net is no node point.
+    for (int32_t p : {g_Branches[b].firstPoint, prev})
+        if ((g_BPoints[p].flags & kPointNode) && !NodeGroupAt(g_BPoints[p].x, g_BPoints[p].y, net))
+            g_BPoints[p].flags = kPointPlain;
+    InsertBranchInNet(net, b);
+    ReplaceNodeGroup(net, g_Nodes[node].group, g_Nodes[partner].group);
+    // Merge with open wire ends and join touching wires of the net: the
+    // net's wires leave the field grid while their records change.
+    FieldRemoveNet(net);
+    g_BusJunctionMode = 0;
+    const int32_t ok = JoinNetBranches(net) && JoinNetJunctions(net);
+    if (!FieldAddNet(net) || !ok) return 0;
+    return 1;
+}
+
+}  // namespace corvex

@@ -1,0 +1,227 @@
+// Obstacle tests: every question whether a place is free collects the
+// bodies and wire segments that the field grid lists in the cells a
+// rectangle covers and compares rectangles; nothing is rasterised.
+#include "router/route.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace corvex {
+
+TestedList g_TestedComps, g_TestedWires;
+
+int32_t ObstacleList::Add(const Obstacle& o)
+{
+    if (static_cast<int32_t>(rows.size()) + 1 >= g_Tuning.obstacleCapacity) return Fail(1920, 3);
+    rows.push_back(o);
+    return 1;
+}
+
+int32_t TestedList::Add(int32_t id)
+{
+    if (std::find(ids.begin(), ids.end(), id) != ids.end()) return 0;
+    if (static_cast<int32_t>(ids.size()) + 1 >= capacity) {
+        Fail(1910, 2);
+        return -1;
+    }
+    ids.push_back(id);
+    return 1;
+}
+
+Seg CompBody(int32_t comp, int32_t margin)
+{
+    Seg box{};
+    PlaceCompOutline(comp, box);
+    box.x1 -= margin, box.y1 -= margin, box.x2 += margin, box.y2 += margin;
+    if (box.x1 > box.x2) box.x1 = box.x2 = (box.x1 + box.x2) / 2;
+    if (box.y1 > box.y2) box.y1 = box.y2 = (box.y1 + box.y2) / 2;
+    return box;
+}
+
+bool IsExempt(int32_t comp) { return comp && (comp == g_ExemptComp[0] || comp == g_ExemptComp[1]); }
+
+bool IsOwnWire(int32_t branch)
+{
+    const ScrBranchRec& b = g_Branches[branch];
+    if (b.flags == kBranchFrame || (b.flags & (kBranchKept | kBranchBus))) return false;
+    return g_RouteNet && b.net == g_RouteNet;
+}
+
+namespace {
+
+bool Overlap(const Seg& a, const Seg& b) { return a.x1 <= b.x2 && b.x1 <= a.x2 && a.y1 <= b.y2 && b.y1 <= a.y2; }
+
+// Walks the links of a pool from a head.
+template <class F>
+int32_t ForEachLink(const LinkPool& pool, int32_t head, F&& f)
+{
+    for (int32_t l = head; l; l = pool.rows[l].next)
+        if (!f(pool.rows[l].value)) return 0;
+    return 1;
+}
+
+}  // namespace
+
+int32_t MR_TestCellComps(int32_t cell, const Seg& rect, ObstacleList& list)
+{
+    return ForEachLink(g_CompLinks, g_Cells.at(cell).firstComp, [&](int32_t c) -> int32_t {
+        if (g_Comps[c].page != g_ScrCurPage || IsExempt(c)) return 1;
+        const Seg body = CompBody(c, g_Clearance);
+        if (!Overlap(body, rect)) return 1;
+        const int32_t added = g_TestedComps.Add(c);
+        if (added < 0) return 0;
+        if (added == 0) return 1;
+        return list.Add(Obstacle{kObstBody, c, 0, body.x1, body.y1, body.x2, body.y2});
+    });
+}
+
+int32_t MR_TestCellWires(int32_t cell, const Seg& rect, ObstacleList& list)
+{
+    return ForEachLink(g_WireLinks, g_Cells.at(cell).firstWire, [&](int32_t b) -> int32_t {
+        if (g_Branches[b].page != g_ScrCurPage || !g_Branches[b].inUse) return 1;
+        const int32_t added = g_TestedWires.Add(b);
+        if (added <= 0) return added < 0 ? 0 : 1;
+        for (int32_t p = g_Branches[b].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next) {
+            Seg s = SegOf(p, g_BPoints[p].next);
+            NormaliseSeg(s);
+            if (Overlap(s, rect) && !list.Add(Obstacle{kObstWire, p, b, s.x1, s.y1, s.x2, s.y2})) return 0;
+        }
+        return 1;
+    });
+}
+
+namespace {
+
+template <class F>
+int32_t TestRect(ObstacleList& list, Seg rect, bool keep, TestedList& tested, F&& test)
+{
+    NormaliseSeg(rect);
+    if (!g_CellsPresent) return 1;
+    if (!keep) tested.Clear();
+    tested.capacity = g_Tuning.testedCapacity;
+    return ForEachCellOfBox(rect, [&](int32_t cell) { return test(cell, rect, list); });
+}
+
+}  // namespace
+
+int32_t MR_TestRectComps(ObstacleList& list, Seg rect, bool keep)
+{
+    return TestRect(list, rect, keep, g_TestedComps, MR_TestCellComps);
+}
+
+int32_t MR_TestRectWires(ObstacleList& list, Seg rect, bool keep)
+{
+    return TestRect(list, rect, keep, g_TestedWires, MR_TestCellWires);
+}
+
+int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t& stopY, Seg& hitBody)
+{
+    const FieldGrid& g = g_FieldGrid;
+    if (!g_CellsPresent || g.cellSize <= 0) return 0;
+    auto cellOf = [&](int64_t v, int64_t origin) { return (v - origin) / g.cellSize - ((v - origin) < 0 ? 1 : 0); };
+    int64_t col = cellOf(x, g.originX), row = cellOf(y, g.originY);
+    const int64_t dc = dir == 0 ? 1 : dir == 4 ? -1 : 0, dr = dir == 2 ? 1 : dir == 6 ? -1 : 0;
+    // A point outside the grid starts at the grid's edge on its line.
+    if (dc == 0 && (col < 0 || col >= g.columns)) return 0;
+    if (dr == 0 && (row < 0 || row >= g.rows)) return 0;
+    if (col < 0) col = dc > 0 ? 0 : -1;
+    if (col >= g.columns) col = dc < 0 ? g.columns - 1 : g.columns;
+    if (row < 0) row = dr > 0 ? 0 : -1;
+    if (row >= g.rows) row = dr < 0 ? g.rows - 1 : g.rows;
+    const int64_t reach = g_Tuning.probeReach;
+    for (; col >= 0 && col < g.columns && row >= 0 && row < g.rows; col += dc, row += dr) {
+        int64_t best = reach;
+        int32_t found = 0;
+        ForEachLink(g_CompLinks, g_Cells[static_cast<size_t>(row * g.columns + col)].firstComp, [&](int32_t c) {
+            if (g_Comps[c].page != g_ScrCurPage) return 1;
+            const Seg b = CompBody(c, g_Clearance);
+            int64_t dist = -1;
+            switch (dir) {
+            case 0: dist = y >= b.y1 && y <= b.y2 && b.x1 > x ? int64_t(b.x1) - x : -1; break;
+            case 4: dist = y >= b.y1 && y <= b.y2 && b.x2 < x ? int64_t(x) - b.x2 : -1; break;
+            case 2: dist = x >= b.x1 && x <= b.x2 && b.y1 > y ? int64_t(b.y1) - y : -1; break;
+            case 6: dist = x >= b.x1 && x <= b.x2 && b.y2 < y ? int64_t(y) - b.y2 : -1; break;
+            }
+            if (dist > 0 && dist < best) best = dist, found = c, hitBody = b;
+            return 1;
+        });
+        if (found) {
+            const int32_t d = static_cast<int32_t>(best - 1);
+            stopX = x + (dir == 0 ? d : dir == 4 ? -d : 0);
+            stopY = y + (dir == 2 ? d : dir == 6 ? -d : 0);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int32_t CollectCluster(Seg& cluster)
+{
+    g_TestedComps.Clear();
+    ObstacleList list;
+    for (int pass = 0; pass < 50; ++pass) {
+        list.Clear();
+        if (!MR_TestRectComps(list, cluster, true)) return 0;
+        bool grown = false;
+        for (const Obstacle& o : list.rows) {
+            const Seg before = cluster;
+            cluster = Seg{std::min(cluster.x1, o.x1), std::min(cluster.y1, o.y1), std::max(cluster.x2, o.x2),
+                          std::max(cluster.y2, o.y2)};
+            grown = grown || before.x1 != cluster.x1 || before.y1 != cluster.y1 || before.x2 != cluster.x2 ||
+                    before.y2 != cluster.y2;
+        }
+        if (list.rows.empty() || !grown) return 1;
+    }
+    return Fail(1920, 6);
+}
+
+bool SegmentFreeIn(const ObstacleList& list, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t exemptA,
+                   int32_t exemptB, int32_t* crossings)
+{
+    if (x1 == x2 && y1 == y2) return true;
+    const int64_t step = g_StepSize > 0 ? g_StepSize : 50800, half = step / 2;
+    const bool horizontal = y1 == y2;
+    // Work in a frame where the segment runs along x at height `line`.
+    const int64_t lo = horizontal ? std::min(x1, x2) : std::min(y1, y2);
+    const int64_t hi = horizontal ? std::max(x1, x2) : std::max(y1, y2);
+    const int64_t line = horizontal ? y1 : x1;
+    for (const Obstacle& o : list.rows) {
+        const int64_t olo = horizontal ? o.x1 : o.y1, ohi = horizontal ? o.x2 : o.y2;
+        const int64_t clo = horizontal ? o.y1 : o.x1, chi = horizontal ? o.y2 : o.x2;
+        if (o.kind & kObstBody) {
+            if (o.object == exemptA || o.object == exemptB || IsExempt(o.object)) continue;
+            if (olo - half < hi && lo < ohi + half && clo - half < line && line < chi + half) return false;
+            continue;
+        }
+        if (IsOwnWire(o.branch)) continue;
+        const bool parallel = clo == chi && !(olo == ohi);
+        if (parallel) {
+            const int64_t gap = std::llabs(clo - line);
+            if (gap == 0 && olo < hi + step && lo < ohi + step) return false;
+            if (gap > 0 && gap < step && olo < hi && lo < ohi) return false;
+            continue;
+        }
+        if (olo != ohi) continue;  // a point
+        // Perpendicular: the other runs across at `olo` from clo to chi.
+        if (olo < lo || olo > hi || line < clo || line > chi) continue;
+        const bool ourEnd = olo == lo || olo == hi, theirEnd = line == clo || line == chi;
+        if (ourEnd || theirEnd) return false;  // a T would read as a connection
+        if (crossings) ++*crossings;
+    }
+    return true;
+}
+
+bool SegmentFree(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t exemptA, int32_t exemptB, int32_t* crossings)
+{
+    const int32_t step = g_StepSize > 0 ? g_StepSize : 50800;
+    Seg box{std::min(x1, x2) - step, std::min(y1, y2) - step, std::max(x1, x2) + step, std::max(y1, y2) + step};
+    ObstacleList list;
+    const int32_t saved = g_Clearance;
+    g_Clearance = -1;
+    const bool ok = MR_TestRectComps(list, box, false) && MR_TestRectWires(list, box, false);
+    g_Clearance = saved;
+    if (!ok) return false;
+    return SegmentFreeIn(list, x1, y1, x2, y2, exemptA, exemptB, crossings);
+}
+
+}  // namespace corvex

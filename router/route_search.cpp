@@ -1,0 +1,335 @@
+// The pair search by escape lines: from each end of a pair, lines go out in
+// the four axis directions until a body stops them; further lines go on past
+// the corners of what stopped them. A horizontal line of one end that
+// crosses a vertical line of the other gives a candidate wire; the cheapest
+// candidate whose path can be placed wins.
+#include "router/route.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace corvex {
+
+namespace {
+
+constexpr int32_t kEscRay = 8;
+
+// One escape point with the line that grows from it.
+struct EscPt {
+    int32_t x, y, dir, parent;  // parent: index of the point whose line led here, -1 at the root
+    int32_t flags;              // kEscRay, or 2 once its line is grown
+    int32_t stopX, stopY;       // where its line stops (grown, not a ray)
+    int64_t cost;               // wire length from the root to this point
+};
+
+struct EscPool {
+    std::vector<EscPt> pts;
+    int32_t used = 0;  // pool slots taken (a grown line takes three)
+};
+
+struct Meeting {
+    int32_t x, y, a, b;
+    int64_t cost;  // 0 = used
+};
+
+EscPool g_Pools[4];  // start-horizontal, start-vertical, end-horizontal, end-vertical
+std::vector<Meeting> g_Meetings[2];
+
+int32_t PoolCapacity() { return g_Tuning.pointPoolCapacity - 1; }
+
+int32_t AddRoot(EscPool& pool, int32_t x, int32_t y, int32_t dir)
+{
+    if (pool.used + 1 > PoolCapacity()) return Fail(3000, 30);
+    ++pool.used;
+    pool.pts.push_back(EscPt{x, y, dir, -1, 0, x, y, 0});
+    return 1;
+}
+
+// Grows the line of point i; a body ahead gives two new points past its
+// corners, nothing ahead makes the point a ray.
+int32_t Grow(EscPool& pool, size_t i)
+{
+    if (pool.pts[i].flags) return 1;
+    const EscPt p = pool.pts[i];
+    int32_t sx = 0, sy = 0;
+    Seg body{};
+    if (!ProbeForward(p.x, p.y, p.dir, sx, sy, body)) {
+        pool.pts[i].flags = kEscRay;
+        return 1;
+    }
+    if (pool.used + 3 > PoolCapacity()) return Fail(3000, 30);
+    pool.used += 3;
+    Seg c = body;
+    if (!CollectCluster(c)) return 0;
+    // The line stops one unit before the cluster.
+    switch (p.dir) {
+    case 0: sx = c.x1 - 1; break;
+    case 2: sy = c.y1 - 1; break;
+    case 4: sx = c.x2 + 1; break;
+    case 6: sy = c.y2 + 1; break;
+    }
+    pool.pts[i].flags = 2, pool.pts[i].stopX = sx, pool.pts[i].stopY = sy;
+    int32_t c1x = 0, c1y = 0, c2x = 0, c2y = 0;
+    switch (p.dir) {
+    case 0: c1x = c.x1 - 1, c1y = c.y2 + 1, c2x = c.x1 - 1, c2y = c.y1 - 1; break;
+    case 2: c1x = c.x1 - 1, c1y = c.y1 - 1, c2x = c.x2 + 1, c2y = c.y1 - 1; break;
+    case 4: c1x = c.x2 + 1, c1y = c.y1 - 1, c2x = c.x2 + 1, c2y = c.y2 + 1; break;
+    case 6: c1x = c.x2 + 1, c1y = c.y2 + 1, c2x = c.x1 - 1, c2y = c.y2 + 1; break;
+    }
+    const int64_t base = p.cost + std::llabs(int64_t(sx) - p.x) + std::llabs(int64_t(sy) - p.y);
+    const int32_t parent = static_cast<int32_t>(i);
+    for (auto [cx, cy] : {std::pair{c1x, c1y}, std::pair{c2x, c2y}})
+        pool.pts.push_back(
+            EscPt{cx, cy, p.dir, parent, 0, cx, cy, base + std::llabs(int64_t(cx) - sx) + std::llabs(int64_t(cy) - sy)});
+    return 1;
+}
+
+int32_t GrowAll(EscPool& pool)
+{
+    const size_t n = pool.pts.size();
+    for (size_t i = 0; i < n; ++i)
+        if (!Grow(pool, i)) return 0;
+    return 1;
+}
+
+// The extent of a point's line along its axis; false when it has none.
+bool LineSpan(const EscPt& p, int64_t& lo, int64_t& hi)
+{
+    if (!p.flags) return false;
+    const FieldGrid& g = g_FieldGrid;
+    const bool horizontal = p.dir == 0 || p.dir == 4;
+    const int64_t at = horizontal ? p.x : p.y;
+    int64_t end = horizontal ? p.stopX : p.stopY;
+    if (p.flags & kEscRay) {
+        const int64_t min = horizontal ? g.originX : g.originY;
+        const int64_t max = min + int64_t(g.cellSize) * (horizontal ? g.columns : g.rows);
+        end = (p.dir == 0 || p.dir == 2) ? std::max(max, at) : std::min(min, at);
+    }
+    lo = std::min(at, end), hi = std::max(at, end);
+    return lo != hi;
+}
+
+void MR_IntersectEscapeLines(const EscPool& hp, size_t a, const EscPool& vp, size_t b, std::vector<Meeting>& list)
+{
+    const EscPt& h = hp.pts[a];
+    const EscPt& v = vp.pts[b];
+    int64_t hlo, hhi, vlo, vhi;
+    if (!LineSpan(h, hlo, hhi) || !LineSpan(v, vlo, vhi)) return;
+    if (v.x < hlo || v.x > hhi || h.y < vlo || h.y > vhi) return;
+    if (static_cast<int32_t>(list.size()) + 1 >= g_Tuning.meetingCapacity) return;
+    const int64_t cost = h.cost + std::llabs(int64_t(v.x) - h.x) + v.cost + std::llabs(int64_t(h.y) - v.y);
+    list.push_back(Meeting{v.x, h.y, static_cast<int32_t>(a), static_cast<int32_t>(b), cost > 0 ? cost : 1});
+}
+
+void MR_FindLevelMeeting(int32_t level)
+{
+    // List 1: start-horizontal with end-vertical; list 2: start-vertical with
+    // end-horizontal.
+    const EscPool& first = g_Pools[level == 0 ? 0 : 1];
+    const EscPool& second = g_Pools[level == 0 ? 3 : 2];
+    std::vector<Meeting>& list = g_Meetings[level];
+    list.clear();
+    for (size_t a = 0; a < first.pts.size(); ++a)
+        for (size_t b = 0; b < second.pts.size(); ++b) {
+            if (level == 0)
+                MR_IntersectEscapeLines(first, a, second, b, list);
+            else
+                MR_IntersectEscapeLines(second, b, first, a, list);
+        }
+}
+
+// The chain from an escape point back to its root: point, line stop of
+// the parent, parent, ... root.
+void Chain(const EscPool& pool, int32_t i, Path& out)
+{
+    while (i >= 0) {
+        const EscPt& p = pool.pts[static_cast<size_t>(i)];
+        out.push_back(PathPt{p.x, p.y, kPathFree});
+        if (p.parent >= 0) {
+            const EscPt& q = pool.pts[static_cast<size_t>(p.parent)];
+            out.push_back(PathPt{q.stopX, q.stopY, kPathFree});
+        }
+        i = p.parent;
+    }
+}
+
+// The best unused meeting, its path from start to end; false when none.
+bool MR_GetBestProject(Path& path)
+{
+    Meeting* best[2] = {nullptr, nullptr};
+    for (int l = 0; l < 2; ++l)
+        for (Meeting& m : g_Meetings[l])
+            if (m.cost && (!best[l] || m.cost < best[l]->cost)) best[l] = &m;
+    const int l = best[1] && (!best[0] || best[1]->cost < best[0]->cost) ? 1 : 0;
+    Meeting* m = best[l];
+    if (!m) return false;
+    m->cost = 0;
+    // list 1: a in start-horizontal, b in end-vertical; list 2: a in
+    // end-horizontal, b in start-vertical.
+    const EscPool& startPool = g_Pools[l == 0 ? 0 : 1];
+    const EscPool& endPool = g_Pools[l == 0 ? 3 : 2];
+    const int32_t s = l == 0 ? m->a : m->b, e = l == 0 ? m->b : m->a;
+    Path head;
+    Chain(startPool, s, head);
+    std::reverse(head.begin(), head.end());
+    path = head;
+    path.push_back(PathPt{m->x, m->y, kPathFree});
+    Chain(endPool, e, path);
+    path.front().flags = kPathFixed;
+    path.back().flags = kPathFixed;
+    MR_StraightenPath(path);
+    return true;
+}
+
+int32_t ClearanceFor(int64_t d)
+{
+    const RouteTuning& t = g_Tuning;
+    if (d <= t.shortPair) return -1;
+    if (d <= t.midPair) return t.marginMid;
+    if (d <= t.longPair) return t.marginLong;
+    return t.marginFar;
+}
+
+}  // namespace
+
+bool IsFreePin(int32_t node) { return (g_Nodes[node].flags & kExitAll) == kExitAll; }
+
+int32_t PinExitPoint(int32_t node, int32_t qx, int32_t qy, int32_t& ex, int32_t& ey)
+{
+    const ScrNodeRec& n = g_Nodes[node];
+    const int32_t step = g_StepSize > 0 ? g_StepSize : 50800, half = step / 2;
+    for (;;) {
+        // The body around the pin: every body touching a small square on
+        // the pin, merged with what touches it.
+        Seg body{n.x - 2, n.y - 2, n.x + 2, n.y + 2};
+        if (!CollectCluster(body)) return 0;
+        int64_t bestScore = -1;
+        static constexpr int32_t kSides[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
+        for (int side = 0; side < 4; ++side) {
+            if (!(n.flags & kSides[side])) continue;
+            auto beyond = [&](int64_t edge, int sign) {
+                // The first grid line more than half a step beyond the edge.
+                const int64_t target = edge + sign * (half + 1);
+                int64_t v = (target / step) * step;
+                if (sign > 0 && v < target) v += step;
+                if (sign < 0 && v > target) v -= step;
+                return static_cast<int32_t>(v);
+            };
+            int32_t x = n.x, y = n.y;
+            if (side == 0) x = beyond(body.x2, 1);
+            if (side == 1) y = beyond(body.y2, 1);
+            if (side == 2) x = beyond(body.x1, -1);
+            if (side == 3) y = beyond(body.y1, -1);
+            if (!SegmentFree(n.x, n.y, x, y, n.comp, 0)) continue;
+            const int64_t score = std::llabs(int64_t(x) - n.x) + std::llabs(int64_t(y) - n.y) +
+                                  std::llabs(int64_t(qx) - x) + std::llabs(int64_t(qy) - y);
+            if (bestScore < 0 || score < bestScore) bestScore = score, ex = x, ey = y;
+        }
+        if (bestScore >= 0) return 1;
+        if (g_Clearance < 0) return 0;
+        g_Clearance = g_Clearance - step < 0 ? -1 : g_Clearance - step;
+    }
+}
+
+int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
+{
+    connected = 0;
+    path.clear();
+    const ScrNodeRec& a = g_Nodes[node];
+    const ScrNodeRec& b = g_Nodes[a.partner];
+    const int64_t d = std::llabs(int64_t(a.x) - b.x) + std::llabs(int64_t(a.y) - b.y);
+    g_Clearance = ClearanceFor(d);
+    g_ExemptComp[0] = IsFreePin(node) ? a.comp : 0;
+    g_ExemptComp[1] = IsFreePin(a.partner) ? b.comp : 0;
+    g_PinEnds[0] = PinEnd{a.x, a.y, a.comp, a.flags & kExitAll};
+    g_PinEnds[1] = PinEnd{b.x, b.y, b.comp, b.flags & kExitAll};
+    int32_t sx = a.x, sy = a.y, ex = b.x, ey = b.y;
+    if (!IsFreePin(node) && !PinExitPoint(node, b.x, b.y, sx, sy)) sx = a.x, sy = a.y;
+    if (g_ErrorCode) return 0;
+    if (!IsFreePin(a.partner) && !PinExitPoint(a.partner, sx, sy, ex, ey)) ex = b.x, ey = b.y;
+    if (g_ErrorCode) return 0;
+    bool found = false;
+    if (sx == ex && sy == ey) {
+        path.push_back(PathPt{sx, sy, kPathFixed});
+        found = true;
+    } else {
+        // The four escape pools with their roots, then the levels.
+        for (EscPool& p : g_Pools) p = EscPool{};
+        const int32_t dirs[4][2] = {{0, 4}, {2, 6}, {0, 4}, {2, 6}};
+        for (int k = 0; k < 4; ++k)
+            for (int32_t dir : dirs[k])
+                if (!AddRoot(g_Pools[k], k < 2 ? sx : ex, k < 2 ? sy : ey, dir)) return 0;
+        for (EscPool& p : g_Pools)
+            if (!GrowAll(p)) return 0;
+        for (int level = 1; level <= 5; ++level) {
+            MR_FindLevelMeeting(0);
+            MR_FindLevelMeeting(1);
+            if (g_Meetings[0].size() + g_Meetings[1].size() > 1 || level == 5) break;
+            for (EscPool& p : g_Pools)
+                if (!GrowAll(p)) return 0;
+        }
+        g_Clearance = -1;
+        while (!found && MR_GetBestProject(path)) {
+            int32_t accepted = 0;
+            if (!MR_BuildBranchWay(path, accepted)) return 0;
+            found = accepted != 0;
+        }
+    }
+    if (!found) return 1;
+    // The exit stubs back to the pins.
+    if (sx != a.x || sy != a.y) {
+        path.front().flags = kPathFree;
+        path.insert(path.begin(), PathPt{a.x, a.y, kPathFixed});
+    }
+    if (ex != b.x || ey != b.y) {
+        path.back().flags = kPathFree;
+        path.push_back(PathPt{b.x, b.y, kPathFixed});
+    }
+    path.front().flags = kPathFixed;
+    path.back().flags = kPathFixed;
+    MR_StraightenPath(path);
+    if (!MR_SimplifyPath(path)) return 0;
+    MR_StraightenPath(path);
+    if (!PathFree(path)) return 1;  // the stubs met something: not routed
+    connected = 1;
+    return 1;
+}
+
+int32_t MR_RouteOnePair(int32_t node, int32_t& connected)
+{
+    connected = 0;
+    ClearFailure();
+    if (node < 1 || node > g_Nodes.Count()) return Fail(2600, 7);
+    const int32_t partner = g_Nodes[node].partner;
+    if (partner < 1 || partner > g_Nodes.Count()) return 1;
+    const int32_t net = g_Nodes[node].net;
+    if (g_Nodes[node].group == g_Nodes[partner].group) return 1;
+    if (g_Nodes[node].x == g_Nodes[partner].x && g_Nodes[node].y == g_Nodes[partner].y) {
+        ReplaceNodeGroup(net, g_Nodes[node].group, g_Nodes[partner].group);
+        connected = 1;
+        return 1;
+    }
+    g_RouteNet = net;
+    Path path;
+    const int32_t result = MR_SearchPair(node, path, connected);
+    g_ExemptComp[0] = g_ExemptComp[1] = 0;
+    g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0, 0};
+    auto softFailure = [] {
+        const int32_t c = g_ErrorCode, f = g_ErrorFunc;
+        return (c == 0 && f == 0) || (c == 30 && f == 3000) || (c == 1 && f == 1800) || f == 1920 || f == 1910;
+    };
+    if (!result) {
+        connected = 0;
+        return softFailure() ? 1 : 0;
+    }
+    if (!connected) return 1;
+    if (!InsertPathBranch(path, node)) {
+        connected = 0;
+        return softFailure() ? 1 : 0;
+    }
+    DrawNodeRatsnest(node, 1);
+    DrawNet(net, 0);
+    return 1;
+}
+
+}  // namespace corvex
