@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QPixmap>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -60,6 +62,27 @@ void PaintPage()
     DrawAllWires(1);
 }
 
+// The colour of a drawing category on the raster.
+QRgb CategoryColour(int category)
+{
+    const auto* table = static_cast<const int32_t*>(E_SysTable(0));
+    const uint8_t index = static_cast<const uint8_t*>(E_SysTable(1))[category];
+    const uint32_t v = static_cast<uint32_t>(table[index]);
+    return qRgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+
+// The pixels of `image` that have the colour `rgb`.
+std::vector<QPoint> PixelsOf(const QImage& image, QRgb rgb)
+{
+    std::vector<QPoint> found;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (PixelAt(image, x, y) == (rgb & 0xFFFFFFu)) found.emplace_back(x, y);
+    return found;
+}
+
+constexpr int kWireCategory = 10, kNodeCategory = 5, kHighlightCategory = 6, kJunctionCategory = 11;
+
 class NetDrawing : public KernelTest {
 protected:
     void SetUp() override
@@ -68,11 +91,27 @@ protected:
         ASSERT_TRUE(BuildDesign(kTwoWires));
         net = Net("N");
         g_FrameBranch = -100 - DB_CurPage();
+        // The junction the two wires share becomes a dot (wires meeting),
+        // drawn over both wires.
+        junction = Point(Branches(net)[0], 2).Ref;
+        O_Mask(J_Junction(junction), 8, 8);
+    }
+    void TearDown() override
+    {
+        g_ShowNodes = 0;
+        KernelTest::TearDown();
+    }
+    // What the commands do: the highlight, then the masked-branch pass.
+    void Highlight()
+    {
+        HighlightNet(net);
+        DrawMaskedBranches(0, 128);
     }
     int32_t net = 0;
+    int32_t junction = 0;
 };
 
-TEST_F(NetDrawing, HighlightThenRedrawLeavesTheCanvasAsItWas)
+TEST_F(NetDrawing, HighlightShowsTheWiresAndNodesInTheHighlightColourAndRedrawTakesItOff)
 {
     for (int32_t shown : {0, 1}) {
         SCOPED_TRACE(shown);
@@ -80,17 +119,25 @@ TEST_F(NetDrawing, HighlightThenRedrawLeavesTheCanvasAsItWas)
         Canvas canvas;
         PaintPage();
         const QImage before = canvas.image.copy();
-        HighlightNet(net);
-        DrawMaskedBranches(0, 128);
-        // With node marks shown the Part's drawing XORs them twice (their
-        // own pass and the ratsnest's), and the wires twice (the ratsnest's
-        // and the masked-branch pass): nothing shows. Without, the nodes and
-        // junctions show in the highlight colour.
-        if (shown == 0) {
-            EXPECT_FALSE(CompareImages(before, canvas.image).Same());
-        }
+        const std::vector<QPoint> wirePixels = PixelsOf(before, CategoryColour(kWireCategory));
+        ASSERT_GT(wirePixels.size(), 100u);
+        ASSERT_GT(CountPixels(before, CategoryColour(kJunctionCategory)), 0);
+        Highlight();
         EXPECT_EQ(g_MaskedBranchIds.UBound(), 2);
         EXPECT_EQ(O_GetStatus(N_Net(net)) & 129, 128);
+        // Every wire pixel shows the highlight colour but where the junction
+        // dot's XOR crosses it.
+        const QRgb highlight = CategoryColour(kHighlightCategory);
+        size_t highlighted = 0;
+        for (const QPoint& p : wirePixels) highlighted += PixelAt(canvas.image, p.x(), p.y()) == (highlight & 0xFFFFFFu);
+        EXPECT_GT(highlighted, wirePixels.size() * 9 / 10);
+        EXPECT_EQ(CountPixels(canvas.image, CategoryColour(kWireCategory)), 0);
+        if (shown != 0) {
+            // The node marks of the net too: none left in their own colour.
+            EXPECT_GT(CountPixels(before, CategoryColour(kNodeCategory)), 0);
+            EXPECT_LT(CountPixels(canvas.image, CategoryColour(kNodeCategory)),
+                      CountPixels(before, CategoryColour(kNodeCategory)));
+        }
         if (shown == 0) {
             QLabel label;
             label.setPixmap(QPixmap::fromImage(canvas.image));
@@ -113,7 +160,26 @@ TEST_F(NetDrawing, HighlightThenRedrawLeavesTheCanvasAsItWas)
     }
 }
 
-TEST_F(NetDrawing, HighlightingTwiceWithoutWiresTakesTheOverlayOff)
+TEST_F(NetDrawing, HighlightingTwiceShowsOneHighlightAndRedrawTakesItOff)
+{
+    for (int32_t shown : {0, 1}) {
+        SCOPED_TRACE(shown);
+        g_ShowNodes = shown;
+        Canvas canvas;
+        PaintPage();
+        const QImage before = canvas.image.copy();
+        Highlight();
+        const QImage once = canvas.image.copy();
+        Highlight();
+        const ImageDiff twice = CompareImages(once, canvas.image);
+        EXPECT_TRUE(twice.Same()) << twice.differing << " at " << twice.firstAt.x() << "," << twice.firstAt.y();
+        RedrawNet(net);
+        const ImageDiff diff = CompareImages(before, canvas.image);
+        EXPECT_TRUE(diff.Same()) << diff.differing << " at " << diff.firstAt.x() << "," << diff.firstAt.y();
+    }
+}
+
+TEST_F(NetDrawing, HighlightWithoutTheMaskedPassIsTakenOffToo)
 {
     Canvas canvas;
     PaintPage();
