@@ -1,7 +1,7 @@
 // The wire and net procedures of the object layer beside the kernel calls
 // they are built on, on the kernel benchmarks' design (10,000 components,
 // 12,500 wires on the current level): hit tests at a wire and a junction,
-// and deleting a net of 100 wires.
+// the snap onto a wire, and deleting a net of 100 wires.
 #include "bench/kernel/bench_design.h"
 #include "editor/objects/branch_hits.h"
 #include "editor/objects/net_lookups.h"
@@ -98,6 +98,22 @@ void BM_KernelCoverJunction(benchmark::State& state)
 }
 BENCHMARK(BM_KernelCoverJunction);
 
+// The kernel calls CoverJunctionAtPoint is built on: the junctions at the
+// point, then the branches through the first one's position.
+void BM_KernelCoverJunctionThenBranches(benchmark::State& state)
+{
+    Design();
+    for (auto _ : state) {
+        const int32_t junction = J_CoverJunction(kWireX, 0, 2 * g_PickTolerance);
+        JunctionRec j{};
+        J_ReadJunction(junction, &j);
+        int32_t record = 0;
+        for (int32_t b = B_CoverBranch(j.X, j.Y, 1, &record); b != 0; b = B_CoverNextBranch(&record))
+            benchmark::DoNotOptimize(b);
+    }
+}
+BENCHMARK(BM_KernelCoverJunctionThenBranches);
+
 void BM_CoverJunctionAtPoint(benchmark::State& state)
 {
     Design();
@@ -109,6 +125,36 @@ void BM_CoverJunctionAtPoint(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CoverJunctionAtPoint);
+
+// The kernel calls of a snap onto a wire: the branch at the point, its
+// record and the two ends of the segment hit.
+void BM_KernelCoverBranchAndSegment(benchmark::State& state)
+{
+    Design();
+    for (auto _ : state) {
+        int32_t record = 0;
+        const int32_t b = B_CoverBranch(kWireX, kWireY, g_PickTolerance, &record);
+        BranchRec rec{};
+        BranchPointRec p1{}, p2{};
+        B_ReadBranch(b, &rec);
+        B_ReadRecord(b, record - 1, &p1);
+        B_ReadRecord(b, record, &p2);
+        benchmark::DoNotOptimize(p2);
+    }
+}
+BENCHMARK(BM_KernelCoverBranchAndSegment);
+
+void BM_SnapToBranch(benchmark::State& state)
+{
+    Design();
+    for (auto _ : state) {
+        int32_t status = 0, x = kWireX, y = kWireY, branch = 0, cover = 0;
+        BranchRec rec{};
+        SnapToBranch(status, x, y, branch, rec, cover, -1);
+        benchmark::DoNotOptimize(x);
+    }
+}
+BENCHMARK(BM_SnapToBranch);
 
 // The kernel's own deletion of the same net: every branch, its junctions
 // (no other wire uses them), the net.

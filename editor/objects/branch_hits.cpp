@@ -33,32 +33,51 @@ int32_t SnapValue(int32_t value, int32_t step)
     return static_cast<int32_t>(shifted / step * step);
 }
 
+// The branches that refer to a junction all pass through its position: the
+// kernel's branch index at that point, filtered by the records, gives them
+// without touching the rest of the level. `first` = the lowest id of them
+// (the branch map's order); `selected` = one of them is selected (256).
+struct JunctionUsers {
+    int32_t first = 0;
+    bool selected = false;
+};
+
+JunctionUsers FindJunctionUsers(int32_t junction)
+{
+    JunctionUsers users;
+    JunctionRec j{};
+    if (J_ReadJunction(junction, &j) == 0) return users;
+    // One unit of tolerance takes the rounding of the distance measure.
+    for (int32_t b = B_CoverBranch(j.X, j.Y, 1, nullptr); b != 0; b = B_CoverNextBranch(nullptr)) {
+        if (B_SearchRecordMaskRef(b, 1, 4, junction, nullptr) < 1) continue;
+        if (users.first == 0 || b < users.first) users.first = b;
+        if ((O_GetStatus(B_Branch(b)) & 256) != 0) users.selected = true;
+    }
+    return users;
+}
+
 }  // namespace
 
 void CoverJunctionAtPoint(int32_t& status, int32_t x, int32_t y, int32_t& branch, BranchRec& rec, int32_t& index,
                           int32_t netFilter)
 {
     status = 1;
-    const int32_t map = DB_BranchMap();
+    JunctionUsers users;
     int32_t junction = J_CoverJunction(x, y, 2 * g_PickTolerance);
-    while (junction != 0) {
-        B_MaskSelRecords(4, junction, 64, 64, 64, 64, 0, 0);
-        if (OM_FindMask(map, 320, 320) == 0) break;
-        B_MaskSelRecords(4, junction, 0, 64, 0, 64, 0, 0);
-        junction = J_CoverNextJunction();
+    for (; junction != 0; junction = J_CoverNextJunction()) {
+        users = FindJunctionUsers(junction);
+        // A junction of a selected branch is passed over.
+        if (!users.selected) break;
     }
     if (junction == 0) return;
-    const int32_t found = OM_FindMask(map, 64, 64);
     BranchRec read{};
     // A junction that no branch uses gives nothing to edit.
-    if (found != 0 && B_ReadBranch(found, &read) != 0) {
-        branch = found;
-        index = B_SearchRecordMaskRef(found, 1, 68, junction, nullptr);
-        rec = read;
-        status = 0;
-        if ((read.Flags & 2) == 0 && OtherNetRefused(netFilter, read.Net)) status = 1;
-    }
-    B_MaskSelRecords(4, junction, 0, 64, 0, 64, 0, 0);
+    if (users.first == 0 || B_ReadBranch(users.first, &read) == 0) return;
+    branch = users.first;
+    index = B_SearchRecordMaskRef(users.first, 1, 68, junction, nullptr);
+    rec = read;
+    status = 0;
+    if ((read.Flags & 2) == 0 && OtherNetRefused(netFilter, read.Net)) status = 1;
 }
 
 void CoverBranchAtPoint(int32_t& status, int32_t mode, int32_t excluded, int32_t x, int32_t y, int32_t& distance,

@@ -29,41 +29,93 @@ void MaskNetBranches(int32_t net, int32_t value, int32_t mask)
     }
 }
 
-// The figures HighlightNet draws; drawn a second time they come off.
+// The figures HighlightNet draws itself, each once: the nodes (shown or
+// not, the highlight shows the net's pins), the marked junctions and the
+// ratsnest lines. The wires are not among them: the caller's masked-branch
+// pass draws them, and a second drawing here would take them off again.
 void DrawHighlightOverlay(int32_t net)
 {
     G_SetDrawMode(kHighlightDrawMode);
     N_SetNodeView(0);
-    if (g_ShowNodes != 0) N_DrawNetNodes(net, 128);
+    N_DrawNetNodes(net, 128);
     J_DrawAllJunctions(128);
     N_DrawNetRatsnest(net, 0, 0);
-    N_DrawNetRatsnest(net, 1, GuidelineFlag());
+    N_DrawNetRatsnest(net, 0, GuidelineFlag());
+}
+
+// The masked branches of the current page: records (mask) and texts, in the
+// draw mode as set.
+void DrawMaskedBranchIds(int32_t recordMask)
+{
+    for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) {
+        const int32_t id = g_MaskedBranchIds(i);
+        if (O_TestPage(B_Branch(id), 0) == 0) continue;
+        B_DrawAllRecords(id, recordMask);
+        B_DrawBranchAllTexts(id, 15);
+    }
+}
+
+// Takes a highlight off: its overlay and the masked-branch pass drawn a
+// second time, so every pixel they touched is as before they were drawn
+// (where the net's own figures were erased under them: background).
+void TakeHighlightOff(int32_t net)
+{
+    DrawHighlightOverlay(net);
+    DrawMaskedBranchIds(128);
+}
+
+// Erases the net's figures on the current page that the highlight draws
+// over (shown node marks, wire records, wire texts), so the XOR shows them
+// in the highlight colour rather than mixed with their normal colours.
+void EraseUnderHighlight(int32_t net)
+{
+    G_SetDrawMode(2);
+    N_SetNodeView(0);
+    if (g_ShowNodes != 0) N_DrawNetNodes(net, 128);
+    int32_t cursor = OM_GetFirst(DB_BranchMap());
+    while (const int32_t branch = B_SearchNetPage(&cursor, 0, net, 0)) {
+        B_DrawAllRecords(branch, 128);
+        B_DrawBranchAllTexts(branch, 15);
+    }
 }
 
 }  // namespace
 
 void RedrawNet(int32_t net)
 {
-    if ((O_GetStatus(N_Net(net)) & 128) != 0) DrawHighlightOverlay(net);
+    if ((O_GetStatus(N_Net(net)) & 128) != 0) TakeHighlightOff(net);
     MaskNetAndNodes(net, 1, 129);
     G_SetDrawMode(0);
     N_SetNodeView(0);
     if (g_ShowNodes != 0) N_DrawNetNodes(net, 1);
     N_DrawNetRatsnest(net, 0, GuidelineFlag());
+    DrawMaskedBranchIds(128);
+    // The net's wires on this page were erased under the highlight, whether
+    // or not a masked-branch pass drew them; then the junction dots go back
+    // over the wires, as the page draws them.
+    int32_t cursor = OM_GetFirst(DB_BranchMap());
+    while (const int32_t branch = B_SearchNetPage(&cursor, 0, net, 0)) {
+        B_DrawAllRecords(branch, 128);
+        B_DrawBranchAllTexts(branch, 15);
+    }
     for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) {
         const int32_t id = g_MaskedBranchIds(i);
-        if (O_TestPage(B_Branch(id), 0) == 0) continue;
-        B_DrawAllRecords(id, 128);
-        B_DrawBranchAllTexts(id, 15);
+        if (O_TestPage(B_Branch(id), 0) != 0) B_DrawAllJunctions(id, 128);
     }
+    cursor = OM_GetFirst(DB_BranchMap());
+    while (const int32_t branch = B_SearchNetPage(&cursor, 0, net, 0)) B_DrawAllJunctions(branch, 128);
     J_DrawAllJunctions(128);
     MaskNetBranches(net, 1, 129);
 }
 
 void HighlightNet(int32_t net)
 {
+    // A net highlighted already loses that highlight first, so a second
+    // call does not take the overlay off instead.
+    if ((O_GetStatus(N_Net(net)) & 128) != 0) TakeHighlightOff(net);
     MaskNetAndNodes(net, 128, 129);
     MaskNetBranches(net, 128, 129);
+    EraseUnderHighlight(net);
     DrawHighlightOverlay(net);
 }
 

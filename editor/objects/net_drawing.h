@@ -11,13 +11,16 @@
 // highlight colour (its mode 2 erases), so a second drawing takes it off.
 constexpr int32_t kHighlightDrawMode = 32;
 
-// Ends a highlight: takes the highlight's overlay off (when the net is
-// still marked highlighted) and draws the net in its normal look; the net,
-// its nodes, branches and records get mark 1 and lose 128.
+// Ends a highlight: takes the highlight's overlay and the masked-branch
+// pass off (when the net is still marked highlighted) and draws the net in
+// its normal look, its wires on the page and their junctions included; the
+// net, its nodes, branches and records get mark 1 and lose 128.
 void RedrawNet(int32_t net);
-// Marks the whole net highlighted (128) and draws its nodes, junctions and
+// Marks the whole net highlighted (128), erases its shown node marks and
+// its wires and wire texts on the page, and draws its nodes, junctions and
 // ratsnest in the highlight overlay. The wires are drawn by the caller's
-// masked-branch pass (mask 128).
+// masked-branch pass (mask 128), in the overlay mode this leaves set. A net
+// highlighted already loses its highlight first.
 void HighlightNet(int32_t net);
 // The net's nodes (when shown) and ratsnest in the normal look.
 void DrawNetNodes(int32_t net, int32_t mask);

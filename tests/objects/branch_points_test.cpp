@@ -1,6 +1,7 @@
 // Editing points of the current wire and the hit tests on wires.
 #include "editor/objects/branch_hits.h"
 #include "editor/objects/branch_points.h"
+#include "editor/objects/branches.h"
 #include "editor/objects/view_values.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/systables.h"
@@ -159,6 +160,77 @@ TEST_F(BranchPoints, CoverJunctionAtPointPassesOverAJunctionOfASelectedBranch)
     CoverJunctionAtPoint(status, 5 * kTenth, 0, branch, rec, index, -1);
     EXPECT_EQ(status, 1);
     EXPECT_NE(J_Junction(junction), 0);
+}
+
+// The users of a junction are the wires whose records refer to it, not
+// every wire through its position.
+TEST_F(BranchPoints, CoverJunctionAtPointTakesTheJunctionsOwnWires)
+{
+    const int32_t shared = Point(wires[0], 2).Ref;  // (5, 0)
+    // A wire of net M straight through (5, 0), selected; it does not use the
+    // junction, so the junction is not passed over for it.
+    const int32_t top = J_CreateJunction(0, 3, 5 * kTenth, 2 * kTenth);
+    const int32_t bottom = J_CreateJunction(0, 3, 5 * kTenth, -2 * kTenth);
+    const int32_t crossing = B_CreateBranch(0, 1, Net("M"));
+    B_InsertRecord(crossing, -1, 4, top);
+    B_InsertRecord(crossing, -1, 4, bottom);
+    O_Mask(B_Branch(crossing), 256, 256);
+    // A junction no wire uses, nearest to (5, 1); one at (5, 1.5) used by a
+    // selected wire; the shared one farther away.
+    const int32_t unused = J_CreateJunction(0, 3, 5 * kTenth, kTenth);
+    const int32_t selJ = J_CreateJunction(0, 3, 6 * kTenth, kTenth + kTenth / 2);
+    const int32_t selWire = B_CreateBranch(0, 1, net);
+    B_InsertRecord(selWire, -1, 4, selJ);
+    B_InsertRecord(selWire, -1, 4, J_CreateJunction(0, 3, 8 * kTenth, kTenth + kTenth / 2));
+    O_Mask(B_Branch(selWire), 256, 256);
+    struct Case {
+        const char* what;
+        int32_t x, y, netFilter, tconnect, status, branch, index;
+    };
+    const Case cases[] = {
+        {"at the shared junction", 5 * kTenth, 0, -1, 0, 0, wires[0], 2},
+        {"nearest junction unused: no wire to edit", 5 * kTenth, kTenth, -1, 0, 1, 0, 0},
+        {"same net only, the junction's net", 5 * kTenth, 0, net, 1, 0, wires[0], 2},
+        {"same net only, another net", 5 * kTenth, 0, Net("M"), 1, 1, wires[0], 2},
+        {"another net without the option", 5 * kTenth, 0, Net("M"), 0, 0, wires[0], 2},
+        {"the junction of a selected wire only", 6 * kTenth, kTenth + kTenth / 2, -1, 0, 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_TConnectFlags = c.tconnect;
+        int32_t status = 7, branch = 0, index = 0;
+        BranchRec rec{};
+        CoverJunctionAtPoint(status, c.x, c.y, branch, rec, index, c.netFilter);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(branch, c.branch);
+        EXPECT_EQ(index, c.index);
+        if (c.branch != 0) {
+            EXPECT_EQ(rec.Net, net);
+        }
+    }
+    g_TConnectFlags = 0;
+    // The selected wire uses the shared junction now too: it is passed over
+    // for the next one within reach, nearest first (the unused one, then the
+    // crossing wire's top junction, which is no longer selected).
+    B_InsertRecord(selWire, -1, 4, shared);
+    O_Mask(B_Branch(crossing), 0, 256);
+    g_PickTolerance = kTenth;
+    struct Next {
+        bool unusedThere;
+        int32_t status, branch, index;
+    };
+    for (const Next n : {Next{true, 1, 0, 0}, Next{false, 0, crossing, 1}}) {
+        if (!n.unusedThere) AddJunctionToHeap(unused);
+        int32_t status = 7, branch = 0, index = 0;
+        BranchRec rec{};
+        CoverJunctionAtPoint(status, 5 * kTenth, 0, branch, rec, index, -1);
+        EXPECT_EQ(status, n.status);
+        EXPECT_EQ(branch, n.branch);
+        EXPECT_EQ(index, n.index);
+    }
+    // Nothing is left marked.
+    EXPECT_EQ(OM_FindMask(DB_BranchMap(), 64, 64), 0);
+    EXPECT_EQ(B_SearchRecordMaskRef(wires[0], 1, 64, 0, nullptr), 0);
 }
 
 TEST_F(BranchPoints, CoverBranchAtPointSkipsOrTakesThePageFrame)

@@ -5,14 +5,15 @@
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/view_values.h"
 #include "editor/objects/wire_state.h"
-#include "platform/winsys/devices.h"
+#include "tests/objects/wire_canvas.h"
 #include "tests/objects/wire_fixture.h"
 #include "tests/support/raster.h"
 #include "tests/support/screenshot.h"
 
-#include <QImage>
 #include <QLabel>
 #include <QPixmap>
+
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -20,45 +21,7 @@ namespace {
 
 using namespace palvane_test;
 
-// An image registered as a drawing device with one context open on it,
-// showing the page at 1/40 inch per... 12700 units per pixel, centred on
-// (10, 0) tenths.
-struct Canvas {
-    QImage image{480, 240, QImage::Format_RGB32};
-    int32_t device = 0;
-    Canvas()
-    {
-        const auto* table = static_cast<const int32_t*>(E_SysTable(0));
-        const uint8_t background = static_cast<const uint8_t*>(E_SysTable(1))[31];
-        const uint32_t v = static_cast<uint32_t>(table[background]);
-        image.fill(qRgb(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF));
-        winsys::Device d;
-        d.kind = winsys::DeviceKind::Image;
-        d.surface = &image;
-        d.image = &image;
-        device = winsys::RegisterDevice(d);
-        ViewDCRec view{12700, image.width(), image.height(), 10 * kTenth, 0, 0};
-        G_OpenDC(device, &view);
-    }
-    ~Canvas()
-    {
-        G_CloseDC();
-        winsys::UnregisterDevice(device);
-    }
-};
-
-// The page drawn: components, node marks (when shown), then wires and
-// junctions over them, the order in which RedrawNet draws a net.
-void PaintPage()
-{
-    G_SetDrawMode(0);
-    OM_MaskAll(DB_SchCompMap(), 1, 1);
-    C_DrawAllComponents(1);
-    N_SetNodeView(0);
-    N_MaskAllNodes(1, 1);
-    if (g_ShowNodes != 0) N_DrawAllNodes(1);
-    DrawAllWires(1);
-}
+constexpr int kWireCategory = 10, kNodeCategory = 5, kHighlightCategory = 6, kJunctionCategory = 11;
 
 class NetDrawing : public KernelTest {
 protected:
@@ -68,11 +31,27 @@ protected:
         ASSERT_TRUE(BuildDesign(kTwoWires));
         net = Net("N");
         g_FrameBranch = -100 - DB_CurPage();
+        // The junction the two wires share becomes a dot (wires meeting),
+        // drawn over both wires.
+        junction = Point(Branches(net)[0], 2).Ref;
+        O_Mask(J_Junction(junction), 8, 8);
+    }
+    void TearDown() override
+    {
+        g_ShowNodes = 0;
+        KernelTest::TearDown();
+    }
+    // What the commands do: the highlight, then the masked-branch pass.
+    void Highlight()
+    {
+        HighlightNet(net);
+        DrawMaskedBranches(0, 128);
     }
     int32_t net = 0;
+    int32_t junction = 0;
 };
 
-TEST_F(NetDrawing, HighlightThenRedrawLeavesTheCanvasAsItWas)
+TEST_F(NetDrawing, HighlightShowsTheWiresAndNodesInTheHighlightColourAndRedrawTakesItOff)
 {
     for (int32_t shown : {0, 1}) {
         SCOPED_TRACE(shown);
@@ -80,17 +59,25 @@ TEST_F(NetDrawing, HighlightThenRedrawLeavesTheCanvasAsItWas)
         Canvas canvas;
         PaintPage();
         const QImage before = canvas.image.copy();
-        HighlightNet(net);
-        DrawMaskedBranches(0, 128);
-        // With node marks shown the Part's drawing XORs them twice (their
-        // own pass and the ratsnest's), and the wires twice (the ratsnest's
-        // and the masked-branch pass): nothing shows. Without, the nodes and
-        // junctions show in the highlight colour.
-        if (shown == 0) {
-            EXPECT_FALSE(CompareImages(before, canvas.image).Same());
-        }
+        const std::vector<QPoint> wirePixels = PixelsOf(before, CategoryColour(kWireCategory));
+        ASSERT_GT(wirePixels.size(), 100u);
+        ASSERT_GT(CountPixels(before, CategoryColour(kJunctionCategory)), 0);
+        Highlight();
         EXPECT_EQ(g_MaskedBranchIds.UBound(), 2);
         EXPECT_EQ(O_GetStatus(N_Net(net)) & 129, 128);
+        // Every wire pixel shows the highlight colour but where the junction
+        // dot's XOR crosses it.
+        const QRgb highlight = CategoryColour(kHighlightCategory);
+        size_t highlighted = 0;
+        for (const QPoint& p : wirePixels) highlighted += PixelAt(canvas.image, p.x(), p.y()) == (highlight & 0xFFFFFFu);
+        EXPECT_GT(highlighted, wirePixels.size() * 9 / 10);
+        EXPECT_EQ(CountPixels(canvas.image, CategoryColour(kWireCategory)), 0);
+        if (shown != 0) {
+            // The node marks of the net too: none left in their own colour.
+            EXPECT_GT(CountPixels(before, CategoryColour(kNodeCategory)), 0);
+            EXPECT_LT(CountPixels(canvas.image, CategoryColour(kNodeCategory)),
+                      CountPixels(before, CategoryColour(kNodeCategory)));
+        }
         if (shown == 0) {
             QLabel label;
             label.setPixmap(QPixmap::fromImage(canvas.image));
@@ -113,7 +100,26 @@ TEST_F(NetDrawing, HighlightThenRedrawLeavesTheCanvasAsItWas)
     }
 }
 
-TEST_F(NetDrawing, HighlightingTwiceWithoutWiresTakesTheOverlayOff)
+TEST_F(NetDrawing, HighlightingTwiceShowsOneHighlightAndRedrawTakesItOff)
+{
+    for (int32_t shown : {0, 1}) {
+        SCOPED_TRACE(shown);
+        g_ShowNodes = shown;
+        Canvas canvas;
+        PaintPage();
+        const QImage before = canvas.image.copy();
+        Highlight();
+        const QImage once = canvas.image.copy();
+        Highlight();
+        const ImageDiff twice = CompareImages(once, canvas.image);
+        EXPECT_TRUE(twice.Same()) << twice.differing << " at " << twice.firstAt.x() << "," << twice.firstAt.y();
+        RedrawNet(net);
+        const ImageDiff diff = CompareImages(before, canvas.image);
+        EXPECT_TRUE(diff.Same()) << diff.differing << " at " << diff.firstAt.x() << "," << diff.firstAt.y();
+    }
+}
+
+TEST_F(NetDrawing, HighlightWithoutTheMaskedPassIsTakenOffToo)
 {
     Canvas canvas;
     PaintPage();

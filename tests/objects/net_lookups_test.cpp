@@ -1,6 +1,10 @@
 // Finding nets, buses and nodes by name, by pin and under a point.
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/view_values.h"
+#include "editor/shell/controls.h"
+#include "editor/shell/forms.h"
+#include "editor/shell/nvoinpbg.h"
+#include "editor/shell/textarea.h"
 #include "tests/objects/wire_fixture.h"
 
 #include <gtest/gtest.h>
@@ -126,6 +130,54 @@ TEST_F(NetLookups, CollectNetNodesFlagsLayoutOnlyNodes)
     CollectNetNodes(result, layoutOnly, cursorOut, rec);
     EXPECT_EQ(result, -1);
     EXPECT_EQ(g_NetNodes.UBound(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace palvane_test;
+
+TEST_F(NetLookups, AskNetNameReadsTheNetTypedAndReportsAnUnknownOne)
+{
+    struct Case {
+        const char* typed;  // nullptr: the box is cancelled
+        int32_t status;
+        bool found;
+        bool reported;
+    };
+    const Case cases[] = {
+        {"  N  ", 0, true, false},
+        {"NOPE", 1, false, true},
+        {"   ", 1, false, false},
+        {nullptr, 1, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed ? c.typed : "(cancel)");
+        ui.ExpectModal("NvoInpBG", [&](QWidget*) {
+            NvoInpBG& box = FormInstance<NvoInpBG>();
+            EXPECT_EQ(box.InpPrompt()->Text(), "Net Name (merge):");
+            if (c.typed) {
+                box.InpText()->SetText(c.typed);
+                box.InpOK()->Press();
+            } else {
+                box.InpCancel()->Press();
+            }
+        });
+        if (c.reported) ui.ExpectMessageBox(1, "NOPE");
+        int32_t status = 7, found = 0;
+        std::string name;
+        NetRec netRec{};
+        NodeRec nodeRec{};
+        AskNetName(status, "merge", found, name, 0, netRec, nodeRec);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(found, c.found ? net : 0);
+        if (c.found) {
+            EXPECT_EQ(name, "N");
+            EXPECT_EQ(netRec.Flags & 1, 1);
+        }
+        EXPECT_EQ(ui.pending(), 0u);
+    }
 }
 
 }  // namespace
