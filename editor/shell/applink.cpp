@@ -155,7 +155,7 @@ void StartApp(const std::string& application, int16_t mode)
         std::string name = application;
         int16_t shellMode = mode;
         g_MainForm->AP_Shell(name, shellMode);
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
         winsys::Ui().MessageBox("Can't start: " + application, "Norvo32",
                                 winsys::mb::SystemModal | winsys::mb::Exclamation);
     }

@@ -6,6 +6,10 @@
 #include "platform/kernel/registry.h"
 #include "platform/kernel/systables.h"
 
+#include <cstdio>
+#include <stdexcept>
+#include <string_view>
+
 namespace kernel {
 
 namespace {
@@ -53,6 +57,52 @@ void GeometryChanged(const Object* where)
     // Design-wide objects (and objects not placed anywhere yet, which reach
     // a level only through an insertion that notes itself).
     if (Database* db = Db()) db->geometryEpoch = NextGeometryEpoch();
+}
+
+namespace {
+
+// The bare name in a compiler's function signature: "int C_Foo(int, int*)"
+// gives "C_Foo".
+std::string_view BareName(std::string_view signature)
+{
+    const size_t open = signature.find('(');
+    if (open != std::string_view::npos) signature = signature.substr(0, open);
+    const size_t start = signature.find_last_of(" *&");
+    return start == std::string_view::npos ? signature : signature.substr(start + 1);
+}
+
+std::string& FaultTarget()
+{
+    static std::string target;
+    return target;
+}
+
+bool g_faultArmed = false;
+
+}  // namespace
+
+void ReportUnexpected(const char* function, const char* what) noexcept
+{
+    const std::string_view name = BareName(function ? function : "");
+    std::fprintf(stderr, "NVOKernel32: unexpected exception in %.*s: %s\n", static_cast<int>(name.size()), name.data(),
+                 what ? what : "");
+    std::fflush(stderr);
+}
+
+bool FaultArmed() noexcept
+{
+    return g_faultArmed;
+}
+
+void InjectFault(const char* function)
+{
+    if (BareName(function) == FaultTarget()) throw std::logic_error("fault injected for tests");
+}
+
+void SetFaultTarget(const char* name)
+{
+    FaultTarget() = name ? name : "";
+    g_faultArmed = !FaultTarget().empty();
 }
 
 namespace {

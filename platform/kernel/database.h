@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <source_location>
 #include <string>
 #include <unordered_map>
 
@@ -164,16 +165,40 @@ T* InCurLevel(ObjectMap Level::*map, int32_t id)
 // placement. False when there is no such component or entry.
 bool PlacedEntryXY(const Level& level, int side, int32_t ref, int32_t number, int32_t& x, int32_t& y);
 
-// Runs `body` and turns any exception into the failure result: no C++
-// exception crosses an exported function.
+// ---- The export guard ---------------------------------------------------------
+//
+// No C++ exception crosses an exported function. The bodies of the exports
+// report their expected failures by result (0, -1, null), never by
+// exception, so an exception that reaches the guard is a defect: the guard
+// writes one line naming the function to standard error and returns the
+// failure result, so a defect never passes silently for "not found".
+
+// Writes "NVOKernel32: unexpected exception in NAME: WHAT" to standard
+// error; `function` is a compiler's function signature.
+void ReportUnexpected(const char* function, const char* what) noexcept;
+
+// A test switch: the kernel environment string "KernelFaultForTests"
+// (E_SetString) names one export whose guard throws a std::logic_error
+// before its body runs, so tests can see what a defect does. Armed only
+// while that string is non-empty.
+bool FaultArmed() noexcept;
+void InjectFault(const char* function);
+void SetFaultTarget(const char* name);
+
+// Runs `body` and turns any exception into the failure result, reporting it
+// (see above).
 template <class R, class F>
-R Guard(R failure, F&& body) noexcept
+R Guard(R failure, F&& body, std::source_location where = std::source_location::current()) noexcept
 {
     try {
+        if (FaultArmed()) InjectFault(where.function_name());
         return body();
+    } catch (const std::exception& e) {
+        ReportUnexpected(where.function_name(), e.what());
     } catch (...) {
-        return failure;
+        ReportUnexpected(where.function_name(), "unknown exception");
     }
+    return failure;
 }
 
 }  // namespace kernel

@@ -326,4 +326,37 @@ TEST_F(KernelCore, ArraysTakeOnlyNewItems)
     EXPECT_EQ(OA_Object(texts, 1), item);
 }
 
+// A defect inside an export (here one injected through the test switch)
+// ends in the export's failure result and one line on standard error that
+// names the function, so it never passes for "not found"; the other
+// exports are not touched, and an expected failure writes nothing.
+TEST_F(KernelCore, AnUnexpectedExceptionInAnExportWritesOneLineNamingIt)
+{
+    const int32_t page = DB_Page(1);
+    ASSERT_NE(page, 0);
+    ASSERT_EQ(E_SetString("KernelFaultForTests", "DB_Page"), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DB_Page(1), 0);
+    EXPECT_EQ(DB_CurPage(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "NVOKernel32: unexpected exception in DB_Page: fault injected for tests\n");
+
+    // The file functions give "internal error" as their error text.
+    ASSERT_EQ(E_SetString("KernelFaultForTests", "DB_SaveDataBase"), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DB_SaveDataBase("/nonexistent-folder/x.nvd"), 0);
+    EXPECT_STREQ(E_LastError(), "internal error");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "NVOKernel32: unexpected exception in DB_SaveDataBase: fault injected for tests\n");
+
+    // Disarmed, expected failures stay quiet.
+    ASSERT_EQ(E_SetString("KernelFaultForTests", ""), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DB_Page(1), page);
+    EXPECT_EQ(DB_Page(77), 0);
+    EXPECT_EQ(DB_SaveDataBase("/nonexistent-folder/x.nvd"), 0);
+    EXPECT_STRNE(E_LastError(), "internal error");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 }  // namespace
