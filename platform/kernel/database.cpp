@@ -48,11 +48,32 @@ Level* LevelOf(const Object& object)
     return nullptr;
 }
 
+void Level::NoteGeometry(const Object* top)
+{
+    geometryEpoch = NextGeometryEpoch();
+    if (!top || geometryLog.size() >= kMaxGeometryLog) {
+        geometryLog.clear();
+        geometryLogFrom = geometryEpoch;
+        return;
+    }
+    // A drag changes one object many times over: one note each.
+    if (!geometryLog.empty() && geometryLog.back().kind == top->kind && geometryLog.back().id == top->id) {
+        geometryLog.back().epoch = geometryEpoch;
+        return;
+    }
+    geometryLog.push_back(GeometryNote{geometryEpoch, top->kind, top->id});
+}
+
 void GeometryChanged(const Object* where)
 {
-    if (Level* level = where ? LevelOf(*where) : nullptr) {
-        level->geometryEpoch = NextGeometryEpoch();
-        return;
+    // Climb to the level, keeping the object directly on it.
+    const Object* top = nullptr;
+    for (const Object* o = where; o; o = OwnerOf(*o)) {
+        if (o->kind == Kind::Level) {
+            const_cast<Level*>(static_cast<const Level*>(o))->NoteGeometry(top);
+            return;
+        }
+        top = o;
     }
     // Design-wide objects (and objects not placed anywhere yet, which reach
     // a level only through an insertion that notes itself).
@@ -224,7 +245,7 @@ int32_t DB_SetCurPage(int32_t page) noexcept
     return Guard(0, [&]() -> int32_t {
         Level* level = CurLevel();
         if (!level || page <= 0 || !level->pages.Find(page)) return 0;
-        if (level->curPage != page) level->geometryEpoch = NextGeometryEpoch();
+        if (level->curPage != page) level->NoteGeometry(nullptr);
         level->curPage = page;
         return page;
     });

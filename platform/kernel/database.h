@@ -62,9 +62,29 @@ struct Level : Object {
 
     int32_t curPage = 0;
 
+    // This level object's own number, never shared with another level of
+    // any database, old or new.
+    const uint64_t serial = NextGeometryEpoch();
     // Changes with everything on the level that hit tests and frames see
     // (see GeometryChanged); fresh for every new level.
     uint64_t geometryEpoch = NextGeometryEpoch();
+
+    // The objects directly on the level (a component, a wire, a net ...)
+    // whose geometry changed, each with the epoch of its last change, in
+    // epoch order; it holds every change after geometryLogFrom. A change
+    // that names no single object (a page switch, a change to a whole map)
+    // empties it and moves geometryLogFrom up to that change.
+    struct GeometryNote {
+        uint64_t epoch;
+        Kind kind;
+        int32_t id;
+    };
+    static constexpr size_t kMaxGeometryLog = 1024;
+    std::vector<GeometryNote> geometryLog;
+    uint64_t geometryLogFrom = geometryEpoch;
+    // Notes a change of `top`, an object directly on the level, or of the
+    // level as a whole (null).
+    void NoteGeometry(const Object* top);
 
     Node* FindNode(int32_t id) const
     {

@@ -111,14 +111,16 @@ void ObjectMap::Place(std::unique_ptr<Object> object, int32_t key)
         negative_[key] = std::move(object);
     }
     IndexName(*raw);
-    GeometryChanged(owner_);
+    // Noted at the member, so the level's log names it (see GeometryChanged).
+    GeometryChanged(owner_ ? raw : nullptr);
 }
 
 std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
 {
-    std::unique_ptr<Object> object = Unlink(key, keepId);
-    if (object) GeometryChanged(owner_);
-    return object;
+    Object* member = Find(key);
+    if (!member) return nullptr;
+    GeometryChanged(owner_ ? member : nullptr);
+    return Unlink(key, keepId);
 }
 
 std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
@@ -256,7 +258,7 @@ int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
     object->array = this;
     object->map = nullptr;
     object->id = 0;
-    GeometryChanged(owner_);
+    GeometryChanged(owner_ ? object.get() : nullptr);
     if (index < 1 || index > Count()) {
         items_.push_back(std::move(object));
         return Count();
@@ -268,10 +270,10 @@ int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
 std::unique_ptr<Object> ObjectArray::Detach(int32_t index)
 {
     if (index < 1 || index > Count()) return nullptr;
+    GeometryChanged(owner_ ? items_[static_cast<size_t>(index - 1)].get() : nullptr);
     std::unique_ptr<Object> object = std::move(items_[static_cast<size_t>(index - 1)]);
     items_.erase(items_.begin() + (index - 1));
     object->array = nullptr;
-    GeometryChanged(owner_);
     return object;
 }
 

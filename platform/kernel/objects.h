@@ -106,15 +106,17 @@ inline int32_t HandleOf(Object* object)
 
 // A fresh value of the kernel-wide counter: never 0, never repeated.
 uint64_t NextGeometryEpoch();
-// Notes a change at `where` (an object, or the owner of a map or array):
-// bumps the epoch of the level it lies in (`where` may be the level
-// itself), else the design-wide epoch of the open database. Defined with
-// the database.
+// Notes a change at `where` (an object, or the owner of a map or array): on
+// a level (`where` may be the level itself) it bumps the level's epoch and
+// names in the level's log the object directly on the level that `where`
+// is or lies in (see Level::NoteGeometry); elsewhere it bumps the
+// design-wide epoch of the open database. Defined with the database.
 void GeometryChanged(const Object* where);
 
-// Every change of membership (insert, detach, erase, new key, move, clear)
-// and every rename notes a geometry change at the map's owner (see
-// GeometryChanged); destroying the map notes nothing.
+// Every change of membership (insert, detach, erase, new key, move) of a
+// map with an owner notes a geometry change at the member, a clear at the
+// owner, and every rename at the member (see GeometryChanged); destroying
+// the map notes nothing.
 class ObjectMap {
 public:
     // A map with its own id space (ids 1..limit).
@@ -210,8 +212,8 @@ private:
     int32_t handle_ = 0;
 };
 
-// Inserting, detaching and erasing note a geometry change at the array's
-// owner; destroying the array notes nothing.
+// Inserting, detaching and erasing note a geometry change at the element
+// of an array with an owner; destroying the array notes nothing.
 class ObjectArray {
 public:
     explicit ObjectArray(Kind kind, Object* owner = nullptr) : kind_(kind), owner_(owner) {}
