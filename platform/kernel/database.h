@@ -58,7 +58,7 @@ struct Level : Object {
 
     // Node ids are unique within the level, across all its nets.
     IdSpace nodeIds;
-    std::vector<Object*> nodeIndex;
+    ObjectIndex nodeIndex;
 
     int32_t curPage = 0;
 
@@ -88,8 +88,8 @@ struct Level : Object {
 
     Node* FindNode(int32_t id) const
     {
-        const auto k = static_cast<size_t>(id);
-        return id > 0 && k < nodeIndex.size() ? static_cast<Node*>(nodeIndex[k]) : nullptr;
+        auto it = id > 0 ? nodeIndex.find(id) : nodeIndex.end();
+        return it == nodeIndex.end() ? nullptr : static_cast<Node*>(it->second);
     }
     // A new net (not yet in the nets map), wired to the level's node ids.
     std::unique_ptr<Net> MakeNet() { return std::make_unique<Net>(nodeIds, nodeIndex); }

@@ -3,7 +3,8 @@
 //
 // A map holds objects of one kind under integer keys (the key is the
 // object's id), owns them, keeps a name index, and walks in ascending key
-// order. Negative keys hold special and temporary objects; walks and name
+// order. Members are kept in an ordered tree, so memory and walk time follow
+// the number of members, never the highest id. Negative keys hold special and temporary objects; walks and name
 // searches see only positive keys. An array holds objects by position,
 // from 1 (the items of a symbol, the groups of a device ...).
 #pragma once
@@ -46,6 +47,10 @@ enum class Kind : uint8_t {
 
 class ObjectMap;
 class ObjectArray;
+struct Object;
+
+// Objects by id across several maps of one kind (the nodes of a level).
+using ObjectIndex = std::unordered_map<int32_t, Object*>;
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}
@@ -123,7 +128,7 @@ public:
     ObjectMap(Kind kind, int32_t limit = IdSpace::kMaxId);
     // A map that shares an id space and a by-id index with other maps of
     // the same kind (the node maps of the nets of one level).
-    ObjectMap(Kind kind, IdSpace& shared, std::vector<Object*>& sharedIndex);
+    ObjectMap(Kind kind, IdSpace& shared, ObjectIndex& sharedIndex);
     ~ObjectMap();
     ObjectMap(const ObjectMap&) = delete;
     ObjectMap& operator=(const ObjectMap&) = delete;
@@ -170,7 +175,7 @@ public:
     Object* Next(int32_t after) const;
     // Members with positive keys, and all members.
     size_t CountPositive() const { return positiveCount_; }
-    size_t Count() const { return positiveCount_ + negative_.size(); }
+    size_t Count() const { return members_.size(); }
 
     // Lowest positive key with that name; next one above `after`.
     Object* FindName(const std::string& name) const;
@@ -182,9 +187,7 @@ public:
     template <class F>
     void ForEach(F&& f) const
     {
-        for (const auto& [key, object] : negative_) f(*object);
-        for (const auto& object : positive_)
-            if (object) f(*object);
+        for (const auto& [key, object] : members_) f(*object);
     }
 
     // Destroys every member.
@@ -203,10 +206,13 @@ private:
     Kind kind_;
     std::unique_ptr<IdSpace> ownIds_;
     IdSpace* ids_;
-    std::vector<Object*>* sharedIndex_ = nullptr;
-    std::vector<std::unique_ptr<Object>> positive_;  // by key
-    std::map<int32_t, std::unique_ptr<Object>> negative_;
+    ObjectIndex* sharedIndex_ = nullptr;
+    using Members = std::map<int32_t, std::unique_ptr<Object>>;
+    Members members_;  // by key, negative and positive
     size_t positiveCount_ = 0;
+    // Where the last Next stopped, so a walk costs O(1) a step.
+    mutable Members::const_iterator walked_;
+    mutable bool walkedValid_ = false;
     std::unordered_map<std::string, std::set<int32_t>> names_;
     Object* owner_ = nullptr;
     int32_t handle_ = 0;
