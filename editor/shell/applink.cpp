@@ -171,7 +171,7 @@ bool IsFormShown(const Form& form)
 int32_t KernelBusy()
 {
     int32_t busy = 0;
-    E_MemCopy(&busy, E_SysTable(17), sizeof busy);
+    E_MemCopy(&busy, E_SysTable(systable::Busy), sizeof busy);
     return busy;
 }
 
