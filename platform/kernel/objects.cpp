@@ -54,9 +54,40 @@ int32_t ObjectMap::Handle()
 
 Object* ObjectMap::Find(int32_t key) const
 {
+    if (key > 0) {
+        const auto k = static_cast<size_t>(key);
+        if (k < dense_.size()) return dense_[k].get();
+        auto it = sparse_.find(key);
+        return it == sparse_.end() ? nullptr : it->second.get();
+    }
     if (key == 0) return nullptr;
-    auto it = members_.find(key);
-    return it == members_.end() ? nullptr : it->second.get();
+    auto it = negative_.find(key);
+    return it == negative_.end() ? nullptr : it->second.get();
+}
+
+std::unique_ptr<Object>* ObjectMap::Slot(int32_t key)
+{
+    const auto k = static_cast<size_t>(key);
+    if (k < dense_.size()) return dense_[k] ? &dense_[k] : nullptr;
+    auto it = sparse_.find(key);
+    return it == sparse_.end() ? nullptr : &it->second;
+}
+
+void ObjectMap::GrowDense(int32_t key)
+{
+    const auto k = static_cast<size_t>(key);
+    if (k < dense_.size()) return;
+    // The vector may hold about twice the members: a key far above that
+    // goes to the tree.
+    const size_t allowed = 2 * (positiveCount_ + 1) + 64;
+    if (k >= allowed) return;
+    const size_t size = std::min(std::max(k + 1, dense_.size() * 2), allowed);
+    dense_.resize(size);
+    // Keys of the tree that the vector now covers move into it.
+    while (!sparse_.empty() && static_cast<size_t>(sparse_.begin()->first) < size) {
+        auto node = sparse_.extract(sparse_.begin());
+        dense_[static_cast<size_t>(node.key())] = std::move(node.mapped());
+    }
 }
 
 void ObjectMap::IndexName(const Object& object)
@@ -81,7 +112,7 @@ int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
         if (key == 0) return 0;
     } else if (key > 0) {
         if (!ids_->Take(key)) return 0;
-    } else if (members_.count(key)) {
+    } else if (negative_.count(key)) {
         return 0;
     }
     Place(std::move(object), key);
@@ -94,10 +125,17 @@ void ObjectMap::Place(std::unique_ptr<Object> object, int32_t key)
     object->map = this;
     object->array = nullptr;
     Object* raw = object.get();
-    members_[key] = std::move(object);
     if (key > 0) {
+        GrowDense(key);
+        const auto k = static_cast<size_t>(key);
+        if (k < dense_.size())
+            dense_[k] = std::move(object);
+        else
+            sparse_[key] = std::move(object);
         ++positiveCount_;
         if (sharedIndex_) (*sharedIndex_)[key] = raw;
+    } else {
+        negative_[key] = std::move(object);
     }
     IndexName(*raw);
     // Noted at the member, so the level's log names it (see GeometryChanged).
@@ -114,16 +152,21 @@ std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
 
 std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
 {
-    auto it = members_.find(key);
-    if (it == members_.end()) return nullptr;
-    if (walkedValid_ && walked_ == it) walkedValid_ = false;
-    std::unique_ptr<Object> object = std::move(it->second);
-    members_.erase(it);
+    std::unique_ptr<Object> object;
     if (key > 0) {
-        UnindexName(*object);
+        std::unique_ptr<Object>* slot = Slot(key);
+        if (!slot) return nullptr;
+        UnindexName(**slot);
+        object = std::move(*slot);
+        if (static_cast<size_t>(key) >= dense_.size()) sparse_.erase(key);
         --positiveCount_;
         if (sharedIndex_) sharedIndex_->erase(key);
         if (!keepId) ids_->Release(key);
+    } else {
+        auto it = negative_.find(key);
+        if (it == negative_.end()) return nullptr;
+        object = std::move(it->second);
+        negative_.erase(it);
     }
     object->map = nullptr;
     return object;
@@ -141,7 +184,7 @@ int32_t ObjectMap::ChangeKey(int32_t oldKey, int32_t newKey)
     if (newKey == 0) newKey = ids_->Lowest();
     if (newKey == 0) return 0;
     if (newKey > 0 && !ids_->IsFree(newKey)) return 0;
-    if (newKey < 0 && members_.count(newKey)) return 0;
+    if (newKey < 0 && negative_.count(newKey)) return 0;
     return Insert(Detach(oldKey), newKey);
 }
 
@@ -163,15 +206,11 @@ bool ObjectMap::MoveTo(int32_t key, ObjectMap& target)
 
 Object* ObjectMap::Next(int32_t after) const
 {
-    Members::const_iterator it;
-    if (walkedValid_ && walked_->first == after)
-        it = std::next(walked_);
-    else
-        it = members_.upper_bound(std::max(after, 0));
-    if (it == members_.end()) return nullptr;
-    walked_ = it;
-    walkedValid_ = true;
-    return it->second.get();
+    size_t k = after < 0 ? 1 : static_cast<size_t>(after) + 1;
+    for (; k < dense_.size(); ++k)
+        if (dense_[k]) return dense_[k].get();
+    auto it = sparse_.upper_bound(std::max(after, 0));
+    return it == sparse_.end() ? nullptr : it->second.get();
 }
 
 Object* ObjectMap::FindName(const std::string& name) const
@@ -207,9 +246,12 @@ void ObjectMap::DestroyAll()
 {
     // Members may own maps and arrays of their own; destroy them one by one
     // from the highest key down so the by-id indexes stay consistent.
-    while (!members_.empty()) Unlink(std::prev(members_.end())->first, false);
-    walkedValid_ = false;
+    while (!sparse_.empty()) Unlink(std::prev(sparse_.end())->first, false);
+    for (size_t k = dense_.size(); k-- > 1;)
+        if (dense_[k]) Unlink(static_cast<int32_t>(k), false);
+    while (!negative_.empty()) Unlink(negative_.begin()->first, false);
     names_.clear();
+    dense_.clear();
     positiveCount_ = 0;
 }
 

@@ -3,8 +3,10 @@
 //
 // A map holds objects of one kind under integer keys (the key is the
 // object's id), owns them, keeps a name index, and walks in ascending key
-// order. Members are kept in an ordered tree, so memory and walk time follow
-// the number of members, never the highest id. Negative keys hold special and temporary objects; walks and name
+// order. Low keys are kept in a vector indexed by key whose size follows the
+// number of members (at most about twice the most members the map has had),
+// keys beyond it in an ordered tree, so memory and walk time follow the
+// number of members, never the highest id. Negative keys hold special and temporary objects; walks and name
 // searches see only positive keys. An array holds objects by position,
 // from 1 (the items of a symbol, the groups of a device ...).
 #pragma once
@@ -175,7 +177,7 @@ public:
     Object* Next(int32_t after) const;
     // Members with positive keys, and all members.
     size_t CountPositive() const { return positiveCount_; }
-    size_t Count() const { return members_.size(); }
+    size_t Count() const { return positiveCount_ + negative_.size(); }
 
     // Lowest positive key with that name; next one above `after`.
     Object* FindName(const std::string& name) const;
@@ -187,7 +189,10 @@ public:
     template <class F>
     void ForEach(F&& f) const
     {
-        for (const auto& [key, object] : members_) f(*object);
+        for (const auto& [key, object] : negative_) f(*object);
+        for (const auto& object : dense_)
+            if (object) f(*object);
+        for (const auto& [key, object] : sparse_) f(*object);
     }
 
     // Destroys every member.
@@ -207,12 +212,16 @@ private:
     std::unique_ptr<IdSpace> ownIds_;
     IdSpace* ids_;
     ObjectIndex* sharedIndex_ = nullptr;
-    using Members = std::map<int32_t, std::unique_ptr<Object>>;
-    Members members_;  // by key, negative and positive
+    // Positive keys below dense_.size() live in dense_, the others in
+    // sparse_ (every key there is at least dense_.size()).
+    std::vector<std::unique_ptr<Object>> dense_;
+    std::map<int32_t, std::unique_ptr<Object>> sparse_;
+    std::map<int32_t, std::unique_ptr<Object>> negative_;
     size_t positiveCount_ = 0;
-    // Where the last Next stopped, so a walk costs O(1) a step.
-    mutable Members::const_iterator walked_;
-    mutable bool walkedValid_ = false;
+    // The slot of a positive key, null when it has none.
+    std::unique_ptr<Object>* Slot(int32_t key);
+    // Lets dense_ take `key` when the number of members allows it.
+    void GrowDense(int32_t key);
     std::unordered_map<std::string, std::set<int32_t>> names_;
     Object* owner_ = nullptr;
     int32_t handle_ = 0;
