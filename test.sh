@@ -18,5 +18,7 @@ source tools/setup.sh
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
+# Memory that system libraries (D-Bus, fontconfig ...) keep until exit.
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/tools/lsan.supp:print_suppressions=0}"
 cd "$BUILD_DIR"
 ctest --parallel "$JOBS" --timeout 300 --output-on-failure

@@ -25,8 +25,12 @@ namespace {
 
 using namespace bench_page;
 
+// The benchmarks draw into images only: like the tests, they run on Qt's
+// offscreen platform unless QT_QPA_PLATFORM says otherwise, so they need no
+// display.
 QGuiApplication& App()
 {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "draw_bench";
     static char* argv[] = {name, nullptr};

@@ -55,28 +55,16 @@ bool Exists(const std::string& path)
 
 std::string NormalizePath(const std::string& path)
 {
+    // The legacy separator first; Qt does the rest ("." and ".." parts,
+    // repeated and trailing separators).
     std::string p = path;
     std::replace(p.begin(), p.end(), '\\', '/');
-    const bool absolute = !p.empty() && p.front() == '/';
-    std::vector<std::string> out;
-    for (const std::string& part : SplitParts(p)) {
-        if (part == ".") continue;
-        if (part == "..") {
-            if (!out.empty() && out.back() != "..")
-                out.pop_back();
-            else if (!absolute)
-                out.push_back(part);
-            continue;
-        }
-        out.push_back(part);
-    }
-    std::string result = absolute ? "/" : "";
-    for (size_t i = 0; i < out.size(); ++i) {
-        if (i) result += '/';
-        result += out[i];
-    }
-    if (result.empty() && !p.empty() && !absolute) return ".";
-    return result;
+    if (p.empty()) return p;
+    std::string clean = FromQ(QDir::cleanPath(ToQ(p)));
+    // Above the root is the root (Qt keeps the "..").
+    while (clean.rfind("/..", 0) == 0 && (clean.size() == 3 || clean[3] == '/'))
+        clean = clean.size() == 3 ? "/" : clean.substr(3);
+    return clean;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name)

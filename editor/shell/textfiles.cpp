@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <map>
+#include <memory>
 
 std::string g_CurFileName;
 CheckedArray<HierStackRec> g_HierStack(0, 0);
@@ -21,9 +22,16 @@ namespace {
 
 // ---- Text files ---------------------------------------------------------------
 
-std::map<int32_t, std::FILE*>& OpenFiles()
+// An open file, closed when it goes out of the table however that happens
+// (CloseTextFile, or the table's end when the program ends).
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
+
+std::map<int32_t, OpenFile>& OpenFiles()
 {
-    static std::map<int32_t, std::FILE*> files;
+    static std::map<int32_t, OpenFile> files;
     return files;
 }
 
@@ -87,13 +95,13 @@ void OpenTextFile(int32_t& status, int32_t& fileNumber, const std::string& path,
         status = 1;
         return;
     }
-    OpenFiles()[fileNumber] = file;
+    OpenFiles()[fileNumber] = OpenFile(file);
 }
 
 std::FILE* FileOf(int32_t fileNumber)
 {
     const auto found = OpenFiles().find(fileNumber);
-    if (found != OpenFiles().end()) return found->second;
+    if (found != OpenFiles().end()) return found->second.get();
     g_lastFileError = "Bad file name or number";
     return nullptr;
 }
@@ -217,11 +225,7 @@ void WriteTextLine(int32_t& status, int32_t fileNumber, const std::string& line)
 
 void CloseTextFile(int32_t deleteFile, int32_t fileNumber, const std::string& path)
 {
-    const auto found = OpenFiles().find(fileNumber);
-    if (found != OpenFiles().end()) {
-        std::fclose(found->second);
-        OpenFiles().erase(found);
-    }
+    OpenFiles().erase(fileNumber);
     if (deleteFile != 0) std::remove(NativePath(path).c_str());
 }
 

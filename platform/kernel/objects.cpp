@@ -35,7 +35,7 @@ ObjectMap::ObjectMap(Kind kind, int32_t limit)
 {
 }
 
-ObjectMap::ObjectMap(Kind kind, IdSpace& shared, std::vector<Object*>& sharedIndex)
+ObjectMap::ObjectMap(Kind kind, IdSpace& shared, ObjectIndex& sharedIndex)
     : kind_(kind), ids_(&shared), sharedIndex_(&sharedIndex)
 {
 }
@@ -56,11 +56,38 @@ Object* ObjectMap::Find(int32_t key) const
 {
     if (key > 0) {
         const auto k = static_cast<size_t>(key);
-        return k < positive_.size() ? positive_[k].get() : nullptr;
+        if (k < dense_.size()) return dense_[k].get();
+        auto it = sparse_.find(key);
+        return it == sparse_.end() ? nullptr : it->second.get();
     }
     if (key == 0) return nullptr;
     auto it = negative_.find(key);
     return it == negative_.end() ? nullptr : it->second.get();
+}
+
+std::unique_ptr<Object>* ObjectMap::Slot(int32_t key)
+{
+    const auto k = static_cast<size_t>(key);
+    if (k < dense_.size()) return dense_[k] ? &dense_[k] : nullptr;
+    auto it = sparse_.find(key);
+    return it == sparse_.end() ? nullptr : &it->second;
+}
+
+void ObjectMap::GrowDense(int32_t key)
+{
+    const auto k = static_cast<size_t>(key);
+    if (k < dense_.size()) return;
+    // The vector may hold about twice the members: a key far above that
+    // goes to the tree.
+    const size_t allowed = 2 * (positiveCount_ + 1) + 64;
+    if (k >= allowed) return;
+    const size_t size = std::min(std::max(k + 1, dense_.size() * 2), allowed);
+    dense_.resize(size);
+    // Keys of the tree that the vector now covers move into it.
+    while (!sparse_.empty() && static_cast<size_t>(sparse_.begin()->first) < size) {
+        auto node = sparse_.extract(sparse_.begin());
+        dense_[static_cast<size_t>(node.key())] = std::move(node.mapped());
+    }
 }
 
 void ObjectMap::IndexName(const Object& object)
@@ -99,38 +126,41 @@ void ObjectMap::Place(std::unique_ptr<Object> object, int32_t key)
     object->array = nullptr;
     Object* raw = object.get();
     if (key > 0) {
+        GrowDense(key);
         const auto k = static_cast<size_t>(key);
-        if (k >= positive_.size()) positive_.resize(std::max(k + 1, positive_.size() * 2));
-        positive_[k] = std::move(object);
+        if (k < dense_.size())
+            dense_[k] = std::move(object);
+        else
+            sparse_[key] = std::move(object);
         ++positiveCount_;
-        if (sharedIndex_) {
-            if (k >= sharedIndex_->size()) sharedIndex_->resize(std::max(k + 1, sharedIndex_->size() * 2));
-            (*sharedIndex_)[k] = raw;
-        }
+        if (sharedIndex_) (*sharedIndex_)[key] = raw;
     } else {
         negative_[key] = std::move(object);
     }
     IndexName(*raw);
-    GeometryChanged(owner_);
+    // Noted at the member, so the level's log names it (see GeometryChanged).
+    GeometryChanged(owner_ ? raw : nullptr);
 }
 
 std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
 {
-    std::unique_ptr<Object> object = Unlink(key, keepId);
-    if (object) GeometryChanged(owner_);
-    return object;
+    Object* member = Find(key);
+    if (!member) return nullptr;
+    GeometryChanged(owner_ ? member : nullptr);
+    return Unlink(key, keepId);
 }
 
 std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
 {
     std::unique_ptr<Object> object;
     if (key > 0) {
-        const auto k = static_cast<size_t>(key);
-        if (k >= positive_.size() || !positive_[k]) return nullptr;
-        UnindexName(*positive_[k]);
-        object = std::move(positive_[k]);
+        std::unique_ptr<Object>* slot = Slot(key);
+        if (!slot) return nullptr;
+        UnindexName(**slot);
+        object = std::move(*slot);
+        if (static_cast<size_t>(key) >= dense_.size()) sparse_.erase(key);
         --positiveCount_;
-        if (sharedIndex_ && k < sharedIndex_->size()) (*sharedIndex_)[k] = nullptr;
+        if (sharedIndex_) sharedIndex_->erase(key);
         if (!keepId) ids_->Release(key);
     } else {
         auto it = negative_.find(key);
@@ -177,9 +207,10 @@ bool ObjectMap::MoveTo(int32_t key, ObjectMap& target)
 Object* ObjectMap::Next(int32_t after) const
 {
     size_t k = after < 0 ? 1 : static_cast<size_t>(after) + 1;
-    for (; k < positive_.size(); ++k)
-        if (positive_[k]) return positive_[k].get();
-    return nullptr;
+    for (; k < dense_.size(); ++k)
+        if (dense_[k]) return dense_[k].get();
+    auto it = sparse_.upper_bound(std::max(after, 0));
+    return it == sparse_.end() ? nullptr : it->second.get();
 }
 
 Object* ObjectMap::FindName(const std::string& name) const
@@ -215,11 +246,12 @@ void ObjectMap::DestroyAll()
 {
     // Members may own maps and arrays of their own; destroy them one by one
     // from the highest key down so the by-id indexes stay consistent.
-    for (size_t k = positive_.size(); k-- > 1;)
-        if (positive_[k]) Unlink(static_cast<int32_t>(k), false);
+    while (!sparse_.empty()) Unlink(std::prev(sparse_.end())->first, false);
+    for (size_t k = dense_.size(); k-- > 1;)
+        if (dense_[k]) Unlink(static_cast<int32_t>(k), false);
     while (!negative_.empty()) Unlink(negative_.begin()->first, false);
     names_.clear();
-    positive_.clear();
+    dense_.clear();
     positiveCount_ = 0;
 }
 
@@ -256,7 +288,7 @@ int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
     object->array = this;
     object->map = nullptr;
     object->id = 0;
-    GeometryChanged(owner_);
+    GeometryChanged(owner_ ? object.get() : nullptr);
     if (index < 1 || index > Count()) {
         items_.push_back(std::move(object));
         return Count();
@@ -268,10 +300,10 @@ int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
 std::unique_ptr<Object> ObjectArray::Detach(int32_t index)
 {
     if (index < 1 || index > Count()) return nullptr;
+    GeometryChanged(owner_ ? items_[static_cast<size_t>(index - 1)].get() : nullptr);
     std::unique_ptr<Object> object = std::move(items_[static_cast<size_t>(index - 1)]);
     items_.erase(items_.begin() + (index - 1));
     object->array = nullptr;
-    GeometryChanged(owner_);
     return object;
 }
 

@@ -3,7 +3,10 @@
 //
 // A map holds objects of one kind under integer keys (the key is the
 // object's id), owns them, keeps a name index, and walks in ascending key
-// order. Negative keys hold special and temporary objects; walks and name
+// order. Low keys are kept in a vector indexed by key whose size follows the
+// number of members (at most about twice the most members the map has had),
+// keys beyond it in an ordered tree, so memory and walk time follow the
+// number of members, never the highest id. Negative keys hold special and temporary objects; walks and name
 // searches see only positive keys. An array holds objects by position,
 // from 1 (the items of a symbol, the groups of a device ...).
 #pragma once
@@ -46,6 +49,10 @@ enum class Kind : uint8_t {
 
 class ObjectMap;
 class ObjectArray;
+struct Object;
+
+// Objects by id across several maps of one kind (the nodes of a level).
+using ObjectIndex = std::unordered_map<int32_t, Object*>;
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}
@@ -106,22 +113,24 @@ inline int32_t HandleOf(Object* object)
 
 // A fresh value of the kernel-wide counter: never 0, never repeated.
 uint64_t NextGeometryEpoch();
-// Notes a change at `where` (an object, or the owner of a map or array):
-// bumps the epoch of the level it lies in (`where` may be the level
-// itself), else the design-wide epoch of the open database. Defined with
-// the database.
+// Notes a change at `where` (an object, or the owner of a map or array): on
+// a level (`where` may be the level itself) it bumps the level's epoch and
+// names in the level's log the object directly on the level that `where`
+// is or lies in (see Level::NoteGeometry); elsewhere it bumps the
+// design-wide epoch of the open database. Defined with the database.
 void GeometryChanged(const Object* where);
 
-// Every change of membership (insert, detach, erase, new key, move, clear)
-// and every rename notes a geometry change at the map's owner (see
-// GeometryChanged); destroying the map notes nothing.
+// Every change of membership (insert, detach, erase, new key, move) of a
+// map with an owner notes a geometry change at the member, a clear at the
+// owner, and every rename at the member (see GeometryChanged); destroying
+// the map notes nothing.
 class ObjectMap {
 public:
     // A map with its own id space (ids 1..limit).
     ObjectMap(Kind kind, int32_t limit = IdSpace::kMaxId);
     // A map that shares an id space and a by-id index with other maps of
     // the same kind (the node maps of the nets of one level).
-    ObjectMap(Kind kind, IdSpace& shared, std::vector<Object*>& sharedIndex);
+    ObjectMap(Kind kind, IdSpace& shared, ObjectIndex& sharedIndex);
     ~ObjectMap();
     ObjectMap(const ObjectMap&) = delete;
     ObjectMap& operator=(const ObjectMap&) = delete;
@@ -181,8 +190,9 @@ public:
     void ForEach(F&& f) const
     {
         for (const auto& [key, object] : negative_) f(*object);
-        for (const auto& object : positive_)
+        for (const auto& object : dense_)
             if (object) f(*object);
+        for (const auto& [key, object] : sparse_) f(*object);
     }
 
     // Destroys every member.
@@ -201,17 +211,24 @@ private:
     Kind kind_;
     std::unique_ptr<IdSpace> ownIds_;
     IdSpace* ids_;
-    std::vector<Object*>* sharedIndex_ = nullptr;
-    std::vector<std::unique_ptr<Object>> positive_;  // by key
+    ObjectIndex* sharedIndex_ = nullptr;
+    // Positive keys below dense_.size() live in dense_, the others in
+    // sparse_ (every key there is at least dense_.size()).
+    std::vector<std::unique_ptr<Object>> dense_;
+    std::map<int32_t, std::unique_ptr<Object>> sparse_;
     std::map<int32_t, std::unique_ptr<Object>> negative_;
     size_t positiveCount_ = 0;
+    // The slot of a positive key, null when it has none.
+    std::unique_ptr<Object>* Slot(int32_t key);
+    // Lets dense_ take `key` when the number of members allows it.
+    void GrowDense(int32_t key);
     std::unordered_map<std::string, std::set<int32_t>> names_;
     Object* owner_ = nullptr;
     int32_t handle_ = 0;
 };
 
-// Inserting, detaching and erasing note a geometry change at the array's
-// owner; destroying the array notes nothing.
+// Inserting, detaching and erasing note a geometry change at the element
+// of an array with an owner; destroying the array notes nothing.
 class ObjectArray {
 public:
     explicit ObjectArray(Kind kind, Object* owner = nullptr) : kind_(kind), owner_(owner) {}
