@@ -29,7 +29,7 @@ int32_t PackedCount()
 bool GroupTaken(int32_t group)
 {
     for (long k = 1; k <= g_PackGroups.UBound(); ++k)
-        if (g_PackGroups(k).Id != 0 && g_PackGroups(k).Group == group) return true;
+        if (g_PackGroups(k).Group == group) return true;
     return false;
 }
 
