@@ -1,4 +1,5 @@
 #include "editor/objects/branch_points.h"
+#include "editor/objects/comp_state.h"
 
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branches.h"

@@ -14,5 +14,3 @@
 extern int32_t g_DrawMode;
 // Bit 1: the menu option "T-connect Same &Net Only".
 extern int32_t g_TConnectFlags;
-// The hook point of a drag, relative to the dragged object.
-extern PointL g_CompAnchor;

@@ -1,4 +1,5 @@
 // Editing points of the current wire and the hit tests on wires.
+#include "editor/objects/comp_state.h"
 #include "editor/objects/branch_hits.h"
 #include "editor/objects/branch_points.h"
 #include "editor/objects/branches.h"
