@@ -172,12 +172,13 @@ TEST_F(NetDialog, Screenshot)
 {
     g_NetTextSelStart = 0;
     Open("D1", 0, [](SCHINET& d) {
-        d.Window()->resize(560, 300);
+        d.Window()->resize(640, 300);
         EXPECT_FALSE(SaveScreenshot(d.Window(), "schinet-rename-bus-member").empty());
         d.F_Cancel()->Press();
     });
+    g_NetNodeText = "R1/1           ,2\r\nR2/1           ,1\r\nEND\r\n";
     Open("SIG", 1, [](SCHINET& d) {
-        d.Window()->resize(560, 300);
+        d.Window()->resize(640, 300);
         EXPECT_FALSE(SaveScreenshot(d.Window(), "schinet-edit").empty());
         d.F_Cancel()->Press();
     });
