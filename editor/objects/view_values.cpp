@@ -2,4 +2,3 @@
 
 int32_t g_DrawMode = 0;
 int32_t g_TConnectFlags = 0;
-PointL g_CompAnchor;
