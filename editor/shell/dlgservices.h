@@ -18,6 +18,9 @@ extern int32_t g_ModalDepth;
 // Set just before a dialog is shown; the component insertion dialogs read
 // and clear it when they become active.
 extern bool g_DlgOpening;
+// Set by a dialog while it places itself over the main window, so that the
+// main window's resize handling leaves the resulting size events alone.
+extern bool g_SuppressResize;
 // The answer the input box leaves for AskText: the trimmed text, a single
 // blank for an empty answer, "" for Cancel. Empty between questions.
 extern std::string g_InputResult;

@@ -1,0 +1,33 @@
+// Splitting a net into two and merging two nets: one group of a net's wires
+// (found by GroupNetBranches, net_groups.h) goes into a new net together
+// with its nodes and the layout traces that reach them, or everything of one
+// net goes into another.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Moves node `node` of `from` into net `to` under the same id (node ids are
+// unique in a level), keeping its status bits and both sides. One kernel
+// step: when it is refused the node stays where it was. True when moved.
+bool MoveNetNode(int32_t from, int32_t to, int32_t node);
+
+// Moves group `group` of the last analysis into a new net named `name` with
+// the flags g_NetEditFlags (net_text.h) left. The caller has given node mask
+// 128 to every node of the old net that goes with the group. Traces that
+// reach moving nodes go along (cut by a bend point or via where they also
+// reach staying nodes). status 0 with `newNet` when split; 1 when nothing
+// changed: all nodes move or all stay, or the new net could not be made
+// (reported, code 35).
+void SplitNet(int32_t& status, int32_t oldNet, int32_t& newNet, const std::string& name, int32_t group);
+
+// Gives node mask 4 (has a trace) to every node that a trace carrying all
+// bits of `mask` refers to.
+void MaskTraceNodes(int32_t mask);
+
+// Moves the wires, traces, nodes (same ids, same status bits) and the
+// copper-area and gap-mask items of `source` into `target`, deletes
+// `source` and rebuilds the name texts on the target's wires. status 1 when
+// a name text could not be made, or when the nets cannot be merged (the same
+// net, a net missing, or a node that would not move: then `source` stays).
+void MergeNets(int32_t& status, int32_t target, int32_t source);
