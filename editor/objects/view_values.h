@@ -16,3 +16,6 @@ extern int32_t g_DrawMode;
 extern int32_t g_TConnectFlags;
 // The hook point of a drag, relative to the dragged object.
 extern PointL g_CompAnchor;
+// The colour scheme (32 after a settings load); new hierarchy texts take it
+// as their layer.
+extern int32_t g_ColorMode;
