@@ -22,6 +22,7 @@ std::vector<Prep> CommandPreparation(int32_t id, int32_t cmdStep, int32_t curNet
         if (cmdStep == 3) return {P::BlinkCompFrame, P::Preview};
         return {P::BlinkCompFrame};
     case 16: case 64: case 96: case 99: case 301:
+    case 50: case 51: case 52: case 53: case 54: case 55: case 56: case 57: case 58: case 59: case 60: case 61:
         return {P::Preview};
     case 19:
         return {P::HighlightNet, P::DrawMaskedBranches, P::DrawAllWiresOff, P::RedrawNet, P::BlinkBranch,

@@ -5,6 +5,13 @@
 #include "editor/shell/schmain.h"
 
 #include "editor/interaction/commands.h"
+#include "editor/objects/branch_drawing.h"
+#include "editor/objects/branch_points.h"
+#include "editor/objects/components.h"
+#include "editor/objects/net_drawing.h"
+#include "editor/objects/owner_items.h"
+#include "editor/objects/symbol_items.h"
+#include "editor/objects/wire_state.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
 #include "editor/shell/platform_calls.h"
@@ -32,7 +39,7 @@ void SCHMAIN::BeginCommand(int32_t& id)
 
 int32_t SCHMAIN::CurrentNet() const
 {
-    return HighlightSourceNow().curNet;
+    return g_CurNet;
 }
 
 void SCHMAIN::RunPreparation(Prep step)
@@ -81,6 +88,56 @@ void SCHMAIN::RunPreparation(Prep step)
         // component, masked and marked wires, net highlights, item and text
         // erasures, bitmap frames, layout texts).
         RunObjectPreparation(step);
+        break;
+    }
+}
+
+void SCHMAIN::RunObjectPreparation(Prep step)
+{
+    // The marking procedures take mode 1 for the page frame's commands
+    // (20, 21, 24: highlighted) and 0 for a wire's (restored look).
+    switch (step) {
+    case Prep::EraseComp:
+        EraseComp(g_CompId);
+        break;
+    case Prep::DrawMaskedBranches:
+        DrawMaskedBranches(0, 128);
+        break;
+    case Prep::DrawMaskedCurBranch:
+        DrawMaskedBranches(g_CurBranch, 256);
+        break;
+    case Prep::HighlightNet:
+        HighlightNet(g_CurNet);
+        break;
+    case Prep::DrawAllWiresOff:
+        DrawAllWires(0);
+        break;
+    case Prep::RedrawNet:
+        RedrawNet(g_CurNet);
+        break;
+    case Prep::ClearMaskedIds:
+        g_MaskedBranchIds.Redim(0, 0);
+        break;
+    case Prep::MarkJunctionPair:
+        MarkJunctionPairWires(g_CurCommand == 20 ? 1 : 0, g_CurBranch, g_PrevBranchPoint, g_CurBranchPoint);
+        break;
+    case Prep::MarkJunction:
+        MarkJunctionWires(g_CurCommand == 21 ? 1 : 0, g_CurBranch, g_CurBranchPoint);
+        break;
+    case Prep::MarkBranchRecords:
+        MarkBranchRecord(g_CurCommand == 24 ? 1 : 0, g_CurBranch, 1, g_CurBranchRec.Points - 1);
+        B_MaskBranchRecords(g_CurBranch, 256, 257);
+        break;
+    case Prep::EraseBranchText:
+        EraseOwnerItem(kOwnerBranch, 0, g_CurBranch, g_SymbItemIdx);
+        MarkBranchRecord(0, g_CurBranch, 1, -1);
+        break;
+    case Prep::EraseSymbolItem:
+        EraseOwnerItem(kOwnerSymbol, 0, g_CurSymb, g_SymbItemIdx);
+        break;
+    default:
+        // RebaseItem, DrawBitmapFrame, DrawCellTexts and DrawZoneTexts wait
+        // for the item editing, bitmap and placement code.
         break;
     }
 }

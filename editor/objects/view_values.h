@@ -3,6 +3,7 @@
 // until their owners define them (docs/DESIGN.md, "Object layer").
 #pragma once
 
+#include "editor/objects/comp_state.h"  // g_CompAnchor, for the wire code that reads it from here
 #include "editor/shell/curpos.h"
 #include "editor/shell/pagedraw.h"  // g_FrameBranch and the display switches
 #include "editor/shell/textnum.h"
@@ -14,8 +15,6 @@
 extern int32_t g_DrawMode;
 // Bit 1: the menu option "T-connect Same &Net Only".
 extern int32_t g_TConnectFlags;
-// The hook point of a drag, relative to the dragged object.
-extern PointL g_CompAnchor;
 // The colour scheme (32 after a settings load); new hierarchy texts take it
 // as their layer.
 extern int32_t g_ColorMode;

@@ -63,9 +63,6 @@ void SCHMAIN::M_Help_Click() {}
 
 // ---- Subsystem 4: interaction ------------------------------------------------
 
-// The object layer draws its own objects for a command's preparation.
-void SCHMAIN::RunObjectPreparation(Prep) {}
-
 void SCHMAIN::ViewPicture_MouseDown(int, int, double, double) {}
 void SCHMAIN::ViewPicture_MouseMove(int, int, double, double) {}
 void SCHMAIN::ViewPicture_MouseUp(int, int, double, double) {}

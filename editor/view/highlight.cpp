@@ -1,5 +1,8 @@
 #include "editor/view/highlight.h"
 
+#include "editor/objects/comp_state.h"
+#include "editor/objects/wire_state.h"
+#include "editor/shell/pagedraw.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/schmain.h"
 
@@ -18,7 +21,18 @@ constexpr int32_t kNoItems = 0;
 
 HighlightSource& HighlightSourceNow()
 {
-    return g_HighlightSource;
+    // The object layer's current wire, component and net.
+    HighlightSource& source = g_HighlightSource;
+    source.branchNet = g_CurBranchRec.Net;
+    source.compId = g_CompId;
+    source.compOld = g_CompOld;
+    source.compOld.Symb = g_Comp.Symb;
+    source.compTextIdx = g_CompTextIdx;
+    source.maskedBranchIds.clear();
+    for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) source.maskedBranchIds.push_back(g_MaskedBranchIds(i));
+    source.curNet = g_CurNet;
+    source.showRatsnest = g_ShowRatsnest;
+    return source;
 }
 
 void DrawCompAsShown(int32_t comp, const CompRec& place, int32_t skipText)

@@ -20,8 +20,10 @@ struct HighlightSource {
     int32_t showRatsnest = 0;
 };
 
-// The source the main window's highlight reads. Callers that start a
-// highlight set it; by default it is empty.
+// The source the main window's highlight reads: HighlightSourceNow fills it
+// from the object layer's current wire (g_CurBranchRec), component
+// (g_CompId, g_CompOld placed with g_Comp's symbol, g_CompTextIdx left out),
+// masked branches (g_MaskedBranchIds) and net (g_CurNet).
 extern HighlightSource g_HighlightSource;
 HighlightSource& HighlightSourceNow();
 

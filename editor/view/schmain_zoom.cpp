@@ -5,6 +5,7 @@
 #include "editor/shell/schmain.h"
 
 #include "editor/interaction/commands.h"
+#include "editor/objects/components.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/msgtext.h"
@@ -143,9 +144,11 @@ void SCHMAIN::ZoomOnComponent()
 {
     std::string name = AskText(GetMsgText("Zoom on component : ( Comp Name / Group No ) ", "991432"), "", "");
     if (name.empty()) return;
-    const int32_t id = OM_FindName(DB_SchCompMap(), name.c_str());
+    int32_t status = 0;
+    int32_t id = 0;
+    FindCompByName(status, 0, id, name);
     CompRec comp{};
-    if (id <= 0) {
+    if (status != 0) {
         ReportMsg(23, name);
         return;
     }

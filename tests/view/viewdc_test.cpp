@@ -1,6 +1,8 @@
 // The canvas drawing context and the recorded overlay and highlight: XOR
 // overlays shown and erased, the level counter, and the highlight kinds.
 #include "platform/kernel/nvokernel32.h"
+#include "editor/objects/comp_state.h"
+#include "editor/objects/wire_state.h"
 #include "editor/view/canvas.h"
 #include "editor/view/highlight.h"
 #include "tests/support/raster.h"
@@ -92,10 +94,10 @@ TEST_F(CanvasContext, ComponentHighlightShowsAndErases)
     SCHMAIN& m = Main();
     m.RefreshCanvas();
     const QImage before = m.ViewPicture->Image().copy();
-    HighlightSource& source = HighlightSourceNow();
-    source.compId = Comp("R1/1");
-    ASSERT_GT(source.compId, 0);
-    ASSERT_NE(C_ReadComponent(source.compId, &source.compOld), 0);
+    g_CompId = Comp("R1/1");
+    ASSERT_GT(g_CompId, 0);
+    ASSERT_NE(C_ReadComponent(g_CompId, &g_Comp), 0);
+    g_CompOld = g_Comp;
     m.OpenCanvasDC();
     int32_t kind = 2;
     m.HighlightComp(kind);
@@ -125,9 +127,9 @@ TEST_F(CanvasContext, ComponentHighlightCoversOnlyWhatThePageShows)
     const QImage alone = m.ViewPicture->Image().copy();
     const QRgb back = m.ViewPicture->BackColor().rgb() & 0xFFFFFF;
     m.ViewPicture->Cls();
-    HighlightSource& source = HighlightSourceNow();
-    source.compId = r1;
-    C_ReadComponent(r1, &source.compOld);
+    g_CompId = r1;
+    C_ReadComponent(r1, &g_Comp);
+    g_CompOld = g_Comp;
     m.OpenCanvasDC();
     int32_t kind = 2;
     m.HighlightComp(kind);
@@ -164,7 +166,7 @@ TEST_F(CanvasContext, NetHighlightDrawsTheNetsWires)
     SCHMAIN& m = Main();
     m.RefreshCanvas();
     const QImage before = m.ViewPicture->Image().copy();
-    HighlightSourceNow().branchNet = OM_FindName(DB_NetMap(), "SUM");
+    g_CurBranchRec.Net = OM_FindName(DB_NetMap(), "SUM");
     ASSERT_GT(HighlightSourceNow().branchNet, 0);
     m.OpenCanvasDC();
     int32_t kind = 1;
