@@ -1,5 +1,6 @@
 #include "editor/dialogs/schsnet.h"
 
+#include "editor/objects/components.h"
 #include "editor/objects/netlist_compare.h"
 #include "editor/objects/net_text.h"
 #include "editor/shell/controls.h"
@@ -351,9 +352,11 @@ void SCHSNET::JumpToSchPin(const std::string& reference)
     CheckedArray<double> values;
     SplitFieldsTo(reference, values, fields);
     if (values(0) != 2) return;
-    const int32_t comp = OM_FindName(DB_SchCompMap(), Trim(fields(1)).c_str());
+    int32_t status = 0;
+    int32_t comp = 0;
+    FindCompByName(status, 0, comp, Trim(fields(1)));
     CompRec rec{};
-    if (comp == 0 || C_ReadComponent(comp, &rec) == 0) return;
+    if (status != 0 || C_ReadComponent(comp, &rec) == 0) return;
     EntryRec entry{};
     const int32_t number = FindEntryByName(1, comp, fields(2), entry);
     int32_t k = 0;
