@@ -15,6 +15,7 @@
 #include "tests/support/kernel_fixture.h"
 #include "tests/support/screenshot.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -178,9 +179,15 @@ TEST_F(NetViewer, ScreenshotOfFourPanes)
 {
     Open([&](SCHSNET& f) {
         f.F_PageList()->SetListIndex(2);
+        // The panes take their sizes when the window system has shown them.
+        QCoreApplication::processEvents();
+        f.ShowPageGroup(1, 4);
+        f.RefreshPanes();
         const std::string path = SaveScreenshot(f.Window(), "schsnet_four_pages");
         EXPECT_FALSE(path.empty());
         f.F_PageName()->SetListIndex(2);
+        QCoreApplication::processEvents();
+        f.RefreshPanes();
         EXPECT_FALSE(SaveScreenshot(f.Window(), "schsnet_one_page").empty());
         f.F_Close()->Press();
     });
