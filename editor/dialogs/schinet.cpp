@@ -77,7 +77,8 @@ std::unique_ptr<QWidget> SCHINET::CreateWindow()
     auto* frameLayout = new QHBoxLayout(frame3D1_);
     frameLayout->setContentsMargins(4, 2, 4, 4);
     netName_ = new TextBox(frame3D1_);
-    netName_->setMinimumWidth(140);
+    netName_->setFixedWidth(140);
+    frame3D1_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     frameLayout->addWidget(netName_);
     bar->addWidget(frame3D1_);
     pwrGnd_ = new CheckBox("Pwr/Gnd:", menuPan_);
@@ -103,7 +104,7 @@ std::unique_ptr<QWidget> SCHINET::CreateWindow()
     QFont fixed("DejaVu Sans Mono");
     fixed.setStyleHint(QFont::Monospace);
     txtBuffer_->setFont(fixed);
-    window->resize(560, 360);
+    window->resize(640, 360);
 
     AddControl(menuPan_, "F_MenuPan");
     AddControl(frame3D1_, "Frame3D1");

@@ -200,7 +200,8 @@ void CreateSubHier(int32_t& status, int32_t /*unused*/, int32_t comp, int32_t hi
         S_SetCompLocation(0, 0, 0, 0);
         int32_t frame[4] = {0, 0, 0, 0};
         if (S_FrameSymbolEntries(symbol, -1, frame) == 0) frame[0] = frame[1] = frame[2] = frame[3] = 0;
-        const int32_t middle = RoundHalfEven(frame[1] + (static_cast<double>(frame[2]) - frame[1]) / 2.0);
+        // The horizontal middle of the entries' box (x1, y1, x2, y2).
+        const int32_t middle = RoundHalfEven(frame[0] + (static_cast<double>(frame[2]) - frame[0]) / 2.0);
 
         for (int32_t i = 1; i <= n && status == 0; ++i) {
             EntryRec entry{};

@@ -379,12 +379,11 @@ void GroupNetBranches(int32_t& status, int32_t net)
     g_GroupPointsA.Redim(0, 0);
     JoinTouchingSegments(sets, segments);
 
-    // Renumbering in the order of the branches; the references again, group by group.
+    // Renumbering in the order of the branches; the references (as collected
+    // above) take their branch's group and stand group by group.
     const std::vector<int32_t> group = NumberGroups(sets, n);
     const auto members = GroupMembers(group);
     g_NetGroupLists.Redim(0, static_cast<long>(members.size()));
-    g_NetGroupRefs.Redim(0, 0);
-    int32_t refCount = 0;
     for (size_t g = 0; g < members.size(); ++g) {
         std::string& list = g_NetGroupLists(static_cast<long>(g + 1));
         for (const size_t i : members[g]) {
@@ -393,9 +392,19 @@ void GroupNetBranches(int32_t& status, int32_t net)
             entry.Group = static_cast<int32_t>(g + 1);
             if (!list.empty()) list += ",";
             list += std::to_string(entry.Branch);
-            CollectBranchRefs(entry.Branch, refCount, entry.Group);
         }
     }
+    std::vector<std::vector<NetGroupRefEntry>> refsOfBranch(n);
+    for (long r = 1; r <= g_NetGroupRefs.UBound(); ++r) {
+        NetGroupRefEntry ref = g_NetGroupRefs(r);
+        const size_t entry = entryOf[ref.Branch];
+        ref.Group = group[entry];
+        refsOfBranch[entry].push_back(ref);
+    }
+    long refCount = 0;
+    for (const auto& inGroup : members)
+        for (const size_t i : inGroup)
+            for (const NetGroupRefEntry& ref : refsOfBranch[i]) g_NetGroupRefs(++refCount) = ref;
     g_NetGroupRefs(0).Ref = static_cast<int32_t>(members.size());
     status = 0;
 }

@@ -1,6 +1,8 @@
 // Edit modes and commands: what BeginCommand prepares, the tool panels of a
 // mode, the message line and the unlocking of components by prefix.
 #include "editor/interaction/commands.h"
+#include "editor/objects/comp_state.h"
+#include "editor/objects/wire_state.h"
 #include "editor/shell/controls.h"
 #include "platform/kernel/nvokernel32.h"
 #include "editor/shell/ribbon.h"
@@ -36,6 +38,10 @@ TEST(CommandPreparation, Table)
                     P::EnablePages}},
         {20, 0, 0, {P::ClearMaskedIds, P::MarkJunctionPair, P::DrawMaskedCurBranch, P::Preview}},
         {30, 0, 0, {P::MarkBranchRecords, P::BlinkNet}},
+        // The block commands preview like the other block commands.
+        {50, 0, 0, {P::Preview}},
+        {55, 0, 0, {P::Preview}},
+        {61, 0, 0, {P::Preview}},
         {76, 0, 0, {P::Preview, P::EraseSymbolItem, P::RebaseItem}},
         {90, 0, 0, {P::EnablePages}},
         {101, 0, 5, {P::HighlightNet, P::DrawMaskedBranches, P::Preview, P::EnablePages}},
@@ -58,6 +64,41 @@ TEST_F(Commands, BeginSetsTheCommandAndLocksTheFunctionPanel)
     EXPECT_EQ(m.m_AngleBasePending, -1);
     EXPECT_FALSE(m.F_FSIPan->isEnabled());
     EXPECT_EQ(m.m_CanvasDCLevel, 0);
+}
+
+TEST_F(Commands, BeginPreparesTheObjectLayersObjects)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+net N
+page P
+  component R1 R at 0 0
+  component R2 R at 10 0
+  wire N R1.2 R2.1
+end
+)"));
+    SCHMAIN& m = Main();
+    const int32_t r1 = OM_FindName(DB_SchCompMap(), "R1/1");
+    const int32_t net = OM_FindName(DB_NetMap(), "N");
+    // A move (1): the component is erased and the wires at its pins are
+    // collected for the drag.
+    g_CompId = r1;
+    g_MaskedBranchIds.Redim(0, 0);
+    int32_t id = 1;
+    m.BeginCommand(id);
+    EXPECT_EQ(O_GetStatus(C_Component(r1)) & 5, 4);
+    ASSERT_EQ(g_MaskedBranchIds.UBound(), 1);
+    EXPECT_EQ(m.m_PreviewPending, -1);
+    // A net split (19): the net is highlighted and drawn normally again.
+    g_CurNet = net;
+    id = CMD_SPLIT_NET;
+    m.BeginCommand(id);
+    EXPECT_EQ(O_GetStatus(N_Net(net)) & 128, 0) << "RedrawNet ends the highlight";
+    EXPECT_EQ(m.m_CanvasDCLevel, 0);
+    g_CurNet = 0;
 }
 
 TEST_F(Commands, BeginWithoutACommandLeavesThePanelEnabled)
