@@ -26,11 +26,10 @@ void SetLevel(int32_t hier)
     DB_SetCurHier(hier);
 }
 
-// The attribute text of an item array: the first text with mask 32 and
-// link 0, split at commas. False when there is none.
-bool ReadAttrFields(int32_t array, int32_t handle, CheckedArray<std::string>& fields)
+// The fields of an attribute text item, split at commas. False when the
+// item is missing or no text.
+bool ReadAttrFields(int32_t handle, CheckedArray<std::string>& fields)
 {
-    (void)array;
     ItemRec item{};
     if (handle == 0 || I_ReadItem(handle, &item) == 0 || item.Kind != 6) return false;
     CheckedArray<double> values;
@@ -62,8 +61,7 @@ bool ReadAnyHierAttr(int32_t comp, int32_t symbol, HierAttrRec& attr)
     return status == 0;
 }
 
-// A component's entry count may differ from the port count; clamp the
-// midpoint computation to whole database units.
+// To the nearest whole database unit, halves to the even one.
 int32_t RoundHalfEven(double value)
 {
     return ToLong(value);
@@ -245,7 +243,7 @@ void ReadCompHierAttr(int32_t& status, int32_t comp, HierAttrRec& attr)
     const int32_t index = IA_SearchMaskLink(array, 1, kHierTextMask, 0);
     if (index <= 0) return;
     CheckedArray<std::string> fields;
-    if (!ReadAttrFields(array, C_CompText(comp, index), fields)) return;
+    if (!ReadAttrFields(C_CompText(comp, index), fields)) return;
     if (FieldCount(fields) < 3 || UCase(Trim(fields(1))) != "X") return;
     read.Kind = fields(1);
     read.HierName = fields(2);
@@ -264,7 +262,7 @@ void ReadSymbHierAttr(int32_t& status, int32_t symbol, HierAttrRec& attr)
     const int32_t index = IA_SearchMaskLink(array, 1, kHierTextMask, 0);
     if (index <= 0) return;
     CheckedArray<std::string> fields;
-    if (!ReadAttrFields(array, S_SymbolItem(symbol, index), fields)) return;
+    if (!ReadAttrFields(S_SymbolItem(symbol, index), fields)) return;
     if (FieldCount(fields) < 1) return;
     TakeFields(fields, attr);
     status = 0;
