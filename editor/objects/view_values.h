@@ -14,3 +14,6 @@
 extern int32_t g_DrawMode;
 // Bit 1: the menu option "T-connect Same &Net Only".
 extern int32_t g_TConnectFlags;
+// The colour scheme (32 after a settings load); new hierarchy texts take it
+// as their layer.
+extern int32_t g_ColorMode;

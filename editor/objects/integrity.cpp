@@ -1,0 +1,279 @@
+#include "editor/objects/integrity.h"
+
+#include "editor/dialogs/schinfob.h"
+#include "editor/objects/branches.h"
+#include "editor/objects/hierarchy.h"
+#include "editor/objects/net_removal.h"
+#include "editor/objects/traces.h"
+#include "editor/shell/dlgservices.h"
+#include "editor/shell/forms.h"
+#include "editor/shell/msgtext.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/scope_guard.h"
+#include "editor/shell/textnum.h"
+
+#include <QWidget>
+
+namespace {
+
+constexpr int32_t kToCheck = 256;
+constexpr int32_t kPending = 1024;
+
+class Report {
+public:
+    explicit Report(const std::function<void(const std::string&)>& show) : show_(show) {}
+    void Line(const std::string& line) { text_ += line + g_CrLf; }
+    void Show() const
+    {
+        if (show_) show_(text_);
+    }
+    const std::string& Text() const { return text_; }
+
+private:
+    const std::function<void(const std::string&)>& show_;
+    std::string text_;
+};
+
+std::string NetName(int32_t net)
+{
+    return PtrToStr(O_GetName(N_Net(net)));
+}
+
+// One side of a node (view 0 schematic, 1 layout): a missing component
+// only clears the side; an entry that cannot be read, or a second node on
+// the same entry in this net, is a fault (reported, side cleared for the
+// former). Returns the node fault.
+bool CheckNodeSide(Report& report, int32_t view, int32_t net, const std::string& netName, int32_t node,
+                   int32_t comp, int32_t entry)
+{
+    N_SetNodeView(view);
+    const int32_t handle = view == 0 ? C_Component(comp) : L_Component(comp);
+    if (handle == 0) {
+        N_ChangeNode(net, node, 0, 0);
+        return false;
+    }
+    const std::string label = netName + " " + PtrToStr(O_GetName(handle));
+    EntryRec rec{};
+    const int32_t read = view == 0 ? C_ReadEntry(comp, entry, &rec) : L_ReadEntry(comp, entry, &rec);
+    if (read == 0) {
+        const std::string message = view == 0 ? GetMsgText("Can't read entry: ", "1452")
+                                               : GetMsgText("Can't read pin: ", "1454");
+        report.Line(message + label + Str(entry) + "/" + Str(node));
+        N_ChangeNode(net, node, 0, 0);
+        return true;
+    }
+    // Only a pin with more than one node can be used twice in this net. The
+    // node itself carries no mark, so a marked node of the map is another
+    // one; the marks go again at once.
+    if (N_MaskCompNodes(comp, entry, kPending, kPending, 0, 0) <= 1) {
+        N_MaskCompNodes(comp, entry, 0, kPending, 0, 0);
+        return false;
+    }
+    O_Mask(N_Node(net, node), 0, kPending);
+    O_Mask(N_Net(net), 0, kPending);
+    const int32_t nodeMap = N_NodeMap(net);
+    const bool duplicate = OM_FindMask(nodeMap, kPending, kPending) != 0;
+    N_MaskCompNodes(comp, entry, 0, kPending, 0, 0);
+    if (duplicate) {
+        report.Line((view == 0 ? "Duplicated Sch.Node: " : "Duplicated Lay.Node: ") + label + Str(entry) + "/" +
+                    Str(node));
+        return true;
+    }
+    return false;
+}
+
+bool CheckNetlist(Report& report)
+{
+    bool passFault = false;
+    report.Line("1. Checking Netlist");
+    report.Show();
+    const int32_t nets = DB_NetMap();
+    OM_MaskAll(nets, kToCheck, kToCheck);
+    int32_t netCursor = OM_GetFirst(nets);
+    while (const int32_t net = OM_SearchMask(nets, &netCursor, kToCheck, kToCheck)) {
+        const std::string netName = NetName(net);
+        O_Mask(N_Net(net), 0, kToCheck);
+        const int32_t nodeMap = N_NodeMap(net);
+        int32_t cursor = OM_GetFirst(nodeMap);
+        while (const int32_t node = OM_SearchMask(nodeMap, &cursor, 0, 0)) {
+            bool nodeFault = false;
+            NodeRec rec{};
+            if (N_ReadNode(net, node, &rec) == 0) {
+                report.Line(netName + " " + GetMsgText("Can't read node: ", "1453") + "/" + Str(node));
+                nodeFault = true;
+            } else {
+                nodeFault = CheckNodeSide(report, 0, net, netName, node, rec.Comp, rec.Entry);
+                nodeFault = CheckNodeSide(report, 1, net, netName, node, rec.LayComp, rec.LayEntry) || nodeFault;
+            }
+            NodeRec now{};
+            const bool read = N_ReadNode(net, node, &now) != 0;
+            if (nodeFault || !read || (now.Comp == 0 && now.LayComp == 0)) {
+                OM_Delete(nodeMap, node);
+                cursor = OM_GetFirst(nodeMap);
+                report.Line(netName + " faulty node removed");
+                nodeFault = true;
+            }
+            passFault = passFault || nodeFault;
+        }
+        int32_t deleted = 0;
+        DeleteNetIfEmpty(net, deleted);
+        if (deleted) {
+            report.Line(netName + " empty net removed");
+            netCursor = OM_GetFirst(nets);
+        }
+    }
+    OM_MaskAll(nets, 0, kToCheck | kPending);
+    N_SetNodeView(0);
+    report.Line("");
+    report.Line(passFault ? "Netlist - Error(s) Discovered and Fixed" : "Netlist - OK");
+    return passFault;
+}
+
+// The reason a trace record is faulty, "" when it is not.
+std::string TraceRecordFault(int32_t net, const TracePointRec& point)
+{
+    switch (point.Flags & 14) {
+    case 2: {
+        if (N_Node(net, point.Ref) == 0) return " reference to not existing node";
+        NodeRec node{};
+        if (N_ReadNode(net, point.Ref, &node) == 0) return " reference to unreadable node";
+        if (L_Component(node.LayComp) == 0) return " reference to not existing component";
+        EntryRec entry{};
+        if (L_ReadEntry(node.LayComp, node.LayEntry, &entry) == 0) return " reference to not existing pin";
+        return {};
+    }
+    case 8:
+        return V_Via(point.Ref) == 0 ? " reference to not existing via" : std::string();
+    case 4:
+        return T_BendPoint(point.Ref) == 0 ? " reference to not existing bend point" : std::string();
+    default:
+        return {};
+    }
+}
+
+std::string WireRecordFault(int32_t net, const BranchPointRec& point)
+{
+    switch (point.Flags & 6) {
+    case 2: {
+        if (N_Node(net, point.Ref) == 0) return " reference to not existing node";
+        NodeRec node{};
+        if (N_ReadNode(net, point.Ref, &node) == 0) return " reference to unreadable node";
+        if (C_Component(node.Comp) == 0) return " reference to not existing component";
+        EntryRec entry{};
+        if (C_ReadEntry(node.Comp, node.Entry, &entry) == 0) return " reference to not existing entry";
+        return {};
+    }
+    case 4:
+        return J_Junction(point.Ref) == 0 ? " reference to not existing junction point" : std::string();
+    default:
+        return {};
+    }
+}
+
+std::string OwnerLabel(const std::string& prefix, int32_t net)
+{
+    return prefix + (N_Net(net) != 0 ? NetName(net) : std::string("(none)"));
+}
+
+void RemoveEmptyNet(Report& report, const std::string& label, int32_t net)
+{
+    int32_t deleted = 0;
+    DeleteNetIfEmpty(net, deleted);
+    if (deleted) report.Line(label + " empty net removed");
+}
+
+bool CheckTraces(Report& report)
+{
+    bool passFault = false;
+    report.Line("");
+    report.Line("2. Checking Traces");
+    report.Show();
+    const int32_t traces = DB_TraceMap();
+    OM_MaskAll(traces, kPending, kPending);
+    int32_t cursor = OM_GetFirst(traces);
+    while (const int32_t trace = OM_SearchMask(traces, &cursor, kPending, kPending)) {
+        TraceRec rec{};
+        if (T_ReadTrace(trace, &rec) == 0) continue;
+        const std::string label = OwnerLabel("Trace of Net ", rec.Net);
+        std::string reason;
+        TracePointRec point{};
+        for (int32_t i = 1; reason.empty() && T_ReadRecord(trace, i, &point) != 0; ++i)
+            reason = TraceRecordFault(rec.Net, point);
+        if (reason.empty()) {
+            O_Mask(T_Trace(trace), 0, kPending);
+            continue;
+        }
+        passFault = true;
+        DeleteTrace(trace);
+        report.Line(label + reason + " faulty trace removed");
+        RemoveEmptyNet(report, label, rec.Net);
+        cursor = OM_GetFirst(traces);
+    }
+    OM_MaskAll(traces, 0, kPending);
+    report.Line("");
+    report.Line(passFault ? "Traces - Error(s) Discovered and Fixed" : "Traces - OK");
+    return passFault;
+}
+
+bool CheckWires(Report& report)
+{
+    bool passFault = false;
+    report.Line("");
+    report.Line("3. Checking Wires");
+    report.Show();
+    const int32_t branches = DB_BranchMap();
+    OM_MaskAll(branches, kPending, kPending);
+    int32_t cursor = OM_GetFirst(branches);
+    while (const int32_t branch = OM_SearchMask(branches, &cursor, kPending, kPending)) {
+        BranchRec rec{};
+        if (B_ReadBranch(branch, &rec) == 0) continue;
+        std::string reason;
+        if ((rec.Flags & 2) == 0) {
+            BranchPointRec point{};
+            for (int32_t i = 1; reason.empty() && B_ReadRecord(branch, i, &point) != 0; ++i)
+                reason = WireRecordFault(rec.Net, point);
+        }
+        if (reason.empty()) {
+            O_Mask(B_Branch(branch), 0, kPending);
+            continue;
+        }
+        const std::string label = OwnerLabel("Wire of Net ", rec.Net);
+        passFault = true;
+        DeleteBranch(branch);
+        report.Line(label + reason + " faulty wire removed");
+        RemoveEmptyNet(report, label, rec.Net);
+        cursor = OM_GetFirst(branches);
+    }
+    // The page frames are not walked; their mark goes too.
+    OM_MaskAll(branches, 0, kPending);
+    report.Line("");
+    report.Line(passFault ? "Wires - Error(s) Discovered and Fixed" : "Wires - OK");
+    return passFault;
+}
+
+}  // namespace
+
+std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show)
+{
+    Report report(show);
+    // The node view is the schematic side again on every path.
+    auto view = OnExit([] { N_SetNodeView(0); });
+    report.Line("Integrity Diagnostics and Autofix");
+    report.Line("");
+    CheckNetlist(report);
+    CheckTraces(report);
+    CheckWires(report);
+    RebuildHeaps();
+    report.Show();
+    return report.Text();
+}
+
+void CheckIntegrity()
+{
+    SetScreenMousePointer(mousepointer::Hourglass);
+    auto pointer = OnExit([] { SetScreenMousePointer(mousepointer::Default); });
+    RunIntegrityCheck([](const std::string& text) {
+        ShowReport(text);
+        if (QWidget* window = FormInstance<SCHINFOB>().Window()) window->repaint();
+    });
+}
