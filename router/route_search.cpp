@@ -243,6 +243,7 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
     g_ExemptComp[1] = IsFreePin(a.partner) ? b.comp : 0;
     g_PinEnds[0] = PinEnd{a.x, a.y, a.comp, a.flags & kExitAll};
     g_PinEnds[1] = PinEnd{b.x, b.y, b.comp, b.flags & kExitAll};
+    g_PairGroups[0] = a.group, g_PairGroups[1] = b.group;
     int32_t sx = a.x, sy = a.y, ex = b.x, ey = b.y;
     if (!IsFreePin(node) && !PinExitPoint(node, b.x, b.y, sx, sy)) sx = a.x, sy = a.y;
     if (g_ErrorCode) return 0;
@@ -276,19 +277,22 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
         }
     }
     if (!found) return 1;
-    // The exit stubs back to the pins.
-    if (sx != a.x || sy != a.y) {
+    // The exit stubs back to the pins, unless the shortcut pass moved that
+    // end onto a wire of the pin's group.
+    auto endFlags = [](PathPt& p) { p.flags = (p.flags & kPathJunction) ? kPathJunction : kPathFixed; };
+    if ((sx != a.x || sy != a.y) && !(path.front().flags & kPathJunction)) {
         path.front().flags = kPathFree;
         path.insert(path.begin(), PathPt{a.x, a.y, kPathFixed});
     }
-    if (ex != b.x || ey != b.y) {
+    if ((ex != b.x || ey != b.y) && !(path.back().flags & kPathJunction)) {
         path.back().flags = kPathFree;
         path.push_back(PathPt{b.x, b.y, kPathFixed});
     }
-    path.front().flags = kPathFixed;
-    path.back().flags = kPathFixed;
+    endFlags(path.front());
+    endFlags(path.back());
     MR_StraightenPath(path);
     if (!MR_SimplifyPath(path)) return 0;
+    MR_ShortcutPath(path);
     MR_StraightenPath(path);
     if (!PathFree(path)) return 1;  // the stubs met something: not routed
     connected = 1;
@@ -311,9 +315,16 @@ int32_t MR_RouteOnePair(int32_t node, int32_t& connected)
     }
     g_RouteNet = net;
     Path path;
+    // The pair's pins and groups stay known until its wire is cleaned.
+    struct Reset {
+        ~Reset()
+        {
+            g_ExemptComp[0] = g_ExemptComp[1] = 0;
+            g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0, 0};
+            g_PairGroups[0] = g_PairGroups[1] = 0;
+        }
+    } reset;
     const int32_t result = MR_SearchPair(node, path, connected);
-    g_ExemptComp[0] = g_ExemptComp[1] = 0;
-    g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0, 0};
     auto softFailure = [] {
         const int32_t c = g_ErrorCode, f = g_ErrorFunc;
         return (c == 0 && f == 0) || (c == 30 && f == 3000) || (c == 1 && f == 1800) || f == 1920 || f == 1910;
