@@ -173,8 +173,19 @@ int32_t MR_CleanPathAtComps(int32_t branch, int32_t node)
     }
     path.front().flags |= kPathFixed;
     path.back().flags |= kPathFixed;
+    // The tests see the pair's pins and net as the search saw them.
+    const ScrNodeRec& a = g_Nodes[node];
+    const ScrNodeRec& b = g_Nodes[a.partner > 0 ? a.partner : node];
+    const PinEnd savedPins[2] = {g_PinEnds[0], g_PinEnds[1]};
+    const int32_t savedNet = g_RouteNet;
+    g_PinEnds[0] = PinEnd{a.x, a.y, a.comp, a.flags & kExitAll};
+    g_PinEnds[1] = PinEnd{b.x, b.y, b.comp, b.flags & kExitAll};
+    g_RouteNet = g_Branches[branch].net;
     FieldRemoveBranch(branch);
-    if (ReduceUTurns(path, precedence)) {
+    const bool changed = ReduceUTurns(path, precedence);
+    g_PinEnds[0] = savedPins[0], g_PinEnds[1] = savedPins[1];
+    g_RouteNet = savedNet;
+    if (changed) {
         for (size_t k = 0; k < ids.size(); ++k) {
             const int32_t p = ids[k];
             if (k >= path.size()) {
