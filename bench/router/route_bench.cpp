@@ -5,7 +5,9 @@
 // pair order. Each case prints completion, length, bends, crossings,
 // violations, time and memory for both.
 //
-//   route_bench [--quick] [design-file]   generated cases, or one design
+//   route_bench [--quick] [--max N] [--seeds N] [--only "200 dense seed 1"] [design-file]
+//   generated cases (up to N components, N seeds, or one named case), or one design;
+//   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
 #include "router/corvex.h"
 #include "router/route.h"
@@ -309,7 +311,9 @@ Result RunCorvex()
     } while (state == 0);
     r.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     r.memory = peak;
-    r.w = corvex_check::Measure();
+    std::string detail;
+    r.w = corvex_check::Measure(&detail);
+    if (std::getenv("ROUTE_BENCH_DETAIL")) std::fputs(detail.c_str(), stdout);
     return r;
 }
 
@@ -379,9 +383,13 @@ int main(int argc, char** argv)
 {
     const std::string libs = std::string(PALVANE_SOURCE_DIR) + "/data/libraries";
     bool quick = false;
-    std::string file;
+    std::string file, only;
+    int largest = 2000, seeds = 5;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--quick") quick = true;
+        else if (std::string(argv[i]) == "--only" && i + 1 < argc) only = argv[++i];
+        else if (std::string(argv[i]) == "--max" && i + 1 < argc) largest = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--seeds" && i + 1 < argc) seeds = std::atoi(argv[++i]);
         else file = argv[i];
     }
     if (!file.empty()) {
@@ -398,11 +406,14 @@ int main(int argc, char** argv)
         bool prewire;
     } layouts[] = {{"empty", 16, 16, false}, {"dense", 10, 9, false}, {"channels", 10, 14, false}, {"wires", 12, 12, true}};
     for (int n : sizes) {
-        if (quick && n > 200) break;
+        if ((quick && n > 200) || n > largest) break;
         for (const Layout& lay : layouts)
-            for (int seed = 1; seed <= (quick ? 2 : 5); ++seed)
+            for (int seed = 1; seed <= (quick ? 2 : seeds); ++seed) {
+                const std::string name = std::to_string(n) + " " + lay.name + " seed " + std::to_string(seed);
+                if (!only.empty() && name != only) continue;
                 Case(std::to_string(n) + " " + lay.name + " seed " + std::to_string(seed),
                      Generate(n, seed, lay.px, lay.py), libs, lay.prewire);
+            }
     }
     return 0;
 }
