@@ -30,6 +30,8 @@ struct RouteTuning {
     int32_t testedCapacity = 1000;
     int32_t pointPoolCapacity = 500;
     int32_t meetingCapacity = 200;
+    // Levels of escape lines grown for one pair.
+    int32_t levelLimit = 4;
 };
 extern RouteTuning g_Tuning;
 

@@ -34,6 +34,7 @@ struct Meeting {
 
 EscPool g_Pools[4];  // start-horizontal, start-vertical, end-horizontal, end-vertical
 std::vector<Meeting> g_Meetings[2];
+int32_t g_LastMeeting[2];  // crossing of the meeting picked last
 
 int32_t PoolCapacity() { return g_Tuning.pointPoolCapacity - 1; }
 
@@ -164,6 +165,7 @@ bool MR_GetBestProject(Path& path)
     Meeting* m = best[l];
     if (!m) return false;
     m->cost = 0;
+    g_LastMeeting[0] = m->x, g_LastMeeting[1] = m->y;
     // list 1: a in start-horizontal, b in end-vertical; list 2: a in
     // end-horizontal, b in start-vertical.
     const EscPool& startPool = g_Pools[l == 0 ? 0 : 1];
@@ -262,19 +264,42 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
                 if (!AddRoot(g_Pools[k], k < 2 ? sx : ex, k < 2 ? sy : ey, dir)) return 0;
         for (EscPool& p : g_Pools)
             if (!GrowAll(p)) return 0;
-        for (int level = 1; level <= 5; ++level) {
+        // Levels: the meetings of a level with more than one meeting (or of
+        // the last level) are tried, cheapest first. When every one of them
+        // is refused, the lines grow one more level and the new meetings
+        // are tried, up to the level limit.
+        const int32_t limit = std::max(1, g_Tuning.levelLimit);
+        std::vector<std::pair<int32_t, int32_t>> tried;
+        for (int32_t level = 1; level <= limit && !found; ++level) {
             MR_FindLevelMeeting(0);
             MR_FindLevelMeeting(1);
-            if (g_Meetings[0].size() + g_Meetings[1].size() > 1 || level == 5) break;
+            if (g_Meetings[0].size() + g_Meetings[1].size() > 1 || level == limit) {
+                // Meetings tried at an earlier level are not tried again.
+                for (auto& list : g_Meetings)
+                    for (Meeting& m : list)
+                        if (std::find(tried.begin(), tried.end(), std::pair{m.x, m.y}) != tried.end()) m.cost = 0;
+                const int32_t saved = g_Clearance;
+                g_Clearance = -1;
+                while (!found && MR_GetBestProject(path)) {
+                    tried.emplace_back(path.empty() ? 0 : g_LastMeeting[0], g_LastMeeting[1]);
+                    int32_t accepted = 0;
+                    if (!MR_BuildBranchWay(path, accepted)) return 0;
+                    found = accepted != 0;
+                }
+                g_Clearance = saved;
+                if (found || level == limit) break;
+            }
+            bool grown = true;
             for (EscPool& p : g_Pools)
-                if (!GrowAll(p)) return 0;
+                if (grown && !GrowAll(p)) grown = false;
+            if (!grown) {
+                // A full point pool ends the growing, not the pair.
+                if (g_ErrorFunc != 3000) return 0;
+                ClearFailure();
+                break;
+            }
         }
         g_Clearance = -1;
-        while (!found && MR_GetBestProject(path)) {
-            int32_t accepted = 0;
-            if (!MR_BuildBranchWay(path, accepted)) return 0;
-            found = accepted != 0;
-        }
     }
     if (!found) return 1;
     // The exit stubs back to the pins, unless the shortcut pass moved that

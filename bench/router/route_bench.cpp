@@ -7,6 +7,7 @@
 //
 //   route_bench [--quick] [--max N] [--seeds N] [--only "200 dense seed 1"] [design-file]
 //   generated cases (up to N components, N seeds, or one named case), or one design;
+//   --levels N and --pool N set the router's level limit and point pool size;
 //   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
 #include "router/corvex.h"
@@ -390,6 +391,8 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--only" && i + 1 < argc) only = argv[++i];
         else if (std::string(argv[i]) == "--max" && i + 1 < argc) largest = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--seeds" && i + 1 < argc) seeds = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--levels" && i + 1 < argc) g_Tuning.levelLimit = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--pool" && i + 1 < argc) g_Tuning.pointPoolCapacity = std::atoi(argv[++i]);
         else file = argv[i];
     }
     if (!file.empty()) {
