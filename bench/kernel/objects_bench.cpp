@@ -103,6 +103,29 @@ void BM_Kernel_Delete(benchmark::State& state)
     DB_DiscardDataBase();
 }
 
+// A walk of ten nets with low ids, and of ten nets one of which has an id
+// near the limit of the id space: the second must cost no more than the
+// first, since a walk follows the number of objects, not the highest id.
+void WalkTenNets(benchmark::State& state, int32_t lastId)
+{
+    NewDesign();
+    for (int32_t id = 1; id <= 9; ++id) N_CreateNet(id, 1, "N");
+    N_CreateNet(lastId, 1, "N");
+    const int32_t map = DB_NetMap();
+    for (auto _ : state) benchmark::DoNotOptimize(WalkMap(map));
+    DB_DiscardDataBase();
+}
+
+void BM_Kernel_WalkTenLowIds(benchmark::State& state)
+{
+    WalkTenNets(state, 10);
+}
+
+void BM_Kernel_WalkTenWithOneIdNearTheLimit(benchmark::State& state)
+{
+    WalkTenNets(state, 16777215);
+}
+
 // ---- The baseline: the same records in standard containers ----------------
 
 struct Comp {
@@ -226,6 +249,8 @@ void BM_Baseline_Delete(benchmark::State& state)
 BENCHMARK(BM_Kernel_Create)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Baseline_Create)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Kernel_Walk)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Kernel_WalkTenLowIds);
+BENCHMARK(BM_Kernel_WalkTenWithOneIdNearTheLimit);
 BENCHMARK(BM_Baseline_Walk)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Kernel_FindName)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Baseline_FindName)->Unit(benchmark::kMicrosecond);

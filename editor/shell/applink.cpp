@@ -155,7 +155,7 @@ void StartApp(const std::string& application, int16_t mode)
         std::string name = application;
         int16_t shellMode = mode;
         g_MainForm->AP_Shell(name, shellMode);
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
         winsys::Ui().MessageBox("Can't start: " + application, "Norvo32",
                                 winsys::mb::SystemModal | winsys::mb::Exclamation);
     }
@@ -171,7 +171,7 @@ bool IsFormShown(const Form& form)
 int32_t KernelBusy()
 {
     int32_t busy = 0;
-    E_MemCopy(&busy, E_SysTable(17), sizeof busy);
+    E_MemCopy(&busy, E_SysTable(systable::Busy), sizeof busy);
     return busy;
 }
 

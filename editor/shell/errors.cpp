@@ -31,9 +31,11 @@ void ResumeNext(std::initializer_list<std::function<void()>> steps)
     for (const auto& step : steps) {
         try {
             step();
-        } catch (const std::exception&) {
+        } catch (const RuntimeError&) {
             // Skipped on purpose: the caller asked for statement-by-statement
-            // error skipping.
+            // error skipping. Anything else (a broken invariant, an index
+            // the code computed itself out of range) is a defect and goes on
+            // to the boundary that reports it.
         }
     }
 }

@@ -4,7 +4,8 @@
 // index out of range, 5 for an invalid call, 9999 for an abandoned start-up).
 // Errors are caught at the boundaries: the event-procedure slots
 // (RunEventProcedure, forms.h), the host link class, and the procedures that
-// skip failing statements one by one. Procedures restore their own flags
+// skip failing statements one by one (ResumeNext, which skips nothing but
+// RuntimeError). The policy as a whole is in docs/ARCHITECTURE.md. Procedures restore their own flags
 // with the guards of scope_guard.h.
 #pragma once
 
@@ -40,6 +41,8 @@ constexpr int StartupAbandoned = 9999;
 // The standard description of a runtime error number.
 std::string ErrorDescription(int number);
 
-// Runs each step in turn; a step that raises an error is skipped and the
-// next one runs. Only errors are skipped: anything else propagates.
+// Runs each step in turn; a step that raises a RuntimeError (BindError
+// included) is skipped and the next one runs. Only the editor's runtime
+// errors are skipped: any other exception (std::logic_error, std::bad_alloc
+// ...) propagates to the boundary that reports it.
 void ResumeNext(std::initializer_list<std::function<void()>> steps);

@@ -12,17 +12,17 @@ int32_t g_HelpTopic = 0;
 
 namespace {
 
-constexpr int32_t kHelpModeOffset = 2044;
+constexpr int32_t kHelpModeOffset = systable::HelpFlagOffset;
 
 // The help window's place: left 600, top 150, width 400, height 800 in
 // 1/1024 of the screen, shown normally.
 constexpr const char* kPositionMacro = "PositionWindow(600, 150, 400, 800, 1, \"main\")";
 
-// The kernel's help mode (system table 12, byte 2044): nonzero when on.
+// The kernel's help mode (the help table's flag): nonzero when on.
 int32_t HelpModeFlag()
 {
     int32_t flag = 0;
-    const char* table = static_cast<const char*>(E_SysTable(12));
+    const char* table = static_cast<const char*>(E_SysTable(systable::Help));
     if (table) E_MemCopy(&flag, table + kHelpModeOffset, sizeof flag);
     return flag;
 }

@@ -1,5 +1,6 @@
 // SCHMAIN's start-up, refusal to close and shut-down.
 #include "editor/shell/schmain.h"
+#include "editor/shell/errors.h"
 
 #include "editor/interaction/commands.h"
 #include "editor/shell/applink.h"
@@ -112,9 +113,14 @@ void SCHMAIN::Form_Load()
         ViewPicture->setEnabled(true);
         ViewPicture->setFocus(Qt::OtherFocusReason);
         CheckHelpMode(0, 0, 0, 0);
-    } catch (const std::exception&) {
+    } catch (const RuntimeError&) {
         // Whatever failed has reported already where it reports at all.
         ShutDown();
+    } catch (...) {
+        // A defect: the window goes as well, and the error goes on to the
+        // boundary that reports it.
+        ShutDown();
+        throw;
     }
 }
 

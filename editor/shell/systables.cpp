@@ -62,8 +62,8 @@ void LoadSystemTables()
 {
     // Colours of the drawing categories.
     std::array<uint8_t, 64> categories{};
-    if (void* source = E_SysTable(1)) E_MemCopy(categories.data(), source, 64);
-    const auto palette = CopyLongs<256>(0);
+    if (void* source = E_SysTable(systable::Categories)) E_MemCopy(categories.data(), source, 64);
+    const auto palette = CopyLongs<256>(systable::Palette);
     for (long i = 0; i < 64; ++i) {
         CatColorRec& entry = g_CatColorTable(i);
         entry.PaletteIndex = categories[static_cast<size_t>(i)];
@@ -77,18 +77,18 @@ void LoadSystemTables()
         for (long i = 0; i < 32; ++i) g_TextSizes(i) = copy[static_cast<size_t>(i)];
     }
 
-    Store(CopyLongs<14>(3), g_GridTable, 14);
+    Store(CopyLongs<14>(systable::Grid), g_GridTable, 14);
     Derive(g_GridTable, 14, 13, g_GridStep);
-    Store(CopyLongs<14>(4), g_SnapTable, 14);
+    Store(CopyLongs<14>(systable::Snap), g_SnapTable, 14);
     Derive(g_SnapTable, 14, 13, g_SnapStep);
-    Store(CopyLongs<7>(7), g_AngleTable, 0);
+    Store(CopyLongs<7>(systable::Angles), g_AngleTable, 0);
     Derive(g_AngleTable, 0, 6, g_AngleStep);
-    Store(CopyLongs<5>(8), g_PickTable, 0);
+    Store(CopyLongs<5>(systable::Pick), g_PickTable, 0);
     Derive(g_PickTable, 0, 4, g_PickStep);
-    Store(CopyLongs<3>(10), g_PadStackParams, 0);
-    Store(CopyLongs<16>(15), g_LineWidths, 0);
+    Store(CopyLongs<3>(systable::PadStack), g_PadStackParams, 0);
+    Store(CopyLongs<16>(systable::LineWidths), g_LineWidths, 0);
     g_HighlightColor = 191;
-    Store(CopyLongs<32>(20), g_ZoomTable, 0);
+    Store(CopyLongs<32>(systable::Zoom), g_ZoomTable, 0);
     Derive(g_ZoomTable, 0, 31, g_DefaultViewSize);
     if (g_DefaultViewSize == 0) g_DefaultViewSize = 25400;
 }

@@ -6,6 +6,10 @@
 #include "platform/kernel/registry.h"
 #include "platform/kernel/systables.h"
 
+#include <cstdio>
+#include <stdexcept>
+#include <string_view>
+
 namespace kernel {
 
 namespace {
@@ -44,15 +48,82 @@ Level* LevelOf(const Object& object)
     return nullptr;
 }
 
+void Level::NoteGeometry(const Object* top)
+{
+    geometryEpoch = NextGeometryEpoch();
+    if (!top || geometryLog.size() >= kMaxGeometryLog) {
+        geometryLog.clear();
+        geometryLogFrom = geometryEpoch;
+        return;
+    }
+    // A drag changes one object many times over: one note each.
+    if (!geometryLog.empty() && geometryLog.back().kind == top->kind && geometryLog.back().id == top->id) {
+        geometryLog.back().epoch = geometryEpoch;
+        return;
+    }
+    geometryLog.push_back(GeometryNote{geometryEpoch, top->kind, top->id});
+}
+
 void GeometryChanged(const Object* where)
 {
-    if (Level* level = where ? LevelOf(*where) : nullptr) {
-        level->geometryEpoch = NextGeometryEpoch();
-        return;
+    // Climb to the level, keeping the object directly on it.
+    const Object* top = nullptr;
+    for (const Object* o = where; o; o = OwnerOf(*o)) {
+        if (o->kind == Kind::Level) {
+            const_cast<Level*>(static_cast<const Level*>(o))->NoteGeometry(top);
+            return;
+        }
+        top = o;
     }
     // Design-wide objects (and objects not placed anywhere yet, which reach
     // a level only through an insertion that notes itself).
     if (Database* db = Db()) db->geometryEpoch = NextGeometryEpoch();
+}
+
+namespace {
+
+// The bare name in a compiler's function signature: "int C_Foo(int, int*)"
+// gives "C_Foo".
+std::string_view BareName(std::string_view signature)
+{
+    const size_t open = signature.find('(');
+    if (open != std::string_view::npos) signature = signature.substr(0, open);
+    const size_t start = signature.find_last_of(" *&");
+    return start == std::string_view::npos ? signature : signature.substr(start + 1);
+}
+
+std::string& FaultTarget()
+{
+    static std::string target;
+    return target;
+}
+
+bool g_faultArmed = false;
+
+}  // namespace
+
+void ReportUnexpected(const char* function, const char* what) noexcept
+{
+    const std::string_view name = BareName(function ? function : "");
+    std::fprintf(stderr, "NVOKernel32: unexpected exception in %.*s: %s\n", static_cast<int>(name.size()), name.data(),
+                 what ? what : "");
+    std::fflush(stderr);
+}
+
+bool FaultArmed() noexcept
+{
+    return g_faultArmed;
+}
+
+void InjectFault(const char* function)
+{
+    if (BareName(function) == FaultTarget()) throw std::logic_error("fault injected for tests");
+}
+
+void SetFaultTarget(const char* name)
+{
+    FaultTarget() = name ? name : "";
+    g_faultArmed = !FaultTarget().empty();
 }
 
 namespace {
@@ -174,7 +245,7 @@ int32_t DB_SetCurPage(int32_t page) noexcept
     return Guard(0, [&]() -> int32_t {
         Level* level = CurLevel();
         if (!level || page <= 0 || !level->pages.Find(page)) return 0;
-        if (level->curPage != page) level->geometryEpoch = NextGeometryEpoch();
+        if (level->curPage != page) level->NoteGeometry(nullptr);
         level->curPage = page;
         return page;
     });

@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <source_location>
 #include <string>
 #include <unordered_map>
 
@@ -57,18 +58,38 @@ struct Level : Object {
 
     // Node ids are unique within the level, across all its nets.
     IdSpace nodeIds;
-    std::vector<Object*> nodeIndex;
+    ObjectIndex nodeIndex;
 
     int32_t curPage = 0;
 
+    // This level object's own number, never shared with another level of
+    // any database, old or new.
+    const uint64_t serial = NextGeometryEpoch();
     // Changes with everything on the level that hit tests and frames see
     // (see GeometryChanged); fresh for every new level.
     uint64_t geometryEpoch = NextGeometryEpoch();
 
+    // The objects directly on the level (a component, a wire, a net ...)
+    // whose geometry changed, each with the epoch of its last change, in
+    // epoch order; it holds every change after geometryLogFrom. A change
+    // that names no single object (a page switch, a change to a whole map)
+    // empties it and moves geometryLogFrom up to that change.
+    struct GeometryNote {
+        uint64_t epoch;
+        Kind kind;
+        int32_t id;
+    };
+    static constexpr size_t kMaxGeometryLog = 1024;
+    std::vector<GeometryNote> geometryLog;
+    uint64_t geometryLogFrom = geometryEpoch;
+    // Notes a change of `top`, an object directly on the level, or of the
+    // level as a whole (null).
+    void NoteGeometry(const Object* top);
+
     Node* FindNode(int32_t id) const
     {
-        const auto k = static_cast<size_t>(id);
-        return id > 0 && k < nodeIndex.size() ? static_cast<Node*>(nodeIndex[k]) : nullptr;
+        auto it = id > 0 ? nodeIndex.find(id) : nodeIndex.end();
+        return it == nodeIndex.end() ? nullptr : static_cast<Node*>(it->second);
     }
     // A new net (not yet in the nets map), wired to the level's node ids.
     std::unique_ptr<Net> MakeNet() { return std::make_unique<Net>(nodeIds, nodeIndex); }
@@ -164,16 +185,40 @@ T* InCurLevel(ObjectMap Level::*map, int32_t id)
 // placement. False when there is no such component or entry.
 bool PlacedEntryXY(const Level& level, int side, int32_t ref, int32_t number, int32_t& x, int32_t& y);
 
-// Runs `body` and turns any exception into the failure result: no C++
-// exception crosses an exported function.
+// ---- The export guard ---------------------------------------------------------
+//
+// No C++ exception crosses an exported function. The bodies of the exports
+// report their expected failures by result (0, -1, null), never by
+// exception, so an exception that reaches the guard is a defect: the guard
+// writes one line naming the function to standard error and returns the
+// failure result, so a defect never passes silently for "not found".
+
+// Writes "NVOKernel32: unexpected exception in NAME: WHAT" to standard
+// error; `function` is a compiler's function signature.
+void ReportUnexpected(const char* function, const char* what) noexcept;
+
+// A test switch: the kernel environment string "KernelFaultForTests"
+// (E_SetString) names one export whose guard throws a std::logic_error
+// before its body runs, so tests can see what a defect does. Armed only
+// while that string is non-empty.
+bool FaultArmed() noexcept;
+void InjectFault(const char* function);
+void SetFaultTarget(const char* name);
+
+// Runs `body` and turns any exception into the failure result, reporting it
+// (see above).
 template <class R, class F>
-R Guard(R failure, F&& body) noexcept
+R Guard(R failure, F&& body, std::source_location where = std::source_location::current()) noexcept
 {
     try {
+        if (FaultArmed()) InjectFault(where.function_name());
         return body();
+    } catch (const std::exception& e) {
+        ReportUnexpected(where.function_name(), e.what());
     } catch (...) {
-        return failure;
+        ReportUnexpected(where.function_name(), "unknown exception");
     }
+    return failure;
 }
 
 }  // namespace kernel

@@ -240,6 +240,16 @@ double Box::Distance(double x, double y) const
     return std::hypot(dx, dy);
 }
 
+bool Box::Within(double x, double y, double distance) const
+{
+    if (Empty()) return false;
+    const double dx = x < x1 ? x1 - x : (x > x2 ? x - x2 : 0);
+    const double dy = y < y1 ? y1 - y : (y > y2 ? y - y2 : 0);
+    // Squared, so the many boxes a query passes over cost no square root.
+    if (dx == 0 || dy == 0) return dx + dy <= distance;
+    return dx * dx + dy * dy <= distance * distance;
+}
+
 void StoreRect(const Box& box, int32_t* rect)
 {
     if (!rect) return;

@@ -208,6 +208,8 @@ struct Box {
     }
     // Distance from a point to the box (0 inside).
     double Distance(double x, double y) const;
+    // Distance(x, y) <= distance, without the square root where it can.
+    bool Within(double x, double y, double distance) const;
 };
 
 Box FigureBox(const Figure& figure);

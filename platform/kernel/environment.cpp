@@ -1,11 +1,13 @@
 // Environment strings: named texts shared by every application of the suite
 // that works on the open design. They belong to the running kernel, not to
 // the design, so creating or discarding a database keeps them.
+#include "platform/kernel/database.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -37,6 +39,7 @@ int32_t E_SetString(const char* name, const char* value) noexcept
     if (!name || !*name) return 0;
     try {
         Environment()[name] = std::make_unique<std::string>(value ? value : "");
+        if (std::string_view(name) == "KernelFaultForTests") kernel::SetFaultTarget(value);
         return 1;
     } catch (...) {
         return 0;

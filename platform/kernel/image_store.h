@@ -64,7 +64,11 @@ extern const Table kDesign, kLevels, kHeaps, kPages, kSymbols, kSymbolEntries, k
 
 // ---- Errors ----------------------------------------------------------------------
 
-struct Failure {
+// An expected failure (a damaged, foreign or missing file, a refused
+// argument): its text is what E_LastError gives.
+struct Failure : std::exception {
+    explicit Failure(std::string t) : text(std::move(t)) {}
+    const char* what() const noexcept override { return text.c_str(); }
     std::string text;
 };
 [[noreturn]] void Fail(std::string text);
@@ -79,13 +83,16 @@ void SetLastError(std::string text);
 void ClearLastError();
 const char* LastError();
 
-// Runs `body` for an exported function of this family: a Failure (or any
-// other exception) becomes `failure` with the error text kept; success
-// clears the text.
+// Runs `body` for an exported function of this family: a Failure becomes
+// `failure` with the error text kept; running out of memory gives "out of
+// memory"; anything else is a defect, reported on standard error with the
+// function's name (see Guard) and given as "internal error". Success clears
+// the text.
 template <class R, class F>
-R Run(R failure, F&& body) noexcept
+R Run(R failure, F&& body, std::source_location where = std::source_location::current()) noexcept
 {
     try {
+        if (FaultArmed()) InjectFault(where.function_name());
         R result = body();
         ClearLastError();
         return result;
@@ -93,7 +100,11 @@ R Run(R failure, F&& body) noexcept
         SetLastError(f.text);
     } catch (const std::bad_alloc&) {
         SetLastError("out of memory");
+    } catch (const std::exception& e) {
+        ReportUnexpected(where.function_name(), e.what());
+        SetLastError("internal error");
     } catch (...) {
+        ReportUnexpected(where.function_name(), "unknown exception");
         SetLastError("internal error");
     }
     return failure;

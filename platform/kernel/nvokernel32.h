@@ -5,3 +5,4 @@
 #include "platform/kernel/nvokernel32_functions.h"
 
 NVOKERNEL32_FUNCTIONS(PLATFORM_DECLARE_EXPORT)
+

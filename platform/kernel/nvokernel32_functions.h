@@ -31,3 +31,24 @@
 namespace nvokernel32_proto {
 NVOKERNEL32_FUNCTIONS(PLATFORM_DECLARE_PROTO)
 }
+
+// The system tables of E_SysTable: blocks of 2048 bytes of live memory that
+// the kernel reads when it draws. Callers copy values in and out with
+// E_MemCopy; a Long is 4 bytes.
+namespace systable {
+constexpr int32_t Count = 32;       // tables 0..31
+constexpr int32_t Bytes = 2048;     // the size of each
+constexpr int32_t Palette = 0;      // Longs: colours 0x00BBGGRR by palette index
+constexpr int32_t Categories = 1;   // bytes: palette index of drawing category 0..63 (31 = background)
+constexpr int32_t Grid = 3;         // Longs: selected index, inch steps 1..6, 7 unused, mm steps 8..13
+constexpr int32_t Snap = 4;         // Longs: the same for snap
+constexpr int32_t Angles = 7;       // Longs: selected index, angle steps 1..6
+constexpr int32_t Pick = 8;         // Longs: selected index, pick tolerances 1..4
+constexpr int32_t PadStack = 10;    // Longs: pad gap of the standard pad stacks, two more values
+constexpr int32_t Help = 12;        // the help flag is the Long at byte HelpFlagOffset
+constexpr int32_t HelpFlagOffset = 2044;
+constexpr int32_t LineWidth = 14;   // Long 0: the current line width
+constexpr int32_t LineWidths = 15;  // Longs: sixteen line-width presets
+constexpr int32_t Busy = 17;        // Long 0: the kernel's busy word
+constexpr int32_t Zoom = 20;        // Longs: selected index, inch presets 1..15, 16 unused, mm presets 17..31
+}  // namespace systable

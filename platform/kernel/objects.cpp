@@ -35,7 +35,7 @@ ObjectMap::ObjectMap(Kind kind, int32_t limit)
 {
 }
 
-ObjectMap::ObjectMap(Kind kind, IdSpace& shared, std::vector<Object*>& sharedIndex)
+ObjectMap::ObjectMap(Kind kind, IdSpace& shared, ObjectIndex& sharedIndex)
     : kind_(kind), ids_(&shared), sharedIndex_(&sharedIndex)
 {
 }
@@ -54,13 +54,9 @@ int32_t ObjectMap::Handle()
 
 Object* ObjectMap::Find(int32_t key) const
 {
-    if (key > 0) {
-        const auto k = static_cast<size_t>(key);
-        return k < positive_.size() ? positive_[k].get() : nullptr;
-    }
     if (key == 0) return nullptr;
-    auto it = negative_.find(key);
-    return it == negative_.end() ? nullptr : it->second.get();
+    auto it = members_.find(key);
+    return it == members_.end() ? nullptr : it->second.get();
 }
 
 void ObjectMap::IndexName(const Object& object)
@@ -85,7 +81,7 @@ int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
         if (key == 0) return 0;
     } else if (key > 0) {
         if (!ids_->Take(key)) return 0;
-    } else if (negative_.count(key)) {
+    } else if (members_.count(key)) {
         return 0;
     }
     Place(std::move(object), key);
@@ -98,45 +94,36 @@ void ObjectMap::Place(std::unique_ptr<Object> object, int32_t key)
     object->map = this;
     object->array = nullptr;
     Object* raw = object.get();
+    members_[key] = std::move(object);
     if (key > 0) {
-        const auto k = static_cast<size_t>(key);
-        if (k >= positive_.size()) positive_.resize(std::max(k + 1, positive_.size() * 2));
-        positive_[k] = std::move(object);
         ++positiveCount_;
-        if (sharedIndex_) {
-            if (k >= sharedIndex_->size()) sharedIndex_->resize(std::max(k + 1, sharedIndex_->size() * 2));
-            (*sharedIndex_)[k] = raw;
-        }
-    } else {
-        negative_[key] = std::move(object);
+        if (sharedIndex_) (*sharedIndex_)[key] = raw;
     }
     IndexName(*raw);
-    GeometryChanged(owner_);
+    // Noted at the member, so the level's log names it (see GeometryChanged).
+    GeometryChanged(owner_ ? raw : nullptr);
 }
 
 std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
 {
-    std::unique_ptr<Object> object = Unlink(key, keepId);
-    if (object) GeometryChanged(owner_);
-    return object;
+    Object* member = Find(key);
+    if (!member) return nullptr;
+    GeometryChanged(owner_ ? member : nullptr);
+    return Unlink(key, keepId);
 }
 
 std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
 {
-    std::unique_ptr<Object> object;
+    auto it = members_.find(key);
+    if (it == members_.end()) return nullptr;
+    if (walkedValid_ && walked_ == it) walkedValid_ = false;
+    std::unique_ptr<Object> object = std::move(it->second);
+    members_.erase(it);
     if (key > 0) {
-        const auto k = static_cast<size_t>(key);
-        if (k >= positive_.size() || !positive_[k]) return nullptr;
-        UnindexName(*positive_[k]);
-        object = std::move(positive_[k]);
+        UnindexName(*object);
         --positiveCount_;
-        if (sharedIndex_ && k < sharedIndex_->size()) (*sharedIndex_)[k] = nullptr;
+        if (sharedIndex_) sharedIndex_->erase(key);
         if (!keepId) ids_->Release(key);
-    } else {
-        auto it = negative_.find(key);
-        if (it == negative_.end()) return nullptr;
-        object = std::move(it->second);
-        negative_.erase(it);
     }
     object->map = nullptr;
     return object;
@@ -154,7 +141,7 @@ int32_t ObjectMap::ChangeKey(int32_t oldKey, int32_t newKey)
     if (newKey == 0) newKey = ids_->Lowest();
     if (newKey == 0) return 0;
     if (newKey > 0 && !ids_->IsFree(newKey)) return 0;
-    if (newKey < 0 && negative_.count(newKey)) return 0;
+    if (newKey < 0 && members_.count(newKey)) return 0;
     return Insert(Detach(oldKey), newKey);
 }
 
@@ -176,10 +163,15 @@ bool ObjectMap::MoveTo(int32_t key, ObjectMap& target)
 
 Object* ObjectMap::Next(int32_t after) const
 {
-    size_t k = after < 0 ? 1 : static_cast<size_t>(after) + 1;
-    for (; k < positive_.size(); ++k)
-        if (positive_[k]) return positive_[k].get();
-    return nullptr;
+    Members::const_iterator it;
+    if (walkedValid_ && walked_->first == after)
+        it = std::next(walked_);
+    else
+        it = members_.upper_bound(std::max(after, 0));
+    if (it == members_.end()) return nullptr;
+    walked_ = it;
+    walkedValid_ = true;
+    return it->second.get();
 }
 
 Object* ObjectMap::FindName(const std::string& name) const
@@ -215,11 +207,9 @@ void ObjectMap::DestroyAll()
 {
     // Members may own maps and arrays of their own; destroy them one by one
     // from the highest key down so the by-id indexes stay consistent.
-    for (size_t k = positive_.size(); k-- > 1;)
-        if (positive_[k]) Unlink(static_cast<int32_t>(k), false);
-    while (!negative_.empty()) Unlink(negative_.begin()->first, false);
+    while (!members_.empty()) Unlink(std::prev(members_.end())->first, false);
+    walkedValid_ = false;
     names_.clear();
-    positive_.clear();
     positiveCount_ = 0;
 }
 
@@ -256,7 +246,7 @@ int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
     object->array = this;
     object->map = nullptr;
     object->id = 0;
-    GeometryChanged(owner_);
+    GeometryChanged(owner_ ? object.get() : nullptr);
     if (index < 1 || index > Count()) {
         items_.push_back(std::move(object));
         return Count();
@@ -268,10 +258,10 @@ int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
 std::unique_ptr<Object> ObjectArray::Detach(int32_t index)
 {
     if (index < 1 || index > Count()) return nullptr;
+    GeometryChanged(owner_ ? items_[static_cast<size_t>(index - 1)].get() : nullptr);
     std::unique_ptr<Object> object = std::move(items_[static_cast<size_t>(index - 1)]);
     items_.erase(items_.begin() + (index - 1));
     object->array = nullptr;
-    GeometryChanged(owner_);
     return object;
 }
 

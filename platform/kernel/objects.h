@@ -3,7 +3,8 @@
 //
 // A map holds objects of one kind under integer keys (the key is the
 // object's id), owns them, keeps a name index, and walks in ascending key
-// order. Negative keys hold special and temporary objects; walks and name
+// order. Members are kept in an ordered tree, so memory and walk time follow
+// the number of members, never the highest id. Negative keys hold special and temporary objects; walks and name
 // searches see only positive keys. An array holds objects by position,
 // from 1 (the items of a symbol, the groups of a device ...).
 #pragma once
@@ -46,6 +47,10 @@ enum class Kind : uint8_t {
 
 class ObjectMap;
 class ObjectArray;
+struct Object;
+
+// Objects by id across several maps of one kind (the nodes of a level).
+using ObjectIndex = std::unordered_map<int32_t, Object*>;
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}
@@ -106,22 +111,24 @@ inline int32_t HandleOf(Object* object)
 
 // A fresh value of the kernel-wide counter: never 0, never repeated.
 uint64_t NextGeometryEpoch();
-// Notes a change at `where` (an object, or the owner of a map or array):
-// bumps the epoch of the level it lies in (`where` may be the level
-// itself), else the design-wide epoch of the open database. Defined with
-// the database.
+// Notes a change at `where` (an object, or the owner of a map or array): on
+// a level (`where` may be the level itself) it bumps the level's epoch and
+// names in the level's log the object directly on the level that `where`
+// is or lies in (see Level::NoteGeometry); elsewhere it bumps the
+// design-wide epoch of the open database. Defined with the database.
 void GeometryChanged(const Object* where);
 
-// Every change of membership (insert, detach, erase, new key, move, clear)
-// and every rename notes a geometry change at the map's owner (see
-// GeometryChanged); destroying the map notes nothing.
+// Every change of membership (insert, detach, erase, new key, move) of a
+// map with an owner notes a geometry change at the member, a clear at the
+// owner, and every rename at the member (see GeometryChanged); destroying
+// the map notes nothing.
 class ObjectMap {
 public:
     // A map with its own id space (ids 1..limit).
     ObjectMap(Kind kind, int32_t limit = IdSpace::kMaxId);
     // A map that shares an id space and a by-id index with other maps of
     // the same kind (the node maps of the nets of one level).
-    ObjectMap(Kind kind, IdSpace& shared, std::vector<Object*>& sharedIndex);
+    ObjectMap(Kind kind, IdSpace& shared, ObjectIndex& sharedIndex);
     ~ObjectMap();
     ObjectMap(const ObjectMap&) = delete;
     ObjectMap& operator=(const ObjectMap&) = delete;
@@ -168,7 +175,7 @@ public:
     Object* Next(int32_t after) const;
     // Members with positive keys, and all members.
     size_t CountPositive() const { return positiveCount_; }
-    size_t Count() const { return positiveCount_ + negative_.size(); }
+    size_t Count() const { return members_.size(); }
 
     // Lowest positive key with that name; next one above `after`.
     Object* FindName(const std::string& name) const;
@@ -180,9 +187,7 @@ public:
     template <class F>
     void ForEach(F&& f) const
     {
-        for (const auto& [key, object] : negative_) f(*object);
-        for (const auto& object : positive_)
-            if (object) f(*object);
+        for (const auto& [key, object] : members_) f(*object);
     }
 
     // Destroys every member.
@@ -201,17 +206,20 @@ private:
     Kind kind_;
     std::unique_ptr<IdSpace> ownIds_;
     IdSpace* ids_;
-    std::vector<Object*>* sharedIndex_ = nullptr;
-    std::vector<std::unique_ptr<Object>> positive_;  // by key
-    std::map<int32_t, std::unique_ptr<Object>> negative_;
+    ObjectIndex* sharedIndex_ = nullptr;
+    using Members = std::map<int32_t, std::unique_ptr<Object>>;
+    Members members_;  // by key, negative and positive
     size_t positiveCount_ = 0;
+    // Where the last Next stopped, so a walk costs O(1) a step.
+    mutable Members::const_iterator walked_;
+    mutable bool walkedValid_ = false;
     std::unordered_map<std::string, std::set<int32_t>> names_;
     Object* owner_ = nullptr;
     int32_t handle_ = 0;
 };
 
-// Inserting, detaching and erasing note a geometry change at the array's
-// owner; destroying the array notes nothing.
+// Inserting, detaching and erasing note a geometry change at the element
+// of an array with an owner; destroying the array notes nothing.
 class ObjectArray {
 public:
     explicit ObjectArray(Kind kind, Object* owner = nullptr) : kind_(kind), owner_(owner) {}

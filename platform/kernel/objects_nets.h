@@ -42,7 +42,7 @@ private:
 
 struct Net : Object {
     // Node maps share the level's node id space and index: see Level.
-    Net(IdSpace& nodeIds, std::vector<Object*>& nodeIndex)
+    Net(IdSpace& nodeIds, ObjectIndex& nodeIndex)
         : Object(Kind::Net), nodes(Kind::Node, nodeIds, nodeIndex)
     {
         nodes.SetOwner(this);

@@ -1,33 +1,36 @@
 // The kernel's system tables: fixed blocks of live memory, each 2048 bytes,
-// indexed as below. The editor copies values in and out with E_MemCopy; the
-// kernel reads them when it draws.
+// indexed as the public header lists them (systable::). The editor copies
+// values in and out with E_MemCopy; the kernel reads them when it draws.
 #pragma once
+
+#include "platform/kernel/nvokernel32.h"
 
 #include <cstdint>
 
 namespace kernel {
 
-constexpr int kSysTableCount = 32;
+constexpr int kSysTableCount = systable::Count;
 constexpr int kTextSizeCount = 32;
 
+// The kernel's own names for the tables of the public header.
 enum SysTableIndex {
-    kPalette = 0,      // Longs: colours 0x00BBGGRR by palette index
-    kCategories = 1,   // bytes: palette index of drawing category 0..63 (31 = background)
-    kGrid = 3,         // Longs: selected index, inch steps 1..6, 7 unused, mm steps 8..13
-    kSnap = 4,         // Longs: the same for snap
-    kAngles = 7,       // Longs: selected index, angle steps 1..6
-    kPick = 8,         // Longs: selected index, pick tolerances 1..4
-    kPadStack = 10,    // Longs: pad gap of the standard pad stacks, two more values
-    kHelp = 12,        // the help flag is the Long at byte 2044
-    kLineWidth = 14,   // Long 0: the current line width
-    kLineWidths = 15,  // Longs: sixteen line-width presets
-    kBusy = 17,        // Long 0: the kernel's busy word
-    kZoom = 20,        // Longs: selected index, inch presets 1..15, 16 unused, mm presets 17..31
+    kPalette = systable::Palette,
+    kCategories = systable::Categories,
+    kGrid = systable::Grid,
+    kSnap = systable::Snap,
+    kAngles = systable::Angles,
+    kPick = systable::Pick,
+    kPadStack = systable::PadStack,
+    kHelp = systable::Help,
+    kLineWidth = systable::LineWidth,
+    kLineWidths = systable::LineWidths,
+    kBusy = systable::Busy,
+    kZoom = systable::Zoom,
 };
 
 union SysTable {
-    int32_t longs[512];
-    uint8_t bytes[2048];
+    int32_t longs[systable::Bytes / 4];
+    uint8_t bytes[systable::Bytes];
 };
 
 SysTable* Table(int index);

@@ -107,10 +107,10 @@ TEST_F(AppLink, CheckOtherAppsFindsTheBusyOne)
 TEST_F(AppLink, KernelBusyWord)
 {
     int32_t value = 7;
-    E_MemCopy(E_SysTable(17), &value, 4);
+    E_MemCopy(E_SysTable(systable::Busy), &value, 4);
     EXPECT_EQ(KernelBusy(), 7);
     value = 0;
-    E_MemCopy(E_SysTable(17), &value, 4);
+    E_MemCopy(E_SysTable(systable::Busy), &value, 4);
     EXPECT_EQ(KernelBusy(), 0);
 }
 

@@ -26,6 +26,21 @@ TEST(ResumeNext, SkipsFailingStepsOnly)
     EXPECT_EQ(ran, (std::vector<int>{1, 3, 4}));
 }
 
+// A defect is never skipped as if it were a runtime error: the steps after
+// it do not run and the exception reaches the caller unchanged.
+TEST(ResumeNext, LetsEverythingButRuntimeErrorsThrough)
+{
+    const std::vector<int> numbers{1, 2};
+    std::vector<int> ran;
+    EXPECT_THROW(ResumeNext({
+                     [&] { ran.push_back(numbers.at(5)); },  // an index the code computed
+                     [&] { ran.push_back(2); },
+                 }),
+                 std::out_of_range);
+    EXPECT_THROW(ResumeNext({[] { throw std::logic_error("broken invariant"); }}), std::logic_error);
+    EXPECT_TRUE(ran.empty());
+}
+
 TEST(ScopeGuard, RunsOnEveryWayOutUnlessDismissed)
 {
     int closed = 0;

@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -511,6 +512,29 @@ TEST_F(FormRuntime, ThrowingEventProcedureIsReportedAndTheWindowStaysUsable)
 }
 
 // The built-in reporter shows the error in a message box.
+// A logic error inside statement-by-statement skipping is not skipped: it
+// reaches the report, and the statements after it do not run.
+TEST_F(FormRuntime, ALogicErrorInSkippedStatementsReachesTheReport)
+{
+    TestForm& form = FormInstance<TestForm>();
+    form.Show();
+    std::vector<std::pair<int, std::string>> reports;
+    SetEventErrorReporter([&](int n, const std::string& d) { reports.emplace_back(n, d); });
+    int before = 0, after = 0;
+    form.button->Click.Connect([&] {
+        ResumeNext({[] { RaiseError(errnum::Overflow); },  // skipped
+                    [&] { ++before; },
+                    [] { throw std::out_of_range("index 7 of 3"); },
+                    [&] { ++after; }});
+    });
+    QTest::mouseClick(form.button, Qt::LeftButton);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], (std::pair<int, std::string>{0, "index 7 of 3"}));
+    EXPECT_EQ(before, 1);
+    EXPECT_EQ(after, 0);
+    SetEventErrorReporter(nullptr);
+}
+
 TEST_F(FormRuntime, DefaultReporterShowsAMessageBox)
 {
     ui.ExpectMessageBox(winsys::mb::AnswerOk, "Overflow");

@@ -32,7 +32,7 @@ const std::string kShippedHelp = std::string(PALVANE_TEST_DATA_DIR) + "/PALVANE.
 
 void SetHelpMode(int32_t on)
 {
-    E_MemCopy(static_cast<char*>(E_SysTable(12)) + 2044, &on, 4);
+    E_MemCopy(static_cast<char*>(E_SysTable(systable::Help)) + systable::HelpFlagOffset, &on, 4);
 }
 
 std::string HelpText()

@@ -6,7 +6,6 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "platform/kernel/nvokernel32.h"
-#include "platform/kernel/systables.h"
 #include "tests/support/editor_fixture.h"
 #include "tests/support/kernel_fixture.h"
 
@@ -63,22 +62,22 @@ TEST_F(SystemTables, CopiesOfAFreshKernel)
     EXPECT_EQ(g_TextSizes(0).Height, 10583);
     EXPECT_EQ(g_TextSizes(32).Height, 0) << "entry 32 is the editor's own";
 
-    const auto* categories = static_cast<const uint8_t*>(E_SysTable(kernel::kCategories));
+    const auto* categories = static_cast<const uint8_t*>(E_SysTable(systable::Categories));
     for (long i : {0L, 10L, 31L, 63L}) {
         EXPECT_EQ(g_CatColorTable(i).PaletteIndex, categories[i]) << i;
-        EXPECT_EQ(g_CatColorTable(i).Color, Longs(kernel::kPalette)[categories[i]]) << i;
+        EXPECT_EQ(g_CatColorTable(i).Color, Longs(systable::Palette)[categories[i]]) << i;
     }
 }
 
 TEST_F(SystemTables, ChangesInTheKernelTablesAreTakenAtTheNextLoad)
 {
     LoadSystemTables();
-    auto* categories = static_cast<uint8_t*>(E_SysTable(kernel::kCategories));
+    auto* categories = static_cast<uint8_t*>(E_SysTable(systable::Categories));
     categories[31] = 200;
-    Longs(kernel::kPalette)[200] = 0x00123456;
-    Longs(kernel::kGrid)[0] = 1;
-    Longs(kernel::kZoom)[0] = 16;  // the unused preset, 0
-    Longs(kernel::kPadStack)[0] = 12700;
+    Longs(systable::Palette)[200] = 0x00123456;
+    Longs(systable::Grid)[0] = 1;
+    Longs(systable::Zoom)[0] = 16;  // the unused preset, 0
+    Longs(systable::PadStack)[0] = 12700;
     DB_TextSizeTable()[3 * 1 + 1] = 100000;
     LoadSystemTables();
     EXPECT_EQ(g_CatColorTable(31).PaletteIndex, 200);
@@ -98,10 +97,10 @@ TEST_F(SystemTables, SelectedIndexesOutsideTheirTablesLeaveTheValues)
         const int32_t* value;
         int32_t kept;
     } cases[] = {
-        {kernel::kGrid, 14, &g_GridStep, 254000},  {kernel::kGrid, 0, &g_GridStep, 254000},
-        {kernel::kSnap, -3, &g_SnapStep, 127000},  {kernel::kAngles, 7, &g_AngleStep, 1000},
-        {kernel::kPick, 5, &g_PickStep, 4},        {kernel::kZoom, 32, &g_DefaultViewSize, 25400},
-        {kernel::kZoom, -1, &g_DefaultViewSize, 25400},
+        {systable::Grid, 14, &g_GridStep, 254000},  {systable::Grid, 0, &g_GridStep, 254000},
+        {systable::Snap, -3, &g_SnapStep, 127000},  {systable::Angles, 7, &g_AngleStep, 1000},
+        {systable::Pick, 5, &g_PickStep, 4},        {systable::Zoom, 32, &g_DefaultViewSize, 25400},
+        {systable::Zoom, -1, &g_DefaultViewSize, 25400},
     };
     for (const auto& c : cases) {
         const int32_t saved = Longs(c.table)[0];

@@ -326,4 +326,63 @@ TEST_F(KernelCore, ArraysTakeOnlyNewItems)
     EXPECT_EQ(OA_Object(texts, 1), item);
 }
 
+// Kinds without a lower limit take ids up to 16,777,215: the highest one
+// works like any other (create, find, walk in order, renumber, delete), one
+// above it is refused.
+TEST_F(KernelCore, IdsGoUpToTheLimitOfTheIdSpace)
+{
+    constexpr int32_t kLimit = 16777215;
+    ASSERT_EQ(N_CreateNet(kLimit, 1, "TOP"), kLimit);
+    ASSERT_EQ(N_CreateNet(3, 1, "LOW"), 3);
+    EXPECT_EQ(N_CreateNet(kLimit + 1, 1, "BEYOND"), 0);
+    EXPECT_EQ(N_CreateNet(kLimit, 1, "AGAIN"), 0);
+    EXPECT_EQ(WalkAll(DB_NetMap()), (std::vector<int32_t>{3, kLimit}));
+    EXPECT_EQ(OM_FindName(DB_NetMap(), "TOP"), kLimit);
+    EXPECT_NE(N_Net(kLimit), 0);
+    EXPECT_EQ(OM_GetCount(DB_NetMap()), 2);
+    EXPECT_EQ(OM_ChangeId(DB_NetMap(), 3, kLimit - 1), kLimit - 1);
+    EXPECT_EQ(OM_ChangeId(DB_NetMap(), kLimit - 1, kLimit + 1), 0);
+    EXPECT_EQ(WalkAll(DB_NetMap()), (std::vector<int32_t>{kLimit - 1, kLimit}));
+    // Nodes share one id space per level, with the same limit.
+    ASSERT_EQ(N_CreateNode(kLimit, kLimit, 0, 0, 0, 0), kLimit);
+    EXPECT_EQ(WalkAll(N_NodeMap(kLimit)), std::vector<int32_t>{kLimit});
+    EXPECT_EQ(N_CreateNode(kLimit - 1, kLimit, 0, 0, 0, 0), 0);  // taken in the level
+    ASSERT_EQ(OM_Delete(DB_NetMap(), kLimit), 1);
+    EXPECT_EQ(WalkAll(DB_NetMap()), std::vector<int32_t>{kLimit - 1});
+    EXPECT_EQ(N_CreateNet(0, 1, "NEXT"), 1);
+}
+
+// A defect inside an export (here one injected through the test switch)
+// ends in the export's failure result and one line on standard error that
+// names the function, so it never passes for "not found"; the other
+// exports are not touched, and an expected failure writes nothing.
+TEST_F(KernelCore, AnUnexpectedExceptionInAnExportWritesOneLineNamingIt)
+{
+    const int32_t page = DB_Page(1);
+    ASSERT_NE(page, 0);
+    ASSERT_EQ(E_SetString("KernelFaultForTests", "DB_Page"), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DB_Page(1), 0);
+    EXPECT_EQ(DB_CurPage(), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "NVOKernel32: unexpected exception in DB_Page: fault injected for tests\n");
+
+    // The file functions give "internal error" as their error text.
+    ASSERT_EQ(E_SetString("KernelFaultForTests", "DB_SaveDataBase"), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DB_SaveDataBase("/nonexistent-folder/x.nvd"), 0);
+    EXPECT_STREQ(E_LastError(), "internal error");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "NVOKernel32: unexpected exception in DB_SaveDataBase: fault injected for tests\n");
+
+    // Disarmed, expected failures stay quiet.
+    ASSERT_EQ(E_SetString("KernelFaultForTests", ""), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DB_Page(1), page);
+    EXPECT_EQ(DB_Page(77), 0);
+    EXPECT_EQ(DB_SaveDataBase("/nonexistent-folder/x.nvd"), 0);
+    EXPECT_STRNE(E_LastError(), "internal error");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 }  // namespace

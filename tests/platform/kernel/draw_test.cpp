@@ -1109,6 +1109,21 @@ TEST_F(Draw, HitTestsSeeEveryKindOfChangeRightAway)
         // Components
         {"move a component", noPrepare, [&] { O_ChangePosition(C_Component(d.a), 10000 * U, 0); },
          [&] { return comp(10500 * U, 250 * U); }, 0, d.a},
+        {"move a component: nothing is left at its old place", noPrepare,
+         [&] { O_ChangePosition(C_Component(d.a), 10000 * U, 0); }, [&] { return comp(500 * U, 250 * U); }, d.a, 0},
+        {"drag a component with a hit test after each step", noPrepare,
+         [&] {
+             for (int32_t step = 1; step <= 5; ++step) {
+                 O_ChangePosition(C_Component(d.a), step * 2000 * U, 0);
+                 ASSERT_EQ(comp(step * 2000 * U + 500 * U, 250 * U), d.a) << step;
+                 ASSERT_EQ(comp((step - 1) * 2000 * U + 500 * U, 250 * U), 0) << step;
+             }
+         },
+         [&] { return comp(8500 * U, 250 * U); }, 0, 0},
+        {"a node follows its component", noPrepare, [&] { O_ChangePosition(C_Component(d.a), 10000 * U, 0); },
+         [&] { return nodeNet(9800 * U, 250 * U); }, 0, d.net},
+        {"a component's text follows it", noPrepare, [&] { O_ChangePosition(C_Component(d.a), 10000 * U, 0); },
+         [&] { return compText(10100 * U, 650 * U); }, 0, 1},
         {"rotate a component", noPrepare, [&] { C_ChangeCompDispAttr(d.a, 90000, 0); },
          [&] { return comp(-250 * U, 800 * U); }, 0, d.a},
         {"mirror a component", noPrepare, [&] { C_ChangeCompDispAttr(d.a, 0, 1); },
@@ -1284,6 +1299,68 @@ TEST_F(Draw, HitTestsSeeEveryKindOfChangeRightAway)
     N_SetNodeView(0);
     E_CloseLibrary(readLib);
     std::filesystem::remove_all(dir);
+}
+
+// An index that follows edits answers exactly as one built afresh from the
+// design: after each change of a sequence, every kind of hit test at every
+// point of a raster over the design gives the same hits and records as it
+// does once the indexes have been rebuilt (by showing another page and
+// coming back).
+TEST_F(Draw, AFollowedIndexAnswersAsARebuiltOne)
+{
+    const Design d = MakeDesign();
+    const int32_t page1 = DB_CurPage(), page2 = DB_CreatePage(0, "P2");
+    auto answers = [] {
+        std::vector<int32_t> all;
+        for (int32_t x = -4000 * U; x <= 12000 * U; x += 250 * U)
+            for (int32_t y = -4500 * U; y <= 3000 * U; y += 250 * U) {
+                int32_t extra = 0;
+                for (int32_t id = C_CoverComponent(x, y, 100 * U, &extra); id; id = C_CoverNextComponent(&extra)) {
+                    all.push_back(id);
+                    all.push_back(extra);
+                }
+                for (int32_t id = B_CoverBranch(x, y, 100 * U, &extra); id; id = B_CoverNextBranch(&extra)) {
+                    all.push_back(id);
+                    all.push_back(extra);
+                }
+                for (int32_t id = J_CoverJunction(x, y, 100 * U); id; id = J_CoverNextJunction()) all.push_back(id);
+                all.push_back(N_CoverNode(x, y, 100 * U, &extra));
+                all.push_back(extra);
+                all.push_back(C_CoverCompText(-1, x, y, 0, &extra));
+                all.push_back(B_CoverBranchText(-1, x, y, 0, &extra));
+            }
+        return all;
+    };
+    auto rebuilt = [&] {
+        DB_SetCurPage(page2);
+        answers();
+        DB_SetCurPage(page1);
+        return answers();
+    };
+    int32_t net = d.net;
+    const int32_t nodeA = N_FindCompEntry(d.a, 1, &net);
+    const std::function<void()> changes[] = {
+        [&] { O_ChangePosition(C_Component(d.a), 3000 * U, 1000 * U); },
+        [&] { O_ChangePosition(C_Component(d.a), 6000 * U, 2000 * U); },
+        [&] { O_ChangePosition(J_Junction(d.j1), 500 * U, -3000 * U); },
+        [&] { C_ChangeCompDispAttr(d.b, 90000, 1); },
+        [&] { N_ChangeNode(d.net, nodeA, d.c, 1); },
+        [&] { OM_Add(N_NodeMap(d.loose), N_Node(d.net, nodeA), 0); },
+        [&] { B_InsertRecord(d.wire, -1, 5, d.j3); },
+        [&] { O_ChangePage(C_Component(d.c), page2); },
+        [&] { C_CreateComponent(0, "D1", 1, 0, d.box, 1, 9000 * U, -2000 * U, 0); },
+        [&] { OM_Delete(DB_JunctMap(), d.j2); },
+        [&] { OM_Delete(DB_NetMap(), d.loose); },
+        [&] { OM_Delete(DB_SchCompMap(), d.b); },
+    };
+    answers();
+    int step = 0;
+    for (const auto& change : changes) {
+        SCOPED_TRACE(++step);
+        change();
+        const std::vector<int32_t> followed = answers();
+        EXPECT_EQ(followed, rebuilt());
+    }
 }
 
 TEST_F(Draw, WireCoverTable)

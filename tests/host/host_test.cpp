@@ -1,5 +1,5 @@
-#include "platform/host/command_reader.h"
-#include "platform/host/design_file.h"
+#include "host/command_reader.h"
+#include "host/design_file.h"
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/kernel_fixture.h"
 

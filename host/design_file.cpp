@@ -1,4 +1,4 @@
-#include "platform/host/design_file.h"
+#include "host/design_file.h"
 
 #include "platform/kernel/nvokernel32.h"
 

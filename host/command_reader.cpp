@@ -1,4 +1,4 @@
-#include "platform/host/command_reader.h"
+#include "host/command_reader.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -13,8 +13,8 @@
 // editor has shut down, the previous file is kept as "<file>.bak" and the
 // design is written back atomically.
 #include "editor/shell/palvane.h"
-#include "platform/host/command_reader.h"
-#include "platform/host/design_file.h"
+#include "host/command_reader.h"
+#include "host/design_file.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <QApplication>
