@@ -12,6 +12,7 @@
 #include "editor/shell/schmain_design.h"
 #include "editor/view/canvas.h"
 
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QRect>
 #include <QVariant>
@@ -102,6 +103,9 @@ void SCHMAIN::LayOutControls()
     const double centre = magnifier.left() * r + magnifier.width() * r / 2;
     for (const auto& [index, button] : cmdMagnify)
         button->move(static_cast<int>(std::lround(centre - magnifier.width() / 2.0)), button->y());
+    // The edit fields show their texts from the start after the scaling.
+    for (ComboBox* combo : {ZoomCombo, F_Tsizes, F_GridSnap(0), F_GridSnap(1), F_GridSnap(2), F_Tsize, F_Pages})
+        if (QLineEdit* edit = combo->lineEdit()) edit->setCursorPosition(0);
     F_MenuPan->setVisible(SP != 0);
     const int hM = F_MenuPan->height();
 

@@ -23,6 +23,7 @@
 #include <QLockFile>
 #include <QMainWindow>
 
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -56,6 +57,19 @@ bool AppPrevInstance()
     static QLockFile lock(path);
     lock.setStaleLockTime(0);
     state = lock.tryLock(0) ? 0 : 1;
+    if (state == 1) {
+        // The start-up ends without a window; the person who started it
+        // learns why, and which editor holds the lock.
+        qint64 pid = 0;
+        QString host, application;
+        const std::string file = path.toLocal8Bit().toStdString();
+        if (lock.getLockInfo(&pid, &host, &application))
+            std::fprintf(stderr, "palvane: another editor is running: process %lld (%s on %s) holds the lock file %s\n",
+                         static_cast<long long>(pid), application.toLocal8Bit().constData(),
+                         host.toLocal8Bit().constData(), file.c_str());
+        else
+            std::fprintf(stderr, "palvane: another editor is running: the lock file %s is held\n", file.c_str());
+    }
     return state == 1;
 }
 
