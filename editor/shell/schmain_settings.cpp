@@ -36,6 +36,8 @@ QColor FromBgr(int32_t bgr)
 
 bool SCHMAIN::LoadSettings()
 {
+    // A window that is not loaded has nothing to load settings into.
+    if (!IsLoaded()) return false;
     // The flag comes down however the load ends, by an error too.
     RestoreOnExit loading(m_Loading, -1);
     g_Prompt.clear();
