@@ -1,10 +1,15 @@
-// The page list of the settings panel.
+// The page list of the settings panel, the viewport refresh and the two
+// hierarchy reports of the Database menu.
 #include "editor/shell/schmain.h"
 
 #include "editor/shell/controls.h"
+#include "editor/shell/dlgservices.h"
+#include "editor/shell/help.h"
+#include "editor/shell/hierreports.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/scope_guard.h"
+#include "editor/shell/textfiles.h"
 #include "editor/shell/textnum.h"
 #include "editor/view/canvas.h"
 
@@ -34,4 +39,21 @@ void SCHMAIN::RedrawView()
     EraseViewCross();
     CloseViewDC();
     F_PICView->Refresh();
+}
+
+void SCHMAIN::M_HierStack_Click()
+{
+    CheckHelpMode(8, 7, 0, 0);
+    LoadHierStack();
+    std::string text;
+    ReportHierStack(text);
+    ShowReport(text);
+}
+
+void SCHMAIN::M_HierStructure_Click()
+{
+    LoadHierStack();
+    std::string text;
+    ReportHierStructure(text);
+    ShowReport(text);
 }

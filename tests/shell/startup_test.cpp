@@ -3,6 +3,9 @@
 // and the demo design loaded without losing a wire; the kernel cursors and
 // the unload.
 #include "editor/dialogs/schicmpd.h"
+#include "editor/dialogs/schinfob.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/textarea.h"
 #include "editor/interaction/commands.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/cursors.h"
@@ -181,6 +184,18 @@ TEST_F(Startup, HierarchyReportsOfTheDemo)
     EXPECT_EQ(text.find("Other Stacks"), std::string::npos) << text;
     EXPECT_EQ(DB_CurHier(), g_CurHier);
     EXPECT_EQ(g_CurHierName, "MAIN");
+}
+
+TEST_F(Startup, DatabaseMenuShowsTheReports)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+    ASSERT_TRUE(Main().LoadSettings());
+    SCHINFOB& report = FormInstance<SCHINFOB>();
+    Main().M_HierStack->Click.Raise();
+    ASSERT_TRUE(report.Visible());
+    EXPECT_EQ(report.F_TxtBuffer()->Text().rfind("*** Hierarchy Stack: ***", 0), 0u);
+    Main().M_HierStructure->Click.Raise();
+    EXPECT_NE(report.F_TxtBuffer()->Text().find("MAIN:H1-->BLOCK"), std::string::npos);
 }
 
 TEST_F(Startup, StackReportRestoresTheLevelOnEveryPath)
