@@ -574,7 +574,10 @@ public:
     std::string SelectLoadFile(int32_t kind, bool& none);
     std::string SelectSaveFile(int32_t kind, bool& none);
     // Block files (editor/documents/schmain_block*.cpp).
-    void SaveBlock(int32_t& selection);
+    // SaveBlock: true when the block file was written (selection nonzero);
+    // false when nothing was selected or after the message of a failure, the
+    // file at m_BlockFilePath then as it was.
+    bool SaveBlock(int32_t& selection);
     void LoadBlock(int32_t& status, bool& join);
     void PackBlockComps();
 
