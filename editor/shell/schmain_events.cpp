@@ -74,8 +74,6 @@ void SCHMAIN::Form_KeyUp(int&, int&) {}
 
 void SCHMAIN::DrawPageBitmaps() {}
 
-void SCHMAIN::M_Yes_Click() {}
-void SCHMAIN::M_No_Click() {}
 
 // ---- Subsystem 8: automation -------------------------------------------------
 
