@@ -78,7 +78,17 @@ void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32
             winsys::Ui().Beep();
             return;
         } else if (joinWires) {
-            const int32_t hit = CoverWireAt(X, Y, -1);
+            int32_t hx = X, hy = Y;
+            const int32_t hit = CoverWireAt(hx, hy, -1);
+            // The page frame is no wire to start from.
+            if (hit != 0 && g_CoverBranch < 0) {
+                winsys::Ui().Beep();
+                return;
+            }
+            if (hit != 0) {
+                X = hx;
+                Y = hy;
+            }
             const bool onBus = (g_CoverBranchRec.Flags & kBusWire) != 0;
             if (hit == 1) kind = onBus ? NetOnBusJunction : NetJunction;
             if (hit == 2) kind = onBus ? NetOnBusSegment : NetSegment;
@@ -86,6 +96,10 @@ void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32
     } else {
         int32_t hx = X, hy = Y;
         const int32_t hit = CoverWireAt(hx, hy, -1);
+        if (hit != 0 && g_CoverBranch < 0) {
+            winsys::Ui().Beep();
+            return;
+        }
         if (hit != 0 && (g_CoverBranchRec.Flags & kBusWire) != 0) {
             kind = hit == 1 ? BusJunction : BusSegment;
             X = hx;

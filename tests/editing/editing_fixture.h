@@ -2,7 +2,11 @@
 // edits, and ways to find the design's objects.
 #pragma once
 
+#include "editor/shell/controls.h"
+#include "editor/shell/forms.h"
+#include "editor/shell/nvoinpbg.h"
 #include "editor/shell/pagedraw.h"
+#include "editor/shell/textarea.h"
 #include "editor/shell/schmain.h"
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/design_builder.h"
@@ -30,6 +34,23 @@ protected:
             ASSERT_NE(DB_SetCurPage(PageId(page)), 0);
         }
         ReadCurrentPage();
+    }
+    // Queues the answer typed into the next input box (nullptr: Cancel);
+    // its prompt must contain `promptContains`.
+    void Type(const char* text, std::string promptContains = {})
+    {
+        ui.ExpectModal("NvoInpBG", [text, promptContains](QWidget*) {
+            NvoInpBG& box = FormInstance<NvoInpBG>();
+            if (!promptContains.empty()) {
+                EXPECT_NE(box.InpPrompt()->Text().find(promptContains), std::string::npos) << box.InpPrompt()->Text();
+            }
+            if (text) {
+                box.InpText()->SetText(text);
+                box.InpOK()->Press();
+            } else {
+                box.InpCancel()->Press();
+            }
+        });
     }
     static int32_t PageId(const char* name) { return OM_FindName(DB_PageMap(), name); }
     static int32_t NetId(const char* name) { return OM_FindName(DB_NetMap(), name); }
