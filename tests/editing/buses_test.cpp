@@ -85,3 +85,28 @@ TEST_F(Buses, RenameNetRefusesATakenNameBeforeTouchingFlags)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace palvane_test;
+using NetPins = EditingTest;
+
+// Picked pins that all belong to other nets leave no net behind.
+TEST_F(NetPins, ANetFromTakenPinsIsDeletedAtOnce)
+{
+    Use(kBuses, "P1");
+    const int32_t nets = Count(DB_NetMap());
+    g_NetNodes.Redim(1, 2);
+    g_NetNodes(1) = NodeRec{1, CompId("R1"), 2, 0, 0, 0, 0};
+    g_NetNodes(2) = NodeRec{1, CompId("R2"), 1, 0, 0, 0, 0};
+    ui.ExpectMessageBox(1, "Node included in Net: ");
+    ui.ExpectMessageBox(1, "Node included in Net: ");
+    int32_t fail = 0, net = 0;
+    std::string name = "NEW";
+    NetRec rec{};
+    Main().CreateNet(fail, false, net, name, rec);
+    EXPECT_EQ(fail, 1);
+    EXPECT_EQ(Count(DB_NetMap()), nets);
+}
+
+}  // namespace
