@@ -1,5 +1,6 @@
 // Page-level edits of the main window: the page frame edit, the cleaning of
 // the current page and the deletion of one component.
+#include "editor/editing/bitmaps.h"
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branch_points.h"
 #include "editor/objects/branches.h"
@@ -76,6 +77,7 @@ void SCHMAIN::CleanPage()
     }
 
     ShowMessage(GetMsgText("Cleaning Page: ", "1358") + pageName + GetMsgText(" completed", "99457"));
+    RemovePageBitmaps(g_CurPage);
 }
 
 // Deletes one schematic component; the wires that ended at its pins stay

@@ -72,7 +72,6 @@ void SCHMAIN::Form_KeyUp(int&, int&) {}
 
 // ---- Subsystem 5: editing ----------------------------------------------------
 
-void SCHMAIN::DrawPageBitmaps() {}
 
 
 // ---- Subsystem 8: automation -------------------------------------------------
