@@ -108,3 +108,23 @@ void SCHMAIN::RemoveComponent(int32_t comp)
     OM_MaskAll(DB_NetMap(), 1, 0x81);
     N_MaskAllNodes(1, 0x81);
 }
+
+// Marks the current page's frame, (would show the page format dialog,) and
+// highlights the frame as it then stands. The dialog lives in the documents
+// layer, above this one; its opener there calls this around the dialog.
+void SCHMAIN::EditPageFrame(int32_t mode)
+{
+    (void)mode;
+    BranchRec rec{};
+    if (B_ReadBranch(g_FrameBranch, &rec) != 0) {
+        g_MaskedBranchIds.Redim(0, 0);
+        OpenCanvasDC();
+        MarkBranchRecord(1, g_FrameBranch, 1, rec.Points - 1);
+        CloseCanvasDC();
+    }
+    if (B_ReadBranch(g_FrameBranch, &rec) != 0) {
+        OpenCanvasDC();
+        HighlightBranchRecords(1, g_FrameBranch, 1, rec.Points - 1);
+        CloseCanvasDC();
+    }
+}

@@ -619,6 +619,20 @@ public:
     void M_Psetup_Click();
     void M_PrintSchd_Click();
     void M_PageO_Click();
+    // Applies the default page format of the settings ("SchDefPage") to the
+    // current page through the page format dialog (editor/documents).
+    void ApplyDefaultPageFormat();
+    // The file dialogs of the notes and block commands: kind 0 block file,
+    // 1 design notes, 2 page notes. `none` is True when no file was chosen.
+    std::string SelectLoadFile(int32_t kind, bool& none);
+    std::string SelectSaveFile(int32_t kind, bool& none);
+    // Block files (editor/documents/schmain_block*.cpp).
+    // SaveBlock: true when the block file was written (selection nonzero);
+    // false when nothing was selected or after the message of a failure, the
+    // file at m_BlockFilePath then as it was.
+    bool SaveBlock(int32_t& selection);
+    void LoadBlock(int32_t& status, bool& join);
+    void PackBlockComps();
 
     // The window's client area (below the menu bar), while loaded.
     QWidget* ClientWidget() const { return clientArea_; }
