@@ -21,6 +21,7 @@
 #include <string>
 
 class Canvas;
+struct NetRec;
 enum class Prep;
 class CheckBox;
 class ComboBox;
@@ -309,6 +310,7 @@ struct SchmainEditingState {
     int32_t m_SplitPending = 0;  // pending split, cleared when the split ends
     // First pick of a bus member exchange: bus, member index, net, branch.
     std::array<int32_t, 4> m_PickRec{};
+    int32_t m_SplitGroup = 0;  // group chosen for the connectivity split, 0 = none
 };
 
 // ============================================================================
@@ -549,6 +551,49 @@ public:
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
     void M_No_Click();
+    // Wires, nets, buses and page cleaning (editor/editing/schmain_*.cpp).
+    // `fail` is 1 on entry and 0 only on success.
+    // The question popup at the pointer and the one-shot option 10.
+    void PopupConfirm(const std::string& question, double& X, double& Y);
+    void LatchOption10();
+    // Wire and net creation (schmain_wiredraw.cpp, schmain_wireends.cpp).
+    void CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32_t& X, int32_t& Y);
+    void PromptNetName(int32_t& fail, int32_t& net, std::string& name, int32_t& flags);
+    void ConnectWireEndAt(int32_t& fail, bool& merged, bool onlyAtPin, bool joinWires, int32_t& X, int32_t& Y);
+    void JoinFreePin(int32_t& fail);
+    void JoinConnectedPin(int32_t& fail, bool& merged);
+    void JoinNetAtJunction(int32_t& fail, bool& merged);
+    void JoinNetAtSegment(int32_t& fail, bool& merged);
+    void JoinBusAtJunction(int32_t& fail, bool& merged);
+    void JoinBusAtSegment(int32_t& fail, bool& merged);
+    void AskBusMemberIndex(int32_t& fail, int32_t& net, int32_t bus, int32_t& index);
+    void WireDrawStep(int32_t& fail, int32_t& X, int32_t& Y);
+    // Net merge, rename and split (schmain_netmerge.cpp).
+    void NetPickStep(int32_t X, int32_t Y);
+    void ConfirmNetMerge(int32_t& fail, int32_t& targetNet, int32_t& sourceNet);
+    void RenameNet(int32_t& fail, int32_t net, std::string& name, int32_t& flags);
+    void EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int32_t Y);
+    // Buses (schmain_buses.cpp).
+    void DeleteBus(int32_t& fail, int32_t X, int32_t Y);
+    void DeleteBusMember(int32_t& fail, int32_t X, int32_t Y);
+    void ExchangeBusMembers(int32_t& fail, int32_t step, int32_t X, int32_t Y);
+    void RenameBus(int32_t& fail, int32_t bus, const std::string& name);
+    // Wire edits and name texts (schmain_wireedits.cpp).
+    void DeleteWireParts(int32_t& fail, int32_t X, int32_t Y);
+    void SplitBranchAtSegment();
+    void DropMovingWireEnd(int32_t& fail);
+    void DeleteBranchStretch();
+    void StepBackWirePoint(int32_t& fail);
+    void ChangeNetText(int32_t& fail, bool editExisting);
+    // Page frame, page cleaning, component deletion (schmain_pageclean.cpp).
+    void EditPageFrame(int32_t mode);
+    void CleanPage();
+    void RemoveComponent(int32_t comp);
+    // Nets from pins, repeated wires, bend points (schmain_netpins.cpp).
+    void CreateNet(int32_t& fail, bool fromText, int32_t& net, std::string& name, NetRec& netRec);
+    void BuildRepeatWire();
+    void InsertBranchPoint(int32_t& fail, int32_t junctionKindFlag, int32_t markMode, int32_t buttonIndex,
+                           int32_t commandId, int32_t X, int32_t Y);
     // Arc geometry and item repetition (editor/editing/schmain_arcs.cpp).
     // Points hold whole database units.
     void ArcFromThreePoints(int32_t& err, const DPoint& p1, const DPoint& p2, const DPoint& p3, DPoint& centre,

@@ -71,8 +71,6 @@ void SCHMAIN::Form_KeyUp(int&, int&) {}
 // ---- Subsystem 5: editing ----------------------------------------------------
 
 
-void SCHMAIN::M_Yes_Click() {}
-void SCHMAIN::M_No_Click() {}
 
 // ---- Subsystem 8: automation -------------------------------------------------
 
