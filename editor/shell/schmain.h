@@ -537,6 +537,9 @@ public:
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
     void M_No_Click();
+    // Component lists (editor/editing/schmain_complist.cpp).
+    void CreateCompsFromList();
+    void RelocateCompsFromList();
 
     // ---- Subsystem 8: automation ----------------------------------------------
     void M_Apack_Click();
