@@ -147,6 +147,9 @@ void SCHMAIN::CreateCompsFromList()
 
 void SCHMAIN::RelocateCompsFromList()
 {
+    // The lines of mode P are written from the current page's frame, the
+    // same frame the editor reads them back with.
+    ReadFrameBox();
     g_TextBuf.clear();
     int32_t status = 1;
     SelectCompsAtPoint(status, m_BaseX, m_BaseY, m_BoxDiagonal);
