@@ -540,6 +540,14 @@ public:
     // Component lists (editor/editing/schmain_complist.cpp).
     void CreateCompsFromList();
     void RelocateCompsFromList();
+    // Arc geometry and item repetition (editor/editing/schmain_arcs.cpp).
+    // Points hold whole database units.
+    void ArcFromThreePoints(int32_t& err, const DPoint& p1, const DPoint& p2, const DPoint& p3, DPoint& centre,
+                            double& radius, double& start, double& extent);
+    void CalcArcGeometry(int32_t& err, const DPoint& p1, const DPoint& p2, DPoint& centre, double& radius,
+                         double& start, double alpha);
+    void RepeatItemByAngle(double steps, double baseX, double baseY, double angleStep);
+    void RepeatItemByOffset(double steps, double dX, double dY);
 
     // ---- Subsystem 8: automation ----------------------------------------------
     void M_Apack_Click();
