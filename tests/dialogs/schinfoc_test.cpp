@@ -2,6 +2,8 @@
 // over a small design, answered through the scripted stand-in.
 #include "editor/dialogs/schapack.h"
 #include "editor/dialogs/schinfoc.h"
+#include "editor/dialogs/schinfob.h"
+#include "editor/shell/textarea.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/listbox.h"
@@ -11,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QGroupBox>
 
 #include <functional>
@@ -267,6 +270,27 @@ TEST_F(AutoPack, NoPartsGiveOneEmptyRowThatBeeps)
         d.F_Cancel()->Press();
     });
     EXPECT_EQ(g_PrefixList.UBound(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class ReportWindow : public palvane_test::EditorTest {};
+
+TEST_F(ReportWindow, ATooSmallWindowRaisesNoErrorAndCloseKeepsTheText)
+{
+    ShowReport("first");
+    SCHINFOB& report = FormInstance<SCHINFOB>();
+    report.Window()->resize(4, 4);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(report.Visible());
+    report.F_Return()->Press();
+    EXPECT_FALSE(report.Visible());
+    EXPECT_TRUE(report.IsLoaded());
+    ShowReport("second");
+    EXPECT_TRUE(report.Visible());
+    EXPECT_EQ(report.F_TxtBuffer()->Text(), "second");
 }
 
 }  // namespace
