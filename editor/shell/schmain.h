@@ -594,6 +594,9 @@ public:
     void BuildRepeatWire();
     void InsertBranchPoint(int32_t& fail, int32_t junctionKindFlag, int32_t markMode, int32_t buttonIndex,
                            int32_t commandId, int32_t X, int32_t Y);
+    // Component lists (editor/editing/schmain_complist.cpp).
+    void CreateCompsFromList();
+    void RelocateCompsFromList();
     // Arc geometry and item repetition (editor/editing/schmain_arcs.cpp).
     // Points hold whole database units.
     void ArcFromThreePoints(int32_t& err, const DPoint& p1, const DPoint& p2, const DPoint& p3, DPoint& centre,

@@ -1,0 +1,3 @@
+#include "editor/view/markers.h"
+
+std::array<MarkerRec, 4> g_Markers{};
