@@ -6,20 +6,6 @@
 
 // ---- Subsystem 3: view and canvas --------------------------------------------
 
-void SCHMAIN::BlinkEntry() {}
-void SCHMAIN::BlinkGate() {}
-void SCHMAIN::BlinkCompFrame() {}
-void SCHMAIN::BlinkBranch() {}
-void SCHMAIN::BlinkNet() {}
-void SCHMAIN::BlinkNode() {}
-void SCHMAIN::BlinkItem() {}
-void SCHMAIN::DrawBranchHighlight(int32_t) {}
-void SCHMAIN::EraseViewCross() {}
-void SCHMAIN::SyncViewMode() {}
-void SCHMAIN::DrawCmdObjectInView(int32_t, int32_t) {}
-void SCHMAIN::F_PICView_MouseMove(int, int, double, double) {}
-void SCHMAIN::F_PICView_MouseUp(int, int, double, double) {}
-void SCHMAIN::F_PICView_Resize() {}
 void SCHMAIN::F_Pages_Click() {}
 void SCHMAIN::F_Pages_KeyPress(int&) {}
 void SCHMAIN::F_Pages_LostFocus() {}
@@ -47,8 +33,6 @@ void SCHMAIN::M_InstName_Click() {}
 void SCHMAIN::M_SRatsnest_Click() {}
 void SCHMAIN::M_NRatsnest_Click() {}
 void SCHMAIN::M_TcModeSLN_Click(int) {}
-void SCHMAIN::M_Coords_Click() {}
-void SCHMAIN::M_XYMeasure_Click(int) {}
 void SCHMAIN::M_Imap_Click(int) {}
 void SCHMAIN::M_HierStack_Click() {}
 void SCHMAIN::M_HierStructure_Click() {}
