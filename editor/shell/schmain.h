@@ -398,6 +398,16 @@ public:
     void AP_SendCmd(std::string& application, std::string& command);
     void AP_ExeCmd(std::string& sCommand);
     void ShutDown();
+    // Reads the settings and the kernel's tables again and rebuilds what
+    // depends on them (editor/shell/schmain_settings.cpp). False when no
+    // design is open: the window is then closing and nothing was loaded.
+    bool LoadSettings();
+    // "UP": the settings again, then the page's stored view (or a plain
+    // repaint when the page has none) and the viewport.
+    void ReloadAfterUpdate();
+    // The page switch of "FS" and "BS": true when `page` is current and the
+    // command goes on.
+    bool SwitchToPage(int32_t page);
 
     // ---- Subsystem 3: view and canvas ---------------------------------------
     // Drawing contexts, overlay and highlight (editor/view/schmain_viewdc.cpp).
@@ -433,8 +443,10 @@ public:
     void CheckGridPrecision();
     void FillGridSnapLists();
     void FillTextSizeValues();
-    // The view's share of the settings load (editor/view/schmain_viewsetup.cpp).
-    void LoadViewSettings();
+    // The page list of the settings panel (editor/view/schmain_pages.cpp).
+    void FillPageList();
+    // Refreshes the viewport picture when it is shown.
+    void RedrawView();
     // Blinks, viewport and placement overlays the paint and BeginCommand call.
     void BlinkEntry();
     void BlinkGate();
@@ -455,7 +467,6 @@ public:
     // Viewport (editor/view/schmain_viewport.cpp).
     void DrawViewPage();
     void DrawViewCross(int32_t x, int32_t y);
-    void RedrawView();
     void DrawViewBranchHighlight(int32_t flag);
     // Cursor cross, read-out, markers and input points (editor/view/schmain_cursor.cpp).
     void DrawCursorCross(int32_t full, int32_t small, int32_t x, int32_t y);
@@ -464,8 +475,6 @@ public:
     void ClearMarkers(int32_t all);
     void InputRefPoint(int32_t how);
     void InputPointXY(int32_t& x, int32_t& y, int32_t method, int32_t markerIndex);
-    // The page list (editor/view/schmain_panels.cpp).
-    void FillPageList();
     // Item and block geometry of the running command (editor/view/schmain_geometry.cpp).
     void RotateItemPoints();
     void RotateBlockPoint(int32_t& x, int32_t& y, int32_t& angle, int32_t& sign);

@@ -117,11 +117,6 @@ void SCHMAIN::SyncViewMode()
     RedrawViewport();
 }
 
-void SCHMAIN::RedrawView()
-{
-    if (m_ViewPortOn) RedrawViewport();
-}
-
 void SCHMAIN::RedrawViewport()
 {
     const bool canvasOpen = m_CanvasDCLevel > 0;
