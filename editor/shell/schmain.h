@@ -631,6 +631,7 @@ private:
     void KeepViewInLimits(Canvas& canvas, int32_t& size, int32_t& orgX, int32_t& orgY, bool canvasView);
     void SetDisplayUnit(int32_t unit);
     void RedrawViewport();
+    void RedrawCanvasAndView();
     bool FindItemAtPoint(int32_t x, int32_t y);
     // Command helpers (editor/interaction).
     int32_t CurrentNet() const;
