@@ -16,7 +16,7 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/textarea.h"
 #include "editor/shell/textnum.h"
-#include "editor/view/markers.h"
+#include "editor/view/marks.h"
 #include "platform/winsys/keyboard.h"
 
 #include <QDialog>

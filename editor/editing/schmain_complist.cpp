@@ -18,7 +18,7 @@
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/textnum.h"
-#include "editor/view/markers.h"
+#include "editor/view/marks.h"
 
 namespace {
 

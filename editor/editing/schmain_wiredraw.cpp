@@ -27,7 +27,6 @@
 
 using namespace wire_edit;
 
-bool g_InstNameFlag = false;
 int32_t g_CoverBranch = 0;
 BranchRec g_CoverBranchRec{};
 int32_t g_CoverBranchPos = 0;

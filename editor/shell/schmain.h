@@ -221,7 +221,7 @@ struct SchmainViewState {
     int32_t m_MirrorY = 0;
     double m_Rotation = 0;  // degrees (aliases: m_BlockRotation, m_BlockAngle)
     double m_BoxOrgAngle = 0;
-    double m_Scale = 0;
+    double m_Scale = 1.0;  // 1.0 = no scaling
     int32_t m_HandleX = 0;
     int32_t m_HandleY = 0;
     int32_t m_ItemCentreX = 0;
@@ -466,6 +466,26 @@ public:
     void EraseViewCross();
     void SyncViewMode();
     void DrawCmdObjectInView(int32_t id, int32_t drawMode);
+    // Viewport (editor/view/schmain_viewport.cpp).
+    void DrawViewPage();
+    void DrawViewCross(int32_t x, int32_t y);
+    void DrawViewBranchHighlight(int32_t flag);
+    // Cursor cross, read-out, markers and input points (editor/view/schmain_cursor.cpp).
+    void DrawCursorCross(int32_t full, int32_t small, int32_t x, int32_t y);
+    void ShowCoords(int32_t x, int32_t y);
+    void DrawMarker(int32_t index, int32_t drawMode);
+    void ClearMarkers(int32_t all);
+    void InputRefPoint(int32_t how);
+    void InputPointXY(int32_t& x, int32_t& y, int32_t method, int32_t markerIndex);
+    // Item and block geometry of the running command (editor/view/schmain_geometry.cpp).
+    void RotateItemPoints();
+    void RotateBlockPoint(int32_t& x, int32_t& y, int32_t& angle, int32_t& sign);
+    void RotateMovePoint(int32_t& x, int32_t& y, int32_t& angle, int32_t& sign);
+    void GetItemExtent(int32_t& x, int32_t& y);
+    void RebaseItemOnHandle();
+    void ReadBlockHeader(int32_t& status, const std::string& fileName);
+    void FrameSymbolItem(int32_t symbol, int32_t itemIndex, int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2);
+    void LockCompsByPrefix(std::string& prefix);
 
     void ViewPicture_Paint();
     void F_PICView_Paint();
@@ -680,6 +700,9 @@ private:
     void ZoomOnComponent();
     void KeepViewInLimits(Canvas& canvas, int32_t& size, int32_t& orgX, int32_t& orgY, bool canvasView);
     void SetDisplayUnit(int32_t unit);
+    void RedrawViewport();
+    void RedrawCanvasAndView();
+    bool FindItemAtPoint(int32_t x, int32_t y);
     // Command helpers (editor/interaction).
     int32_t CurrentNet() const;
     void RunPreparation(Prep step);

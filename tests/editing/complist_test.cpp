@@ -9,7 +9,7 @@
 #include "editor/shell/textarea.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
-#include "editor/view/markers.h"
+#include "editor/view/marks.h"
 #include "tests/editing/complist_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,0 @@
-#include "editor/view/markers.h"
-
-std::array<MarkerRec, 4> g_Markers{};
