@@ -2,7 +2,11 @@
 
 #include "platform/kernel/nvokernel32.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+
+#include <unistd.h>
 
 namespace {
 
@@ -38,8 +42,48 @@ bool OpenDesignFile(const std::string& path, std::string& error)
     return true;
 }
 
-bool SaveDesignFile(const std::string& path, std::string& error)
+std::string WriteTarget(const std::string& path)
 {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+    // A link (or a chain of them) is followed to the file it names, so
+    // that the file is replaced and the link stays a link.
+    fs::path target = path;
+    for (int hops = 0; hops < 40 && fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec) return path;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target.lexically_normal().string();
+}
+
+bool CheckWritable(const std::string& path, std::string& error)
+{
+    const std::string target = WriteTarget(path);
+    std::error_code ec;
+    fs::path folder = fs::path(target).parent_path();
+    if (folder.empty()) folder = ".";
+    if (!fs::is_directory(folder, ec)) {
+        error = "the folder " + folder.string() + " does not exist; the design could not be saved there";
+        return false;
+    }
+    // Saving writes a new file beside the old one and renames it into
+    // place, so the folder must take new files.
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        error = "the folder " + folder.string() + " cannot be written (" + std::strerror(errno) +
+                "); the design could not be saved there";
+        return false;
+    }
+    if (fs::exists(target, ec) && !fs::is_regular_file(target, ec)) {
+        error = target + " is not a regular file";
+        return false;
+    }
+    return true;
+}
+
+bool SaveDesignFile(const std::string& givenPath, std::string& error)
+{
+    const std::string path = WriteTarget(givenPath);
     if (DB_DataBase() == 0) {
         error = "no design is open; " + path + " is left as it was";
         return false;

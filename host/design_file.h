@@ -15,7 +15,17 @@ bool NewDesign();
 // gives a new empty design.
 bool OpenDesignFile(const std::string& path, std::string& error);
 
-// Writes the open design to `path`: an existing file is first kept as
+// The file a save of `path` writes: `path` itself, or the file a symbolic
+// link at `path` points to (followed through chains of links).
+std::string WriteTarget(const std::string& path);
+
+// Whether a design can be saved at `path` (through a link, at its target):
+// its folder exists and takes new files, and an existing target is a
+// regular file. False with the reason in `error`.
+bool CheckWritable(const std::string& path, std::string& error);
+
+// Writes the open design to `path` (a symbolic link: to its target, the
+// link stays): an existing file is first kept as
 // "<path>.bak" (a complete copy, put in place by rename), then the design is
 // written with the kernel's atomic DB_SaveDataBase, so `path` is always
 // either the previous file or the complete new one. False with `error` set

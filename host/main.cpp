@@ -3,6 +3,7 @@
 // out.
 //
 //   norvo32 [design-file]
+//   norvo32 --help | -h
 //
 // Standard output: one line "Aname<TAB>sCommand" for every command the
 // editor sends. Standard input: one command a line, "Aname<TAB>" optional.
@@ -11,7 +12,8 @@
 // does not exist); a file that cannot be loaded ends the host with status 1
 // and a message on standard error, before anything is written. When the
 // editor has shut down, the previous file is kept as "<file>.bak" and the
-// design is written back atomically.
+// design is written back atomically. SIGTERM, SIGINT and SIGHUP close the
+// editor the normal way, so the design is written back then too.
 #include "editor/shell/palvane.h"
 #include "host/command_reader.h"
 #include "host/design_file.h"
@@ -24,10 +26,17 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <memory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +63,34 @@ bool HasDisplay()
     return (x && *x) || (wayland && *wayland);
 }
 
+constexpr const char* kUsage =
+    "usage: norvo32 [design-file]\n"
+    "Opens the design file in the schematic editor (a new design when the file does not exist)\n"
+    "and writes it back when the editor closes, keeping the previous file as design-file.bak.\n"
+    "Command strings are read from standard input, one a line; the editor's own commands are\n"
+    "printed on standard output.\n";
+
+// The signals that end the host are turned into a byte on this pair, read
+// from the event loop.
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    const ssize_t written = write(g_signalPipe[1], &byte, 1);
+    (void)written;
+}
+
+void CatchEndSignals()
+{
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = &OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 // The shipped data folder, beside the build or installation's bin folder.
 QString DataFolder()
 {
@@ -75,6 +112,18 @@ QString SettingsFile(const QString& data)
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        // An argument that starts with "-" is an option, never a design.
+        if (!arg.empty() && arg[0] == '-') {
+            std::fprintf(stderr, "norvo32: unknown option %s\n%s", arg.c_str(), kUsage);
+            return 2;
+        }
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "norvo32: no display found; run it under a virtual display instead: "
@@ -86,7 +135,7 @@ int main(int argc, char** argv)
 
     const QStringList args = QApplication::arguments();
     if (args.size() > 2) {
-        std::fprintf(stderr, "usage: norvo32 [design-file]\n");
+        std::fputs(kUsage, stderr);
         return 2;
     }
 
@@ -97,6 +146,12 @@ int main(int argc, char** argv)
         NewDesign();
     } else {
         std::string error;
+        // A design that could not be saved is refused before the window
+        // opens, not when it closes.
+        if (!CheckWritable(designFile, error)) {
+            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
+            return 1;
+        }
         if (!OpenDesignFile(designFile, error)) {
             std::fprintf(stderr, "norvo32: %s\n", error.c_str());
             return 1;
@@ -128,6 +183,21 @@ int main(int argc, char** argv)
                          static_cast<int>(result), error);
     });
     reader.Start();
+
+    CatchEndSignals();
+    std::unique_ptr<QSocketNotifier> endSignals;
+    if (g_signalPipe[0] >= 0) endSignals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    if (endSignals) QObject::connect(endSignals.get(), &QSocketNotifier::activated, [&] {
+        char byte = 0;
+        const ssize_t got = read(g_signalPipe[0], &byte, 1);
+        (void)got;
+        // The editor closes as for the host's "EX"; should that fail, the
+        // event loop ends and releasing the editor closes it.
+        char error[512];
+        if (Palvane_NotifyMe(editor, "PALVANE", "PALVANE,EX", error, static_cast<int32_t>(sizeof error)) != 0 ||
+            !state.shutdown)
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    });
 
     if (!state.shutdown) app.exec();
     reader.Stop();

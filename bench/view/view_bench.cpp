@@ -37,7 +37,7 @@ SCHMAIN& Editor()
         int16_t mode = winstate::Normal;
         link->Load(mode);
         SCHMAIN& m = FormInstance<SCHMAIN>();
-        m.LoadViewSettings();
+        m.LoadSettings();
         QWidget* window = m.ViewPicture->window();
         window->resize(window->width() + kWidth - m.ViewPicture->ClientSize().width(),
                        window->height() + kHeight - m.ViewPicture->ClientSize().height());

@@ -4,7 +4,17 @@
 #include <QFormLayout>
 #include <QLineEdit>
 
+bool g_InsertDlgOpen = false;
+
 InsertionDialog::InsertionDialog(std::string name) : Form(std::move(name)) {}
+
+void InsertionDialog::CancelDialog()
+{
+    if (!IsLoaded()) return;
+    Unload(unloadmode::Code);
+    g_InsertDlgOpen = false;
+    Terminate.Raise();
+}
 
 std::unique_ptr<QWidget> InsertionDialog::CreateWindow()
 {

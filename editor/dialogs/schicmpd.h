@@ -11,6 +11,10 @@
 
 class QLineEdit;
 
+// True while an insertion dialog that the editor waits for is open; the
+// dialog clears it when it is accepted or cancelled.
+extern bool g_InsertDlgOpen;
+
 class InsertionDialog : public Form {
 public:
     explicit InsertionDialog(std::string name);
@@ -22,6 +26,11 @@ public:
     // The reference field: the name of the part or symbol to insert. Using
     // it loads the dialog.
     QLineEdit* F_Cref();
+
+    // Closes a loaded dialog as its Cancel does: the opener's wait ends
+    // (g_InsertDlgOpen False) and Terminate is raised. Nothing when the
+    // dialog is not loaded.
+    void CancelDialog();
 
 protected:
     std::unique_ptr<QWidget> CreateWindow() override;

@@ -1,5 +1,6 @@
 #include "editor/shell/applink.h"
 
+#include "editor/shell/caption.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/errors.h"
 #include "editor/shell/forms.h"
@@ -85,7 +86,7 @@ void PublishAppState(int32_t publish, int32_t activity)
 {
     std::string record;
     if (publish != 0) {
-        const std::string caption = g_MainForm ? g_MainForm->Caption() : std::string();
+        const std::string caption = g_MainForm ? RecordCaption(g_MainForm->Caption()) : std::string();
         const int state = g_MainForm ? g_MainForm->WindowState() : winstate::Normal;
         record = caption + "," + Str(state) + "," + Str(g_AppBusyFlag) + "," + Str(activity) + "," + Str(g_ModalDepth);
     }

@@ -54,3 +54,9 @@ void ReadFrameBox();
 // active), nodes, ratsnest and page outline. F10 between the stages stops
 // it and sets g_RedrawCancelled.
 void DrawPage();
+
+// Rebuilds the current page's frame branch as a closed outline through new
+// frame junctions at the old points (the last point closes on the first).
+// The new junctions are made before the old frame goes; a refusal reports
+// message 11.
+void RebuildFrameBranch();

@@ -398,6 +398,16 @@ public:
     void AP_SendCmd(std::string& application, std::string& command);
     void AP_ExeCmd(std::string& sCommand);
     void ShutDown();
+    // Reads the settings and the kernel's tables again and rebuilds what
+    // depends on them (editor/shell/schmain_settings.cpp). False when no
+    // design is open: the window is then closing and nothing was loaded.
+    bool LoadSettings();
+    // "UP": the settings again, then the page's stored view (or a plain
+    // repaint when the page has none) and the viewport.
+    void ReloadAfterUpdate();
+    // The page switch of "FS" and "BS": true when `page` is current and the
+    // command goes on.
+    bool SwitchToPage(int32_t page);
 
     // ---- Subsystem 3: view and canvas ---------------------------------------
     // Drawing contexts, overlay and highlight (editor/view/schmain_viewdc.cpp).
@@ -433,8 +443,10 @@ public:
     void CheckGridPrecision();
     void FillGridSnapLists();
     void FillTextSizeValues();
-    // The view's share of the settings load (editor/view/schmain_viewsetup.cpp).
-    void LoadViewSettings();
+    // The page list of the settings panel (editor/view/schmain_pages.cpp).
+    void FillPageList();
+    // Refreshes the viewport picture when it is shown.
+    void RedrawView();
     // Blinks, viewport and placement overlays the paint and BeginCommand call.
     void BlinkEntry();
     void BlinkGate();

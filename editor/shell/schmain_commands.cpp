@@ -4,7 +4,24 @@
 #include "editor/interaction/commands.h"
 #include "editor/shell/appcmd.h"
 #include "editor/shell/platform_calls.h"
+#include "editor/shell/applink.h"
+#include "editor/shell/caption.h"
+#include "editor/shell/controls.h"
+#include "editor/shell/errors.h"
+#include "editor/shell/msgtext.h"
+#include "editor/shell/pagedraw.h"
+#include "editor/shell/prefs.h"
+#include "editor/shell/scope_guard.h"
 #include "editor/shell/textnum.h"
+#include "editor/view/view_state.h"
+#include "platform/kernel/records.h"
+
+#include <QApplication>
+#include <QThread>
+#include <QTimer>
+
+#include <array>
+#include <cstdlib>
 
 void SCHMAIN::AP_SendCmdAll(std::string& command)
 {
@@ -23,25 +40,154 @@ void SCHMAIN::AP_SendCmd(std::string& application, std::string& command)
     NotifyClass.Raise(application, command);
 }
 
+namespace {
+
+// The fields each verb reads; a command with fewer is dropped before any of
+// it is done.
+int32_t FieldsNeeded(const std::string& verb)
+{
+    if (verb == "FS") return 6;
+    if (verb == "BS") return 10;
+    return 2;
+}
+
+// Field i as a whole number (halves to even); a value beyond a Long raises
+// error 6 before anything of the command is done.
+int32_t LongField(int i)
+{
+    return static_cast<int32_t>(ToLong(g_ArgNum(i)));
+}
+
+// The main window closes once no event loop of a running command or dialog
+// is left above the host's own.
+void UnloadWhenUnwound()
+{
+    if (!g_MainForm) return;
+    if (QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(0, qApp, [] { UnloadWhenUnwound(); });
+        return;
+    }
+    g_MainForm->Unload(unloadmode::Code);
+}
+
+}  // namespace
+
 void SCHMAIN::AP_ExeCmd(std::string& sCommand)
 {
     if (sCommand.empty()) return;
     SplitFields(sCommand);
+    const int32_t count = static_cast<int32_t>(g_ArgNum(0));
     const std::string target = g_ArgStr(1);
     if (target != "All" && target != "PALVANE") return;
-    const std::string verb = g_ArgStr(2);  // error 9 when there is no verb
-    if (verb == "MX") {
-        g_MainForm->SetWindowState(winstate::Maximized);
+    // A command too short for its verb is dropped whole, with error 9 for
+    // the sender, as the runtime would report the first missing field.
+    if (count < 2) RaiseError(errnum::SubscriptOutOfRange);
+    const std::string verb = g_ArgStr(2);
+    if (count < FieldsNeeded(verb)) RaiseError(errnum::SubscriptOutOfRange);
+    if (verb == "RD") {
+        RefreshCanvas();
+        RedrawView();
+    } else if (verb == "MX") {
+        SetWindowState(winstate::Maximized);
     } else if (verb == "MN") {
-        g_MainForm->SetWindowState(winstate::Minimized);
+        SetWindowState(winstate::Minimized);
     } else if (verb == "DF") {
-        g_MainForm->SetWindowState(winstate::Normal);
+        SetWindowState(winstate::Normal);
+    } else if (verb == "UP") {
+        ReloadAfterUpdate();
     } else if (verb == "EX") {
-        // A running command is abandoned so that the close is not refused.
+        // A running command is abandoned so that the close is not refused;
+        // the window goes once that command's own loop has ended.
         g_CurCommand = 0;
         g_CmdRunning = 0;
-        g_MainForm->Unload(unloadmode::Code);
+        UnloadWhenUnwound();
+    } else if (verb == "FS") {
+        const int32_t level = LongField(5);
+        const int32_t page = LongField(6);
+        const int32_t x = ClampCoord(g_ArgNum(3));
+        const int32_t y = ClampCoord(-g_ArgNum(4));
+        if (level != g_CurHier || !SwitchToPage(page)) return;
+        DropOverlay();
+        m_ViewOrgX = x;
+        m_ViewOrgY = y;
+        SetScrollBars(m_ViewOrgX, m_ViewOrgY);
+        RefreshCanvas();
+    } else if (verb == "BS") {
+        const int32_t level = LongField(9);
+        const int32_t page = LongField(10);
+        std::array<int32_t, 6> box{};
+        for (int i = 0; i < 6; ++i) box[i] = ClampCoord(g_ArgNum(3 + i));
+        if (level != g_CurHier || !SwitchToPage(page)) return;
+        DropOverlay();
+        // The three point pairs: start corner, box size, end corner.
+        const std::array<int32_t, 6> saved{m_BoxOrgX, m_BoxOrgY, m_BoxW, m_BoxH, m_BaseX, m_BaseY};
+        auto restore = OnExit([this, saved] {
+            m_BoxOrgX = saved[0];
+            m_BoxOrgY = saved[1];
+            m_BoxW = saved[2];
+            m_BoxH = saved[3];
+            m_BaseX = saved[4];
+            m_BaseY = saved[5];
+        });
+        m_BoxOrgX = box[0];
+        m_BoxOrgY = box[1];
+        m_BoxW = box[2];
+        m_BoxH = box[3];
+        m_BaseX = box[4];
+        m_BaseY = box[5];
+        ZoomToArea();
+    } else if (verb == "PX") {
+        ReadPackagingPrefs();
+        RefreshCanvas();
+        ShowMessage(GetMsgText("Packaging Preferences changed!", "99995"));
     }
+}
+
+bool SCHMAIN::SwitchToPage(int32_t page)
+{
+    if (page == g_CurPage) return true;
+    if (!F_Pages->isEnabled()) {
+        DB_SetCurPage(g_CurPage);
+        return false;
+    }
+    if (DB_SetCurPage(page) == 0) return false;
+    int32_t database = 0;
+    SetMainCaption(database);
+    if (database == 0 || !IsLoaded()) return false;
+    F_Pages->SetText(g_CurPageName);
+    return true;
+}
+
+void SCHMAIN::ReloadAfterUpdate()
+{
+    if (!LoadSettings()) return;
+    PageRec page{};
+    // The page's stored view is taken only when it is one: a view size of
+    // 0 (none stored) or beyond the zoom range, or an origin beyond the
+    // coordinate range, is no view to show.
+    const bool stored = DB_ReadPage(g_CurPage, &page) != 0 && page.ViewSize >= kMinViewSize &&
+                        page.ViewSize <= kMaxViewSize && std::abs(static_cast<int64_t>(page.ViewX)) <= kCoordLimit &&
+                        std::abs(static_cast<int64_t>(page.ViewY)) <= kCoordLimit;
+    if (stored) {
+        m_ViewRecord = {page.ViewX, page.ViewY, page.ViewMode, page.ViewSize};
+        m_ViewOrgX = page.ViewX;
+        m_ViewOrgY = page.ViewY;
+        m_ViewSize = page.ViewSize;
+        if (WindowState() == winstate::Minimized) {
+            PublishAppState(-1, 0);
+        } else {
+            SetScrollBars(m_ViewOrgX, m_ViewOrgY);
+            m_FullRedraw = true;
+            ShowZoomValue();
+            RedrawBtn_Click();
+        }
+    } else {
+        RefreshCanvas();
+    }
+    OpenViewDC();
+    EraseViewCross();
+    CloseViewDC();
+    RedrawView();
 }
 
 void SendCmdAll(const std::string& command)

@@ -50,8 +50,6 @@ void SCHMAIN::M_TcModeSLN_Click(int) {}
 void SCHMAIN::M_Coords_Click() {}
 void SCHMAIN::M_XYMeasure_Click(int) {}
 void SCHMAIN::M_Imap_Click(int) {}
-void SCHMAIN::M_HierStack_Click() {}
-void SCHMAIN::M_HierStructure_Click() {}
 void SCHMAIN::M_Nodes_Click() {}
 void SCHMAIN::M_Ratsnest_Click() {}
 void SCHMAIN::M_Pnotes_Click() {}

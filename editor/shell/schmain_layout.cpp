@@ -4,11 +4,15 @@
 // area's size and the three display switches.
 #include "editor/shell/schmain.h"
 
+#include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/scope_guard.h"
+#include "editor/shell/systables.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain_design.h"
 #include "editor/view/canvas.h"
 
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QRect>
 #include <QVariant>
@@ -33,10 +37,22 @@ void ScaleFromDesign(QWidget* control, double ratio)
 
 void SCHMAIN::Form_Resize()
 {
-    // Publishing the state, closing the canvas context, the palette's
-    // minimise and restore come with their subsystems' procedures.
-    if (WindowState() == winstate::Minimized || !clientArea_) return;
+    if (!clientArea_) return;
+    PublishAppState(-1, -1);
+    // One level of the canvas context closes: a context opened for a
+    // command's step does not outlive the old canvas size (the device
+    // handle stays the same, so this is safe at any time).
+    CloseCanvasDC();
+    DropOverlay();
+    if (WindowState() == winstate::Minimized) {
+        // The shortcut palette comes back with the window.
+        m_RestorePalette = true;
+        return;
+    }
+    m_RestorePalette = false;
+    // The canvas paints once, when everything is in place.
     g_NoPaint = true;
+    auto paintAgain = OnExit([] { g_NoPaint = false; });
     // A window made smaller than its design springs back.
     QWidget* window = Window();
     const int minHeight = static_cast<int>(m_MinHeight / kTwipsPerPixel);
@@ -47,12 +63,18 @@ void SCHMAIN::Form_Resize()
     }
     LayOutControls();
     if (!g_ResizeLock) {
-        // The first complete layout also sets the scroll bars and the view
-        // size; that comes with the zoom procedures.
-        if (g_FirstResize) g_FirstResize = 0;
+        if (g_FirstResize) {
+            // The first complete layout starts the view at the origin with
+            // the default view size.
+            g_FirstResize = 0;
+            int32_t x = 0;
+            int32_t y = 0;
+            SetScrollBars(x, y);
+            m_ViewSize = g_DefaultViewSize;
+            ShowZoomValue();
+        }
         ViewPicture->Invalidate();
     }
-    g_NoPaint = false;
 }
 
 void SCHMAIN::LayOutControls()
@@ -81,6 +103,9 @@ void SCHMAIN::LayOutControls()
     const double centre = magnifier.left() * r + magnifier.width() * r / 2;
     for (const auto& [index, button] : cmdMagnify)
         button->move(static_cast<int>(std::lround(centre - magnifier.width() / 2.0)), button->y());
+    // The edit fields show their texts from the start after the scaling.
+    for (ComboBox* combo : {ZoomCombo, F_Tsizes, F_GridSnap(0), F_GridSnap(1), F_GridSnap(2), F_Tsize, F_Pages})
+        if (QLineEdit* edit = combo->lineEdit()) edit->setCursorPosition(0);
     F_MenuPan->setVisible(SP != 0);
     const int hM = F_MenuPan->height();
 

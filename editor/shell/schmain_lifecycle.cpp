@@ -4,10 +4,13 @@
 
 #include "editor/interaction/commands.h"
 #include "editor/shell/applink.h"
+#include "editor/shell/caption.h"
 #include "editor/shell/clspalvane.h"
+#include "editor/shell/cursors.h"
 #include "editor/shell/help.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/paths.h"
+#include "editor/shell/platform_calls.h"
 #include "editor/shell/schmain_design.h"
 #include "editor/shell/menus.h"
 #include "editor/shell/settings.h"
@@ -20,6 +23,7 @@
 #include <QLockFile>
 #include <QMainWindow>
 
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -53,6 +57,19 @@ bool AppPrevInstance()
     static QLockFile lock(path);
     lock.setStaleLockTime(0);
     state = lock.tryLock(0) ? 0 : 1;
+    if (state == 1) {
+        // The start-up ends without a window; the person who started it
+        // learns why, and which editor holds the lock.
+        qint64 pid = 0;
+        QString host, application;
+        const std::string file = path.toLocal8Bit().toStdString();
+        if (lock.getLockInfo(&pid, &host, &application))
+            std::fprintf(stderr, "palvane: another editor is running: process %lld (%s on %s) holds the lock file %s\n",
+                         static_cast<long long>(pid), application.toLocal8Bit().constData(),
+                         host.toLocal8Bit().constData(), file.c_str());
+        else
+            std::fprintf(stderr, "palvane: another editor is running: the lock file %s is held\n", file.c_str());
+    }
     return state == 1;
 }
 
@@ -79,13 +96,17 @@ void SCHMAIN::Form_Load()
         InitFonts();
         LocalizeForm(*this);
         ViewPicture->setEnabled(false);
+        int32_t database = 0;
+        SetMainCaption(database);
+        // Without a design the caption procedure has reported it and shut
+        // the window down.
+        if (database == 0) RaiseError(errnum::StartupAbandoned);
         SetScreenMousePointer(mousepointer::Hourglass);
         InitProgDir();
         g_HelpFile = JoinPath(g_ProgDir, "PALVANE.HLP");
         m_ToolHelpOn = -1;
         InitAppLink();
         g_AppTitle = GetMsgText("Schematic Capture", "991155");
-        SetCaption(g_AppTitle);
         m_ShowSettingsPanel = 1;
         M_Tpan->SetChecked(true);
         m_ShowToolbar = 1;
@@ -106,7 +127,10 @@ void SCHMAIN::Form_Load()
         // Without its menu profile the editor cannot offer its tools; the
         // reader has reported it and shut the window down already.
         if (!InitToolMenus(*this)) RaiseError(errnum::StartupAbandoned);
-        LoadViewSettings();
+        if (!LoadSettings()) RaiseError(errnum::StartupAbandoned);
+        g_Cursors[0] = G_SelectCur(1);
+        g_Cursors[1] = G_SelectCur(2);
+        SetClassCursor(ViewPicture, g_Cursors[0]);
         mainWindow_->show();
         SetScreenMousePointer(mousepointer::Default);
         ViewPicture->Refresh();
@@ -132,11 +156,26 @@ void SCHMAIN::Form_QueryUnload(int& cancel, int /*mode*/)
 void SCHMAIN::Form_Unload(int& /*cancel*/)
 {
     if (!ExitAnyWay) {
-        // What the start-up made goes with the window; the drawing
-        // resources join this list with the view.
+        // What the start-up made goes with the window.
         ResumeNext({
+            [] { N_SetNodeView(0); },
+            [] { G_SetDrawMode(0); },
+            [this] {
+                if (m_OverlayMF != 0) G_DeleteEnhMetaFile(m_OverlayMF);
+                m_OverlayMF = 0;
+            },
+            [this] {
+                if (m_HighlightMF != 0) G_DeleteEnhMetaFile(m_HighlightMF);
+                m_HighlightMF = 0;
+            },
+            [this] { CloseCanvasDC(); },
+            [] { G_FreeThickPen(0, 0); },
+            [this] { SetFormCursor(ViewPicture, -1); },
+            [this] { m_PreviewPending = 0; },
             [] { PublishAppState(0, 0); },
             [] { CloseHelp(0, g_HelpFile); },
+            // No window keeps a cursor that is about to be freed.
+            [] { FreeCursors(); },
         });
     }
     // Every other open window of the editor goes first, last loaded first,

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QFileInfo>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -289,6 +292,150 @@ TEST(CommandReader, ParseLine)
         CommandReader::ParseLine(c.line, aname, command);
         EXPECT_EQ(aname, c.aname) << c.line;
         EXPECT_EQ(command, c.command) << c.line;
+    }
+}
+
+
+
+// ---- Use from the command line --------------------------------------------------------
+
+TEST(Host, HelpPrintsTheUsageAndMakesNoFile)
+{
+    QTemporaryDir dir;
+    for (const char* option : {"--help", "-h"}) {
+        SCOPED_TRACE(option);
+        QProcess host;
+        host.setWorkingDirectory(dir.path());
+        host.setProcessEnvironment(Offscreen());
+        host.start(NORVO32_EXE, {option});
+        ASSERT_TRUE(host.waitForFinished(20000));
+        EXPECT_EQ(host.exitCode(), 0);
+        EXPECT_TRUE(QString::fromLatin1(host.readAllStandardOutput()).startsWith("usage: norvo32 [design-file]"));
+        EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    }
+    QProcess host;
+    host.setWorkingDirectory(dir.path());
+    host.setProcessEnvironment(Offscreen());
+    host.start(NORVO32_EXE, {"-x.nvd"});
+    ASSERT_TRUE(host.waitForFinished(20000));
+    EXPECT_EQ(host.exitCode(), 2);
+    EXPECT_TRUE(QString::fromLatin1(host.readAllStandardError()).contains("unknown option -x.nvd"));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(Host, ASecondEditorSaysWhichOneHoldsTheLock)
+{
+    QTemporaryDir lockDir;
+    const QString lockPath = lockDir.path() + "/palvane.lock";
+    QProcessEnvironment env = Offscreen();
+    env.insert("PALVANE_INSTANCE_LOCK", lockPath);
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(NORVO32_EXE, {});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    for (int i = 0; i < 100 && !QFile::exists(lockPath); ++i) QThread::msleep(50);
+    ASSERT_TRUE(QFile::exists(lockPath));
+
+    const HostRun second = RunHost("", env);
+    EXPECT_NE(second.exitCode, 0);
+    EXPECT_TRUE(second.err.contains("another editor is running: process " + QString::number(first.processId())))
+        << second.err.toStdString();
+    EXPECT_TRUE(second.err.contains(lockPath)) << second.err.toStdString();
+
+    first.write("PALVANE,EX\n");
+    EXPECT_TRUE(first.waitForFinished(10000));
+}
+
+TEST_F(HostDesignFile, HostCommandScriptLeavesTheDesignWhole)
+{
+    const QString file = Path("script.nvd");
+    SaveSample(file);
+    // Page 1 and 2 of level 1; every verb, then malformed lines of every
+    // kind; only the short FS is a failure the host reports.
+    const QByteArray script =
+        "PALVANE,RD\n"
+        "All,UP\n"
+        "PALVANE,FS,1000,2000,1,2\n"
+        "PALVANE,BS,0,0,2540000,2540000,2540000,2540000,1,1\n"
+        "PALVANE,PX\n"
+        "PALVANE,MN\nPALVANE,UP\nPALVANE,DF\n"
+        "\n"
+        "PALVANE,ZZ\n"
+        "PALVANE,FS,1\n"
+        "PALVANE,\xe9\xfc\n"
+        "PALVANE,RD," + QByteArray(200000, '7') + "\n"
+        "PALVANE,EX\n";
+    const HostRun run = RunHost(script, Offscreen(), 30000, {file});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "PALVANE\tSHUTDOWN\n");
+    const QStringList messages = HostMessages(run.err);
+    ASSERT_EQ(messages.size(), 1) << run.err.toStdString();
+    EXPECT_TRUE(messages[0].contains("PALVANE,FS,1") && messages[0].contains("error 9")) << run.err.toStdString();
+    EXPECT_TRUE(HoldsSample(file));
+    // The editor wrote the second page's view when it showed it.
+    PageRec page{};
+    ASSERT_EQ(DB_ReadPage(2, &page), 1);
+    EXPECT_EQ(page.ViewX, 1000);
+    EXPECT_EQ(page.ViewY, -2000);
+}
+
+TEST_F(HostDesignFile, ALinkIsFollowedAndStaysALink)
+{
+    const QString target = Path("real.nvd");
+    const QString link = Path("link.nvd");
+    SaveSample(target);
+    const QByteArray before = FileBytes(target);
+    ASSERT_TRUE(QFile::link(target, link));
+    const HostRun run = RunHost("PALVANE,EX\n", Offscreen(), 20000, {link});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_EQ(FileBytes(target + ".bak"), before);
+    EXPECT_TRUE(HoldsSample(target));
+}
+
+TEST_F(HostDesignFile, AMissingFolderIsRefusedBeforeTheWindowOpens)
+{
+    const QString file = Path("no/such/folder/d.nvd");
+    const HostRun run = RunHost("PALVANE,EX\n", Offscreen(), 20000, {file});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.out, "");
+    const QStringList messages = HostMessages(run.err);
+    ASSERT_EQ(messages.size(), 1) << run.err.toStdString();
+    EXPECT_TRUE(messages[0].contains("does not exist")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST_F(HostDesignFile, EndSignalsCloseTheEditorAndSaveTheDesign)
+{
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        const QString file = Path("signal.nvd");
+        QFile::remove(file);
+        QFile::remove(file + ".bak");
+        SaveSample(file);
+        const QByteArray before = FileBytes(file);
+        QTemporaryDir lockDir;
+        QProcessEnvironment env = Offscreen();
+        env.insert("PALVANE_INSTANCE_LOCK", lockDir.path() + "/palvane.lock");
+        QProcess host;
+        host.setProcessEnvironment(env);
+        host.start(NORVO32_EXE, {file});
+        ASSERT_TRUE(host.waitForStarted(10000));
+        // Once the lock is taken the editor is up.
+        for (int i = 0; i < 100 && !QFile::exists(lockDir.path() + "/palvane.lock"); ++i) QThread::msleep(50);
+        QThread::msleep(300);
+        ASSERT_EQ(kill(static_cast<pid_t>(host.processId()), signal), 0);
+        ASSERT_TRUE(host.waitForFinished(20000));
+        EXPECT_EQ(host.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(host.exitCode(), 0);
+        EXPECT_TRUE(QString::fromLatin1(host.readAllStandardOutput()).contains("PALVANE\tSHUTDOWN"));
+        EXPECT_EQ(FileBytes(file + ".bak"), before);
+        EXPECT_TRUE(HoldsSample(file));
+        DB_DiscardDataBase();
     }
 }
 

@@ -6,6 +6,8 @@
 #include "editor/shell/paths.h"
 #include "editor/shell/schmain.h"
 #include "editor/view/canvas.h"
+#include "editor/shell/menus.h"
+#include "tests/support/design_builder.h"
 #include "tests/support/editor_fixture.h"
 
 #include <QLineEdit>
@@ -30,6 +32,8 @@ protected:
 
 TEST_F(HostLink, LoadShowsTheMainWindowInComponentsMode)
 {
+    // A framed page: the start-up keeps the components mode.
+    ASSERT_TRUE(palvane_test::BuildDesign("design D\nlevel MAIN\npage P frame 11in 8.5in\nend\n"));
     ASSERT_TRUE(LoadEditor());
     SCHMAIN& main = FormInstance<SCHMAIN>();
     EXPECT_TRUE(IsFormShown(main));
@@ -39,6 +43,14 @@ TEST_F(HostLink, LoadShowsTheMainWindowInComponentsMode)
     EXPECT_TRUE(main.ViewPicture->isEnabled());
     EXPECT_EQ(ScreenMousePointer(), 0);
     EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(HostLink, LoadOnAPageWithoutFrameStartsInPageFormatMode)
+{
+    ASSERT_TRUE(LoadEditor());
+    EXPECT_EQ(g_CurMode, 6);
+    EXPECT_TRUE(FormInstance<SCHMAIN>().M_FSI(6)->Checked());
+    EXPECT_FALSE(FormInstance<SCHMAIN>().M_FSI(MODE_COMPONENTS)->Checked());
 }
 
 TEST_F(HostLink, LoadAppliesTheWindowState)

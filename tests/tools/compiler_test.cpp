@@ -184,7 +184,14 @@ TEST_F(Compilers, TheDemoDesignLoadsAsItsSourceBuilds)
     EXPECT_TRUE(count() == built);
     EXPECT_STREQ(O_GetName(DB_DataBase()), "Demo");
     EXPECT_EQ(built.pages, 2);
-    EXPECT_EQ(built.comps, 23);
+    EXPECT_EQ(built.comps, 27);
+    // The block's sheet is a level of its own, and the oscillator's nets
+    // form a bus.
+    EXPECT_EQ(OM_GetCount(DB_HierarchyMap()), 2);
+    EXPECT_NE(OM_FindName(DB_HierarchyMap(), "BLOCK"), 0);
+    BusRec bus{};
+    ASSERT_EQ(N_ReadBus(OM_FindName(DB_BusMap(), "CTRL"), &bus), 1);
+    EXPECT_EQ(bus.Members, 3);
     // U1 holds one placed gate, U2 two.
     LayCompRec l{};
     ASSERT_EQ(L_ReadComponent(OM_FindName(DB_LayCompMap(), "U1"), &l), 1);

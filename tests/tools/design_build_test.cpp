@@ -304,6 +304,34 @@ TEST_F(DesignBuild, LevelsBusesAndPageNotes)
     EXPECT_EQ(OM_GetCount(DB_NetMap()), 0);
 }
 
+TEST_F(DesignBuild, ABlockGetsItsChildLevel)
+{
+    std::string error;
+    ASSERT_TRUE(Build("design D\nlevel TOP\npage One\n  component H1 symbol BLOCK at 0 0 child SHEET\nend\n"
+                      "level SHEET\npage Inside\nend\n",
+                      error))
+        << error;
+    const int32_t h1 = OM_FindName(DB_SchCompMap(), "H1");
+    ASSERT_NE(h1, 0);
+    // The component's own attribute text names the child; one port text per
+    // entry, its number linked to the entry; all hidden.
+    const int32_t texts = C_CompTextArray(h1);
+    const int32_t attribute = IA_SearchMaskLink(texts, 1, 32, 0);
+    ASSERT_NE(attribute, 0);
+    ItemRec t{};
+    ASSERT_EQ(I_ReadItem(C_CompText(h1, attribute), &t), 1);
+    EXPECT_EQ(t.Kind, 6);
+    EXPECT_STREQ(t.Text, "X,SHEET,hierarchy");
+    EXPECT_EQ(t.P1, 0);
+    for (int32_t entry = 1; entry <= 4; ++entry) {
+        SCOPED_TRACE(entry);
+        const int32_t port = IA_SearchMaskLink(texts, 1, 32, entry);
+        ASSERT_NE(port, 0);
+        ASSERT_EQ(I_ReadItem(C_CompText(h1, port), &t), 1);
+        EXPECT_EQ(std::string(t.Text), std::to_string(entry));
+    }
+}
+
 TEST_F(DesignBuild, WrongDesignsAreRefusedAndTheDatabaseStays)
 {
     const struct {
@@ -311,6 +339,10 @@ TEST_F(DesignBuild, WrongDesignsAreRefusedAndTheDatabaseStays)
         std::string error;
     } cases[] = {
         {"design D\n", "d:6: design 'D' has no level"},
+        {"design D\nlevel L\npage P\n  component H1 symbol BLOCK at 0 0 child NONE\nend\n",
+         "d:9: component 'H1': no level 'NONE' is defined"},
+        {"design D\nlevel L\npage P\n  component H1 symbol BLOCK at 0 0 child L\nend\n",
+         "d:9: component 'H1': the child level 'L' is its own level"},
         {"design D\nlevel L\n", "d:7: level 'L' has no page"},
         {"design D\nlevel L\npage P\n  component X1 NOPE at 0 0\nend\n", "d:9: component 'X1': device 'NOPE' is not defined"},
         {"design D\nlevel L\npage P\n  component X1 symbol NOPE at 0 0\nend\n", "d:9: component 'X1': symbol 'NOPE' is not defined"},

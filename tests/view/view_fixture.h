@@ -28,7 +28,7 @@ protected:
     {
         EditorTest::SetUp();
         ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
-        Main().LoadViewSettings();
+        Main().LoadSettings();
         for (int i = 0; i < 5; ++i) QApplication::processEvents();
     }
 };

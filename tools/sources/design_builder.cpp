@@ -35,6 +35,8 @@ constexpr int32_t kRefTextFlags = 130;    // component name text
 constexpr int32_t kValueTextFlags = 132;  // component description text
 constexpr int32_t kPinTextFlags = 144;    // pin-number text, Link = entry
 constexpr int32_t kWireTextLayer = 44;
+constexpr int32_t kHierTextFlags = 32;    // hierarchy attribute and port texts (hidden: size 0)
+constexpr int32_t kHierTextLayer = 32;
 
 struct DesignError {
     SourcePos pos;
@@ -175,12 +177,26 @@ public:
         if (d.levels.size() > 99) Fail(d.levels[99].pos, "a design holds at most 99 levels");
         std::vector<LevelPlan> levels(d.levels.size());
         for (size_t i = 0; i < d.levels.size(); ++i) PlanLevel(d.levels[i], levels[i]);
+        for (const LevelDef& level : d.levels)
+            for (const PageDef& page : level.pages)
+                for (const ComponentDef& c : page.components) CheckChild(d, level, c);
         return levels;
     }
 
 private:
     const Source& src_;
     const Library& lib_;
+
+    // A block's child level is another level of the design.
+    static void CheckChild(const DesignDef& d, const LevelDef& own, const ComponentDef& c)
+    {
+        if (c.child.empty()) return;
+        if (c.child == own.name)
+            Fail(c.pos, "component " + Q(c.ref) + ": the child level " + Q(c.child) + " is its own level");
+        for (const LevelDef& level : d.levels)
+            if (level.name == c.child) return;
+        Fail(c.pos, "component " + Q(c.ref) + ": no level " + Q(c.child) + " is defined");
+    }
 
     void PlanLevel(const LevelDef& def, LevelPlan& lp)
     {
@@ -542,6 +558,18 @@ void AddText(int32_t array, const SourcePos& pos, int32_t x, int32_t y, int32_t 
     Check(OA_Add(array, item), pos, "the text " + Q(text));
 }
 
+// A hierarchical block's texts, as the editor makes them when it assigns a
+// child level: the hidden attribute "X,LEVEL,hierarchy" (mask 32, link 0)
+// and one hidden port text per entry, its number linked to that entry.
+void MakeHierTexts(int32_t array, const CompPlan& c)
+{
+    const SourcePos& pos = c.def->pos;
+    AddText(array, pos, 0, 0, 0, 0, 0, "X," + c.def->child + ",hierarchy", kHierTextFlags, kHierTextLayer, 0, 0);
+    for (size_t i = 1; i <= c.symbol->entries.size(); ++i)
+        AddText(array, pos, 0, 0, 0, 0, 0, std::to_string(i), kHierTextFlags, kHierTextLayer, 0,
+                static_cast<int32_t>(i));
+}
+
 // The texts the editor gives a placed component: its reference (from the
 // symbol's reference template, else at the middle of its drawing; a
 // symbol-only component without template, such as a power symbol, gets
@@ -577,6 +605,7 @@ void MakeCompTexts(const CompPlan& c, const std::string& ref)
             AddText(array, pos, rx, y, 0, rh, rw, c.def->value, kValueTextFlags, 34, r3, 0);
         }
     }
+    if (!c.def->child.empty()) MakeHierTexts(array, c);
     if (!c.device) return;
     for (const PinDef& p : c.device->groups[c.group - 1].pins) {
         const int32_t entry = c.symbol->FindEntry(p.name);

@@ -131,6 +131,7 @@ struct ComponentDef {
     int32_t angle = 0;
     bool mirror = false;
     std::string value;  // description text; empty: none
+    std::string child;  // symbol-only components: the child level of a hierarchical block; empty: none
 };
 
 // A point of a wire: a component pin, a named junction or a position.

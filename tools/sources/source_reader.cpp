@@ -739,7 +739,9 @@ private:
                 {"angle", [&] { comp.angle = c.Angle("angle"); }},
                 {"mirror", [&] { comp.mirror = true; }},
             };
-            if (comp.symbol.empty()) {
+            if (!comp.symbol.empty()) {
+                h["child"] = [&] { comp.child = c.Name("child level"); };
+            } else {
                 h["gate"] = [&] { comp.gate = c.Name("gate"); };
                 h["value"] = [&] {
                     comp.value = c.Name("value");

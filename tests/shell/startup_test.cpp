@@ -1,0 +1,263 @@
+// The main window over its design: the caption and the special symbols,
+// the page frame rebuilt, the hierarchy reports, the settings load's flag
+// and the demo design loaded without losing a wire; the kernel cursors and
+// the unload.
+#include "editor/dialogs/schicmpd.h"
+#include "editor/dialogs/schinfob.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/textarea.h"
+#include "editor/interaction/commands.h"
+#include "editor/shell/caption.h"
+#include "editor/shell/cursors.h"
+#include "editor/shell/errors.h"
+#include "editor/shell/hierreports.h"
+#include "editor/shell/pagedraw.h"
+#include "editor/shell/schmain.h"
+#include "editor/shell/textfiles.h"
+#include "editor/shell/textnum.h"
+#include "editor/view/canvas.h"
+#include "platform/kernel/nvokernel32.h"
+#include "platform/winsys/interaction.h"
+#include "tests/support/design_builder.h"
+#include "tests/support/editor_fixture.h"
+
+#include <QApplication>
+
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Startup = palvane_test::EditorTest;
+using StartupLink = palvane_test::EditorLinkTest;
+
+std::string DemoText()
+{
+    std::ifstream in(std::string(PALVANE_DEMO_DIR) + "/demo.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Wires (branches without the frames) of every page of every level; the
+// first level and its first page are current again afterwards.
+int WireCount()
+{
+    const int32_t levels = DB_HierarchyMap();
+    int count = 0;
+    int32_t first = 0;
+    int32_t position = OM_GetFirst(levels);
+    for (int32_t level; (level = OM_SearchMask(levels, &position, 0, 0)) > 0;) {
+        if (first == 0) first = level;
+        DB_SetCurHier(level);
+        const int32_t branches = DB_BranchMap();
+        int32_t at = OM_GetFirst(branches);
+        while (OM_SearchMask(branches, &at, 0, 0) > 0) ++count;
+    }
+    DB_SetCurHier(first);
+    return count;
+}
+
+TEST_F(Startup, CaptionAndSpecialSymbolsFollowLevelAndPage)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign("design D\nlevel MAIN\npage P1\nend\npage P2\nend\npage P3 frame 2in 1in\nend\n"));
+    ASSERT_EQ(DB_SetCurPage(OM_FindName(DB_PageMap(), "P3")), OM_FindName(DB_PageMap(), "P3"));
+    ASSERT_EQ(DB_CurHier(), 1);
+    ASSERT_EQ(DB_CurPage(), 3);
+    int32_t status = 0;
+    SetMainCaption(status);
+    EXPECT_EQ(status, DB_DataBase());
+    EXPECT_EQ(g_DbName, "D");
+    EXPECT_EQ(g_CurHierName, "MAIN");
+    EXPECT_EQ(g_CurPageName, "P3");
+    EXPECT_EQ(Main().Caption(), "Norvo32 - Schematics Capture (P3)");
+    EXPECT_EQ(g_FrameBranch, -103);
+    EXPECT_EQ(g_DesNotesSymb, -101);
+    EXPECT_EQ(g_CopparSymb, -401);
+    EXPECT_EQ(g_AgapMskSymb, -801);
+    EXPECT_EQ(g_PageNotesSymb, -1003);
+    for (const int32_t id : {-101, -401, -801, -1003}) EXPECT_NE(S_Symbol(id), 0) << id;
+    EXPECT_EQ(O_GetStatus(S_Symbol(-401)) & 2, 2);
+    EXPECT_EQ(O_GetStatus(S_Symbol(-801)) & 2, 2);
+    EXPECT_EQ(O_GetStatus(S_Symbol(-101)) & 2, 0);
+    // A second call finds them and makes nothing new.
+    const int32_t symbols = OM_GetCount(DB_SymbMap());
+    SetMainCaption(status);
+    EXPECT_EQ(OM_GetCount(DB_SymbMap()), symbols);
+}
+
+TEST_F(Startup, NoDesignClosesTheWindowWithMessage100)
+{
+    DB_DiscardDataBase();
+    ui.ExpectMessageBox(winsys::mb::AnswerOk);
+    int32_t status = -1;
+    SetMainCaption(status);
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(Main().IsLoaded());
+    EXPECT_FALSE(Main().LoadSettings());
+}
+
+TEST_F(Startup, FrameIsRebuiltThroughNewJunctionsAndStaysClosed)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign("design D\nlevel MAIN\npage P frame 4in 2in\nend\n"));
+    ASSERT_TRUE(Main().LoadSettings());
+    ReadFrameBox();
+    const int32_t box[4] = {g_FrameX1, g_FrameY1, g_FrameX2, g_FrameY2};
+    ASSERT_TRUE(g_FrameValid);
+    BranchRec before{};
+    ASSERT_EQ(B_ReadBranch(g_FrameBranch, &before), 1);
+    RebuildFrameBranch();
+    BranchRec after{};
+    ASSERT_EQ(B_ReadBranch(g_FrameBranch, &after), 1);
+    EXPECT_EQ(after.Points, before.Points);
+    EXPECT_EQ(after.Flags, 4);
+    BranchPointRec first{}, last{};
+    ASSERT_EQ(B_ReadRecord(g_FrameBranch, 1, &first), 1);
+    ASSERT_EQ(B_ReadRecord(g_FrameBranch, after.Points, &last), 1);
+    EXPECT_EQ(first.Ref, last.Ref);
+    ReadFrameBox();
+    EXPECT_EQ(g_FrameX1, box[0]);
+    EXPECT_EQ(g_FrameY1, box[1]);
+    EXPECT_EQ(g_FrameX2, box[2]);
+    EXPECT_EQ(g_FrameY2, box[3]);
+    // Rebuilding again gives the same outline, and no junction is left over.
+    const int32_t junctions = OM_GetCount(DB_JunctMap());
+    RebuildFrameBranch();
+    EXPECT_EQ(OM_GetCount(DB_JunctMap()), junctions);
+}
+
+TEST_F(Startup, PageWithoutFrameGetsAnEmptyFrameBranch)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign("design D\nlevel MAIN\npage P\nend\n"));
+    ASSERT_TRUE(Main().LoadSettings());
+    EXPECT_FALSE(g_FrameValid);
+    EXPECT_EQ(g_CurMode, 6);
+    RebuildFrameBranch();
+    BranchRec frame{};
+    ASSERT_EQ(B_ReadBranch(g_FrameBranch, &frame), 1);
+    EXPECT_EQ(frame.Points, 0);
+}
+
+TEST_F(Startup, SettingsLoadClearsItsFlagOnAnError)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign("design D\nlevel MAIN\npage P frame 4in 2in\nend\n"));
+    SCHMAIN& main = Main();
+    // A mode outside the tool table makes the load fail half-way.
+    g_CurMode = 12;
+    EXPECT_THROW(main.LoadSettings(), RuntimeError);
+    EXPECT_EQ(main.m_Loading, 0);
+    g_CurMode = MODE_COMPONENTS;
+    EXPECT_TRUE(main.LoadSettings());
+    EXPECT_EQ(main.m_Loading, 0);
+}
+
+TEST_F(Startup, DemoLoadsWithoutRemovingAWire)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+    const int wires = WireCount();
+    ASSERT_GT(wires, 30);
+    g_CurMode = MODE_COMPONENTS;
+    ASSERT_TRUE(Main().LoadSettings());
+    EXPECT_EQ(WireCount(), wires);
+    EXPECT_TRUE(g_FrameValid);
+    EXPECT_EQ(g_CurMode, MODE_COMPONENTS);
+    EXPECT_EQ(g_CurPageName, "Amplifier");
+    EXPECT_EQ(Main().F_Pages->ListCount(), 2);
+}
+
+TEST_F(Startup, HierarchyReportsOfTheDemo)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+    ASSERT_TRUE(Main().LoadSettings());
+    LoadHierStack();
+    std::string text;
+    ReportHierStack(text);
+    EXPECT_EQ(text, "*** Hierarchy Stack: ***\r\nCurrent hierarchy: MAIN           \r\n");
+
+    ReportHierStructure(text);
+    // The block H1 leads to the level BLOCK, whose components are leaves.
+    EXPECT_NE(text.find("*** Hierarchy Structure Current Stack: ***\r\n\r\nMAIN:--->\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("MAIN:H1-->BLOCK\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\tBLOCK:R7/1\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Other Stacks"), std::string::npos) << text;
+    EXPECT_EQ(DB_CurHier(), g_CurHier);
+    EXPECT_EQ(g_CurHierName, "MAIN");
+}
+
+TEST_F(Startup, DatabaseMenuShowsTheReports)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+    ASSERT_TRUE(Main().LoadSettings());
+    SCHINFOB& report = FormInstance<SCHINFOB>();
+    Main().M_HierStack->Click.Raise();
+    ASSERT_TRUE(report.Visible());
+    EXPECT_EQ(report.F_TxtBuffer()->Text().rfind("*** Hierarchy Stack: ***", 0), 0u);
+    Main().M_HierStructure->Click.Raise();
+    EXPECT_NE(report.F_TxtBuffer()->Text().find("MAIN:H1-->BLOCK"), std::string::npos);
+}
+
+TEST_F(Startup, StackReportRestoresTheLevelOnEveryPath)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+    ASSERT_TRUE(Main().LoadSettings());
+    const int32_t main = g_CurHier;
+    // A stack whose records name the child level and a level that is gone.
+    LoadHierStack();
+    g_HierStack.RedimPreserve(2);
+    g_HierStack(1).Name = "BLOCK          ";
+    g_HierStack(1).Id = 1;
+    g_HierStack(2).Name = "GONE           ";
+    std::string text;
+    ReportHierStack(text);
+    EXPECT_NE(text.find("From hierarchy:    through: BLOCK:"), std::string::npos) << text;
+    EXPECT_NE(text.find("toCurrent hierarchy: MAIN"), std::string::npos) << text;
+    EXPECT_EQ(DB_CurHier(), main);
+    EXPECT_EQ(g_CurHier, main);
+}
+
+TEST_F(Startup, CursorsAreTakenAndGivenBackAtUnload)
+{
+    SCHMAIN& main = Main();
+    EXPECT_GT(g_Cursors[0], 0);
+    EXPECT_GT(g_Cursors[1], 0);
+    EXPECT_EQ(main.ViewPicture->cursor().shape(), Qt::CrossCursor);
+    SetFormCursor(main.ViewPicture, 0);
+    EXPECT_EQ(main.ViewPicture->cursor().shape(), Qt::SizeAllCursor);
+    Canvas* canvas = main.ViewPicture;
+    // The unload selects the first cursor, then frees both: the canvas is
+    // left with the default arrow, not a freed cursor.
+    main.Unload();
+    EXPECT_EQ(g_Cursors[0], 0);
+    EXPECT_EQ(g_Cursors[1], 0);
+    (void)canvas;
+}
+
+TEST_F(Startup, UpdateClosesOpenInsertionDialogsAsTheirCancel)
+{
+    SCHICMPD& dialog = FormInstance<SCHICMPD>();
+    int terminated = 0;
+    dialog.Terminate.Connect([&] { ++terminated; });
+    dialog.Show();
+    g_InsertDlgOpen = true;
+    std::string aname = "HOST", command = "PALVANE,UP";
+    link->NotifyMe(aname, command);
+    EXPECT_FALSE(dialog.IsLoaded());
+    EXPECT_FALSE(g_InsertDlgOpen);
+    EXPECT_EQ(terminated, 1);
+}
+
+TEST_F(StartupLink, FailedStartUpSendsShutdownOnce)
+{
+    // No design: the caption procedure reports and the start-up ends.
+    DB_DiscardDataBase();
+    ui.ExpectMessageBox(winsys::mb::AnswerOk);
+    int16_t mode = 0;
+    EXPECT_FALSE(link->Load(mode));
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].second, "SHUTDOWN");
+    EXPECT_FALSE(FormInstance<SCHMAIN>().IsLoaded());
+}
+
+}  // namespace
