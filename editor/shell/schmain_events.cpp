@@ -70,7 +70,6 @@ void SCHMAIN::Form_KeyUp(int&, int&) {}
 
 // ---- Subsystem 5: editing ----------------------------------------------------
 
-void SCHMAIN::DrawPageBitmaps() {}
 
 void SCHMAIN::M_Yes_Click() {}
 void SCHMAIN::M_No_Click() {}
