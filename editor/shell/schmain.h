@@ -464,6 +464,13 @@ public:
     void EraseViewCross();
     void SyncViewMode();
     void DrawCmdObjectInView(int32_t id, int32_t drawMode);
+    // Printing, screen copy and popups (editor/view/schmain_print.cpp).
+    void PrintPage();
+    void SetPrintBusy(bool& start, std::string& text);
+    void CopyScreenArea();
+    void PopupMenuAtCursor(MenuItem& menu, double& x, double& y);
+    // The page's pictures on a printer sheet (editor/documents).
+    void DrawPrinterBitmaps(int32_t device);
 
     void ViewPicture_Paint();
     void F_PICView_Paint();
