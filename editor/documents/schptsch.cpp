@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 CheckedArray<PrintPageRec> g_PrintPages;
@@ -219,6 +220,10 @@ void SCHPTSCH::LayOutGrids()
     F_PrintPageSetup->SetWidth(total + frame + scroll);
     F_LGrid->SetWidth(total + frame + scroll);
     F_LGrid->SetHeight(F_LGrid->RowHeight(0) + frame);
+    // The layout keeps those sizes.
+    F_PrintPageSetup->setFixedWidth(F_PrintPageSetup->width());
+    F_LGrid->setFixedSize(F_LGrid->width(), F_LGrid->height());
+    Window()->resize(std::max(Window()->width(), Window()->sizeHint().width()), Window()->height());
 }
 
 void SCHPTSCH::FillPageGrid()

@@ -14,6 +14,7 @@
 #include "platform/winsys/print_scale_dialog.h"
 #include "platform/winsys/printer.h"
 #include "tests/support/raster.h"
+#include "tests/support/screenshot.h"
 #include "tests/view/view_fixture.h"
 
 #include <QClipboard>
@@ -85,6 +86,15 @@ TEST_F(Printing, TheDemoPageAtOneToOneFillsItsSheets)
     EXPECT_TRUE(Main().Window()->isEnabled());
     EXPECT_EQ(G_GetDC(), 0);
     EXPECT_FALSE(Printer::Get().DocumentOpen());
+}
+
+TEST_F(Printing, ScreenshotOfAPrintedSheet)
+{
+    ExpectScale(1, 4);
+    Main().M_Print_Click();
+    const QImage sheet = palvane_test::RasterizePdfPage(Pdf(), 1, 60);
+    ASSERT_TRUE(Drawn(sheet));
+    EXPECT_TRUE(sheet.save(QString::fromStdString(palvane_test::ScreenshotDir() + "/printed_sheet.png")));
 }
 
 TEST_F(Printing, NothingShownIsNoPrintingBoundary)
