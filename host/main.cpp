@@ -132,6 +132,9 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("norvo32");
+    // From here on an end signal is only noted; it is acted on once the
+    // event loop runs, however long the start-up takes.
+    CatchEndSignals();
 
     const QStringList args = QApplication::arguments();
     if (args.size() > 2) {
@@ -184,7 +187,6 @@ int main(int argc, char** argv)
     });
     reader.Start();
 
-    CatchEndSignals();
     std::unique_ptr<QSocketNotifier> endSignals;
     if (g_signalPipe[0] >= 0) endSignals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
     if (endSignals) QObject::connect(endSignals.get(), &QSocketNotifier::activated, [&] {

@@ -30,6 +30,8 @@ struct RouteTuning {
     int32_t testedCapacity = 1000;
     int32_t pointPoolCapacity = 500;
     int32_t meetingCapacity = 200;
+    // Levels of escape lines grown for one pair.
+    int32_t levelLimit = 4;
 };
 extern RouteTuning g_Tuning;
 
@@ -134,7 +136,20 @@ int32_t PathDirection(const PathPt& a, const PathPt& b);
 // Makes a branch of the routed net from the path, ties it into the image
 // (groups, merge, junctions, field grid). Result the branch, 0 on failure.
 int32_t InsertPathBranch(const Path& path, int32_t node);
+// Reduces the U-turns of a routed branch (its wire is taken out of the
+// field grid and entered again).
 int32_t MR_CleanPathAtComps(int32_t branch, int32_t node);
+// The U-turn reduction on a path: a middle no longer than a step moves to
+// the end of the shorter leg; a longer one shifts toward the open side.
+// `precedence` (2: first end's body smaller, 0: equal, 1: larger) picks the
+// leg on a tie. True when the path changed.
+bool ReduceUTurns(Path& path, int32_t precedence);
+// Groups of the pair's start and end node while it is routed.
+extern int32_t g_PairGroups[2];
+// Lets the path begin on a wire of the start node's group (the place
+// farthest along wins) and end on a wire of the end node's group (the first
+// place wins); a moved end becomes a junction point. True when an end moved.
+bool MR_ShortcutPath(Path& path);
 
 // ---- the pair search -------------------------------------------------------------------
 

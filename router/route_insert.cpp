@@ -25,7 +25,7 @@ int32_t InsertPathBranch(const Path& path, int32_t node)
         ScrBranchRec& r = g_Branches[b];
         r.flags = 0, r.net = net, r.page = g_ScrCurPage, r.group = g_Nodes[node].group;
     }
-    int32_t prev = 0;
+    int32_t prev = 0, inner = 0;
     for (size_t i = 0; i < path.size(); ++i) {
         const int32_t p = NewBPoint();
         if (!p) {
@@ -42,6 +42,7 @@ int32_t InsertPathBranch(const Path& path, int32_t node)
             g_BPoints[prev].next = p;
         else
             g_Branches[b].firstPoint = p;
+        if (i == 1) inner = p;
         prev = p;
     }
     // An end that stands on no pin of the net is no node point.
@@ -56,6 +57,9 @@ int32_t InsertPathBranch(const Path& path, int32_t node)
     g_BusJunctionMode = 0;
     const int32_t ok = JoinNetBranches(net) && JoinNetJunctions(net);
     if (!FieldAddNet(net) || !ok) return 0;
+    // The wire's U-turns, on the branch that now holds its points (a merge
+    // may have moved them into an older branch of the net).
+    if (inner && g_BPoints[inner].inUse) return MR_CleanPathAtComps(g_BPoints[inner].branch, node);
     return 1;
 }
 

@@ -216,8 +216,10 @@ bool SegmentFree(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t exemptA
     const int32_t step = g_StepSize > 0 ? g_StepSize : 50800;
     Seg box{std::min(x1, x2) - step, std::min(y1, y2) - step, std::max(x1, x2) + step, std::max(y1, y2) + step};
     ObstacleList list;
+    // The clearance is measured from the true body: the search's narrowing
+    // by one unit would let a wire pass one unit closer than half a step.
     const int32_t saved = g_Clearance;
-    g_Clearance = -1;
+    g_Clearance = 0;
     const bool ok = MR_TestRectComps(list, box, false) && MR_TestRectWires(list, box, false);
     g_Clearance = saved;
     if (!ok) return false;

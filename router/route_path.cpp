@@ -146,6 +146,12 @@ int32_t MR_BuildBranchWay(Path& path, int32_t& accepted)
     accepted = 0;
     MR_StraightenPath(path);
     CutPathLoops(path);
+    // A path that meets a wire of its own start or end group may begin or
+    // end there; the corners are flipped again around the moved ends.
+    if (MR_ShortcutPath(path)) {
+        if (!MR_SimplifyPath(path)) return 0;
+        MR_StraightenPath(path);
+    }
     const int32_t step = g_StepSize > 0 ? g_StepSize : 50800;
     for (size_t i = 0; i + 1 < path.size(); ++i) {
         if (path[i].x != path[i + 1].x && path[i].y != path[i + 1].y) return Fail(1800, 1);
@@ -189,7 +195,5 @@ int32_t MR_SimplifyPath(Path& path)
     }
     return 1;
 }
-
-int32_t MR_CleanPathAtComps(int32_t /*branch*/, int32_t /*node*/) { return 1; }
 
 }  // namespace corvex

@@ -34,6 +34,7 @@ struct Meeting {
 
 EscPool g_Pools[4];  // start-horizontal, start-vertical, end-horizontal, end-vertical
 std::vector<Meeting> g_Meetings[2];
+int32_t g_LastMeeting[2];  // crossing of the meeting picked last
 
 int32_t PoolCapacity() { return g_Tuning.pointPoolCapacity - 1; }
 
@@ -164,6 +165,7 @@ bool MR_GetBestProject(Path& path)
     Meeting* m = best[l];
     if (!m) return false;
     m->cost = 0;
+    g_LastMeeting[0] = m->x, g_LastMeeting[1] = m->y;
     // list 1: a in start-horizontal, b in end-vertical; list 2: a in
     // end-horizontal, b in start-vertical.
     const EscPool& startPool = g_Pools[l == 0 ? 0 : 1];
@@ -243,6 +245,7 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
     g_ExemptComp[1] = IsFreePin(a.partner) ? b.comp : 0;
     g_PinEnds[0] = PinEnd{a.x, a.y, a.comp, a.flags & kExitAll};
     g_PinEnds[1] = PinEnd{b.x, b.y, b.comp, b.flags & kExitAll};
+    g_PairGroups[0] = a.group, g_PairGroups[1] = b.group;
     int32_t sx = a.x, sy = a.y, ex = b.x, ey = b.y;
     if (!IsFreePin(node) && !PinExitPoint(node, b.x, b.y, sx, sy)) sx = a.x, sy = a.y;
     if (g_ErrorCode) return 0;
@@ -261,34 +264,60 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
                 if (!AddRoot(g_Pools[k], k < 2 ? sx : ex, k < 2 ? sy : ey, dir)) return 0;
         for (EscPool& p : g_Pools)
             if (!GrowAll(p)) return 0;
-        for (int level = 1; level <= 5; ++level) {
+        // Levels: the meetings of a level with more than one meeting (or of
+        // the last level) are tried, cheapest first. When every one of them
+        // is refused, the lines grow one more level and the new meetings
+        // are tried, up to the level limit.
+        const int32_t limit = std::max(1, g_Tuning.levelLimit);
+        std::vector<std::pair<int32_t, int32_t>> tried;
+        for (int32_t level = 1; level <= limit && !found; ++level) {
             MR_FindLevelMeeting(0);
             MR_FindLevelMeeting(1);
-            if (g_Meetings[0].size() + g_Meetings[1].size() > 1 || level == 5) break;
+            if (g_Meetings[0].size() + g_Meetings[1].size() > 1 || level == limit) {
+                // Meetings tried at an earlier level are not tried again.
+                for (auto& list : g_Meetings)
+                    for (Meeting& m : list)
+                        if (std::find(tried.begin(), tried.end(), std::pair{m.x, m.y}) != tried.end()) m.cost = 0;
+                const int32_t saved = g_Clearance;
+                g_Clearance = -1;
+                while (!found && MR_GetBestProject(path)) {
+                    tried.emplace_back(path.empty() ? 0 : g_LastMeeting[0], g_LastMeeting[1]);
+                    int32_t accepted = 0;
+                    if (!MR_BuildBranchWay(path, accepted)) return 0;
+                    found = accepted != 0;
+                }
+                g_Clearance = saved;
+                if (found || level == limit) break;
+            }
+            bool grown = true;
             for (EscPool& p : g_Pools)
-                if (!GrowAll(p)) return 0;
+                if (grown && !GrowAll(p)) grown = false;
+            if (!grown) {
+                // A full point pool ends the growing, not the pair.
+                if (g_ErrorFunc != 3000) return 0;
+                ClearFailure();
+                break;
+            }
         }
         g_Clearance = -1;
-        while (!found && MR_GetBestProject(path)) {
-            int32_t accepted = 0;
-            if (!MR_BuildBranchWay(path, accepted)) return 0;
-            found = accepted != 0;
-        }
     }
     if (!found) return 1;
-    // The exit stubs back to the pins.
-    if (sx != a.x || sy != a.y) {
+    // The exit stubs back to the pins, unless the shortcut pass moved that
+    // end onto a wire of the pin's group.
+    auto endFlags = [](PathPt& p) { p.flags = (p.flags & kPathJunction) ? kPathJunction : kPathFixed; };
+    if ((sx != a.x || sy != a.y) && !(path.front().flags & kPathJunction)) {
         path.front().flags = kPathFree;
         path.insert(path.begin(), PathPt{a.x, a.y, kPathFixed});
     }
-    if (ex != b.x || ey != b.y) {
+    if ((ex != b.x || ey != b.y) && !(path.back().flags & kPathJunction)) {
         path.back().flags = kPathFree;
         path.push_back(PathPt{b.x, b.y, kPathFixed});
     }
-    path.front().flags = kPathFixed;
-    path.back().flags = kPathFixed;
+    endFlags(path.front());
+    endFlags(path.back());
     MR_StraightenPath(path);
     if (!MR_SimplifyPath(path)) return 0;
+    MR_ShortcutPath(path);
     MR_StraightenPath(path);
     if (!PathFree(path)) return 1;  // the stubs met something: not routed
     connected = 1;
@@ -311,9 +340,16 @@ int32_t MR_RouteOnePair(int32_t node, int32_t& connected)
     }
     g_RouteNet = net;
     Path path;
+    // The pair's pins and groups stay known until its wire is cleaned.
+    struct Reset {
+        ~Reset()
+        {
+            g_ExemptComp[0] = g_ExemptComp[1] = 0;
+            g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0, 0};
+            g_PairGroups[0] = g_PairGroups[1] = 0;
+        }
+    } reset;
     const int32_t result = MR_SearchPair(node, path, connected);
-    g_ExemptComp[0] = g_ExemptComp[1] = 0;
-    g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0, 0};
     auto softFailure = [] {
         const int32_t c = g_ErrorCode, f = g_ErrorFunc;
         return (c == 0 && f == 0) || (c == 30 && f == 3000) || (c == 1 && f == 1800) || f == 1920 || f == 1910;

@@ -5,7 +5,10 @@
 // pair order. Each case prints completion, length, bends, crossings,
 // violations, time and memory for both.
 //
-//   route_bench [--quick] [design-file]   generated cases, or one design
+//   route_bench [--quick] [--max N] [--seeds N] [--only "200 dense seed 1"] [design-file]
+//   generated cases (up to N components, N seeds, or one named case), or one design;
+//   --levels N and --pool N set the router's level limit and point pool size;
+//   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
 #include "router/corvex.h"
 #include "router/route.h"
@@ -95,13 +98,26 @@ bool LoadImage()
 
 // ---- the Lee router ---------------------------------------------------------------
 
+// A Lee maze router with a bend cost on the grid of the routing step. Its
+// wavefront is ordered by cost plus a lower bound of the rest (A*), which
+// finds the same least-cost ways as a plain wavefront, only sooner. Rules as
+// the checker's: a grid point within half a step of a body is blocked
+// (except the straight exit stub of a pin through its own body), a foreign
+// wire is never run along nor touched by an end or bend (crossings are
+// allowed), and the wires of the pair's own groups are sources and targets.
 struct Lee {
     int32_t ox = 0, oy = 0, step = 0, cols = 0, rows = 0;
-    std::vector<uint8_t> body;           // within half a step of a body
-    std::vector<int32_t> hNet, vNet;     // net running along / across a cell
-    std::vector<uint8_t> endOf;          // a wire ends or bends here (index net in endNet)
-    std::vector<int32_t> endNet;
-    size_t Bytes() const { return body.size() * 2 + (hNet.size() + vNet.size() + endNet.size()) * 4 + endOf.size(); }
+    std::vector<int32_t> bodyComp;      // 0 free, the component, -1 several
+    std::vector<int32_t> hNet, vNet;    // net running along / across a cell (-1 several or not a net)
+    std::vector<int32_t> endNet;        // net of a wire end, bend or junction here
+    std::vector<int32_t> dist, from;    // search state, reset where touched
+    std::vector<int32_t> touched;
+    std::vector<int8_t> target;
+    size_t Bytes() const
+    {
+        return (bodyComp.size() + hNet.size() + vNet.size() + endNet.size() + dist.size() + from.size()) * 4 +
+               target.size();
+    }
 
     int32_t Idx(int32_t gx, int32_t gy) const { return gy * cols + gx; }
     bool Cell(int32_t x, int32_t y, int32_t& gx, int32_t& gy) const
@@ -110,6 +126,7 @@ struct Lee {
         gx = (x - ox) / step, gy = (y - oy) / step;
         return gx >= 0 && gy >= 0 && gx < cols && gy < rows;
     }
+    static void Put(std::vector<int32_t>& v, int32_t k, int32_t net) { v[k] = v[k] == 0 || v[k] == net ? net : -1; }
 
     void Setup()
     {
@@ -118,7 +135,8 @@ struct Lee {
         step = g_StepSize, ox = p.frameMinX, oy = p.frameMinY;
         cols = (p.frameMaxX - ox) / step + 1, rows = (p.frameMaxY - oy) / step + 1;
         const size_t n = size_t(cols) * rows;
-        body.assign(n, 0), hNet.assign(n, 0), vNet.assign(n, 0), endOf.assign(n, 0), endNet.assign(n, 0);
+        bodyComp.assign(n, 0), hNet.assign(n, 0), vNet.assign(n, 0), endNet.assign(n, 0);
+        dist.assign(n * 4, INT32_MAX), from.assign(n * 4, -1), target.assign(n, 0);
         const int64_t half = step / 2;
         for (int32_t c = 1; c <= g_Comps.Count(); ++c) {
             if (g_Comps[c].page != g_ScrCurPage) continue;
@@ -126,25 +144,56 @@ struct Lee {
             for (int32_t gy = std::max(0, int32_t((b.y1 - half - oy) / step)); gy < rows && oy + int64_t(gy) * step < b.y2 + half; ++gy)
                 for (int32_t gx = std::max(0, int32_t((b.x1 - half - ox) / step)); gx < cols && ox + int64_t(gx) * step < b.x2 + half; ++gx) {
                     const int64_t x = ox + int64_t(gx) * step, y = oy + int64_t(gy) * step;
-                    if (x > b.x1 - half && x < b.x2 + half && y > b.y1 - half && y < b.y2 + half) body[Idx(gx, gy)] = 1;
+                    if (x > b.x1 - half && x < b.x2 + half && y > b.y1 - half && y < b.y2 + half) {
+                        int32_t& v = bodyComp[Idx(gx, gy)];
+                        v = v == 0 ? c : -1;
+                    }
                 }
         }
-    }
-
-    void Mark(const std::vector<std::pair<int32_t, int32_t>>& cells, int32_t net)
-    {
-        for (size_t i = 0; i < cells.size(); ++i) {
-            const auto [gx, gy] = cells[i];
-            const int32_t k = Idx(gx, gy);
-            const bool h = (i > 0 && cells[i - 1].second == gy) || (i + 1 < cells.size() && cells[i + 1].second == gy);
-            const bool v = (i > 0 && cells[i - 1].first == gx) || (i + 1 < cells.size() && cells[i + 1].first == gx);
-            if (h) hNet[k] = net;
-            if (v) vNet[k] = net;
-            if (i == 0 || i + 1 == cells.size() || (h && v)) endOf[k] = 1, endNet[k] = net;
+        // Every wire already on the page; a kept or bus wire is foreign to all.
+        for (int32_t b = 1; b <= g_Branches.capacity && b < int32_t(g_Branches.rows.size()); ++b) {
+            const ScrBranchRec& r = g_Branches[b];
+            if (!r.inUse || r.page != g_ScrCurPage || b == p.frameBranch) continue;
+            MarkBranch(b, (r.flags & (kBranchKept | kBranchBus)) ? -1 : r.net);
         }
     }
 
-    // Dijkstra over (cell, direction) with a bend cost of `bend` steps.
+    // The grid cells of a branch's segments, with what runs through them.
+    template <class F>
+    void Cells(int32_t b, F&& f) const
+    {
+        for (int32_t p = g_Branches[b].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next) {
+            const int32_t q = g_BPoints[p].next;
+            const int32_t x1 = g_BPoints[p].x, y1 = g_BPoints[p].y, x2 = g_BPoints[q].x, y2 = g_BPoints[q].y;
+            const bool h = y1 == y2;
+            const int32_t a = int32_t(std::lround(double((h ? x1 : y1) - (h ? ox : oy)) / step));
+            const int32_t e = int32_t(std::lround(double((h ? x2 : y2) - (h ? ox : oy)) / step));
+            const int32_t at = int32_t(std::lround(double((h ? y1 : x1) - (h ? oy : ox)) / step));
+            for (int32_t k = std::min(a, e); k <= std::max(a, e); ++k) {
+                const int32_t gx = h ? k : at, gy = h ? at : k;
+                if (gx < 0 || gy < 0 || gx >= cols || gy >= rows) continue;
+                f(Idx(gx, gy), h, k == a || k == e);
+            }
+        }
+    }
+
+    void MarkBranch(int32_t b, int32_t net)
+    {
+        Cells(b, [&](int32_t k, bool h, bool end) {
+            Put(h ? hNet : vNet, k, net);
+            if (end) Put(endNet, k, net);
+        });
+    }
+
+    void MarkNet(int32_t net)
+    {
+        for (int32_t b = g_Nets[net].firstBranch; b; b = g_Branches[b].next)
+            if (g_Branches[b].page == g_ScrCurPage) MarkBranch(b, net);
+    }
+
+    bool Foreign(const std::vector<int32_t>& v, int32_t k, int32_t net) const { return v[k] != 0 && v[k] != net; }
+
+    // Dijkstra/A* over (cell, direction) with a bend cost of `bend` steps.
     bool Route(int32_t node, std::vector<std::pair<int32_t, int32_t>>& out)
     {
         const ScrNodeRec& a = g_Nodes[node];
@@ -154,52 +203,87 @@ struct Lee {
         if (!Cell(a.x, a.y, sx, sy) || !Cell(b.x, b.y, tx, ty)) return false;
         const int32_t bendCost = 2, dx[4] = {1, 0, -1, 0}, dy[4] = {0, 1, 0, -1};
         const int32_t exitBit[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
-        const size_t n = size_t(cols) * rows * 4;
-        std::vector<int32_t> dist(n, INT32_MAX), from(n, -1);
+        for (int32_t k : touched) dist[size_t(k)] = INT32_MAX, from[size_t(k)] = -1;
+        touched.clear();
         using Q = std::pair<int32_t, int32_t>;
         std::priority_queue<Q, std::vector<Q>, std::greater<Q>> q;
+        // Targets: the partner's pin and the wires of its group; the bound
+        // box of them gives the lower bound of the remaining cost.
+        std::vector<int32_t> targets;
+        int32_t bx1 = tx, by1 = ty, bx2 = tx, by2 = ty;
+        auto clean = [&](int32_t k) { return !Foreign(hNet, k, net) && !Foreign(vNet, k, net) && !Foreign(endNet, k, net); };
+        for (int32_t br = g_Nets[net].firstBranch; br; br = g_Branches[br].next) {
+            if (g_Branches[br].page != g_ScrCurPage) continue;
+            const int32_t group = g_Branches[br].group;
+            if (group != a.group && group != b.group) continue;
+            Cells(br, [&](int32_t k, bool, bool) {
+                if (!clean(k) || bodyComp[k]) return;
+                if (group == b.group) {
+                    targets.push_back(k), target[k] = 1;
+                    bx1 = std::min(bx1, k % cols), bx2 = std::max(bx2, k % cols);
+                    by1 = std::min(by1, k / cols), by2 = std::max(by2, k / cols);
+                } else {
+                    for (int d = 0; d < 4; ++d) {
+                        const int32_t s = k * 4 + d;
+                        if (dist[s] == 0) continue;
+                        dist[s] = 0, touched.push_back(s), q.push({0, s});
+                    }
+                }
+            });
+        }
+        auto bound = [&](int32_t k) {
+            const int32_t gx = k % cols, gy = k / cols;
+            return std::max({0, bx1 - gx, gx - bx2}) + std::max({0, by1 - gy, gy - by2});
+        };
         for (int d = 0; d < 4; ++d) {
             if (!(a.flags & exitBit[d])) continue;
             const int32_t s = Idx(sx, sy) * 4 + d;
-            dist[s] = 0, q.push({0, s});
+            if (dist[s] == 0) continue;
+            dist[s] = 0, touched.push_back(s), q.push({bound(Idx(sx, sy)), s});
         }
-        auto allowed = [&](int32_t gx, int32_t gy, int d, bool stub) {
-            const int32_t k = Idx(gx, gy);
-            if (body[k] && !stub) return false;
-            const bool h = d == 0 || d == 2;
-            if ((h ? hNet[k] : vNet[k]) && (h ? hNet[k] : vNet[k]) != net) return false;
-            if (endOf[k] && endNet[k] != net) return false;
-            return true;
-        };
+        const int32_t own[2] = {a.comp, b.comp};
         int32_t goal = -1;
         while (!q.empty()) {
-            const auto [cost, s] = q.top();
+            const auto [f, s] = q.top();
             q.pop();
-            if (cost != dist[s]) continue;
-            const int32_t k = s / 4, d = s % 4, gx = k % cols, gy = k / cols;
-            if (gx == tx && gy == ty) {
+            const int32_t k = s / 4, d = s % 4, gx = k % cols, gy = k / cols, cost = dist[s];
+            if (f != cost + bound(k)) continue;
+            if ((gx == tx && gy == ty) || target[k]) {
                 goal = s;
                 break;
             }
+            // Inside a pin's own body only the straight stub moves on.
+            const bool inBody = bodyComp[k] != 0;
             for (int e = 0; e < 4; ++e) {
                 if (e == (d + 2) % 4) continue;
+                if (inBody && e != d) continue;
                 const int32_t nx = gx + dx[e], ny = gy + dy[e];
                 if (nx < 0 || ny < 0 || nx >= cols || ny >= rows) continue;
-                // Own bodies are passable only on the straight stub of a pin
-                // in one of its exit directions.
-                const bool stubA = (gx == sx || gy == sy) && (a.flags & exitBit[e]) && e == d &&
-                                   std::abs(nx - sx) + std::abs(ny - sy) == std::abs(gx - sx) + std::abs(gy - sy) + 1 &&
-                                   (from[s] < 0 || body[k]);
-                const bool intoB = nx == tx && ny == ty && (b.flags & exitBit[(e + 2) % 4]);
-                const bool stubB = (nx == tx || ny == ty) && (b.flags & exitBit[(e + 2) % 4]) &&
-                                   std::abs(nx - tx) + std::abs(ny - ty) < std::abs(gx - tx) + std::abs(gy - ty);
-                if (!allowed(nx, ny, e, stubA || intoB || stubB)) continue;
-                // Leaving a pin cell or a cell where a foreign wire crosses
-                // is checked like entering one.
-                const int32_t ns = Idx(nx, ny) * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
-                if (nc < dist[ns]) dist[ns] = nc, from[ns] = s, q.push({nc, ns});
+                const int32_t nk = Idx(nx, ny);
+                if (bodyComp[nk]) {
+                    // A body point: only on the stub line of a pin of this
+                    // pair through that pin's own body, away from or into it.
+                    const bool stubA = bodyComp[nk] == own[0] && (a.flags & exitBit[e]) && (nx == sx || ny == sy) &&
+                                       std::abs(nx - sx) + std::abs(ny - sy) == std::abs(gx - sx) + std::abs(gy - sy) + 1 &&
+                                       (gx == sx && gy == sy ? true : bodyComp[k] == own[0]);
+                    const bool stubB = bodyComp[nk] == own[1] && (b.flags & exitBit[(e + 2) % 4]) && (nx == tx || ny == ty) &&
+                                       std::abs(nx - tx) + std::abs(ny - ty) + 1 == std::abs(gx - tx) + std::abs(gy - ty);
+                    if (!stubA && !stubB) continue;
+                }
+                const bool h = e == 0 || e == 2;
+                // No run along a foreign wire, no end or bend on one.
+                if (Foreign(h ? hNet : vNet, nk, net) || Foreign(endNet, nk, net)) continue;
+                if (e != d && (Foreign(hNet, k, net) || Foreign(vNet, k, net))) continue;
+                const bool arrives = (nx == tx && ny == ty) || target[nk];
+                if (arrives && (Foreign(h ? vNet : hNet, nk, net))) continue;
+                const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
+                if (nc < dist[ns]) {
+                    if (dist[ns] == INT32_MAX) touched.push_back(ns);
+                    dist[ns] = nc, from[ns] = s, q.push({nc + bound(nk), ns});
+                }
             }
         }
+        for (int32_t k : targets) target[k] = 0;
         if (goal < 0) return false;
         out.clear();
         for (int32_t s = goal; s >= 0; s = from[s]) out.emplace_back((s / 4) % cols, (s / 4) / cols);
@@ -228,11 +312,14 @@ Result RunCorvex()
     } while (state == 0);
     r.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     r.memory = peak;
-    r.w = corvex_check::Measure();
+    std::string detail;
+    r.w = corvex_check::Measure(&detail);
+    if (std::getenv("ROUTE_BENCH_DETAIL")) std::fputs(detail.c_str(), stdout);
     return r;
 }
 
-Result RunLee()
+template <class F>
+Result RunLee(F&& only)
 {
     Result r;
     const auto t0 = std::chrono::steady_clock::now();
@@ -242,14 +329,14 @@ Result RunLee()
     std::vector<std::pair<int32_t, int32_t>> cells;
     for (int32_t node = g_Pages[pg].firstPair; node; node = g_Nodes[node].nextPair) {
         if (g_Nodes[node].group == g_Nodes[g_Nodes[node].partner].group) continue;
-        if (!lee.Route(node, cells)) continue;
+        if (!only(node) || !lee.Route(node, cells)) continue;
         Path path;
         for (size_t i = 0; i < cells.size(); ++i)
             path.push_back(PathPt{lee.ox + cells[i].first * lee.step, lee.oy + cells[i].second * lee.step,
                                   i == 0 || i + 1 == cells.size() ? kPathFixed : kPathFree});
         MR_StraightenPath(path);
         g_RouteNet = g_Nodes[node].net;
-        if (InsertPathBranch(path, node)) lee.Mark(cells, g_Nodes[node].net);
+        if (InsertPathBranch(path, node)) lee.MarkNet(g_Nodes[node].net);
     }
     r.ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
     r.memory = static_cast<int64_t>(lee.Bytes()) + g_MemoryUsed;
@@ -270,15 +357,24 @@ void Print(const std::string& name, const Result& c, const Result& l)
     std::fflush(stdout);
 }
 
-void Case(const std::string& name, const std::string& text, const std::string& libs)
+// `prewire`: a third of the nets are wired first (by the Lee router,
+// written into the design), so both routers meet existing wires.
+void Case(const std::string& name, const std::string& text, const std::string& libs, bool prewire = false)
 {
     if (!Build(text, libs) || !LoadImage()) {
         std::printf("%s: not loaded (%d/%d)\n", name.c_str(), SCR_ErrorFunc(), SCR_ErrorCode());
         return;
     }
+    if (prewire) {
+        RunLee([](int32_t node) { return g_Nodes[node].net % 3 == 0; });
+        if (!LD_SaveShemaToNorvo() || !LoadImage()) {
+            std::printf("%s: wires not written (%d/%d)\n", name.c_str(), SCR_ErrorFunc(), SCR_ErrorCode());
+            return;
+        }
+    }
     const Result c = RunCorvex();
     LoadImage();
-    const Result l = RunLee();
+    const Result l = RunLee([](int32_t) { return true; });
     Print(name, c, l);
 }
 
@@ -288,9 +384,15 @@ int main(int argc, char** argv)
 {
     const std::string libs = std::string(PALVANE_SOURCE_DIR) + "/data/libraries";
     bool quick = false;
-    std::string file;
+    std::string file, only;
+    int largest = 2000, seeds = 5;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--quick") quick = true;
+        else if (std::string(argv[i]) == "--only" && i + 1 < argc) only = argv[++i];
+        else if (std::string(argv[i]) == "--max" && i + 1 < argc) largest = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--seeds" && i + 1 < argc) seeds = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--levels" && i + 1 < argc) g_Tuning.levelLimit = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--pool" && i + 1 < argc) g_Tuning.pointPoolCapacity = std::atoi(argv[++i]);
         else file = argv[i];
     }
     if (!file.empty()) {
@@ -304,13 +406,17 @@ int main(int argc, char** argv)
     struct Layout {
         const char* name;
         int px, py;
-    } layouts[] = {{"empty", 16, 16}, {"dense", 10, 9}, {"channels", 10, 14}};
+        bool prewire;
+    } layouts[] = {{"empty", 16, 16, false}, {"dense", 10, 9, false}, {"channels", 10, 14, false}, {"wires", 12, 12, true}};
     for (int n : sizes) {
-        if (quick && n > 200) break;
+        if ((quick && n > 200) || n > largest) break;
         for (const Layout& lay : layouts)
-            for (int seed = 1; seed <= (quick ? 2 : 5); ++seed)
+            for (int seed = 1; seed <= (quick ? 2 : seeds); ++seed) {
+                const std::string name = std::to_string(n) + " " + lay.name + " seed " + std::to_string(seed);
+                if (!only.empty() && name != only) continue;
                 Case(std::to_string(n) + " " + lay.name + " seed " + std::to_string(seed),
-                     Generate(n, seed, lay.px, lay.py), libs);
+                     Generate(n, seed, lay.px, lay.py), libs, lay.prewire);
+            }
     }
     return 0;
 }

@@ -556,6 +556,14 @@ public:
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
     void M_No_Click();
+    // Arc geometry and item repetition (editor/editing/schmain_arcs.cpp).
+    // Points hold whole database units.
+    void ArcFromThreePoints(int32_t& err, const DPoint& p1, const DPoint& p2, const DPoint& p3, DPoint& centre,
+                            double& radius, double& start, double& extent);
+    void CalcArcGeometry(int32_t& err, const DPoint& p1, const DPoint& p2, DPoint& centre, double& radius,
+                         double& start, double alpha);
+    void RepeatItemByAngle(double steps, double baseX, double baseY, double angleStep);
+    void RepeatItemByOffset(double steps, double dX, double dY);
 
     // ---- Subsystem 8: automation ----------------------------------------------
     void M_Apack_Click();
@@ -585,6 +593,20 @@ public:
     void M_Psetup_Click();
     void M_PrintSchd_Click();
     void M_PageO_Click();
+    // Applies the default page format of the settings ("SchDefPage") to the
+    // current page through the page format dialog (editor/documents).
+    void ApplyDefaultPageFormat();
+    // The file dialogs of the notes and block commands: kind 0 block file,
+    // 1 design notes, 2 page notes. `none` is True when no file was chosen.
+    std::string SelectLoadFile(int32_t kind, bool& none);
+    std::string SelectSaveFile(int32_t kind, bool& none);
+    // Block files (editor/documents/schmain_block*.cpp).
+    // SaveBlock: true when the block file was written (selection nonzero);
+    // false when nothing was selected or after the message of a failure, the
+    // file at m_BlockFilePath then as it was.
+    bool SaveBlock(int32_t& selection);
+    void LoadBlock(int32_t& status, bool& join);
+    void PackBlockComps();
 
     // The window's client area (below the menu bar), while loaded.
     QWidget* ClientWidget() const { return clientArea_; }

@@ -93,13 +93,6 @@ void SCHMAIN::M_PlcCellOff_Click() {}
 // ---- Subsystem 9: documents --------------------------------------------------
 
 
-void SCHMAIN::M_Tsave_Click() {}
-void SCHMAIN::M_Tload_Click() {}
-void SCHMAIN::M_SaveDnotes_Click() {}
-void SCHMAIN::M_LoadDnotes_Click() {}
-void SCHMAIN::M_SavePnotes_Click() {}
-void SCHMAIN::M_LoadPnotes_Click() {}
-void SCHMAIN::M_Scopy_Click() {}
 // Ends the editor: the main window's unload refuses while a command runs,
 // otherwise shuts down and tells the host.
 void SCHMAIN::M_Exit_Click()

@@ -209,5 +209,20 @@ TEST_F(RouteFaults, DrawingContextPairAndMetafile)
     EXPECT_NE(PG_LoadCursor(5), 0);
 }
 
+// While a path is checked the search narrows bodies by one unit; the
+// clearance of half a step is still measured from the true body, so a wire
+// one unit closer is refused (it was accepted, and the checker counted it).
+TEST_F(RouteFaults, HalfStepClearanceIsMeasuredFromTheTrueBody)
+{
+    ASSERT_TRUE(Load(kStraightPair));
+    const corvex::Seg body = corvex::CompBody(corvex::g_Nodes[FirstPair()].comp, 0);
+    const int32_t half = corvex::g_StepSize / 2, x1 = body.x1 - 4 * half, x2 = body.x2 + 4 * half;
+    corvex::g_Clearance = -1;
+    EXPECT_FALSE(corvex::SegmentFree(x1, body.y2 + half - 1, x2, body.y2 + half - 1, 0, 0));
+    EXPECT_TRUE(corvex::SegmentFree(x1, body.y2 + half, x2, body.y2 + half, 0, 0));
+    EXPECT_FALSE(corvex::SegmentFree(body.x2 + half - 1, body.y1 - 4 * half, body.x2 + half - 1, body.y2 + 4 * half, 0, 0));
+    EXPECT_EQ(corvex::g_Clearance, -1);
+}
+
 }  // namespace
 }  // namespace router_test

@@ -3,6 +3,7 @@
 #include "router/route.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -46,8 +47,17 @@ bool NodeOfNetAtBranch(int32_t comp, int32_t net, int32_t branch)
 
 }  // namespace
 
-WireStats Measure()
+WireStats Measure(std::string* detail)
 {
+    auto note = [&](const char* what, const S& a, const S* b, int32_t comp) {
+        if (!detail) return;
+        char line[200];
+        std::snprintf(line, sizeof line, "%s: net %d (%d %d)-(%d %d)", what, a.net, a.x1, a.y1, a.x2, a.y2);
+        *detail += line;
+        if (b) std::snprintf(line, sizeof line, " net %d (%d %d)-(%d %d)", b->net, b->x1, b->y1, b->x2, b->y2), *detail += line;
+        if (comp) *detail += " component " + std::to_string(comp);
+        *detail += "\n";
+    };
     WireStats w;
     const auto segs = NetSegments();
     const int64_t step = g_StepSize, half = step / 2;
@@ -68,7 +78,8 @@ WireStats Measure()
         for (int32_t c = 1; c <= g_Comps.Count(); ++c) {
             if (g_Comps[c].page != g_ScrCurPage || NodeOfNetAtBranch(c, s.net, s.branch)) continue;
             const Seg b = CompBody(c, 0);
-            if (b.x1 - half < s.x2 && s.x1 < b.x2 + half && b.y1 - half < s.y2 && s.y1 < b.y2 + half) ++w.violations;
+            if (b.x1 - half < s.x2 && s.x1 < b.x2 + half && b.y1 - half < s.y2 && s.y1 < b.y2 + half)
+                ++w.violations, note("body", s, nullptr, c);
         }
     }
     for (size_t i = 0; i < segs.size(); ++i)
@@ -81,14 +92,14 @@ WireStats Measure()
                 const int64_t gap = ah ? std::llabs(int64_t(a.y1) - b.y1) : std::llabs(int64_t(a.x1) - b.x1);
                 const int64_t alo = ah ? a.x1 : a.y1, ahi = ah ? a.x2 : a.y2, blo = ah ? b.x1 : b.y1, bhi = ah ? b.x2 : b.y2;
                 if ((gap == 0 && alo <= bhi && blo <= ahi) || (gap > 0 && gap < step && alo < bhi && blo < ahi))
-                    ++w.violations;
+                    ++w.violations, note("parallel", a, &b, 0);
                 continue;
             }
             const S& h = ah ? a : b;
             const S& v = ah ? b : a;
             if (v.x1 < h.x1 || v.x1 > h.x2 || h.y1 < v.y1 || h.y1 > v.y2) continue;
             if (v.x1 == h.x1 || v.x1 == h.x2 || h.y1 == v.y1 || h.y1 == v.y2)
-                ++w.violations;
+                ++w.violations, note("touch", a, &b, 0);
             else
                 ++w.crossings;
         }

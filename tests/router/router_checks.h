@@ -18,8 +18,9 @@ struct WireStats {
     int32_t pairs = 0, connected = 0;
 };
 
-// Measures the wires of every net on the current page.
-WireStats Measure();
+// Measures the wires of every net on the current page; `detail` gets a
+// line for each violation.
+WireStats Measure(std::string* detail = nullptr);
 
 // An empty text when the image's chains, points and field grid agree; else
 // what is wrong.
