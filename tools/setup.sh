@@ -2,7 +2,7 @@
 # missing, then configures and builds. Sourced, not run; expects BUILD_DIR
 # and CMAKE_ARGS to be set by the caller.
 
-PACKAGES=(qt6-base-dev libsqlite3-dev libgtest-dev libbenchmark-dev cmake make g++ fonts-dejavu-core)
+PACKAGES=(qt6-base-dev libsqlite3-dev libgtest-dev libbenchmark-dev cmake make g++ fonts-dejavu-core poppler-utils)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -2,6 +2,7 @@
 
 #include "editor/shell/errors.h"
 #include "platform/winsys/interaction.h"
+#include "platform/winsys/printer.h"
 
 CommonDialog::CommonDialog(QObject* parent) : QObject(parent) {}
 
@@ -40,11 +41,13 @@ bool CommonDialog::ShowPrinter()
     request.orientation = Orientation;
     request.copies = Copies;
     request.flags = Flags;
-    const bool accepted = winsys::Ui().PrinterSetup(request);
+    // The setup works on the printer every print uses, which keeps the choice.
+    const bool accepted = winsys::PrinterSetupDialog(request);
     if (accepted) {
         Orientation = request.orientation;
         Copies = request.copies;
         PrinterName = request.printerName;
+        OutputFile = request.outputFile;
     }
     return Finish(accepted);
 }

@@ -23,6 +23,7 @@ public:
     int Orientation = 1;     // printer: 1 portrait, 2 landscape; in and out
     int Copies = 1;          // printer; in and out
     std::string PrinterName; // printer; out
+    std::string OutputFile;  // printer: the PDF file printed into, empty for the system printer; out
 
     // Each returns false when cancelled (error 32755 instead when
     // CancelError is set); on acceptance the out properties are filled.

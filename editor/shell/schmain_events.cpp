@@ -53,7 +53,4 @@ void SCHMAIN::M_PageNew_Click() {}
 void SCHMAIN::M_PageClean_Click() {}
 void SCHMAIN::M_PageRen_Click() {}
 void SCHMAIN::M_PageDel_Click() {}
-void SCHMAIN::M_Print_Click() {}
-void SCHMAIN::M_Psetup_Click() {}
-void SCHMAIN::M_PrintSchd_Click() {}
 void SCHMAIN::M_PageO_Click() {}

@@ -6,10 +6,10 @@
 #include "editor/shell/schmain.h"
 #include "editor/shell/textnum.h"
 #include "editor/view/canvas.h"
+#include "platform/winsys/printer.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QPrinterInfo>
 
 #include <cmath>
 #include <cstdlib>
@@ -102,7 +102,7 @@ void WaitForFlag(bool& flag, const Form* dialog)
 
 bool HasPrinter()
 {
-    return !QPrinterInfo::availablePrinterNames().isEmpty();
+    return winsys::Printer::Get().Installed();
 }
 
 void ClearPictureBox(Canvas& box)

@@ -38,7 +38,8 @@ int32_t FindEntryByName(int32_t kind, int32_t id, const std::string& name, Entry
 // than by its own buttons; the flag is False when it returns.
 void WaitForFlag(bool& flag, const Form* dialog = nullptr);
 
-// True when the system knows at least one printer.
+// True when there is a printer to print on: the system default printer or
+// an output file set for the printer.
 bool HasPrinter();
 // Clears the picture box in plain pixels (the kernel's mapping stays).
 void ClearPictureBox(Canvas& box);

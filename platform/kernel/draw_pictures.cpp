@@ -177,10 +177,18 @@ int32_t ShowDib(int32_t, int32_t device, const BitmapPlaceRec* record) noexcept
         }
         winsys::Device* d = winsys::FindDevice(device);
         if (!d || !d->surface) return 0;
-        QPainter painter;
-        if (!painter.begin(d->surface)) return 0;
-        painter.drawImage(target, image);
-        painter.end();
+        if (d->activePainter) {
+            // A document is open on the device: draw into it, never end it.
+            if (!d->activePainter->isActive()) return 0;
+            d->activePainter->save();
+            d->activePainter->drawImage(target, image);
+            d->activePainter->restore();
+        } else {
+            QPainter painter;
+            if (!painter.begin(d->surface)) return 0;
+            painter.drawImage(target, image);
+            painter.end();
+        }
         if (d->onDrawn) {
             const QRect drawn = target.toAlignedRect() & QRect(0, 0, d->surface->width(), d->surface->height());
             const auto onDrawn = d->onDrawn;

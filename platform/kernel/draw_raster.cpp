@@ -203,7 +203,7 @@ RasterSink::~RasterSink()
 
 void RasterSink::Use(const Paint& paint, bool brush)
 {
-    QPainter& p = device_.painter;
+    QPainter& p = *device_.painter;
     if (device_.transformed) {
         p.resetTransform();
         device_.transformed = false;
@@ -275,7 +275,7 @@ void RasterSink::Flush()
 {
     if (batch_.empty()) return;
     Use(batchPaint_, false);
-    device_.painter.drawLines(batch_.data(), static_cast<int>(batch_.size()));
+    device_.painter->drawLines(batch_.data(), static_cast<int>(batch_.size()));
     batch_.clear();
 }
 
@@ -297,7 +297,7 @@ bool RasterSink::FillPixels(const Paint& paint, std::vector<QPointF> poly, bool 
     QPolygon pixels;
     for (const QPointF& q : poly) pixels << QPoint(Round(q.x()), Round(q.y()));
     Use(paint, true);
-    device_.painter.drawPolygon(pixels);
+    device_.painter->drawPolygon(pixels);
     return true;
 }
 
@@ -307,7 +307,7 @@ void RasterSink::OutlinePixels(const Paint& paint, const double* xs, const doubl
         double x1 = xs[i], y1 = ys[i], x2 = xs[(i + 1) % count], y2 = ys[(i + 1) % count];
         if (!ClipLine(x1, y1, x2, y2, margin)) continue;
         Use(paint, false);
-        device_.painter.drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
+        device_.painter->drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
     }
 }
 
@@ -333,7 +333,7 @@ void RasterSink::PolygonPixels(const Paint& paint, const double* xs, const doubl
         QPolygon pixels;
         for (int i = 0; i < count; ++i) pixels << QPoint(Round(xs[i]), Round(ys[i]));
         Use(paint, false);
-        device_.painter.drawPolygon(pixels);
+        device_.painter->drawPolygon(pixels);
     } else {
         OutlinePixels(paint, xs, ys, count, margin);
     }
@@ -386,9 +386,9 @@ void RasterSink::Circle(const Paint& paint, Pt centre, int32_t radius)
         const int ri = Round(r);
         Use(paint, paint.filled);
         if (ri < 1)
-            device_.painter.drawPoint(c);
+            device_.painter->drawPoint(c);
         else
-            device_.painter.drawEllipse(c, ri, ri);
+            device_.painter->drawEllipse(c, ri, ri);
     }
     Touch(cx - r, cy - r, cx + r, cy + r, paint.widthPx + 1);
 }
@@ -412,13 +412,13 @@ void RasterSink::Arc(const Paint& paint, Pt centre, int32_t radius, int32_t star
             py = y2;
             if (!ClipLine(x1, y1, x2, y2, margin)) continue;
             Use(outline, false);
-            device_.painter.drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
+            device_.painter->drawLine(QLine(Round(x1), Round(y1), Round(x2), Round(y2)));
         }
     } else {
         const int ri = std::max(1, Round(r));
         const QPoint c(Round(cx), Round(cy));
         Use(outline, false);
-        device_.painter.drawArc(QRect(c.x() - ri, c.y() - ri, 2 * ri, 2 * ri), Round(start * 16.0 / 1000.0),
+        device_.painter->drawArc(QRect(c.x() - ri, c.y() - ri, 2 * ri, 2 * ri), Round(start * 16.0 / 1000.0),
                                 Round(sweep * 16.0 / 1000.0));
     }
     Touch(cx - r, cy - r, cx + r, cy + r, paint.widthPx + 1);
@@ -477,7 +477,7 @@ void RasterSink::Text(const Paint& paint, const TextFigure& text)
     run.setGlyphIndexes(glyphs_);
     run.setPositions(positions_);
     Use(paint, false);
-    QPainter& p = device_.painter;
+    QPainter& p = *device_.painter;
     QTransform t;
     t.translate(Round(ox), Round(oy));
     t.rotate(-text.angle / 1000.0);
@@ -497,12 +497,12 @@ void RasterSink::Mark(const Paint& paint, Pt centre, int halfPx)
     const int x = Round(cx), y = Round(cy);
     if (paint.filled) {
         Use(paint, true);
-        device_.painter.drawRect(QRect(x - halfPx, y - halfPx, 2 * halfPx + 1, 2 * halfPx + 1));
+        device_.painter->drawRect(QRect(x - halfPx, y - halfPx, 2 * halfPx + 1, 2 * halfPx + 1));
     } else {
         Paint thin = paint;
         thin.widthPx = 1;
         Use(thin, false);
-        device_.painter.drawRect(QRect(x - halfPx, y - halfPx, 2 * halfPx, 2 * halfPx));
+        device_.painter->drawRect(QRect(x - halfPx, y - halfPx, 2 * halfPx, 2 * halfPx));
     }
     Touch(cx - halfPx, cy - halfPx, cx + halfPx, cy + halfPx, 1);
 }
@@ -517,7 +517,7 @@ void RasterSink::Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiu
     if (r > kSafePixels / 10) return;
     Flush();
     Use(filled, true);
-    device_.painter.drawEllipse(QPoint(Round(cx), Round(cy)), Round(r), Round(r));
+    device_.painter->drawEllipse(QPoint(Round(cx), Round(cy)), Round(r), Round(r));
     Touch(cx - r, cy - r, cx + r, cy + r, 1);
 }
 
@@ -529,7 +529,7 @@ void RasterSink::Points(const Paint& paint, const std::vector<QPoint>& points)
     thin.widthPx = 1;
     thin.style = 0;
     Use(thin, false);
-    device_.painter.drawPoints(points.data(), static_cast<int>(points.size()));
+    device_.painter->drawPoints(points.data(), static_cast<int>(points.size()));
     int x1 = points[0].x(), x2 = x1, y1 = points[0].y(), y2 = y1;
     for (const QPoint& q : points) {
         x1 = std::min(x1, q.x());
@@ -546,7 +546,7 @@ void RasterSink::Image(const QImage& image, const QRectF& target)
     const QRectF visible = target & device;
     if (visible.isEmpty() || image.isNull()) return;
     Flush();
-    QPainter& p = device_.painter;
+    QPainter& p = *device_.painter;
     if (device_.transformed) {
         p.resetTransform();
         device_.transformed = false;

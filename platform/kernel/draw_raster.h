@@ -21,9 +21,13 @@ struct Device;
 namespace kernel::draw {
 
 // One device being drawn on: the painter shared by the contexts open on it
-// and the rectangle drawn into since the first of them opened.
+// and the rectangle drawn into since the first of them opened. The painter
+// is the kernel's own, begun on the device, or the device's active painter
+// (a print document's), borrowed with its state saved and restored.
 struct DevicePainter {
-    QPainter painter;
+    QPainter own;
+    QPainter* painter = &own;
+    bool borrowed = false;
     QRect dirty;
     bool printer = false;
     int width = 0, height = 0;  // the surface in pixels

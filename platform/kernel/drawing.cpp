@@ -71,6 +71,19 @@ Context* Drawable()
     return c && c->Alive() ? c : nullptr;
 }
 
+// Lets go of a device's painter: the kernel's own ends, a borrowed one gets
+// its state back when its document still has it open (`d`: the device, when
+// known).
+void EndPainter(DevicePainter& p, const winsys::Device* d = nullptr)
+{
+    if (!p.borrowed) {
+        if (p.own.isActive()) p.own.end();
+        return;
+    }
+    const bool stillOpen = !d || d->activePainter == p.painter;
+    if (stillOpen && p.painter->isActive()) p.painter->restore();
+}
+
 // ---- Recording -------------------------------------------------------------------
 
 struct Op {
@@ -354,7 +367,7 @@ int32_t G_OpenDC(int32_t device, const ViewDCRec* view) noexcept
             // until closed but draw nothing.
             winsys::SetDeviceDropHook([](int32_t handle) {
                 auto it = All().painters.find(handle);
-                if (it != All().painters.end() && it->second->painter.isActive()) it->second->painter.end();
+                if (it != All().painters.end()) EndPainter(*it->second);
             });
             return true;
         }();
@@ -362,12 +375,22 @@ int32_t G_OpenDC(int32_t device, const ViewDCRec* view) noexcept
         auto& slot = all.painters[device];
         if (!slot) {
             auto painter = std::make_unique<DevicePainter>();
-            if (!painter->painter.begin(d->surface)) {
+            if (d->activePainter) {
+                // A document is open on the device: draw with its painter,
+                // which only the document may end.
+                if (!d->activePainter->isActive()) {
+                    all.painters.erase(device);
+                    return 0;
+                }
+                painter->painter = d->activePainter;
+                painter->borrowed = true;
+                painter->painter->save();
+            } else if (!painter->own.begin(d->surface)) {
                 all.painters.erase(device);
                 return 0;
             }
-            painter->painter.setRenderHint(QPainter::Antialiasing, false);
-            painter->painter.setRenderHint(QPainter::TextAntialiasing, false);
+            painter->painter->setRenderHint(QPainter::Antialiasing, false);
+            painter->painter->setRenderHint(QPainter::TextAntialiasing, false);
             painter->printer = d->kind == winsys::DeviceKind::Printer;
             painter->width = d->surface->width();
             painter->height = d->surface->height();
@@ -405,7 +428,7 @@ int32_t G_CloseDC() noexcept
             all.painters.erase(context->device);
             return 1;
         }
-        painter->painter.end();
+        EndPainter(*painter, d);
         const QRect dirty = painter->dirty;
         all.painters.erase(context->device);
         if (d && d->onDrawn && !dirty.isEmpty()) {

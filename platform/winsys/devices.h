@@ -10,6 +10,7 @@
 
 class QImage;
 class QPaintDevice;
+class QPainter;
 
 namespace winsys {
 
@@ -20,6 +21,10 @@ struct Device {
     QPaintDevice* surface = nullptr;  // what a painter opens on
     QImage* image = nullptr;          // the same surface when it is an image
     int openContexts = 0;             // drawing contexts open on it now
+    // The painter of a document open on the device (a printer's print
+    // document). Drawing contexts then paint with it, saving and restoring
+    // its state, and never begin or end it: ending it ends the document.
+    QPainter* activePainter = nullptr;
     // Called when the last drawing context on the device closes, with the
     // rectangle (device pixels) that was drawn into; a canvas schedules those
     // pixels to the screen.

@@ -3,6 +3,7 @@
 #include "platform/winsys/keyboard.h"
 #include "platform/winsys/latin1.h"
 #include "platform/winsys/print_scale_dialog.h"
+#include "platform/winsys/printer.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -143,14 +144,25 @@ public:
 
     bool PrinterSetup(PrinterSetupRequest& request) override
     {
-        QPrinter printer;
+        // The dialog works on the one printer of the process, so what the
+        // user chooses there stays chosen.
+        QPrinter& printer = Printer::Get().Qt();
         printer.setPageOrientation(request.orientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
         printer.setCopyCount(request.copies > 0 ? request.copies : 1);
+        if (!request.outputFile.empty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(ToQ(request.outputFile));
+        }
         QPrintDialog dialog(&printer, QApplication::activeWindow());
+        QAbstractPrintDialog::PrintDialogOptions options = dialog.options();
+        if (request.flags & 0x4) options &= ~QAbstractPrintDialog::PrintSelection;
+        if (request.flags & 0x8) options &= ~QAbstractPrintDialog::PrintPageRange;
+        dialog.setOptions(options);
         if (dialog.exec() != QDialog::Accepted) return false;
         request.orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
         request.copies = printer.copyCount();
         request.printerName = FromQ(printer.printerName());
+        request.outputFile = printer.outputFormat() == QPrinter::PdfFormat ? FromQ(printer.outputFileName()) : "";
         return true;
     }
 

@@ -87,8 +87,10 @@ struct FileDialogRequest {
 struct PrinterSetupRequest {
     int orientation = 1;  // 1 portrait, 2 landscape; in and out
     int copies = 1;       // in and out
-    int flags = 0;
+    int flags = 0;            // 0x4 no selection choice, 0x8 no page range choice
     std::string printerName;  // out: the printer chosen
+    // In and out: the PDF file printed into; empty: the system printer.
+    std::string outputFile;
 };
 
 // The print-scale question: at which scale the drawing goes onto sheets.

@@ -1,5 +1,8 @@
 #include "tests/support/raster.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
+
 namespace palvane_test {
 
 namespace {
@@ -46,6 +49,64 @@ ImageDiff CompareImages(const QImage& a, const QImage& b)
         }
     }
     return diff;
+}
+
+}  // namespace palvane_test
+
+namespace palvane_test {
+
+namespace {
+
+// Runs a tool to its end; false when it could not run or failed. Its
+// standard output goes to `output` when given.
+bool RunTool(const QString& program, const QStringList& arguments, QByteArray* output)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return false;
+    if (output) *output = process.readAllStandardOutput();
+    return true;
+}
+
+// The value of a "Key: value" line of pdfinfo's report.
+QString InfoField(const std::string& path, const QString& key)
+{
+    QByteArray out;
+    if (!RunTool("pdfinfo", {QString::fromStdString(path)}, &out)) return {};
+    for (const QString& line : QString::fromLocal8Bit(out).split('\n'))
+        if (line.startsWith(key + ":")) return line.mid(key.size() + 1).trimmed();
+    return {};
+}
+
+}  // namespace
+
+int PdfPageCount(const std::string& path)
+{
+    bool ok = false;
+    const int pages = InfoField(path, "Pages").toInt(&ok);
+    return ok ? pages : -1;
+}
+
+QSizeF PdfPageSize(const std::string& path)
+{
+    // "595.276 x 841.89 pts (A4)"
+    const QStringList parts = InfoField(path, "Page size").split(' ', Qt::SkipEmptyParts);
+    if (parts.size() < 3) return {};
+    return QSizeF(parts[0].toDouble(), parts[2].toDouble());
+}
+
+QImage RasterizePdfPage(const std::string& path, int page, int dpi)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid()) return {};
+    const QString base = dir.filePath("page");
+    const QString p = QString::number(page);
+    if (!RunTool("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", p, "-l", p, "-singlefile",
+                              QString::fromStdString(path), base},
+                 nullptr))
+        return {};
+    return QImage(base + ".png");
 }
 
 }  // namespace palvane_test

@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QPoint>
 #include <QRgb>
+#include <QSizeF>
+
+#include <string>
 
 namespace palvane_test {
 
@@ -21,5 +24,17 @@ struct ImageDiff {
     bool Same() const { return sameSize && differing == 0; }
 };
 ImageDiff CompareImages(const QImage& a, const QImage& b);
+
+}  // namespace palvane_test
+
+namespace palvane_test {
+
+// PDF files read through poppler's tools (pdfinfo, pdftoppm).
+// Pages of the file; -1 when it cannot be read.
+int PdfPageCount(const std::string& path);
+// Size of the first page in points (1/72 inch); empty when unreadable.
+QSizeF PdfPageSize(const std::string& path);
+// Page `page` (from 1) rasterised at `dpi`; a null image when it fails.
+QImage RasterizePdfPage(const std::string& path, int page, int dpi);
 
 }  // namespace palvane_test
