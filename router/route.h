@@ -32,6 +32,8 @@ struct RouteTuning {
     int32_t meetingCapacity = 200;
     // Levels of escape lines grown for one pair.
     int32_t levelLimit = 4;
+    // A stopped line also turns both ways along what stopped it.
+    bool turnLines = true;
 };
 extern RouteTuning g_Tuning;
 
@@ -77,7 +79,15 @@ struct TestedList {
     int32_t capacity = 1000;
     // 1 = new, 0 = already there, -1 = full (error 2, 1910 set).
     int32_t Add(int32_t id);
-    void Clear() { ids.clear(); }
+    void Clear()
+    {
+        ids.clear();
+        ++generation;
+    }
+    // Membership by id: the generation an id was last added in, so that a
+    // look-up costs no walk of the list.
+    std::vector<uint32_t> seen;
+    uint32_t generation = 1;
 };
 
 extern TestedList g_TestedComps, g_TestedWires;
@@ -94,8 +104,14 @@ int32_t MR_TestRectComps(ObstacleList& list, Seg rect, bool keep);
 int32_t MR_TestRectWires(ObstacleList& list, Seg rect, bool keep);
 
 // Forward probe from (x, y) in direction 0/2/4/6: 1 and the stop point one
-// unit before the nearest body within the probe reach, 0 for a ray.
-int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t& stopY, Seg& hitBody);
+// unit before the nearest keep-out box ahead within the probe reach, 0 for a
+// ray. Keep-out boxes: the bodies widened by `g_Clearance`, and for a
+// foreign wire (not of the routed net) a box a step less one unit around a
+// segment that runs along the line within a step, or around an end of a
+// segment across it that lies within a step of the line. `hitBox` is the
+// box met, `hitKind` kObstBody or kObstWire.
+int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t& stopY, Seg& hitBox,
+                     int32_t* hitKind = nullptr);
 // Grows a body rectangle into the cluster of bodies touching it; 0 on failure.
 int32_t CollectCluster(Seg& cluster);
 

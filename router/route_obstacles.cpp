@@ -19,19 +19,56 @@ int32_t ObstacleList::Add(const Obstacle& o)
 
 int32_t TestedList::Add(int32_t id)
 {
-    if (std::find(ids.begin(), ids.end(), id) != ids.end()) return 0;
+    const size_t at = static_cast<size_t>(std::max(id, 0));
+    if (id < 0 ? std::find(ids.begin(), ids.end(), id) != ids.end() : at < seen.size() && seen[at] == generation)
+        return 0;
     if (static_cast<int32_t>(ids.size()) + 1 >= capacity) {
         Fail(1910, 2);
         return -1;
+    }
+    if (id >= 0) {
+        if (at >= seen.size()) seen.resize(at + 1, 0);
+        seen[at] = generation;
     }
     ids.push_back(id);
     return 1;
 }
 
+namespace {
+
+// Placed outlines by component, each kept with what it was placed from, so
+// that a changed component or symbol is placed again.
+struct PlacedBody {
+    ScrCompRec comp;
+    int32_t body[4];
+    Seg box;
+    bool valid;
+};
+std::vector<PlacedBody> g_PlacedBodies;
+
+Seg PlacedOutline(int32_t comp)
+{
+    const ScrCompRec& c = g_Comps[comp];
+    const ScrSymbRec& s = g_Symbs[c.symb];
+    const int32_t body[4] = {s.bodyMinX, s.bodyMinY, s.bodyMaxX, s.bodyMaxY};
+    const size_t at = static_cast<size_t>(comp);
+    if (at >= g_PlacedBodies.size()) g_PlacedBodies.resize(at + 1, PlacedBody{});
+    PlacedBody& p = g_PlacedBodies[at];
+    if (!p.valid || p.comp.x != c.x || p.comp.y != c.y || p.comp.angle != c.angle || p.comp.attr != c.attr ||
+        p.comp.symb != c.symb || !std::equal(body, body + 4, p.body)) {
+        p.comp = c;
+        std::copy(body, body + 4, p.body);
+        PlaceCompOutline(comp, p.box);
+        p.valid = true;
+    }
+    return p.box;
+}
+
+}  // namespace
+
 Seg CompBody(int32_t comp, int32_t margin)
 {
-    Seg box{};
-    PlaceCompOutline(comp, box);
+    Seg box = PlacedOutline(comp);
     box.x1 -= margin, box.y1 -= margin, box.x2 += margin, box.y2 += margin;
     if (box.x1 > box.x2) box.x1 = box.x2 = (box.x1 + box.x2) / 2;
     if (box.y1 > box.y2) box.y1 = box.y2 = (box.y1 + box.y2) / 2;
@@ -114,7 +151,36 @@ int32_t MR_TestRectWires(ObstacleList& list, Seg rect, bool keep)
     return TestRect(list, rect, keep, g_TestedWires, MR_TestCellWires);
 }
 
-int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t& stopY, Seg& hitBody)
+namespace {
+
+// The keep-out boxes of a foreign wire branch for a line in direction
+// `dir` at lateral coordinate `at`: a segment along the line keeps the line
+// a step away on each side and a step before its ends; a segment across
+// it counts only with its ends (a crossing is allowed, a T is not).
+template <class F>
+void WireKeepOuts(int32_t branch, int32_t dir, int32_t at, F&& f)
+{
+    const int32_t reach = (g_StepSize > 0 ? g_StepSize : 50800) - 1;
+    const bool lineH = dir == 0 || dir == 4;
+    for (int32_t p = g_Branches[branch].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next) {
+        Seg s = SegOf(p, g_BPoints[p].next);
+        NormaliseSeg(s);
+        if (s.x1 == s.x2 && s.y1 == s.y2) continue;
+        const bool segH = s.y1 == s.y2;
+        if (segH == lineH) {
+            const int32_t side = segH ? s.y1 : s.x1;
+            if (std::llabs(int64_t(side) - at) > reach) continue;
+            f(Seg{s.x1 - reach, s.y1 - reach, s.x2 + reach, s.y2 + reach});
+            continue;
+        }
+        for (const auto& [ex, ey] : {std::pair{s.x1, s.y1}, std::pair{s.x2, s.y2}})
+            if (std::llabs(int64_t(lineH ? ey : ex) - at) <= reach) f(Seg{ex - reach, ey - reach, ex + reach, ey + reach});
+    }
+}
+
+}  // namespace
+
+int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t& stopY, Seg& hitBody, int32_t* hitKind)
 {
     const FieldGrid& g = g_FieldGrid;
     if (!g_CellsPresent || g.cellSize <= 0) return 0;
@@ -128,31 +194,54 @@ int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t&
     if (col >= g.columns) col = dc < 0 ? g.columns - 1 : g.columns;
     if (row < 0) row = dr > 0 ? 0 : -1;
     if (row >= g.rows) row = dr < 0 ? g.rows - 1 : g.rows;
-    const int64_t reach = g_Tuning.probeReach;
-    for (; col >= 0 && col < g.columns && row >= 0 && row < g.rows; col += dc, row += dr) {
-        int64_t best = reach;
-        int32_t found = 0;
-        ForEachLink(g_CompLinks, g_Cells[static_cast<size_t>(row * g.columns + col)].firstComp, [&](int32_t c) {
+    int64_t best = g_Tuning.probeReach;
+    int32_t found = 0;
+    // The distance from the point to a box ahead on its line, -1 for none.
+    auto ahead = [&](const Seg& b) -> int64_t {
+        switch (dir) {
+        case 0: return y >= b.y1 && y <= b.y2 && b.x1 > x ? int64_t(b.x1) - x : -1;
+        case 4: return y >= b.y1 && y <= b.y2 && b.x2 < x ? int64_t(x) - b.x2 : -1;
+        case 2: return x >= b.x1 && x <= b.x2 && b.y1 > y ? int64_t(b.y1) - y : -1;
+        default: return x >= b.x1 && x <= b.x2 && b.y2 < y ? int64_t(y) - b.y2 : -1;
+        }
+    };
+    auto inside = [&](const Seg& b) { return x >= b.x1 && x <= b.x2 && y >= b.y1 && y <= b.y2; };
+    // A box that holds the point stops its line at once.
+    auto take = [&](const Seg& b, int32_t kind) {
+        const int64_t dist = inside(b) ? 0 : ahead(b);
+        if (dist >= 0 && (dist < best || !found)) best = dist, found = kind, hitBody = b;
+    };
+    const int32_t nearKeep = (g_StepSize > 0 ? g_StepSize : 50800) / 2 - 1;
+    const int32_t at = (dir == 0 || dir == 4) ? y : x;
+    // The cell after the first hit is looked at too: a keep-out box reaches
+    // past the cell that lists its object.
+    for (int extra = 0; col >= 0 && col < g.columns && row >= 0 && row < g.rows && extra < 2;
+         col += dc, row += dr) {
+        const ScrFieldCell& cell = g_Cells[static_cast<size_t>(row * g.columns + col)];
+        ForEachLink(g_CompLinks, cell.firstComp, [&](int32_t c) {
             if (g_Comps[c].page != g_ScrCurPage) return 1;
-            const Seg b = CompBody(c, g_Clearance);
-            int64_t dist = -1;
-            switch (dir) {
-            case 0: dist = y >= b.y1 && y <= b.y2 && b.x1 > x ? int64_t(b.x1) - x : -1; break;
-            case 4: dist = y >= b.y1 && y <= b.y2 && b.x2 < x ? int64_t(x) - b.x2 : -1; break;
-            case 2: dist = x >= b.x1 && x <= b.x2 && b.y1 > y ? int64_t(b.y1) - y : -1; break;
-            case 6: dist = x >= b.x1 && x <= b.x2 && b.y2 < y ? int64_t(y) - b.y2 : -1; break;
-            }
-            if (dist > 0 && dist < best) best = dist, found = c, hitBody = b;
+            Seg b = CompBody(c, g_Clearance);
+            // Inside the pair's margin: only the half step counts; the body
+            // of a free pin of the pair does not hold the pin's lines.
+            if (inside(b) && g_Clearance > nearKeep) b = CompBody(c, nearKeep);
+            if (inside(b) && IsExempt(c)) return 1;
+            take(b, kObstBody);
             return 1;
         });
-        if (found) {
-            const int32_t d = static_cast<int32_t>(best - 1);
-            stopX = x + (dir == 0 ? d : dir == 4 ? -d : 0);
-            stopY = y + (dir == 2 ? d : dir == 6 ? -d : 0);
+        ForEachLink(g_WireLinks, cell.firstWire, [&](int32_t b) {
+            const ScrBranchRec& r = g_Branches[b];
+            if (r.page != g_ScrCurPage || !r.inUse || IsOwnWire(b)) return 1;
+            WireKeepOuts(b, dir, at, [&](const Seg& k) { take(k, kObstWire); });
             return 1;
-        }
+        });
+        if (found) ++extra;
     }
-    return 0;
+    if (!found) return 0;
+    const int32_t d = static_cast<int32_t>(std::max<int64_t>(best - 1, 0));
+    stopX = x + (dir == 0 ? d : dir == 4 ? -d : 0);
+    stopY = y + (dir == 2 ? d : dir == 6 ? -d : 0);
+    if (hitKind) *hitKind = found;
+    return 1;
 }
 
 int32_t CollectCluster(Seg& cluster)

@@ -17,6 +17,7 @@ constexpr int32_t kEscRay = 8;
 // One escape point with the line that grows from it.
 struct EscPt {
     int32_t x, y, dir, parent;  // parent: index of the point whose line led here, -1 at the root
+    int32_t parentPool;         // pool of the parent (a turned line's parent is in the other pool of its end)
     int32_t flags;              // kEscRay, or 2 once its line is grown
     int32_t stopX, stopY;       // where its line stops (grown, not a ray)
     int64_t cost;               // wire length from the root to this point
@@ -42,54 +43,89 @@ int32_t AddRoot(EscPool& pool, int32_t x, int32_t y, int32_t dir)
 {
     if (pool.used + 1 > PoolCapacity()) return Fail(3000, 30);
     ++pool.used;
-    pool.pts.push_back(EscPt{x, y, dir, -1, 0, x, y, 0});
+    pool.pts.push_back(EscPt{x, y, dir, -1, -1, 0, x, y, 0});
     return 1;
 }
 
-// Grows the line of point i; a body ahead gives two new points past its
-// corners, nothing ahead makes the point a ray.
-int32_t Grow(EscPool& pool, size_t i)
+int64_t Step() { return g_StepSize > 0 ? g_StepSize : 50800; }
+// The grid line at or below / at or above v.
+int32_t FloorGrid(int64_t v)
 {
+    const int64_t s = Step(), q = v / s - (v % s < 0 ? 1 : 0);
+    return static_cast<int32_t>(q * s);
+}
+int32_t CeilGrid(int64_t v) { return -FloorGrid(-v); }
+
+// Grows the line of point i. The probe stops it at the keep-out box of a
+// body (half a step plus the pair's margin around it) or of a foreign wire
+// (a step around it); the line ends on the last grid line before the box,
+// and two new points on the grid lines just past the box's sides (a body
+// merged with the bodies whose boxes touch it) go on in the same
+// direction. Nothing ahead makes the point a ray.
+int32_t Grow(int32_t k, size_t i, bool turn)
+{
+    EscPool& pool = g_Pools[k];
     if (pool.pts[i].flags) return 1;
     const EscPt p = pool.pts[i];
-    int32_t sx = 0, sy = 0;
-    Seg body{};
-    if (!ProbeForward(p.x, p.y, p.dir, sx, sy, body)) {
+    int32_t sx = 0, sy = 0, kind = 0;
+    Seg c{};
+    const int32_t saved = g_Clearance;
+    g_Clearance = static_cast<int32_t>(Step() / 2 - 1 + std::max(0, saved));
+    struct Restore {
+        int32_t v;
+        ~Restore() { g_Clearance = v; }
+    } restore{saved};
+    if (!ProbeForward(p.x, p.y, p.dir, sx, sy, c, &kind)) {
         pool.pts[i].flags = kEscRay;
         return 1;
     }
     if (pool.used + 3 > PoolCapacity()) return Fail(3000, 30);
     pool.used += 3;
-    Seg c = body;
-    if (!CollectCluster(c)) return 0;
-    // The line stops one unit before the cluster.
+    if (kind == kObstBody && !CollectCluster(c)) return 0;
+    // The line stops on the last grid line before the box (at the point
+    // itself when none lies between).
     switch (p.dir) {
-    case 0: sx = c.x1 - 1; break;
-    case 2: sy = c.y1 - 1; break;
-    case 4: sx = c.x2 + 1; break;
-    case 6: sy = c.y2 + 1; break;
+    case 0: sx = std::max(p.x, FloorGrid(int64_t(c.x1) - 1)); break;
+    case 2: sy = std::max(p.y, FloorGrid(int64_t(c.y1) - 1)); break;
+    case 4: sx = std::min(p.x, CeilGrid(int64_t(c.x2) + 1)); break;
+    case 6: sy = std::min(p.y, CeilGrid(int64_t(c.y2) + 1)); break;
     }
     pool.pts[i].flags = 2, pool.pts[i].stopX = sx, pool.pts[i].stopY = sy;
+    const int32_t below = FloorGrid(int64_t(c.y1) - 1), above = CeilGrid(int64_t(c.y2) + 1);
+    const int32_t left = FloorGrid(int64_t(c.x1) - 1), right = CeilGrid(int64_t(c.x2) + 1);
     int32_t c1x = 0, c1y = 0, c2x = 0, c2y = 0;
     switch (p.dir) {
-    case 0: c1x = c.x1 - 1, c1y = c.y2 + 1, c2x = c.x1 - 1, c2y = c.y1 - 1; break;
-    case 2: c1x = c.x1 - 1, c1y = c.y1 - 1, c2x = c.x2 + 1, c2y = c.y1 - 1; break;
-    case 4: c1x = c.x2 + 1, c1y = c.y1 - 1, c2x = c.x2 + 1, c2y = c.y2 + 1; break;
-    case 6: c1x = c.x2 + 1, c1y = c.y2 + 1, c2x = c.x1 - 1, c2y = c.y2 + 1; break;
+    case 0: c1x = sx, c1y = above, c2x = sx, c2y = below; break;
+    case 2: c1x = left, c1y = sy, c2x = right, c2y = sy; break;
+    case 4: c1x = sx, c1y = below, c2x = sx, c2y = above; break;
+    case 6: c1x = right, c1y = sy, c2x = left, c2y = sy; break;
     }
     const int64_t base = p.cost + std::llabs(int64_t(sx) - p.x) + std::llabs(int64_t(sy) - p.y);
     const int32_t parent = static_cast<int32_t>(i);
     for (auto [cx, cy] : {std::pair{c1x, c1y}, std::pair{c2x, c2y}})
-        pool.pts.push_back(
-            EscPt{cx, cy, p.dir, parent, 0, cx, cy, base + std::llabs(int64_t(cx) - sx) + std::llabs(int64_t(cy) - sy)});
+        pool.pts.push_back(EscPt{cx, cy, p.dir, parent, k, 0, cx, cy,
+                                 base + std::llabs(int64_t(cx) - sx) + std::llabs(int64_t(cy) - sy)});
+    // Turned lines: from the stop, both ways along the face of what stopped
+    // the line, kept in the end's pool of the other orientation. A full
+    // pool takes no more of them.
+    EscPool& other = g_Pools[k ^ 1];
+    if (turn && (p.parent >= 0 || sx != p.x || sy != p.y) && other.used + 2 <= PoolCapacity()) {
+        other.used += 2;
+        for (int32_t turn : {2, 6})
+            other.pts.push_back(EscPt{sx, sy, (p.dir + turn) % 8, parent, k, 0, sx, sy, base});
+    }
     return 1;
 }
 
-int32_t GrowAll(EscPool& pool)
+// Grows every point of the four pools that has no line yet (points added
+// while growing wait for the next level).
+int32_t GrowAll(bool turn)
 {
-    const size_t n = pool.pts.size();
-    for (size_t i = 0; i < n; ++i)
-        if (!Grow(pool, i)) return 0;
+    size_t n[4];
+    for (int k = 0; k < 4; ++k) n[k] = g_Pools[k].pts.size();
+    for (int k = 0; k < 4; ++k)
+        for (size_t i = 0; i < n[k]; ++i)
+            if (!Grow(k, i, turn)) return 0;
     return 1;
 }
 
@@ -141,16 +177,16 @@ void MR_FindLevelMeeting(int32_t level)
 
 // The chain from an escape point back to its root: point, line stop of
 // the parent, parent, ... root.
-void Chain(const EscPool& pool, int32_t i, Path& out)
+void Chain(int32_t k, int32_t i, Path& out)
 {
     while (i >= 0) {
-        const EscPt& p = pool.pts[static_cast<size_t>(i)];
+        const EscPt& p = g_Pools[k].pts[static_cast<size_t>(i)];
         out.push_back(PathPt{p.x, p.y, kPathFree});
         if (p.parent >= 0) {
-            const EscPt& q = pool.pts[static_cast<size_t>(p.parent)];
+            const EscPt& q = g_Pools[p.parentPool].pts[static_cast<size_t>(p.parent)];
             out.push_back(PathPt{q.stopX, q.stopY, kPathFree});
         }
-        i = p.parent;
+        k = p.parentPool, i = p.parent;
     }
 }
 
@@ -168,8 +204,7 @@ bool MR_GetBestProject(Path& path)
     g_LastMeeting[0] = m->x, g_LastMeeting[1] = m->y;
     // list 1: a in start-horizontal, b in end-vertical; list 2: a in
     // end-horizontal, b in start-vertical.
-    const EscPool& startPool = g_Pools[l == 0 ? 0 : 1];
-    const EscPool& endPool = g_Pools[l == 0 ? 3 : 2];
+    const int32_t startPool = l == 0 ? 0 : 1, endPool = l == 0 ? 3 : 2;
     const int32_t s = l == 0 ? m->a : m->b, e = l == 0 ? m->b : m->a;
     Path head;
     Chain(startPool, s, head);
@@ -262,8 +297,7 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
         for (int k = 0; k < 4; ++k)
             for (int32_t dir : dirs[k])
                 if (!AddRoot(g_Pools[k], k < 2 ? sx : ex, k < 2 ? sy : ey, dir)) return 0;
-        for (EscPool& p : g_Pools)
-            if (!GrowAll(p)) return 0;
+        if (!GrowAll(false)) return 0;
         // Levels: the meetings of a level with more than one meeting (or of
         // the last level) are tried, cheapest first. When every one of them
         // is refused, the lines grow one more level and the new meetings
@@ -289,10 +323,7 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
                 g_Clearance = saved;
                 if (found || level == limit) break;
             }
-            bool grown = true;
-            for (EscPool& p : g_Pools)
-                if (grown && !GrowAll(p)) grown = false;
-            if (!grown) {
+            if (!GrowAll(g_Tuning.turnLines)) {
                 // A full point pool ends the growing, not the pair.
                 if (g_ErrorFunc != 3000) return 0;
                 ClearFailure();

@@ -393,6 +393,7 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--seeds" && i + 1 < argc) seeds = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--levels" && i + 1 < argc) g_Tuning.levelLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--pool" && i + 1 < argc) g_Tuning.pointPoolCapacity = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--no-turns") g_Tuning.turnLines = false;
         else file = argv[i];
     }
     if (!file.empty()) {
