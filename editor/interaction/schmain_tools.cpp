@@ -135,9 +135,12 @@ void SCHMAIN::RunObjectPreparation(Prep step)
     case Prep::EraseSymbolItem:
         EraseOwnerItem(kOwnerSymbol, 0, g_CurSymb, g_SymbItemIdx);
         break;
+    case Prep::RebaseItem:
+        RebaseItemOnHandle();
+        break;
     default:
-        // RebaseItem, DrawBitmapFrame, DrawCellTexts and DrawZoneTexts wait
-        // for the item editing, bitmap and placement code.
+        // DrawBitmapFrame, DrawCellTexts and DrawZoneTexts wait
+        // for the bitmap and placement code.
         break;
     }
 }

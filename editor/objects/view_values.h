@@ -1,15 +1,11 @@
 // Values that the view and the main window keep and the wire and net
-// procedures of the object layer read. Each is defined by its owner; the
-// one whose owner (the display menus) does not exist yet is defined here
-// until it does (docs/DESIGN.md, "Object layer").
+// procedures of the object layer read, each defined by its owner: the
+// view's draw mode, the display menus' switches, the page position and the
+// pick tolerance.
 #pragma once
 
-#include "editor/shell/curpos.h"    // g_PickTolerance, g_SelRect
-#include "editor/shell/pagedraw.h"  // g_FrameBranch and the display switches
+#include "editor/shell/curpos.h"      // g_PickTolerance, g_SelRect
+#include "editor/shell/pagedraw.h"    // g_FrameBranch and the display switches
 #include "editor/shell/textnum.h"
-#include "editor/view/view_state.h" // g_DrawMode, g_ColorMode
-
-#include <cstdint>
-
-// Bit 1: the menu option "T-connect Same &Net Only".
-extern int32_t g_TConnectFlags;
+#include "editor/view/display_menus.h"  // g_TConnectFlags, g_ColorMode
+#include "editor/view/view_state.h"     // g_DrawMode

@@ -20,6 +20,7 @@
 std::string g_Prompt;
 int32_t g_ModalDepth = 0;
 bool g_DlgOpening = false;
+bool g_DlgAccepted = false;
 bool g_SuppressResize = false;
 std::string g_InputResult;
 

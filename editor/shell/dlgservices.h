@@ -18,6 +18,9 @@ extern int32_t g_ModalDepth;
 // Set just before a dialog is shown; the component insertion dialogs read
 // and clear it when they become active.
 extern bool g_DlgOpening;
+// The answer of the last dialog that is accepted or cancelled (component
+// insertion, automatic packaging): true for Accept.
+extern bool g_DlgAccepted;
 // Set by a dialog while it places itself over the main window, so that the
 // main window's resize handling leaves the resulting size events alone.
 extern bool g_SuppressResize;

@@ -8,6 +8,8 @@
 #include <vector>
 
 std::string g_TextBuf;
+bool g_TextAccepted = false;
+bool g_TextSizeFixed = false;
 
 namespace {
 // Degrees to radians, 4 x arctangent(1) / 180: the value of g_DegToRad,

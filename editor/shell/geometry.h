@@ -11,6 +11,12 @@
 // (settings.h).
 // The multi-line text the text dialogs leave (lines separated by CR LF).
 extern std::string g_TextBuf;
+// True when the last text dialog was closed with Accept after a successful
+// parse; the caller applies g_TextBuf only then.
+extern bool g_TextAccepted;
+// Set while the text input line keeps its text size; the list editor's
+// callers clear it.
+extern bool g_TextSizeFixed;
 
 // The direction of (dx, dy) in degrees, 0 up to 360: 0 along +x, counted
 // counter-clockwise; 90 for the null vector.

@@ -28,6 +28,7 @@ public:
     // radio group: pressing one releases the others, and the user cannot
     // release the pressed one by clicking it. Group 0 buttons toggle alone.
     void SetGroupNumber(int group) { group_ = group; }
+    int GroupNumber() const { return group_; }
 
     void SetPicture(const QPixmap& picture);
     void SetToolTipText(const std::string& text);

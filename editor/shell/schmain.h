@@ -21,6 +21,7 @@
 #include <string>
 
 class Canvas;
+struct NetRec;
 enum class Prep;
 class CheckBox;
 class ComboBox;
@@ -220,7 +221,7 @@ struct SchmainViewState {
     int32_t m_MirrorY = 0;
     double m_Rotation = 0;  // degrees (aliases: m_BlockRotation, m_BlockAngle)
     double m_BoxOrgAngle = 0;
-    double m_Scale = 0;
+    double m_Scale = 1.0;  // 1.0 = no scaling
     int32_t m_HandleX = 0;
     int32_t m_HandleY = 0;
     int32_t m_ItemCentreX = 0;
@@ -309,6 +310,7 @@ struct SchmainEditingState {
     int32_t m_SplitPending = 0;  // pending split, cleared when the split ends
     // First pick of a bus member exchange: bus, member index, net, branch.
     std::array<int32_t, 4> m_PickRec{};
+    int32_t m_SplitGroup = 0;  // group chosen for the connectivity split, 0 = none
 };
 
 // ============================================================================
@@ -464,6 +466,26 @@ public:
     void EraseViewCross();
     void SyncViewMode();
     void DrawCmdObjectInView(int32_t id, int32_t drawMode);
+    // Viewport (editor/view/schmain_viewport.cpp).
+    void DrawViewPage();
+    void DrawViewCross(int32_t x, int32_t y);
+    void DrawViewBranchHighlight(int32_t flag);
+    // Cursor cross, read-out, markers and input points (editor/view/schmain_cursor.cpp).
+    void DrawCursorCross(int32_t full, int32_t small, int32_t x, int32_t y);
+    void ShowCoords(int32_t x, int32_t y);
+    void DrawMarker(int32_t index, int32_t drawMode);
+    void ClearMarkers(int32_t all);
+    void InputRefPoint(int32_t how);
+    void InputPointXY(int32_t& x, int32_t& y, int32_t method, int32_t markerIndex);
+    // Item and block geometry of the running command (editor/view/schmain_geometry.cpp).
+    void RotateItemPoints();
+    void RotateBlockPoint(int32_t& x, int32_t& y, int32_t& angle, int32_t& sign);
+    void RotateMovePoint(int32_t& x, int32_t& y, int32_t& angle, int32_t& sign);
+    void GetItemExtent(int32_t& x, int32_t& y);
+    void RebaseItemOnHandle();
+    void ReadBlockHeader(int32_t& status, const std::string& fileName);
+    void FrameSymbolItem(int32_t symbol, int32_t itemIndex, int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2);
+    void LockCompsByPrefix(std::string& prefix);
 
     void ViewPicture_Paint();
     void F_PICView_Paint();
@@ -549,6 +571,60 @@ public:
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
     void M_No_Click();
+    // Wires, nets, buses and page cleaning (editor/editing/schmain_*.cpp).
+    // `fail` is 1 on entry and 0 only on success.
+    // The question popup at the pointer and the one-shot option 10.
+    void PopupConfirm(const std::string& question, double& X, double& Y);
+    void LatchOption10();
+    // Wire and net creation (schmain_wiredraw.cpp, schmain_wireends.cpp).
+    void CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32_t& X, int32_t& Y);
+    void PromptNetName(int32_t& fail, int32_t& net, std::string& name, int32_t& flags);
+    void ConnectWireEndAt(int32_t& fail, bool& merged, bool onlyAtPin, bool joinWires, int32_t& X, int32_t& Y);
+    void JoinFreePin(int32_t& fail);
+    void JoinConnectedPin(int32_t& fail, bool& merged);
+    void JoinNetAtJunction(int32_t& fail, bool& merged);
+    void JoinNetAtSegment(int32_t& fail, bool& merged);
+    void JoinBusAtJunction(int32_t& fail, bool& merged);
+    void JoinBusAtSegment(int32_t& fail, bool& merged);
+    void AskBusMemberIndex(int32_t& fail, int32_t& net, int32_t bus, int32_t& index);
+    void WireDrawStep(int32_t& fail, int32_t& X, int32_t& Y);
+    // Net merge, rename and split (schmain_netmerge.cpp).
+    void NetPickStep(int32_t X, int32_t Y);
+    void ConfirmNetMerge(int32_t& fail, int32_t& targetNet, int32_t& sourceNet);
+    void RenameNet(int32_t& fail, int32_t net, std::string& name, int32_t& flags);
+    void EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int32_t Y);
+    // Buses (schmain_buses.cpp).
+    void DeleteBus(int32_t& fail, int32_t X, int32_t Y);
+    void DeleteBusMember(int32_t& fail, int32_t X, int32_t Y);
+    void ExchangeBusMembers(int32_t& fail, int32_t step, int32_t X, int32_t Y);
+    void RenameBus(int32_t& fail, int32_t bus, const std::string& name);
+    // Wire edits and name texts (schmain_wireedits.cpp).
+    void DeleteWireParts(int32_t& fail, int32_t X, int32_t Y);
+    void SplitBranchAtSegment();
+    void DropMovingWireEnd(int32_t& fail);
+    void DeleteBranchStretch();
+    void StepBackWirePoint(int32_t& fail);
+    void ChangeNetText(int32_t& fail, bool editExisting);
+    // Page frame, page cleaning, component deletion (schmain_pageclean.cpp).
+    void EditPageFrame(int32_t mode);
+    void CleanPage();
+    void RemoveComponent(int32_t comp);
+    // Nets from pins, repeated wires, bend points (schmain_netpins.cpp).
+    void CreateNet(int32_t& fail, bool fromText, int32_t& net, std::string& name, NetRec& netRec);
+    void BuildRepeatWire();
+    void InsertBranchPoint(int32_t& fail, int32_t junctionKindFlag, int32_t markMode, int32_t buttonIndex,
+                           int32_t commandId, int32_t X, int32_t Y);
+    // Component lists (editor/editing/schmain_complist.cpp).
+    void CreateCompsFromList();
+    void RelocateCompsFromList();
+    // Arc geometry and item repetition (editor/editing/schmain_arcs.cpp).
+    // Points hold whole database units.
+    void ArcFromThreePoints(int32_t& err, const DPoint& p1, const DPoint& p2, const DPoint& p3, DPoint& centre,
+                            double& radius, double& start, double& extent);
+    void CalcArcGeometry(int32_t& err, const DPoint& p1, const DPoint& p2, DPoint& centre, double& radius,
+                         double& start, double alpha);
+    void RepeatItemByAngle(double steps, double baseX, double baseY, double angleStep);
+    void RepeatItemByOffset(double steps, double dX, double dY);
 
     // ---- Subsystem 8: automation ----------------------------------------------
     void M_Apack_Click();
@@ -578,6 +654,20 @@ public:
     void M_Psetup_Click();
     void M_PrintSchd_Click();
     void M_PageO_Click();
+    // Applies the default page format of the settings ("SchDefPage") to the
+    // current page through the page format dialog (editor/documents).
+    void ApplyDefaultPageFormat();
+    // The file dialogs of the notes and block commands: kind 0 block file,
+    // 1 design notes, 2 page notes. `none` is True when no file was chosen.
+    std::string SelectLoadFile(int32_t kind, bool& none);
+    std::string SelectSaveFile(int32_t kind, bool& none);
+    // Block files (editor/documents/schmain_block*.cpp).
+    // SaveBlock: true when the block file was written (selection nonzero);
+    // false when nothing was selected or after the message of a failure, the
+    // file at m_BlockFilePath then as it was.
+    bool SaveBlock(int32_t& selection);
+    void LoadBlock(int32_t& status, bool& join);
+    void PackBlockComps();
 
     // The window's client area (below the menu bar), while loaded.
     QWidget* ClientWidget() const { return clientArea_; }
@@ -610,6 +700,9 @@ private:
     void ZoomOnComponent();
     void KeepViewInLimits(Canvas& canvas, int32_t& size, int32_t& orgX, int32_t& orgY, bool canvasView);
     void SetDisplayUnit(int32_t unit);
+    void RedrawViewport();
+    void RedrawCanvasAndView();
+    bool FindItemAtPoint(int32_t x, int32_t y);
     // Command helpers (editor/interaction).
     int32_t CurrentNet() const;
     void RunPreparation(Prep step);

@@ -6,58 +6,9 @@
 
 // ---- Subsystem 3: view and canvas --------------------------------------------
 
-void SCHMAIN::BlinkEntry() {}
-void SCHMAIN::BlinkGate() {}
-void SCHMAIN::BlinkCompFrame() {}
-void SCHMAIN::BlinkBranch() {}
-void SCHMAIN::BlinkNet() {}
-void SCHMAIN::BlinkNode() {}
-void SCHMAIN::BlinkItem() {}
-void SCHMAIN::DrawBranchHighlight(int32_t) {}
-void SCHMAIN::EraseViewCross() {}
-void SCHMAIN::SyncViewMode() {}
-void SCHMAIN::DrawCmdObjectInView(int32_t, int32_t) {}
-void SCHMAIN::F_PICView_MouseMove(int, int, double, double) {}
-void SCHMAIN::F_PICView_MouseUp(int, int, double, double) {}
-void SCHMAIN::F_PICView_Resize() {}
-void SCHMAIN::F_Pages_Click() {}
-void SCHMAIN::F_Pages_KeyPress(int&) {}
-void SCHMAIN::F_Pages_LostFocus() {}
-void SCHMAIN::F_MenuPan_MouseDown(int, int, double, double) {}
-void SCHMAIN::F_FSI_Click(int, bool) {}
-void SCHMAIN::F_FSI_MouseMove(int, int, int, double, double) {}
-void SCHMAIN::F_FSI_MouseUp(int, int, int, double, double) {}
-void SCHMAIN::F_OST_Click(int, bool) {}
-void SCHMAIN::F_OST_MouseMove(int, int, int, double, double) {}
-void SCHMAIN::F_OST_MouseUp(int, int, int, double, double) {}
 // The hidden command field's Change runs the command written into it.
 void SCHMAIN::F_FrmCmd_Change() {}
-void SCHMAIN::F_Bitm_Change() {}
-void SCHMAIN::F_Short_Change() {}
-void SCHMAIN::M_Ccolor_Click(int) {}
-void SCHMAIN::M_Scolor_Click(int) {}
-void SCHMAIN::M_DrawStyle_Click(int) {}
-void SCHMAIN::M_FSI_Click(int) {}
 void SCHMAIN::M_Short_Click() {}
-void SCHMAIN::M_Tbar_Click() {}
-void SCHMAIN::M_Sbars_Click() {}
-void SCHMAIN::M_Tpan_Click() {}
-void SCHMAIN::M_ViewPort_Click() {}
-void SCHMAIN::M_InstName_Click() {}
-void SCHMAIN::M_SRatsnest_Click() {}
-void SCHMAIN::M_NRatsnest_Click() {}
-void SCHMAIN::M_TcModeSLN_Click(int) {}
-void SCHMAIN::M_Coords_Click() {}
-void SCHMAIN::M_XYMeasure_Click(int) {}
-void SCHMAIN::M_Imap_Click(int) {}
-void SCHMAIN::M_Nodes_Click() {}
-void SCHMAIN::M_Ratsnest_Click() {}
-void SCHMAIN::M_Pnotes_Click() {}
-void SCHMAIN::M_Dnotes_Click() {}
-void SCHMAIN::M_Bitmaps_Click() {}
-void SCHMAIN::M_Entry_Click() {}
-void SCHMAIN::M_Mono_Click() {}
-void SCHMAIN::M_Help_Click() {}
 
 // ---- Subsystem 4: interaction ------------------------------------------------
 
@@ -70,10 +21,7 @@ void SCHMAIN::Form_KeyUp(int&, int&) {}
 
 // ---- Subsystem 5: editing ----------------------------------------------------
 
-void SCHMAIN::DrawPageBitmaps() {}
 
-void SCHMAIN::M_Yes_Click() {}
-void SCHMAIN::M_No_Click() {}
 
 // ---- Subsystem 8: automation -------------------------------------------------
 
@@ -94,13 +42,6 @@ void SCHMAIN::M_PlcCellOff_Click() {}
 // ---- Subsystem 9: documents --------------------------------------------------
 
 
-void SCHMAIN::M_Tsave_Click() {}
-void SCHMAIN::M_Tload_Click() {}
-void SCHMAIN::M_SaveDnotes_Click() {}
-void SCHMAIN::M_LoadDnotes_Click() {}
-void SCHMAIN::M_SavePnotes_Click() {}
-void SCHMAIN::M_LoadPnotes_Click() {}
-void SCHMAIN::M_Scopy_Click() {}
 // Ends the editor: the main window's unload refuses while a command runs,
 // otherwise shuts down and tells the host.
 void SCHMAIN::M_Exit_Click()

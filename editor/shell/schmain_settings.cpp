@@ -21,6 +21,7 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "editor/view/canvas.h"
+#include "editor/view/display_menus.h"
 #include "editor/view/drawaids.h"
 #include "editor/view/view_state.h"
 

@@ -8,6 +8,7 @@
 #include "platform/winsys/interaction.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -23,11 +24,36 @@ namespace {
 // ---- Text files ---------------------------------------------------------------
 
 // An open file, closed when it goes out of the table however that happens
-// (CloseTextFile, or the table's end when the program ends).
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+// (CloseTextFile, or the table's end when the program ends). A file opened
+// for output is written under a temporary name beside its target and takes
+// the target's name only when it is committed; one that is dropped
+// unfinished takes its temporary file with it.
+struct OpenFile {
+    std::FILE* file = nullptr;
+    std::string temp;    // the temporary file of an output file
+    OpenFile() = default;
+    OpenFile(std::FILE* f, std::string t = {}) : file(f), temp(std::move(t)) {}
+    OpenFile(OpenFile&& other) noexcept : file(other.file), temp(std::move(other.temp)) { other.file = nullptr; }
+    OpenFile& operator=(OpenFile&& other) noexcept
+    {
+        if (this != &other) {
+            Drop();
+            file = other.file;
+            temp = std::move(other.temp);
+            other.file = nullptr;
+        }
+        return *this;
+    }
+    ~OpenFile() { Drop(); }
+    std::FILE* get() const { return file; }
+    void Drop()
+    {
+        if (file) std::fclose(file);
+        file = nullptr;
+        if (!temp.empty()) unlink(temp.c_str());
+        temp.clear();
+    }
 };
-using OpenFile = std::unique_ptr<std::FILE, FileCloser>;
 
 std::map<int32_t, OpenFile>& OpenFiles()
 {
@@ -80,12 +106,43 @@ void ShowFileError(const std::string& text, const std::string& id, const std::st
     winsys::Ui().MessageBox(GetMsgText(text, id) + path, g_lastFileError, winsys::mb::OkOnly | winsys::mb::Exclamation);
 }
 
+// Creates the temporary file of an output file in the target's folder:
+// the file and its name, or null with errno set.
+std::FILE* CreateTempBeside(const std::string& path, std::string& temp)
+{
+    const std::string native = NativePath(path);
+    const size_t slash = native.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : native.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? native : native.substr(slash + 1);
+    if (name.empty()) {
+        errno = EISDIR;
+        return nullptr;
+    }
+    std::string pattern = (slash == std::string::npos ? std::string() : folder) + "." + name + ".tmp-XXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) return nullptr;
+    std::FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        const int error = errno;
+        close(fd);
+        unlink(pattern.c_str());
+        errno = error;
+        return nullptr;
+    }
+    temp = pattern;
+    return file;
+}
+
+// Bytes the writes may still take before they fail (testing hook); -1 none.
+int64_t g_textWriteLimit = -1;
+
 void OpenTextFile(int32_t& status, int32_t& fileNumber, const std::string& path, bool writing)
 {
     status = 0;
     fileNumber = NextFreeFileNumber();
     errno = 0;
-    std::FILE* file = std::fopen(NativePath(path).c_str(), writing ? "wb" : "rb");
+    std::string temp;
+    std::FILE* file = writing ? CreateTempBeside(path, temp) : std::fopen(NativePath(path).c_str(), "rb");
     if (!file) {
         NoteErrno(errno, path);
         if (writing)
@@ -95,7 +152,21 @@ void OpenTextFile(int32_t& status, int32_t& fileNumber, const std::string& path,
         status = 1;
         return;
     }
-    OpenFiles()[fileNumber] = OpenFile(file);
+    OpenFiles()[fileNumber] = OpenFile(file, temp);
+}
+
+// Writes the bytes unless the testing limit stops them first (as a full
+// disk would).
+bool WriteBytes(std::FILE* file, const char* data, size_t size)
+{
+    if (g_textWriteLimit >= 0 && static_cast<int64_t>(size) > g_textWriteLimit) {
+        std::fwrite(data, 1, static_cast<size_t>(g_textWriteLimit), file);
+        g_textWriteLimit = 0;
+        errno = ENOSPC;
+        return false;
+    }
+    if (g_textWriteLimit >= 0) g_textWriteLimit -= static_cast<int64_t>(size);
+    return std::fwrite(data, 1, size, file) == size;
 }
 
 std::FILE* FileOf(int32_t fileNumber)
@@ -212,8 +283,7 @@ void WriteTextLine(int32_t& status, int32_t fileNumber, const std::string& line)
         errno = 0;
         // Each line goes to the disk at once, so that a full disk is reported
         // at the line that did not fit rather than lost when the file closes.
-        if (std::fwrite(line.data(), 1, line.size(), file) == line.size() && std::fwrite("\r\n", 1, 2, file) == 2 &&
-            std::fflush(file) == 0) {
+        if (WriteBytes(file, line.data(), line.size()) && WriteBytes(file, "\r\n", 2) && std::fflush(file) == 0) {
             status = 0;
             return;
         }
@@ -223,9 +293,49 @@ void WriteTextLine(int32_t& status, int32_t fileNumber, const std::string& line)
     status = 1;
 }
 
+void CommitTextFile(int32_t& status, int32_t fileNumber, const std::string& path)
+{
+    status = 1;
+    const auto found = OpenFiles().find(fileNumber);
+    if (found == OpenFiles().end()) return;
+    OpenFile& open = found->second;
+    if (open.temp.empty()) {
+        OpenFiles().erase(found);
+        status = 0;
+        return;
+    }
+    errno = 0;
+    bool ok = std::fflush(open.file) == 0 && fsync(fileno(open.file)) == 0;
+    ok = std::fclose(open.file) == 0 && ok;
+    open.file = nullptr;
+    if (ok) {
+        // The temporary file takes the target's permissions of a new file.
+        const mode_t mask = umask(0);
+        umask(mask);
+        chmod(open.temp.c_str(), 0666 & ~mask);
+        ok = std::rename(open.temp.c_str(), NativePath(path).c_str()) == 0;
+    }
+    if (ok) open.temp.clear();  // nothing left to remove
+    OpenFiles().erase(found);
+    if (ok) status = 0;
+}
+
 void CloseTextFile(int32_t deleteFile, int32_t fileNumber, const std::string& path)
 {
-    OpenFiles().erase(fileNumber);
+    const auto found = OpenFiles().find(fileNumber);
+    if (found == OpenFiles().end()) return;
+    if (!found->second.temp.empty()) {
+        // An output file: kept, it takes the target's place; deleted, the
+        // target stays as it was.
+        if (deleteFile == 0) {
+            int32_t status = 0;
+            CommitTextFile(status, fileNumber, path);
+        } else {
+            OpenFiles().erase(found);
+        }
+        return;
+    }
+    OpenFiles().erase(found);
     if (deleteFile != 0) std::remove(NativePath(path).c_str());
 }
 
@@ -326,5 +436,10 @@ namespace testing_hooks {
 void LimitFileObjectWrites(int64_t bytes)
 {
     g_writeLimit = bytes;
+}
+
+void LimitTextFileWrites(int64_t bytes)
+{
+    g_textWriteLimit = bytes;
 }
 }  // namespace testing_hooks

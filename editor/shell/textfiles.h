@@ -24,7 +24,10 @@
 extern std::string g_CurFileName;
 
 void OpenTextFileIn(int32_t& status, int32_t& fileNumber, const std::string& path);
-// Creates the file, or empties an existing one.
+// Opens a new file for `path`: the lines go to a temporary file in the same
+// folder, which takes the name `path` only when CloseTextFile keeps it (or
+// CommitTextFile commits it). Until then an existing file at `path` stays
+// as it was; a file closed with the delete flag leaves it so.
 void OpenTextFileOut(int32_t& status, int32_t& fileNumber, const std::string& path);
 // The next line without its line end (CR LF, LF or CR). Reading past the
 // end is an error like any other.
@@ -32,8 +35,15 @@ void ReadTextLine(int32_t& status, int32_t fileNumber, std::string& line);
 // Writes the line and CR LF.
 void WriteTextLine(int32_t& status, int32_t fileNumber, const std::string& line);
 // Closes the file and deletes it when `deleteFile` is nonzero; reports
-// nothing.
+// nothing. For a file opened for output, "delete" drops what was written
+// and leaves `path` untouched; otherwise the written file takes the place
+// of `path` (as CommitTextFile, without its status).
 void CloseTextFile(int32_t deleteFile, int32_t fileNumber, const std::string& path);
+// Closes a file opened for output and puts it in the place of `path`, on
+// the disk (flushed) before it takes the name: status 0 when `path` now
+// holds all of it; 1 with `path` as it was and no temporary file left.
+// A file opened for input is simply closed (status 0).
+void CommitTextFile(int32_t& status, int32_t fileNumber, const std::string& path);
 void ReportReadError(const std::string& path);
 void ReportWriteError(const std::string& path);
 
@@ -74,4 +84,7 @@ namespace testing_hooks {
 // Makes every file-object write stop after `bytes` more bytes, as a full
 // store would; -1 (the default) switches that off.
 void LimitFileObjectWrites(int64_t bytes);
+// Makes the text-file writes fail once `bytes` more bytes are written, as a
+// full disk would; -1 (the default) switches that off.
+void LimitTextFileWrites(int64_t bytes);
 }  // namespace testing_hooks

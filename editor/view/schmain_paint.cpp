@@ -87,6 +87,10 @@ void SCHMAIN::ViewPicture_Paint()
     while (m_CanvasDCLevel > 0) CloseCanvasDC();
     // The canvas keeps its image: the page is drawn on a cleared one.
     ClearPictureBox(*ViewPicture);
+    // The cleared image no longer shows the overlay: it is forgotten (taken
+    // off the viewport), so that neither a blink drawn again below nor the
+    // next erase XORs a stale copy onto the new page.
+    DropOverlay();
     if (KernelBusy() != 0) return;
     m_RedrawBusy = -1;
     ShowMessage(GetMsgText("Redraw in progress....", "991097"));
@@ -142,11 +146,6 @@ void SCHMAIN::StorePageView()
     DB_ChangePageDispl(g_CurPage, m_ViewOrgX, m_ViewOrgY, 1, m_ViewSize);
 }
 
-void SCHMAIN::DrawMarkers()
-{
-    // The reference markers come with the cursor and read-out procedures.
-}
-
 void SCHMAIN::RefreshCanvas()
 {
     // The canvas drops a pending paint and paints now.
@@ -156,9 +155,4 @@ void SCHMAIN::RefreshCanvas()
 void SCHMAIN::ReturnToScreen()
 {
     if (ViewPicture && ViewPicture->isEnabled() && ViewPicture->isVisible()) ViewPicture->setFocus(Qt::OtherFocusReason);
-}
-
-void SCHMAIN::F_PICView_Paint()
-{
-    // The overview paint comes with the viewport's procedures.
 }

@@ -337,12 +337,13 @@ void SCHMAIN::ZoomMode_LostFocus() {}
 void SCHMAIN::FitViewToPage()
 {
     ReadFrameBox();
-    const QSize px = PixelsOf(*F_PICView);
-    if (g_FrameWidth > 0 && g_FrameHeight > 0) {
+    // Before the layout the picture has no size: the zoom stays as it was.
+    const QSize client = F_PICView->ClientSize();
+    if (g_FrameWidth > 0 && g_FrameHeight > 0 && client.width() > 0 && client.height() > 0) {
         m_VPOrgX = 0;
         m_VPOrgY = 0;
-        const double r = std::max(g_FrameWidth / static_cast<double>(px.width()),
-                                  g_FrameHeight / static_cast<double>(px.height()));
+        const double r = std::max(g_FrameWidth / static_cast<double>(client.width()),
+                                  g_FrameHeight / static_cast<double>(client.height()));
         m_VPSize = r <= 1.0 ? 5080 : FitSize(r, 2540);
     }
     m_VPOrgX = ToLong(g_FrameWidth / 2.0 + g_FrameX1);
@@ -357,10 +358,12 @@ void SCHMAIN::ViewPointToLogical()
     const bool reopen = m_CanvasDCLevel > 0;
     if (reopen) CloseCanvasDC();
     OpenViewDC();
-    G_DPtoLP(topLeft);
-    G_DPtoLP(bottomRight);
+    // Only converted points are taken: a conversion that fails (a viewport
+    // without a zoom yet) leaves the corners as they were, never pixels.
+    const bool ok = m_ViewDCLevel > 0 && G_DPtoLP(topLeft) != 0 && G_DPtoLP(bottomRight) != 0;
     CloseViewDC();
     if (reopen) OpenCanvasDC();
+    if (!ok) return;
     m_VPTopLeftX = topLeft[0];
     m_VPTopLeftY = topLeft[1];
     m_VPBottomRightX = bottomRight[0];

@@ -10,8 +10,6 @@ int32_t g_ShowBitmaps = 0;
 int32_t g_ItemPicked = 0;
 int32_t g_LineWidth = 0;
 int32_t g_DrawMode = 0;
-int32_t g_ColorMode = 32;
-int32_t g_CurStyle = 0;
 
 int32_t ClampCoord(double value)
 {

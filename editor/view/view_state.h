@@ -1,7 +1,6 @@
 // The view's global settings: the grid switch, the pick tolerance of the
-// current zoom, the draw-mode bits of the screen and of printing, the
-// attributes of new items (line width, colour, line style) and the display
-// switches the page paint reads.
+// current zoom, the draw-mode bits of the screen and of printing, the line
+// width of new items and the display switches the page paint reads.
 #pragma once
 
 #include <cstdint>
@@ -24,12 +23,6 @@ extern int32_t g_LineWidth;       // line width of new graphic items, database u
 // The normal draw mode of the screen; marking adds 8 (XOR), the wide
 // underlay of a wire adds 2.
 extern int32_t g_DrawMode;
-// The colour of new items: an index of the simple colours (0 to 31) or of
-// the category colours (32 and above); 32 after a settings load.
-extern int32_t g_ColorMode;
-// The line style of new graphic items (the checked draw-style item); 0
-// after a settings load.
-extern int32_t g_CurStyle;
 
 // Clamps a value into -kCoordLimit .. kCoordLimit.
 int32_t ClampCoord(double value);

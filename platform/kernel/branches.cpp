@@ -6,7 +6,6 @@
 // junction, taken when the record is read.
 #include "platform/kernel/database.h"
 #include "platform/kernel/nvokernel32.h"
-#include "platform/kernel/testing.h"
 
 namespace kernel {
 
@@ -312,7 +311,6 @@ int32_t J_CreateJunction(int32_t id, int32_t type, int32_t x, int32_t y) noexcep
     return Guard(0, [&]() -> int32_t {
         Level* level = CurLevel();
         if (!level || !level->pages.Find(level->curPage) || id < 0 || !ValidPosition(x, y)) return 0;
-        if (kernel_testing::JunctionCreationFails()) return 0;
         // An explicit id may be one GetFreeID(2) reserved; 0 skips reserved ids.
         Junction* junction = level->junctions.Create<Junction>(id);
         if (!junction) return 0;

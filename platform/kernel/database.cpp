@@ -5,6 +5,7 @@
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/registry.h"
 #include "platform/kernel/systables.h"
+#include "platform/kernel/testing.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -112,12 +113,17 @@ void ReportUnexpected(const char* function, const char* what) noexcept
 
 bool FaultArmed() noexcept
 {
-    return g_faultArmed;
+    return g_faultArmed || kernel_testing::RefusalArmed();
 }
 
 void InjectFault(const char* function)
 {
-    if (BareName(function) == FaultTarget()) throw std::logic_error("fault injected for tests");
+    if (g_faultArmed && BareName(function) == FaultTarget()) throw std::logic_error("fault injected for tests");
+}
+
+bool CallRefused(const char* function) noexcept
+{
+    return kernel_testing::RefusalArmed() && kernel_testing::RefuseCall(BareName(function));
 }
 
 void SetFaultTarget(const char* name)

@@ -203,6 +203,10 @@ void ReportUnexpected(const char* function, const char* what) noexcept;
 // while that string is non-empty.
 bool FaultArmed() noexcept;
 void InjectFault(const char* function);
+// The test hook of testing.h: true when this call of the export named by the
+// compiler's signature `function` is to be refused (failure result, body not
+// run).
+bool CallRefused(const char* function) noexcept;
 void SetFaultTarget(const char* name);
 
 // Runs `body` and turns any exception into the failure result, reporting it
@@ -211,7 +215,10 @@ template <class R, class F>
 R Guard(R failure, F&& body, std::source_location where = std::source_location::current()) noexcept
 {
     try {
-        if (FaultArmed()) InjectFault(where.function_name());
+        if (FaultArmed()) {
+            InjectFault(where.function_name());
+            if (CallRefused(where.function_name())) return failure;
+        }
         return body();
     } catch (const std::exception& e) {
         ReportUnexpected(where.function_name(), e.what());

@@ -1,19 +1,45 @@
 // Test-only fault injection (testing.h).
 #include "platform/kernel/testing.h"
 
+#include <string>
+
 namespace {
-int32_t g_JunctionCallsLeft = 0;
+std::string g_RefusedName;
+int32_t g_CallsLeft = 0;    // calls until the first refusal, 0 = off
+int32_t g_RefusalsLeft = 0;  // refusals from there, -1 = no end
+}  // namespace
+
+void KT_FailCall(const char* name, int32_t n, int32_t times) noexcept
+{
+    g_RefusalsLeft = times;
+    try {
+        g_RefusedName = name ? name : "";
+    } catch (...) {
+        g_RefusedName.clear();
+    }
+    g_CallsLeft = n > 0 && times != 0 && !g_RefusedName.empty() ? n : 0;
 }
 
 void KT_FailJunctionCreation(int32_t n) noexcept
 {
-    g_JunctionCallsLeft = n > 0 ? n : 0;
+    KT_FailCall("J_CreateJunction", n);
 }
 
 namespace kernel_testing {
-bool JunctionCreationFails()
+bool RefusalArmed() noexcept
 {
-    if (g_JunctionCallsLeft == 0) return false;
-    return --g_JunctionCallsLeft == 0;
+    return g_CallsLeft != 0;
+}
+
+bool RefuseCall(std::string_view bareName) noexcept
+{
+    if (g_CallsLeft == 0 || bareName != g_RefusedName) return false;
+    if (g_CallsLeft > 1) {
+        --g_CallsLeft;
+        return false;
+    }
+    // This call and the next g_RefusalsLeft - 1 are refused.
+    if (g_RefusalsLeft > 0 && --g_RefusalsLeft == 0) g_CallsLeft = 0;
+    return true;
 }
 }  // namespace kernel_testing

@@ -6,13 +6,23 @@
 #include "platform/export.h"
 
 #include <cstdint>
+#include <string_view>
 
-// Makes the n-th following J_CreateJunction call fail (result 0, nothing
-// created); n = 0 switches the injection off. Counts every call, successful
-// or not, from this call on.
+// Makes the n-th following call of the kernel export `name` (for example
+// "B_InsertRecord") a refusal: the export returns its failure result and
+// does nothing, as a refusal of the kernel would. `times` calls in a row are
+// refused from there (-1: every call until the hook is switched off).
+// Counts every call of that export, successful or not, from this call on.
+// n = 0 or an empty name switches the hook off. One export at a time: a new
+// call replaces the previous one.
+PLATFORM_EXPORT void KT_FailCall(const char* name, int32_t n, int32_t times = 1) noexcept;
+
+// KT_FailCall("J_CreateJunction", n).
 PLATFORM_EXPORT void KT_FailJunctionCreation(int32_t n) noexcept;
 
 namespace kernel_testing {
-// True when this J_CreateJunction call is the one to fail.
-bool JunctionCreationFails();
+// True while a refusal is armed.
+bool RefusalArmed() noexcept;
+// True when this call of the export `bareName` is the one to refuse.
+bool RefuseCall(std::string_view bareName) noexcept;
 }  // namespace kernel_testing

@@ -7,6 +7,7 @@
 #include "platform/winsys/interaction.h"
 #include "tests/support/kernel_fixture.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -130,6 +131,44 @@ TEST_F(TextFiles, CloseKeepsOrDeletes)
     OpenTextFileIn(status, again, keep);
     EXPECT_EQ(again, first);  // numbers are handed out again
     CloseTextFile(0, again, keep);
+}
+
+// The names in the folder, sorted.
+QStringList FolderEntries(const QTemporaryDir& dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+TEST_F(TextFiles, OutputReplacesTheFileOnlyWhenComplete)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.path().toStdString() + "/block.nsb";
+    WriteFile(path, "old content\r\n");
+    g_CurFileName = path;
+    int32_t status = -1, file = 0;
+    OpenTextFileOut(status, file, path);
+    ASSERT_EQ(status, 0);
+    WriteTextLine(status, file, "new");
+    EXPECT_EQ(ReadFile(path), "old content\r\n");  // not yet in place
+    EXPECT_EQ(FolderEntries(dir).size(), 2);
+    CommitTextFile(status, file, path);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(path), "new\r\n");
+    EXPECT_EQ(FolderEntries(dir), QStringList{"block.nsb"});
+
+    // A write that fails part-way: the file stays byte for byte, no
+    // temporary file is left.
+    OpenTextFileOut(status, file, path);
+    WriteTextLine(status, file, "0123456789");
+    testing_hooks::LimitTextFileWrites(4);
+    ui.ExpectMessageBox(mb::AnswerOk, "Can't create/write to file: " + path);
+    WriteTextLine(status, file, "0123456789");
+    testing_hooks::LimitTextFileWrites(-1);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(ui.asked().back().caption, "Disk full");
+    CloseTextFile(1, file, path);
+    EXPECT_EQ(ReadFile(path), "new\r\n");
+    EXPECT_EQ(FolderEntries(dir), QStringList{"block.nsb"});
 }
 
 // The bytes of HIERSTCK; "(none)" when it does not exist.

@@ -1,6 +1,7 @@
 // The kernel's object core: ids, handles, maps, walks, masks, names, levels,
 // pages and heaps, through the exported functions only.
 #include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/testing.h"
 #include "tests/support/kernel_fixture.h"
 
 #include <set>
@@ -350,6 +351,31 @@ TEST_F(KernelCore, IdsGoUpToTheLimitOfTheIdSpace)
     ASSERT_EQ(OM_Delete(DB_NetMap(), kLimit), 1);
     EXPECT_EQ(WalkAll(DB_NetMap()), std::vector<int32_t>{kLimit - 1});
     EXPECT_EQ(N_CreateNet(0, 1, "NEXT"), 1);
+}
+
+// The test hook refuses the n-th call of one named export, and as many
+// calls after it as asked: the refused calls give the failure result and
+// change nothing; the other exports and the calls outside the range run.
+TEST_F(KernelCore, TheTestHookRefusesTheNthCallOfOneExport)
+{
+    KT_FailCall("N_CreateNet", 2);
+    const int32_t a = N_CreateNet(0, 1, "A");
+    EXPECT_NE(a, 0);
+    EXPECT_NE(N_CreateBus(0, 1, "BUS"), 0);
+    EXPECT_EQ(N_CreateNet(0, 1, "B"), 0);
+    EXPECT_EQ(OM_FindName(DB_NetMap(), "B"), 0);
+    EXPECT_NE(N_CreateNet(0, 1, "C"), 0);
+
+    KT_FailCall("OM_Delete", 1, 2);
+    EXPECT_EQ(OM_Delete(DB_NetMap(), a), 0);
+    EXPECT_EQ(OM_Delete(DB_NetMap(), a), 0);
+    EXPECT_EQ(OM_Delete(DB_NetMap(), a), 1);
+
+    KT_FailCall("N_CreateNet", 1, -1);
+    EXPECT_EQ(N_CreateNet(0, 1, "D"), 0);
+    EXPECT_EQ(N_CreateNet(0, 1, "E"), 0);
+    KT_FailCall("", 0);
+    EXPECT_NE(N_CreateNet(0, 1, "F"), 0);
 }
 
 // A defect inside an export (here one injected through the test switch)

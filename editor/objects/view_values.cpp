@@ -1,3 +1,0 @@
-#include "editor/objects/view_values.h"
-
-int32_t g_TConnectFlags = 0;

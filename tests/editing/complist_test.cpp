@@ -1,0 +1,223 @@
+// Creating and moving components through a list, end to end over the real
+// kernel and the shipped libraries: the main window's procedures run the
+// list editor (answered through the scripted stand-in) and apply the list.
+#include "editor/dialogs/schbtext.h"
+#include "editor/shell/curpos.h"
+#include "editor/shell/dlgservices.h"
+#include "editor/shell/geometry.h"
+#include "editor/shell/schmain.h"
+#include "editor/shell/textarea.h"
+#include "editor/shell/controls.h"
+#include "editor/shell/menus.h"
+#include "editor/view/marks.h"
+#include "tests/editing/complist_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using complist_test::ListTest;
+
+// Runs `open` with the list editor answered by `act`.
+void WithEditor(winsys::ScriptedInteraction& ui, std::function<void(SCHBTEXT&)> act)
+{
+    ui.ExpectModal("SCHBTEXT", [act](QWidget*) { act(FormInstance<SCHBTEXT>()); });
+}
+
+void Accept(SCHBTEXT& editor, const std::string& list)
+{
+    editor.F_TxtBuffer()->SetText(list);
+    editor.F_Accept()->Press();
+}
+
+class CreateList : public ListTest {};
+
+TEST_F(CreateList, PartGateSymbolAndRepeatedPartGetDistinctNames)
+{
+    const int32_t before = g_ModalDepth;
+    WithEditor(ui, [](SCHBTEXT& e) {
+        Accept(e, "1,d,74HC04,1,1,0,A\r\n"     // a part from the libraries
+                  "0, s, SPLGND, 2, 1, 0\r\n"   // a symbol line, Mode menu (A)
+                  "3,d,74HC04,3,1,90,A\r\n"     // the same part again
+                  "2,d,74HC00\r\n"              // a part of the design, at the page datum
+                  "@END\r\n");
+    });
+    Main().CreateCompsFromList();
+    EXPECT_EQ(g_ModalDepth, before);
+    EXPECT_FALSE(FormInstance<SCHBTEXT>().IsLoaded());
+
+    const int32_t inv = OM_FindName(DB_DeviceMap(), "74HC04");
+    ASSERT_GT(inv, 0) << "the part was made permanent in the design";
+    const CompRec a = Read(Comp("Unpck1"));
+    const CompRec gnd = Read(Comp("Unpck2"));
+    const CompRec b = Read(Comp("Unpck3"));
+    const CompRec nand = Read(Comp("Unpck4"));
+    EXPECT_EQ(a.Device, inv);
+    EXPECT_EQ(a.X, 2540000);
+    EXPECT_EQ(a.Y, 2540000);
+    EXPECT_EQ(a.LayComp, 0);
+    EXPECT_EQ(gnd.Device, 0);
+    EXPECT_EQ(gnd.Symb, OM_FindName(DB_SymbMap(), "SPLGND"));
+    EXPECT_EQ(gnd.X, 5080000);
+    EXPECT_EQ(b.Device, inv);
+    EXPECT_EQ(b.Angle, 90000);
+    EXPECT_EQ(b.X, 7620000);
+    EXPECT_EQ(nand.Device, OM_FindName(DB_DeviceMap(), "74HC00"));
+    EXPECT_EQ(nand.X, g_FrameX1);
+    EXPECT_EQ(nand.Y, g_FrameY1);
+    EXPECT_EQ(Comp("Unpck5"), 0);
+}
+
+TEST_F(CreateList, CancelCreatesNothingButKeepsWhatWasLoaded)
+{
+    const int comps = CountComps();
+    WithEditor(ui, [this](SCHBTEXT& e) {
+        ui.ExpectMessageBox(1, "Part: NOPART not found");
+        e.F_TxtBuffer()->SetText("1,d,74HC04\r\n0,s,SPLVCC\r\n1,d,NOPART\r\n@END\r\n");
+        e.F_Accept()->Press();
+        EXPECT_TRUE(e.Visible());
+        e.F_Return()->Press();
+    });
+    Main().CreateCompsFromList();
+    EXPECT_EQ(CountComps(), comps);
+    EXPECT_GT(OM_FindName(DB_DeviceMap(), "74HC04"), 0);
+    EXPECT_GT(OM_FindName(DB_SymbMap(), "SPLVCC"), 0);
+    EXPECT_EQ(g_TextBuf, "");
+}
+
+TEST_F(CreateList, ModeIsResetToAbsoluteEachTime)
+{
+    g_CompListCoordMode = 2;
+    WithEditor(ui, [](SCHBTEXT& e) {
+        EXPECT_TRUE(e.M_Cref(0)->Checked());
+        EXPECT_FALSE(e.M_Cref(3)->Enabled());
+        e.F_Return()->Press();
+    });
+    Main().CreateCompsFromList();
+    EXPECT_EQ(g_CompListCoordMode, 0);
+}
+
+class RelocList : public ListTest {
+protected:
+    void SelectAll()
+    {
+        g_SelRect = {-100000000, -100000000, 100000000, 100000000};
+        Main().m_BaseX = 0;
+        Main().m_BaseY = 0;
+        Main().m_BoxDiagonal = 100000000;
+    }
+};
+
+TEST_F(RelocList, WritesTheMarkedComponentsInTheModeKept)
+{
+    SelectAll();
+    g_CompListCoordMode = 3;
+    std::string shown;
+    WithEditor(ui, [&shown](SCHBTEXT& e) {
+        shown = e.F_TxtBuffer()->Text();
+        e.F_Return()->Press();
+    });
+    Main().RelocateCompsFromList();
+    EXPECT_EQ(shown.substr(0, shown.find("Format:")),
+              "R1/1, 0, 0, 0,V\r\nR2/1, 0, 0, 90,V\r\nU1/1, 0, 0, 0,V\r\n@END\r\n");
+    EXPECT_EQ(g_CompListCoordMode, 3);
+    // Cancel moved nothing and left no component marked.
+    EXPECT_EQ(Read(Comp("R2/1")).X, 5080000);
+    int32_t cursor = OM_GetFirst(DB_SchCompMap());
+    EXPECT_EQ(OM_SearchMask(DB_SchCompMap(), &cursor, 256, 256), 0);
+}
+
+TEST_F(RelocList, AbsoluteAndPageDatumNumbers)
+{
+    SelectAll();
+    g_CompListCoordMode = 1;
+    std::string shown;
+    WithEditor(ui, [&shown](SCHBTEXT& e) {
+        shown = e.F_TxtBuffer()->Text();
+        e.F_Return()->Press();
+    });
+    Main().RelocateCompsFromList();
+    // The frame (100 x 80 tenths, centred) has its corner at (-5, -4)
+    // inches: the list is written with the frame box of the current page.
+    EXPECT_EQ(shown.substr(0, shown.find("\r\n")), "R1/1, 5, 4, 0,P");
+}
+
+TEST_F(RelocList, TheListAcceptedAsWrittenMovesNothing)
+{
+    for (int32_t mode : {0, 1, 2, 3}) {
+        SCOPED_TRACE(mode);
+        SelectAll();
+        g_CompListCoordMode = mode;
+        g_Markers[kRefPointMarker] = {-1, 1270000, -254000};
+        WithEditor(ui, [](SCHBTEXT& e) { e.F_Accept()->Press(); });
+        Main().RelocateCompsFromList();
+        EXPECT_TRUE(g_TextAccepted);
+        EXPECT_EQ(g_CompListEntries.UBound(), 3);
+        EXPECT_EQ(Read(Comp("R1/1")).X, 0);
+        EXPECT_EQ(Read(Comp("R2/1")).X, 5080000);
+        EXPECT_EQ(Read(Comp("R2/1")).Angle, 90000);
+        EXPECT_EQ(Read(Comp("U1/1")).X, 10160000);
+        EXPECT_EQ(Read(Comp("U1/1")).Y, 0);
+    }
+}
+
+TEST_F(RelocList, NothingMarkedShowsTheEndLineAlone)
+{
+    g_SelRect = {900000000, 900000000, 900000001, 900000001};
+    std::string shown;
+    WithEditor(ui, [&shown](SCHBTEXT& e) {
+        shown = e.F_TxtBuffer()->Text();
+        e.F_Return()->Press();
+    });
+    Main().RelocateCompsFromList();
+    EXPECT_EQ(shown.substr(0, 8), "@END\r\nFo");
+}
+
+TEST_F(RelocList, MovesInEveryModeAndOnAnotherPage)
+{
+    g_Markers[kRefPointMarker] = {0, 254000, -254000};
+    g_SelRect = {900000000, 900000000, 900000001, 900000001};
+    WithEditor(ui, [](SCHBTEXT& e) {
+        e.M_Cref_Click(2);  // Ref.Point: the letters in the lines win
+        Accept(e, "R1/1, 1, 2, 45, A\r\n"
+                  "R2/1, 0, 0, -90, P\r\n"
+                  "U1/1, 1, 1, 0\r\n"       // mode of the menu: R
+                  "R3/1, 0.5, -0.5, 180, V\r\n"
+                  "@END\r\n");
+    });
+    Main().RelocateCompsFromList();
+    const CompRec r1 = Read(Comp("R1/1"));
+    EXPECT_EQ(r1.X, 2540000);
+    EXPECT_EQ(r1.Y, 5080000);
+    EXPECT_EQ(r1.Angle, 45000);
+    const CompRec r2 = Read(Comp("R2/1"));
+    EXPECT_EQ(r2.X, g_FrameX1);
+    EXPECT_EQ(r2.Y, g_FrameY1);
+    EXPECT_EQ(r2.Angle, 270000);
+    const CompRec u1 = Read(Comp("U1/1"));
+    EXPECT_EQ(u1.X, 254000 + 2540000);
+    EXPECT_EQ(u1.Y, -254000 + 2540000);
+    const CompRec r3 = Read(Comp("R3/1"));
+    EXPECT_EQ(r3.X, 2540000 + 1270000);
+    EXPECT_EQ(r3.Y, 2540000 - 1270000);
+    EXPECT_EQ(r3.Angle, 180000);
+    EXPECT_NE(r3.Page, g_CurPage);
+    EXPECT_EQ(g_CompListCoordMode, 2);
+}
+
+TEST_F(RelocList, AnErrorMovesNothing)
+{
+    g_SelRect = {900000000, 900000000, 900000001, 900000001};
+    WithEditor(ui, [this](SCHBTEXT& e) {
+        ui.ExpectMessageBox(1, "ComponentNOPE not found");
+        Accept(e, "R1/1,1,2,45,A\r\nNOPE,0,0,0\r\n@END\r\n");
+        EXPECT_TRUE(e.Visible());
+        e.F_Return()->Press();
+    });
+    Main().RelocateCompsFromList();
+    EXPECT_EQ(Read(Comp("R1/1")).X, 0);
+}
+
+}  // namespace

@@ -1,0 +1,274 @@
+// Drawing wires: the start by kind, the end joins, merges, bus members,
+// cancelling, and refusals that leave no net, node or junction behind.
+#include "editor/editing/editing_state.h"
+#include "editor/objects/wire_state.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/systables.h"
+#include "editor/shell/textnum.h"
+#include "platform/kernel/testing.h"
+#include "tests/editing/editing_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace palvane_test;
+
+// Two components, net N from R1.2 to R2.1 through a junction at (5, 0),
+// M on R3.1 without wire, bus B (member N) with a bus wire.
+const char* kFixture = R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+net N
+net P power
+bus B N
+page P1 frame 80 60
+  component R1 R at 0 0
+  component R2 R at 20 0
+  component R3 R at 0 20
+  component R4 R at 20 20
+  net M R3.1
+  wire N R1.2 (5 0)
+  wire N (5 0) R2.1
+  buswire B (0 -10) (30 -10)
+end
+)";
+
+class WireDraw : public EditingTest {
+protected:
+    void SetUp() override
+    {
+        EditingTest::SetUp();
+        Use(kFixture, "P1");
+        g_SnapStep = kStep;
+    }
+    // Position of pin `entry` of a component.
+    static void Pin(const char* comp, int32_t entry, int32_t& x, int32_t& y)
+    {
+        EntryRec rec{};
+        ASSERT_NE(C_ReadEntry(CompId(comp), entry, &rec), 0);
+        x = rec.X;
+        y = rec.Y;
+    }
+    int32_t Junctions() { return Count(DB_JunctMap()); }
+};
+
+TEST_F(WireDraw, AFreeStartSnapsAndMakesANewNet)
+{
+    const int32_t nets = Count(DB_NetMap());
+    int32_t fail = 1, x = 30 * kStep + 100, y = 25 * kStep - 127000;
+    Main().m_WireIsBus = false;
+    Main().CreateWireNet(fail, false, true, x, y);
+    ASSERT_EQ(fail, 0);
+    EXPECT_EQ(x, 30 * kStep);
+    EXPECT_EQ(y, 25 * kStep);
+    EXPECT_EQ(Count(DB_NetMap()), nets + 1);
+    EXPECT_EQ(PtrToStr(O_GetName(N_Net(g_CurNet))).substr(0, 2), "UN");
+    BranchRec rec{};
+    ASSERT_NE(B_ReadBranch(g_CurBranch, &rec), 0);
+    EXPECT_EQ(rec.Points, 2);
+    EXPECT_EQ(rec.Net, g_CurNet);
+    EXPECT_EQ(g_CurBranchPos, 2);
+}
+
+TEST_F(WireDraw, OnlyAtPinStartsNothingBesideAPin)
+{
+    const int32_t branches = Count(DB_BranchMap());
+    int32_t fail = 0, x = 30 * kStep, y = 25 * kStep;
+    Main().m_WireIsBus = false;
+    Main().CreateWireNet(fail, true, true, x, y);
+    EXPECT_EQ(fail, 1);
+    EXPECT_EQ(Count(DB_BranchMap()), branches);
+}
+
+TEST_F(WireDraw, StartKinds)
+{
+    struct Case {
+        const char* what;
+        int32_t x, y;
+        bool bus;
+        const char* net;  // the net the wire belongs to, "" = a new one
+    } cases[] = {
+        {"junction of N", 5 * kStep, 0, false, "N"},
+        {"segment of N", 4 * kStep, 0, false, "N"},
+    };
+    for (const Case& c : cases) {
+        int32_t fail = 1, x = c.x, y = c.y;
+        Main().m_WireIsBus = c.bus;
+        Main().CreateWireNet(fail, false, true, x, y);
+        EXPECT_EQ(fail, 0) << c.what;
+        if (*c.net) {
+            BranchRec rec{};
+            B_ReadBranch(g_CurBranch, &rec);
+            EXPECT_EQ(rec.Net, NetId(c.net)) << c.what;
+        }
+    }
+}
+
+TEST_F(WireDraw, AStartOnAFreePinMakesItsNode)
+{
+    int32_t x = 0, y = 0;
+    Pin("R4", 1, x, y);
+    int32_t fail = 1;
+    Main().m_WireIsBus = false;
+    Main().CreateWireNet(fail, false, true, x, y);
+    ASSERT_EQ(fail, 0);
+    NetRec net{};
+    ASSERT_NE(N_ReadNet(g_CurNet, &net), 0);
+    EXPECT_EQ(net.Nodes, 1);
+    BranchPointRec first{};
+    B_ReadRecord(g_CurBranch, 1, &first);
+    EXPECT_EQ(first.Flags & 6, 2);
+}
+
+// A refused step of the start leaves nothing: no net, node, junction or wire.
+TEST_F(WireDraw, RefusedStartsLeaveNothingBehind)
+{
+    int32_t x = 0, y = 0;
+    Pin("R4", 1, x, y);
+    const std::pair<const char*, int32_t> refusals[] = {
+        {"B_CreateBranch", 1}, {"J_CreateJunction", 1}, {"J_CreateJunction", 2}, {"B_InsertRecord", 1},
+        {"B_InsertRecord", 2}};
+    for (const auto& [step, n] : refusals) {
+        const int32_t nets = Count(DB_NetMap()), branches = Count(DB_BranchMap()), junctions = Junctions();
+        int32_t fail = 0, px = x, py = y;
+        Main().m_WireIsBus = false;
+        KT_FailCall(step, n);
+        if (std::string(step) == "B_CreateBranch") ui.ExpectMessageBox(1, "Can't create Branch");
+        Main().CreateWireNet(fail, false, true, px, py);
+        KT_FailCall("", 0);
+        EXPECT_EQ(fail, 1) << step << n;
+        EXPECT_EQ(Count(DB_NetMap()), nets) << step << n;
+        EXPECT_EQ(Count(DB_BranchMap()), branches) << step << n;
+        EXPECT_EQ(Junctions(), junctions) << step << n;
+        // The pin is free again.
+        int32_t pinNet = 0;
+        EXPECT_EQ(N_FindCompEntry(CompId("R4"), 1, &pinNet), 0) << step << n;
+    }
+}
+
+TEST_F(WireDraw, AWireEndingOnAConnectedPinMergesAfterYes)
+{
+    int32_t x = 30 * kStep, y = 25 * kStep, fail = 1;
+    Main().m_WireIsBus = false;
+    Main().CreateWireNet(fail, false, true, x, y);
+    ASSERT_EQ(fail, 0);
+    const int32_t newNet = g_CurNet;
+    // Move the moving end onto R3.1 (net M) and click.
+    int32_t px = 0, py = 0;
+    Pin("R3", 1, px, py);
+    g_CurBranchPoint.X = px;
+    g_CurBranchPoint.Y = py;
+    O_ChangePosition(J_Junction(g_CurBranchPoint.Ref), px, py);
+    ui.ExpectPopupMenu("Yes", "Merge ");
+    bool merged = false;
+    Main().ConnectWireEndAt(fail, merged, false, true, px, py);
+    EXPECT_EQ(fail, 0);
+    EXPECT_TRUE(merged);
+    // The named net survives the unnamed one.
+    EXPECT_NE(N_Net(NetId("M")), 0);
+    EXPECT_EQ(N_Net(newNet), 0);
+    EXPECT_EQ(g_CurNet, NetId("M"));
+    EXPECT_FALSE(Main().M_Conf->Visible());
+}
+
+TEST_F(WireDraw, BusMemberIndexTable)
+{
+    struct Case {
+        const char* typed;
+        int32_t fail, index;
+    } cases[] = {{"1", 0, 1}, {"128", 1, 0}, {"-1", 1, 0}, {"x", 1, 0}, {"127", 0, 127}};
+    const int32_t net = NetId("M");
+    for (const Case& c : cases) {
+        Type(c.typed, "as member:");
+        int32_t fail = 0, index = 0, n = net;
+        Main().AskBusMemberIndex(fail, n, BusId("B"), index);
+        EXPECT_EQ(fail, c.fail) << c.typed;
+        if (c.fail == 0) {
+            EXPECT_EQ(index, c.index) << c.typed;
+        }
+    }
+}
+
+TEST_F(WireDraw, ATakenSlotOffersTheMergeAndGivesTheSurvivor)
+{
+    Type("0", "as member:");
+    ui.ExpectPopupMenu("Yes", "Merge ");
+    int32_t fail = 1, index = 0, net = NetId("M");
+    Main().AskBusMemberIndex(fail, net, BusId("B"), index);
+    EXPECT_EQ(fail, 0);
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(net, NetId("N"));
+    EXPECT_EQ(NetId("M"), 0);
+}
+
+TEST_F(WireDraw, PromptNetNameFlags)
+{
+    struct Case {
+        const char* typed;
+        int32_t flags;
+    } cases[] = {{"A,p", 7}, {"A,n", 5}, {"A", 1}, {"A,P", 1}, {"A,N", 1}};
+    for (const Case& c : cases) {
+        Type(c.typed);
+        int32_t fail = 1, net = 0, flags = 1;
+        std::string name = "UN1";
+        Main().PromptNetName(fail, net, name, flags);
+        EXPECT_EQ(fail, 0) << c.typed;
+        EXPECT_EQ(flags, c.flags) << c.typed;
+        EXPECT_EQ(name, "A");
+    }
+    // An existing net asks to connect; No asks again.
+    Type("N");
+    ui.ExpectMessageBox(7, "Connect to existing Net: N");
+    Type(",p");
+    ui.ExpectMessageBox(1, "Cant't create Net");
+    Type("N");
+    ui.ExpectMessageBox(6, "Connect to existing Net: N");
+    int32_t fail = 1, net = 0, flags = 1;
+    std::string name = "UN1";
+    Main().PromptNetName(fail, net, name, flags);
+    EXPECT_EQ(fail, 0);
+    EXPECT_EQ(net, NetId("N"));
+}
+
+TEST_F(WireDraw, CancelDeletesTheWireAndTheNodesItMade)
+{
+    int32_t x = 0, y = 0;
+    Pin("R4", 1, x, y);
+    const int32_t nets = Count(DB_NetMap());
+    int32_t fail = 1;
+    Main().m_WireIsBus = false;
+    Main().CreateWireNet(fail, false, true, x, y);
+    ASSERT_EQ(fail, 0);
+    Main().m_StepRequest = -1;
+    Main().WireDrawStep(fail, x, y);
+    Main().m_StepRequest = 0;
+    EXPECT_EQ(fail, 0);
+    EXPECT_EQ(Count(DB_NetMap()), nets);
+}
+
+TEST_F(WireDraw, FinishingANewBusAsksItsNameAndRefusesToDeleteAUsedBus)
+{
+    int32_t x = 30 * kStep, y = 15 * kStep, fail = 1;
+    Main().m_WireIsBus = true;
+    Main().CreateWireNet(fail, false, false, x, y);
+    ASSERT_EQ(fail, 0);
+    const int32_t bus = g_CurBus;
+    // Click a second point, then finish naming it like bus B: the wire
+    // moves to B and the new bus goes.
+    g_CurBranchPoint.X += 5 * kStep;
+    O_ChangePosition(J_Junction(g_CurBranchPoint.Ref), g_CurBranchPoint.X, g_CurBranchPoint.Y);
+    Main().WireDrawStep(fail, x, y);
+    EXPECT_EQ(fail, 1);
+    Main().m_JunctionRequest = -1;
+    Type("B", "Assign Bus Name:");
+    Main().WireDrawStep(fail, x, y);
+    Main().m_JunctionRequest = 0;
+    EXPECT_EQ(N_Bus(bus), 0);
+    EXPECT_EQ(Wires(BusId("B"), 1).size(), 2u);
+    EXPECT_NE(O_GetStatus(N_Bus(BusId("B"))) & 4, 0);
+}
+
+}  // namespace

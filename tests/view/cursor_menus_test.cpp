@@ -1,0 +1,152 @@
+// The read-out, typed points, markers, the viewport's fit, and the display
+// menus and hidden fields on the loaded editor with the demo design.
+#include "editor/interaction/commands.h"
+#include "editor/shell/controls.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/nvoinpbg.h"
+#include "editor/shell/ribbon.h"
+#include "editor/shell/settings.h"
+#include "editor/view/canvas.h"
+#include "editor/view/display_menus.h"
+#include "editor/view/marks.h"
+#include "editor/objects/view_values.h"
+#include "platform/kernel/nvokernel32.h"
+#include "tests/view/view_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using view_test::DemoTest;
+
+TEST_F(DemoTest, ReadOutByUnitOriginAndDistance)
+{
+    SCHMAIN& m = Main();
+    struct Case {
+        int32_t unit, origin, distance;
+        const char* x;
+        const char* y;
+    } cases[] = {
+        {1, 0, 0, "X= 1.500mm", "Y= -25.000mm"},
+        {0, 0, 0, "X= 0.05906\"", "Y= -0.98425\""},
+        {1, 0, -1, "D= 25.045mm", ""},
+    };
+    for (const Case& c : cases) {
+        g_UnitIndex = c.unit;
+        g_MeasureOrigin = c.origin;
+        m.m_ShowDistance = c.distance;
+        m.ShowCoords(150000, -2500000);
+        EXPECT_EQ(m.F_Xpos->Caption(), c.x);
+        EXPECT_EQ(m.F_Ypos->Caption(), c.y);
+    }
+    // From the reference point, shown or not.
+    g_MeasureOrigin = 2;
+    m.m_ShowDistance = 0;
+    g_Markers[3] = {0, 100000, 0};
+    m.ShowCoords(150000, 0);
+    EXPECT_EQ(m.F_Xpos->Caption(), "X= 0.500mm");
+}
+
+TEST_F(DemoTest, TypedReferencePointsAndRefusals)
+{
+    SCHMAIN& m = Main();
+    struct Case {
+        const char* answer;
+        int32_t unit;
+        bool taken;
+        int32_t x, y;
+    } cases[] = {
+        {"1.5,2", 0, true, 3810000, 5080000},
+        {"3", 0, false, 0, 0},
+        {"abc,2", 1, false, 0, 0},       // not a number: no point at 0
+        {"0,0", 1, true, 0, 0},          // a written zero counts
+        {"3000,0", 1, false, 0, 0},      // beyond the canvas range
+        {"", 1, false, 0, 0},            // cancelled: no beep
+    };
+    for (const Case& c : cases) {
+        g_UnitIndex = c.unit;
+        g_Markers[3] = {};
+        const std::string answer = c.answer;
+        ui.ExpectModal("NvoInpBG", [answer](QWidget*) {
+            NvoInpBG& box = FormInstance<NvoInpBG>();
+            if (answer.empty()) {
+                box.InpCancel()->Press();
+            } else {
+                box.InpText()->SetText(answer);
+                box.InpOK()->Press();
+            }
+        });
+        const size_t before = ui.asked().size();
+        m.InputRefPoint(2);
+        EXPECT_EQ(g_Markers[3].Shown != 0, c.taken) << c.answer;
+        if (c.taken) {
+            EXPECT_EQ(g_Markers[3].X, c.x) << c.answer;
+            EXPECT_EQ(g_Markers[3].Y, c.y) << c.answer;
+        }
+        bool beeped = false;
+        for (size_t i = before; i < ui.asked().size(); ++i) beeped |= ui.asked()[i].kind == "Beep";
+        EXPECT_EQ(beeped, !c.taken && c.answer[0] != 0) << c.answer;
+    }
+    // A press while shown removes the point.
+    g_Markers[3] = {-1, 5, 5};
+    m.InputRefPoint(0);
+    EXPECT_EQ(g_Markers[3].Shown, 0);
+}
+
+TEST_F(DemoTest, MarkerDrawnThenAllClearedWithoutAPressedOption)
+{
+    SCHMAIN& m = Main();
+    m.RefreshCanvas();
+    const QImage before = m.ViewPicture->Image().copy();
+    g_Markers[1] = {-1, 0, 0};
+    m.OpenCanvasDC();
+    m.DrawMarker(1, 0);
+    m.CloseCanvasDC();
+    EXPECT_NE(m.ViewPicture->Image(), before);
+    // No option button pressed: all three point markers go (the erase
+    // paints the background, as intended).
+    g_Markers[0] = {-1, 500000, 0};
+    m.ClearMarkers(0);
+    EXPECT_EQ(g_Markers[0].Shown, 0);
+    EXPECT_EQ(g_Markers[1].Shown, 0);
+}
+
+TEST_F(DemoTest, ViewportFitKeepsItsZoomWithoutAPictureSize)
+{
+    SCHMAIN& m = Main();
+    m.m_VPSize = 7777;
+    m.F_PICView->resize(0, 0);
+    m.FitViewToPage();
+    EXPECT_EQ(m.m_VPSize, 7777);
+}
+
+TEST_F(DemoTest, ColourStyleAndEntryMenus)
+{
+    SCHMAIN& m = Main();
+    g_ColorMode = 40;  // no such M_Ccolor item
+    m.M_Scolor_Click(5);
+    EXPECT_EQ(g_ColorMode, 5);
+    EXPECT_TRUE(m.M_Scolor(5)->Checked());
+
+    const int32_t bits = g_EntryDrawMode;
+    m.M_Entry_Click();
+    m.M_Entry_Click();
+    EXPECT_EQ(g_EntryDrawMode, bits);
+    EXPECT_EQ(m.M_Entry->Checked(), (bits & 0x200) == 0) << "the check shows the bit as it was before the click";
+}
+
+TEST_F(DemoTest, ShortFieldSwitchesModesOnlyForPlusAndAnEnabledMode)
+{
+    SCHMAIN& m = Main();
+    m.M_FSI_Click(1);
+    ASSERT_EQ(g_CurMode, 1);
+    m.F_Short->SetText("3");
+    EXPECT_EQ(g_CurMode, 1);
+    m.F_Short->SetText("+3");
+    EXPECT_EQ(g_CurMode, 3);
+    m.F_Short->SetText(" ");
+    m.F_Short->SetText("+99");
+    EXPECT_EQ(g_CurMode, 3);
+}
+
+}  // namespace
