@@ -469,6 +469,34 @@ TEST_F(FormRuntime, PictureClipCellsFeedTheButtons)
     EXPECT_EQ(button.iconSize(), QSize(24, 24));
 }
 
+// An editable box left with a text that names another item: the box shows
+// that item, LostFocus runs, and no Click is raised (the user clicked
+// nothing). Enter on the box is a Click.
+TEST_F(FormRuntime, LeavingAnEditableComboBoxIsNoClick)
+{
+    QWidget window;
+    auto* box = new ComboBox(&window);
+    box->setEditable(true);
+    for (const char* item : {"0.0100\"", "0.0200\""}) box->AddItem(item);
+    auto* other = new TextBox(&window);
+    other->move(0, 40);
+    int clicks = 0, lostFocus = 0;
+    box->Click.Connect([&] { ++clicks; });
+    box->LostFocus.Connect([&] { ++lostFocus; });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    box->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    box->SetText("0.0200\"");
+    other->setFocus();
+    EXPECT_EQ(lostFocus, 1);
+    EXPECT_EQ(clicks, 0);
+
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(clicks, 1);
+}
+
 // A strip loaded from its file gives the same cells, decoded only when the
 // first cell is asked for; a missing file or a grid that does not divide
 // it is refused, and a file whose body is damaged gives blank cells.
