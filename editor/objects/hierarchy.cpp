@@ -4,7 +4,7 @@
 #include "editor/objects/hier_files.h"
 #include "editor/objects/net_removal.h"
 #include "editor/objects/owner_items.h"
-#include "editor/objects/view_values.h"
+#include "editor/view/display_menus.h"
 #include "editor/shell/curpos.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/scope_guard.h"

@@ -168,7 +168,9 @@ void TextBox::focusOutEvent(QFocusEvent* event)
 
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent)
 {
-    connect(this, &QComboBox::activated, this, [this] { RunEventProcedure([this] { Click.Raise(); }); });
+    connect(this, &QComboBox::activated, this, [this] {
+        if (!leaving_) RunEventProcedure([this] { Click.Raise(); });
+    });
 }
 
 std::string ComboBox::Text() const
@@ -239,7 +241,12 @@ void ComboBox::keyPressEvent(QKeyEvent* event)
 
 void ComboBox::focusOutEvent(QFocusEvent* event)
 {
+    // An editable box that loses the focus selects the item its text names
+    // and reports it as activated; no one clicked, so no Click (the
+    // LostFocus procedure decides what the leaving means).
+    leaving_ = true;
     QComboBox::focusOutEvent(event);
+    leaving_ = false;
     RunEventProcedure([this] { LostFocus.Raise(); });
 }
 

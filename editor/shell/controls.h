@@ -106,6 +106,7 @@ protected:
 private:
     bool settingFromCode_ = false;
     bool replacing_ = false;
+    bool leaving_ = false;  // inside the focus-out
 };
 
 class CheckBox : public QCheckBox {

@@ -1,7 +1,8 @@
 #include "editor/shell/hierreports.h"
 
+#include "editor/objects/hier_tree.h"
+#include "editor/objects/hierarchy.h"
 #include "editor/shell/curpos.h"
-#include "editor/shell/hiertree.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/scope_guard.h"
@@ -22,9 +23,9 @@ auto RestoreLevelOnExit()
     });
 }
 
-void AppendTree(std::string& text, const std::vector<HierReportEntry>& tree, bool noteRecursion)
+void AppendTree(std::string& text, const std::vector<HierTreeEntry>& tree, bool noteRecursion)
 {
-    for (const HierReportEntry& entry : tree) {
+    for (const HierTreeEntry& entry : tree) {
         text += std::string(entry.Level > 1 ? entry.Level - 1 : 0, '\t');
         text += entry.HierName + ":" + entry.CompName;
         if (entry.SubHierId != 0) text += "-->" + entry.SubHierName;
@@ -61,13 +62,13 @@ void ReportHierStructure(std::string& text)
 {
     auto restore = RestoreLevelOnExit();
     const int32_t map = DB_HierarchyMap();
-    OM_MaskAll(map, 512, 512);
+    OM_MaskAll(map, kHierUnvisited, kHierUnvisited);
     const long bottom = g_HierStack.UBound();
     const std::string rootName = Trim(g_HierStack(bottom >= 1 ? bottom : 0).Name);
     const int32_t root = OM_FindNameMask(map, rootName.c_str(), 0, 0);
-    bool recursion = false;
-    std::vector<HierReportEntry> tree;
-    BuildHierReportTree(true, root, recursion, tree);
+    int32_t recursion = 0;
+    std::vector<HierTreeEntry> tree;
+    BuildHierTree(true, root, recursion, tree);
     // The current stack's heading shares its message id with the stack
     // report's, so a translation gives both reports one heading.
     text = GetMsgText("*** Hierarchy Structure Current Stack: ***", "99123") + g_CrLf + g_CrLf;
@@ -76,11 +77,11 @@ void ReportHierStructure(std::string& text)
     bool first = true;
     for (;;) {
         int32_t position = OM_GetFirst(map);
-        const int32_t level = OM_SearchMask(map, &position, 512, 512);
+        const int32_t level = OM_SearchMask(map, &position, kHierUnvisited, kHierUnvisited);
         if (level < 1) break;
         // A level the kernel will not make current would be found again.
-        O_Mask(OM_Object(map, level), 0, 512);
-        BuildHierReportTree(true, level, recursion, tree);
+        O_Mask(OM_Object(map, level), 0, kHierUnvisited);
+        BuildHierTree(true, level, recursion, tree);
         if (first) text += GetMsgText("*** Hierarchy Structure Other Stacks: ***", "991471") + g_CrLf + g_CrLf;
         first = false;
         AppendTree(text, tree, false);

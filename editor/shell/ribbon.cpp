@@ -4,8 +4,11 @@
 #include "editor/shell/forms.h"
 #include "platform/winsys/latin1.h"
 
+#include <QImageReader>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+
+#include <cstdio>
 
 RibbonButton::RibbonButton(QWidget* parent) : QToolButton(parent)
 {
@@ -83,20 +86,49 @@ void RibbonButton::mouseReleaseEvent(QMouseEvent* event)
 
 PictureClip::PictureClip(QObject* parent) : QObject(parent) {}
 
-bool PictureClip::Load(const QImage& strip, int rows, int cols)
+bool PictureClip::TakeGrid(QSize size, int rows, int cols)
 {
-    if (strip.isNull() || rows <= 0 || cols <= 0 || strip.width() % cols != 0 || strip.height() % rows != 0)
-        return false;
-    strip_ = strip;
+    if (size.isEmpty() || rows <= 0 || cols <= 0 || size.width() % cols != 0 || size.height() % rows != 0) return false;
+    size_ = size;
     rows_ = rows;
     cols_ = cols;
     return true;
 }
 
+bool PictureClip::Load(const QImage& strip, int rows, int cols)
+{
+    if (strip.isNull() || !TakeGrid(strip.size(), rows, cols)) return false;
+    strip_ = strip;
+    path_.clear();
+    return true;
+}
+
+bool PictureClip::LoadFile(const QString& path, int rows, int cols)
+{
+    QImageReader reader(path);
+    if (!reader.canRead() || !TakeGrid(reader.size(), rows, cols)) return false;
+    strip_ = QImage();
+    path_ = path;
+    return true;
+}
+
+const QImage& PictureClip::Strip() const
+{
+    if (path_.isEmpty()) return strip_;
+    strip_ = QImage(path_);
+    if (strip_.size() != size_) {
+        std::fprintf(stderr, "palvane: button pictures damaged: %s\n", path_.toLocal8Bit().constData());
+        strip_ = QImage(size_, QImage::Format_ARGB32);
+        strip_.fill(Qt::transparent);
+    }
+    path_.clear();
+    return strip_;
+}
+
 QSize PictureClip::CellSize() const
 {
     if (rows_ == 0 || cols_ == 0) return {};
-    return {strip_.width() / cols_, strip_.height() / rows_};
+    return {size_.width() / cols_, size_.height() / rows_};
 }
 
 QPixmap PictureClip::GraphicCell(int index) const
@@ -105,5 +137,5 @@ QPixmap PictureClip::GraphicCell(int index) const
     const QSize cell = CellSize();
     const int x = (index % cols_) * cell.width();
     const int y = (index / cols_) * cell.height();
-    return QPixmap::fromImage(strip_.copy(x, y, cell.width(), cell.height()));
+    return QPixmap::fromImage(Strip().copy(x, y, cell.width(), cell.height()));
 }

@@ -58,6 +58,12 @@ public:
     // by row from 0. False (nothing changed) when the picture is empty or
     // the grid does not divide it.
     bool Load(const QImage& strip, int rows, int cols);
+    // The same from a picture file, of which only the header is read now:
+    // the strip is decoded when the first cell is asked for, so strips that
+    // are never shown cost nothing. False (nothing changed) when the file
+    // cannot be read or the grid does not divide it. A file that fails to
+    // decode later gives blank cells.
+    bool LoadFile(const QString& path, int rows, int cols);
     int Rows() const { return rows_; }
     int CellCount() const { return rows_ * cols_; }
     QSize CellSize() const;
@@ -66,7 +72,12 @@ public:
     QPixmap GraphicCell(int index) const;
 
 private:
-    QImage strip_;
+    bool TakeGrid(QSize size, int rows, int cols);
+    const QImage& Strip() const;
+
+    mutable QImage strip_;
+    mutable QString path_;  // the file still to decode; empty once decoded
+    QSize size_;
     int rows_ = 0;
     int cols_ = 0;
 };

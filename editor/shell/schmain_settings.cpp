@@ -7,6 +7,7 @@
 #include "editor/dialogs/schicmpd.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/branches.h"
+#include "editor/objects/hierarchy.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
@@ -20,6 +21,7 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "editor/view/canvas.h"
+#include "editor/view/display_menus.h"
 #include "editor/view/drawaids.h"
 #include "editor/view/view_state.h"
 
@@ -60,6 +62,8 @@ bool SCHMAIN::LoadSettings()
     if (removed != 0) MakeHeap(2, 0);
     M_Short->SetEnabled(g_ShortCuts.UBound() >= 1);
     g_LineWidth = g_LineWidths(g_LineWidths.LBound());
+    g_CurStyle = 0;
+    g_ColorMode = 32;
     LoadPadStacks();
 
     // The canvases take the kernel's background, so that XOR figures show
@@ -113,8 +117,7 @@ bool SCHMAIN::LoadSettings()
     ViewPointToLogical();
     m_HighlightOnCanvas = 0;
     m_HighlightInView = 0;
-    // The hierarchy labels are refreshed here once the object layer's
-    // hierarchy procedures exist.
+    RefreshHierLabels();
     m_Loading = 0;
     // A page without a frame keeps the page-format mode until the
     // page-format dialog can apply the default format.

@@ -85,8 +85,8 @@ void SCHMAIN::CreateSettingsPanel(QWidget* client)
         return box;
     };
 
-    label(Label1, "Label1", "Zoom:", 4, 44);
-    ZoomCombo = combo("ZoomCombo", -1, 50, 96, true);
+    label(Label1, "Label1", "Zoom:", 4, 40);
+    ZoomCombo = combo("ZoomCombo", -1, 46, 88, true);
     ZoomCombo->setToolTip("Zoom: display units per pixel");
     ZoomCombo->Click.Connect([this] { ZoomCombo_Click(); });
     ZoomCombo->KeyPress.Connect([this](int& k) { ZoomCombo_KeyPress(k); });
@@ -101,7 +101,7 @@ void SCHMAIN::CreateSettingsPanel(QWidget* client)
         button->setStyleSheet("QPushButton { padding: 0px; font-weight: bold; }");
         cmdMagnify.Add(i, button);
         AddControl(button, "cmdMagnify", i);
-        Design(button, 152, 24, kFieldTop + i * (kFieldHeight / 2), kFieldHeight / 2);
+        Design(button, 138, 24, kFieldTop + i * (kFieldHeight / 2), kFieldHeight / 2);
         button->MouseDown.Connect(
             [this, i](int b, int s, double x, double y) { cmdMagnify_MouseDown(i, b, s, x, y); });
     }
@@ -109,10 +109,10 @@ void SCHMAIN::CreateSettingsPanel(QWidget* client)
     RedrawBtn = new CommandButton("Redraw", F_MenuPan);
     RedrawBtn->setFocusPolicy(Qt::NoFocus);
     AddControl(RedrawBtn, "RedrawBtn");
-    Design(RedrawBtn, 182, 62);
+    Design(RedrawBtn, 166, 58);
     RedrawBtn->Click.Connect([this] { RedrawBtn_Click(); });
 
-    ZoomMode = combo("ZoomMode", -1, 250, 100, false);
+    ZoomMode = combo("ZoomMode", -1, 228, 96, false);
     for (const char* item : {"Current", "Center", "Page", "Component"}) ZoomMode->AddItem(item);
     ZoomMode->setToolTip("Zoom mode");
     ZoomMode->Click.Connect([this] { ZoomMode_Click(); });
@@ -122,15 +122,15 @@ void SCHMAIN::CreateSettingsPanel(QWidget* client)
     GridCheck3D = new CheckBox("Grid:", F_MenuPan);
     GridCheck3D->setLayoutDirection(Qt::RightToLeft);
     AddControl(GridCheck3D, "GridCheck3D");
-    Design(GridCheck3D, 358, 56);
+    Design(GridCheck3D, 330, 50);
     GridCheck3D->Click.Connect([this] { GridCheck3D_Click(); });
 
-    const int gridX[3] = {416, 538, 662};
+    const int gridX[3] = {382, 498, 618};
     const char* gridTips[3] = {"Grid step", "Snap step", "Angle step"};
     for (int i = 0; i < 3; ++i) {
-        if (i == 1) label(Label2, "Label2", "Snap:", 490, 46);
-        if (i == 2) label(Label3, "Label3", "Angle:", 612, 48);
-        ComboBox* box = combo("F_GridSnap", i, gridX[i], i == 2 ? 58 : 70, true);
+        if (i == 1) label(Label2, "Label2", "Snap:", 456, 40);
+        if (i == 2) label(Label3, "Label3", "Angle:", 572, 44);
+        ComboBox* box = combo("F_GridSnap", i, gridX[i], i == 2 ? 56 : 70, true);
         box->setToolTip(gridTips[i]);
         F_GridSnap.Add(i, box);
         box->Click.Connect([this, i] { F_GridSnap_Click(i); });
@@ -138,22 +138,22 @@ void SCHMAIN::CreateSettingsPanel(QWidget* client)
         box->LostFocus.Connect([this, i] { F_GridSnap_LostFocus(i); });
     }
 
-    label(Label4, "Label4", "Line:", 724, 36);
-    F_Tsizes = combo("F_Tsizes", -1, 762, 60, true);
+    label(Label4, "Label4", "Line:", 678, 32);
+    F_Tsizes = combo("F_Tsizes", -1, 712, 70, true);
     F_Tsizes->setToolTip("Line width of new items");
     F_Tsizes->Click.Connect([this] { F_Tsizes_Click(); });
     F_Tsizes->KeyPress.Connect([this](int& k) { F_Tsizes_KeyPress(k); });
     F_Tsizes->LostFocus.Connect([this] { F_Tsizes_LostFocus(); });
 
-    label(Label5, "Label5", "Text:", 826, 36);
-    F_Tsize = combo("F_Tsize", -1, 864, 56, true);
+    label(Label5, "Label5", "Text:", 786, 32);
+    F_Tsize = combo("F_Tsize", -1, 820, 76, true);
     F_Tsize->setToolTip("Text size of new texts");
     F_Tsize->Click.Connect([this] { F_Tsize_Click(); });
     F_Tsize->KeyPress.Connect([this](int& k) { F_Tsize_KeyPress(k); });
     F_Tsize->LostFocus.Connect([this] { F_Tsize_LostFocus(); });
 
-    label(Label6, "Label6", "Page:", 924, 38);
-    F_Pages = combo("F_Pages", -1, 964, 56, true);
+    label(Label6, "Label6", "Page:", 900, 36);
+    F_Pages = combo("F_Pages", -1, 938, 82, true);
     F_Pages->setToolTip("Current page");
     F_Pages->Click.Connect([this] { F_Pages_Click(); });
     F_Pages->KeyPress.Connect([this](int& k) { F_Pages_KeyPress(k); });

@@ -136,17 +136,17 @@ bool ReadProfileFile(const std::string& path)
     return read;
 }
 
-// A strip of `rows` x 11 cells, or a blank one of that grid when the file
-// is missing or does not divide into that grid.
-QImage LoadStrip(const std::string& name, int rows)
+// A strip of `rows` x 11 cells into `clip` (decoded when first shown), or a
+// blank one of that grid when the file is missing or does not divide into
+// that grid.
+void LoadStrip(PictureClip& clip, const std::string& name, int rows)
 {
     const std::string path = FindPathNoCase(JoinPath(ToolDataDir(), "pictures/" + name));
-    QImage strip(ToQ(path));
-    if (!strip.isNull() && strip.width() % kPicturesPerRow == 0 && strip.height() % rows == 0) return strip;
+    if (clip.LoadFile(ToQ(path), rows, kPicturesPerRow)) return;
     std::fprintf(stderr, "palvane: button pictures missing or damaged: %s\n", path.c_str());
     QImage blank(kPicturesPerRow * kPictureCell, rows * kPictureCell, QImage::Format_ARGB32);
     blank.fill(Qt::transparent);
-    return blank;
+    clip.Load(blank, rows, kPicturesPerRow);
 }
 
 }  // namespace
@@ -196,10 +196,10 @@ bool InitToolMenus(SCHMAIN& form)
 
 void LoadToolPictures(SCHMAIN& form)
 {
-    form.P_FSI->Load(LoadStrip("fsi.png", kFunctionRows), kFunctionRows, kPicturesPerRow);
+    LoadStrip(*form.P_FSI, "fsi.png", kFunctionRows);
     for (int mode = 1; mode < kModeCount; ++mode) {
         char name[16];
         std::snprintf(name, sizeof name, "ost%02d.png", mode);
-        form.P_OST(mode)->Load(LoadStrip(name, kOptionRows), kOptionRows, kPicturesPerRow);
+        LoadStrip(*form.P_OST(mode), name, kOptionRows);
     }
 }

@@ -20,6 +20,8 @@
 #include "editor/view/view_state.h"
 
 int32_t g_CurStyle = 0;
+int32_t g_ColorMode = 32;
+int32_t g_TConnectFlags = 0;
 int32_t g_MapListKind = 0;
 bool g_InstNameFlag = false;
 bool g_NextNodeGuide = false;

@@ -9,6 +9,7 @@ int32_t g_PrintModeBits = 0;
 int32_t g_ShowBitmaps = 0;
 int32_t g_ItemPicked = 0;
 int32_t g_LineWidth = 0;
+int32_t g_DrawMode = 0;
 
 int32_t ClampCoord(double value)
 {

@@ -1,6 +1,6 @@
 // The view's global settings: the grid switch, the pick tolerance of the
-// current zoom, the draw-mode bits of printing, the line width of new items
-// and the display switches the page paint reads.
+// current zoom, the draw-mode bits of the screen and of printing, the line
+// width of new items and the display switches the page paint reads.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,9 @@ extern int32_t g_PrintModeBits;   // draw-mode bits of printing; 0 on the screen
 extern int32_t g_ShowBitmaps;     // the page's bitmaps are drawn
 extern int32_t g_ItemPicked;      // a symbol item is picked in item mode
 extern int32_t g_LineWidth;       // line width of new graphic items, database units
+// The normal draw mode of the screen; marking adds 8 (XOR), the wide
+// underlay of a wire adds 2.
+extern int32_t g_DrawMode;
 
 // Clamps a value into -kCoordLimit .. kCoordLimit.
 int32_t ClampCoord(double value);

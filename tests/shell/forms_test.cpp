@@ -11,7 +11,10 @@
 #include "tests/support/scripted.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QImage>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -464,6 +467,74 @@ TEST_F(FormRuntime, PictureClipCellsFeedTheButtons)
     button.SetPicture(clip.GraphicCell(4));
     EXPECT_FALSE(button.icon().isNull());
     EXPECT_EQ(button.iconSize(), QSize(24, 24));
+}
+
+// An editable box left with a text that names another item: the box shows
+// that item, LostFocus runs, and no Click is raised (the user clicked
+// nothing). Enter on the box is a Click.
+TEST_F(FormRuntime, LeavingAnEditableComboBoxIsNoClick)
+{
+    QWidget window;
+    auto* box = new ComboBox(&window);
+    box->setEditable(true);
+    for (const char* item : {"0.0100\"", "0.0200\""}) box->AddItem(item);
+    auto* other = new TextBox(&window);
+    other->move(0, 40);
+    int clicks = 0, lostFocus = 0;
+    box->Click.Connect([&] { ++clicks; });
+    box->LostFocus.Connect([&] { ++lostFocus; });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    box->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    box->SetText("0.0200\"");
+    other->setFocus();
+    EXPECT_EQ(lostFocus, 1);
+    EXPECT_EQ(clicks, 0);
+
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_EQ(clicks, 1);
+}
+
+// A strip loaded from its file gives the same cells, decoded only when the
+// first cell is asked for; a missing file or a grid that does not divide
+// it is refused, and a file whose body is damaged gives blank cells.
+TEST_F(FormRuntime, PictureClipFromAFileDecodesAtTheFirstCell)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage strip(3 * 24, 2 * 24, QImage::Format_ARGB32);
+    for (int cell = 0; cell < 6; ++cell)
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < 24; ++x)
+                strip.setPixel((cell % 3) * 24 + x, (cell / 3) * 24 + y, qRgba(cell * 40, 10, 0, 255));
+    const QString path = dir.filePath("strip.png");
+    ASSERT_TRUE(strip.save(path));
+
+    PictureClip clip;
+    EXPECT_FALSE(clip.LoadFile(dir.filePath("missing.png"), 2, 3));
+    EXPECT_FALSE(clip.LoadFile(path, 5, 3));
+    EXPECT_EQ(clip.CellCount(), 0);
+    ASSERT_TRUE(clip.LoadFile(path, 2, 3));
+    EXPECT_EQ(clip.CellSize(), QSize(24, 24));
+    for (int cell = 0; cell < 6; ++cell)
+        EXPECT_EQ(clip.GraphicCell(cell).toImage().pixel(10, 10), qRgba(cell * 40, 10, 0, 255)) << cell;
+
+    // The header is sound, the body is cut off.
+    QFile whole(path);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    const QString cut = dir.filePath("cut.png");
+    QFile damaged(cut);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(bytes.left(bytes.size() / 2));
+    damaged.close();
+    PictureClip broken;
+    ASSERT_TRUE(broken.LoadFile(cut, 2, 3));
+    const QImage cell = broken.GraphicCell(5).toImage();
+    EXPECT_EQ(cell.size(), QSize(24, 24));
+    EXPECT_EQ(qAlpha(cell.pixel(10, 10)), 0);
 }
 
 // An error that escapes an event procedure run by the user's action is

@@ -7,6 +7,8 @@
 #include "editor/shell/menus.h"
 #include "editor/shell/textarea.h"
 #include "editor/interaction/commands.h"
+#include "editor/objects/hierarchy.h"
+#include "editor/objects/integrity.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/cursors.h"
 #include "editor/shell/errors.h"
@@ -165,6 +167,60 @@ TEST_F(Startup, DemoLoadsWithoutRemovingAWire)
     EXPECT_EQ(g_CurMode, MODE_COMPONENTS);
     EXPECT_EQ(g_CurPageName, "Amplifier");
     EXPECT_EQ(Main().F_Pages->ListCount(), 2);
+}
+
+// The block H1 finds its child level's ports at the settings load, which
+// gives it its hierarchy texts from them and takes the symbol's own away;
+// the integrity check finds nothing on any level of the demo.
+TEST_F(Startup, DemoBlockGetsItsPortsAndEveryLevelIsSound)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+    const int wires = WireCount();
+    ASSERT_TRUE(Main().LoadSettings());
+    const int32_t main = g_CurHier;
+    const int32_t h1 = OM_FindName(DB_SchCompMap(), "H1");
+    ASSERT_NE(h1, 0);
+    CompRec comp{};
+    ASSERT_EQ(C_ReadComponent(h1, &comp), 1);
+    EXPECT_EQ(IA_SearchMaskLink(S_SymbolItemArray(comp.Symb), 1, kHierTextMask, 0), 0)
+        << "the settings load skipped the block";
+
+    HierAttrRec attr;
+    attr.HierName = "BLOCK";
+    std::vector<HierPortRec> ports;
+    int32_t status = 1;
+    LoadSubHierPorts(status, attr, ports);
+    ASSERT_EQ(status, 0);
+    ASSERT_EQ(ports.size(), 4u);
+    EXPECT_EQ(ports[0].EntryName, "IN1");
+    EXPECT_EQ(ports[3].EntryName, "OUT2");
+    int32_t sub = 0, own = 0;
+    std::string subName;
+    GetCompSubHier(sub, subName, own, h1, comp.Symb);
+    EXPECT_EQ(subName, "BLOCK");
+    EXPECT_EQ(own, 1);
+    const int32_t texts = C_CompTextArray(h1);
+    for (int32_t entry = 1; entry <= 4; ++entry) EXPECT_NE(IA_SearchMaskLink(texts, 1, kHierTextMask, entry), 0) << entry;
+
+    const std::vector<std::string> clean = {"Integrity Diagnostics and Autofix", "", "1. Checking Netlist", "",
+                                            "Netlist - OK", "", "2. Checking Traces", "", "Traces - OK", "",
+                                            "3. Checking Wires", "", "Wires - OK", ""};
+    for (const int32_t level : {main, sub}) {
+        SCOPED_TRACE(level);
+        g_CurHier = level;
+        ASSERT_EQ(DB_SetCurHier(level), level);
+        std::vector<std::string> lines;
+        const std::string report = RunIntegrityCheck(nullptr);
+        for (size_t start = 0; start <= report.size();) {
+            const size_t end = std::min(report.find("\r\n", start), report.size());
+            lines.push_back(report.substr(start, end - start));
+            start = end + 2;
+        }
+        EXPECT_EQ(lines, clean) << report;
+    }
+    g_CurHier = main;
+    DB_SetCurHier(main);
+    EXPECT_EQ(WireCount(), wires);
 }
 
 TEST_F(Startup, HierarchyReportsOfTheDemo)

@@ -1,6 +1,7 @@
 // Designs built from the readable form: what lands in the kernel, and a
 // table of wrong designs, each refused with its line before the open
 // database is touched.
+#include "editor/objects/hier_records.h"
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
@@ -307,8 +308,11 @@ TEST_F(DesignBuild, LevelsBusesAndPageNotes)
 TEST_F(DesignBuild, ABlockGetsItsChildLevel)
 {
     std::string error;
-    ASSERT_TRUE(Build("design D\nlevel TOP\npage One\n  component H1 symbol BLOCK at 0 0 child SHEET\nend\n"
-                      "level SHEET\npage Inside\nend\n",
+    ASSERT_TRUE(Build("design D\nlevel TOP\npage One\n  component H1 symbol BLOCK at 0 0 child SHEET\n"
+                      "  component H2 symbol BLOCK at 10 0 child SHEET\nend\n"
+                      "level SHEET\nnet OUT2\nnet OUT1\nnet IN2\nnet IN1\npage Inside\n"
+                      "  wire IN1 (0 0) (0 5)\n  wire IN2 (5 0) (5 5)\n  wire OUT1 (10 0) (10 5)\n"
+                      "  wire OUT2 (15 0) (15 5)\nend\n",
                       error))
         << error;
     const int32_t h1 = OM_FindName(DB_SchCompMap(), "H1");
@@ -330,6 +334,39 @@ TEST_F(DesignBuild, ABlockGetsItsChildLevel)
         ASSERT_EQ(I_ReadItem(C_CompText(h1, port), &t), 1);
         EXPECT_EQ(std::string(t.Text), std::to_string(entry));
     }
+
+    // The child level keeps what the editor keeps for its blocks: the
+    // description record with the level's name, and one port record per
+    // entry of the block's symbol, in entry order, naming the net of the
+    // entry's name; once, however many blocks share the level.
+    const int32_t sheet = OM_FindName(DB_HierarchyMap(), "SHEET");
+    ASSERT_EQ(DB_SetCurHier(sheet), sheet);
+    auto bytesOf = [](const std::string& name) {
+        const int32_t id = OM_FindName(DB_FileMap(), name.c_str());
+        const int32_t length = F_GetLength(id);
+        std::string bytes(length > 0 ? length : 0, '\0');
+        F_Seek(id, 0, 0);
+        if (length > 0 && F_Read(id, bytes.data(), length) != length) bytes.clear();
+        return bytes;
+    };
+    const std::string desc = bytesOf(SubHierObjectName(kSubHierDescPrefix, sheet));
+    ASSERT_EQ(desc.size(), size_t(kSubHierDescSize));
+    const SubHierDescRec d = SubHierDescFromBytes(reinterpret_cast<const unsigned char*>(desc.data()));
+    EXPECT_EQ(d.HierName, "SHEET          ");
+    EXPECT_EQ(d.Description, std::string(25, ' '));
+    const std::string ports = bytesOf(SubHierObjectName(kSubHierNetsPrefix, sheet));
+    ASSERT_EQ(ports.size(), size_t(4 * kSubHierNetSize));
+    const char* names[] = {"IN1", "IN2", "OUT1", "OUT2"};
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(names[i]);
+        const SubHierNetRec r =
+            SubHierNetFromBytes(reinterpret_cast<const unsigned char*>(ports.data()) + i * kSubHierNetSize);
+        EXPECT_EQ(r.NetId, Net(names[i]));
+        EXPECT_EQ(r.NetName, (names[i] + std::string(15, ' ')).substr(0, 15));
+        EXPECT_EQ(r.Label, (names[i] + std::string(24, ' ')).substr(0, 24));
+        EXPECT_EQ(r.Reserved, 0);
+    }
+    EXPECT_EQ(OM_GetCount(DB_FileMap()), 2);
 }
 
 TEST_F(DesignBuild, WrongDesignsAreRefusedAndTheDatabaseStays)
@@ -343,6 +380,20 @@ TEST_F(DesignBuild, WrongDesignsAreRefusedAndTheDatabaseStays)
          "d:9: component 'H1': no level 'NONE' is defined"},
         {"design D\nlevel L\npage P\n  component H1 symbol BLOCK at 0 0 child L\nend\n",
          "d:9: component 'H1': the child level 'L' is its own level"},
+        {"design D\nlevel L\npage P\n  component H1 symbol BLOCK at 0 0 child S\nend\nlevel S\nnet IN1\nnet IN2\n"
+         "net OUT1\npage Q\n  wire IN1 (0 0) (0 5)\n  wire IN2 (5 0) (5 5)\n  wire OUT1 (10 0) (10 5)\nend\n",
+         "d:9: component 'H1': the child level 'S' has no net 'OUT2' for the entry of that name"},
+        {"design D\nlevel L\npage P\n  component H1 symbol BLOCK at 0 0 child S\nend\nlevel S\nnet IN1\nnet IN2\n"
+         "net OUT1\nnet OUT2\npage Q\n  wire IN1 (0 0) (0 5)\n  wire IN2 (5 0) (5 5)\n  wire OUT1 (10 0) (10 5)\nend\n",
+         "d:9: component 'H1': the port net 'OUT2' of the child level 'S' has no pin and no wire"},
+        {"design D\nlevel L\npage P\n  component H1 symbol BLOCK at 0 0 child S\n"
+         "  component H2 symbol SPLGND at 9 0 child S\nend\nlevel S\nnet IN1\nnet IN2\nnet OUT1\nnet OUT2\n"
+         "page Q\n  wire IN1 (0 0) (0 5)\n  wire IN2 (5 0) (5 5)\n  wire OUT1 (10 0) (10 5)\n"
+         "  wire OUT2 (15 0) (15 5)\nend\n",
+         "d:10: component 'H2': the level 'S' is already the child of block 'H1' (line 9), a block of symbol 'BLOCK'"},
+        {"design D\nlevel L\npage P\n  component H1 symbol BLOCK at 0 0 child SIXTEEN_LETTERS_\nend\n"
+         "level SIXTEEN_LETTERS_\npage Q\nend\n",
+         "d:9: component 'H1': the child level's name 'SIXTEEN_LETTERS_' is longer than 15 characters"},
         {"design D\nlevel L\n", "d:7: level 'L' has no page"},
         {"design D\nlevel L\npage P\n  component X1 NOPE at 0 0\nend\n", "d:9: component 'X1': device 'NOPE' is not defined"},
         {"design D\nlevel L\npage P\n  component X1 symbol NOPE at 0 0\nend\n", "d:9: component 'X1': symbol 'NOPE' is not defined"},

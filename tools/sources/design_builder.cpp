@@ -1,6 +1,7 @@
 // A design source into the kernel: first every check, then the build.
 #include "tools/sources/source_builder.h"
 
+#include "editor/objects/hier_records.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <algorithm>
@@ -157,6 +158,10 @@ struct LevelPlan {
     std::vector<WirePlan> wires;
     std::vector<int32_t> pageIds;
     int32_t id = 0;
+    // A child level: the symbol of the blocks that refer to it (its entries
+    // are the ports) and the first such block.
+    const SymbolDef* blockSymbol = nullptr;
+    const ComponentDef* firstBlock = nullptr;
 };
 
 struct Resolved {
@@ -177,9 +182,8 @@ public:
         if (d.levels.size() > 99) Fail(d.levels[99].pos, "a design holds at most 99 levels");
         std::vector<LevelPlan> levels(d.levels.size());
         for (size_t i = 0; i < d.levels.size(); ++i) PlanLevel(d.levels[i], levels[i]);
-        for (const LevelDef& level : d.levels)
-            for (const PageDef& page : level.pages)
-                for (const ComponentDef& c : page.components) CheckChild(d, level, c);
+        for (LevelPlan& level : levels)
+            for (const CompPlan& c : level.comps) PlanChild(levels, level, c);
         return levels;
     }
 
@@ -187,15 +191,45 @@ private:
     const Source& src_;
     const Library& lib_;
 
-    // A block's child level is another level of the design.
-    static void CheckChild(const DesignDef& d, const LevelDef& own, const ComponentDef& c)
+    // A block's child level is another level of the design, and its ports
+    // are the child's nets named like the block's entries. Blocks that share
+    // a child level share its ports, so they have one symbol.
+    static void PlanChild(std::vector<LevelPlan>& levels, const LevelPlan& own, const CompPlan& cp)
     {
+        const ComponentDef& c = *cp.def;
         if (c.child.empty()) return;
-        if (c.child == own.name)
+        if (c.child == own.def->name)
             Fail(c.pos, "component " + Q(c.ref) + ": the child level " + Q(c.child) + " is its own level");
-        for (const LevelDef& level : d.levels)
-            if (level.name == c.child) return;
-        Fail(c.pos, "component " + Q(c.ref) + ": no level " + Q(c.child) + " is defined");
+        const auto child = std::find_if(levels.begin(), levels.end(),
+                                        [&](const LevelPlan& level) { return level.def->name == c.child; });
+        if (child == levels.end()) Fail(c.pos, "component " + Q(c.ref) + ": no level " + Q(c.child) + " is defined");
+        // The name is held by the child's description record.
+        if (c.child.size() > 15)
+            Fail(c.pos, "component " + Q(c.ref) + ": the child level's name " + Q(c.child) +
+                            " is longer than 15 characters");
+        if (child->blockSymbol && child->blockSymbol != cp.symbol)
+            Fail(c.pos, "component " + Q(c.ref) + ": the level " + Q(c.child) + " is already the child of block " +
+                            Q(child->firstBlock->ref) + " (" + At(child->firstBlock->pos) + "), a block of symbol " +
+                            Q(child->blockSymbol->name));
+        for (const EntryDef& e : cp.symbol->entries) {
+            const auto net = child->netIndex.find(e.name);
+            if (net == child->netIndex.end())
+                Fail(c.pos, "component " + Q(c.ref) + ": the child level " + Q(c.child) + " has no net " + Q(e.name) +
+                                " for the entry of that name");
+            // The editor removes a net without pins and wires, and a port
+            // record naming a removed net makes the ports worthless.
+            const bool used = !child->nets[net->second].nodes.empty() ||
+                              std::any_of(child->wires.begin(), child->wires.end(), [&](const WirePlan& w) {
+                                  return !w.def->bus && w.owner == net->second;
+                              });
+            if (!used)
+                Fail(c.pos, "component " + Q(c.ref) + ": the port net " + Q(e.name) + " of the child level " +
+                                Q(c.child) + " has no pin and no wire");
+        }
+        if (!child->blockSymbol) {
+            child->blockSymbol = cp.symbol;
+            child->firstBlock = &c;
+        }
     }
 
     void PlanLevel(const LevelDef& def, LevelPlan& lp)
@@ -729,6 +763,39 @@ void BuildLevel(LevelPlan& lp, bool root, const std::map<std::string, int32_t>& 
     DB_SetCurPage(lp.pageIds[0]);
 }
 
+// A file object of the current level holding `bytes`.
+void AddFileObject(const std::string& name, const std::string& bytes, const SourcePos& pos)
+{
+    const int32_t id = F_CreateFile(0, name.c_str());
+    Check(id, pos, "the file object " + Q(name));
+    const auto size = static_cast<int32_t>(bytes.size());
+    Check(F_Write(id, bytes.data(), size) == size ? 1 : 0, pos, "the file object " + Q(name));
+    F_Seek(id, 0, 0);
+}
+
+// What the editor keeps in a child level for the blocks that refer to it:
+// the description record (the level's name, no description) and one port
+// record per entry of the block's symbol, in entry order: the net named
+// like the entry, with the entry's name as its label.
+void WriteChildObjects(const LevelPlan& lp)
+{
+    if (!lp.blockSymbol) return;
+    const SourcePos& pos = lp.firstBlock->pos;
+    Check(DB_SetCurHier(lp.id), pos, "level " + Q(lp.def->name));
+    SubHierDescRec desc;
+    desc.HierName = lp.def->name;
+    AddFileObject(SubHierObjectName(kSubHierDescPrefix, lp.id), SubHierDescBytes(desc), pos);
+    std::string ports;
+    for (const EntryDef& e : lp.blockSymbol->entries) {
+        SubHierNetRec rec;
+        rec.NetId = lp.nets[lp.netIndex.at(e.name)].id;
+        rec.NetName = e.name;
+        rec.Label = e.name;
+        ports += SubHierNetBytes(rec);
+    }
+    if (!ports.empty()) AddFileObject(SubHierObjectName(kSubHierNetsPrefix, lp.id), ports, pos);
+}
+
 }  // namespace
 
 bool BuildDesign(const Source& source, std::string& error)
@@ -781,6 +848,7 @@ bool BuildDesign(const Source& source, std::string& error)
             deviceIds[d.name] = id;
         }
         for (size_t i = 0; i < levels.size(); ++i) BuildLevel(levels[i], i == 0, symbolIds, deviceIds);
+        for (const LevelPlan& level : levels) WriteChildObjects(level);
         DB_SetCurHier(levels[0].id);
         DB_SetCurPage(levels[0].pageIds[0]);
     } catch (const BuildError& e) {
