@@ -94,6 +94,23 @@ bool PlanTransform(SCHMAIN& m, std::vector<Planned>& plan, int32_t index)
     } catch (const RuntimeError&) {
         return false;
     }
+    // The transform checks the reference point; the other corners too.
+    const ItemRec& it = g_SymbItem;
+    const int64_t x = it.X, y = it.Y;
+    switch (it.Kind) {
+    case kLine:
+    case kRectangle:
+        if (!Within({x + it.P1, y + it.P2})) return false;
+        break;
+    case kTriangle:
+        if (!Within({x + it.P1, y + it.P2, x + it.P3, y + it.P4})) return false;
+        break;
+    case kCircle:
+    case kArc:
+        if (!Within({x + it.P1, x - it.P1, y + it.P1, y - it.P1})) return false;
+        break;
+    default: break;
+    }
     p.item = g_SymbItem;
     plan.push_back(p);
     return true;
