@@ -5,6 +5,10 @@
 #include "editor/shell/curpos.h"
 #include "editor/shell/pagedraw.h"
 #include "tests/editing/editing_fixture.h"
+#include "editor/view/canvas.h"
+#include "tests/support/screenshot.h"
+
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -191,6 +195,22 @@ TEST_F(Block, ToPageMovesTheBlockAndKeepsTheTargetPageCurrent)
     EXPECT_EQ(Run(BLOCK_TO_PAGE, 7), 0);
     EXPECT_EQ(DB_CurPage(), PageId("P2"));
     EXPECT_EQ(Comp("R5").Page, PageId("P1"));
+}
+
+TEST_F(Block, RotatedBlockScreenshot)
+{
+    SCHMAIN& m = Main();
+    QWidget* top = m.ViewPicture->window();
+    top->resize(1100, 760);
+    m.m_Rotation = 90;
+    m.m_OffsetX = -5 * kStep;
+    EXPECT_EQ(Run(BLOCK_MOVE, 7), -1);
+    m.ZoomMode->SetListIndex(-1);
+    m.ZoomMode->SetListIndex(2);
+    for (int i = 0; i < 10; ++i) QApplication::processEvents();
+    m.RefreshCanvas();
+    for (int i = 0; i < 10; ++i) QApplication::processEvents();
+    EXPECT_FALSE(SaveScreenshot(top, "block_rotated_90").empty());
 }
 
 }  // namespace
