@@ -633,6 +633,28 @@ public:
     void RepeatItemByAngle(double steps, double baseX, double baseY, double angleStep);
     void RepeatItemByOffset(double steps, double dX, double dY);
 
+    // Graphic items of the notes drawing (editor/editing/schmain_items.cpp):
+    // the items wholly inside g_SelRect, turned and moved by m_BaseX/Y,
+    // m_Rotation and m_OffsetX/Y; a result beyond the drawing area changes
+    // nothing. DeleteSelectedItems(False) deletes every item of g_CurSymb.
+    void DeleteSelectedItems(bool& useRect);
+    void CopyItemsInRect();
+    void TransformItemsInRect();
+    // A new item of g_CurSymb from the option panel and the point markers;
+    // err 0 when made (index, kind, completion and the returned point set).
+    void MakeGraphicItem(int32_t& err, int32_t& x, int32_t& y, int32_t& link, int32_t& completion, int32_t& index,
+                         int32_t& kind);
+    void TakeItemOptions();
+    void UnmarkCurrentItem();
+    // Unmarks the current item and unloads the item property editor.
+    void UnloadItemEditor();
+    // Block operations (editor/editing/schmain_blockops.cpp): op is one of
+    // BLOCK_MOVE .. BLOCK_TO_PAGE, objects 1 components, 2 wires and their
+    // texts, 4 bend points; result -1 when an object was handled. A move
+    // that would take a point beyond the drawing area changes nothing.
+    void ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result);
+    bool BlockMoveFits(int32_t op, int32_t objects);
+
     // ---- Subsystem 8: automation ----------------------------------------------
     void M_Apack_Click();
     void M_AutPlcGrdPrefix_Click();
@@ -718,6 +740,13 @@ private:
     QMainWindow* mainWindow_ = nullptr;
     QWidget* clientArea_ = nullptr;
 };
+
+// The operations of ChangeBlockObjects.
+constexpr int32_t BLOCK_MOVE = 1;
+constexpr int32_t BLOCK_DELETE = 2;
+constexpr int32_t BLOCK_LOCK = 3;
+constexpr int32_t BLOCK_UNLOCK = 4;
+constexpr int32_t BLOCK_TO_PAGE = 5;
 
 // The main window; every module reaches its public procedures through it.
 extern SCHMAIN* g_MainForm;
