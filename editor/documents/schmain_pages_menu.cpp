@@ -5,6 +5,7 @@
 // deleted nor renamed. Names are the first word of the answer, upper-cased,
 // 1 to 15 characters, unique among the pages.
 #include "editor/documents/frame_outline.h"
+#include "editor/interaction/commands.h"
 #include "editor/objects/branches.h"
 #include "editor/objects/symbols.h"
 #include "editor/shell/caption.h"

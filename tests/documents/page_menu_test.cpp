@@ -5,6 +5,8 @@
 #include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
+#include "editor/shell/nvoinpbg.h"
+#include "editor/shell/textarea.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/settings.h"
@@ -58,13 +60,30 @@ protected:
     }
     static int32_t Page(const std::string& name) { return OM_FindNameMask(DB_PageMap(), name.c_str(), 0, 0); }
     static int32_t Pages() { return OM_GetCount(DB_PageMap()); }
-    static int32_t Junctions() { return OM_GetCount(DB_JunctionMap()); }
+    static int32_t Junctions() { return OM_GetCount(DB_JunctMap()); }
     void Go(const std::string& name)
     {
         ASSERT_NE(DB_SetCurPage(Page(name)), 0);
         int32_t status = 0;
         SetMainCaption(status);
         Main().FillPageList();
+    }
+    // Queues the answer typed into the next input box (nullptr: Cancel);
+    // its prompt must contain `promptContains`.
+    void Type(const char* text, std::string promptContains = {})
+    {
+        ui.ExpectModal("NvoInpBG", [text, promptContains](QWidget*) {
+            NvoInpBG& box = FormInstance<NvoInpBG>();
+            if (!promptContains.empty()) {
+                EXPECT_NE(box.InpPrompt()->Text().find(promptContains), std::string::npos) << box.InpPrompt()->Text();
+            }
+            if (text) {
+                box.InpText()->SetText(text);
+                box.InpOK()->Press();
+            } else {
+                box.InpCancel()->Press();
+            }
+        });
     }
     size_t Beeps() const
     {
@@ -78,7 +97,7 @@ TEST_F(PageMenu, NewPageCopiesTheMainFrameAndBecomesCurrent)
 {
     const FrameRead main = ReadFrame(-100 - Page("MAINPAGE"));
     ASSERT_EQ(main.points.size(), 5u);
-    ui.ExpectInputBox("third page", "New page name: ");
+    Type("third page", "New page name: ");
     Main().M_PageNew_Click();
     const int32_t page = Page("THIRD");
     ASSERT_NE(page, 0);
@@ -113,17 +132,19 @@ TEST_F(PageMenu, NewPageNameRules)
         const size_t beeps = Beeps();
         Go("MAINPAGE");
         if (*c.answer)
-            ui.ExpectInputBox(c.answer);
+            Type(c.answer);
         else
-            ui.ExpectInputBoxCancel();
+            Type(nullptr);
         Main().M_PageNew_Click();
         EXPECT_EQ(Pages(), before + (*c.page ? 1 : 0));
-        if (*c.page) EXPECT_NE(Page(c.page), 0);
+        if (*c.page) {
+            EXPECT_NE(Page(c.page), 0);
+        }
         EXPECT_EQ(Beeps(), beeps + (c.beep ? 1 : 0));
     }
     // An existing name, in any case: code 63, nothing made.
     const int32_t before = Pages();
-    ui.ExpectInputBox("second");
+    Type("second");
     ui.ExpectMessageBox(1, "Page: SECOND already exists");
     Main().M_PageNew_Click();
     EXPECT_EQ(Pages(), before);
@@ -135,7 +156,7 @@ TEST_F(PageMenu, PageLimitIsReportedBeforeAsking)
     // The kernel holds 98 pages: with 97 the 98th is made, with 98 the
     // command stops before the name is asked for.
     for (int i = Pages(); i < 97; ++i) ASSERT_NE(DB_CreatePage(0, ("P" + std::to_string(i)).c_str()), 0);
-    ui.ExpectInputBox("LAST");
+    Type("LAST");
     Main().M_PageNew_Click();
     EXPECT_NE(Page("LAST"), 0);
     EXPECT_EQ(Pages(), 98);
@@ -155,7 +176,7 @@ TEST_F(PageMenu, RefusedFrameRemovesThePageAndItsJunctions)
         const int32_t pages = Pages();
         const int32_t junctions = Junctions();
         KT_FailCall(call, std::string(call) == "B_InsertRecord" ? 5 : 3);
-        ui.ExpectInputBox("BROKEN");
+        Type("BROKEN");
         ui.ExpectMessageBox(1, "Can't create Page Format");
         Main().M_PageNew_Click();
         KT_FailCall("", 0);
@@ -176,14 +197,14 @@ TEST_F(PageMenu, RenameRulesAndKernelRefusal)
 
     Go("SECOND");
     const int32_t page = g_CurPage;
-    ui.ExpectInputBox("mainpage");
+    Type("mainpage");
     ui.ExpectMessageBox(1, "Page: MAINPAGE already exists");
     Main().M_PageRen_Click();
     EXPECT_EQ(g_CurPageName, "SECOND");
 
     // A name the kernel refuses: code 64 with the old name, nothing renamed.
     KT_FailCall("O_Rename", 1);
-    ui.ExpectInputBox("OTHER");
+    Type("OTHER");
     ui.ExpectMessageBox(1, "Can't rename Page: SECOND");
     Main().M_PageRen_Click();
     KT_FailCall("", 0);
@@ -191,7 +212,7 @@ TEST_F(PageMenu, RenameRulesAndKernelRefusal)
     EXPECT_NE(Page("SECOND"), 0);
 
     sent.clear();
-    ui.ExpectInputBox("renamed", "Rename SECOND to:");
+    Type("renamed", "Rename SECOND to:");
     Main().M_PageRen_Click();
     EXPECT_EQ(Page("RENAMED"), page);
     EXPECT_EQ(g_CurPage, page);
@@ -240,7 +261,7 @@ TEST_F(PageMenu, OutlineToggle)
 
 TEST_F(PageMenu, Screenshot)
 {
-    ui.ExpectInputBox("FRAMED");
+    Type("FRAMED");
     Main().M_PageNew_Click();
     EXPECT_FALSE(SaveScreenshot(Main().Window(), "page-new-with-frame").empty());
 }
