@@ -286,7 +286,7 @@ void SCHIPACK::LoadPackGroups()
         GroupRec rec{};
         if (D_ReadGroup(g_CompInfo.Device, g, &rec) == 0) break;
         groups_->SetRows(g + 1);
-        groups_->SetTextMatrix(g, 0, Str(g));
+        groups_->SetTextMatrix(g, 0, CStr(g));
         groups_->SetTextMatrix(g, kSymbolCol, PtrToStr(rec.SymbName));
         groups_->SetTextMatrix(g, kCompCol, "");
     }
@@ -323,7 +323,7 @@ void SCHIPACK::F_Groups_Click()
         m_GroupName = PtrToStr(rec.Name);
         m_GroupSymbName = PtrToStr(rec.SymbName);
     }
-    gate_->SetText("#" + Str(m_PackRow) + ":" + m_GroupName);
+    gate_->SetText("#" + CStr(m_PackRow) + ":" + m_GroupName);
     m_GateTyped = false;
 }
 

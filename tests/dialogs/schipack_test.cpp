@@ -16,6 +16,9 @@
 #include "tests/support/editor_fixture.h"
 #include "tests/support/screenshot.h"
 
+#include <QCoreApplication>
+#include <QEvent>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -68,7 +71,13 @@ protected:
         C_ReadComponent(id, &g_Comp);
         g_DlgOpening = true;
         SCHIPACK& d = FormInstance<SCHIPACK>();
+        const bool loaded = d.IsLoaded();
         d.Show();
+        // A loaded window is refreshed by its activation.
+        if (loaded) {
+            QEvent activate(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(d.Window(), &activate);
+        }
         return d;
     }
     static std::vector<std::string> Column(SCHIPACK& d, int col)
@@ -189,16 +198,15 @@ TEST_F(ManualPackaging, FullPartAndGateOutsideTheDevice)
     // passed over, the other gates show.
     ASSERT_NE(C_ChangeCompPackInfo(Comp("U1/1"), u1, 9), 0);
     Open(unpacked);  // packed now: the part lists itself
-    d.F_CompList()->SetListIndex(-1);
-    d.F_CompList()->SetListIndex(0);
+    ASSERT_EQ(d.F_CompList()->ListIndex(), 0);
+    d.F_CompList_Click();
     EXPECT_EQ(d.F_Groups()->Rows(), 5);
     EXPECT_EQ(d.F_Groups()->TextMatrix(1, 2), "");
     EXPECT_EQ(d.F_Groups()->TextMatrix(3, 2), Trim(PtrToStr(O_GetName(C_Component(unpacked)))));
     ASSERT_NE(C_ChangeCompPackInfo(Comp("U1/1"), u1, 1), 0);
 
     // With no free gate the choice is none and Accept beeps.
-    d.F_CompList()->SetListIndex(-1);
-    d.F_CompList()->SetListIndex(0);
+    d.F_CompList_Click();
     d.F_Groups()->SetRow(4);
     d.F_Groups_Click();
     EXPECT_EQ(d.m_PackRow, 4);
