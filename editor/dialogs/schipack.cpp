@@ -22,6 +22,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -195,6 +196,8 @@ void SCHIPACK::SetupPackGrid()
     groups_->SetTextMatrix(0, 0, "# ");
     groups_->SetTextMatrix(0, kSymbolCol, GetMsgText("Symbol", "991273"));
     groups_->SetTextMatrix(0, kCompCol, GetMsgText("Component", "99460"));
+    // The component column takes what the other two leave of the grid.
+    groups_->horizontalHeader()->setStretchLastSection(true);
     SetTopmost(true);
 }
 
@@ -206,9 +209,6 @@ void SCHIPACK::RefreshPackDialog()
     EnablePackDialog(true);
     FillPackCompList();
     F_Find_Click();
-    // The component column takes what the other two leave of the grid.
-    const int rest = groups_->Width() - groups_->ColWidth(0) - groups_->ColWidth(kSymbolCol) - 100;
-    if (rest > groups_->ColWidth(kCompCol)) groups_->SetColWidth(kCompCol, rest);
 }
 
 void SCHIPACK::ClearGroupRows()
