@@ -1,6 +1,7 @@
 // The block commands of the main window: a block written to a block file
 // (SaveBlock), a block file loaded onto the current page (LoadBlock), and
 // the components of a block unpacked or repacked (PackBlockComps).
+#include "editor/dialogs/schipack.h"
 #include "editor/documents/block_format.h"
 #include "editor/documents/block_load.h"
 #include "editor/objects/branch_drawing.h"
@@ -212,6 +213,11 @@ void SCHMAIN::LoadBlock(int32_t& status, bool& join)
 
 void SCHMAIN::PackBlockComps()
 {
+    // The manual packaging window goes when the block's packaging starts.
+    if (g_PackDlgOpen) {
+        FormInstance<SCHIPACK>().Unload();
+        g_PackDlgOpen = false;
+    }
     int32_t status = 1;
     SelectCompsAtPoint(status, m_BaseX, m_BaseY, m_BoxDiagonal);
     if (status != 0) {

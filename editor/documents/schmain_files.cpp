@@ -153,6 +153,7 @@ void SCHMAIN::M_LoadDnotes_Click()
     g_ShowDesNotes = true;
     M_Dnotes->SetChecked(true);
     RefreshCanvas();
+    RedrawView();
     CheckHelpMode(1, 4, 0, 0);
 }
 
@@ -167,6 +168,7 @@ void SCHMAIN::M_LoadPnotes_Click()
     g_ShowPageNotes = true;
     M_Pnotes->SetChecked(true);
     RefreshCanvas();
+    RedrawView();
     CheckHelpMode(1, 6, 0, 0);
 }
 

@@ -48,9 +48,3 @@ void SCHMAIN::M_Exit_Click()
 {
     ShutDown();
 }
-void SCHMAIN::M_Page_Click() {}
-void SCHMAIN::M_PageNew_Click() {}
-void SCHMAIN::M_PageClean_Click() {}
-void SCHMAIN::M_PageRen_Click() {}
-void SCHMAIN::M_PageDel_Click() {}
-void SCHMAIN::M_PageO_Click() {}

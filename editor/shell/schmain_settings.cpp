@@ -119,9 +119,12 @@ bool SCHMAIN::LoadSettings()
     m_HighlightInView = 0;
     RefreshHierLabels();
     m_Loading = 0;
-    // A page without a frame keeps the page-format mode until the
-    // page-format dialog can apply the default format.
-    if (g_FrameValid) RebuildFrameBranch();
+    // A page without a frame gets the default format the settings name (it
+    // keeps the page-format mode when they name none).
+    if (g_FrameValid)
+        RebuildFrameBranch();
+    else
+        ApplyDefaultPageFormat();
     ShowZoomValue();
     return true;
 }

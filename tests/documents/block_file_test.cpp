@@ -1,6 +1,7 @@
 // Block files: saved from one page, loaded onto another (turned, joined or
 // kept apart), and damaged files refused with the design unchanged.
 #include "editor/documents/block_format.h"
+#include "fuzz/block/block_fuzz.h"
 #include "editor/documents/block_load.h"
 #include "editor/objects/net_lookups.h"
 #include "editor/shell/curpos.h"
@@ -18,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -309,6 +311,25 @@ TEST(BlockFormat, NumbersAndPlacement)
     EXPECT_EQ(angle, 270000);
     x = 219999999, y = 0;
     EXPECT_FALSE(block::PlaceOffset({2, 0, 0}, x, y, angle, 1));
+}
+
+// The seeds of the fuzz target keep the parser's promises, and so does what
+// SaveBlock writes, at every quarter turn. With PALVANE_BLOCK_SEED_DIR set
+// the saved block is written there as a seed (its first byte the turn).
+TEST_F(BlockFiles, FuzzSeedsAndSavedBlocksKeepTheParsersPromises)
+{
+    const QDir corpus(FUZZ_BLOCK_CORPUS_DIR);
+    const QStringList seeds = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(seeds.isEmpty());
+    for (const QString& name : seeds) {
+        SCOPED_TRACE(name.toStdString());
+        const std::string bytes = ReadAll(corpus.filePath(name).toStdString());
+        EXPECT_EQ(block_fuzz::CheckInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "");
+    }
+    ASSERT_TRUE(SaveAll());
+    const std::string text = ReadAll(path);
+    for (int turn = 0; turn < 4; ++turn) EXPECT_EQ(block_fuzz::CheckBlockText(text, 90.0 * turn), "") << turn;
+    if (const char* out = std::getenv("PALVANE_BLOCK_SEED_DIR")) WriteAll(std::string(out) + "/saved-block", '\x01' + text);
 }
 
 }  // namespace

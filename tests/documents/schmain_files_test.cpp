@@ -127,4 +127,27 @@ TEST_F(FileCommands, NotesLoadThroughTheDialog)
     g_DesNotesSymb = symbol;
 }
 
+TEST_F(FileCommands, NotesLoadRedrawsTheViewport)
+{
+    ReadCurrentPage();
+    Main().M_ViewPort_Click();
+    ASSERT_NE(Main().m_ViewPortOn, 0);
+    const std::string path = dir.path().toStdString() + "/notes.NDN";
+    std::ofstream(path) << "damaged";
+    // The viewport is drawn again after either load: the old cross goes.
+    const std::pair<void (SCHMAIN::*)(), const char*> loads[] = {
+        {&SCHMAIN::M_LoadDnotes_Click, "Can't load Design Notes"},
+        {&SCHMAIN::M_LoadPnotes_Click, "Can't load Page Notes"}};
+    for (const auto& [load, message] : loads) {
+        SCOPED_TRACE(message);
+        Main().DrawViewCross(0, 0);
+        ASSERT_NE(Main().m_ViewCrossMF, 0);
+        ui.ExpectFileDialog(path);
+        ui.ExpectMessageBox(1, message);
+        (Main().*load)();
+        EXPECT_EQ(Main().m_ViewCrossMF, 0);
+    }
+    EXPECT_EQ(ui.pending(), 0u);
+}
+
 }  // namespace
