@@ -128,7 +128,7 @@ bool ValidBitmap(int32_t k)
 bool PlaceBitmapStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 {
     const int32_t k = g_CurBitmap;
-    g_BmpSelection = " ";
+    g_BmpSelection.assign(1, ' ');
     g_CurBitmap = 0;
     if (!ValidBitmap(k)) return false;
     if (m.m_StepRequest) {
