@@ -18,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class Canvas;
@@ -574,6 +575,26 @@ public:
     void Form_KeyDown(int& KeyCode, int& Shift) override;
     void Form_KeyPress(int& KeyAscii) override;
     void Form_KeyUp(int& KeyCode, int& Shift) override;
+    // Canvas pointer input and snapping (editor/interaction/schmain_pointer.cpp).
+    void DispatchPointerAction(int& Shift, int32_t& x, int32_t& y);
+    void DispatchModeClick(int32_t& x, int32_t& y);
+    void SnapPoint(int32_t& unchanged, int32_t& x, int32_t& y);
+    void SnapAngle(int32_t& unchanged, double& angle);
+    // The menus and page list of an idle editor enabled again.
+    void EnableIdleControls();
+    // The step engine (editor/interaction/command_steps.cpp): one step of
+    // the current command; the common end of a command.
+    void ExecuteCommandStep(int32_t& x, int32_t& y);
+    void EndCommand(int32_t entryId);
+    // Mode clicks (editor/interaction/schmain_modeclicks.cpp).
+    void BlockModeClick(int32_t& x, int32_t& y);
+    void BitmapModeClick(int32_t& x, int32_t& y);
+    void PageFormatModeClick(int32_t& x, int32_t& y);
+    // Previews (editor/interaction/schmain_previews.cpp).
+    void PreviewBlock(int& Shift, int32_t& X, int32_t& Y, int32_t Kind);
+    void PreviewBlockScale(int& Shift, int32_t& X, int32_t& Y, int32_t Kind);
+    void PreviewBitmap(int& Shift, int32_t& X, int32_t& Y);
+    void PreviewVector(int& Shift, int32_t& X, int32_t& Y);
 
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
@@ -736,6 +757,16 @@ private:
     int32_t CurrentNet() const;
     void RunPreparation(Prep step);
     void RunObjectPreparation(Prep step);
+    // Pointer and preview helpers (editor/interaction).
+    void LeftRelease(int32_t x, int32_t y);
+    void SetFormCursorIdle();
+    bool OptionOn(int n);
+    void ReleaseOption(int n);
+    void RecordOverlay(int32_t x, int32_t y, const std::function<void()>& draw);
+    bool CarryPoint(int Shift, int32_t& X, int32_t& Y, int32_t Kind, int32_t& px, int32_t& py, bool& handle,
+                    int32_t& hx, int32_t& hy);
+    bool DrawnBox(int Shift, int32_t& X, int32_t& Y);
+    void ShowBlockReadout(int32_t Kind);
 
     QMainWindow* mainWindow_ = nullptr;
     QWidget* clientArea_ = nullptr;

@@ -12,12 +12,6 @@ void SCHMAIN::M_Short_Click() {}
 
 // ---- Subsystem 4: interaction ------------------------------------------------
 
-void SCHMAIN::ViewPicture_MouseDown(int, int, double, double) {}
-void SCHMAIN::ViewPicture_MouseMove(int, int, double, double) {}
-void SCHMAIN::ViewPicture_MouseUp(int, int, double, double) {}
-void SCHMAIN::Form_KeyDown(int&, int&) {}
-void SCHMAIN::Form_KeyPress(int&) {}
-void SCHMAIN::Form_KeyUp(int&, int&) {}
 
 // ---- Subsystem 5: editing ----------------------------------------------------
 

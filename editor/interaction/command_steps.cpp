@@ -1,0 +1,186 @@
+// The step engine's table and the steps of the component, net and wire
+// commands whose operations exist; the block, bitmap, item and box steps are
+// in block_steps.cpp.
+#include "editor/interaction/command_steps.h"
+
+#include "editor/interaction/commands.h"
+#include "editor/objects/branch_drawing.h"
+#include "editor/objects/comp_state.h"
+#include "editor/objects/components.h"
+#include "editor/objects/net_drawing.h"
+#include "editor/objects/owner_items.h"
+#include "editor/objects/symbol_items.h"
+#include "editor/objects/wire_state.h"
+#include "editor/shell/geometry.h"
+#include "editor/shell/ribbon.h"
+#include "editor/shell/schmain.h"
+#include "editor/objects/view_values.h"
+#include "editor/shell/curpos.h"
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+// 1, 5: the component is drawn where the preview left it.
+bool RedrawComp(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    m.OpenCanvasDC();
+    DrawCompWithWires(g_CompId);
+    m.CloseCanvasDC();
+    return false;
+}
+
+// 2, 3, 4: placed; the function button of the placement again; with the
+// step request the component goes.
+bool PlaceComp(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
+{
+    RedrawComp(m, x, y, id);
+    PressFunction(m, id == 2 ? 0 : (id == 3 ? 1 : 3));
+    if (m.m_StepRequest) m.RemoveComponent(g_CompId);
+    return false;
+}
+
+// 90, 102, 103: the net is shown again; 90 hands the click on.
+bool ShowNet(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
+{
+    m.OpenCanvasDC();
+    HighlightNet(g_CurNet);
+    RedrawNet(g_CurNet);
+    m.CloseCanvasDC();
+    if (id == 90 && !m.m_StepRequest) g_CmdRunning = -1;
+    return false;
+}
+
+// 24, 39: the wire's records are drawn back; the click starts the next wire.
+bool RestoreBranch(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
+{
+    m.OpenCanvasDC();
+    HighlightBranchRecords(id == 24 ? 1 : 0, g_CurBranch, 1, g_CurBranchRec.Points - 1);
+    m.CloseCanvasDC();
+    if (!m.m_StepRequest) g_CmdRunning = -1;
+    return false;
+}
+
+// 31: one click of wire drawing; a refused click keeps the command.
+bool DrawWire(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
+{
+    int32_t fail = 1;
+    m.WireDrawStep(fail, x, y);
+    return fail != 0;
+}
+
+// 96: one more connection per click.
+bool RepeatWire(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    if (m.m_StepRequest) return false;
+    m.BuildRepeatWire();
+    return true;
+}
+
+// 38: the branch text is drawn in place.
+bool PlaceBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    m.OpenCanvasDC();
+    DrawOwnerItem(4, g_CurBranch, g_SymbItemIdx);
+    HighlightBranchRecords(0, g_CurBranch, 1, -1);
+    m.CloseCanvasDC();
+    return false;
+}
+
+const std::map<int32_t, CommandStep>& Table()
+{
+    static const std::map<int32_t, CommandStep> table = [] {
+        std::map<int32_t, CommandStep> t;
+        for (int32_t id : {1, 5, 201, 205}) t[id] = RedrawComp;
+        for (int32_t id : {2, 3, 4}) t[id] = PlaceComp;
+        for (int32_t id : {90, 102, 103}) t[id] = ShowNet;
+        for (int32_t id : {24, 39}) t[id] = RestoreBranch;
+        t[31] = DrawWire;
+        t[96] = RepeatWire;
+        t[38] = PlaceBranchText;
+        for (int32_t id = 1; id <= 400; ++id)
+            if (CommandStep s = FindBlockStep(id)) t[id] = s;
+        return t;
+    }();
+    return table;
+}
+
+}  // namespace
+
+CommandStep FindCommandStep(int32_t id)
+{
+    const auto& t = Table();
+    auto it = t.find(id);
+    return it == t.end() ? nullptr : it->second;
+}
+
+std::vector<int32_t> CommandStepIds()
+{
+    std::vector<int32_t> ids;
+    for (const auto& [id, step] : Table()) ids.push_back(id);
+    return ids;
+}
+
+void CentreBox(SCHMAIN& m, bool full)
+{
+    m.m_BaseX = static_cast<int32_t>(std::nearbyint(m.m_BoxW / 2.0 + m.m_BoxOrgX));
+    m.m_BaseY = static_cast<int32_t>(std::nearbyint(m.m_BoxH / 2.0 + m.m_BoxOrgY));
+    int32_t unchanged = 0;
+    m.SnapPoint(unchanged, m.m_BaseX, m.m_BaseY);
+    if (!full) return;
+    m.m_LastBoxOrgX = m.m_BoxOrgX;
+    m.m_LastBoxOrgY = m.m_BoxOrgY;
+    m.m_BoxDiagonal = static_cast<int32_t>(std::nearbyint(VectorLength(m.m_BoxW, m.m_BoxH)));
+    g_SelRect = {m.m_BoxOrgX, m.m_BoxOrgY, m.m_BoxW, m.m_BoxH};
+}
+
+void PressFunction(SCHMAIN& m, int n)
+{
+    if (!m.F_FSI.Exists(n)) return;
+    if (m.F_FSI(n)->Value())
+        m.F_FSI_Click(n, true);
+    else
+        m.F_FSI(n)->SetValue(true);
+}
+
+bool OptionPressed(SCHMAIN& m, int n)
+{
+    return m.F_OST.Exists(n) && m.F_OST(n)->Value();
+}
+
+void RefreshAll(SCHMAIN& m)
+{
+    m.RefreshCanvas();
+    m.RedrawView();
+}
+
+void SCHMAIN::ExecuteCommandStep(int32_t& x, int32_t& y)
+{
+    EraseOverlay();
+    if (m_HighlightMF != 0) {
+        ToggleHighlight();
+        m_WireHighlightOn = -1;
+    }
+    CloseCanvasDC();
+    g_CmdRunning = 0;
+    const int32_t entry = g_CurCommand;
+    if (CommandStep step = FindCommandStep(entry))
+        if (step(*this, x, y, entry)) return;
+    EndCommand(entry);
+}
+
+void SCHMAIN::EndCommand(int32_t entry)
+{
+    EraseHighlight();
+    EraseViewCross();
+    DrawCmdObjectInView(entry, g_DrawMode);
+    g_CurCommand = 0;
+    m_StepRequest = 0;
+    m_JunctionRequest = 0;
+    ShowMessage("");
+    F_FSIPan->setEnabled(true);
+    EnableIdleControls();
+    SetFormCursorIdle();
+    m_PreviewPending = 0;
+}

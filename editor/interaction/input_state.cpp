@@ -1,0 +1,36 @@
+#include "editor/interaction/input_state.h"
+
+#include "editor/view/view_state.h"
+
+#include <cmath>
+
+int32_t g_BoxZoomOn = 0;
+int32_t g_BoxCopyOn = 0;
+std::array<char, kRouteMsgSize> g_RouteMsg{};
+
+int32_t ClampToLimit(int64_t v)
+{
+    if (v > kCoordLimit) return kCoordLimit;
+    if (v < -kCoordLimit) return -kCoordLimit;
+    return static_cast<int32_t>(v);
+}
+
+int32_t SnapCoord(int32_t v, int32_t step)
+{
+    if (step <= 1) return v;
+    const double sign = v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0);
+    const int64_t sum = static_cast<int64_t>(std::nearbyint(v + sign * step / 2.0));
+    int64_t snapped = (sum / step) * step;
+    if (snapped > kCoordLimit) snapped -= step;
+    if (snapped < -kCoordLimit) snapped += step;
+    return ClampToLimit(snapped);
+}
+
+double SnapAngleValue(double angle, int32_t stepMilli)
+{
+    if (stepMilli <= 0) return angle;
+    const double a = stepMilli / 1000.0;
+    const double n = std::nearbyint(angle / a);
+    if (!std::isfinite(n) || std::fabs(n) > 9.0e15) return angle;
+    return a * static_cast<double>(static_cast<int64_t>(n));
+}

@@ -1,0 +1,31 @@
+// State of the canvas input shared with the keyboard and the steps: the box
+// flags of the next idle click, the text buffer of the router's answers, and
+// the pure arithmetic of the pointer conversion and of snapping.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+// The next idle click starts the box command as a zoom box / a screen-copy
+// box (Shift+B, Shift+S).
+extern int32_t g_BoxZoomOn;
+extern int32_t g_BoxCopyOn;
+
+// Text buffer the router writes its descriptions into (8-bit text, fixed
+// length, always terminated).
+constexpr int32_t kRouteMsgSize = 256;
+extern std::array<char, kRouteMsgSize> g_RouteMsg;
+
+// A coordinate past the canvas limit becomes the limit with its sign.
+int32_t ClampToLimit(int64_t v);
+// v snapped to the nearest multiple of `step`, halves away from zero; a
+// result past the canvas limit is taken one step back towards zero so that
+// it stays on the grid and inside the limit.
+int32_t SnapCoord(int32_t v, int32_t step);
+// The angle (degrees) snapped to the nearest multiple of `stepMilli`
+// thousandths of a degree, halves to even; the count is taken in 64 bits.
+// A step of 0 or less leaves the angle as it is.
+double SnapAngleValue(double angle, int32_t stepMilli);
+
+// Placement point of the bitmap being placed or moved, left by its preview.
+extern std::array<int32_t, 2> g_BitmapPos;

@@ -1,0 +1,143 @@
+// SCHMAIN's idle clicks of the block, bitmap and page-format modes: each
+// begins a command of the step engine or does a short operation at once.
+#include "editor/shell/schmain.h"
+
+#include "editor/editing/bitmaps.h"
+#include "editor/editing/editing_state.h"
+#include "editor/interaction/command_steps.h"
+#include "editor/interaction/commands.h"
+#include "editor/objects/branch_hits.h"
+#include "editor/objects/branch_points.h"
+#include "editor/objects/wire_state.h"
+#include "editor/shell/controls.h"
+#include "editor/shell/msgtext.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/ribbon.h"
+#include "editor/shell/settings.h"
+#include "editor/shell/tooltable.h"
+
+#include <QApplication>
+
+namespace {
+
+int32_t SelectedFunction()
+{
+    return ModeTools(g_CurMode).SelFunc;
+}
+
+}  // namespace
+
+void SCHMAIN::BlockModeClick(int32_t& x, int32_t& y)
+{
+    m_BaseX = x;
+    m_BaseY = y;
+    int32_t unchanged = 0;
+    SnapPoint(unchanged, m_BaseX, m_BaseY);
+    const int32_t f = SelectedFunction();
+    int32_t id = 0;
+    switch (f) {
+    case 0: id = 50; break;
+    case 1: id = 51; break;
+    case 2: id = 60; break;
+    case 4: id = 53; break;
+    case 5: id = 55; break;
+    case 6: id = 56; break;
+    case 7: id = 61; break;
+    case 8: m_BlockViaTempFile = -1; id = 57; break;
+    case 9: m_BlockViaTempFile = 0; id = 57; break;
+    case 10: {
+        m_BlockViaTempFile = 0;
+        bool none = true;
+        const std::string path = SelectLoadFile(0, none);
+        if (none) return;
+        m_BlockFilePath = path;
+        int32_t status = 1;
+        ReadBlockHeader(status, m_BlockFilePath);
+        if (status != 0) return;
+        id = 58;
+        break;
+    }
+    default:
+        // Function 3 picks components for the vector move, which comes
+        // with the component operations.
+        return;
+    }
+    BeginCommand(id);
+}
+
+void SCHMAIN::BitmapModeClick(int32_t& x, int32_t& y)
+{
+    switch (SelectedFunction()) {
+    case 2:
+        FindBitmapAtPoint(x, y);
+        if (g_CurBitmap == 0) return;
+        {
+            int32_t id = 88;
+            BeginCommand(id);
+        }
+        return;
+    case 3:
+        FindBitmapAtPoint(x, y);
+        g_YesNoAnswer = false;
+        if (g_CurBitmap != 0) {
+            PopupConfirm(GetMsgText("Delete Bitmap?", "99522"), m_MouseX, m_MouseY);
+            if (g_YesNoAnswer) {
+                OpenCanvasDC();
+                DrawBitmapFrame(g_CurBitmap);
+                CloseCanvasDC();
+                DeleteBitmapEntry(g_CurBitmap);
+            }
+        }
+        g_CurBitmap = 0;
+        return;
+    default:
+        // Function 0 places a picture chosen in the import dialog, which
+        // comes with that dialog.
+        return;
+    }
+}
+
+void SCHMAIN::PageFormatModeClick(int32_t& x, int32_t& y)
+{
+    m_WireEndKind = 0;
+    m_WireIsBus = false;
+    if (!g_ShowPageOutline) M_PageO_Click();
+    const int32_t f = SelectedFunction();
+    auto hitFrame = [&] {
+        g_CurBranchPos = 1;
+        int32_t status = 1;
+        CoverBranchAtPoint(status, 1, 0, x, y, m_CoverDist, g_CurBranch, g_CurBranchPos, g_CurBranchRec);
+        return status == 0;
+    };
+    int32_t status = 1;
+    int32_t id = 0;
+    switch (f) {
+    case 0: EditPageFrame(0); return;
+    case 1: EditPageFrame(1); return;
+    case 3:
+        if (!hitFrame()) return;
+        DetachSegmentFromNodes(status, m_WireEndKind, x, y, m_CoverDist);
+        if (status != 0) { QApplication::beep(); return; }
+        id = 20;
+        break;
+    case 4:
+        if (!hitFrame()) return;
+        SelectNearestBranchPoint(status, -1, x, y, m_CoverDist);
+        if (status != 0) return;
+        id = 21;
+        break;
+    case 5:
+        if (!hitFrame()) return;
+        InsertBranchPoint(status, m_WireEndKind, 1, 4, 22, x, y);
+        return;
+    case 6:
+        if (!hitFrame()) return;
+        LoadBranchPointNeighbours(status, -1, x, y, m_CoverDist);
+        if (status != 0) { QApplication::beep(); return; }
+        id = 24;
+        break;
+    default:
+        return;
+    }
+    BeginCommand(id);
+}

@@ -1,0 +1,121 @@
+// Canvas pointer input through the real canvas and kernel: snapping, the
+// step table, release routing, recentring and a block command carried by
+// mouse events with the canvas as a fresh paint afterwards.
+#include "editor/interaction/command_steps.h"
+#include "editor/interaction/commands.h"
+#include "editor/interaction/input_state.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/schmain.h"
+#include "editor/shell/systables.h"
+#include "editor/shell/tooltable.h"
+#include "editor/view/canvas.h"
+#include "tests/support/raster.h"
+#include "tests/view/view_fixture.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using palvane_test::CompareImages;
+using Pointer = view_test::DemoTest;
+
+TEST(SnapCoord, Table)
+{
+    struct Case {
+        int32_t v, step, want;
+    } cases[] = {
+        {190000, 127000, 127000},   {190500, 127000, 254000},     {-190500, 127000, -254000},
+        {0, 127000, 0},             {5, 1, 5},                    {219990000, 127000, 219964000},
+        {-219990000, 127000, -219964000}, {220000000, 127000, 219964000},
+    };
+    for (const Case& c : cases) EXPECT_EQ(SnapCoord(c.v, c.step), c.want) << c.v;
+}
+
+TEST(SnapAngleValue, CountsPastSixteenBits)
+{
+    EXPECT_DOUBLE_EQ(SnapAngleValue(44.0, 15000), 45.0);
+    EXPECT_DOUBLE_EQ(SnapAngleValue(359.0, 1), 359.0);
+    EXPECT_DOUBLE_EQ(SnapAngleValue(12.5, 0), 12.5);
+}
+
+TEST(CommandSteps, TableHoldsTheBuiltSteps)
+{
+    for (int32_t id : {1, 2, 5, 24, 31, 38, 50, 51, 57, 58, 60, 61, 65, 87, 88, 99, 96, 201})
+        EXPECT_NE(FindCommandStep(id), nullptr) << id;
+    for (int32_t id : {0, 11, 100, 200, 250, 400, -3}) EXPECT_EQ(FindCommandStep(id), nullptr) << id;
+}
+
+TEST_F(Pointer, ClickWithNoStepEndsTheCommand)
+{
+    SCHMAIN& m = Main();
+    for (int32_t id : {11, 250}) {
+        m.BeginCommand(id);
+        m.ViewPicture_MouseUp(1, 0, 50, 50);
+        EXPECT_EQ(g_CurCommand, 0) << id;
+        EXPECT_EQ(m.m_CanvasDCLevel, 0);
+        EXPECT_TRUE(m.M_Edit->Enabled());
+        EXPECT_TRUE(m.ViewPicture->isEnabled());
+    }
+}
+
+TEST_F(Pointer, RightReleaseRecentres)
+{
+    SCHMAIN& m = Main();
+    m.ViewPicture_MouseMove(0, 0, 30, 40);
+    const int32_t x = m.m_CursorX, y = m.m_CursorY;
+    m.ViewPicture_MouseUp(2, 0, 30, 40);
+    EXPECT_EQ(m.m_ViewOrgX, x);
+    EXPECT_EQ(m.m_ViewOrgY, -y);
+}
+
+TEST_F(Pointer, OtherButtonsLeaveNoContextOpen)
+{
+    SCHMAIN& m = Main();
+    m.ViewPicture_MouseUp(4, 0, 30, 40);
+    EXPECT_EQ(m.m_CanvasDCLevel, 0);
+}
+
+TEST_F(Pointer, BoxCopyFlagGoesWithTheCopy)
+{
+    SCHMAIN& m = Main();
+    g_CurMode = MODE_NONE;
+    g_BoxCopyOn = -1;
+    m.ViewPicture_MouseUp(1, 0, 20, 20);
+    EXPECT_EQ(g_CurCommand, CMD_BOX_AREA);
+    m.ViewPicture_MouseMove(0, 0, 60, 50);
+    m.ViewPicture_MouseUp(1, 0, 60, 50);
+    EXPECT_EQ(g_CurCommand, 0);
+    EXPECT_EQ(g_BoxCopyOn, 0);
+}
+
+TEST_F(Pointer, BlockMoveThroughMouseEventsLeavesAFreshPaint)
+{
+    SCHMAIN& m = Main();
+    g_CurMode = MODE_BLOCK_EDIT;
+    ModeTools(MODE_BLOCK_EDIT).SelFunc = 1;
+    Canvas& canvas = *m.ViewPicture;
+    canvas.setFocus();
+    const QImage before = canvas.Image().copy();
+    QTest::mouseMove(&canvas, QPoint(40, 40));
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(g_CurCommand, 51);
+    for (int x : {60, 80, 100}) {
+        QTest::mouseMove(&canvas, QPoint(x, x));
+        EXPECT_NE(m.m_OverlayMF, 0) << x;
+        EXPECT_FALSE(CompareImages(before, canvas.Image()).Same()) << x;
+    }
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(100, 100));
+    EXPECT_EQ(g_CurCommand, 52);
+    QTest::mouseMove(&canvas, QPoint(120, 90));
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(120, 90));
+    EXPECT_EQ(g_CurCommand, 0);
+    EXPECT_EQ(m.m_OverlayMF, 0);
+    const QImage after = canvas.Image().copy();
+    m.RefreshCanvas();
+    EXPECT_TRUE(CompareImages(after, canvas.Image()).Same());
+}
+
+}  // namespace
