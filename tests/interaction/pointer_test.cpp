@@ -98,24 +98,27 @@ TEST_F(Pointer, BlockMoveThroughMouseEventsLeavesAFreshPaint)
     ModeTools(MODE_BLOCK_EDIT).SelFunc = 1;
     Canvas& canvas = *m.ViewPicture;
     canvas.setFocus();
+    m.RefreshCanvas();
     const QImage before = canvas.Image().copy();
-    QTest::mouseMove(&canvas, QPoint(40, 40));
-    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(40, 40));
+    // A box around R1 and its value, then the destination of the move.
+    QTest::mouseMove(&canvas, QPoint(330, 280));
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(330, 280));
     EXPECT_EQ(g_CurCommand, 51);
-    for (int x : {60, 80, 100}) {
-        QTest::mouseMove(&canvas, QPoint(x, x));
+    for (int x : {350, 380, 400}) {
+        QTest::mouseMove(&canvas, QPoint(x, x - 70));
         EXPECT_NE(m.m_OverlayMF, 0) << x;
         EXPECT_FALSE(CompareImages(before, canvas.Image()).Same()) << x;
     }
-    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(400, 330));
     EXPECT_EQ(g_CurCommand, 52);
-    QTest::mouseMove(&canvas, QPoint(120, 90));
-    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(120, 90));
+    QTest::mouseMove(&canvas, QPoint(420, 380));
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(420, 380));
     EXPECT_EQ(g_CurCommand, 0);
     EXPECT_EQ(m.m_OverlayMF, 0);
     const QImage after = canvas.Image().copy();
     m.RefreshCanvas();
-    EXPECT_TRUE(CompareImages(after, canvas.Image()).Same());
+    const auto d = CompareImages(after, canvas.Image());
+    EXPECT_TRUE(d.Same()) << d.differing << " at " << d.firstAt.x() << "," << d.firstAt.y();
 }
 
 }  // namespace
