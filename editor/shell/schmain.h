@@ -683,6 +683,18 @@ public:
     void M_AutPlcGlbPara_Click();
     void M_AutPlcExecute_Click();
     void M_Aroute_Click();
+    // Routing mode (editor/automation/routing_*.cpp): entering it with the
+    // router's image loaded, the clicks of mode 11, the steps of the pair
+    // and block commands (300, 301) that the step engine runs, and leaving
+    // it with or without writing the routed wires back.
+    void EnterRoutingMode();
+    void RoutingModeClick(int32_t& x, int32_t& y);
+    void RoutePairStep(int32_t x, int32_t y);
+    void RouteBlockStep();
+    void SaveRoutedWires();
+    // Leaves routing mode when the window closes: with `ask` the save
+    // question first, else the image is dropped unasked.
+    void LeaveRoutingOnClose(bool ask);
     void M_PlcCell_Click(int Index);
     void M_PlcCellOff_Click();
 

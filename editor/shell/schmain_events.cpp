@@ -19,7 +19,6 @@ void SCHMAIN::M_Short_Click() {}
 
 // ---- Subsystem 8: automation -------------------------------------------------
 
-void SCHMAIN::DrawRouterImage() {}
 void SCHMAIN::PaintPlacementZones() {}
 void SCHMAIN::DrawPlacementCells(int32_t&) {}
 void SCHMAIN::ShowPlacementCells() {}
@@ -29,7 +28,6 @@ void SCHMAIN::M_AutPlcGrdPrefix_Click() {}
 void SCHMAIN::M_AutPlcOrntPrefix_Click() {}
 void SCHMAIN::M_AutPlcGlbPara_Click() {}
 void SCHMAIN::M_AutPlcExecute_Click() {}
-void SCHMAIN::M_Aroute_Click() {}
 void SCHMAIN::M_PlcCell_Click(int) {}
 void SCHMAIN::M_PlcCellOff_Click() {}
 

@@ -1,5 +1,6 @@
 // SCHMAIN's start-up, refusal to close and shut-down.
 #include "editor/shell/schmain.h"
+#include "editor/shell/pagedraw.h"
 #include "editor/shell/errors.h"
 
 #include "editor/interaction/commands.h"
@@ -148,9 +149,16 @@ void SCHMAIN::Form_Load()
     }
 }
 
-void SCHMAIN::Form_QueryUnload(int& cancel, int /*mode*/)
+void SCHMAIN::Form_QueryUnload(int& cancel, int mode)
 {
-    if (g_CmdRunning != 0 || g_CurCommand != 0) cancel = -1;
+    if (g_CmdRunning != 0 || g_CurCommand != 0) {
+        cancel = -1;
+        return;
+    }
+    // In routing mode the close box asks the save question first (a failed
+    // write-back keeps the window open); a close from code drops the image.
+    LeaveRoutingOnClose(mode == unloadmode::ControlMenu);
+    if (g_RouteImageActive != 0) cancel = -1;
 }
 
 void SCHMAIN::Form_Unload(int& /*cancel*/)

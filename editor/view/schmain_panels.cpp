@@ -3,11 +3,13 @@
 // main window.
 #include "editor/shell/schmain.h"
 
+#include "editor/automation/routing_dialogs.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/dlgservices.h"
 #include "editor/shell/help.h"
 #include "editor/shell/menus.h"
 #include "editor/shell/msgtext.h"
@@ -74,7 +76,21 @@ void SCHMAIN::F_FSI_MouseMove(int Index, int, int, double, double)
 
 // The routing mode's step-wise dialog and write-back belong to the routing
 // front end; nothing happens here until it exists.
-void SCHMAIN::F_FSI_MouseUp(int, int, int, double, double) {}
+// In routing mode function 0 opens the step dialog and function 10 leaves
+// the mode (function 1 is the pressed one at the next entry); other modes
+// and buttons do nothing here.
+void SCHMAIN::F_FSI_MouseUp(int Index, int, int, double, double)
+{
+    if (g_CurMode != MODE_ROUTING || Index < 0 || Index >= kToolCount || !F_FSI(Index)->Value()) return;
+    if (Index == 0) {
+        ::ShowModal(FormInstance<RouteStep>());
+    } else if (Index == 10) {
+        ModeToolsRec& tools = ModeTools(MODE_ROUTING);
+        tools.Funcs.at(10).Pressed = 0;
+        tools.Funcs.at(1).Pressed = -1;
+        SaveRoutedWires();
+    }
+}
 
 void SCHMAIN::F_OST_Click(int Index, bool Value)
 {

@@ -1,0 +1,86 @@
+// Leaving routing mode: the question whether the image's wires replace the
+// design's, the write-back, and the return to the mode, menus and state
+// from before routing mode.
+#include "editor/automation/routing_state.h"
+#include "editor/interaction/commands.h"
+#include "editor/shell/applink.h"
+#include "editor/shell/dlgservices.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/msgtext.h"
+#include "editor/shell/pagedraw.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/reporter.h"
+#include "editor/shell/schmain.h"
+#include "editor/shell/scope_guard.h"
+#include "editor/shell/settings.h"
+#include "editor/shell/textnum.h"
+
+namespace {
+
+constexpr int32_t kSaveFailed = 86;  // "Save of " detail " failed"
+
+}  // namespace
+
+void SCHMAIN::SaveRoutedWires()
+{
+    if (g_RouteImageActive == 0) return;
+    // A pair or block command still waiting for its second click ends now:
+    // its step must not reach the router once the image is freed.
+    if (g_CurCommand == CMD_ROUTE_PAIR || g_CurCommand == CMD_ROUTE_BLOCK) {
+        EraseOverlay();
+        g_CurCommand = 0;
+        m_StepRequest = 0;
+        m_PreviewPending = 0;
+    }
+    g_RouteImageActive = 0;
+    // Routing mode stays, with its image, unless the end below is reached.
+    auto stay = OnExit([] { g_RouteImageActive = -1; });
+
+    const std::string question = GetMsgText("Saving autorouted and preloaded wires will overwrite ", "991135") + g_CrLf +
+                                 GetMsgText("existing wires in the schematics database. ", "99669") + g_CrLf +
+                                 GetMsgText("Continue?", "99479");
+    if (AskYesNo(question)) {
+        ShowMessage(GetMsgText(" Saving in progress ...", "991138"));
+        if (LD_SaveShemaToNorvo() == 0) {
+            // The router changes nothing when it fails: the design keeps
+            // its wires and the user keeps the routing work.
+            std::string detail = "routed wires (" + RouterFailureText() + ")";
+            ShowMessage("");
+            ReportMsg(kSaveFailed, detail);
+            RefreshCanvas();
+            return;
+        }
+        MakeHeap(2, 0);
+        ShowMessage(GetMsgText(" Saving completed.", "991137"));
+    }
+    stay.Dismiss();
+
+    SCR_DBaseFree();
+    RebuildFrameBranch();
+    g_CurMode = m_ModeBeforeRouting;
+    for (MenuItem* menu : {M_File, M_Page, M_Color, M_Style, M_Edit, M_Auto, M_Dnotes, M_Pnotes, M_Bitmaps, M_Mono,
+                           M_APlcPtrns, M_ViewPort})
+        menu->SetEnabled(true);
+    SetupFunctionButtons(g_CurMode);
+    // The shortcut palette NVOSHORT comes back here, when M_Short is
+    // checked, once it exists.
+    M_Short->SetEnabled(true);
+    g_AppBusyFlag = 0;
+    PublishAppState(0, 0);
+    RefreshCanvas();
+}
+
+void SCHMAIN::LeaveRoutingOnClose(bool ask)
+{
+    if (g_RouteImageActive == 0) return;
+    if (ask) {
+        SaveRoutedWires();
+        return;
+    }
+    g_CurCommand = 0;
+    g_RouteImageActive = 0;
+    SCR_DBaseFree();
+    g_CurMode = m_ModeBeforeRouting;
+    g_AppBusyFlag = 0;
+    PublishAppState(0, 0);
+}
