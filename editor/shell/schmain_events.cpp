@@ -30,7 +30,6 @@ void SCHMAIN::PaintPlacementZones() {}
 void SCHMAIN::DrawPlacementCells(int32_t&) {}
 void SCHMAIN::ShowPlacementCells() {}
 
-void SCHMAIN::M_Apack_Click() {}
 void SCHMAIN::M_AutPlcGrdPrefix_Click() {}
 void SCHMAIN::M_AutPlcOrntPrefix_Click() {}
 void SCHMAIN::M_AutPlcGlbPara_Click() {}

@@ -124,7 +124,8 @@ protected:
             C_FrameCompItems(id, b);
             Box box{std::min({a[0], a[2], b[0], b[2]}), std::min({a[1], a[3], b[1], b[3]}),
                     std::max({a[0], a[2], b[0], b[2]}), std::max({a[1], a[3], b[1], b[3]})};
-            out[rec.Name] = {rec.X, rec.Y, rec.Angle, rec.Flags, box};
+            std::string name = rec.Name;  // "R1/1": the reference before the gate number
+            out[name.substr(0, name.find('/'))] = {rec.X, rec.Y, rec.Angle, rec.Flags, box};
         }
         return out;
     }
@@ -133,8 +134,10 @@ protected:
     {
         const int32_t map = DB_SchCompMap();
         int32_t cursor = OM_GetFirst(map);
-        while (int32_t id = OM_SearchMask(map, &cursor, 0, 0))
-            if (std::string(O_GetName(C_Component(id))) == name) return id;
+        while (int32_t id = OM_SearchMask(map, &cursor, 0, 0)) {
+            const std::string full = O_GetName(C_Component(id));
+            if (full.substr(0, full.find('/')) == name) return id;
+        }
         return 0;
     }
 
@@ -287,10 +290,11 @@ TEST_F(PlacementEngine, PrefixesChooseThePatternAndMirroredPartsTheSolderSide)
     // Overall no overlaps across patterns.
     for (const auto& [a, pa] : placed)
         for (const auto& [b, pb] : placed)
-            if (a < b)
+            if (a < b) {
                 EXPECT_FALSE(pa.box.x1 < pb.box.x2 && pb.box.x1 < pa.box.x2 && pa.box.y1 < pb.box.y2 &&
                              pb.box.y1 < pa.box.y2)
                     << a << " " << b;
+            }
 }
 
 TEST_F(PlacementEngine, TooFewCellsGivesElevenAndMovesNothing)
@@ -299,7 +303,7 @@ TEST_F(PlacementEngine, TooFewCellsGivesElevenAndMovesNothing)
         const char* what;
         int32_t rowStep, colStep;
     } cases[] = {
-        {"cells too small for a resistor", kInch / 10, kInch / 10},
+        {"a single line each way: no cell at all", 9 * kInch, 11 * kInch},
         {"too few cells", 4 * kInch, 5 * kInch},
     };
     for (const Case& c : cases) {
