@@ -27,7 +27,7 @@ int32_t RowOfDevice(const DeviceRec& device)
     const std::string prefix = Trim(PtrToStr(device.Prefix));
     if (prefix.empty()) return 0;
     for (int32_t r = 1; r <= g_PrefixList.UBound(); ++r)
-        if (FirstWord(Trim(g_PrefixList[r].Prefix)) == prefix) return r;
+        if (FirstWord(Trim(g_PrefixList(r).Prefix)) == prefix) return r;
     return 0;
 }
 
@@ -42,7 +42,7 @@ bool MarkDevices()
         DeviceRec rec{};
         if (D_ReadDevice(id, &rec) != 1) continue;
         const int32_t row = RowOfDevice(rec);
-        if (row == 0 || !g_PrefixList[row].Pack) continue;
+        if (row == 0 || !g_PrefixList(row).Pack) continue;
         O_Mask(D_Device(id), kRunMark, kRunMark);
         any = true;
     }
@@ -82,7 +82,7 @@ int32_t FindExistingPackage(int32_t device, const DeviceRec& rec, std::string& n
 // start number ends one above the number used.
 std::string NextPackageName(int32_t row)
 {
-    PrefixRec& r = g_PrefixList[row];
+    PrefixRec& r = g_PrefixList(row);
     for (;;) {
         const std::string name = Trim(r.ChangeTo) + std::to_string(static_cast<long long>(r.StartNumber));
         int32_t status = 0, found = 0;
@@ -97,7 +97,7 @@ std::string NextPackageName(int32_t row)
 void SCHMAIN::M_Apack_Click()
 {
     CheckHelpMode(7, 1, 0, 0);
-    ShowModal(FormInstance<SCHAPACK>());
+    ::ShowModal(FormInstance<SCHAPACK>());
     if (!g_DlgAccepted) return;
     if (!MarkDevices()) return;
     SetScreenMousePointer(11);

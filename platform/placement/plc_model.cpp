@@ -137,7 +137,10 @@ bool SideFits(int o, int side)
 bool ReadComp(int32_t id, const CompRec& rec, const Model& model, const Tables& tables, Comp& c)
 {
     c.id = id;
+    // The reference without its gate number ("U1/2" -> "U1"), as the editor
+    // matches it while a component is placed.
     c.name = rec.Name ? rec.Name : "";
+    c.name = c.name.substr(0, c.name.find('/'));
     c.x = rec.X;
     c.y = rec.Y;
     c.angle = rec.Angle;

@@ -91,7 +91,7 @@ TEST_F(AutoPackaging, ARowSwitchedOffLeavesItsGatesUnpacked)
 {
     Run([](SCHAPACK&) {
         for (long r = 1; r <= g_PrefixList.UBound(); ++r)
-            if (g_PrefixList[r].Prefix.rfind("U", 0) == 0) g_PrefixList[r].Pack = false;
+            if (g_PrefixList(r).Prefix.rfind("U", 0) == 0) g_PrefixList(r).Pack = false;
     });
     for (const CompRec& c : Gates()) {
         const std::string name = c.Name;

@@ -1,7 +1,9 @@
 // The placement symbols of a level: their set-up with the default patterns,
-// the fitting of the patterns to a changed page frame, and the engine over
-// the default patterns.
+// the fitting of the patterns to a changed page frame, the reset of the
+// settings, and the snapping of a component to the cells of its pattern.
+#include "editor/automation/placement_relocation.h"
 #include "editor/automation/placement_settings.h"
+#include "editor/objects/comp_state.h"
 #include "editor/automation/placement_symbols.h"
 #include "tests/automation/placement_fixture.h"
 
@@ -107,6 +109,76 @@ TEST_F(PlacementTest, RefreshResetsTheSettingsAndKeepsTheSymbols)
     EXPECT_EQ(g_CompSideGrids[2], 0);
     EXPECT_EQ(g_PatClearanceX, 25);
     EXPECT_EQ(Items(g_GridSymbol).size(), lines);
+}
+
+}  // namespace
+
+
+namespace {
+
+// Selects the component named `ref` as the one being placed.
+void Pick(const std::string& ref)
+{
+    const int32_t map = DB_SchCompMap();
+    int32_t cursor = OM_GetFirst(map);
+    while (int32_t id = OM_SearchMask(map, &cursor, 0, 0)) {
+        CompRec r{};
+        C_ReadComponent(id, &r);
+        if (std::string(r.Name).substr(0, std::string(r.Name).find('/')) == ref) {
+            g_CompId = id;
+            g_Comp = r;
+            g_RelocComp = 0;
+            return;
+        }
+    }
+    FAIL() << ref;
+}
+
+TEST_F(PlacementTest, RelocationFollowsTheNamePrefixes)
+{
+    Load(12);
+    struct Case {
+        std::array<const char*, 4> column;
+        int expected;
+    } cases[] = {
+        {{"", "R*", "R1*", ""}, 3},
+        {{"", "R*", "R1*", "R12"}, 4},
+        {{"", "", "", ""}, 1},
+    };
+    for (const Case& c : cases) {
+        for (auto& col : g_PatternPrefixes) col.fill("");
+        for (int n = 0; n < 4; ++n) g_PatternPrefixes[n + 1][1] = c.column[n];
+        Pick("R12");
+        ApplyPatternRelocation(0, 0);
+        EXPECT_EQ(m_RelocPattern, c.expected);
+    }
+}
+
+TEST_F(PlacementTest, RelocationSnapsToTheCellCornerAndLeavesAnEmptyAxis)
+{
+    Load(2);
+    for (auto& col : g_PatternPrefixes) col.fill("");
+    int32_t f[4] = {};
+    B_FrameBranchLines(-100 - DB_CurPage(), 63, f);
+    Pick("R1");
+    g_PatAlignment = 0;  // taken as one unit: no division by zero
+    ApplyPatternRelocation(f[0] + 2500000, f[1] + 2100000);
+    // Columns are 0.4 inch apart, rows 0.8 inch: the lines under the point.
+    EXPECT_EQ(g_Comp.X, f[0] + 2 * 1016000 + g_RelocOffsetX);
+    EXPECT_EQ(g_Comp.Y, f[1] + 2032000 + g_RelocOffsetY);
+    // Without column lines the X axis stays.
+    const int32_t grid = S_SymbolItemArray(g_GridSymbol);
+    for (int32_t k = OA_GetCount(grid); k >= 1; --k) {
+        ItemRec r{};
+        I_ReadItem(OA_Object(grid, k), &r);
+        if (r.Link == 2) OA_Delete(grid, k);
+    }
+    Pick("R1");
+    g_Comp.X = 12345;
+    ApplyPatternRelocation(f[0] + 2500000, f[1] + 2100000);
+    EXPECT_EQ(g_Comp.X, 12345);
+    EXPECT_EQ(g_Comp.Y, f[1] + 2032000 + g_RelocOffsetY);
+    g_PatAlignment = 25;
 }
 
 }  // namespace
