@@ -78,6 +78,11 @@ int32_t ReadModel(const PlcParamRec& params, Model& model);
 // false when the cells cannot hold them all.
 bool Solve(const Model& model, std::vector<Site>& sites);
 
+// Baselines for the benchmarks: a random legal placement, and a plain
+// annealer (random moves anywhere, classic cooling) started from one.
+bool SolveRandom(const Model& model, uint64_t seed, std::vector<Site>& sites);
+bool SolveAnnealed(const Model& model, uint64_t seed, int movesPerComp, std::vector<Site>& sites);
+
 // Pin half-perimeter wire length of a placement (locked components at their
 // places); used by the solver and the benchmarks.
 double Hpwl(const Model& model, const std::vector<Site>& sites);

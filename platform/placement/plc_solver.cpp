@@ -89,6 +89,50 @@ public:
         return total;
     }
 
+    // Baselines for the benchmarks: every component at a random legal site,
+    // then (for the plain annealer) random moves anywhere under a classic
+    // schedule from a high temperature.
+    bool RandomPlacement(uint64_t seed, std::vector<Site>& out)
+    {
+        Rng rng(seed);
+        for (int c = 0; c < static_cast<int>(m_.comps.size()); ++c) {
+            if (m_.comps[c].locked) continue;
+            if (!RandomSite(c, rng, sites_[c])) return false;
+            Occupy(c, true);
+        }
+        out = sites_;
+        return true;
+    }
+
+    void PlainAnneal(uint64_t seed, int movesPerComp, std::vector<Site>& out)
+    {
+        Rng rng(seed ^ 0x5DEECE66DULL);
+        std::vector<int> movable;
+        for (int c = 0; c < static_cast<int>(m_.comps.size()); ++c)
+            if (!m_.comps[c].locked) movable.push_back(c);
+        if (movable.empty()) return;
+        double avg = 0;
+        for (int n = 0; n < static_cast<int>(m_.nets.size()); ++n) avg += NetLength(n);
+        double t = m_.nets.empty() ? 0 : avg / static_cast<double>(m_.nets.size());
+        const int total = movesPerComp * static_cast<int>(movable.size());
+        const int steps = 50;
+        for (int step = 0; step < steps; ++step, t *= 0.88) {
+            for (int it = 0; it < total / steps; ++it) {
+                const int c = movable[rng.Below(static_cast<int>(movable.size()))];
+                Site s;
+                if (!RandomSite(c, rng, s, 8)) continue;
+                const double before = CompCost(c);
+                const Site old = sites_[c];
+                Occupy(c, false);
+                sites_[c] = s;
+                placed_[c] = true;
+                if (!Accept(CompCost(c) - before, t, rng)) sites_[c] = old;
+                Occupy(c, true);
+            }
+        }
+        out = sites_;
+    }
+
     void SetSites(const std::vector<Site>& s)
     {
         sites_ = s;
@@ -260,6 +304,35 @@ private:
         return foundRing >= 0;
     }
 
+    // A random free site of c, `tries` attempts (every cell when 0).
+    bool RandomSite(int c, Rng& rng, Site& out, int tries = 0)
+    {
+        const Comp& comp = m_.comps[c];
+        const int nc = Cols(comp.lineSet), nr = Rows(comp.lineSet);
+        if (nc == 0 || nr == 0) return false;
+        const int limit = tries > 0 ? tries : 4 * nc * nr;
+        for (int t = 0; t < limit; ++t) {
+            const int a = rng.Below(kAngles);
+            if (!comp.allowed[a]) continue;
+            Site s;
+            if (Shape(c, a, rng.Below(nc), rng.Below(nr), s) && Free(c, s)) {
+                out = s;
+                return true;
+            }
+        }
+        if (tries > 0) return false;
+        for (int k = 0; k < nr; ++k)
+            for (int i = 0; i < nc; ++i)
+                for (int a = 0; a < kAngles; ++a) {
+                    Site s;
+                    if (comp.allowed[a] && Shape(c, a, i, k, s) && Free(c, s)) {
+                        out = s;
+                        return true;
+                    }
+                }
+        return false;
+    }
+
     bool Initial()
     {
         // Connection order: breadth first from the most connected component,
@@ -396,6 +469,20 @@ bool Solve(const Model& model, std::vector<Site>& sites)
 {
     Placer placer(model);
     return placer.Run(sites);
+}
+
+bool SolveRandom(const Model& model, uint64_t seed, std::vector<Site>& sites)
+{
+    Placer placer(model);
+    return placer.RandomPlacement(seed, sites);
+}
+
+bool SolveAnnealed(const Model& model, uint64_t seed, int movesPerComp, std::vector<Site>& sites)
+{
+    Placer placer(model);
+    if (!placer.RandomPlacement(seed, sites)) return false;
+    placer.PlainAnneal(seed, movesPerComp, sites);
+    return true;
 }
 
 double Hpwl(const Model& model, const std::vector<Site>& sites)
