@@ -94,10 +94,8 @@ std::unique_ptr<QWidget> PLCPARAM::CreateWindow()
     layout->addLayout(row);
     auto* frame6 = new QGroupBox("Cells : ", window.get());
     auto* f6 = new QGridLayout(frame6);
-    columnsLabel_ = new Label(frame6);
-    columnsLabel_->setText("Columns : ");
-    rowsLabel_ = new Label(frame6);
-    rowsLabel_->setText("Rows : ");
+    columnsLabel_ = new Label("Columns : ", frame6);
+    rowsLabel_ = new Label("Rows : ", frame6);
     columns_ = new TextBox(frame6);
     rows_ = new TextBox(frame6);
     f6->addWidget(columnsLabel_, 0, 0);

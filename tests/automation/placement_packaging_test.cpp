@@ -6,6 +6,7 @@
 #include "editor/objects/packaging.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/textnum.h"
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/editor_fixture.h"
@@ -84,7 +85,7 @@ TEST_F(AutoPackaging, TwoGatesShareOneNewPackage)
     // Every mark of the run is cleared again.
     int32_t cursor = OM_GetFirst(DB_DeviceMap());
     EXPECT_EQ(OM_SearchMask(DB_DeviceMap(), &cursor, 128, 128), 0);
-    EXPECT_EQ(Main().F_MsgLine->Caption(), "Autpackaging completed");
+    EXPECT_EQ(Trim(Main().F_MsgLine->Caption()), "Autpackaging completed");
 }
 
 TEST_F(AutoPackaging, ARowSwitchedOffLeavesItsGatesUnpacked)

@@ -6,7 +6,11 @@
 #include "editor/automation/placement_settings.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
+#include "editor/shell/textnum.h"
+#include "editor/shell/pagedraw.h"
+#include "editor/view/canvas.h"
 #include "platform/kernel/testing.h"
+#include "platform/placement/nvosplc32.h"
 #include "platform/winsys/interaction.h"
 #include "tests/automation/placement_fixture.h"
 #include "tests/support/screenshot.h"
@@ -48,7 +52,7 @@ TEST_F(PlacementTest, DefaultsGiveTheRecordAndPlaceThePage)
         EXPECT_EQ(field, 508000);
     EXPECT_EQ(g_PlcParams.Page, DB_CurPage());
     EXPECT_EQ(g_PlcParams.GridSymb, -(DB_CurHier() + 13000));
-    EXPECT_EQ(Main().F_MsgLine->Caption(), "Placement Completed");
+    EXPECT_EQ(Trim(Main().F_MsgLine->Caption()), "Placement Completed");
     EXPECT_EQ(g_Prompt, "Select");
     EXPECT_NE(Positions(), before);
     Settle();
@@ -79,7 +83,7 @@ TEST_F(PlacementTest, EngineFailuresAreReportedAndTheEngineClosed)
     Main().M_AutPlcExecute_Click();
     EXPECT_EQ(Positions(), before);
     EXPECT_EQ(PLCDLL_GetErrorCode(), PLC_ERR_NO_CELLS);
-    EXPECT_NE(Main().F_MsgLine->Caption(), "Placement Completed");
+    EXPECT_NE(Trim(Main().F_MsgLine->Caption()), "Placement Completed");
     // The engine was closed: a placement call now finds it not open.
     EXPECT_EQ(PLCDLL_PlaceFirstComponent(), 0);
     EXPECT_EQ(PLCDLL_GetErrorCode(), PLC_ERR_NOT_OPEN);

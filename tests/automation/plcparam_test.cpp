@@ -47,6 +47,7 @@ TEST_F(PlacementTest, PatternParametersDialog)
     // First opening: the lists' defaults; the typed text is normalised on Accept.
     ui.ExpectModal("PLCPARAM", [](QWidget* w) {
         PLCPARAM& d = FormInstance<PLCPARAM>();
+        palvane_test::SaveScreenshot(w, "placement_plcparam");  // lets the dialog activate first
         EXPECT_EQ(g_PatClearanceX, 254000);
         EXPECT_FALSE(d.PlcParamColumns()->isEnabled());
         d.PlcParamGeneration()->SetText("As Setup");
@@ -54,7 +55,6 @@ TEST_F(PlacementTest, PatternParametersDialog)
         d.PlcParamClearanceX()->SetText("3");
         d.PlcParamAlignment()->SetText("0");
         d.PlcParamColumns()->SetText("4,5");
-        palvane_test::SaveScreenshot(w, "placement_plcparam");
         d.PlcParamAccept_Click();
     });
     ShowModal(FormInstance<PLCPARAM>());
@@ -65,6 +65,7 @@ TEST_F(PlacementTest, PatternParametersDialog)
     // A second opening shows what was accepted, and Cancel keeps it.
     ui.ExpectModal("PLCPARAM", [](QWidget*) {
         PLCPARAM& d = FormInstance<PLCPARAM>();
+        for (int i = 0; i < 10; ++i) QApplication::processEvents();
         EXPECT_TRUE(d.PlcParamColumns()->isEnabled());
         EXPECT_NEAR(ParseNum(d.PlcParamClearanceX()->Text()), 0.5, 1e-9);
         d.PlcParamGeneration()->SetText("Automatic");
