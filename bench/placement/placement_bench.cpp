@@ -18,6 +18,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -33,12 +34,14 @@ std::string Design(int count, unsigned seed)
     s << "include discrete.nls\nunit 0.1in\ndesign G\nlevel MAIN\n";
     s << "page P frame " << side * 8 + 20 << " " << side * 6 + 20 << "\n";
     for (int i = 1; i <= count; ++i) s << "  component " << (i % 3 ? "R" : "C") << i << (i % 3 ? " R" : " C") << " at 0 0\n";
+    // Each pin joins one net at most: pin 2 of a part to pin 1 of a near one.
+    std::vector<bool> inUsed(static_cast<size_t>(count) + 1, false);
     int net = 0;
     for (int i = 1; i <= count; ++i) {
         const int j = i + 1 + static_cast<int>(rng() % 6);
-        if (j > count) continue;
-        s << "  net N" << ++net << " " << (i % 3 ? "R" : "C") << i << "." << 1 + rng() % 2 << " "
-          << (j % 3 ? "R" : "C") << j << "." << 1 + rng() % 2 << "\n";
+        if (j > count || inUsed[static_cast<size_t>(j)]) continue;
+        inUsed[static_cast<size_t>(j)] = true;
+        s << "  net N" << ++net << " " << (i % 3 ? "R" : "C") << i << ".2 " << (j % 3 ? "R" : "C") << j << ".1\n";
     }
     s << "end\n";
     return s.str();
@@ -135,7 +138,7 @@ void Case(int count, unsigned seed)
     const double tEngine = Seconds(t0);
     t0 = std::chrono::steady_clock::now();
     std::vector<plc::Site> annealed;
-    const bool okAnneal = plc::SolveAnnealed(model, seed + 2, 400, annealed);
+    const bool okAnneal = plc::SolveAnnealed(model, seed + 2, 4000, annealed);
     const double tAnneal = Seconds(t0);
     if (!okRandom || !okEngine || !okAnneal) {
         std::printf("%5d %4u  a placement failed (%d %d %d)\n", count, seed, okRandom, okEngine, okAnneal);
