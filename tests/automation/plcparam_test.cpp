@@ -1,7 +1,8 @@
 // PLCPARAM: the length and count rules, the first-load defaults, Accept
-// and Cancel, and the generation switch.
+// and Cancel, and the generation switch; PLSGLPAR: the step lists.
 #include "editor/automation/placement_settings.h"
 #include "editor/automation/plcparam.h"
+#include "editor/automation/plsglpar.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/textnum.h"
@@ -76,6 +77,35 @@ TEST_F(PlacementTest, PatternParametersDialog)
     ShowModal(FormInstance<PLCPARAM>());
     EXPECT_EQ(g_PatClearanceX, 1270000);
     EXPECT_EQ(g_PatAsSetup, 1);
+}
+
+TEST_F(PlacementTest, GlobalParametersDialog)
+{
+    Load(1);
+    ui.ExpectModal("PLSGLPAR", [](QWidget* w) {
+        PLSGLPAR& d = FormInstance<PLSGLPAR>();
+        EXPECT_EQ(d.C_ClearanceX()->Text(), ".100\"");
+        EXPECT_EQ(d.C_BoardEdge()->Text(), ".100\"");
+        palvane_test::SaveScreenshot(w, "placement_plsglpar");
+        d.C_ClearanceY()->SetListIndex(0);
+        d.C_Alignment()->SetListIndex(10);
+        d.Com_OK_Click();
+    });
+    Main().M_AutPlcGlbPara_Click();
+    EXPECT_EQ(g_PlcClearYIdx, 0);
+    EXPECT_EQ(g_PlcAlignIdx, 10);
+    EXPECT_EQ(g_PlcClearXIdx, 5);
+    // Cancel keeps the stored indexes; an index outside the list shows the default.
+    g_PlcBoardEdgeIdx = 42;
+    ui.ExpectModal("PLSGLPAR", [](QWidget*) {
+        PLSGLPAR& d = FormInstance<PLSGLPAR>();
+        EXPECT_EQ(d.C_ClearanceY()->ListIndex(), 0);
+        EXPECT_EQ(d.C_BoardEdge()->ListIndex(), 5);
+        d.C_ClearanceY()->SetListIndex(3);
+        d.Com_Cancel_Click();
+    });
+    Main().M_AutPlcGlbPara_Click();
+    EXPECT_EQ(g_PlcClearYIdx, 0);
 }
 
 }  // namespace
