@@ -1,0 +1,157 @@
+#include "editor/automation/placement_run.h"
+
+#include "editor/automation/placement_prefixes.h"
+#include "editor/automation/placement_settings.h"
+#include "editor/interaction/commands.h"
+#include "editor/shell/applink.h"
+#include "editor/shell/binding.h"
+#include "editor/shell/dlgservices.h"
+#include "editor/shell/forms.h"
+#include "editor/shell/help.h"
+#include "editor/shell/msgtext.h"
+#include "editor/shell/pagedraw.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/reporter.h"
+#include "editor/shell/schmain.h"
+#include "editor/shell/textnum.h"
+#include "editor/view/view_state.h"
+#include "platform/winsys/interaction.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr int kHourglass = 11;
+constexpr int kDefaultPointer = 0;
+
+std::string Signed(int32_t v)
+{
+    return (v >= 0 ? " " : "") + std::to_string(v);
+}
+
+// The page background, frame and frame markers drawn before the engine
+// runs, and the grid when it is shown.
+void PrepareCanvas(SCHMAIN& w)
+{
+    w.EraseOverlay();
+    w.m_RedrawBusy = 1;
+    w.RefreshCanvas();
+    w.m_RedrawBusy = 0;
+    G_SetStyle(2);
+    G_SetColor(191);
+    G_Rectangle(-220000000, -220000000, 440000000, 440000000, 0);
+    G_SetStyle(0);
+    G_SetColor(61);
+    G_SetDrawMode(8);
+    B_DrawAllRecords(g_FrameBranch, 1);
+    G_SetWidth(1);
+    BranchRec branch{};
+    if (B_ReadBranch(g_FrameBranch, &branch) == 1 && !(branch.Flags & 0x100)) {
+        BranchPointRec first{};
+        if (B_ReadRecord(g_FrameBranch, 1, &first) == 1) {
+            G_Rectangle(first.X - 81280, first.Y - 81280, 162560, 162560, 0);
+            int32_t box[4] = {};
+            if (B_FrameBranchLines(g_FrameBranch, -1, box) > 0) {
+                const double r = std::sqrt(2.0) * 32 * 2540;
+                G_Rectangle(box[0], static_cast<int32_t>(std::lround(box[1] - r)), 162560, 162560, 45000);
+            }
+        }
+    }
+    G_SetDrawMode(0);
+    if (g_GridOn) w.CheckGridPrecision();
+}
+
+}  // namespace
+
+void ReportPlacementDllError()
+{
+    const int32_t function = PLCDLL_GetErrorFunction();
+    const int32_t code = PLCDLL_GetErrorCode();
+    if (code == PLC_ERR_NO_CELLS) {
+        ReportMsg(1001);
+        return;
+    }
+    std::string detail = Signed(function) + " " + Signed(code);
+    ReportMsg(1000, detail);
+}
+
+int32_t RunAutoPlacement(SCHMAIN& w)
+{
+    w.ShowMessage(GetMsgText("Placement in progress ...", "991053"));
+    if (!StorePlacementPrefixes()) return 1;
+    FillPlacementParams(g_CurPage);
+    auto exitA = [&] {
+        SetScreenMousePointer(kDefaultPointer);
+        ReportPlacementDllError();
+        PLCDLL_DBaseClose();
+        return int32_t{1};
+    };
+    if (!PLCDLL_SetParameters(&g_PlcParams)) return exitA();
+    if (!PLCDLL_DBaseOpen()) return exitA();
+    w.OpenCanvasDC();
+    bool contextOpen = true;
+    try {
+        PrepareCanvas(w);
+        if (!PLCDLL_PlaceLocked() || !PLCDLL_PlaceFirstComponent()) {
+            SetScreenMousePointer(kDefaultPointer);
+            w.CloseCanvasDC();
+            contextOpen = false;
+            ReportPlacementDllError();
+            PLCDLL_DBaseClose();
+            return 1;
+        }
+        PLCDLL_PlaceNextComponent();
+        w.CloseCanvasDC();
+        contextOpen = false;
+    } catch (...) {
+        if (contextOpen) w.CloseCanvasDC();
+        PLCDLL_DBaseClose();
+        throw;
+    }
+    SetScreenMousePointer(kDefaultPointer);
+    if (PLCDLL_GetErrorCode() == PLC_DONE) {
+        PLCDLL_DBaseClose();
+        return 0;
+    }
+    ReportPlacementDllError();
+    PLCDLL_DBaseClose();
+    return 1;
+}
+
+void SCHMAIN::M_AutPlcExecute_Click()
+{
+    CheckHelpMode(7, 2, 4, 0);
+    if (g_CurCommand != 0 || g_CmdRunning) return;
+    int32_t busy = 0;
+    std::string name;
+    CheckOtherApps(busy, name);
+    if (busy) return;
+    const std::string savedPrompt = g_Prompt;
+    g_Prompt = GetMsgText("Norvo32 - Autoplacer", "99611");
+    const std::string question = GetMsgText("Warning!", "991398") + g_CrLf +
+                                 GetMsgText("Current positions of the components will be changed.", "99498") +
+                                 g_CrLf + GetMsgText("Do you want to execute Autoplace?", "99581");
+    if (!AskYesNo(question)) {
+        g_Prompt = savedPrompt;
+        return;
+    }
+    SetScreenMousePointer(kHourglass);
+    int32_t result = 1;
+    try {
+        result = RunAutoPlacement(*this);
+    } catch (const binding::BindError& e) {
+        // The engine library or one of its functions is missing.
+        SetScreenMousePointer(kDefaultPointer);
+        winsys::Ui().MessageBox(e.what(), GetMsgText("Norvo32 - ", "99607") + g_AppTitle + " (" + g_Prompt + ")",
+                                winsys::mb::OkOnly | winsys::mb::Critical);
+    } catch (...) {
+        SetScreenMousePointer(kDefaultPointer);
+        g_Prompt = savedPrompt;
+        throw;
+    }
+    RefreshCanvas();
+    RedrawView();
+    SetScreenMousePointer(kDefaultPointer);
+    if (result == 0) ShowMessage(GetMsgText("Placement Completed", "991052"));
+    g_Prompt = savedPrompt;
+}

@@ -1,0 +1,93 @@
+// The placement engine's private model of one page: what it reads from the
+// design before it places anything, and the placement it computes.
+#pragma once
+
+#include "platform/placement/nvosplc32_functions.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plc {
+
+struct Rect {
+    int64_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // x1 <= x2, y1 <= y2
+};
+
+struct Pt {
+    int64_t x = 0, y = 0;
+};
+
+// A component's outline and pins at one angle, relative to its origin.
+struct Shape {
+    Rect box;
+    std::vector<Pt> pins;  // by entry number - 1
+};
+
+constexpr int kAngles = 4;  // quarter turns, 0, 90, 180, 270 degrees
+constexpr int kLineSets = 8;  // pattern #1..#4, component side then solder side
+constexpr int kMaxLines = 1000;  // lines of one kind per set, as the editor keeps
+constexpr int kMaxPins = 4096;
+
+struct Comp {
+    int32_t id = 0;
+    std::string name;
+    int64_t x = 0, y = 0;
+    int32_t angle = 0;          // as read, thousandths of a degree
+    bool mirrored = false;
+    bool locked = false;
+    int pattern = 1;            // 1..4
+    int lineSet = 0;            // 0..7
+    std::array<bool, kAngles> allowed{};  // quarter turns it may take
+    std::array<Shape, kAngles> shapes;    // by quarter turn
+    Shape current;              // at the angle read (for locked components)
+};
+
+struct LineSet {
+    std::vector<int64_t> rows;  // Y of the row lines, ascending, unique
+    std::vector<int64_t> cols;  // X of the column lines, ascending, unique
+};
+
+// One net as (component index, pin index) pairs; locked components included.
+using Net = std::vector<std::pair<int, int>>;
+
+struct Model {
+    int64_t clearX = 0, clearY = 0, edge = 0, align = 1;
+    std::array<bool, 4> noRotate{};
+    Rect frame;  // the page frame less the page edge
+    std::array<LineSet, kLineSets> lines;
+    std::vector<Rect> zones;
+    std::vector<Comp> comps;
+    std::vector<Net> nets;
+};
+
+// Where the engine puts one component.
+struct Site {
+    int angle = 0;        // quarter turn
+    int i = 0, k = 0;     // first column and row line of its block of cells
+    int j = 0, l = 0;     // last column and row line of the block
+    int64_t x = 0, y = 0; // origin
+};
+
+// Reads the model of `params.Page` from the open design. 0 = done, else a
+// PlcErrorCode.
+int32_t ReadModel(const PlcParamRec& params, Model& model);
+
+// Computes sites for every unlocked component. Deterministic. Returns
+// false when the cells cannot hold them all.
+bool Solve(const Model& model, std::vector<Site>& sites);
+
+// Baselines for the benchmarks: a random legal placement, and a plain
+// annealer (random moves anywhere, classic cooling) started from one.
+bool SolveRandom(const Model& model, uint64_t seed, std::vector<Site>& sites);
+bool SolveAnnealed(const Model& model, uint64_t seed, int movesPerComp, std::vector<Site>& sites);
+
+// Pin half-perimeter wire length of a placement (locked components at their
+// places); used by the solver and the benchmarks.
+double Hpwl(const Model& model, const std::vector<Site>& sites);
+
+// Quarter turn of an angle in thousandths of a degree.
+int32_t QuarterAngle(int quarter);
+
+}  // namespace plc
