@@ -21,6 +21,7 @@
 #include "editor/shell/systables.h"
 #include "editor/view/canvas.h"
 #include "editor/view/drawaids.h"
+#include "editor/view/nvoshort.h"
 #include "editor/view/view_state.h"
 
 #include <QColor>
@@ -53,6 +54,7 @@ bool SCHMAIN::LoadSettings()
     ReadPackagingPrefs();
 
     const bool paletteOpen = M_Short->Checked();
+    FormInstance<NVOSHORT>().Unload();
     M_Short->SetChecked(false);
     ReadShortCuts();
     int32_t removed = 0;

@@ -1,0 +1,209 @@
+// Kernel refusals in the middle of wire, net and bus edits leave the design
+// as it was; the frame is no wire to delete; the popup question's answers.
+#include "editor/editing/editing_state.h"
+#include "editor/editing/wire_helpers.h"
+#include "editor/objects/wire_state.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/ribbon.h"
+#include "platform/kernel/testing.h"
+#include "tests/editing/editing_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace palvane_test;
+
+const char* kDesign = R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+net N
+net K
+bus B N K
+page P1 frame 80 60
+  component R1 R at 0 0
+  component R2 R at 20 0
+  wire N R1.2 (5 0) (5 10) (12 10)
+  wire K R2.1 (25 0) (25 10)
+  buswire B (0 -10) (30 -10)
+end
+)";
+
+class WireRefusals : public EditingTest {
+protected:
+    void SetUp() override
+    {
+        EditingTest::SetUp();
+        Use(kDesign, "P1");
+        g_SnapStep = kStep;
+    }
+    void TearDown() override
+    {
+        KT_FailCall("", 0);
+        EditingTest::TearDown();
+    }
+    static int32_t PointCount(int32_t branch)
+    {
+        BranchRec rec{};
+        return B_ReadBranch(branch, &rec) != 0 ? rec.Points : 0;
+    }
+    // Ends the net's only wire at a new bus joint at (x, y) (0.1 inch).
+    static void JoinToBus(const char* net, int32_t x, int32_t y)
+    {
+        const int32_t wire = Wires(NetId(net)).at(0);
+        const int32_t joint = J_CreateJunction(GetFreeJunctionId(), 7, x * kStep, y * kStep);
+        ASSERT_NE(joint, 0);
+        JunctionRec rec{};
+        ASSERT_NE(J_ReadJunction(joint, &rec), 0);
+        ASSERT_EQ(rec.Flags & 6, 6);
+        ASSERT_NE(B_InsertRecord(wire, -1, 5, joint), 0);
+    }
+};
+
+TEST_F(WireRefusals, DeleteBusStopsAndReportsAWireTheKernelKeeps)
+{
+    const int32_t bus = BusId("B");
+    ui.ExpectMessageBox(1);
+    Type("B", "Bus to Delete: ");
+    KT_FailCall("OM_Delete", 1, -1);
+    int32_t fail = 0;
+    Main().DeleteBus(fail, 35 * kStep, -25 * kStep);
+    KT_FailCall("", 0);
+    EXPECT_EQ(fail, 1);
+    EXPECT_EQ(BusId("B"), bus);
+    EXPECT_EQ(Wires(bus, 1).size(), 1u);
+}
+
+TEST_F(WireRefusals, ExchangeGivesTheFirstSlotBackWhenTheSecondIsRefused)
+{
+    JoinToBus("N", 14, 10);
+    JoinToBus("K", 27, 10);
+    const int32_t bus = BusId("B");
+    const int32_t n = NetId("N"), k = NetId("K");
+    ASSERT_EQ(N_ReadBusMember(bus, 0), n);
+    ASSERT_EQ(N_ReadBusMember(bus, 1), k);
+    int32_t fail = 1;
+    Main().ExchangeBusMembers(fail, 0, 14 * kStep, 10 * kStep);
+    ASSERT_EQ(fail, 0);
+    KT_FailCall("N_SetBusMember", 2);
+    Main().ExchangeBusMembers(fail, 1, 27 * kStep, 10 * kStep);
+    KT_FailCall("", 0);
+    EXPECT_EQ(fail, 1);
+    EXPECT_EQ(N_ReadBusMember(bus, 0), n);
+    EXPECT_EQ(N_ReadBusMember(bus, 1), k);
+    // Unrefused, the two slots change places.
+    Main().ExchangeBusMembers(fail, 0, 14 * kStep, 10 * kStep);
+    Main().ExchangeBusMembers(fail, 1, 27 * kStep, 10 * kStep);
+    EXPECT_EQ(fail, 0);
+    EXPECT_EQ(N_ReadBusMember(bus, 0), k);
+    EXPECT_EQ(N_ReadBusMember(bus, 1), n);
+}
+
+TEST_F(WireRefusals, SplitFillsTheNewWireBeforeTheOldGivesUpItsPoints)
+{
+    const int32_t wire = Wires(NetId("N")).at(0);
+    const int32_t points = PointCount(wire);
+    ASSERT_EQ(points, 4);
+    const int32_t branches = Count(DB_BranchMap());
+    g_CurBranch = wire;
+    g_PrevBranchPos = 2;
+    ui.ExpectMessageBox(1);
+    KT_FailCall("B_InsertRecord", 2);
+    Main().SplitBranchAtSegment();
+    KT_FailCall("", 0);
+    EXPECT_EQ(PointCount(wire), points);
+    EXPECT_EQ(Count(DB_BranchMap()), branches);
+    // Unrefused: two wires of two points each.
+    g_CurBranch = wire;
+    g_PrevBranchPos = 2;
+    Main().SplitBranchAtSegment();
+    EXPECT_EQ(PointCount(wire), 2);
+    EXPECT_EQ(Count(DB_BranchMap()), branches + 1);
+}
+
+TEST_F(WireRefusals, ARefusedNameTextKeepsTheWiresTexts)
+{
+    const int32_t wire = Wires(NetId("N")).at(0);
+    const int32_t texts = OA_GetCount(B_BranchTextArray(wire));
+    for (const char* refused : {"I_MakeText", "OA_Add"}) {
+        g_CurBranch = wire;
+        ASSERT_NE(B_ReadRecord(wire, 2, &g_CurBranchPoint), 0);
+        Type("NEWTEXT", "Net Name text");
+        ui.ExpectMessageBox(1);
+        KT_FailCall(refused, 1);
+        int32_t fail = 0;
+        Main().ChangeNetText(fail, false);
+        KT_FailCall("", 0);
+        EXPECT_EQ(fail, 1) << refused;
+        EXPECT_EQ(OA_GetCount(B_BranchTextArray(wire)), texts) << refused;
+    }
+    Type("NEWTEXT", "Net Name text");
+    int32_t fail = 1;
+    Main().ChangeNetText(fail, false);
+    EXPECT_EQ(fail, 0);
+    EXPECT_EQ(OA_GetCount(B_BranchTextArray(wire)), texts + 1);
+}
+
+TEST_F(WireRefusals, TheFrameIsNoWireToDelete)
+{
+    BranchPointRec corner{};
+    ASSERT_NE(B_ReadRecord(g_FrameBranch, 1, &corner), 0);
+    const int32_t frame = g_FrameBranch;
+    Main().m_WireIsBus = false;
+    Main().F_OST(0)->SetValue(true);
+    int32_t fail = 0;
+    const size_t before = ui.asked().size();
+    Main().DeleteWireParts(fail, corner.X, corner.Y);
+    EXPECT_EQ(fail, 1);
+    EXPECT_NE(B_Branch(frame), 0);
+    EXPECT_NE(PageId("P1"), 0);
+    ASSERT_GT(ui.asked().size(), before);
+    EXPECT_EQ(ui.asked().back().kind, "Beep");
+}
+
+TEST_F(WireRefusals, ARefusedRepeatWireLeavesNoWireNetOrJunction)
+{
+    const int32_t nets = Count(DB_NetMap());
+    const int32_t branches = Count(DB_BranchMap());
+    const int32_t junctions = Count(DB_JunctMap());
+    g_NetNodes.Redim(1, 3);
+    g_NetNodes(1) = NodeRec{5, 0, 0, 0, 0, 40 * kStep, 40 * kStep};
+    g_NetNodes(2) = NodeRec{5, 0, 0, 0, 0, 50 * kStep, 40 * kStep};
+    g_NetNodes(3) = NodeRec{5, 0, 0, 0, 0, 50 * kStep, 50 * kStep};
+    for (const int32_t refusedAt : {1, 3}) {
+        ui.ExpectMessageBox(1);
+        KT_FailCall("B_InsertRecord", refusedAt);
+        Main().BuildRepeatWire();
+        KT_FailCall("", 0);
+        EXPECT_EQ(Count(DB_NetMap()), nets) << refusedAt;
+        EXPECT_EQ(Count(DB_BranchMap()), branches) << refusedAt;
+        EXPECT_EQ(Count(DB_JunctMap()), junctions) << refusedAt;
+    }
+    Main().BuildRepeatWire();
+    EXPECT_EQ(Count(DB_NetMap()), nets + 1);
+    EXPECT_EQ(Count(DB_BranchMap()), branches + 1);
+}
+
+TEST_F(WireRefusals, PopupAnswers)
+{
+    SCHMAIN& m = Main();
+    const std::string query = m.M_Query->Caption();
+    struct Case {
+        const char* choose;
+        bool yes;
+    } cases[] = {{"Yes", true}, {"No", false}, {"", false}, {"Delete it?", false}};
+    for (const Case& c : cases) {
+        g_YesNoAnswer = !c.yes;
+        ui.ExpectPopupMenu(c.choose, "Delete it?");
+        double x = 10, y = 10;
+        m.PopupConfirm("Delete it?", x, y);
+        EXPECT_EQ(g_YesNoAnswer, c.yes) << c.choose;
+        EXPECT_EQ(m.M_Query->Caption(), query) << c.choose;
+        EXPECT_FALSE(m.M_Conf->Visible()) << c.choose;
+        EXPECT_FALSE(m.M_Conf->Enabled()) << c.choose;
+    }
+}
+
+}  // namespace
