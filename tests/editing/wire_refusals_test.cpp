@@ -1,11 +1,14 @@
 // Kernel refusals in the middle of wire, net and bus edits leave the design
 // as it was; the frame is no wire to delete; the popup question's answers.
+#include "editor/documents/schframe.h"
 #include "editor/editing/editing_state.h"
 #include "editor/editing/wire_helpers.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/menus.h"
+#include "editor/shell/prefs.h"
 #include "editor/shell/ribbon.h"
 #include "platform/kernel/testing.h"
+#include "tests/documents/frame_fixture.h"
 #include "tests/editing/editing_fixture.h"
 
 #include <gtest/gtest.h>
@@ -184,6 +187,27 @@ TEST_F(WireRefusals, ARefusedRepeatWireLeavesNoWireNetOrJunction)
     Main().BuildRepeatWire();
     EXPECT_EQ(Count(DB_NetMap()), nets + 1);
     EXPECT_EQ(Count(DB_BranchMap()), branches + 1);
+}
+
+// The page format mode's frame edit opens the dialog on the page; what the
+// dialog accepts is the page's frame afterwards.
+TEST_F(WireRefusals, EditPageFrameOpensTheFormatDialog)
+{
+    ReadPageFormats();
+    ui.ExpectModal("SCHFRAME", [](QWidget*) {
+        SCHFRAME& d = FormInstance<SCHFRAME>();
+        d.F_Formats()->SetListIndex(0);
+        d.F_Accept()->Press();
+    });
+    Main().EditPageFrame(0);
+    const FrameRead frame = ReadFrame(g_FrameBranch);
+    ASSERT_EQ(frame.points.size(), 5u);
+    EXPECT_EQ(frame.points[0], std::make_pair(-13970000, -10795000));
+    EXPECT_EQ(frame.points[2], std::make_pair(13970000, 10795000));
+    // Cancel keeps the frame.
+    ui.ExpectModal("SCHFRAME", [](QWidget*) { FormInstance<SCHFRAME>().F_Cancel()->Press(); });
+    Main().EditPageFrame(0);
+    EXPECT_EQ(ReadFrame(g_FrameBranch).points, frame.points);
 }
 
 TEST_F(WireRefusals, PopupAnswers)
