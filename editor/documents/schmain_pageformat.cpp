@@ -35,5 +35,5 @@ void SCHMAIN::ApplyDefaultPageFormat()
 void SCHMAIN::ShowPageFrameDialog(int32_t mode)
 {
     g_FrameMode = mode;
-    ShowModal(FormInstance<SCHFRAME>());
+    ::ShowModal(FormInstance<SCHFRAME>());
 }

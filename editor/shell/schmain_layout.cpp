@@ -6,6 +6,7 @@
 
 #include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/menus.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/ribbon.h"
