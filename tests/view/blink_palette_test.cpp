@@ -76,8 +76,7 @@ TEST_F(Blinks, ASecondBlinkReplacesTheFirst)
     BlinkAt(1270000, 0);
     const QImage both = Canvas();
     // Only the second marking is left: the same as a blink of it alone.
-    m.EraseOverlay();
-    m.DropOverlay();
+    m.ClearOverlay();
     EXPECT_EQ(Canvas(), clean);
     BlinkAt(1270000, 0);
     EXPECT_EQ(Canvas(), both);
@@ -101,8 +100,7 @@ TEST_F(Blinks, NoGhostAfterARepaintInMidCommand)
     Settle();
     while (m.m_CanvasDCLevel > 0) m.CloseCanvasDC();
     EXPECT_NE(Canvas(), clean) << "the marking is shown again after the repaint";
-    m.EraseOverlay();
-    m.DropOverlay();
+    m.ClearOverlay();
     g_CurCommand = 0;
     EXPECT_EQ(Canvas(), clean);
 }
