@@ -54,17 +54,6 @@ protected:
         BranchRec rec{};
         return B_ReadBranch(branch, &rec) != 0 ? rec.Points : 0;
     }
-    // Ends the net's only wire at a new bus joint at (x, y) (0.1 inch).
-    static void JoinToBus(const char* net, int32_t x, int32_t y)
-    {
-        const int32_t wire = Wires(NetId(net)).at(0);
-        const int32_t joint = J_CreateJunction(GetFreeJunctionId(), 7, x * kStep, y * kStep);
-        ASSERT_NE(joint, 0);
-        JunctionRec rec{};
-        ASSERT_NE(J_ReadJunction(joint, &rec), 0);
-        ASSERT_EQ(rec.Flags & 6, 6);
-        ASSERT_NE(B_InsertRecord(wire, -1, 5, joint), 0);
-    }
 };
 
 TEST_F(WireRefusals, DeleteBusStopsAndReportsAWireTheKernelKeeps)
@@ -79,31 +68,6 @@ TEST_F(WireRefusals, DeleteBusStopsAndReportsAWireTheKernelKeeps)
     EXPECT_EQ(fail, 1);
     EXPECT_EQ(BusId("B"), bus);
     EXPECT_EQ(Wires(bus, 1).size(), 1u);
-}
-
-TEST_F(WireRefusals, ExchangeGivesTheFirstSlotBackWhenTheSecondIsRefused)
-{
-    JoinToBus("N", 14, 10);
-    JoinToBus("K", 27, 10);
-    const int32_t bus = BusId("B");
-    const int32_t n = NetId("N"), k = NetId("K");
-    ASSERT_EQ(N_ReadBusMember(bus, 0), n);
-    ASSERT_EQ(N_ReadBusMember(bus, 1), k);
-    int32_t fail = 1;
-    Main().ExchangeBusMembers(fail, 0, 14 * kStep, 10 * kStep);
-    ASSERT_EQ(fail, 0);
-    KT_FailCall("N_SetBusMember", 2);
-    Main().ExchangeBusMembers(fail, 1, 27 * kStep, 10 * kStep);
-    KT_FailCall("", 0);
-    EXPECT_EQ(fail, 1);
-    EXPECT_EQ(N_ReadBusMember(bus, 0), n);
-    EXPECT_EQ(N_ReadBusMember(bus, 1), k);
-    // Unrefused, the two slots change places.
-    Main().ExchangeBusMembers(fail, 0, 14 * kStep, 10 * kStep);
-    Main().ExchangeBusMembers(fail, 1, 27 * kStep, 10 * kStep);
-    EXPECT_EQ(fail, 0);
-    EXPECT_EQ(N_ReadBusMember(bus, 0), k);
-    EXPECT_EQ(N_ReadBusMember(bus, 1), n);
 }
 
 TEST_F(WireRefusals, SplitFillsTheNewWireBeforeTheOldGivesUpItsPoints)
@@ -135,7 +99,7 @@ TEST_F(WireRefusals, ARefusedNameTextKeepsTheWiresTexts)
     for (const char* refused : {"I_MakeText", "OA_Add"}) {
         g_CurBranch = wire;
         ASSERT_NE(B_ReadRecord(wire, 2, &g_CurBranchPoint), 0);
-        Type("NEWTEXT", "Net Name text");
+        Type("NEWTEXT");
         ui.ExpectMessageBox(1);
         KT_FailCall(refused, 1);
         int32_t fail = 0;
@@ -144,7 +108,7 @@ TEST_F(WireRefusals, ARefusedNameTextKeepsTheWiresTexts)
         EXPECT_EQ(fail, 1) << refused;
         EXPECT_EQ(OA_GetCount(B_BranchTextArray(wire)), texts) << refused;
     }
-    Type("NEWTEXT", "Net Name text");
+    Type("NEWTEXT");
     int32_t fail = 1;
     Main().ChangeNetText(fail, false);
     EXPECT_EQ(fail, 0);
