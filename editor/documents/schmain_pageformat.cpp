@@ -5,6 +5,7 @@
 #include "editor/documents/schframe.h"
 #include "editor/interaction/commands.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/dlgservices.h"
 #include "editor/shell/menus.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/prefs.h"
@@ -29,4 +30,10 @@ void SCHMAIN::ApplyDefaultPageFormat()
     if (g_CurMode >= 1 && g_CurMode < MODE_ROUTING) M_FSI(g_CurMode)->SetChecked(true);
     // The page now has its frame: the view and the printing read its box.
     ReadFrameBox();
+}
+
+void SCHMAIN::ShowPageFrameDialog(int32_t mode)
+{
+    g_FrameMode = mode;
+    ::ShowModal(FormInstance<SCHFRAME>());
 }

@@ -109,12 +109,10 @@ void SCHMAIN::RemoveComponent(int32_t comp)
     N_MaskAllNodes(1, 0x81);
 }
 
-// Marks the current page's frame, (would show the page format dialog,) and
-// highlights the frame as it then stands. The dialog lives in the documents
-// layer, above this one; its opener there calls this around the dialog.
+// Marks the current page's frame, shows the page format dialog (which may
+// replace the frame) and highlights the frame as it then stands.
 void SCHMAIN::EditPageFrame(int32_t mode)
 {
-    (void)mode;
     BranchRec rec{};
     if (B_ReadBranch(g_FrameBranch, &rec) != 0) {
         g_MaskedBranchIds.Redim(0, 0);
@@ -122,6 +120,7 @@ void SCHMAIN::EditPageFrame(int32_t mode)
         MarkBranchRecord(1, g_FrameBranch, 1, rec.Points - 1);
         CloseCanvasDC();
     }
+    ShowPageFrameDialog(mode);
     if (B_ReadBranch(g_FrameBranch, &rec) != 0) {
         OpenCanvasDC();
         HighlightBranchRecords(1, g_FrameBranch, 1, rec.Points - 1);

@@ -719,6 +719,10 @@ public:
     // Applies the default page format of the settings ("SchDefPage") to the
     // current page through the page format dialog (editor/documents).
     void ApplyDefaultPageFormat();
+    // Shows the page format dialog modally on the current page's frame in
+    // `mode` (0 rectangle, 1 corners); the dialog may replace the frame
+    // branch (editor/documents).
+    void ShowPageFrameDialog(int32_t mode);
     // The file dialogs of the notes and block commands: kind 0 block file,
     // 1 design notes, 2 page notes. `none` is True when no file was chosen.
     std::string SelectLoadFile(int32_t kind, bool& none);

@@ -8,7 +8,6 @@
 
 // The hidden command field's Change runs the command written into it.
 void SCHMAIN::F_FrmCmd_Change() {}
-void SCHMAIN::M_Short_Click() {}
 
 // ---- Subsystem 4: interaction ------------------------------------------------
 

@@ -6,11 +6,13 @@
 
 #include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/menus.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain_design.h"
 #include "editor/view/canvas.h"
+#include "editor/view/nvoshort.h"
 
 #include <QLineEdit>
 #include <QMainWindow>
@@ -45,10 +47,13 @@ void SCHMAIN::Form_Resize()
     CloseCanvasDC();
     DropOverlay();
     if (WindowState() == winstate::Minimized) {
-        // The shortcut palette comes back with the window.
+        // The shortcut palette goes with the window and comes back with it.
         m_RestorePalette = true;
+        NVOSHORT& palette = FormInstance<NVOSHORT>();
+        if (IsFormShown(palette)) palette.Hide();
         return;
     }
+    if (M_Short->Checked() && m_RestorePalette) FormInstance<NVOSHORT>().Show();
     m_RestorePalette = false;
     // The canvas paints once, when everything is in place.
     g_NoPaint = true;

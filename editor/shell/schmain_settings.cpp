@@ -23,6 +23,7 @@
 #include "editor/view/canvas.h"
 #include "editor/view/display_menus.h"
 #include "editor/view/drawaids.h"
+#include "editor/view/nvoshort.h"
 #include "editor/view/view_state.h"
 
 #include <QColor>
@@ -55,6 +56,7 @@ bool SCHMAIN::LoadSettings()
     ReadPackagingPrefs();
 
     const bool paletteOpen = M_Short->Checked();
+    FormInstance<NVOSHORT>().Unload();
     M_Short->SetChecked(false);
     ReadShortCuts();
     int32_t removed = 0;

@@ -46,6 +46,9 @@ void Square(int32_t x, int32_t y)
 // canvas context is left open at the current view.
 static void RecordBlink(SCHMAIN& m, const std::function<void()>& draw)
 {
+    // The old marking comes off the canvas too when no context is open
+    // (a step that ended closed it): otherwise it would stay as a ghost.
+    if (m.m_CanvasDCLevel == 0) m.OpenCanvasDC();
     m.EraseOverlay();
     if (m.m_CanvasDCLevel > 0) m.CloseCanvasDC();
     if (m.m_ViewDCLevel > 0) m.CloseViewDC();

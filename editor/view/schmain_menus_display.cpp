@@ -17,6 +17,7 @@
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
 #include "editor/view/display_menus.h"
+#include "editor/view/nvoshort.h"
 #include "editor/view/view_state.h"
 
 int32_t g_CurStyle = 0;
@@ -304,4 +305,16 @@ void SCHMAIN::M_Imap_Click(int Index)
 void SCHMAIN::M_Help_Click()
 {
     CallWinHelp(g_ProgDir + "\\PALVANE.HLP", 3, "Norvo32");
+}
+
+void SCHMAIN::M_Short_Click()
+{
+    NVOSHORT& palette = FormInstance<NVOSHORT>();
+    if (M_Short->Checked()) {
+        palette.Unload();
+        M_Short->SetChecked(false);
+        return;
+    }
+    palette.Show();
+    M_Short->SetChecked(true);
 }
