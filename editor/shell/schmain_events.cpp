@@ -24,9 +24,6 @@ void SCHMAIN::ShowPlacementCells() {}
 
 void SCHMAIN::M_AutPlcGrdPrefix_Click() {}
 void SCHMAIN::M_AutPlcOrntPrefix_Click() {}
-void SCHMAIN::M_AutPlcGlbPara_Click() {}
-void SCHMAIN::M_AutPlcExecute_Click() {}
-void SCHMAIN::M_Aroute_Click() {}
 void SCHMAIN::M_PlcCell_Click(int) {}
 void SCHMAIN::M_PlcCellOff_Click() {}
 
