@@ -1,4 +1,5 @@
 // SCHMAIN's command interpreter and the senders of outgoing commands.
+#include "editor/automation/placement_symbols.h"
 #include "editor/shell/schmain.h"
 
 #include "editor/interaction/commands.h"
@@ -161,6 +162,7 @@ bool SCHMAIN::SwitchToPage(int32_t page)
 void SCHMAIN::ReloadAfterUpdate()
 {
     if (!LoadSettings()) return;
+    RefreshPlacementSymbols(*this);
     PageRec page{};
     // The page's stored view is taken only when it is one: a view size of
     // 0 (none stored) or beyond the zoom range, or an origin beyond the

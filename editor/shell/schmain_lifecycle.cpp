@@ -1,4 +1,5 @@
 // SCHMAIN's start-up, refusal to close and shut-down.
+#include "editor/automation/placement_symbols.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/errors.h"
@@ -129,6 +130,7 @@ void SCHMAIN::Form_Load()
         // reader has reported it and shut the window down already.
         if (!InitToolMenus(*this)) RaiseError(errnum::StartupAbandoned);
         if (!LoadSettings()) RaiseError(errnum::StartupAbandoned);
+        RefreshPlacementSymbols(*this);
         g_Cursors[0] = G_SelectCur(1);
         g_Cursors[1] = G_SelectCur(2);
         SetClassCursor(ViewPicture, g_Cursors[0]);
