@@ -216,6 +216,11 @@ void Form::DetachWindow()
     window_->removeEventFilter(eventFilter_.get());
     if (client_ && client_ != window_.get()) client_->removeEventFilter(eventFilter_.get());
     client_ = nullptr;
+    // The controls' members are already forgotten: no signal of a widget of
+    // this window (a focus change while it hides, say) may reach an event
+    // procedure any more.
+    window_->blockSignals(true);
+    for (QObject* child : window_->findChildren<QObject*>()) child->blockSignals(true);
     window_->hide();
     // The window may be destroyed from inside one of its own event handlers,
     // so it goes at the next turn of the event loop.
