@@ -81,6 +81,38 @@ void AllocTable(Table<R>& t, int32_t capacity)
     CountMemory(RecordBytes<R>() * capacity);
 }
 
+// Links slots first..last into a free list of their own, which becomes the
+// pool's free list.
+template <class R>
+void ChainFreeSlots(Pool<R>& pool, int32_t first, int32_t last)
+{
+    for (int32_t i = first; i <= last; ++i) pool.rows[i].next = i < last ? i + 1 : 0;
+    pool.freeHead = first;
+}
+
+template <class R>
+int32_t AllocFreeListPool(Pool<R>& pool, int32_t capacity)
+{
+    pool.rows.assign(static_cast<size_t>(capacity) + 1, R{});
+    ChainFreeSlots(pool, 1, capacity);
+    pool.capacity = capacity;
+    pool.present = true;
+    CountMemory(RecordBytes<R>() * (capacity + 1));
+    return 1;
+}
+
+// Puts a slot in use back on the free list, cleared.
+template <class R>
+void ReleaseSlot(Pool<R>& pool, int32_t i)
+{
+    if (i <= 0 || i > pool.capacity) return;
+    R& r = pool[i];
+    if (!r.inUse) return;  // freed already: pushing it again would loop the free list
+    r = R{};
+    r.next = pool.freeHead;
+    pool.freeHead = i;
+}
+
 void AllocPool(TextPool& p, int32_t capacity)
 {
     p.bytes.clear();
@@ -229,16 +261,7 @@ void FreeAllMemory()
 
 // ---- branch pool --------------------------------------------------------------
 
-int32_t AllocBranches()
-{
-    g_Branches.rows.assign(static_cast<size_t>(kBranchCapacity) + 1, ScrBranchRec{});
-    for (int32_t i = 1; i <= kBranchCapacity; ++i) g_Branches.rows[i].next = i < kBranchCapacity ? i + 1 : 0;
-    g_Branches.capacity = kBranchCapacity;
-    g_Branches.freeHead = 1;
-    g_Branches.present = true;
-    CountMemory(RecordBytes<ScrBranchRec>() * (kBranchCapacity + 1));
-    return 1;
-}
+int32_t AllocBranches() { return AllocFreeListPool(g_Branches, kBranchCapacity); }
 
 int32_t NewBranch()
 {
@@ -253,28 +276,11 @@ int32_t NewBranch()
     return b;
 }
 
-void FreeBranch(int32_t b)
-{
-    if (b <= 0 || b > g_Branches.capacity) return;
-    ScrBranchRec& r = g_Branches[b];
-    if (!r.inUse) return;  // freed already: pushing it again would loop the free list
-    r = ScrBranchRec{};
-    r.next = g_Branches.freeHead;
-    g_Branches.freeHead = b;
-}
+void FreeBranch(int32_t b) { ReleaseSlot(g_Branches, b); }
 
 // ---- bend-point pool ------------------------------------------------------------
 
-int32_t AllocBPoints()
-{
-    g_BPoints.rows.assign(static_cast<size_t>(kBPointStep) + 1, ScrBPointRec{});
-    for (int32_t i = 1; i <= kBPointStep; ++i) g_BPoints.rows[i].next = i < kBPointStep ? i + 1 : 0;
-    g_BPoints.capacity = kBPointStep;
-    g_BPoints.freeHead = 1;
-    g_BPoints.present = true;
-    CountMemory(RecordBytes<ScrBPointRec>() * (kBPointStep + 1));
-    return 1;
-}
+int32_t AllocBPoints() { return AllocFreeListPool(g_BPoints, kBPointStep); }
 
 int32_t TakeFreeBPoint()
 {
@@ -283,10 +289,8 @@ int32_t TakeFreeBPoint()
         const int32_t old = g_BPoints.capacity;
         if (std::numeric_limits<int32_t>::max() - old < kBPointStep) return Fail(1610, 4);
         g_BPoints.rows.resize(static_cast<size_t>(old) + kBPointStep + 1, ScrBPointRec{});
-        for (int32_t i = old + 1; i <= old + kBPointStep; ++i)
-            g_BPoints.rows[i].next = i < old + kBPointStep ? i + 1 : 0;
+        ChainFreeSlots(g_BPoints, old + 1, old + kBPointStep);
         g_BPoints.capacity = old + kBPointStep;
-        g_BPoints.freeHead = old + 1;
         CountMemory(RecordBytes<ScrBPointRec>() * kBPointStep);
     }
     const int32_t p = g_BPoints.freeHead;
@@ -306,15 +310,7 @@ int32_t NewBPoint()
     return p;
 }
 
-void FreeBPoint(int32_t p)
-{
-    if (p <= 0 || p > g_BPoints.capacity) return;
-    ScrBPointRec& r = g_BPoints[p];
-    if (!r.inUse) return;  // freed already
-    r = ScrBPointRec{};
-    r.next = g_BPoints.freeHead;
-    g_BPoints.freeHead = p;
-}
+void FreeBPoint(int32_t p) { ReleaseSlot(g_BPoints, p); }
 
 int32_t NextBPoint(int32_t p) { return p > 0 ? g_BPoints[p].next : 0; }
 int32_t PrevBPoint(int32_t p) { return p > 0 ? g_BPoints[p].prev : 0; }

@@ -21,6 +21,19 @@ struct ScratchRow {
     int32_t net, records, page, flags;
 };
 
+// Fills bend point p from the kernel record and links it to branch b after
+// prev (first when prev is 0).
+void SetKernelPoint(int32_t b, int32_t prev, int32_t p, const BranchPointRec& rec)
+{
+    ScrBPointRec& pt = g_BPoints[p];
+    pt.flags = (rec.Flags & 6) == 2 ? kPointNode : kPointPlain;
+    pt.x = rec.X, pt.y = rec.Y, pt.branch = b, pt.prev = prev;
+    if (prev)
+        g_BPoints[prev].next = p;
+    else
+        g_Branches[b].firstPoint = p;
+}
+
 // An image branch with the kernel branch's points as they are, outside every
 // net chain: an obstacle that the write-back leaves untouched in the design.
 int32_t KeepKernelBranch(int32_t kernelBranch, const ScratchRow& row, int32_t net)
@@ -38,13 +51,7 @@ int32_t KeepKernelBranch(int32_t kernelBranch, const ScratchRow& row, int32_t ne
         if (B_ReadRecord(kernelBranch, k, &rec) != 1) break;
         const int32_t p = NewBPoint();
         if (!p) return 0;
-        ScrBPointRec& pt = g_BPoints[p];
-        pt.flags = (rec.Flags & 6) == 2 ? kPointNode : kPointPlain;
-        pt.x = rec.X, pt.y = rec.Y, pt.branch = b, pt.prev = prev;
-        if (prev)
-            g_BPoints[prev].next = p;
-        else
-            g_Branches[b].firstPoint = p;
+        SetKernelPoint(b, prev, p, rec);
         prev = p;
     }
     g_KeptBranches.push_back(b);
@@ -71,15 +78,9 @@ int32_t LoadBranch(int32_t n, int32_t kernelBranch, const ScratchRow& row, int32
             DeleteBranchPoints(b);
             return 0;
         }
-        ScrBPointRec& pt = g_BPoints[p];
-        pt.flags = (rec.Flags & 6) == 2 ? kPointNode : kPointPlain;
-        pt.x = rec.X, pt.y = rec.Y, pt.branch = b, pt.prev = prev;
-        if (prev)
-            g_BPoints[prev].next = p;
-        else
-            g_Branches[b].firstPoint = p;
+        SetKernelPoint(b, prev, p, rec);
         prev = p;
-        const int32_t group = pt.flags == kPointNode ? NodeGroupAt(rec.X, rec.Y, n) : 0;
+        const int32_t group = g_BPoints[p].flags == kPointNode ? NodeGroupAt(rec.X, rec.Y, n) : 0;
         if (k == 1) {
             g_Branches[b].group = group ? group : groupCounter++;
         } else if (group && group != g_Branches[b].group) {

@@ -23,6 +23,14 @@ bool ReadPoint(int32_t index, BranchPointRec& point)
     return B_ReadRecord(g_CurBranch, index, &point) != 0;
 }
 
+// Keeps the three points read as the ones to restore.
+void SaveBranchPoints()
+{
+    g_PrevBranchPointSave = g_PrevBranchPoint;
+    g_CurBranchPointSave = g_CurBranchPoint;
+    g_NextBranchPointSave = g_NextBranchPoint;
+}
+
 bool IsNodePoint(const BranchPointRec& point)
 {
     return (point.Flags & 6) == 2;
@@ -79,9 +87,7 @@ void LoadBranchPointNeighbours(int32_t& status, int32_t, int32_t, int32_t, int32
         if (!ReadPoint(g_CurBranchPos + 1, g_NextBranchPoint)) return;
         g_NextBranchPos = g_CurBranchPos + 1;
     }
-    g_PrevBranchPointSave = g_PrevBranchPoint;
-    g_CurBranchPointSave = g_CurBranchPoint;
-    g_NextBranchPointSave = g_NextBranchPoint;
+    SaveBranchPoints();
     status = 0;
 }
 
@@ -158,9 +164,7 @@ void InsertJunctionInBranch(int32_t& status, int32_t selector, int32_t, int32_t,
     g_CurBranchPos = at;
     if (!ReadPoint(at, g_CurBranchPoint)) return;
     g_NextBranchPos = at + 1;
-    g_PrevBranchPointSave = g_PrevBranchPoint;
-    g_CurBranchPointSave = g_CurBranchPoint;
-    g_NextBranchPointSave = g_NextBranchPoint;
+    SaveBranchPoints();
     status = 0;
 }
 

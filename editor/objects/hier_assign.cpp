@@ -14,7 +14,6 @@
 #include "editor/shell/listbox.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/reporter.h"
-#include "editor/shell/scope_guard.h"
 #include "editor/shell/textfiles.h"
 #include "editor/shell/textnum.h"
 
@@ -33,24 +32,14 @@ void SetLevel(int32_t hier)
 std::map<int32_t, int32_t> CountChildLevels()
 {
     std::map<int32_t, int32_t> counts;
-    const int32_t remembered = DB_CurHier();
-    auto restore = OnExit([&] { DB_SetCurHier(remembered); });
-    const int32_t levels = DB_HierarchyMap();
-    int32_t position = OM_GetFirst(levels);
-    while (const int32_t level = OM_SearchMask(levels, &position, 0, 0)) {
-        if (DB_SetCurHier(level) == 0) continue;
-        const int32_t comps = DB_SchCompMap();
-        int32_t cursor = OM_GetFirst(comps);
-        while (const int32_t comp = OM_SearchMask(comps, &cursor, 0, 0)) {
-            CompRec rec{};
-            if (C_ReadComponent(comp, &rec) == 0) continue;
-            int32_t sub = 0;
-            int32_t own = 0;
-            std::string name;
-            GetCompSubHier(sub, name, own, comp, rec.Symb);
-            if (sub != 0) ++counts[sub];
-        }
-    }
+    VisitEveryComponent([&](int32_t comp, int32_t symbol) {
+        int32_t sub = 0;
+        int32_t own = 0;
+        std::string name;
+        GetCompSubHier(sub, name, own, comp, symbol);
+        if (sub != 0) ++counts[sub];
+        return false;
+    });
     return counts;
 }
 
@@ -63,27 +52,21 @@ void SCHAHIER::CollectSymbolInstances(int32_t symbol)
     InstComp.clear();
     InstSubHier.clear();
     InstShared.clear();
-    {
-        const int32_t remembered = DB_CurHier();
-        auto restore = OnExit([&] { DB_SetCurHier(remembered); });
-        const int32_t levels = DB_HierarchyMap();
-        int32_t position = OM_GetFirst(levels);
-        while (const int32_t level = OM_SearchMask(levels, &position, 0, 0)) {
-            if (DB_SetCurHier(level) == 0) continue;
-            int32_t cursor = OM_GetFirst(DB_SchCompMap());
-            while (const int32_t comp = C_SearchSymbol(&cursor, symbol)) {
-                if (comp <= 0) break;
-                int32_t sub = 0;
-                int32_t own = 0;
-                std::string name;
-                GetCompSubHier(sub, name, own, comp, symbol);
-                InstHier.push_back(level);
-                InstComp.push_back(comp);
-                InstSubHier.push_back(sub);
-                if (sub != 0 && sub == CompSubHier) ++SharedSubCount;
-            }
+    VisitEveryLevel([&](int32_t level) {
+        int32_t cursor = OM_GetFirst(DB_SchCompMap());
+        while (const int32_t comp = C_SearchSymbol(&cursor, symbol)) {
+            if (comp <= 0) break;
+            int32_t sub = 0;
+            int32_t own = 0;
+            std::string name;
+            GetCompSubHier(sub, name, own, comp, symbol);
+            InstHier.push_back(level);
+            InstComp.push_back(comp);
+            InstSubHier.push_back(sub);
+            if (sub != 0 && sub == CompSubHier) ++SharedSubCount;
         }
-    }
+        return false;
+    });
     if (!F_AllInstances()->Value()) {
         InstHier.assign(1, DB_CurHier());
         InstComp.assign(1, g_HierCompId);

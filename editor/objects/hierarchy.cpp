@@ -286,26 +286,45 @@ void GetCompSubHier(int32_t& subHier, std::string& subHierName, int32_t& own, in
     if (subHier != 0) subHierName = name;
 }
 
-int32_t FindHierSymbol(int32_t hier)
+bool VisitEveryLevel(const std::function<bool(int32_t level)>& visit)
 {
     const int32_t remembered = DB_CurHier();
     auto restore = OnExit([&] { DB_SetCurHier(remembered); });
-    const std::string name = HierLevelName(hier);
     const int32_t levels = DB_HierarchyMap();
     int32_t position = OM_GetFirst(levels);
     while (const int32_t level = OM_SearchMask(levels, &position, 0, 0)) {
         if (DB_SetCurHier(level) == 0) continue;
+        if (visit(level)) return true;
+    }
+    return false;
+}
+
+bool VisitEveryComponent(const std::function<bool(int32_t comp, int32_t symbol)>& visit)
+{
+    return VisitEveryLevel([&](int32_t) {
         const int32_t comps = DB_SchCompMap();
         int32_t cursor = OM_GetFirst(comps);
         while (const int32_t comp = OM_SearchMask(comps, &cursor, 0, 0)) {
             CompRec rec{};
             if (C_ReadComponent(comp, &rec) == 0) continue;
-            HierAttrRec attr;
-            if (!ReadAnyHierAttr(comp, rec.Symb, attr)) continue;
-            if (attr.Kind == "X" && Trim(attr.Tag) == "hierarchy" && attr.HierName == name) return rec.Symb;
+            if (visit(comp, rec.Symb)) return true;
         }
-    }
-    return 0;
+        return false;
+    });
+}
+
+int32_t FindHierSymbol(int32_t hier)
+{
+    const std::string name = HierLevelName(hier);
+    int32_t found = 0;
+    VisitEveryComponent([&](int32_t comp, int32_t symbol) {
+        HierAttrRec attr;
+        if (!ReadAnyHierAttr(comp, symbol, attr)) return false;
+        if (attr.Kind != "X" || Trim(attr.Tag) != "hierarchy" || attr.HierName != name) return false;
+        found = symbol;
+        return true;
+    });
+    return found;
 }
 
 void LoadSubHierPorts(int32_t& status, HierAttrRec& attr, std::vector<HierPortRec>& ports)

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,13 @@ void MakeHierLabels(int32_t& status, int32_t ownerKind, int32_t owner, const Hie
 void RefreshHierLabels();
 
 // Small helpers of the hierarchy code.
+// Makes every level current in turn and calls visit(level) there; stops at
+// the first visit that returns true, and says whether one did. The level
+// current before is current again after.
+bool VisitEveryLevel(const std::function<bool(int32_t level)>& visit);
+// The same for every component of every level that reads: visit(component,
+// its symbol), with the component's level current.
+bool VisitEveryComponent(const std::function<bool(int32_t comp, int32_t symbol)>& visit);
 // The name of level `hier` ("" when there is none).
 std::string HierLevelName(int32_t hier);
 // Rebuilds the current level's free-id heaps: nodes, junctions, bend

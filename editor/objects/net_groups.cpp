@@ -66,31 +66,33 @@ std::vector<int32_t> NumberGroups(DisjointSets& sets, size_t n)
     return group;
 }
 
-// The branch's node and junction references, in record order.
-std::vector<std::pair<int32_t, int32_t>> BranchRefs(int32_t branch)
+// The (kind, reference) of every point record of a wire or trace whose kind
+// is one of `kinds`, in record order; `search` is the kernel's record search
+// of that object.
+template <class Rec>
+std::vector<std::pair<int32_t, int32_t>> PointRefs(int32_t owner, int32_t kinds,
+                                                   int32_t (*search)(int32_t, int32_t, int32_t, int32_t, Rec*))
 {
     std::vector<std::pair<int32_t, int32_t>> refs;
-    BranchPointRec rec{};
+    Rec rec{};
     for (int32_t from = 1;;) {
-        const int32_t index = B_SearchRecordMaskRef(branch, from, kBranchKinds, 0, &rec);
+        const int32_t index = search(owner, from, kinds, 0, &rec);
         if (index < 1) break;
-        refs.emplace_back(rec.Flags & kBranchKinds, rec.Ref);
+        refs.emplace_back(rec.Flags & kinds, rec.Ref);
         from = index + 1;
     }
     return refs;
 }
 
+// The branch's node and junction references, in record order.
+std::vector<std::pair<int32_t, int32_t>> BranchRefs(int32_t branch)
+{
+    return PointRefs(branch, kBranchKinds, B_SearchRecordMaskRef);
+}
+
 std::vector<std::pair<int32_t, int32_t>> TraceRefs(int32_t trace)
 {
-    std::vector<std::pair<int32_t, int32_t>> refs;
-    TracePointRec rec{};
-    for (int32_t from = 1;;) {
-        const int32_t index = T_SearchRecordMaskRef(trace, from, kTraceKinds, 0, &rec);
-        if (index < 1) break;
-        refs.emplace_back(rec.Flags & kTraceKinds, rec.Ref);
-        from = index + 1;
-    }
-    return refs;
+    return PointRefs(trace, kTraceKinds, T_SearchRecordMaskRef);
 }
 
 // Joins the members (0..n-1) that share a reference.

@@ -16,24 +16,17 @@ namespace {
 
 using namespace palvane_test;
 
-class BranchEdit : public KernelTest {
+class BranchEdit : public TwoWiresTest {
 protected:
     void SetUp() override
     {
-        KernelTest::SetUp();
-        ASSERT_TRUE(BuildDesign(kTwoWires));
-        net = Net("N");
-        wires = Branches(net);
-        ASSERT_EQ(wires.size(), 2u);
-        g_PickTolerance = kTenth / 4;
+        ASSERT_NO_FATAL_FAILURE(TwoWiresTest::SetUp());
         // A wire of three junction points: (0, 5), (5, 5), (10, 5).
         for (int i = 0; i < 3; ++i) corners[i] = J_CreateJunction(0, 3, i * 5 * kTenth, 5 * kTenth);
         three = B_CreateBranch(0, 1, net);
         for (int32_t j : corners) B_InsertRecord(three, -1, 4, j);
         g_CurBranch = three;
     }
-    int32_t net = 0;
-    std::vector<int32_t> wires;
     int32_t corners[3] = {};
     int32_t three = 0;
 };
@@ -256,8 +249,7 @@ TEST_F(BranchMarks, MarkBranchRecordErasesAndSelectsTheRun)
         EXPECT_EQ(O_GetStatus(B_Branch(wires[1])) & 260, mode == 0 ? 256 : 260);
         EXPECT_EQ(Point(wires[1], 1).Flags & 257, 256);
         Restore();
-        const ImageDiff diff = CompareImages(before, canvas.image);
-        EXPECT_TRUE(diff.Same()) << diff.differing << " at " << diff.firstAt.x() << "," << diff.firstAt.y();
+        EXPECT_TRUE(SameImage(before, canvas.image));
         B_MaskAllRecords(1, 257);
         OM_MaskAll(DB_BranchMap(), 1, 261);
     }
@@ -283,8 +275,7 @@ TEST_F(BranchMarks, MarkJunctionWiresSelectsEveryRecordAtTheJunction)
         EXPECT_EQ(Point(wires[1], 2).Flags & 256, pair ? 256 : 0);
         EXPECT_FALSE(CompareImages(before, canvas.image).Same());
         Restore();
-        const ImageDiff diff = CompareImages(before, canvas.image);
-        EXPECT_TRUE(diff.Same()) << diff.differing << " at " << diff.firstAt.x() << "," << diff.firstAt.y();
+        EXPECT_TRUE(SameImage(before, canvas.image));
         B_MaskAllRecords(1, 257);
         OM_MaskAll(DB_BranchMap(), 1, 261);
     }

@@ -14,20 +14,7 @@ namespace {
 
 using namespace palvane_test;
 
-class BranchPoints : public KernelTest {
-protected:
-    void SetUp() override
-    {
-        KernelTest::SetUp();
-        ASSERT_TRUE(BuildDesign(kTwoWires));
-        net = Net("N");
-        wires = Branches(net);
-        ASSERT_EQ(wires.size(), 2u);
-        g_PickTolerance = kTenth / 4;
-    }
-    int32_t net = 0;
-    std::vector<int32_t> wires;
-};
+class BranchPoints : public TwoWiresTest {};
 
 TEST_F(BranchPoints, DetachSegmentFromNodesPutsJunctionsAtBothPins)
 {

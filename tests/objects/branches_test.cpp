@@ -20,13 +20,19 @@ public:
     void SetUp() override
     {
         KernelTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(Build());
+        ASSERT_EQ(Point(wires[0], 2).Flags & 6, 4);
+    }
+    // Builds kTwoWires afresh and finds its net, bus, wires and the junction
+    // the wires share.
+    void Build()
+    {
         ASSERT_TRUE(BuildDesign(kTwoWires));
         net = Net("N");
         bus = OM_FindName(DB_BusMap(), "B");
         wires = Branches(net);
         ASSERT_EQ(wires.size(), 2u);
         junction = Point(wires[0], 2).Ref;
-        ASSERT_EQ(Point(wires[0], 2).Flags & 6, 4);
     }
     // A bus wire of B through the shared junction and a junction of its own.
     int32_t AddBusWire()
@@ -58,11 +64,7 @@ TEST_F(BranchDeletion, DeleteBranchKeepsAJunctionStillUsedAndFreesTheLastUser)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(BuildDesign(kTwoWires));
-        net = Net("N");
-        bus = OM_FindName(DB_BusMap(), "B");
-        wires = Branches(net);
-        junction = Point(wires[0], 2).Ref;
+        ASSERT_NO_FATAL_FAILURE(Build());
         if (c.busWire) AddBusWire();
         if (c.deleteOtherWireFirst) DeleteBranch(wires[1]);
         const int32_t pin = NodeOf(wires[0], 1);
@@ -120,11 +122,7 @@ TEST_F(BranchDeletion, RemoveBrokenBranchesDeletesEachKindOfBrokenWireAndKeepsBu
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_TRUE(BuildDesign(kTwoWires));
-        net = Net("N");
-        bus = OM_FindName(DB_BusMap(), "B");
-        wires = Branches(net);
-        junction = Point(wires[0], 2).Ref;
+        ASSERT_NO_FATAL_FAILURE(Build());
         // A bus wire through a junction that is gone is never judged.
         const int32_t busWire = AddBusWire();
         AddToHeap(0, Point(busWire, 2).Ref, 2);

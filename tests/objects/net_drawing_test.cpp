@@ -85,9 +85,7 @@ TEST_F(NetDrawing, HighlightShowsTheWiresAndNodesInTheHighlightColourAndRedrawTa
             SaveScreenshot(&label, "highlighted_net");
         }
         RedrawNet(net);
-        const ImageDiff diff = CompareImages(before, canvas.image);
-        EXPECT_TRUE(diff.Same()) << diff.differing << " pixels differ, first at " << diff.firstAt.x() << ","
-                                 << diff.firstAt.y();
+        EXPECT_TRUE(SameImage(before, canvas.image));
         // Every object of the net is back to the normal look.
         EXPECT_EQ(O_GetStatus(N_Net(net)) & 129, 1);
         for (int32_t b : Branches(net)) {
@@ -111,11 +109,9 @@ TEST_F(NetDrawing, HighlightingTwiceShowsOneHighlightAndRedrawTakesItOff)
         Highlight();
         const QImage once = canvas.image.copy();
         Highlight();
-        const ImageDiff twice = CompareImages(once, canvas.image);
-        EXPECT_TRUE(twice.Same()) << twice.differing << " at " << twice.firstAt.x() << "," << twice.firstAt.y();
+        EXPECT_TRUE(SameImage(once, canvas.image));
         RedrawNet(net);
-        const ImageDiff diff = CompareImages(before, canvas.image);
-        EXPECT_TRUE(diff.Same()) << diff.differing << " at " << diff.firstAt.x() << "," << diff.firstAt.y();
+        EXPECT_TRUE(SameImage(before, canvas.image));
     }
 }
 
@@ -128,8 +124,7 @@ TEST_F(NetDrawing, HighlightWithoutTheMaskedPassIsTakenOffToo)
     EXPECT_FALSE(CompareImages(before, canvas.image).Same());
     g_MaskedBranchIds.Redim(0, 0);
     RedrawNet(net);
-    const ImageDiff diff = CompareImages(before, canvas.image);
-    EXPECT_TRUE(diff.Same()) << diff.differing << " at " << diff.firstAt.x() << "," << diff.firstAt.y();
+    EXPECT_TRUE(SameImage(before, canvas.image));
 }
 
 class BusTexts : public KernelTest {

@@ -11,6 +11,8 @@
 
 #include <QImage>
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 namespace palvane_test {
@@ -72,6 +74,16 @@ inline std::vector<QPoint> PixelsOf(const QImage& image, QRgb rgb)
         for (int x = 0; x < image.width(); ++x)
             if (PixelAt(image, x, y) == (rgb & 0xFFFFFFu)) found.emplace_back(x, y);
     return found;
+}
+
+// Success when the two pictures are the same; else how many pixels differ
+// and where the first one is.
+inline ::testing::AssertionResult SameImage(const QImage& a, const QImage& b)
+{
+    const ImageDiff diff = CompareImages(a, b);
+    if (diff.Same()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << diff.differing << " pixels differ, first at " << diff.firstAt.x() << ","
+                                         << diff.firstAt.y();
 }
 
 }  // namespace palvane_test

@@ -1,6 +1,7 @@
 // Small designs for the wire and net tests and ways to find their objects.
 #pragma once
 
+#include "editor/shell/curpos.h"
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
@@ -65,5 +66,22 @@ page P frame 60 40
   wire N (5 0) R2.1
 end
 )";
+
+// kTwoWires built, with net N, its two wires and a pick tolerance of a
+// quarter tenth.
+class TwoWiresTest : public KernelTest {
+protected:
+    void SetUp() override
+    {
+        KernelTest::SetUp();
+        ASSERT_TRUE(BuildDesign(kTwoWires));
+        net = Net("N");
+        wires = Branches(net);
+        ASSERT_EQ(wires.size(), 2u);
+        g_PickTolerance = kTenth / 4;
+    }
+    int32_t net = 0;
+    std::vector<int32_t> wires;
+};
 
 }  // namespace palvane_test

@@ -7,8 +7,6 @@
 #include <QDir>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace router_test {
 namespace {
@@ -48,18 +46,7 @@ TEST_F(DrawDelete, DeletingARoutedWireSplitsItsGroupAndItCanBeRoutedAgain)
 
 TEST_F(DrawDelete, DeletingTheMiddleSegmentLeavesTwoBranches)
 {
-    ASSERT_TRUE(Load(R"(
-include discrete.nls
-unit 0.1in
-design T
-level MAIN
-net A R1.2 R2.1
-page P frame 11in 8.5in
-  component R1 R at 0 0
-  component R2 R at 20 0
-  component R3 R at 10 0
-end
-)"));
+    ASSERT_TRUE(Load(kPairAroundBody));
     RouteAll();
     const int32_t net = NetIndex("A");
     const int32_t b = corvex::g_Nets[net].firstBranch;
@@ -117,10 +104,7 @@ TEST_F(DrawDelete, StatusTextsOfPoints)
 
 TEST_F(DrawDelete, RoutedDemoPageScreenshot)
 {
-    std::ifstream in(std::string(PALVANE_SOURCE_DIR) + "/data/demo/demo.txt");
-    std::stringstream s;
-    s << in.rdbuf();
-    ASSERT_TRUE(Load(s.str(), 0));
+    ASSERT_TRUE(Load(DemoDesign(), 0));
     char msg[100] = {};
     int32_t state = -1;
     ASSERT_EQ(SCR_DeleteAllWiresInThePage(&state, msg, sizeof msg), 1);

@@ -4,6 +4,9 @@
 #include "platform/winsys/devices.h"
 #include "tests/support/design_builder.h"
 
+#include <fstream>
+#include <sstream>
+
 namespace router_test {
 
 const char* const kStraightPair = R"(
@@ -17,6 +20,27 @@ page P frame 11in 8.5in
   component R2 R at 10 0
 end
 )";
+
+const char* const kPairAroundBody = R"(
+include discrete.nls
+unit 0.1in
+design T
+level MAIN
+net A R1.2 R2.1
+page P frame 11in 8.5in
+  component R1 R at 0 0
+  component R2 R at 20 0
+  component R3 R at 10 0
+end
+)";
+
+std::string DemoDesign()
+{
+    std::ifstream in(std::string(PALVANE_SOURCE_DIR) + "/data/demo/demo.txt");
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 void RoutingTest::TearDown()
 {

@@ -44,5 +44,10 @@ struct Canvas {
 
 // Two resistors in one net, pins 0.4 in apart on one line.
 extern const char* const kStraightPair;
+// The same pair 1.4 in apart with a third resistor's body between the pins.
+extern const char* const kPairAroundBody;
+
+// The shipped demo design's readable form.
+std::string DemoDesign();
 
 }  // namespace router_test

@@ -7,8 +7,6 @@
 #include "tests/support/design_builder.h"
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace router_test {
 namespace {
@@ -16,14 +14,6 @@ namespace {
 using corvex::g_Nodes;
 using corvex_check::Consistency;
 using corvex_check::Measure;
-
-std::string DemoDesign()
-{
-    std::ifstream in(std::string(PALVANE_SOURCE_DIR) + "/data/demo/demo.txt");
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class Route : public RoutingTest {};
 
@@ -44,18 +34,7 @@ TEST_F(Route, StraightPairGivesOneSegment)
 
 TEST_F(Route, PairGoesAroundABody)
 {
-    ASSERT_TRUE(Load(R"(
-include discrete.nls
-unit 0.1in
-design T
-level MAIN
-net A R1.2 R2.1
-page P frame 11in 8.5in
-  component R1 R at 0 0
-  component R2 R at 20 0
-  component R3 R at 10 0
-end
-)"));
+    ASSERT_TRUE(Load(kPairAroundBody));
     RouteAll();
     const auto w = Measure();
     EXPECT_EQ(w.connected, 1);

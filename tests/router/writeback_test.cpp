@@ -83,6 +83,24 @@ std::vector<std::string> BranchTexts()
     return out;
 }
 
+// Calls visit(branch record, point record) for every point of every wire
+// of the current level.
+template <class F>
+void ForEachWirePoint(F visit)
+{
+    const int32_t map = DB_BranchMap();
+    int32_t cursor = OM_GetFirst(map);
+    for (int32_t id; (id = OM_SearchMask(map, &cursor, 0, 0)) != 0;) {
+        BranchRec br{};
+        B_ReadBranch(id, &br);
+        for (int32_t k = 1; k <= br.Points; ++k) {
+            BranchPointRec rec{};
+            B_ReadRecord(id, k, &rec);
+            visit(br, rec);
+        }
+    }
+}
+
 class WriteBack : public RouterTest {};
 
 TEST_F(WriteBack, ARoundTripLeavesAnEquivalentDesign)
@@ -102,7 +120,6 @@ TEST_F(WriteBack, ARoundTripLeavesAnEquivalentDesign)
     EXPECT_EQ(DB_CurPage(), page);
     // Every junction left is used by a wire or a frame.
     std::set<int32_t> used;
-    const int32_t map = DB_BranchMap();
     for (int32_t id : {-101, -102}) {
         BranchRec br{};
         ASSERT_EQ(B_ReadBranch(id, &br), 1);
@@ -112,16 +129,9 @@ TEST_F(WriteBack, ARoundTripLeavesAnEquivalentDesign)
             used.insert(rec.Ref);
         }
     }
-    int32_t cursor = OM_GetFirst(map);
-    for (int32_t id; (id = OM_SearchMask(map, &cursor, 0, 0)) != 0;) {
-        BranchRec br{};
-        B_ReadBranch(id, &br);
-        for (int32_t k = 1; k <= br.Points; ++k) {
-            BranchPointRec rec{};
-            B_ReadRecord(id, k, &rec);
-            if ((rec.Flags & 6) == 4) used.insert(rec.Ref);
-        }
-    }
+    ForEachWirePoint([&](const BranchRec&, const BranchPointRec& rec) {
+        if ((rec.Flags & 6) == 4) used.insert(rec.Ref);
+    });
     EXPECT_EQ(static_cast<size_t>(OM_GetCount(DB_JunctMap())), used.size() - 0);
     // Writing the same image again gives the same design once more.
     ASSERT_EQ(LoadImage(), 1);
@@ -169,20 +179,11 @@ TEST_F(WriteBack, APinOfAnotherNetUnderAWireEndNeverJoinsTheNets)
     g_BPoints[end].y = 10 * kU;
     ASSERT_EQ(LD_SaveShemaToNorvo(), 1) << SCR_ErrorFunc() << "/" << SCR_ErrorCode();
     const int32_t netB = g_Nets[b].kernelId;
-    const int32_t map = DB_BranchMap();
-    int32_t cursor = OM_GetFirst(map);
-    for (int32_t id; (id = OM_SearchMask(map, &cursor, 0, 0)) != 0;) {
-        BranchRec br{};
-        B_ReadBranch(id, &br);
-        if (br.Net != netB || (br.Flags & 2)) continue;
-        for (int32_t k = 1; k <= br.Points; ++k) {
-            BranchPointRec rec{};
-            B_ReadRecord(id, k, &rec);
-            if ((rec.Flags & 6) == 2) {
-                EXPECT_NE(N_Node(netB, rec.Ref), 0) << "a node of another net";
-            }
+    ForEachWirePoint([&](const BranchRec& br, const BranchPointRec& rec) {
+        if (br.Net == netB && !(br.Flags & 2) && (rec.Flags & 6) == 2) {
+            EXPECT_NE(N_Node(netB, rec.Ref), 0) << "a node of another net";
         }
-    }
+    });
 }
 
 TEST_F(WriteBack, WithoutAnImageNothingIsWritten)
