@@ -621,6 +621,10 @@ public:
     void BuildRepeatWire();
     void InsertBranchPoint(int32_t& fail, int32_t junctionKindFlag, int32_t markMode, int32_t buttonIndex,
                            int32_t commandId, int32_t X, int32_t Y);
+    // Placement from the insertion dialogs (schmain_compplace.cpp): status 0
+    // when a component was created (its id in g_CompInfo), 1 otherwise.
+    void OpenCompDialog(int32_t& status, int32_t mode, int32_t X, int32_t Y);
+    void PlaceCompArray();
     // Component lists (editor/editing/schmain_complist.cpp).
     void CreateCompsFromList();
     void RelocateCompsFromList();
