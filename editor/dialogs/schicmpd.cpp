@@ -1,7 +1,9 @@
 #include "editor/dialogs/schicmpd.h"
 
 #include "editor/objects/comp_state.h"
+#include "editor/objects/libraries.h"
 #include "editor/objects/symbols.h"
+#include "editor/shell/paths.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/appcmd.h"
 #include "editor/shell/controls.h"
@@ -323,6 +325,7 @@ void InsertionDialog::InitLibraryGrid()
 {
     Controls& c = *c_;
     c.libs->SetCols(2);
+    c.libs->SetRows(2);
     c.libs->SetColWidth(0, 600);
     c.libs->SetColWidth(1, 2600);
     c.libs->SetTextMatrix(0, 0, GetMsgText("Sq.", "991246"));
@@ -547,7 +550,8 @@ void InsertionDialog::F_Libs_Click()
     Controls& c = *c_;
     c.libs->SetCol(1);
     const std::string file = c.libs->Text();
-    m_LibPath = g_LibDir + "\\" + file;
+    // The library folder setting as the file system knows it.
+    m_LibPath = JoinPath(ResolveDir(g_LibDir, DirBase::Data), file);
     c.libName->SetCaption(UCase(file));
     c.libs->SetCol(0);
     m_LibRow = c.libs->Row();
@@ -560,7 +564,7 @@ void InsertionDialog::F_Libs_Click()
 bool InsertionDialog::ReadLibraryNames(std::vector<std::string>& names)
 {
     if (Trim(m_LibPath).empty()) return true;
-    const int32_t lib = E_OpenLibrary(m_LibPath.c_str(), LibKind(), 0);
+    const int32_t lib = E_OpenLibrary(NativePath(LibraryFilePath(m_LibPath)).c_str(), LibKind(), 0);
     if (lib == 0) {
         c_->libName->SetCaption("");
         m_LibPath.clear();
@@ -589,6 +593,9 @@ void InsertionDialog::ShowBrowseNames(int kind, const std::vector<std::string>& 
     }
     c_->counts[kind]->SetCaption(Str(static_cast<int32_t>(names.size())) + GetMsgText(" item(s)", "99791"));
     if (!names.empty() && seen) list->AddItem(DisplayText(name), 0);
+    // A filled list starts without a selection, so that selecting its first
+    // entry is a change that loads it.
+    list->setCurrentIndex(-1);
     if (kind == 2) return;
     if (list->ListCount() > 0) list->SetListIndex(0);
 }
@@ -604,6 +611,21 @@ void InsertionDialog::F_SearchEngine_Click()
 }
 
 // ---- Previews ---------------------------------------------------------------
+
+std::string LibraryFileName(const std::string& path)
+{
+    const size_t cut = path.find_last_of("\\/");
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+int32_t PreviewScaleFor(int32_t base, double w, double h, int W, int H)
+{
+    if (W <= 0 || H <= 0) return base;
+    if (w == 0) w = 1;
+    if (h == 0) h = 1;
+    const double zoom = std::max(w / W, h / H);
+    return zoom <= 1 ? base : RoundLong(base + zoom);
+}
 
 void InsertionDialog::ClearPreviews()
 {
@@ -626,18 +648,9 @@ void InsertionDialog::FitPreview(int index)
     const double x1 = f[0], y1 = f[1], x2 = f[2], y2 = f[3];
     m_PreviewX[index] = RoundLong(-(x1 + (x2 - x1) / 2));
     m_PreviewY[index] = RoundLong(-(y1 + (y2 - y1) / 2));
-    double w = std::fabs(x2 - x1), h = std::fabs(y2 - y1);
-    if (w == 0) w = 1;
-    if (h == 0) h = 1;
     const QSize size = c_->previews[index]->ClientSize();
-    const int32_t base = BaseScale(index);
-    // A picture without area cannot be fitted into: the base scale stands.
-    if (size.width() <= 0 || size.height() <= 0) {
-        m_PreviewScale[index] = base;
-        return;
-    }
-    const double zoom = std::max(w / size.width(), h / size.height());
-    m_PreviewScale[index] = zoom <= 1 ? base : RoundLong(base + zoom);
+    m_PreviewScale[index] =
+        PreviewScaleFor(BaseScale(index), std::fabs(x2 - x1), std::fabs(y2 - y1), size.width(), size.height());
 }
 
 void InsertionDialog::ViewPicture_Paint(int index)

@@ -61,6 +61,17 @@ constexpr int32_t kMinArrayPitch = 254;
 constexpr int32_t kMaxArrayPitch = 220000000;
 constexpr int32_t kMaxArrayCount = 100;
 
+// The preview scale (database units per pixel) for a frame of w by h units
+// in a picture of W by H pixels: the base scale when the frame fits at one
+// unit per pixel, else the base scale plus the fitting zoom (the base acts
+// as a margin). Sizes of 0 count as 1; a picture without area gets the
+// base scale.
+int32_t PreviewScaleFor(int32_t base, double w, double h, int W, int H);
+
+// The file name of a library path (after its last "\\" or "/"), or the
+// path itself when it has neither (the local-library text).
+std::string LibraryFileName(const std::string& path);
+
 class InsertionDialog : public Form {
 public:
     explicit InsertionDialog(std::string name);

@@ -15,16 +15,6 @@
 
 #include <QGroupBox>
 
-namespace {
-
-std::string FileNamePart(const std::string& path)
-{
-    std::string separator = "\\";
-    return SplitAtLast(path, separator, false);
-}
-
-}  // namespace
-
 SCHICMPD::SCHICMPD() : InsertionDialog("SCHICMPD") {}
 
 const char* SCHICMPD::LibKind() const { return kDeviceLibKind; }
@@ -63,7 +53,7 @@ void SCHICMPD::ShowSymbolLabels()
     const std::string captions[2] = {GetMsgText("Symbol: ", "991153"), GetMsgText("Package: ", "99804")};
     for (int i = 0; i < 2; ++i) {
         F_SmbFrame(i)->setTitle(QString::fromLatin1((captions[i] + m_SymbNames[i]).c_str()));
-        F_Slibname(i)->SetCaption(FileNamePart(m_SymbLibs[i]));
+        F_Slibname(i)->SetCaption(LibraryFileName(m_SymbLibs[i]));
     }
 }
 

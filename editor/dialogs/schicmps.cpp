@@ -33,8 +33,7 @@ void SCHICMPS::DropCurrent()
 void SCHICMPS::ShowSymbolLabels()
 {
     F_SmbFrame(0)->setTitle(QString::fromLatin1((GetMsgText("Symbol: ", "991153") + m_CurSymbName).c_str()));
-    std::string separator = "\\";
-    F_Slibname(0)->SetCaption(SplitAtLast(m_CurSymbLib, separator, false));
+    F_Slibname(0)->SetCaption(LibraryFileName(m_CurSymbLib));
 }
 
 void SCHICMPS::ReportRefFailure(int32_t code)

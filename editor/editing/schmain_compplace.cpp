@@ -2,6 +2,7 @@
 // the clicked point with the main window waiting for it, and the copies of
 // an array placement.
 #include "editor/dialogs/schicmpd.h"
+#include "editor/editing/comp_dialog.h"
 #include "editor/dialogs/schinfob.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
@@ -19,56 +20,55 @@
 
 #include <QWidget>
 
+void WaitForInsertionDialog(SCHMAIN& main, InsertionDialog* dialog)
+{
+    SCHINFOB& report = FormInstance<SCHINFOB>();
+    if (IsFormShown(report)) report.Hide();
+    // Only the answer of this opening counts: an Accept left over from an
+    // earlier dialog must not act.
+    g_DlgAccepted = false;
+    g_DlgOpening = true;
+    ++g_ModalDepth;
+    PublishAppState(-1, -1);
+    // However the wait ends (an error in the dialog too), the main window
+    // takes input again and the depth comes back.
+    auto depth = OnExit([] {
+        g_DlgOpening = false;
+        --g_ModalDepth;
+        PublishAppState(-1, -1);
+    });
+    if (!dialog) return;
+    QWidget* window = main.Window();
+    auto enable = OnExit([window] {
+        if (!window) return;
+        window->setEnabled(true);
+        window->raise();
+        window->activateWindow();
+    });
+    // The first opening sets the dialog up as it loads; a dialog loaded
+    // before sets itself up for this opening.
+    const bool loaded = dialog->IsLoaded();
+    dialog->Load();
+    if (loaded) dialog->BeginOpening();
+    CenterForm(*dialog);
+    if (window) window->setEnabled(false);
+    winsys::Ui().ShowAndWait(dialog->Window(), g_InsertDlgOpen);
+    // Closed, hidden or left open some other way: that is a cancel.
+    dialog->EndUnfinishedOpening();
+}
+
 void SCHMAIN::OpenCompDialog(int32_t& status, int32_t mode, int32_t X, int32_t Y)
 {
     status = 1;
     g_CompInfo.X = X;
     g_CompInfo.Y = Y;
-    SCHINFOB& report = FormInstance<SCHINFOB>();
-    if (IsFormShown(report)) report.Hide();
-    // Only the answer of this opening counts: an Accept left over from an
-    // earlier dialog must not create a component.
-    g_DlgAccepted = false;
     InsertionDialog* dialog = nullptr;
     if (mode == 0)
         dialog = &FormInstance<SCHICMPD>();
     else if (mode == 1)
         dialog = &FormInstance<SCHICMPS>();
-
-    g_DlgOpening = true;
-    ++g_ModalDepth;
-    PublishAppState(-1, -1);
-    {
-        // However the wait ends (an error in the dialog too), the main
-        // window takes input again and the depth comes back.
-        auto depth = OnExit([] {
-            --g_ModalDepth;
-            PublishAppState(-1, -1);
-        });
-        if (dialog) {
-            QWidget* main = Window();
-            auto enable = OnExit([main] {
-                if (main) {
-                    main->setEnabled(true);
-                    main->raise();
-                    main->activateWindow();
-                }
-            });
-            // The first opening sets the dialog up as it loads; a dialog
-            // loaded before sets itself up for this opening.
-            const bool loaded = dialog->IsLoaded();
-            dialog->Load();
-            if (loaded) dialog->BeginOpening();
-            CenterForm(*dialog);
-            if (main) main->setEnabled(false);
-            winsys::Ui().ShowAndWait(dialog->Window(), g_InsertDlgOpen);
-            // Closed, hidden or left open some other way: that is a cancel.
-            dialog->EndUnfinishedOpening();
-        }
-    }
-    g_DlgOpening = false;
+    WaitForInsertionDialog(*this, dialog);
     if (!g_DlgAccepted) return;
-    g_DlgAccepted = false;
     int32_t created = 0;
     CreateComp(created, g_CompInfo, 1);
     if (created != 0) return;

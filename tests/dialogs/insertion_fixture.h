@@ -55,7 +55,12 @@ protected:
         FormInstance<SCHICMPS>().CancelDialog();
         EditorTest::TearDown();
     }
-    static int32_t Comp(const std::string& name) { return OM_FindName(DB_SchCompMap(), name.c_str()); }
+    // A component by its name; a part's gate is named "REF/1".
+    static int32_t Comp(const std::string& name)
+    {
+        const int32_t id = OM_FindName(DB_SchCompMap(), name.c_str());
+        return id != 0 ? id : OM_FindName(DB_SchCompMap(), (name + "/1").c_str());
+    }
     static int CountComps()
     {
         int n = 0;

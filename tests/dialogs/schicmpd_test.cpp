@@ -10,6 +10,8 @@
 #include <QGroupBox>
 #include <QRadioButton>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 using namespace insertion_test;
@@ -199,8 +201,15 @@ TEST_F(PartDialog, PreviewScalesAndScreenshot)
     d.Show();
     TypeRef(d, "74HC00");
     ASSERT_NE(d.m_SymbIds[0], 0);
-    EXPECT_EQ(d.m_PreviewScale[0], 2540) << "a small gate symbol takes the base scale";
-    EXPECT_EQ(d.m_PreviewScale[1], 5080) << "a small package takes the base scale";
+    // The fitted scale with the base scale added as a margin.
+    const double bases[2] = {2540, 5080};
+    for (int i = 0; i < 2; ++i) {
+        const int32_t* f = d.m_PreviewFrames[i];
+        const QSize size = d.ViewPicture(i)->ClientSize();
+        const double zoom = std::max(double(f[2] - f[0]) / size.width(), double(f[3] - f[1]) / size.height());
+        EXPECT_EQ(d.m_PreviewScale[i], zoom <= 1 ? bases[i] : std::nearbyint(bases[i] + zoom)) << i;
+        EXPECT_EQ(d.m_PreviewX[i], -std::lround(f[0] + (f[2] - f[0]) / 2.0)) << i;
+    }
     WaitForPaint(d.ViewPicture(0));
     WaitForPaint(d.ViewPicture(1));
     const QColor back = d.ViewPicture(0)->BackColor();
@@ -227,6 +236,23 @@ TEST_F(PartDialog, ZeroFrameSymbolTakesTheBaseScale)
     EXPECT_EQ(d.m_PreviewScale[0], 5080);
     EXPECT_EQ(d.m_PreviewX[0], 0);
     EXPECT_EQ(d.m_PreviewY[0], 0);
+}
+
+TEST(PreviewScale, BaseScaleIsAMarginOnTheFittedScale)
+{
+    struct Case {
+        int32_t base;
+        double w, h;
+        int W, H;
+        int32_t scale;
+    } cases[] = {
+        {2540, 100, 50, 200, 200, 2540},            // fits at one unit per pixel
+        {2540, 2000000, 10, 200, 200, 12540},       // 10,000 times the picture, by its width
+        {5080, 10, 2000000, 200, 200, 15080},       // by its height
+        {2540, 0, 0, 200, 200, 2540},               // a zero frame
+        {5080, 2000000, 2000000, 0, 200, 5080},     // a picture without area
+    };
+    for (const Case& c : cases) EXPECT_EQ(PreviewScaleFor(c.base, c.w, c.h, c.W, c.H), c.scale) << c.w << "x" << c.h;
 }
 
 using SymbolDialog = InsertTest;
