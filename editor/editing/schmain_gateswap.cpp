@@ -125,6 +125,14 @@ void SCHMAIN::ExchangeGates()
         if (OnCurrentPage(comp)) EraseComp(comp);
     DrawMaskedBranches(0, 128);
     CloseCanvasDC();
+    // Gates of one layout component exchange their names too: both leave
+    // their old names first, so that neither new name is still taken.
+    for (int32_t comp : comps) {
+        int32_t status = 0;
+        std::string free;
+        FindFreeName(status, DB_SchCompMap(), "Unpck", free);
+        if (status == 0) O_Rename(C_Component(comp), free.c_str());
+    }
     for (int32_t comp : comps) RebuildGate(comp);
     OpenCanvasDC();
     for (int32_t comp : comps) {
