@@ -20,6 +20,34 @@
 
 #include <QWidget>
 
+#include <string>
+
+namespace {
+
+constexpr const char* kNewPrefix = "Unpck";
+
+// The next free "Unpck" name, as FindFreeName gives it: the smallest free
+// number. After number n was taken the smallest free one is n + 1 when
+// that is free (every smaller number is taken), which one look-up tells;
+// otherwise the map is asked again. `next` carries the candidate (0: none).
+bool NextFreeName(int32_t& next, std::string& name)
+{
+    if (next > 0) {
+        name = kNewPrefix + std::to_string(next);
+        if (OM_FindName(DB_SchCompMap(), name.c_str()) == 0) {
+            ++next;
+            return true;
+        }
+    }
+    int32_t status = 0;
+    FindFreeName(status, DB_SchCompMap(), kNewPrefix, name);
+    if (status != 0) return false;
+    next = static_cast<int32_t>(std::stol(name.substr(std::string(kNewPrefix).size()))) + 1;
+    return true;
+}
+
+}  // namespace
+
 void WaitForInsertionDialog(SCHMAIN& main, InsertionDialog* dialog)
 {
     SCHINFOB& report = FormInstance<SCHINFOB>();
@@ -83,6 +111,7 @@ void SCHMAIN::PlaceCompArray()
     const int32_t x0 = g_Comp.X;
     const int32_t y0 = g_Comp.Y;
     FillCompInfo(g_CompId, g_Comp, g_CompInfo);
+    int32_t next = 0;
     for (int32_t r = 1; r <= g_ArrayCountY; ++r) {
         for (int32_t c = r == 1 ? 2 : 1; c <= g_ArrayCountX; ++c) {
             // Positions in 64 bits: the kernel refuses what lies beyond the
@@ -97,10 +126,8 @@ void SCHMAIN::PlaceCompArray()
             g_CompInfo.Id = 0;
             g_CompInfo.X = static_cast<int32_t>(x);
             g_CompInfo.Y = static_cast<int32_t>(y);
-            int32_t status = 0;
             std::string name;
-            FindFreeName(status, DB_SchCompMap(), "Unpck", name);
-            if (status != 0) {
+            if (!NextFreeName(next, name)) {
                 std::string detail = "Unpck";
                 ReportMsg(22, detail);
                 return;

@@ -97,6 +97,25 @@ TEST_F(PartDialog, StaleAcceptOrUnansweredDialogCreatesNothing)
     EXPECT_TRUE(m.Window()->isEnabled());
 }
 
+// The settings reload unloads an open dialog as its Cancel: the temporaries
+// go, the host link forgets the search, the opener's wait ends.
+TEST_F(PartDialog, UnloadBySettingsDropsTemporariesAndTheSearch)
+{
+    SCHICMPD& d = FormInstance<SCHICMPD>();
+    d.Load();
+    EXPECT_EQ(link->SearchKind(), "PART");
+    TypeRef(d, "74HC04");
+    ASSERT_EQ(d.m_RefPartId, -1);
+    g_InsertDlgOpen = true;
+    d.CancelDialog();
+    EXPECT_FALSE(d.IsLoaded());
+    EXPECT_FALSE(g_PartDlgLoaded);
+    EXPECT_FALSE(g_InsertDlgOpen);
+    EXPECT_EQ(link->SearchKind(), "");
+    EXPECT_EQ(OM_Object(DB_DeviceMap(), -1), 0);
+    EXPECT_EQ(OM_Object(DB_SymbMap(), -1), 0);
+}
+
 TEST_F(PartDialog, UnknownBlankAndOverlongNames)
 {
     SCHICMPD& d = FormInstance<SCHICMPD>();
@@ -313,6 +332,22 @@ TEST_F(ArrayPlacement, ThreeByTwoInRowOrderWithNamesAndMirror)
     }
     EXPECT_EQ(Read(Comp("Unpck2")).X, 2508000);
     EXPECT_EQ(g_CompId, Comp("Unpck5")) << "the last copy is current";
+}
+
+TEST_F(ArrayPlacement, NamesTakeTheSmallestFreeNumbers)
+{
+    SCHMAIN& m = Main();
+    const int32_t first = Comp("R1");
+    ASSERT_NE(O_Rename(C_Component(first), "Unpck2"), 0);
+    g_CompId = first;
+    g_Comp = Read(first);
+    g_ArrayCountX = 4;
+    g_CompFrameSize = {500000, 500000};
+    m.PlaceCompArray();
+    EXPECT_GT(Comp("Unpck1"), 0);
+    EXPECT_GT(Comp("Unpck3"), 0);
+    EXPECT_GT(Comp("Unpck4"), 0);
+    EXPECT_EQ(Comp("Unpck2"), first);
 }
 
 TEST_F(ArrayPlacement, OneByOneCreatesNothingAndTheBoundStopsCopies)
