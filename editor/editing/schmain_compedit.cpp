@@ -32,18 +32,22 @@ void SCHMAIN::ChangeCompDevice(int32_t& status)
         return;
     }
     const CompRec old = g_Comp;
+    // The dialog empties g_CompName when it looks a part up; the picked
+    // component keeps it.
+    const std::string picked = g_CompName;
+    std::string name = Trim(picked);
     g_CompDlgMode = true;
     const bool symbolOnly = old.Device == 0 && !F_OST(0)->Value();
     InsertionDialog* dialog = symbolOnly ? static_cast<InsertionDialog*>(&FormInstance<SCHICMPS>())
                                          : static_cast<InsertionDialog*>(&FormInstance<SCHICMPD>());
     WaitForInsertionDialog(*this, dialog);
+    g_CompName = picked;
     if (!g_DlgAccepted) return;
 
     // Both symbols are read before anything changes: a symbol the kernel
     // cannot give leaves the component as it was.
     SymbRec newSymb{};
     SymbRec oldSymb{};
-    std::string name = Trim(g_CompName);
     if (S_ReadSymbol(g_CompInfo.Symb, &newSymb) == 0 || S_ReadSymbol(old.Symb, &oldSymb) == 0) {
         ReportMsg(kCantAssignPartCode, name);
         return;
