@@ -2,6 +2,7 @@
 
 #include "editor/dialogs/schicmpd.h"
 #include "editor/shell/applink.h"
+#include "editor/shell/controls.h"
 #include "editor/shell/errors.h"
 #include "editor/shell/paths.h"
 #include "editor/shell/schmain.h"

@@ -642,6 +642,24 @@ public:
     void BuildRepeatWire();
     void InsertBranchPoint(int32_t& fail, int32_t junctionKindFlag, int32_t markMode, int32_t buttonIndex,
                            int32_t commandId, int32_t X, int32_t Y);
+    // Placement from the insertion dialogs (schmain_compplace.cpp): status 0
+    // when a component was created (its id in g_CompInfo), 1 otherwise.
+    void OpenCompDialog(int32_t& status, int32_t mode, int32_t X, int32_t Y);
+    void PlaceCompArray();
+    // Part exchange and unpacked copy (schmain_compedit.cpp).
+    void ChangeCompDevice(int32_t& status);
+    void CopyCompUnpacked(int32_t& status, int32_t compId, int32_t X, int32_t Y);
+    // Component texts (schmain_comptexts.cpp): existing -1 a picked text, 0
+    // the component; status 0 when a new text is to be moved.
+    void ChangeCompTexts(int32_t& status, int32_t existing);
+    // Gate exchange and pin swap (schmain_gateswap.cpp).
+    void ExchangeGates();
+    void SwapPins(int32_t& status, int32_t X, int32_t Y);
+    // Report and hierarchy descent (schmain_compinfo.cpp).
+    void ShowCompInfo();
+    // Place exchange and group move (schmain_compmove.cpp).
+    void SwapCompPlaces(int32_t& status, int32_t step, int32_t X, int32_t Y);
+    void MoveCompsByVector(int32_t& status, int32_t step, int32_t X, int32_t Y);
     // Component lists (editor/editing/schmain_complist.cpp).
     void CreateCompsFromList();
     void RelocateCompsFromList();

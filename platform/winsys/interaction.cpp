@@ -186,6 +186,21 @@ public:
         if (guard) guard->setWindowModality(Qt::NonModal);
     }
 
+    void ShowAndWait(QWidget* window, bool& waiting) override
+    {
+        waiting = true;
+        if (!window) {
+            waiting = false;
+            return;
+        }
+        QPointer<QWidget> guard(window);
+        window->show();
+        window->raise();
+        while (waiting && guard && guard->isVisible() && !QCoreApplication::closingDown())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
+        waiting = false;
+    }
+
     void Beep() override { QApplication::beep(); }
 
     bool KeyPressed(int virtualKey) override { return KeyPressedSinceLastAsk(virtualKey); }

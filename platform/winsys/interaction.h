@@ -121,6 +121,10 @@ public:
     virtual bool PrintScaleSetup(PrintScaleRequest& request) = 0;
     // Shows `window` modally and returns when it is hidden or closed.
     virtual void ShowModal(QWidget* window) = 0;
+    // Shows `window` without modality, sets `waiting` and returns when
+    // something has cleared it (the window's own Accept or Cancel) or the
+    // window is hidden, closed or destroyed; `waiting` is false then.
+    virtual void ShowAndWait(QWidget* window, bool& waiting) = 0;
     virtual void Beep() = 0;
     // True when the key is down or was pressed since the previous ask
     // (key events waiting in the queue are taken in first).

@@ -105,7 +105,7 @@ size_t ScriptedInteraction::pending() const
     size_t keys = 0;
     for (const auto& [key, asks] : keyPresses_) keys += asks.size();
     return boxes_.size() + inputs_.size() + menus_.size() + files_.size() + printers_.size() + scales_.size() +
-           modals_.size() + keys;
+           modals_.size() + modeless_.size() + keys;
 }
 
 void ScriptedInteraction::Unexpected(const std::string& what)
@@ -239,6 +239,32 @@ void ScriptedInteraction::ShowModal(QWidget* window)
     if (window) window->show();
     next.callback(window);
     if (window && window->isVisible()) window->hide();
+}
+
+void ScriptedInteraction::ExpectModeless(std::string windowName, std::function<void(QWidget*)> callback)
+{
+    modeless_.push_back({std::move(windowName), std::move(callback)});
+}
+
+void ScriptedInteraction::ShowAndWait(QWidget* window, bool& waiting)
+{
+    const std::string name = WindowName(window);
+    asked_.push_back({"ShowAndWait", name, {}, 0});
+    waiting = true;
+    if (modeless_.empty()) {
+        Unexpected("unexpected modeless window: " + name);
+    } else {
+        ModalAnswer next = std::move(modeless_.front());
+        modeless_.pop_front();
+        if (!next.windowName.empty() && next.windowName != name) {
+            Unexpected("modeless window " + name + " shown where " + next.windowName + " was expected");
+        } else {
+            if (window) window->show();
+            next.callback(window);
+        }
+    }
+    if (window && window->isVisible()) window->hide();
+    waiting = false;
 }
 
 void ScriptedInteraction::Beep()

@@ -20,7 +20,7 @@ class ScriptedInteraction : public Interaction {
 public:
     struct Asked {
         // "MessageBox", "InputBox", "PopupMenu", "FileDialog", "PrinterSetup",
-        // "PrintScale", "ShowModal", "Beep"
+        // "PrintScale", "ShowModal", "ShowAndWait", "Beep"
         std::string kind;
         std::string text;  // message, prompt, first menu item, title, window name
         std::string caption;
@@ -53,6 +53,11 @@ public:
     // Makes the `onAsk`-th ask for the key, counted from now, find it
     // pressed. Asking for keys is no question: unscripted asks answer false.
     void PressKey(int virtualKey, int onAsk = 1);
+    // Queues a callback run while the next window is shown without
+    // modality for the editor to wait on. When the callback leaves the wait
+    // flag set (or nothing was queued: an unexpected question), the window
+    // is hidden and the wait ends, which its opener takes as a cancel.
+    void ExpectModeless(std::string windowName, std::function<void(QWidget*)> callback);
     // How often the key has been asked for.
     int KeyAsks(int virtualKey) const;
 
@@ -63,6 +68,7 @@ public:
     bool PrinterSetup(PrinterSetupRequest& request) override;
     bool PrintScaleSetup(PrintScaleRequest& request) override;
     void ShowModal(QWidget* window) override;
+    void ShowAndWait(QWidget* window, bool& waiting) override;
     void Beep() override;
     bool KeyPressed(int virtualKey) override;
     QPoint CursorPos() override { return cursor; }
@@ -105,6 +111,7 @@ private:
     std::deque<std::function<bool(PrinterSetupRequest&)>> printers_;
     std::deque<std::function<bool(PrintScaleRequest&)>> scales_;
     std::deque<ModalAnswer> modals_;
+    std::deque<ModalAnswer> modeless_;
     std::map<int, int> keyAsks_;
     std::map<int, std::set<int>> keyPresses_;
     std::vector<Asked> asked_;
