@@ -6,8 +6,6 @@
 
 // ---- Subsystem 3: view and canvas --------------------------------------------
 
-// The hidden command field's Change runs the command written into it.
-void SCHMAIN::F_FrmCmd_Change() {}
 
 // ---- Subsystem 4: interaction ------------------------------------------------
 

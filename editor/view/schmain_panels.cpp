@@ -214,6 +214,24 @@ void SCHMAIN::F_Pages_LostFocus()
     if (m_PageTyped) F_Pages_Click();
 }
 
+// A dialog's result for the running command: "C19" from the net dialog
+// (the split is confirmed), "C6" from the packaging dialog. Anything else,
+// or a signal for a command that is not the current one, does nothing.
+void SCHMAIN::F_FrmCmd_Change()
+{
+    const std::string text = F_FrmCmd->Text();
+    const int32_t command = text == "C19" ? 19 : text == "C6" ? 6 : 0;
+    if (command == 0 || g_CurCommand != command) return;
+    if (command == 19) {
+        int32_t fail = 1;
+        EstablishConnectivity(fail, 2, 0, 0);
+    }
+    m_StepRequest = -1;
+    OpenCanvasDC();
+    int32_t x = 0, y = 0;
+    ExecuteCommandStep(x, y);
+}
+
 void SCHMAIN::F_Bitm_Change()
 {
     if (Trim(F_Bitm->Text()) != "B") return;

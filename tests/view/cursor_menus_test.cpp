@@ -149,4 +149,31 @@ TEST_F(DemoTest, ShortFieldSwitchesModesOnlyForPlusAndAnEnabledMode)
     EXPECT_EQ(g_CurMode, 3);
 }
 
+TEST_F(DemoTest, CommandFieldRunsTheStepOnlyForItsOwnCommand)
+{
+    SCHMAIN& m = Main();
+    struct Case {
+        int32_t command;
+        const char* text;
+        bool stepRuns;
+    } cases[] = {
+        {6, "C6", true},
+        {6, "C19", false},
+        {19, "C6", false},
+        {6, "X", false},
+        {0, "C6", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        m.F_FrmCmd->SetText("");
+        g_CurCommand = c.command;
+        m.F_FrmCmd->SetText(c.text);
+        // The dialog's result ends the command here (it has no further
+        // step); a signal for another command leaves it current.
+        EXPECT_EQ(g_CurCommand, c.stepRuns ? 0 : c.command);
+        EXPECT_EQ(m.m_CanvasDCLevel, 0);
+        g_CurCommand = 0;
+    }
+}
+
 }  // namespace
