@@ -21,6 +21,8 @@
 #include "editor/objects/view_values.h"
 #include "editor/shell/curpos.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <map>
 
@@ -248,7 +250,11 @@ void CentreBox(SCHMAIN& m, bool full)
     m.m_LastBoxOrgY = m.m_BoxOrgY;
     if (!full) return;
     m.m_BoxDiagonal = static_cast<int32_t>(std::nearbyint(VectorLength(m.m_BoxW, m.m_BoxH)));
-    g_SelRect = {m.m_BoxOrgX, m.m_BoxOrgY, m.m_BoxW, m.m_BoxH};
+    // The selection rectangle is held by its two corners.
+    const auto corner = [](int32_t org, int32_t size) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{org} + size, INT32_MIN, INT32_MAX));
+    };
+    g_SelRect = {m.m_BoxOrgX, m.m_BoxOrgY, corner(m.m_BoxOrgX, m.m_BoxW), corner(m.m_BoxOrgY, m.m_BoxH)};
 }
 
 void PressFunction(SCHMAIN& m, int n)
