@@ -1,5 +1,5 @@
-// Steps of the block commands, the symbol text and item redraws, the bitmap
-// commands and the box command.
+// Steps of the block commands, the symbol text and graphic item commands,
+// the bitmap commands and the box command.
 #include "editor/interaction/command_steps.h"
 
 #include "editor/editing/bitmaps.h"
@@ -9,9 +9,11 @@
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/dlgservices.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/pagedraw.h"
+#include "editor/shell/ribbon.h"
 #include "editor/shell/paths.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/scope_guard.h"
@@ -25,6 +27,15 @@
 std::array<int32_t, 2> g_BitmapPos{};
 
 namespace {
+
+// Runs a block operation; a reported change is shown by a refresh when
+// `refresh` asks for it.
+void ChangeBlock(SCHMAIN& m, int32_t op, int32_t objects, bool refresh = true)
+{
+    int32_t result = 0;
+    m.ChangeBlockObjects(op, objects, result);
+    if (refresh && result != 0) RefreshAll(m);
+}
 
 bool Block(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
 {
@@ -41,6 +52,20 @@ bool Block(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
         m.ShowMessage(GetMsgText("Select New Page", "13194"));
         g_CurCommand = 54;
         return true;
+    case 53: {
+        if (!AskYesNo(GetMsgText("Delete Block", "99523"))) return false;
+        int32_t mask = 0;
+        for (int i = 0; i <= 2; ++i)
+            if (OptionPressed(m, i)) mask |= 1 << i;
+        ChangeBlock(m, BLOCK_DELETE, mask);
+        return false;
+    }
+    case 55:
+        ChangeBlock(m, BLOCK_LOCK, 1, false);
+        return false;
+    case 56:
+        ChangeBlock(m, BLOCK_UNLOCK, 1, false);
+        return false;
     case 60:
         m.RelocateCompsFromList();
         return false;
@@ -50,6 +75,28 @@ bool Block(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
     default:
         return false;
     }
+}
+
+// 52: the block's objects go where the preview put them.
+bool MoveBlock(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    if (m.m_StepRequest) return false;
+    ChangeBlock(m, BLOCK_MOVE, 7);
+    return false;
+}
+
+// 54: the block goes to the page chosen since 50; on the same page nothing
+// changes, and a given-up move returns to the starting page.
+bool BlockToPage(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    const bool moved = g_CurPage != m.m_BlockOrigPage;
+    if (!m.m_StepRequest && moved) {
+        ChangeBlock(m, BLOCK_TO_PAGE, 7);
+    } else if (moved) {
+        m.F_Pages->SetText(m.m_BlockOrigPageName);
+        m.F_Pages_Click();
+    }
+    return false;
 }
 
 void ClearBlockMarks()
@@ -119,6 +166,102 @@ bool DrawSymbolItem(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     return false;
 }
 
+void ReleaseOptions(SCHMAIN& m)
+{
+    for (int i = 0; i <= 10; ++i)
+        if (m.F_OST.Exists(i)) m.F_OST(i)->SetValue(false);
+}
+
+// 71: the first point of a new item. Given up, the item (or the entry of a
+// kind above 20) goes; otherwise its handle is picked and the second point
+// follows in 72.
+bool ItemFirstPoint(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
+{
+    if (m.m_StepRequest) {
+        if (g_SymbItemType > 20) {
+            OA_Delete(S_SymbolEntryArray(g_CurSymb), g_SymbItemIdx);
+            return false;
+        }
+        OA_Delete(S_SymbolItemArray(g_CurSymb), g_SymbItemIdx);
+        g_CurCommand = 0;
+        PressFunction(m, 1);
+        return false;
+    }
+    g_CurCommand = 0;
+    PressFunction(m, 4);
+    ReleaseOptions(m);
+    if (g_SymbItemType == 5 && m.F_OST.Exists(1)) m.F_OST(1)->SetValue(true);
+    m.GetItemExtent(x, y);
+    m.m_AngleBasePending = -1;
+    g_CurCommand = 72;
+    return true;
+}
+
+// 72, 73: the item is drawn in place, or deleted when given up.
+bool ItemPlaced(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
+{
+    if (m.m_StepRequest) {
+        OA_Delete(S_SymbolItemArray(g_CurSymb), g_SymbItemIdx);
+    } else {
+        m.OpenCanvasDC();
+        DrawOwnerItem(0, g_CurSymb, g_SymbItemIdx);
+        m.CloseCanvasDC();
+    }
+    g_CurCommand = 0;
+    PressFunction(m, id == 72 ? 1 : 2);
+    return false;
+}
+
+// 74, 77: the selection box is taken; 77 goes on to the move (78), 74 to
+// the copy (80).
+bool ItemBox(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
+{
+    if (m.m_StepRequest) return false;
+    CentreBox(m, false);
+    if (id == 77) {
+        g_CurCommand = 78;
+        return true;
+    }
+    g_CurCommand = 0;
+    PressFunction(m, 3);
+    ReleaseOptions(m);
+    g_CurCommand = 80;
+    return true;
+}
+
+// 78: the selected items are moved or turned.
+bool ItemTransform(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    if (m.m_StepRequest) return false;
+    m.TransformItemsInRect();
+    return false;
+}
+
+// 79: the items in the box are deleted (function 5) or moved.
+bool ItemDeleteOrMove(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    if (m.m_StepRequest) return false;
+    g_CurCommand = 0;
+    m.m_LastBoxOrgX = m.m_BoxOrgX;
+    m.m_LastBoxOrgY = m.m_BoxOrgY;
+    if (m.F_FSI.Exists(5) && m.F_FSI(5)->Value()) {
+        bool inRect = true;
+        m.DeleteSelectedItems(inRect);
+    } else {
+        m.TransformItemsInRect();
+    }
+    return false;
+}
+
+// 80: the selected items are copied.
+bool ItemCopy(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    g_CurCommand = 0;
+    if (!m.m_StepRequest) m.CopyItemsInRect();
+    PressFunction(m, 2);
+    return false;
+}
+
 bool ValidBitmap(int32_t k)
 {
     return k >= 1 && k <= BitmapCount();
@@ -181,10 +324,18 @@ bool BoxStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 CommandStep FindBlockStep(int32_t id)
 {
     switch (id) {
-    case 50: case 51: case 60: case 61: return Block;
+    case 50: case 51: case 53: case 55: case 56: case 60: case 61: return Block;
+    case 52: return MoveBlock;
+    case 54: return BlockToPage;
     case 57: return SaveBlockFile;
     case 58: return LoadBlockFile;
     case 65: case 75: case 76: return DrawSymbolItem;
+    case 71: return ItemFirstPoint;
+    case 72: case 73: return ItemPlaced;
+    case 74: case 77: return ItemBox;
+    case 78: return ItemTransform;
+    case 79: return ItemDeleteOrMove;
+    case 80: return ItemCopy;
     case 87: return PlaceBitmapStep;
     case 88: return MoveBitmapStep;
     case CMD_BOX_AREA: return BoxStep;

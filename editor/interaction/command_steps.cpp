@@ -3,7 +3,9 @@
 // in block_steps.cpp.
 #include "editor/interaction/command_steps.h"
 
+#include "editor/editing/comp_swap.h"
 #include "editor/interaction/commands.h"
+#include "editor/objects/comp_picking.h"
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
@@ -12,11 +14,15 @@
 #include "editor/objects/symbol_items.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/geometry.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/reporter.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
 #include "editor/objects/view_values.h"
 #include "editor/shell/curpos.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <map>
 
@@ -39,6 +45,112 @@ bool PlaceComp(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
     PressFunction(m, id == 2 ? 0 : (id == 3 ? 1 : 3));
     if (m.m_StepRequest) m.RemoveComponent(g_CompId);
     return false;
+}
+
+// 8, 9: the component is drawn; then its array is placed, or with the step
+// request the component goes.
+bool PlaceArray(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
+{
+    RedrawComp(m, x, y, id);
+    if (m.m_StepRequest)
+        m.RemoveComponent(g_CompId);
+    else
+        m.PlaceCompArray();
+    return false;
+}
+
+// 7: the first component is drawn back (or only unmarked when it is on
+// another page), the second is picked and the gates of the two exchanged
+// when both are of one symbol and device.
+bool GateSwap(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
+{
+    const int32_t first = g_CompId;
+    const CompRec firstRec = g_Comp;
+    m.OpenCanvasDC();
+    if (O_TestPage(C_Component(first), 0) != 0) {
+        DrawCompWithWires(first);
+    } else {
+        O_Mask(C_Component(first), 1, 5);
+        N_MaskCompNodes(first, 0, 1, 0x81, 1, 0x81);
+        B_MaskNodeRecords(first, 0, 1, 0x81, 1, 0x81, 1, 0x81);
+    }
+    m.CloseCanvasDC();
+    // The exchange works on the first component kept here and the second
+    // one picked now.
+    g_NewCompId = first;
+    g_CompFirst = firstRec;
+    int32_t status = 1, id = 0;
+    PickComp(status, x, y, id, g_CompEntry, g_CompName);
+    if (status != 0 || id == g_NewCompId) return false;
+    g_CompId = id;
+    if (g_Comp.Symb == g_CompFirst.Symb && g_Comp.Device == g_CompFirst.Device) {
+        g_CurCommand = 0;
+        m.ExchangeGates();
+    } else {
+        ReportMsg(74);
+    }
+    return false;
+}
+
+// 15: the vector move; each click before the vector is complete is handed
+// on, the last one moves the marked components.
+bool VectorMove(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
+{
+    if (m.m_StepRequest) {
+        OM_MaskAll(DB_SchCompMap(), 0, 0x100);
+        return false;
+    }
+    if (m.m_CmdStep != 3) {
+        g_CmdRunning = -1;
+        return true;
+    }
+    g_CurCommand = 0;
+    int32_t status = 0;
+    m.MoveCompsByVector(status, 3, x, y);
+    return false;
+}
+
+// 16: the components in the box are collected for a vector move.
+bool CollectBlock(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
+{
+    if (m.m_StepRequest) return false;
+    CentreBox(m, true);
+    int32_t status = 0;
+    m.MoveCompsByVector(status, 0, x, y);
+    if (status != 0) return false;
+    m.BlinkCompFrame();
+    g_CmdRunning = -1;
+    return false;
+}
+
+// 17: the second component of a place exchange; a failed pick or a locked
+// component keeps the command.
+bool PlaceSwap(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
+{
+    if (m.m_StepRequest) {
+        m.m_CmdArmed = 0;
+        m.m_CmdStep = 0;
+        return false;
+    }
+    int32_t status = 0;
+    m.SwapCompPlaces(status, 1, x, y);
+    if (status == 0) return false;
+    m.BlinkCompFrame();
+    return true;
+}
+
+// 98: the second pin of a pin swap; while another pick is needed the pin
+// is blinked again and the command stays.
+bool PinSwap(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
+{
+    if (m.m_StepRequest) return false;
+    int32_t status = 0;
+    m.SwapPins(status, x, y);
+    if (status == 0) return false;
+    m.OpenCanvasDC();
+    m.BlinkEntry();
+    m.CloseCanvasDC();
+    return true;
 }
 
 // 90, 102, 103: the net is shown again; 90 hands the click on.
@@ -94,6 +206,12 @@ const std::map<int32_t, CommandStep>& Table()
         std::map<int32_t, CommandStep> t;
         for (int32_t id : {1, 5, 201, 205}) t[id] = RedrawComp;
         for (int32_t id : {2, 3, 4}) t[id] = PlaceComp;
+        t[7] = GateSwap;
+        for (int32_t id : {8, 9}) t[id] = PlaceArray;
+        t[15] = VectorMove;
+        t[16] = CollectBlock;
+        t[17] = PlaceSwap;
+        t[98] = PinSwap;
         for (int32_t id : {90, 102, 103}) t[id] = ShowNet;
         for (int32_t id : {24, 39}) t[id] = RestoreBranch;
         t[31] = DrawWire;
@@ -128,11 +246,15 @@ void CentreBox(SCHMAIN& m, bool full)
     m.m_BaseY = static_cast<int32_t>(std::nearbyint(m.m_BoxH / 2.0 + m.m_BoxOrgY));
     int32_t unchanged = 0;
     m.SnapPoint(unchanged, m.m_BaseX, m.m_BaseY);
-    if (!full) return;
     m.m_LastBoxOrgX = m.m_BoxOrgX;
     m.m_LastBoxOrgY = m.m_BoxOrgY;
+    if (!full) return;
     m.m_BoxDiagonal = static_cast<int32_t>(std::nearbyint(VectorLength(m.m_BoxW, m.m_BoxH)));
-    g_SelRect = {m.m_BoxOrgX, m.m_BoxOrgY, m.m_BoxW, m.m_BoxH};
+    // The selection rectangle is held by its two corners.
+    const auto corner = [](int32_t org, int32_t size) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{org} + size, INT32_MIN, INT32_MAX));
+    };
+    g_SelRect = {m.m_BoxOrgX, m.m_BoxOrgY, corner(m.m_BoxOrgX, m.m_BoxW), corner(m.m_BoxOrgY, m.m_BoxH)};
 }
 
 void PressFunction(SCHMAIN& m, int n)

@@ -21,9 +21,9 @@ std::vector<int32_t> CommandStepIds();
 CommandStep FindBlockStep(int32_t id);
 
 // Shared parts of the steps.
-// Box centring: base point at the snapped box centre, the box corner kept,
-// the diagonal and the selection rectangle published (`full`), or only the
-// base point (the item commands).
+// Box centring: base point at the snapped box centre and the box corner
+// kept; with `full` also the diagonal and the selection rectangle published
+// (the item commands go without them).
 void CentreBox(SCHMAIN& m, bool full);
 // Presses function button n (its click handler runs even when it was
 // pressed already).

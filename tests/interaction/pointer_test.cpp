@@ -9,6 +9,7 @@
 #include "editor/shell/systables.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "platform/kernel/nvokernel32.h"
 #include "tests/support/raster.h"
 #include "tests/view/view_fixture.h"
 
@@ -21,6 +22,16 @@ namespace {
 
 using palvane_test::CompareImages;
 using Pointer = view_test::DemoTest;
+
+// A component by its reference; a part's gate is named "REF/1".
+CompRec Comp(const std::string& name)
+{
+    int32_t id = OM_FindName(DB_SchCompMap(), name.c_str());
+    if (id == 0) id = OM_FindName(DB_SchCompMap(), (name + "/1").c_str());
+    CompRec rec{};
+    EXPECT_NE(C_ReadComponent(id, &rec), 0) << name;
+    return rec;
+}
 
 TEST(SnapCoord, Table)
 {
@@ -46,6 +57,13 @@ TEST(CommandSteps, TableHoldsTheBuiltSteps)
     for (int32_t id : {1, 2, 5, 24, 31, 38, 50, 51, 57, 58, 60, 61, 65, 87, 88, 99, 96, 201})
         EXPECT_NE(FindCommandStep(id), nullptr) << id;
     for (int32_t id : {0, 11, 100, 200, 250, 400, -3}) EXPECT_EQ(FindCommandStep(id), nullptr) << id;
+}
+
+// The block, component and item commands whose operations the table calls.
+TEST(CommandSteps, TableHoldsTheBlockComponentAndItemSteps)
+{
+    for (int32_t id : {52, 53, 54, 55, 56, 7, 8, 9, 15, 16, 17, 98, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80})
+        EXPECT_NE(FindCommandStep(id), nullptr) << id;
 }
 
 TEST_F(Pointer, ClickWithNoStepEndsTheCommand)
@@ -100,6 +118,7 @@ TEST_F(Pointer, BlockMoveThroughMouseEventsLeavesAFreshPaint)
     canvas.setFocus();
     m.RefreshCanvas();
     const QImage before = canvas.Image().copy();
+    const CompRec r1 = Comp("R1");
     // A box around R1 and its value, then the destination of the move.
     QTest::mouseMove(&canvas, QPoint(330, 280));
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(330, 280));
@@ -112,10 +131,17 @@ TEST_F(Pointer, BlockMoveThroughMouseEventsLeavesAFreshPaint)
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(400, 330));
     EXPECT_EQ(g_CurCommand, 52);
     QTest::mouseMove(&canvas, QPoint(420, 380));
+    const int32_t dx = m.m_OffsetX, dy = m.m_OffsetY;
+    ASSERT_TRUE(dx != 0 || dy != 0);
     QTest::mouseClick(&canvas, Qt::LeftButton, {}, QPoint(420, 380));
     EXPECT_EQ(g_CurCommand, 0);
     EXPECT_EQ(m.m_OverlayMF, 0);
+    // The block really moved: R1 by the vector, and the picture with it.
+    const CompRec moved = Comp("R1");
+    EXPECT_EQ(moved.X, r1.X + dx);
+    EXPECT_EQ(moved.Y, r1.Y + dy);
     const QImage after = canvas.Image().copy();
+    EXPECT_FALSE(CompareImages(before, after).Same());
     m.RefreshCanvas();
     const auto d = CompareImages(after, canvas.Image());
     EXPECT_TRUE(d.Same()) << d.differing << " at " << d.firstAt.x() << "," << d.firstAt.y();
