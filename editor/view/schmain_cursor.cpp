@@ -229,18 +229,18 @@ bool SCHMAIN::FindItemAtPoint(int32_t x, int32_t y)
     std::string name, text;
     PickComp(status, x, y, id, entry, name);
     if (status == 0) {
+        // The kernel's cover test places the symbol's items at the frame
+        // itself, so it takes the page point as it is.
         S_SetCompLocation(g_Comp.X, g_Comp.Y, g_Comp.Angle, g_Comp.Flags & 2);
-        int32_t pt[2] = {x, y};
-        I_APtoLP(pt);
         int32_t index = 0;
-        CoverSymbItemOfType(status, g_Comp.Symb, 1, pt[0], pt[1], index);
+        CoverSymbItemOfType(status, g_Comp.Symb, 1, x, y, index);
         if (status == 0) {
             ReadSymbItemAbs(status, g_Comp.Symb, index, text);
             if (status == 0) return true;
         }
     }
     for (int32_t symbol : {g_PageNotesSymb, g_DesNotesSymb}) {
-        if (symbol <= 0) continue;
+        if (symbol == 0) continue;  // the notes symbols have negative ids
         S_SetCompLocation(0, 0, 0, 0);
         int32_t index = 0, kind = 0;
         status = 1;
