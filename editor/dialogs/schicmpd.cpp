@@ -111,10 +111,11 @@ InsertionDialog::InsertionDialog(std::string name) : Form(std::move(name))
     KeyPreview = true;
 }
 
+InsertionDialog::~InsertionDialog() = default;
+
 std::unique_ptr<QWidget> InsertionDialog::CreateWindow()
 {
-    delete c_;
-    c_ = new Controls;
+    c_ = std::make_unique<Controls>();
     Controls& c = *c_;
     auto window = std::make_unique<InsertWindow>(*this);
     window->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -252,8 +253,7 @@ std::unique_ptr<QWidget> InsertionDialog::CreateWindow()
 
 void InsertionDialog::ForgetControls()
 {
-    delete c_;
-    c_ = nullptr;
+    c_.reset();
 }
 
 TextBox* InsertionDialog::F_Cref() { EnsureLoaded(); return c_->cref; }

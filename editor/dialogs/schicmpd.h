@@ -15,6 +15,7 @@
 #include "editor/shell/forms.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,7 @@ std::string LibraryFileName(const std::string& path);
 class InsertionDialog : public Form {
 public:
     explicit InsertionDialog(std::string name);
+    ~InsertionDialog() override;
 
     Event<> Initialise;
     Event<std::string&, std::string&> NotifyClass;
@@ -195,7 +197,7 @@ protected:
 
 private:
     struct Controls;
-    Controls* c_ = nullptr;
+    std::unique_ptr<Controls> c_;  // the loaded window's controls
     bool opening_ = false;  // an opening is waiting for Accept or Cancel
 };
 
