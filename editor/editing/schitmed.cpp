@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 int32_t g_ItemEditorFresh = 0;
@@ -92,6 +93,16 @@ std::string WithDecimalPoint(std::string text)
     const auto comma = text.find(',');
     if (comma != std::string::npos) text[comma] = '.';
     return text;
+}
+
+// True when the whole text reads as a number (first comma as the point).
+bool IsNumberText(const std::string& text)
+{
+    const std::string number = Trim(WithDecimalPoint(text));
+    if (number.empty()) return false;
+    char* end = nullptr;
+    std::strtod(number.c_str(), &end);
+    return end && *end == '\0';
 }
 
 std::string FieldText(int field, const ItemRec& item, const std::string& text)
@@ -426,8 +437,10 @@ void SCHITMED::CommitCellText(const std::string& text)
     const int remembered = grid_->Row();
     grid_->SetRow(m_EditRow);
     if (FieldName(m_EditRow) == "TEXT") m_NewText = text;
+    // A pasted text that is no number is refused rather than read as 0.
+    const bool isText = FieldName(m_EditRow) == "TEXT";
     double value = ParseNum(Trim(text));
-    if (CheckCellValue(value) == 0) {
+    if ((isText || IsNumberText(text)) && CheckCellValue(value) == 0) {
         grid_->SetTextMatrix(m_EditRow, 1, text);
         m_CellText[m_EditRow] = text;
         edited_[m_EditRow] = true;
