@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <cmath>
@@ -189,6 +190,8 @@ std::unique_ptr<QWidget> SCHITMED::CreateWindow()
     window->setFixedSize(2910 / kTwips, 4215 / kTwips);
     grid_ = new winsys::NorvoGrid(0, 0, window.get());
     grid_->SetCols(2);
+    // The two columns fill the table; it scrolls only down.
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     PlaceTwips(grid_, 15, 0, 2865, 2400);
     text_ = new TextBox(window.get());
     PlaceTwips(text_, 15, 2460, 2865, 300);
@@ -290,7 +293,9 @@ void SCHITMED::BuildItemGrid()
     edited_.assign(n + 1, false);
 
     grid_->SetRows(n + 1);
-    grid_->SetHeight(grid_->RowHeight(1 < grid_->Rows() ? 1 : 0) * grid_->Rows() + 60);
+    // Never over the text box below it: a longer table scrolls.
+    const int height = grid_->RowHeight(1 < grid_->Rows() ? 1 : 0) * grid_->Rows() + 60;
+    grid_->SetHeight(std::min(height, 2445));
     grid_->SetTextMatrix(0, 0, "ID");
     grid_->SetTextMatrix(0, 1, g_SymbItem.Kind == 6 && IsTitledText(g_SymbItem) ? g_SymbItemText : layout.header);
     std::vector<std::string> names(1);
@@ -348,6 +353,7 @@ void SCHITMED::PrepareCellEditor()
         text_->setVisible(true);
     }
     grid_->SetCol(1);
+    grid_->horizontalScrollBar()->setValue(0);
     if (!sizes_->isVisibleTo(Window())) return;
     const std::string value = UCase(grid_->TextMatrix(grid_->Row(), 1));
     for (int i = 0; i < sizes_->ListCount(); ++i) {
