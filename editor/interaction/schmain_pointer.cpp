@@ -260,9 +260,10 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
         case MODE_BLOCK_EDIT: BlockModeClick(x, y); break;
         case MODE_PAGE_FORMAT: PageFormatModeClick(x, y); break;
         case MODE_BITMAPS: BitmapModeClick(x, y); break;
+        case MODE_ROUTING: RoutingModeClick(x, y); break;
         default:
             // The handlers of the component, wire, net and item modes and of
-            // the placement and routing modes come with their own code.
+            // the placement modes come with their own code.
             break;
         }
     }
