@@ -318,15 +318,7 @@ int SCHBTEXT::LookupListPart(const std::string& name, std::optional<int32_t> gro
     int32_t index = 0;
     GetDevice(status, name, m_RefId, libName, index);
     if (status != 0) return listerr::kNoPart;
-    if (m_RefId == kTempDeviceId) {
-        const int32_t id = OM_ChangeId(DB_DeviceMap(), kTempDeviceId, 0);
-        if (id == 0) {
-            std::string detail = m_PartName;
-            ReportMsg(13, detail);
-            return listerr::kNoPart;
-        }
-        m_RefId = id;
-    }
+    if (!KeepTemporaryEntry(m_RefId, m_PartName)) return listerr::kNoPart;
 
     GroupRec groupRec{};
     if (!group || D_ReadGroup(m_RefId, *group, &groupRec) < 1) return listerr::kNoGroup;
@@ -337,11 +329,7 @@ int SCHBTEXT::LookupListPart(const std::string& name, std::optional<int32_t> gro
     int32_t symbol = 0;
     GetSymb(status, kSchSymbol, m_SymbName, symbol, libName, index);
     if (status != 0) return listerr::kNoSymbol;
-    if (symbol == kTempSchSymbolId && OM_ChangeId(DB_SymbMap(), kTempSchSymbolId, 0) == 0) {
-        std::string detail = m_SymbName;
-        ReportMsg(12, detail);
-        return listerr::kNoSymbol;
-    }
+    if (!KeepTemporaryEntry(symbol, m_SymbName)) return listerr::kNoSymbol;
     OM_Delete(DB_DeviceMap(), kTempDeviceId);
     OM_Delete(DB_SymbMap(), kTempSchSymbolId);
     return 0;
@@ -357,15 +345,7 @@ int SCHBTEXT::LookupListSymbol(const std::string& name)
     int32_t index = 0;
     GetSymb(status, kSchSymbol, name, m_RefId, libName, index);
     if (status != 0) return listerr::kNoSymbol;
-    if (m_RefId == kTempSchSymbolId) {
-        const int32_t id = OM_ChangeId(DB_SymbMap(), kTempSchSymbolId, 0);
-        if (id == 0) {
-            std::string detail = m_SymbName;
-            ReportMsg(12, detail);
-            return listerr::kNoSymbol;
-        }
-        m_RefId = id;
-    }
+    if (!KeepTemporaryEntry(m_RefId, m_SymbName)) return listerr::kNoSymbol;
     OM_Delete(DB_SymbMap(), kTempSchSymbolId);
     return 0;
 }

@@ -226,28 +226,14 @@ bool SCHICMPD::FinishCompInfo()
         winsys::Ui().Beep();
         return false;
     }
-    if (m_RefPartId == kTempDeviceId) {
-        const int32_t id = OM_ChangeId(DB_DeviceMap(), kTempDeviceId, 0);
-        if (id == 0) {
-            ReportMsg(13, m_RefPartName);
-            return false;
-        }
-        m_RefPartId = id;
-    }
+    if (!KeepTemporaryEntry(m_RefPartId, m_RefPartName)) return false;
     g_CompInfo.Device = m_RefPartId;
     g_CompInfo.DeviceName = FixedText(m_RefPartName, 15);
     if (m_SymbIds[0] == 0) {
         winsys::Ui().Beep();
         return false;
     }
-    if (m_SymbIds[0] == kTempSchSymbolId) {
-        const int32_t id = OM_ChangeId(DB_SymbMap(), kTempSchSymbolId, 0);
-        if (id == 0) {
-            ReportMsg(12, m_SymbNames[0]);
-            return false;
-        }
-        m_SymbIds[0] = id;
-    }
+    if (!KeepTemporaryEntry(m_SymbIds[0], m_SymbNames[0])) return false;
     g_CompInfo.Symb = m_SymbIds[0];
     g_CompInfo.SymbName = FixedText(m_SymbNames[0], 15);
     FillGeometryInfo();

@@ -138,14 +138,7 @@ bool SCHICMPS::FinishCompInfo()
         winsys::Ui().Beep();
         return false;
     }
-    if (m_CurSymbId == kTempSchSymbolId) {
-        const int32_t id = OM_ChangeId(DB_SymbMap(), kTempSchSymbolId, 0);
-        if (id == 0) {
-            ReportMsg(12, m_CurSymbName);
-            return false;
-        }
-        m_CurSymbId = id;
-    }
+    if (!KeepTemporaryEntry(m_CurSymbId, m_CurSymbName)) return false;
     g_CompInfo.Symb = m_CurSymbId;
     g_CompInfo.SymbName = FixedText(m_CurSymbName, 15);
     FillGeometryInfo();

@@ -3,6 +3,7 @@
 #include "editor/shell/msgtext.h"
 #include "editor/shell/paths.h"
 #include "editor/shell/platform_calls.h"
+#include "editor/shell/reporter.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/textnum.h"
@@ -223,4 +224,18 @@ void SaveSymbToLib(int32_t& status, const std::string& libPath, int32_t symbol, 
         status = 0;
     else if (!existed)
         QFile::remove(file);
+}
+
+bool KeepTemporaryEntry(int32_t& id, const std::string& name)
+{
+    const bool device = id == kTempDeviceId;
+    if (!device && id != kTempSchSymbolId) return true;
+    const int32_t kept = OM_ChangeId(device ? DB_DeviceMap() : DB_SymbMap(), id, 0);
+    if (kept == 0) {
+        std::string detail = name;
+        ReportMsg(device ? 13 : 12, detail);
+        return false;
+    }
+    id = kept;
+    return true;
 }

@@ -30,6 +30,12 @@ constexpr int32_t kTempDeviceId = -1;
 constexpr int32_t kTempLaySymbolId = -1;
 constexpr int32_t kTempSchSymbolId = -2;
 
+// Makes a part (kTempDeviceId) or schematic symbol (kTempSchSymbolId) just
+// loaded from a library permanent: `id` gets its new id. Any other id is
+// already permanent and stays. False, with message 13 (part) or 12
+// (symbol) naming `name`, when the kernel refuses.
+bool KeepTemporaryEntry(int32_t& id, const std::string& name);
+
 // The full path of the library FindInLibs tried last, the library it left
 // open when it found the name, and the read handle of the entry found.
 extern std::string g_LibPath;
