@@ -123,8 +123,9 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
             break;
         }
         case 4: {
-            m_CmdStartX = x;
-            m_CmdStartY = y;
+            // The box's first corner; its preview carries the other.
+            m_BaseX = x;
+            m_BaseY = y;
             int32_t id = CMD_ROUTE_BLOCK;
             BeginCommand(id);
             break;
@@ -179,18 +180,17 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
     ShowMessage(g_RouteMsg);
 }
 
-void SCHMAIN::RoutePairStep(int32_t x, int32_t y)
+bool SCHMAIN::RoutePairStep(int32_t x, int32_t y)
 {
     // Without the image (routing mode was left) the step does nothing.
-    if (g_RouteImageActive == 0 || m_StepRequest != 0) return;
+    if (g_RouteImageActive == 0 || m_StepRequest != 0) return true;
     g_RoutePt.Set(x, y);
     RouteText pickText;
     const int32_t node = SCR_QuestCommand(g_RoutePt.xy, pickText.data(), kPickPair);
     pickText.Store();
     if (node == 0) {
         winsys::Ui().Beep();
-        ShowMessage(GetMsgText("Pair not selected", "13158"));
-        return;
+        return false;
     }
     OpenCanvasDC();
     auto close = OnExit([this] { CloseCanvasDC(); });
@@ -199,13 +199,14 @@ void SCHMAIN::RoutePairStep(int32_t x, int32_t y)
     RouteText text;
     SCR_RouteOnePairInPage(&state, text.data(), text.size(), node);
     text.Store();
+    return true;
 }
 
 void SCHMAIN::RouteBlockStep()
 {
     if (g_RouteImageActive == 0 || m_StepRequest != 0) return;
-    g_RouteBlokPt.Set(m_CmdStartX, m_CmdStartY);
-    g_RoutePt.Set(m_CmdEndX, m_CmdEndY);
+    g_RouteBlokPt.Set(m_BaseX, m_BaseY);
+    g_RoutePt.Set(m_BoxOrgX, m_BoxOrgY);
     if (SCR_QuestBlok(g_RouteBlokPt.xy, g_RoutePt.xy, 0, kBlockQuery) == 0) return;
     OpenCanvasDC();
     auto close = OnExit([this] { CloseCanvasDC(); });

@@ -15,6 +15,7 @@
 #include "editor/objects/wire_state.h"
 #include "editor/shell/geometry.h"
 #include "editor/shell/platform_calls.h"
+#include "editor/shell/msgtext.h"
 #include "editor/shell/reporter.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
@@ -200,6 +201,23 @@ bool PlaceBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     return false;
 }
 
+// 300: routes the pair at the click; "Pair not selected" stays on the
+// message line after the common end has cleared it.
+bool RoutePair(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
+{
+    if (m.RoutePairStep(x, y)) return false;
+    m.EndCommand(id);
+    m.ShowMessage(GetMsgText("Pair not selected", "13158"));
+    return true;
+}
+
+// 301: routes the pairs inside the box the preview left.
+bool RouteBlock(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    m.RouteBlockStep();
+    return false;
+}
+
 const std::map<int32_t, CommandStep>& Table()
 {
     static const std::map<int32_t, CommandStep> table = [] {
@@ -217,6 +235,8 @@ const std::map<int32_t, CommandStep>& Table()
         t[31] = DrawWire;
         t[96] = RepeatWire;
         t[38] = PlaceBranchText;
+        t[300] = RoutePair;
+        t[301] = RouteBlock;
         for (int32_t id = 1; id <= 400; ++id)
             if (CommandStep s = FindBlockStep(id)) t[id] = s;
         return t;

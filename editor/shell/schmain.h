@@ -292,8 +292,6 @@ struct SchmainInteractionState {
     int32_t m_VecStartY = 0;
     int32_t m_VecEndX = 0;  // alias: m_VectorEnd
     int32_t m_VecEndY = 0;
-    int32_t m_CmdEndX = 0;  // opposite corner of the routing box
-    int32_t m_CmdEndY = 0;
 };
 
 // ============================================================================
@@ -337,8 +335,6 @@ struct SchmainAutomationState {
     int32_t m_PlcCellShown = 0;
     int32_t m_RelocPattern = 0;  // alias: m_PlacePatternNo
     bool m_PlcOverlayOn = false;
-    int32_t m_CmdStartX = 0;  // first corner of the routing box
-    int32_t m_CmdStartY = 0;
 };
 
 // ============================================================================
@@ -707,7 +703,9 @@ public:
     // it with or without writing the routed wires back.
     void EnterRoutingMode();
     void RoutingModeClick(int32_t& x, int32_t& y);
-    void RoutePairStep(int32_t x, int32_t y);
+    // Steps of commands 300 and 301; the pair step answers false when no
+    // pair is found at the point.
+    bool RoutePairStep(int32_t x, int32_t y);
     void RouteBlockStep();
     void SaveRoutedWires();
     // Leaves routing mode when the window closes: with `ask` the save

@@ -153,24 +153,74 @@ TEST_F(RoutingTest, PairAndBlockStartTheirCommands)
     Choose(1, 4);
     Click(3 * kU, 4 * kU);
     EXPECT_EQ(g_CurCommand, CMD_ROUTE_BLOCK);
-    EXPECT_EQ(Main().m_CmdStartX, 3 * kU);
-    EXPECT_EQ(Main().m_CmdStartY, 4 * kU);
+    EXPECT_EQ(Main().m_BaseX, 3 * kU);
+    EXPECT_EQ(Main().m_BaseY, 4 * kU);
     // Leaving ends the waiting command; its step then does nothing.
     ui.ExpectMessageBox(AnswerNo, "existing wires");
     Main().SaveRoutedWires();
     EXPECT_EQ(g_CurCommand, 0);
-    Main().m_CmdEndX = 30 * kU;
+    Main().m_BoxOrgX = 30 * kU;
     Main().RouteBlockStep();
     Main().RoutePairStep(0, 0);
     EXPECT_EQ(SCR_nComp(), 0);
 }
 
-TEST_F(RoutingTest, PairStepWithoutAPinBeepsAndSays)
+TEST_F(RoutingTest, PairStepWithoutAPinSaysSoAfterTheCommandEnds)
 {
     Use();
     Enter();
-    Main().RoutePairStep(-150 * kU, -150 * kU);
+    Choose(1, 3);
+    Click(0, 0);
+    int32_t x = -150 * kU, y = -150 * kU;
+    Main().ExecuteCommandStep(x, y);
+    EXPECT_EQ(g_CurCommand, 0);
     EXPECT_NE(Main().F_MsgLine->Caption().find("Pair not selected"), std::string::npos);
+}
+
+// A point on the ratsnest line of net B's pair (R2.2 to R3.1), found by
+// asking the image along the row of the three resistors.
+bool FindPairPoint(int32_t& x, int32_t& y)
+{
+    for (int32_t dy = -4; dy <= 4; ++dy)
+        for (int32_t dx = 20; dx <= 40; ++dx) {
+            int32_t at[2] = {dx * kU / 2, dy * kU / 2};
+            char text[256] = {};
+            if (SCR_QuestCommand(at, text, 3) != 0) {
+                x = at[0];
+                y = at[1];
+                return true;
+            }
+        }
+    return false;
+}
+
+TEST_F(RoutingTest, PairAndBlockCommandsRouteThroughTheStepEngine)
+{
+    for (const bool block : {false, true}) {
+        SCOPED_TRACE(block ? "block" : "pair");
+        Use();
+        Enter();
+        int32_t x = 0, y = 0;
+        if (block) {
+            Choose(1, 4);
+            Click(-5 * kU, 5 * kU);
+            ASSERT_EQ(g_CurCommand, CMD_ROUTE_BLOCK);
+            // The box preview leaves the opposite corner here.
+            Main().m_BoxOrgX = 25 * kU;
+            Main().m_BoxOrgY = -5 * kU;
+        } else {
+            Choose(1, 3);
+            Click(0, 0);
+            ASSERT_EQ(g_CurCommand, CMD_ROUTE_PAIR);
+            ASSERT_TRUE(FindPairPoint(x, y));
+        }
+        Main().ExecuteCommandStep(x, y);
+        EXPECT_EQ(g_CurCommand, 0);
+        ui.ExpectMessageBox(AnswerYes, "existing wires");
+        Main().SaveRoutedWires();
+        EXPECT_GE(WireCount("B"), 1);
+        ASSERT_TRUE(palvane_test::BuildDesign(kFixture));
+    }
 }
 
 TEST_F(RoutingTest, AFailedWriteBackKeepsRoutingModeAndTheImage)
