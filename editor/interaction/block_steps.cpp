@@ -213,11 +213,13 @@ bool ItemPlaced(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
 }
 
 // 74, 77: the selection box is taken; 77 goes on to the move (78), 74 to
-// the copy (80).
+// the copy (80). The box as drawn now is the selection the follow-up's
+// transform or copy reads (its preview then carries the box away).
 bool ItemBox(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
 {
     if (m.m_StepRequest) return false;
     CentreBox(m, false);
+    PublishSelRect(m);
     if (id == 77) {
         g_CurCommand = 78;
         return true;
@@ -244,6 +246,7 @@ bool ItemDeleteOrMove(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     g_CurCommand = 0;
     m.m_LastBoxOrgX = m.m_BoxOrgX;
     m.m_LastBoxOrgY = m.m_BoxOrgY;
+    PublishSelRect(m);
     if (m.F_FSI.Exists(5) && m.F_FSI(5)->Value()) {
         bool inRect = true;
         m.DeleteSelectedItems(inRect);

@@ -270,6 +270,11 @@ void CentreBox(SCHMAIN& m, bool full)
     m.m_LastBoxOrgY = m.m_BoxOrgY;
     if (!full) return;
     m.m_BoxDiagonal = static_cast<int32_t>(std::nearbyint(VectorLength(m.m_BoxW, m.m_BoxH)));
+    PublishSelRect(m);
+}
+
+void PublishSelRect(SCHMAIN& m)
+{
     // The selection rectangle is held by its two corners.
     const auto corner = [](int32_t org, int32_t size) {
         return static_cast<int32_t>(std::clamp<int64_t>(int64_t{org} + size, INT32_MIN, INT32_MAX));

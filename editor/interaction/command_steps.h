@@ -25,6 +25,9 @@ CommandStep FindBlockStep(int32_t id);
 // kept; with `full` also the diagonal and the selection rectangle published
 // (the item commands go without them).
 void CentreBox(SCHMAIN& m, bool full);
+// The command's box (m_BoxOrgX/Y, m_BoxW/H) becomes the selection
+// rectangle the item and block selections read.
+void PublishSelRect(SCHMAIN& m);
 // Presses function button n (its click handler runs even when it was
 // pressed already).
 void PressFunction(SCHMAIN& m, int n);

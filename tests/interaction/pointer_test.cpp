@@ -4,6 +4,7 @@
 #include "editor/interaction/command_steps.h"
 #include "editor/interaction/commands.h"
 #include "editor/interaction/input_state.h"
+#include "editor/shell/curpos.h"
 #include "editor/shell/menus.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/systables.h"
@@ -148,3 +149,29 @@ TEST_F(Pointer, BlockMoveThroughMouseEventsLeavesAFreshPaint)
 }
 
 }  // namespace
+
+// The box taken by 74 and 77 is the selection their follow-ups read, even
+// after the follow-up's preview has carried the box elsewhere.
+TEST_F(Pointer, ItemBoxStepsPublishTheSelection)
+{
+    SCHMAIN& m = Main();
+    for (int32_t id : {74, 77}) {
+        g_SelRect = {1, 2, 3, 4};
+        m.m_StepRequest = 0;
+        m.m_BoxOrgX = -500000;
+        m.m_BoxOrgY = 300000;
+        m.m_BoxW = 1000000;
+        m.m_BoxH = -600000;
+        g_CurCommand = id;
+        int32_t x = 0, y = 0;
+        m.ExecuteCommandStep(x, y);
+        EXPECT_EQ(g_CurCommand, id == 74 ? 80 : 78) << id;
+        EXPECT_EQ(g_SelRect.X1, -500000) << id;
+        EXPECT_EQ(g_SelRect.Y1, 300000) << id;
+        EXPECT_EQ(g_SelRect.X2, 500000) << id;
+        EXPECT_EQ(g_SelRect.Y2, -300000) << id;
+        m.m_StepRequest = -1;
+        m.ExecuteCommandStep(x, y);
+        EXPECT_EQ(g_CurCommand, 0);
+    }
+}
