@@ -281,6 +281,7 @@ void NorvoGrid::keyPressEvent(QKeyEvent* event)
 
 void NorvoGrid::RaiseEnterCellFrom(int row, int col)
 {
+    if (!EnterCell.HasHandlers()) return;
     if ((row_ == row && col_ == col) || row_ < fixedRows_ || col_ < fixedCols_) return;
     RunControlEvent([this] { EnterCell.Raise(); });
 }
