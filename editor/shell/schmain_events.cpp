@@ -20,8 +20,6 @@ void SCHMAIN::PaintPlacementZones() {}
 void SCHMAIN::DrawPlacementCells(int32_t&) {}
 void SCHMAIN::ShowPlacementCells() {}
 
-void SCHMAIN::M_AutPlcGrdPrefix_Click() {}
-void SCHMAIN::M_AutPlcOrntPrefix_Click() {}
 void SCHMAIN::M_PlcCell_Click(int) {}
 void SCHMAIN::M_PlcCellOff_Click() {}
 

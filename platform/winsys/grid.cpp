@@ -250,7 +250,9 @@ void NorvoGrid::mousePressEvent(QMouseEvent* event)
     const QModelIndex index = indexAt(event->position().toPoint());
     QTableWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton || !index.isValid()) return;
+    const int oldRow = row_, oldCol = col_;
     MoveCurrent(index.row(), index.column());
+    RaiseEnterCellFrom(oldRow, oldCol);
     RunControlEvent([this] { Click.Raise(); });
 }
 
@@ -267,12 +269,21 @@ void NorvoGrid::keyPressEvent(QKeyEvent* event)
         if (keyAscii == 0 || typed == 13) return;
     }
     // Arrow keys and the like move the current cell.
+    const int oldRow = row_, oldCol = col_;
     QTableWidget::keyPressEvent(event);
     const QModelIndex now = currentIndex();
     if (now.isValid()) {
         row_ = now.row();
         col_ = now.column();
     }
+    RaiseEnterCellFrom(oldRow, oldCol);
+}
+
+void NorvoGrid::RaiseEnterCellFrom(int row, int col)
+{
+    if (!EnterCell.HasHandlers()) return;
+    if ((row_ == row && col_ == col) || row_ < fixedRows_ || col_ < fixedCols_) return;
+    RunControlEvent([this] { EnterCell.Raise(); });
 }
 
 }  // namespace winsys

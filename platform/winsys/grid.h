@@ -7,7 +7,9 @@
 // editor beside or over the grid.
 //
 // Setting Row or Col from code raises nothing; a user's click makes the
-// clicked cell current and then raises Click. Keys raise KeyDown (virtual
+// clicked cell current and then raises Click. When a user's click or key
+// moves the current cell to another cell outside the fixed rows and
+// columns, EnterCell is raised (before Click) once the move is done. Keys raise KeyDown (virtual
 // key code, shift state) and, for a key that types a character, KeyPress
 // (character code by reference; 0 drops the key). Events of the user's
 // actions run through the event runner that the editor installs (its
@@ -87,6 +89,7 @@ public:
     int FixedCols() const { return fixedCols_; }
 
     Event<> Click;
+    Event<> EnterCell;
     Event<int, int> KeyDown;
     Event<int&> KeyPress;
 
@@ -100,6 +103,9 @@ private:
     void StyleCell(int row, int col, QTableWidgetItem* item) const;
     void RestyleAll();
     void MoveCurrent(int row, int col);
+    // Raises EnterCell when the current cell is no longer (row, col) and
+    // lies outside the fixed rows and columns.
+    void RaiseEnterCellFrom(int row, int col);
 
     int fixedRows_;
     int fixedCols_;

@@ -196,6 +196,31 @@ TEST(GridFixed, FixedRowsAndColumnsAreNotSelectable)
     EXPECT_EQ(grid.item(1, 1)->textAlignment(), int(Qt::AlignRight | Qt::AlignVCenter));
 }
 
+TEST(GridEnterCell, RaisedWhenTheUserMovesToAnotherCellOnly)
+{
+    winsys::NorvoGrid grid(1, 1);
+    grid.SetCols(3);
+    grid.SetRows(4);
+    grid.resize(300, 200);
+    grid.show();
+    std::vector<std::pair<int, int>> entered;
+    grid.EnterCell.Connect([&] { entered.emplace_back(grid.Row(), grid.Col()); });
+    auto centre = [&](int row, int col) { return grid.visualRect(grid.model()->index(row, col)).center(); };
+    // Moves from code raise nothing.
+    grid.SetRow(1);
+    grid.SetCol(1);
+    EXPECT_TRUE(entered.empty());
+    // A click on the current cell, or on a fixed cell, enters nothing.
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, centre(1, 1));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, centre(0, 2));
+    EXPECT_TRUE(entered.empty());
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, centre(2, 2));
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_Down);
+    const std::vector<std::pair<int, int>> expected = {{2, 2}, {3, 2}};
+    EXPECT_EQ(entered, expected);
+}
+
 TEST(GridHooks, WithoutHooksAnOutsideIndexThrowsOutOfRange)
 {
     winsys::SetControlHooks(nullptr, nullptr);
