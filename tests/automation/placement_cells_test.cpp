@@ -144,7 +144,6 @@ TEST_F(CellsTest, CellsMenuShowsOnePatternAtATimeAndHidesIt)
     EXPECT_NE(shown, plain);
     // The page paint draws the chosen cells again.
     EXPECT_TRUE(palvane_test::CompareImages(FreshPaint(), shown).Same());
-    palvane_test::SaveScreenshot(m.Window(), "placement_cells_pattern4");
     m.M_PlcCellOff_Click();
     EXPECT_TRUE(Items(g_GridSymbol, 0, 2).empty());
     for (int i = 1; i <= 4; ++i) EXPECT_FALSE(m.M_PlcCell(i)->Checked());
@@ -308,7 +307,8 @@ TEST_F(CellsTest, MovedPatternShiftsItsLinesAndDropsThoseLeavingTheFrame)
     int32_t x = 0, y = 0;
     Main().PlacementCellModeClick(x, y);
     ASSERT_EQ(g_CurCommand, 217);
-    EXPECT_EQ(Items(g_GridSymbol, 0, 2).size(), 0u);
+    // Only the frame rectangle of the move is shown.
+    for (const Line& l : Items(g_GridSymbol, 0, 2)) EXPECT_EQ(l.rec.Kind, 3);
     EXPECT_EQ(Items(g_GridSymbol, 0, 4).size(), 37u);
     const int32_t dx = 500000, dy = 700000;
     Preview(f[0] + dx, f[1] + dy);
@@ -415,8 +415,6 @@ TEST_F(CellsTest, ZonesAreDrawnOpenMovedInsideTheFrameAndDeleted)
     EXPECT_EQ(r.X, f[0] + 1000000);
     Step(f[2] - 1000000, y);
     EXPECT_EQ(Status(g_ZoneSymbol, zone), 2);
-    m.RefreshCanvas();
-    palvane_test::SaveScreenshot(m.Window(), "placement_zone_on_page");
 
     m.F_FSI_Click(2, true);
     int32_t dx = r.X, dy = r.Y + 1000000;
@@ -500,7 +498,8 @@ class PatternByComponent : public CellsTest {
 protected:
     int32_t Comp(const char* name)
     {
-        return OM_FindName(DB_SchCompMap(), name);
+        const int32_t id = OM_FindName(DB_SchCompMap(), name);
+        return id != 0 ? id : OM_FindName(DB_SchCompMap(), (std::string(name) + "/1").c_str());
     }
     void ClickComp(const char* name)
     {
@@ -518,8 +517,8 @@ TEST_F(PatternByComponent, YesReplacesThePatternsLinesAndNoKeepsThem)
     ui.ExpectPopupMenu("No", "Pattern by R1");
     ClickComp("R1");
     EXPECT_EQ(g_PatRebuilt, 0);
-    ui.ExpectPopupMenu("No", "Cols ");
     ui.ExpectPopupMenu("Yes", "Pattern by R1");
+    ui.ExpectPopupMenu("No", "Cols ");
     ClickComp("R1");
     EXPECT_EQ(g_PatRebuilt, 0);
     EXPECT_EQ(Items(g_GridSymbol, 1, 7).size(), before.size());
@@ -540,17 +539,16 @@ TEST_F(PatternByComponent, YesReplacesThePatternsLinesAndNoKeepsThem)
     EXPECT_EQ(cols[1].rec.X - cols[0].rec.X, cols.back().rec.X - cols[cols.size() - 2].rec.X);
     EXPECT_EQ(Items(g_GridSymbol, 3, 7).size(), 11u);  // other patterns untouched
     EXPECT_TRUE(ButtonsFree());
-    palvane_test::SaveScreenshot(Main().Window(), "placement_pattern_by_component");
 }
 
 TEST_F(PatternByComponent, MirroredComponentIsRefusedOnTheComponentSide)
 {
     EnterMode(MODE_PLACEMENT_PATTERNS, 7);
-    O_Mask(C_Component(Comp("R2")), 2, 2);
+    O_Mask(C_Component(Comp("R1")), 2, 2);
     const auto before = Items(g_GridSymbol, 0, 7).size();
-    ui.ExpectPopupMenu("Yes", "Pattern by R2");
+    ui.ExpectPopupMenu("Yes", "Pattern by R1");
     ui.ExpectMessageBox(1, "Component must be unmirrored");
-    ClickComp("R2");
+    ClickComp("R1");
     EXPECT_EQ(g_PatRebuilt, 0);
     EXPECT_EQ(Items(g_GridSymbol, 0, 7).size(), before);
 }
@@ -587,6 +585,37 @@ TEST_F(CellsTest, SymbolIdsFollowTheCurrentLevel)
     EnterMode(MODE_COMPONENTS, 0);
     Main().M_PlcCell_Click(1);
     EXPECT_EQ(Items(grid, 1, 2).size(), 11u);
+}
+
+// Pictures of the page with the cells of a pattern, with a pattern made
+// from a component in the pattern mode, and with keep-off zones.
+TEST_F(PatternByComponent, Screens)
+{
+    SCHMAIN& m = Main();
+    // The whole page in view.
+    m.m_ViewOrgX = m.m_ViewOrgY = 0;
+    m.m_ViewSize = 33020;
+    EnterMode(MODE_COMPONENTS, 0);
+    m.M_PlcCell_Click(2);
+    palvane_test::SaveScreenshot(m.Window(), "placement_cells_shown");
+    m.M_PlcCellOff_Click();
+    EnterMode(MODE_PLACEMENT_PATTERNS, 7);
+    g_PatClearanceX = g_PatClearanceY = 254000;
+    g_PatAlignment = 127000;
+    ui.ExpectPopupMenu("Yes", "Pattern by R1");
+    ui.ExpectPopupMenu("Yes", "Cols ");
+    ClickComp("R1");
+    EXPECT_EQ(g_PatRebuilt, -1);
+    palvane_test::SaveScreenshot(m.Window(), "placement_pattern_by_component");
+    EnterMode(MODE_KEEP_OFF_ZONE, 0);
+    for (int32_t k : {0, 1}) {
+        int32_t x = f[0] + 2000000 + k * 12000000, y = f[1] + 1500000 + k * 6000000;
+        m.PlacementZoneModeClick(x, y);
+        Preview(x + 6000000, y + 4000000);
+        Step(x + 6000000, y + 4000000);
+    }
+    EXPECT_EQ(Items(g_ZoneSymbol, 1, 2).size(), 2u);
+    palvane_test::SaveScreenshot(m.Window(), "placement_zones_shown");
 }
 
 }  // namespace
