@@ -2,6 +2,7 @@
 
 #include "editor/automation/placement_messages.h"
 #include "editor/automation/placement_prefixes.h"
+#include "editor/automation/placement_relocation.h"
 #include "editor/automation/placement_settings.h"
 #include "editor/objects/owner_items.h"
 #include "editor/shell/platform_calls.h"
@@ -144,4 +145,7 @@ void RefreshPlacementSymbols(SCHMAIN& w)
     LoadPlacementPrefixes();
     ResetPlacementDefaults();
     g_PlcGridReady = g_PlcZoneReady = -1;
+    w.m_PlcCellMenu = 99;
+    w.m_PlcCellShown = m_PlcCellShown = 99;
+    w.m_PlcOverlayOn = m_PlcOverlayOn = false;
 }

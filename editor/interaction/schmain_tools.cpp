@@ -4,6 +4,8 @@
 // of components by name prefix.
 #include "editor/shell/schmain.h"
 
+#include "editor/automation/placement_items.h"
+#include "editor/automation/placement_settings.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branch_points.h"
@@ -137,6 +139,14 @@ void SCHMAIN::RunObjectPreparation(Prep step)
         break;
     case Prep::RebaseItem:
         RebaseItemOnHandle();
+        break;
+    case Prep::DrawCellTexts:
+        DrawLayoutTexts(false, g_GridSymbol, g_SymbItemIdx);
+        G_SetDrawMode(0);
+        break;
+    case Prep::DrawZoneTexts:
+        DrawLayoutTexts(false, g_ZoneSymbol, g_SymbItemIdx);
+        G_SetDrawMode(0);
         break;
     default:
         // DrawBitmapFrame, DrawCellTexts and DrawZoneTexts wait

@@ -335,6 +335,13 @@ struct SchmainAutomationState {
     int32_t m_PlcCellShown = 0;
     int32_t m_RelocPattern = 0;  // alias: m_PlacePatternNo
     bool m_PlcOverlayOn = false;
+    int32_t m_CmdStartX = 0;  // first corner of the routing box
+    int32_t m_CmdStartY = 0;
+    // Placement cells and zones: the frame rectangle of a pattern move (217),
+    // its index in the grid symbol and the corner it is dragged to.
+    int32_t m_PatMoveIdx = 0;
+    int32_t m_PatMoveX = 0;
+    int32_t m_PatMoveY = 0;
 };
 
 // ============================================================================
@@ -713,6 +720,20 @@ public:
     void LeaveRoutingOnClose(bool ask);
     void M_PlcCell_Click(int Index);
     void M_PlcCellOff_Click();
+    // Placement cells and zones (editor/automation/schmain_placement_cells.cpp,
+    // placement_pattern.cpp, schmain_mode_placement.cpp,
+    // schmain_preview_placement.cpp): erasing what is shown, the item blink
+    // of the item modes, the pattern from a component, the clicks of modes 9
+    // and 10, the previews of 211 to 217 and the pattern buttons made usable
+    // again after an edit.
+    void DrawPlacementSymbols();
+    void BlinkCurrentItem();
+    void MakePatternByComponent(int32_t comp, double x, double y);
+    void PlacementCellModeClick(int32_t& x, int32_t& y);
+    void PlacementZoneModeClick(int32_t& x, int32_t& y);
+    void PreviewCellEdit(int& Shift, int32_t& x, int32_t& y);
+    void PreviewZoneEdit(int& Shift, int32_t& x, int32_t& y);
+    void UnlockPatternButtons();
 
     // ---- Subsystem 9: documents -----------------------------------------------
     void M_Tsave_Click();

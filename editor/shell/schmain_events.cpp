@@ -16,12 +16,7 @@
 
 // ---- Subsystem 8: automation -------------------------------------------------
 
-void SCHMAIN::PaintPlacementZones() {}
-void SCHMAIN::DrawPlacementCells(int32_t&) {}
-void SCHMAIN::ShowPlacementCells() {}
 
-void SCHMAIN::M_PlcCell_Click(int) {}
-void SCHMAIN::M_PlcCellOff_Click() {}
 
 // ---- Subsystem 9: documents --------------------------------------------------
 

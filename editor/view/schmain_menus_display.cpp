@@ -288,7 +288,10 @@ void SCHMAIN::M_FSI_Click(int Index)
         }
         M_Bitmaps->SetChecked(true);
     }
-    if ((oldMode == 9 || oldMode == 10) && g_CurMode >= 1 && g_CurMode <= 8) RedrawBtn_Click();
+    if ((oldMode == 9 || oldMode == 10) && g_CurMode >= 1 && g_CurMode <= 8) {
+        DrawPlacementSymbols();
+        RedrawBtn_Click();
+    }
     if (g_CurMode == 9 || g_CurMode == 10) RefreshCanvas();
     SyncViewMode();
     CheckHelpMode(5, Index, 0, 0);

@@ -129,6 +129,7 @@ void SCHMAIN::F_OST_MouseUp(int Index, int, int, double, double)
 {
     if (Index < 0 || Index >= 10) return;
     if (g_CurMode != 9 && g_CurMode != 10) return;
+    DrawPlacementSymbols();
     RefreshCanvas();
     RedrawView();
     // The option state goes to every function of the mode (options 0 to 9);

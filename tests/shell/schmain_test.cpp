@@ -1,6 +1,7 @@
 // The main window's frame: every control in place, the menu bar, the
 // layout for the display switches, the question popup, a failing event
 // procedure, and screenshots of the window and its menus.
+#include "editor/interaction/commands.h"
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/forms.h"
@@ -196,6 +197,8 @@ TEST_F(MainWindow, FailingMenuProcedureLeavesTheWindowUsable)
     EXPECT_TRUE(main.IsLoaded());
     EXPECT_TRUE(main.Window()->isVisible());
     EXPECT_TRUE(main.Window()->isEnabled());
+    // In the pattern mode the cells menu procedure leaves the menu alone.
+    g_CurMode = MODE_PLACEMENT_PATTERNS;
     main.M_PlcCell(2)->Action()->trigger();
     main.M_Help->Action()->trigger();
     EXPECT_EQ(cells, 1);
