@@ -9,6 +9,7 @@
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/curpos.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/msgtext.h"
@@ -21,6 +22,8 @@
 #include "editor/shell/settings.h"
 #include "editor/view/print_area.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -166,6 +169,16 @@ bool DrawSymbolItem(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     return false;
 }
 
+// The item box commands select by the box just drawn, not by the
+// rectangle an earlier command left.
+void SelectItemBox(SCHMAIN& m)
+{
+    const auto corner = [](int32_t org, int32_t size) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{org} + size, INT32_MIN, INT32_MAX));
+    };
+    g_SelRect = {m.m_BoxOrgX, m.m_BoxOrgY, corner(m.m_BoxOrgX, m.m_BoxW), corner(m.m_BoxOrgY, m.m_BoxH)};
+}
+
 void ReleaseOptions(SCHMAIN& m)
 {
     for (int i = 0; i <= 10; ++i)
@@ -218,6 +231,7 @@ bool ItemBox(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
 {
     if (m.m_StepRequest) return false;
     CentreBox(m, false);
+    SelectItemBox(m);
     if (id == 77) {
         g_CurCommand = 78;
         return true;
@@ -244,6 +258,7 @@ bool ItemDeleteOrMove(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     g_CurCommand = 0;
     m.m_LastBoxOrgX = m.m_BoxOrgX;
     m.m_LastBoxOrgY = m.m_BoxOrgY;
+    SelectItemBox(m);
     if (m.F_FSI.Exists(5) && m.F_FSI(5)->Value()) {
         bool inRect = true;
         m.DeleteSelectedItems(inRect);
