@@ -37,7 +37,7 @@ std::string Len(double v)
 
 std::string Angle(double a)
 {
-    return Format(a, g_AngleFormat) + "\xC2\xB0";
+    return Format(a, g_AngleFormat) + std::string(1, '\xB0');  // the degree sign, character 176
 }
 
 // The direction the read-out and the turn options work with.
