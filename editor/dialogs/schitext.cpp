@@ -190,7 +190,9 @@ void SCHITEXT::F_Pitch_KeyPress(int& KeyAscii)
 
 void SCHITEXT::F_Pitch_LostFocus()
 {
-    if (m_PitchEdited == 1) ApplyTextPitch();
+    // The field loses the focus also when the dialog has just been
+    // unloaded; its controls are gone then.
+    if (m_PitchEdited == 1 && pitch_) ApplyTextPitch();
 }
 
 void SCHITEXT::F_Tsize_Click()

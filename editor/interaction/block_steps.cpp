@@ -9,6 +9,7 @@
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/curpos.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/msgtext.h"
@@ -21,6 +22,8 @@
 #include "editor/shell/settings.h"
 #include "editor/view/print_area.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 

@@ -6,6 +6,7 @@
 
 #include "editor/interaction/commands.h"
 #include "editor/interaction/input_state.h"
+#include "editor/objects/symbol_items.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/cursors.h"
@@ -202,6 +203,16 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
     case 17: case 19: case 24: case 30: case 39: case 89: case 90: case 98: case 102: case 103: case 300:
         latch();
         break;
+    case 71: case 75:
+        PreviewItem(Shift, x, y);
+        break;
+    case 72: case 76:
+        PreviewItemEdit(Shift, x, y);
+        break;
+    case 73:
+        // A copied text follows the pointer through the text preview.
+        if (g_SymbItemType != 6) PreviewItem(Shift, x, y);
+        break;
     case 74: case 77: case 79:
         PreviewBlockScale(Shift, x, y, 1);
         break;
@@ -269,6 +280,7 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
         case MODE_ROUTING: RoutingModeClick(x, y); break;
         case MODE_PLACEMENT_PATTERNS: PlacementCellModeClick(x, y); break;
         case MODE_KEEP_OFF_ZONE: PlacementZoneModeClick(x, y); break;
+        case MODE_DESIGN_NOTES: case MODE_PAGE_NOTES: ItemModeClick(x, y); break;
         default:
             // The handlers of the component, wire, net and item modes and of
             // the placement modes come with their own code.

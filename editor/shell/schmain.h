@@ -598,6 +598,22 @@ public:
     void PreviewBlockScale(int& Shift, int32_t& X, int32_t& Y, int32_t Kind);
     void PreviewBitmap(int& Shift, int32_t& X, int32_t& Y);
     void PreviewVector(int& Shift, int32_t& X, int32_t& Y);
+    // Notes items (editor/interaction/schmain_mode_item*.cpp, item_geometry.cpp,
+    // schmain_preview_item.cpp): the idle click of the two notes modes, the
+    // shape of the edited item from the pointer (result 0 when the record was
+    // updated) and the previews of the item move and reshape commands.
+    void ItemModeClick(int32_t& X, int32_t& Y);
+    void CalcItemGeometry(int32_t& result, int32_t& kind, int32_t& x, int32_t& y);
+    void PreviewItem(int& Shift, int32_t& X, int32_t& Y);
+    void PreviewItemEdit(int& Shift, int32_t& X, int32_t& Y);
+    // The parts of the item click, by function.
+    bool HitSymbItem(int32_t& X, int32_t& Y);
+    void ItemInputPoint(int32_t& X, int32_t& Y);
+    void NewItemClick(int32_t& X, int32_t& Y);
+    void ItemCopyClick(int32_t& X, int32_t& Y);
+    void ItemPropertiesClick(int32_t& X, int32_t& Y);
+    void ItemDeleteClick(int32_t& X, int32_t& Y);
+    void EditItemText(int32_t& X, int32_t& Y);
 
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();

@@ -274,7 +274,8 @@ void SCHMAIN::M_FSI_Click(int Index)
             flag = true;
             RedrawCanvasAndView();
         }
-        if (symbol >= 0) g_CurSymb = symbol;
+        // The notes symbols have negative ids; 0 is no symbol yet.
+        if (symbol != 0) g_CurSymb = symbol;
         item->SetChecked(true);
     };
     if (g_CurMode == 3) {
