@@ -241,6 +241,8 @@ const std::map<int32_t, CommandStep>& Table()
             if (CommandStep s = FindBlockStep(id)) t[id] = s;
         for (int32_t id = 1; id <= 400; ++id)
             if (CommandStep s = FindPlacementStep(id)) t[id] = s;
+        for (int32_t id = 1; id <= 400; ++id)
+            if (CommandStep s = FindTextStep(id)) t[id] = s;
         return t;
     }();
     return table;

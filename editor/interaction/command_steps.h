@@ -21,6 +21,9 @@ std::vector<int32_t> CommandStepIds();
 CommandStep FindBlockStep(int32_t id);
 // The steps of the placement pattern and keep-off zone edits (placement_steps.cpp).
 CommandStep FindPlacementStep(int32_t id);
+// The steps of the added component and wire texts and of the text block
+// (text_steps.cpp).
+CommandStep FindTextStep(int32_t id);
 
 // Shared parts of the steps.
 // Box centring: base point at the snapped box centre and the box corner

@@ -6,7 +6,9 @@
 
 #include "editor/interaction/commands.h"
 #include "editor/interaction/input_state.h"
+#include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
+#include "editor/objects/wire_state.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/cursors.h"
@@ -188,6 +190,32 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
         }
     };
     switch (g_CurCommand) {
+    case 5: case 10:
+        PreviewCompText(Shift, x, y);
+        break;
+    case 37: case 38: {
+        int32_t kind = kOwnerBranch;
+        PreviewText(Shift, x, y, kind, g_CurBranch);
+        break;
+    }
+    case 64:
+        PreviewTextBlock(Shift, x, y);
+        break;
+    case 65: {
+        int32_t kind = kOwnerSymbol;
+        PreviewText(Shift, x, y, kind, g_CurSymb);
+        break;
+    }
+    case 73:
+        // A text item of the notes is previewed as a text; the other
+        // items by the item preview.
+        if (g_SymbItemType == 6) {
+            int32_t kind = kOwnerSymbol;
+            PreviewText(Shift, x, y, kind, g_CurSymb);
+        } else {
+            PreviewItem(Shift, x, y);
+        }
+        break;
     case 15:
         PreviewVector(Shift, x, y);
         break;
@@ -208,10 +236,6 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
         break;
     case 72: case 76:
         PreviewItemEdit(Shift, x, y);
-        break;
-    case 73:
-        // A copied text follows the pointer through the text preview.
-        if (g_SymbItemType != 6) PreviewItem(Shift, x, y);
         break;
     case 74: case 77: case 79:
         PreviewBlockScale(Shift, x, y, 1);

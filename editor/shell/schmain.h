@@ -614,6 +614,12 @@ public:
     void ItemPropertiesClick(int32_t& X, int32_t& Y);
     void ItemDeleteClick(int32_t& X, int32_t& Y);
     void EditItemText(int32_t& X, int32_t& Y);
+    // Text previews (editor/interaction/schmain_preview_text.cpp): the
+    // component text (5, 10), a wire or notes text of owner kind 4 or 0
+    // (37, 38, 65, 73) and the outline of a text block (64).
+    void PreviewCompText(int& Shift, int32_t& X, int32_t& Y);
+    void PreviewText(int& Shift, int32_t& X, int32_t& Y, int32_t& OwnerKind, int32_t& OwnerId);
+    void PreviewTextBlock(int& Shift, int32_t& X, int32_t& Y);
 
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
@@ -836,6 +842,11 @@ private:
                     int32_t& hx, int32_t& hy);
     bool DrawnBox(int Shift, int32_t& X, int32_t& Y);
     void ShowBlockReadout(int32_t Kind);
+    // Text previews: records the XOR drawing, then the rotation handle from
+    // (hx, hy) to (cx, cy) with the cursor cross at its end when `handle`,
+    // else the cursor cross at (x, y); closes the canvas context.
+    void RecordTextOverlay(int32_t x, int32_t y, bool handle, int32_t hx, int32_t hy, int32_t cx, int32_t cy,
+                           const std::function<void()>& draw);
 
     QMainWindow* mainWindow_ = nullptr;
     QWidget* clientArea_ = nullptr;

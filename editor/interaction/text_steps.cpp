@@ -1,0 +1,88 @@
+// The steps of the text commands whose previews write the text as it goes:
+// the added component text (10) and wire name text (37), placed or given
+// up, and the text block (64), whose lines are made by its step.
+#include "editor/interaction/command_steps.h"
+#include "editor/interaction/commands.h"
+
+#include "editor/objects/branch_drawing.h"
+#include "editor/objects/comp_state.h"
+#include "editor/objects/components.h"
+#include "editor/objects/owner_items.h"
+#include "editor/objects/symbol_items.h"
+#include "editor/objects/text_lines.h"
+#include "editor/objects/view_values.h"
+#include "editor/objects/wire_state.h"
+#include "editor/shell/geometry.h"
+#include "editor/shell/platform_calls.h"
+#include "editor/shell/schmain.h"
+#include "editor/shell/settings.h"
+#include "editor/shell/systables.h"
+
+#include <QApplication>
+
+namespace {
+
+// 10: the added component text stays where the preview left it, or goes
+// when given up; the component is drawn again either way.
+bool PlaceCompText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    g_CurCommand = 0;
+    PressFunction(m, 8);
+    if (m.m_StepRequest) OA_Delete(C_CompTextArray(g_CompId), g_CompTextIdx);
+    m.OpenCanvasDC();
+    DrawCompWithWires(g_CompId);
+    m.CloseCanvasDC();
+    return false;
+}
+
+// 37: the added wire name text is drawn in place, or deleted when given up.
+bool PlaceAddedBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    g_CurCommand = 0;
+    m.OpenCanvasDC();
+    if (m.m_StepRequest)
+        OA_Delete(B_BranchTextArray(g_CurBranch), g_SymbItemIdx);
+    else
+        DrawOwnerItem(kOwnerBranch, g_CurBranch, g_SymbItemIdx);
+    HighlightBranchRecords(0, g_CurBranch, 1, -1);
+    m.CloseCanvasDC();
+    PressFunction(m, 6);
+    return false;
+}
+
+// 64: one notes text per line of the accepted text, from the block's corner
+// at its angle with the current text size. A size index outside the table
+// or lines the kernel refuses make nothing (a beep).
+bool PlaceTextBlock(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    g_CurCommand = 0;
+    PressFunction(m, 1);
+    if (!m.m_StepRequest) {
+        if (g_TextSizeIdx < g_TextSizes.LBound() || g_TextSizeIdx > g_TextSizes.UBound()) {
+            QApplication::beep();
+        } else {
+            const TextSizeRec size = g_TextSizes(g_TextSizeIdx);
+            m.OpenCanvasDC();
+            S_SetCompLocation(0, 0, 0, 0);
+            int32_t status = 0;
+            PlaceTextLines(status, kOwnerSymbol, g_CurSymb, m.m_TextBlockX, m.m_TextBlockY, size.Height, size.Width,
+                           size.Width3, 0, m.m_TextBlockAngle, static_cast<uint8_t>(g_ColorMode), 0);
+            m.CloseCanvasDC();
+            if (status != 0) QApplication::beep();
+        }
+    }
+    g_TextAccepted = false;
+    return false;
+}
+
+}  // namespace
+
+CommandStep FindTextStep(int32_t id)
+{
+    switch (id) {
+    case 10: return PlaceCompText;
+    case 37: return PlaceAddedBranchText;
+    case 64: return PlaceTextBlock;
+    default: return nullptr;
+    }
+}
