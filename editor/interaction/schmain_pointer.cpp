@@ -212,6 +212,9 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
         latch();
         PreviewBitmap(Shift, x, y);
         break;
+    case 101:
+        PreviewNextNode(Shift, x, y);
+        break;
     default:
         // Commands whose preview is not built, and ids without one: the
         // context opened for the conversion is closed.
@@ -261,6 +264,7 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
         case MODE_PAGE_FORMAT: PageFormatModeClick(x, y); break;
         case MODE_BITMAPS: BitmapModeClick(x, y); break;
         case MODE_ROUTING: RoutingModeClick(x, y); break;
+        case MODE_NETS: NetModeClick(x, y); break;
         default:
             // The handlers of the component, wire, net and item modes and of
             // the placement modes come with their own code.
