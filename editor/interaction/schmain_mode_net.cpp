@@ -206,8 +206,15 @@ void SCHMAIN::DisconnectPinClick(int32_t x, int32_t y)
                                  Trim(g_NodeInfo.EntryName);
     PopupConfirm(question, m_MouseX, m_MouseY);
     UnshowNet(*this);
-    if (g_YesNoAnswer) DisconnectPin(0, g_CurNet, g_CurNode, g_CurNodeRec, kHighlightMask);
+    if (!g_YesNoAnswer) {
+        RedrawCurNet(*this);
+        return;
+    }
+    DisconnectPin(0, g_CurNet, g_CurNode, g_CurNodeRec, kHighlightMask);
     RedrawCurNet(*this);
+    // The wires that went were drawn over the pins: the page is painted
+    // afresh so that nothing of them, nor a gap in the pins, stays behind.
+    RefreshCanvas();
 }
 
 // Function 4: the net under the point or named goes after Yes; the member
@@ -235,6 +242,8 @@ void SCHMAIN::DeleteNetClick(int32_t x, int32_t y)
         DrawBusMemberTexts(-1, g_CurBus);
         CloseCanvasDC();
     }
+    // Nothing of the deleted net's wires stays on the page.
+    RefreshCanvas();
 }
 
 // Function 5: the net under the point as text in the net dialog, or a new
