@@ -40,7 +40,7 @@ bool IsBusJoint(int32_t junction)
 // its bus and slot. False (nothing changed) for any other click.
 bool PickBusMember(int32_t X, int32_t Y, int32_t& net, int32_t& bus, int32_t& index)
 {
-    int32_t status = 1, distance = 0;
+    int32_t status = 0, distance = 0;
     g_CurBranchPos = 1;
     CoverBranchAtPoint(status, 2, 0, X, Y, distance, g_CurBranch, g_CurBranchPos, g_CurBranchRec);
     if (status != 0 || g_CurBranch < 0 || (g_CurBranchRec.Flags & kBusWire) != 0) return false;
@@ -72,7 +72,7 @@ bool OnCurrentPage(int32_t branch)
 void SCHMAIN::DeleteBus(int32_t& fail, int32_t X, int32_t Y)
 {
     fail = 1;
-    int32_t status = 1, distance = 0, bus = 0;
+    int32_t status = 0, distance = 0, bus = 0;
     g_CurBranchPos = 1;
     CoverBranchAtPoint(status, 2, 0, X, Y, distance, g_CurBranch, g_CurBranchPos, g_CurBranchRec);
     if (status != 0) {

@@ -55,7 +55,8 @@ void SCHMAIN::NetPickStep(int32_t X, int32_t Y)
         return;
     }
     if (g_CurCommand == 102) {
-        int32_t status = 1;
+        // The hit test leaves a found net's status as given.
+        int32_t status = 0;
         CoverNetAtPoint(status, X, Y, g_OtherNet, g_OtherNetName, g_OtherNode, g_OtherNetRec, g_OtherNodeRec);
         if (status != 0) {
             AskNetName(status, g_CurNetName + GetMsgText("for Merge with:", "99697"), g_OtherNet, g_OtherNetName,
@@ -217,7 +218,8 @@ void SCHMAIN::EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int
     const int32_t nodes = N_NodeMap(g_CurNet);
     auto clearMarks = OnExit([nodes] { OM_MaskAll(nodes, 0, kHighlight); });
     if (stage == 1) {
-        int32_t status = 1, distance = 0, cover = 0;
+        // The hit test leaves a hit's status as given.
+        int32_t status = 0, distance = 0, cover = 0;
         g_CurBranchPos = 1;
         CoverBranchAtPoint(status, 2, 0, X, Y, distance, g_CurBranch, cover, g_CurBranchRec);
         // A bus wire's net field is a bus id: never a branch of the net.

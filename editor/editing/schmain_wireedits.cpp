@@ -66,7 +66,7 @@ void SCHMAIN::DeleteWireParts(int32_t& fail, int32_t X, int32_t Y)
         Beep();
         return;
     }
-    int32_t status = 1, distance = 0;
+    int32_t status = 0, distance = 0;
     g_CurBranchPos = 1;
     CoverBranchAtPoint(status, 2, 0, X, Y, distance, g_CurBranch, g_CurBranchPos, g_CurBranchRec);
     // The page frame is no wire of a net: its net field names the page.

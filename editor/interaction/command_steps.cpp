@@ -237,12 +237,10 @@ const std::map<int32_t, CommandStep>& Table()
         t[38] = PlaceBranchText;
         t[300] = RoutePair;
         t[301] = RouteBlock;
-        for (int32_t id = 1; id <= 400; ++id)
-            if (CommandStep s = FindBlockStep(id)) t[id] = s;
-        for (int32_t id = 1; id <= 400; ++id)
-            if (CommandStep s = FindPlacementStep(id)) t[id] = s;
-        for (int32_t id = 1; id <= 400; ++id)
-            if (CommandStep s = FindTextStep(id)) t[id] = s;
+        // The families of steps kept in their own files.
+        for (CommandStep (*find)(int32_t) : {FindBlockStep, FindPlacementStep, FindTextStep, FindNetStep})
+            for (int32_t id = 1; id <= 400; ++id)
+                if (CommandStep s = find(id)) t[id] = s;
         return t;
     }();
     return table;

@@ -24,6 +24,8 @@ CommandStep FindPlacementStep(int32_t id);
 // The steps of the added component and wire texts and of the text block
 // (text_steps.cpp).
 CommandStep FindTextStep(int32_t id);
+// The net split and next-node steps (net_steps.cpp).
+CommandStep FindNetStep(int32_t id);
 
 // Shared parts of the steps.
 // Box centring: base point at the snapped box centre and the box corner

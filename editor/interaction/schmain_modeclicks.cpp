@@ -105,7 +105,7 @@ void SCHMAIN::PageFormatModeClick(int32_t& x, int32_t& y)
     const int32_t f = SelectedFunction();
     auto hitFrame = [&] {
         g_CurBranchPos = 1;
-        int32_t status = 1;
+        int32_t status = 0;
         CoverBranchAtPoint(status, 1, 0, x, y, m_CoverDist, g_CurBranch, g_CurBranchPos, g_CurBranchRec);
         return status == 0;
     };

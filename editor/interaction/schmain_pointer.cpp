@@ -253,6 +253,9 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
     case 217:
         PreviewZoneEdit(Shift, x, y);
         break;
+    case 101:
+        PreviewNextNode(Shift, x, y);
+        break;
     default:
         // Commands whose preview is not built, and ids without one: the
         // context opened for the conversion is closed.
@@ -305,6 +308,7 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
         case MODE_PLACEMENT_PATTERNS: PlacementCellModeClick(x, y); break;
         case MODE_KEEP_OFF_ZONE: PlacementZoneModeClick(x, y); break;
         case MODE_DESIGN_NOTES: case MODE_PAGE_NOTES: ItemModeClick(x, y); break;
+        case MODE_NETS: NetModeClick(x, y); break;
         default:
             // The handlers of the component, wire, net and item modes and of
             // the placement modes come with their own code.

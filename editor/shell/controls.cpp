@@ -161,6 +161,9 @@ void TextBox::keyPressEvent(QKeyEvent* event)
 void TextBox::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
+    // A box of a window being unloaded (its signals blocked) reaches no
+    // event procedure: the form has forgotten its controls.
+    if (signalsBlocked()) return;
     RunEventProcedure([this] { LostFocus.Raise(); });
 }
 
@@ -247,6 +250,7 @@ void ComboBox::focusOutEvent(QFocusEvent* event)
     leaving_ = true;
     QComboBox::focusOutEvent(event);
     leaving_ = false;
+    if (signalsBlocked()) return;
     RunEventProcedure([this] { LostFocus.Raise(); });
 }
 

@@ -620,6 +620,17 @@ public:
     void PreviewCompText(int& Shift, int32_t& X, int32_t& Y);
     void PreviewText(int& Shift, int32_t& X, int32_t& Y, int32_t& OwnerKind, int32_t& OwnerId);
     void PreviewTextBlock(int& Shift, int32_t& X, int32_t& Y);
+    // Net mode (editor/interaction/schmain_mode_net.cpp, the preview of the
+    // next-node command in schmain_preview_net.cpp): the idle click by the
+    // selected function and the one function each.
+    void NetModeClick(int32_t& x, int32_t& y);
+    void NetFromPinsClick(int32_t x, int32_t y);
+    void SplitNetClick(int32_t x, int32_t y);
+    void DisconnectPinClick(int32_t x, int32_t y);
+    void DeleteNetClick(int32_t x, int32_t y);
+    void NetAsTextClick(int32_t x, int32_t y);
+    void NetWiresClick(int32_t x, int32_t y, bool clear);
+    void PreviewNextNode(int& Shift, int32_t& X, int32_t& Y);
 
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
