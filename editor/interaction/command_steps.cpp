@@ -5,6 +5,7 @@
 
 #include "editor/editing/comp_swap.h"
 #include "editor/interaction/commands.h"
+#include "editor/interaction/input_state.h"
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/comp_state.h"
@@ -186,6 +187,17 @@ bool DrawWire(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
 bool RepeatWire(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 {
     if (m.m_StepRequest) return false;
+    // The pattern goes where the preview showed it: its first point at
+    // the pointer the preview left in element 0.
+    const long n = g_NetNodes.UBound();
+    if (n >= 1) {
+        const int64_t dx = int64_t{g_NetNodes(0).X} - g_NetNodes(1).X;
+        const int64_t dy = int64_t{g_NetNodes(0).Y} - g_NetNodes(1).Y;
+        for (long k = 1; k <= n; ++k) {
+            g_NetNodes(k).X = ClampToLimit(g_NetNodes(k).X + dx);
+            g_NetNodes(k).Y = ClampToLimit(g_NetNodes(k).Y + dy);
+        }
+    }
     m.BuildRepeatWire();
     return true;
 }
@@ -219,6 +231,8 @@ const std::map<int32_t, CommandStep>& Table()
         t[38] = PlaceBranchText;
         for (int32_t id = 1; id <= 400; ++id)
             if (CommandStep s = FindBlockStep(id)) t[id] = s;
+        for (int32_t id = 1; id <= 400; ++id)
+            if (CommandStep s = FindWireStep(id)) t[id] = s;
         return t;
     }();
     return table;
