@@ -177,6 +177,11 @@ void SCHMAIN::PreviewWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
     G_OpenMF(ViewPicture->DeviceHandle());
     G_SetDrawMode(32);
     B_DrawAllRecords(g_CurBranch, 256);
+    // The kernel draws a segment for its marked end record; the leg to the
+    // next point is drawn too when that point is not marked itself.
+    BranchPointRec next{};
+    if (g_NextBranchPos != 0 && B_ReadRecord(g_CurBranch, g_NextBranchPos, &next) != 0 && (next.Flags & 256) == 0)
+        B_DrawRecords(g_CurBranch, g_CurBranchPos, 1);
     for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllRecords(g_MaskedBranchIds(i), 256);
     if (square) {
         DrawCursorCross(m_FullCross, 1, px, py);

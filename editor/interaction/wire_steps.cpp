@@ -192,14 +192,25 @@ bool PlaceNewBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     return false;
 }
 
+// A dragged wire ends with a fresh paint: the drawing that began the drag
+// took its legs off the canvas wherever they touch the dragged points, and
+// only the marked records come back incrementally.
+template <CommandStep step>
+bool Repainted(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
+{
+    if (step(m, x, y, id)) return true;
+    RefreshAll(m);
+    return false;
+}
+
 }  // namespace
 
 CommandStep FindWireStep(int32_t id)
 {
     switch (id) {
-    case 20: case 33: return DropSegment;
-    case 21: case 32: case 34: return DropPoint;
-    case 22: case 35: return DropInsertedPoint;
+    case 20: case 33: return Repainted<DropSegment>;
+    case 21: case 32: case 34: return Repainted<DropPoint>;
+    case 22: case 35: return Repainted<DropInsertedPoint>;
     case 30: return ExchangeMembers;
     case 37: return PlaceNewBranchText;
     default: return nullptr;
