@@ -175,14 +175,6 @@ bool RestoreBranch(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
     return false;
 }
 
-// 31: one click of wire drawing; a refused click keeps the command.
-bool DrawWire(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
-{
-    int32_t fail = 1;
-    m.WireDrawStep(fail, x, y);
-    return fail != 0;
-}
-
 // 96: one more connection per click.
 bool RepeatWire(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 {
@@ -226,7 +218,6 @@ const std::map<int32_t, CommandStep>& Table()
         t[98] = PinSwap;
         for (int32_t id : {90, 102, 103}) t[id] = ShowNet;
         for (int32_t id : {24, 39}) t[id] = RestoreBranch;
-        t[31] = DrawWire;
         t[96] = RepeatWire;
         t[38] = PlaceBranchText;
         for (int32_t id = 1; id <= 400; ++id)

@@ -192,9 +192,19 @@ bool PlaceNewBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     return false;
 }
 
-// A dragged wire ends with a fresh paint: the drawing that began the drag
-// took its legs off the canvas wherever they touch the dragged points, and
-// only the marked records come back incrementally.
+// 31: one click of drawing a wire or bus; a refused click keeps the
+// command.
+bool DrawWire(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
+{
+    int32_t fail = 1;
+    m.WireDrawStep(fail, x, y);
+    return fail != 0;
+}
+
+// A wire drawn or dragged ends with a fresh paint: the drawing that began
+// the command took legs and node marks off the canvas wherever they touch
+// the points being moved, and only the marked records come back
+// incrementally.
 template <CommandStep step>
 bool Repainted(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
 {
@@ -209,10 +219,11 @@ CommandStep FindWireStep(int32_t id)
 {
     switch (id) {
     case 20: case 33: return Repainted<DropSegment>;
+    case 31: return Repainted<DrawWire>;
     case 21: case 32: case 34: return Repainted<DropPoint>;
     case 22: case 35: return Repainted<DropInsertedPoint>;
     case 30: return ExchangeMembers;
-    case 37: return PlaceNewBranchText;
+    case 37: return Repainted<PlaceNewBranchText>;
     default: return nullptr;
     }
 }

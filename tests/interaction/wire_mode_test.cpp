@@ -60,7 +60,7 @@ protected:
     void SetUp() override
     {
         EditingTest::SetUp();
-        Use(kDesign, "P1");
+        Fresh();
         SCHMAIN& m = Main();
         g_SnapStep = kStep;
         m.m_ViewSize = 25400 * 2;  // 5 pixels to the 0.1 inch step
@@ -69,6 +69,15 @@ protected:
         m.ShowZoomValue();
         m.RefreshCanvas();
         Mode(MODE_WIRES, 0);
+    }
+    // The design built anew, with the kernel's free-id lists rebuilt.
+    void Fresh(const std::string& design = kDesign)
+    {
+        g_CurCommand = 0;
+        g_CmdRunning = 0;
+        Use(design, "P1");
+        for (const int32_t kind : {3, 2, 1}) MakeHeap(kind, 0);
+        Main().RefreshCanvas();
     }
     void TearDown() override
     {
@@ -144,10 +153,6 @@ protected:
         const QImage now = Canvas();
         Main().RefreshCanvas();
         const ImageDiff d = CompareImages(now, Canvas());
-        if (!d.Same()) {
-            now.save(QString("/tmp/wm_%1_now.png").arg(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-            Canvas().save(QString("/tmp/wm_%1_fresh.png").arg(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        }
         EXPECT_TRUE(d.Same()) << what << ": " << d.differing << " at " << d.firstAt.x() << "," << d.firstAt.y();
     }
     int32_t WireN() { return Wires(NetId("N")).at(0); }
@@ -196,6 +201,8 @@ TEST_F(WireMode, CornerTakeBackAndARefusedOne)
     EXPECT_EQ(Point(wire, 3).X, 8 * kStep);
     EXPECT_EQ(Point(wire, 3).Y, 28 * kStep);
     EXPECT_EQ(Point(wire, 2).Y, 20 * kStep);
+    OptionAndMove(10, 9, 29);
+    EXPECT_EQ(g_CurCommand, 0);
 }
 
 TEST_F(WireMode, EscTakesBackTheWireAndItsNodes)
@@ -215,6 +222,7 @@ TEST_F(WireMode, EscTakesBackTheWireAndItsNodes)
 
 TEST_F(WireMode, BusNamedOnFinish)
 {
+    static const std::string kLongName(300, 'X');
     struct Case {
         const char* what;
         std::vector<const char*> typed;  // nullptr: Cancel
@@ -224,13 +232,11 @@ TEST_F(WireMode, BusNamedOnFinish)
         {"a new name", {"DATA"}, "DATA", false},
         {"a taken name joins that bus", {"C"}, "C", false},
         {"empty takes the bus back", {nullptr}, nullptr, false},
-        {"a very long name is refused, then one that fits", {std::string(300, 'X').c_str(), "ADDR"}, "ADDR",
-         true},
+        {"a very long name is refused, then one that fits", {kLongName.c_str(), "ADDR"}, "ADDR", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Use(kDesign, "P1");
-        Main().RefreshCanvas();
+        Fresh();
         const int32_t branches = Count(DB_BranchMap()), buses = Count(DB_BusMap());
         Mode(MODE_WIRES, 1);
         Click(40, 40);
@@ -312,8 +318,7 @@ TEST_F(WireMode, SegmentLocks)
     } cases[] = {{false, false, 2, 3}, {true, false, 0, 3}, {false, true, 2, 0}, {true, true, 0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.lockX) + std::to_string(c.lockY));
-        Use(kDesign, "P1");
-        Main().RefreshCanvas();
+        Fresh();
         Mode(MODE_WIRES, 3);
         Click(14, 0);
         ASSERT_EQ(g_CurCommand, 33);
@@ -321,8 +326,11 @@ TEST_F(WireMode, SegmentLocks)
         Option(0, c.lockX);
         Option(1, c.lockY);
         Move(16, 3);
-        EXPECT_EQ(g_CurBranchPoint.X - start.X, c.dx * kStep);
-        EXPECT_EQ(g_CurBranchPoint.Y - start.Y, c.dy * kStep);
+        // Option 0 keeps the horizontal position, option 1 the vertical one.
+        EXPECT_EQ(g_CurBranchPoint.X == start.X, c.dx == 0);
+        EXPECT_EQ(g_CurBranchPoint.Y == start.Y, c.dy == 0);
+        EXPECT_EQ(g_PrevBranchPoint.X - g_CurBranchPoint.X, g_PrevBranchPointSave.X - g_CurBranchPointSave.X);
+        EXPECT_EQ(g_PrevBranchPoint.Y - g_CurBranchPoint.Y, g_PrevBranchPointSave.Y - g_CurBranchPointSave.Y);
         OptionAndMove(10, 16, 4);
         EXPECT_EQ(g_CurCommand, 0);
         Option(0, false);
@@ -463,7 +471,7 @@ TEST_F(WireMode, NameTextAddedPlacedAndDeleted)
     const int32_t wire = WireN();
     const int32_t texts = OA_GetCount(B_BranchTextArray(wire));
     Mode(MODE_WIRES, 6);
-    Type("N", "Net Name text:");
+    Type("N", "Change Bus member text:");  // N is a member of bus B
     Click(10, 0);
     ASSERT_EQ(g_CurCommand, 37);
     EXPECT_EQ(ModeTools(MODE_WIRES).SelFunc, 7);
@@ -474,10 +482,10 @@ TEST_F(WireMode, NameTextAddedPlacedAndDeleted)
     ItemRec text{};
     ASSERT_NE(I_ReadItem(OA_Object(B_BranchTextArray(wire), texts + 1), &text), 0);
     Mode(MODE_WIRES, 8);
-    ui.ExpectPopupMenu("No", "Delete Net Name text: ?");
+    ui.ExpectPopupMenu("No", "Delete Bus member text: ?");
     Click(text.X / double(kStep), text.Y / double(kStep));
     EXPECT_EQ(OA_GetCount(B_BranchTextArray(wire)), texts + 1);
-    ui.ExpectPopupMenu("Yes", "Delete Net Name text: ?");
+    ui.ExpectPopupMenu("Yes", "Delete Bus member text: ?");
     Click(text.X / double(kStep), text.Y / double(kStep));
     EXPECT_EQ(OA_GetCount(B_BranchTextArray(wire)), texts);
     EXPECT_EQ(ui.pending(), 0u);
@@ -605,8 +613,7 @@ TEST_F(WireMode, PreviewsEraseToTheImageBefore)
     } cases[] = {{4, 10, 0, -1, 34}, {3, 14, 0, -1, 33}, {2, 31, 30, 4, CMD_REPEAT_WIRE}, {0, 40, 40, -1, 31}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
-        Use(kDesign, "P1");
-        m.RefreshCanvas();
+        Fresh();
         Mode(MODE_WIRES, c.f);
         if (c.option >= 0) Option(c.option);
         Click(c.x, c.y);
@@ -637,8 +644,7 @@ TEST_F(WireMode, BranchOffWithUnreadableNeighboursBeginsNothing)
     int refused = 0, begun = 0;
     for (int n = 1; n <= 30; ++n) {
         SCOPED_TRACE(n);
-        Use(kDesign, "P1");
-        Main().RefreshCanvas();
+        Fresh();
         Mode(MODE_WIRES, 2);
         Option(3);
         const size_t asked = ui.asked().size();
@@ -649,9 +655,15 @@ TEST_F(WireMode, BranchOffWithUnreadableNeighboursBeginsNothing)
         for (size_t i = asked; i < ui.asked().size(); ++i) beeped |= ui.asked()[i].kind == "Beep";
         if (g_CurCommand == 32) {
             ++begun;
-            BranchPointRec prev{};
-            ASSERT_NE(B_ReadRecord(g_CurBranch, g_PrevBranchPos, &prev), 0);
-            EXPECT_EQ(prev.Ref, g_PrevBranchPoint.Ref);
+            // The neighbours are those of the new junction.
+            for (auto [pos, point] : {std::pair{g_PrevBranchPos, g_PrevBranchPoint},
+                                      std::pair{g_NextBranchPos, g_NextBranchPoint}}) {
+                if (pos == 0) continue;
+                BranchPointRec read{};
+                ASSERT_NE(B_ReadRecord(g_CurBranch, pos, &read), 0);
+                EXPECT_EQ(read.Ref, point.Ref);
+            }
+            EXPECT_EQ(g_PrevBranchPos + g_NextBranchPos > 0, true);
             EXPECT_EQ(g_CurBranchPoint.Flags & 6, 4);
             OptionAndMove(10, 5, 1);
         } else if (beeped) {
@@ -670,15 +682,23 @@ TEST_F(WireMode, ScreenshotOfAWireWithItsGuideLine)
     SCHMAIN& m = Main();
     const bool guide = g_NextNodeGuide;
     g_NextNodeGuide = true;
-    // A net with a pin still to be wired: R4.1 joins N without a wire.
-    Use(std::string(kDesign).replace(std::string(kDesign).find("net N\n"), 6, "net N R4.1\n"), "P1");
+    // Net N has a pin still to be wired: R4.1 joins it without a wire.
+    Fresh(std::string(kDesign).replace(std::string(kDesign).find("net N\n"), 6, "net N R4.1\n"));
+    m.m_ViewSize = 25400;
+    m.m_ViewOrgX = 10 * kStep;
+    m.m_ViewOrgY = -10 * kStep;
+    m.ShowZoomValue();
     m.RefreshCanvas();
-    Click(-3, 0);
+    Click(3, 0);
     ASSERT_EQ(g_CurCommand, 31);
-    Click(-3, 10);
-    Move(8, 10);
-    EXPECT_NE(SaveScreenshot(m.ViewPicture->window(), "wire_being_drawn"), "");
-    OptionAndMove(10, 9, 10);
+    Click(3, 8);
+    Move(12, 8);
+    EXPECT_NE(m.m_OverlayMF, 0);
+    // The canvas as it shows: the page with the preview played over it.
+    const std::string path = ScreenshotDir() + "/wire_being_drawn.png";
+    EXPECT_TRUE(Canvas().save(QString::fromStdString(path)));
+    OptionAndMove(10, 13, 8);
+    EXPECT_EQ(g_CurCommand, 0);
     g_NextNodeGuide = guide;
 }
 
