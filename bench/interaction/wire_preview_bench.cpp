@@ -141,3 +141,30 @@ void BM_DrawAllRecordsOfTheWire(benchmark::State& state)
 BENCHMARK(BM_DrawAllRecordsOfTheWire)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
+
+namespace {
+
+// Parts of the move, for the breakdown: the message line, and one overlay
+// replaced (erased and played) in one open and close.
+void BM_PartMessageLine(benchmark::State& state)
+{
+    SCHMAIN& m = Editor();
+    BeginDrag(m, g_BenchPage);
+    for (auto _ : state) m.ShowWireNetMessage();
+}
+BENCHMARK(BM_PartMessageLine)->Unit(benchmark::kMicrosecond);
+
+void BM_PartOverlayReplaced(benchmark::State& state)
+{
+    SCHMAIN& m = Editor();
+    BeginDrag(m, g_BenchPage);
+    for (auto _ : state) {
+        m.OpenCanvasDC();
+        m.EraseOverlay();
+        m.PlayOverlay();
+        m.CloseCanvasDC();
+    }
+}
+BENCHMARK(BM_PartOverlayReplaced)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -14,6 +14,7 @@
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/view_values.h"
 #include "editor/objects/wire_state.h"
+#include "editor/shell/controls.h"
 #include "editor/shell/curpos.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/numtext.h"
@@ -71,8 +72,13 @@ void SCHMAIN::ShowWireNetMessage()
     const int32_t owner = g_CurBranchRec.Net;
     // A page frame's net field names its page.
     if (owner == 0 || g_CurBranch < 0) return;
+    // The message line repaints at once; a text it shows already is not
+    // shown again on every move.
+    auto show = [this](const std::string& text) {
+        if (F_MsgLine->Caption() != " " + text) ShowMessage(text);
+    };
     if ((g_CurBranchRec.Flags & wire_edit::kBusWire) != 0) {
-        ShowMessage(GetMsgText("Bus: ", "99272") + PtrToStr(O_GetName(N_Bus(owner))));
+        show(GetMsgText("Bus: ", "99272") + PtrToStr(O_GetName(N_Bus(owner))));
         return;
     }
     std::string text = GetMsgText("Net: ", "99931") + PtrToStr(O_GetName(N_Net(owner)));
@@ -81,7 +87,7 @@ void SCHMAIN::ShowWireNetMessage()
         // Slots count from 0; the message counts members from 1.
         text += GetMsgText("(in Bus: ", "99102") + PtrToStr(O_GetName(N_Bus(bus))) + " memb:" + Str(slot + 1) + ")";
     }
-    ShowMessage(text);
+    show(text);
 }
 
 void SCHMAIN::PreviewWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
@@ -310,5 +316,6 @@ void SCHMAIN::PreviewRepeatWire(int& Shift, int32_t& X, int32_t& Y)
     m_OverlayMF = G_CloseMF();
     PlayOverlay();
     CloseCanvasDC();
-    ShowMessage(GetMsgText("Repeating wire", "13174"));
+    const std::string text = GetMsgText("Repeating wire", "13174");
+    if (F_MsgLine->Caption() != " " + text) ShowMessage(text);
 }
