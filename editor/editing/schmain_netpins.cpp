@@ -94,6 +94,8 @@ void SCHMAIN::InsertBranchPoint(int32_t& fail, int32_t junctionKindFlag, int32_t
     CloseCanvasDC();
     g_PrevBranchPointSave = g_PrevBranchPoint;
     g_CurBranchPointSave = g_CurBranchPoint;
+    g_SavedPrevPos = g_PrevBranchPos;
+    g_SavedNextPos = g_NextBranchPos;
     if (F_FSI.Exists(buttonIndex)) F_FSI(buttonIndex)->SetValue(true);
     BeginCommand(commandId);
     fail = 0;

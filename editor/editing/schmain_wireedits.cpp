@@ -359,5 +359,8 @@ void SCHMAIN::ChangeNetText(int32_t& fail, bool editExisting)
     }
     DrawOwnerItem(kOwnerBranch, g_CurBranch, g_SymbItemIdx);
     CloseCanvasDC();
+    // The text command that follows moves this text through g_SymbText.
+    I_ReadItem(made, &g_SymbText);
+    g_SymbItemText = answer;
     fail = 0;
 }

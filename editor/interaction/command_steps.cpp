@@ -5,6 +5,7 @@
 
 #include "editor/editing/comp_swap.h"
 #include "editor/interaction/commands.h"
+#include "editor/interaction/input_state.h"
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/comp_state.h"
@@ -175,18 +176,21 @@ bool RestoreBranch(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
     return false;
 }
 
-// 31: one click of wire drawing; a refused click keeps the command.
-bool DrawWire(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
-{
-    int32_t fail = 1;
-    m.WireDrawStep(fail, x, y);
-    return fail != 0;
-}
-
 // 96: one more connection per click.
 bool RepeatWire(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 {
     if (m.m_StepRequest) return false;
+    // The pattern goes where the preview showed it: its first point at
+    // the pointer the preview left in element 0.
+    const long n = g_NetNodes.UBound();
+    if (n >= 1) {
+        const int64_t dx = int64_t{g_NetNodes(0).X} - g_NetNodes(1).X;
+        const int64_t dy = int64_t{g_NetNodes(0).Y} - g_NetNodes(1).Y;
+        for (long k = 1; k <= n; ++k) {
+            g_NetNodes(k).X = ClampToLimit(g_NetNodes(k).X + dx);
+            g_NetNodes(k).Y = ClampToLimit(g_NetNodes(k).Y + dy);
+        }
+    }
     m.BuildRepeatWire();
     return true;
 }
@@ -232,13 +236,12 @@ const std::map<int32_t, CommandStep>& Table()
         t[98] = PinSwap;
         for (int32_t id : {90, 102, 103}) t[id] = ShowNet;
         for (int32_t id : {24, 39}) t[id] = RestoreBranch;
-        t[31] = DrawWire;
         t[96] = RepeatWire;
         t[38] = PlaceBranchText;
         t[300] = RoutePair;
         t[301] = RouteBlock;
         // The families of steps kept in their own files.
-        for (CommandStep (*find)(int32_t) : {FindBlockStep, FindPlacementStep, FindTextStep, FindNetStep})
+        for (CommandStep (*find)(int32_t) : {FindBlockStep, FindPlacementStep, FindTextStep, FindNetStep, FindWireStep})
             for (int32_t id = 1; id <= 400; ++id)
                 if (CommandStep s = find(id)) t[id] = s;
         return t;

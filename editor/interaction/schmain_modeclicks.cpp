@@ -104,6 +104,7 @@ void SCHMAIN::PageFormatModeClick(int32_t& x, int32_t& y)
     if (!g_ShowPageOutline) M_PageO_Click();
     const int32_t f = SelectedFunction();
     auto hitFrame = [&] {
+        // The hit test leaves the status as it is on a hit.
         g_CurBranchPos = 1;
         int32_t status = 0;
         CoverBranchAtPoint(status, 1, 0, x, y, m_CoverDist, g_CurBranch, g_CurBranchPos, g_CurBranchRec);

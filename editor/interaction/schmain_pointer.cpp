@@ -256,6 +256,15 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
     case 101:
         PreviewNextNode(Shift, x, y);
         break;
+    case 20: case 33:
+        PreviewNetWire(Shift, x, y, g_CurCommand == 20 ? -1 : 0);
+        break;
+    case 21: case 22: case 23: case 31: case 32: case 34: case 35: case 36:
+        PreviewWire(Shift, x, y, g_CurCommand < 31 ? -1 : 0);
+        break;
+    case 96:
+        PreviewRepeatWire(Shift, x, y);
+        break;
     default:
         // Commands whose preview is not built, and ids without one: the
         // context opened for the conversion is closed.
@@ -302,6 +311,7 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
     } else {
         switch (g_CurMode) {
         case MODE_BLOCK_EDIT: BlockModeClick(x, y); break;
+        case MODE_WIRES: WireModeClick(x, y); break;
         case MODE_PAGE_FORMAT: PageFormatModeClick(x, y); break;
         case MODE_BITMAPS: BitmapModeClick(x, y); break;
         case MODE_ROUTING: RoutingModeClick(x, y); break;

@@ -1,6 +1,7 @@
 // The steps of the text commands whose previews write the text as it goes:
-// the added component text (10) and wire name text (37), placed or given
-// up, and the text block (64), whose lines are made by its step.
+// the added component text (10), placed or given up, and the text block
+// (64), whose lines are made by its step. The wire name text (37) is among
+// the wire steps.
 #include "editor/interaction/command_steps.h"
 #include "editor/interaction/commands.h"
 
@@ -35,21 +36,6 @@ bool PlaceCompText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     return false;
 }
 
-// 37: the added wire name text is drawn in place, or deleted when given up.
-bool PlaceAddedBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
-{
-    g_CurCommand = 0;
-    m.OpenCanvasDC();
-    if (m.m_StepRequest)
-        OA_Delete(B_BranchTextArray(g_CurBranch), g_SymbItemIdx);
-    else
-        DrawOwnerItem(kOwnerBranch, g_CurBranch, g_SymbItemIdx);
-    HighlightBranchRecords(0, g_CurBranch, 1, -1);
-    m.CloseCanvasDC();
-    PressFunction(m, 6);
-    return false;
-}
-
 // 64: one notes text per line of the accepted text, from the block's corner
 // at its angle with the current text size. A size index outside the table
 // or lines the kernel refuses make nothing (a beep).
@@ -81,7 +67,6 @@ CommandStep FindTextStep(int32_t id)
 {
     switch (id) {
     case 10: return PlaceCompText;
-    case 37: return PlaceAddedBranchText;
     case 64: return PlaceTextBlock;
     default: return nullptr;
     }

@@ -12,6 +12,9 @@ int32_t g_NextBranchPos = 0;
 BranchPointRec g_NextBranchPoint{};
 BranchPointRec g_NextBranchPointSave{};
 int32_t g_ReplacedNode = 0;
+int32_t g_SavedPrevPos = 0;
+int32_t g_SavedNextPos = 0;
+int32_t g_LegFromNext = 0;
 
 CheckedArray<int32_t> g_MaskedBranchIds(0, 0);
 

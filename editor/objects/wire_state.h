@@ -24,6 +24,14 @@ extern int32_t g_NextBranchPos;        // index of the point after the current o
 extern BranchPointRec g_NextBranchPoint;
 extern BranchPointRec g_NextBranchPointSave;
 extern int32_t g_ReplacedNode;         // node the current point referred to before it became a junction
+// The wire commands' saved neighbour positions and the dragged leg's anchor:
+// g_SavedPrevPos / g_SavedNextPos the neighbours of a point inserted by the
+// insert-point command (g_SavedPrevPos 0 or -1 before that), g_LegFromNext
+// 1 when the wire preview anchors the leg at the next point, 0 at the
+// previous one.
+extern int32_t g_SavedPrevPos;
+extern int32_t g_SavedNextPos;
+extern int32_t g_LegFromNext;
 
 // Branch ids (elements 1..n) of the last DrawMaskedBranches pass.
 extern CheckedArray<int32_t> g_MaskedBranchIds;

@@ -631,6 +631,14 @@ public:
     void NetAsTextClick(int32_t x, int32_t y);
     void NetWiresClick(int32_t x, int32_t y, bool clear);
     void PreviewNextNode(int& Shift, int32_t& X, int32_t& Y);
+    // Wire mode: the idle click and the wire previews
+    // (editor/interaction/schmain_mode_wire.cpp, schmain_preview_wire.cpp).
+    void WireModeClick(int32_t& X, int32_t& Y);
+    void PreviewWire(int& Shift, int32_t& X, int32_t& Y, int32_t Kind);
+    void PreviewNetWire(int& Shift, int32_t& X, int32_t& Y, int32_t Kind);
+    void PreviewRepeatWire(int& Shift, int32_t& X, int32_t& Y);
+    // The net or bus of the current wire on the message line.
+    void ShowWireNetMessage();
 
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
