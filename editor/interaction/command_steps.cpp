@@ -219,6 +219,8 @@ const std::map<int32_t, CommandStep>& Table()
         t[38] = PlaceBranchText;
         for (int32_t id = 1; id <= 400; ++id)
             if (CommandStep s = FindBlockStep(id)) t[id] = s;
+        for (int32_t id = 1; id <= 400; ++id)
+            if (CommandStep s = FindComponentStep(id)) t[id] = s;
         return t;
     }();
     return table;

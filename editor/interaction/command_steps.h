@@ -19,6 +19,9 @@ std::vector<int32_t> CommandStepIds();
 // The steps of the block, bitmap, text, item and box commands
 // (block_steps.cpp), by id; null when the id is not theirs.
 CommandStep FindBlockStep(int32_t id);
+// The steps of the packaging and added-text component commands
+// (component_steps.cpp).
+CommandStep FindComponentStep(int32_t id);
 
 // Shared parts of the steps.
 // Box centring: base point at the snapped box centre and the box corner

@@ -4,6 +4,7 @@
 // Also the two snapping procedures of the mode handlers and previews.
 #include "editor/shell/schmain.h"
 
+#include "editor/dialogs/schipack.h"
 #include "editor/interaction/commands.h"
 #include "editor/interaction/input_state.h"
 #include "editor/shell/applink.h"
@@ -187,6 +188,15 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
         }
     };
     switch (g_CurCommand) {
+    case 1: case 2: case 3: case 4: case 201:
+        PreviewComp(Shift, x, y);
+        break;
+    case 6:
+        if (g_PackDone || g_PackClosed) m_StepRequest = -1;
+        break;
+    case 8: case 9:
+        PreviewCompBlock(Shift, x, y);
+        break;
     case 15:
         PreviewVector(Shift, x, y);
         break;
@@ -257,6 +267,7 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
         BeginCommand(box);
     } else {
         switch (g_CurMode) {
+        case MODE_COMPONENTS: ComponentModeClick(x, y); break;
         case MODE_BLOCK_EDIT: BlockModeClick(x, y); break;
         case MODE_PAGE_FORMAT: PageFormatModeClick(x, y); break;
         case MODE_BITMAPS: BitmapModeClick(x, y); break;
