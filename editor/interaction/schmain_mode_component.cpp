@@ -28,6 +28,7 @@
 #include "editor/shell/textfiles.h"
 #include "editor/shell/textnum.h"
 #include "editor/shell/tooltable.h"
+#include "editor/view/view_state.h"
 #include "platform/winsys/interaction.h"
 
 #include <algorithm>
