@@ -241,7 +241,8 @@ const std::map<int32_t, CommandStep>& Table()
         t[300] = RoutePair;
         t[301] = RouteBlock;
         // The families of steps kept in their own files.
-        for (CommandStep (*find)(int32_t) : {FindBlockStep, FindPlacementStep, FindTextStep, FindNetStep, FindWireStep})
+        for (CommandStep (*find)(int32_t) : {FindBlockStep, FindPlacementStep, FindTextStep, FindNetStep, FindWireStep,
+                                             FindComponentStep})
             for (int32_t id = 1; id <= 400; ++id)
                 if (CommandStep s = find(id)) t[id] = s;
         return t;

@@ -21,13 +21,15 @@ std::vector<int32_t> CommandStepIds();
 CommandStep FindBlockStep(int32_t id);
 // The steps of the placement pattern and keep-off zone edits (placement_steps.cpp).
 CommandStep FindPlacementStep(int32_t id);
-// The steps of the added component text and of the text block
-// (text_steps.cpp).
+// The step of the text block (text_steps.cpp).
 CommandStep FindTextStep(int32_t id);
 // The net split and next-node steps (net_steps.cpp).
 CommandStep FindNetStep(int32_t id);
 // The steps of the wire and bus commands (wire_steps.cpp).
 CommandStep FindWireStep(int32_t id);
+// The steps of the packaging and added-text component commands
+// (component_steps.cpp).
+CommandStep FindComponentStep(int32_t id);
 
 // Shared parts of the steps.
 // Box centring: base point at the snapped box centre and the box corner

@@ -4,6 +4,7 @@
 // Also the two snapping procedures of the mode handlers and previews.
 #include "editor/shell/schmain.h"
 
+#include "editor/dialogs/schipack.h"
 #include "editor/interaction/commands.h"
 #include "editor/interaction/input_state.h"
 #include "editor/objects/owner_items.h"
@@ -216,6 +217,15 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
             PreviewItem(Shift, x, y);
         }
         break;
+    case 1: case 2: case 3: case 4: case 201:
+        PreviewComp(Shift, x, y);
+        break;
+    case 6:
+        if (g_PackDone || g_PackClosed) m_StepRequest = -1;
+        break;
+    case 8: case 9:
+        PreviewCompBlock(Shift, x, y);
+        break;
     case 15:
         PreviewVector(Shift, x, y);
         break;
@@ -310,6 +320,7 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
         BeginCommand(box);
     } else {
         switch (g_CurMode) {
+        case MODE_COMPONENTS: ComponentModeClick(x, y); break;
         case MODE_BLOCK_EDIT: BlockModeClick(x, y); break;
         case MODE_WIRES: WireModeClick(x, y); break;
         case MODE_PAGE_FORMAT: PageFormatModeClick(x, y); break;

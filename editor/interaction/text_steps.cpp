@@ -1,7 +1,6 @@
-// The steps of the text commands whose previews write the text as it goes:
-// the added component text (10), placed or given up, and the text block
-// (64), whose lines are made by its step. The wire name text (37) is among
-// the wire steps.
+// The step of the text block (64), whose lines are made by its step. The
+// added component text (10) is among the component steps, the wire name
+// text (37) among the wire steps.
 #include "editor/interaction/command_steps.h"
 #include "editor/interaction/commands.h"
 
@@ -22,19 +21,6 @@
 #include <QApplication>
 
 namespace {
-
-// 10: the added component text stays where the preview left it, or goes
-// when given up; the component is drawn again either way.
-bool PlaceCompText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
-{
-    g_CurCommand = 0;
-    PressFunction(m, 8);
-    if (m.m_StepRequest) OA_Delete(C_CompTextArray(g_CompId), g_CompTextIdx);
-    m.OpenCanvasDC();
-    DrawCompWithWires(g_CompId);
-    m.CloseCanvasDC();
-    return false;
-}
 
 // 64: one notes text per line of the accepted text, from the block's corner
 // at its angle with the current text size. A size index outside the table
@@ -66,7 +52,6 @@ bool PlaceTextBlock(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 CommandStep FindTextStep(int32_t id)
 {
     switch (id) {
-    case 10: return PlaceCompText;
     case 64: return PlaceTextBlock;
     default: return nullptr;
     }

@@ -639,6 +639,19 @@ public:
     void PreviewRepeatWire(int& Shift, int32_t& X, int32_t& Y);
     // The net or bus of the current wire on the message line.
     void ShowWireNetMessage();
+    // Component mode: the idle click (schmain_mode_component.cpp), the
+    // preview of a component being placed or moved and the frame of a
+    // component array (schmain_preview_component.cpp).
+    void ComponentModeClick(int32_t& x, int32_t& y);
+    void PreviewComp(int& Shift, int32_t& X, int32_t& Y);
+    void PreviewCompBlock(int& Shift, int32_t& X, int32_t& Y);
+    // Functions 5 (delete), 6 (packaging) and 7 (lock) of the click; function
+    // 10 with option 1, back to the level above (status 0 when the level
+    // changed).
+    void DeleteCompOrText(int32_t x, int32_t y);
+    void PackagingClick(int32_t x, int32_t y);
+    void LockClick(int32_t x, int32_t y);
+    void GoUpOneLevel(int32_t& status);
 
     // ---- Subsystem 5: editing -------------------------------------------------
     void M_Yes_Click();
