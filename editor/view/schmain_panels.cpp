@@ -97,7 +97,17 @@ void SCHMAIN::F_OST_Click(int Index, bool Value)
     if (Index < 0 || Index >= kToolCount) return;
     RibbonButton* button = F_OST(Index);
     if (Value) {
-        if (g_CurCommand == 0 && Index == 10) {
+        if (g_CurCommand != 0) {
+            // The running command's preview is drawn again with the new
+            // option at the last pointer point; option 10 makes it step now.
+            OpenCanvasDC();
+            int shift = 1;
+            int32_t x = m_PreviewDbX, y = m_PreviewDbY;
+            DispatchPointerAction(shift, x, y);
+            if (!F_OST.Exists(Index)) return;
+            button = F_OST(Index);
+            Value = button->Value();
+        } else if (Index == 10) {
             button->SetValue(false);
             Value = false;
         }

@@ -6,6 +6,7 @@
 #include "editor/interaction/input_state.h"
 #include "editor/shell/curpos.h"
 #include "editor/shell/menus.h"
+#include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/tooltable.h"
@@ -174,4 +175,22 @@ TEST_F(Pointer, ItemBoxStepsPublishTheSelection)
         m.ExecuteCommandStep(x, y);
         EXPECT_EQ(g_CurCommand, 0);
     }
+}
+
+// An option pressed while a command runs redraws its preview at once:
+// option 10 (Esc) ends the box command without waiting for a pointer move.
+TEST_F(Pointer, OptionTenStepsTheRunningCommandAtOnce)
+{
+    SCHMAIN& m = Main();
+    m.ViewPicture_MouseMove(0, 0, 100, 100);
+    int32_t id = CMD_BOX_AREA;
+    m.m_BaseX = m.m_CursorX;
+    m.m_BaseY = m.m_CursorY;
+    m.BeginCommand(id);
+    ASSERT_EQ(g_CurCommand, CMD_BOX_AREA);
+    m.F_OST(10)->SetValue(true);
+    EXPECT_EQ(g_CurCommand, 0);
+    EXPECT_FALSE(m.F_OST(10)->Value());
+    EXPECT_EQ(m.m_CanvasDCLevel, 0);
+    EXPECT_TRUE(m.M_Edit->Enabled());
 }
