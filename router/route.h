@@ -34,6 +34,20 @@ struct RouteTuning {
     int32_t levelLimit = 4;
     // A stopped line also turns both ways along what stopped it.
     bool turnLines = true;
+    // The grid fallback for pairs the escape lines leave unrouted: a window
+    // around the pair, widened by `gridMarginSteps` steps (or a quarter of
+    // the pair's extent), then by `gridWideSteps` (or one and a half times
+    // the extent); at most `gridExpansionLimit` states taken per window,
+    // after a search of `gridProbeLimit` states from the end pin;
+    // the list capacities while a window's objects are collected.
+    bool gridFallback = true;
+    int32_t gridMarginSteps = 10;
+    int32_t gridWideSteps = 60;
+    int32_t gridExpansionLimit = 400000;
+    int32_t gridProbeLimit = 3000;
+    int32_t gridGreed = 2;
+    int32_t meetingTryLimit = 1000000;
+    int32_t gridObstacleCapacity = 1000000;
 };
 extern RouteTuning g_Tuning;
 
@@ -171,6 +185,12 @@ bool MR_ShortcutPath(Path& path);
 
 int32_t MR_RouteOnePair(int32_t node, int32_t& connected);
 int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected);
+// The grid fallback (router/route_grid.cpp): a path from the pair's start
+// pin (or a wire of its group) to its end pin (or a wire of that group) by
+// A* with a bend cost on the routing grid, in a window around the pair.
+// 1 with a path that PathFree accepts, 0 when none was found.
+int32_t MR_GridSearchPair(int32_t node, Path& path);
+void FreeGridSearch();
 // The exit point of a pin on a body: 1 with the point, 0 when no side is free.
 int32_t PinExitPoint(int32_t node, int32_t otherX, int32_t otherY, int32_t& ex, int32_t& ey);
 bool IsFreePin(int32_t node);

@@ -314,7 +314,7 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
                         if (std::find(tried.begin(), tried.end(), std::pair{m.x, m.y}) != tried.end()) m.cost = 0;
                 const int32_t saved = g_Clearance;
                 g_Clearance = -1;
-                while (!found && MR_GetBestProject(path)) {
+                while (!found && int32_t(tried.size()) < g_Tuning.meetingTryLimit && MR_GetBestProject(path)) {
                     tried.emplace_back(path.empty() ? 0 : g_LastMeeting[0], g_LastMeeting[1]);
                     int32_t accepted = 0;
                     if (!MR_BuildBranchWay(path, accepted)) return 0;
@@ -332,15 +332,22 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
         }
         g_Clearance = -1;
     }
+    // What the escape lines could not find, the grid search may: its path
+    // runs from pin (or group wire) to pin (or group wire), with no stubs.
+    bool viaGrid = false;
+    if (!found) {
+        ClearFailure();  // a full list on the way only ended the line search
+        viaGrid = found = MR_GridSearchPair(node, path) != 0;
+    }
     if (!found) return 1;
     // The exit stubs back to the pins, unless the shortcut pass moved that
     // end onto a wire of the pin's group.
     auto endFlags = [](PathPt& p) { p.flags = (p.flags & kPathJunction) ? kPathJunction : kPathFixed; };
-    if ((sx != a.x || sy != a.y) && !(path.front().flags & kPathJunction)) {
+    if (!viaGrid && (sx != a.x || sy != a.y) && !(path.front().flags & kPathJunction)) {
         path.front().flags = kPathFree;
         path.insert(path.begin(), PathPt{a.x, a.y, kPathFixed});
     }
-    if ((ex != b.x || ey != b.y) && !(path.back().flags & kPathJunction)) {
+    if (!viaGrid && (ex != b.x || ey != b.y) && !(path.back().flags & kPathJunction)) {
         path.back().flags = kPathFree;
         path.push_back(PathPt{b.x, b.y, kPathFixed});
     }

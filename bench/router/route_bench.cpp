@@ -394,6 +394,9 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--levels" && i + 1 < argc) g_Tuning.levelLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--pool" && i + 1 < argc) g_Tuning.pointPoolCapacity = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--no-turns") g_Tuning.turnLines = false;
+        else if (std::string(argv[i]) == "--greed" && i + 1 < argc) g_Tuning.gridGreed = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--tries" && i + 1 < argc) g_Tuning.meetingTryLimit = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--no-grid") g_Tuning.gridFallback = false;
         else file = argv[i];
     }
     if (!file.empty()) {
