@@ -30,8 +30,11 @@ struct RouteTuning {
     int32_t testedCapacity = 1000;
     int32_t pointPoolCapacity = 500;
     int32_t meetingCapacity = 200;
-    // Levels of escape lines grown for one pair.
-    int32_t levelLimit = 4;
+    // Levels of escape lines grown for one pair, and the meetings tried for
+    // it: with the grid search behind them the lines look only for the
+    // near, simple ways, which they find fastest.
+    int32_t levelLimit = 1;
+    int32_t meetingTryLimit = 4;
     // A stopped line also turns both ways along what stopped it.
     bool turnLines = true;
     // The grid fallback for pairs the escape lines leave unrouted: a window
@@ -43,10 +46,10 @@ struct RouteTuning {
     bool gridFallback = true;
     int32_t gridMarginSteps = 10;
     int32_t gridWideSteps = 60;
-    int32_t gridExpansionLimit = 400000;
+    int32_t gridExpansionLimit = 100000;
     int32_t gridProbeLimit = 3000;
+    // The estimate's weight in halves: 2 is plain A* (least cost ways).
     int32_t gridGreed = 2;
-    int32_t meetingTryLimit = 1000000;
     int32_t gridObstacleCapacity = 1000000;
 };
 extern RouteTuning g_Tuning;

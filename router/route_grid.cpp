@@ -12,8 +12,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <queue>
-#include <cstdio>
 
 namespace corvex {
 
@@ -36,6 +34,7 @@ struct GridWindow {
     std::vector<uint8_t> closed;
     std::vector<int32_t> touched;
     std::vector<std::vector<int32_t>> buckets;
+    std::vector<int32_t> sources, targets;  // grid points of the pair's own group wires
     int32_t Idx(int32_t gx, int32_t gy) const { return gy * cols + gx; }
     // The grid point of an exact position; false off the grid or outside.
     bool Cell(int64_t x, int64_t y, int32_t& gx, int32_t& gy) const
@@ -113,8 +112,13 @@ void MarkOwn(const Obstacle& o, uint8_t mark)
     if (o.y1 == o.y2 && (o.y1 - w.y0) % w.step) return;
     if (o.x1 == o.x2 && (o.x1 - w.x0) % w.step) return;
     if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
+    std::vector<int32_t>& list = mark == kSource ? w.sources : w.targets;
     for (int32_t gy = ay; gy <= by; ++gy)
-        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= mark;
+        for (int32_t gx = ax; gx <= bx; ++gx) {
+            const int32_t k = w.Idx(gx, gy);
+            if (!(w.marks[size_t(k)] & mark)) list.push_back(k);
+            w.marks[size_t(k)] |= mark;
+        }
 }
 
 // Temporarily larger list capacities: a window sees many more objects than
@@ -143,6 +147,8 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     const size_t n = size_t(w.cols) * size_t(w.rows);
     w.body.assign(n, 0);
     w.marks.assign(n, 0);
+    w.sources.clear();
+    w.targets.clear();
     if (w.dist.size() < n * 4) w.dist.resize(n * 4, INT32_MAX), w.from.resize(n * 4, -1), w.closed.resize(n * 4, 0);
     ObstacleList list;
     const Seg rect{static_cast<int32_t>(x1 - w.step), static_cast<int32_t>(y1 - w.step),
@@ -204,13 +210,14 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     w.touched.clear();
     const int32_t bendCost = 2;
     const int32_t own[2] = {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp};
-    const int32_t n = w.cols * w.rows;
     // The lower bound of the rest: the distance to the box of the targets,
     // and one bend more when the box is not straight ahead.
     int32_t bx1 = tx, by1 = ty, bx2 = tx, by2 = ty;
     auto clean = [&](int32_t k) { return w.body[size_t(k)] == 0 && !(w.marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
-    for (int32_t k = 0; k < n; ++k) {
-        if (!(w.marks[size_t(k)] & toMark) || !clean(k)) continue;
+    const std::vector<int32_t>& toList = toMark == kSource ? w.sources : w.targets;
+    const std::vector<int32_t>& fromList = fromMark == kSource ? w.sources : w.targets;
+    for (const int32_t k : toList) {
+        if (!clean(k)) continue;
         bx1 = std::min(bx1, k % w.cols), bx2 = std::max(bx2, k % w.cols);
         by1 = std::min(by1, k / w.cols), by2 = std::max(by2, k / w.cols);
     }
@@ -237,8 +244,8 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         w.dist[size_t(s)] = 0, w.from[size_t(s)] = -1;
         push(s, 0);
     };
-    for (int32_t k = 0; k < n; ++k)
-        if ((w.marks[size_t(k)] & fromMark) && clean(k))
+    for (const int32_t k : fromList)
+        if (clean(k))
             for (int32_t d = 0; d < 4; ++d) seed(k, d);
     for (int32_t d = 0; d < 4; ++d)
         if (a.flags & kExitBit[d]) seed(w.Idx(sx, sy), d);
@@ -293,9 +300,6 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             }
         }
     }
-    if (std::getenv("GRID_DEBUG"))
-        std::fprintf(stderr, "grid %dx%d used %lld goal %d exhausted %d edge %d\n", w.cols, w.rows,
-                     (long long)(w.touched.size()), goal >= 0, result.exhausted, result.edge);
     if (goal < 0) return result;
     for (int32_t s = goal; s >= 0; s = w.from[size_t(s)]) result.way.push_back(s / 4);
     std::reverse(result.way.begin(), result.way.end());
@@ -331,12 +335,14 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
         if (x2 < x1 || y2 < y1) return 0;
         if ((x2 - x1) / w.step + 1 > 4096 || (y2 - y1) / w.step + 1 > 4096) return 0;
         if (!BuildWindow(x1, y1, x2, y2)) return 0;
-        // A short search from the end pin first: an end shut in by what is
-        // around it is found at once, and a near way from there serves too.
-        // Either search that runs out of places without meeting the
-        // window's edge settles that no wider window helps.
+        // Short searches from the end pin, then from the start pin: an end
+        // shut in by what is around it is found at about the cost of its
+        // little room (and a near way found serves). Then the full search
+        // from the start. A search that runs out of places without meeting
+        // the window's edge settles that no wider window helps.
         WindowResult r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit);
         std::reverse(r.way.begin(), r.way.end());
+        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit);
         if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit);
         if (r.way.empty()) {
             if (r.exhausted && !r.edge) return 0;
