@@ -46,7 +46,7 @@ struct RouteTuning {
     bool gridFallback = true;
     int32_t gridMarginSteps = 10;
     int32_t gridWideSteps = 60;
-    int32_t gridExpansionLimit = 100000;
+    int32_t gridExpansionLimit = 400000;
     int32_t gridProbeLimit = 3000;
     // The estimate's weight in halves: 2 is plain A* (least cost ways).
     int32_t gridGreed = 2;

@@ -35,6 +35,10 @@ struct GridWindow {
     std::vector<int32_t> touched;
     std::vector<std::vector<int32_t>> buckets;
     std::vector<int32_t> sources, targets;  // grid points of the pair's own group wires
+    struct Rect {
+        int32_t x1, y1, x2, y2;
+    };
+    std::vector<Rect> sourceRects, targetRects;  // the same wires' segments
     int32_t Idx(int32_t gx, int32_t gy) const { return gy * cols + gx; }
     // The grid point of an exact position; false off the grid or outside.
     bool Cell(int64_t x, int64_t y, int32_t& gx, int32_t& gy) const
@@ -113,6 +117,7 @@ void MarkOwn(const Obstacle& o, uint8_t mark)
     if (o.x1 == o.x2 && (o.x1 - w.x0) % w.step) return;
     if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
     std::vector<int32_t>& list = mark == kSource ? w.sources : w.targets;
+    (mark == kSource ? w.sourceRects : w.targetRects).push_back(GridWindow::Rect{ax, ay, bx, by});
     for (int32_t gy = ay; gy <= by; ++gy)
         for (int32_t gx = ax; gx <= bx; ++gx) {
             const int32_t k = w.Idx(gx, gy);
@@ -149,6 +154,8 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     w.marks.assign(n, 0);
     w.sources.clear();
     w.targets.clear();
+    w.sourceRects.clear();
+    w.targetRects.clear();
     if (w.dist.size() < n * 4) w.dist.resize(n * 4, INT32_MAX), w.from.resize(n * 4, -1), w.closed.resize(n * 4, 0);
     ObstacleList list;
     const Seg rect{static_cast<int32_t>(x1 - w.step), static_cast<int32_t>(y1 - w.step),
@@ -212,22 +219,30 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     const int32_t own[2] = {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp};
     // The lower bound of the rest: the distance to the box of the targets,
     // and one bend more when the box is not straight ahead.
-    int32_t bx1 = tx, by1 = ty, bx2 = tx, by2 = ty;
+    // The estimate is taken to the nearest target segment (the end pin is
+    // one): one box around targets spread over the window would guide the
+    // search poorly. Many segments share one box, to bound the cost.
     auto clean = [&](int32_t k) { return w.body[size_t(k)] == 0 && !(w.marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
-    const std::vector<int32_t>& toList = toMark == kSource ? w.sources : w.targets;
     const std::vector<int32_t>& fromList = fromMark == kSource ? w.sources : w.targets;
-    for (const int32_t k : toList) {
-        if (!clean(k)) continue;
-        bx1 = std::min(bx1, k % w.cols), bx2 = std::max(bx2, k % w.cols);
-        by1 = std::min(by1, k / w.cols), by2 = std::max(by2, k / w.cols);
+    std::vector<GridWindow::Rect> goals{GridWindow::Rect{tx, ty, tx, ty}};
+    for (const GridWindow::Rect& r : toMark == kSource ? w.sourceRects : w.targetRects) goals.push_back(r);
+    if (goals.size() > 16) {
+        GridWindow::Rect all = goals.front();
+        for (const GridWindow::Rect& r : goals)
+            all = GridWindow::Rect{std::min(all.x1, r.x1), std::min(all.y1, r.y1), std::max(all.x2, r.x2), std::max(all.y2, r.y2)};
+        goals.assign(1, all);
     }
     auto bound = [&](int32_t s) {
         const int32_t k = s / 4, d = s % 4, gx = k % w.cols, gy = k / w.cols;
-        const int32_t ox = std::max({0, bx1 - gx, gx - bx2}), oy = std::max({0, by1 - gy, gy - by2});
-        bool ahead = false;
-        if (kDx[d]) ahead = oy == 0 && (ox == 0 || (kDx[d] > 0) == (bx1 > gx));
-        else ahead = ox == 0 && (oy == 0 || (kDy[d] > 0) == (by1 > gy));
-        return ox + oy + (ahead ? 0 : bendCost);
+        int32_t best = INT32_MAX;
+        for (const GridWindow::Rect& r : goals) {
+            const int32_t ox = std::max({0, r.x1 - gx, gx - r.x2}), oy = std::max({0, r.y1 - gy, gy - r.y2});
+            bool ahead = false;
+            if (kDx[d]) ahead = oy == 0 && (ox == 0 || (kDx[d] > 0) == (r.x1 > gx));
+            else ahead = ox == 0 && (oy == 0 || (kDy[d] > 0) == (r.y1 > gy));
+            best = std::min(best, ox + oy + (ahead ? 0 : bendCost));
+        }
+        return best;
     };
     std::vector<std::vector<int32_t>>& buckets = w.buckets;
     for (auto& bucket : buckets) bucket.clear();

@@ -10,7 +10,7 @@
 //   --levels N and --pool N set the router's level limit and point pool size;
 //   --tries N the meetings tried per pair, --no-grid turns the grid fallback
 //   off, --greed N weights its estimate (2 = plain A*), --grid-limit N its
-//   states per window;
+//   states per window, --grid-margins A B its two window margins in steps;
 //   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
 #include "router/corvex.h"
@@ -410,6 +410,10 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--tries" && i + 1 < argc) g_Tuning.meetingTryLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--no-grid") g_Tuning.gridFallback = false;
         else if (std::string(argv[i]) == "--grid-limit" && i + 1 < argc) g_Tuning.gridExpansionLimit = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--grid-margins" && i + 2 < argc) {
+            g_Tuning.gridMarginSteps = std::atoi(argv[++i]);
+            g_Tuning.gridWideSteps = std::atoi(argv[++i]);
+        }
         else file = argv[i];
     }
     if (!file.empty()) {
