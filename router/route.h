@@ -50,6 +50,8 @@ struct RouteTuning {
     int32_t gridProbeLimit = 3000;
     // The estimate's weight in halves: 2 is plain A* (least cost ways).
     int32_t gridGreed = 2;
+    // What a bend costs the grid search, in steps of length.
+    int32_t gridBendCost = 4;
     int32_t gridObstacleCapacity = 1000000;
 };
 extern RouteTuning g_Tuning;

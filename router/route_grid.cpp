@@ -215,7 +215,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     if (!w.Cell(a.x, a.y, sx, sy) || !w.Cell(b.x, b.y, tx, ty)) return result;
     for (int32_t s : w.touched) w.dist[size_t(s)] = INT32_MAX, w.from[size_t(s)] = -1, w.closed[size_t(s)] = 0;
     w.touched.clear();
-    const int32_t bendCost = 2;
+    const int32_t bendCost = g_Tuning.gridBendCost;
     const int32_t own[2] = {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp};
     // The lower bound of the rest: the distance to the box of the targets,
     // and one bend more when the box is not straight ahead.

@@ -55,6 +55,22 @@ TEST_F(GridFallback, FindsAPairTheEscapeLinesLeave)
     EXPECT_EQ(Consistency(), "");
 }
 
+TEST_F(GridFallback, TakesOverWhenTheEscapeLinesRunOutOfPoints)
+{
+    // A point pool of three holds no escape line: the pair goes to the grid
+    // search instead of being given up (dense arrays fill the lists so).
+    g_Tuning.pointPoolCapacity = 3;
+    ASSERT_TRUE(Load(kStraightPair));
+    std::string text;
+    RouteAll(&text);
+    EXPECT_NE(text.find("Routing completed..."), std::string::npos) << text;
+    const auto w = Measure();
+    EXPECT_EQ(w.connected, 1);
+    EXPECT_EQ(w.violations, 0);
+    EXPECT_EQ(w.bends, 0);
+    EXPECT_EQ(Consistency(), "");
+}
+
 struct GridCase {
     const char* name;
     const char* design;  // nullptr: the demo design
