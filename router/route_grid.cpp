@@ -39,6 +39,7 @@ struct GridWindow {
         int32_t x1, y1, x2, y2;
     };
     std::vector<Rect> sourceRects, targetRects;  // the same wires' segments
+    int64_t counted = 0;  // bytes of the arrays entered in the memory count
     int32_t Idx(int32_t gx, int32_t gy) const { return gy * cols + gx; }
     // The grid point of an exact position; false off the grid or outside.
     bool Cell(int64_t x, int64_t y, int32_t& gx, int32_t& gy) const
@@ -157,6 +158,10 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     w.sourceRects.clear();
     w.targetRects.clear();
     if (w.dist.size() < n * 4) w.dist.resize(n * 4, INT32_MAX), w.from.resize(n * 4, -1), w.closed.resize(n * 4, 0);
+    // The arrays count as the router's memory while they are held.
+    const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) +
+                          int64_t(w.dist.capacity() + w.from.capacity()) * 4 + int64_t(w.closed.capacity());
+    if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
     ObstacleList list;
     const Seg rect{static_cast<int32_t>(x1 - w.step), static_cast<int32_t>(y1 - w.step),
                    static_cast<int32_t>(x2 + w.step), static_cast<int32_t>(y2 + w.step)};
@@ -379,6 +384,10 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
     return 0;
 }
 
-void FreeGridSearch() { g_Win = GridWindow{}; }
+void FreeGridSearch()
+{
+    CountMemory(-g_Win.counted);
+    g_Win = GridWindow{};
+}
 
 }  // namespace corvex
