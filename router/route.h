@@ -30,10 +30,29 @@ struct RouteTuning {
     int32_t testedCapacity = 1000;
     int32_t pointPoolCapacity = 500;
     int32_t meetingCapacity = 200;
-    // Levels of escape lines grown for one pair.
-    int32_t levelLimit = 4;
+    // Levels of escape lines grown for one pair, and the meetings tried for
+    // it: with the grid search behind them the lines look only for the
+    // near, simple ways, which they find fastest.
+    int32_t levelLimit = 1;
+    int32_t meetingTryLimit = 4;
     // A stopped line also turns both ways along what stopped it.
     bool turnLines = true;
+    // The grid fallback for pairs the escape lines leave unrouted: a window
+    // around the pair, widened by `gridMarginSteps` steps (or a quarter of
+    // the pair's extent), then by `gridWideSteps` (or one and a half times
+    // the extent); at most `gridExpansionLimit` states taken per window,
+    // after a search of `gridProbeLimit` states from the end pin;
+    // the list capacities while a window's objects are collected.
+    bool gridFallback = true;
+    int32_t gridMarginSteps = 10;
+    int32_t gridWideSteps = 60;
+    int32_t gridExpansionLimit = 400000;
+    int32_t gridProbeLimit = 3000;
+    // The estimate's weight in halves: 2 is plain A* (least cost ways).
+    int32_t gridGreed = 2;
+    // What a bend costs the grid search, in steps of length.
+    int32_t gridBendCost = 4;
+    int32_t gridObstacleCapacity = 1000000;
 };
 extern RouteTuning g_Tuning;
 
@@ -171,6 +190,12 @@ bool MR_ShortcutPath(Path& path);
 
 int32_t MR_RouteOnePair(int32_t node, int32_t& connected);
 int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected);
+// The grid fallback (router/route_grid.cpp): a path from the pair's start
+// pin (or a wire of its group) to its end pin (or a wire of that group) by
+// A* with a bend cost on the routing grid, in a window around the pair.
+// 1 with a path that PathFree accepts, 0 when none was found.
+int32_t MR_GridSearchPair(int32_t node, Path& path);
+void FreeGridSearch();
 // The exit point of a pin on a body: 1 with the point, 0 when no side is free.
 int32_t PinExitPoint(int32_t node, int32_t otherX, int32_t otherY, int32_t& ex, int32_t& ey);
 bool IsFreePin(int32_t node);

@@ -199,6 +199,7 @@ void MR_FreeProjectBuffers()
     if (!g_BuffersAllocated) return;
     g_BuffersAllocated = false;
     CountMemory(-kBufferBytes);
+    FreeGridSearch();
 }
 
 void PutText(char* msg, int32_t size, const char* format, ...)

@@ -218,6 +218,14 @@ bool MR_GetBestProject(Path& path)
     return true;
 }
 
+// A failure that leaves a pair unrouted without stopping the run: none, a
+// full point pool, a slanted segment, a full obstacle or tested list.
+bool SoftFailure()
+{
+    const int32_t c = g_ErrorCode, f = g_ErrorFunc;
+    return (c == 0 && f == 0) || (c == 30 && f == 3000) || (c == 1 && f == 1800) || f == 1920 || f == 1910;
+}
+
 int32_t ClearanceFor(int64_t d)
 {
     const RouteTuning& t = g_Tuning;
@@ -282,65 +290,83 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
     g_PinEnds[1] = PinEnd{b.x, b.y, b.comp, b.flags & kExitAll};
     g_PairGroups[0] = a.group, g_PairGroups[1] = b.group;
     int32_t sx = a.x, sy = a.y, ex = b.x, ey = b.y;
-    if (!IsFreePin(node) && !PinExitPoint(node, b.x, b.y, sx, sy)) sx = a.x, sy = a.y;
-    if (g_ErrorCode) return 0;
-    if (!IsFreePin(a.partner) && !PinExitPoint(a.partner, sx, sy, ex, ey)) ex = b.x, ey = b.y;
-    if (g_ErrorCode) return 0;
     bool found = false;
-    if (sx == ex && sy == ey) {
-        path.push_back(PathPt{sx, sy, kPathFixed});
-        found = true;
-    } else {
-        // The four escape pools with their roots, then the levels.
-        for (EscPool& p : g_Pools) p = EscPool{};
-        const int32_t dirs[4][2] = {{0, 4}, {2, 6}, {0, 4}, {2, 6}};
-        for (int k = 0; k < 4; ++k)
-            for (int32_t dir : dirs[k])
-                if (!AddRoot(g_Pools[k], k < 2 ? sx : ex, k < 2 ? sy : ey, dir)) return 0;
-        if (!GrowAll(false)) return 0;
-        // Levels: the meetings of a level with more than one meeting (or of
-        // the last level) are tried, cheapest first. When every one of them
-        // is refused, the lines grow one more level and the new meetings
-        // are tried, up to the level limit.
-        const int32_t limit = std::max(1, g_Tuning.levelLimit);
-        std::vector<std::pair<int32_t, int32_t>> tried;
-        for (int32_t level = 1; level <= limit && !found; ++level) {
-            MR_FindLevelMeeting(0);
-            MR_FindLevelMeeting(1);
-            if (g_Meetings[0].size() + g_Meetings[1].size() > 1 || level == limit) {
-                // Meetings tried at an earlier level are not tried again.
-                for (auto& list : g_Meetings)
-                    for (Meeting& m : list)
-                        if (std::find(tried.begin(), tried.end(), std::pair{m.x, m.y}) != tried.end()) m.cost = 0;
-                const int32_t saved = g_Clearance;
-                g_Clearance = -1;
-                while (!found && MR_GetBestProject(path)) {
-                    tried.emplace_back(path.empty() ? 0 : g_LastMeeting[0], g_LastMeeting[1]);
-                    int32_t accepted = 0;
-                    if (!MR_BuildBranchWay(path, accepted)) return 0;
-                    found = accepted != 0;
+    // The escape lines. A full list or point pool on their way (dense
+    // arrays merge into large clusters) leaves the pair to the grid search.
+    auto escape = [&]() -> int32_t {
+        if (!IsFreePin(node) && !PinExitPoint(node, b.x, b.y, sx, sy)) sx = a.x, sy = a.y;
+        if (g_ErrorCode) return 0;
+        if (!IsFreePin(a.partner) && !PinExitPoint(a.partner, sx, sy, ex, ey)) ex = b.x, ey = b.y;
+        if (g_ErrorCode) return 0;
+        if (sx == ex && sy == ey) {
+            path.push_back(PathPt{sx, sy, kPathFixed});
+            found = true;
+        } else {
+            // The four escape pools with their roots, then the levels.
+            for (EscPool& p : g_Pools) p = EscPool{};
+            const int32_t dirs[4][2] = {{0, 4}, {2, 6}, {0, 4}, {2, 6}};
+            for (int k = 0; k < 4; ++k)
+                for (int32_t dir : dirs[k])
+                    if (!AddRoot(g_Pools[k], k < 2 ? sx : ex, k < 2 ? sy : ey, dir)) return 0;
+            if (!GrowAll(false)) return 0;
+            // Levels: the meetings of a level with more than one meeting (or of
+            // the last level) are tried, cheapest first. When every one of them
+            // is refused, the lines grow one more level and the new meetings
+            // are tried, up to the level limit.
+            const int32_t limit = std::max(1, g_Tuning.levelLimit);
+            std::vector<std::pair<int32_t, int32_t>> tried;
+            for (int32_t level = 1; level <= limit && !found; ++level) {
+                MR_FindLevelMeeting(0);
+                MR_FindLevelMeeting(1);
+                if (g_Meetings[0].size() + g_Meetings[1].size() > 1 || level == limit) {
+                    // Meetings tried at an earlier level are not tried again.
+                    for (auto& list : g_Meetings)
+                        for (Meeting& m : list)
+                            if (std::find(tried.begin(), tried.end(), std::pair{m.x, m.y}) != tried.end()) m.cost = 0;
+                    const int32_t saved = g_Clearance;
+                    g_Clearance = -1;
+                    while (!found && int32_t(tried.size()) < g_Tuning.meetingTryLimit && MR_GetBestProject(path)) {
+                        tried.emplace_back(path.empty() ? 0 : g_LastMeeting[0], g_LastMeeting[1]);
+                        int32_t accepted = 0;
+                        if (!MR_BuildBranchWay(path, accepted)) return 0;
+                        found = accepted != 0;
+                    }
+                    g_Clearance = saved;
+                    if (found || level == limit) break;
                 }
-                g_Clearance = saved;
-                if (found || level == limit) break;
+                if (!GrowAll(g_Tuning.turnLines)) {
+                    // A full point pool ends the growing, not the pair.
+                    if (g_ErrorFunc != 3000) return 0;
+                    ClearFailure();
+                    break;
+                }
             }
-            if (!GrowAll(g_Tuning.turnLines)) {
-                // A full point pool ends the growing, not the pair.
-                if (g_ErrorFunc != 3000) return 0;
-                ClearFailure();
-                break;
-            }
+            g_Clearance = -1;
         }
+        return 1;
+    };
+    if (!escape()) {
+        if (!SoftFailure()) return 0;
+        found = false;
+        path.clear();
         g_Clearance = -1;
+    }
+    // What the escape lines could not find, the grid search may: its path
+    // runs from pin (or group wire) to pin (or group wire), with no stubs.
+    bool viaGrid = false;
+    if (!found) {
+        ClearFailure();  // a full list on the way only ended the line search
+        viaGrid = found = MR_GridSearchPair(node, path) != 0;
     }
     if (!found) return 1;
     // The exit stubs back to the pins, unless the shortcut pass moved that
     // end onto a wire of the pin's group.
     auto endFlags = [](PathPt& p) { p.flags = (p.flags & kPathJunction) ? kPathJunction : kPathFixed; };
-    if ((sx != a.x || sy != a.y) && !(path.front().flags & kPathJunction)) {
+    if (!viaGrid && (sx != a.x || sy != a.y) && !(path.front().flags & kPathJunction)) {
         path.front().flags = kPathFree;
         path.insert(path.begin(), PathPt{a.x, a.y, kPathFixed});
     }
-    if ((ex != b.x || ey != b.y) && !(path.back().flags & kPathJunction)) {
+    if (!viaGrid && (ex != b.x || ey != b.y) && !(path.back().flags & kPathJunction)) {
         path.back().flags = kPathFree;
         path.push_back(PathPt{b.x, b.y, kPathFixed});
     }
@@ -381,18 +407,14 @@ int32_t MR_RouteOnePair(int32_t node, int32_t& connected)
         }
     } reset;
     const int32_t result = MR_SearchPair(node, path, connected);
-    auto softFailure = [] {
-        const int32_t c = g_ErrorCode, f = g_ErrorFunc;
-        return (c == 0 && f == 0) || (c == 30 && f == 3000) || (c == 1 && f == 1800) || f == 1920 || f == 1910;
-    };
     if (!result) {
         connected = 0;
-        return softFailure() ? 1 : 0;
+        return SoftFailure() ? 1 : 0;
     }
     if (!connected) return 1;
     if (!InsertPathBranch(path, node)) {
         connected = 0;
-        return softFailure() ? 1 : 0;
+        return SoftFailure() ? 1 : 0;
     }
     DrawNodeRatsnest(node, 1);
     DrawNet(net, 0);

@@ -45,6 +45,7 @@ std::string DemoDesign()
 void RoutingTest::TearDown()
 {
     SCR_DBaseFree();
+    corvex::g_Tuning = corvex::RouteTuning{};
     palvane_test::KernelTest::TearDown();
 }
 

@@ -1,0 +1,393 @@
+// The grid fallback: a pair that the escape lines leave unrouted is searched
+// again on the routing grid, in a window around the pair, by A* over (grid
+// point, direction) with a bend cost. The window's bodies and wires are
+// collected by the same rectangle tests as every other question
+// (MR_TestRectComps, MR_TestRectWires) and marked on its grid points; the
+// moves keep the wire rules of SegmentFreeIn: half a step from every body
+// (a pin's own body only on its straight exit stub), no run along, end on
+// or bend on a foreign wire, crossings allowed. The wires of the pair's own
+// start group are sources, those of its end group targets. The path found
+// is checked again by PathFree before it counts.
+#include "router/route.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace corvex {
+
+namespace {
+
+constexpr uint8_t kRunH = 1, kRunV = 2, kEnd = 4, kSource = 8, kTarget = 16;
+constexpr int32_t kBlocked = -1;
+constexpr int32_t kDx[4] = {1, 0, -1, 0}, kDy[4] = {0, 1, 0, -1};
+constexpr int32_t kExitBit[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
+
+// The search window and its marks; the state arrays are kept between
+// pairs and reset only where a search touched them.
+struct GridWindow {
+    int64_t x0 = 0, y0 = 0;  // the window's first grid point
+    int32_t cols = 0, rows = 0;
+    int64_t step = 0;
+    std::vector<int32_t> body;  // 0 free, the component within half a step, kBlocked several
+    std::vector<uint8_t> marks;
+    std::vector<int32_t> dist, from;
+    std::vector<uint8_t> closed;
+    std::vector<int32_t> touched;
+    std::vector<std::vector<int32_t>> buckets;
+    std::vector<int32_t> sources, targets;  // grid points of the pair's own group wires
+    struct Rect {
+        int32_t x1, y1, x2, y2;
+    };
+    std::vector<Rect> sourceRects, targetRects;  // the same wires' segments
+    int64_t counted = 0;  // bytes of the arrays entered in the memory count
+    int32_t Idx(int32_t gx, int32_t gy) const { return gy * cols + gx; }
+    // The grid point of an exact position; false off the grid or outside.
+    bool Cell(int64_t x, int64_t y, int32_t& gx, int32_t& gy) const
+    {
+        if ((x - x0) % step || (y - y0) % step) return false;
+        const int64_t cx = (x - x0) / step, cy = (y - y0) / step;
+        if (cx < 0 || cy < 0 || cx >= cols || cy >= rows) return false;
+        gx = static_cast<int32_t>(cx), gy = static_cast<int32_t>(cy);
+        return true;
+    }
+};
+
+GridWindow g_Win;
+
+int64_t FloorTo(int64_t v, int64_t s) { return (v / s - (v % s < 0 ? 1 : 0)) * s; }
+int64_t CeilTo(int64_t v, int64_t s) { return -FloorTo(-v, s); }
+
+// Grid columns (or rows) whose coordinate lies in [lo, hi], clipped.
+bool Span(int64_t lo, int64_t hi, int64_t origin, int64_t step, int32_t count, int32_t& a, int32_t& b)
+{
+    const int64_t first = CeilTo(lo - origin, step) / step, last = FloorTo(hi - origin, step) / step;
+    a = static_cast<int32_t>(std::max<int64_t>(first, 0));
+    b = static_cast<int32_t>(std::min<int64_t>(last, count - 1));
+    return a <= b;
+}
+
+void MarkBody(const Obstacle& o)
+{
+    GridWindow& w = g_Win;
+    const int64_t half = w.step / 2;
+    int32_t ax, bx, ay, by;
+    // Points strictly closer than half a step to the body.
+    if (!Span(int64_t(o.x1) - half + 1, int64_t(o.x2) + half - 1, w.x0, w.step, w.cols, ax, bx)) return;
+    if (!Span(int64_t(o.y1) - half + 1, int64_t(o.y2) + half - 1, w.y0, w.step, w.rows, ay, by)) return;
+    for (int32_t gy = ay; gy <= by; ++gy)
+        for (int32_t gx = ax; gx <= bx; ++gx) {
+            int32_t& v = w.body[size_t(w.Idx(gx, gy))];
+            v = v == 0 || v == o.object ? o.object : kBlocked;
+        }
+}
+
+// A foreign segment on the grid marks its points as runs and its ends; one
+// off the grid blocks every point within a step of it.
+void MarkForeign(const Obstacle& o)
+{
+    GridWindow& w = g_Win;
+    const bool horizontal = o.y1 == o.y2 && o.x1 != o.x2;
+    const bool vertical = o.x1 == o.x2 && o.y1 != o.y2;
+    const bool point = o.x1 == o.x2 && o.y1 == o.y2;
+    const bool onGrid = (o.x1 - w.x0) % w.step == 0 && (o.y1 - w.y0) % w.step == 0 && (o.x2 - w.x0) % w.step == 0 &&
+                        (o.y2 - w.y0) % w.step == 0;
+    int32_t ax, bx, ay, by;
+    if (!onGrid || !(horizontal || vertical || point)) {
+        if (!Span(int64_t(o.x1) - w.step, int64_t(o.x2) + w.step, w.x0, w.step, w.cols, ax, bx)) return;
+        if (!Span(int64_t(o.y1) - w.step, int64_t(o.y2) + w.step, w.y0, w.step, w.rows, ay, by)) return;
+        for (int32_t gy = ay; gy <= by; ++gy)
+            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked;
+        return;
+    }
+    if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
+    const uint8_t run = horizontal ? kRunH : vertical ? kRunV : 0;
+    for (int32_t gy = ay; gy <= by; ++gy)
+        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run;
+    int32_t gx, gy;
+    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
+    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
+}
+
+// Grid points of an own wire segment of the pair's start or end group.
+void MarkOwn(const Obstacle& o, uint8_t mark)
+{
+    GridWindow& w = g_Win;
+    if (o.x1 != o.x2 && o.y1 != o.y2) return;
+    int32_t ax, bx, ay, by;
+    if (o.y1 == o.y2 && (o.y1 - w.y0) % w.step) return;
+    if (o.x1 == o.x2 && (o.x1 - w.x0) % w.step) return;
+    if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
+    std::vector<int32_t>& list = mark == kSource ? w.sources : w.targets;
+    (mark == kSource ? w.sourceRects : w.targetRects).push_back(GridWindow::Rect{ax, ay, bx, by});
+    for (int32_t gy = ay; gy <= by; ++gy)
+        for (int32_t gx = ax; gx <= bx; ++gx) {
+            const int32_t k = w.Idx(gx, gy);
+            if (!(w.marks[size_t(k)] & mark)) list.push_back(k);
+            w.marks[size_t(k)] |= mark;
+        }
+}
+
+// Temporarily larger list capacities: a window sees many more objects than
+// one line question.
+struct Capacities {
+    int32_t obstacles, tested;
+    Capacities() : obstacles(g_Tuning.obstacleCapacity), tested(g_Tuning.testedCapacity)
+    {
+        g_Tuning.obstacleCapacity = std::max(obstacles, g_Tuning.gridObstacleCapacity);
+        g_Tuning.testedCapacity = std::max(tested, g_Tuning.gridObstacleCapacity);
+    }
+    ~Capacities()
+    {
+        g_Tuning.obstacleCapacity = obstacles;
+        g_Tuning.testedCapacity = tested;
+    }
+};
+
+// Sets up the window [x1, x2] x [y1, y2] (grid-aligned) with its marks.
+// False when its objects could not be collected.
+bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
+{
+    GridWindow& w = g_Win;
+    w.x0 = x1, w.y0 = y1;
+    w.cols = static_cast<int32_t>((x2 - x1) / w.step + 1), w.rows = static_cast<int32_t>((y2 - y1) / w.step + 1);
+    const size_t n = size_t(w.cols) * size_t(w.rows);
+    w.body.assign(n, 0);
+    w.marks.assign(n, 0);
+    w.sources.clear();
+    w.targets.clear();
+    w.sourceRects.clear();
+    w.targetRects.clear();
+    if (w.dist.size() < n * 4) w.dist.resize(n * 4, INT32_MAX), w.from.resize(n * 4, -1), w.closed.resize(n * 4, 0);
+    // The arrays count as the router's memory while they are held.
+    const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) +
+                          int64_t(w.dist.capacity() + w.from.capacity()) * 4 + int64_t(w.closed.capacity());
+    if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
+    ObstacleList list;
+    const Seg rect{static_cast<int32_t>(x1 - w.step), static_cast<int32_t>(y1 - w.step),
+                   static_cast<int32_t>(x2 + w.step), static_cast<int32_t>(y2 + w.step)};
+    const Capacities capacities;
+    const int32_t saved = g_Clearance;
+    g_Clearance = 0;
+    const bool ok = MR_TestRectComps(list, rect, false) && MR_TestRectWires(list, rect, false);
+    g_Clearance = saved;
+    if (!ok) {
+        ClearFailure();
+        return false;
+    }
+    for (const Obstacle& o : list.rows) {
+        if (o.kind & kObstBody) {
+            if (!IsExempt(o.object)) MarkBody(o);
+        } else if (!IsOwnWire(o.branch)) {
+            MarkForeign(o);
+        }
+    }
+    // Own wires after the foreign ones: a source or target point must be
+    // clear of foreign runs and bodies.
+    for (const Obstacle& o : list.rows) {
+        if (!(o.kind & kObstWire) || !IsOwnWire(o.branch)) continue;
+        const int32_t group = g_Branches[o.branch].group;
+        if (group == g_PairGroups[0]) MarkOwn(o, kSource);
+        if (group == g_PairGroups[1]) MarkOwn(o, kTarget);
+    }
+    return true;
+}
+
+bool OnRay(int32_t gx, int32_t gy, int32_t px, int32_t py, int32_t dir)
+{
+    const int32_t ux = gx - px, uy = gy - py;
+    if (kDx[dir] == 0 ? ux != 0 : uy != 0) return false;
+    return (kDx[dir] ? ux * kDx[dir] : uy * kDy[dir]) >= 0;
+}
+
+// The result of one window search: the cells of the way found (empty for
+// none), and whether the search reached the window's edge (a wider window
+// may then succeed where this one did not).
+struct WindowResult {
+    std::vector<int32_t> way;
+    bool edge = false;
+    bool exhausted = false;
+};
+
+// A* in the window from pin `a` (and the wires marked `from`) to pin `b`
+// (and the wires marked `to`), at most `budget` states taken. The queue is
+// a bucket list by estimate (the estimate never falls along a move), newest
+// first within a bucket, so that a straight run is followed to its end.
+WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t fromMark, uint8_t toMark, int64_t budget)
+{
+    GridWindow& w = g_Win;
+    WindowResult result;
+    int32_t sx, sy, tx, ty;
+    if (!w.Cell(a.x, a.y, sx, sy) || !w.Cell(b.x, b.y, tx, ty)) return result;
+    for (int32_t s : w.touched) w.dist[size_t(s)] = INT32_MAX, w.from[size_t(s)] = -1, w.closed[size_t(s)] = 0;
+    w.touched.clear();
+    const int32_t bendCost = g_Tuning.gridBendCost;
+    const int32_t own[2] = {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp};
+    // The lower bound of the rest: the distance to the box of the targets,
+    // and one bend more when the box is not straight ahead.
+    // The estimate is taken to the nearest target segment (the end pin is
+    // one): one box around targets spread over the window would guide the
+    // search poorly. Many segments share one box, to bound the cost.
+    auto clean = [&](int32_t k) { return w.body[size_t(k)] == 0 && !(w.marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
+    const std::vector<int32_t>& fromList = fromMark == kSource ? w.sources : w.targets;
+    std::vector<GridWindow::Rect> goals{GridWindow::Rect{tx, ty, tx, ty}};
+    for (const GridWindow::Rect& r : toMark == kSource ? w.sourceRects : w.targetRects) goals.push_back(r);
+    if (goals.size() > 16) {
+        GridWindow::Rect all = goals.front();
+        for (const GridWindow::Rect& r : goals)
+            all = GridWindow::Rect{std::min(all.x1, r.x1), std::min(all.y1, r.y1), std::max(all.x2, r.x2), std::max(all.y2, r.y2)};
+        goals.assign(1, all);
+    }
+    auto bound = [&](int32_t s) {
+        const int32_t k = s / 4, d = s % 4, gx = k % w.cols, gy = k / w.cols;
+        int32_t best = INT32_MAX;
+        for (const GridWindow::Rect& r : goals) {
+            const int32_t ox = std::max({0, r.x1 - gx, gx - r.x2}), oy = std::max({0, r.y1 - gy, gy - r.y2});
+            bool ahead = false;
+            if (kDx[d]) ahead = oy == 0 && (ox == 0 || (kDx[d] > 0) == (r.x1 > gx));
+            else ahead = ox == 0 && (oy == 0 || (kDy[d] > 0) == (r.y1 > gy));
+            best = std::min(best, ox + oy + (ahead ? 0 : bendCost));
+        }
+        return best;
+    };
+    std::vector<std::vector<int32_t>>& buckets = w.buckets;
+    for (auto& bucket : buckets) bucket.clear();
+    size_t current = 0;
+    auto push = [&](int32_t s, int32_t cost) {
+        const size_t f = std::max(current, size_t(2 * cost) + size_t(g_Tuning.gridGreed) * size_t(bound(s)));
+        if (f >= buckets.size()) buckets.resize(f + 1);
+        buckets[f].push_back(s);
+    };
+    auto seed = [&](int32_t k, int32_t d) {
+        const int32_t s = k * 4 + d;
+        if (w.dist[size_t(s)] == 0) return;
+        if (w.dist[size_t(s)] == INT32_MAX) w.touched.push_back(s);
+        w.dist[size_t(s)] = 0, w.from[size_t(s)] = -1;
+        push(s, 0);
+    };
+    for (const int32_t k : fromList)
+        if (clean(k))
+            for (int32_t d = 0; d < 4; ++d) seed(k, d);
+    for (int32_t d = 0; d < 4; ++d)
+        if (a.flags & kExitBit[d]) seed(w.Idx(sx, sy), d);
+    auto isTarget = [&](int32_t k) {
+        return k == w.Idx(tx, ty) || ((w.marks[size_t(k)] & toMark) && clean(k));
+    };
+    int32_t goal = -1;
+    for (;;) {
+        while (current < buckets.size() && buckets[current].empty()) ++current;
+        if (current >= buckets.size()) {
+            result.exhausted = true;
+            break;
+        }
+        if (budget-- <= 0) break;
+        const int32_t s = buckets[current].back();
+        buckets[current].pop_back();
+        const int32_t k = s / 4, d = s % 4, gx = k % w.cols, gy = k / w.cols, cost = w.dist[size_t(s)];
+        if (w.closed[size_t(s)]) continue;
+        w.closed[size_t(s)] = 1;
+        if (gx == 0 || gy == 0 || gx + 1 == w.cols || gy + 1 == w.rows) result.edge = true;
+        if (isTarget(k)) {
+            goal = s;
+            break;
+        }
+        // Inside a body's half step only the straight stub moves on.
+        const bool inBody = w.body[size_t(k)] != 0;
+        const uint8_t here = w.marks[size_t(k)];
+        for (int32_t e = 0; e < 4; ++e) {
+            if (e == (d + 2) % 4 || (inBody && e != d)) continue;
+            const int32_t nx = gx + kDx[e], ny = gy + kDy[e];
+            if (nx < 0 || ny < 0 || nx >= w.cols || ny >= w.rows) continue;
+            const int32_t nk = w.Idx(nx, ny), nb = w.body[size_t(nk)];
+            if (nb) {
+                // Only along a pin's exit stub through the pin's own body:
+                // away from the start pin, or toward the end pin.
+                const bool stubA = nb == own[0] && (a.flags & kExitBit[e]) && OnRay(gx, gy, sx, sy, e);
+                const bool stubB = nb == own[1] && (b.flags & kExitBit[(e + 2) % 4]) &&
+                                   OnRay(nx, ny, tx, ty, (e + 2) % 4);
+                if (!stubA && !stubB) continue;
+            }
+            const bool h = e == 0 || e == 2;
+            const uint8_t there = w.marks[size_t(nk)];
+            if ((there & (h ? kRunH : kRunV)) || (there & kEnd)) continue;
+            if (e != d && (here & (kRunH | kRunV))) continue;
+            const bool arrives = (nx == tx && ny == ty) || (there & toMark);
+            if (arrives && (there & (h ? kRunV : kRunH))) continue;
+            const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
+            if (nc < w.dist[size_t(ns)]) {
+                if (w.dist[size_t(ns)] == INT32_MAX) w.touched.push_back(ns);
+                w.dist[size_t(ns)] = nc, w.from[size_t(ns)] = s;
+                push(ns, nc);
+            }
+        }
+    }
+    if (goal < 0) return result;
+    for (int32_t s = goal; s >= 0; s = w.from[size_t(s)]) result.way.push_back(s / 4);
+    std::reverse(result.way.begin(), result.way.end());
+    return result;
+}
+
+}  // namespace
+
+int32_t MR_GridSearchPair(int32_t node, Path& path)
+{
+    path.clear();
+    if (!g_Tuning.gridFallback || g_StepSize <= 0) return 0;
+    const ScrNodeRec& a = g_Nodes[node];
+    const ScrNodeRec& b = g_Nodes[a.partner];
+    GridWindow& w = g_Win;
+    w.step = g_StepSize;
+    if (a.x % w.step || a.y % w.step || b.x % w.step || b.y % w.step) return 0;
+    // The page's frame bounds every window.
+    const int32_t pg = FindPageIndex(g_ScrCurPage);
+    int64_t fx1 = INT32_MIN, fy1 = INT32_MIN, fx2 = INT32_MAX, fy2 = INT32_MAX;
+    if (pg) {
+        const ScrPageRec& p = g_Pages[pg];
+        if (p.frameMaxX > p.frameMinX && p.frameMaxY > p.frameMinY)
+            fx1 = p.frameMinX, fy1 = p.frameMinY, fx2 = p.frameMaxX, fy2 = p.frameMaxY;
+    }
+    const int64_t lx = std::min(a.x, b.x), hx = std::max(a.x, b.x), ly = std::min(a.y, b.y), hy = std::max(a.y, b.y);
+    const int64_t extent = std::max(hx - lx, hy - ly);
+    for (const int32_t margin : {g_Tuning.gridMarginSteps, g_Tuning.gridWideSteps}) {
+        if (margin <= 0) continue;
+        const int64_t m = std::max<int64_t>(int64_t(margin) * w.step, extent * margin / 40);
+        const int64_t x1 = CeilTo(std::max(lx - m, fx1), w.step), y1 = CeilTo(std::max(ly - m, fy1), w.step);
+        const int64_t x2 = FloorTo(std::min(hx + m, fx2), w.step), y2 = FloorTo(std::min(hy + m, fy2), w.step);
+        if (x2 < x1 || y2 < y1) return 0;
+        if ((x2 - x1) / w.step + 1 > 4096 || (y2 - y1) / w.step + 1 > 4096) return 0;
+        if (!BuildWindow(x1, y1, x2, y2)) return 0;
+        // Short searches from the end pin, then from the start pin: an end
+        // shut in by what is around it is found at about the cost of its
+        // little room (and a near way found serves). Then the full search
+        // from the start. A search that runs out of places without meeting
+        // the window's edge settles that no wider window helps.
+        WindowResult r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit);
+        std::reverse(r.way.begin(), r.way.end());
+        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit);
+        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit);
+        if (r.way.empty()) {
+            if (r.exhausted && !r.edge) return 0;
+            continue;
+        }
+        for (size_t i = 0; i < r.way.size(); ++i) {
+            const int32_t k = r.way[i];
+            const int32_t x = static_cast<int32_t>(w.x0 + (k % w.cols) * w.step);
+            const int32_t y = static_cast<int32_t>(w.y0 + (k / w.cols) * w.step);
+            int32_t flags = kPathFree;
+            if (i == 0) flags = x == a.x && y == a.y ? kPathFixed : kPathJunction;
+            if (i + 1 == r.way.size()) flags = x == b.x && y == b.y ? kPathFixed : kPathJunction;
+            path.push_back(PathPt{x, y, flags});
+        }
+        MR_StraightenPath(path);
+        if (path.size() >= 2 && PathFree(path)) return 1;
+        path.clear();
+    }
+    return 0;
+}
+
+void FreeGridSearch()
+{
+    CountMemory(-g_Win.counted);
+    g_Win = GridWindow{};
+}
+
+}  // namespace corvex

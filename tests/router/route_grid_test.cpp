@@ -1,0 +1,142 @@
+// The grid fallback: a pair that the escape lines leave unrouted is found
+// by the grid search, keeps every wire rule, and a page routed through it
+// twice gives the same image.
+#include "tests/router/route_fixture.h"
+
+namespace router_test {
+namespace {
+
+using corvex::g_Tuning;
+using corvex_check::Consistency;
+using corvex_check::Measure;
+
+class GridFallback : public RoutingTest {};
+
+// Net A runs between R1 and R2, and net B's wire lies across the straight
+// way from below to above it: A must cross B or go around it.
+const char* const kAcrossForeignWire = R"(
+include discrete.nls
+unit 0.1in
+design T
+level MAIN
+net A R1.2 R2.1
+net B R3.2 R4.1
+page P frame 11in 8.5in
+  component R1 R at -20 0
+  component R2 R at 20 0
+  component R3 R at 0 -20 angle 90
+  component R4 R at 0 20 angle 90
+  wire B R3.2 R4.1
+end
+)";
+
+TEST_F(GridFallback, FindsAPairTheEscapeLinesLeave)
+{
+    // With one level of escape lines the body between the pins leaves no
+    // meeting of the lines: only the grid search finds the way around.
+    g_Tuning.levelLimit = 1;
+    g_Tuning.gridFallback = false;
+    ASSERT_TRUE(Load(kPairAroundBody));
+    RouteAll();
+    EXPECT_EQ(Measure().connected, 0);
+    EXPECT_EQ(Measure().branches, 0);
+
+    g_Tuning.gridFallback = true;
+    ASSERT_TRUE(Load(kPairAroundBody));
+    std::string text;
+    RouteAll(&text);
+    EXPECT_NE(text.find("Routing completed..."), std::string::npos) << text;
+    const auto w = Measure();
+    EXPECT_EQ(w.connected, 1);
+    EXPECT_EQ(w.violations, 0);
+    // Around the middle body: two bends up (or down) and two back.
+    EXPECT_GE(w.bends, 2);
+    EXPECT_LE(w.bends, 4);
+    EXPECT_EQ(Consistency(), "");
+}
+
+TEST_F(GridFallback, TakesOverWhenTheEscapeLinesRunOutOfPoints)
+{
+    // A point pool of three holds no escape line: the pair goes to the grid
+    // search instead of being given up (dense arrays fill the lists so).
+    g_Tuning.pointPoolCapacity = 3;
+    ASSERT_TRUE(Load(kStraightPair));
+    std::string text;
+    RouteAll(&text);
+    EXPECT_NE(text.find("Routing completed..."), std::string::npos) << text;
+    const auto w = Measure();
+    EXPECT_EQ(w.connected, 1);
+    EXPECT_EQ(w.violations, 0);
+    EXPECT_EQ(w.bends, 0);
+    EXPECT_EQ(Consistency(), "");
+}
+
+struct GridCase {
+    const char* name;
+    const char* design;  // nullptr: the demo design
+};
+
+class GridOnly : public GridFallback, public ::testing::WithParamInterface<GridCase> {
+protected:
+    bool LoadCase()
+    {
+        const GridCase& c = GetParam();
+        return c.design ? bool(Load(c.design)) : bool(Load(DemoDesign(), 0));
+    }
+};
+
+// Every pair through the grid search (no meeting of the escape lines is
+// tried): no wire breaks a rule, the image stays consistent, and a second
+// run gives the same image.
+TEST_P(GridOnly, KeepsTheRulesAndRoutesTheSameTwice)
+{
+    g_Tuning.meetingTryLimit = 0;
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    const auto w = Measure();
+    const uint64_t first = corvex_check::ImageHash();
+    EXPECT_GT(w.connected, 0);
+    EXPECT_EQ(w.violations, 0);
+    EXPECT_EQ(Consistency(), "");
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    EXPECT_EQ(corvex_check::ImageHash(), first);
+    EXPECT_EQ(Measure().connected, w.connected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, GridOnly,
+                         ::testing::Values(GridCase{"AroundABody", kPairAroundBody},
+                                           GridCase{"AcrossAForeignWire", kAcrossForeignWire},
+                                           GridCase{"DemoPage", nullptr}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(GridFallback, CrossesAForeignWireButNeverEndsOnIt)
+{
+    g_Tuning.meetingTryLimit = 0;
+    ASSERT_TRUE(Load(kAcrossForeignWire));
+    RouteAll();
+    const auto w = Measure();
+    EXPECT_EQ(w.pairs, 2);
+    EXPECT_EQ(w.connected, 2);
+    EXPECT_EQ(w.violations, 0);
+    EXPECT_GE(w.crossings, 1);
+    EXPECT_EQ(Consistency(), "");
+}
+
+TEST_F(GridFallback, AWindowTooSmallForTheWayLeavesThePairUnrouted)
+{
+    // The way around the middle body leaves the pins' line by more than a
+    // step; a window of one step around the pair has no room for it.
+    g_Tuning.levelLimit = 1;
+    g_Tuning.gridMarginSteps = 1;
+    g_Tuning.gridWideSteps = 0;
+    ASSERT_TRUE(Load(kPairAroundBody));
+    RouteAll();
+    const auto w = Measure();
+    EXPECT_EQ(w.connected, 0);
+    EXPECT_EQ(w.branches, 0);
+    EXPECT_EQ(Consistency(), "");
+}
+
+}  // namespace
+}  // namespace router_test
