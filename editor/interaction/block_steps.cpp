@@ -21,6 +21,7 @@
 #include "editor/shell/schmain.h"
 #include "editor/shell/settings.h"
 #include "editor/view/print_area.h"
+#include "editor/view/view_state.h"
 
 #include <algorithm>
 #include <climits>
@@ -325,6 +326,19 @@ bool BoxStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     return false;
 }
 
+// 89: the item property editor's command. The item's mark goes; without
+// the step request the click goes on to the item mode (the next item is
+// picked into the editor), with it the editor closes.
+bool ItemEditorStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    if (g_ItemPicked) m.UnmarkCurrentItem();
+    if (m.m_StepRequest)
+        m.UnloadItemEditor();
+    else
+        g_CmdRunning = -1;
+    return false;
+}
+
 }  // namespace
 
 CommandStep FindBlockStep(int32_t id)
@@ -343,6 +357,7 @@ CommandStep FindBlockStep(int32_t id)
     case 79: return ItemDeleteOrMove;
     case 80: return ItemCopy;
     case 87: return PlaceBitmapStep;
+    case 89: return ItemEditorStep;
     case 88: return MoveBitmapStep;
     case CMD_BOX_AREA: return BoxStep;
     default: return nullptr;

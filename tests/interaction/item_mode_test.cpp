@@ -785,6 +785,32 @@ TEST_F(ItemMode, PropertyEditorOpensOnThePickedItem)
     EXPECT_FALSE(FindFormInstance(typeid(SCHITMED)) && FindFormInstance(typeid(SCHITMED))->Visible());
 }
 
+TEST_F(ItemMode, PropertyEditorFollowsTheNextPickAndClosesWithEsc)
+{
+    const QPoint a(280, 240), b(280, 320);
+    Add(Shape(kLine, Db(a), 300000, 0));
+    Add(Shape(kLine, Db(b), 300000, 0));
+    Function(4);
+    Option(7);
+    Click(a);
+    ASSERT_EQ(g_CurCommand, 89);
+    EXPECT_EQ(g_SymbItemIdx, 1);
+    // The click on the next item ends the command and goes on to the mode,
+    // which picks that item into the editor.
+    Click(b);
+    EXPECT_EQ(g_CurCommand, 89);
+    EXPECT_EQ(g_SymbItemIdx, 2);
+    EXPECT_EQ(g_ItemPicked, 1);
+    auto* form = FindFormInstance(typeid(SCHITMED));
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->Visible());
+    // Esc closes the editor and takes the mark off.
+    Option(10);
+    EXPECT_EQ(g_CurCommand, 0);
+    EXPECT_EQ(g_ItemPicked, 0);
+    EXPECT_FALSE(FindFormInstance(typeid(SCHITMED)) && FindFormInstance(typeid(SCHITMED))->Visible());
+}
+
 TEST_F(ItemMode, EditTextMakesTheNewLinesBeforeTheOldGoes)
 {
     const QPoint a(280, 240);
