@@ -27,20 +27,6 @@ namespace {
 constexpr int kSlots = 32;
 constexpr int kCellPadding = 8;  // pixels around a column's measured text
 
-// Runs `onFocus` when the watched control gets the focus.
-class FocusWatcher : public QObject {
-public:
-    FocusWatcher(QObject* parent, std::function<void()> onFocus) : QObject(parent), onFocus_(std::move(onFocus)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn) RunEventProcedure(onFocus_);
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onFocus_;
-};
-
 // Runs `onDeactivate` when the window hands the activation to another window
 // of the editor. Whether it did is known only once the other window is
 // active, so the check runs from the event loop; losing the activation to
@@ -149,7 +135,7 @@ std::unique_ptr<QWidget> PrefixGridForm::CreateWindow()
 
     grid_->EnterCell.Connect([this] { Grid_EnterCell(); });
     text_->KeyPress.Connect([this](int& key) { Text_KeyPress(key); });
-    text_->installEventFilter(new FocusWatcher(text_, [this] { Text_GotFocus(); }));
+    text_->GotFocus.Connect([this] { Text_GotFocus(); });
     window->installEventFilter(new DeactivationWatcher(
         window.get(), [this] { return reporting_; }, [this] { Form_Deactivate(); }));
     accept_->Click.Connect([this] { Accept_Click(); });

@@ -37,20 +37,6 @@ private:
     SCHITEXT& form_;
 };
 
-// Runs `onFocus` when the watched control gets the focus.
-class FocusWatcher : public QObject {
-public:
-    FocusWatcher(QObject* parent, std::function<void()> onFocus) : QObject(parent), onFocus_(std::move(onFocus)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn) RunEventProcedure(onFocus_);
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onFocus_;
-};
-
 }  // namespace
 
 SCHITEXT::SCHITEXT() : Form("SCHITEXT")
@@ -91,7 +77,7 @@ std::unique_ptr<QWidget> SCHITEXT::CreateWindow()
     size_->Click.Connect([this] { F_Tsize_Click(); });
     pitch_->KeyPress.Connect([this](int& key) { F_Pitch_KeyPress(key); });
     pitch_->LostFocus.Connect([this] { F_Pitch_LostFocus(); });
-    pitch_->installEventFilter(new FocusWatcher(pitch_, [this] { F_Pitch_GotFocus(); }));
+    pitch_->GotFocus.Connect([this] { F_Pitch_GotFocus(); });
     accept_->Click.Connect([this] { F_Accept_Click(); });
     cancel_->Click.Connect([this] { F_Cancel_Click(); });
     return window;

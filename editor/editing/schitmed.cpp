@@ -153,20 +153,6 @@ public:
     ItemEditorWindow() : QDialog(nullptr) {}
 };
 
-// Runs `onFocus` when the watched control gets the focus.
-class FocusWatcher : public QObject {
-public:
-    FocusWatcher(QObject* parent, std::function<void()> onFocus) : QObject(parent), onFocus_(std::move(onFocus)) {}
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn) RunEventProcedure(onFocus_);
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    std::function<void()> onFocus_;
-};
-
 constexpr int kTwips = winsys::TwipsPerPixel;
 
 void PlaceTwips(QWidget* widget, int left, int top, int width, int height)
@@ -212,7 +198,7 @@ std::unique_ptr<QWidget> SCHITMED::CreateWindow()
     grid_->KeyPress.Connect([this](int& key) { F_GD_KeyPress(key); });
     text_->KeyPress.Connect([this](int& key) { F_TXT_KeyPress(key); });
     text_->LostFocus.Connect([this] { F_TXT_LostFocus(); });
-    text_->installEventFilter(new FocusWatcher(text_, [this] { F_TXT_GotFocus(); }));
+    text_->GotFocus.Connect([this] { F_TXT_GotFocus(); });
     sizes_->Click.Connect([this] { F_Tsize_Click(); });
     undo_->Click.Connect([this] { F_UNDO_Click(); });
     cancel_->Click.Connect([this] { F_Cncl_Click(); });

@@ -158,6 +158,13 @@ void TextBox::keyPressEvent(QKeyEvent* event)
         QLineEdit::keyPressEvent(event);
 }
 
+void TextBox::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    if (signalsBlocked()) return;
+    RunEventProcedure([this] { GotFocus.Raise(); });
+}
+
 void TextBox::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);

@@ -63,10 +63,12 @@ public:
 
     Event<> Change;
     Event<int&> KeyPress;
+    Event<> GotFocus;
     Event<> LostFocus;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
