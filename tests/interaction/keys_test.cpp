@@ -33,6 +33,17 @@ protected:
         PointAt(QPoint(200, 150));
     }
 
+    // The editor's globals outlive the window: no command, mode or armed
+    // box is left to the next test.
+    void TearDown() override
+    {
+        g_CurCommand = 0;
+        g_CmdRunning = 0;
+        g_BoxCopyOn = g_BoxZoomOn = 0;
+        g_CurMode = MODE_NONE;
+        DemoTest::TearDown();
+    }
+
     // Puts the screen pointer over canvas point `local` and lets the canvas
     // hear the move.
     void PointAt(QPoint local)
