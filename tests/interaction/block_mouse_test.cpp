@@ -526,7 +526,10 @@ TEST_F(MouseBitmaps, PreviewScreenshots)
     QTest::mouseMove(&canvas(), BoxEnd());
     Click(BoxEnd());
     ASSERT_EQ(g_CurCommand, 52);
+    const QImage bare = canvas().Image().copy();
     QTest::mouseMove(&canvas(), BoxEnd() + QPoint(60, 50));
+    EXPECT_NE(Main().m_OverlayMF, 0);
+    EXPECT_FALSE(CompareImages(bare, canvas().Image()).Same());
     EXPECT_FALSE(palvane_test::SaveScreenshot(Main().Window(), "carried_block").empty());
     QTest::keyClick(&canvas(), Qt::Key_Escape);
     QTest::mouseMove(&canvas(), BoxEnd() + QPoint(61, 50));
