@@ -314,7 +314,12 @@ bool MoveBitmapStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 // 99: the box is copied to the clipboard or zoomed to.
 bool BoxStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 {
-    if (m.m_StepRequest) return false;
+    if (m.m_StepRequest) {
+        // Sound behaviour: a given-up copy box is not armed again, or every
+        // idle click after it would start another copy.
+        g_BoxCopyOn = 0;
+        return false;
+    }
     if (g_BoxCopyOn) {
         g_BoxCopyOn = 0;
         g_BoxPixEnd = {static_cast<int32_t>(std::nearbyint(m.m_MouseX)),

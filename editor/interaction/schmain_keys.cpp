@@ -13,10 +13,12 @@
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "platform/winsys/interaction.h"
 
 #include <QApplication>
-#include <QCursor>
+#include <QRect>
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -39,15 +41,16 @@ void SCHMAIN::Form_KeyDown(int& KeyCode, int& Shift)
     }
     if (!FocusOnPicture()) return;
     if (KeyCode >= 37 && KeyCode <= 40) {
-        // The pointer moves one pixel inside the canvas, and the canvas
-        // hears of it as of any move.
-        const QPoint local(static_cast<int>(m_MouseX) + (KeyCode == 37 ? -1 : KeyCode == 39 ? 1 : 0),
-                           static_cast<int>(m_MouseY) + (KeyCode == 38 ? -1 : KeyCode == 40 ? 1 : 0));
-        const QSize size = ViewPicture->ClientSize();
-        const QPoint p(std::clamp(local.x(), 0, std::max(0, size.width() - 1)),
-                       std::clamp(local.y(), 0, std::max(0, size.height() - 1)));
-        QCursor::setPos(ViewPicture->mapToGlobal(p + ViewPicture->contentsRect().topLeft()));
-        ViewPicture_MouseMove(0, 0, p.x(), p.y());
+        // The screen pointer moves one pixel, kept inside the canvas, and
+        // the canvas hears of it as of any move.
+        winsys::Interaction& ui = winsys::Ui();
+        const QPoint step(KeyCode == 37 ? -1 : KeyCode == 39 ? 1 : 0, KeyCode == 38 ? -1 : KeyCode == 40 ? 1 : 0);
+        const QRect area(ViewPicture->mapToGlobal(ViewPicture->contentsRect().topLeft()), ViewPicture->ClientSize());
+        const QPoint wanted = ui.CursorPos() + step;
+        const QPoint at(std::clamp(wanted.x(), area.left(), std::max(area.left(), area.right())),
+                        std::clamp(wanted.y(), area.top(), std::max(area.top(), area.bottom())));
+        ui.SetCursorPos(at);
+        ViewPicture_MouseMove(0, 0, at.x() - area.left(), at.y() - area.top());
     }
     if (m_ShortcutArmed) return;
     const int n = KeyCode - 112;
@@ -137,7 +140,7 @@ void SCHMAIN::Form_KeyUp(int& KeyCode, int& Shift)
     if (KeyCode == 112 && Shift == 2) {
         ShowFormHelp();
     } else if (KeyCode == 13 && (Shift & 7) != 0) {
-        const QPoint at = ViewPicture->mapFromGlobal(QCursor::pos());
+        const QPoint at = ViewPicture->mapFromGlobal(winsys::Ui().CursorPos());
         if (ViewPicture->rect().adjusted(0, 0, 1, 1).contains(at)) {
             ViewPicture_MouseUp(1, Shift, m_MouseX, m_MouseY);
             ViewPicture_MouseMove(1, 1, m_MouseX, m_MouseY);

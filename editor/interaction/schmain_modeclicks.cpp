@@ -15,6 +15,7 @@
 #include "editor/shell/ribbon.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/tooltable.h"
+#include "editor/view/marks.h"
 
 #include <QApplication>
 
@@ -57,9 +58,29 @@ void SCHMAIN::BlockModeClick(int32_t& x, int32_t& y)
         id = 58;
         break;
     }
+    case 3: {
+        // Components for the vector move, one by one or by a box.
+        ReleaseOption(0);
+        int32_t status = 0;
+        if (m_CmdStep == 1 || m_CmdStep == 2) {
+            MoveCompsByVector(status, m_CmdStep, x, y);
+        } else if (m_CmdStep != 0) {
+            return;
+        } else if (OptionOn(2)) {
+            id = 16;
+            break;
+        } else {
+            g_CompList.Redim(0, 0);
+            MoveCompsByVector(status, 1, x, y);
+            // A locked component (reported there) or a click on nothing
+            // begins nothing.
+            if (status != 0) return;
+            m_CmdStep = 1;
+        }
+        id = 15;
+        break;
+    }
     default:
-        // Function 3 picks components for the vector move, which comes
-        // with the component operations.
         return;
     }
     BeginCommand(id);

@@ -170,7 +170,14 @@ protected:
         }
         if (keyCode != 0) {
             RunEventProcedure([&] { form->Form_KeyDown(keyCode, shift); });
-            if (keyCode == 0) return true;
+            if (keyCode == 0) {
+                const int typed = form->KeyPressAfterKeyDown ? winsys::KeyAscii(*key) : 0;
+                if (typed != 0) {
+                    int keyAscii = typed;
+                    RunEventProcedure([&] { form->Form_KeyPress(keyAscii); });
+                }
+                return true;
+            }
         }
         const int typed = winsys::KeyAscii(*key);
         if (typed == 0) return false;

@@ -98,6 +98,10 @@ public:
     // focus sees the key; setting KeyCode or KeyAscii to 0 keeps it from
     // the control, another KeyAscii changes the character it gets.
     bool KeyPreview = false;
+    // With key preview: when true, a character key whose KeyCode the form's
+    // KeyDown set to 0 still reaches the form's KeyPress (the key stays kept
+    // from the control), so that a key can be both consumed and typed.
+    bool KeyPressAfterKeyDown = false;
 
     // The form's window while loaded, else null.
     QWidget* Window() const;

@@ -79,6 +79,9 @@ SCHMAIN::SCHMAIN() : Form("SCHMAIN")
 {
     // The keyboard commands of the canvas are the form's key events.
     KeyPreview = true;
+    // The star and the shortcut letters are consumed by KeyDown and typed
+    // into KeyPress.
+    KeyPressAfterKeyDown = true;
 }
 
 SCHMAIN::~SCHMAIN()

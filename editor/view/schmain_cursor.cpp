@@ -164,8 +164,8 @@ void SCHMAIN::ClearMarkers(int32_t all)
     m_NextMarker = 0;
     m_PointPending = 0;
     auto clearAll = [this] {
+        OpenCanvasDC();
         for (int32_t i = 0; i < 3; ++i) {
-            OpenCanvasDC();
             if (g_Markers[i].Shown) {
                 g_Markers[i].Shown = 0;
                 DrawMarker(i, 2);

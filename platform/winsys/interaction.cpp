@@ -206,6 +206,7 @@ public:
     bool KeyPressed(int virtualKey) override { return KeyPressedSinceLastAsk(virtualKey); }
 
     QPoint CursorPos() override { return QCursor::pos(); }
+    void SetCursorPos(QPoint screenPos) override { QCursor::setPos(screenPos); }
 };
 
 Interaction* g_installed = nullptr;

@@ -131,6 +131,9 @@ public:
     virtual bool KeyPressed(int virtualKey) = 0;
     // The pointer's position on the screen.
     virtual QPoint CursorPos() = 0;
+    // Puts the pointer at a point of the screen. No move event follows
+    // from this alone: a caller that wants the move heard delivers it.
+    virtual void SetCursorPos(QPoint screenPos) = 0;
 };
 
 // The interaction in force: the installed one, else the Qt implementation.

@@ -72,6 +72,13 @@ public:
     void Beep() override;
     bool KeyPressed(int virtualKey) override;
     QPoint CursorPos() override { return cursor; }
+    // Puts `cursor` there and counts the call, so that a test sees where the
+    // pointer was put.
+    void SetCursorPos(QPoint screenPos) override
+    {
+        cursor = screenPos;
+        ++cursorSets;
+    }
 
     // Everything that was asked, in order.
     const std::vector<Asked>& asked() const { return asked_; }
@@ -79,8 +86,10 @@ public:
     // question that never came.
     size_t pending() const;
 
-    // Where CursorPos says the pointer is.
+    // Where CursorPos says the pointer is; SetCursorPos moves it.
     QPoint cursor;
+    // How often SetCursorPos was called.
+    int cursorSets = 0;
     // Called with a description of each unexpected question.
     std::function<void(const std::string&)> unexpected;
 
