@@ -94,7 +94,12 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
             // A failed step's text is shown too, and the steps before it
             // are seen.
             ShowMessage(g_RouteMsg);
-            if (changed) RefreshCanvas();
+            if (changed) {
+                RefreshCanvas();
+                // The repaint clears the message line: a run that stopped
+                // early shows why once more.
+                if (end != RunEnd::Done) ShowMessage(g_RouteMsg);
+            }
             break;
         }
         case 1:
@@ -202,12 +207,12 @@ bool SCHMAIN::RoutePairStep(int32_t x, int32_t y)
     return true;
 }
 
-void SCHMAIN::RouteBlockStep()
+bool SCHMAIN::RouteBlockStep()
 {
-    if (g_RouteImageActive == 0 || m_StepRequest != 0) return;
+    if (g_RouteImageActive == 0 || m_StepRequest != 0) return false;
     g_RouteBlokPt.Set(m_BaseX, m_BaseY);
     g_RoutePt.Set(m_BoxOrgX, m_BoxOrgY);
-    if (SCR_QuestBlok(g_RouteBlokPt.xy, g_RoutePt.xy, 0, kBlockQuery) == 0) return;
+    if (SCR_QuestBlok(g_RouteBlokPt.xy, g_RoutePt.xy, 0, kBlockQuery) == 0) return false;
     OpenCanvasDC();
     auto close = OnExit([this] { CloseCanvasDC(); });
     SCR_InitNodeForRoute();
@@ -217,8 +222,14 @@ void SCHMAIN::RouteBlockStep()
             return SCR_RouteBlokPairInPage(state, msg, size, g_RouteBlokPt.xy, g_RoutePt.xy);
         },
         [this] { ShowMessage(g_RouteMsg); }, changed);
-    if (end == RunEnd::Cancelled || end == RunEnd::Bounded) {
-        NoteRunEnd(end);
-        ShowMessage(g_RouteMsg);
-    }
+    close.Dismiss();
+    CloseCanvasDC();
+    if (end == RunEnd::Done) return false;
+    // The command's common end clears the message line: a run that stopped
+    // early (a failed call, F10, too many steps) ends the command here and
+    // leaves its reason shown.
+    NoteRunEnd(end);
+    EndCommand(CMD_ROUTE_BLOCK);
+    ShowMessage(g_RouteMsg);
+    return true;
 }

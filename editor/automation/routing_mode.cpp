@@ -69,8 +69,9 @@ void SCHMAIN::EnterRoutingMode()
     g_CurMode = MODE_ROUTING;
     SetupFunctionButtons(g_CurMode);
     g_Prompt = WithoutAccessKey(M_Aroute->Caption());
-    ShowMessage(ModeTools(MODE_ROUTING).ModeHelp);
+    // The repaint clears the message line: the prompt follows it.
     RefreshCanvas();
+    ShowMessage(ModeTools(MODE_ROUTING).ModeHelp);
 }
 
 // The paint's stage for the router's image: the image's wires, drawn into

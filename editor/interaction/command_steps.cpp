@@ -218,8 +218,7 @@ bool RoutePair(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
 // 301: routes the pairs inside the box the preview left.
 bool RouteBlock(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 {
-    m.RouteBlockStep();
-    return false;
+    return m.RouteBlockStep();
 }
 
 const std::map<int32_t, CommandStep>& Table()

@@ -765,9 +765,11 @@ public:
     void EnterRoutingMode();
     void RoutingModeClick(int32_t& x, int32_t& y);
     // Steps of commands 300 and 301; the pair step answers false when no
-    // pair is found at the point.
+    // pair is found at the point. The block step answers true when its run
+    // stopped early and it ended the command itself, keeping the reason on
+    // the message line.
     bool RoutePairStep(int32_t x, int32_t y);
-    void RouteBlockStep();
+    bool RouteBlockStep();
     void SaveRoutedWires();
     // Leaves routing mode when the window closes: with `ask` the save
     // question first, else the image is dropped unasked.

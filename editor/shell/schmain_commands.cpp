@@ -156,6 +156,8 @@ bool SCHMAIN::SwitchToPage(int32_t page)
     SetMainCaption(database);
     if (database == 0 || !IsLoaded()) return false;
     F_Pages->SetText(g_CurPageName);
+    // In routing mode the router's image follows, as with the page list.
+    if (g_RouteImageActive == -1) SCR_ChangePage(page);
     return true;
 }
 
