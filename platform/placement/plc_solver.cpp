@@ -571,9 +571,10 @@ private:
         return a.j <= b.i || b.j <= a.i || a.l <= b.k || b.l <= a.k;
     }
 
-    // Moves c to the best site in a window around where its nets want it,
-    // or swaps it with the component there; returns the wire length gained.
-    double Better(int c)
+    // Moves c to the best site in `window` cells each way around where its
+    // nets want it, or swaps it with the component there (which keeps its
+    // angle); returns the wire length gained.
+    double Better(int c, int window)
     {
         const Comp& comp = m_.comps[c];
         const LineSet& ls = m_.lines[comp.lineSet];
@@ -601,36 +602,131 @@ private:
                     const double delta = CostAt(c, s) - current;
                     if (delta < bestDelta) bestDelta = delta, best = s, partner = -1, found = true;
                 } else if (o >= 0) {
-                    const Comp& other = m_.comps[o];
-                    for (int ao = 0; ao < kAngles; ++ao) {
-                        Site so;
-                        if (!other.allowed[ao] || !Legal(o, ao, old.i, old.k, so) || !Disjoint(s, so)) continue;
-                        if (!Free(o, so, c) || (!singleSet_ && !Free(c, s, o))) continue;
-                        const double delta = SwapDelta(c, s, o, so);
-                        if (delta < bestDelta) bestDelta = delta, best = s, bestOther = so, partner = o, found = true;
-                    }
+                    Site so;
+                    if (!Legal(o, sites_[o].angle, old.i, old.k, so) || !Disjoint(s, so)) continue;
+                    if (!Free(o, so, c) || (!singleSet_ && !Free(c, s, o))) continue;
+                    const double delta = SwapDelta(c, s, o, so);
+                    if (delta < bestDelta) bestDelta = delta, best = s, bestOther = so, partner = o, found = true;
                 }
             }
         };
-        for (int k = std::max(tk - kWindow, 0); k <= std::min(tk + kWindow, nr - 1); ++k)
-            for (int i = std::max(ti - kWindow, 0); i <= std::min(ti + kWindow, nc - 1); ++i) consider(i, k);
-        if (std::abs(old.i - ti) > kWindow || std::abs(old.k - tk) > kWindow) consider(old.i, old.k);
+        for (int k = std::max(tk - window, 0); k <= std::min(tk + window, nr - 1); ++k)
+            for (int i = std::max(ti - window, 0); i <= std::min(ti + window, nc - 1); ++i) consider(i, k);
+        if (std::abs(old.i - ti) > window || std::abs(old.k - tk) > window) consider(old.i, old.k);
         if (!found) return 0;
+        Apply(c, best, partner, bestOther);
+        return -bestDelta;
+    }
+
+    // A kick: c to a random cell and angle in the window around where its
+    // nets want it, or a swap with the component there, whatever it costs.
+    // Returns the change of wire length.
+    double Kick(int c, Rng& rng)
+    {
+        const Comp& comp = m_.comps[c];
+        const LineSet& ls = m_.lines[comp.lineSet];
+        const int nc = Cols(comp.lineSet), nr = Rows(comp.lineSet);
+        OtherSpans(c);
+        Pt want;
+        if (!Wanted(c, want)) return 0;
+        const Site old = sites_[c];
+        const Rect& b = comp.shapes[old.angle].box;
+        const int ti = CellOf(ls.cols, nc, want.x + b.x1), tk = CellOf(ls.rows, nr, want.y + b.y1);
+        const int i = std::clamp(ti + rng.Below(2 * kWindow + 1) - kWindow, 0, nc - 1);
+        const int k = std::clamp(tk + rng.Below(2 * kWindow + 1) - kWindow, 0, nr - 1);
+        const int a = rng.Below(kAngles);
+        Site s;
+        if (!comp.allowed[a] || !Legal(c, a, i, k, s)) return 0;
+        if (s.i == old.i && s.k == old.k && s.angle == old.angle) return 0;
+        const int o = Holder(c, s);
+        if (o == -1) {
+            if (!singleSet_ && !Free(c, s)) return 0;
+            double current = 0;
+            for (int n : links_[c].nets) current += length_[n];
+            const double delta = CostAt(c, s) - current;
+            Apply(c, s, -1, s);
+            return delta;
+        }
+        if (o < 0) return 0;
+        Site so;
+        if (!Legal(o, sites_[o].angle, old.i, old.k, so) || !Disjoint(s, so)) return 0;
+        if (!Free(o, so, c) || (!singleSet_ && !Free(c, s, o))) return 0;
+        const double delta = SwapDelta(c, s, o, so);
+        Apply(c, s, o, so);
+        return delta;
+    }
+
+    // Puts c at s and, when `partner` is a component, it at so.
+    void Apply(int c, const Site& s, int partner, const Site& so)
+    {
+        journal_.push_back({c, sites_[c], partner, partner >= 0 ? sites_[partner] : Site{}});
+        moved_ = c, partner_ = partner;
         Occupy(c, false);
         if (partner >= 0) Occupy(partner, false);
-        sites_[c] = best;
+        sites_[c] = s;
         Occupy(c, true);
         if (partner >= 0) {
-            sites_[partner] = bestOther;
+            sites_[partner] = so;
             Occupy(partner, true);
             for (int n : links_[partner].nets) length_[n] = NetLength(n);
         }
         for (int n : links_[c].nets) length_[n] = NetLength(n);
-        return -bestDelta;
+    }
+
+    // Puts back every move of the journal, newest first.
+    void Undo()
+    {
+        for (auto it = journal_.rbegin(); it != journal_.rend(); ++it) {
+            Occupy(it->c, false);
+            if (it->partner >= 0) Occupy(it->partner, false);
+            sites_[it->c] = it->old;
+            Occupy(it->c, true);
+            if (it->partner >= 0) {
+                sites_[it->partner] = it->oldPartner;
+                Occupy(it->partner, true);
+                for (int n : links_[it->partner].nets) length_[n] = NetLength(n);
+            }
+            for (int n : links_[it->c].nets) length_[n] = NetLength(n);
+        }
+        journal_.clear();
+    }
+
+    // Queues c and the components on its nets for Better.
+    void Touch(int c)
+    {
+        auto push = [&](int o) {
+            if (o >= 0 && !m_.comps[o].locked && !queued_[o]) queued_[o] = true, work_.push_back(o);
+        };
+        push(c);
+        for (int n : links_[c].nets)
+            for (auto [o, pin] : m_.nets[n]) {
+                (void)pin;
+                push(o);
+            }
+    }
+
+    // Better on the queued components until none gains; returns the gain.
+    double Settle()
+    {
+        double gained = 0;
+        for (size_t head = 0; head < work_.size(); ++head) {
+            const int c = work_[head];
+            queued_[c] = false;
+            const double g = Better(c, kSettleWindow);
+            if (g <= 0) continue;
+            gained += g;
+            Touch(moved_);
+            if (partner_ >= 0) Touch(partner_);
+        }
+        work_.clear();
+        return gained;
     }
 
     // Passes of Better over every component in connection order until a
-    // pass gains less than a small part of the wire length.
+    // pass gains less than a small part of the wire length; then kicks:
+    // a component and its neighbours in connection moved at random near
+    // where their nets want them, the neighbourhood settled again, the
+    // whole kept only when the wire length shrank, else undone.
     void Refine()
     {
         if (m_.nets.empty()) return;
@@ -639,10 +735,38 @@ private:
         for (int n = 0; n < static_cast<int>(m_.nets.size()); ++n) total += length_[n] = NetLength(n);
         for (int pass = 0; pass < kMaxPasses; ++pass) {
             double gained = 0;
-            for (int c : order_) gained += Better(c);
+            for (int c : order_) gained += Better(c, kWindow);
             total -= gained;
             if (gained <= kEnough * total) break;
         }
+        queued_.assign(m_.comps.size(), false);
+        Rng rng(0x9E3779B97F4A7C15ULL);
+        const int count = static_cast<int>(order_.size());
+        std::vector<int> group;
+        for (int kick = 0; kick < kKicksPerComp * count; ++kick) {
+            journal_.clear();
+            group.assign(1, order_[rng.Below(count)]);
+            for (size_t g = 0; g < group.size() && static_cast<int>(group.size()) < kKickSize; ++g)
+                for (int n : links_[group[g]].nets)
+                    for (auto [o, pin] : m_.nets[n]) {
+                        (void)pin;
+                        if (!m_.comps[o].locked && static_cast<int>(group.size()) < kKickSize &&
+                            std::find(group.begin(), group.end(), o) == group.end())
+                            group.push_back(o);
+                    }
+            double delta = 0;
+            for (int c : group) {
+                const size_t before = journal_.size();
+                delta += Kick(c, rng);
+                if (journal_.size() == before) continue;
+                Touch(moved_);
+                if (partner_ >= 0) Touch(partner_);
+            }
+            delta -= Settle();
+            if (delta < -0.5) total += delta;
+            else Undo();
+        }
+        journal_.clear();
     }
 
     bool Accept(double delta, double t, Rng& rng) const
@@ -654,6 +778,9 @@ private:
 
     static constexpr int kWindow = 2;        // cells each way around the wanted cell
     static constexpr int kMaxPasses = 30;
+    static constexpr int kSettleWindow = 0;   // the same after a kick: the wanted cell only
+    static constexpr int kKicksPerComp = 1;
+    static constexpr int kKickSize = 4;       // components moved by one kick
     static constexpr double kEnough = 0.002;  // a pass gaining less ends the refinement
 
     const Model& m_;
@@ -662,6 +789,16 @@ private:
     std::vector<Links> links_;
     std::vector<int> order_;        // connection order of the movable components
     std::vector<double> length_;    // wire length of every net while refining
+    struct Move {
+        int c;
+        Site old;
+        int partner;
+        Site oldPartner;
+    };
+    std::vector<Move> journal_;     // moves of the present kick
+    int moved_ = -1, partner_ = -1; // the components of the last move
+    std::vector<int> work_;         // components queued for Better
+    std::vector<bool> queued_;
     std::vector<Span> others_;      // scratch: OtherSpans
     std::vector<int64_t> xs_, ys_;  // scratch: Wanted
     std::vector<Rect> locked_;
