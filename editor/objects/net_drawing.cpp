@@ -134,8 +134,15 @@ void DrawNetNodesXor(int32_t net, int32_t mask)
     N_SetNodeView(0);
     MaskNetAndNodes(net, mask, mask | 1);
     if (g_ShowNodes != 0) N_DrawNetNodes(net, mask);
-    // Without the net's wires: draw mode 2 erases, and the wires of the net
-    // a new wire starts from must stay on the canvas while it is drawn.
+    N_DrawNetRatsnest(net, 1, GuidelineFlag());
+}
+
+void EraseNetNodes(int32_t net, int32_t mask)
+{
+    G_SetDrawMode(2);
+    N_SetNodeView(0);
+    MaskNetAndNodes(net, mask, mask | 1);
+    if (g_ShowNodes != 0) N_DrawNetNodes(net, mask);
     N_DrawNetRatsnest(net, 0, GuidelineFlag());
 }
 
