@@ -3,9 +3,14 @@
 // pages, renaming a bus with its texts on both pages.
 #include "editor/editing/editing_state.h"
 #include "editor/objects/wire_state.h"
+#include "editor/shell/menus.h"
+#include "editor/view/canvas.h"
 #include "editor/shell/systables.h"
 #include "platform/kernel/testing.h"
 #include "tests/editing/editing_fixture.h"
+#include "tests/support/screenshot.h"
+
+#include <QImage>
 
 #include <gtest/gtest.h>
 
@@ -227,6 +232,35 @@ TEST_F(BusMembers, RenameRebuildsTheNameTextsOnBothPages)
         EXPECT_EQ(fail, 1) << bad;
         EXPECT_EQ(BusId("DATA"), bus) << bad;
     }
+}
+
+// Screenshots: two members joined to bus B with their member texts, and
+// the question popup as it opens at the pointer.
+TEST_F(BusMembers, Screenshots)
+{
+    SCHMAIN& m = Main();
+    const int32_t a = Member(-3, -10, "R1", "0");
+    const int32_t b = Member(17, -10, "R2", "1");
+    for (const int32_t net : {a, b}) {
+        g_CurBranch = Wires(net).at(0);
+        ASSERT_NE(B_ReadRecord(g_CurBranch, 1, &g_CurBranchPoint), 0);
+        g_CurBranchPoint.X += kStep / 2;
+        Type(net == a ? "0" : "1", "Change Bus member text:");
+        int32_t fail = 1;
+        m.ChangeNetText(fail, false);
+        ASSERT_EQ(fail, 0);
+    }
+    m.m_ViewSize = 12700;
+    m.m_ViewOrgX = 7 * kStep;
+    m.m_ViewOrgY = 5 * kStep;
+    m.ShowZoomValue();
+    m.RefreshCanvas();
+    const std::string path = ScreenshotDir() + "/bus_member_texts.png";
+    EXPECT_TRUE(m.ViewPicture->Image().save(QString::fromStdString(path)));
+    const std::string caption = m.M_Query->Caption();
+    m.M_Query->SetCaption("Delete Bus Member: B.0?");
+    EXPECT_FALSE(SaveMenuScreenshot(m.M_Conf->Menu(), "popup_question").empty());
+    m.M_Query->SetCaption(caption);
 }
 
 }  // namespace
