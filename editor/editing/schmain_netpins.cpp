@@ -18,8 +18,6 @@
 #include "editor/shell/schmain.h"
 #include "platform/winsys/interaction.h"
 
-#include <vector>
-
 using namespace wire_edit;
 
 void SCHMAIN::CreateNet(int32_t& fail, bool fromText, int32_t& net, std::string& name, NetRec& netRec)
@@ -99,91 +97,4 @@ void SCHMAIN::InsertBranchPoint(int32_t& fail, int32_t junctionKindFlag, int32_t
     if (F_FSI.Exists(buttonIndex)) F_FSI(buttonIndex)->SetValue(true);
     BeginCommand(commandId);
     fail = 0;
-}
-
-// The repeated wire: every point listed in g_NetNodes (flags 3 node, 5
-// junction; the position in X, Y) joins one new wire. Nothing stays behind
-// when a step is refused: the wire, the nodes and memberships made for it
-// and a net made for it go again.
-void SCHMAIN::BuildRepeatWire()
-{
-    const long count = g_NetNodes.UBound();
-    if (count < 2) return;
-    g_CurBranch = B_CreateBranch(0, 1, 0);
-    if (g_CurBranch == 0) {
-        ReportMsg(50);
-        return;
-    }
-    int32_t net = 0;
-    bool madeNet = false;
-    std::vector<int32_t> madeNodes;
-    auto undo = [&] {
-        DeleteBranch(g_CurBranch);
-        g_CurBranch = 0;
-        for (const int32_t node : madeNodes) OM_Delete(N_NodeMap(net), node);
-        int32_t result = 0;
-        if (net != 0) DeleteNetIfEmpty(net, result);
-        (void)madeNet;
-    };
-    // The net first: the first connected pin's net, else a new one.
-    for (long k = 1; k <= count && net == 0; ++k) {
-        int32_t status = 1, pinNet = 0, node = 0;
-        std::string pinName;
-        const NodeRec& p = g_NetNodes(k);
-        if ((p.Flags & 6) == kNodeRef && p.Comp != 0) {
-            FindPinNet(status, 0, p.Comp, p.Entry, pinNet, pinName, node);
-            if (status == 0) net = pinNet;
-        }
-    }
-    if (net == 0) {
-        int32_t ok = 1;
-        FindFreeName(ok, DB_NetMap(), "UN", g_CurNetName);
-        if (ok != 0) {
-            std::string detail = "UN";
-            ReportMsg(28, detail);
-            undo();
-            return;
-        }
-        net = N_CreateNet(0, 1, g_CurNetName.c_str());
-        if (net == 0) {
-            ReportMsg(35, g_CurNetName);
-            undo();
-            return;
-        }
-        madeNet = true;
-    }
-    B_ChangeBranchNet(g_CurBranch, net);
-    for (long k = 1; k <= count; ++k) {
-        const NodeRec& p = g_NetNodes(k);
-        int32_t ref = 0, flags = 5;
-        if ((p.Flags & 6) == kNodeRef && p.Comp != 0) {
-            int32_t status = 1, pinNet = 0, node = 0;
-            std::string pinName;
-            FindPinNet(status, 0, p.Comp, p.Entry, pinNet, pinName, node);
-            if (status != 0) {
-                CreatePinNode(status, p.Comp, p.Entry, net, node);
-                if (status == 0) madeNodes.push_back(node);
-            } else if (pinNet != net) {
-                status = 1;
-            }
-            if (status == 0) {
-                ref = node;
-                flags = 3;
-            }
-        }
-        if (ref == 0) {
-            ref = J_CreateJunction(GetFreeJunctionId(), 3, SnapCoord(p.X), SnapCoord(p.Y));
-            flags = 5;
-        }
-        if (ref == 0 || B_InsertRecord(g_CurBranch, -1, flags, ref) == 0) {
-            if (ref != 0 && flags == 5) AddJunctionToHeap(ref);
-            ReportMsg(51);
-            undo();
-            return;
-        }
-    }
-    OpenCanvasDC();
-    RedrawBranch(0, g_CurBranch, -1);
-    DrawNetNodes(net, 0);
-    CloseCanvasDC();
 }

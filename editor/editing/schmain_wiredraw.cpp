@@ -218,7 +218,7 @@ void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32
     if (fail == 0) {
         if (!bus) {
             OpenCanvasDC();
-            DrawNetNodesXor(g_CurNet, 0x100);
+            EraseNetNodes(g_CurNet, 0x100);
             CloseCanvasDC();
         }
         return;
@@ -409,7 +409,7 @@ void SCHMAIN::WireDrawStep(int32_t& fail, int32_t& X, int32_t& Y)
     fail = 1;
     if (!bus) {
         OpenCanvasDC();
-        DrawNetNodesXor(g_CurNet, 256);
+        EraseNetNodes(g_CurNet, 256);
         CloseCanvasDC();
     }
 }

@@ -137,6 +137,15 @@ void DrawNetNodesXor(int32_t net, int32_t mask)
     N_DrawNetRatsnest(net, 1, GuidelineFlag());
 }
 
+void EraseNetNodes(int32_t net, int32_t mask)
+{
+    G_SetDrawMode(2);
+    N_SetNodeView(0);
+    MaskNetAndNodes(net, mask, mask | 1);
+    if (g_ShowNodes != 0) N_DrawNetNodes(net, mask);
+    N_DrawNetRatsnest(net, 0, GuidelineFlag());
+}
+
 void DrawBusMemberTexts(int32_t flag, int32_t bus)
 {
     BusRec rec{};

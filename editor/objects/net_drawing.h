@@ -26,6 +26,9 @@ void HighlightNet(int32_t net);
 void DrawNetNodes(int32_t net, int32_t mask);
 // The same in draw mode 2, marking the net and its nodes with `mask`.
 void DrawNetNodesXor(int32_t net, int32_t mask);
+// The same without the net's wires: the nodes and ratsnest of the net a
+// wire is being drawn for, while its other wires stay on the canvas.
+void EraseNetNodes(int32_t net, int32_t mask);
 // Draws (flag not 0) or erases (0) the bus-member texts on the current
 // page's wires of the bus's member nets.
 void DrawBusMemberTexts(int32_t flag, int32_t bus);

@@ -512,6 +512,127 @@ TEST_F(WireMode, RepeatingWire)
     ExpectFreshPaint("after the repeating wire");
 }
 
+// A pattern running from a bus down to a pin: each click of the repeating
+// wire joins the bus at the first point (a new member net, its slot typed)
+// and the unconnected pin under the last point.
+const char* kRepeatDesign = R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+net P
+net N
+bus B
+page P1 frame 80 60
+  component R1 R at 0 20
+  component R2 R at 10 20
+  component R3 R at 20 20
+  component R4 R at 30 20
+  wire P (50 0) (50 10) (50 20)
+  wire N R4.1 (27 5) (45 5)
+  buswire B (-10 0) (25 0)
+end
+)";
+
+TEST_F(WireMode, RepeatingWireJoinsTheBusAndAPinAtEachClick)
+{
+    Fresh(kRepeatDesign);
+    Mode(MODE_WIRES, 2);
+    Option(4);
+    Click(50, 2);
+    ASSERT_EQ(g_CurCommand, CMD_REPEAT_WIRE);
+    ASSERT_EQ(g_NetNodes.UBound(), 3);
+    ASSERT_EQ(g_NetNodes(1).Y, 0);
+    struct Step {
+        double x;
+        const char* comp;
+        const char* slot;
+    } steps[] = {{7, "R2", "0"}, {17, "R3", "1"}};
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.comp);
+        const int32_t nets = Count(DB_NetMap());
+        Type(s.slot, "as member:");
+        Click(s.x, 0);
+        EXPECT_EQ(g_CurCommand, CMD_REPEAT_WIRE);
+        EXPECT_EQ(ui.pending(), 0u);
+        EXPECT_EQ(Count(DB_NetMap()), nets + 1);
+        const int32_t net = PinNet(s.comp, 1);
+        ASSERT_NE(net, 0);
+        int32_t slot = -1;
+        EXPECT_EQ(N_FindBusMember(net, &slot), BusId("B"));
+        EXPECT_EQ(slot, std::stoi(s.slot));
+        EXPECT_EQ(O_GetStatus(N_Net(net)) & 8, 8);
+        const std::vector<int32_t> wires = Wires(net);
+        ASSERT_EQ(wires.size(), 1u);
+        ASSERT_EQ(Points(wires[0]), 3);
+        // The first point is a joint of the bus wire, the last the pin.
+        const BranchPointRec first = Point(wires[0], 1);
+        ASSERT_EQ(first.Flags & 6, 4);
+        JunctionRec joint{};
+        ASSERT_NE(J_ReadJunction(first.Ref, &joint), 0);
+        EXPECT_EQ(joint.Flags & 6, 6);
+        EXPECT_EQ(Point(wires[0], 3).Flags & 6, 2);
+        bool onBus = false;
+        const int32_t busWire = Wires(BusId("B"), 1).at(0);
+        for (int32_t i = 1; i <= Points(busWire); ++i) onBus = onBus || Point(busWire, i).Ref == first.Ref;
+        EXPECT_TRUE(onBus);
+    }
+    // A pattern whose first point lands on a segment of N joins N there
+    // (a point of N's wire); its other points lie on no pin.
+    const int32_t nets = Count(DB_NetMap());
+    const int32_t wireN = Wires(NetId("N")).at(0);
+    Click(36, 5);
+    EXPECT_EQ(Count(DB_NetMap()), nets);
+    const std::vector<int32_t> wiresN = Wires(NetId("N"));
+    ASSERT_EQ(wiresN.size(), 2u);
+    EXPECT_EQ(Points(wireN), 4);
+    EXPECT_EQ(Point(wireN, 3).Ref, Point(wiresN[1], 1).Ref);
+    EXPECT_EQ(Point(wiresN[1], 1).X, 36 * kStep);
+    OptionAndMove(10, 32, 41);
+    EXPECT_EQ(g_CurCommand, 0);
+    ExpectFreshPaint("after the repeated wires");
+}
+
+// A slot refused with Cancel takes the repeated wire back whole: no wire,
+// net, node or junction stays, and the bus wire keeps its points.
+TEST_F(WireMode, ARepeatingWireRefusedAtTheBusLeavesNothing)
+{
+    Fresh(kRepeatDesign);
+    Mode(MODE_WIRES, 2);
+    Option(4);
+    Click(50, 2);
+    ASSERT_EQ(g_CurCommand, CMD_REPEAT_WIRE);
+    const int32_t branches = Count(DB_BranchMap()), nets = Count(DB_NetMap()), junctions = Count(DB_JunctMap());
+    const int32_t busPoints = Points(Wires(BusId("B"), 1).at(0));
+    Type(nullptr, "as member:");
+    Click(7, 0);
+    EXPECT_EQ(ui.pending(), 0u);
+    EXPECT_EQ(Count(DB_BranchMap()), branches);
+    EXPECT_EQ(Count(DB_NetMap()), nets);
+    EXPECT_EQ(Count(DB_JunctMap()), junctions);
+    EXPECT_EQ(PinNet("R2", 1), 0);
+    EXPECT_EQ(Points(Wires(BusId("B"), 1).at(0)), busPoints);
+    OptionAndMove(10, 32, 41);
+    EXPECT_EQ(g_CurCommand, 0);
+}
+
+// A wire started at a pin of a net with a wire: that wire stays on the
+// canvas while the new one is drawn.
+TEST_F(WireMode, AWireFromAConnectedPinKeepsItsNetsWireDrawn)
+{
+    const QImage before = Canvas();
+    const QPoint onN = Px(5, 0);
+    Click(17, 0);
+    ASSERT_EQ(g_CurCommand, 31);
+    Move(17, 8);
+    const QImage drawing = Canvas();
+    for (int dx = -2; dx <= 2; ++dx)
+        EXPECT_EQ(drawing.pixel(onN.x() + dx, onN.y()), before.pixel(onN.x() + dx, onN.y())) << dx;
+    OptionAndMove(10, 18, 9);
+    EXPECT_EQ(g_CurCommand, 0);
+    ExpectFreshPaint("after Esc");
+}
+
 TEST_F(WireMode, ABusWhereAWireIsNeededDoesNothing)
 {
     const int32_t junctions = Count(DB_JunctMap());
