@@ -100,7 +100,7 @@ void SCHMAIN::ShowCompInfo()
     int32_t status = 0;
     PushHierStack(status, g_CompId);
     if (status != 0) return;
-    if (DB_SetCurHier(hier) == 0) {
+    if (EnterLevelWithHierStack(hier) == 0) {
         // The level cannot be entered: the stack loses the entry again and
         // nothing tells the suite to reload.
         int32_t popped = 0;

@@ -66,19 +66,6 @@ std::string TextKindName(int32_t flags)
     }
 }
 
-// The hierarchy stack's file object as it is stored in the current level.
-std::string StackBytes()
-{
-    const int32_t id = OM_FindName(DB_FileMap(), kHierStackName);
-    if (id == 0) return {};
-    const int32_t length = F_GetLength(id);
-    if (length <= 0) return {};
-    std::string bytes(static_cast<size_t>(length), '\0');
-    F_Seek(id, 0, 0);
-    bytes.resize(static_cast<size_t>(std::max(0, F_Read(id, bytes.data(), length))));
-    return bytes;
-}
-
 void UnloadPackDialog()
 {
     if (!g_PackDlgOpen) return;
@@ -310,14 +297,14 @@ void SCHMAIN::GoUpOneLevel(int32_t& status)
     const std::string name = Trim(g_HierStack(1).Name.substr(0, 15));
     const int32_t hier = name.empty() ? 0 : OM_FindNameMask(DB_HierarchyMap(), name.c_str(), 0, 0);
     if (hier <= 0) return;
-    const std::string saved = StackBytes();
+    const std::string saved = HierStackBytes();
     int32_t popped = 1;
     PopHierStack(popped);
     if (popped != 0) {
         winsys::Ui().Beep();
         return;
     }
-    if (DB_SetCurHier(hier) == 0) {
+    if (EnterLevelWithHierStack(hier) == 0) {
         int32_t restored = 1;
         WriteFileObject(restored, kHierStackName, saved);
         winsys::Ui().Beep();

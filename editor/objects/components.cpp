@@ -12,6 +12,8 @@
 
 #include "editor/interaction/commands.h"
 
+#include <vector>
+
 namespace {
 
 // Status bits of components, nodes and wire records.
@@ -34,6 +36,24 @@ void DrawMarkedRatsnests()
     const int32_t map = DB_NetMap();
     int32_t cursor = OM_GetFirst(map);
     while (const int32_t net = OM_SearchMask(map, &cursor, kRedraw, kRedraw)) N_DrawNetRatsnest(net, 0, 1);
+}
+
+// The kernel draws a wire's segment for the record that ends it, so the
+// first record of a wire ends none: a pin at the start of a wire marks the
+// record after it as well, the end of the leg from the pin, for the
+// drawing of the marked records to take that leg.
+bool FirstRecordMarked(int32_t branch)
+{
+    BranchPointRec first{};
+    return B_ReadRecord(branch, 1, &first) != 0 && (first.Flags & 6) == 2 && (first.Flags & kRedraw) != 0;
+}
+
+void MarkFirstLegs()
+{
+    const int32_t map = DB_BranchMap();
+    int32_t cursor = OM_GetFirst(map);
+    while (const int32_t branch = OM_SearchMask(map, &cursor, kRedraw, kRedraw))
+        if (FirstRecordMarked(branch)) B_MaskRecord(branch, 2, kRedraw, kDrawn | kRedraw);
 }
 
 // Fits one direction of an array: a copy is added only when the extent
@@ -178,8 +198,15 @@ void DrawCompWithWires(int32_t id)
         B_DrawBranchAllTexts(g_MaskedBranchIds(i), 15);
     }
     DrawMarkedRatsnests();
+    // The legs marked with the component's first records lose the mark
+    // with them.
+    std::vector<int32_t> legs;
+    for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i)
+        if (FirstRecordMarked(g_MaskedBranchIds(i))) legs.push_back(g_MaskedBranchIds(i));
     N_MaskCompNodes(id, 0, kDrawn, kDrawn | kRedraw, kDrawn, kDrawn | kRedraw);
     B_MaskNodeRecords(id, 0, kDrawn, kDrawn | kRedraw, kDrawn, kDrawn | kRedraw, kDrawn, kDrawn | kRedraw);
+    for (const int32_t branch : legs)
+        if (!FirstRecordMarked(branch)) B_MaskRecord(branch, 2, kDrawn, kDrawn | kRedraw);
 }
 
 void EraseComp(int32_t id)
@@ -192,6 +219,7 @@ void EraseComp(int32_t id)
     N_MaskCompNodes(id, 0, kRedraw, kDrawn | kRedraw, kRedraw, kDrawn | kRedraw);
     B_MaskNodeRecords(id, 0, kDrawn | kRedraw, kDrawn | kRedraw, kRedraw, kDrawn | kRedraw, kRedraw,
                       kDrawn | kRedraw);
+    MarkFirstLegs();
     if (g_ShowNodes) N_DrawAllNodes(kRedraw);
     DrawMarkedRatsnests();
 }

@@ -10,6 +10,8 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QResizeEvent>
 #include <QToolButton>
 #include <QVariant>
 
@@ -328,7 +330,29 @@ void Label::SetCaption(const std::string& caption)
 
 void Label::Refresh()
 {
-    if (isVisible()) repaint();
+    if (!isVisible() || shown_ == text()) return;
+    repaint();
+}
+
+void Label::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (event->rect().contains(rect()))
+        shown_ = text();
+    else
+        shown_.reset();
+}
+
+void Label::changeEvent(QEvent* event)
+{
+    shown_.reset();
+    QLabel::changeEvent(event);
+}
+
+void Label::resizeEvent(QResizeEvent* event)
+{
+    shown_.reset();
+    QLabel::resizeEvent(event);
 }
 
 // ---- ScrollBar --------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include <QScrollBar>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QKeyEvent;
@@ -145,8 +146,19 @@ public:
     explicit Label(const std::string& caption = {}, QWidget* parent = nullptr);
     std::string Caption() const;
     void SetCaption(const std::string& caption);
-    // Repaints at once, also inside a long loop.
+    // Repaints at once, also inside a long loop; a label whose whole face
+    // already shows its text as it is is not painted again.
     void Refresh();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    // The text the last paint of the whole label showed; unset when none
+    // did, or when the look changed since.
+    std::optional<QString> shown_;
 };
 
 class ScrollBar : public QScrollBar {

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <map>
@@ -414,6 +415,30 @@ void PopHierStack(int32_t& status)
     if (!WriteHierStack(2)) return;
     if (g_HierStack.UBound() >= 1) g_HierStackRec = g_HierStack(1);
     status = 0;
+}
+
+std::string HierStackBytes()
+{
+    const int32_t id = OM_FindName(DB_FileMap(), kHierStackName);
+    if (id == 0) return {};
+    const int32_t length = F_GetLength(id);
+    if (length <= 0) return {};
+    std::string bytes(static_cast<size_t>(length), '\0');
+    F_Seek(id, 0, 0);
+    bytes.resize(static_cast<size_t>(std::max(0, F_Read(id, bytes.data(), length))));
+    return bytes;
+}
+
+int32_t EnterLevelWithHierStack(int32_t level)
+{
+    const int32_t left = DB_CurHier();
+    const std::string stack = HierStackBytes();
+    if (DB_SetCurHier(level) == 0) return 0;
+    int32_t status = 1;
+    WriteFileObject(status, kHierStackName, stack);
+    if (status == 0) return 1;
+    DB_SetCurHier(left);
+    return 0;
 }
 
 std::string TempFileObjectName(const std::string& prefix, int32_t number, int32_t hierarchy)

@@ -68,6 +68,15 @@ void PushHierStack(int32_t& status, int32_t componentId);
 // Takes the top record off into g_HierStackRec; status 0 done (also for an
 // empty stack, which gives id 0 and a blank name).
 void PopHierStack(int32_t& status);
+// The stored bytes of the current level's HIERSTCK; empty when there is
+// none.
+std::string HierStackBytes();
+// Makes `level` current for a descent or an ascent: the file map holding
+// HIERSTCK belongs to a level, so the stack of the level left (as the push
+// or pop just wrote it) is written into the level entered, where the next
+// step up reads it. 1 done; 0 when the level cannot be entered or the stack
+// cannot be written there, the level left then current as before.
+int32_t EnterLevelWithHierStack(int32_t level);
 
 // The name of a scratch object: prefix, the hierarchy id in two digits
 // (last two), the number ("!SEX" + 1 + 0 -> "!SEX010").

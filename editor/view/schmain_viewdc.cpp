@@ -90,16 +90,18 @@ void SCHMAIN::EraseOverlay()
 {
     if (m_OverlayMF == 0) return;
     if (m_CanvasDCLevel > 0) PlayOnCanvas(m_OverlayMF);
+    // The canvas context is left open unless the viewport's is needed: a
+    // move's erase and play then draw in one context.
     const int32_t level = m_CanvasDCLevel;
-    if (level != 0) CloseCanvasDC();
     if (m_ViewPortOn && level != 0) {
+        CloseCanvasDC();
         OpenViewDC();
         PlayInViewport(m_OverlayMF);
         CloseViewDC();
     }
     G_DeleteEnhMetaFile(m_OverlayMF);
     m_OverlayMF = 0;
-    if (level != 0) OpenCanvasDC();
+    if (m_ViewPortOn && level != 0) OpenCanvasDC();
 }
 
 void SCHMAIN::ClearOverlay()

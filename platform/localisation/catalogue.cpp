@@ -57,12 +57,16 @@ std::string LibraryFolder()
 std::string DataDir()
 {
     if (const char* configured = std::getenv("PALVANE_DATA_DIR"); configured && *configured) return configured;
-    static const std::string libraryFolder = LibraryFolder();
-    if (!libraryFolder.empty()) {
+    // The folder beside the library is looked for once: every message
+    // lookup asks for it, and the installation does not move while the
+    // library is loaded.
+    static const std::string besideLibrary = [] {
+        const std::string libraryFolder = LibraryFolder();
+        if (libraryFolder.empty()) return std::string();
         const std::string data = libraryFolder + "/../data";
-        if (IsDirectory(data)) return data;
-    }
-    return {};
+        return IsDirectory(data) ? data : std::string();
+    }();
+    return besideLibrary;
 }
 
 std::string UserLocale()

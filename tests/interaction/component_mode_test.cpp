@@ -419,10 +419,32 @@ TEST_F(ComponentMode, MoveKeepsThePickedPinUnderThePointer)
     ReleasePixel(Px(pin.X + 14 * kStep, pin.Y + 6 * kStep));
     EXPECT_EQ(g_CurCommand, 0);
     pinOnPointer("placed");
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
+}
+
+// A wired component moved by either pin, mirrored (R1) or not (R2): the
+// wire at its old place is erased when the move begins, so that after the
+// step the canvas is what a fresh paint shows.
+TEST_F(ComponentMode, MovedWiredComponentLeavesNoOldWireBehind)
+{
+    struct Case {
+        const char* comp;
+        int32_t entry;
+    };
+    for (const Case c : {Case{"R1/1", 1}, Case{"R1/1", 2}, Case{"R2/1", 1}}) {
+        SCOPED_TRACE(std::string(c.comp) + " pin " + std::to_string(c.entry));
+        const int32_t id = Comp(c.comp);
+        const EntryRec pin = Entry(id, c.entry);
+        Function(4);
+        Click(pin.X, pin.Y);
+        ASSERT_EQ(g_CurCommand, 1);
+        Move(pin.X + 3 * kStep, pin.Y + 6 * kStep);
+        Move(pin.X + 4 * kStep, pin.Y + 7 * kStep);
+        ReleasePixel(Px(pin.X + 4 * kStep, pin.Y + 7 * kStep));
+        EXPECT_EQ(g_CurCommand, 0);
+        ExpectFreshPaint();
+    }
 }
 
 TEST_F(ComponentMode, FreeRotationTurnsAboutThePositionAndDrawsTheHandle)
