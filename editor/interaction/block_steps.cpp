@@ -97,6 +97,9 @@ bool BlockToPage(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     if (!m.m_StepRequest && moved) {
         ChangeBlock(m, BLOCK_TO_PAGE, 7);
     } else if (moved) {
+        // The return is no keyboard walk through the page list: it applies
+        // at once, also when Esc (a key) gave the command up.
+        m.m_ZoomEventsOff = 0;
         m.F_Pages->SetText(m.m_BlockOrigPageName);
         m.F_Pages_Click();
     }
