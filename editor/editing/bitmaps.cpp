@@ -11,6 +11,7 @@
 #include "editor/shell/textnum.h"
 #include "editor/view/canvas.h"
 #include "platform/winsys/interaction.h"
+#include "platform/winsys/latin1.h"
 
 #include <QFile>
 
@@ -169,7 +170,7 @@ int32_t ImportBitmapFile(const std::string& path)
 {
     const std::string name = BitmapObjectName(FileTitleOf(g_BmpNewName));
     g_BmpNewName.clear();
-    QFile file(QString::fromLocal8Bit(path.c_str()));
+    QFile file(ToQ(path));
     QByteArray bytes;
     bool ok = file.open(QIODevice::ReadOnly) && file.size() <= BitmapMaxFileBytes;
     if (ok) {

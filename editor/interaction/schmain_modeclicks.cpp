@@ -4,12 +4,14 @@
 
 #include "editor/editing/bitmaps.h"
 #include "editor/editing/editing_state.h"
+#include "editor/editing/nvobmp.h"
 #include "editor/interaction/command_steps.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/branch_hits.h"
 #include "editor/objects/branch_points.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/dlgservices.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/ribbon.h"
@@ -89,6 +91,23 @@ void SCHMAIN::BlockModeClick(int32_t& x, int32_t& y)
 void SCHMAIN::BitmapModeClick(int32_t& x, int32_t& y)
 {
     switch (SelectedFunction()) {
+    case 0:
+        g_BmpAllPages = F_OST.Exists(0) && F_OST(0)->Value();
+        ::ShowModal(FormInstance<NVOBMP>());
+        if (g_BmpDlgCancelled) {
+            g_CurBitmap = 0;
+            g_BmpDlgCancelled = false;
+            return;
+        }
+        PlaceBitmap(g_BmpSelection, x, y);
+        // A picture that could not be had was reported; there is nothing
+        // to drag.
+        if (g_CurBitmap == 0) return;
+        {
+            int32_t id = 87;
+            BeginCommand(id);
+        }
+        return;
     case 2:
         FindBitmapAtPoint(x, y);
         if (g_CurBitmap == 0) return;
@@ -112,8 +131,6 @@ void SCHMAIN::BitmapModeClick(int32_t& x, int32_t& y)
         g_CurBitmap = 0;
         return;
     default:
-        // Function 0 places a picture chosen in the import dialog, which
-        // comes with that dialog.
         return;
     }
 }

@@ -5,6 +5,7 @@
 #include "editor/shell/schmain.h"
 
 #include "editor/dialogs/schicmpd.h"
+#include "editor/editing/bitmaps.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/branches.h"
 #include "editor/objects/hierarchy.h"
@@ -49,6 +50,9 @@ bool SCHMAIN::LoadSettings()
     // With no design open the window is closing; nothing more to load.
     if (database == 0 || !IsLoaded()) return false;
     GetIniFileName();
+    // The pictures' placement list of the design (and level) now open.
+    g_BitmapFile = 0;
+    OpenBitmapStore();
     LoadSystemTables();
     ReadDirSettings();
     ReadPageFormats();

@@ -202,6 +202,17 @@ TEST_F(Bitmaps, AFailedImportLeavesNothing)
     EXPECT_EQ(ObjectBytes("@Bitmap@"), "");
 }
 
+TEST_F(Bitmaps, AFileWithALatin1NameIsImported)
+{
+    // The editor's texts are Latin-1: "caf\xE9" names the file "café".
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(dir.path() + QString::fromUtf8("/caf\u00e9.bmp"), "BMP"));
+    Place(dir.path().toStdString() + "/caf\xE9.bmp", "CAFE", 0, 0);
+    EXPECT_NE(OM_FindName(DB_FileMap(), "BM_CAFE"), 0);
+    EXPECT_EQ(BitmapCount(), 1);
+}
+
 TEST_F(Bitmaps, PageCleanUpRemovesOnlyThatPageOfThisLevel)
 {
     Place(MakeBmp("a.bmp", 4, 4), "A", 0, 0);
