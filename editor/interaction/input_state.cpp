@@ -6,7 +6,6 @@
 
 int32_t g_BoxZoomOn = 0;
 int32_t g_BoxCopyOn = 0;
-std::array<char, kRouteMsgSize> g_RouteMsg{};
 
 int32_t ClampToLimit(int64_t v)
 {

@@ -11,10 +11,9 @@
 extern int32_t g_BoxZoomOn;
 extern int32_t g_BoxCopyOn;
 
-// Text buffer the router writes its descriptions into (8-bit text, fixed
-// length, always terminated).
-constexpr int32_t kRouteMsgSize = 256;
-extern std::array<char, kRouteMsgSize> g_RouteMsg;
+// Room for the router's description of what lies under the pointer
+// (8-bit text, always terminated).
+constexpr int32_t kHoverMsgSize = 256;
 
 // A coordinate past the canvas limit becomes the limit with its sign.
 int32_t ClampToLimit(int64_t v);

@@ -81,10 +81,11 @@ void SCHMAIN::ViewPicture_MouseMove(int, int Shift, double X, double Y)
     } else {
         if (g_RouteImageActive) {
             int32_t point[2] = {m_CursorX, m_CursorY};
-            g_RouteMsg.back() = 0;
-            SCR_QuestObstacle(point, g_RouteMsg.data(), kRouteMsgSize);
-            g_RouteMsg.back() = 0;
-            ShowMessage(g_RouteMsg.data());
+            // The router describes what lies under the pointer.
+            std::array<char, kHoverMsgSize> text{};
+            SCR_QuestObstacle(point, text.data(), kHoverMsgSize);
+            text.back() = 0;
+            ShowMessage(text.data());
         } else if (m_HoverMsg) {
             ShowMessage(ModeTools(g_CurMode).ModeHelp);
             m_HoverMsg = 0;
