@@ -29,14 +29,7 @@ void SCHMAIN::PreviewCellEdit(int& Shift, int32_t& x, int32_t& y)
             WriteSymbItem(symbol, g_SymbItemIdx, g_SymbItemOld);
         return;
     }
-    int32_t unchanged = 0;
-    if ((Shift & 1) == 0) {
-        SnapPoint(unchanged, x, y);
-        if (unchanged == 1) {
-            CloseCanvasDC();
-            return;
-        }
-    }
+    if (!SnapPreviewPoint(Shift, x, y)) return;
     int32_t f[4] = {};
     ItemRec r{};
     if (item != 0 && PlacementFrame(f) && I_ReadItem(item, &r) == 1) {
@@ -87,14 +80,7 @@ void SCHMAIN::PreviewZoneEdit(int& Shift, int32_t& x, int32_t& y)
             O_Mask(OA_Object(grid, k), kPlcShown, 7);
         return;
     }
-    int32_t unchanged = 0;
-    if ((Shift & 1) == 0) {
-        SnapPoint(unchanged, x, y);
-        if (unchanged == 1) {
-            CloseCanvasDC();
-            return;
-        }
-    }
+    if (!SnapPreviewPoint(Shift, x, y)) return;
     int32_t f[4] = {};
     PlacementFrame(f);
     const int32_t w = f[2] - f[0], h = f[3] - f[1];

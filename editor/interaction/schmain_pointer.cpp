@@ -359,6 +359,16 @@ void SCHMAIN::SnapPoint(int32_t& unchanged, int32_t& x, int32_t& y)
     }
 }
 
+bool SCHMAIN::SnapPreviewPoint(int Shift, int32_t& x, int32_t& y)
+{
+    if ((Shift & 1) != 0) return true;
+    int32_t unchanged = 0;
+    SnapPoint(unchanged, x, y);
+    if (unchanged != 1) return true;
+    CloseCanvasDC();
+    return false;
+}
+
 void SCHMAIN::SnapAngle(int32_t& unchanged, double& angle)
 {
     if (m_AngleBasePending) {

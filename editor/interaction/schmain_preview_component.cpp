@@ -153,14 +153,7 @@ void SCHMAIN::PreviewCompBlock(int& Shift, int32_t& X, int32_t& Y)
         SetCompPlacement(g_CompId, g_Comp);
         return;
     }
-    int32_t unchanged = 0;
-    if ((Shift & 1) == 0) {
-        SnapPoint(unchanged, X, Y);
-        if (unchanged == 1) {
-            CloseCanvasDC();
-            return;
-        }
-    }
+    if (!SnapPreviewPoint(Shift, X, Y)) return;
     if (int64_t{X} + g_ArrayExtent.X > kCoordLimit) X = ClampToLimit(int64_t{kCoordLimit} - g_ArrayExtent.X);
     if (int64_t{Y} + g_ArrayExtent.Y > kCoordLimit) Y = ClampToLimit(int64_t{kCoordLimit} - g_ArrayExtent.Y);
     g_Comp.X = X;

@@ -185,14 +185,7 @@ void SCHMAIN::PreviewItemEdit(int& Shift, int32_t& X, int32_t& Y)
         write();
         return;
     }
-    int32_t unchanged = 0;
-    if ((Shift & 1) == 0) {
-        SnapPoint(unchanged, X, Y);
-        if (unchanged == 1) {
-            CloseCanvasDC();
-            return;
-        }
-    }
+    if (!SnapPreviewPoint(Shift, X, Y)) return;
     // A text's size comes back in X and Y; the cross stays at the pointer.
     const int32_t px = X, py = Y;
     int32_t stop = 1;

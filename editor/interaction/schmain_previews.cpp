@@ -293,14 +293,7 @@ void SCHMAIN::PreviewBitmap(int& Shift, int32_t& X, int32_t& Y)
         ReleaseOption(10);
         return;
     }
-    int32_t unchanged = 0;
-    if ((Shift & 1) == 0) {
-        SnapPoint(unchanged, X, Y);
-        if (unchanged == 1) {
-            CloseCanvasDC();
-            return;
-        }
-    }
+    if (!SnapPreviewPoint(Shift, X, Y)) return;
     // Sound behaviour: an index outside the list or a missing picture
     // draws nothing.
     int32_t file = 0;

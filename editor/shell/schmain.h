@@ -582,6 +582,10 @@ public:
     void DispatchPointerAction(int& Shift, int32_t& x, int32_t& y);
     void DispatchModeClick(int32_t& x, int32_t& y);
     void SnapPoint(int32_t& unchanged, int32_t& x, int32_t& y);
+    // A preview's pointer point snapped unless Shift is held; false (the
+    // canvas context closed) when the snapped point has not changed, so the
+    // preview has nothing new to draw.
+    bool SnapPreviewPoint(int Shift, int32_t& x, int32_t& y);
     void SnapAngle(int32_t& unchanged, double& angle);
     // The menus and page list of an idle editor enabled again.
     void EnableIdleControls();
