@@ -17,7 +17,6 @@
 #include <QApplication>
 
 #include <cstdlib>
-#include <memory>
 #include <string>
 
 namespace {
@@ -55,12 +54,15 @@ SCHMAIN& Editor()
     static int argc = 1;
     static char name[] = "editing_bench";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static std::unique_ptr<clsPalvane> link;
+    // The application and the editor live until the process ends: torn
+    // down by the static destructors, after the benchmark library's and in
+    // no fixed order with the forms' and the kernel's, they crashed on exit.
+    static clsPalvane* link = nullptr;
     if (!link) {
         setenv("PALVANE_INSTANCE_LOCK", "off", 1);
+        new QApplication(argc, argv);
         BuildCleanPage();
-        link = std::make_unique<clsPalvane>();
+        link = new clsPalvane();
         int16_t mode = winstate::Normal;
         link->Load(mode);
         FormInstance<SCHMAIN>().LoadSettings();

@@ -26,6 +26,8 @@
 #include "platform/winsys/interaction.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -253,14 +255,22 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
                     if (toPage) O_ChangePage(B_Branch(branch), g_CurPage);
                 });
             } else if (op == BLOCK_DELETE && wireBits == 2) {
+                // All at once, so that the references of many wires are
+                // checked in one walk per net; then the emptied nets go.
+                std::vector<std::pair<int32_t, BranchRec>> wires;
                 int32_t cursor = OM_GetFirst(map);
                 while (const int32_t branch = OM_SearchMask(map, &cursor, kWhole, kWhole)) {
                     BranchRec wire{};
                     if (B_ReadBranch(branch, &wire) == 0) continue;
                     result = -1;
-                    DeleteBranch(branch);
-                    if (B_Branch(branch) == 0) DropEmptyNet(wire);
+                    wires.emplace_back(branch, wire);
                 }
+                std::vector<int32_t> ids;
+                ids.reserve(wires.size());
+                for (const auto& w : wires) ids.push_back(w.first);
+                DeleteBranches(ids);
+                for (const auto& [branch, wire] : wires)
+                    if (B_Branch(branch) == 0) DropEmptyNet(wire);
             } else if (op == BLOCK_DELETE && wireBits == 4) {
                 int32_t cursor = OM_GetFirst(map);
                 while (int32_t branch = OM_SearchMask(map, &cursor, kMark, kMark)) {

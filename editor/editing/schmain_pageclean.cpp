@@ -18,6 +18,7 @@
 #include "editor/shell/textnum.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -41,8 +42,22 @@ void SCHMAIN::CleanPage()
     const std::string pageName = CurrentPageName();
     ShowMessage(GetMsgText("Cleaning Page: ", "1358") + pageName);
 
+    // The wires go first, all at once, so that their junctions and nodes
+    // are checked in one walk per net and each component's deletion finds
+    // no wire records left to mark at its pins.
+    const int32_t branchMap = DB_BranchMap();
+    std::vector<int32_t> wires;
+    int32_t cursor = OM_GetFirst(branchMap);
+    while (const int32_t branch = OM_SearchMask(branchMap, &cursor, 0, 0)) {
+        BranchRec rec{};
+        // The walk passes over the page frames (negative ids): the frame stays.
+        if (branch < 0 || B_ReadBranch(branch, &rec) == 0 || rec.Page != g_CurPage) continue;
+        wires.push_back(branch);
+    }
+    DeleteBranches(wires);
+
     const int32_t compMap = DB_SchCompMap();
-    int32_t cursor = OM_GetFirst(compMap);
+    cursor = OM_GetFirst(compMap);
     while (const int32_t comp = OM_SearchMask(compMap, &cursor, 0, 0)) {
         int32_t status = 1;
         std::string name;
@@ -51,15 +66,6 @@ void SCHMAIN::CleanPage()
         const CompRec rec = g_Comp;
         UnpackComp(comp, rec);
         DeleteComp(comp);
-    }
-
-    const int32_t branchMap = DB_BranchMap();
-    cursor = OM_GetFirst(branchMap);
-    while (const int32_t branch = OM_SearchMask(branchMap, &cursor, 0, 0)) {
-        BranchRec rec{};
-        // The walk passes over the page frames (negative ids): the frame stays.
-        if (branch < 0 || B_ReadBranch(branch, &rec) == 0 || rec.Page != g_CurPage) continue;
-        DeleteBranch(branch);
     }
 
     const int32_t netMap = DB_NetMap();

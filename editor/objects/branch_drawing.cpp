@@ -6,6 +6,10 @@
 #include "editor/objects/wire_state.h"
 #include "editor/shell/platform_calls.h"
 
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
 namespace {
 
 // The frame mark squares: side 2 x 81280, the diagonal one's corner
@@ -159,14 +163,28 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
     OM_MaskAll(DB_JunctMap(), 0, 4352);
     const auto& r = g_SelRect;
     auto inside = [&](int32_t px, int32_t py) { return DB_CoverRectangle(px, py, 1, r.X1, r.Y1, r.X2, r.Y2) != 0; };
-    int32_t cover = 0;
+    // Every junction inside the box marks the records of all wires meeting
+    // at it (512), those wires as partly taken (2048) and itself (1), in one
+    // kernel walk after the cover walk. A covered wire's own 2048 (partly or
+    // not) stands unless a junction of it is reached again from a wire
+    // covered later, as when each junction was marked where it was met.
+    struct Covered {
+        int32_t handle;
+        int32_t order;
+        bool partly;
+        std::vector<int32_t> junctions;
+    };
+    std::vector<Covered> covered;
+    std::unordered_map<int32_t, int32_t> lastReached;  // junction -> order of the last wire reaching it
+    int32_t cover = 0, order = 0;
     for (int32_t branch = B_CoverBranch(x, y, size, &cover); branch != 0; branch = B_CoverNextBranch(&cover)) {
         BranchRec rec{};
         if (B_ReadBranch(branch, &rec) == 0) continue;
+        ++order;
         const int32_t handle = B_Branch(branch);
         // A branch whose extent cannot be read counts as partly inside for
         // its junction points.
-        bool partly = true;
+        bool partly = true, touched = false;
         int32_t extent[4] = {};
         if (B_FrameBranchLines(branch, 6, extent) != 0) {
             if (inside(extent[0], extent[1]) && inside(extent[2], extent[3])) {
@@ -176,15 +194,33 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
             } else {
                 O_Mask(handle, 2048, 2048);
             }
+            touched = true;
             status = 0;
         }
+        std::vector<int32_t> junctions;
         for (int32_t i = 1; i <= rec.Points; ++i) {
             BranchPointRec point{};
-            if (B_ReadRecord(branch, i, &point) == 0 || (point.Flags & 4) == 0 || !inside(point.X, point.Y)) continue;
-            B_MaskSelRecords(4, point.Ref, 2048, 2048, 512, 512, 1, 1);
+            if (B_ReadRecord(branch, i, &point) == 0) continue;
+            if ((point.Flags & 6) == 4) junctions.push_back(point.Ref);
+            if ((point.Flags & 4) == 0 || !inside(point.X, point.Y)) continue;
+            lastReached[point.Ref] = order;
             O_Mask(handle, partly ? 2304 : 256, 2304);
             B_MaskRecord(branch, i, 256, 256);
+            touched = true;
             status = 0;
         }
+        if (touched) covered.push_back({handle, order, partly, std::move(junctions)});
+    }
+    if (lastReached.empty()) return;
+    std::vector<int32_t> reached;
+    reached.reserve(lastReached.size());
+    for (const auto& [junction, by] : lastReached) reached.push_back(junction);
+    B_MaskSelRecordSet(4, reached.data(), static_cast<int32_t>(reached.size()), 2048, 2048, 512, 512, 1, 1);
+    for (const Covered& c : covered) {
+        const bool reachedLater = std::any_of(c.junctions.begin(), c.junctions.end(), [&](int32_t j) {
+            const auto it = lastReached.find(j);
+            return it != lastReached.end() && it->second > c.order;
+        });
+        if (!reachedLater) O_Mask(c.handle, c.partly ? 2048 : 0, 2048);
     }
 }

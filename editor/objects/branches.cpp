@@ -6,6 +6,8 @@
 #include "editor/shell/platform_calls.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -14,6 +16,8 @@ namespace {
 constexpr int32_t kNodeRef = 2;
 constexpr int32_t kJunctionRef = 4;
 constexpr int32_t kBusBranch = 2;
+// Up to this many references are searched for branch by branch.
+constexpr size_t kFewRefs = 8;
 
 bool IsBusBranch(const BranchRec& rec)
 {
@@ -43,15 +47,42 @@ using RefList = std::vector<std::pair<int32_t, int32_t>>;  // (kind, ref)
 void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
 {
     int32_t cursor = OM_GetFirst(DB_BranchMap());
-    while (!pending.empty()) {
-        const int32_t branch = B_SearchNetPage(&cursor, kind, owner, -1);
-        if (branch == 0) return;
-        std::erase_if(pending, [&](const std::pair<int32_t, int32_t>& r) {
-            if (anyJunction)
-                return HasRecord(branch, kJunctionRef, r.second, [](int32_t f) { return (f & kJunctionRef) != 0; });
-            return HasRecord(branch, r.first, r.second, [&](int32_t f) { return (f & 6) == r.first; });
-        });
+    if (pending.size() <= kFewRefs) {
+        while (!pending.empty()) {
+            const int32_t branch = B_SearchNetPage(&cursor, kind, owner, -1);
+            if (branch == 0) return;
+            std::erase_if(pending, [&](const std::pair<int32_t, int32_t>& r) {
+                if (anyJunction)
+                    return HasRecord(branch, kJunctionRef, r.second,
+                                     [](int32_t f) { return (f & kJunctionRef) != 0; });
+                return HasRecord(branch, r.first, r.second, [&](int32_t f) { return (f & 6) == r.first; });
+            });
+        }
+        return;
     }
+    // Many references (a bulk deletion): each branch's records are read
+    // once and looked up, instead of one search per reference.
+    auto key = [anyJunction](int32_t k, int32_t ref) -> int64_t {
+        return anyJunction ? ref : (static_cast<int64_t>(k) << 32) | static_cast<uint32_t>(ref);
+    };
+    std::unordered_map<int64_t, size_t> left;  // key -> pending references with it, 0 once used
+    for (const auto& r : pending) ++left[key(r.first, r.second)];
+    size_t remaining = pending.size();
+    while (remaining > 0) {
+        const int32_t branch = B_SearchNetPage(&cursor, kind, owner, -1);
+        if (branch == 0) break;
+        BranchPointRec point{};
+        for (int32_t from = 1;;) {
+            const int32_t index = B_SearchRecordMaskRef(branch, from, anyJunction ? kJunctionRef : 6, 0, &point);
+            if (index < 1) break;
+            from = index + 1;
+            const auto it = left.find(key(point.Flags & 6, point.Ref));
+            if (it == left.end() || it->second == 0) continue;
+            remaining -= it->second;
+            it->second = 0;
+        }
+    }
+    std::erase_if(pending, [&](const auto& r) { return left[key(r.first, r.second)] == 0; });
 }
 
 // The references of a deleted branch's records that nothing uses any more
@@ -60,9 +91,10 @@ void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
 void ReleaseUnused(const BranchRec& owner, RefList refs)
 {
     RefList pending;
+    std::unordered_set<int64_t> seen;
     for (const auto& r : refs)
         if ((r.first == kNodeRef || r.first == kJunctionRef) &&
-            std::find(pending.begin(), pending.end(), r) == pending.end())
+            seen.insert((static_cast<int64_t>(r.first) << 32) | static_cast<uint32_t>(r.second)).second)
             pending.push_back(r);
     if (pending.empty()) return;
     if (!IsBusBranch(owner)) {
@@ -112,27 +144,90 @@ void ReleaseBranchReference(const BranchRec& owner, int32_t kind, int32_t ref)
     ReleaseUnused(owner, {{kind, ref}});
 }
 
+namespace {
+
+// Deletes the branch's point records, their references going to `refs`.
+// False when the kernel refused one (the rest stay).
+bool DeleteBranchRecords(int32_t branch, RefList& refs)
+{
+    BranchPointRec point{};
+    for (int32_t from = 1;;) {
+        const int32_t index = B_SearchRecordMaskRef(branch, from, 6, 0, &point);
+        if (index < 1) return true;
+        if (B_DeleteRecord(branch, index) == 0) return false;
+        refs.emplace_back(point.Flags & 6, point.Ref);
+        from = index;
+    }
+}
+
+void CheckBusOfNet(const BranchRec& rec)
+{
+    if (!IsBusBranch(rec) && (O_GetStatus(N_Net(rec.Net)) & 8) != 0) {
+        int32_t index = 0;
+        if (const int32_t bus = N_FindBusMember(rec.Net, &index); bus != 0) CheckBranchJunctions(bus);
+    }
+}
+
+}  // namespace
+
 void DeleteBranch(int32_t branch)
 {
     BranchRec rec{};
     if (B_ReadBranch(branch, &rec) == 0) return;
     RefList refs;
-    BranchPointRec point{};
-    for (int32_t from = 1;;) {
-        const int32_t index = B_SearchRecordMaskRef(branch, from, 6, 0, &point);
-        if (index < 1 || B_DeleteRecord(branch, index) == 0) break;
-        refs.emplace_back(point.Flags & 6, point.Ref);
-        from = index;
-    }
+    DeleteBranchRecords(branch, refs);
     // Records deleted one after the other and checked each time leave the
     // same references unused as one check after all of them: a reference
     // used twice by this branch counts only once its last record is gone.
     ReleaseUnused(rec, std::move(refs));
     OM_Delete(DB_BranchMap(), branch);
-    if (!IsBusBranch(rec) && (O_GetStatus(N_Net(rec.Net)) & 8) != 0) {
-        int32_t index = 0;
-        if (const int32_t bus = N_FindBusMember(rec.Net, &index); bus != 0) CheckBranchJunctions(bus);
+    CheckBusOfNet(rec);
+}
+
+std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
+{
+    std::vector<int32_t> deleted;
+    // Per net of the current run: a header for the release and the
+    // references of every record deleted.
+    std::vector<std::pair<BranchRec, RefList>> run;
+    std::unordered_map<int32_t, size_t> groupOfNet;
+    auto flush = [&] {
+        for (auto& [owner, refs] : run) ReleaseUnused(owner, std::move(refs));
+        run.clear();
+        groupOfNet.clear();
+    };
+    for (const int32_t branch : branches) {
+        BranchRec rec{};
+        if (B_ReadBranch(branch, &rec) == 0) continue;
+        deleted.push_back(branch);
+        // A plain net wire's release looks only at the wires of its own net,
+        // and no deletion adds a use: checking once after the run releases
+        // each reference that the check after its last holder would. The
+        // emptied branches are deleted at once; they hold nothing the
+        // checks could meet.
+        const bool plain = !IsBusBranch(rec) && rec.Net != 0 && (O_GetStatus(N_Net(rec.Net)) & 8) == 0;
+        if (!plain) {
+            flush();
+            DeleteBranch(branch);
+            continue;
+        }
+        RefList refs;
+        if (!DeleteBranchRecords(branch, refs)) {
+            // A refused record stays and still counts as a use: this branch
+            // is checked on its own, before it goes, as DeleteBranch does.
+            flush();
+            ReleaseUnused(rec, std::move(refs));
+            OM_Delete(DB_BranchMap(), branch);
+            continue;
+        }
+        OM_Delete(DB_BranchMap(), branch);
+        auto [at, added] = groupOfNet.try_emplace(rec.Net, run.size());
+        if (added) run.emplace_back(rec, RefList{});
+        RefList& group = run[at->second].second;
+        group.insert(group.end(), refs.begin(), refs.end());
     }
+    flush();
+    return deleted;
 }
 
 void CheckBranchJunctions(int32_t bus)

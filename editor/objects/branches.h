@@ -9,6 +9,7 @@
 #include "platform/kernel/records.h"
 
 #include <cstdint>
+#include <vector>
 
 // Hands a junction id to the kernel's free junction ids (which deletes the
 // junction); the kernel's result.
@@ -21,6 +22,12 @@ int32_t GetFreeJunctionId();
 // the free ids, a node loses its wire bit 2). The net stays; callers that
 // need it gone call DeleteNetIfEmpty.
 void DeleteBranch(int32_t branch);
+// Deletes the branches in the order given, leaving the same design as
+// DeleteBranch on each in turn: the references of a run of plain net wires
+// (net nonzero, no bus member) are checked once per net after the run,
+// which releases exactly what the checks after each deletion would.
+// Returns the branches read and deleted, in order.
+std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches);
 // After a net branch of a bus member went: a net-wire junction (type bit 2)
 // on a bus branch of `bus` that no other branch uses becomes a bus-wire
 // point (whole status 4).

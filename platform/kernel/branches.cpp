@@ -7,6 +7,9 @@
 #include "platform/kernel/database.h"
 #include "platform/kernel/nvokernel32.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace kernel {
 
 void ShowPosition(const Level& level, BranchPoint& point)
@@ -253,6 +256,26 @@ int32_t B_MaskSelRecords(int32_t kind, int32_t ref, int32_t branchValue, int32_t
             MarkRecords<Branch>(level->branches, branchValue, branchMask, recValue, recMask,
                                 [&](const BranchPoint& p) { return (p.flags & 6) == k && p.ref == ref; });
         if (Object* object = Referenced(*level, k, ref)) ApplyMask(object->status, objValue, objMask);
+        return marked;
+    });
+}
+
+int32_t B_MaskSelRecordSet(int32_t kind, const int32_t* refs, int32_t count, int32_t branchValue,
+                           int32_t branchMask, int32_t recValue, int32_t recMask, int32_t objValue,
+                           int32_t objMask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        const int32_t k = kind & 6;
+        if (!level || (k != 2 && k != 4) || !refs || count <= 0) return 0;
+        std::vector<int32_t> ids(refs, refs + count);
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        const int32_t marked = MarkRecords<Branch>(
+            level->branches, branchValue, branchMask, recValue, recMask,
+            [&](const BranchPoint& p) { return (p.flags & 6) == k && std::binary_search(ids.begin(), ids.end(), p.ref); });
+        for (const int32_t ref : ids)
+            if (Object* object = Referenced(*level, k, ref)) ApplyMask(object->status, objValue, objMask);
         return marked;
     });
 }

@@ -57,6 +57,10 @@
       (int32_t kind, int32_t ref, int32_t branchValue, int32_t branchMask, int32_t recValue,       \
        int32_t recMask, int32_t objValue, int32_t objMask),                                        \
       (kind, ref, branchValue, branchMask, recValue, recMask, objValue, objMask))                  \
+    X(int32_t, B_MaskSelRecordSet,                                                                 \
+      (int32_t kind, const int32_t* refs, int32_t count, int32_t branchValue, int32_t branchMask,   \
+       int32_t recValue, int32_t recMask, int32_t objValue, int32_t objMask),                      \
+      (kind, refs, count, branchValue, branchMask, recValue, recMask, objValue, objMask))          \
     X(int32_t, B_SearchRecordMaskRef,                                                              \
       (int32_t branch, int32_t from, int32_t mask, int32_t ref, BranchPointRec* record),           \
       (branch, from, mask, ref, record))                                                           \

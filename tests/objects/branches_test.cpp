@@ -89,6 +89,86 @@ TEST_F(BranchDeletion, DeletingANetWireTurnsAJunctionLeftOnlyOnABusWireIntoABusP
     EXPECT_NE(B_Branch(busWire), 0);
 }
 
+// Every id and status of the junctions, branches, nets and their nodes.
+std::vector<std::vector<int32_t>> DesignState()
+{
+    std::vector<std::vector<int32_t>> state;
+    auto walk = [&](int32_t map) {
+        std::vector<int32_t> ids;
+        int32_t cursor = OM_GetFirst(map);
+        while (const int32_t id = OM_SearchMask(map, &cursor, 0, 0)) {
+            ids.push_back(id);
+            ids.push_back(O_GetStatus(OM_Object(map, id)));
+        }
+        state.push_back(ids);
+        return ids;
+    };
+    walk(DB_JunctMap());
+    walk(DB_BranchMap());
+    const std::vector<int32_t> nets = walk(DB_NetMap());
+    for (size_t i = 0; i < nets.size(); i += 2) walk(N_NodeMap(nets[i]));
+    return state;
+}
+
+TEST_F(BranchDeletion, DeleteBranchesLeavesWhatDeletingEachInTurnLeaves)
+{
+    // Net N's two wires (N is a member of bus B) and a bus wire through
+    // their junction, a chain of wires on M (enough references for the
+    // hashed check) and a wire of N sharing a chain junction; each set
+    // deleted both ways.
+    auto build = [&] {
+        Build();
+        AddBusWire();
+        const int32_t m = Net("M");
+        int32_t last = junction;
+        std::vector<int32_t> chain;
+        for (int i = 1; i <= 12; ++i) {
+            const int32_t next = J_CreateJunction(0, 3, (5 + i) * kTenth, 3 * kTenth);
+            const int32_t b = B_CreateBranch(0, 1, m);
+            B_InsertRecord(b, -1, 5, last);
+            B_InsertRecord(b, -1, 5, next);
+            chain.push_back(next);
+            last = next;
+        }
+        const int32_t b = B_CreateBranch(0, 1, net);
+        B_InsertRecord(b, -1, 5, chain[5]);
+        B_InsertRecord(b, -1, 5, J_CreateJunction(0, 3, 0, 9 * kTenth));
+    };
+    auto all = [] {
+        std::vector<int32_t> ids;
+        int32_t cursor = OM_GetFirst(DB_BranchMap());
+        while (const int32_t id = OM_SearchMask(DB_BranchMap(), &cursor, 0, 0))
+            if (id > 0) ids.push_back(id);
+        return ids;
+    };
+    struct Case {
+        const char* name;
+        std::function<std::vector<int32_t>(std::vector<int32_t>)> pick;
+    };
+    const Case cases[] = {
+        {"all", [](std::vector<int32_t> ids) { return ids; }},
+        {"all, last first", [](std::vector<int32_t> ids) { return std::vector<int32_t>(ids.rbegin(), ids.rend()); }},
+        {"every other", [](std::vector<int32_t> ids) {
+             std::vector<int32_t> some;
+             for (size_t i = 0; i < ids.size(); i += 2) some.push_back(ids[i]);
+             return some;
+         }},
+        {"the chain only", [](std::vector<int32_t> ids) {
+             return std::vector<int32_t>(ids.begin() + 3, ids.end() - 1);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NO_FATAL_FAILURE(build());
+        const std::vector<int32_t> ids = c.pick(all());
+        for (const int32_t id : ids) DeleteBranch(id);
+        const auto expected = DesignState();
+        ASSERT_NO_FATAL_FAILURE(build());
+        EXPECT_EQ(DeleteBranches(c.pick(all())), ids);
+        EXPECT_EQ(DesignState(), expected);
+    }
+}
+
 TEST_F(BranchDeletion, DeleteBranchIgnoresAnIdThatIsGone)
 {
     DeleteBranch(wires[0]);

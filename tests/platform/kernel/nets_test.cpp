@@ -696,6 +696,22 @@ TEST_F(KernelNets, RecordMasksAndRecordSearches)
     EXPECT_EQ(OM_FindMask(DB_BranchMap(), 8192, 8192), 0);
     EXPECT_EQ(O_GetStatus(N_Node(net, node)), 1);
 
+    // A set of references marked in one walk: the same as one call per
+    // reference; repeated and unknown references change nothing more.
+    const int32_t refs[] = {2, 1, 2, 99};
+    EXPECT_EQ(B_MaskSelRecordSet(4, refs, 4, 64, 64, 64, 64, 8192, 8192), 3);
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 64, 64), (std::vector<int32_t>{b1, b2}));
+    EXPECT_EQ(ReadPoint(b1, 2).Flags, 4 | 256 | 64);
+    EXPECT_EQ(O_GetStatus(J_Junction(1)), 3 | 8192);
+    EXPECT_EQ(O_GetStatus(J_Junction(2)), 3 | 256 | 8192);
+    EXPECT_EQ(B_MaskSelRecordSet(4, refs, 4, 0, 64, 0, 64, 0, 8192), 3);
+    EXPECT_EQ(OM_FindMask(DB_BranchMap(), 64, 64), 0);
+    EXPECT_EQ(O_GetStatus(J_Junction(1)), 3);
+    EXPECT_EQ(B_MaskSelRecordSet(4, refs, 0, 64, 64, 64, 64, 0, 0), 0);
+    EXPECT_EQ(B_MaskSelRecordSet(4, nullptr, 4, 64, 64, 64, 64, 0, 0), 0);
+    EXPECT_EQ(B_MaskSelRecordSet(0, refs, 4, 64, 64, 64, 64, 0, 0), 0);
+    EXPECT_EQ(OM_FindMask(DB_BranchMap(), 64, 64), 0);
+
     // Walking the junction records while deleting them.
     int32_t i = 1;
     while ((i = B_SearchRecordMaskRef(b1, i, 4, 0, nullptr)) > 0) ASSERT_EQ(B_DeleteRecord(b1, i), 1);
