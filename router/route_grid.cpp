@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstdio>
 
 namespace corvex {
 
@@ -19,6 +20,7 @@ namespace {
 
 constexpr uint8_t kRunH = 1, kRunV = 2, kEnd = 4, kSource = 8, kTarget = 16;
 constexpr int32_t kBlocked = -1;
+constexpr int32_t kUnreached = INT32_MAX;
 constexpr int32_t kDx[4] = {1, 0, -1, 0}, kDy[4] = {0, 1, 0, -1};
 constexpr int32_t kExitBit[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
 
@@ -32,7 +34,9 @@ struct GridWindow {
     std::vector<uint8_t> marks;
     std::vector<int32_t> dist, from;
     std::vector<uint8_t> closed;
+    std::vector<uint64_t> estimates;  // per point: the four directions' estimates plus one, 0 not yet known
     std::vector<int32_t> touched;
+    std::vector<int32_t> steps, wave, ends;  // the guided search's steps to the targets
     std::vector<std::vector<int32_t>> buckets;
     std::vector<int32_t> sources, targets;  // grid points of the pair's own group wires
     struct Rect {
@@ -157,10 +161,15 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     w.targets.clear();
     w.sourceRects.clear();
     w.targetRects.clear();
-    if (w.dist.size() < n * 4) w.dist.resize(n * 4, INT32_MAX), w.from.resize(n * 4, -1), w.closed.resize(n * 4, 0);
+    if (w.dist.size() < n * 4) {
+        w.dist.resize(n * 4, INT32_MAX), w.from.resize(n * 4, -1), w.closed.resize(n * 4, 0);
+        w.estimates.resize(n, 0);
+    }
+    if (w.steps.size() < n) w.steps.resize(n), w.wave.reserve(n);
     // The arrays count as the router's memory while they are held.
     const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) +
-                          int64_t(w.dist.capacity() + w.from.capacity()) * 4 + int64_t(w.closed.capacity());
+                          int64_t(w.dist.capacity() + w.from.capacity()) * 4 + int64_t(w.closed.capacity()) +
+                          int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4;
     if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
     ObstacleList list;
     const Seg rect{static_cast<int32_t>(x1 - w.step), static_cast<int32_t>(y1 - w.step),
@@ -208,26 +217,95 @@ struct WindowResult {
     bool exhausted = false;
 };
 
+// The rules of one move from grid point (gx, gy) in direction e that do
+// not depend on the direction the way came in: what lies on the point moved
+// to. A pin's own body is entered only along its exit stub: away from the
+// start pin, or toward the end pin.
+struct MoveRules {
+    const ScrNodeRec& a;
+    const ScrNodeRec& b;
+    int32_t sx, sy, tx, ty;
+    int32_t own[2];
+    uint8_t toMark;
+    bool Enter(int32_t gx, int32_t gy, int32_t e, int32_t nx, int32_t ny) const
+    {
+        const GridWindow& w = g_Win;
+        const int32_t nk = w.Idx(nx, ny), nb = w.body[size_t(nk)];
+        if (nb) {
+            const bool stubA = nb == own[0] && (a.flags & kExitBit[e]) && OnRay(gx, gy, sx, sy, e);
+            const bool stubB = nb == own[1] && (b.flags & kExitBit[(e + 2) % 4]) && OnRay(nx, ny, tx, ty, (e + 2) % 4);
+            if (!stubA && !stubB) return false;
+        }
+        const bool h = e == 0 || e == 2;
+        const uint8_t there = w.marks[size_t(nk)];
+        if (there & ((h ? kRunH : kRunV) | kEnd)) return false;
+        const bool arrives = (nx == tx && ny == ty) || (there & toMark);
+        return !(arrives && (there & (h ? kRunV : kRunH)));
+    }
+};
+
+// Steps from every grid point to the nearest target, by a breadth-first
+// wave from the targets over the moves of MoveRules (the rules that depend
+// on the way's direction left out, so no way is shorter than its count).
+// kUnreached where no move sequence leads to a target. True when the wave
+// met the window's edge.
+bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets)
+{
+    GridWindow& w = g_Win;
+    const size_t n = size_t(w.cols) * size_t(w.rows);
+    std::vector<int32_t>& steps = w.steps;
+    std::fill(steps.begin(), steps.begin() + std::ptrdiff_t(n), kUnreached);
+    std::vector<int32_t>& wave = w.wave;
+    wave.clear();
+    for (const int32_t k : targets)
+        if (steps[size_t(k)] == kUnreached) steps[size_t(k)] = 0, wave.push_back(k);
+    bool edge = false;
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const int32_t k = wave[i], gx = k % w.cols, gy = k / w.cols, next = steps[size_t(k)] + 1;
+        if (gx == 0 || gy == 0 || gx + 1 == w.cols || gy + 1 == w.rows) edge = true;
+        for (int32_t e = 0; e < 4; ++e) {
+            // The point (px, py) from which a move in direction e arrives here.
+            const int32_t px = gx - kDx[e], py = gy - kDy[e];
+            if (px < 0 || py < 0 || px >= w.cols || py >= w.rows) continue;
+            const int32_t pk = w.Idx(px, py);
+            if (steps[size_t(pk)] != kUnreached || !rules.Enter(px, py, e, gx, gy)) continue;
+            steps[size_t(pk)] = next;
+            wave.push_back(pk);
+        }
+    }
+    return edge;
+}
+
 // A* in the window from pin `a` (and the wires marked `from`) to pin `b`
 // (and the wires marked `to`), at most `budget` states taken. The queue is
 // a bucket list by estimate (the estimate never falls along a move), newest
 // first within a bucket, so that a straight run is followed to its end.
-WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t fromMark, uint8_t toMark, int64_t budget)
+// A guided search first counts the steps to the targets (TargetSteps) and
+// takes the larger of that and the plain estimate: in a crowded window the
+// plain one lets the search fill most of the window before it finds the
+// way around, and points that cannot reach a target are never queued.
+WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t fromMark, uint8_t toMark, int64_t budget,
+                          bool guided)
 {
     GridWindow& w = g_Win;
     WindowResult result;
+    const int64_t budget0 = budget;
     int32_t sx, sy, tx, ty;
     if (!w.Cell(a.x, a.y, sx, sy) || !w.Cell(b.x, b.y, tx, ty)) return result;
-    for (int32_t s : w.touched) w.dist[size_t(s)] = INT32_MAX, w.from[size_t(s)] = -1, w.closed[size_t(s)] = 0;
+    for (int32_t s : w.touched)
+        w.dist[size_t(s)] = INT32_MAX, w.from[size_t(s)] = -1, w.closed[size_t(s)] = 0, w.estimates[size_t(s / 4)] = 0;
     w.touched.clear();
     const int32_t bendCost = g_Tuning.gridBendCost;
-    const int32_t own[2] = {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp};
+    const MoveRules rules{a, b, sx, sy, tx, ty, {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp}, toMark};
     // The lower bound of the rest: the distance to the box of the targets,
     // and one bend more when the box is not straight ahead.
     // The estimate is taken to the nearest target segment (the end pin is
     // one): one box around targets spread over the window would guide the
     // search poorly. Many segments share one box, to bound the cost.
     auto clean = [&](int32_t k) { return w.body[size_t(k)] == 0 && !(w.marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
+    auto isTarget = [&](int32_t k) {
+        return k == w.Idx(tx, ty) || ((w.marks[size_t(k)] & toMark) && clean(k));
+    };
     const std::vector<int32_t>& fromList = fromMark == kSource ? w.sources : w.targets;
     std::vector<GridWindow::Rect> goals{GridWindow::Rect{tx, ty, tx, ty}};
     for (const GridWindow::Rect& r : toMark == kSource ? w.sourceRects : w.targetRects) goals.push_back(r);
@@ -237,17 +315,45 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             all = GridWindow::Rect{std::min(all.x1, r.x1), std::min(all.y1, r.y1), std::max(all.x2, r.x2), std::max(all.y2, r.y2)};
         goals.assign(1, all);
     }
-    auto bound = [&](int32_t s) {
-        const int32_t k = s / 4, d = s % 4, gx = k % w.cols, gy = k / w.cols;
-        int32_t best = INT32_MAX;
-        for (const GridWindow::Rect& r : goals) {
-            const int32_t ox = std::max({0, r.x1 - gx, gx - r.x2}), oy = std::max({0, r.y1 - gy, gy - r.y2});
-            bool ahead = false;
-            if (kDx[d]) ahead = oy == 0 && (ox == 0 || (kDx[d] > 0) == (r.x1 > gx));
-            else ahead = ox == 0 && (oy == 0 || (kDy[d] > 0) == (r.y1 > gy));
-            best = std::min(best, ox + oy + (ahead ? 0 : bendCost));
+    if (guided) {
+        std::vector<int32_t>& ends = w.ends;
+        ends.assign(1, w.Idx(tx, ty));
+        for (const int32_t k : toMark == kSource ? w.sources : w.targets)
+            if (isTarget(k)) ends.push_back(k);
+        const bool edge = TargetSteps(rules, ends);
+        bool reached = w.steps[size_t(w.Idx(sx, sy))] != kUnreached;
+        for (const int32_t k : fromList) reached = reached || (clean(k) && w.steps[size_t(k)] != kUnreached);
+        if (!reached) {
+            // No way in this window; a wider one helps only when the wave
+            // from the targets met its edge.
+            result.exhausted = true;
+            result.edge = edge;
+            return result;
         }
-        return best;
+    }
+    // The estimates of a point's four directions are worked out together,
+    // once per search, when a state of the point is first queued.
+    auto bound = [&](int32_t s) {
+        const int32_t k = s / 4, d = s % 4;
+        uint64_t& known = w.estimates[size_t(k)];
+        if (!known) {
+            const int32_t gx = k % w.cols, gy = k / w.cols;
+            int32_t best[4] = {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
+            for (const GridWindow::Rect& r : goals) {
+                const int32_t ox = std::max({0, r.x1 - gx, gx - r.x2}), oy = std::max({0, r.y1 - gy, gy - r.y2});
+                const int32_t base = ox + oy;
+                const bool inX = oy == 0 && (ox == 0 || r.x1 > gx), inNX = oy == 0 && (ox == 0 || r.x1 <= gx);
+                const bool inY = ox == 0 && (oy == 0 || r.y1 > gy), inNY = ox == 0 && (oy == 0 || r.y1 <= gy);
+                best[0] = std::min(best[0], base + (inX ? 0 : bendCost));
+                best[1] = std::min(best[1], base + (inY ? 0 : bendCost));
+                best[2] = std::min(best[2], base + (inNX ? 0 : bendCost));
+                best[3] = std::min(best[3], base + (inNY ? 0 : bendCost));
+            }
+            if (guided)
+                for (int32_t& v : best) v = std::max(v, w.steps[size_t(k)]);
+            for (int32_t e = 0; e < 4; ++e) known |= uint64_t(std::min(best[e], 65534) + 1) << (16 * e);
+        }
+        return int32_t((known >> (16 * d)) & 0xffff) - 1;
     };
     std::vector<std::vector<int32_t>>& buckets = w.buckets;
     for (auto& bucket : buckets) bucket.clear();
@@ -260,6 +366,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     auto seed = [&](int32_t k, int32_t d) {
         const int32_t s = k * 4 + d;
         if (w.dist[size_t(s)] == 0) return;
+        if (guided && w.steps[size_t(k)] == kUnreached) return;
         if (w.dist[size_t(s)] == INT32_MAX) w.touched.push_back(s);
         w.dist[size_t(s)] = 0, w.from[size_t(s)] = -1;
         push(s, 0);
@@ -269,9 +376,6 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             for (int32_t d = 0; d < 4; ++d) seed(k, d);
     for (int32_t d = 0; d < 4; ++d)
         if (a.flags & kExitBit[d]) seed(w.Idx(sx, sy), d);
-    auto isTarget = [&](int32_t k) {
-        return k == w.Idx(tx, ty) || ((w.marks[size_t(k)] & toMark) && clean(k));
-    };
     int32_t goal = -1;
     for (;;) {
         while (current < buckets.size() && buckets[current].empty()) ++current;
@@ -292,26 +396,14 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         }
         // Inside a body's half step only the straight stub moves on.
         const bool inBody = w.body[size_t(k)] != 0;
-        const uint8_t here = w.marks[size_t(k)];
+        const bool runs = (w.marks[size_t(k)] & (kRunH | kRunV)) != 0;
         for (int32_t e = 0; e < 4; ++e) {
-            if (e == (d + 2) % 4 || (inBody && e != d)) continue;
+            if (e == (d + 2) % 4 || (e != d && (inBody || runs))) continue;
             const int32_t nx = gx + kDx[e], ny = gy + kDy[e];
             if (nx < 0 || ny < 0 || nx >= w.cols || ny >= w.rows) continue;
-            const int32_t nk = w.Idx(nx, ny), nb = w.body[size_t(nk)];
-            if (nb) {
-                // Only along a pin's exit stub through the pin's own body:
-                // away from the start pin, or toward the end pin.
-                const bool stubA = nb == own[0] && (a.flags & kExitBit[e]) && OnRay(gx, gy, sx, sy, e);
-                const bool stubB = nb == own[1] && (b.flags & kExitBit[(e + 2) % 4]) &&
-                                   OnRay(nx, ny, tx, ty, (e + 2) % 4);
-                if (!stubA && !stubB) continue;
-            }
-            const bool h = e == 0 || e == 2;
-            const uint8_t there = w.marks[size_t(nk)];
-            if ((there & (h ? kRunH : kRunV)) || (there & kEnd)) continue;
-            if (e != d && (here & (kRunH | kRunV))) continue;
-            const bool arrives = (nx == tx && ny == ty) || (there & toMark);
-            if (arrives && (there & (h ? kRunV : kRunH))) continue;
+            if (!rules.Enter(gx, gy, e, nx, ny)) continue;
+            const int32_t nk = w.Idx(nx, ny);
+            if (guided && w.steps[size_t(nk)] == kUnreached) continue;
             const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
             if (nc < w.dist[size_t(ns)]) {
                 if (w.dist[size_t(ns)] == INT32_MAX) w.touched.push_back(ns);
@@ -320,6 +412,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             }
         }
     }
+    if (std::getenv("GRID_STATS")) std::fprintf(stderr, "S win %dx%d budget %ld exp %ld taken %zu goal %d exh %d edge %d\n", w.cols, w.rows, (long)budget0, (long)(budget0-budget), w.touched.size(), goal, result.exhausted, result.edge);
     if (goal < 0) return result;
     for (int32_t s = goal; s >= 0; s = w.from[size_t(s)]) result.way.push_back(s / 4);
     std::reverse(result.way.begin(), result.way.end());
@@ -360,10 +453,13 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
         // little room (and a near way found serves). Then the full search
         // from the start. A search that runs out of places without meeting
         // the window's edge settles that no wider window helps.
-        WindowResult r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit);
-        std::reverse(r.way.begin(), r.way.end());
-        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit);
-        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit);
+        WindowResult r;
+        if (g_Tuning.gridProbeLimit > 0) {
+            r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
+            std::reverse(r.way.begin(), r.way.end());
+            if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit, false);
+        }
+        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
         if (r.way.empty()) {
             if (r.exhausted && !r.edge) return 0;
             continue;
@@ -378,6 +474,7 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             path.push_back(PathPt{x, y, flags});
         }
         MR_StraightenPath(path);
+        if (std::getenv("GRID_STATS")) std::fprintf(stderr, "P free %d\n", int(path.size() >= 2 && PathFree(path)));
         if (path.size() >= 2 && PathFree(path)) return 1;
         path.clear();
     }
