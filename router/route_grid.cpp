@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstdio>
 
 namespace corvex {
 
@@ -21,6 +20,14 @@ namespace {
 constexpr uint8_t kRunH = 1, kRunV = 2, kEnd = 4, kSource = 8, kTarget = 16;
 constexpr int32_t kBlocked = -1;
 constexpr int32_t kUnreached = INT32_MAX;
+// The bits of GridWindow::enter: bits 0-3 a move in that direction may end
+// here, bits 4-7 the same for a move arriving at a target (no foreign wire
+// across either), then a body within half a step (the stub rules decide),
+// no bend here (a body or a foreign wire), the pair's own wire marks, and
+// bits 12-15 the window goes on in that direction (clear on its edge).
+constexpr uint16_t kEnterArrive = 4, kEnterBody = 1 << 8, kEnterStill = 1 << 9, kEnterSource = 1 << 10,
+                   kEnterTarget = 1 << 11, kEnterNext = 12, kEnterInside = 0xf000;
+constexpr uint32_t kClosed = 1u << 31;
 constexpr int32_t kDx[4] = {1, 0, -1, 0}, kDy[4] = {0, 1, 0, -1};
 constexpr int32_t kExitBit[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
 
@@ -32,8 +39,16 @@ struct GridWindow {
     int64_t step = 0;
     std::vector<int32_t> body;  // 0 free, the component within half a step, kBlocked several
     std::vector<uint8_t> marks;
-    std::vector<int32_t> dist, from;
-    std::vector<uint8_t> closed;
+    // Per point what a move onto it needs (the kEnter bits below), worked
+    // out once per window from the marks.
+    std::vector<uint16_t> enter;
+    // Per state (point times four directions): the cost so far and the
+    // state it came from plus one, with kClosed once it is taken.
+    struct State {
+        int32_t dist = INT32_MAX;
+        uint32_t link = 0;
+    };
+    std::vector<State> states;
     std::vector<uint64_t> estimates;  // per point: the four directions' estimates plus one, 0 not yet known
     std::vector<int32_t> touched;
     std::vector<int32_t> steps, wave, ends;  // the guided search's steps to the targets
@@ -161,14 +176,11 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     w.targets.clear();
     w.sourceRects.clear();
     w.targetRects.clear();
-    if (w.dist.size() < n * 4) {
-        w.dist.resize(n * 4, INT32_MAX), w.from.resize(n * 4, -1), w.closed.resize(n * 4, 0);
-        w.estimates.resize(n, 0);
-    }
+    if (w.states.size() < n * 4) w.states.resize(n * 4), w.estimates.resize(n, 0);
     if (w.steps.size() < n) w.steps.resize(n), w.wave.reserve(n);
     // The arrays count as the router's memory while they are held.
     const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) +
-                          int64_t(w.dist.capacity() + w.from.capacity()) * 4 + int64_t(w.closed.capacity()) +
+                          int64_t(w.states.capacity()) * 8 + int64_t(w.enter.capacity()) * 2 +
                           int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4;
     if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
     ObstacleList list;
@@ -197,6 +209,24 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
         const int32_t group = g_Branches[o.branch].group;
         if (group == g_PairGroups[0]) MarkOwn(o, kSource);
         if (group == g_PairGroups[1]) MarkOwn(o, kTarget);
+    }
+    w.enter.resize(n);
+    for (size_t k = 0; k < n; ++k) {
+        const uint32_t m = w.marks[k], body = w.body[k] != 0, free = !body && !(m & kEnd);
+        const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
+        const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
+                           (body || (m & (kRunH | kRunV)) ? kEnterStill : 0) | (m & kSource ? kEnterSource : 0) |
+                           (m & kTarget ? kEnterTarget : 0);
+        w.enter[k] = uint16_t(e | kEnterInside);
+    }
+    // The edge: no move leads out of the window.
+    for (int32_t gx = 0; gx < w.cols; ++gx) {
+        w.enter[size_t(w.Idx(gx, 0))] &= uint16_t(~(8 << kEnterNext));
+        w.enter[size_t(w.Idx(gx, w.rows - 1))] &= uint16_t(~(2 << kEnterNext));
+    }
+    for (int32_t gy = 0; gy < w.rows; ++gy) {
+        w.enter[size_t(w.Idx(0, gy))] &= uint16_t(~(4 << kEnterNext));
+        w.enter[size_t(w.Idx(w.cols - 1, gy))] &= uint16_t(~(1 << kEnterNext));
     }
     return true;
 }
@@ -227,15 +257,19 @@ struct MoveRules {
     int32_t sx, sy, tx, ty;
     int32_t own[2];
     uint8_t toMark;
-    bool Enter(int32_t gx, int32_t gy, int32_t e, int32_t nx, int32_t ny) const
+    uint16_t toBit;
+    int32_t tk;
+    // A move in direction e onto point nk.
+    bool Enter(int32_t e, int32_t nk) const
     {
         const GridWindow& w = g_Win;
-        const int32_t nk = w.Idx(nx, ny), nb = w.body[size_t(nk)];
-        if (nb) {
-            const bool stubA = nb == own[0] && (a.flags & kExitBit[e]) && OnRay(gx, gy, sx, sy, e);
-            const bool stubB = nb == own[1] && (b.flags & kExitBit[(e + 2) % 4]) && OnRay(nx, ny, tx, ty, (e + 2) % 4);
-            if (!stubA && !stubB) return false;
-        }
+        const uint16_t m = w.enter[size_t(nk)];
+        if (!(m & kEnterBody)) return (m >> (nk == tk || (m & toBit) ? kEnterArrive + e : e)) & 1;
+        const int32_t nx = nk % w.cols, ny = nk / w.cols, gx = nx - kDx[e], gy = ny - kDy[e];
+        const int32_t nb = w.body[size_t(nk)];
+        const bool stubA = nb == own[0] && (a.flags & kExitBit[e]) && OnRay(gx, gy, sx, sy, e);
+        const bool stubB = nb == own[1] && (b.flags & kExitBit[(e + 2) % 4]) && OnRay(nx, ny, tx, ty, (e + 2) % 4);
+        if (!stubA && !stubB) return false;
         const bool h = e == 0 || e == 2;
         const uint8_t there = w.marks[size_t(nk)];
         if (there & ((h ? kRunH : kRunV) | kEnd)) return false;
@@ -260,15 +294,16 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets)
     for (const int32_t k : targets)
         if (steps[size_t(k)] == kUnreached) steps[size_t(k)] = 0, wave.push_back(k);
     bool edge = false;
+    const int32_t offset[4] = {1, w.cols, -1, -w.cols};
     for (size_t i = 0; i < wave.size(); ++i) {
-        const int32_t k = wave[i], gx = k % w.cols, gy = k / w.cols, next = steps[size_t(k)] + 1;
-        if (gx == 0 || gy == 0 || gx + 1 == w.cols || gy + 1 == w.rows) edge = true;
+        const int32_t k = wave[i], next = steps[size_t(k)] + 1;
+        const uint16_t m = w.enter[size_t(k)];
+        if ((m & kEnterInside) != kEnterInside) edge = true;
         for (int32_t e = 0; e < 4; ++e) {
-            // The point (px, py) from which a move in direction e arrives here.
-            const int32_t px = gx - kDx[e], py = gy - kDy[e];
-            if (px < 0 || py < 0 || px >= w.cols || py >= w.rows) continue;
-            const int32_t pk = w.Idx(px, py);
-            if (steps[size_t(pk)] != kUnreached || !rules.Enter(px, py, e, gx, gy)) continue;
+            // The point pk from which a move in direction e arrives here.
+            if (!(m & (1 << (kEnterNext + (e + 2) % 4)))) continue;
+            const int32_t pk = k - offset[e];
+            if (steps[size_t(pk)] != kUnreached || !rules.Enter(e, k)) continue;
             steps[size_t(pk)] = next;
             wave.push_back(pk);
         }
@@ -289,14 +324,14 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
 {
     GridWindow& w = g_Win;
     WindowResult result;
-    const int64_t budget0 = budget;
     int32_t sx, sy, tx, ty;
     if (!w.Cell(a.x, a.y, sx, sy) || !w.Cell(b.x, b.y, tx, ty)) return result;
     for (int32_t s : w.touched)
-        w.dist[size_t(s)] = INT32_MAX, w.from[size_t(s)] = -1, w.closed[size_t(s)] = 0, w.estimates[size_t(s / 4)] = 0;
+        w.states[size_t(s)] = GridWindow::State{}, w.estimates[size_t(s / 4)] = 0;
     w.touched.clear();
     const int32_t bendCost = g_Tuning.gridBendCost;
-    const MoveRules rules{a, b, sx, sy, tx, ty, {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp}, toMark};
+    const MoveRules rules{a,     b,     sx, sy, tx, ty, {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp},
+                          toMark, toMark == kSource ? kEnterSource : kEnterTarget, w.Idx(tx, ty)};
     // The lower bound of the rest: the distance to the box of the targets,
     // and one bend more when the box is not straight ahead.
     // The estimate is taken to the nearest target segment (the end pin is
@@ -365,10 +400,11 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     };
     auto seed = [&](int32_t k, int32_t d) {
         const int32_t s = k * 4 + d;
-        if (w.dist[size_t(s)] == 0) return;
+        GridWindow::State& st = w.states[size_t(s)];
+        if (st.dist == 0) return;
         if (guided && w.steps[size_t(k)] == kUnreached) return;
-        if (w.dist[size_t(s)] == INT32_MAX) w.touched.push_back(s);
-        w.dist[size_t(s)] = 0, w.from[size_t(s)] = -1;
+        if (st.dist == INT32_MAX) w.touched.push_back(s);
+        st = GridWindow::State{0, 0};
         push(s, 0);
     };
     for (const int32_t k : fromList)
@@ -377,6 +413,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     for (int32_t d = 0; d < 4; ++d)
         if (a.flags & kExitBit[d]) seed(w.Idx(sx, sy), d);
     int32_t goal = -1;
+    const int32_t offset[4] = {1, w.cols, -1, -w.cols};
     for (;;) {
         while (current < buckets.size() && buckets[current].empty()) ++current;
         if (current >= buckets.size()) {
@@ -386,35 +423,34 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         if (budget-- <= 0) break;
         const int32_t s = buckets[current].back();
         buckets[current].pop_back();
-        const int32_t k = s / 4, d = s % 4, gx = k % w.cols, gy = k / w.cols, cost = w.dist[size_t(s)];
-        if (w.closed[size_t(s)]) continue;
-        w.closed[size_t(s)] = 1;
-        if (gx == 0 || gy == 0 || gx + 1 == w.cols || gy + 1 == w.rows) result.edge = true;
+        GridWindow::State& st = w.states[size_t(s)];
+        if (st.link & kClosed) continue;
+        st.link |= kClosed;
+        const int32_t k = s / 4, d = s % 4, cost = st.dist;
+        const uint16_t here = w.enter[size_t(k)];
+        if ((here & kEnterInside) != kEnterInside) result.edge = true;
         if (isTarget(k)) {
             goal = s;
             break;
         }
         // Inside a body's half step only the straight stub moves on.
-        const bool inBody = w.body[size_t(k)] != 0;
-        const bool runs = (w.marks[size_t(k)] & (kRunH | kRunV)) != 0;
+        const bool still = (here & kEnterStill) != 0;
         for (int32_t e = 0; e < 4; ++e) {
-            if (e == (d + 2) % 4 || (e != d && (inBody || runs))) continue;
-            const int32_t nx = gx + kDx[e], ny = gy + kDy[e];
-            if (nx < 0 || ny < 0 || nx >= w.cols || ny >= w.rows) continue;
-            if (!rules.Enter(gx, gy, e, nx, ny)) continue;
-            const int32_t nk = w.Idx(nx, ny);
+            if (e == (d + 2) % 4 || (e != d && still) || !(here & (1 << (kEnterNext + e)))) continue;
+            const int32_t nk = k + offset[e];
+            if (!rules.Enter(e, nk)) continue;
             if (guided && w.steps[size_t(nk)] == kUnreached) continue;
             const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
-            if (nc < w.dist[size_t(ns)]) {
-                if (w.dist[size_t(ns)] == INT32_MAX) w.touched.push_back(ns);
-                w.dist[size_t(ns)] = nc, w.from[size_t(ns)] = s;
+            GridWindow::State& next = w.states[size_t(ns)];
+            if (nc < next.dist) {
+                if (next.dist == INT32_MAX) w.touched.push_back(ns);
+                next = GridWindow::State{nc, uint32_t(s) + 1};
                 push(ns, nc);
             }
         }
     }
-    if (std::getenv("GRID_STATS")) std::fprintf(stderr, "S win %dx%d budget %ld exp %ld taken %zu goal %d exh %d edge %d\n", w.cols, w.rows, (long)budget0, (long)(budget0-budget), w.touched.size(), goal, result.exhausted, result.edge);
     if (goal < 0) return result;
-    for (int32_t s = goal; s >= 0; s = w.from[size_t(s)]) result.way.push_back(s / 4);
+    for (int32_t s = goal; s >= 0; s = int32_t(w.states[size_t(s)].link & ~kClosed) - 1) result.way.push_back(s / 4);
     std::reverse(result.way.begin(), result.way.end());
     return result;
 }
@@ -474,8 +510,7 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             path.push_back(PathPt{x, y, flags});
         }
         MR_StraightenPath(path);
-        if (std::getenv("GRID_STATS")) std::fprintf(stderr, "P free %d\n", int(path.size() >= 2 && PathFree(path)));
-        if (path.size() >= 2 && PathFree(path)) return 1;
+            if (path.size() >= 2 && PathFree(path)) return 1;
         path.clear();
     }
     return 0;
