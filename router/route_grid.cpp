@@ -42,6 +42,7 @@ struct GridWindow {
     // Per point what a move onto it needs (the kEnter bits below), worked
     // out once per window from the marks.
     std::vector<uint16_t> enter;
+    std::vector<int32_t> marked;  // the points a mark or body was put on (with repeats)
     // Per state (point times four directions): the cost so far and the
     // state it came from plus one, with kClosed once it is taken.
     struct State {
@@ -95,6 +96,7 @@ void MarkBody(const Obstacle& o)
     if (!Span(int64_t(o.y1) - half + 1, int64_t(o.y2) + half - 1, w.y0, w.step, w.rows, ay, by)) return;
     for (int32_t gy = ay; gy <= by; ++gy)
         for (int32_t gx = ax; gx <= bx; ++gx) {
+            w.marked.push_back(w.Idx(gx, gy));
             int32_t& v = w.body[size_t(w.Idx(gx, gy))];
             v = v == 0 || v == o.object ? o.object : kBlocked;
         }
@@ -115,16 +117,16 @@ void MarkForeign(const Obstacle& o)
         if (!Span(int64_t(o.x1) - w.step, int64_t(o.x2) + w.step, w.x0, w.step, w.cols, ax, bx)) return;
         if (!Span(int64_t(o.y1) - w.step, int64_t(o.y2) + w.step, w.y0, w.step, w.rows, ay, by)) return;
         for (int32_t gy = ay; gy <= by; ++gy)
-            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked;
+            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked, w.marked.push_back(w.Idx(gx, gy));
         return;
     }
     if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
     const uint8_t run = horizontal ? kRunH : vertical ? kRunV : 0;
     for (int32_t gy = ay; gy <= by; ++gy)
-        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run;
+        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run, w.marked.push_back(w.Idx(gx, gy));
     int32_t gx, gy;
-    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
-    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
+    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd, w.marked.push_back(w.Idx(gx, gy));
+    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd, w.marked.push_back(w.Idx(gx, gy));
 }
 
 // Grid points of an own wire segment of the pair's start or end group.
@@ -143,6 +145,7 @@ void MarkOwn(const Obstacle& o, uint8_t mark)
             const int32_t k = w.Idx(gx, gy);
             if (!(w.marks[size_t(k)] & mark)) list.push_back(k);
             w.marks[size_t(k)] |= mark;
+            w.marked.push_back(k);
         }
 }
 
@@ -172,6 +175,9 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     const size_t n = size_t(w.cols) * size_t(w.rows);
     w.body.assign(n, 0);
     w.marks.assign(n, 0);
+    w.marked.clear();
+    // A point nothing is marked on allows every move.
+    w.enter.assign(n, uint16_t(0xff | kEnterInside));
     w.sources.clear();
     w.targets.clear();
     w.sourceRects.clear();
@@ -210,8 +216,8 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
         if (group == g_PairGroups[0]) MarkOwn(o, kSource);
         if (group == g_PairGroups[1]) MarkOwn(o, kTarget);
     }
-    w.enter.resize(n);
-    for (size_t k = 0; k < n; ++k) {
+    for (const int32_t i : w.marked) {
+        const size_t k = size_t(i);
         const uint32_t m = w.marks[k], body = w.body[k] != 0, free = !body && !(m & kEnd);
         const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
         const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
@@ -282,8 +288,13 @@ struct MoveRules {
 // wave from the targets over the moves of MoveRules (the rules that depend
 // on the way's direction left out, so no way is shorter than its count).
 // kUnreached where no move sequence leads to a target. True when the wave
-// met the window's edge.
-bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets)
+// met the window's edge. The wave stops `gridWaveSlack` steps beyond the
+// first start point it meets (point `start`, or a clean point marked
+// `seedBit`): on an open page the whole window would cost more than the
+// search. `beyond` is then the estimate of every point not reached (no way
+// from there is shorter), else kUnreached.
+bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, int32_t start, uint16_t seedBit,
+                 int32_t& beyond)
 {
     GridWindow& w = g_Win;
     const size_t n = size_t(w.cols) * size_t(w.rows);
@@ -294,10 +305,20 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets)
     for (const int32_t k : targets)
         if (steps[size_t(k)] == kUnreached) steps[size_t(k)] = 0, wave.push_back(k);
     bool edge = false;
+    beyond = kUnreached;
+    int32_t stop = kUnreached;
     const int32_t offset[4] = {1, w.cols, -1, -w.cols};
     for (size_t i = 0; i < wave.size(); ++i) {
         const int32_t k = wave[i], next = steps[size_t(k)] + 1;
         const uint16_t m = w.enter[size_t(k)];
+        if (stop == kUnreached && (k == start || ((m & seedBit) && (m & 0xf) == 0xf)))
+            stop = steps[size_t(k)] + std::max(0, g_Tuning.gridWaveSlack);
+        if (steps[size_t(k)] > stop) {
+            // Every point up to `stop` steps has been passed on, so every
+            // point still unreached is farther than that.
+            beyond = stop + 1;
+            break;
+        }
         if ((m & kEnterInside) != kEnterInside) edge = true;
         for (int32_t e = 0; e < 4; ++e) {
             // The point pk from which a move in direction e arrives here.
@@ -350,13 +371,17 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             all = GridWindow::Rect{std::min(all.x1, r.x1), std::min(all.y1, r.y1), std::max(all.x2, r.x2), std::max(all.y2, r.y2)};
         goals.assign(1, all);
     }
+    int32_t beyond = kUnreached;
+    // The steps from a point to the targets as far as the guided search
+    // knows them; kUnreached for a point from which none is reached.
+    auto toGo = [&](int32_t k) { return w.steps[size_t(k)] == kUnreached ? beyond : w.steps[size_t(k)]; };
     if (guided) {
         std::vector<int32_t>& ends = w.ends;
         ends.assign(1, w.Idx(tx, ty));
         for (const int32_t k : toMark == kSource ? w.sources : w.targets)
             if (isTarget(k)) ends.push_back(k);
-        const bool edge = TargetSteps(rules, ends);
-        bool reached = w.steps[size_t(w.Idx(sx, sy))] != kUnreached;
+        const bool edge = TargetSteps(rules, ends, w.Idx(sx, sy), fromMark == kSource ? kEnterSource : kEnterTarget, beyond);
+        bool reached = beyond != kUnreached || w.steps[size_t(w.Idx(sx, sy))] != kUnreached;
         for (const int32_t k : fromList) reached = reached || (clean(k) && w.steps[size_t(k)] != kUnreached);
         if (!reached) {
             // No way in this window; a wider one helps only when the wave
@@ -385,7 +410,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
                 best[3] = std::min(best[3], base + (inNY ? 0 : bendCost));
             }
             if (guided)
-                for (int32_t& v : best) v = std::max(v, w.steps[size_t(k)]);
+                for (int32_t& v : best) v = std::max(v, toGo(k));
             for (int32_t e = 0; e < 4; ++e) known |= uint64_t(std::min(best[e], 65534) + 1) << (16 * e);
         }
         return int32_t((known >> (16 * d)) & 0xffff) - 1;
@@ -402,7 +427,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         const int32_t s = k * 4 + d;
         GridWindow::State& st = w.states[size_t(s)];
         if (st.dist == 0) return;
-        if (guided && w.steps[size_t(k)] == kUnreached) return;
+        if (guided && toGo(k) == kUnreached) return;
         if (st.dist == INT32_MAX) w.touched.push_back(s);
         st = GridWindow::State{0, 0};
         push(s, 0);
@@ -439,7 +464,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             if (e == (d + 2) % 4 || (e != d && still) || !(here & (1 << (kEnterNext + e)))) continue;
             const int32_t nk = k + offset[e];
             if (!rules.Enter(e, nk)) continue;
-            if (guided && w.steps[size_t(nk)] == kUnreached) continue;
+            if (guided && toGo(nk) == kUnreached) continue;
             const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
             GridWindow::State& next = w.states[size_t(ns)];
             if (nc < next.dist) {
