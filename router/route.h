@@ -48,6 +48,9 @@ struct RouteTuning {
     int32_t gridWideSteps = 60;
     int32_t gridExpansionLimit = 400000;
     int32_t gridProbeLimit = 3000;
+    // The guided search's wave from the targets stops this many steps
+    // beyond the first start point it meets.
+    int32_t gridWaveSlack = 10;
     // The estimate's weight in halves: 2 is plain A* (least cost ways).
     int32_t gridGreed = 2;
     // What a bend costs the grid search, in steps of length.

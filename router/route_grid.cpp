@@ -19,6 +19,15 @@ namespace {
 
 constexpr uint8_t kRunH = 1, kRunV = 2, kEnd = 4, kSource = 8, kTarget = 16;
 constexpr int32_t kBlocked = -1;
+constexpr int32_t kUnreached = INT32_MAX;
+// The bits of GridWindow::enter: bits 0-3 a move in that direction may end
+// here, bits 4-7 the same for a move arriving at a target (no foreign wire
+// across either), then a body within half a step (the stub rules decide),
+// no bend here (a body or a foreign wire), the pair's own wire marks, and
+// bits 12-15 the window goes on in that direction (clear on its edge).
+constexpr uint16_t kEnterArrive = 4, kEnterBody = 1 << 8, kEnterStill = 1 << 9, kEnterSource = 1 << 10,
+                   kEnterTarget = 1 << 11, kEnterNext = 12, kEnterInside = 0xf000;
+constexpr uint32_t kClosed = 1u << 31;
 constexpr int32_t kDx[4] = {1, 0, -1, 0}, kDy[4] = {0, 1, 0, -1};
 constexpr int32_t kExitBit[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
 
@@ -30,9 +39,20 @@ struct GridWindow {
     int64_t step = 0;
     std::vector<int32_t> body;  // 0 free, the component within half a step, kBlocked several
     std::vector<uint8_t> marks;
-    std::vector<int32_t> dist, from;
-    std::vector<uint8_t> closed;
+    // Per point what a move onto it needs (the kEnter bits below), worked
+    // out once per window from the marks.
+    std::vector<uint16_t> enter;
+    std::vector<int32_t> marked;  // the points a mark or body was put on (with repeats)
+    // Per state (point times four directions): the cost so far and the
+    // state it came from plus one, with kClosed once it is taken.
+    struct State {
+        int32_t dist = INT32_MAX;
+        uint32_t link = 0;
+    };
+    std::vector<State> states;
+    std::vector<uint64_t> estimates;  // per point: the four directions' estimates plus one, 0 not yet known
     std::vector<int32_t> touched;
+    std::vector<int32_t> steps, wave, ends;  // the guided search's steps to the targets
     std::vector<std::vector<int32_t>> buckets;
     std::vector<int32_t> sources, targets;  // grid points of the pair's own group wires
     struct Rect {
@@ -76,6 +96,7 @@ void MarkBody(const Obstacle& o)
     if (!Span(int64_t(o.y1) - half + 1, int64_t(o.y2) + half - 1, w.y0, w.step, w.rows, ay, by)) return;
     for (int32_t gy = ay; gy <= by; ++gy)
         for (int32_t gx = ax; gx <= bx; ++gx) {
+            w.marked.push_back(w.Idx(gx, gy));
             int32_t& v = w.body[size_t(w.Idx(gx, gy))];
             v = v == 0 || v == o.object ? o.object : kBlocked;
         }
@@ -96,16 +117,16 @@ void MarkForeign(const Obstacle& o)
         if (!Span(int64_t(o.x1) - w.step, int64_t(o.x2) + w.step, w.x0, w.step, w.cols, ax, bx)) return;
         if (!Span(int64_t(o.y1) - w.step, int64_t(o.y2) + w.step, w.y0, w.step, w.rows, ay, by)) return;
         for (int32_t gy = ay; gy <= by; ++gy)
-            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked;
+            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked, w.marked.push_back(w.Idx(gx, gy));
         return;
     }
     if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
     const uint8_t run = horizontal ? kRunH : vertical ? kRunV : 0;
     for (int32_t gy = ay; gy <= by; ++gy)
-        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run;
+        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run, w.marked.push_back(w.Idx(gx, gy));
     int32_t gx, gy;
-    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
-    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
+    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd, w.marked.push_back(w.Idx(gx, gy));
+    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd, w.marked.push_back(w.Idx(gx, gy));
 }
 
 // Grid points of an own wire segment of the pair's start or end group.
@@ -124,6 +145,7 @@ void MarkOwn(const Obstacle& o, uint8_t mark)
             const int32_t k = w.Idx(gx, gy);
             if (!(w.marks[size_t(k)] & mark)) list.push_back(k);
             w.marks[size_t(k)] |= mark;
+            w.marked.push_back(k);
         }
 }
 
@@ -153,14 +175,19 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     const size_t n = size_t(w.cols) * size_t(w.rows);
     w.body.assign(n, 0);
     w.marks.assign(n, 0);
+    w.marked.clear();
+    // A point nothing is marked on allows every move.
+    w.enter.assign(n, uint16_t(0xff | kEnterInside));
     w.sources.clear();
     w.targets.clear();
     w.sourceRects.clear();
     w.targetRects.clear();
-    if (w.dist.size() < n * 4) w.dist.resize(n * 4, INT32_MAX), w.from.resize(n * 4, -1), w.closed.resize(n * 4, 0);
+    if (w.states.size() < n * 4) w.states.resize(n * 4), w.estimates.resize(n, 0);
+    if (w.steps.size() < n) w.steps.resize(n), w.wave.reserve(n);
     // The arrays count as the router's memory while they are held.
     const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) +
-                          int64_t(w.dist.capacity() + w.from.capacity()) * 4 + int64_t(w.closed.capacity());
+                          int64_t(w.states.capacity()) * 8 + int64_t(w.enter.capacity()) * 2 +
+                          int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4;
     if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
     ObstacleList list;
     const Seg rect{static_cast<int32_t>(x1 - w.step), static_cast<int32_t>(y1 - w.step),
@@ -189,6 +216,24 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
         if (group == g_PairGroups[0]) MarkOwn(o, kSource);
         if (group == g_PairGroups[1]) MarkOwn(o, kTarget);
     }
+    for (const int32_t i : w.marked) {
+        const size_t k = size_t(i);
+        const uint32_t m = w.marks[k], body = w.body[k] != 0, free = !body && !(m & kEnd);
+        const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
+        const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
+                           (body || (m & (kRunH | kRunV)) ? kEnterStill : 0) | (m & kSource ? kEnterSource : 0) |
+                           (m & kTarget ? kEnterTarget : 0);
+        w.enter[k] = uint16_t(e | kEnterInside);
+    }
+    // The edge: no move leads out of the window.
+    for (int32_t gx = 0; gx < w.cols; ++gx) {
+        w.enter[size_t(w.Idx(gx, 0))] &= uint16_t(~(8 << kEnterNext));
+        w.enter[size_t(w.Idx(gx, w.rows - 1))] &= uint16_t(~(2 << kEnterNext));
+    }
+    for (int32_t gy = 0; gy < w.rows; ++gy) {
+        w.enter[size_t(w.Idx(0, gy))] &= uint16_t(~(4 << kEnterNext));
+        w.enter[size_t(w.Idx(w.cols - 1, gy))] &= uint16_t(~(1 << kEnterNext));
+    }
     return true;
 }
 
@@ -208,26 +253,115 @@ struct WindowResult {
     bool exhausted = false;
 };
 
+// The rules of one move from grid point (gx, gy) in direction e that do
+// not depend on the direction the way came in: what lies on the point moved
+// to. A pin's own body is entered only along its exit stub: away from the
+// start pin, or toward the end pin.
+struct MoveRules {
+    const ScrNodeRec& a;
+    const ScrNodeRec& b;
+    int32_t sx, sy, tx, ty;
+    int32_t own[2];
+    uint8_t toMark;
+    uint16_t toBit;
+    int32_t tk;
+    // A move in direction e onto point nk.
+    bool Enter(int32_t e, int32_t nk) const
+    {
+        const GridWindow& w = g_Win;
+        const uint16_t m = w.enter[size_t(nk)];
+        if (!(m & kEnterBody)) return (m >> (nk == tk || (m & toBit) ? kEnterArrive + e : e)) & 1;
+        const int32_t nx = nk % w.cols, ny = nk / w.cols, gx = nx - kDx[e], gy = ny - kDy[e];
+        const int32_t nb = w.body[size_t(nk)];
+        const bool stubA = nb == own[0] && (a.flags & kExitBit[e]) && OnRay(gx, gy, sx, sy, e);
+        const bool stubB = nb == own[1] && (b.flags & kExitBit[(e + 2) % 4]) && OnRay(nx, ny, tx, ty, (e + 2) % 4);
+        if (!stubA && !stubB) return false;
+        const bool h = e == 0 || e == 2;
+        const uint8_t there = w.marks[size_t(nk)];
+        if (there & ((h ? kRunH : kRunV) | kEnd)) return false;
+        const bool arrives = (nx == tx && ny == ty) || (there & toMark);
+        return !(arrives && (there & (h ? kRunV : kRunH)));
+    }
+};
+
+// Steps from every grid point to the nearest target, by a breadth-first
+// wave from the targets over the moves of MoveRules (the rules that depend
+// on the way's direction left out, so no way is shorter than its count).
+// kUnreached where no move sequence leads to a target. True when the wave
+// met the window's edge. The wave stops `gridWaveSlack` steps beyond the
+// first start point it meets (point `start`, or a clean point marked
+// `seedBit`): on an open page the whole window would cost more than the
+// search. `beyond` is then the estimate of every point not reached (no way
+// from there is shorter), else kUnreached.
+bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, int32_t start, uint16_t seedBit,
+                 int32_t& beyond)
+{
+    GridWindow& w = g_Win;
+    const size_t n = size_t(w.cols) * size_t(w.rows);
+    std::vector<int32_t>& steps = w.steps;
+    std::fill(steps.begin(), steps.begin() + std::ptrdiff_t(n), kUnreached);
+    std::vector<int32_t>& wave = w.wave;
+    wave.clear();
+    for (const int32_t k : targets)
+        if (steps[size_t(k)] == kUnreached) steps[size_t(k)] = 0, wave.push_back(k);
+    bool edge = false;
+    beyond = kUnreached;
+    int32_t stop = kUnreached;
+    const int32_t offset[4] = {1, w.cols, -1, -w.cols};
+    for (size_t i = 0; i < wave.size(); ++i) {
+        const int32_t k = wave[i], next = steps[size_t(k)] + 1;
+        const uint16_t m = w.enter[size_t(k)];
+        if (stop == kUnreached && (k == start || ((m & seedBit) && (m & 0xf) == 0xf)))
+            stop = steps[size_t(k)] + std::max(0, g_Tuning.gridWaveSlack);
+        if (steps[size_t(k)] > stop) {
+            // Every point up to `stop` steps has been passed on, so every
+            // point still unreached is farther than that.
+            beyond = stop + 1;
+            break;
+        }
+        if ((m & kEnterInside) != kEnterInside) edge = true;
+        for (int32_t e = 0; e < 4; ++e) {
+            // The point pk from which a move in direction e arrives here.
+            if (!(m & (1 << (kEnterNext + (e + 2) % 4)))) continue;
+            const int32_t pk = k - offset[e];
+            if (steps[size_t(pk)] != kUnreached || !rules.Enter(e, k)) continue;
+            steps[size_t(pk)] = next;
+            wave.push_back(pk);
+        }
+    }
+    return edge;
+}
+
 // A* in the window from pin `a` (and the wires marked `from`) to pin `b`
 // (and the wires marked `to`), at most `budget` states taken. The queue is
 // a bucket list by estimate (the estimate never falls along a move), newest
 // first within a bucket, so that a straight run is followed to its end.
-WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t fromMark, uint8_t toMark, int64_t budget)
+// A guided search first counts the steps to the targets (TargetSteps) and
+// takes the larger of that and the plain estimate: in a crowded window the
+// plain one lets the search fill most of the window before it finds the
+// way around, and points that cannot reach a target are never queued.
+WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t fromMark, uint8_t toMark, int64_t budget,
+                          bool guided)
 {
     GridWindow& w = g_Win;
     WindowResult result;
     int32_t sx, sy, tx, ty;
     if (!w.Cell(a.x, a.y, sx, sy) || !w.Cell(b.x, b.y, tx, ty)) return result;
-    for (int32_t s : w.touched) w.dist[size_t(s)] = INT32_MAX, w.from[size_t(s)] = -1, w.closed[size_t(s)] = 0;
+    for (int32_t s : w.touched)
+        w.states[size_t(s)] = GridWindow::State{}, w.estimates[size_t(s / 4)] = 0;
     w.touched.clear();
     const int32_t bendCost = g_Tuning.gridBendCost;
-    const int32_t own[2] = {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp};
+    const MoveRules rules{a,     b,     sx, sy, tx, ty, {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp},
+                          toMark, toMark == kSource ? kEnterSource : kEnterTarget, w.Idx(tx, ty)};
     // The lower bound of the rest: the distance to the box of the targets,
     // and one bend more when the box is not straight ahead.
     // The estimate is taken to the nearest target segment (the end pin is
     // one): one box around targets spread over the window would guide the
     // search poorly. Many segments share one box, to bound the cost.
     auto clean = [&](int32_t k) { return w.body[size_t(k)] == 0 && !(w.marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
+    auto isTarget = [&](int32_t k) {
+        return k == w.Idx(tx, ty) || ((w.marks[size_t(k)] & toMark) && clean(k));
+    };
     const std::vector<int32_t>& fromList = fromMark == kSource ? w.sources : w.targets;
     std::vector<GridWindow::Rect> goals{GridWindow::Rect{tx, ty, tx, ty}};
     for (const GridWindow::Rect& r : toMark == kSource ? w.sourceRects : w.targetRects) goals.push_back(r);
@@ -237,17 +371,49 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             all = GridWindow::Rect{std::min(all.x1, r.x1), std::min(all.y1, r.y1), std::max(all.x2, r.x2), std::max(all.y2, r.y2)};
         goals.assign(1, all);
     }
-    auto bound = [&](int32_t s) {
-        const int32_t k = s / 4, d = s % 4, gx = k % w.cols, gy = k / w.cols;
-        int32_t best = INT32_MAX;
-        for (const GridWindow::Rect& r : goals) {
-            const int32_t ox = std::max({0, r.x1 - gx, gx - r.x2}), oy = std::max({0, r.y1 - gy, gy - r.y2});
-            bool ahead = false;
-            if (kDx[d]) ahead = oy == 0 && (ox == 0 || (kDx[d] > 0) == (r.x1 > gx));
-            else ahead = ox == 0 && (oy == 0 || (kDy[d] > 0) == (r.y1 > gy));
-            best = std::min(best, ox + oy + (ahead ? 0 : bendCost));
+    int32_t beyond = kUnreached;
+    // The steps from a point to the targets as far as the guided search
+    // knows them; kUnreached for a point from which none is reached.
+    auto toGo = [&](int32_t k) { return w.steps[size_t(k)] == kUnreached ? beyond : w.steps[size_t(k)]; };
+    if (guided) {
+        std::vector<int32_t>& ends = w.ends;
+        ends.assign(1, w.Idx(tx, ty));
+        for (const int32_t k : toMark == kSource ? w.sources : w.targets)
+            if (isTarget(k)) ends.push_back(k);
+        const bool edge = TargetSteps(rules, ends, w.Idx(sx, sy), fromMark == kSource ? kEnterSource : kEnterTarget, beyond);
+        bool reached = beyond != kUnreached || w.steps[size_t(w.Idx(sx, sy))] != kUnreached;
+        for (const int32_t k : fromList) reached = reached || (clean(k) && w.steps[size_t(k)] != kUnreached);
+        if (!reached) {
+            // No way in this window; a wider one helps only when the wave
+            // from the targets met its edge.
+            result.exhausted = true;
+            result.edge = edge;
+            return result;
         }
-        return best;
+    }
+    // The estimates of a point's four directions are worked out together,
+    // once per search, when a state of the point is first queued.
+    auto bound = [&](int32_t s) {
+        const int32_t k = s / 4, d = s % 4;
+        uint64_t& known = w.estimates[size_t(k)];
+        if (!known) {
+            const int32_t gx = k % w.cols, gy = k / w.cols;
+            int32_t best[4] = {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
+            for (const GridWindow::Rect& r : goals) {
+                const int32_t ox = std::max({0, r.x1 - gx, gx - r.x2}), oy = std::max({0, r.y1 - gy, gy - r.y2});
+                const int32_t base = ox + oy;
+                const bool inX = oy == 0 && (ox == 0 || r.x1 > gx), inNX = oy == 0 && (ox == 0 || r.x1 <= gx);
+                const bool inY = ox == 0 && (oy == 0 || r.y1 > gy), inNY = ox == 0 && (oy == 0 || r.y1 <= gy);
+                best[0] = std::min(best[0], base + (inX ? 0 : bendCost));
+                best[1] = std::min(best[1], base + (inY ? 0 : bendCost));
+                best[2] = std::min(best[2], base + (inNX ? 0 : bendCost));
+                best[3] = std::min(best[3], base + (inNY ? 0 : bendCost));
+            }
+            if (guided)
+                for (int32_t& v : best) v = std::max(v, toGo(k));
+            for (int32_t e = 0; e < 4; ++e) known |= uint64_t(std::min(best[e], 65534) + 1) << (16 * e);
+        }
+        return int32_t((known >> (16 * d)) & 0xffff) - 1;
     };
     std::vector<std::vector<int32_t>>& buckets = w.buckets;
     for (auto& bucket : buckets) bucket.clear();
@@ -259,9 +425,11 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     };
     auto seed = [&](int32_t k, int32_t d) {
         const int32_t s = k * 4 + d;
-        if (w.dist[size_t(s)] == 0) return;
-        if (w.dist[size_t(s)] == INT32_MAX) w.touched.push_back(s);
-        w.dist[size_t(s)] = 0, w.from[size_t(s)] = -1;
+        GridWindow::State& st = w.states[size_t(s)];
+        if (st.dist == 0) return;
+        if (guided && toGo(k) == kUnreached) return;
+        if (st.dist == INT32_MAX) w.touched.push_back(s);
+        st = GridWindow::State{0, 0};
         push(s, 0);
     };
     for (const int32_t k : fromList)
@@ -269,10 +437,8 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             for (int32_t d = 0; d < 4; ++d) seed(k, d);
     for (int32_t d = 0; d < 4; ++d)
         if (a.flags & kExitBit[d]) seed(w.Idx(sx, sy), d);
-    auto isTarget = [&](int32_t k) {
-        return k == w.Idx(tx, ty) || ((w.marks[size_t(k)] & toMark) && clean(k));
-    };
     int32_t goal = -1;
+    const int32_t offset[4] = {1, w.cols, -1, -w.cols};
     for (;;) {
         while (current < buckets.size() && buckets[current].empty()) ++current;
         if (current >= buckets.size()) {
@@ -282,46 +448,34 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         if (budget-- <= 0) break;
         const int32_t s = buckets[current].back();
         buckets[current].pop_back();
-        const int32_t k = s / 4, d = s % 4, gx = k % w.cols, gy = k / w.cols, cost = w.dist[size_t(s)];
-        if (w.closed[size_t(s)]) continue;
-        w.closed[size_t(s)] = 1;
-        if (gx == 0 || gy == 0 || gx + 1 == w.cols || gy + 1 == w.rows) result.edge = true;
+        GridWindow::State& st = w.states[size_t(s)];
+        if (st.link & kClosed) continue;
+        st.link |= kClosed;
+        const int32_t k = s / 4, d = s % 4, cost = st.dist;
+        const uint16_t here = w.enter[size_t(k)];
+        if ((here & kEnterInside) != kEnterInside) result.edge = true;
         if (isTarget(k)) {
             goal = s;
             break;
         }
         // Inside a body's half step only the straight stub moves on.
-        const bool inBody = w.body[size_t(k)] != 0;
-        const uint8_t here = w.marks[size_t(k)];
+        const bool still = (here & kEnterStill) != 0;
         for (int32_t e = 0; e < 4; ++e) {
-            if (e == (d + 2) % 4 || (inBody && e != d)) continue;
-            const int32_t nx = gx + kDx[e], ny = gy + kDy[e];
-            if (nx < 0 || ny < 0 || nx >= w.cols || ny >= w.rows) continue;
-            const int32_t nk = w.Idx(nx, ny), nb = w.body[size_t(nk)];
-            if (nb) {
-                // Only along a pin's exit stub through the pin's own body:
-                // away from the start pin, or toward the end pin.
-                const bool stubA = nb == own[0] && (a.flags & kExitBit[e]) && OnRay(gx, gy, sx, sy, e);
-                const bool stubB = nb == own[1] && (b.flags & kExitBit[(e + 2) % 4]) &&
-                                   OnRay(nx, ny, tx, ty, (e + 2) % 4);
-                if (!stubA && !stubB) continue;
-            }
-            const bool h = e == 0 || e == 2;
-            const uint8_t there = w.marks[size_t(nk)];
-            if ((there & (h ? kRunH : kRunV)) || (there & kEnd)) continue;
-            if (e != d && (here & (kRunH | kRunV))) continue;
-            const bool arrives = (nx == tx && ny == ty) || (there & toMark);
-            if (arrives && (there & (h ? kRunV : kRunH))) continue;
+            if (e == (d + 2) % 4 || (e != d && still) || !(here & (1 << (kEnterNext + e)))) continue;
+            const int32_t nk = k + offset[e];
+            if (!rules.Enter(e, nk)) continue;
+            if (guided && toGo(nk) == kUnreached) continue;
             const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
-            if (nc < w.dist[size_t(ns)]) {
-                if (w.dist[size_t(ns)] == INT32_MAX) w.touched.push_back(ns);
-                w.dist[size_t(ns)] = nc, w.from[size_t(ns)] = s;
+            GridWindow::State& next = w.states[size_t(ns)];
+            if (nc < next.dist) {
+                if (next.dist == INT32_MAX) w.touched.push_back(ns);
+                next = GridWindow::State{nc, uint32_t(s) + 1};
                 push(ns, nc);
             }
         }
     }
     if (goal < 0) return result;
-    for (int32_t s = goal; s >= 0; s = w.from[size_t(s)]) result.way.push_back(s / 4);
+    for (int32_t s = goal; s >= 0; s = int32_t(w.states[size_t(s)].link & ~kClosed) - 1) result.way.push_back(s / 4);
     std::reverse(result.way.begin(), result.way.end());
     return result;
 }
@@ -360,10 +514,13 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
         // little room (and a near way found serves). Then the full search
         // from the start. A search that runs out of places without meeting
         // the window's edge settles that no wider window helps.
-        WindowResult r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit);
-        std::reverse(r.way.begin(), r.way.end());
-        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit);
-        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit);
+        WindowResult r;
+        if (g_Tuning.gridProbeLimit > 0) {
+            r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
+            std::reverse(r.way.begin(), r.way.end());
+            if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit, false);
+        }
+        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
         if (r.way.empty()) {
             if (r.exhausted && !r.edge) return 0;
             continue;
@@ -378,7 +535,7 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             path.push_back(PathPt{x, y, flags});
         }
         MR_StraightenPath(path);
-        if (path.size() >= 2 && PathFree(path)) return 1;
+            if (path.size() >= 2 && PathFree(path)) return 1;
         path.clear();
     }
     return 0;

@@ -10,7 +10,9 @@
 //   --levels N and --pool N set the router's level limit and point pool size;
 //   --tries N the meetings tried per pair, --no-grid turns the grid fallback
 //   off, --greed N weights its estimate (2 = plain A*), --grid-limit N its
-//   states per window, --grid-margins A B its two window margins in steps,
+//   states per window, --probe-limit N those of its short first searches
+//   (0: none), --wave-slack N how far its guiding wave goes past the
+//   start, --grid-margins A B its two window margins in steps,
 //   --bend-cost N what a bend costs it in steps;
 //   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
@@ -415,6 +417,8 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--no-grid") g_Tuning.gridFallback = false;
         else if (std::string(argv[i]) == "--bend-cost" && i + 1 < argc) g_Tuning.gridBendCost = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--grid-limit" && i + 1 < argc) g_Tuning.gridExpansionLimit = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--probe-limit" && i + 1 < argc) g_Tuning.gridProbeLimit = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--wave-slack" && i + 1 < argc) g_Tuning.gridWaveSlack = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--grid-margins" && i + 2 < argc) {
             g_Tuning.gridMarginSteps = std::atoi(argv[++i]);
             g_Tuning.gridWideSteps = std::atoi(argv[++i]);

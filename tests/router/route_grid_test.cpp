@@ -104,6 +104,26 @@ TEST_P(GridOnly, KeepsTheRulesAndRoutesTheSameTwice)
     EXPECT_EQ(Measure().connected, w.connected);
 }
 
+// Without the short first searches every pair goes straight to the search
+// guided by the steps to its targets: the same rules and the same image
+// twice.
+TEST_P(GridOnly, TheGuidedSearchAloneKeepsTheRulesAndRoutesTheSameTwice)
+{
+    g_Tuning.meetingTryLimit = 0;
+    g_Tuning.gridProbeLimit = 0;
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    const auto w = Measure();
+    const uint64_t first = corvex_check::ImageHash();
+    EXPECT_GT(w.connected, 0);
+    EXPECT_EQ(w.violations, 0);
+    EXPECT_EQ(Consistency(), "");
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    EXPECT_EQ(corvex_check::ImageHash(), first);
+    EXPECT_EQ(Measure().connected, w.connected);
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, GridOnly,
                          ::testing::Values(GridCase{"AroundABody", kPairAroundBody},
                                            GridCase{"AcrossAForeignWire", kAcrossForeignWire},
