@@ -1,4 +1,6 @@
 // Bus deletion over two pages and bus renaming.
+#include "editor/dialogs/schinet.h"
+#include "editor/objects/net_text.h"
 #include "editor/objects/wire_state.h"
 #include "tests/editing/editing_fixture.h"
 
@@ -107,6 +109,39 @@ TEST_F(NetPins, ANetFromTakenPinsIsDeletedAtOnce)
     Main().CreateNet(fail, false, net, name, rec);
     EXPECT_EQ(fail, 1);
     EXPECT_EQ(Count(DB_NetMap()), nets);
+}
+
+// Picked pins make a plain net whatever flags an earlier dialog left, and
+// the net dialog opens on the new net; its Cancel keeps the net as made.
+TEST_F(NetPins, PickedPinsMakeAPlainNetAndOpenTheDialog)
+{
+    for (const int32_t stale : {0, 6}) {
+        SCOPED_TRACE(stale);
+        Use(kBuses, "P1");
+        g_NetNodes.Redim(1, 2);
+        g_NetNodes(1) = NodeRec{1, CompId("R1"), 1, 0, 0, 0, 0};
+        g_NetNodes(2) = NodeRec{1, CompId("R2"), 2, 0, 0, 0, 0};
+        g_NetEditFlags = stale;
+        std::string text;
+        ui.ExpectModal("SCHINET", [&](QWidget*) {
+            text = g_NetNodeText;
+            g_NetEditFlags = 0;
+            FormInstance<SCHINET>().F_Cancel()->Press();
+        });
+        int32_t fail = 1, net = 0;
+        std::string name = "NEW";
+        NetRec rec{};
+        Main().CreateNet(fail, false, net, name, rec);
+        EXPECT_EQ(fail, 0);
+        EXPECT_EQ(ui.pending(), 0u);
+        ASSERT_EQ(net, NetId("NEW"));
+        EXPECT_EQ(O_GetStatus(N_Net(net)) & 7, 1);
+        EXPECT_NE(text.find("R1"), std::string::npos) << text;
+        EXPECT_NE(text.find("R2"), std::string::npos) << text;
+        NetRec after{};
+        ASSERT_NE(N_ReadNet(net, &after), 0);
+        EXPECT_EQ(after.Nodes, 2);
+    }
 }
 
 }  // namespace

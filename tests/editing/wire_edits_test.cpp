@@ -6,6 +6,7 @@
 #include "editor/shell/controls.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/systables.h"
+#include "platform/kernel/testing.h"
 #include "tests/editing/editing_fixture.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,7 @@ TEST_F(WireEdits, DeleteOptionTable)
         {"point", {2}, false, 5, 10, "Delete Wire Point?", "Yes", "N", V{3}},
         {"point at a pin", {2}, false, 3, 0, nullptr, "", "N", V{4}},
         {"free points", {5}, false, 12, 10, "Delete Free Wire Points", "Yes", "N", V{2}},
+        {"free points, the end kept", {5}, false, 25, 5, "Delete Free Wire Points", "Yes", "K", V{2}},
         {"bus whole", {0}, true, 10, -20, "Delete Bus lines?", "Yes", "C", V{}},
         {"bus segment", {1}, true, 10, -10, "Delete Bus Segment?", "Yes", "B", V{}},
         {"bus point", {2}, true, 30, -10, "Delete Bus Point?", "No", "B", V{2}},
@@ -140,9 +142,34 @@ TEST_F(WireEdits, CuttingATwoPointWireRemovesItAndItsEmptyNet)
     Options({});
 }
 
+// A stretch reaching the ends of its wire leaves no wire of one point or
+// none: the wire goes.
+TEST_F(WireEdits, AStretchLeavingUnderTwoPointsDeletesTheWire)
+{
+    struct Case {
+        const char* owner;
+        int32_t from, to;
+    } cases[] = {{"L", 1, 2}, {"K", 2, 3}, {"N", 1, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.owner);
+        Use(kDesign, "P1");
+        const int32_t wire = Wires(NetId(c.owner)).at(0);
+        const int32_t branches = Count(DB_BranchMap());
+        g_CurBranch = wire;
+        B_ReadBranch(wire, &g_CurBranchRec);
+        g_PrevBranchPos = c.from;
+        g_NextBranchPos = c.to;
+        Main().DeleteBranchStretch();
+        EXPECT_EQ(B_Branch(wire), 0);
+        EXPECT_EQ(g_CurBranch, 0);
+        EXPECT_EQ(Count(DB_BranchMap()), branches - 1);
+    }
+}
+
 // A net wire drawn from bus C: its first point is a bus joint, which a
 // dropped end keeps; stepping back takes the last point and gives the new
-// end a junction of its own, and does nothing on a two-point wire.
+// end a junction of its own, does nothing on a two-point wire and nothing
+// when the new junction is refused.
 TEST_F(WireEdits, BusJointKeptAndStepBack)
 {
     Type("0", "as member:");
@@ -168,6 +195,23 @@ TEST_F(WireEdits, BusJointKeptAndStepBack)
     BranchPointRec third{};
     ASSERT_NE(B_ReadRecord(wire, 3, &third), 0);
     const int32_t junctions = Count(DB_JunctMap());
+    // No new junction for the end: the wire stays as it was.
+    BranchPointRec last{};
+    ASSERT_NE(B_ReadRecord(wire, 4, &last), 0);
+    ui.ExpectMessageBox(1);
+    KT_FailCall("J_CreateJunction", 1);
+    Main().StepBackWirePoint(fail);
+    KT_FailCall("", 0);
+    EXPECT_EQ(fail, 1);
+    EXPECT_EQ(ui.pending(), 0u);
+    EXPECT_EQ(Points(wire), 4);
+    EXPECT_EQ(g_CurBranchPos, 4);
+    EXPECT_EQ(Count(DB_JunctMap()), junctions);
+    BranchPointRec kept{};
+    ASSERT_NE(B_ReadRecord(wire, 3, &kept), 0);
+    EXPECT_EQ(kept.Ref, third.Ref);
+    ASSERT_NE(B_ReadRecord(wire, 4, &kept), 0);
+    EXPECT_EQ(kept.Ref, last.Ref);
     Main().StepBackWirePoint(fail);
     EXPECT_EQ(fail, 0);
     EXPECT_EQ(Points(wire), 3);

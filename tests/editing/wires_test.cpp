@@ -10,12 +10,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 using namespace palvane_test;
 
 // Two components, net N from R1.2 to R2.1 through a junction at (5, 0),
-// M on R3.1 without wire, bus B (member N) with a bus wire.
+// M on R3.1 without wire, power net P with a wire of its own, bus B
+// (member N) and bus C, each with a bus wire.
 const char* kFixture = R"(
 include discrete.nls
 unit 0.1in
@@ -24,6 +27,7 @@ level MAIN
 net N
 net P power
 bus B N
+bus C
 page P1 frame 80 60
   component R1 R at 0 0
   component R2 R at 20 0
@@ -32,7 +36,9 @@ page P1 frame 80 60
   net M R3.1
   wire N R1.2 (5 0)
   wire N (5 0) R2.1
+  wire P (50 0) (50 5)
   buswire B (0 -10) (30 -10)
+  buswire C (0 -20) (30 -20)
 end
 )";
 
@@ -83,27 +89,62 @@ TEST_F(WireDraw, OnlyAtPinStartsNothingBesideAPin)
     EXPECT_EQ(Count(DB_BranchMap()), branches);
 }
 
+// Where a wire or bus starts decides whose it is: a new net or bus (a name
+// beginning "UN"), the net of a pin or wire, the bus of a bus wire.
 TEST_F(WireDraw, StartKinds)
 {
     struct Case {
         const char* what;
-        int32_t x, y;
-        bool bus;
-        const char* net;  // the net the wire belongs to, "" = a new one
+        const char* pin;      // start at this pin ("R4.1"), else at (x, y)
+        double x, y;          // in steps
+        bool bus, onlyAtPin;
+        const char* typed;    // the member index asked, nullptr: none
+        int32_t fail;
+        const char* owner;    // the start of the name of the wire's net or bus
+        int32_t newOwners;    // nets and buses made
     } cases[] = {
-        {"junction of N", 5 * kStep, 0, false, "N"},
-        {"segment of N", 4 * kStep, 0, false, "N"},
+        {"free, off the grid", nullptr, 30.01, 24.95, false, false, nullptr, 0, "UN", 1},
+        {"free pin", "R4.1", 0, 0, false, false, nullptr, 0, "UN", 1},
+        {"connected pin without wire", "R3.1", 0, 0, false, false, nullptr, 0, "M", 0},
+        {"connected pin with a wire", "R1.2", 0, 0, false, false, nullptr, 0, "N", 0},
+        {"junction of N", nullptr, 5, 0, false, false, nullptr, 0, "N", 0},
+        {"segment of N", nullptr, 4, 0, false, false, nullptr, 0, "N", 0},
+        {"bus on a bus", nullptr, 10, -10, true, false, nullptr, 0, "B", 0},
+        {"bus in free space", nullptr, 30, 15, true, false, nullptr, 0, "UNBUS", 1},
+        {"net wire on a bus", nullptr, 10, -20, false, false, "0", 0, "UN", 1},
+        {"only at a pin, at a pin", "R4.1", 0, 0, false, true, nullptr, 0, "UN", 1},
+        {"only at a pin, beside one", nullptr, 30, 25, false, true, nullptr, 1, "", 0},
     };
     for (const Case& c : cases) {
-        int32_t fail = 1, x = c.x, y = c.y;
+        SCOPED_TRACE(c.what);
+        Use(kFixture, "P1");
+        g_SnapStep = kStep;
+        int32_t x = static_cast<int32_t>(c.x * kStep), y = static_cast<int32_t>(c.y * kStep);
+        if (c.pin) Pin(std::string(c.pin, 2).c_str(), c.pin[3] - '0', x, y);
+        const int32_t owners = Count(DB_NetMap()) + Count(DB_BusMap());
+        const int32_t branches = Count(DB_BranchMap());
+        if (c.typed) Type(c.typed, "as member:");
+        int32_t fail = 1 - c.fail;
         Main().m_WireIsBus = c.bus;
-        Main().CreateWireNet(fail, false, true, x, y);
-        EXPECT_EQ(fail, 0) << c.what;
-        if (*c.net) {
-            BranchRec rec{};
-            B_ReadBranch(g_CurBranch, &rec);
-            EXPECT_EQ(rec.Net, NetId(c.net)) << c.what;
+        Main().CreateWireNet(fail, c.onlyAtPin, true, x, y);
+        EXPECT_EQ(fail, c.fail);
+        EXPECT_EQ(ui.pending(), 0u);
+        EXPECT_EQ(Count(DB_NetMap()) + Count(DB_BusMap()), owners + c.newOwners);
+        if (c.fail != 0) {
+            EXPECT_EQ(Count(DB_BranchMap()), branches);
+            continue;
         }
+        BranchRec rec{};
+        ASSERT_NE(B_ReadBranch(g_CurBranch, &rec), 0);
+        EXPECT_EQ(rec.Points, 2);
+        EXPECT_EQ((rec.Flags & 2) != 0, c.bus);
+        const std::string owner = PtrToStr(O_GetName(c.bus ? N_Bus(rec.Net) : N_Net(rec.Net)));
+        EXPECT_EQ(owner.substr(0, std::strlen(c.owner)), c.owner) << owner;
+        // The first point lies on the grid, or on the pin or wire it joins.
+        BranchPointRec first{};
+        ASSERT_NE(B_ReadRecord(g_CurBranch, 1, &first), 0);
+        EXPECT_EQ(first.X % kStep, 0);
+        EXPECT_EQ(first.Y % kStep, 0);
     }
 }
 
@@ -171,6 +212,70 @@ TEST_F(WireDraw, AWireEndingOnAConnectedPinMergesAfterYes)
     EXPECT_NE(N_Net(NetId("M")), 0);
     EXPECT_EQ(N_Net(newNet), 0);
     EXPECT_EQ(g_CurNet, NetId("M"));
+    EXPECT_FALSE(Main().M_Conf->Visible());
+}
+
+// Where a wire from a start ends: a free pin joins, a pin of another net
+// merges after Yes and is refused after No; a bus refuses a power/ground
+// net, a member of another bus and an index outside 0..127.
+TEST_F(WireDraw, EndTable)
+{
+    struct Case {
+        const char* what;
+        double sx, sy;        // the start, in steps
+        const char* pin;      // the end at this pin ("R4.1"), else at (ex, ey)
+        double ex, ey;
+        const char* typed;    // the member index asked, nullptr: none
+        const char* popup;    // the answer to the merge question, nullptr: none
+        int32_t fail;
+        const char* net;      // the start of the name of the wire's net after
+        const char* bus;      // the bus that net is a member of, "": none
+    } cases[] = {
+        {"free pin", 30, 25, "R4.1", 0, 0, nullptr, nullptr, 0, "UN", ""},
+        {"connected pin, Yes", 30, 25, "R3.1", 0, 0, nullptr, "Yes", 0, "M", ""},
+        {"connected pin, No", 30, 25, "R3.1", 0, 0, nullptr, "No", 1, "UN", ""},
+        {"power net to a bus", 50, 0, nullptr, 10, -10, nullptr, nullptr, 1, "P", ""},
+        {"member of another bus", 5, 0, nullptr, 10, -20, nullptr, nullptr, 1, "N", "B"},
+        {"index 128", 30, 25, nullptr, 10, -10, "128", nullptr, 1, "UN", ""},
+        {"index -1", 30, 25, nullptr, 10, -10, "-1", nullptr, 1, "UN", ""},
+        {"index x", 30, 25, nullptr, 10, -10, "x", nullptr, 1, "UN", ""},
+        {"index 1", 30, 25, nullptr, 10, -10, "1", nullptr, 0, "UN", "B"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Use(kFixture, "P1");
+        g_SnapStep = kStep;
+        int32_t x = static_cast<int32_t>(c.sx * kStep), y = static_cast<int32_t>(c.sy * kStep), fail = 1;
+        Main().m_WireIsBus = false;
+        Main().CreateWireNet(fail, false, true, x, y);
+        ASSERT_EQ(fail, 0);
+        const int32_t wire = g_CurBranch;
+        int32_t px = static_cast<int32_t>(c.ex * kStep), py = static_cast<int32_t>(c.ey * kStep);
+        if (c.pin) Pin(std::string(c.pin, 2).c_str(), c.pin[3] - '0', px, py);
+        g_CurBranchPoint.X = px;
+        g_CurBranchPoint.Y = py;
+        O_ChangePosition(J_Junction(g_CurBranchPoint.Ref), px, py);
+        if (c.typed) Type(c.typed, "as member:");
+        if (c.popup) ui.ExpectPopupMenu(c.popup, "Merge ");
+        bool merged = false;
+        fail = 1 - c.fail;
+        Main().ConnectWireEndAt(fail, merged, false, true, px, py);
+        EXPECT_EQ(fail, c.fail);
+        EXPECT_EQ(ui.pending(), 0u);
+        BranchRec rec{};
+        ASSERT_NE(B_ReadBranch(wire, &rec), 0);
+        const std::string net = PtrToStr(O_GetName(N_Net(rec.Net)));
+        EXPECT_EQ(net.substr(0, std::strlen(c.net)), c.net) << net;
+        int32_t index = 0;
+        EXPECT_EQ(N_FindBusMember(rec.Net, &index), *c.bus ? BusId(c.bus) : 0);
+        // A pin refused keeps its own net.
+        if (c.pin && c.fail != 0) {
+            int32_t pinNet = 0;
+            const int32_t comp = CompId(std::string(c.pin, 2).c_str());
+            N_FindCompEntry(comp, c.pin[3] - '0', &pinNet);
+            EXPECT_NE(pinNet, rec.Net);
+        }
+    }
     EXPECT_FALSE(Main().M_Conf->Visible());
 }
 
