@@ -8,6 +8,7 @@
 #include "editor/interaction/input_state.h"
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/branch_drawing.h"
+#include "editor/objects/branch_points.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
 #include "editor/objects/net_drawing.h"
@@ -167,13 +168,25 @@ bool ShowNet(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
 }
 
 // 24, 39: the wire's records are drawn back; the click starts the next wire.
+// 24 is the frame's point delete: the point the mode picked goes (the
+// frame's first and last point and a three-sided frame refuse with a beep),
+// and the page is painted again, the frame being drawn with its outline.
 bool RestoreBranch(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
 {
     m.OpenCanvasDC();
     HighlightBranchRecords(id == 24 ? 1 : 0, g_CurBranch, 1, g_CurBranchRec.Points - 1);
     m.CloseCanvasDC();
     if (!m.m_StepRequest) g_CmdRunning = -1;
-    return false;
+    if (id != 24) return false;
+    if (g_CurBranch != 0) {
+        B_MaskBranchRecords(g_CurBranch, 0, 257);
+        int32_t branch = g_CurBranch;
+        DeleteBranchRecord(branch, g_CurBranchPos);
+        g_CurBranch = branch;
+    }
+    m.EndCommand(id);
+    m.RefreshCanvas();
+    return true;
 }
 
 // 96: one more connection per click.

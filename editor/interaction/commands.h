@@ -71,3 +71,9 @@ enum class Prep {
 // The preparation of command `id`; `cmdStep` is the vector command's step,
 // `curNet` the net being extended (0 = none).
 std::vector<Prep> CommandPreparation(int32_t id, int32_t cmdStep, int32_t curNet);
+
+// Where a left release goes while command `id` runs: ids 1 to 99 and 201 to
+// 349 to the step engine, 101 to 199 to the net pick step, every other id
+// (0, 100, 200, 350 and above) to the mode's click.
+enum class ReleaseRoute { Step, NetPick, ModeClick };
+ReleaseRoute RouteOfRelease(int32_t id);

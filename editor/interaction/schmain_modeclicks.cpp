@@ -171,7 +171,9 @@ void SCHMAIN::PageFormatModeClick(int32_t& x, int32_t& y)
         return;
     case 6:
         if (!hitFrame()) return;
-        LoadBranchPointNeighbours(status, -1, x, y, m_CoverDist);
+        // The point deleted is the side's end nearer the click, not
+        // whichever end the hit test reports.
+        SelectNearestBranchPoint(status, -1, x, y, m_CoverDist);
         if (status != 0) { QApplication::beep(); return; }
         id = 24;
         break;

@@ -131,6 +131,13 @@ void SCHMAIN::ViewPicture_MouseUp(int Button, int Shift, double X, double Y)
     }
 }
 
+ReleaseRoute RouteOfRelease(int32_t id)
+{
+    if ((id >= 1 && id <= 99) || (id >= 201 && id <= 349)) return ReleaseRoute::Step;
+    if (id >= 101 && id <= 199) return ReleaseRoute::NetPick;
+    return ReleaseRoute::ModeClick;
+}
+
 void SCHMAIN::LeftRelease(int32_t x, int32_t y)
 {
     EraseOverlay();
@@ -154,10 +161,11 @@ void SCHMAIN::LeftRelease(int32_t x, int32_t y)
         ViewPicture->setEnabled(true);
         if (hadFocus) ViewPicture->setFocus();
     };
-    if ((id >= 1 && id <= 99) || (id >= 201 && id <= 349)) {
+    const ReleaseRoute route = RouteOfRelease(id);
+    if (route == ReleaseRoute::Step) {
         runDisabled([&] { ExecuteCommandStep(m_CursorX, m_CursorY); });
         if (g_CmdRunning) DispatchModeClick(m_CursorX, m_CursorY);
-    } else if (id >= 101 && id <= 199) {
+    } else if (route == ReleaseRoute::NetPick) {
         runDisabled([&] { NetPickStep(m_CursorX, m_CursorY); });
     } else {
         DispatchModeClick(m_CursorX, m_CursorY);

@@ -16,6 +16,7 @@
 #include "editor/view/view_state.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/textnum.h"
+#include "platform/winsys/interaction.h"
 
 #include <QApplication>
 
@@ -223,7 +224,7 @@ void SCHMAIN::PreviewBlockScale(int& Shift, int32_t& X, int32_t& Y, int32_t Kind
             // coordinate limit is refused like one out of range.
             const double far = std::max(std::abs(double(m_BoxW)), std::abs(double(m_BoxH))) * s;
             if (!(s > 0) || s > 10 || far > 2.0 * kCoordLimit)
-                QApplication::beep();
+                winsys::Ui().Beep();
             else
                 m_Scale = s;
             ReleaseOption(6);

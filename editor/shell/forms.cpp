@@ -267,8 +267,22 @@ bool Form::Unload(int mode)
     int cancel = 0;
     Form_QueryUnload(cancel, mode);
     if (cancel) return false;
+    // While Form_Unload takes the form apart, a focus change (another window
+    // activated, a dialog of the form unloaded) must not run a control's
+    // event procedure against half-released state: the window's widgets
+    // stay quiet, and speak again only if the form refuses to go.
+    std::vector<QPointer<QObject>> quieted;
+    if (window_) {
+        for (QObject* o : window_->findChildren<QObject*>())
+            if (!o->signalsBlocked()) quieted.emplace_back(o);
+        for (const auto& o : quieted) o->blockSignals(true);
+    }
     Form_Unload(cancel);
-    if (cancel) return false;
+    if (cancel) {
+        for (const auto& o : quieted)
+            if (o) o->blockSignals(false);
+        return false;
+    }
     DestroyWindow();
     return true;
 }

@@ -5,6 +5,7 @@
 #include "editor/editing/editing_state.h"
 #include "editor/interaction/command_steps.h"
 #include "editor/interaction/commands.h"
+#include "editor/objects/branches.h"
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/wire_state.h"
@@ -24,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -412,6 +414,63 @@ TEST_F(WireMode, FrameCornerSideAndInsertedCorner)
     EXPECT_EQ(Points(frame), before);
     EXPECT_GE(Points(frame), points);
     m.RefreshCanvas();
+}
+
+// Page-format function 6 picks a frame point (the nearer end of the side
+// hit); the next release or Esc deletes it. The frame's first point and a
+// three-sided frame refuse.
+TEST_F(WireMode, FramePointDelete)
+{
+    const int32_t frame = -100 - PageId("P1");
+    const int32_t points = Points(frame);
+    ASSERT_EQ(points, 5);
+    auto hasPoint = [&](int32_t sx, int32_t sy) {
+        for (int32_t i = 1; i <= Points(frame); ++i)
+            if (Point(frame, i).X == sx * kStep && Point(frame, i).Y == sy * kStep) return true;
+        return false;
+    };
+    // A fifth corner (0 34) between (40 30) and (-40 30), so that one can go.
+    const int32_t j = J_CreateJunction(GetFreeJunctionId(), 5, 0, 34 * kStep);
+    ASSERT_NE(j, 0);
+    ASSERT_EQ(B_InsertRecord(frame, 4, 4, j), 4);
+    ASSERT_EQ(Points(frame), points + 1);
+    Main().RefreshCanvas();
+
+    Mode(MODE_PAGE_FORMAT, 6);
+    Click(-10, 32);
+    ASSERT_EQ(g_CurCommand, 24);
+    // The side hit runs from (0 34) to (-40 30): the end nearer the click.
+    ASSERT_EQ(Point(frame, g_CurBranchPos).Y, 34 * kStep);
+    // The next release deletes it and goes on to the mode, which finds no
+    // frame there.
+    Click(0, 0);
+    EXPECT_EQ(g_CurCommand, 0);
+    EXPECT_EQ(Points(frame), points);
+    EXPECT_FALSE(hasPoint(0, 34));
+    ExpectFreshPaint("after the delete");
+
+    // The frame's first (and last) point stays: a beep, nothing deleted.
+    auto beeps = [&] {
+        return std::count_if(ui.asked().begin(), ui.asked().end(), [](const auto& a) { return a.kind == "Beep"; });
+    };
+    auto refused = [&](double sx, double sy, const char* what) {
+        const auto beepsBefore = beeps();
+        const int32_t n = Points(frame);
+        Click(sx, sy);
+        ASSERT_EQ(g_CurCommand, 24) << what;
+        OptionAndMove(10, sx, sy);
+        EXPECT_EQ(Points(frame), n) << what;
+        EXPECT_GT(beeps(), beepsBefore) << what;
+        ExpectFreshPaint(what);
+    };
+    refused(-40, -28, "the first point");
+
+    // A rectangle may become a triangle; three sides are the least a frame keeps.
+    Click(40, 28);
+    OptionAndMove(10, 40, 28);
+    EXPECT_EQ(Points(frame), points - 1);
+    EXPECT_FALSE(hasPoint(40, 30));
+    refused(-38, 30, "a triangle's corner");
 }
 
 TEST_F(WireMode, JunctionKinds)
