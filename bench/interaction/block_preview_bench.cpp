@@ -6,6 +6,7 @@
 // its cost should not depend on the page.
 //
 //   build/bin/block_preview_bench
+#include "bench/interaction/bench_editor.h"
 #include "bench/kernel/bench_page.h"
 #include "editor/interaction/commands.h"
 #include "editor/shell/clspalvane.h"
@@ -43,18 +44,7 @@ SCHMAIN& Editor()
         g_BenchPage = DB_CurPage();
         g_EmptyPage = DB_CreatePage(0, "P2");
         DB_SetCurPage(g_BenchPage);
-        link = std::make_unique<clsPalvane>();
-        int16_t mode = winstate::Normal;
-        link->Load(mode);
-        SCHMAIN& m = FormInstance<SCHMAIN>();
-        m.LoadSettings();
-        QWidget* window = m.ViewPicture->window();
-        window->resize(window->width() + kWidth - m.ViewPicture->ClientSize().width(),
-                       window->height() + kHeight - m.ViewPicture->ClientSize().height());
-        for (int i = 0; i < 20; ++i) QApplication::processEvents();
-        m.m_ViewSize = kViewSize;
-        m.m_ViewOrgX = 0;
-        m.m_ViewOrgY = 0;
+        LoadBenchEditor(link, kWidth, kHeight, kViewSize);
     }
     return FormInstance<SCHMAIN>();
 }

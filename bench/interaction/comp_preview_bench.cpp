@@ -6,6 +6,7 @@
 // moved component: the preview's cost should not depend on the page.
 //
 //   build/bin/interaction_bench
+#include "bench/interaction/bench_editor.h"
 #include "bench/kernel/bench_page.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/comp_state.h"
@@ -48,18 +49,7 @@ SCHMAIN& Editor()
         DB_SetCurPage(g_LonePage);
         g_LoneComp = C_CreateComponent(0, "LONE", 1, 0, OM_FindName(DB_SymbMap(), "RES"), 1, 0, 0, 0);
         DB_SetCurPage(g_BenchPage);
-        link = std::make_unique<clsPalvane>();
-        int16_t mode = winstate::Normal;
-        link->Load(mode);
-        SCHMAIN& m = FormInstance<SCHMAIN>();
-        m.LoadSettings();
-        QWidget* window = m.ViewPicture->window();
-        window->resize(window->width() + kWidth - m.ViewPicture->ClientSize().width(),
-                       window->height() + kHeight - m.ViewPicture->ClientSize().height());
-        for (int i = 0; i < 20; ++i) QApplication::processEvents();
-        m.m_ViewSize = kViewSize;
-        m.m_ViewOrgX = 0;
-        m.m_ViewOrgY = 0;
+        LoadBenchEditor(link, kWidth, kHeight, kViewSize);
     }
     return FormInstance<SCHMAIN>();
 }

@@ -6,6 +6,7 @@
 // that the preview does not depend on what else the page holds.
 //
 //   build/bin/wire_preview_bench
+#include "bench/interaction/bench_editor.h"
 #include "bench/kernel/bench_page.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/branch_points.h"
@@ -56,18 +57,7 @@ SCHMAIN& Editor()
         BuildPage();
         g_BenchPage = DB_CurPage();
         AddLoneWire();
-        link = std::make_unique<clsPalvane>();
-        int16_t mode = winstate::Normal;
-        link->Load(mode);
-        SCHMAIN& m = FormInstance<SCHMAIN>();
-        m.LoadSettings();
-        QWidget* window = m.ViewPicture->window();
-        window->resize(window->width() + kWidth - m.ViewPicture->ClientSize().width(),
-                       window->height() + kHeight - m.ViewPicture->ClientSize().height());
-        for (int i = 0; i < 20; ++i) QApplication::processEvents();
-        m.m_ViewSize = kViewSize;
-        m.m_ViewOrgX = 0;
-        m.m_ViewOrgY = 0;
+        SCHMAIN& m = LoadBenchEditor(link, kWidth, kHeight, kViewSize);
         m.ShowZoomValue();
     }
     return FormInstance<SCHMAIN>();
