@@ -105,29 +105,7 @@ void SCHMAIN::BuildRepeatWire()
     for (long k = 1; k <= count; ++k) points.push_back(Classify(g_NetNodes(k), k == 1, net));
 
     bool madeNet = false;
-    if (net == 0) {
-        int32_t ok = 1;
-        FindFreeName(ok, DB_NetMap(), "UN", g_CurNetName);
-        if (ok != 0) {
-            std::string detail = "UN";
-            ReportMsg(28, detail);
-            return;
-        }
-        int32_t netFlags = 1;
-        if (g_InstNameFlag) {
-            int32_t asked = 1;
-            PromptNetName(asked, net, g_CurNetName, netFlags);
-            if (asked != 0) return;
-        }
-        if (net == 0) {
-            net = N_CreateNet(0, netFlags, g_CurNetName.c_str());
-            if (net == 0) {
-                ReportMsg(35, g_CurNetName);
-                return;
-            }
-            madeNet = true;
-        }
-    }
+    if (net == 0 && !NetForNewWire(*this, net, madeNet)) return;
     g_CurNet = net;
     g_CurBranch = B_CreateBranch(0, 1, net);
     if (g_CurBranch == 0) {

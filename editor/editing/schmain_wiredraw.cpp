@@ -118,27 +118,7 @@ void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32
     case NetOnBusJunction:
     case NetOnBusSegment: {
         g_CurNet = 0;
-        int32_t ok = 1;
-        FindFreeName(ok, DB_NetMap(), "UN", g_CurNetName);
-        if (ok != 0) {
-            std::string detail = "UN";
-            ReportMsg(28, detail);
-            return;
-        }
-        int32_t netFlags = 1;
-        if (g_InstNameFlag) {
-            int32_t asked = 1;
-            PromptNetName(asked, g_CurNet, g_CurNetName, netFlags);
-            if (asked != 0) return;
-        }
-        if (g_CurNet == 0) {
-            g_CurNet = N_CreateNet(0, netFlags, g_CurNetName.c_str());
-            if (g_CurNet == 0) {
-                ReportMsg(35, g_CurNetName);
-                return;
-            }
-            madeNet = true;
-        }
+        if (!NetForNewWire(*this, g_CurNet, madeNet)) return;
         O_Mask(N_Net(g_CurNet), 0x100, 0x100);
         if (kind == NetOnBusJunction || kind == NetOnBusSegment) g_CurBus = g_CoverBranchRec.Net;
         owner = g_CurNet;

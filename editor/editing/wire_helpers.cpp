@@ -1,7 +1,11 @@
 // Helpers of the wire, net and bus edits (wire_helpers.h).
 #include "editor/editing/wire_helpers.h"
 
+#include "editor/editing/editing_state.h"
 #include "editor/objects/branches.h"
+#include "editor/objects/wire_state.h"
+#include "editor/shell/reporter.h"
+#include "editor/shell/schmain.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
@@ -58,6 +62,32 @@ std::string NetName(int32_t net)
 std::string BusName(int32_t bus)
 {
     return PtrToStr(O_GetName(N_Bus(bus)));
+}
+
+bool NetForNewWire(SCHMAIN& m, int32_t& net, bool& made)
+{
+    int32_t ok = 1;
+    FindFreeName(ok, DB_NetMap(), "UN", g_CurNetName);
+    if (ok != 0) {
+        std::string detail = "UN";
+        ReportMsg(28, detail);
+        return false;
+    }
+    int32_t netFlags = 1;
+    if (g_InstNameFlag) {
+        int32_t asked = 1;
+        m.PromptNetName(asked, net, g_CurNetName, netFlags);
+        if (asked != 0) return false;
+    }
+    if (net == 0) {
+        net = N_CreateNet(0, netFlags, g_CurNetName.c_str());
+        if (net == 0) {
+            ReportMsg(35, g_CurNetName);
+            return false;
+        }
+        made = true;
+    }
+    return true;
 }
 
 }  // namespace wire_edit

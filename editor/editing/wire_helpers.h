@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+class SCHMAIN;
+
 namespace wire_edit {
 
 // Point record flags: a node or a junction reference; a new point (junction
@@ -35,6 +37,13 @@ bool AppendJunctionPoint(int32_t branch, int32_t type, int32_t x, int32_t y, int
 // comma and without control characters. Refused names get message 36 with
 // the name.
 bool CheckTypedName(const std::string& name);
+
+// The net of a new wire: a free "UN" name, or with g_InstNameFlag the name
+// the user types (which may name an existing net). `net` receives it and
+// `made` whether it was created here; the name stays in g_CurNetName. False
+// when no name is free (message 28), the user gave up, or the kernel
+// refused the net (message 35).
+bool NetForNewWire(SCHMAIN& m, int32_t& net, bool& made);
 
 // True when another object than `self` of the map bears `name`.
 bool NameTaken(int32_t map, const std::string& name, int32_t self);
