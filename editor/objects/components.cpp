@@ -197,6 +197,7 @@ void DrawCompWithWires(int32_t id)
         B_DrawAllRecords(g_MaskedBranchIds(i), kRedraw);
         B_DrawBranchAllTexts(g_MaskedBranchIds(i), 15);
     }
+    for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllJunctions(g_MaskedBranchIds(i), -1);
     DrawMarkedRatsnests();
     // The legs marked with the component's first records lose the mark
     // with them.

@@ -538,10 +538,8 @@ TEST_F(ComponentMode, DeleteAsksForTheBodyFirstThenForATextAlone)
     ClickPin(r2, 2);
     EXPECT_EQ(C_Component(r2), 0);
     EXPECT_EQ(g_CurCommand, 0);
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
 
     // R1's value text lies beside its body: only the text goes.
     const int32_t r1 = Comp("R1/1");
@@ -556,10 +554,8 @@ TEST_F(ComponentMode, DeleteAsksForTheBodyFirstThenForATextAlone)
     EXPECT_EQ(CountTexts(r1), texts - 1);
     EXPECT_EQ(TextIndex(r1, 4), 0);
     EXPECT_EQ(ui.pending(), 0u);
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
 }
 
 // ---- Locking ---------------------------------------------------------------------
@@ -644,10 +640,8 @@ TEST_F(ComponentMode, PackagingRefusalsReportTheirStatus)
     Click(pin.X, pin.Y);
     EXPECT_EQ(ui.pending(), 0u);
     EXPECT_EQ(g_CurCommand, 0);
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
 }
 
 TEST_F(ComponentMode, PackagingDialogRunsAsCommandSix)
@@ -756,10 +750,8 @@ TEST_F(ComponentMode, AddedTextIsPlacedOrTakenBack)
         EXPECT_EQ(CountTexts(r2), texts + 1) << "escape " << escape;
     }
     EXPECT_EQ(ui.pending(), 0u);
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
 }
 
 // ---- The level above -----------------------------------------------------------
