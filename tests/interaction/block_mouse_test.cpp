@@ -535,7 +535,16 @@ TEST_F(MouseBitmaps, PreviewScreenshots)
     QTest::mouseMove(&canvas(), BoxEnd() + QPoint(60, 50));
     EXPECT_NE(Main().m_OverlayMF, 0);
     EXPECT_FALSE(CompareImages(bare, canvas().Image()).Same());
-    EXPECT_FALSE(palvane_test::SaveScreenshot(Main().Window(), "carried_block").empty());
+    const std::string shot = palvane_test::SaveScreenshot(Main().Window(), "carried_block");
+    ASSERT_FALSE(shot.empty());
+    // The picture is what the user sees: taking it leaves the carried block
+    // drawn, and the canvas part of it is the canvas image with the block.
+    EXPECT_NE(Main().m_OverlayMF, 0);
+    const QPoint at = canvas().mapTo(Main().Window(), canvas().contentsRect().topLeft());
+    const QImage saved = QImage(QString::fromStdString(shot)).convertToFormat(QImage::Format_RGB32);
+    const auto d = CompareImages(saved.copy(QRect(at, canvas().Image().size())), canvas().Image());
+    EXPECT_TRUE(d.Same()) << d.differing << " at " << d.firstAt.x() << "," << d.firstAt.y();
+    EXPECT_FALSE(CompareImages(bare, canvas().Image()).Same());
     QTest::keyClick(&canvas(), Qt::Key_Escape);
     QTest::mouseMove(&canvas(), BoxEnd() + QPoint(61, 50));
     ASSERT_EQ(g_CurCommand, 0);
