@@ -12,16 +12,18 @@ namespace palvane_test {
 namespace {
 
 // The editor's process-wide state that tests set directly or leave behind
-// through the commands they begin: as a new process has it, so that every
-// test of a binary starts alike whether it runs alone or after others.
-void ResetEditorGlobals()
+// through the commands they begin, as a new process has it, so that every
+// test of a binary starts alike whether it runs alone or after others. A
+// running command also refuses the window's unload: it is reset before the
+// editor is released, or the window would stay loaded, with its state, into
+// the next test.
+void ResetCommandState()
 {
     g_CurMode = MODE_NONE;
     g_CurCommand = 0;
     g_CmdRunning = 0;
     g_BoxZoomOn = 0;
     g_BoxCopyOn = 0;
-    ClearToolTable();
 }
 
 }  // namespace
@@ -29,15 +31,18 @@ void ResetEditorGlobals()
 void EditorLinkTest::SetUp()
 {
     KernelTest::SetUp();
-    ResetEditorGlobals();
+    ResetCommandState();
+    // The editor's load reads the tool table again.
+    ClearToolTable();
     link = std::make_unique<clsPalvane>();
     link->NotifyServer.Connect([this](std::string& a, std::string& c) { sent.emplace_back(a, c); });
 }
 
 void EditorLinkTest::TearDown()
 {
+    ResetCommandState();
     link.reset();
-    ResetEditorGlobals();
+    ClearToolTable();
     KernelTest::TearDown();
 }
 
