@@ -2,6 +2,7 @@
 
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/forms.h"
+#include "editor/shell/paths.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/tooltable.h"
 #include "editor/interaction/commands.h"
@@ -26,14 +27,24 @@ void ResetCommandState()
     g_BoxCopyOn = 0;
 }
 
+// What the editor reads at its load, as a new process has it: no tool
+// table, no program or data folder given (a test may have pointed them at
+// a folder of its own that is gone now).
+void ResetLoadState()
+{
+    ClearToolTable();
+    g_SeverPath.clear();
+    g_ProgDir.clear();
+    SetDataDir("");
+}
+
 }  // namespace
 
 void EditorLinkTest::SetUp()
 {
     KernelTest::SetUp();
     ResetCommandState();
-    // The editor's load reads the tool table again.
-    ClearToolTable();
+    ResetLoadState();
     link = std::make_unique<clsPalvane>();
     link->NotifyServer.Connect([this](std::string& a, std::string& c) { sent.emplace_back(a, c); });
 }
@@ -42,7 +53,7 @@ void EditorLinkTest::TearDown()
 {
     ResetCommandState();
     link.reset();
-    ClearToolTable();
+    ResetLoadState();
     KernelTest::TearDown();
 }
 
