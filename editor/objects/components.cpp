@@ -197,6 +197,9 @@ void DrawCompWithWires(int32_t id)
         B_DrawAllRecords(g_MaskedBranchIds(i), kRedraw);
         B_DrawBranchAllTexts(g_MaskedBranchIds(i), 15);
     }
+    // The page paint draws the junction dots over the wires; a wire drawn
+    // again here would cut into the dot at its end, so the dots of these
+    // wires are drawn again on top.
     for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllJunctions(g_MaskedBranchIds(i), -1);
     DrawMarkedRatsnests();
     // The legs marked with the component's first records lose the mark

@@ -65,6 +65,17 @@ end
 level UPPER
 page Q1 frame 100 80
 end
+level JUNC
+net N5
+page J1 frame 100 80
+  component R7 R at 0 0
+  component R8 R at 20 10
+  component R9 R at 20 -10
+  junction T at 10 0
+  wire N5 R7.2 T
+  wire N5 T R8.1
+  wire N5 T R9.1
+end
 )";
 
 constexpr int32_t kStep = 254000;
@@ -445,6 +456,27 @@ TEST_F(ComponentMode, MovedWiredComponentLeavesNoOldWireBehind)
         EXPECT_EQ(g_CurCommand, 0);
         ExpectFreshPaint();
     }
+}
+
+// The wire redrawn with a moved component ends at a junction whose dot the
+// page paint draws over the wires: the dot is drawn again on top of it.
+TEST_F(ComponentMode, MovedComponentLeavesTheJunctionDotOfItsWireWhole)
+{
+    DB_SetCurHier(OM_FindName(DB_HierarchyMap(), "JUNC"));
+    DB_SetCurPage(OM_FindName(DB_PageMap(), "J1"));
+    ReadCurrentPage();
+    m->RefreshCanvas();
+    const int32_t id = Comp("R7/1");
+    ASSERT_GT(id, 0);
+    const EntryRec pin = Entry(id, 1);
+    Function(4);
+    Click(pin.X, pin.Y);
+    ASSERT_EQ(g_CurCommand, 1);
+    Move(pin.X - 3 * kStep, pin.Y + 4 * kStep);
+    Move(pin.X - 4 * kStep, pin.Y + 5 * kStep);
+    ReleasePixel(Px(pin.X - 4 * kStep, pin.Y + 5 * kStep));
+    EXPECT_EQ(g_CurCommand, 0);
+    ExpectFreshPaint();
 }
 
 TEST_F(ComponentMode, FreeRotationTurnsAboutThePositionAndDrawsTheHandle)
