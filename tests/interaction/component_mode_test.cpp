@@ -294,6 +294,9 @@ TEST_F(ComponentMode, PartPlacedFromTheDialogFollowsThePointerAndStays)
         EXPECT_EQ(Read(id).Y, Snapped(m->m_CursorY)) << x;
     }
     EXPECT_NE(m->F_MsgLine->Caption().find("rot:"), std::string::npos) << m->F_MsgLine->Caption();
+    // The degree sign is one Latin-1 character, as every text of the editor.
+    EXPECT_NE(m->F_MsgLine->Caption().find('\xB0'), std::string::npos);
+    EXPECT_EQ(m->F_MsgLine->Caption().find('\xC2'), std::string::npos);
     const int32_t px = Snapped(m->m_CursorX), py = Snapped(m->m_CursorY);
     ReleasePixel(Px(38 * kStep, 25 * kStep));
     EXPECT_EQ(g_CurCommand, 0);
