@@ -27,19 +27,20 @@ constexpr int32_t kCount = 100;
 constexpr int32_t kGap = 254000;
 constexpr int32_t kFrame = 1000000;
 
+// The editor, made by the first benchmark that needs it and released by
+// main while the application, the kernel and the editor's own state still
+// exist, in the order the host releases it. (Held in a static, it was
+// unloaded by the static destructors after the kernel's and the editor's
+// own statics were gone, and crashed on exit.)
+std::unique_ptr<clsPalvane> g_Link;
+
 SCHMAIN& Editor()
 {
-    static int argc = 1;
-    static char name[] = "editing_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static std::unique_ptr<clsPalvane> link;
-    if (!link) {
-        setenv("PALVANE_INSTANCE_LOCK", "off", 1);
+    if (!g_Link) {
         bench_page::BuildPage();
-        link = std::make_unique<clsPalvane>();
+        g_Link = std::make_unique<clsPalvane>();
         int16_t mode = winstate::Normal;
-        link->Load(mode);
+        g_Link->Load(mode);
         FormInstance<SCHMAIN>().LoadSettings();
     }
     return FormInstance<SCHMAIN>();
@@ -116,3 +117,16 @@ void BM_SameCreationsAndDraws(benchmark::State& state)
 BENCHMARK(BM_SameCreationsAndDraws)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+int main(int argc, char** argv)
+{
+    setenv("PALVANE_INSTANCE_LOCK", "off", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_Link.reset();
+    DB_DiscardDataBase();
+    return 0;
+}

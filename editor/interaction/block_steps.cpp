@@ -306,11 +306,11 @@ bool MoveBitmapStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     const int32_t k = g_CurBitmap;
     g_CurBitmap = 0;
     if (ValidBitmap(k)) MoveBitmapEntry(k, g_BitmapPos[0], g_BitmapPos[1]);
-    // Sound behaviour: the pictures are drawn with a context open, also
-    // when the move was given up.
-    m.OpenCanvasDC();
-    m.DrawPageBitmaps();
-    m.CloseCanvasDC();
+    // Sound behaviour: drawing the pictures again would leave the moved
+    // one's image at its old place, over whatever the page has there; the
+    // page is painted again (pictures included), also when the move was
+    // given up.
+    m.RefreshCanvas();
     return false;
 }
 

@@ -110,6 +110,11 @@ bool VectorMove(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
     g_CurCommand = 0;
     int32_t status = 0;
     m.MoveCompsByVector(status, 3, x, y);
+    // The components are redrawn one by one over what lies around them, so
+    // a wire crossing a moved body ends up under it; the page is painted
+    // again, as after a block move, so that the screen shows the group as
+    // the page paint layers it.
+    m.RefreshCanvas();
     return false;
 }
 

@@ -129,6 +129,10 @@ void SCHMAIN::BitmapModeClick(int32_t& x, int32_t& y)
             }
         }
         g_CurBitmap = 0;
+        // Sound behaviour: the erased frame also took the pixels of what
+        // the page draws along it; the page is painted again without the
+        // picture.
+        if (g_YesNoAnswer) RefreshCanvas();
         return;
     default:
         return;

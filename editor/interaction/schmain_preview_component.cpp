@@ -141,7 +141,7 @@ void SCHMAIN::PreviewComp(int& Shift, int32_t& X, int32_t& Y)
     if (OptionOn(8))
         note = GetMsgText("   Component is relocated by placement pattern : ", "99463") + std::to_string(m_RelocPattern);
     ShowMessage(g_CompName + ":" + std::to_string(g_CompEntry) + GetMsgText("  rot:", "991112") +
-                Format(rotation, g_AngleFormat) + "\xC2\xB0" + note);
+                Format(rotation, g_AngleFormat) + std::string(1, '\xB0') + note);
 }
 
 void SCHMAIN::PreviewCompBlock(int& Shift, int32_t& X, int32_t& Y)

@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr const char* kDegree = "\xC2\xB0";
+constexpr const char* kDegree = "\xB0";
 
 // An angle in degrees as the kernel stores it: thousandths, 0..359,999.
 int32_t StoredAngle(double degrees)

@@ -138,7 +138,7 @@ void SCHMAIN::ShowBlockReadout(int32_t Kind)
                     Len(std::abs(double(m_BoxH))) + Unit());
     } else {
         ShowMessage(GetMsgText("Vector: X= ", "991386") + Len(m_OffsetX) + " Y= " + Len(m_OffsetY) + Unit() +
-                    GetMsgText(" rot=", "991113") + Format(m_Rotation, g_AngleFormat) + "\xC2\xB0");
+                    GetMsgText(" rot=", "991113") + Format(m_Rotation, g_AngleFormat) + std::string(1, '\xB0'));
     }
 }
 

@@ -21,6 +21,9 @@ constexpr int32_t kDrawn = 1;
 constexpr int32_t kErased = 4;
 constexpr int32_t kRedraw = 128;
 constexpr int32_t kTempMark = 8192;
+// Marks the wires at a redrawn component's pins and their pin records for
+// as long as DrawCompWithWires draws them again.
+constexpr int32_t kPinWire = 4096;
 
 // The component text commands draw only the component.
 bool TextCommandRunning()
@@ -46,6 +49,33 @@ bool FirstRecordMarked(int32_t branch)
 {
     BranchPointRec first{};
     return B_ReadRecord(branch, 1, &first) != 0 && (first.Flags & 6) == 2 && (first.Flags & kRedraw) != 0;
+}
+
+// The page paint draws the wires over the components, so a wire's leg
+// that ends on a pin covers the pin's end. The component drawn again here
+// covers the legs instead: the legs on its pins (the one before a pin
+// record and the one after it) are drawn again over it, with the dots of
+// their wires, whichever wires the caller marked for redrawing.
+void RedrawPinLegs(int32_t comp)
+{
+    N_SetNodeView(0);
+    if (B_MaskNodeRecords(comp, 0, kPinWire, kPinWire, kPinWire, kPinWire, 0, 0) == 0) return;
+    const int32_t map = DB_BranchMap();
+    int32_t cursor = OM_GetFirst(map);
+    while (const int32_t branch = OM_SearchMask(map, &cursor, kPinWire, kPinWire)) {
+        BranchRec rec{};
+        if (B_ReadBranch(branch, &rec) != 0) {
+            for (int32_t k = 1; k <= rec.Points; ++k) {
+                BranchPointRec point{};
+                if (B_ReadRecord(branch, k, &point) == 0 || (point.Flags & kPinWire) == 0) continue;
+                if (k > 1) B_DrawRecords(branch, k - 1, 1);
+                if (k < rec.Points) B_DrawRecords(branch, k, 1);
+            }
+            B_DrawAllJunctions(branch, -1);
+        }
+        B_MaskBranchRecords(branch, 0, kPinWire);
+        O_Mask(B_Branch(branch), 0, kPinWire);
+    }
 }
 
 void MarkFirstLegs()
@@ -190,6 +220,7 @@ void DrawCompWithWires(int32_t id)
     O_Mask(C_Component(id), kDrawn, kDrawn | kErased);
     G_SetDrawMode(0);
     C_DrawComponent(id);
+    RedrawPinLegs(id);
     if (TextCommandRunning()) return;
     N_SetNodeView(0);
     if (g_ShowNodes) N_DrawAllNodes(kRedraw);
@@ -197,6 +228,10 @@ void DrawCompWithWires(int32_t id)
         B_DrawAllRecords(g_MaskedBranchIds(i), kRedraw);
         B_DrawBranchAllTexts(g_MaskedBranchIds(i), 15);
     }
+    // The page paint draws the junction dots over the wires; a wire drawn
+    // again here would cut into the dot at its end, so the dots of these
+    // wires are drawn again on top.
+    for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllJunctions(g_MaskedBranchIds(i), -1);
     DrawMarkedRatsnests();
     // The legs marked with the component's first records lose the mark
     // with them.

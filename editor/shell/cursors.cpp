@@ -14,10 +14,13 @@ std::array<int32_t, 2> g_Cursors{};
 namespace {
 
 // The windows given a kernel cursor, so that freeing it can take it back.
+// The list outlives every static object: a window unloaded while the
+// program's statics are destroyed (an editor held in a static) still sets
+// its cursor back.
 std::vector<QPointer<QWidget>>& CursorWindows()
 {
-    static std::vector<QPointer<QWidget>> windows;
-    return windows;
+    static auto* windows = new std::vector<QPointer<QWidget>>;
+    return *windows;
 }
 
 }  // namespace

@@ -458,10 +458,14 @@ EventErrorReporter SetEventErrorReporter(EventErrorReporter reporter)
 
 namespace {
 
+// The list outlives every static object: the application object releases
+// the forms from its destructor (a post routine), and a program may hold
+// that object in a static made before the first form, which is destroyed
+// after a static list would be.
 std::vector<std::pair<std::type_index, std::unique_ptr<Form>>>& Instances()
 {
-    static std::vector<std::pair<std::type_index, std::unique_ptr<Form>>> instances;
-    return instances;
+    static auto* instances = new std::vector<std::pair<std::type_index, std::unique_ptr<Form>>>;
+    return *instances;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "editor/shell/applink.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/pagedraw.h"
+#include "editor/shell/scope_guard.h"
 #include "editor/view/canvas.h"
 #include "platform/kernel/testing.h"
 
@@ -89,6 +90,13 @@ TEST_F(RoutingTest, EntryShowsThePromptAndPublishesTheBusyState)
 TEST_F(RoutingTest, ABusyApplicationOfTheSuiteStopsTheEntry)
 {
     Use();
+    // The kernel's environment strings outlive the test's database: the
+    // busy simulator goes again however the test ends, or it would stop
+    // the entry of every later test of the process.
+    auto unset = OnExit([] {
+        for (const char* name : {"AllAps", "MW_NVOSIM", "NVOSIM"}) E_SetString(name, "");
+        InitAppLink();
+    });
     E_SetString("AllAps", "PALVANE,NVOSIM");
     InitAppLink();
     E_SetString("MW_NVOSIM", "1");

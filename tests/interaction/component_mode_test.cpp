@@ -65,6 +65,17 @@ end
 level UPPER
 page Q1 frame 100 80
 end
+level JUNC
+net N5
+page J1 frame 100 80
+  component R7 R at 0 0
+  component R8 R at 20 10
+  component R9 R at 20 -10
+  junction T at 10 0
+  wire N5 R7.2 T
+  wire N5 T R8.1
+  wire N5 T R9.1
+end
 )";
 
 constexpr int32_t kStep = 254000;
@@ -283,6 +294,9 @@ TEST_F(ComponentMode, PartPlacedFromTheDialogFollowsThePointerAndStays)
         EXPECT_EQ(Read(id).Y, Snapped(m->m_CursorY)) << x;
     }
     EXPECT_NE(m->F_MsgLine->Caption().find("rot:"), std::string::npos) << m->F_MsgLine->Caption();
+    // The degree sign is one Latin-1 character, as every text of the editor.
+    EXPECT_NE(m->F_MsgLine->Caption().find('\xB0'), std::string::npos);
+    EXPECT_EQ(m->F_MsgLine->Caption().find('\xC2'), std::string::npos);
     const int32_t px = Snapped(m->m_CursorX), py = Snapped(m->m_CursorY);
     ReleasePixel(Px(38 * kStep, 25 * kStep));
     EXPECT_EQ(g_CurCommand, 0);
@@ -447,6 +461,27 @@ TEST_F(ComponentMode, MovedWiredComponentLeavesNoOldWireBehind)
     }
 }
 
+// The wire redrawn with a moved component ends at a junction whose dot the
+// page paint draws over the wires: the dot is drawn again on top of it.
+TEST_F(ComponentMode, MovedComponentLeavesTheJunctionDotOfItsWireWhole)
+{
+    DB_SetCurHier(OM_FindName(DB_HierarchyMap(), "JUNC"));
+    DB_SetCurPage(OM_FindName(DB_PageMap(), "J1"));
+    ReadCurrentPage();
+    m->RefreshCanvas();
+    const int32_t id = Comp("R7/1");
+    ASSERT_GT(id, 0);
+    const EntryRec pin = Entry(id, 1);
+    Function(4);
+    Click(pin.X, pin.Y);
+    ASSERT_EQ(g_CurCommand, 1);
+    Move(pin.X - 3 * kStep, pin.Y + 4 * kStep);
+    Move(pin.X - 4 * kStep, pin.Y + 5 * kStep);
+    ReleasePixel(Px(pin.X - 4 * kStep, pin.Y + 5 * kStep));
+    EXPECT_EQ(g_CurCommand, 0);
+    ExpectFreshPaint();
+}
+
 TEST_F(ComponentMode, FreeRotationTurnsAboutThePositionAndDrawsTheHandle)
 {
     const int32_t id = Comp("R2/1");
@@ -538,10 +573,8 @@ TEST_F(ComponentMode, DeleteAsksForTheBodyFirstThenForATextAlone)
     ClickPin(r2, 2);
     EXPECT_EQ(C_Component(r2), 0);
     EXPECT_EQ(g_CurCommand, 0);
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
 
     // R1's value text lies beside its body: only the text goes.
     const int32_t r1 = Comp("R1/1");
@@ -556,10 +589,8 @@ TEST_F(ComponentMode, DeleteAsksForTheBodyFirstThenForATextAlone)
     EXPECT_EQ(CountTexts(r1), texts - 1);
     EXPECT_EQ(TextIndex(r1, 4), 0);
     EXPECT_EQ(ui.pending(), 0u);
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
 }
 
 // ---- Locking ---------------------------------------------------------------------
@@ -644,10 +675,8 @@ TEST_F(ComponentMode, PackagingRefusalsReportTheirStatus)
     Click(pin.X, pin.Y);
     EXPECT_EQ(ui.pending(), 0u);
     EXPECT_EQ(g_CurCommand, 0);
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
 }
 
 TEST_F(ComponentMode, PackagingDialogRunsAsCommandSix)
@@ -756,10 +785,8 @@ TEST_F(ComponentMode, AddedTextIsPlacedOrTakenBack)
         EXPECT_EQ(CountTexts(r2), texts + 1) << "escape " << escape;
     }
     EXPECT_EQ(ui.pending(), 0u);
-    // No fresh-paint check here: a wired component is redrawn with its
-    // wires in the object layer's order, which differs from the page
-    // paint's at the pin ends.
     EXPECT_EQ(m->m_OverlayMF, 0);
+    ExpectFreshPaint();
 }
 
 // ---- The level above -----------------------------------------------------------

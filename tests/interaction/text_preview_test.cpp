@@ -516,7 +516,7 @@ TEST_F(TextPreview, TextBlockTurns)
         EXPECT_DOUBLE_EQ(m.m_TextBlockAngle, c.to) << c.from;
         EXPECT_FALSE(Pressed(0));
         // The text block's read-out shows the new angle at once.
-        EXPECT_NE(Message().find("Text block rot:" + Format(c.to, g_AngleFormat) + "\xC2\xB0"), std::string::npos)
+        EXPECT_NE(Message().find("Text block rot:" + Format(c.to, g_AngleFormat) + "\xB0"), std::string::npos)
             << Message();
     }
     m.ViewPicture_MouseUp(1, 1, 300, 250);

@@ -67,7 +67,8 @@ TEST(Binding, MissingLibraryRaisesTypedErrorEveryCall)
 
 TEST(Binding, EachLibraryIsOpenedOnce)
 {
-    EXPECT_EQ(binding::OpenCount(BINDPROBE_LIBRARY), 0);
+    // Opened at most once by the tests that ran before in this process.
+    EXPECT_LE(binding::OpenCount(BINDPROBE_LIBRARY), 1);
     Probe_Add(1, 2);
     Probe_Add(3, 4);
     EXPECT_THROW(Probe_Missing(0), binding::BindError);

@@ -101,7 +101,17 @@ public:
     FormC() : TestForm("FORMC") {}
 };
 
-using FormRuntime = palvane_test::ScriptedTest;
+// Each test begins with no form instance, as a new process does: the
+// instances (with their counters and the handlers a test connected) go at
+// the end of every test.
+class FormRuntime : public palvane_test::ScriptedTest {
+protected:
+    void TearDown() override
+    {
+        ReleaseFormInstances();
+        ScriptedTest::TearDown();
+    }
+};
 
 TEST_F(FormRuntime, LoadUnloadAndLoadAgainThroughTheSameInstance)
 {

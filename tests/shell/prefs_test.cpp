@@ -16,6 +16,16 @@ namespace {
 
 class Prefs : public palvane_test::ScriptedTest {
 protected:
+    // The packaging flags as a new process has them: all 0 before the
+    // first read (an earlier test of the process may have read them).
+    void SetUp() override
+    {
+        ScriptedTest::SetUp();
+        g_PrefCompName.Redim(1, 4);
+        g_PrefPinOut.Redim(1, 6);
+        g_PrefDescription.Redim(1, 10);
+    }
+
     // Makes `content` the settings file.
     void UseSettings(const std::string& content)
     {
