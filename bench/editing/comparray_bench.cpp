@@ -4,6 +4,7 @@
 // outside the timing.
 //
 //   build/bin/editing_bench
+#include "bench/interaction/bench_editor.h"
 #include "bench/kernel/bench_page.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
@@ -14,9 +15,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,20 +25,15 @@ constexpr int32_t kCount = 100;
 constexpr int32_t kGap = 254000;
 constexpr int32_t kFrame = 1000000;
 
-// The editor, made by the first benchmark that needs it and released by
-// main while the application, the kernel and the editor's own state still
-// exist, in the order the host releases it. (Held in a static, it was
-// unloaded by the static destructors after the kernel's and the editor's
-// own statics were gone, and crashed on exit.)
-std::unique_ptr<clsPalvane> g_Link;
-
+// The editor, made by the first benchmark that needs it (bench_editor.h).
 SCHMAIN& Editor()
 {
-    if (!g_Link) {
+    if (!BenchEditorLoaded()) {
         bench_page::BuildPage();
-        g_Link = std::make_unique<clsPalvane>();
+        std::unique_ptr<clsPalvane>& link = BenchEditorLink();
+        link = std::make_unique<clsPalvane>();
         int16_t mode = winstate::Normal;
-        g_Link->Load(mode);
+        link->Load(mode);
         FormInstance<SCHMAIN>().LoadSettings();
     }
     return FormInstance<SCHMAIN>();
@@ -117,16 +110,3 @@ void BM_SameCreationsAndDraws(benchmark::State& state)
 BENCHMARK(BM_SameCreationsAndDraws)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    setenv("PALVANE_INSTANCE_LOCK", "off", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_Link.reset();
-    DB_DiscardDataBase();
-    return 0;
-}

@@ -1,7 +1,14 @@
-// The editor the interaction benchmarks run in: loaded as the host loads it
-// over the design the benchmark put into the kernel, its canvas sized to
+// The editor the benchmarks run in: loaded as the host loads it over the
+// design the benchmark put into the kernel, its canvas sized to
 // width × height pixels and the view at `viewSize` units per pixel around
 // the origin.
+//
+// A benchmark program that uses it links bench_editor_main: its main makes
+// the application, runs the benchmarks and releases the editor while the
+// application, the kernel and the editor's own state still exist, in the
+// order the host releases it. (An editor held in a function's static was
+// unloaded by the static destructors after the kernel's and the editor's
+// own statics were gone, and crashed on exit.)
 #pragma once
 
 #include "editor/shell/clspalvane.h"
@@ -13,8 +20,17 @@
 
 #include <memory>
 
-inline SCHMAIN& LoadBenchEditor(std::unique_ptr<clsPalvane>& link, int width, int height, int32_t viewSize)
+// The loaded editor's link; empty until a benchmark loads it.
+std::unique_ptr<clsPalvane>& BenchEditorLink();
+
+inline bool BenchEditorLoaded()
 {
+    return BenchEditorLink() != nullptr;
+}
+
+inline SCHMAIN& LoadBenchEditor(int width, int height, int32_t viewSize)
+{
+    std::unique_ptr<clsPalvane>& link = BenchEditorLink();
     link = std::make_unique<clsPalvane>();
     int16_t mode = winstate::Normal;
     link->Load(mode);

@@ -19,8 +19,6 @@
 
 #include <QApplication>
 
-#include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -33,18 +31,12 @@ int32_t g_EmptyPage = 0;
 // empty page.
 SCHMAIN& Editor()
 {
-    static int argc = 1;
-    static char name[] = "block_preview_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static std::unique_ptr<clsPalvane> link;
-    if (!link) {
-        setenv("PALVANE_INSTANCE_LOCK", "off", 1);
+    if (!BenchEditorLoaded()) {
         BuildPage();
         g_BenchPage = DB_CurPage();
         g_EmptyPage = DB_CreatePage(0, "P2");
         DB_SetCurPage(g_BenchPage);
-        LoadBenchEditor(link, kWidth, kHeight, kViewSize);
+        LoadBenchEditor(kWidth, kHeight, kViewSize);
     }
     return FormInstance<SCHMAIN>();
 }

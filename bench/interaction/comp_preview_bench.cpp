@@ -21,8 +21,6 @@
 
 #include <QApplication>
 
-#include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -36,20 +34,14 @@ int32_t g_LoneComp = 0;
 // that holds one component like those of the bench page.
 SCHMAIN& Editor()
 {
-    static int argc = 1;
-    static char name[] = "interaction_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static std::unique_ptr<clsPalvane> link;
-    if (!link) {
-        setenv("PALVANE_INSTANCE_LOCK", "off", 1);
+    if (!BenchEditorLoaded()) {
         BuildPage();
         g_BenchPage = DB_CurPage();
         g_LonePage = DB_CreatePage(0, "P2");
         DB_SetCurPage(g_LonePage);
         g_LoneComp = C_CreateComponent(0, "LONE", 1, 0, OM_FindName(DB_SymbMap(), "RES"), 1, 0, 0, 0);
         DB_SetCurPage(g_BenchPage);
-        LoadBenchEditor(link, kWidth, kHeight, kViewSize);
+        LoadBenchEditor(kWidth, kHeight, kViewSize);
     }
     return FormInstance<SCHMAIN>();
 }

@@ -21,8 +21,6 @@
 
 #include <QApplication>
 
-#include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -47,17 +45,11 @@ void AddLoneWire()
 
 SCHMAIN& Editor()
 {
-    static int argc = 1;
-    static char name[] = "wire_preview_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static std::unique_ptr<clsPalvane> link;
-    if (!link) {
-        setenv("PALVANE_INSTANCE_LOCK", "off", 1);
+    if (!BenchEditorLoaded()) {
         BuildPage();
         g_BenchPage = DB_CurPage();
         AddLoneWire();
-        SCHMAIN& m = LoadBenchEditor(link, kWidth, kHeight, kViewSize);
+        SCHMAIN& m = LoadBenchEditor(kWidth, kHeight, kViewSize);
         m.ShowZoomValue();
     }
     return FormInstance<SCHMAIN>();
