@@ -5,6 +5,18 @@
 // pair order. Each case prints completion, length, bends, crossings,
 // violations, time and memory for both.
 //
+// Generated pages: 10, 50, 200, 800 and 2,000 components of 2 to 16 pins
+// (RES, CAP, NAND2, DFF and a sixteen-pin IC defined in the generated
+// source), nets of 2 to 6 random pins, 5 seeds, in four kinds: empty (pitch
+// 16 x 16 tenths of an inch), dense array (10 x 9), narrow channels
+// (10 x 14) and pre-existing wires (12 x 12, a third of the nets wired
+// first). The router's field grid takes at most 10,000 cells of half an
+// inch (about 50 x 50 inches), so a page that would be larger is generated
+// with a smaller pitch: the looser pitch gives way first, never below the
+// dense array's. At 2,000 components empty and wires become 11 x 10 and
+// channels 10 x 11; such a case says so after its name ("pitch 11 x 10
+// tenths, reduced from 16 x 16 to fit the router's field grid").
+//
 //   route_bench [--quick] [--max N] [--seeds N] [--only "200 dense seed 1"] [options] [design-file]
 //   generated cases (up to N components, N seeds, or one named case), or one design;
 //   --levels N and --pool N set the router's level limit and point pool size;
@@ -38,26 +50,93 @@ using namespace corvex;
 
 namespace {
 
-const char* kSymbols[] = {"RES", "NAND2", "DFF", "CAP"};
-const char* kEntries[][6] = {{"1", "2"}, {"A", "B", "Y"}, {"D", "CLK", "Q", "QN", "PRE", "CLR"}, {"1", "2"}};
-const int kEntryCount[] = {2, 3, 6, 2};
+// The symbols of the generated pages: two-pin parts, a gate, a flip-flop
+// and a sixteen-pin IC, so components carry 2 to 16 pins. The libraries
+// hold no schematic symbol of more than ten pins, so IC16 is defined in the
+// generated source itself: a dual in-line box of 0.4 x 0.8 inch with eight
+// leads of 0.1 inch on each side, pins 0.1 inch apart on the 0.05 inch
+// routing step.
+const char* kSymbols[] = {"RES", "NAND2", "DFF", "CAP", "IC16"};
+const char* kEntries[][16] = {{"1", "2"},
+                              {"A", "B", "Y"},
+                              {"D", "CLK", "Q", "QN", "PRE", "CLR"},
+                              {"1", "2"},
+                              {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16"}};
+const int kEntryCount[] = {2, 3, 6, 2, 16};
+
+std::string Ic16Symbol()
+{
+    std::ostringstream s;
+    s << "unit 1mil\nsymbol IC16 schematic\n";
+    // Pin 1 top left, counted anticlockwise as on the package.
+    for (int i = 0; i < 8; ++i) s << "  entry " << i + 1 << " at -300 " << 350 - 100 * i << "\n";
+    for (int i = 0; i < 8; ++i) s << "  entry " << i + 9 << " at 300 " << -350 + 100 * i << "\n";
+    s << "  rect -200 -400 400 800\n";
+    for (int i = 0; i < 8; ++i) {
+        const int y = 350 - 100 * i;
+        s << "  line -300 " << y << " -200 " << y << "\n  line 200 " << y << " 300 " << y << "\n";
+    }
+    s << "  text U at -200 420 role reference\nend\n";
+    return s.str();
+}
+
+// The router's field grid has square cells of half an inch (5 tenths) over
+// the page frame and refuses a page of more than 10,000 of them (about 50 x
+// 50 inches), so a generated page must stay within that.
+constexpr int kFieldCellTenths = 5, kFieldCellLimit = 10000, kFrameMargin = 20;
+// The dense array's pitch is the tightest the generator uses: the largest
+// symbols (0.8 inch) keep a free grid line beside them at 10 x 9 tenths.
+constexpr int kMinPitchX = 10, kMinPitchY = 9;
+
+struct PageShape {
+    int cols = 0, rows = 0, w = 0, h = 0;
+};
+
+// Components in rows and columns of pitch (px, py) tenths of an inch, as
+// many columns as make the page about square, inside a frame with an inch
+// of margin on each side.
+PageShape Shape(int n, int px, int py)
+{
+    PageShape p;
+    p.cols = std::max(1, static_cast<int>(std::sqrt(n * double(py) / px)) + 1);
+    p.rows = (n + p.cols - 1) / p.cols;
+    p.w = p.cols * px + kFrameMargin, p.h = p.rows * py + kFrameMargin;
+    return p;
+}
+
+bool FitsField(const PageShape& p)
+{
+    return int64_t(p.w / kFieldCellTenths + 1) * (p.h / kFieldCellTenths + 1) <= kFieldCellLimit;
+}
+
+// The pitch a page of n components is generated with: the layout's own, or,
+// where that page would exceed the router's field grid, a smaller one. The
+// looser of the two pitches gives way first, a tenth at a time, never below
+// the dense array's, so the page kinds stay apart as long as room allows.
+void FitPitch(int n, int& px, int& py)
+{
+    while (!FitsField(Shape(n, px, py)) && (px > kMinPitchX || py > kMinPitchY)) {
+        if (px > kMinPitchX && px - kMinPitchX >= py - kMinPitchY) --px;
+        else --py;
+    }
+}
 
 // A generated page: n components on a grid of pitch (px, py) tenths of an
 // inch, nets of 2..6 pins joining random free pins.
 std::string Generate(int n, int seed, int px, int py)
 {
     std::mt19937 rng(static_cast<unsigned>(seed * 7919 + n));
-    const int cols = std::max(1, static_cast<int>(std::sqrt(n * double(py) / px)) + 1);
-    const int rows = (n + cols - 1) / cols;
-    const int w = cols * px + 20, h = rows * py + 20;
+    const PageShape shape = Shape(n, px, py);
+    const int cols = shape.cols, w = shape.w, h = shape.h;
     std::ostringstream s;
-    s << "include discrete.nls\ninclude ics.nls\nunit 0.1in\ndesign G\nlevel MAIN\n";
+    s << "include discrete.nls\ninclude ics.nls\n" << Ic16Symbol() << "unit 0.1in\ndesign G\nlevel MAIN\n";
     std::vector<std::string> pins;
     std::ostringstream page;
     page << "page P frame " << w << " " << h << "\n";
     for (int i = 0; i < n; ++i) {
-        const int k = static_cast<int>(rng() % 4);
-        const int x = -w / 2 + 10 + (i % cols) * px + px / 2, y = -h / 2 + 10 + (i / cols) * py + py / 2;
+        const int k = static_cast<int>(rng() % std::size(kSymbols));
+        const int x = -w / 2 + kFrameMargin / 2 + (i % cols) * px + px / 2,
+                  y = -h / 2 + kFrameMargin / 2 + (i / cols) * py + py / 2;
         page << "  component U" << i << " symbol " << kSymbols[k] << " at " << x << " " << y << "\n";
         for (int e = 0; e < kEntryCount[k]; ++e) {
             std::string pin = "U";
@@ -119,10 +198,13 @@ struct Lee {
     std::vector<int32_t> dist, from;    // search state, reset where touched
     std::vector<int32_t> touched;
     std::vector<int8_t> target;
+    size_t queuePeak = 0;  // the most states the wavefront held at once
+    // The grids, the search state and the wavefront at its largest.
     size_t Bytes() const
     {
-        return (bodyComp.size() + hNet.size() + vNet.size() + endNet.size() + dist.size() + from.size()) * 4 +
-               target.size();
+        return (bodyComp.size() + hNet.size() + vNet.size() + endNet.size() + dist.size() + from.size() +
+                touched.capacity()) * 4 +
+               target.size() + queuePeak * sizeof(std::pair<int32_t, int32_t>);
     }
 
     int32_t Idx(int32_t gx, int32_t gy) const { return gy * cols + gx; }
@@ -250,6 +332,7 @@ struct Lee {
         const int32_t own[2] = {a.comp, b.comp};
         int32_t goal = -1;
         while (!q.empty()) {
+            queuePeak = std::max(queuePeak, q.size());
             const auto [f, s] = q.top();
             q.pop();
             const int32_t k = s / 4, d = s % 4, gx = k % cols, gy = k / cols, cost = dist[s];
@@ -444,8 +527,13 @@ int main(int argc, char** argv)
             for (int seed = 1; seed <= (quick ? 2 : seeds); ++seed) {
                 const std::string name = std::to_string(n) + " " + lay.name + " seed " + std::to_string(seed);
                 if (!only.empty() && name != only) continue;
-                Case(std::to_string(n) + " " + lay.name + " seed " + std::to_string(seed),
-                     Generate(n, seed, lay.px, lay.py), libs, lay.prewire);
+                int px = lay.px, py = lay.py;
+                FitPitch(n, px, py);
+                std::string shown = name;
+                if (px != lay.px || py != lay.py)
+                    shown += "  (pitch " + std::to_string(px) + " x " + std::to_string(py) + " tenths, reduced from " +
+                             std::to_string(lay.px) + " x " + std::to_string(lay.py) + " to fit the router's field grid)";
+                Case(shown, Generate(n, seed, px, py), libs, lay.prewire);
             }
     }
     return 0;
