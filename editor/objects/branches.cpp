@@ -277,10 +277,16 @@ void DeleteBranchRecordsByMask(int32_t& branch, int32_t mask, int32_t& first)
     }
 }
 
-void DeleteBranchesAtNode(int32_t comp, int32_t entry, int32_t mask)
+namespace {
+
+// Deletes the records marked `mask` of each branch marked `mask` (a refused
+// record ends that branch's deletions, the walk goes on), clearing the
+// branch's mark, then the branches left with fewer than two records, all
+// at once. One walk: the kernel's cursors survive deletions.
+void DeleteMarkedBranchRecords(int32_t mask)
 {
     const int32_t map = DB_BranchMap();
-    if (comp != 0) B_MaskNodeRecords(comp, entry, mask, mask, mask, mask, 1, 1);
+    std::vector<int32_t> shortened;
     int32_t cursor = OM_GetFirst(map);
     while (const int32_t branch = OM_SearchMask(map, &cursor, mask, mask)) {
         O_Mask(B_Branch(branch), 0, mask);
@@ -290,11 +296,24 @@ void DeleteBranchesAtNode(int32_t comp, int32_t entry, int32_t mask)
             from = index;
         }
         BranchRec rec{};
-        if (B_ReadBranch(branch, &rec) != 0 && rec.Points < 2) {
-            DeleteBranch(branch);
-            cursor = OM_GetFirst(map);
-        }
+        if (B_ReadBranch(branch, &rec) != 0 && rec.Points < 2) shortened.push_back(branch);
     }
+    DeleteBranches(shortened);
+}
+
+}  // namespace
+
+void DeleteBranchesAtNode(int32_t comp, int32_t entry, int32_t mask)
+{
+    if (comp != 0) B_MaskNodeRecords(comp, entry, mask, mask, mask, mask, 1, 1);
+    DeleteMarkedBranchRecords(mask);
+}
+
+void DeleteBranchesAtComps(const std::vector<int32_t>& comps, int32_t mask)
+{
+    if (comps.empty()) return;
+    B_MaskNodeRecordSet(comps.data(), static_cast<int32_t>(comps.size()), mask, mask, mask, mask, 1, 1);
+    DeleteMarkedBranchRecords(mask);
 }
 
 void RemoveBrokenBranches(int32_t& status)

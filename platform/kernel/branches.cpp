@@ -245,6 +245,17 @@ int32_t B_MaskNodeRecords(int32_t comp, int32_t entry, int32_t branchValue, int3
     });
 }
 
+int32_t B_MaskNodeRecordSet(const int32_t* comps, int32_t count, int32_t branchValue, int32_t branchMask,
+                            int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level || !comps || count <= 0) return 0;
+        return MarkNodeRecordSet<Branch>(*level, level->branches, std::vector<int32_t>(comps, comps + count),
+                                         branchValue, branchMask, recValue, recMask, nodeValue, nodeMask);
+    });
+}
+
 int32_t B_MaskSelRecords(int32_t kind, int32_t ref, int32_t branchValue, int32_t branchMask, int32_t recValue,
                          int32_t recMask, int32_t objValue, int32_t objMask) noexcept
 {

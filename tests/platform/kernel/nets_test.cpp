@@ -771,6 +771,51 @@ TEST_F(KernelNets, NodeRecordMarksReachWiresAndTraces)
     EXPECT_EQ(WalkAll(DB_TraceMap(), 512, 512), (std::vector<int32_t>{t1, t2}));
 }
 
+TEST_F(KernelNets, NodeRecordMarksForASetOfComponents)
+{
+    const Parts p = MakeParts();
+    const int32_t net = N_CreateNet(0, 1, "N");
+    const int32_t n1 = N_CreateNode(net, 0, p.comp, 1, p.layComp, 1);
+    const int32_t n2 = N_CreateNode(net, 0, p.comp, 2, 0, 0);
+    const int32_t n3 = N_CreateNode(net, 0, p.comp2, 1, 0, 0);
+    const int32_t j = J_CreateJunction(0, 3, 0, 0);
+    const int32_t w1 = B_CreateBranch(0, 1, net), w2 = B_CreateBranch(0, 1, net), w3 = B_CreateBranch(0, 1, net);
+    B_InsertRecord(w1, -1, 3, n1);
+    B_InsertRecord(w1, -1, 5, j);
+    B_InsertRecord(w2, -1, 5, j);
+    B_InsertRecord(w2, -1, 3, n2);
+    B_InsertRecord(w3, -1, 5, j);
+    B_InsertRecord(w3, -1, 3, n3);
+
+    // Every pin of each component; a repeat and an unknown id add nothing.
+    const int32_t one[] = {p.comp, 9999, p.comp};
+    EXPECT_EQ(B_MaskNodeRecordSet(one, 3, 2048, 2048, 512, 512, 1, 1), 2);
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 2048, 2048), (std::vector<int32_t>{w1, w2}));
+    EXPECT_EQ(ReadPoint(w1, 1).Flags, 3 | 512);
+    EXPECT_EQ(ReadPoint(w1, 2).Flags, 5);
+    EXPECT_EQ(O_GetStatus(N_Node(net, n1)), 1);
+    EXPECT_EQ(O_GetStatus(N_Node(net, n2)), 1);
+    EXPECT_EQ(O_GetStatus(N_Node(net, n3)), 0);
+
+    const int32_t both[] = {p.comp2, p.comp};
+    EXPECT_EQ(B_MaskNodeRecordSet(both, 2, 8192, 8192, 8192, 8192, 128, 129), 3);
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 8192, 8192), (std::vector<int32_t>{w1, w2, w3}));
+    for (const int32_t node : {n1, n2, n3}) EXPECT_EQ(O_GetStatus(N_Node(net, node)), 128);
+
+    // The layout view selects by the layout component.
+    const int32_t layout[] = {p.layComp};
+    {
+        NodeView view(1);
+        EXPECT_EQ(B_MaskNodeRecordSet(layout, 1, 64, 64, 0, 0, 0, 0), 1);
+    }
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 64, 64), std::vector<int32_t>{w1});
+
+    // No set: nothing.
+    EXPECT_EQ(B_MaskNodeRecordSet(both, 0, 16, 16, 16, 16, 16, 16), 0);
+    EXPECT_EQ(B_MaskNodeRecordSet(nullptr, 2, 16, 16, 16, 16, 16, 16), 0);
+    EXPECT_EQ(OM_FindMask(DB_BranchMap(), 16, 16), 0);
+}
+
 TEST_F(KernelNets, SearchingTheBranchesOfANetOrBus)
 {
     // Net 1 and bus 1 share their number; the kind tells them apart.
