@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -65,8 +64,13 @@ void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
     auto key = [anyJunction](int32_t k, int32_t ref) -> int64_t {
         return anyJunction ? ref : (static_cast<int64_t>(k) << 32) | static_cast<uint32_t>(ref);
     };
-    std::unordered_map<int64_t, size_t> left;  // key -> pending references with it, 0 once used
-    for (const auto& r : pending) ++left[key(r.first, r.second)];
+    std::vector<int64_t> keys;  // of every pending reference, sorted
+    keys.reserve(pending.size());
+    for (const auto& r : pending) keys.push_back(key(r.first, r.second));
+    std::sort(keys.begin(), keys.end());
+    std::vector<int64_t> distinct = keys;
+    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+    std::vector<char> used(distinct.size(), 0);
     size_t remaining = pending.size();
     while (remaining > 0) {
         const int32_t branch = B_SearchNetPage(&cursor, kind, owner, -1);
@@ -76,13 +80,43 @@ void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
             const int32_t index = B_SearchRecordMaskRef(branch, from, anyJunction ? kJunctionRef : 6, 0, &point);
             if (index < 1) break;
             from = index + 1;
-            const auto it = left.find(key(point.Flags & 6, point.Ref));
-            if (it == left.end() || it->second == 0) continue;
-            remaining -= it->second;
-            it->second = 0;
+            const int64_t k = key(point.Flags & 6, point.Ref);
+            const auto it = std::lower_bound(distinct.begin(), distinct.end(), k);
+            if (it == distinct.end() || *it != k) continue;
+            char& mark = used[static_cast<size_t>(it - distinct.begin())];
+            if (mark != 0) continue;
+            mark = 1;
+            const auto [first, last] = std::equal_range(keys.begin(), keys.end(), k);
+            remaining -= static_cast<size_t>(last - first);
         }
     }
-    std::erase_if(pending, [&](const auto& r) { return left[key(r.first, r.second)] == 0; });
+    std::erase_if(pending, [&](const auto& r) {
+        const int64_t k = key(r.first, r.second);
+        return used[static_cast<size_t>(std::lower_bound(distinct.begin(), distinct.end(), k) - distinct.begin())] != 0;
+    });
+}
+
+// The node and junction references of `refs`, each once, in the order of
+// their first appearance.
+RefList FirstOfEach(const RefList& refs)
+{
+    RefList kept;
+    for (const auto& r : refs)
+        if (r.first == kNodeRef || r.first == kJunctionRef) kept.push_back(r);
+    if (kept.size() < 2) return kept;
+    std::vector<std::pair<int64_t, size_t>> order;  // (kind and reference, position)
+    order.reserve(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i)
+        order.emplace_back((static_cast<int64_t>(kept[i].first) << 32) | static_cast<uint32_t>(kept[i].second), i);
+    std::sort(order.begin(), order.end());
+    std::vector<char> first(kept.size(), 0);
+    for (size_t i = 0; i < order.size(); ++i)
+        if (i == 0 || order[i].first != order[i - 1].first) first[order[i].second] = 1;
+    RefList once;
+    once.reserve(kept.size());
+    for (size_t i = 0; i < kept.size(); ++i)
+        if (first[i] != 0) once.push_back(kept[i]);
+    return once;
 }
 
 // The references of a deleted branch's records that nothing uses any more
@@ -90,12 +124,7 @@ void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
 // One walk over the owner's branches serves all references of the branch.
 void ReleaseUnused(const BranchRec& owner, RefList refs)
 {
-    RefList pending;
-    std::unordered_set<int64_t> seen;
-    for (const auto& r : refs)
-        if ((r.first == kNodeRef || r.first == kJunctionRef) &&
-            seen.insert((static_cast<int64_t>(r.first) << 32) | static_cast<uint32_t>(r.second)).second)
-            pending.push_back(r);
+    RefList pending = FirstOfEach(refs);
     if (pending.empty()) return;
     if (!IsBusBranch(owner)) {
         DropUsed(pending, 0, owner.Net, false);
@@ -191,6 +220,7 @@ std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
     // references of every record deleted.
     std::vector<std::pair<BranchRec, RefList>> run;
     std::unordered_map<int32_t, size_t> groupOfNet;
+    RefList refs;  // one branch's, its room kept from branch to branch
     auto flush = [&] {
         for (auto& [owner, refs] : run) ReleaseUnused(owner, std::move(refs));
         run.clear();
@@ -211,7 +241,7 @@ std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
             DeleteBranch(branch);
             continue;
         }
-        RefList refs;
+        refs.clear();
         if (!DeleteBranchRecords(branch, refs)) {
             // A refused record stays and still counts as a use: this branch
             // is checked on its own, before it goes, as DeleteBranch does.

@@ -186,10 +186,8 @@ void DeleteComps(const std::vector<int32_t>& ids)
     DeleteBranchesAtComps(ids, kTempMark);
     DeleteCompSetNodes(ids, kTempMark);
     const int32_t map = DB_SchCompMap();
-    for (const int32_t id : ids) {
-        OM_Delete(map, id);
-        DeleteTempFileObjects(id, g_CurHier);
-    }
+    for (const int32_t id : ids) OM_Delete(map, id);
+    DeleteTempFileObjects(ids, g_CurHier);
 }
 
 void DeleteComp(int32_t id)
