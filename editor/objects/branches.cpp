@@ -175,18 +175,20 @@ void ReleaseBranchReference(const BranchRec& owner, int32_t kind, int32_t ref)
 
 namespace {
 
-// Deletes the branch's point records, their references going to `refs`.
-// False when the kernel refused one (the rest stay).
-bool DeleteBranchRecords(int32_t branch, RefList& refs)
+// Deletes the point records of a branch of `points` records that refer to
+// a node or junction, in one kernel call; their references go to `refs`.
+// False when the kernel refused (the records stay). `deleted` is room for
+// the kernel's copies.
+bool DeleteBranchRecords(int32_t branch, int32_t points, std::vector<BranchPointRec>& deleted, RefList& refs)
 {
-    BranchPointRec point{};
-    for (int32_t from = 1;;) {
-        const int32_t index = B_SearchRecordMaskRef(branch, from, 6, 0, &point);
-        if (index < 1) return true;
-        if (B_DeleteRecord(branch, index) == 0) return false;
+    deleted.resize(static_cast<size_t>(std::max(points, 0)));
+    const int32_t n = B_DeleteRecordsMask(branch, 6, deleted.data(), points);
+    if (n < 0) return false;
+    for (int32_t i = 0; i < n; ++i) {
+        const BranchPointRec& point = deleted[static_cast<size_t>(i)];
         refs.emplace_back(point.Flags & 6, point.Ref);
-        from = index;
     }
+    return true;
 }
 
 void CheckBusOfNet(const BranchRec& rec)
@@ -204,7 +206,8 @@ void DeleteBranch(int32_t branch)
     BranchRec rec{};
     if (B_ReadBranch(branch, &rec) == 0) return;
     RefList refs;
-    DeleteBranchRecords(branch, refs);
+    std::vector<BranchPointRec> room;
+    DeleteBranchRecords(branch, rec.Points, room, refs);
     // Records deleted one after the other and checked each time leave the
     // same references unused as one check after all of them: a reference
     // used twice by this branch counts only once its last record is gone.
@@ -221,6 +224,9 @@ std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
     std::vector<std::pair<BranchRec, RefList>> run;
     std::unordered_map<int32_t, size_t> groupOfNet;
     RefList refs;  // one branch's, its room kept from branch to branch
+    std::vector<BranchPointRec> room;
+    // Whether a net is plain (no bus member): no deletion changes that.
+    std::unordered_map<int32_t, bool> plainNet;
     auto flush = [&] {
         for (auto& [owner, refs] : run) ReleaseUnused(owner, std::move(refs));
         run.clear();
@@ -235,16 +241,21 @@ std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
         // each reference that the check after its last holder would. The
         // emptied branches are deleted at once; they hold nothing the
         // checks could meet.
-        const bool plain = !IsBusBranch(rec) && rec.Net != 0 && (O_GetStatus(N_Net(rec.Net)) & 8) == 0;
+        bool plain = !IsBusBranch(rec) && rec.Net != 0;
+        if (plain) {
+            auto [it, added] = plainNet.try_emplace(rec.Net, false);
+            if (added) it->second = (O_GetStatus(N_Net(rec.Net)) & 8) == 0;
+            plain = it->second;
+        }
         if (!plain) {
             flush();
             DeleteBranch(branch);
             continue;
         }
         refs.clear();
-        if (!DeleteBranchRecords(branch, refs)) {
-            // A refused record stays and still counts as a use: this branch
-            // is checked on its own, before it goes, as DeleteBranch does.
+        if (!DeleteBranchRecords(branch, rec.Points, room, refs)) {
+            // Refused records stay and still count as uses: this branch is
+            // checked on its own, before it goes, as DeleteBranch does.
             flush();
             ReleaseUnused(rec, std::move(refs));
             OM_Delete(DB_BranchMap(), branch);

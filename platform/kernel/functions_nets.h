@@ -43,6 +43,9 @@
     X(int32_t, B_InsertRecord, (int32_t branch, int32_t index, int32_t flags, int32_t ref),        \
       (branch, index, flags, ref))                                                                 \
     X(int32_t, B_DeleteRecord, (int32_t branch, int32_t index), (branch, index))                   \
+    X(int32_t, B_DeleteRecordsMask,                                                                 \
+      (int32_t branch, int32_t mask, BranchPointRec* records, int32_t capacity),                   \
+      (branch, mask, records, capacity))                                                           \
     X(int32_t, B_ChangeRecordRef, (int32_t branch, int32_t index, int32_t ref), (branch, index, ref)) \
     X(int32_t, B_MaskRecord, (int32_t branch, int32_t index, int32_t value, int32_t mask),         \
       (branch, index, value, mask))                                                                \

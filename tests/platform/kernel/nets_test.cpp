@@ -564,6 +564,47 @@ TEST_F(KernelNets, InsertingAndDeletingPointRecords)
     EXPECT_NE(N_Node(net, node), 0);
 }
 
+TEST_F(KernelNets, DeletingTheRecordsOfAMaskAtOnce)
+{
+    const int32_t net = N_CreateNet(0, 1, "N");
+    const int32_t branch = B_CreateBranch(0, 1, net);
+    for (int i = 1; i <= 3; ++i) ASSERT_EQ(J_CreateJunction(0, 3, i * 1000, 0), i);
+    const int32_t node = N_CreateNode(net, 0, 0, 0, 0, 0);
+    B_InsertRecord(branch, -1, 5, 1);
+    B_InsertRecord(branch, -1, 3 | 256, node);
+    B_InsertRecord(branch, -1, 5 | 256, 2);
+    B_InsertRecord(branch, -1, 5, 3);
+
+    // Refusals delete nothing.
+    BranchPointRec out[4] = {};
+    EXPECT_EQ(B_DeleteRecordsMask(branch + 1, 6, out, 4), -1);
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, out, -1), -1);
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, nullptr, 4), -1);
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, nullptr, 0), 0);
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 64, out, 4), 0);
+    EXPECT_EQ(Refs(branch), (std::vector<int32_t>{1, node, 2, 3}));
+
+    // The marked records go, in index order, shown as read; the others keep
+    // their order.
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 256, out, 4), 2);
+    EXPECT_EQ(out[0].Flags, 3 | 256);
+    EXPECT_EQ(out[0].Ref, node);
+    EXPECT_EQ(out[1].Flags, 5 | 256);
+    EXPECT_EQ(out[1].Ref, 2);
+    EXPECT_EQ(out[1].X, 2000);
+    EXPECT_EQ(Refs(branch), (std::vector<int32_t>{1, 3}));
+    // At most `capacity` of them.
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, out, 1), 1);
+    EXPECT_EQ(out[0].Ref, 1);
+    EXPECT_EQ(Refs(branch), std::vector<int32_t>{3});
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, out, 4), 1);
+    EXPECT_EQ(ReadBranch(branch).Points, 0);
+    // The emptied branch, the junctions and the node stay.
+    EXPECT_NE(B_Branch(branch), 0);
+    EXPECT_NE(J_Junction(2), 0);
+    EXPECT_NE(N_Node(net, node), 0);
+}
+
 TEST_F(KernelNets, PointRecordsShowThePositionOfWhatTheyReferTo)
 {
     const Parts p = MakeParts();
