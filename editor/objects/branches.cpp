@@ -6,6 +6,8 @@
 #include "editor/shell/platform_calls.h"
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -39,6 +41,60 @@ bool HasRecord(int32_t branch, int32_t searchMask, int32_t ref, Test test)
 
 using RefList = std::vector<std::pair<int32_t, int32_t>>;  // (kind, ref)
 
+int64_t KindRefKey(int32_t kind, int32_t ref)
+{
+    return (static_cast<int64_t>(kind) << 32) | static_cast<uint32_t>(ref);
+}
+
+// A fixed set of 64-bit keys in one table (open addressing), for the
+// lookups of a bulk deletion without an allocation per key. Each key keeps
+// its slot, 0..Capacity()-1.
+class KeySet {
+public:
+    static constexpr size_t kNone = static_cast<size_t>(-1);
+
+    // Room for `count` keys.
+    explicit KeySet(size_t count) : slots_(std::bit_ceil(2 * count + 2), kEmpty) {}
+
+    size_t Capacity() const { return slots_.size(); }
+    // The key's slot, the key added when new.
+    size_t Add(int64_t key)
+    {
+        const size_t slot = Probe(key);
+        slots_[slot] = key;
+        return slot;
+    }
+    // True when the key was new.
+    bool Insert(int64_t key)
+    {
+        const size_t slot = Probe(key);
+        if (slots_[slot] == key) return false;
+        slots_[slot] = key;
+        return true;
+    }
+    // The key's slot, kNone when it is not in the set.
+    size_t Find(int64_t key) const
+    {
+        const size_t slot = Probe(key);
+        return slots_[slot] == key ? slot : kNone;
+    }
+
+private:
+    static constexpr int64_t kEmpty = std::numeric_limits<int64_t>::min();
+
+    // The key's slot, or the empty slot where it would go.
+    size_t Probe(int64_t key) const
+    {
+        const size_t mask = slots_.size() - 1;
+        uint64_t h = static_cast<uint64_t>(key) * 0x9E3779B97F4A7C15ull;
+        size_t slot = static_cast<size_t>(h ^ (h >> 29)) & mask;
+        while (slots_[slot] != kEmpty && slots_[slot] != key) slot = (slot + 1) & mask;
+        return slot;
+    }
+
+    std::vector<int64_t> slots_;
+};
+
 // Drops from `pending` every reference that a record of a branch of the
 // walk (kind 0 net branches, 1 bus branches; owner 0 = any) uses. With
 // `anyJunction` a record counts when it carries the junction bit and the
@@ -61,61 +117,40 @@ void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
     }
     // Many references (a bulk deletion): each branch's records are read
     // once and looked up, instead of one search per reference.
+    int32_t branch = B_SearchNetPage(&cursor, kind, owner, -1);
+    if (branch == 0) return;
     auto key = [anyJunction](int32_t k, int32_t ref) -> int64_t {
-        return anyJunction ? ref : (static_cast<int64_t>(k) << 32) | static_cast<uint32_t>(ref);
+        return anyJunction ? ref : KindRefKey(k, ref);
     };
-    std::vector<int64_t> keys;  // of every pending reference, sorted
-    keys.reserve(pending.size());
-    for (const auto& r : pending) keys.push_back(key(r.first, r.second));
-    std::sort(keys.begin(), keys.end());
-    std::vector<int64_t> distinct = keys;
-    distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-    std::vector<char> used(distinct.size(), 0);
+    KeySet keys(pending.size());
+    std::vector<size_t> left(keys.Capacity(), 0);  // per key: pending references with it, 0 once used
+    for (const auto& r : pending) ++left[keys.Add(key(r.first, r.second))];
     size_t remaining = pending.size();
-    while (remaining > 0) {
-        const int32_t branch = B_SearchNetPage(&cursor, kind, owner, -1);
-        if (branch == 0) break;
+    for (; branch != 0 && remaining > 0; branch = B_SearchNetPage(&cursor, kind, owner, -1)) {
         BranchPointRec point{};
         for (int32_t from = 1;;) {
             const int32_t index = B_SearchRecordMaskRef(branch, from, anyJunction ? kJunctionRef : 6, 0, &point);
             if (index < 1) break;
             from = index + 1;
-            const int64_t k = key(point.Flags & 6, point.Ref);
-            const auto it = std::lower_bound(distinct.begin(), distinct.end(), k);
-            if (it == distinct.end() || *it != k) continue;
-            char& mark = used[static_cast<size_t>(it - distinct.begin())];
-            if (mark != 0) continue;
-            mark = 1;
-            const auto [first, last] = std::equal_range(keys.begin(), keys.end(), k);
-            remaining -= static_cast<size_t>(last - first);
+            const size_t slot = keys.Find(key(point.Flags & 6, point.Ref));
+            if (slot == KeySet::kNone || left[slot] == 0) continue;
+            remaining -= left[slot];
+            left[slot] = 0;
         }
     }
-    std::erase_if(pending, [&](const auto& r) {
-        const int64_t k = key(r.first, r.second);
-        return used[static_cast<size_t>(std::lower_bound(distinct.begin(), distinct.end(), k) - distinct.begin())] != 0;
-    });
+    std::erase_if(pending, [&](const auto& r) { return left[keys.Find(key(r.first, r.second))] == 0; });
 }
 
 // The node and junction references of `refs`, each once, in the order of
 // their first appearance.
 RefList FirstOfEach(const RefList& refs)
 {
-    RefList kept;
-    for (const auto& r : refs)
-        if (r.first == kNodeRef || r.first == kJunctionRef) kept.push_back(r);
-    if (kept.size() < 2) return kept;
-    std::vector<std::pair<int64_t, size_t>> order;  // (kind and reference, position)
-    order.reserve(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i)
-        order.emplace_back((static_cast<int64_t>(kept[i].first) << 32) | static_cast<uint32_t>(kept[i].second), i);
-    std::sort(order.begin(), order.end());
-    std::vector<char> first(kept.size(), 0);
-    for (size_t i = 0; i < order.size(); ++i)
-        if (i == 0 || order[i].first != order[i - 1].first) first[order[i].second] = 1;
     RefList once;
-    once.reserve(kept.size());
-    for (size_t i = 0; i < kept.size(); ++i)
-        if (first[i] != 0) once.push_back(kept[i]);
+    once.reserve(refs.size());
+    KeySet seen(refs.size());
+    for (const auto& r : refs)
+        if ((r.first == kNodeRef || r.first == kJunctionRef) && seen.Insert(KindRefKey(r.first, r.second)))
+            once.push_back(r);
     return once;
 }
 
@@ -219,6 +254,7 @@ void DeleteBranch(int32_t branch)
 std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
 {
     std::vector<int32_t> deleted;
+    deleted.reserve(branches.size());
     // Per net of the current run: a header for the release and the
     // references of every record deleted.
     std::vector<std::pair<BranchRec, RefList>> run;

@@ -19,7 +19,6 @@
 #include <map>
 #include <memory>
 #include <unordered_map>
-#include <unordered_set>
 
 std::string g_CurFileName;
 CheckedArray<HierStackRec> g_HierStack(0, 0);
@@ -471,7 +470,8 @@ void DeleteTempFileObjects(const std::vector<int32_t>& numbers, int32_t hierarch
     // One walk of the file map finds the scratch objects of the numbers,
     // by name and in ascending id order; then each number and prefix takes
     // the lowest id left with its name, as one call per number does.
-    const std::unordered_set<int32_t> wanted(numbers.begin(), numbers.end());
+    std::vector<int32_t> wanted(numbers);
+    std::sort(wanted.begin(), wanted.end());
     const std::string digits = TempFileObjectName("", 0, hierarchy).substr(0, 2);
     const int32_t map = DB_FileMap();
     std::unordered_map<std::string, std::deque<int32_t>> found;
@@ -484,7 +484,7 @@ void DeleteTempFileObjects(const std::vector<int32_t>& numbers, int32_t hierarch
             const std::string rest = name.substr(std::min(name.size(), length + 2));
             int32_t number = 0;
             const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
-            if (error == std::errc() && end == rest.data() + rest.size() && wanted.contains(number) &&
+            if (error == std::errc() && end == rest.data() + rest.size() && std::binary_search(wanted.begin(), wanted.end(), number) &&
                 TempFileObjectName(prefix, number, hierarchy) == name)
                 found[name].push_back(id);
             break;
