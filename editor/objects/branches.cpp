@@ -48,8 +48,9 @@ int64_t KindRefKey(int32_t kind, int32_t ref)
 // Drops from `pending` every reference that a record of a branch of the
 // walk (kind 0 net branches, 1 bus branches; owner 0 = any) uses. With
 // `anyJunction` a record counts when it carries the junction bit and the
-// reference; otherwise when its kind (flags And 6) is the same.
-void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
+// reference; otherwise when its kind (flags And 6) is the same. `keys` is
+// room for the lookups.
+void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction, KeySet& keys)
 {
     int32_t cursor = OM_GetFirst(DB_BranchMap());
     if (pending.size() <= kFewRefs) {
@@ -72,7 +73,7 @@ void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
     auto key = [anyJunction](int32_t k, int32_t ref) -> int64_t {
         return anyJunction ? ref : KindRefKey(k, ref);
     };
-    KeySet keys(pending.size());
+    keys.Reset(pending.size());
     std::vector<size_t> left(keys.Capacity(), 0);  // per key: pending references with it, 0 once used
     for (const auto& r : pending) ++left[keys.Add(key(r.first, r.second))];
     size_t remaining = pending.size();
@@ -91,28 +92,29 @@ void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
     std::erase_if(pending, [&](const auto& r) { return left[keys.Find(key(r.first, r.second))] == 0; });
 }
 
-// The node and junction references of `refs`, each once, in the order of
-// their first appearance.
-RefList FirstOfEach(const RefList& refs)
+// Keeps of `refs` its node and junction references, each once, in the
+// order of their first appearance. `seen` is room for the check.
+void KeepFirstOfEach(RefList& refs, KeySet& seen)
 {
-    RefList once;
-    once.reserve(refs.size());
-    KeySet seen(refs.size());
+    seen.Reset(refs.size());
+    size_t kept = 0;
     for (const auto& r : refs)
         if ((r.first == kNodeRef || r.first == kJunctionRef) && seen.Insert(KindRefKey(r.first, r.second)))
-            once.push_back(r);
-    return once;
+            refs[kept++] = r;
+    refs.resize(kept);
 }
 
 // The references of a deleted branch's records that nothing uses any more
 // are released: a junction goes back to the free ids, a node loses bit 2.
 // One walk over the owner's branches serves all references of the branch.
-void ReleaseUnused(const BranchRec& owner, RefList refs)
+// `pending` (the deleted records' references) is worked on in place;
+// `seen` is room for the checks.
+void ReleaseUnused(const BranchRec& owner, RefList& pending, KeySet& seen)
 {
-    RefList pending = FirstOfEach(refs);
+    KeepFirstOfEach(pending, seen);
     if (pending.empty()) return;
     if (!IsBusBranch(owner)) {
-        DropUsed(pending, 0, owner.Net, false);
+        DropUsed(pending, 0, owner.Net, false, seen);
         // A junction may still be used by a bus wire of the bus the net
         // belongs to.
         if ((O_GetStatus(N_Net(owner.Net)) & 8) != 0 &&
@@ -122,7 +124,7 @@ void ReleaseUnused(const BranchRec& owner, RefList refs)
                 RefList junctions;
                 for (const auto& r : pending)
                     if (r.first == kJunctionRef) junctions.push_back(r);
-                DropUsed(junctions, 1, bus, true);
+                DropUsed(junctions, 1, bus, true, seen);
                 std::erase_if(pending, [&](const auto& r) {
                     return r.first == kJunctionRef &&
                            std::find(junctions.begin(), junctions.end(), r) == junctions.end();
@@ -130,8 +132,8 @@ void ReleaseUnused(const BranchRec& owner, RefList refs)
             }
         }
     } else {
-        DropUsed(pending, 1, owner.Net, true);
-        DropUsed(pending, 0, 0, true);
+        DropUsed(pending, 1, owner.Net, true, seen);
+        DropUsed(pending, 0, 0, true, seen);
     }
     for (const auto& [kind, ref] : pending) {
         if (kind == kJunctionRef)
@@ -139,6 +141,12 @@ void ReleaseUnused(const BranchRec& owner, RefList refs)
         else
             O_Mask(N_Node(owner.Net, ref), 0, 2);
     }
+}
+
+void ReleaseUnused(const BranchRec& owner, RefList refs)
+{
+    KeySet seen(0);
+    ReleaseUnused(owner, refs, seen);
 }
 
 }  // namespace
@@ -210,11 +218,12 @@ std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
     std::vector<std::pair<BranchRec, RefList>> run;
     std::unordered_map<int32_t, size_t> groupOfNet;
     RefList refs;  // one branch's, its room kept from branch to branch
+    KeySet seen(0);
     std::vector<BranchPointRec> room;
     // Whether a net is plain (no bus member): no deletion changes that.
     std::unordered_map<int32_t, bool> plainNet;
     auto flush = [&] {
-        for (auto& [owner, refs] : run) ReleaseUnused(owner, std::move(refs));
+        for (auto& [owner, refs] : run) ReleaseUnused(owner, refs, seen);
         run.clear();
         groupOfNet.clear();
     };
@@ -243,7 +252,7 @@ std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
             // Refused records stay and still count as uses: this branch is
             // checked on its own, before it goes, as DeleteBranch does.
             flush();
-            ReleaseUnused(rec, std::move(refs));
+            ReleaseUnused(rec, refs, seen);
             OM_Delete(DB_BranchMap(), branch);
             continue;
         }
