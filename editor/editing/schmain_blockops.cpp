@@ -171,6 +171,7 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
     // Components.
     if ((objects & 1) && compStatus == 0) {
         const int32_t map = DB_SchCompMap();
+        std::vector<int32_t> deleted;  // unpacked as met, deleted together after the walk
         int32_t cursor = OM_GetFirst(map);
         while (const int32_t id = OM_SearchMask(map, &cursor, kMark, kMark)) {
             int32_t status = 1;
@@ -191,7 +192,7 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
             }
             case BLOCK_DELETE:
                 UnpackComp(id, g_Comp);
-                DeleteComp(id);
+                deleted.push_back(id);
                 break;
             case BLOCK_LOCK:
                 O_Mask(C_Component(id), kLocked, kLocked);
@@ -204,6 +205,7 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
             default: break;
             }
         }
+        DeleteComps(deleted);
         OM_MaskAll(map, 0, kMark);
     }
 

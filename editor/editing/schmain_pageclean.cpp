@@ -56,7 +56,10 @@ void SCHMAIN::CleanPage()
     }
     DeleteBranches(wires);
 
+    // The page's components are unpacked as they are met and deleted
+    // together, their pins' wires and nodes in one walk each.
     const int32_t compMap = DB_SchCompMap();
+    std::vector<int32_t> comps;
     cursor = OM_GetFirst(compMap);
     while (const int32_t comp = OM_SearchMask(compMap, &cursor, 0, 0)) {
         int32_t status = 1;
@@ -65,8 +68,9 @@ void SCHMAIN::CleanPage()
         if (status != 0 || g_Comp.Page != g_CurPage) continue;
         const CompRec rec = g_Comp;
         UnpackComp(comp, rec);
-        DeleteComp(comp);
+        comps.push_back(comp);
     }
+    DeleteComps(comps);
 
     const int32_t netMap = DB_NetMap();
     cursor = OM_GetFirst(netMap);

@@ -1,13 +1,13 @@
 #include "editor/objects/branches.h"
 
 #include "editor/objects/branch_points.h"
+#include "editor/objects/key_set.h"
 #include "editor/objects/net_removal.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/platform_calls.h"
 
 #include <algorithm>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -40,11 +40,17 @@ bool HasRecord(int32_t branch, int32_t searchMask, int32_t ref, Test test)
 
 using RefList = std::vector<std::pair<int32_t, int32_t>>;  // (kind, ref)
 
+int64_t KindRefKey(int32_t kind, int32_t ref)
+{
+    return (static_cast<int64_t>(kind) << 32) | static_cast<uint32_t>(ref);
+}
+
 // Drops from `pending` every reference that a record of a branch of the
 // walk (kind 0 net branches, 1 bus branches; owner 0 = any) uses. With
 // `anyJunction` a record counts when it carries the junction bit and the
-// reference; otherwise when its kind (flags And 6) is the same.
-void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
+// reference; otherwise when its kind (flags And 6) is the same. `keys` is
+// room for the lookups.
+void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction, KeySet& keys)
 {
     int32_t cursor = OM_GetFirst(DB_BranchMap());
     if (pending.size() <= kFewRefs) {
@@ -62,43 +68,53 @@ void DropUsed(RefList& pending, int32_t kind, int32_t owner, bool anyJunction)
     }
     // Many references (a bulk deletion): each branch's records are read
     // once and looked up, instead of one search per reference.
+    int32_t branch = B_SearchNetPage(&cursor, kind, owner, -1);
+    if (branch == 0) return;
     auto key = [anyJunction](int32_t k, int32_t ref) -> int64_t {
-        return anyJunction ? ref : (static_cast<int64_t>(k) << 32) | static_cast<uint32_t>(ref);
+        return anyJunction ? ref : KindRefKey(k, ref);
     };
-    std::unordered_map<int64_t, size_t> left;  // key -> pending references with it, 0 once used
-    for (const auto& r : pending) ++left[key(r.first, r.second)];
+    keys.Reset(pending.size());
+    std::vector<size_t> left(keys.Capacity(), 0);  // per key: pending references with it, 0 once used
+    for (const auto& r : pending) ++left[keys.Add(key(r.first, r.second))];
     size_t remaining = pending.size();
-    while (remaining > 0) {
-        const int32_t branch = B_SearchNetPage(&cursor, kind, owner, -1);
-        if (branch == 0) break;
+    for (; branch != 0 && remaining > 0; branch = B_SearchNetPage(&cursor, kind, owner, -1)) {
         BranchPointRec point{};
         for (int32_t from = 1;;) {
             const int32_t index = B_SearchRecordMaskRef(branch, from, anyJunction ? kJunctionRef : 6, 0, &point);
             if (index < 1) break;
             from = index + 1;
-            const auto it = left.find(key(point.Flags & 6, point.Ref));
-            if (it == left.end() || it->second == 0) continue;
-            remaining -= it->second;
-            it->second = 0;
+            const size_t slot = keys.Find(key(point.Flags & 6, point.Ref));
+            if (slot == KeySet::kNone || left[slot] == 0) continue;
+            remaining -= left[slot];
+            left[slot] = 0;
         }
     }
-    std::erase_if(pending, [&](const auto& r) { return left[key(r.first, r.second)] == 0; });
+    std::erase_if(pending, [&](const auto& r) { return left[keys.Find(key(r.first, r.second))] == 0; });
+}
+
+// Keeps of `refs` its node and junction references, each once, in the
+// order of their first appearance. `seen` is room for the check.
+void KeepFirstOfEach(RefList& refs, KeySet& seen)
+{
+    seen.Reset(refs.size());
+    size_t kept = 0;
+    for (const auto& r : refs)
+        if ((r.first == kNodeRef || r.first == kJunctionRef) && seen.Insert(KindRefKey(r.first, r.second)))
+            refs[kept++] = r;
+    refs.resize(kept);
 }
 
 // The references of a deleted branch's records that nothing uses any more
 // are released: a junction goes back to the free ids, a node loses bit 2.
 // One walk over the owner's branches serves all references of the branch.
-void ReleaseUnused(const BranchRec& owner, RefList refs)
+// `pending` (the deleted records' references) is worked on in place;
+// `seen` is room for the checks.
+void ReleaseUnused(const BranchRec& owner, RefList& pending, KeySet& seen)
 {
-    RefList pending;
-    std::unordered_set<int64_t> seen;
-    for (const auto& r : refs)
-        if ((r.first == kNodeRef || r.first == kJunctionRef) &&
-            seen.insert((static_cast<int64_t>(r.first) << 32) | static_cast<uint32_t>(r.second)).second)
-            pending.push_back(r);
+    KeepFirstOfEach(pending, seen);
     if (pending.empty()) return;
     if (!IsBusBranch(owner)) {
-        DropUsed(pending, 0, owner.Net, false);
+        DropUsed(pending, 0, owner.Net, false, seen);
         // A junction may still be used by a bus wire of the bus the net
         // belongs to.
         if ((O_GetStatus(N_Net(owner.Net)) & 8) != 0 &&
@@ -108,7 +124,7 @@ void ReleaseUnused(const BranchRec& owner, RefList refs)
                 RefList junctions;
                 for (const auto& r : pending)
                     if (r.first == kJunctionRef) junctions.push_back(r);
-                DropUsed(junctions, 1, bus, true);
+                DropUsed(junctions, 1, bus, true, seen);
                 std::erase_if(pending, [&](const auto& r) {
                     return r.first == kJunctionRef &&
                            std::find(junctions.begin(), junctions.end(), r) == junctions.end();
@@ -116,8 +132,8 @@ void ReleaseUnused(const BranchRec& owner, RefList refs)
             }
         }
     } else {
-        DropUsed(pending, 1, owner.Net, true);
-        DropUsed(pending, 0, 0, true);
+        DropUsed(pending, 1, owner.Net, true, seen);
+        DropUsed(pending, 0, 0, true, seen);
     }
     for (const auto& [kind, ref] : pending) {
         if (kind == kJunctionRef)
@@ -125,6 +141,12 @@ void ReleaseUnused(const BranchRec& owner, RefList refs)
         else
             O_Mask(N_Node(owner.Net, ref), 0, 2);
     }
+}
+
+void ReleaseUnused(const BranchRec& owner, RefList refs)
+{
+    KeySet seen(0);
+    ReleaseUnused(owner, refs, seen);
 }
 
 }  // namespace
@@ -146,18 +168,20 @@ void ReleaseBranchReference(const BranchRec& owner, int32_t kind, int32_t ref)
 
 namespace {
 
-// Deletes the branch's point records, their references going to `refs`.
-// False when the kernel refused one (the rest stay).
-bool DeleteBranchRecords(int32_t branch, RefList& refs)
+// Deletes the point records of a branch of `points` records that refer to
+// a node or junction, in one kernel call; their references go to `refs`.
+// False when the kernel refused (the records stay). `deleted` is room for
+// the kernel's copies.
+bool DeleteBranchRecords(int32_t branch, int32_t points, std::vector<BranchPointRec>& deleted, RefList& refs)
 {
-    BranchPointRec point{};
-    for (int32_t from = 1;;) {
-        const int32_t index = B_SearchRecordMaskRef(branch, from, 6, 0, &point);
-        if (index < 1) return true;
-        if (B_DeleteRecord(branch, index) == 0) return false;
+    deleted.resize(static_cast<size_t>(std::max(points, 0)));
+    const int32_t n = B_DeleteRecordsMask(branch, 6, deleted.data(), points);
+    if (n < 0) return false;
+    for (int32_t i = 0; i < n; ++i) {
+        const BranchPointRec& point = deleted[static_cast<size_t>(i)];
         refs.emplace_back(point.Flags & 6, point.Ref);
-        from = index;
     }
+    return true;
 }
 
 void CheckBusOfNet(const BranchRec& rec)
@@ -175,7 +199,8 @@ void DeleteBranch(int32_t branch)
     BranchRec rec{};
     if (B_ReadBranch(branch, &rec) == 0) return;
     RefList refs;
-    DeleteBranchRecords(branch, refs);
+    std::vector<BranchPointRec> room;
+    DeleteBranchRecords(branch, rec.Points, room, refs);
     // Records deleted one after the other and checked each time leave the
     // same references unused as one check after all of them: a reference
     // used twice by this branch counts only once its last record is gone.
@@ -187,12 +212,18 @@ void DeleteBranch(int32_t branch)
 std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
 {
     std::vector<int32_t> deleted;
+    deleted.reserve(branches.size());
     // Per net of the current run: a header for the release and the
     // references of every record deleted.
     std::vector<std::pair<BranchRec, RefList>> run;
     std::unordered_map<int32_t, size_t> groupOfNet;
+    RefList refs;  // one branch's, its room kept from branch to branch
+    KeySet seen(0);
+    std::vector<BranchPointRec> room;
+    // Whether a net is plain (no bus member): no deletion changes that.
+    std::unordered_map<int32_t, bool> plainNet;
     auto flush = [&] {
-        for (auto& [owner, refs] : run) ReleaseUnused(owner, std::move(refs));
+        for (auto& [owner, refs] : run) ReleaseUnused(owner, refs, seen);
         run.clear();
         groupOfNet.clear();
     };
@@ -205,18 +236,23 @@ std::vector<int32_t> DeleteBranches(const std::vector<int32_t>& branches)
         // each reference that the check after its last holder would. The
         // emptied branches are deleted at once; they hold nothing the
         // checks could meet.
-        const bool plain = !IsBusBranch(rec) && rec.Net != 0 && (O_GetStatus(N_Net(rec.Net)) & 8) == 0;
+        bool plain = !IsBusBranch(rec) && rec.Net != 0;
+        if (plain) {
+            auto [it, added] = plainNet.try_emplace(rec.Net, false);
+            if (added) it->second = (O_GetStatus(N_Net(rec.Net)) & 8) == 0;
+            plain = it->second;
+        }
         if (!plain) {
             flush();
             DeleteBranch(branch);
             continue;
         }
-        RefList refs;
-        if (!DeleteBranchRecords(branch, refs)) {
-            // A refused record stays and still counts as a use: this branch
-            // is checked on its own, before it goes, as DeleteBranch does.
+        refs.clear();
+        if (!DeleteBranchRecords(branch, rec.Points, room, refs)) {
+            // Refused records stay and still count as uses: this branch is
+            // checked on its own, before it goes, as DeleteBranch does.
             flush();
-            ReleaseUnused(rec, std::move(refs));
+            ReleaseUnused(rec, refs, seen);
             OM_Delete(DB_BranchMap(), branch);
             continue;
         }
@@ -277,10 +313,16 @@ void DeleteBranchRecordsByMask(int32_t& branch, int32_t mask, int32_t& first)
     }
 }
 
-void DeleteBranchesAtNode(int32_t comp, int32_t entry, int32_t mask)
+namespace {
+
+// Deletes the records marked `mask` of each branch marked `mask` (a refused
+// record ends that branch's deletions, the walk goes on), clearing the
+// branch's mark, then the branches left with fewer than two records, all
+// at once. One walk: the kernel's cursors survive deletions.
+void DeleteMarkedBranchRecords(int32_t mask)
 {
     const int32_t map = DB_BranchMap();
-    if (comp != 0) B_MaskNodeRecords(comp, entry, mask, mask, mask, mask, 1, 1);
+    std::vector<int32_t> shortened;
     int32_t cursor = OM_GetFirst(map);
     while (const int32_t branch = OM_SearchMask(map, &cursor, mask, mask)) {
         O_Mask(B_Branch(branch), 0, mask);
@@ -290,11 +332,24 @@ void DeleteBranchesAtNode(int32_t comp, int32_t entry, int32_t mask)
             from = index;
         }
         BranchRec rec{};
-        if (B_ReadBranch(branch, &rec) != 0 && rec.Points < 2) {
-            DeleteBranch(branch);
-            cursor = OM_GetFirst(map);
-        }
+        if (B_ReadBranch(branch, &rec) != 0 && rec.Points < 2) shortened.push_back(branch);
     }
+    DeleteBranches(shortened);
+}
+
+}  // namespace
+
+void DeleteBranchesAtNode(int32_t comp, int32_t entry, int32_t mask)
+{
+    if (comp != 0) B_MaskNodeRecords(comp, entry, mask, mask, mask, mask, 1, 1);
+    DeleteMarkedBranchRecords(mask);
+}
+
+void DeleteBranchesAtComps(const std::vector<int32_t>& comps, int32_t mask)
+{
+    if (comps.empty()) return;
+    B_MaskNodeRecordSet(comps.data(), static_cast<int32_t>(comps.size()), mask, mask, mask, mask, 1, 1);
+    DeleteMarkedBranchRecords(mask);
 }
 
 void RemoveBrokenBranches(int32_t& status)

@@ -45,6 +45,10 @@ void DeleteBranchRecordsByMask(int32_t& branch, int32_t mask, int32_t& first);
 // entry; component 0: only the marks already set) and the branches left
 // with fewer than two records.
 void DeleteBranchesAtNode(int32_t comp, int32_t entry, int32_t mask);
+// DeleteBranchesAtNode for every entry of each component of `comps`, the
+// pins of all of them marked together and the branches walked once.
+// Nothing for an empty set.
+void DeleteBranchesAtComps(const std::vector<int32_t>& comps, int32_t mask);
 
 // The start-up check: deletes every net branch with a reference to a node,
 // component entry or junction that is gone, then its net when that became

@@ -206,13 +206,23 @@ void CreateComp(int32_t& status, CompInfoRec& rec, int32_t supplyNet)
         JoinSupplyNet(id, symbName);
 }
 
+void DeleteComps(const std::vector<int32_t>& ids)
+{
+    if (ids.empty()) return;
+    N_SetNodeView(0);
+    // The wires at the pins of all the components go first, then their
+    // nodes and the nets left empty: one walk of the branches and one of
+    // the nets for the whole set.
+    DeleteBranchesAtComps(ids, kTempMark);
+    DeleteCompSetNodes(ids, kTempMark);
+    const int32_t map = DB_SchCompMap();
+    for (const int32_t id : ids) OM_Delete(map, id);
+    DeleteTempFileObjects(ids, g_CurHier);
+}
+
 void DeleteComp(int32_t id)
 {
-    N_SetNodeView(0);
-    DeleteBranchesAtNode(id, 0, kTempMark);
-    DeleteCompNodes(0, id, 0, kTempMark);
-    OM_Delete(DB_SchCompMap(), id);
-    DeleteTempFileObjects(id, g_CurHier);
+    DeleteComps({id});
 }
 
 void DrawCompWithWires(int32_t id)

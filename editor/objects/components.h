@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The largest extent an array of copies may reach.
 constexpr int32_t kMaxArrayExtent = 220000000;
@@ -43,6 +44,11 @@ void FitCompArray(int32_t& status, int32_t id, int32_t& countX, int32_t& countY,
 void CreateComp(int32_t& status, CompInfoRec& rec, int32_t supplyNet);
 // Deletes the schematic component with the wires at its pins, its nodes
 // (and nets left empty) and its scratch file objects.
+// DeleteComp for each component of `ids`, in one pass: the wires at all
+// their pins are worked on first, then all their nodes, then the components
+// and their file objects. A deletion the kernel refuses is passed over.
+// An empty set changes nothing.
+void DeleteComps(const std::vector<int32_t>& ids);
 void DeleteComp(int32_t id);
 
 // Draws the component (marking it drawn) and, unless a component text

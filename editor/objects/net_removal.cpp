@@ -30,13 +30,26 @@ void LeaveBus(int32_t net)
     UpdateBusTexts(bus);
 }
 
-// Hands every node of the map carrying (value, mask) to the heap.
+// Hands every node of the map carrying (value, mask) to the heap. One
+// walk: the cursor survives the deletions, and a node the kernel keeps is
+// passed over.
 void HeapNodes(int32_t map, int32_t value, int32_t mask)
 {
     int32_t cursor = OM_GetFirst(map);
-    while (const int32_t node = OM_SearchMask(map, &cursor, value, mask)) {
-        if (AddNodeToHeap(map, node) == 0) continue;
-        cursor = OM_GetFirst(map);
+    while (const int32_t node = OM_SearchMask(map, &cursor, value, mask)) AddNodeToHeap(map, node);
+}
+
+// Each net marked `mask` loses the mark and its nodes marked `mask`, and
+// goes when that leaves it empty. One walk of the nets.
+void HeapMarkedNetNodes(int32_t mask)
+{
+    const int32_t nets = DB_NetMap();
+    int32_t cursor = OM_GetFirst(nets);
+    while (const int32_t net = OM_SearchMask(nets, &cursor, mask, mask)) {
+        O_Mask(N_Net(net), 0, mask);
+        HeapNodes(N_NodeMap(net), mask, mask);
+        int32_t deleted = 0;
+        DeleteNetIfEmpty(net, deleted);
     }
 }
 
@@ -85,15 +98,17 @@ void DeleteCompNodes(int32_t side, int32_t comp, int32_t entry, int32_t mask)
     auto schematicView = OnExit([] { N_SetNodeView(0); });
     if (side == 0 || side == 1) N_SetNodeView(side);
     if (comp != 0) N_MaskCompNodes(comp, entry, mask, mask, mask, mask);
-    const int32_t nets = DB_NetMap();
-    int32_t cursor = OM_GetFirst(nets);
-    while (const int32_t net = OM_SearchMask(nets, &cursor, mask, mask)) {
-        O_Mask(N_Net(net), 0, mask);
-        HeapNodes(N_NodeMap(net), mask, mask);
-        int32_t deleted = 0;
-        DeleteNetIfEmpty(net, deleted);
-        if (deleted != 0) cursor = OM_GetFirst(nets);
-    }
+    HeapMarkedNetNodes(mask);
+}
+
+void DeleteCompSetNodes(const std::vector<int32_t>& comps, int32_t mask)
+{
+    auto schematicView = OnExit([] { N_SetNodeView(0); });
+    if (comps.empty()) return;
+    N_SetNodeView(0);
+    for (const int32_t comp : comps)
+        if (comp != 0) N_MaskCompNodes(comp, 0, mask, mask, mask, mask);
+    HeapMarkedNetNodes(mask);
 }
 
 void DisconnectPin(int32_t side, int32_t, int32_t, const NodeRec& nodeRec, int32_t)

@@ -5,6 +5,7 @@
 #include "platform/kernel/records.h"
 
 #include <cstdint>
+#include <vector>
 
 // AddToHeap(node map, node, 3); the kernel's result.
 int32_t AddNodeToHeap(int32_t nodeMap, int32_t node);
@@ -22,6 +23,10 @@ void DeleteMaskedNetNodes(int32_t net, int32_t mask, int32_t& result);
 // (layout) (entry 0: every pin) and deletes the nets left empty. The
 // schematic node view is set again afterwards.
 void DeleteCompNodes(int32_t side, int32_t comp, int32_t entry, int32_t mask);
+// DeleteCompNodes on the schematic side for every pin of each component of
+// `comps`: all their nodes marked first, then one walk of the nets. The
+// schematic node view is set again afterwards, also for an empty set.
+void DeleteCompSetNodes(const std::vector<int32_t>& comps, int32_t mask);
 // Removes the wires at the picked node's schematic pin, the traces at its
 // layout pin, and the node itself on `side`.
 void DisconnectPin(int32_t side, int32_t net, int32_t node, const NodeRec& nodeRec, int32_t spare);

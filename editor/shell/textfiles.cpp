@@ -12,9 +12,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 std::string g_CurFileName;
 CheckedArray<HierStackRec> g_HierStack(0, 0);
@@ -455,6 +459,45 @@ void DeleteTempFileObjects(int32_t number, int32_t hierarchy)
         const std::string name = TempFileObjectName(prefix, number, hierarchy);
         if (const int32_t id = OM_FindName(map, name.c_str()); id != 0) OM_Delete(map, id);
     }
+}
+
+void DeleteTempFileObjects(const std::vector<int32_t>& numbers, int32_t hierarchy)
+{
+    if (numbers.size() < 2) {
+        for (const int32_t number : numbers) DeleteTempFileObjects(number, hierarchy);
+        return;
+    }
+    // One walk of the file map finds the scratch objects of the numbers,
+    // by name and in ascending id order; then each number and prefix takes
+    // the lowest id left with its name, as one call per number does.
+    std::vector<int32_t> wanted(numbers);
+    std::sort(wanted.begin(), wanted.end());
+    const std::string digits = TempFileObjectName("", 0, hierarchy).substr(0, 2);
+    const int32_t map = DB_FileMap();
+    std::unordered_map<std::string, std::deque<int32_t>> found;
+    int32_t cursor = OM_GetFirst(map);
+    while (const int32_t id = OM_SearchMask(map, &cursor, 0, 0)) {
+        const std::string name = PtrToStr(O_GetName(OM_Object(map, id)));
+        for (const char* prefix : kTempPrefixes) {
+            const size_t length = std::strlen(prefix);
+            if (name.compare(0, length, prefix) != 0 || name.compare(length, 2, digits) != 0) continue;
+            const std::string rest = name.substr(std::min(name.size(), length + 2));
+            int32_t number = 0;
+            const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), number);
+            if (error == std::errc() && end == rest.data() + rest.size() && std::binary_search(wanted.begin(), wanted.end(), number) &&
+                TempFileObjectName(prefix, number, hierarchy) == name)
+                found[name].push_back(id);
+            break;
+        }
+    }
+    if (found.empty()) return;
+    for (const int32_t number : numbers)
+        for (const char* prefix : kTempPrefixes) {
+            auto it = found.find(TempFileObjectName(prefix, number, hierarchy));
+            if (it == found.end() || it->second.empty()) continue;
+            OM_Delete(map, it->second.front());
+            it->second.pop_front();
+        }
 }
 
 namespace testing_hooks {

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The file being read or written line by line; the read and write error
 // messages name it.
@@ -83,6 +84,8 @@ int32_t EnterLevelWithHierStack(int32_t level);
 std::string TempFileObjectName(const std::string& prefix, int32_t number, int32_t hierarchy);
 // Deletes the eight scratch objects of that number and hierarchy.
 void DeleteTempFileObjects(int32_t number, int32_t hierarchy);
+// The same for each of `numbers` in turn, the file map walked once.
+void DeleteTempFileObjects(const std::vector<int32_t>& numbers, int32_t hierarchy);
 
 // Replaces the file object `name` of the current level with `content`:
 // status 0 when all of it is written and in place; 1 with the old object

@@ -178,6 +178,27 @@ int32_t B_DeleteRecord(int32_t branch, int32_t index) noexcept
     });
 }
 
+int32_t B_DeleteRecordsMask(int32_t branch, int32_t mask, BranchPointRec* records, int32_t capacity) noexcept
+{
+    // A refusal is -1: 0 is a branch with no such record.
+    return Guard(-1, [&]() -> int32_t {
+        Branch* b = InCurLevel<Branch>(&Level::branches, branch);
+        if (!b || capacity < 0 || (capacity > 0 && !records)) return -1;
+        int32_t deleted = 0;
+        auto kept = b->points.begin();
+        for (auto it = b->points.begin(); it != b->points.end(); ++it) {
+            if ((it->flags & mask) != 0 && deleted < capacity) {
+                Show(*it, records[deleted++]);
+                continue;
+            }
+            *kept++ = *it;
+        }
+        b->points.erase(kept, b->points.end());
+        if (deleted > 0) GeometryChanged(b);
+        return deleted;
+    });
+}
+
 int32_t B_ChangeRecordRef(int32_t branch, int32_t index, int32_t ref) noexcept
 {
     return Guard(0, [&]() -> int32_t {
@@ -242,6 +263,17 @@ int32_t B_MaskNodeRecords(int32_t comp, int32_t entry, int32_t branchValue, int3
         if (!level) return 0;
         return MarkNodeRecords<Branch>(*level, level->branches, comp, entry, branchValue, branchMask, recValue,
                                        recMask, nodeValue, nodeMask);
+    });
+}
+
+int32_t B_MaskNodeRecordSet(const int32_t* comps, int32_t count, int32_t branchValue, int32_t branchMask,
+                            int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Level* level = CurLevel();
+        if (!level || !comps || count <= 0) return 0;
+        return MarkNodeRecordSet<Branch>(*level, level->branches, std::vector<int32_t>(comps, comps + count),
+                                         branchValue, branchMask, recValue, recMask, nodeValue, nodeMask);
     });
 }
 

@@ -43,6 +43,9 @@
     X(int32_t, B_InsertRecord, (int32_t branch, int32_t index, int32_t flags, int32_t ref),        \
       (branch, index, flags, ref))                                                                 \
     X(int32_t, B_DeleteRecord, (int32_t branch, int32_t index), (branch, index))                   \
+    X(int32_t, B_DeleteRecordsMask,                                                                 \
+      (int32_t branch, int32_t mask, BranchPointRec* records, int32_t capacity),                   \
+      (branch, mask, records, capacity))                                                           \
     X(int32_t, B_ChangeRecordRef, (int32_t branch, int32_t index, int32_t ref), (branch, index, ref)) \
     X(int32_t, B_MaskRecord, (int32_t branch, int32_t index, int32_t value, int32_t mask),         \
       (branch, index, value, mask))                                                                \
@@ -53,6 +56,10 @@
       (int32_t comp, int32_t entry, int32_t branchValue, int32_t branchMask, int32_t recValue,      \
        int32_t recMask, int32_t nodeValue, int32_t nodeMask),                                      \
       (comp, entry, branchValue, branchMask, recValue, recMask, nodeValue, nodeMask))              \
+    X(int32_t, B_MaskNodeRecordSet,                                                                \
+      (const int32_t* comps, int32_t count, int32_t branchValue, int32_t branchMask,               \
+       int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask),                    \
+      (comps, count, branchValue, branchMask, recValue, recMask, nodeValue, nodeMask))             \
     X(int32_t, B_MaskSelRecords,                                                                   \
       (int32_t kind, int32_t ref, int32_t branchValue, int32_t branchMask, int32_t recValue,       \
        int32_t recMask, int32_t objValue, int32_t objMask),                                        \

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/registry.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kernel {
@@ -86,7 +87,9 @@ void ObjectMap::GrowDense(int32_t key)
     // Keys of the tree that the vector now covers move into it.
     while (!sparse_.empty() && static_cast<size_t>(sparse_.begin()->first) < size) {
         auto node = sparse_.extract(sparse_.begin());
-        dense_[static_cast<size_t>(node.key())] = std::move(node.mapped());
+        const auto k = static_cast<size_t>(node.key());
+        dense_[k] = std::move(node.mapped());
+        denseEnd_ = std::max(denseEnd_, k + 1);
     }
 }
 
@@ -128,10 +131,12 @@ void ObjectMap::Place(std::unique_ptr<Object> object, int32_t key)
     if (key > 0) {
         GrowDense(key);
         const auto k = static_cast<size_t>(key);
-        if (k < dense_.size())
+        if (k < dense_.size()) {
             dense_[k] = std::move(object);
-        else
+            denseEnd_ = std::max(denseEnd_, k + 1);
+        } else {
             sparse_[key] = std::move(object);
+        }
         ++positiveCount_;
         if (sharedIndex_) (*sharedIndex_)[key] = raw;
     } else {
@@ -159,6 +164,7 @@ std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
         UnindexName(**slot);
         object = std::move(*slot);
         if (static_cast<size_t>(key) >= dense_.size()) sparse_.erase(key);
+        while (denseEnd_ > 0 && !dense_[denseEnd_ - 1]) --denseEnd_;
         --positiveCount_;
         if (sharedIndex_) sharedIndex_->erase(key);
         if (!keepId) ids_->Release(key);
@@ -207,7 +213,7 @@ bool ObjectMap::MoveTo(int32_t key, ObjectMap& target)
 Object* ObjectMap::Next(int32_t after) const
 {
     size_t k = after < 0 ? 1 : static_cast<size_t>(after) + 1;
-    for (; k < dense_.size(); ++k)
+    for (; k < denseEnd_; ++k)
         if (dense_[k]) return dense_[k].get();
     auto it = sparse_.upper_bound(std::max(after, 0));
     return it == sparse_.end() ? nullptr : it->second.get();
@@ -252,6 +258,7 @@ void ObjectMap::DestroyAll()
     while (!negative_.empty()) Unlink(negative_.begin()->first, false);
     names_.clear();
     dense_.clear();
+    denseEnd_ = 0;
     positiveCount_ = 0;
 }
 

@@ -190,8 +190,8 @@ public:
     void ForEach(F&& f) const
     {
         for (const auto& [key, object] : negative_) f(*object);
-        for (const auto& object : dense_)
-            if (object) f(*object);
+        for (size_t k = 1; k < denseEnd_; ++k)
+            if (dense_[k]) f(*dense_[k]);
         for (const auto& [key, object] : sparse_) f(*object);
     }
 
@@ -215,6 +215,9 @@ private:
     // Positive keys below dense_.size() live in dense_, the others in
     // sparse_ (every key there is at least dense_.size()).
     std::vector<std::unique_ptr<Object>> dense_;
+    // One past the highest key of dense_ holding a member (0: none), so
+    // that walks of a map emptied from the top do not pass its free slots.
+    size_t denseEnd_ = 0;
     std::map<int32_t, std::unique_ptr<Object>> sparse_;
     std::map<int32_t, std::unique_ptr<Object>> negative_;
     size_t positiveCount_ = 0;

@@ -217,4 +217,28 @@ int32_t MarkNodeRecords(const Level& level, ObjectMap& owners, int32_t comp, int
     return marked;
 }
 
+// MarkNodeRecords for every pin of each component of `comps` (repeats
+// count once), in one walk of `owners`: the same marks as one call per
+// component with entry 0.
+template <class Owner>
+int32_t MarkNodeRecordSet(const Level& level, ObjectMap& owners, std::vector<int32_t> comps, int32_t ownerValue,
+                          int32_t ownerMask, int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask)
+{
+    using P = typename decltype(Owner::points)::value_type;
+    std::sort(comps.begin(), comps.end());
+    comps.erase(std::unique(comps.begin(), comps.end()), comps.end());
+    std::vector<Node*> nodes;
+    for (const int32_t comp : comps) {
+        const std::vector<Node*> pins = PinNodes(level, NodeView(), comp, 0);
+        nodes.insert(nodes.end(), pins.begin(), pins.end());
+    }
+    const std::vector<int32_t> ids = SortedNodeIds(nodes);
+    const int32_t marked =
+        ids.empty() ? 0 : MarkRecords<Owner>(owners, ownerValue, ownerMask, recValue, recMask, [&](const P& p) {
+            return (p.flags & P::kKindBits) == 2 && std::binary_search(ids.begin(), ids.end(), p.ref);
+        });
+    for (Node* node : nodes) ApplyMask(node->status, nodeValue, nodeMask);
+    return marked;
+}
+
 }  // namespace kernel

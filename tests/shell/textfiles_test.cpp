@@ -14,6 +14,9 @@
 
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -326,6 +329,36 @@ TEST_F(HierStack, ScratchObjectNamesAndDeletion)
     for (const char* kept : {"!SEX0123", "!SEX124", "HIERSTCK"})
         EXPECT_NE(OM_FindName(DB_FileMap(), kept), 0) << kept;
     DeleteTempFileObjects(3, 12);  // nothing left to delete: quiet
+}
+
+TEST_F(HierStack, ScratchObjectsOfASetGoAsOneCallPerNumberWouldTake)
+{
+    // Two objects of one name (only the lowest id goes per call), a number
+    // named twice, a negative number, names that only look alike, another
+    // level's objects and a number outside the set.
+    const char* names[] = {"!SEX125", "!SEX125", "!SFN125", "!MSTRING127", "!SPOLY12-4", "!SEX1205",
+                           "!SEX125x",  "!SEX135", "!SEX129", "!SFILE128",  "!SNM12-4",   "!SEX12"};
+    const std::vector<int32_t> numbers = {5, 7, -4, 8, 5, 6};
+    auto build = [&] {
+        OM_DeleteAll(DB_FileMap());
+        for (const char* name : names) ASSERT_NE(F_CreateFile(0, name), 0) << name;
+    };
+    auto left = [] {
+        std::vector<std::pair<int32_t, std::string>> files;
+        int32_t cursor = OM_GetFirst(DB_FileMap());
+        while (const int32_t id = OM_SearchMask(DB_FileMap(), &cursor, 0, 0))
+            files.emplace_back(id, O_GetName(OM_Object(DB_FileMap(), id)));
+        return files;
+    };
+    build();
+    for (const int32_t n : numbers) DeleteTempFileObjects(n, 12);
+    const auto oneByOne = left();
+    build();
+    DeleteTempFileObjects(numbers, 12);
+    EXPECT_EQ(left(), oneByOne);
+    EXPECT_EQ(oneByOne.size(), 5u);  // !SEX1205, !SEX125x, !SEX135, !SEX129, !SEX12
+    DeleteTempFileObjects(std::vector<int32_t>{}, 12);
+    EXPECT_EQ(left(), oneByOne);
 }
 
 }  // namespace

@@ -70,6 +70,24 @@ TEST_F(KernelCore, WalkSurvivesDeletionOfCurrentAndLaterObjects)
     EXPECT_EQ(OM_SearchMask(map, &cursor, 0, 0), 0);  // stays at the end
 }
 
+TEST_F(KernelCore, WalksAfterDeletionsFromTheTopFindWhatIsLeftAndWhatComes)
+{
+    for (int i = 1; i <= 40; ++i) ASSERT_EQ(N_CreateNet(0, 1, "N"), i);
+    const int32_t map = DB_NetMap();
+    for (int32_t id = 40; id >= 4; --id) ASSERT_EQ(OM_Delete(map, id), 1);
+    EXPECT_EQ(WalkAll(map), (std::vector<int32_t>{1, 2, 3}));
+    // A member above the freed ones is found again, and the lowest free id
+    // is taken after the others.
+    EXPECT_EQ(N_CreateNet(30, 1, "N"), 30);
+    EXPECT_EQ(N_CreateNet(0, 1, "N"), 4);
+    EXPECT_EQ(WalkAll(map), (std::vector<int32_t>{1, 2, 3, 4, 30}));
+    for (const int32_t id : {30, 4, 3, 2, 1}) ASSERT_EQ(OM_Delete(map, id), 1);
+    EXPECT_EQ(WalkAll(map), std::vector<int32_t>{});
+    EXPECT_EQ(OM_FindMask(map, 0, 0), 0);
+    EXPECT_EQ(N_CreateNet(0, 1, "N"), 1);
+    EXPECT_EQ(WalkAll(map), std::vector<int32_t>{1});
+}
+
 TEST_F(KernelCore, MaskSemantics)
 {
     for (int i = 2; i <= 4; ++i) DB_CreatePage(0, "P");

@@ -564,6 +564,47 @@ TEST_F(KernelNets, InsertingAndDeletingPointRecords)
     EXPECT_NE(N_Node(net, node), 0);
 }
 
+TEST_F(KernelNets, DeletingTheRecordsOfAMaskAtOnce)
+{
+    const int32_t net = N_CreateNet(0, 1, "N");
+    const int32_t branch = B_CreateBranch(0, 1, net);
+    for (int i = 1; i <= 3; ++i) ASSERT_EQ(J_CreateJunction(0, 3, i * 1000, 0), i);
+    const int32_t node = N_CreateNode(net, 0, 0, 0, 0, 0);
+    B_InsertRecord(branch, -1, 5, 1);
+    B_InsertRecord(branch, -1, 3 | 256, node);
+    B_InsertRecord(branch, -1, 5 | 256, 2);
+    B_InsertRecord(branch, -1, 5, 3);
+
+    // Refusals delete nothing.
+    BranchPointRec out[4] = {};
+    EXPECT_EQ(B_DeleteRecordsMask(branch + 1, 6, out, 4), -1);
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, out, -1), -1);
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, nullptr, 4), -1);
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, nullptr, 0), 0);
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 64, out, 4), 0);
+    EXPECT_EQ(Refs(branch), (std::vector<int32_t>{1, node, 2, 3}));
+
+    // The marked records go, in index order, shown as read; the others keep
+    // their order.
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 256, out, 4), 2);
+    EXPECT_EQ(out[0].Flags, 3 | 256);
+    EXPECT_EQ(out[0].Ref, node);
+    EXPECT_EQ(out[1].Flags, 5 | 256);
+    EXPECT_EQ(out[1].Ref, 2);
+    EXPECT_EQ(out[1].X, 2000);
+    EXPECT_EQ(Refs(branch), (std::vector<int32_t>{1, 3}));
+    // At most `capacity` of them.
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, out, 1), 1);
+    EXPECT_EQ(out[0].Ref, 1);
+    EXPECT_EQ(Refs(branch), std::vector<int32_t>{3});
+    EXPECT_EQ(B_DeleteRecordsMask(branch, 6, out, 4), 1);
+    EXPECT_EQ(ReadBranch(branch).Points, 0);
+    // The emptied branch, the junctions and the node stay.
+    EXPECT_NE(B_Branch(branch), 0);
+    EXPECT_NE(J_Junction(2), 0);
+    EXPECT_NE(N_Node(net, node), 0);
+}
+
 TEST_F(KernelNets, PointRecordsShowThePositionOfWhatTheyReferTo)
 {
     const Parts p = MakeParts();
@@ -769,6 +810,51 @@ TEST_F(KernelNets, NodeRecordMarksReachWiresAndTraces)
     // With the schematic view the component's nodes select the traces too.
     EXPECT_EQ(T_MaskNodeRecords(p.comp, 0, 512, 512, 0, 0, 0, 0), 2);
     EXPECT_EQ(WalkAll(DB_TraceMap(), 512, 512), (std::vector<int32_t>{t1, t2}));
+}
+
+TEST_F(KernelNets, NodeRecordMarksForASetOfComponents)
+{
+    const Parts p = MakeParts();
+    const int32_t net = N_CreateNet(0, 1, "N");
+    const int32_t n1 = N_CreateNode(net, 0, p.comp, 1, p.layComp, 1);
+    const int32_t n2 = N_CreateNode(net, 0, p.comp, 2, 0, 0);
+    const int32_t n3 = N_CreateNode(net, 0, p.comp2, 1, 0, 0);
+    const int32_t j = J_CreateJunction(0, 3, 0, 0);
+    const int32_t w1 = B_CreateBranch(0, 1, net), w2 = B_CreateBranch(0, 1, net), w3 = B_CreateBranch(0, 1, net);
+    B_InsertRecord(w1, -1, 3, n1);
+    B_InsertRecord(w1, -1, 5, j);
+    B_InsertRecord(w2, -1, 5, j);
+    B_InsertRecord(w2, -1, 3, n2);
+    B_InsertRecord(w3, -1, 5, j);
+    B_InsertRecord(w3, -1, 3, n3);
+
+    // Every pin of each component; a repeat and an unknown id add nothing.
+    const int32_t one[] = {p.comp, 9999, p.comp};
+    EXPECT_EQ(B_MaskNodeRecordSet(one, 3, 2048, 2048, 512, 512, 1, 1), 2);
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 2048, 2048), (std::vector<int32_t>{w1, w2}));
+    EXPECT_EQ(ReadPoint(w1, 1).Flags, 3 | 512);
+    EXPECT_EQ(ReadPoint(w1, 2).Flags, 5);
+    EXPECT_EQ(O_GetStatus(N_Node(net, n1)), 1);
+    EXPECT_EQ(O_GetStatus(N_Node(net, n2)), 1);
+    EXPECT_EQ(O_GetStatus(N_Node(net, n3)), 0);
+
+    const int32_t both[] = {p.comp2, p.comp};
+    EXPECT_EQ(B_MaskNodeRecordSet(both, 2, 8192, 8192, 8192, 8192, 128, 129), 3);
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 8192, 8192), (std::vector<int32_t>{w1, w2, w3}));
+    for (const int32_t node : {n1, n2, n3}) EXPECT_EQ(O_GetStatus(N_Node(net, node)), 128);
+
+    // The layout view selects by the layout component.
+    const int32_t layout[] = {p.layComp};
+    {
+        NodeView view(1);
+        EXPECT_EQ(B_MaskNodeRecordSet(layout, 1, 64, 64, 0, 0, 0, 0), 1);
+    }
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 64, 64), std::vector<int32_t>{w1});
+
+    // No set: nothing.
+    EXPECT_EQ(B_MaskNodeRecordSet(both, 0, 16, 16, 16, 16, 16, 16), 0);
+    EXPECT_EQ(B_MaskNodeRecordSet(nullptr, 2, 16, 16, 16, 16, 16, 16), 0);
+    EXPECT_EQ(OM_FindMask(DB_BranchMap(), 16, 16), 0);
 }
 
 TEST_F(KernelNets, SearchingTheBranchesOfANetOrBus)
