@@ -1,10 +1,12 @@
 // Cleaning a page of 2,000 components and 10,000 wires (100 nets of 100
 // wires, each wire a segment between two junctions; every component's first
 // pin a node of one of the nets) with CleanPage, beside one kernel walk per
-// map deleting the same objects directly. The page is built anew before each
-// run, outside the timing.
+// map deleting the same objects directly: the components, the wires, their
+// junctions and the nets with their nodes. The page is built anew before
+// each run, outside the timing.
 //
 //   build/bin/editing_clean_bench
+#include "bench/interaction/bench_editor.h"
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/pagedraw.h"
@@ -14,9 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
-#include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace {
@@ -49,20 +49,14 @@ void BuildCleanPage()
         }
 }
 
+// The editor over the cleaning page, made by the first benchmark that needs
+// it (bench_editor.h).
 SCHMAIN& Editor()
 {
-    static int argc = 1;
-    static char name[] = "editing_bench";
-    static char* argv[] = {name, nullptr};
-    // The application and the editor live until the process ends: torn
-    // down by the static destructors, after the benchmark library's and in
-    // no fixed order with the forms' and the kernel's, they crashed on exit.
-    static clsPalvane* link = nullptr;
-    if (!link) {
-        setenv("PALVANE_INSTANCE_LOCK", "off", 1);
-        new QApplication(argc, argv);
+    if (!BenchEditorLoaded()) {
         BuildCleanPage();
-        link = new clsPalvane();
+        std::unique_ptr<clsPalvane>& link = BenchEditorLink();
+        link = std::make_unique<clsPalvane>();
         int16_t mode = winstate::Normal;
         link->Load(mode);
         FormInstance<SCHMAIN>().LoadSettings();
@@ -102,7 +96,7 @@ void BM_KernelWalkDeleting(benchmark::State& state)
         BuildCleanPage();
         ReadCurrentPage();
         state.ResumeTiming();
-        for (const int32_t map : {DB_SchCompMap(), DB_BranchMap(), DB_NetMap()}) {
+        for (const int32_t map : {DB_SchCompMap(), DB_BranchMap(), DB_JunctMap(), DB_NetMap()}) {
             int32_t cursor = OM_GetFirst(map);
             while (const int32_t id = OM_SearchMask(map, &cursor, 0, 0))
                 if (id > 0) OM_Delete(map, id);
