@@ -53,6 +53,10 @@
       (int32_t comp, int32_t entry, int32_t branchValue, int32_t branchMask, int32_t recValue,      \
        int32_t recMask, int32_t nodeValue, int32_t nodeMask),                                      \
       (comp, entry, branchValue, branchMask, recValue, recMask, nodeValue, nodeMask))              \
+    X(int32_t, B_MaskNodeRecordSet,                                                                \
+      (const int32_t* comps, int32_t count, int32_t branchValue, int32_t branchMask,               \
+       int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask),                    \
+      (comps, count, branchValue, branchMask, recValue, recMask, nodeValue, nodeMask))             \
     X(int32_t, B_MaskSelRecords,                                                                   \
       (int32_t kind, int32_t ref, int32_t branchValue, int32_t branchMask, int32_t recValue,       \
        int32_t recMask, int32_t objValue, int32_t objMask),                                        \
