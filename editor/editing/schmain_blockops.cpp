@@ -11,6 +11,7 @@
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
+#include "editor/objects/id_table.h"
 #include "editor/objects/net_removal.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/packaging.h"
@@ -28,7 +29,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -89,27 +89,6 @@ void ForEachMovedWire(int32_t op, bool withFrame, F action)
         action(g_FrameBranch);
 }
 
-// Ids met so far: a table by id for the small ids the kernel hands out, a
-// hash set beyond it.
-class IdSet {
-public:
-    // False when `id` was met before.
-    bool Insert(int32_t id)
-    {
-        if (id < 0 || id >= kTableIds) return spread_.insert(id).second;
-        const auto i = static_cast<size_t>(id);
-        if (i >= table_.size()) table_.resize(std::max(i + 1, 2 * table_.size()), 0);
-        if (table_[i] != 0) return false;
-        table_[i] = 1;
-        return true;
-    }
-
-private:
-    static constexpr int32_t kTableIds = 1 << 22;
-    std::vector<uint8_t> table_;
-    std::unordered_set<int32_t> spread_;
-};
-
 // Each point record of the wire with mark 256.
 template <typename F>
 void ForEachMarkedPoint(int32_t branch, F action)
@@ -140,13 +119,16 @@ bool SCHMAIN::BlockMoveFits(int32_t op, int32_t objects, BlockMovePlan& plan)
             // A junction on several moved wires moves once; every record
             // of it shows the same place.
             const bool frame = F_OST.Exists(5) && F_OST(5)->Value();
-            IdSet seen;
+            IdTable<uint8_t> seen;
             ForEachMovedWire(op, frame, [&](int32_t branch) {
                 plan.wires = true;
                 ForEachMarkedPoint(branch, [&](const BranchPointRec& p) {
                     int32_t x = p.X, y = p.Y, angle = 0, sign = 1;
                     RotateMovePoint(x, y, angle, sign);
-                    if (IsJunctionRef(p) && seen.Insert(p.Ref)) plan.junctions.push_back({p.Ref, x, y});
+                    if (!IsJunctionRef(p)) return;
+                    bool first = false;
+                    seen.At(p.Ref, &first);
+                    if (first) plan.junctions.push_back({p.Ref, x, y});
                 });
             });
         }

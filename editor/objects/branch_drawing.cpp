@@ -1,13 +1,13 @@
 #include "editor/objects/branch_drawing.h"
 
 #include "editor/objects/branches.h"
+#include "editor/objects/id_table.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/view_values.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/platform_calls.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -181,7 +181,8 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
     };
     std::vector<Covered> covered;
     std::vector<int32_t> junctions, wholeJunctions;
-    std::unordered_map<int32_t, int32_t> lastReached;  // junction -> order of the last wire reaching it
+    IdTable<int32_t> lastReached;  // junction -> order of the last wire reaching it
+    std::vector<int32_t> reached;  // the junctions reached, each once
     int32_t cover = 0, order = 0;
     std::vector<BranchPointRec> points;
     for (int32_t branch = B_CoverBranch(x, y, size, &cover); branch != 0; branch = B_CoverNextBranch(&cover)) {
@@ -217,7 +218,9 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
             if ((point.Flags & 4) == 0) continue;
             if (whole) wholeJunctions.push_back(point.Ref);
             if (!inside(point.X, point.Y)) continue;
-            lastReached[point.Ref] = order;
+            bool first = false;
+            lastReached.At(point.Ref, &first) = order;
+            if (first) reached.push_back(point.Ref);
             reaches = true;
             B_MaskRecord(branch, static_cast<int32_t>(k + 1), 256, 256);
         }
@@ -231,18 +234,15 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
     if (!wholeJunctions.empty())
         B_MaskSelRecordSet(4, wholeJunctions.data(), static_cast<int32_t>(wholeJunctions.size()), 0, 0, 0, 0, 256,
                            256);
-    if (!lastReached.empty()) {
-        std::vector<int32_t> reached;
-        reached.reserve(lastReached.size());
-        for (const auto& [junction, by] : lastReached) reached.push_back(junction);
+    if (!reached.empty()) {
         B_MaskSelRecordSet(4, reached.data(), static_cast<int32_t>(reached.size()), 2048, 2048, 512, 512, 1, 1);
     }
     for (const Covered& c : covered) {
         const auto first = junctions.begin() + static_cast<std::ptrdiff_t>(c.firstJunction);
         const auto end = junctions.begin() + static_cast<std::ptrdiff_t>(c.endJunction);
         const bool reachedLater = std::any_of(first, end, [&](int32_t j) {
-            const auto it = lastReached.find(j);
-            return it != lastReached.end() && it->second > c.order;
+            const int32_t* by = lastReached.Find(j);
+            return by && *by > c.order;
         });
         const int32_t value = (c.whole ? 512 : 0) | (c.reaches ? 256 : 0) | (reachedLater || !c.whole ? 2048 : 0);
         O_Mask(c.handle, value, 2816);

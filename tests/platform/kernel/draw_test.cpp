@@ -1386,7 +1386,7 @@ TEST_F(Draw, AWalkedCoverAnswersAsTheBuiltIndex)
             hits.push_back({id, extra, DB_GetCoverDistance()});
         return hits;
     };
-    for (const auto& [x, y, tolerance] : {std::tuple{0, 0, 20000 * U}, std::tuple{9750 * U, -200 * U, 300 * U}}) {
+    for (const auto& [x, y, tolerance] : {std::tuple{0, 0, 20000 * U}, std::tuple{-200 * U, -1000 * U, 1500 * U}}) {
         DB_SetCurPage(page2);
         DB_SetCurPage(page1);
         const std::vector<Hit> walked = covers(x, y, tolerance);
