@@ -11,6 +11,7 @@
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
+#include "editor/objects/id_table.h"
 #include "editor/objects/net_removal.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/packaging.h"
@@ -25,9 +26,24 @@
 #include "editor/shell/scope_guard.h"
 #include "platform/winsys/interaction.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
+
+// The new places a move works out before anything moves.
+struct BlockMovePlan {
+    // The junctions of the moved wires, each once, and where they go.
+    struct Place {
+        int32_t junction, x, y;
+    };
+    std::vector<Place> junctions;
+    bool wires = false;  // a wire is moved
+    // The wire texts in the box, selected by the check (its status).
+    bool textsSelected = false;
+    int32_t textStatus = 1;
+};
 
 namespace {
 
@@ -85,7 +101,7 @@ void ForEachMarkedPoint(int32_t branch, F action)
 
 }  // namespace
 
-bool SCHMAIN::BlockMoveFits(int32_t op, int32_t objects)
+bool SCHMAIN::BlockMoveFits(int32_t op, int32_t objects, BlockMovePlan& plan)
 {
     try {
         if (objects & 1) {
@@ -100,17 +116,27 @@ bool SCHMAIN::BlockMoveFits(int32_t op, int32_t objects)
             }
         }
         if (objects & 6) {
+            // A junction on several moved wires moves once; every record
+            // of it shows the same place.
             const bool frame = F_OST.Exists(5) && F_OST(5)->Value();
+            IdTable<uint8_t> seen;
             ForEachMovedWire(op, frame, [&](int32_t branch) {
+                plan.wires = true;
                 ForEachMarkedPoint(branch, [&](const BranchPointRec& p) {
                     int32_t x = p.X, y = p.Y, angle = 0, sign = 1;
                     RotateMovePoint(x, y, angle, sign);
+                    if (!IsJunctionRef(p)) return;
+                    bool first = false;
+                    seen.At(p.Ref, &first);
+                    if (first) plan.junctions.push_back({p.Ref, x, y});
                 });
             });
         }
         if (objects & 2) {
             int32_t status = 1;
             SelectBranchTextsAtPoint(status, m_BaseX, m_BaseY, m_BoxDiagonal);
+            plan.textsSelected = true;
+            plan.textStatus = status;
             if (status == 0) {
                 const int32_t map = DB_BranchMap();
                 int32_t cursor = OM_GetFirst(map);
@@ -156,7 +182,8 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
     if (objects & 1) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal);
     if (objects & 6) SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal);
 
-    if ((op == BLOCK_MOVE || toPage) && !BlockMoveFits(op, objects)) {
+    BlockMovePlan plan;
+    if ((op == BLOCK_MOVE || toPage) && !BlockMoveFits(op, objects, plan)) {
         // Clear the text marks the check set on the wires' texts.
         const int32_t map = DB_BranchMap();
         int32_t cursor = OM_GetFirst(map);
@@ -209,7 +236,9 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
         OM_MaskAll(map, 0, kMark);
     }
 
-    // Wires and their bend points.
+    // Wires and their bend points. A move keeps the texts the check
+    // selected for the texts below, and clears the wire marks at the end.
+    const bool keepTexts = op == BLOCK_MOVE && plan.textsSelected;
     if (objects & 6) {
         const int32_t map = DB_BranchMap();
         if (wireStatus == 0) {
@@ -240,7 +269,15 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
                 }
             }
             const int32_t wireBits = objects & 6;
-            if (op == BLOCK_MOVE || toPage) {
+            if (op == BLOCK_MOVE) {
+                // Nothing between the check and here moves a junction or
+                // changes the marks of the wires.
+                if (plan.wires) result = -1;
+                for (const BlockMovePlan::Place& place : plan.junctions)
+                    if (const int32_t junction = J_Junction(place.junction))
+                        O_ChangePosition(junction, place.x, place.y);
+            } else if (toPage) {
+                // The cut above may have changed the wires: walk them again.
                 const bool frame = F_OST.Exists(5) && F_OST(5)->Value();
                 ForEachMovedWire(op, frame, [&](int32_t branch) {
                     result = -1;
@@ -294,7 +331,7 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
                 }
             }
         }
-        OM_MaskAll(map, 0, kMark | kTextMark | kPartly);
+        if (!keepTexts) OM_MaskAll(map, 0, kMark | kTextMark | kPartly);
         if (g_FrameBranch != 0 && B_Branch(g_FrameBranch) != 0) O_Mask(B_Branch(g_FrameBranch), 0, kMark | kPartly);
         B_MaskAllRecords(0, kMark | kWhole);
         OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
@@ -304,8 +341,8 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
 
     // Wire texts.
     if (objects & 2) {
-        int32_t status = 1;
-        SelectBranchTextsAtPoint(status, m_BaseX, m_BaseY, m_BoxDiagonal);
+        int32_t status = plan.textStatus;
+        if (!keepTexts) SelectBranchTextsAtPoint(status, m_BaseX, m_BaseY, m_BoxDiagonal);
         const int32_t map = DB_BranchMap();
         if (status == 0) {
             int32_t cursor = OM_GetFirst(map);
@@ -337,5 +374,5 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
         }
     }
     // Wire mark 512 goes too, so that no later walk takes a stale block.
-    OM_MaskAll(DB_BranchMap(), 0, kWhole | kTextMark);
+    OM_MaskAll(DB_BranchMap(), 0, keepTexts ? kMark | kTextMark | kPartly | kWhole : kWhole | kTextMark);
 }

@@ -1,13 +1,13 @@
 #include "editor/objects/branch_drawing.h"
 
 #include "editor/objects/branches.h"
+#include "editor/objects/id_table.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/view_values.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/platform_calls.h"
 
 #include <algorithm>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -163,64 +163,88 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
     OM_MaskAll(DB_JunctMap(), 0, 4352);
     const auto& r = g_SelRect;
     auto inside = [&](int32_t px, int32_t py) { return DB_CoverRectangle(px, py, 1, r.X1, r.Y1, r.X2, r.Y2) != 0; };
-    // Every junction inside the box marks the records of all wires meeting
-    // at it (512), those wires as partly taken (2048) and itself (1), in one
-    // kernel walk after the cover walk. A covered wire's own 2048 (partly or
-    // not) stands unless a junction of it is reached again from a wire
-    // covered later, as when each junction was marked where it was met.
+    // A covered wire is taken whole (512) when its drawn lines lie inside
+    // the box, else partly (2048); its junction records inside the box get
+    // 256, and so does the wire. Every junction inside the box marks the
+    // records of all wires meeting at it (512), those wires as partly taken
+    // (2048) and itself (1), in one kernel walk after the cover walk; the
+    // junctions of the wires taken whole get 256 in one more. A covered
+    // wire's own 2048 (partly or not) stands unless a junction of it is
+    // reached again from a wire covered later, as when each junction was
+    // marked where it was met; each wire's marks are written once, at the
+    // end.
     struct Covered {
         int32_t handle;
         int32_t order;
-        bool partly;
-        std::vector<int32_t> junctions;
+        bool whole, reaches;
+        size_t firstJunction, endJunction;  // in `junctions`
     };
     std::vector<Covered> covered;
-    std::unordered_map<int32_t, int32_t> lastReached;  // junction -> order of the last wire reaching it
+    std::vector<int32_t> junctions, wholeJunctions;
+    IdTable<int32_t> lastReached;  // junction -> order of the last wire reaching it
+    std::vector<int32_t> reached;  // the junctions reached, each once
     int32_t cover = 0, order = 0;
+    std::vector<BranchPointRec> points;
     for (int32_t branch = B_CoverBranch(x, y, size, &cover); branch != 0; branch = B_CoverNextBranch(&cover)) {
         BranchRec rec{};
         if (B_ReadBranch(branch, &rec) == 0) continue;
         ++order;
-        const int32_t handle = B_Branch(branch);
-        // A branch whose extent cannot be read counts as partly inside for
-        // its junction points.
-        bool partly = true, touched = false;
-        int32_t extent[4] = {};
-        if (B_FrameBranchLines(branch, 6, extent) != 0) {
-            if (inside(extent[0], extent[1]) && inside(extent[2], extent[3])) {
-                partly = false;
-                O_Mask(handle, 512, 2560);
-                MaskBranchJunctions(branch, 256, 256);
-            } else {
-                O_Mask(handle, 2048, 2048);
-            }
-            touched = true;
-            status = 0;
-        }
-        std::vector<int32_t> junctions;
+        points.clear();
         for (int32_t i = 1; i <= rec.Points; ++i) {
             BranchPointRec point{};
-            if (B_ReadRecord(branch, i, &point) == 0) continue;
-            if ((point.Flags & 6) == 4) junctions.push_back(point.Ref);
-            if ((point.Flags & 4) == 0 || !inside(point.X, point.Y)) continue;
-            lastReached[point.Ref] = order;
-            O_Mask(handle, partly ? 2304 : 256, 2304);
-            B_MaskRecord(branch, i, 256, 256);
-            touched = true;
-            status = 0;
+            if (B_ReadRecord(branch, i, &point) == 0) break;
+            points.push_back(point);
         }
-        if (touched) covered.push_back({handle, order, partly, std::move(junctions)});
+        // The drawn lines: the records at either end of a segment whose end
+        // record refers to something (or the one such record of a wire of
+        // one record), as B_FrameBranchLines frames them with mask 6. A
+        // wire without them counts as partly inside for its junction points;
+        // it is whole when all of them lie inside the box.
+        const size_t n = points.size();
+        bool framed = false, whole = true, reaches = false;
+        for (size_t k = 0; k < n; ++k) {
+            const bool drawn = n == 1 ? (points[0].Flags & 6) != 0
+                                      : (k >= 1 && (points[k].Flags & 6) != 0) ||
+                                            (k + 1 < n && (points[k + 1].Flags & 6) != 0);
+            if (!drawn) continue;
+            framed = true;
+            if (whole && !inside(points[k].X, points[k].Y)) whole = false;
+        }
+        whole = framed && whole;
+        const size_t firstJunction = junctions.size();
+        for (size_t k = 0; k < n; ++k) {
+            const BranchPointRec& point = points[k];
+            if ((point.Flags & 6) == 4) junctions.push_back(point.Ref);
+            if ((point.Flags & 4) == 0) continue;
+            if (whole) wholeJunctions.push_back(point.Ref);
+            if (!inside(point.X, point.Y)) continue;
+            bool first = false;
+            lastReached.At(point.Ref, &first) = order;
+            if (first) reached.push_back(point.Ref);
+            reaches = true;
+            B_MaskRecord(branch, static_cast<int32_t>(k + 1), 256, 256);
+        }
+        if (!framed && !reaches) {
+            junctions.resize(firstJunction);
+            continue;
+        }
+        status = 0;
+        covered.push_back({B_Branch(branch), order, whole, reaches, firstJunction, junctions.size()});
     }
-    if (lastReached.empty()) return;
-    std::vector<int32_t> reached;
-    reached.reserve(lastReached.size());
-    for (const auto& [junction, by] : lastReached) reached.push_back(junction);
-    B_MaskSelRecordSet(4, reached.data(), static_cast<int32_t>(reached.size()), 2048, 2048, 512, 512, 1, 1);
+    if (!wholeJunctions.empty())
+        B_MaskSelRecordSet(4, wholeJunctions.data(), static_cast<int32_t>(wholeJunctions.size()), 0, 0, 0, 0, 256,
+                           256);
+    if (!reached.empty()) {
+        B_MaskSelRecordSet(4, reached.data(), static_cast<int32_t>(reached.size()), 2048, 2048, 512, 512, 1, 1);
+    }
     for (const Covered& c : covered) {
-        const bool reachedLater = std::any_of(c.junctions.begin(), c.junctions.end(), [&](int32_t j) {
-            const auto it = lastReached.find(j);
-            return it != lastReached.end() && it->second > c.order;
+        const auto first = junctions.begin() + static_cast<std::ptrdiff_t>(c.firstJunction);
+        const auto end = junctions.begin() + static_cast<std::ptrdiff_t>(c.endJunction);
+        const bool reachedLater = std::any_of(first, end, [&](int32_t j) {
+            const int32_t* by = lastReached.Find(j);
+            return by && *by > c.order;
         });
-        if (!reachedLater) O_Mask(c.handle, c.partly ? 2048 : 0, 2048);
+        const int32_t value = (c.whole ? 512 : 0) | (c.reaches ? 256 : 0) | (reachedLater || !c.whole ? 2048 : 0);
+        O_Mask(c.handle, value, 2816);
     }
 }

@@ -4,6 +4,8 @@
 #include "editor/shell/curpos.h"
 #include "editor/shell/platform_calls.h"
 
+#include <vector>
+
 namespace {
 
 constexpr int32_t kSelected = 256;
@@ -56,6 +58,9 @@ void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance
     OM_MaskAll(DB_SchCompMap(), 0, kSelected);
     OM_MaskAll(DB_BranchMap(), 0, kBranchMoves);
     B_MaskAllRecords(0, kRecordMoves);
+    // The wires on the pins of the components taken are marked in one walk
+    // for all of them.
+    std::vector<int32_t> taken;
     int32_t entry = 0;
     for (int32_t id = C_CoverComponent(x, y, tolerance, &entry); id >= 1; id = C_CoverNextComponent(&entry)) {
         CompRec comp{};
@@ -64,6 +69,9 @@ void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance
             continue;
         status = 0;
         O_Mask(C_Component(id), kSelected, kSelected);
-        B_MaskNodeRecords(id, 0, kBranchMoves, kBranchMoves, kRecordMoves, kRecordMoves, 1, 1);
+        taken.push_back(id);
     }
+    if (!taken.empty())
+        B_MaskNodeRecordSet(taken.data(), static_cast<int32_t>(taken.size()), kBranchMoves, kBranchMoves,
+                            kRecordMoves, kRecordMoves, 1, 1);
 }

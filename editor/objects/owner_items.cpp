@@ -145,9 +145,11 @@ void SelectBranchTextsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tol
     OM_MaskAll(map, 0, kBranchTextSelected);
     int32_t cursor = OM_GetFirst(map);
     for (int32_t branch; (branch = OM_SearchMask(map, &cursor, 0, 0)) > 0;) {
+        // Most wires have no texts: nothing to clear or find.
+        const int32_t texts = B_BranchTextArray(branch);
+        if (OA_GetCount(texts) == 0) continue;
         const int32_t handle = B_Branch(branch);
         if (O_TestPage(handle, 0) == 0) continue;
-        const int32_t texts = B_BranchTextArray(branch);
         OA_MaskAll(texts, 0, kItemSelected);
         for (int32_t index = OA_Cover(texts, 1, x, y, tolerance); index > 0;
              index = OA_Cover(texts, index + 1, x, y, tolerance)) {

@@ -23,6 +23,7 @@
 
 class Canvas;
 struct NetRec;
+struct BlockMovePlan;
 enum class Prep;
 class CheckBox;
 class ComboBox;
@@ -753,7 +754,9 @@ public:
     // texts, 4 bend points; result -1 when an object was handled. A move
     // that would take a point beyond the drawing area changes nothing.
     void ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result);
-    bool BlockMoveFits(int32_t op, int32_t objects);
+    // Works out every new position of a move or page move into `plan`;
+    // false when one would leave the drawing area.
+    bool BlockMoveFits(int32_t op, int32_t objects, BlockMovePlan& plan);
 
     // ---- Subsystem 8: automation ----------------------------------------------
     void M_Apack_Click();

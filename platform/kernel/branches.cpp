@@ -300,12 +300,35 @@ int32_t B_MaskSelRecordSet(int32_t kind, const int32_t* refs, int32_t count, int
         Level* level = CurLevel();
         const int32_t k = kind & 6;
         if (!level || (k != 2 && k != 4) || !refs || count <= 0) return 0;
-        std::vector<int32_t> ids(refs, refs + count);
-        std::sort(ids.begin(), ids.end());
-        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
-        const int32_t marked = MarkRecords<Branch>(
-            level->branches, branchValue, branchMask, recValue, recMask,
-            [&](const BranchPoint& p) { return (p.flags & 6) == k && std::binary_search(ids.begin(), ids.end(), p.ref); });
+        // Ids are small and dense in practice: a table by id answers each
+        // record at once; a sorted list when they are spread far apart.
+        int32_t highest = 0, lowest = refs[0];
+        for (int32_t i = 0; i < count; ++i) {
+            highest = std::max(highest, refs[i]);
+            lowest = std::min(lowest, refs[i]);
+        }
+        const bool byTable = lowest > 0 && highest <= 64 * static_cast<int64_t>(count) + 65536;
+        std::vector<uint8_t> inSet;
+        std::vector<int32_t> ids;
+        if (byTable) {
+            inSet.assign(static_cast<size_t>(highest) + 1, 0);
+            for (int32_t i = 0; i < count; ++i)
+                if (!inSet[static_cast<size_t>(refs[i])]) {
+                    inSet[static_cast<size_t>(refs[i])] = 1;
+                    ids.push_back(refs[i]);
+                }
+        } else {
+            ids.assign(refs, refs + count);
+            std::sort(ids.begin(), ids.end());
+            ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+        }
+        auto listed = [&](int32_t ref) {
+            if (byTable) return ref >= lowest && ref <= highest && inSet[static_cast<size_t>(ref)] != 0;
+            return std::binary_search(ids.begin(), ids.end(), ref);
+        };
+        const int32_t marked =
+            MarkRecords<Branch>(level->branches, branchValue, branchMask, recValue, recMask,
+                                [&](const BranchPoint& p) { return (p.flags & 6) == k && listed(p.ref); });
         for (const int32_t ref : ids)
             if (Object* object = Referenced(*level, k, ref)) ApplyMask(object->status, objValue, objMask);
         return marked;

@@ -127,6 +127,47 @@ void AddOnce(std::vector<int32_t>& list, int32_t id)
 
 // ---- The shapes of one object --------------------------------------------------------
 
+// The shape of a component of the current page (its items and entries) in
+// `s`, whose vectors are reused; false when it has none.
+bool CompShape(const Level& level, const Component& c, Shape& s)
+{
+    s.id = c.id;
+    s.extra = 0;
+    s.box = Box{};
+    s.figures.clear();
+    s.points.clear();
+    s.entries.clear();
+    if (c.id <= 0 || c.page != level.curPage) return false;
+    const Placement placement = PlacementOf(c);
+    if (const Symbol* symbol = FindSymbol(c.symb)) {
+        ForEachCompItem(*symbol, placement, [&](const Item&, const Figure& f) {
+            s.figures.push_back(f);
+            s.box.Add(FigureBox(f));
+        });
+        for (const EntryPoint& e : EntryPoints(*symbol, placement)) {
+            s.entries.emplace_back(e.number, e.at);
+            s.box.Add(e.at.x, e.at.y);
+        }
+    }
+    return !s.box.Empty();
+}
+
+// The shape of a wire of the current page (its points) in `s`, whose
+// vectors are reused; false when it has none.
+bool BranchShape(const Level& level, Branch& b, Shape& s)
+{
+    s.id = b.id;
+    s.extra = 0;
+    s.box = Box{};
+    s.figures.clear();
+    s.points.clear();
+    s.entries.clear();
+    if (b.page != level.curPage) return false;
+    BranchPoints(level, b, s.points);
+    for (const Pt& p : s.points) s.box.Add(p.x, p.y);
+    return !s.box.Empty();
+}
+
 void AddComp(const Level& level, const Component& c, Index& index, bool texts)
 {
     if (c.id <= 0 || c.page != level.curPage) return;
@@ -145,18 +186,7 @@ void AddComp(const Level& level, const Component& c, Index& index, bool texts)
         return;
     }
     Shape s;
-    s.id = c.id;
-    if (const Symbol* symbol = FindSymbol(c.symb)) {
-        ForEachCompItem(*symbol, placement, [&](const Item&, const Figure& f) {
-            s.figures.push_back(f);
-            s.box.Add(FigureBox(f));
-        });
-        for (const EntryPoint& e : EntryPoints(*symbol, placement)) {
-            s.entries.emplace_back(e.number, e.at);
-            s.box.Add(e.at.x, e.at.y);
-        }
-    }
-    if (!s.box.Empty()) index.Add(std::move(s));
+    if (CompShape(level, c, s)) index.Add(std::move(s));
 }
 
 void AddBranch(const Level& level, Branch& b, Index& index, bool texts)
@@ -182,10 +212,7 @@ void AddBranch(const Level& level, Branch& b, Index& index, bool texts)
         if (kind == 4) AddOnce(index.junctionRefs[p.ref], b.id);
     }
     Shape s;
-    s.id = b.id;
-    BranchPoints(level, b, s.points);
-    for (const Pt& p : s.points) s.box.Add(p.x, p.y);
-    if (!s.box.Empty()) index.Add(std::move(s));
+    if (BranchShape(level, b, s)) index.Add(std::move(s));
 }
 
 void AddJunction(const Level& level, const Junction& j, Index& index)
@@ -382,7 +409,11 @@ Stamp StampOf(IndexKind kind, const Database& db, const Level& level)
 
 }  // namespace
 
-const Index* Current(IndexKind kind)
+namespace {
+
+// Brings the index up to date; with `mayPutOff`, a build from every object
+// that is due is put off once per change that made it due (null result).
+const Index* Update(IndexKind kind, bool mayPutOff)
 {
     Database* db = Db();
     Level* level = db ? db->CurLevel() : nullptr;
@@ -393,9 +424,53 @@ const Index* Current(IndexKind kind)
     Stamp old = index.stamp;
     old.levelEpoch = stamp.levelEpoch;
     const bool follows = index.built && old == stamp && index.stamp.levelEpoch >= level->geometryLogFrom;
-    if (!follows || !Follow(kind, *level, index, index.stamp.levelEpoch)) Build(kind, *level, index);
+    if (follows && Follow(kind, *level, index, index.stamp.levelEpoch)) {
+        index.stamp = stamp;
+        return &index;
+    }
+    // The change that made the build due: the state with the epoch at which
+    // the log starts (it moves on with every change the log cannot follow).
+    Stamp due = stamp;
+    due.levelEpoch = level->geometryLogFrom;
+    if (mayPutOff && !(index.putOff && index.putOffAt == due)) {
+        // The follow above may have changed some shapes: build next time.
+        index.built = false;
+        index.putOff = true;
+        index.putOffAt = due;
+        return nullptr;
+    }
+    Build(kind, *level, index);
     index.stamp = stamp;
     return &index;
+}
+
+}  // namespace
+
+const Index* Current(IndexKind kind)
+{
+    return Update(kind, false);
+}
+
+const Index* CurrentOrWalk(IndexKind kind, bool& walk)
+{
+    const Index* index = Update(kind, kind == kComps || kind == kBranches);
+    walk = !index && CurLevel() != nullptr;
+    return index;
+}
+
+void ForEachShape(IndexKind kind, const std::function<void(const Shape&)>& f)
+{
+    Level* level = CurLevel();
+    if (!level) return;
+    Shape s;
+    if (kind == kComps)
+        level->components.ForEach([&](const Object& o) {
+            if (CompShape(*level, static_cast<const Component&>(o), s)) f(s);
+        });
+    else if (kind == kBranches)
+        level->branches.ForEach([&](Object& o) {
+            if (BranchShape(*level, static_cast<Branch&>(o), s)) f(s);
+        });
 }
 
 }  // namespace kernel::draw

@@ -12,11 +12,18 @@
 // object only when the page, the level, the node view or a design-wide
 // object (a symbol) has changed, or when the log no longer reaches back to
 // the index's last state.
+//
+// Such a build is put off once: the first query of a component or wire
+// cover after the change that made it due walks the objects instead (see
+// CurrentOrWalk). A block operation that has just moved the whole page asks
+// once and then changes it again; building the grid and the shape lists of
+// every object for that one query costs several walks.
 #pragma once
 
 #include "platform/kernel/draw_objects.h"
 
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -107,6 +114,11 @@ struct Index {
     // Nodes: net id -> the node ids shown for it.
     std::unordered_map<int32_t, std::vector<int32_t>> netNodes;
 
+    // The state (as a stamp, with the epoch at which the level's log
+    // starts) at which a build from every object was last put off.
+    bool putOff = false;
+    Stamp putOffAt;
+
     // Forgets every shape.
     void Clear();
     // Adds a shape (with a non-empty box).
@@ -118,5 +130,17 @@ struct Index {
 // The index of a kind for the current page, brought up to date; null
 // without a database or a current level.
 const Index* Current(IndexKind kind);
+
+// As Current for kComps and kBranches, except that when a build from every
+// object is due and was not put off already since the change that made it
+// due, it is put off and the result is null: the caller then walks the
+// shapes with ForEachShape. Null also without a database or a current
+// level (`walk` tells the two apart).
+const Index* CurrentOrWalk(IndexKind kind, bool& walk);
+
+// Calls `f` with the shape of every component (kComps) or wire (kBranches)
+// of the current page, as a build from every object would make them; a
+// shape is valid only during its call.
+void ForEachShape(IndexKind kind, const std::function<void(const Shape&)>& f);
 
 }  // namespace kernel::draw

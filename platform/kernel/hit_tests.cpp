@@ -115,6 +115,25 @@ std::vector<Hit> Collect(const Index& index, double x, double y, double tol, Mea
     return hits;
 }
 
+// As Collect, from the index of `kind` or, when its build is put off, from
+// a walk of every object's shape; the same hits in the same order.
+template <class Measure>
+std::vector<Hit> CollectOrWalk(IndexKind kind, double x, double y, double tol, Measure&& measure)
+{
+    bool walk = false;
+    if (const Index* index = CurrentOrWalk(kind, walk)) return Collect(*index, x, y, tol, measure);
+    std::vector<Hit> hits;
+    if (!walk) return hits;
+    ForEachShape(kind, [&](const Shape& s) {
+        if (!s.box.Within(x, y, tol)) return;
+        int32_t extra = s.extra;
+        const std::optional<double> d = measure(s, extra);
+        if (d) hits.push_back(Hit{s.id, extra, *d});
+    });
+    SortHits(hits);
+    return hits;
+}
+
 // The item's absolute figure, as I_ReadItemAbs places it.
 Figure AbsoluteFigure(const Item& item)
 {
@@ -130,16 +149,18 @@ int32_t FrameWireRecords(const Level& level, Wire& wire, int32_t recordMask, Box
 {
     auto& points = wire.points;
     for (auto& p : points) ShowPosition(level, p);
-    std::vector<bool> in(points.size(), false);
-    if (points.size() == 1 && Takes(points[0].flags, recordMask)) in[0] = true;
-    for (size_t k = 1; k < points.size(); ++k)
-        if (Takes(points[k].flags, recordMask)) in[k - 1] = in[k] = true;
+    const size_t n = points.size();
+    // Record i is in when it ends a taken segment (i and i - 1) or starts
+    // one (i + 1 taken), or is the one record of the wire and taken.
     int32_t taken = 0;
-    for (size_t i = 0; i < points.size(); ++i)
-        if (in[i]) {
-            box.Add(points[i].x, points[i].y);
-            ++taken;
-        }
+    for (size_t i = 0; i < n; ++i) {
+        const bool in = n == 1 ? Takes(points[0].flags, recordMask)
+                               : (i >= 1 && Takes(points[i].flags, recordMask)) ||
+                                     (i + 1 < n && Takes(points[i + 1].flags, recordMask));
+        if (!in) continue;
+        box.Add(points[i].x, points[i].y);
+        ++taken;
+    }
     return taken;
 }
 
@@ -267,10 +288,8 @@ int32_t C_CoverComponent(int32_t x, int32_t y, int32_t tolerance, int32_t* entry
     return Guard(0, [&]() -> int32_t {
         CoverList& list = Covers(kComps);
         list = CoverList{};
-        const Index* index = Current(kComps);
-        if (!index) return 0;
         const double tol = Tolerance(tolerance);
-        list.hits = Collect(*index, x, y, tol, [&](const Shape& s, int32_t& extra) -> std::optional<double> {
+        list.hits = CollectOrWalk(kComps, x, y, tol, [&](const Shape& s, int32_t& extra) -> std::optional<double> {
             // The entry nearest the point within the tolerance, else 0.
             extra = 0;
             double nearest = std::numeric_limits<double>::infinity();
@@ -331,10 +350,8 @@ int32_t B_CoverBranch(int32_t x, int32_t y, int32_t tolerance, int32_t* record) 
     return Guard(0, [&]() -> int32_t {
         CoverList& list = Covers(kBranches);
         list = CoverList{};
-        const Index* index = Current(kBranches);
-        if (!index) return 0;
         const double tol = Tolerance(tolerance);
-        list.hits = Collect(*index, x, y, tol, [&](const Shape& s, int32_t& extra) -> std::optional<double> {
+        list.hits = CollectOrWalk(kBranches, x, y, tol, [&](const Shape& s, int32_t& extra) -> std::optional<double> {
             const double d = WireDistance(s, x, y, extra);
             return d <= tol ? std::optional<double>(d) : std::nullopt;
         });

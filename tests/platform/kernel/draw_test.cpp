@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -1360,6 +1361,38 @@ TEST_F(Draw, AFollowedIndexAnswersAsARebuiltOne)
         change();
         const std::vector<int32_t> followed = answers();
         EXPECT_EQ(followed, rebuilt());
+    }
+}
+
+// The first component or wire cover after a change the index cannot follow
+// walks the objects instead of building it; the second builds it. Both
+// give the same hits in the same order, with the same records, entries and
+// distances, near a point and over the whole page.
+TEST_F(Draw, AWalkedCoverAnswersAsTheBuiltIndex)
+{
+    MakeDesign();
+    const int32_t page1 = DB_CurPage(), page2 = DB_CreatePage(0, "P2");
+    struct Hit {
+        int32_t id, extra, distance;
+        bool operator==(const Hit&) const = default;
+    };
+    auto covers = [](int32_t x, int32_t y, int32_t tolerance) {
+        std::vector<Hit> hits;
+        int32_t extra = 0;
+        for (int32_t id = C_CoverComponent(x, y, tolerance, &extra); id; id = C_CoverNextComponent(&extra))
+            hits.push_back({id, extra, DB_GetCoverDistance()});
+        hits.push_back({0, 0, 0});
+        for (int32_t id = B_CoverBranch(x, y, tolerance, &extra); id; id = B_CoverNextBranch(&extra))
+            hits.push_back({id, extra, DB_GetCoverDistance()});
+        return hits;
+    };
+    for (const auto& [x, y, tolerance] : {std::tuple{0, 0, 20000 * U}, std::tuple{-200 * U, -1000 * U, 1500 * U}}) {
+        DB_SetCurPage(page2);
+        DB_SetCurPage(page1);
+        const std::vector<Hit> walked = covers(x, y, tolerance);
+        const std::vector<Hit> indexed = covers(x, y, tolerance);
+        EXPECT_GT(walked.size(), 2u);
+        EXPECT_EQ(walked, indexed);
     }
 }
 

@@ -748,6 +748,15 @@ TEST_F(KernelNets, RecordMasksAndRecordSearches)
     EXPECT_EQ(B_MaskSelRecordSet(4, refs, 4, 0, 64, 0, 64, 0, 8192), 3);
     EXPECT_EQ(OM_FindMask(DB_BranchMap(), 64, 64), 0);
     EXPECT_EQ(O_GetStatus(J_Junction(1)), 3);
+    // References far apart, or not above 0, are looked up another way:
+    // the same marks.
+    const int32_t spread[] = {2, 2000000000, 1, -5, 0, 1};
+    EXPECT_EQ(B_MaskSelRecordSet(4, spread, 6, 64, 64, 64, 64, 8192, 8192), 3);
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 64, 64), (std::vector<int32_t>{b1, b2}));
+    EXPECT_EQ(ReadPoint(b1, 2).Flags, 4 | 256 | 64);
+    EXPECT_EQ(O_GetStatus(J_Junction(1)), 3 | 8192);
+    EXPECT_EQ(B_MaskSelRecordSet(4, spread, 6, 0, 64, 0, 64, 0, 8192), 3);
+    EXPECT_EQ(OM_FindMask(DB_BranchMap(), 64, 64), 0);
     EXPECT_EQ(B_MaskSelRecordSet(4, refs, 0, 64, 64, 64, 64, 0, 0), 0);
     EXPECT_EQ(B_MaskSelRecordSet(4, nullptr, 4, 64, 64, 64, 64, 0, 0), 0);
     EXPECT_EQ(B_MaskSelRecordSet(0, refs, 4, 64, 64, 64, 64, 0, 0), 0);
@@ -790,6 +799,25 @@ TEST_F(KernelNets, NodeRecordMarksReachWiresAndTraces)
     EXPECT_EQ(O_GetStatus(N_Node(net, n3)), 0);
     // A pin without a node marks nothing.
     EXPECT_EQ(B_MaskNodeRecords(p.comp, 3, 1, 1, 1, 1, 1, 1), 0);
+
+    // A list of components in one walk: the same as one call each (entry
+    // 0); a component listed twice or without nodes, or an unknown id,
+    // adds nothing.
+    const int32_t comps[] = {p.comp2, p.comp, p.comp2, 999};
+    EXPECT_EQ(B_MaskNodeRecordSet(comps, 4, 64, 64, 64, 64, 2, 2), 3);
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 64, 64), (std::vector<int32_t>{w1, w2, w3}));
+    EXPECT_EQ(ReadPoint(w3, 1).Flags, 3 | 64);
+    EXPECT_EQ(ReadPoint(w3, 2).Flags, 5);
+    EXPECT_EQ(O_GetStatus(N_Node(net, n3)), 2);
+    EXPECT_EQ(O_GetStatus(N_Node(net, n1)), 128 | 2);
+    const int32_t alone[] = {p.comp2};
+    EXPECT_EQ(B_MaskNodeRecordSet(alone, 1, 0, 64, 0, 64, 0, 2), 1);
+    EXPECT_EQ(WalkAll(DB_BranchMap(), 64, 64), (std::vector<int32_t>{w1, w2}));
+    EXPECT_EQ(O_GetStatus(N_Node(net, n3)), 0);
+    EXPECT_EQ(B_MaskNodeRecordSet(comps, 0, 1, 1, 1, 1, 1, 1), 0);
+    EXPECT_EQ(B_MaskNodeRecordSet(nullptr, 4, 1, 1, 1, 1, 1, 1), 0);
+    EXPECT_EQ(B_MaskNodeRecordSet(comps, 4, 0, 64, 0, 64, 0, 2), 3);
+    EXPECT_EQ(OM_FindMask(DB_BranchMap(), 64, 64), 0);
 
     // The same nodes through their layout side, on traces.
     const int32_t bend = T_CreateBendPoint(0, 1, 5, 5);
