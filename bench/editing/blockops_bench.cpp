@@ -7,6 +7,7 @@
 // the timing.
 //
 //   build/bin/editing_blockops_bench
+#include "bench/interaction/bench_editor.h"
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/schmain.h"
@@ -16,9 +17,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
-#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,20 +67,14 @@ void BuildPage()
     }
 }
 
+// The editor over the bench page, made by the first benchmark that needs
+// it (bench_editor.h).
 SCHMAIN& Editor()
 {
-    static int argc = 1;
-    static char name[] = "editing_blockops_bench";
-    static char* argv[] = {name, nullptr};
-    // The application and the editor live until the process ends: torn
-    // down by the static destructors, after the benchmark library's and in
-    // no fixed order with the forms' and the kernel's, they crashed on exit.
-    static clsPalvane* link = nullptr;
-    if (!link) {
-        setenv("PALVANE_INSTANCE_LOCK", "off", 1);
-        new QApplication(argc, argv);
+    if (!BenchEditorLoaded()) {
         BuildPage();
-        link = new clsPalvane();
+        std::unique_ptr<clsPalvane>& link = BenchEditorLink();
+        link = std::make_unique<clsPalvane>();
         int16_t mode = winstate::Normal;
         link->Load(mode);
         FormInstance<SCHMAIN>().LoadSettings();
