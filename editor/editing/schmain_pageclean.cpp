@@ -117,6 +117,9 @@ void SCHMAIN::RemoveComponent(int32_t comp)
     CloseCanvasDC();
     OM_MaskAll(DB_NetMap(), 1, 0x81);
     N_MaskAllNodes(1, 0x81);
+    // Erasing the component's wires also took the pin ends of the
+    // components at their other ends: the page is painted again.
+    RefreshCanvas();
 }
 
 // Marks the current page's frame, shows the page format dialog (which may

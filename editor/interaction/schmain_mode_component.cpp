@@ -197,10 +197,6 @@ void SCHMAIN::DeleteCompOrText(int32_t x, int32_t y)
         PopupConfirm(GetMsgText("Delete ", "99521") + g_CompName + "?", m_MouseX, m_MouseY);
         if (!g_YesNoAnswer) return;
         RemoveComponent(g_CompId);
-        // Sound behaviour: erasing the component's wires also erases the
-        // pin ends of the components at their other ends; the page is
-        // painted again.
-        RefreshCanvas();
         RedrawView();
         return;
     }
