@@ -197,17 +197,15 @@ int32_t MarkRecords(ObjectMap& owners, int32_t ownerValue, int32_t ownerMask, in
     return marked;
 }
 
-// Marks what refers to the pin (`comp`, `entry`) of the node view in
-// `level`: the record pair goes to the records of `owners` (its branch or
-// trace map) referring to a node of the pin, the owner pair to the members
-// holding one, the node pair to those nodes. Returns the number of records
-// changed.
+// Marks what refers to `nodes`: the record pair goes to the records of
+// `owners` (a branch or trace map) referring to one of them, the owner pair
+// to the members holding one, the node pair to the nodes. Returns the
+// number of records changed.
 template <class Owner>
-int32_t MarkNodeRecords(const Level& level, ObjectMap& owners, int32_t comp, int32_t entry, int32_t ownerValue,
-                        int32_t ownerMask, int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask)
+int32_t MarkRecordsOfNodes(ObjectMap& owners, const std::vector<Node*>& nodes, int32_t ownerValue,
+                           int32_t ownerMask, int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask)
 {
     using P = typename decltype(Owner::points)::value_type;
-    const std::vector<Node*> nodes = PinNodes(level, NodeView(), comp, entry);
     const std::vector<int32_t> ids = SortedNodeIds(nodes);
     const int32_t marked =
         ids.empty() ? 0 : MarkRecords<Owner>(owners, ownerValue, ownerMask, recValue, recMask, [&](const P& p) {
@@ -217,6 +215,16 @@ int32_t MarkNodeRecords(const Level& level, ObjectMap& owners, int32_t comp, int
     return marked;
 }
 
+// MarkRecordsOfNodes for the nodes on the pin (`comp`, `entry`) of the
+// node view in `level`.
+template <class Owner>
+int32_t MarkNodeRecords(const Level& level, ObjectMap& owners, int32_t comp, int32_t entry, int32_t ownerValue,
+                        int32_t ownerMask, int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask)
+{
+    return MarkRecordsOfNodes<Owner>(owners, PinNodes(level, NodeView(), comp, entry), ownerValue, ownerMask,
+                                     recValue, recMask, nodeValue, nodeMask);
+}
+
 // MarkNodeRecords for every pin of each component of `comps` (repeats
 // count once), in one walk of `owners`: the same marks as one call per
 // component with entry 0.
@@ -224,7 +232,6 @@ template <class Owner>
 int32_t MarkNodeRecordSet(const Level& level, ObjectMap& owners, std::vector<int32_t> comps, int32_t ownerValue,
                           int32_t ownerMask, int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask)
 {
-    using P = typename decltype(Owner::points)::value_type;
     std::sort(comps.begin(), comps.end());
     comps.erase(std::unique(comps.begin(), comps.end()), comps.end());
     std::vector<Node*> nodes;
@@ -232,13 +239,7 @@ int32_t MarkNodeRecordSet(const Level& level, ObjectMap& owners, std::vector<int
         const std::vector<Node*> pins = PinNodes(level, NodeView(), comp, 0);
         nodes.insert(nodes.end(), pins.begin(), pins.end());
     }
-    const std::vector<int32_t> ids = SortedNodeIds(nodes);
-    const int32_t marked =
-        ids.empty() ? 0 : MarkRecords<Owner>(owners, ownerValue, ownerMask, recValue, recMask, [&](const P& p) {
-            return (p.flags & P::kKindBits) == 2 && std::binary_search(ids.begin(), ids.end(), p.ref);
-        });
-    for (Node* node : nodes) ApplyMask(node->status, nodeValue, nodeMask);
-    return marked;
+    return MarkRecordsOfNodes<Owner>(owners, nodes, ownerValue, ownerMask, recValue, recMask, nodeValue, nodeMask);
 }
 
 }  // namespace kernel
