@@ -43,7 +43,6 @@ struct GridWindow {
     // Per point what a move onto it needs (the kEnter bits below), worked
     // out once per window from the marks.
     std::vector<uint16_t> enter;
-    std::vector<int32_t> marked;  // the points a mark or body was put on (with repeats)
     // Per point, for the four directions it is reached in: the cost so
     // far, and the direction the way had one point back plus one (0 for a
     // start) with kClosed once the state is taken. One small record per
@@ -118,7 +117,6 @@ void MarkBody(const Obstacle& o)
     if (!Span(int64_t(o.y1) - half + 1, int64_t(o.y2) + half - 1, w.y0, w.step, w.rows, ay, by)) return;
     for (int32_t gy = ay; gy <= by; ++gy)
         for (int32_t gx = ax; gx <= bx; ++gx) {
-            w.marked.push_back(w.Idx(gx, gy));
             int32_t& v = w.body[size_t(w.Idx(gx, gy))];
             v = v == 0 || v == o.object ? o.object : kBlocked;
         }
@@ -139,16 +137,16 @@ void MarkForeign(const Obstacle& o)
         if (!Span(int64_t(o.x1) - w.step, int64_t(o.x2) + w.step, w.x0, w.step, w.cols, ax, bx)) return;
         if (!Span(int64_t(o.y1) - w.step, int64_t(o.y2) + w.step, w.y0, w.step, w.rows, ay, by)) return;
         for (int32_t gy = ay; gy <= by; ++gy)
-            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked, w.marked.push_back(w.Idx(gx, gy));
+            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked;
         return;
     }
     if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
     const uint8_t run = horizontal ? kRunH : vertical ? kRunV : 0;
     for (int32_t gy = ay; gy <= by; ++gy)
-        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run, w.marked.push_back(w.Idx(gx, gy));
+        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run;
     int32_t gx, gy;
-    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd, w.marked.push_back(w.Idx(gx, gy));
-    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd, w.marked.push_back(w.Idx(gx, gy));
+    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
+    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
 }
 
 // Grid points of an own wire segment of the pair's start or end group.
@@ -167,7 +165,6 @@ void MarkOwn(const Obstacle& o, uint8_t mark)
             const int32_t k = w.Idx(gx, gy);
             if (!(w.marks[size_t(k)] & mark)) list.push_back(k);
             w.marks[size_t(k)] |= mark;
-            w.marked.push_back(k);
         }
 }
 
@@ -198,9 +195,7 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     const size_t n = size_t(w.cols) * size_t(w.rows);
     w.body.assign(n, 0);
     w.marks.assign(n, 0);
-    w.marked.clear();
-    // A point nothing is marked on allows every move.
-    w.enter.assign(n, uint16_t(0xff | kEnterInside));
+    w.enter.resize(n);
     w.sources.clear();
     w.targets.clear();
     w.sourceRects.clear();
@@ -240,8 +235,10 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
         if (group == g_PairGroups[0]) MarkOwn(o, kSource);
         if (group == g_PairGroups[1]) MarkOwn(o, kTarget);
     }
-    for (const int32_t i : w.marked) {
-        const size_t k = size_t(i);
+    // One pass over the window (a point nothing is marked on allows every
+    // move): cheaper than visiting each marked point as often as it was
+    // marked.
+    for (size_t k = 0; k < n; ++k) {
         const uint32_t m = w.marks[k], body = w.body[k] != 0, free = !body && !(m & kEnd);
         const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
         const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
@@ -349,11 +346,19 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
             break;
         }
         if ((m & kEnterInside) != kEnterInside) edge = true;
-        for (int32_t e = 0; e < 4; ++e) {
-            // The point pk from which a move in direction e arrives here.
-            if (!(m & (1 << (kEnterNext + (e + 2) % 4)))) continue;
-            const int32_t pk = k - offset[e];
-            if (steps[size_t(pk)] != kUnreached || !rules.Enter(e, k)) continue;
+        // Bit e: a move in direction e may end here, from a point pk of
+        // the window (the window goes on the opposite way).
+        const uint32_t on = (m >> kEnterNext) & 0xf, back = ((on >> 2) | (on << 2)) & 0xf;
+        uint32_t moves = 0;
+        if (!(m & kEnterBody)) {
+            moves = (k == rules.tk || (m & rules.toBit) ? m >> kEnterArrive : m) & back;
+        } else {
+            for (int32_t e = 0; e < 4; ++e)
+                if (((back >> e) & 1) && rules.EnterBody(e, k)) moves |= 1u << e;
+        }
+        for (; moves; moves &= moves - 1) {
+            const int32_t e = __builtin_ctz(moves), pk = k - offset[e];
+            if (steps[size_t(pk)] != kUnreached) continue;
             steps[size_t(pk)] = next;
             wave.push_back(pk);
         }
@@ -505,10 +510,10 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             break;
         }
         // Inside a body's half step only the straight stub moves on.
-        const bool still = (here & kEnterStill) != 0;
-        for (int32_t e = 0; e < 4; ++e) {
-            if (e == (d + 2) % 4 || (e != d && still) || !(here & (1 << (kEnterNext + e)))) continue;
-            const int32_t nk = k + offset[e];
+        uint32_t moves = (here >> kEnterNext) & 0xf & ~(1u << ((d + 2) % 4));
+        if (here & kEnterStill) moves &= 1u << d;
+        for (; moves; moves &= moves - 1) {
+            const int32_t e = __builtin_ctz(moves), nk = k + offset[e];
             if (!rules.Enter(e, nk)) continue;
             if (guided && toGo(nk) == kUnreached) continue;
             const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
@@ -570,10 +575,11 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
         if (g_Tuning.gridProbeLimit > 0) {
             r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
             std::reverse(r.way.begin(), r.way.end());
-            if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit, false);
+            static const bool noSecond = std::getenv("NO_SECOND") != nullptr;
+            if (!noSecond && r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit, false);
         }
         if (!r.way.empty()) g_Stats.probeHits++;
-        if (r.way.empty() && !r.exhausted) g_Stats.fulls++, r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
+        if (r.way.empty() && !r.exhausted) g_Stats.fulls++, r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, std::getenv("NO_GUIDE") == nullptr);
         if (r.way.empty()) {
             if (r.exhausted && !r.edge) return 0;
             continue;
