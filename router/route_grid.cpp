@@ -400,7 +400,9 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     const std::vector<int32_t>& fromList = fromMark == kSource ? w.sources : w.targets;
     std::vector<GridWindow::Rect> goals{GridWindow::Rect{tx, ty, tx, ty}};
     for (const GridWindow::Rect& r : toMark == kSource ? w.sourceRects : w.targetRects) goals.push_back(r);
-    if (goals.size() > 16) {
+    // The guided search has its lengths from the wave and takes only the
+    // bends from the goals: their one box serves for that, at less cost.
+    if (goals.size() > (guided ? 1u : 16u)) {
         GridWindow::Rect all = goals.front();
         for (const GridWindow::Rect& r : goals)
             all = GridWindow::Rect{std::min(all.x1, r.x1), std::min(all.y1, r.y1), std::max(all.x2, r.x2), std::max(all.y2, r.y2)};
@@ -566,20 +568,18 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
         if (x2 < x1 || y2 < y1) return 0;
         if ((x2 - x1) / w.step + 1 > 4096 || (y2 - y1) / w.step + 1 > 4096) return 0;
         if (!BuildWindow(x1, y1, x2, y2)) return 0;
-        // Short searches from the end pin, then from the start pin: an end
-        // shut in by what is around it is found at about the cost of its
-        // little room (and a near way found serves). Then the full search
-        // from the start. A search that runs out of places without meeting
-        // the window's edge settles that no wider window helps.
+        // A short search from the end pin: an end shut in by what is
+        // around it is found at about the cost of its little room (and a
+        // near way found serves). Then the full search from the start. A
+        // search that runs out of places without meeting the window's edge
+        // settles that no wider window helps.
         WindowResult r;
         if (g_Tuning.gridProbeLimit > 0) {
             r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
             std::reverse(r.way.begin(), r.way.end());
-            static const bool noSecond = std::getenv("NO_SECOND") != nullptr;
-            if (!noSecond && r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit, false);
         }
         if (!r.way.empty()) g_Stats.probeHits++;
-        if (r.way.empty() && !r.exhausted) g_Stats.fulls++, r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, std::getenv("NO_GUIDE") == nullptr);
+        if (r.way.empty() && !r.exhausted) g_Stats.fulls++, r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
         if (r.way.empty()) {
             if (r.exhausted && !r.edge) return 0;
             continue;
