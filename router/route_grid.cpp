@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstdio>
 
 namespace corvex {
 
@@ -82,18 +81,6 @@ struct GridWindow {
 };
 
 GridWindow g_Win;
-
-// TEMP statistics
-struct GridStats {
-    int64_t bounds = 0, goalIters = 0, pairs = 0, found = 0, windows = 0, windowPts = 0, wavePts = 0, probeStates = 0, fullStates = 0, probeHits = 0, fulls = 0;
-    ~GridStats()
-    {
-        if (std::getenv("GRID_STATS"))
-            std::fprintf(stderr, "grid: pairs %lld found %lld windows %lld pts %lld wave %lld probeStates %lld probeHits %lld fulls %lld fullStates %lld bounds %lld goalIters %lld\n",
-                         (long long)pairs, (long long)found, (long long)windows, (long long)windowPts, (long long)wavePts,
-                         (long long)probeStates, (long long)probeHits, (long long)fulls, (long long)fullStates, (long long)bounds, (long long)goalIters);
-    }
-} g_Stats;
 
 int64_t FloorTo(int64_t v, int64_t s) { return (v / s - (v % s < 0 ? 1 : 0)) * s; }
 int64_t CeilTo(int64_t v, int64_t s) { return -FloorTo(-v, s); }
@@ -191,7 +178,6 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     GridWindow& w = g_Win;
     w.x0 = x1, w.y0 = y1;
     w.cols = static_cast<int32_t>((x2 - x1) / w.step + 1), w.rows = static_cast<int32_t>((y2 - y1) / w.step + 1);
-    g_Stats.windows++, g_Stats.windowPts += int64_t(w.cols) * w.rows;
     const size_t n = size_t(w.cols) * size_t(w.rows);
     w.body.assign(n, 0);
     w.marks.assign(n, 0);
@@ -363,7 +349,6 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
             wave.push_back(pk);
         }
     }
-    g_Stats.wavePts += int64_t(wave.size());
     return edge;
 }
 
@@ -435,7 +420,6 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         uint64_t& known = w.estimates[size_t(k)];
         if (!known) {
             const int32_t gx = k % w.cols, gy = k / w.cols;
-            g_Stats.bounds++, g_Stats.goalIters += int64_t(goals.size());
             // Per direction the least length plus bends over the goals,
             // and the fewest bends alone: none with a goal straight ahead,
             // one with it level or ahead, two behind (no turning back).
@@ -496,7 +480,6 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             break;
         }
         if (budget-- <= 0) break;
-        (guided ? g_Stats.fullStates : g_Stats.probeStates)++;
         const GridWindow::Entry& top = entries[buckets[current] - 1];
         const int32_t s = top.state;
         buckets[current] = top.below;
@@ -544,7 +527,6 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
 {
     path.clear();
     if (!g_Tuning.gridFallback || g_StepSize <= 0) return 0;
-    g_Stats.pairs++;
     const ScrNodeRec& a = g_Nodes[node];
     const ScrNodeRec& b = g_Nodes[a.partner];
     GridWindow& w = g_Win;
@@ -578,8 +560,7 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
             std::reverse(r.way.begin(), r.way.end());
         }
-        if (!r.way.empty()) g_Stats.probeHits++;
-        if (r.way.empty() && !r.exhausted) g_Stats.fulls++, r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
+        if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
         if (r.way.empty()) {
             if (r.exhausted && !r.edge) return 0;
             continue;
@@ -594,7 +575,7 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             path.push_back(PathPt{x, y, flags});
         }
         MR_StraightenPath(path);
-        if (path.size() >= 2 && PathFree(path)) return g_Stats.found++, 1;
+        if (path.size() >= 2 && PathFree(path)) return 1;
         path.clear();
     }
     return 0;
