@@ -373,11 +373,12 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     const int32_t bendCost = g_Tuning.gridBendCost;
     const MoveRules rules{a,     b,     sx, sy, tx, ty, {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp},
                           toMark, toMark == kSource ? kEnterSource : kEnterTarget, w.Idx(tx, ty)};
-    // The lower bound of the rest: the distance to the box of the targets,
-    // and one bend more when the box is not straight ahead.
-    // The estimate is taken to the nearest target segment (the end pin is
-    // one): one box around targets spread over the window would guide the
-    // search poorly. Many segments share one box, to bound the cost.
+    // The lower bound of the rest: the distance to a target segment (the
+    // end pin is one) plus a bend cost for each bend the way needs at least
+    // (none with the segment straight ahead, one with it level or ahead, two
+    // behind), the least over the segments: one box around targets spread
+    // over the window would guide the search poorly. Many segments share one
+    // box, to bound the cost.
     auto clean = [&](int32_t k) { return w.body[size_t(k)] == 0 && !(w.marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
     auto isTarget = [&](int32_t k) {
         return k == w.Idx(tx, ty) || ((w.marks[size_t(k)] & toMark) && clean(k));
