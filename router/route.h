@@ -101,6 +101,8 @@ struct TestedList {
     int32_t capacity = 1000;
     // 1 = new, 0 = already there, -1 = full (error 2, 1910 set).
     int32_t Add(int32_t id);
+    // Whether an id (from 0) was added since the last Clear.
+    bool Has(int32_t id) const { return id >= 0 && size_t(id) < seen.size() && seen[size_t(id)] == generation; }
     void Clear()
     {
         ids.clear();

@@ -27,7 +27,7 @@ constexpr int32_t kUnreached = INT32_MAX;
 // bits 12-15 the window goes on in that direction (clear on its edge).
 constexpr uint16_t kEnterArrive = 4, kEnterBody = 1 << 8, kEnterStill = 1 << 9, kEnterSource = 1 << 10,
                    kEnterTarget = 1 << 11, kEnterNext = 12, kEnterInside = 0xf000;
-constexpr uint32_t kClosed = 1u << 31;
+constexpr uint8_t kClosed = 0x80;
 constexpr int32_t kDx[4] = {1, 0, -1, 0}, kDy[4] = {0, 1, 0, -1};
 constexpr int32_t kExitBit[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
 
@@ -42,18 +42,26 @@ struct GridWindow {
     // Per point what a move onto it needs (the kEnter bits below), worked
     // out once per window from the marks.
     std::vector<uint16_t> enter;
-    std::vector<int32_t> marked;  // the points a mark or body was put on (with repeats)
-    // Per state (point times four directions): the cost so far and the
-    // state it came from plus one, with kClosed once it is taken.
-    struct State {
-        int32_t dist = INT32_MAX;
-        uint32_t link = 0;
+    // Per point, for the four directions it is reached in: the cost so
+    // far, and the direction the way had one point back plus one (0 for a
+    // start) with kClosed once the state is taken. One small record per
+    // point keeps a state's neighbours close in memory.
+    struct PointStates {
+        int32_t dist[4] = {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
+        uint8_t link[4] = {0, 0, 0, 0};
     };
-    std::vector<State> states;
+    std::vector<PointStates> states;
     std::vector<uint64_t> estimates;  // per point: the four directions' estimates plus one, 0 not yet known
     std::vector<int32_t> touched;
     std::vector<int32_t> steps, wave, ends;  // the guided search's steps to the targets
-    std::vector<std::vector<int32_t>> buckets;
+    // The queue: per bucket the newest entry plus one (0 empty); per entry
+    // its state and the entry below it in its bucket plus one.
+    std::vector<uint32_t> buckets;
+    struct Entry {
+        int32_t state;
+        uint32_t below;
+    };
+    std::vector<Entry> entries;
     std::vector<int32_t> sources, targets;  // grid points of the pair's own group wires
     struct Rect {
         int32_t x1, y1, x2, y2;
@@ -96,7 +104,6 @@ void MarkBody(const Obstacle& o)
     if (!Span(int64_t(o.y1) - half + 1, int64_t(o.y2) + half - 1, w.y0, w.step, w.rows, ay, by)) return;
     for (int32_t gy = ay; gy <= by; ++gy)
         for (int32_t gx = ax; gx <= bx; ++gx) {
-            w.marked.push_back(w.Idx(gx, gy));
             int32_t& v = w.body[size_t(w.Idx(gx, gy))];
             v = v == 0 || v == o.object ? o.object : kBlocked;
         }
@@ -117,16 +124,16 @@ void MarkForeign(const Obstacle& o)
         if (!Span(int64_t(o.x1) - w.step, int64_t(o.x2) + w.step, w.x0, w.step, w.cols, ax, bx)) return;
         if (!Span(int64_t(o.y1) - w.step, int64_t(o.y2) + w.step, w.y0, w.step, w.rows, ay, by)) return;
         for (int32_t gy = ay; gy <= by; ++gy)
-            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked, w.marked.push_back(w.Idx(gx, gy));
+            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked;
         return;
     }
     if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
     const uint8_t run = horizontal ? kRunH : vertical ? kRunV : 0;
     for (int32_t gy = ay; gy <= by; ++gy)
-        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run, w.marked.push_back(w.Idx(gx, gy));
+        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run;
     int32_t gx, gy;
-    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd, w.marked.push_back(w.Idx(gx, gy));
-    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd, w.marked.push_back(w.Idx(gx, gy));
+    if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
+    if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
 }
 
 // Grid points of an own wire segment of the pair's start or end group.
@@ -145,7 +152,6 @@ void MarkOwn(const Obstacle& o, uint8_t mark)
             const int32_t k = w.Idx(gx, gy);
             if (!(w.marks[size_t(k)] & mark)) list.push_back(k);
             w.marks[size_t(k)] |= mark;
-            w.marked.push_back(k);
         }
 }
 
@@ -175,19 +181,18 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     const size_t n = size_t(w.cols) * size_t(w.rows);
     w.body.assign(n, 0);
     w.marks.assign(n, 0);
-    w.marked.clear();
-    // A point nothing is marked on allows every move.
-    w.enter.assign(n, uint16_t(0xff | kEnterInside));
+    w.enter.resize(n);
     w.sources.clear();
     w.targets.clear();
     w.sourceRects.clear();
     w.targetRects.clear();
-    if (w.states.size() < n * 4) w.states.resize(n * 4), w.estimates.resize(n, 0);
-    if (w.steps.size() < n) w.steps.resize(n), w.wave.reserve(n);
+    if (w.states.size() < n) w.states.resize(n), w.estimates.resize(n, 0);
+    if (w.steps.size() < n) w.steps.resize(n, kUnreached), w.wave.reserve(n);
     // The arrays count as the router's memory while they are held.
     const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) +
-                          int64_t(w.states.capacity()) * 8 + int64_t(w.enter.capacity()) * 2 +
-                          int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4;
+                          int64_t(w.states.capacity()) * int64_t(sizeof(GridWindow::PointStates)) + int64_t(w.enter.capacity()) * 2 +
+                          int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4 +
+                          int64_t(w.buckets.capacity()) * 4 + int64_t(w.entries.capacity()) * 8;
     if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
     ObstacleList list;
     const Seg rect{static_cast<int32_t>(x1 - w.step), static_cast<int32_t>(y1 - w.step),
@@ -216,8 +221,10 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
         if (group == g_PairGroups[0]) MarkOwn(o, kSource);
         if (group == g_PairGroups[1]) MarkOwn(o, kTarget);
     }
-    for (const int32_t i : w.marked) {
-        const size_t k = size_t(i);
+    // One pass over the window (a point nothing is marked on allows every
+    // move): cheaper than visiting each marked point as often as it was
+    // marked.
+    for (size_t k = 0; k < n; ++k) {
         const uint32_t m = w.marks[k], body = w.body[k] != 0, free = !body && !(m & kEnd);
         const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
         const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
@@ -268,9 +275,14 @@ struct MoveRules {
     // A move in direction e onto point nk.
     bool Enter(int32_t e, int32_t nk) const
     {
-        const GridWindow& w = g_Win;
-        const uint16_t m = w.enter[size_t(nk)];
+        const uint16_t m = g_Win.enter[size_t(nk)];
         if (!(m & kEnterBody)) return (m >> (nk == tk || (m & toBit) ? kEnterArrive + e : e)) & 1;
+        return EnterBody(e, nk);
+    }
+    // A move onto a point within half a step of a body: only a pin's stub.
+    __attribute__((noinline)) bool EnterBody(int32_t e, int32_t nk) const
+    {
+        const GridWindow& w = g_Win;
         const int32_t nx = nk % w.cols, ny = nk / w.cols, gx = nx - kDx[e], gy = ny - kDy[e];
         const int32_t nb = w.body[size_t(nk)];
         const bool stubA = nb == own[0] && (a.flags & kExitBit[e]) && OnRay(gx, gy, sx, sy, e);
@@ -297,10 +309,10 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
                  int32_t& beyond)
 {
     GridWindow& w = g_Win;
-    const size_t n = size_t(w.cols) * size_t(w.rows);
     std::vector<int32_t>& steps = w.steps;
-    std::fill(steps.begin(), steps.begin() + std::ptrdiff_t(n), kUnreached);
     std::vector<int32_t>& wave = w.wave;
+    // Only the points the last wave reached hold a count.
+    for (const int32_t k : wave) steps[size_t(k)] = kUnreached;
     wave.clear();
     for (const int32_t k : targets)
         if (steps[size_t(k)] == kUnreached) steps[size_t(k)] = 0, wave.push_back(k);
@@ -320,11 +332,19 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
             break;
         }
         if ((m & kEnterInside) != kEnterInside) edge = true;
-        for (int32_t e = 0; e < 4; ++e) {
-            // The point pk from which a move in direction e arrives here.
-            if (!(m & (1 << (kEnterNext + (e + 2) % 4)))) continue;
-            const int32_t pk = k - offset[e];
-            if (steps[size_t(pk)] != kUnreached || !rules.Enter(e, k)) continue;
+        // Bit e: a move in direction e may end here, from a point pk of
+        // the window (the window goes on the opposite way).
+        const uint32_t on = (m >> kEnterNext) & 0xf, back = ((on >> 2) | (on << 2)) & 0xf;
+        uint32_t moves = 0;
+        if (!(m & kEnterBody)) {
+            moves = (k == rules.tk || (m & rules.toBit) ? m >> kEnterArrive : m) & back;
+        } else {
+            for (int32_t e = 0; e < 4; ++e)
+                if (((back >> e) & 1) && rules.EnterBody(e, k)) moves |= 1u << e;
+        }
+        for (; moves; moves &= moves - 1) {
+            const int32_t e = __builtin_ctz(moves), pk = k - offset[e];
+            if (steps[size_t(pk)] != kUnreached) continue;
             steps[size_t(pk)] = next;
             wave.push_back(pk);
         }
@@ -348,16 +368,17 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     int32_t sx, sy, tx, ty;
     if (!w.Cell(a.x, a.y, sx, sy) || !w.Cell(b.x, b.y, tx, ty)) return result;
     for (int32_t s : w.touched)
-        w.states[size_t(s)] = GridWindow::State{}, w.estimates[size_t(s / 4)] = 0;
+        w.states[size_t(s / 4)] = GridWindow::PointStates{}, w.estimates[size_t(s / 4)] = 0;
     w.touched.clear();
     const int32_t bendCost = g_Tuning.gridBendCost;
     const MoveRules rules{a,     b,     sx, sy, tx, ty, {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp},
                           toMark, toMark == kSource ? kEnterSource : kEnterTarget, w.Idx(tx, ty)};
-    // The lower bound of the rest: the distance to the box of the targets,
-    // and one bend more when the box is not straight ahead.
-    // The estimate is taken to the nearest target segment (the end pin is
-    // one): one box around targets spread over the window would guide the
-    // search poorly. Many segments share one box, to bound the cost.
+    // The lower bound of the rest: the distance to a target segment (the
+    // end pin is one) plus a bend cost for each bend the way needs at least
+    // (none with the segment straight ahead, one with it level or ahead, two
+    // behind), the least over the segments: one box around targets spread
+    // over the window would guide the search poorly. Many segments share one
+    // box, to bound the cost.
     auto clean = [&](int32_t k) { return w.body[size_t(k)] == 0 && !(w.marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
     auto isTarget = [&](int32_t k) {
         return k == w.Idx(tx, ty) || ((w.marks[size_t(k)] & toMark) && clean(k));
@@ -365,7 +386,9 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     const std::vector<int32_t>& fromList = fromMark == kSource ? w.sources : w.targets;
     std::vector<GridWindow::Rect> goals{GridWindow::Rect{tx, ty, tx, ty}};
     for (const GridWindow::Rect& r : toMark == kSource ? w.sourceRects : w.targetRects) goals.push_back(r);
-    if (goals.size() > 16) {
+    // The guided search has its lengths from the wave and takes only the
+    // bends from the goals: their one box serves for that, at less cost.
+    if (goals.size() > (guided ? 1u : 16u)) {
         GridWindow::Rect all = goals.front();
         for (const GridWindow::Rect& r : goals)
             all = GridWindow::Rect{std::min(all.x1, r.x1), std::min(all.y1, r.y1), std::max(all.x2, r.x2), std::max(all.y2, r.y2)};
@@ -398,38 +421,50 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         uint64_t& known = w.estimates[size_t(k)];
         if (!known) {
             const int32_t gx = k % w.cols, gy = k / w.cols;
-            int32_t best[4] = {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
+            // Per direction the least length plus bends over the goals,
+            // and the fewest bends alone: none with a goal straight ahead,
+            // one with it level or ahead, two behind (no turning back).
+            int32_t b0 = INT32_MAX, b1 = INT32_MAX, b2 = INT32_MAX, b3 = INT32_MAX, n0 = 2, n1 = 2, n2 = 2, n3 = 2;
             for (const GridWindow::Rect& r : goals) {
-                const int32_t ox = std::max({0, r.x1 - gx, gx - r.x2}), oy = std::max({0, r.y1 - gy, gy - r.y2});
-                const int32_t base = ox + oy;
-                const bool inX = oy == 0 && (ox == 0 || r.x1 > gx), inNX = oy == 0 && (ox == 0 || r.x1 <= gx);
-                const bool inY = ox == 0 && (oy == 0 || r.y1 > gy), inNY = ox == 0 && (oy == 0 || r.y1 <= gy);
-                best[0] = std::min(best[0], base + (inX ? 0 : bendCost));
-                best[1] = std::min(best[1], base + (inY ? 0 : bendCost));
-                best[2] = std::min(best[2], base + (inNX ? 0 : bendCost));
-                best[3] = std::min(best[3], base + (inNY ? 0 : bendCost));
+                const int32_t lx = r.x1 - gx, hx = gx - r.x2, ly = r.y1 - gy, hy = gy - r.y2;
+                const int32_t ox = std::max(0, std::max(lx, hx)), oy = std::max(0, std::max(ly, hy));
+                const int32_t base = ox + oy, offX = oy != 0, offY = ox != 0;
+                const int32_t t0 = hx > 0 ? 2 : offX, t1 = hy > 0 ? 2 : offY, t2 = lx > 0 ? 2 : offX, t3 = ly > 0 ? 2 : offY;
+                b0 = std::min(b0, base + t0 * bendCost), n0 = std::min(n0, t0);
+                b1 = std::min(b1, base + t1 * bendCost), n1 = std::min(n1, t1);
+                b2 = std::min(b2, base + t2 * bendCost), n2 = std::min(n2, t2);
+                b3 = std::min(b3, base + t3 * bendCost), n3 = std::min(n3, t3);
             }
-            if (guided)
-                for (int32_t& v : best) v = std::max(v, toGo(k));
-            for (int32_t e = 0; e < 4; ++e) known |= uint64_t(std::min(best[e], 65534) + 1) << (16 * e);
+            // The steps counted by the wave and the bends are separate
+            // lower bounds of the way's length and of its bends.
+            const int32_t go = guided ? toGo(k) : kUnreached;
+            if (go != kUnreached) {
+                b0 = std::max(b0, go + n0 * bendCost), b1 = std::max(b1, go + n1 * bendCost);
+                b2 = std::max(b2, go + n2 * bendCost), b3 = std::max(b3, go + n3 * bendCost);
+            }
+            known = uint64_t(std::min(b0, 65534) + 1) | uint64_t(std::min(b1, 65534) + 1) << 16 |
+                    uint64_t(std::min(b2, 65534) + 1) << 32 | uint64_t(std::min(b3, 65534) + 1) << 48;
         }
         return int32_t((known >> (16 * d)) & 0xffff) - 1;
     };
-    std::vector<std::vector<int32_t>>& buckets = w.buckets;
-    for (auto& bucket : buckets) bucket.clear();
+    std::vector<uint32_t>& buckets = w.buckets;
+    std::fill(buckets.begin(), buckets.end(), 0u);
+    std::vector<GridWindow::Entry>& entries = w.entries;
+    entries.clear();
     size_t current = 0;
     auto push = [&](int32_t s, int32_t cost) {
         const size_t f = std::max(current, size_t(2 * cost) + size_t(g_Tuning.gridGreed) * size_t(bound(s)));
-        if (f >= buckets.size()) buckets.resize(f + 1);
-        buckets[f].push_back(s);
+        if (f >= buckets.size()) buckets.resize(f + 1 + f / 2, 0u);
+        entries.push_back(GridWindow::Entry{s, buckets[f]});
+        buckets[f] = uint32_t(entries.size());
     };
     auto seed = [&](int32_t k, int32_t d) {
         const int32_t s = k * 4 + d;
-        GridWindow::State& st = w.states[size_t(s)];
-        if (st.dist == 0) return;
+        GridWindow::PointStates& st = w.states[size_t(k)];
+        if (st.dist[d] == 0) return;
         if (guided && toGo(k) == kUnreached) return;
-        if (st.dist == INT32_MAX) w.touched.push_back(s);
-        st = GridWindow::State{0, 0};
+        if (st.dist[d] == INT32_MAX) w.touched.push_back(s);
+        st.dist[d] = 0, st.link[d] = 0;
         push(s, 0);
     };
     for (const int32_t k : fromList)
@@ -440,18 +475,20 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     int32_t goal = -1;
     const int32_t offset[4] = {1, w.cols, -1, -w.cols};
     for (;;) {
-        while (current < buckets.size() && buckets[current].empty()) ++current;
+        while (current < buckets.size() && !buckets[current]) ++current;
         if (current >= buckets.size()) {
             result.exhausted = true;
             break;
         }
         if (budget-- <= 0) break;
-        const int32_t s = buckets[current].back();
-        buckets[current].pop_back();
-        GridWindow::State& st = w.states[size_t(s)];
-        if (st.link & kClosed) continue;
-        st.link |= kClosed;
-        const int32_t k = s / 4, d = s % 4, cost = st.dist;
+        const GridWindow::Entry& top = entries[buckets[current] - 1];
+        const int32_t s = top.state;
+        buckets[current] = top.below;
+        const int32_t k = s / 4, d = s % 4;
+        GridWindow::PointStates& st = w.states[size_t(k)];
+        if (st.link[d] & kClosed) continue;
+        st.link[d] |= kClosed;
+        const int32_t cost = st.dist[d];
         const uint16_t here = w.enter[size_t(k)];
         if ((here & kEnterInside) != kEnterInside) result.edge = true;
         if (isTarget(k)) {
@@ -459,23 +496,28 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             break;
         }
         // Inside a body's half step only the straight stub moves on.
-        const bool still = (here & kEnterStill) != 0;
-        for (int32_t e = 0; e < 4; ++e) {
-            if (e == (d + 2) % 4 || (e != d && still) || !(here & (1 << (kEnterNext + e)))) continue;
-            const int32_t nk = k + offset[e];
+        uint32_t moves = (here >> kEnterNext) & 0xf & ~(1u << ((d + 2) % 4));
+        if (here & kEnterStill) moves &= 1u << d;
+        for (; moves; moves &= moves - 1) {
+            const int32_t e = __builtin_ctz(moves), nk = k + offset[e];
             if (!rules.Enter(e, nk)) continue;
             if (guided && toGo(nk) == kUnreached) continue;
             const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
-            GridWindow::State& next = w.states[size_t(ns)];
-            if (nc < next.dist) {
-                if (next.dist == INT32_MAX) w.touched.push_back(ns);
-                next = GridWindow::State{nc, uint32_t(s) + 1};
+            GridWindow::PointStates& next = w.states[size_t(nk)];
+            if (nc < next.dist[e]) {
+                if (next.dist[e] == INT32_MAX) w.touched.push_back(ns);
+                next.dist[e] = nc, next.link[e] = uint8_t(d + 1);
                 push(ns, nc);
             }
         }
     }
     if (goal < 0) return result;
-    for (int32_t s = goal; s >= 0; s = int32_t(w.states[size_t(s)].link & ~kClosed) - 1) result.way.push_back(s / 4);
+    for (int32_t s = goal;;) {
+        const int32_t k = s / 4, d = s % 4, from = (w.states[size_t(k)].link[d] & ~kClosed) - 1;
+        result.way.push_back(k);
+        if (from < 0) break;
+        s = (k - offset[d]) * 4 + from;
+    }
     std::reverse(result.way.begin(), result.way.end());
     return result;
 }
@@ -509,16 +551,15 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
         if (x2 < x1 || y2 < y1) return 0;
         if ((x2 - x1) / w.step + 1 > 4096 || (y2 - y1) / w.step + 1 > 4096) return 0;
         if (!BuildWindow(x1, y1, x2, y2)) return 0;
-        // Short searches from the end pin, then from the start pin: an end
-        // shut in by what is around it is found at about the cost of its
-        // little room (and a near way found serves). Then the full search
-        // from the start. A search that runs out of places without meeting
-        // the window's edge settles that no wider window helps.
+        // A short search from the end pin: an end shut in by what is
+        // around it is found at about the cost of its little room (and a
+        // near way found serves). Then the full search from the start. A
+        // search that runs out of places without meeting the window's edge
+        // settles that no wider window helps.
         WindowResult r;
         if (g_Tuning.gridProbeLimit > 0) {
             r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
             std::reverse(r.way.begin(), r.way.end());
-            if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridProbeLimit, false);
         }
         if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
         if (r.way.empty()) {
@@ -535,7 +576,7 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             path.push_back(PathPt{x, y, flags});
         }
         MR_StraightenPath(path);
-            if (path.size() >= 2 && PathFree(path)) return 1;
+        if (path.size() >= 2 && PathFree(path)) return 1;
         path.clear();
     }
     return 0;

@@ -102,7 +102,8 @@ int32_t ForEachLink(const LinkPool& pool, int32_t head, F&& f)
 int32_t MR_TestCellComps(int32_t cell, const Seg& rect, ObstacleList& list)
 {
     return ForEachLink(g_CompLinks, g_Cells.at(cell).firstComp, [&](int32_t c) -> int32_t {
-        if (g_Comps[c].page != g_ScrCurPage || IsExempt(c)) return 1;
+        // A component already listed is not placed and compared again.
+        if (g_Comps[c].page != g_ScrCurPage || IsExempt(c) || g_TestedComps.Has(c)) return 1;
         const Seg body = CompBody(c, g_Clearance);
         if (!Overlap(body, rect)) return 1;
         const int32_t added = g_TestedComps.Add(c);

@@ -25,7 +25,8 @@
 //   states per window, --probe-limit N those of its short first searches
 //   (0: none), --wave-slack N how far its guiding wave goes past the
 //   start, --grid-margins A B its two window margins in steps,
-//   --bend-cost N what a bend costs it in steps;
+//   --bend-cost N what a bend costs it in steps; --no-lee leaves the Lee
+//   router out (its line shows zeros), for profiling the router alone;
 //   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
 #include "router/corvex.h"
@@ -49,6 +50,8 @@
 using namespace corvex;
 
 namespace {
+
+bool g_NoLee = false;
 
 // The symbols of the generated pages: two-pin parts, a gate, a flip-flop
 // and a sixteen-pin IC, so components carry 2 to 16 pins. The libraries
@@ -474,8 +477,11 @@ void Case(const std::string& name, const std::string& text, const std::string& l
         }
     }
     const Result c = RunCorvex();
-    LoadImage();
-    const Result l = RunLee([](int32_t) { return true; });
+    Result l;
+    if (!g_NoLee) {
+        LoadImage();
+        l = RunLee([](int32_t) { return true; });
+    }
     Print(name, c, l);
 }
 
@@ -498,6 +504,7 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--greed" && i + 1 < argc) g_Tuning.gridGreed = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--tries" && i + 1 < argc) g_Tuning.meetingTryLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--no-grid") g_Tuning.gridFallback = false;
+        else if (std::string(argv[i]) == "--no-lee") g_NoLee = true;
         else if (std::string(argv[i]) == "--bend-cost" && i + 1 < argc) g_Tuning.gridBendCost = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--grid-limit" && i + 1 < argc) g_Tuning.gridExpansionLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--probe-limit" && i + 1 < argc) g_Tuning.gridProbeLimit = std::atoi(argv[++i]);
