@@ -11,6 +11,7 @@
 #include "router/route.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace corvex {
@@ -224,14 +225,21 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     // One pass over the window (a point nothing is marked on allows every
     // move): cheaper than visiting each marked point as often as it was
     // marked.
-    for (size_t k = 0; k < n; ++k) {
-        const uint32_t m = w.marks[k], body = w.body[k] != 0, free = !body && !(m & kEnd);
-        const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
-        const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
-                           (body || (m & (kRunH | kRunV)) ? kEnterStill : 0) | (m & kSource ? kEnterSource : 0) |
-                           (m & kTarget ? kEnterTarget : 0);
-        w.enter[k] = uint16_t(e | kEnterInside);
-    }
+    // The move word depends only on the five marks and whether a body is
+    // near: a table of the 64 cases keeps the pass to a load per point.
+    static const std::array<uint16_t, 64> kEnterOf = [] {
+        std::array<uint16_t, 64> t{};
+        for (uint32_t i = 0; i < 64; ++i) {
+            const uint32_t m = i & 31, body = i >> 5, free = !body && !(m & kEnd);
+            const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
+            const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
+                               (body || (m & (kRunH | kRunV)) ? kEnterStill : 0) | (m & kSource ? kEnterSource : 0) |
+                               (m & kTarget ? kEnterTarget : 0);
+            t[i] = uint16_t(e | kEnterInside);
+        }
+        return t;
+    }();
+    for (size_t k = 0; k < n; ++k) w.enter[k] = kEnterOf[(w.marks[k] & 31u) | (w.body[k] != 0 ? 32u : 0u)];
     // The edge: no move leads out of the window.
     for (int32_t gx = 0; gx < w.cols; ++gx) {
         w.enter[size_t(w.Idx(gx, 0))] &= uint16_t(~(8 << kEnterNext));
