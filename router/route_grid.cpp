@@ -152,8 +152,12 @@ void MarkForeign(const Obstacle& o)
     }
     if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
     const uint8_t run = horizontal ? kRunH : vertical ? kRunV : 0;
-    for (int32_t gy = ay; gy <= by; ++gy)
-        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run;
+    // Row by row through plain pointers: the runs of a crowded window are
+    // long, and a row's loop is then a vector loop.
+    for (int32_t gy = ay; gy <= by; ++gy) {
+        uint16_t* row = &w.marks[size_t(w.Idx(ax, gy))];
+        for (int32_t i = 0; i <= bx - ax; ++i) row[i] |= run;
+    }
     int32_t gx, gy;
     if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
     if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
