@@ -27,6 +27,7 @@ void AllocLinks(LinkPool& pool)
     for (int32_t i = 1; i < kLinkStep; ++i) pool.rows[i].next = i + 1 < kLinkStep ? i + 1 : 0;
     pool.capacity = kLinkStep;
     pool.freeHead = 1;
+    pool.used = 0;
     pool.present = true;
     CountMemory(8LL * kLinkStep);
 }
@@ -56,6 +57,7 @@ int32_t TakeLink(LinkPool& pool, bool recordFailure)
     const int32_t link = pool.freeHead;
     pool.freeHead = pool.rows[link].next;
     pool.rows[link].next = 0;
+    ++pool.used;
     return link;
 }
 
@@ -117,6 +119,20 @@ void FreeFieldTables()
 
 int32_t GrowWireLinks() { return GrowLinks(g_WireLinks); }
 
+int32_t FreeWireLinks() { return g_WireLinks.present ? kMaxLinks - 1 - g_WireLinks.used : 0; }
+
+int32_t CellsOfBoxes(const std::vector<Seg>& boxes)
+{
+    std::vector<int32_t> cells;
+    for (const Seg& box : boxes)
+        ForEachCellOfBox(box, [&](int32_t cell) {
+            cells.push_back(cell);
+            return 1;
+        });
+    std::sort(cells.begin(), cells.end());
+    return static_cast<int32_t>(std::unique(cells.begin(), cells.end()) - cells.begin());
+}
+
 int32_t TrimCompLinks()
 {
     LinkPool& pool = g_CompLinks;
@@ -140,6 +156,7 @@ void CellRemoveWire(int32_t cell, int32_t branch)
         (prev ? g_WireLinks.rows[prev].next : head) = g_WireLinks.rows[l].next;
         g_WireLinks.rows[l] = ScrLinkRec{0, g_WireLinks.freeHead};
         g_WireLinks.freeHead = l;
+        --g_WireLinks.used;
         return;
     }
 }

@@ -283,6 +283,7 @@ struct LinkPool {
     std::vector<ScrLinkRec> rows;  // rows[0]: header {capacity, free head}
     int32_t capacity = 0;
     int32_t freeHead = 0;
+    int32_t used = 0;  // links taken from the free list
     bool present = false;
 };
 struct FieldGrid {
@@ -313,6 +314,11 @@ int32_t CellAddWire(int32_t cell, int32_t branch);
 int32_t CellAddComp(int32_t cell, int32_t comp);
 void CellRemoveWire(int32_t cell, int32_t branch);
 int32_t GrowWireLinks();
+// The wire links that can still be taken before the pool is at its limit.
+int32_t FreeWireLinks();
+// The number of distinct field cells the normalised boxes cover: an upper
+// bound of the links one branch made of those segments takes.
+int32_t CellsOfBoxes(const std::vector<Seg>& boxes);
 int32_t TrimCompLinks();
 // Calls f(cell) for every cell a normalised box covers.
 template <class F>

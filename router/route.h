@@ -174,8 +174,12 @@ bool PathFree(const Path& path);
 int32_t PathDirection(const PathPt& a, const PathPt& b);
 
 // Makes a branch of the routed net from the path, ties it into the image
-// (groups, merge, junctions, field grid). Result the branch, 0 on failure.
+// (groups, merge, junctions, field grid). Result the branch, 0 on failure;
+// failure 2300/2 (nothing changed) when the wire-link pool could not hold it.
 int32_t InsertPathBranch(const Path& path, int32_t node);
+// Whether the wire-link pool holds a branch of the path's segments beside
+// what it holds now (one link per cell the path covers).
+bool PathLinksFit(const Path& path);
 // Reduces the U-turns of a routed branch (its wire is taken out of the
 // field grid and entered again).
 int32_t MR_CleanPathAtComps(int32_t branch, int32_t node);

@@ -11,6 +11,7 @@
 #include "router/route.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
 namespace corvex {
@@ -18,9 +19,13 @@ namespace corvex {
 namespace {
 
 constexpr uint8_t kRunH = 1, kRunV = 2, kEnd = 4, kSource = 8, kTarget = 16;
+// More marks of a point: a body within half a step (GridWindow::body holds
+// which), and from bit 6 the directions in which the window ends there.
+constexpr uint16_t kNearBody = 32;
+constexpr int32_t kEdgeShift = 6;
 constexpr int32_t kBlocked = -1;
 constexpr int32_t kUnreached = INT32_MAX;
-// The bits of GridWindow::enter: bits 0-3 a move in that direction may end
+// The bits of a point's move word (EnterOf): bits 0-3 a move in that direction may end
 // here, bits 4-7 the same for a move arriving at a target (no foreign wire
 // across either), then a body within half a step (the stub rules decide),
 // no bend here (a body or a foreign wire), the pair's own wire marks, and
@@ -31,6 +36,22 @@ constexpr uint8_t kClosed = 0x80;
 constexpr int32_t kDx[4] = {1, 0, -1, 0}, kDy[4] = {0, 1, 0, -1};
 constexpr int32_t kExitBit[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
 
+// What a move onto a point needs (the kEnter bits), from its marks alone:
+// a table of the 1,024 cases, so that no pass over the window works the
+// move words out beforehand.
+constexpr std::array<uint16_t, 1024> kEnterOf = [] {
+    std::array<uint16_t, 1024> t{};
+    for (uint32_t i = 0; i < 1024; ++i) {
+        const uint32_t m = i & 31, body = (i & kNearBody) != 0, free = !body && !(m & kEnd);
+        const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
+        const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
+                           (body || (m & (kRunH | kRunV)) ? kEnterStill : 0) | (m & kSource ? kEnterSource : 0) |
+                           (m & kTarget ? kEnterTarget : 0);
+        t[i] = uint16_t((e | kEnterInside) & ~((i >> kEdgeShift) << kEnterNext));
+    }
+    return t;
+}();
+
 // The search window and its marks; the state arrays are kept between
 // pairs and reset only where a search touched them.
 struct GridWindow {
@@ -38,10 +59,7 @@ struct GridWindow {
     int32_t cols = 0, rows = 0;
     int64_t step = 0;
     std::vector<int32_t> body;  // 0 free, the component within half a step, kBlocked several
-    std::vector<uint8_t> marks;
-    // Per point what a move onto it needs (the kEnter bits below), worked
-    // out once per window from the marks.
-    std::vector<uint16_t> enter;
+    std::vector<uint16_t> marks;
     // Per point, for the four directions it is reached in: the cost so
     // far, and the direction the way had one point back plus one (0 for a
     // start) with kClosed once the state is taken. One small record per
@@ -69,6 +87,7 @@ struct GridWindow {
     std::vector<Rect> sourceRects, targetRects;  // the same wires' segments
     int64_t counted = 0;  // bytes of the arrays entered in the memory count
     int32_t Idx(int32_t gx, int32_t gy) const { return gy * cols + gx; }
+    uint16_t Enter(int32_t k) const { return kEnterOf[marks[size_t(k)]]; }
     // The grid point of an exact position; false off the grid or outside.
     bool Cell(int64_t x, int64_t y, int32_t& gx, int32_t& gy) const
     {
@@ -106,6 +125,7 @@ void MarkBody(const Obstacle& o)
         for (int32_t gx = ax; gx <= bx; ++gx) {
             int32_t& v = w.body[size_t(w.Idx(gx, gy))];
             v = v == 0 || v == o.object ? o.object : kBlocked;
+            w.marks[size_t(w.Idx(gx, gy))] |= kNearBody;
         }
 }
 
@@ -124,13 +144,20 @@ void MarkForeign(const Obstacle& o)
         if (!Span(int64_t(o.x1) - w.step, int64_t(o.x2) + w.step, w.x0, w.step, w.cols, ax, bx)) return;
         if (!Span(int64_t(o.y1) - w.step, int64_t(o.y2) + w.step, w.y0, w.step, w.rows, ay, by)) return;
         for (int32_t gy = ay; gy <= by; ++gy)
-            for (int32_t gx = ax; gx <= bx; ++gx) w.body[size_t(w.Idx(gx, gy))] = kBlocked;
+            for (int32_t gx = ax; gx <= bx; ++gx) {
+                w.body[size_t(w.Idx(gx, gy))] = kBlocked;
+                w.marks[size_t(w.Idx(gx, gy))] |= kNearBody;
+            }
         return;
     }
     if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
     const uint8_t run = horizontal ? kRunH : vertical ? kRunV : 0;
-    for (int32_t gy = ay; gy <= by; ++gy)
-        for (int32_t gx = ax; gx <= bx; ++gx) w.marks[size_t(w.Idx(gx, gy))] |= run;
+    // Row by row through plain pointers: the runs of a crowded window are
+    // long, and a row's loop is then a vector loop.
+    for (int32_t gy = ay; gy <= by; ++gy) {
+        uint16_t* row = &w.marks[size_t(w.Idx(ax, gy))];
+        for (int32_t i = 0; i <= bx - ax; ++i) row[i] |= run;
+    }
     int32_t gx, gy;
     if (w.Cell(o.x1, o.y1, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
     if (w.Cell(o.x2, o.y2, gx, gy)) w.marks[size_t(w.Idx(gx, gy))] |= kEnd;
@@ -181,7 +208,6 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     const size_t n = size_t(w.cols) * size_t(w.rows);
     w.body.assign(n, 0);
     w.marks.assign(n, 0);
-    w.enter.resize(n);
     w.sources.clear();
     w.targets.clear();
     w.sourceRects.clear();
@@ -189,8 +215,8 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
     if (w.states.size() < n) w.states.resize(n), w.estimates.resize(n, 0);
     if (w.steps.size() < n) w.steps.resize(n, kUnreached), w.wave.reserve(n);
     // The arrays count as the router's memory while they are held.
-    const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) +
-                          int64_t(w.states.capacity()) * int64_t(sizeof(GridWindow::PointStates)) + int64_t(w.enter.capacity()) * 2 +
+    const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) * 2 +
+                          int64_t(w.states.capacity()) * int64_t(sizeof(GridWindow::PointStates)) +
                           int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4 +
                           int64_t(w.buckets.capacity()) * 4 + int64_t(w.entries.capacity()) * 8;
     if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
@@ -221,25 +247,14 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
         if (group == g_PairGroups[0]) MarkOwn(o, kSource);
         if (group == g_PairGroups[1]) MarkOwn(o, kTarget);
     }
-    // One pass over the window (a point nothing is marked on allows every
-    // move): cheaper than visiting each marked point as often as it was
-    // marked.
-    for (size_t k = 0; k < n; ++k) {
-        const uint32_t m = w.marks[k], body = w.body[k] != 0, free = !body && !(m & kEnd);
-        const uint32_t h = free && !(m & kRunH), v = free && !(m & kRunV);
-        const uint32_t e = h * (0x5 | (v ? 0x50 : 0)) | v * (0xa | (h ? 0xa0 : 0)) | body * kEnterBody |
-                           (body || (m & (kRunH | kRunV)) ? kEnterStill : 0) | (m & kSource ? kEnterSource : 0) |
-                           (m & kTarget ? kEnterTarget : 0);
-        w.enter[k] = uint16_t(e | kEnterInside);
-    }
     // The edge: no move leads out of the window.
     for (int32_t gx = 0; gx < w.cols; ++gx) {
-        w.enter[size_t(w.Idx(gx, 0))] &= uint16_t(~(8 << kEnterNext));
-        w.enter[size_t(w.Idx(gx, w.rows - 1))] &= uint16_t(~(2 << kEnterNext));
+        w.marks[size_t(w.Idx(gx, 0))] |= uint16_t(8 << kEdgeShift);
+        w.marks[size_t(w.Idx(gx, w.rows - 1))] |= uint16_t(2 << kEdgeShift);
     }
     for (int32_t gy = 0; gy < w.rows; ++gy) {
-        w.enter[size_t(w.Idx(0, gy))] &= uint16_t(~(4 << kEnterNext));
-        w.enter[size_t(w.Idx(w.cols - 1, gy))] &= uint16_t(~(1 << kEnterNext));
+        w.marks[size_t(w.Idx(0, gy))] |= uint16_t(4 << kEdgeShift);
+        w.marks[size_t(w.Idx(w.cols - 1, gy))] |= uint16_t(1 << kEdgeShift);
     }
     return true;
 }
@@ -275,7 +290,7 @@ struct MoveRules {
     // A move in direction e onto point nk.
     bool Enter(int32_t e, int32_t nk) const
     {
-        const uint16_t m = g_Win.enter[size_t(nk)];
+        const uint16_t m = g_Win.Enter(nk);
         if (!(m & kEnterBody)) return (m >> (nk == tk || (m & toBit) ? kEnterArrive + e : e)) & 1;
         return EnterBody(e, nk);
     }
@@ -289,7 +304,7 @@ struct MoveRules {
         const bool stubB = nb == own[1] && (b.flags & kExitBit[(e + 2) % 4]) && OnRay(nx, ny, tx, ty, (e + 2) % 4);
         if (!stubA && !stubB) return false;
         const bool h = e == 0 || e == 2;
-        const uint8_t there = w.marks[size_t(nk)];
+        const uint16_t there = w.marks[size_t(nk)];
         if (there & ((h ? kRunH : kRunV) | kEnd)) return false;
         const bool arrives = (nx == tx && ny == ty) || (there & toMark);
         return !(arrives && (there & (h ? kRunV : kRunH)));
@@ -322,7 +337,7 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
     const int32_t offset[4] = {1, w.cols, -1, -w.cols};
     for (size_t i = 0; i < wave.size(); ++i) {
         const int32_t k = wave[i], next = steps[size_t(k)] + 1;
-        const uint16_t m = w.enter[size_t(k)];
+        const uint16_t m = w.Enter(k);
         if (stop == kUnreached && (k == start || ((m & seedBit) && (m & 0xf) == 0xf)))
             stop = steps[size_t(k)] + std::max(0, g_Tuning.gridWaveSlack);
         if (steps[size_t(k)] > stop) {
@@ -489,7 +504,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         if (st.link[d] & kClosed) continue;
         st.link[d] |= kClosed;
         const int32_t cost = st.dist[d];
-        const uint16_t here = w.enter[size_t(k)];
+        const uint16_t here = w.Enter(k);
         if ((here & kEnterInside) != kEnterInside) result.edge = true;
         if (isTarget(k)) {
             goal = s;

@@ -13,11 +13,28 @@ void DropBranch(int32_t b) { DeleteBranchPoints(b); }
 
 }  // namespace
 
+bool PathLinksFit(const Path& path)
+{
+    if (!g_CellsPresent) return true;
+    std::vector<Seg> boxes;
+    for (size_t i = 0; i + 1 < path.size(); ++i) {
+        Seg s{path[i].x, path[i].y, path[i + 1].x, path[i + 1].y};
+        NormaliseSeg(s);
+        boxes.push_back(s);
+    }
+    return CellsOfBoxes(boxes) <= FreeWireLinks();
+}
+
 int32_t InsertPathBranch(const Path& path, int32_t node)
 {
     if (path.size() < 2) return 1;
     for (size_t i = 0; i + 1 < path.size(); ++i)
         if (path[i].x != path[i + 1].x && path[i].y != path[i + 1].y) return Fail(1800, 1);
+    // A full link pool leaves the pair unrouted and the image as it was:
+    // the net's wires leave the field grid and enter it again, and joins
+    // only merge branches and put junction points on segments, so the net
+    // needs at most the links it holds now plus one per cell the path covers.
+    if (!PathLinksFit(path)) return Fail(2300, 2);
     const int32_t net = g_Nodes[node].net, partner = g_Nodes[node].partner;
     const int32_t b = NewBranch();
     if (!b) return 0;

@@ -219,11 +219,13 @@ bool MR_GetBestProject(Path& path)
 }
 
 // A failure that leaves a pair unrouted without stopping the run: none, a
-// full point pool, a slanted segment, a full obstacle or tested list.
+// full point pool, a slanted segment, a full obstacle or tested list, a
+// wire the full link pool could not hold (refused before any change).
 bool SoftFailure()
 {
     const int32_t c = g_ErrorCode, f = g_ErrorFunc;
-    return (c == 0 && f == 0) || (c == 30 && f == 3000) || (c == 1 && f == 1800) || f == 1920 || f == 1910;
+    return (c == 0 && f == 0) || (c == 30 && f == 3000) || (c == 1 && f == 1800) || f == 1920 || f == 1910 ||
+           (c == 2 && f == 2300);
 }
 
 int32_t ClearanceFor(int64_t d)
@@ -414,7 +416,9 @@ int32_t MR_RouteOnePair(int32_t node, int32_t& connected)
     if (!connected) return 1;
     if (!InsertPathBranch(path, node)) {
         connected = 0;
-        return SoftFailure() ? 1 : 0;
+        if (!SoftFailure()) return 0;
+        ClearFailure();  // not routed; the next pair starts clean
+        return 1;
     }
     DrawNodeRatsnest(node, 1);
     DrawNet(net, 0);

@@ -182,9 +182,12 @@ int32_t MR_CleanPathAtComps(int32_t branch, int32_t node)
     g_PinEnds[1] = PinEnd{b.x, b.y, b.comp, b.flags & kExitAll};
     g_RouteNet = g_Branches[branch].net;
     FieldRemoveBranch(branch);
-    const bool changed = ReduceUTurns(path, precedence);
+    bool changed = ReduceUTurns(path, precedence);
     g_PinEnds[0] = savedPins[0], g_PinEnds[1] = savedPins[1];
     g_RouteNet = savedNet;
+    // The shorter wire may cross cells the old one did not: with a full link
+    // pool the wire stays as it was (its links were just freed).
+    if (changed && !PathLinksFit(path)) changed = false;
     if (changed) {
         for (size_t k = 0; k < ids.size(); ++k) {
             const int32_t p = ids[k];
