@@ -89,14 +89,14 @@ void ForEachMovedWire(int32_t op, bool withFrame, F action)
         action(g_FrameBranch);
 }
 
-// Each point record of the wire with mark 256.
+// Each point record of the wire with mark 256, as the wire showed them
+// before the first call of `action`; `records` is reused from wire to wire.
 template <typename F>
-void ForEachMarkedPoint(int32_t branch, F action)
+void ForEachMarkedPoint(int32_t branch, std::vector<BranchPointRec>& records, F action)
 {
-    BranchPointRec point{};
-    for (int32_t i = B_SearchRecordMaskRef(branch, 1, kMark, 0, &point); i != 0;
-         i = B_SearchRecordMaskRef(branch, i + 1, kMark, 0, &point))
-        action(point);
+    if (!ReadBranchRecords(branch, records)) return;
+    for (const BranchPointRec& point : records)
+        if ((point.Flags & kMark) != 0) action(point);
 }
 
 }  // namespace
@@ -120,9 +120,10 @@ bool SCHMAIN::BlockMoveFits(int32_t op, int32_t objects, BlockMovePlan& plan)
             // of it shows the same place.
             const bool frame = F_OST.Exists(5) && F_OST(5)->Value();
             IdTable<uint8_t> seen;
+            std::vector<BranchPointRec> records;
             ForEachMovedWire(op, frame, [&](int32_t branch) {
                 plan.wires = true;
-                ForEachMarkedPoint(branch, [&](const BranchPointRec& p) {
+                ForEachMarkedPoint(branch, records, [&](const BranchPointRec& p) {
                     int32_t x = p.X, y = p.Y, angle = 0, sign = 1;
                     RotateMovePoint(x, y, angle, sign);
                     if (!IsJunctionRef(p)) return;
@@ -279,9 +280,10 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
             } else if (toPage) {
                 // The cut above may have changed the wires: walk them again.
                 const bool frame = F_OST.Exists(5) && F_OST(5)->Value();
+                std::vector<BranchPointRec> records;
                 ForEachMovedWire(op, frame, [&](int32_t branch) {
                     result = -1;
-                    ForEachMarkedPoint(branch, [&](const BranchPointRec& p) {
+                    ForEachMarkedPoint(branch, records, [&](const BranchPointRec& p) {
                         if (!IsJunctionRef(p)) return;
                         const int32_t junction = J_Junction(p.Ref);
                         if (junction == 0 || (O_GetStatus(junction) & kMoved) != 0) return;

@@ -443,3 +443,20 @@ void MaskBranchJunctions(int32_t branch, int32_t value, int32_t mask)
         from = index + 1;
     }
 }
+
+bool ReadBranchRecords(int32_t branch, std::vector<BranchPointRec>& records)
+{
+    // Read into what the vector holds; a longer wire is read again.
+    records.resize(std::max<size_t>(records.capacity(), 16));
+    int32_t n = B_ReadRecords(branch, records.data(), static_cast<int32_t>(records.size()));
+    if (n > static_cast<int32_t>(records.size())) {
+        records.resize(static_cast<size_t>(n));
+        n = B_ReadRecords(branch, records.data(), n);
+    }
+    if (n < 0) {
+        records.clear();
+        return false;
+    }
+    records.resize(static_cast<size_t>(n));
+    return true;
+}

@@ -62,3 +62,8 @@ void CopyBranchPoints(int32_t branch, int32_t index);
 
 // (value, mask) on every junction that a record of the branch refers to.
 void MaskBranchJunctions(int32_t branch, int32_t value, int32_t mask);
+
+// Reads every point record of the wire, as B_ReadRecord shows them, into
+// `records` (reused from call to call); false for no such wire.
+bool ReadBranchRecords(int32_t branch, std::vector<BranchPointRec>& records);
+
