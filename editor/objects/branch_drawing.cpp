@@ -83,6 +83,31 @@ struct JunctionReach {
     bool shared = false;  // reached from another wire too
 };
 
+// The working lists of a wire selection, kept from call to call: the
+// selection of a whole page fills several hundred kilobytes, which the
+// allocator would hand back to the system after each call and fault in
+// again on the next.
+struct SelectionScratch {
+    std::vector<CoveredWire> covered;
+    std::vector<int32_t> junctions, wholeJunctions;
+    IdTable<JunctionReach> reach;
+    std::vector<int32_t> reached;                        // the junctions reached, each once
+    std::vector<std::pair<int32_t, int32_t>> reachedBy;  // (junction, covered wire), every reach
+    BranchRecords points;
+
+    static SelectionScratch& Cleared()
+    {
+        static SelectionScratch s;
+        s.covered.clear();
+        s.junctions.clear();
+        s.wholeJunctions.clear();
+        s.reach.Clear();
+        s.reached.clear();
+        s.reachedBy.clear();
+        return s;
+    }
+};
+
 // For each covered wire: whole, and a junction of it reached from a wire
 // that the cover lists after it (nearest first). Only the wires meeting at
 // a junction reached from another wire are put in the cover's order.
@@ -224,6 +249,14 @@ void HighlightAllBranchRecords(int32_t mode, int32_t branch)
 
 void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
 {
+    std::vector<SelectedBranchPoint> selected;
+    SelectBranchesInRect(status, x, y, size, selected);
+}
+
+void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
+                          std::vector<SelectedBranchPoint>& selected)
+{
+    selected.clear();
     status = 1;
     OM_MaskAll(DB_BranchMap(), 0, 768);
     B_MaskAllRecords(0, 256);
@@ -238,20 +271,18 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
     // 256, and so does the wire. Every junction inside the box marks the
     // records of all wires meeting at it (512), those wires as partly taken
     // (2048) and itself (1), in one kernel walk after the cover walk; the
-    // junctions of the wires taken whole get 256 in one more. A whole wire
+    // junctions of the wires taken whole get 256 in one call. A whole wire
     // keeps 2048 when a junction of it is reached again from a wire that
     // the cover lists after it (nearest first), as when each junction was
     // marked where it was met; each wire's marks are written once, at the
     // end. The cover's order is asked for only for the wires that meet at
     // a junction reached from more than one wire.
-    std::vector<CoveredWire> covered;
-    std::vector<int32_t> junctions, wholeJunctions;
-    IdTable<JunctionReach> reach;
-    std::vector<int32_t> reached;                        // the junctions reached, each once
-    std::vector<std::pair<int32_t, int32_t>> reachedBy;  // (junction, covered wire), every reach
-    std::vector<BranchPointRec> points;
-    for (const int32_t branch : CoverBranchSet(x, y, size)) {
-        if (!ReadBranchRecords(branch, points)) continue;
+    SelectionScratch& scratch = SelectionScratch::Cleared();
+    auto& [covered, junctions, wholeJunctions, reach, reached, reachedBy, points] = scratch;
+    const std::vector<int32_t> wires = CoverBranchSet(x, y, size);
+    selected.reserve(2 * wires.size());
+    for (const int32_t branch : wires) {
+        if (!points.Read(branch)) continue;
         // The drawn lines: the records at either end of a segment whose end
         // record refers to something (or the one such record of a wire of
         // one record), as B_FrameBranchLines frames them with mask 6. A
@@ -274,7 +305,7 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
             const BranchPointRec& point = points[k];
             if ((point.Flags & 6) == 4) junctions.push_back(point.Ref);
             if ((point.Flags & 4) == 0) continue;
-            if (whole) wholeJunctions.push_back(point.Ref);
+            if (whole && point.Ref > 0) wholeJunctions.push_back(point.Ref);
             if (!inside(point.X, point.Y)) continue;
             bool first = false;
             JunctionReach& at = reach.At(point.Ref, &first);
@@ -287,6 +318,8 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
             reachedBy.emplace_back(point.Ref, self);
             reaches = true;
             B_MaskRecord(branch, static_cast<int32_t>(k + 1), 256, 256);
+            selected.push_back({branch, whole, point});
+            selected.back().point.Flags |= 256;
         }
         if (!framed && !reaches) {
             junctions.resize(firstJunction);
@@ -296,8 +329,7 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
         covered.push_back({branch, B_Branch(branch), whole, reaches, firstJunction, junctions.size()});
     }
     if (!wholeJunctions.empty())
-        B_MaskSelRecordSet(4, wholeJunctions.data(), static_cast<int32_t>(wholeJunctions.size()), 0, 0, 0, 0, 256,
-                           256);
+        OM_MaskIds(DB_JunctMap(), wholeJunctions.data(), static_cast<int32_t>(wholeJunctions.size()), 256, 256);
     if (!reached.empty()) {
         B_MaskSelRecordSet(4, reached.data(), static_cast<int32_t>(reached.size()), 2048, 2048, 512, 512, 1, 1);
     }

@@ -444,19 +444,16 @@ void MaskBranchJunctions(int32_t branch, int32_t value, int32_t mask)
     }
 }
 
-bool ReadBranchRecords(int32_t branch, std::vector<BranchPointRec>& records)
+bool BranchRecords::Read(int32_t branch)
 {
-    // Read into what the vector holds; a longer wire is read again.
-    records.resize(std::max<size_t>(records.capacity(), 16));
-    int32_t n = B_ReadRecords(branch, records.data(), static_cast<int32_t>(records.size()));
-    if (n > static_cast<int32_t>(records.size())) {
-        records.resize(static_cast<size_t>(n));
-        n = B_ReadRecords(branch, records.data(), n);
+    count_ = 0;
+    int32_t n = B_ReadRecords(branch, buffer_.data(), static_cast<int32_t>(buffer_.size()));
+    if (n > static_cast<int32_t>(buffer_.size())) {
+        // A longer wire than any before: room for it, and read again.
+        buffer_.resize(static_cast<size_t>(n));
+        n = B_ReadRecords(branch, buffer_.data(), n);
     }
-    if (n < 0) {
-        records.clear();
-        return false;
-    }
-    records.resize(static_cast<size_t>(n));
+    if (n < 0) return false;
+    count_ = std::min(static_cast<size_t>(n), buffer_.size());
     return true;
 }
