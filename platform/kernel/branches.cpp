@@ -156,8 +156,17 @@ int32_t B_ReadRecords(int32_t branch, BranchPointRec* records, int32_t capacity)
     return Guard(-1, [&]() -> int32_t {
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         if (!b || capacity < 0 || (capacity > 0 && !records)) return -1;
+        const Level& level = *CurLevel();
         const auto count = static_cast<int32_t>(b->points.size());
-        for (int32_t i = 0; i < std::min(count, capacity); ++i) Show(b->points[static_cast<size_t>(i)], records[i]);
+        for (int32_t i = 0; i < std::min(count, capacity); ++i) {
+            // As Show, with the level looked up once.
+            BranchPoint& point = b->points[static_cast<size_t>(i)];
+            ShowPosition(level, point);
+            records[i].Flags = point.flags;
+            records[i].Ref = point.ref;
+            records[i].X = point.x;
+            records[i].Y = point.y;
+        }
         return count;
     });
 }
