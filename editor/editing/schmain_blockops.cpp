@@ -40,6 +40,8 @@ struct BlockMovePlan {
     };
     std::vector<Place> junctions;
     bool wires = false;  // a wire is moved
+    // The junction records the wire selection marked, as it read them.
+    std::vector<SelectedBranchPoint> selected;
     // The wire texts in the box, selected by the check (its status).
     bool textsSelected = false;
     int32_t textStatus = 1;
@@ -89,14 +91,14 @@ void ForEachMovedWire(int32_t op, bool withFrame, F action)
         action(g_FrameBranch);
 }
 
-// Each point record of the wire with mark 256.
+// Each point record of the wire with mark 256, as the wire showed them
+// before the first call of `action`; `records` is reused from wire to wire.
 template <typename F>
-void ForEachMarkedPoint(int32_t branch, F action)
+void ForEachMarkedPoint(int32_t branch, BranchRecords& records, F action)
 {
-    BranchPointRec point{};
-    for (int32_t i = B_SearchRecordMaskRef(branch, 1, kMark, 0, &point); i != 0;
-         i = B_SearchRecordMaskRef(branch, i + 1, kMark, 0, &point))
-        action(point);
+    if (!records.Read(branch)) return;
+    for (const BranchPointRec& point : records)
+        if ((point.Flags & kMark) != 0) action(point);
 }
 
 }  // namespace
@@ -116,21 +118,25 @@ bool SCHMAIN::BlockMoveFits(int32_t op, int32_t objects, BlockMovePlan& plan)
             }
         }
         if (objects & 6) {
+            // The marked records of the moved wires (ForEachMovedWire's),
+            // as the selection read them: nothing has changed them since.
             // A junction on several moved wires moves once; every record
             // of it shows the same place.
             const bool frame = F_OST.Exists(5) && F_OST(5)->Value();
             IdTable<uint8_t> seen;
-            ForEachMovedWire(op, frame, [&](int32_t branch) {
+            plan.junctions.reserve(plan.selected.size());
+            for (const SelectedBranchPoint& s : plan.selected) {
+                if (op == BLOCK_TO_PAGE && !s.whole) continue;
+                if (s.branch < 0 && !(frame && op == BLOCK_MOVE && s.branch == g_FrameBranch)) continue;
                 plan.wires = true;
-                ForEachMarkedPoint(branch, [&](const BranchPointRec& p) {
-                    int32_t x = p.X, y = p.Y, angle = 0, sign = 1;
-                    RotateMovePoint(x, y, angle, sign);
-                    if (!IsJunctionRef(p)) return;
-                    bool first = false;
-                    seen.At(p.Ref, &first);
-                    if (first) plan.junctions.push_back({p.Ref, x, y});
-                });
-            });
+                const BranchPointRec& p = s.point;
+                int32_t x = p.X, y = p.Y, angle = 0, sign = 1;
+                RotateMovePoint(x, y, angle, sign);
+                if (!IsJunctionRef(p)) continue;
+                bool first = false;
+                seen.At(p.Ref, &first);
+                if (first) plan.junctions.push_back({p.Ref, x, y});
+            }
         }
         if (objects & 2) {
             int32_t status = 1;
@@ -180,9 +186,8 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
 
     int32_t compStatus = 1, wireStatus = 1;
     if (objects & 1) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal);
-    if (objects & 6) SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal);
-
     BlockMovePlan plan;
+    if (objects & 6) SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.selected);
     if ((op == BLOCK_MOVE || toPage) && !BlockMoveFits(op, objects, plan)) {
         // Clear the text marks the check set on the wires' texts.
         const int32_t map = DB_BranchMap();
@@ -279,9 +284,10 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
             } else if (toPage) {
                 // The cut above may have changed the wires: walk them again.
                 const bool frame = F_OST.Exists(5) && F_OST(5)->Value();
+                BranchRecords records;
                 ForEachMovedWire(op, frame, [&](int32_t branch) {
                     result = -1;
-                    ForEachMarkedPoint(branch, [&](const BranchPointRec& p) {
+                    ForEachMarkedPoint(branch, records, [&](const BranchPointRec& p) {
                         if (!IsJunctionRef(p)) return;
                         const int32_t junction = J_Junction(p.Ref);
                         if (junction == 0 || (O_GetStatus(junction) & kMoved) != 0) return;

@@ -1,6 +1,7 @@
 #include "editor/objects/branch_drawing.h"
 
 #include "editor/objects/branches.h"
+#include "editor/objects/cover_sets.h"
 #include "editor/objects/id_table.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/view_values.h"
@@ -8,6 +9,7 @@
 #include "editor/shell/platform_calls.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -66,6 +68,96 @@ void DrawHighlight(int32_t mode, int32_t branch, int32_t first, int32_t count, F
     B_DrawBranchAllTexts(branch, 15);
     B_DrawAllJunctions(branch, pairs.recValue);
     if (g_CurBranchRec.Net != 0 && (g_CurBranchRec.Flags & 2) == 0) DrawNetNodes(g_CurBranchRec.Net, 256);
+}
+
+// A wire the box selection covered, and the junctions its records refer to.
+struct CoveredWire {
+    int32_t branch, handle;
+    bool whole, reaches;
+    size_t firstJunction, endJunction;  // in the junction list
+};
+
+// The covered wires that reached a junction inside the box.
+struct JunctionReach {
+    int32_t first = -1;   // the covered wire that reached it first
+    bool shared = false;  // reached from another wire too
+};
+
+// The working lists of a wire selection, kept from call to call: the
+// selection of a whole page fills several hundred kilobytes, which the
+// allocator would hand back to the system after each call and fault in
+// again on the next.
+struct SelectionScratch {
+    std::vector<CoveredWire> covered;
+    std::vector<int32_t> junctions, wholeJunctions;
+    IdTable<JunctionReach> reach;
+    std::vector<int32_t> reached;                        // the junctions reached, each once
+    std::vector<std::pair<int32_t, int32_t>> reachedBy;  // (junction, covered wire), every reach
+    BranchRecords points;
+
+    static SelectionScratch& Cleared()
+    {
+        static SelectionScratch s;
+        s.covered.clear();
+        s.junctions.clear();
+        s.wholeJunctions.clear();
+        s.reach.Clear();
+        s.reached.clear();
+        s.reachedBy.clear();
+        return s;
+    }
+};
+
+// For each covered wire: whole, and a junction of it reached from a wire
+// that the cover lists after it (nearest first). Only the wires meeting at
+// a junction reached from another wire are put in the cover's order.
+std::vector<bool> ReachedLater(int32_t x, int32_t y, const std::vector<CoveredWire>& covered,
+                               const std::vector<int32_t>& junctions, const IdTable<JunctionReach>& reach,
+                               const std::vector<std::pair<int32_t, int32_t>>& reachedBy)
+{
+    std::vector<bool> later(covered.size(), false);
+    std::vector<std::pair<int32_t, int32_t>> pending;  // (whole wire, junction) to decide
+    for (size_t i = 0; i < covered.size(); ++i) {
+        const CoveredWire& c = covered[i];
+        if (!c.whole) continue;
+        for (size_t k = c.firstJunction; k < c.endJunction; ++k) {
+            const JunctionReach* at = reach.Find(junctions[k]);
+            if (!at || (!at->shared && at->first == static_cast<int32_t>(i))) continue;
+            pending.emplace_back(static_cast<int32_t>(i), junctions[k]);
+        }
+    }
+    if (pending.empty()) return later;
+    IdTable<uint8_t> concerned;
+    for (const auto& [wire, junction] : pending) concerned.At(junction) = 1;
+    // The wires to order: those waiting for an answer and every wire that
+    // reached one of their junctions.
+    std::vector<int32_t> rank(covered.size(), -1);
+    std::vector<int32_t> ids;
+    IdTable<int32_t> indexOf;  // branch -> covered wire
+    auto add = [&](int32_t wire) {
+        if (rank[static_cast<size_t>(wire)] != -1) return;
+        rank[static_cast<size_t>(wire)] = 0;
+        ids.push_back(covered[static_cast<size_t>(wire)].branch);
+        indexOf.At(ids.back()) = wire;
+    };
+    for (const auto& [wire, junction] : pending) add(wire);
+    for (const auto& [junction, wire] : reachedBy)
+        if (concerned.Find(junction)) add(wire);
+    B_CoverBranchOrder(x, y, ids.data(), static_cast<int32_t>(ids.size()));
+    for (size_t k = 0; k < ids.size(); ++k)
+        if (const int32_t* wire = indexOf.Find(ids[k])) rank[static_cast<size_t>(*wire)] = static_cast<int32_t>(k);
+    IdTable<int32_t> lastRank;  // junction -> the rank of the last wire reaching it
+    for (const auto& [junction, wire] : reachedBy) {
+        if (!concerned.Find(junction)) continue;
+        bool made = false;
+        int32_t& last = lastRank.At(junction, &made);
+        if (made || rank[static_cast<size_t>(wire)] > last) last = rank[static_cast<size_t>(wire)];
+    }
+    for (const auto& [wire, junction] : pending) {
+        const int32_t* last = lastRank.Find(junction);
+        if (last && *last > rank[static_cast<size_t>(wire)]) later[static_cast<size_t>(wire)] = true;
+    }
+    return later;
 }
 
 }  // namespace
@@ -157,44 +249,40 @@ void HighlightAllBranchRecords(int32_t mode, int32_t branch)
 
 void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
 {
+    std::vector<SelectedBranchPoint> selected;
+    SelectBranchesInRect(status, x, y, size, selected);
+}
+
+void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
+                          std::vector<SelectedBranchPoint>& selected)
+{
+    selected.clear();
     status = 1;
     OM_MaskAll(DB_BranchMap(), 0, 768);
     B_MaskAllRecords(0, 256);
     OM_MaskAll(DB_JunctMap(), 0, 4352);
+    // The box widened by one unit, as DB_CoverRectangle(.., 1, ..) tests it.
     const auto& r = g_SelRect;
-    auto inside = [&](int32_t px, int32_t py) { return DB_CoverRectangle(px, py, 1, r.X1, r.Y1, r.X2, r.Y2) != 0; };
+    const int64_t left = int64_t{std::min(r.X1, r.X2)} - 1, right = int64_t{std::max(r.X1, r.X2)} + 1;
+    const int64_t bottom = int64_t{std::min(r.Y1, r.Y2)} - 1, top = int64_t{std::max(r.Y1, r.Y2)} + 1;
+    auto inside = [&](int32_t px, int32_t py) { return px >= left && px <= right && py >= bottom && py <= top; };
     // A covered wire is taken whole (512) when its drawn lines lie inside
     // the box, else partly (2048); its junction records inside the box get
     // 256, and so does the wire. Every junction inside the box marks the
     // records of all wires meeting at it (512), those wires as partly taken
     // (2048) and itself (1), in one kernel walk after the cover walk; the
-    // junctions of the wires taken whole get 256 in one more. A covered
-    // wire's own 2048 (partly or not) stands unless a junction of it is
-    // reached again from a wire covered later, as when each junction was
+    // junctions of the wires taken whole get 256 in one call. A whole wire
+    // keeps 2048 when a junction of it is reached again from a wire that
+    // the cover lists after it (nearest first), as when each junction was
     // marked where it was met; each wire's marks are written once, at the
-    // end.
-    struct Covered {
-        int32_t handle;
-        int32_t order;
-        bool whole, reaches;
-        size_t firstJunction, endJunction;  // in `junctions`
-    };
-    std::vector<Covered> covered;
-    std::vector<int32_t> junctions, wholeJunctions;
-    IdTable<int32_t> lastReached;  // junction -> order of the last wire reaching it
-    std::vector<int32_t> reached;  // the junctions reached, each once
-    int32_t cover = 0, order = 0;
-    std::vector<BranchPointRec> points;
-    for (int32_t branch = B_CoverBranch(x, y, size, &cover); branch != 0; branch = B_CoverNextBranch(&cover)) {
-        BranchRec rec{};
-        if (B_ReadBranch(branch, &rec) == 0) continue;
-        ++order;
-        points.clear();
-        for (int32_t i = 1; i <= rec.Points; ++i) {
-            BranchPointRec point{};
-            if (B_ReadRecord(branch, i, &point) == 0) break;
-            points.push_back(point);
-        }
+    // end. The cover's order is asked for only for the wires that meet at
+    // a junction reached from more than one wire.
+    SelectionScratch& scratch = SelectionScratch::Cleared();
+    auto& [covered, junctions, wholeJunctions, reach, reached, reachedBy, points] = scratch;
+    const std::vector<int32_t> wires = CoverBranchSet(x, y, size);
+    selected.reserve(2 * wires.size());
+    for (const int32_t branch : wires) {
+        if (!points.Read(branch)) continue;
         // The drawn lines: the records at either end of a segment whose end
         // record refers to something (or the one such record of a wire of
         // one record), as B_FrameBranchLines frames them with mask 6. A
@@ -212,39 +300,43 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
         }
         whole = framed && whole;
         const size_t firstJunction = junctions.size();
+        const auto self = static_cast<int32_t>(covered.size());
         for (size_t k = 0; k < n; ++k) {
             const BranchPointRec& point = points[k];
             if ((point.Flags & 6) == 4) junctions.push_back(point.Ref);
             if ((point.Flags & 4) == 0) continue;
-            if (whole) wholeJunctions.push_back(point.Ref);
+            if (whole && point.Ref > 0) wholeJunctions.push_back(point.Ref);
             if (!inside(point.X, point.Y)) continue;
             bool first = false;
-            lastReached.At(point.Ref, &first) = order;
-            if (first) reached.push_back(point.Ref);
+            JunctionReach& at = reach.At(point.Ref, &first);
+            if (first) {
+                reached.push_back(point.Ref);
+                at.first = self;
+            } else if (at.first != self) {
+                at.shared = true;
+            }
+            reachedBy.emplace_back(point.Ref, self);
             reaches = true;
             B_MaskRecord(branch, static_cast<int32_t>(k + 1), 256, 256);
+            selected.push_back({branch, whole, point});
+            selected.back().point.Flags |= 256;
         }
         if (!framed && !reaches) {
             junctions.resize(firstJunction);
             continue;
         }
         status = 0;
-        covered.push_back({B_Branch(branch), order, whole, reaches, firstJunction, junctions.size()});
+        covered.push_back({branch, B_Branch(branch), whole, reaches, firstJunction, junctions.size()});
     }
     if (!wholeJunctions.empty())
-        B_MaskSelRecordSet(4, wholeJunctions.data(), static_cast<int32_t>(wholeJunctions.size()), 0, 0, 0, 0, 256,
-                           256);
+        OM_MaskIds(DB_JunctMap(), wholeJunctions.data(), static_cast<int32_t>(wholeJunctions.size()), 256, 256);
     if (!reached.empty()) {
         B_MaskSelRecordSet(4, reached.data(), static_cast<int32_t>(reached.size()), 2048, 2048, 512, 512, 1, 1);
     }
-    for (const Covered& c : covered) {
-        const auto first = junctions.begin() + static_cast<std::ptrdiff_t>(c.firstJunction);
-        const auto end = junctions.begin() + static_cast<std::ptrdiff_t>(c.endJunction);
-        const bool reachedLater = std::any_of(first, end, [&](int32_t j) {
-            const int32_t* by = lastReached.Find(j);
-            return by && *by > c.order;
-        });
-        const int32_t value = (c.whole ? 512 : 0) | (c.reaches ? 256 : 0) | (reachedLater || !c.whole ? 2048 : 0);
+    const std::vector<bool> reachedLater = ReachedLater(x, y, covered, junctions, reach, reachedBy);
+    for (size_t i = 0; i < covered.size(); ++i) {
+        const CoveredWire& c = covered[i];
+        const int32_t value = (c.whole ? 512 : 0) | (c.reaches ? 256 : 0) | (reachedLater[i] || !c.whole ? 2048 : 0);
         O_Mask(c.handle, value, 2816);
     }
 }

@@ -7,6 +7,7 @@
 #include "platform/kernel/records.h"
 
 #include <cstdint>
+#include <vector>
 
 // G_SetDrawMode(drawMode); the branch's records and junctions selected by
 // `mask`, and its texts (mask with 14 in its low byte).
@@ -41,3 +42,13 @@ void DrawPageFrameMarks();
 // inside 2048; its junction points inside the rectangle are selected.
 // status 0 when anything was selected, else 1.
 void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size);
+// A junction record that SelectBranchesInRect selected (256), as it read it,
+// with its wire and whether that wire was taken whole (512).
+struct SelectedBranchPoint {
+    int32_t branch;
+    bool whole;
+    BranchPointRec point;
+};
+// The same, also handing over the records it selected, wire by wire.
+void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
+                          std::vector<SelectedBranchPoint>& selected);

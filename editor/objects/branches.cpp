@@ -443,3 +443,17 @@ void MaskBranchJunctions(int32_t branch, int32_t value, int32_t mask)
         from = index + 1;
     }
 }
+
+bool BranchRecords::Read(int32_t branch)
+{
+    count_ = 0;
+    int32_t n = B_ReadRecords(branch, buffer_.data(), static_cast<int32_t>(buffer_.size()));
+    if (n > static_cast<int32_t>(buffer_.size())) {
+        // A longer wire than any before: room for it, and read again.
+        buffer_.resize(static_cast<size_t>(n));
+        n = B_ReadRecords(branch, buffer_.data(), n);
+    }
+    if (n < 0) return false;
+    count_ = std::min(static_cast<size_t>(n), buffer_.size());
+    return true;
+}

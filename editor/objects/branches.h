@@ -8,6 +8,7 @@
 
 #include "platform/kernel/records.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -62,3 +63,20 @@ void CopyBranchPoints(int32_t branch, int32_t index);
 
 // (value, mask) on every junction that a record of the branch refers to.
 void MaskBranchJunctions(int32_t branch, int32_t value, int32_t mask);
+
+// The point records of one wire at a time, as B_ReadRecord shows them, read
+// in one kernel call into a buffer kept from wire to wire.
+class BranchRecords {
+public:
+    // Reads the records of `branch`; false (and none) for no such wire.
+    bool Read(int32_t branch);
+    size_t size() const { return count_; }
+    const BranchPointRec& operator[](size_t i) const { return buffer_[i]; }
+    const BranchPointRec* begin() const { return buffer_.data(); }
+    const BranchPointRec* end() const { return buffer_.data() + count_; }
+
+private:
+    std::vector<BranchPointRec> buffer_ = std::vector<BranchPointRec>(16);
+    size_t count_ = 0;
+};
+

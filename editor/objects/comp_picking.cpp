@@ -1,6 +1,7 @@
 #include "editor/objects/comp_picking.h"
 
 #include "editor/objects/components.h"
+#include "editor/objects/cover_sets.h"
 #include "editor/shell/curpos.h"
 #include "editor/shell/platform_calls.h"
 
@@ -61,8 +62,8 @@ void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance
     // The wires on the pins of the components taken are marked in one walk
     // for all of them.
     std::vector<int32_t> taken;
-    int32_t entry = 0;
-    for (int32_t id = C_CoverComponent(x, y, tolerance, &entry); id >= 1; id = C_CoverNextComponent(&entry)) {
+    for (const int32_t id : CoverCompSet(x, y, tolerance)) {
+        if (id < 1) continue;
         CompRec comp{};
         if (C_ReadComponent(id, &comp) == 0) continue;
         if (DB_CoverRectangle(comp.X, comp.Y, 1, g_SelRect.X1, g_SelRect.Y1, g_SelRect.X2, g_SelRect.Y2) == 0)

@@ -48,6 +48,13 @@ public:
         return i < has_.size() && has_[i] ? &values_[i] : nullptr;
     }
 
+    // Forgets every value, keeping the room made for them.
+    void Clear()
+    {
+        std::fill(has_.begin(), has_.end(), 0);
+        spread_.clear();
+    }
+
 private:
     static constexpr int32_t kTableIds = 1 << 22;
     std::vector<uint8_t> has_;

@@ -150,6 +150,27 @@ int32_t B_ReadRecord(int32_t branch, int32_t index, BranchPointRec* record) noex
     });
 }
 
+int32_t B_ReadRecords(int32_t branch, BranchPointRec* records, int32_t capacity) noexcept
+{
+    // A refusal is -1: 0 is a branch without records.
+    return Guard(-1, [&]() -> int32_t {
+        Branch* b = InCurLevel<Branch>(&Level::branches, branch);
+        if (!b || capacity < 0 || (capacity > 0 && !records)) return -1;
+        const Level& level = *CurLevel();
+        const auto count = static_cast<int32_t>(b->points.size());
+        for (int32_t i = 0; i < std::min(count, capacity); ++i) {
+            // As Show, with the level looked up once.
+            BranchPoint& point = b->points[static_cast<size_t>(i)];
+            ShowPosition(level, point);
+            records[i].Flags = point.flags;
+            records[i].Ref = point.ref;
+            records[i].X = point.x;
+            records[i].Y = point.y;
+        }
+        return count;
+    });
+}
+
 int32_t B_InsertRecord(int32_t branch, int32_t index, int32_t flags, int32_t ref) noexcept
 {
     return Guard(0, [&]() -> int32_t {

@@ -68,6 +68,9 @@
       (map, name, value, mask))                                                                    \
     X(int32_t, OM_FindMask, (int32_t map, int32_t value, int32_t mask), (map, value, mask))        \
     X(int32_t, OM_MaskAll, (int32_t map, int32_t value, int32_t mask), (map, value, mask))         \
+    X(int32_t, OM_MaskIds,                                                                         \
+      (int32_t map, const int32_t* ids, int32_t count, int32_t value, int32_t mask),               \
+      (map, ids, count, value, mask))                                                              \
     X(int32_t, OM_Object, (int32_t map, int32_t id), (map, id))                                    \
     X(int32_t, OM_Add, (int32_t map, int32_t object, int32_t key), (map, object, key))             \
     X(int32_t, OM_Delete, (int32_t map, int32_t id), (map, id))                                    \

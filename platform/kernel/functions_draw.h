@@ -140,6 +140,14 @@ typedef struct BitmapPlaceRec {
     X(int32_t, B_CoverBranch, (int32_t x, int32_t y, int32_t tolerance, int32_t* record),         \
       (x, y, tolerance, record))                                                                   \
     X(int32_t, B_CoverNextBranch, (int32_t* record), (record))                                     \
+    X(int32_t, C_CoverComponentSet,                                                                \
+      (int32_t x, int32_t y, int32_t tolerance, int32_t* ids, int32_t capacity),                   \
+      (x, y, tolerance, ids, capacity))                                                            \
+    X(int32_t, B_CoverBranchSet,                                                                   \
+      (int32_t x, int32_t y, int32_t tolerance, int32_t* ids, int32_t capacity),                   \
+      (x, y, tolerance, ids, capacity))                                                            \
+    X(int32_t, B_CoverBranchOrder, (int32_t x, int32_t y, int32_t* ids, int32_t count),           \
+      (x, y, ids, count))                                                                          \
     X(int32_t, B_CoverBranchText,                                                                  \
       (int32_t branch, int32_t x, int32_t y, int32_t tolerance, int32_t* branchFound),             \
       (branch, x, y, tolerance, branchFound))                                                      \

@@ -40,6 +40,8 @@
     X(int32_t, B_ChangeBranchNet, (int32_t branch, int32_t net), (branch, net))                    \
     X(int32_t, B_ReadRecord, (int32_t branch, int32_t index, BranchPointRec* record),              \
       (branch, index, record))                                                                     \
+    X(int32_t, B_ReadRecords, (int32_t branch, BranchPointRec* records, int32_t capacity),         \
+      (branch, records, capacity))                                                                 \
     X(int32_t, B_InsertRecord, (int32_t branch, int32_t index, int32_t flags, int32_t ref),        \
       (branch, index, flags, ref))                                                                 \
     X(int32_t, B_DeleteRecord, (int32_t branch, int32_t index), (branch, index))                   \

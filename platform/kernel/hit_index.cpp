@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace kernel::draw {
 
@@ -471,6 +472,29 @@ void ForEachShape(IndexKind kind, const std::function<void(const Shape&)>& f)
         level->branches.ForEach([&](Object& o) {
             if (BranchShape(*level, static_cast<Branch&>(o), s)) f(s);
         });
+}
+
+// ---- Distances ---------------------------------------------------------------------
+
+// The distance from a point to a wire, and the index of the record ending
+// its nearest segment (1 for a one-point wire).
+double WireDistance(const Shape& s, double x, double y, int32_t& record)
+{
+    record = 0;
+    if (s.points.empty()) return std::numeric_limits<double>::infinity();
+    if (s.points.size() == 1) {
+        record = 1;
+        return std::hypot(x - s.points[0].x, y - s.points[0].y);
+    }
+    double best = std::numeric_limits<double>::infinity();
+    for (size_t k = 1; k < s.points.size(); ++k) {
+        const double d = SegmentDistance(x, y, s.points[k - 1], s.points[k]);
+        if (d < best) {
+            best = d;
+            record = static_cast<int32_t>(k + 1);
+        }
+    }
+    return best;
 }
 
 }  // namespace kernel::draw

@@ -143,4 +143,9 @@ const Index* CurrentOrWalk(IndexKind kind, bool& walk);
 // shape is valid only during its call.
 void ForEachShape(IndexKind kind, const std::function<void(const Shape&)>& f);
 
+// The distance from a point to a wire shape, and the index of the record
+// ending its nearest segment (1 for a one-point wire); infinite without
+// points.
+double WireDistance(const Shape& s, double x, double y, int32_t& record);
+
 }  // namespace kernel::draw

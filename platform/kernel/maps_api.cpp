@@ -141,6 +141,27 @@ int32_t OM_MaskAll(int32_t map, int32_t value, int32_t mask) noexcept
     });
 }
 
+int32_t OM_MaskIds(int32_t map, const int32_t* ids, int32_t count, int32_t value, int32_t mask) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        ObjectMap* m = MapFromHandle(map);
+        if (!m || !ids || count <= 0) return 0;
+        int32_t found = 0;
+        const int32_t watched = GeometryStatusBits(m->kind());
+        int32_t flipped = 0;
+        for (int32_t i = 0; i < count; ++i) {
+            Object* o = m->Find(ids[i]);
+            if (!o) continue;
+            const int32_t before = o->status;
+            ApplyMask(o->status, value, mask);
+            flipped |= before ^ o->status;
+            ++found;
+        }
+        if (flipped & watched) GeometryChanged(m->owner());
+        return found;
+    });
+}
+
 int32_t OM_Object(int32_t map, int32_t id) noexcept
 {
     return Guard(0, [&]() -> int32_t {

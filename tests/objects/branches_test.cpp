@@ -278,6 +278,48 @@ TEST_F(BranchDeletion, SelectBranchesInRectMarksWholeAndPartialWires)
     EXPECT_EQ(OM_FindMask(DB_BranchMap(), 512, 512), 0);
 }
 
+TEST_F(BranchDeletion, SelectBranchesInRectKeeps2048OnWholeWiresReachedAgainLaterInTheCoverOrder)
+{
+    // Three whole wires from one junction: a (right, short), b (up), c
+    // (left). A whole wire keeps 2048 when the junction is reached again
+    // from a wire the cover lists after it (nearest the base point first,
+    // equal distances by id).
+    const int32_t shared = J_CreateJunction(0, 11, 30 * kTenth, 30 * kTenth);
+    auto wire = [&](int32_t x, int32_t y) {
+        const int32_t w = B_CreateBranch(0, 1, net);
+        B_InsertRecord(w, -1, 4, shared);
+        B_InsertRecord(w, -1, 4, J_CreateJunction(0, 3, x * kTenth, y * kTenth));
+        return w;
+    };
+    const int32_t a = wire(32, 30), b = wire(30, 35), c = wire(26, 30);
+    ASSERT_LT(b, c);
+    g_SelRect = {25 * kTenth, 25 * kTenth, 36 * kTenth, 36 * kTenth};
+    struct Case {
+        const char* what;
+        int32_t baseX;
+        bool a2048, b2048, c2048;
+    };
+    const Case cases[] = {
+        {"from the right: a, b, c", 36, true, true, false},
+        {"from the left: c, a, b", 24, true, false, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        int32_t status = 1;
+        SelectBranchesInRect(status, k.baseX * kTenth, 30 * kTenth, 20 * kTenth);
+        EXPECT_EQ(status, 0);
+        for (const auto& [w, marked] : {std::pair{a, k.a2048}, {b, k.b2048}, {c, k.c2048}}) {
+            const int32_t st = O_GetStatus(B_Branch(w));
+            EXPECT_EQ(st & 768, 768) << w;
+            EXPECT_EQ((st & 2048) != 0, marked) << w;
+            EXPECT_EQ(Point(w, 1).Flags & 768, 768) << w;
+        }
+        EXPECT_EQ(O_GetStatus(J_Junction(shared)) & 257, 257);
+    }
+    // The wires of the fixture lie outside the cover and the box.
+    EXPECT_EQ(O_GetStatus(B_Branch(wires[0])) & (768 | 2048), 0);
+}
+
 TEST_F(BranchDeletion, CopyBranchPointsWalksFromTheNearerEnd)
 {
     // A wire of n points along x; point k at x = k tenths.
