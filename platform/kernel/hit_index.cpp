@@ -128,16 +128,22 @@ void AddOnce(std::vector<int32_t>& list, int32_t id)
 
 // ---- The shapes of one object --------------------------------------------------------
 
-// The shape of a component of the current page (its items and entries) in
-// `s`, whose vectors are reused; false when it has none.
-bool CompShape(const Level& level, const Component& c, Shape& s)
+// Makes `s` the empty shape of object `id`, keeping its vectors' memory.
+void ClearShape(Shape& s, int32_t id)
 {
-    s.id = c.id;
+    s.id = id;
     s.extra = 0;
     s.box = Box{};
     s.figures.clear();
     s.points.clear();
     s.entries.clear();
+}
+
+// The shape of a component of the current page (its items and entries) in
+// `s`, whose vectors are reused; false when it has none.
+bool CompShape(const Level& level, const Component& c, Shape& s)
+{
+    ClearShape(s, c.id);
     if (c.id <= 0 || c.page != level.curPage) return false;
     const Placement placement = PlacementOf(c);
     if (const Symbol* symbol = FindSymbol(c.symb)) {
@@ -157,12 +163,7 @@ bool CompShape(const Level& level, const Component& c, Shape& s)
 // vectors are reused; false when it has none.
 bool BranchShape(const Level& level, Branch& b, Shape& s)
 {
-    s.id = b.id;
-    s.extra = 0;
-    s.box = Box{};
-    s.figures.clear();
-    s.points.clear();
-    s.entries.clear();
+    ClearShape(s, b.id);
     if (b.page != level.curPage) return false;
     BranchPoints(level, b, s.points);
     for (const Pt& p : s.points) s.box.Add(p.x, p.y);

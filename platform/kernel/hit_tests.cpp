@@ -77,19 +77,25 @@ double Tolerance(int32_t tolerance)
     return tolerance > 0 ? tolerance : 0;
 }
 
+// Adds the shape to `hits` when it lies within the tolerance of the point,
+// with the distance `measure` gives (none: no hit).
+template <class Measure>
+void AddHit(std::vector<Hit>& hits, const Shape& s, double x, double y, double tol, Measure& measure)
+{
+    if (!s.box.Within(x, y, tol)) return;
+    int32_t extra = s.extra;
+    const std::optional<double> d = measure(s, extra);
+    if (d) hits.push_back(Hit{s.id, extra, *d});
+}
+
 // Every shape of an index within the tolerance of the point, with the
 // distance `measure` gives.
 template <class Measure>
 std::vector<Hit> Collect(const Index& index, double x, double y, double tol, Measure&& measure)
 {
     std::vector<Hit> hits;
-    index.grid.Query(x - tol, y - tol, x + tol, y + tol, index.shapes.size(), [&](uint32_t i) {
-        const Shape& s = index.shapes[i];
-        if (!s.box.Within(x, y, tol)) return;
-        int32_t extra = s.extra;
-        const std::optional<double> d = measure(s, extra);
-        if (d) hits.push_back(Hit{s.id, extra, *d});
-    });
+    index.grid.Query(x - tol, y - tol, x + tol, y + tol, index.shapes.size(),
+                     [&](uint32_t i) { AddHit(hits, index.shapes[i], x, y, tol, measure); });
     SortHits(hits);
     return hits;
 }
@@ -103,12 +109,7 @@ std::vector<Hit> CollectOrWalk(IndexKind kind, double x, double y, double tol, M
     if (const Index* index = CurrentOrWalk(kind, walk)) return Collect(*index, x, y, tol, measure);
     std::vector<Hit> hits;
     if (!walk) return hits;
-    ForEachShape(kind, [&](const Shape& s) {
-        if (!s.box.Within(x, y, tol)) return;
-        int32_t extra = s.extra;
-        const std::optional<double> d = measure(s, extra);
-        if (d) hits.push_back(Hit{s.id, extra, *d});
-    });
+    ForEachShape(kind, [&](const Shape& s) { AddHit(hits, s, x, y, tol, measure); });
     SortHits(hits);
     return hits;
 }
