@@ -17,7 +17,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -73,11 +72,7 @@ SCHMAIN& Editor()
 {
     if (!BenchEditorLoaded()) {
         BuildPage();
-        std::unique_ptr<clsPalvane>& link = BenchEditorLink();
-        link = std::make_unique<clsPalvane>();
-        int16_t mode = winstate::Normal;
-        link->Load(mode);
-        FormInstance<SCHMAIN>().LoadSettings();
+        LoadBenchEditor();
     }
     return FormInstance<SCHMAIN>();
 }

@@ -15,7 +15,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,11 +29,7 @@ SCHMAIN& Editor()
 {
     if (!BenchEditorLoaded()) {
         bench_page::BuildPage();
-        std::unique_ptr<clsPalvane>& link = BenchEditorLink();
-        link = std::make_unique<clsPalvane>();
-        int16_t mode = winstate::Normal;
-        link->Load(mode);
-        FormInstance<SCHMAIN>().LoadSettings();
+        LoadBenchEditor();
     }
     return FormInstance<SCHMAIN>();
 }

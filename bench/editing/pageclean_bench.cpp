@@ -16,7 +16,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <memory>
 #include <string>
 
 namespace {
@@ -55,11 +54,7 @@ SCHMAIN& Editor()
 {
     if (!BenchEditorLoaded()) {
         BuildCleanPage();
-        std::unique_ptr<clsPalvane>& link = BenchEditorLink();
-        link = std::make_unique<clsPalvane>();
-        int16_t mode = winstate::Normal;
-        link->Load(mode);
-        FormInstance<SCHMAIN>().LoadSettings();
+        LoadBenchEditor();
     }
     return FormInstance<SCHMAIN>();
 }

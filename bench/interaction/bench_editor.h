@@ -28,7 +28,8 @@ inline bool BenchEditorLoaded()
     return BenchEditorLink() != nullptr;
 }
 
-inline SCHMAIN& LoadBenchEditor(int width, int height, int32_t viewSize)
+// The editor loaded over the kernel's design with its settings read.
+inline SCHMAIN& LoadBenchEditor()
 {
     std::unique_ptr<clsPalvane>& link = BenchEditorLink();
     link = std::make_unique<clsPalvane>();
@@ -36,6 +37,12 @@ inline SCHMAIN& LoadBenchEditor(int width, int height, int32_t viewSize)
     link->Load(mode);
     SCHMAIN& m = FormInstance<SCHMAIN>();
     m.LoadSettings();
+    return m;
+}
+
+inline SCHMAIN& LoadBenchEditor(int width, int height, int32_t viewSize)
+{
+    SCHMAIN& m = LoadBenchEditor();
     QWidget* window = m.ViewPicture->window();
     window->resize(window->width() + width - m.ViewPicture->ClientSize().width(),
                    window->height() + height - m.ViewPicture->ClientSize().height());

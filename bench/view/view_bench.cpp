@@ -4,6 +4,7 @@
 // step (which repaints the canvas at the new size).
 //
 //   build/bin/view_bench
+#include "bench/interaction/bench_editor.h"
 #include "bench/kernel/bench_page.h"
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/forms.h"
@@ -14,9 +15,6 @@
 
 #include <QApplication>
 
-#include <cstdlib>
-#include <memory>
-
 namespace {
 
 using namespace bench_page;
@@ -25,26 +23,9 @@ using namespace bench_page;
 // page's view.
 SCHMAIN& Editor()
 {
-    static int argc = 1;
-    static char name[] = "view_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static std::unique_ptr<clsPalvane> link;
-    if (!link) {
-        setenv("PALVANE_INSTANCE_LOCK", "off", 1);
+    if (!BenchEditorLoaded()) {
         BuildPage();
-        link = std::make_unique<clsPalvane>();
-        int16_t mode = winstate::Normal;
-        link->Load(mode);
-        SCHMAIN& m = FormInstance<SCHMAIN>();
-        m.LoadSettings();
-        QWidget* window = m.ViewPicture->window();
-        window->resize(window->width() + kWidth - m.ViewPicture->ClientSize().width(),
-                       window->height() + kHeight - m.ViewPicture->ClientSize().height());
-        for (int i = 0; i < 20; ++i) QApplication::processEvents();
-        m.m_ViewSize = kViewSize;
-        m.m_ViewOrgX = 0;
-        m.m_ViewOrgY = 0;
+        LoadBenchEditor(kWidth, kHeight, kViewSize);
     }
     return FormInstance<SCHMAIN>();
 }
