@@ -558,6 +558,10 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
     }
     const int64_t lx = std::min(a.x, b.x), hx = std::max(a.x, b.x), ly = std::min(a.y, b.y), hy = std::max(a.y, b.y);
     const int64_t extent = std::max(hx - lx, hy - ly);
+    // A short search that used its whole budget in the narrow window found
+    // the end in open room: the wide window goes to the guided search at
+    // once (the short one would spend its budget again).
+    bool probeSpent = false;
     for (const int32_t margin : {g_Tuning.gridMarginSteps, g_Tuning.gridWideSteps}) {
         if (margin <= 0) continue;
         const int64_t m = std::max<int64_t>(int64_t(margin) * w.step, extent * margin / 40);
@@ -572,9 +576,10 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
         // search that runs out of places without meeting the window's edge
         // settles that no wider window helps.
         WindowResult r;
-        if (g_Tuning.gridProbeLimit > 0) {
+        if (g_Tuning.gridProbeLimit > 0 && !probeSpent) {
             r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
             std::reverse(r.way.begin(), r.way.end());
+            probeSpent = r.way.empty() && !r.exhausted;
         }
         if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
         if (r.way.empty()) {
