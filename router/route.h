@@ -56,6 +56,9 @@ struct RouteTuning {
     // What a bend costs the grid search, in steps of length.
     int32_t gridBendCost = 4;
     int32_t gridObstacleCapacity = 1000000;
+    // The windows' marks kept for the whole page and brought up to date per
+    // pair (off: each window's objects collected and marked for every pair).
+    bool gridPageMarks = true;
 };
 extern RouteTuning g_Tuning;
 

@@ -3,6 +3,7 @@
 // deleted wires connected is worked out again from the wires that remain,
 // so the groups (which pairs still need a wire) stay true.
 #include "router/corvex.h"
+#include "router/grid_page.h"
 #include "router/route.h"
 
 #include <algorithm>
@@ -212,6 +213,8 @@ int32_t DeleteExport(int32_t* state, char* msg, int32_t size, F&& body)
         ClearFailure();
         if (!state || !msg || size <= 0) return Fail(1940, 5);
         if (!g_Nets.present || !g_Branches.present) return Fail(1940, 6);
+        // The grid search's page-wide marks follow routed nets only.
+        FreeGridPage();
         return body();
     });
 }

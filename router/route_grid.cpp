@@ -8,6 +8,7 @@
 // or bend on a foreign wire, crossings allowed. The wires of the pair's own
 // start group are sources, those of its end group targets. The path found
 // is checked again by PathFree before it counts.
+#include "router/grid_page.h"
 #include "router/route.h"
 
 #include <algorithm>
@@ -18,10 +19,10 @@ namespace corvex {
 
 namespace {
 
-constexpr uint8_t kRunH = 1, kRunV = 2, kEnd = 4, kSource = 8, kTarget = 16;
+constexpr uint8_t kRunH = kGridRunH, kRunV = kGridRunV, kEnd = kGridEnd, kSource = 8, kTarget = 16;
 // More marks of a point: a body within half a step (GridWindow::body holds
 // which), and from bit 6 the directions in which the window ends there.
-constexpr uint16_t kNearBody = 32;
+constexpr uint16_t kNearBody = kGridNearBody;
 constexpr int32_t kEdgeShift = 6;
 constexpr int32_t kBlocked = -1;
 constexpr int32_t kUnreached = INT32_MAX;
@@ -56,10 +57,24 @@ constexpr std::array<uint16_t, 1024> kEnterOf = [] {
 // pairs and reset only where a search touched them.
 struct GridWindow {
     int64_t x0 = 0, y0 = 0;  // the window's first grid point
-    int32_t cols = 0, rows = 0;
+    int32_t cols = 0, rows = 0;  // the grid the window lies in (the page's, or its own)
     int64_t step = 0;
-    std::vector<int32_t> body;  // 0 free, the component within half a step, kBlocked several
-    std::vector<uint16_t> marks;
+    int32_t lx = 0, ly = 0, hx = 0, hy = 0;  // the window's first and last columns and rows in it
+    // Per point: 0 free, the component within half a step, kBlocked
+    // several; and the marks. The page-wide marks (router/grid_page.h), or
+    // the window's own where none are kept.
+    int32_t* body = nullptr;
+    uint16_t* marks = nullptr;
+    std::vector<int32_t> ownBody;
+    std::vector<uint16_t> ownMarks;
+    // Page-wide points changed for a free pin's body: restored after the
+    // window (point, body, marks).
+    struct Saved {
+        int32_t k, body;
+        uint16_t marks;
+    };
+    std::vector<Saved> saved;
+    bool open = false;  // a window's marks stand on the page-wide ones
     // Per point, for the four directions it is reached in: the cost so
     // far, and the direction the way had one point back plus one (0 for a
     // start) with kClosed once the state is taken. One small record per
@@ -93,7 +108,7 @@ struct GridWindow {
     {
         if ((x - x0) % step || (y - y0) % step) return false;
         const int64_t cx = (x - x0) / step, cy = (y - y0) / step;
-        if (cx < 0 || cy < 0 || cx >= cols || cy >= rows) return false;
+        if (cx < lx || cy < ly || cx > hx || cy > hy) return false;
         gx = static_cast<int32_t>(cx), gy = static_cast<int32_t>(cy);
         return true;
     }
@@ -113,14 +128,30 @@ bool Span(int64_t lo, int64_t hi, int64_t origin, int64_t step, int32_t count, i
     return a <= b;
 }
 
+// Span clipped to the window's columns or rows.
+bool SpanX(int64_t lo, int64_t hi, int32_t& a, int32_t& b)
+{
+    const GridWindow& w = g_Win;
+    if (!Span(lo, hi, w.x0, w.step, w.cols, a, b)) return false;
+    a = std::max(a, w.lx), b = std::min(b, w.hx);
+    return a <= b;
+}
+bool SpanY(int64_t lo, int64_t hi, int32_t& a, int32_t& b)
+{
+    const GridWindow& w = g_Win;
+    if (!Span(lo, hi, w.y0, w.step, w.rows, a, b)) return false;
+    a = std::max(a, w.ly), b = std::min(b, w.hy);
+    return a <= b;
+}
+
 void MarkBody(const Obstacle& o)
 {
     GridWindow& w = g_Win;
     const int64_t half = w.step / 2;
     int32_t ax, bx, ay, by;
     // Points strictly closer than half a step to the body.
-    if (!Span(int64_t(o.x1) - half + 1, int64_t(o.x2) + half - 1, w.x0, w.step, w.cols, ax, bx)) return;
-    if (!Span(int64_t(o.y1) - half + 1, int64_t(o.y2) + half - 1, w.y0, w.step, w.rows, ay, by)) return;
+    if (!SpanX(int64_t(o.x1) - half + 1, int64_t(o.x2) + half - 1, ax, bx)) return;
+    if (!SpanY(int64_t(o.y1) - half + 1, int64_t(o.y2) + half - 1, ay, by)) return;
     for (int32_t gy = ay; gy <= by; ++gy)
         for (int32_t gx = ax; gx <= bx; ++gx) {
             int32_t& v = w.body[size_t(w.Idx(gx, gy))];
@@ -141,8 +172,8 @@ void MarkForeign(const Obstacle& o)
                         (o.y2 - w.y0) % w.step == 0;
     int32_t ax, bx, ay, by;
     if (!onGrid || !(horizontal || vertical || point)) {
-        if (!Span(int64_t(o.x1) - w.step, int64_t(o.x2) + w.step, w.x0, w.step, w.cols, ax, bx)) return;
-        if (!Span(int64_t(o.y1) - w.step, int64_t(o.y2) + w.step, w.y0, w.step, w.rows, ay, by)) return;
+        if (!SpanX(int64_t(o.x1) - w.step, int64_t(o.x2) + w.step, ax, bx)) return;
+        if (!SpanY(int64_t(o.y1) - w.step, int64_t(o.y2) + w.step, ay, by)) return;
         for (int32_t gy = ay; gy <= by; ++gy)
             for (int32_t gx = ax; gx <= bx; ++gx) {
                 w.body[size_t(w.Idx(gx, gy))] = kBlocked;
@@ -150,7 +181,7 @@ void MarkForeign(const Obstacle& o)
             }
         return;
     }
-    if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
+    if (!SpanX(o.x1, o.x2, ax, bx) || !SpanY(o.y1, o.y2, ay, by)) return;
     const uint8_t run = horizontal ? kRunH : vertical ? kRunV : 0;
     // Row by row through plain pointers: the runs of a crowded window are
     // long, and a row's loop is then a vector loop.
@@ -171,7 +202,7 @@ void MarkOwn(const Obstacle& o, uint8_t mark)
     int32_t ax, bx, ay, by;
     if (o.y1 == o.y2 && (o.y1 - w.y0) % w.step) return;
     if (o.x1 == o.x2 && (o.x1 - w.x0) % w.step) return;
-    if (!Span(o.x1, o.x2, w.x0, w.step, w.cols, ax, bx) || !Span(o.y1, o.y2, w.y0, w.step, w.rows, ay, by)) return;
+    if (!SpanX(o.x1, o.x2, ax, bx) || !SpanY(o.y1, o.y2, ay, by)) return;
     std::vector<int32_t>& list = mark == kSource ? w.sources : w.targets;
     (mark == kSource ? w.sourceRects : w.targetRects).push_back(GridWindow::Rect{ax, ay, bx, by});
     for (int32_t gy = ay; gy <= by; ++gy)
@@ -198,28 +229,15 @@ struct Capacities {
     }
 };
 
-// Sets up the window [x1, x2] x [y1, y2] (grid-aligned) with its marks.
-// False when its objects could not be collected.
-bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
+// The window's objects collected by the rectangle tests and marked one by
+// one on the window's own grid: where no page-wide marks are kept.
+bool CollectWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
 {
     GridWindow& w = g_Win;
-    w.x0 = x1, w.y0 = y1;
-    w.cols = static_cast<int32_t>((x2 - x1) / w.step + 1), w.rows = static_cast<int32_t>((y2 - y1) / w.step + 1);
     const size_t n = size_t(w.cols) * size_t(w.rows);
-    w.body.assign(n, 0);
-    w.marks.assign(n, 0);
-    w.sources.clear();
-    w.targets.clear();
-    w.sourceRects.clear();
-    w.targetRects.clear();
-    if (w.states.size() < n) w.states.resize(n), w.estimates.resize(n, 0);
-    if (w.steps.size() < n) w.steps.resize(n, kUnreached), w.wave.reserve(n);
-    // The arrays count as the router's memory while they are held.
-    const int64_t bytes = int64_t(w.body.capacity()) * 4 + int64_t(w.marks.capacity()) * 2 +
-                          int64_t(w.states.capacity()) * int64_t(sizeof(GridWindow::PointStates)) +
-                          int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4 +
-                          int64_t(w.buckets.capacity()) * 4 + int64_t(w.entries.capacity()) * 8;
-    if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
+    w.ownBody.assign(n, 0);
+    w.ownMarks.assign(n, 0);
+    w.body = w.ownBody.data(), w.marks = w.ownMarks.data();
     ObstacleList list;
     const Seg rect{static_cast<int32_t>(x1 - w.step), static_cast<int32_t>(y1 - w.step),
                    static_cast<int32_t>(x2 + w.step), static_cast<int32_t>(y2 + w.step)};
@@ -247,15 +265,133 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2)
         if (group == g_PairGroups[0]) MarkOwn(o, kSource);
         if (group == g_PairGroups[1]) MarkOwn(o, kTarget);
     }
-    // The edge: no move leads out of the window.
-    for (int32_t gx = 0; gx < w.cols; ++gx) {
-        w.marks[size_t(w.Idx(gx, 0))] |= uint16_t(8 << kEdgeShift);
-        w.marks[size_t(w.Idx(gx, w.rows - 1))] |= uint16_t(2 << kEdgeShift);
+    return true;
+}
+
+// The window on the page-wide marks (the routed net's wires are not counted
+// there): the points around a free pin's body are marked again without that
+// body (and restored after the window), the wires of the pair's groups are
+// marked as sources and targets.
+bool PageWindow(const GridPage& g)
+{
+    GridWindow& w = g_Win;
+    const int64_t half = w.step / 2;
+    for (const int32_t c : g_ExemptComp) {
+        if (!c) continue;
+        const Seg zone = CompBody(c, 0);
+        int32_t ax, bx, ay, by;
+        if (!SpanX(int64_t(zone.x1) - half + 1, int64_t(zone.x2) + half - 1, ax, bx) ||
+            !SpanY(int64_t(zone.y1) - half + 1, int64_t(zone.y2) + half - 1, ay, by))
+            continue;
+        ObstacleList list;
+        const Seg rect{static_cast<int32_t>(zone.x1 - w.step), static_cast<int32_t>(zone.y1 - w.step),
+                       static_cast<int32_t>(zone.x2 + w.step), static_cast<int32_t>(zone.y2 + w.step)};
+        const Capacities capacities;
+        const int32_t saved = g_Clearance;
+        g_Clearance = 0;
+        const bool ok = MR_TestRectComps(list, rect, false);  // a free pin's own body is not collected
+        g_Clearance = saved;
+        if (!ok) {
+            ClearFailure();
+            return false;
+        }
+        for (int32_t gy = ay; gy <= by; ++gy)
+            for (int32_t gx = ax; gx <= bx; ++gx) {
+                const int32_t k = w.Idx(gx, gy);
+                w.saved.push_back(GridWindow::Saved{k, w.body[k], w.marks[k]});
+                int32_t v = g.wires[size_t(k)].blocked ? kBlocked : 0;
+                const int64_t x = w.x0 + int64_t(gx) * w.step, y = w.y0 + int64_t(gy) * w.step;
+                for (const Obstacle& o : list.rows)
+                    if ((o.kind & kObstBody) && x > int64_t(o.x1) - half && x < int64_t(o.x2) + half &&
+                        y > int64_t(o.y1) - half && y < int64_t(o.y2) + half)
+                        v = v == 0 || v == o.object ? o.object : kBlocked;
+                w.body[k] = v;
+                w.marks[k] = uint16_t((w.marks[k] & ~kNearBody) | (v ? kNearBody : 0));
+            }
     }
-    for (int32_t gy = 0; gy < w.rows; ++gy) {
-        w.marks[size_t(w.Idx(0, gy))] |= uint16_t(4 << kEdgeShift);
-        w.marks[size_t(w.Idx(w.cols - 1, gy))] |= uint16_t(1 << kEdgeShift);
+    if (g_RouteNet < 1 || g_RouteNet > g_Nets.Count()) return true;
+    for (int32_t br = g_Nets[g_RouteNet].firstBranch; br; br = g_Branches[br].next) {
+        const ScrBranchRec& r = g_Branches[br];
+        if (!r.inUse || r.page != g_ScrCurPage || !IsOwnWire(br)) continue;
+        const bool source = r.group == g_PairGroups[0], target = r.group == g_PairGroups[1];
+        if (!source && !target) continue;
+        for (int32_t q = r.firstPoint; q && g_BPoints[q].next; q = g_BPoints[q].next) {
+            Seg seg = SegOf(q, g_BPoints[q].next);
+            NormaliseSeg(seg);
+            const Obstacle o{kObstWire, q, br, seg.x1, seg.y1, seg.x2, seg.y2};
+            if (source) MarkOwn(o, kSource);
+            if (target) MarkOwn(o, kTarget);
+        }
     }
+    return true;
+}
+
+// The edge marks of the window's border: no move leads out of it.
+void MarkEdges(bool on)
+{
+    GridWindow& w = g_Win;
+    auto mark = [&](int32_t gx, int32_t gy, uint16_t bit) {
+        uint16_t& m = w.marks[size_t(w.Idx(gx, gy))];
+        m = on ? uint16_t(m | (bit << kEdgeShift)) : uint16_t(m & ~(0xf << kEdgeShift));
+    };
+    for (int32_t gx = w.lx; gx <= w.hx; ++gx) mark(gx, w.ly, 8), mark(gx, w.hy, 2);
+    for (int32_t gy = w.ly; gy <= w.hy; ++gy) mark(w.lx, gy, 4), mark(w.hx, gy, 1);
+}
+
+// Takes the window's own marks off the page-wide ones.
+void EndWindow()
+{
+    GridWindow& w = g_Win;
+    if (!w.open) return;
+    w.open = false;
+    MarkEdges(false);
+    for (const int32_t k : w.sources) w.marks[size_t(k)] &= uint16_t(~kSource);
+    for (const int32_t k : w.targets) w.marks[size_t(k)] &= uint16_t(~kTarget);
+    for (size_t i = w.saved.size(); i-- > 0;) {
+        const GridWindow::Saved& v = w.saved[i];
+        w.body[v.k] = v.body, w.marks[v.k] = v.marks;
+    }
+    w.saved.clear();
+    w.sources.clear();
+    w.targets.clear();
+}
+
+// Sets up the window [x1, x2] x [y1, y2] (grid-aligned) with its marks: on
+// the page-wide marks when they are kept, else on a grid of its own. False
+// when its objects could not be collected.
+bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2, const GridPage* page)
+{
+    GridWindow& w = g_Win;
+    EndWindow();
+    if (page) {
+        w.x0 = page->x0, w.y0 = page->y0, w.cols = page->cols, w.rows = page->rows;
+        w.body = const_cast<int32_t*>(page->body.data()), w.marks = const_cast<uint16_t*>(page->marks.data());
+    } else {
+        w.x0 = x1, w.y0 = y1;
+        w.cols = static_cast<int32_t>((x2 - x1) / w.step + 1), w.rows = static_cast<int32_t>((y2 - y1) / w.step + 1);
+    }
+    w.lx = static_cast<int32_t>((x1 - w.x0) / w.step), w.ly = static_cast<int32_t>((y1 - w.y0) / w.step);
+    w.hx = static_cast<int32_t>((x2 - w.x0) / w.step), w.hy = static_cast<int32_t>((y2 - w.y0) / w.step);
+    const size_t n = size_t(w.cols) * size_t(w.rows);
+    w.sources.clear();
+    w.targets.clear();
+    w.sourceRects.clear();
+    w.targetRects.clear();
+    if (w.states.size() < n) w.states.resize(n), w.estimates.resize(n, 0);
+    if (w.steps.size() < n) w.steps.resize(n, kUnreached), w.wave.reserve(n);
+    w.open = page != nullptr;
+    const bool ok = page ? PageWindow(*page) : CollectWindow(x1, y1, x2, y2);
+    // The arrays count as the router's memory while they are held.
+    const int64_t bytes = int64_t(w.ownBody.capacity()) * 4 + int64_t(w.ownMarks.capacity()) * 2 +
+                          int64_t(w.states.capacity()) * int64_t(sizeof(GridWindow::PointStates)) +
+                          int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4 +
+                          int64_t(w.buckets.capacity()) * 4 + int64_t(w.entries.capacity()) * 8;
+    if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
+    if (!ok) {
+        EndWindow();
+        return false;
+    }
+    MarkEdges(true);
     return true;
 }
 
@@ -562,6 +698,12 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
     // the end in open room: the wide window goes to the guided search at
     // once (the short one would spend its budget again).
     bool probeSpent = false;
+    // The window's marks come from the page-wide ones, brought up to date
+    // for this pair once; they are taken off again whatever the result.
+    GridPage* page = g_Tuning.gridPageMarks ? SyncGridPage() : nullptr;
+    struct End {
+        ~End() { EndWindow(); }
+    } end;
     for (const int32_t margin : {g_Tuning.gridMarginSteps, g_Tuning.gridWideSteps}) {
         if (margin <= 0) continue;
         const int64_t m = std::max<int64_t>(int64_t(margin) * w.step, extent * margin / 40);
@@ -569,7 +711,7 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
         const int64_t x2 = FloorTo(std::min(hx + m, fx2), w.step), y2 = FloorTo(std::min(hy + m, fy2), w.step);
         if (x2 < x1 || y2 < y1) return 0;
         if ((x2 - x1) / w.step + 1 > 4096 || (y2 - y1) / w.step + 1 > 4096) return 0;
-        if (!BuildWindow(x1, y1, x2, y2)) return 0;
+        if (!BuildWindow(x1, y1, x2, y2, page)) return 0;
         // A short search from the end pin: an end shut in by what is
         // around it is found at about the cost of its little room (and a
         // near way found serves). Then the full search from the start. A
@@ -604,8 +746,10 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
 
 void FreeGridSearch()
 {
+    EndWindow();
     CountMemory(-g_Win.counted);
     g_Win = GridWindow{};
+    FreeGridPage();
 }
 
 }  // namespace corvex

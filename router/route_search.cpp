@@ -3,6 +3,7 @@
 // the corners of what stopped them. A horizontal line of one end that
 // crosses a vertical line of the other gives a candidate wire; the cheapest
 // candidate whose path can be placed wins.
+#include "router/grid_page.h"
 #include "router/route.h"
 
 #include <algorithm>
@@ -401,13 +402,15 @@ int32_t MR_RouteOnePair(int32_t node, int32_t& connected)
     Path path;
     // The pair's pins and groups stay known until its wire is cleaned.
     struct Reset {
+        int32_t net;
         ~Reset()
         {
+            NoteNetWires(net);  // its wires may have changed
             g_ExemptComp[0] = g_ExemptComp[1] = 0;
             g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0, 0};
             g_PairGroups[0] = g_PairGroups[1] = 0;
         }
-    } reset;
+    } reset{net};
     const int32_t result = MR_SearchPair(node, path, connected);
     if (!result) {
         connected = 0;
