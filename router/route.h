@@ -51,6 +51,9 @@ struct RouteTuning {
     // The guided search's wave from the targets stops this many steps
     // beyond the first start point it meets.
     int32_t gridWaveSlack = 10;
+    // Before the wave, the start's room is flooded up to this many points:
+    // a start shut in settles the pair (0: no flood).
+    int32_t gridStartFlood = 2000;
     // The estimate's weight in halves: 2 is plain A* (least cost ways).
     int32_t gridGreed = 2;
     // What a bend costs the grid search, in steps of length.

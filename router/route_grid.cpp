@@ -503,6 +503,37 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
     return edge;
 }
 
+// Whether the start's room is closed: a flood from the start points (`seeds`)
+// over the moves of MoveRules (the rules that depend on the way's direction
+// left out, so it reaches every point a way could) that meets no target and
+// not the window's edge within `limit` points. No window then holds a way.
+// The flood's points are listed in the wave's list, whose next wave resets
+// them.
+template <class IsTarget>
+bool ShutIn(const MoveRules& rules, const std::vector<int32_t>& seeds, IsTarget&& isTarget, int32_t limit)
+{
+    GridWindow& w = g_Win;
+    std::vector<int32_t>& seen = w.steps;
+    std::vector<int32_t>& list = w.wave;
+    for (const int32_t k : list) seen[size_t(k)] = kUnreached;
+    list.clear();
+    for (const int32_t k : seeds)
+        if (seen[size_t(k)] == kUnreached) seen[size_t(k)] = 0, list.push_back(k);
+    const int32_t offset[4] = {1, w.cols, -1, -w.cols};
+    for (size_t i = 0; i < list.size(); ++i) {
+        const int32_t k = list[i];
+        const uint16_t m = w.Enter(k);
+        if (isTarget(k) || (m & kEnterInside) != kEnterInside || int32_t(list.size()) > limit) return false;
+        for (uint32_t moves = (m >> kEnterNext) & 0xf; moves; moves &= moves - 1) {
+            const int32_t e = __builtin_ctz(moves), nk = k + offset[e];
+            if (seen[size_t(nk)] != kUnreached || !rules.Enter(e, nk)) continue;
+            seen[size_t(nk)] = 0;
+            list.push_back(nk);
+        }
+    }
+    return true;
+}
+
 // A* in the window from pin `a` (and the wires marked `from`) to pin `b`
 // (and the wires marked `to`), at most `budget` states taken. The queue is
 // a bucket list by estimate (the estimate never falls along a move), newest
@@ -549,6 +580,18 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     // The steps from a point to the targets as far as the guided search
     // knows them; kUnreached for a point from which none is reached.
     auto toGo = [&](int32_t k) { return w.steps[size_t(k)] == kUnreached ? beyond : w.steps[size_t(k)]; };
+    if (guided && g_Tuning.gridStartFlood > 0) {
+        // A start shut in by what is around it is settled at the cost of its
+        // little room, before the wave from the targets fills theirs.
+        std::vector<int32_t>& seeds = w.ends;
+        seeds.assign(1, w.Idx(sx, sy));
+        for (const int32_t k : fromList)
+            if (clean(k)) seeds.push_back(k);
+        if (ShutIn(rules, seeds, isTarget, g_Tuning.gridStartFlood)) {
+            result.exhausted = true;
+            return result;
+        }
+    }
     if (guided) {
         std::vector<int32_t>& ends = w.ends;
         ends.assign(1, w.Idx(tx, ty));

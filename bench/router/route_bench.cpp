@@ -27,7 +27,8 @@
 //   start, --grid-margins A B its two window margins in steps,
 //   --bend-cost N what a bend costs it in steps, --no-page-marks has it
 //   collect and mark each window's objects instead of copying the page-wide
-//   marks; --no-lee leaves the Lee
+//   marks, --start-flood N the points of its flood of the start's room
+//   before the wave (0: none); --no-lee leaves the Lee
 //   router out (its line shows zeros), for profiling the router alone;
 //   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
@@ -508,6 +509,7 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--no-grid") g_Tuning.gridFallback = false;
         else if (std::string(argv[i]) == "--no-lee") g_NoLee = true;
         else if (std::string(argv[i]) == "--no-page-marks") g_Tuning.gridPageMarks = false;
+        else if (std::string(argv[i]) == "--start-flood" && i + 1 < argc) g_Tuning.gridStartFlood = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--bend-cost" && i + 1 < argc) g_Tuning.gridBendCost = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--grid-limit" && i + 1 < argc) g_Tuning.gridExpansionLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--probe-limit" && i + 1 < argc) g_Tuning.gridProbeLimit = std::atoi(argv[++i]);
