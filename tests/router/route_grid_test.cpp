@@ -124,6 +124,62 @@ TEST_P(GridOnly, TheGuidedSearchAloneKeepsTheRulesAndRoutesTheSameTwice)
     EXPECT_EQ(Measure().connected, w.connected);
 }
 
+// The flood of a start's room settles only pairs that have no way: with
+// it and without it the same image.
+TEST_P(GridOnly, TheStartFloodSettlesOnlyPairsWithoutAWay)
+{
+    g_Tuning.meetingTryLimit = 0;
+    g_Tuning.gridStartFlood = 0;
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    const uint64_t without = corvex_check::ImageHash();
+    const auto w = Measure();
+    g_Tuning.gridStartFlood = corvex::RouteTuning{}.gridStartFlood;
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    EXPECT_EQ(corvex_check::ImageHash(), without);
+    EXPECT_EQ(Measure().connected, w.connected);
+    EXPECT_EQ(Measure().violations, 0);
+}
+
+// A pin boxed in by three bodies (a narrow way out), as the start of its
+// pair and as its end: the same image with the flood of the start's room as
+// without it.
+TEST_F(GridFallback, APinBoxedInRoutesTheSameWithOrWithoutTheStartFlood)
+{
+    for (const char* pins : {"R1.2 R2.1", "R2.1 R1.2"}) {
+        const std::string design = std::string(R"(
+include discrete.nls
+unit 0.1in
+design T
+level MAIN
+net A )") + pins + R"(
+page P frame 11in 8.5in
+  component R1 R at -30 0
+  component R2 R at 10 0
+  component R3 R at 4 2
+  component R4 R at 4 -2
+  component R5 R at 0 0 angle 90
+end
+)";
+        uint64_t hashes[2] = {0, 0};
+        int32_t connected[2] = {0, 0};
+        for (const int32_t flood : {0, corvex::RouteTuning{}.gridStartFlood}) {
+            g_Tuning.meetingTryLimit = 0;
+            g_Tuning.gridStartFlood = flood;
+            ASSERT_TRUE(Load(design));
+            RouteAll();
+            const auto w = Measure();
+            EXPECT_EQ(w.violations, 0) << pins;
+            EXPECT_EQ(Consistency(), "") << pins;
+            hashes[flood != 0] = corvex_check::ImageHash();
+            connected[flood != 0] = w.connected;
+        }
+        EXPECT_EQ(hashes[1], hashes[0]) << pins;
+        EXPECT_EQ(connected[1], connected[0]) << pins;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, GridOnly,
                          ::testing::Values(GridCase{"AroundABody", kPairAroundBody},
                                            GridCase{"AcrossAForeignWire", kAcrossForeignWire},
