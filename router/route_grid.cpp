@@ -87,6 +87,7 @@ struct GridWindow {
     std::vector<uint64_t> estimates;  // per point: the four directions' estimates plus one, 0 not yet known
     std::vector<int32_t> touched;
     std::vector<int32_t> steps, wave, ends;  // the guided search's steps to the targets
+    size_t waved = 0;  // the points of `wave` in use (it holds room for every point)
     // The queue: per bucket the newest entry plus one (0 empty); per entry
     // its state and the entry below it in its bucket plus one.
     std::vector<uint32_t> buckets;
@@ -378,7 +379,7 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2, const GridPage*
     w.sourceRects.clear();
     w.targetRects.clear();
     if (w.states.size() < n) w.states.resize(n), w.estimates.resize(n, 0);
-    if (w.steps.size() < n) w.steps.resize(n, kUnreached), w.wave.reserve(n);
+    if (w.steps.size() < n) w.steps.resize(n, kUnreached), w.wave.resize(n);
     w.open = page != nullptr;
     const bool ok = page ? PageWindow(*page) : CollectWindow(x1, y1, x2, y2);
     // The arrays count as the router's memory while they are held.
@@ -460,46 +461,52 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
                  int32_t& beyond)
 {
     GridWindow& w = g_Win;
-    std::vector<int32_t>& steps = w.steps;
-    std::vector<int32_t>& wave = w.wave;
+    // Plain pointers: the wave is the search's largest loop, and the list
+    // has room for every point of the grid.
+    int32_t* const steps = w.steps.data();
+    int32_t* const wave = w.wave.data();
     // Only the points the last wave reached hold a count.
-    for (const int32_t k : wave) steps[size_t(k)] = kUnreached;
-    wave.clear();
+    for (size_t i = 0; i < w.waved; ++i) steps[wave[i]] = kUnreached;
+    size_t count = 0;
     for (const int32_t k : targets)
-        if (steps[size_t(k)] == kUnreached) steps[size_t(k)] = 0, wave.push_back(k);
+        if (steps[k] == kUnreached) steps[k] = 0, wave[count++] = k;
     bool edge = false;
     beyond = kUnreached;
     int32_t stop = kUnreached;
     const int32_t offset[4] = {1, w.cols, -1, -w.cols};
-    for (size_t i = 0; i < wave.size(); ++i) {
-        const int32_t k = wave[i], next = steps[size_t(k)] + 1;
-        const uint16_t m = w.Enter(k);
+    const uint16_t* const marks = w.marks;
+    const int32_t target = rules.tk;
+    const uint16_t toBit = rules.toBit;
+    for (size_t i = 0; i < count; ++i) {
+        const int32_t k = wave[i], here = steps[k], next = here + 1;
+        const uint16_t m = kEnterOf[marks[k]];
         if (stop == kUnreached && (k == start || ((m & seedBit) && (m & 0xf) == 0xf)))
-            stop = steps[size_t(k)] + std::max(0, g_Tuning.gridWaveSlack);
-        if (steps[size_t(k)] > stop) {
+            stop = here + std::max(0, g_Tuning.gridWaveSlack);
+        if (here > stop) {
             // Every point up to `stop` steps has been passed on, so every
             // point still unreached is farther than that.
             beyond = stop + 1;
             break;
         }
-        if ((m & kEnterInside) != kEnterInside) edge = true;
+        edge |= (m & kEnterInside) != kEnterInside;
         // Bit e: a move in direction e may end here, from a point pk of
         // the window (the window goes on the opposite way).
         const uint32_t on = (m >> kEnterNext) & 0xf, back = ((on >> 2) | (on << 2)) & 0xf;
         uint32_t moves = 0;
         if (!(m & kEnterBody)) {
-            moves = (k == rules.tk || (m & rules.toBit) ? m >> kEnterArrive : m) & back;
+            moves = (k == target || (m & toBit) ? m >> kEnterArrive : m) & back;
         } else {
             for (int32_t e = 0; e < 4; ++e)
                 if (((back >> e) & 1) && rules.EnterBody(e, k)) moves |= 1u << e;
         }
         for (; moves; moves &= moves - 1) {
-            const int32_t e = __builtin_ctz(moves), pk = k - offset[e];
-            if (steps[size_t(pk)] != kUnreached) continue;
-            steps[size_t(pk)] = next;
-            wave.push_back(pk);
+            const int32_t pk = k - offset[__builtin_ctz(moves)];
+            if (steps[pk] != kUnreached) continue;
+            steps[pk] = next;
+            wave[count++] = pk;
         }
     }
+    w.waved = count;
     return edge;
 }
 
@@ -513,22 +520,23 @@ template <class IsTarget>
 bool ShutIn(const MoveRules& rules, const std::vector<int32_t>& seeds, IsTarget&& isTarget, int32_t limit)
 {
     GridWindow& w = g_Win;
-    std::vector<int32_t>& seen = w.steps;
-    std::vector<int32_t>& list = w.wave;
-    for (const int32_t k : list) seen[size_t(k)] = kUnreached;
-    list.clear();
+    int32_t* const seen = w.steps.data();
+    int32_t* const list = w.wave.data();
+    for (size_t i = 0; i < w.waved; ++i) seen[list[i]] = kUnreached;
+    size_t& count = w.waved;
+    count = 0;
     for (const int32_t k : seeds)
-        if (seen[size_t(k)] == kUnreached) seen[size_t(k)] = 0, list.push_back(k);
+        if (seen[k] == kUnreached) seen[k] = 0, list[count++] = k;
     const int32_t offset[4] = {1, w.cols, -1, -w.cols};
-    for (size_t i = 0; i < list.size(); ++i) {
+    for (size_t i = 0; i < count; ++i) {
         const int32_t k = list[i];
         const uint16_t m = w.Enter(k);
-        if (isTarget(k) || (m & kEnterInside) != kEnterInside || int32_t(list.size()) > limit) return false;
+        if (isTarget(k) || (m & kEnterInside) != kEnterInside || int64_t(count) > limit) return false;
         for (uint32_t moves = (m >> kEnterNext) & 0xf; moves; moves &= moves - 1) {
             const int32_t e = __builtin_ctz(moves), nk = k + offset[e];
-            if (seen[size_t(nk)] != kUnreached || !rules.Enter(e, nk)) continue;
-            seen[size_t(nk)] = 0;
-            list.push_back(nk);
+            if (seen[nk] != kUnreached || !rules.Enter(e, nk)) continue;
+            seen[nk] = 0;
+            list[count++] = nk;
         }
     }
     return true;
