@@ -211,6 +211,8 @@ GridPage* SyncGridPage()
     return &g;
 }
 
+bool GridPageKept() { return g_Page.valid; }
+
 void NoteNetWires(int32_t net)
 {
     if (g_Page.valid) g_Page.dirty.push_back(net);

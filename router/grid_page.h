@@ -68,6 +68,8 @@ struct GridPage {
 // collected and marked one by one.
 GridPage* SyncGridPage();
 void FreeGridPage();
+// Whether page-wide marks are kept now.
+bool GridPageKept();
 // A pair of the net was routed (its wires may have changed). Wires changed
 // any other way (deletion) free the page-wide marks instead.
 void NoteNetWires(int32_t net);

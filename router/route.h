@@ -62,6 +62,9 @@ struct RouteTuning {
     // The windows' marks kept for the whole page and brought up to date per
     // pair (off: each window's objects collected and marked for every pair).
     bool gridPageMarks = true;
+    // ... built once the windows collected one by one in a run hold this
+    // percentage of the page's grid points (0: from the first window).
+    int32_t gridPagePercent = 100;
 };
 extern RouteTuning g_Tuning;
 

@@ -75,6 +75,7 @@ struct GridWindow {
     };
     std::vector<Saved> saved;
     bool open = false;  // a window's marks stand on the page-wide ones
+    int64_t collected = 0;  // points of the windows collected one by one in this run
     // Per point, for the four directions it is reached in: the cost so
     // far, and the direction the way had one point back plus one (0 for a
     // start) with kClosed once the state is taken. One small record per
@@ -381,6 +382,7 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2, const GridPage*
     if (w.states.size() < n) w.states.resize(n), w.estimates.resize(n, 0);
     if (w.steps.size() < n) w.steps.resize(n, kUnreached), w.wave.resize(n);
     w.open = page != nullptr;
+    if (!page) w.collected += int64_t(n);
     const bool ok = page ? PageWindow(*page) : CollectWindow(x1, y1, x2, y2);
     // The arrays count as the router's memory while they are held.
     const int64_t bytes = int64_t(w.ownBody.capacity()) * 4 + int64_t(w.ownMarks.capacity()) * 2 +
@@ -751,7 +753,14 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
     bool probeSpent = false;
     // The window's marks come from the page-wide ones, brought up to date
     // for this pair once; they are taken off again whatever the result.
-    GridPage* page = g_Tuning.gridPageMarks ? SyncGridPage() : nullptr;
+    // The page-wide marks are built once the windows collected one by one
+    // in this run hold `gridPagePercent` percent of the page's points: a
+    // run with few grid searches is cheaper without them.
+    GridPage* page = nullptr;
+    if (g_Tuning.gridPageMarks && fx1 != INT32_MIN) {  // a page with a frame
+        const int64_t points = ((fx2 - fx1) / w.step + 1) * ((fy2 - fy1) / w.step + 1);
+        if (GridPageKept() || w.collected * 100 >= points * std::max(0, g_Tuning.gridPagePercent)) page = SyncGridPage();
+    }
     struct End {
         ~End() { EndWindow(); }
     } end;

@@ -78,6 +78,7 @@ protected:
     {
         g_Tuning.meetingTryLimit = 0;
         g_Tuning.gridPageMarks = pageMarks;
+        g_Tuning.gridPagePercent = 0;
         if (!LoadCase()) return 0;
         RouteAll();
         stats = Measure();
@@ -110,6 +111,7 @@ TEST_P(PageMarks, FollowWiresDeletedInTheMiddleOfARun)
         for (const bool pageMarks : {false, true}) {
             g_Tuning.meetingTryLimit = 0;
             g_Tuning.gridPageMarks = pageMarks;
+            g_Tuning.gridPagePercent = 0;
             ASSERT_TRUE(LoadCase());
             SCR_InitNodeForRoute();
             char msg[100];
@@ -161,6 +163,7 @@ protected:
 TEST_F(PageMarksKept, EqualMarksBuiltAfreshInTheMiddleOfARun)
 {
     g_Tuning.meetingTryLimit = 0;
+    g_Tuning.gridPagePercent = 0;
     ASSERT_TRUE(Load(kSmallArray));
     SCR_InitNodeForRoute();
     char msg[100];
