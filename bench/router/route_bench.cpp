@@ -26,7 +26,7 @@
 //   (0: none), --wave-slack N how far its guiding wave goes past the
 //   start, --grid-margins A B its two window margins in steps,
 //   --bend-cost N what a bend costs it in steps, --no-page-marks has it
-//   collect and mark each window's objects instead of copying the page-wide
+//   collect and mark each window's objects instead of reading the page-wide
 //   marks, --start-flood N the points of its flood of the start's room
 //   before the wave (0: none); --no-lee leaves the Lee
 //   router out (its line shows zeros), for profiling the router alone;
