@@ -347,6 +347,48 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     return result;
 }
 
+// The fewest field-grid cells a wire between the pair's groups covers (the
+// pins and the wires of the start group, those of the end group): it passes
+// through every column and every row of the grid between its ends. 0 when
+// an end lies outside the grid (no bound).
+int64_t FewestCells(const ScrNodeRec& a, const ScrNodeRec& b)
+{
+    const FieldGrid& g = g_FieldGrid;
+    if (!g_CellsPresent || g.cellSize <= 0) return 0;
+    struct Cells {
+        int64_t c1, r1, c2, r2;
+    };
+    auto cell = [&](int64_t v, int64_t origin) { return (v - origin) / g.cellSize - ((v - origin) < 0 ? 1 : 0); };
+    auto collect = [&](const ScrNodeRec& n, std::vector<Cells>& out) {
+        auto add = [&](Seg s) {
+            NormaliseSeg(s);
+            const Cells c{cell(s.x1, g.originX), cell(s.y1, g.originY), cell(s.x2, g.originX), cell(s.y2, g.originY)};
+            if (c.c1 < 0 || c.r1 < 0 || c.c2 >= g.columns || c.r2 >= g.rows) return false;
+            out.push_back(c);
+            return true;
+        };
+        if (!add(Seg{n.x, n.y, n.x, n.y})) return false;
+        if (n.net < 1 || n.net > g_Nets.Count()) return true;
+        for (int32_t br = g_Nets[n.net].firstBranch; br; br = g_Branches[br].next) {
+            const ScrBranchRec& r = g_Branches[br];
+            if (!r.inUse || r.page != g_ScrCurPage || r.group != n.group) continue;
+            for (int32_t q = r.firstPoint; q && g_BPoints[q].next; q = g_BPoints[q].next)
+                if (!add(SegOf(q, g_BPoints[q].next))) return false;
+        }
+        return true;
+    };
+    std::vector<Cells> from, to;
+    if (!collect(a, from) || !collect(b, to)) return 0;
+    int64_t fewest = INT64_MAX;
+    for (const Cells& s : from)
+        for (const Cells& t : to) {
+            const int64_t dc = std::max<int64_t>({0, s.c1 - t.c2, t.c1 - s.c2});
+            const int64_t dr = std::max<int64_t>({0, s.r1 - t.r2, t.r1 - s.r2});
+            fewest = std::min(fewest, std::max(dc, dr) + 1);
+        }
+    return fewest == INT64_MAX ? 0 : fewest;
+}
+
 }  // namespace
 
 int32_t MR_GridSearchPair(int32_t node, Path& path)
@@ -358,6 +400,10 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
     GridWindow& w = g_Win;
     w.step = g_StepSize;
     if (a.x % w.step || a.y % w.step || b.x % w.step || b.y % w.step) return 0;
+    // A wire-link pool that cannot hold the shortest wire the pair could
+    // have refuses whatever way is found (the insertion fails 2300/2): no
+    // search. Asked only when the pool is nearly full.
+    if (FreeWireLinks() < g_FieldGrid.columns + g_FieldGrid.rows && FewestCells(a, b) > FreeWireLinks()) return 0;
     // The page's frame bounds every window.
     const int32_t pg = FindPageIndex(g_ScrCurPage);
     int64_t fx1 = INT32_MIN, fy1 = INT32_MIN, fx2 = INT32_MAX, fy2 = INT32_MAX;

@@ -122,5 +122,31 @@ end
     EXPECT_EQ(corvex_check::Measure().violations, 0);
 }
 
+// The grid search is left out only when the pool cannot hold even the
+// shortest wire between the pair's groups: a pool with room for exactly the
+// wire it finds still routes the pair, one link less leaves it unrouted.
+TEST_F(RoutePool, TheGridSearchRoutesAPairWhoseWireFitsExactly)
+{
+    corvex::g_Tuning.meetingTryLimit = 0;  // every pair through the grid search
+    ASSERT_TRUE(Load(kPairAroundBody));
+    const int32_t before = g_WireLinks.used;
+    RouteAll();
+    ASSERT_EQ(corvex_check::Measure().connected, 1);
+    const int32_t need = g_WireLinks.used - before;
+    ASSERT_GT(need, 1);
+    for (const int32_t room : {need, need - 1}) {
+        ASSERT_TRUE(Load(kPairAroundBody));
+        FillPool(room);
+        const uint64_t hash = ImageHash();
+        RouteAll();
+        EXPECT_EQ(corvex_check::Measure().connected, room == need ? 1 : 0) << room;
+        if (room < need) {
+            EXPECT_EQ(ImageHash(), hash);
+        }
+        EXPECT_EQ(Consistency(), "") << room;
+        EmptyPool();
+    }
+}
+
 }  // namespace
 }  // namespace router_test
