@@ -30,6 +30,9 @@
 //   marks, --start-flood N the points of its flood of the start's room
 //   before the wave (0: none); --no-lee leaves the Lee
 //   router out (its line shows zeros), for profiling the router alone;
+//   --repeat N runs each router N times on the page loaded afresh and shows
+//   the least time (a run of a few milliseconds moves with the machine's
+//   load; the routes are the same every time);
 //   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
 #include "router/corvex.h"
@@ -55,6 +58,7 @@ using namespace corvex;
 namespace {
 
 bool g_NoLee = false;
+int g_Repeat = 1;
 
 // The symbols of the generated pages: two-pin parts, a gate, a flip-flop
 // and a sixteen-pin IC, so components carry 2 to 16 pins. The libraries
@@ -454,7 +458,7 @@ Result RunLee(F&& only)
 void Print(const std::string& name, const Result& c, const Result& l)
 {
     auto one = [](const char* who, const Result& r) {
-        std::printf("  %-6s completion %5d/%-5d length %9.1f in  bends %6d  crossings %6d  violations %3d  time %9.1f ms  memory %8lld KB\n",
+        std::printf("  %-6s completion %5d/%-5d length %9.1f in  bends %6d  crossings %6d  violations %3d  time %9.2f ms  memory %8lld KB\n",
                     who, r.w.connected, r.w.pairs, r.w.length / 2540000.0, r.w.bends, r.w.crossings, r.w.violations, r.ms,
                     static_cast<long long>(r.memory / 1024));
     };
@@ -479,11 +483,24 @@ void Case(const std::string& name, const std::string& text, const std::string& l
             return;
         }
     }
-    const Result c = RunCorvex();
+    // Each run on the page as loaded; the least time of the runs counts.
+    auto best = [](Result& into, const Result& r) {
+        if (r.ms < into.ms || into.ms == 0) into.ms = r.ms;
+    };
+    Result c = RunCorvex();
+    for (int i = 1; i < g_Repeat; ++i) {
+        if (!LoadImage()) break;
+        Result again = RunCorvex();
+        best(c, again);
+    }
     Result l;
     if (!g_NoLee) {
-        LoadImage();
-        l = RunLee([](int32_t) { return true; });
+        for (int i = 0; i < std::max(1, g_Repeat); ++i) {
+            if (!LoadImage()) break;
+            Result r = RunLee([](int32_t) { return true; });
+            if (i == 0) l = r;
+            else best(l, r);
+        }
     }
     Print(name, c, l);
 }
@@ -508,6 +525,7 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--tries" && i + 1 < argc) g_Tuning.meetingTryLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--no-grid") g_Tuning.gridFallback = false;
         else if (std::string(argv[i]) == "--no-lee") g_NoLee = true;
+        else if (std::string(argv[i]) == "--repeat" && i + 1 < argc) g_Repeat = std::max(1, std::atoi(argv[++i]));
         else if (std::string(argv[i]) == "--no-page-marks") g_Tuning.gridPageMarks = false;
         else if (std::string(argv[i]) == "--start-flood" && i + 1 < argc) g_Tuning.gridStartFlood = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--bend-cost" && i + 1 < argc) g_Tuning.gridBendCost = std::atoi(argv[++i]);
