@@ -274,15 +274,15 @@ bool BuildWindow(int64_t x1, int64_t y1, int64_t x2, int64_t y2, const GridPage*
     w.targets.clear();
     w.sourceRects.clear();
     w.targetRects.clear();
-    if (w.states.size() < n) w.states.resize(n), w.estimates.resize(n, 0);
-    if (w.steps.size() < n) w.steps.resize(n, kUnreached), w.wave.resize(n);
+    if (w.states.size() < n) w.states.resize(n);
+    if (w.steps.size() < n) w.steps.resize(n, kNoSteps), w.wave.resize(n);
     w.open = page != nullptr;
     if (!page) w.collected += int64_t(n);
     const bool ok = page ? PageWindow(*page) : CollectWindow(x1, y1, x2, y2);
     // The arrays count as the router's memory while they are held.
     const int64_t bytes = int64_t(w.ownBody.capacity()) * 4 + int64_t(w.ownMarks.capacity()) * 2 +
                           int64_t(w.states.capacity()) * int64_t(sizeof(GridWindow::PointStates)) +
-                          int64_t(w.estimates.capacity()) * 8 + int64_t(w.steps.capacity() + w.wave.capacity()) * 4 +
+                          int64_t(w.steps.capacity()) * 2 + int64_t(w.wave.capacity()) * 4 +
                           int64_t(w.buckets.capacity()) * 4 + int64_t(w.entries.capacity()) * 8;
     if (bytes != w.counted) CountMemory(bytes - w.counted), w.counted = bytes;
     if (!ok) {

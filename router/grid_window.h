@@ -21,6 +21,11 @@ constexpr uint16_t kNearBody = kGridNearBody;
 constexpr int32_t kEdgeShift = 6;
 constexpr int32_t kBlocked = -1;
 constexpr int32_t kUnreached = INT32_MAX;
+// A point's steps to the targets in 16 bits (half the memory the wave
+// walks): kNoSteps for a point not reached, and a count above kMostSteps
+// kept as kMostSteps, which is still a lower bound of the way's length.
+constexpr uint16_t kNoSteps = 0xffff;
+constexpr int32_t kMostSteps = 0xfffe;
 // The bits of a point's move word (EnterOf): bits 0-3 a move in that direction may end
 // here, bits 4-7 the same for a move arriving at a target (no foreign wire
 // across either), then a body within half a step (the stub rules decide),
@@ -73,16 +78,19 @@ struct GridWindow {
     int64_t collected = 0;  // points of the windows collected one by one in this run
     // Per point, for the four directions it is reached in: the cost so
     // far, and the direction the way had one point back plus one (0 for a
-    // start) with kClosed once the state is taken. One small record per
-    // point keeps a state's neighbours close in memory.
-    struct PointStates {
+    // start) with kClosed once the state is taken; and the four
+    // directions' estimates plus one (0 not yet known). One record of 32
+    // bytes per point: a point the search reaches costs one cache line, not
+    // one per array.
+    struct alignas(32) PointStates {
         int32_t dist[4] = {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX};
         uint8_t link[4] = {0, 0, 0, 0};
+        uint64_t estimate = 0;
     };
     std::vector<PointStates> states;
-    std::vector<uint64_t> estimates;  // per point: the four directions' estimates plus one, 0 not yet known
     std::vector<int32_t> touched;
-    std::vector<int32_t> steps, wave, ends;  // the guided search's steps to the targets
+    std::vector<uint16_t> steps;  // the guided search's steps to the targets
+    std::vector<int32_t> wave, ends;
     size_t waved = 0;  // the points of `wave` in use (it holds room for every point)
     // The queue: per bucket the newest entry plus one (0 empty); per entry
     // its state and the entry below it in its bucket plus one.

@@ -47,10 +47,13 @@ struct MoveRules {
     uint8_t toMark;
     uint16_t toBit;
     int32_t tk;
+    // The window's marks, held here: the search's byte stores would make
+    // the compiler read the window's pointer again for every move.
+    const uint16_t* marks;
     // A move in direction e onto point nk.
     bool Enter(int32_t e, int32_t nk) const
     {
-        const uint16_t m = g_Win.Enter(nk);
+        const uint16_t m = kEnterOf[marks[size_t(nk)]];
         if (!(m & kEnterBody)) return (m >> (nk == tk || (m & toBit) ? kEnterArrive + e : e)) & 1;
         return EnterBody(e, nk);
     }
@@ -74,7 +77,7 @@ struct MoveRules {
 // Steps from every grid point to the nearest target, by a breadth-first
 // wave from the targets over the moves of MoveRules (the rules that depend
 // on the way's direction left out, so no way is shorter than its count).
-// kUnreached where no move sequence leads to a target. True when the wave
+// kNoSteps where no move sequence leads to a target. True when the wave
 // met the window's edge. The wave stops `gridWaveSlack` steps beyond the
 // first start point it meets (point `start`, or a clean point marked
 // `seedBit`): on an open page the whole window would cost more than the
@@ -86,13 +89,13 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
     GridWindow& w = g_Win;
     // Plain pointers: the wave is the search's largest loop, and the list
     // has room for every point of the grid.
-    int32_t* const steps = w.steps.data();
+    uint16_t* const steps = w.steps.data();
     int32_t* const wave = w.wave.data();
     // Only the points the last wave reached hold a count.
-    for (size_t i = 0; i < w.waved; ++i) steps[wave[i]] = kUnreached;
+    for (size_t i = 0; i < w.waved; ++i) steps[wave[i]] = kNoSteps;
     size_t count = 0;
     for (const int32_t k : targets)
-        if (steps[k] == kUnreached) steps[k] = 0, wave[count++] = k;
+        if (steps[k] == kNoSteps) steps[k] = 0, wave[count++] = k;
     bool edge = false;
     beyond = kUnreached;
     int32_t stop = kUnreached;
@@ -101,7 +104,8 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
     const int32_t target = rules.tk;
     const uint16_t toBit = rules.toBit;
     for (size_t i = 0; i < count; ++i) {
-        const int32_t k = wave[i], here = steps[k], next = here + 1;
+        const int32_t k = wave[i], here = steps[k];
+        const uint16_t next = uint16_t(std::min(here + 1, kMostSteps));
         const uint16_t m = kEnterOf[marks[k]];
         if (stop == kUnreached && (k == start || ((m & seedBit) && (m & 0xf) == 0xf)))
             stop = here + std::max(0, g_Tuning.gridWaveSlack);
@@ -124,7 +128,7 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
         }
         for (; moves; moves &= moves - 1) {
             const int32_t pk = k - offset[__builtin_ctz(moves)];
-            if (steps[pk] != kUnreached) continue;
+            if (steps[pk] != kNoSteps) continue;
             steps[pk] = next;
             wave[count++] = pk;
         }
@@ -143,13 +147,13 @@ template <class IsTarget>
 bool ShutIn(const MoveRules& rules, const std::vector<int32_t>& seeds, IsTarget&& isTarget, int32_t limit)
 {
     GridWindow& w = g_Win;
-    int32_t* const seen = w.steps.data();
+    uint16_t* const seen = w.steps.data();
     int32_t* const list = w.wave.data();
-    for (size_t i = 0; i < w.waved; ++i) seen[list[i]] = kUnreached;
+    for (size_t i = 0; i < w.waved; ++i) seen[list[i]] = kNoSteps;
     size_t& count = w.waved;
     count = 0;
     for (const int32_t k : seeds)
-        if (seen[k] == kUnreached) seen[k] = 0, list[count++] = k;
+        if (seen[k] == kNoSteps) seen[k] = 0, list[count++] = k;
     const int32_t offset[4] = {1, w.cols, -1, -w.cols};
     for (size_t i = 0; i < count; ++i) {
         const int32_t k = list[i];
@@ -157,7 +161,7 @@ bool ShutIn(const MoveRules& rules, const std::vector<int32_t>& seeds, IsTarget&
         if (isTarget(k) || (m & kEnterInside) != kEnterInside || int64_t(count) > limit) return false;
         for (uint32_t moves = (m >> kEnterNext) & 0xf; moves; moves &= moves - 1) {
             const int32_t e = __builtin_ctz(moves), nk = k + offset[e];
-            if (seen[nk] != kUnreached || !rules.Enter(e, nk)) continue;
+            if (seen[nk] != kNoSteps || !rules.Enter(e, nk)) continue;
             seen[nk] = 0;
             list[count++] = nk;
         }
@@ -180,22 +184,29 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     WindowResult result;
     int32_t sx, sy, tx, ty;
     if (!w.Cell(a.x, a.y, sx, sy) || !w.Cell(b.x, b.y, tx, ty)) return result;
-    for (int32_t s : w.touched)
-        w.states[size_t(s / 4)] = GridWindow::PointStates{}, w.estimates[size_t(s / 4)] = 0;
+    // The arrays through plain pointers held in locals (none is resized
+    // during a search): the byte stores of the state links may alias
+    // anything, so members and globals would be read again after each.
+    GridWindow::PointStates* const states = w.states.data();
+    const uint16_t* const steps = w.steps.data();
+    const int32_t* const body = w.body;
+    const uint16_t* const marks = w.marks;
+    const int32_t cols = w.cols;
+    for (const int32_t s : w.touched) states[uint32_t(s) >> 2] = GridWindow::PointStates{};
     w.touched.clear();
     const int32_t bendCost = g_Tuning.gridBendCost;
-    const MoveRules rules{a,     b,     sx, sy, tx, ty, {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp},
-                          toMark, toMark == kSource ? kEnterSource : kEnterTarget, w.Idx(tx, ty)};
+    const size_t greed = size_t(g_Tuning.gridGreed);
+    const MoveRules rules{a,      b,     sx, sy, tx, ty, {IsExempt(a.comp) ? 0 : a.comp, IsExempt(b.comp) ? 0 : b.comp},
+                          toMark, toMark == kSource ? kEnterSource : kEnterTarget, w.Idx(tx, ty), marks};
     // The lower bound of the rest: the distance to a target segment (the
     // end pin is one) plus a bend cost for each bend the way needs at least
     // (none with the segment straight ahead, one with it level or ahead, two
     // behind), the least over the segments: one box around targets spread
     // over the window would guide the search poorly. Many segments share one
     // box, to bound the cost.
-    auto clean = [&](int32_t k) { return w.body[size_t(k)] == 0 && !(w.marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
-    auto isTarget = [&](int32_t k) {
-        return k == w.Idx(tx, ty) || ((w.marks[size_t(k)] & toMark) && clean(k));
-    };
+    const int32_t tk = w.Idx(tx, ty);
+    auto clean = [&](int32_t k) { return body[size_t(k)] == 0 && !(marks[size_t(k)] & (kRunH | kRunV | kEnd)); };
+    auto isTarget = [&](int32_t k) { return k == tk || ((marks[size_t(k)] & toMark) && clean(k)); };
     const std::vector<int32_t>& fromList = fromMark == kSource ? w.sources : w.targets;
     std::vector<GridWindow::Rect> goals{GridWindow::Rect{tx, ty, tx, ty}};
     for (const GridWindow::Rect& r : toMark == kSource ? w.sourceRects : w.targetRects) goals.push_back(r);
@@ -210,7 +221,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     int32_t beyond = kUnreached;
     // The steps from a point to the targets as far as the guided search
     // knows them; kUnreached for a point from which none is reached.
-    auto toGo = [&](int32_t k) { return w.steps[size_t(k)] == kUnreached ? beyond : w.steps[size_t(k)]; };
+    auto toGo = [&](int32_t k) { return steps[size_t(k)] == kNoSteps ? beyond : int32_t(steps[size_t(k)]); };
     if (guided && g_Tuning.gridStartFlood > 0) {
         // A start shut in by what is around it is settled at the cost of its
         // little room, before the wave from the targets fills theirs.
@@ -229,8 +240,8 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         for (const int32_t k : toMark == kSource ? w.sources : w.targets)
             if (isTarget(k)) ends.push_back(k);
         const bool edge = TargetSteps(rules, ends, w.Idx(sx, sy), fromMark == kSource ? kEnterSource : kEnterTarget, beyond);
-        bool reached = beyond != kUnreached || w.steps[size_t(w.Idx(sx, sy))] != kUnreached;
-        for (const int32_t k : fromList) reached = reached || (clean(k) && w.steps[size_t(k)] != kUnreached);
+        bool reached = beyond != kUnreached || steps[size_t(w.Idx(sx, sy))] != kNoSteps;
+        for (const int32_t k : fromList) reached = reached || (clean(k) && steps[size_t(k)] != kNoSteps);
         if (!reached) {
             // No way in this window; a wider one helps only when the wave
             // from the targets met its edge.
@@ -242,10 +253,10 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     // The estimates of a point's four directions are worked out together,
     // once per search, when a state of the point is first queued.
     auto bound = [&](int32_t s) {
-        const int32_t k = s / 4, d = s % 4;
-        uint64_t& known = w.estimates[size_t(k)];
+        const int32_t k = int32_t(uint32_t(s) >> 2), d = int32_t(uint32_t(s) & 3);
+        uint64_t& known = states[size_t(k)].estimate;
         if (!known) {
-            const int32_t gx = k % w.cols, gy = k / w.cols;
+            const int32_t gx = k % cols, gy = k / cols;
             // Per direction the least length plus bends over the goals,
             // and the fewest bends alone: none with a goal straight ahead,
             // one with it level or ahead, two behind (no turning back).
@@ -274,18 +285,23 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     };
     std::vector<uint32_t>& buckets = w.buckets;
     std::fill(buckets.begin(), buckets.end(), 0u);
+    uint32_t* bucket = buckets.data();
+    size_t bucketCount = buckets.size();
     std::vector<GridWindow::Entry>& entries = w.entries;
     entries.clear();
     size_t current = 0;
     auto push = [&](int32_t s, int32_t cost) {
-        const size_t f = std::max(current, size_t(2 * cost) + size_t(g_Tuning.gridGreed) * size_t(bound(s)));
-        if (f >= buckets.size()) buckets.resize(f + 1 + f / 2, 0u);
-        entries.push_back(GridWindow::Entry{s, buckets[f]});
-        buckets[f] = uint32_t(entries.size());
+        const size_t f = std::max(current, size_t(2 * cost) + greed * size_t(bound(s)));
+        if (f >= bucketCount) {
+            buckets.resize(f + 1 + f / 2, 0u);
+            bucket = buckets.data(), bucketCount = buckets.size();
+        }
+        entries.push_back(GridWindow::Entry{s, bucket[f]});
+        bucket[f] = uint32_t(entries.size());
     };
     auto seed = [&](int32_t k, int32_t d) {
         const int32_t s = k * 4 + d;
-        GridWindow::PointStates& st = w.states[size_t(k)];
+        GridWindow::PointStates& st = states[size_t(k)];
         if (st.dist[d] == 0) return;
         if (guided && toGo(k) == kUnreached) return;
         if (st.dist[d] == INT32_MAX) w.touched.push_back(s);
@@ -298,23 +314,23 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     for (int32_t d = 0; d < 4; ++d)
         if (a.flags & kExitBit[d]) seed(w.Idx(sx, sy), d);
     int32_t goal = -1;
-    const int32_t offset[4] = {1, w.cols, -1, -w.cols};
+    const int32_t offset[4] = {1, cols, -1, -cols};
     for (;;) {
-        while (current < buckets.size() && !buckets[current]) ++current;
-        if (current >= buckets.size()) {
+        while (current < bucketCount && !bucket[current]) ++current;
+        if (current >= bucketCount) {
             result.exhausted = true;
             break;
         }
         if (budget-- <= 0) break;
-        const GridWindow::Entry& top = entries[buckets[current] - 1];
+        const GridWindow::Entry& top = entries[bucket[current] - 1];
         const int32_t s = top.state;
-        buckets[current] = top.below;
-        const int32_t k = s / 4, d = s % 4;
-        GridWindow::PointStates& st = w.states[size_t(k)];
+        bucket[current] = top.below;
+        const int32_t k = int32_t(uint32_t(s) >> 2), d = int32_t(uint32_t(s) & 3);
+        GridWindow::PointStates& st = states[size_t(k)];
         if (st.link[d] & kClosed) continue;
         st.link[d] |= kClosed;
         const int32_t cost = st.dist[d];
-        const uint16_t here = w.Enter(k);
+        const uint16_t here = kEnterOf[marks[size_t(k)]];
         if ((here & kEnterInside) != kEnterInside) result.edge = true;
         if (isTarget(k)) {
             goal = s;
@@ -328,7 +344,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             if (!rules.Enter(e, nk)) continue;
             if (guided && toGo(nk) == kUnreached) continue;
             const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
-            GridWindow::PointStates& next = w.states[size_t(nk)];
+            GridWindow::PointStates& next = states[size_t(nk)];
             if (nc < next.dist[e]) {
                 if (next.dist[e] == INT32_MAX) w.touched.push_back(ns);
                 next.dist[e] = nc, next.link[e] = uint8_t(d + 1);
