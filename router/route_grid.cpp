@@ -290,7 +290,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     std::vector<GridWindow::Entry>& entries = w.entries;
     entries.clear();
     size_t current = 0;
-    auto push = [&](int32_t s, int32_t cost) {
+    auto push = [&](int32_t s, int32_t cost) __attribute__((always_inline)) {
         const size_t f = std::max(current, size_t(2 * cost) + greed * size_t(bound(s)));
         if (f >= bucketCount) {
             buckets.resize(f + 1 + f / 2, 0u);
