@@ -305,7 +305,11 @@ bool SegmentFree(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t exemptA
 {
     const int32_t step = g_StepSize > 0 ? g_StepSize : 50800;
     Seg box{std::min(x1, x2) - step, std::min(y1, y2) - step, std::max(x1, x2) + step, std::max(y1, y2) + step};
-    ObstacleList list;
+    // One list kept for every question (none calls another): a path's
+    // segments are tested by the thousand, and a list of their own grew
+    // and was freed each time.
+    static ObstacleList list;
+    list.Clear();
     // The clearance is measured from the true body: the search's narrowing
     // by one unit would let a wire pass one unit closer than half a step.
     const int32_t saved = g_Clearance;
