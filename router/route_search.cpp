@@ -305,8 +305,9 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
             path.push_back(PathPt{sx, sy, kPathFixed});
             found = true;
         } else {
-            // The four escape pools with their roots, then the levels.
-            for (EscPool& p : g_Pools) p = EscPool{};
+            // The four escape pools with their roots, then the levels. The
+            // pools keep their room from pair to pair.
+            for (EscPool& p : g_Pools) p.pts.clear(), p.used = 0;
             const int32_t dirs[4][2] = {{0, 4}, {2, 6}, {0, 4}, {2, 6}};
             for (int k = 0; k < 4; ++k)
                 for (int32_t dir : dirs[k])
