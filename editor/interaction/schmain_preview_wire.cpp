@@ -179,7 +179,6 @@ void SCHMAIN::PreviewWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
     MoveJunction(g_CurBranchPoint);
     const int32_t cx = g_CurBranchPoint.X, cy = g_CurBranchPoint.Y;
 
-    EraseOverlay();
     G_OpenMF(ViewPicture->DeviceHandle());
     G_SetDrawMode(32);
     B_DrawAllRecords(g_CurBranch, 256);
@@ -212,8 +211,7 @@ void SCHMAIN::PreviewWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
             G_SetStyle(0);
         }
     }
-    m_OverlayMF = G_CloseMF();
-    PlayOverlay();
+    ReplaceOverlay(G_CloseMF());
 
     if (OptionOn(7) && m_HighlightMF == 0) {
         int32_t kind = 1;
@@ -262,14 +260,12 @@ void SCHMAIN::PreviewNetWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
         g_PrevBranchPoint.Y = static_cast<int32_t>(Y + sy);
     }
     MoveJunctionPair(g_CurBranchPoint, g_PrevBranchPoint);
-    EraseOverlay();
     G_OpenMF(ViewPicture->DeviceHandle());
     G_SetDrawMode(32);
     B_DrawAllRecords(g_CurBranch, 256);
     for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllRecords(g_MaskedBranchIds(i), 256);
     DrawCursorCross(m_FullCross, 1, X, Y);
-    m_OverlayMF = G_CloseMF();
-    PlayOverlay();
+    ReplaceOverlay(G_CloseMF());
     CloseCanvasDC();
     ShowWireNetMessage();
 }
@@ -290,7 +286,6 @@ void SCHMAIN::PreviewRepeatWire(int& Shift, int32_t& X, int32_t& Y)
         }
     }
     const double vs = m_ViewSize;
-    EraseOverlay();
     G_OpenMF(ViewPicture->DeviceHandle());
     G_SetDrawMode(32);
     G_SetStyle(0);
@@ -313,8 +308,7 @@ void SCHMAIN::PreviewRepeatWire(int& Shift, int32_t& X, int32_t& Y)
         pdx = dx;
         pdy = dy;
     }
-    m_OverlayMF = G_CloseMF();
-    PlayOverlay();
+    ReplaceOverlay(G_CloseMF());
     CloseCanvasDC();
     const std::string text = GetMsgText("Repeating wire", "13174");
     if (F_MsgLine->Caption() != " " + text) ShowMessage(text);

@@ -426,6 +426,7 @@ public:
     void PlayMetafile(int32_t& hdc, int32_t& metafile);
     void PlayOverlay();
     void EraseOverlay();
+    void ReplaceOverlay(int32_t metafile);
     void ClearOverlay();
     void DropOverlay();
     void HighlightComp(int32_t& kind);

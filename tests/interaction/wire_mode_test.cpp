@@ -816,6 +816,52 @@ TEST_F(WireMode, PreviewsEraseToTheImageBefore)
     }
 }
 
+// Moves that replace the overlay (figures that moved, figures that stayed,
+// a move back, a snap to the same point) leave the canvas and the viewport
+// as they were once the last overlay is erased.
+TEST_F(WireMode, ManyMovesEraseToTheImageBefore)
+{
+    SCHMAIN& m = Main();
+    struct Case {
+        int f;
+        double x, y;
+        int option;  // pressed before the click, -1 none
+        int32_t command;
+    } cases[] = {{4, 10, 0, -1, 34}, {3, 14, 0, -1, 33}, {2, 31, 30, 4, CMD_REPEAT_WIRE}, {0, 40, 40, -1, 31}};
+    const double moves[][2] = {{3, 2}, {5, 2}, {5, 4}, {5, 4}, {3, 2}, {-2, 6}, {-2, 1}};
+    for (const bool viewport : {false, true}) {
+        if ((m.m_ViewPortOn != 0) != viewport) m.M_ViewPort_Click();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.command) + (viewport ? " with the viewport" : ""));
+            Fresh();
+            m.RedrawView();
+            Mode(MODE_WIRES, c.f);
+            if (c.option >= 0) Option(c.option);
+            Click(c.x, c.y);
+            ASSERT_EQ(g_CurCommand, c.command);
+            m.OpenCanvasDC();
+            m.EraseOverlay();
+            m.CloseCanvasDC();
+            const QImage before = Canvas();
+            const QImage viewBefore = m.F_PICView->Image().copy();
+            for (const auto& d : moves) Move(c.x + d[0], c.y + d[1]);
+            EXPECT_NE(m.m_OverlayMF, 0);
+            EXPECT_FALSE(CompareImages(before, Canvas()).Same());
+            m.OpenCanvasDC();
+            m.EraseOverlay();
+            m.CloseCanvasDC();
+            const ImageDiff d = CompareImages(before, Canvas());
+            EXPECT_TRUE(d.Same()) << d.differing << " at " << d.firstAt.x() << "," << d.firstAt.y();
+            const ImageDiff v = CompareImages(viewBefore, m.F_PICView->Image());
+            EXPECT_TRUE(v.Same()) << v.differing << " at " << v.firstAt.x() << "," << v.firstAt.y();
+            OptionAndMove(10, c.x + 4, c.y + 3);
+            EXPECT_EQ(g_CurCommand, 0);
+            if (c.option >= 0) Option(c.option, false);
+        }
+    }
+    if (m.m_ViewPortOn) m.M_ViewPort_Click();
+}
+
 // Function 2 makes a junction at the pin end of a wire and drags it. When
 // the neighbours of the new junction cannot be read, nothing begins: a
 // beep, and the wire keeps its pin.
