@@ -11,6 +11,7 @@
 #include "editor/objects/wire_state.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/ribbon.h"
+#include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
 #include "editor/shell/tooltable.h"
@@ -779,6 +780,43 @@ TEST_F(WireMode, NetMessageOfABusMember)
     Move(32, 33);
     EXPECT_EQ(Main().F_MsgLine->Caption(), " Net: L(in Bus: B memb: 3)");
     OptionAndMove(10, 32, 34);
+}
+
+// The drag's net message and the coordinate read-out are made again from
+// what they show: another text on the line, a renamed net, a moved axis,
+// another unit.
+TEST_F(WireMode, MessageAndReadOutFollowWhatTheyShow)
+{
+    SCHMAIN& m = Main();
+    Mode(MODE_WIRES, 4);
+    Click(30, 30);
+    ASSERT_EQ(g_CurCommand, 34);
+    Move(30, 32);
+    EXPECT_EQ(m.F_MsgLine->Caption(), " Net: L(in Bus: B memb: 3)");
+    m.ShowMessage("something else");
+    Move(30, 33);
+    EXPECT_EQ(m.F_MsgLine->Caption(), " Net: L(in Bus: B memb: 3)");
+    ASSERT_NE(O_Rename(N_Net(g_CurBranchRec.Net), "LX"), 0);
+    Move(30, 34);
+    EXPECT_EQ(m.F_MsgLine->Caption(), " Net: LX(in Bus: B memb: 3)");
+
+    const std::string x = m.F_Xpos->Caption(), y = m.F_Ypos->Caption();
+    Move(31, 34);
+    EXPECT_NE(m.F_Xpos->Caption(), x);
+    EXPECT_EQ(m.F_Ypos->Caption(), y);
+    Move(30, 34);
+    EXPECT_EQ(m.F_Xpos->Caption(), x);
+    g_UnitIndex = 1;
+    Move(31, 35);
+    const std::string xmm = m.F_Xpos->Caption(), ymm = m.F_Ypos->Caption();
+    g_UnitIndex = 0;
+    EXPECT_EQ(xmm.substr(xmm.size() - 2), "mm");
+    EXPECT_EQ(ymm.substr(ymm.size() - 2), "mm");
+    Move(30, 34);
+    EXPECT_EQ(m.F_Xpos->Caption(), x);
+    EXPECT_EQ(m.F_Ypos->Caption(), y);
+    OptionAndMove(10, 30, 30);
+    EXPECT_EQ(g_CurCommand, 0);
 }
 
 // The XOR overlay: the canvas before a preview equals it after the erase.
