@@ -119,12 +119,14 @@ void SCHMAIN::ReplaceOverlay(int32_t metafile)
         return;
     }
     m_OverlayMF = metafile;
-    G_ReplaceEnhMetaFile(ViewPicture->DeviceHandle(), old, metafile);
+    // A stale overlay handle has nothing left to erase: the new one is
+    // played alone.
+    if (G_ReplaceEnhMetaFile(ViewPicture->DeviceHandle(), old, metafile) == 0) PlayOnCanvas(m_OverlayMF);
     if (m_ViewPortOn) {
         const int32_t viewLevel = m_ViewDCLevel;
         CloseCanvasDC();
         if (viewLevel == 0) OpenViewDC();
-        G_ReplaceEnhMetaFile(F_PICView->DeviceHandle(), old, metafile);
+        if (G_ReplaceEnhMetaFile(F_PICView->DeviceHandle(), old, metafile) == 0) PlayInViewport(m_OverlayMF);
         if (viewLevel == 0) CloseViewDC();
         OpenCanvasDC();
     }

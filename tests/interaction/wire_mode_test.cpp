@@ -900,6 +900,28 @@ TEST_F(WireMode, ManyMovesEraseToTheImageBefore)
     if (m.m_ViewPortOn) m.M_ViewPort_Click();
 }
 
+// An overlay whose recording is gone cannot be erased; the next move still
+// shows its own overlay, and erasing that leaves the canvas as it was.
+TEST_F(WireMode, AMoveAfterAStaleOverlayShowsItsOwn)
+{
+    SCHMAIN& m = Main();
+    Mode(MODE_WIRES, 4);
+    Click(10, 0);
+    ASSERT_EQ(g_CurCommand, 34);
+    Move(13, 2);
+    ASSERT_NE(m.m_OverlayMF, 0);
+    G_DeleteEnhMetaFile(m.m_OverlayMF);
+    const QImage before = Canvas();
+    Move(14, 3);
+    EXPECT_FALSE(CompareImages(before, Canvas()).Same());
+    m.OpenCanvasDC();
+    m.EraseOverlay();
+    m.CloseCanvasDC();
+    EXPECT_TRUE(CompareImages(before, Canvas()).Same());
+    OptionAndMove(10, 14, 4);
+    EXPECT_EQ(g_CurCommand, 0);
+}
+
 // Function 2 makes a junction at the pin end of a wire and drags it. When
 // the neighbours of the new junction cannot be read, nothing begins: a
 // beep, and the wire keeps its pin.
