@@ -72,22 +72,31 @@ void SCHMAIN::ShowWireNetMessage()
     const int32_t owner = g_CurBranchRec.Net;
     // A page frame's net field names its page.
     if (owner == 0 || g_CurBranch < 0) return;
-    // The message line repaints at once; a text it shows already is not
-    // shown again on every move.
-    auto show = [this](const std::string& text) {
-        if (F_MsgLine->Caption() != " " + text) ShowMessage(text);
-    };
-    if ((g_CurBranchRec.Flags & wire_edit::kBusWire) != 0) {
-        show(GetMsgText("Bus: ", "99272") + PtrToStr(O_GetName(N_Bus(owner))));
+    const int32_t isBus = (g_CurBranchRec.Flags & wire_edit::kBusWire) != 0 ? 1 : 0;
+    std::string name = PtrToStr(O_GetName(isBus ? N_Bus(owner) : N_Net(owner)));
+    // While the line still shows the text made for this owner under this
+    // name, the text is not made again on every move (its catalogue texts
+    // and the bus lookup); the message line repaints at once, so a text it
+    // shows already is not shown again either.
+    const std::string caption = F_MsgLine->Caption();
+    if (owner == m_WireMsgOwner && isBus == m_WireMsgBus && name == m_WireMsgName && caption == m_WireMsgCaption)
         return;
+    std::string text;
+    if (isBus) {
+        text = GetMsgText("Bus: ", "99272") + name;
+    } else {
+        text = GetMsgText("Net: ", "99931") + name;
+        int32_t slot = 0;
+        if (const int32_t bus = N_FindBusMember(owner, &slot)) {
+            // Slots count from 0; the message counts members from 1.
+            text += GetMsgText("(in Bus: ", "99102") + PtrToStr(O_GetName(N_Bus(bus))) + " memb:" + Str(slot + 1) + ")";
+        }
     }
-    std::string text = GetMsgText("Net: ", "99931") + PtrToStr(O_GetName(N_Net(owner)));
-    int32_t slot = 0;
-    if (const int32_t bus = N_FindBusMember(owner, &slot)) {
-        // Slots count from 0; the message counts members from 1.
-        text += GetMsgText("(in Bus: ", "99102") + PtrToStr(O_GetName(N_Bus(bus))) + " memb:" + Str(slot + 1) + ")";
-    }
-    show(text);
+    if (caption != " " + text) ShowMessage(text);
+    m_WireMsgOwner = owner;
+    m_WireMsgBus = isBus;
+    m_WireMsgName = std::move(name);
+    m_WireMsgCaption = F_MsgLine->Caption();
 }
 
 void SCHMAIN::PreviewWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
@@ -179,7 +188,6 @@ void SCHMAIN::PreviewWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
     MoveJunction(g_CurBranchPoint);
     const int32_t cx = g_CurBranchPoint.X, cy = g_CurBranchPoint.Y;
 
-    EraseOverlay();
     G_OpenMF(ViewPicture->DeviceHandle());
     G_SetDrawMode(32);
     B_DrawAllRecords(g_CurBranch, 256);
@@ -212,8 +220,7 @@ void SCHMAIN::PreviewWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
             G_SetStyle(0);
         }
     }
-    m_OverlayMF = G_CloseMF();
-    PlayOverlay();
+    ReplaceOverlay(G_CloseMF());
 
     if (OptionOn(7) && m_HighlightMF == 0) {
         int32_t kind = 1;
@@ -262,14 +269,12 @@ void SCHMAIN::PreviewNetWire(int& Shift, int32_t& X, int32_t& Y, int32_t)
         g_PrevBranchPoint.Y = static_cast<int32_t>(Y + sy);
     }
     MoveJunctionPair(g_CurBranchPoint, g_PrevBranchPoint);
-    EraseOverlay();
     G_OpenMF(ViewPicture->DeviceHandle());
     G_SetDrawMode(32);
     B_DrawAllRecords(g_CurBranch, 256);
     for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllRecords(g_MaskedBranchIds(i), 256);
     DrawCursorCross(m_FullCross, 1, X, Y);
-    m_OverlayMF = G_CloseMF();
-    PlayOverlay();
+    ReplaceOverlay(G_CloseMF());
     CloseCanvasDC();
     ShowWireNetMessage();
 }
@@ -290,7 +295,6 @@ void SCHMAIN::PreviewRepeatWire(int& Shift, int32_t& X, int32_t& Y)
         }
     }
     const double vs = m_ViewSize;
-    EraseOverlay();
     G_OpenMF(ViewPicture->DeviceHandle());
     G_SetDrawMode(32);
     G_SetStyle(0);
@@ -313,8 +317,7 @@ void SCHMAIN::PreviewRepeatWire(int& Shift, int32_t& X, int32_t& Y)
         pdx = dx;
         pdy = dy;
     }
-    m_OverlayMF = G_CloseMF();
-    PlayOverlay();
+    ReplaceOverlay(G_CloseMF());
     CloseCanvasDC();
     const std::string text = GetMsgText("Repeating wire", "13174");
     if (F_MsgLine->Caption() != " " + text) ShowMessage(text);

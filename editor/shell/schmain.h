@@ -276,6 +276,12 @@ struct SchmainInteractionState {
     int32_t m_WireEndKind = 0;       // 0 wire, -1 bus
     int32_t m_CoverDist = 0;
     int32_t m_WireHighlightOn = 0;
+    // The wire previews' net message as last shown: the wire's owner, its
+    // kind (1 bus), the owner's name and the caption it gave the line.
+    int32_t m_WireMsgOwner = 0;
+    int32_t m_WireMsgBus = 0;
+    std::string m_WireMsgName;
+    std::string m_WireMsgCaption;
     int32_t m_CmdStep = 0;   // alias: m_VectorKind
     int32_t m_CmdArmed = 0;  // alias: m_VectorOn
     int32_t m_SplitBranch = 0;
@@ -426,6 +432,7 @@ public:
     void PlayMetafile(int32_t& hdc, int32_t& metafile);
     void PlayOverlay();
     void EraseOverlay();
+    void ReplaceOverlay(int32_t metafile);
     void ClearOverlay();
     void DropOverlay();
     void HighlightComp(int32_t& kind);

@@ -42,6 +42,33 @@ std::string Length(double value, const std::string& pattern)
     return Format(value / g_DbUnitsPerMm * g_UnitFactor(Unit()), pattern) + g_UnitSuffix(Unit());
 }
 
+// What a coordinate read-out was last given: its value, how it was written
+// and the caption that made.
+struct Readout {
+    double value = 0;
+    int32_t perMm = 0;
+    double factor = 0;
+    std::string pattern, suffix;
+    QString caption;
+};
+
+Readout g_ShownX, g_ShownY;
+
+// Gives a coordinate label its caption. The pointer moves along one axis
+// at a time as often as not, so the number is written again only when the
+// value or its unit and format differ from what the label shows.
+void ShowReadout(Label& label, Readout& last, const char* prefix, double value)
+{
+    const std::string& pattern = g_NumFormat(Unit());
+    const double factor = g_UnitFactor(Unit());
+    const std::string& suffix = g_UnitSuffix(Unit());
+    if (value == last.value && g_DbUnitsPerMm == last.perMm && factor == last.factor && pattern == last.pattern &&
+        suffix == last.suffix && label.text() == last.caption)
+        return;
+    label.SetCaption(prefix + Length(value, pattern));
+    last = Readout{value, g_DbUnitsPerMm, factor, pattern, suffix, label.text()};
+}
+
 // A number field: a value that ParseNum reads as 0 counts only when the
 // text is a written zero.
 std::optional<double> NumberField(const std::string& text)
@@ -121,8 +148,8 @@ void SCHMAIN::ShowCoords(int32_t x, int32_t y)
     }
     const double dx = x - ox, dy = y - oy;
     if (!m_ShowDistance) {
-        F_Xpos->SetCaption("X= " + Length(dx, g_NumFormat(Unit())));
-        F_Ypos->SetCaption("Y= " + Length(dy, g_NumFormat(Unit())));
+        ShowReadout(*F_Xpos, g_ShownX, "X= ", dx);
+        ShowReadout(*F_Ypos, g_ShownY, "Y= ", dy);
     } else {
         const double d = VectorLength(static_cast<float>(dx), static_cast<float>(dy));
         F_Xpos->SetCaption("D= " + Length(d, "#0.000"));

@@ -104,6 +104,35 @@ void SCHMAIN::EraseOverlay()
     if (m_ViewPortOn && level != 0) OpenCanvasDC();
 }
 
+// Shows a new recording as the overlay in place of the one shown: what
+// PlayOverlay after EraseOverlay would show, in one pass that leaves alone
+// the figures the two recordings hold alike (a cursor line that did not
+// move, an anchor marker). Without an open canvas context it erases and
+// plays as those two do.
+void SCHMAIN::ReplaceOverlay(int32_t metafile)
+{
+    const int32_t old = m_OverlayMF;
+    if (old == 0 || m_CanvasDCLevel == 0) {
+        EraseOverlay();
+        m_OverlayMF = metafile;
+        PlayOverlay();
+        return;
+    }
+    m_OverlayMF = metafile;
+    // A stale overlay handle has nothing left to erase: the new one is
+    // played alone.
+    if (G_ReplaceEnhMetaFile(ViewPicture->DeviceHandle(), old, metafile) == 0) PlayOnCanvas(m_OverlayMF);
+    if (m_ViewPortOn) {
+        const int32_t viewLevel = m_ViewDCLevel;
+        CloseCanvasDC();
+        if (viewLevel == 0) OpenViewDC();
+        if (G_ReplaceEnhMetaFile(F_PICView->DeviceHandle(), old, metafile) == 0) PlayInViewport(m_OverlayMF);
+        if (viewLevel == 0) CloseViewDC();
+        OpenCanvasDC();
+    }
+    G_DeleteEnhMetaFile(old);
+}
+
 void SCHMAIN::ClearOverlay()
 {
     if (m_OverlayMF == 0) return;

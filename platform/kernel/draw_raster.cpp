@@ -279,14 +279,98 @@ void RasterSink::Flush()
     batch_.clear();
 }
 
+bool RasterSink::AxisXorLine(const Paint& paint, int x1, int y1, int x2, int y2)
+{
+    if (!device_.image || !paint.xorMode || paint.style != 0 || paint.widthPx > 1 || (x1 != x2 && y1 != y2))
+        return false;
+    QImage& image = *device_.image;
+    // The painter's image is its own while it paints (a copy made meanwhile
+    // is a deep one), so its pixels are the ones the painter draws into.
+    if (image.width() != device_.width || image.height() != device_.height) return false;
+    // Lines waiting in another paint go first; XOR lines among themselves
+    // may go in any order.
+    if (!batch_.empty() && !(batchPaint_ == paint)) Flush();
+    const quint32 pattern = (paint.colour ^ paint.background) & 0xFFFFFFu;
+    const int left = std::max(std::min(x1, x2), 0), right = std::min(std::max(x1, x2), device_.width - 1);
+    const int top = std::max(std::min(y1, y2), 0), bottom = std::min(std::max(y1, y2), device_.height - 1);
+    if (left > right || top > bottom) return true;
+    const qsizetype stride = image.bytesPerLine();
+    uchar* bits = image.bits();
+    if (top == bottom) {
+        auto* row = reinterpret_cast<quint32*>(bits + stride * top);
+        for (int x = left; x <= right; ++x) row[x] ^= pattern;
+    } else {
+        uchar* at = bits + stride * top + qsizetype{left} * 4;
+        for (int y = top; y <= bottom; ++y, at += stride) *reinterpret_cast<quint32*>(at) ^= pattern;
+    }
+    Touch(left, top, right, bottom, paint.widthPx + 1);
+    return true;
+}
+
+namespace {
+
+// The pixels, relative to the centre, that the painter's thin solid XOR
+// outline of a circle of `radius` pixels changes (a pixel it reaches twice
+// is left as it was), found once per radius by drawing it on a small image.
+const std::vector<QPoint>& RingPixels(int radius)
+{
+    static auto* rings = new std::unordered_map<int, std::vector<QPoint>>;
+    auto [it, added] = rings->try_emplace(radius);
+    if (added) {
+        const int side = 2 * radius + 5, at = radius + 2;
+        QImage image(side, side, QImage::Format_RGB32);
+        image.fill(0xFF000000u);
+        {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            p.setPen(QPen(QColor::fromRgb(0xFFFFFFFFu), 0, Qt::SolidLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawEllipse(QPoint(at, at), radius, radius);
+        }
+        for (int y = 0; y < side; ++y) {
+            const auto* row = reinterpret_cast<const quint32*>(image.constScanLine(y));
+            for (int x = 0; x < side; ++x)
+                if ((row[x] & 0xFFFFFFu) != 0) it->second.emplace_back(x - at, y - at);
+        }
+    }
+    return it->second;
+}
+
+}  // namespace
+
+bool RasterSink::XorRing(const Paint& paint, QPoint centre, int radius)
+{
+    constexpr int kLargestRing = 64;
+    if (!device_.image || !paint.xorMode || paint.filled || paint.style != 0 || paint.widthPx > 1 || radius < 1 ||
+        radius > kLargestRing)
+        return false;
+    QImage& image = *device_.image;
+    if (image.width() != device_.width || image.height() != device_.height) return false;
+    // Only wholly on the device, where the painter clips nothing.
+    const int reach = radius + 2;
+    if (centre.x() - reach < 0 || centre.y() - reach < 0 || centre.x() + reach >= device_.width ||
+        centre.y() + reach >= device_.height)
+        return false;
+    const quint32 pattern = (paint.colour ^ paint.background) & 0xFFFFFFu;
+    const qsizetype stride = image.bytesPerLine();
+    uchar* origin = image.bits() + stride * centre.y() + qsizetype{centre.x()} * 4;
+    for (const QPoint& d : RingPixels(radius))
+        *reinterpret_cast<quint32*>(origin + stride * d.y() + qsizetype{d.x()} * 4) ^= pattern;
+    Touch(centre.x() - radius, centre.y() - radius, centre.x() + radius, centre.y() + radius, paint.widthPx + 1);
+    return true;
+}
+
 void RasterSink::Line(const Paint& paint, Pt a, Pt b)
 {
     double x1 = MapX(a.x), y1 = MapY(a.y), x2 = MapX(b.x), y2 = MapY(b.y);
     const double margin = paint.widthPx + 2.0;
     if (!ClipLine(x1, y1, x2, y2, margin)) return;
+    const int px1 = Round(x1), py1 = Round(y1), px2 = Round(x2), py2 = Round(y2);
+    if (AxisXorLine(paint, px1, py1, px2, py2)) return;
     if (!batch_.empty() && !(batchPaint_ == paint)) Flush();
     batchPaint_ = paint;
-    batch_.emplace_back(Round(x1), Round(y1), Round(x2), Round(y2));
+    batch_.emplace_back(px1, py1, px2, py2);
     Touch(x1, y1, x2, y2, paint.widthPx + 1);
 }
 
@@ -384,6 +468,7 @@ void RasterSink::Circle(const Paint& paint, Pt centre, int32_t radius)
     } else {
         const QPoint c(Round(cx), Round(cy));
         const int ri = Round(r);
+        if (XorRing(paint, c, ri)) return;
         Use(paint, paint.filled);
         if (ri < 1)
             device_.painter->drawPoint(c);

@@ -31,6 +31,9 @@ struct DevicePainter {
     QRect dirty;
     bool printer = false;
     int width = 0, height = 0;  // the surface in pixels
+    // The surface when it is a 32-bit image the kernel's own painter paints:
+    // XOR lines along an axis are written into it directly.
+    QImage* image = nullptr;
     int contexts = 0;
     // The painter's state, so unchanged state is not set again (shared by
     // the contexts open on the device, which all use this painter).
@@ -76,6 +79,14 @@ private:
     void Use(const Paint& paint, bool brush);
     void Touch(double x1, double y1, double x2, double y2, int pad);
     bool ClipLine(double& x1, double& y1, double& x2, double& y2, double margin) const;
+    // A thin solid XOR line along an axis, from pixel to pixel inclusive as
+    // the painter draws it, written into the image; false when it is not
+    // such a line or there is no image.
+    bool AxisXorLine(const Paint& paint, int x1, int y1, int x2, int y2);
+    // A thin solid XOR circle outline of a small radius wholly on the
+    // device, written into the image with the pixels the painter would
+    // change; false when it is not such a circle or there is no image.
+    bool XorRing(const Paint& paint, QPoint centre, int radius);
     void PolygonPixels(const Paint& paint, const double* xs, const double* ys, int count);
     // A filled polygon in pixels, clipped to the device widened by the
     // margin when `clip`; false when nothing of it is left to paint.

@@ -96,6 +96,10 @@ struct Op {
     int half = 0;
     double height = 0, cell = 0;
     std::string text;
+
+    // The same figure with the same paint: played twice in XOR, it leaves
+    // the pixels as they were.
+    bool operator==(const Op&) const = default;
 };
 
 struct Metafile {
@@ -170,6 +174,9 @@ struct Recordings {
     std::unique_ptr<Metafile> running;
     std::unique_ptr<RecordSink> sink;
     std::map<int32_t, std::unique_ptr<Metafile>> closed;
+    // A deleted recording kept with its storage for the next one: a preview
+    // records and deletes one on every pointer move.
+    std::unique_ptr<Metafile> spare;
 };
 
 Recordings& Records()
@@ -187,21 +194,40 @@ Metafile* FindMetafile(int32_t handle)
     return Handles().Find(handle, HandleType::Other) == it->second.get() ? it->second.get() : nullptr;
 }
 
+void PlayOp(const Op& op, Sink& sink, bool invert)
+{
+    Paint paint = op.paint;
+    if (invert) paint.xorMode = true;
+    switch (op.kind) {
+    case Op::Line: sink.Line(paint, op.p[0], op.p[1]); break;
+    case Op::Polygon: sink.Polygon(paint, op.p, op.count); break;
+    case Op::Circle: sink.Circle(paint, op.p[0], op.radius); break;
+    case Op::Arc: sink.Arc(paint, op.p[0], op.radius, op.start, op.sweep); break;
+    case Op::Text: sink.Text(paint, TextFigure{op.p[0], op.angle, op.height, op.cell, op.text}); break;
+    case Op::Mark: sink.Mark(paint, op.p[0], op.half); break;
+    case Op::Dot: sink.Dot(paint, op.p[0], op.radius, op.half); break;
+    }
+}
+
 void Replay(const Metafile& mf, Sink& sink, bool invert)
 {
-    for (const Op& op : mf.ops) {
-        Paint paint = op.paint;
-        if (invert) paint.xorMode = true;
-        switch (op.kind) {
-        case Op::Line: sink.Line(paint, op.p[0], op.p[1]); break;
-        case Op::Polygon: sink.Polygon(paint, op.p, op.count); break;
-        case Op::Circle: sink.Circle(paint, op.p[0], op.radius); break;
-        case Op::Arc: sink.Arc(paint, op.p[0], op.radius, op.start, op.sweep); break;
-        case Op::Text: sink.Text(paint, TextFigure{op.p[0], op.angle, op.height, op.cell, op.text}); break;
-        case Op::Mark: sink.Mark(paint, op.p[0], op.half); break;
-        case Op::Dot: sink.Dot(paint, op.p[0], op.radius, op.half); break;
-        }
+    for (const Op& op : mf.ops) PlayOp(op, sink, invert);
+}
+
+// Erases one recording and plays another, both inverted, in one pass. XOR
+// is its own inverse and its order does not matter, so a figure recorded
+// alike at the same place in both is left alone: a preview's recordings
+// follow the same course, so the figures that did not move line up.
+void ReplayReplacing(const Metafile& before, const Metafile& after, Sink& sink)
+{
+    const size_t common = std::min(before.ops.size(), after.ops.size());
+    for (size_t i = 0; i < common; ++i) {
+        if (before.ops[i] == after.ops[i]) continue;
+        PlayOp(before.ops[i], sink, true);
+        PlayOp(after.ops[i], sink, true);
     }
+    for (size_t i = common; i < before.ops.size(); ++i) PlayOp(before.ops[i], sink, true);
+    for (size_t i = common; i < after.ops.size(); ++i) PlayOp(after.ops[i], sink, true);
 }
 
 // ---- Cursors -----------------------------------------------------------------------
@@ -394,6 +420,9 @@ int32_t G_OpenDC(int32_t device, const ViewDCRec* view) noexcept
             painter->printer = d->kind == winsys::DeviceKind::Printer;
             painter->width = d->surface->width();
             painter->height = d->surface->height();
+            if (!painter->borrowed && !painter->printer && d->image && d->image == d->surface &&
+                d->image->format() == QImage::Format_RGB32)
+                painter->image = d->image;
             slot = std::move(painter);
         }
         auto context = std::make_unique<Context>();
@@ -736,7 +765,12 @@ int32_t G_OpenMF(int32_t) noexcept
         FlushOut();
         Recordings& r = Records();
         r.sink.reset();
-        r.running = std::make_unique<Metafile>();
+        if (r.spare) {
+            r.running = std::move(r.spare);
+            r.running->ops.clear();
+        } else {
+            r.running = std::make_unique<Metafile>();
+        }
         r.sink = std::make_unique<RecordSink>(*r.running);
         return 1;
     });
@@ -773,12 +807,34 @@ int32_t G_PlayEnhMetaFile(int32_t device, int32_t metafile) noexcept
     });
 }
 
+int32_t G_ReplaceEnhMetaFile(int32_t device, int32_t before, int32_t after) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Metafile* old = FindMetafile(before);
+        Metafile* now = FindMetafile(after);
+        if (!old || !now) return 0;
+        Recordings& r = Records();
+        if (r.sink) {
+            ReplayReplacing(*old, *now, *r.sink);
+            return 1;
+        }
+        RasterSink* target = RasterOn(device);
+        if (!target) return 0;
+        ReplayReplacing(*old, *now, *target);
+        target->Flush();
+        return 1;
+    });
+}
+
 int32_t G_DeleteEnhMetaFile(int32_t metafile) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         if (!FindMetafile(metafile)) return 0;
         Handles().Remove(metafile);
-        Records().closed.erase(metafile);
+        Recordings& r = Records();
+        auto it = r.closed.find(metafile);
+        if (!r.spare) r.spare = std::move(it->second);
+        r.closed.erase(it);
         return 1;
     });
 }

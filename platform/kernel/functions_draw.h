@@ -92,6 +92,8 @@ typedef struct BitmapPlaceRec {
     X(int32_t, G_OpenMF, (int32_t device), (device))                                               \
     X(int32_t, G_CloseMF, (), ())                                                                  \
     X(int32_t, G_PlayEnhMetaFile, (int32_t device, int32_t metafile), (device, metafile))          \
+    X(int32_t, G_ReplaceEnhMetaFile, (int32_t device, int32_t before, int32_t after),               \
+      (device, before, after))                                                                     \
     X(int32_t, G_DeleteEnhMetaFile, (int32_t metafile), (metafile))                                \
     /* Object drawing */                                                                          \
     X(int32_t, C_DrawComponent, (int32_t comp), (comp))                                            \

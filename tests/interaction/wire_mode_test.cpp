@@ -11,6 +11,7 @@
 #include "editor/objects/wire_state.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/ribbon.h"
+#include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
 #include "editor/shell/tooltable.h"
@@ -781,6 +782,43 @@ TEST_F(WireMode, NetMessageOfABusMember)
     OptionAndMove(10, 32, 34);
 }
 
+// The drag's net message and the coordinate read-out are made again from
+// what they show: another text on the line, a renamed net, a moved axis,
+// another unit.
+TEST_F(WireMode, MessageAndReadOutFollowWhatTheyShow)
+{
+    SCHMAIN& m = Main();
+    Mode(MODE_WIRES, 4);
+    Click(30, 30);
+    ASSERT_EQ(g_CurCommand, 34);
+    Move(30, 32);
+    EXPECT_EQ(m.F_MsgLine->Caption(), " Net: L(in Bus: B memb: 3)");
+    m.ShowMessage("something else");
+    Move(30, 33);
+    EXPECT_EQ(m.F_MsgLine->Caption(), " Net: L(in Bus: B memb: 3)");
+    ASSERT_NE(O_Rename(N_Net(g_CurBranchRec.Net), "LX"), 0);
+    Move(30, 34);
+    EXPECT_EQ(m.F_MsgLine->Caption(), " Net: LX(in Bus: B memb: 3)");
+
+    const std::string x = m.F_Xpos->Caption(), y = m.F_Ypos->Caption();
+    Move(31, 34);
+    EXPECT_NE(m.F_Xpos->Caption(), x);
+    EXPECT_EQ(m.F_Ypos->Caption(), y);
+    Move(30, 34);
+    EXPECT_EQ(m.F_Xpos->Caption(), x);
+    g_UnitIndex = 1;
+    Move(31, 35);
+    const std::string xmm = m.F_Xpos->Caption(), ymm = m.F_Ypos->Caption();
+    g_UnitIndex = 0;
+    EXPECT_EQ(xmm.substr(xmm.size() - 2), "mm");
+    EXPECT_EQ(ymm.substr(ymm.size() - 2), "mm");
+    Move(30, 34);
+    EXPECT_EQ(m.F_Xpos->Caption(), x);
+    EXPECT_EQ(m.F_Ypos->Caption(), y);
+    OptionAndMove(10, 30, 30);
+    EXPECT_EQ(g_CurCommand, 0);
+}
+
 // The XOR overlay: the canvas before a preview equals it after the erase.
 TEST_F(WireMode, PreviewsEraseToTheImageBefore)
 {
@@ -814,6 +852,74 @@ TEST_F(WireMode, PreviewsEraseToTheImageBefore)
         EXPECT_EQ(g_CurCommand, 0);
         if (c.option >= 0) Option(c.option, false);
     }
+}
+
+// Moves that replace the overlay (figures that moved, figures that stayed,
+// a move back, a snap to the same point) leave the canvas and the viewport
+// as they were once the last overlay is erased.
+TEST_F(WireMode, ManyMovesEraseToTheImageBefore)
+{
+    SCHMAIN& m = Main();
+    struct Case {
+        int f;
+        double x, y;
+        int option;  // pressed before the click, -1 none
+        int32_t command;
+    } cases[] = {{4, 10, 0, -1, 34}, {3, 14, 0, -1, 33}, {2, 31, 30, 4, CMD_REPEAT_WIRE}, {0, 40, 40, -1, 31}};
+    const double moves[][2] = {{3, 2}, {5, 2}, {5, 4}, {5, 4}, {3, 2}, {-2, 6}, {-2, 1}};
+    for (const bool viewport : {false, true}) {
+        if ((m.m_ViewPortOn != 0) != viewport) m.M_ViewPort_Click();
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::to_string(c.command) + (viewport ? " with the viewport" : ""));
+            Fresh();
+            m.RedrawView();
+            Mode(MODE_WIRES, c.f);
+            if (c.option >= 0) Option(c.option);
+            Click(c.x, c.y);
+            ASSERT_EQ(g_CurCommand, c.command);
+            m.OpenCanvasDC();
+            m.EraseOverlay();
+            m.CloseCanvasDC();
+            const QImage before = Canvas();
+            const QImage viewBefore = m.F_PICView->Image().copy();
+            for (const auto& d : moves) Move(c.x + d[0], c.y + d[1]);
+            EXPECT_NE(m.m_OverlayMF, 0);
+            EXPECT_FALSE(CompareImages(before, Canvas()).Same());
+            m.OpenCanvasDC();
+            m.EraseOverlay();
+            m.CloseCanvasDC();
+            const ImageDiff d = CompareImages(before, Canvas());
+            EXPECT_TRUE(d.Same()) << d.differing << " at " << d.firstAt.x() << "," << d.firstAt.y();
+            const ImageDiff v = CompareImages(viewBefore, m.F_PICView->Image());
+            EXPECT_TRUE(v.Same()) << v.differing << " at " << v.firstAt.x() << "," << v.firstAt.y();
+            OptionAndMove(10, c.x + 4, c.y + 3);
+            EXPECT_EQ(g_CurCommand, 0);
+            if (c.option >= 0) Option(c.option, false);
+        }
+    }
+    if (m.m_ViewPortOn) m.M_ViewPort_Click();
+}
+
+// An overlay whose recording is gone cannot be erased; the next move still
+// shows its own overlay, and erasing that leaves the canvas as it was.
+TEST_F(WireMode, AMoveAfterAStaleOverlayShowsItsOwn)
+{
+    SCHMAIN& m = Main();
+    Mode(MODE_WIRES, 4);
+    Click(10, 0);
+    ASSERT_EQ(g_CurCommand, 34);
+    Move(13, 2);
+    ASSERT_NE(m.m_OverlayMF, 0);
+    G_DeleteEnhMetaFile(m.m_OverlayMF);
+    const QImage before = Canvas();
+    Move(14, 3);
+    EXPECT_FALSE(CompareImages(before, Canvas()).Same());
+    m.OpenCanvasDC();
+    m.EraseOverlay();
+    m.CloseCanvasDC();
+    EXPECT_TRUE(CompareImages(before, Canvas()).Same());
+    OptionAndMove(10, 14, 4);
+    EXPECT_EQ(g_CurCommand, 0);
 }
 
 // Function 2 makes a junction at the pin end of a wire and drags it. When
