@@ -179,15 +179,22 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
     });
     auto clearMarks = [] {
         OM_MaskAll(DB_SchCompMap(), 0, kMark);
-        OM_MaskAll(DB_BranchMap(), 0, kMark | kWhole | kTextMark | kPartly);
-        B_MaskAllRecords(0, kMark | kWhole);
+        B_MaskAllBranches(0, kMark | kWhole | kTextMark | kPartly, 0, kMark | kWhole);
         OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
     };
 
+    // The marks both selections clear before they select, cleared in one
+    // walk of each map: neither selection sets a mark the other clears.
+    const bool comps = (objects & 1) != 0, wires = (objects & 6) != 0;
+    if (comps) OM_MaskAll(DB_SchCompMap(), 0, kMark);
+    if (comps || wires)
+        B_MaskAllBranches(0, (comps ? kPartly : 0) | (wires ? kMark | kWhole : 0), 0,
+                          (comps ? kWhole : 0) | (wires ? kMark : 0));
+    if (wires) OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
     int32_t compStatus = 1, wireStatus = 1;
-    if (objects & 1) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal);
+    if (comps) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal, false);
     BlockMovePlan plan;
-    if (objects & 6) SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.selected);
+    if (wires) SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.selected, false);
     if ((op == BLOCK_MOVE || toPage) && !BlockMoveFits(op, objects, plan)) {
         // Clear the text marks the check set on the wires' texts.
         const int32_t map = DB_BranchMap();
@@ -337,9 +344,10 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
                 }
             }
         }
-        if (!keepTexts) OM_MaskAll(map, 0, kMark | kTextMark | kPartly);
+        // A move that keeps the texts clears the wires and their records
+        // at the end, in one walk.
+        if (!keepTexts) B_MaskAllBranches(0, kMark | kTextMark | kPartly, 0, kMark | kWhole);
         if (g_FrameBranch != 0 && B_Branch(g_FrameBranch) != 0) O_Mask(B_Branch(g_FrameBranch), 0, kMark | kPartly);
-        B_MaskAllRecords(0, kMark | kWhole);
         OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
     }
 
@@ -380,5 +388,8 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
         }
     }
     // Wire mark 512 goes too, so that no later walk takes a stale block.
-    OM_MaskAll(DB_BranchMap(), 0, keepTexts ? kMark | kTextMark | kPartly | kWhole : kWhole | kTextMark);
+    if (keepTexts)
+        B_MaskAllBranches(0, kMark | kTextMark | kPartly | kWhole, 0, kMark | kWhole);
+    else
+        OM_MaskAll(DB_BranchMap(), 0, kWhole | kTextMark);
 }

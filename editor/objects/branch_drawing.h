@@ -50,5 +50,8 @@ struct SelectedBranchPoint {
     BranchPointRec point;
 };
 // The same, also handing over the records it selected, wire by wire.
+// `clearFirst` false: the caller has cleared the marks it clears first
+// itself (wire 256 and 512, wire record 256, junction 256 and 4096), maybe
+// together with others.
 void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
-                          std::vector<SelectedBranchPoint>& selected);
+                          std::vector<SelectedBranchPoint>& selected, bool clearFirst = true);

@@ -53,14 +53,15 @@ void PickCompText(int32_t& status, int32_t x, int32_t y, int32_t& id, int32_t& t
     ReadComp(status, id, name);
 }
 
-void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance)
+void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance, bool clearFirst)
 {
     status = 1;
-    OM_MaskAll(DB_SchCompMap(), 0, kSelected);
-    OM_MaskAll(DB_BranchMap(), 0, kBranchMoves);
-    B_MaskAllRecords(0, kRecordMoves);
-    // The wires on the pins of the components taken are marked in one walk
-    // for all of them.
+    if (clearFirst) {
+        OM_MaskAll(DB_SchCompMap(), 0, kSelected);
+        B_MaskAllBranches(0, kBranchMoves, 0, kRecordMoves);
+    }
+    // The components taken are marked in one call, and the wires on their
+    // pins in one walk for all of them.
     std::vector<int32_t> taken;
     for (const int32_t id : CoverCompSet(x, y, tolerance)) {
         if (id < 1) continue;
@@ -69,9 +70,9 @@ void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance
         if (DB_CoverRectangle(comp.X, comp.Y, 1, g_SelRect.X1, g_SelRect.Y1, g_SelRect.X2, g_SelRect.Y2) == 0)
             continue;
         status = 0;
-        O_Mask(C_Component(id), kSelected, kSelected);
         taken.push_back(id);
     }
+    if (!taken.empty()) OM_MaskIds(DB_SchCompMap(), taken.data(), static_cast<int32_t>(taken.size()), kSelected, kSelected);
     if (!taken.empty())
         B_MaskNodeRecordSet(taken.data(), static_cast<int32_t>(taken.size()), kBranchMoves, kBranchMoves,
                             kRecordMoves, kRecordMoves, 1, 1);

@@ -20,4 +20,6 @@ void PickCompText(int32_t& status, int32_t x, int32_t y, int32_t& id, int32_t& t
 // Clears the selection of every component and the move marks of every
 // wire, then selects (256) each component under the point whose origin
 // lies in g_SelRect and marks the wires at its pins to move with it.
-void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance);
+// `clearFirst` false: the caller has cleared those marks itself (component
+// 256, wire 2048, wire record 512), maybe together with others.
+void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance, bool clearFirst = true);
