@@ -34,6 +34,8 @@
 
 // The new places a move works out before anything moves.
 struct BlockMovePlan {
+    // The components the selection took, as they read (by ascending id).
+    std::vector<SelectedComp> comps;
     // The junctions of the moved wires, each once, and where they go.
     struct Place {
         int32_t junction, x, y;
@@ -107,11 +109,9 @@ bool SCHMAIN::BlockMoveFits(int32_t op, int32_t objects, BlockMovePlan& plan)
 {
     try {
         if (objects & 1) {
-            const int32_t map = DB_SchCompMap();
-            int32_t cursor = OM_GetFirst(map);
-            while (const int32_t id = OM_SearchMask(map, &cursor, kMark, kMark)) {
-                CompRec rec{};
-                if (C_ReadComponent(id, &rec) == 0) continue;
+            // The components marked 256, as the selection read them: nothing
+            // has changed them since.
+            for (const auto& [id, rec] : plan.comps) {
                 if (op == BLOCK_MOVE && (rec.Flags & kLocked) != 0) continue;
                 int32_t x = rec.X, y = rec.Y, angle = rec.Angle, sign = (rec.Flags & kMirrored) ? -1 : 1;
                 RotateMovePoint(x, y, angle, sign);
@@ -192,8 +192,8 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
                           (comps ? kWhole : 0) | (wires ? kMark : 0));
     if (wires) OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
     int32_t compStatus = 1, wireStatus = 1;
-    if (comps) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal, false);
     BlockMovePlan plan;
+    if (comps) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.comps, false);
     if (wires) SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.selected, false);
     if ((op == BLOCK_MOVE || toPage) && !BlockMoveFits(op, objects, plan)) {
         // Clear the text marks the check set on the wires' texts.
@@ -207,8 +207,22 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
         return;
     }
 
-    // Components.
-    if ((objects & 1) && compStatus == 0) {
+    // Components. A move takes them and their records from the plan: the
+    // check above read the same ones.
+    if ((objects & 1) && compStatus == 0 && (op == BLOCK_MOVE || toPage)) {
+        for (const auto& [id, rec] : plan.comps) {
+            g_Comp = rec;
+            g_CompOld = rec;
+            result = -1;
+            if (op == BLOCK_MOVE && (rec.Flags & kLocked) != 0) continue;
+            int32_t sign = (rec.Flags & kMirrored) ? -1 : 1;
+            CompRec moved = rec;
+            RotateMovePoint(moved.X, moved.Y, moved.Angle, sign);
+            SetCompPlacement(id, moved);
+            if (toPage) O_ChangePage(C_Component(id), g_CurPage);
+        }
+        OM_MaskAll(DB_SchCompMap(), 0, kMark);
+    } else if ((objects & 1) && compStatus == 0) {
         const int32_t map = DB_SchCompMap();
         std::vector<int32_t> deleted;  // unpacked as met, deleted together after the walk
         int32_t cursor = OM_GetFirst(map);
@@ -219,16 +233,6 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
             if (status != 0) continue;
             result = -1;
             switch (op) {
-            case BLOCK_MOVE:
-            case BLOCK_TO_PAGE: {
-                if (op == BLOCK_MOVE && (g_Comp.Flags & kLocked) != 0) break;
-                int32_t sign = (g_Comp.Flags & kMirrored) ? -1 : 1;
-                CompRec rec = g_Comp;
-                RotateMovePoint(rec.X, rec.Y, rec.Angle, sign);
-                SetCompPlacement(id, rec);
-                if (op == BLOCK_TO_PAGE) O_ChangePage(C_Component(id), g_CurPage);
-                break;
-            }
             case BLOCK_DELETE:
                 UnpackComp(id, g_Comp);
                 deleted.push_back(id);
