@@ -184,13 +184,17 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
     };
 
     // The marks both selections clear before they select, cleared in one
-    // walk of each map: neither selection sets a mark the other clears.
+    // walk of each map: neither selection sets a mark the other clears. A
+    // move of wires skips the wire, record and junction clears: it works
+    // from the lists the selections hand over, reads none of those marks,
+    // and clears them everywhere at the end (or on a refusal).
     const bool comps = (objects & 1) != 0, wires = (objects & 6) != 0;
+    const bool clearedAtEnd = op == BLOCK_MOVE && wires;
     if (comps) OM_MaskAll(DB_SchCompMap(), 0, kMark);
-    if (comps || wires)
+    if ((comps || wires) && !clearedAtEnd)
         B_MaskAllBranches(0, (comps ? kPartly : 0) | (wires ? kMark | kWhole : 0), 0,
                           (comps ? kWhole : 0) | (wires ? kMark : 0));
-    if (wires) OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
+    if (wires && !clearedAtEnd) OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
     int32_t compStatus = 1, wireStatus = 1;
     BlockMovePlan plan;
     if (comps) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.comps, false);
