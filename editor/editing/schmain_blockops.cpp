@@ -185,9 +185,10 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
 
     // The marks both selections clear before they select, cleared in one
     // walk of each map: neither selection sets a mark the other clears. A
-    // move of wires skips the wire, record and junction clears: it works
-    // from the lists the selections hand over, reads none of those marks,
-    // and clears them everywhere at the end (or on a refusal).
+    // move of wires works from the lists the selections hand over, reads
+    // none of the wire, record and junction marks and clears them
+    // everywhere at the end (or on a refusal): it neither clears them first
+    // nor has the wire selection set them.
     const bool comps = (objects & 1) != 0, wires = (objects & 6) != 0;
     const bool clearedAtEnd = op == BLOCK_MOVE && wires;
     if (comps) OM_MaskAll(DB_SchCompMap(), 0, kMark);
@@ -198,7 +199,8 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
     int32_t compStatus = 1, wireStatus = 1;
     BlockMovePlan plan;
     if (comps) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.comps, false);
-    if (wires) SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.selected, false);
+    if (wires)
+        SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.selected, {false, !clearedAtEnd});
     if ((op == BLOCK_MOVE || toPage) && !BlockMoveFits(op, objects, plan)) {
         // Clear the text marks the check set on the wires' texts.
         const int32_t map = DB_BranchMap();

@@ -258,11 +258,11 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
 }
 
 void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
-                          std::vector<SelectedBranchPoint>& selected, bool clearFirst)
+                          std::vector<SelectedBranchPoint>& selected, BranchSelectionMarks how)
 {
     selected.clear();
     status = 1;
-    if (clearFirst) {
+    if (how.clearFirst) {
         B_MaskAllBranches(0, 768, 0, 256);
         OM_MaskAll(DB_JunctMap(), 0, 4352);
     }
@@ -313,7 +313,7 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
             const BranchPointRec& point = points[k];
             if ((point.Flags & 6) == 4) junctions.push_back(point.Ref);
             if ((point.Flags & 4) == 0) continue;
-            if (whole && point.Ref > 0) wholeJunctions.push_back(point.Ref);
+            if (whole && point.Ref > 0 && how.marks) wholeJunctions.push_back(point.Ref);
             if (!inside(point.X, point.Y)) continue;
             bool first = false;
             JunctionReach& at = reach.At(point.Ref, &first);
@@ -325,8 +325,10 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
             }
             reachedBy.emplace_back(point.Ref, self);
             reaches = true;
-            marked.push_back(branch);
-            marked.push_back(static_cast<int32_t>(k + 1));
+            if (how.marks) {
+                marked.push_back(branch);
+                marked.push_back(static_cast<int32_t>(k + 1));
+            }
             selected.push_back({branch, whole, point});
             selected.back().point.Flags |= 256;
         }
@@ -340,6 +342,11 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
     if (!marked.empty()) B_MaskRecordSet(marked.data(), static_cast<int32_t>(marked.size() / 2), 256, 256);
     if (!wholeJunctions.empty())
         OM_MaskIds(DB_JunctMap(), wholeJunctions.data(), static_cast<int32_t>(wholeJunctions.size()), 256, 256);
+    if (!how.marks) {
+        // The junctions reached get 1, as the record marking below gives it.
+        if (!reached.empty()) OM_MaskIds(DB_JunctMap(), reached.data(), static_cast<int32_t>(reached.size()), 1, 1);
+        return;
+    }
     if (!reached.empty()) {
         B_MaskSelRecordSet(4, reached.data(), static_cast<int32_t>(reached.size()), 2048, 2048, 512, 512, 1, 1);
     }
