@@ -311,7 +311,7 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
         const auto self = static_cast<int32_t>(covered.size());
         for (size_t k = 0; k < n; ++k) {
             const BranchPointRec& point = points[k];
-            if ((point.Flags & 6) == 4) junctions.push_back(point.Ref);
+            if ((point.Flags & 6) == 4 && how.marks) junctions.push_back(point.Ref);
             if ((point.Flags & 4) == 0) continue;
             if (whole && point.Ref > 0 && how.marks) wholeJunctions.push_back(point.Ref);
             if (!inside(point.X, point.Y)) continue;
@@ -323,7 +323,7 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
             } else if (at.first != self) {
                 at.shared = true;
             }
-            reachedBy.emplace_back(point.Ref, self);
+            if (how.marks) reachedBy.emplace_back(point.Ref, self);
             reaches = true;
             if (how.marks) {
                 marked.push_back(branch);
