@@ -34,6 +34,8 @@
 
 // The new places a move works out before anything moves.
 struct BlockMovePlan {
+    // The components the selection took, as they read (by ascending id).
+    std::vector<SelectedComp> comps;
     // The junctions of the moved wires, each once, and where they go.
     struct Place {
         int32_t junction, x, y;
@@ -107,11 +109,9 @@ bool SCHMAIN::BlockMoveFits(int32_t op, int32_t objects, BlockMovePlan& plan)
 {
     try {
         if (objects & 1) {
-            const int32_t map = DB_SchCompMap();
-            int32_t cursor = OM_GetFirst(map);
-            while (const int32_t id = OM_SearchMask(map, &cursor, kMark, kMark)) {
-                CompRec rec{};
-                if (C_ReadComponent(id, &rec) == 0) continue;
+            // The components marked 256, as the selection read them: nothing
+            // has changed them since.
+            for (const auto& [id, rec] : plan.comps) {
                 if (op == BLOCK_MOVE && (rec.Flags & kLocked) != 0) continue;
                 int32_t x = rec.X, y = rec.Y, angle = rec.Angle, sign = (rec.Flags & kMirrored) ? -1 : 1;
                 RotateMovePoint(x, y, angle, sign);
@@ -179,15 +179,28 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
     });
     auto clearMarks = [] {
         OM_MaskAll(DB_SchCompMap(), 0, kMark);
-        OM_MaskAll(DB_BranchMap(), 0, kMark | kWhole | kTextMark | kPartly);
-        B_MaskAllRecords(0, kMark | kWhole);
+        B_MaskAllBranches(0, kMark | kWhole | kTextMark | kPartly, 0, kMark | kWhole);
         OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
     };
 
+    // The marks both selections clear before they select, cleared in one
+    // walk of each map: neither selection sets a mark the other clears. A
+    // move of wires works from the lists the selections hand over, reads
+    // none of the wire, record and junction marks and clears them
+    // everywhere at the end (or on a refusal): it neither clears them first
+    // nor has the wire selection set them.
+    const bool comps = (objects & 1) != 0, wires = (objects & 6) != 0;
+    const bool clearedAtEnd = op == BLOCK_MOVE && wires;
+    if (comps) OM_MaskAll(DB_SchCompMap(), 0, kMark);
+    if ((comps || wires) && !clearedAtEnd)
+        B_MaskAllBranches(0, (comps ? kPartly : 0) | (wires ? kMark | kWhole : 0), 0,
+                          (comps ? kWhole : 0) | (wires ? kMark : 0));
+    if (wires && !clearedAtEnd) OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
     int32_t compStatus = 1, wireStatus = 1;
-    if (objects & 1) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal);
     BlockMovePlan plan;
-    if (objects & 6) SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.selected);
+    if (comps) SelectCompsAtPoint(compStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.comps, false);
+    if (wires)
+        SelectBranchesInRect(wireStatus, m_BaseX, m_BaseY, m_BoxDiagonal, plan.selected, {false, !clearedAtEnd});
     if ((op == BLOCK_MOVE || toPage) && !BlockMoveFits(op, objects, plan)) {
         // Clear the text marks the check set on the wires' texts.
         const int32_t map = DB_BranchMap();
@@ -200,8 +213,22 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
         return;
     }
 
-    // Components.
-    if ((objects & 1) && compStatus == 0) {
+    // Components. A move takes them and their records from the plan: the
+    // check above read the same ones.
+    if ((objects & 1) && compStatus == 0 && (op == BLOCK_MOVE || toPage)) {
+        for (const auto& [id, rec] : plan.comps) {
+            g_Comp = rec;
+            g_CompOld = rec;
+            result = -1;
+            if (op == BLOCK_MOVE && (rec.Flags & kLocked) != 0) continue;
+            int32_t sign = (rec.Flags & kMirrored) ? -1 : 1;
+            CompRec moved = rec;
+            RotateMovePoint(moved.X, moved.Y, moved.Angle, sign);
+            SetCompPlacement(id, moved);
+            if (toPage) O_ChangePage(C_Component(id), g_CurPage);
+        }
+        OM_MaskAll(DB_SchCompMap(), 0, kMark);
+    } else if ((objects & 1) && compStatus == 0) {
         const int32_t map = DB_SchCompMap();
         std::vector<int32_t> deleted;  // unpacked as met, deleted together after the walk
         int32_t cursor = OM_GetFirst(map);
@@ -212,16 +239,6 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
             if (status != 0) continue;
             result = -1;
             switch (op) {
-            case BLOCK_MOVE:
-            case BLOCK_TO_PAGE: {
-                if (op == BLOCK_MOVE && (g_Comp.Flags & kLocked) != 0) break;
-                int32_t sign = (g_Comp.Flags & kMirrored) ? -1 : 1;
-                CompRec rec = g_Comp;
-                RotateMovePoint(rec.X, rec.Y, rec.Angle, sign);
-                SetCompPlacement(id, rec);
-                if (op == BLOCK_TO_PAGE) O_ChangePage(C_Component(id), g_CurPage);
-                break;
-            }
             case BLOCK_DELETE:
                 UnpackComp(id, g_Comp);
                 deleted.push_back(id);
@@ -337,9 +354,10 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
                 }
             }
         }
-        if (!keepTexts) OM_MaskAll(map, 0, kMark | kTextMark | kPartly);
+        // A move that keeps the texts clears the wires and their records
+        // at the end, in one walk.
+        if (!keepTexts) B_MaskAllBranches(0, kMark | kTextMark | kPartly, 0, kMark | kWhole);
         if (g_FrameBranch != 0 && B_Branch(g_FrameBranch) != 0) O_Mask(B_Branch(g_FrameBranch), 0, kMark | kPartly);
-        B_MaskAllRecords(0, kMark | kWhole);
         OM_MaskAll(DB_JunctMap(), 0, kMark | kMoved);
     }
 
@@ -380,5 +398,8 @@ void SCHMAIN::ChangeBlockObjects(int32_t& op, int32_t& objects, int32_t& result)
         }
     }
     // Wire mark 512 goes too, so that no later walk takes a stale block.
-    OM_MaskAll(DB_BranchMap(), 0, keepTexts ? kMark | kTextMark | kPartly | kWhole : kWhole | kTextMark);
+    if (keepTexts)
+        B_MaskAllBranches(0, kMark | kTextMark | kPartly | kWhole, 0, kMark | kWhole);
+    else
+        OM_MaskAll(DB_BranchMap(), 0, kWhole | kTextMark);
 }

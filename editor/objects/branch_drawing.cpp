@@ -72,7 +72,7 @@ void DrawHighlight(int32_t mode, int32_t branch, int32_t first, int32_t count, F
 
 // A wire the box selection covered, and the junctions its records refer to.
 struct CoveredWire {
-    int32_t branch, handle;
+    int32_t branch;
     bool whole, reaches;
     size_t firstJunction, endJunction;  // in the junction list
 };
@@ -93,7 +93,9 @@ struct SelectionScratch {
     IdTable<JunctionReach> reach;
     std::vector<int32_t> reached;                        // the junctions reached, each once
     std::vector<std::pair<int32_t, int32_t>> reachedBy;  // (junction, covered wire), every reach
-    BranchRecords points;
+    BranchRecordSet records;                             // of the covered wires
+    std::vector<int32_t> marked;                         // (wire, record index) pairs to select
+    std::vector<int32_t> byMarks[8];                     // covered wires by their final marks
 
     static SelectionScratch& Cleared()
     {
@@ -104,6 +106,8 @@ struct SelectionScratch {
         s.reach.Clear();
         s.reached.clear();
         s.reachedBy.clear();
+        s.marked.clear();
+        for (std::vector<int32_t>& ids : s.byMarks) ids.clear();
         return s;
     }
 };
@@ -254,13 +258,14 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size)
 }
 
 void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
-                          std::vector<SelectedBranchPoint>& selected)
+                          std::vector<SelectedBranchPoint>& selected, BranchSelectionMarks how)
 {
     selected.clear();
     status = 1;
-    OM_MaskAll(DB_BranchMap(), 0, 768);
-    B_MaskAllRecords(0, 256);
-    OM_MaskAll(DB_JunctMap(), 0, 4352);
+    if (how.clearFirst) {
+        B_MaskAllBranches(0, 768, 0, 256);
+        OM_MaskAll(DB_JunctMap(), 0, 4352);
+    }
     // The box widened by one unit, as DB_CoverRectangle(.., 1, ..) tests it.
     const auto& r = g_SelRect;
     const int64_t left = int64_t{std::min(r.X1, r.X2)} - 1, right = int64_t{std::max(r.X1, r.X2)} + 1;
@@ -278,17 +283,20 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
     // end. The cover's order is asked for only for the wires that meet at
     // a junction reached from more than one wire.
     SelectionScratch& scratch = SelectionScratch::Cleared();
-    auto& [covered, junctions, wholeJunctions, reach, reached, reachedBy, points] = scratch;
+    auto& [covered, junctions, wholeJunctions, reach, reached, reachedBy, records, marked, byMarks] = scratch;
     const std::vector<int32_t> wires = CoverBranchSet(x, y, size);
     selected.reserve(2 * wires.size());
-    for (const int32_t branch : wires) {
-        if (!points.Read(branch)) continue;
+    records.Read(wires);
+    for (size_t w = 0; w < wires.size(); ++w) {
+        if (!records.Found(w)) continue;
+        const int32_t branch = wires[w];
+        const BranchPointRec* points = records.Records(w);
         // The drawn lines: the records at either end of a segment whose end
         // record refers to something (or the one such record of a wire of
         // one record), as B_FrameBranchLines frames them with mask 6. A
         // wire without them counts as partly inside for its junction points;
         // it is whole when all of them lie inside the box.
-        const size_t n = points.size();
+        const size_t n = records.Count(w);
         bool framed = false, whole = true, reaches = false;
         for (size_t k = 0; k < n; ++k) {
             const bool drawn = n == 1 ? (points[0].Flags & 6) != 0
@@ -303,9 +311,9 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
         const auto self = static_cast<int32_t>(covered.size());
         for (size_t k = 0; k < n; ++k) {
             const BranchPointRec& point = points[k];
-            if ((point.Flags & 6) == 4) junctions.push_back(point.Ref);
+            if ((point.Flags & 6) == 4 && how.marks) junctions.push_back(point.Ref);
             if ((point.Flags & 4) == 0) continue;
-            if (whole && point.Ref > 0) wholeJunctions.push_back(point.Ref);
+            if (whole && point.Ref > 0 && how.marks) wholeJunctions.push_back(point.Ref);
             if (!inside(point.X, point.Y)) continue;
             bool first = false;
             JunctionReach& at = reach.At(point.Ref, &first);
@@ -315,9 +323,12 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
             } else if (at.first != self) {
                 at.shared = true;
             }
-            reachedBy.emplace_back(point.Ref, self);
+            if (how.marks) reachedBy.emplace_back(point.Ref, self);
             reaches = true;
-            B_MaskRecord(branch, static_cast<int32_t>(k + 1), 256, 256);
+            if (how.marks) {
+                marked.push_back(branch);
+                marked.push_back(static_cast<int32_t>(k + 1));
+            }
             selected.push_back({branch, whole, point});
             selected.back().point.Flags |= 256;
         }
@@ -326,17 +337,28 @@ void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
             continue;
         }
         status = 0;
-        covered.push_back({branch, B_Branch(branch), whole, reaches, firstJunction, junctions.size()});
+        covered.push_back({branch, whole, reaches, firstJunction, junctions.size()});
     }
+    if (!marked.empty()) B_MaskRecordSet(marked.data(), static_cast<int32_t>(marked.size() / 2), 256, 256);
     if (!wholeJunctions.empty())
         OM_MaskIds(DB_JunctMap(), wholeJunctions.data(), static_cast<int32_t>(wholeJunctions.size()), 256, 256);
+    if (!how.marks) {
+        // The junctions reached get 1, as the record marking below gives it.
+        if (!reached.empty()) OM_MaskIds(DB_JunctMap(), reached.data(), static_cast<int32_t>(reached.size()), 1, 1);
+        return;
+    }
     if (!reached.empty()) {
         B_MaskSelRecordSet(4, reached.data(), static_cast<int32_t>(reached.size()), 2048, 2048, 512, 512, 1, 1);
     }
     const std::vector<bool> reachedLater = ReachedLater(x, y, covered, junctions, reach, reachedBy);
+    // Each wire's marks, written with one call per set of marks.
     for (size_t i = 0; i < covered.size(); ++i) {
         const CoveredWire& c = covered[i];
-        const int32_t value = (c.whole ? 512 : 0) | (c.reaches ? 256 : 0) | (reachedLater[i] || !c.whole ? 2048 : 0);
-        O_Mask(c.handle, value, 2816);
+        byMarks[(c.whole ? 1 : 0) | (c.reaches ? 2 : 0) | (reachedLater[i] || !c.whole ? 4 : 0)].push_back(c.branch);
+    }
+    for (int32_t k = 0; k < 8; ++k) {
+        const std::vector<int32_t>& ids = byMarks[k];
+        const int32_t value = (k & 1 ? 512 : 0) | (k & 2 ? 256 : 0) | (k & 4 ? 2048 : 0);
+        if (!ids.empty()) OM_MaskIds(DB_BranchMap(), ids.data(), static_cast<int32_t>(ids.size()), value, 2816);
     }
 }

@@ -49,6 +49,18 @@ struct SelectedBranchPoint {
     bool whole;
     BranchPointRec point;
 };
+// How a caller that takes the selected records wants the marks.
+struct BranchSelectionMarks {
+    // false: the caller has cleared the marks the selection clears first
+    // (wire 256 and 512, wire record 256, junction 256 and 4096) itself,
+    // maybe together with others.
+    bool clearFirst = true;
+    // false: the wire, record and junction 256/512/2048 marks are left
+    // out, for a caller that works from the records handed over and clears
+    // those marks everywhere when it is done; the junctions reached still
+    // get their 1.
+    bool marks = true;
+};
 // The same, also handing over the records it selected, wire by wire.
 void SelectBranchesInRect(int32_t& status, int32_t x, int32_t y, int32_t size,
-                          std::vector<SelectedBranchPoint>& selected);
+                          std::vector<SelectedBranchPoint>& selected, BranchSelectionMarks how = {});

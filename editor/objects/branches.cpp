@@ -457,3 +457,28 @@ bool BranchRecords::Read(int32_t branch)
     count_ = std::min(static_cast<size_t>(n), buffer_.size());
     return true;
 }
+
+void BranchRecordSet::Read(const std::vector<int32_t>& branches)
+{
+    const auto count = static_cast<int32_t>(branches.size());
+    counts_.assign(branches.size(), -1);
+    first_.assign(branches.size(), 0);
+    if (count == 0) return;
+    if (records_.size() < 2 * branches.size()) records_.resize(2 * branches.size());
+    int32_t total = B_ReadRecordSet(branches.data(), count, records_.data(), static_cast<int32_t>(records_.size()),
+                                    counts_.data());
+    if (total > static_cast<int32_t>(records_.size())) {
+        // More records than room: room for all, and read again.
+        records_.resize(static_cast<size_t>(total));
+        total = B_ReadRecordSet(branches.data(), count, records_.data(), total, counts_.data());
+    }
+    if (total < 0 || total > static_cast<int32_t>(records_.size())) {
+        counts_.assign(branches.size(), -1);
+        return;
+    }
+    size_t at = 0;
+    for (size_t i = 0; i < branches.size(); ++i) {
+        first_[i] = at;
+        at += Count(i);
+    }
+}

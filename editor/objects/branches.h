@@ -80,3 +80,20 @@ private:
     size_t count_ = 0;
 };
 
+// The point records of a list of wires, read in one kernel call into
+// buffers kept from call to call.
+class BranchRecordSet {
+public:
+    // Reads the records of every wire of `branches`.
+    void Read(const std::vector<int32_t>& branches);
+    // Whether the i-th wire of the list was there, and its records.
+    bool Found(size_t i) const { return counts_[i] >= 0; }
+    const BranchPointRec* Records(size_t i) const { return records_.data() + first_[i]; }
+    size_t Count(size_t i) const { return counts_[i] > 0 ? static_cast<size_t>(counts_[i]) : 0; }
+
+private:
+    std::vector<BranchPointRec> records_;
+    std::vector<int32_t> counts_;
+    std::vector<size_t> first_;
+};
+

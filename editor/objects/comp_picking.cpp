@@ -5,6 +5,7 @@
 #include "editor/shell/curpos.h"
 #include "editor/shell/platform_calls.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -55,13 +56,22 @@ void PickCompText(int32_t& status, int32_t x, int32_t y, int32_t& id, int32_t& t
 
 void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance)
 {
+    std::vector<SelectedComp> taken;
+    SelectCompsAtPoint(status, x, y, tolerance, taken);
+}
+
+void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance, std::vector<SelectedComp>& taken,
+                        bool clearFirst)
+{
     status = 1;
-    OM_MaskAll(DB_SchCompMap(), 0, kSelected);
-    OM_MaskAll(DB_BranchMap(), 0, kBranchMoves);
-    B_MaskAllRecords(0, kRecordMoves);
-    // The wires on the pins of the components taken are marked in one walk
-    // for all of them.
-    std::vector<int32_t> taken;
+    taken.clear();
+    if (clearFirst) {
+        OM_MaskAll(DB_SchCompMap(), 0, kSelected);
+        B_MaskAllBranches(0, kBranchMoves, 0, kRecordMoves);
+    }
+    // The components taken are marked in one call, and the wires on their
+    // pins in one walk for all of them.
+    std::vector<int32_t> ids;
     for (const int32_t id : CoverCompSet(x, y, tolerance)) {
         if (id < 1) continue;
         CompRec comp{};
@@ -69,10 +79,13 @@ void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance
         if (DB_CoverRectangle(comp.X, comp.Y, 1, g_SelRect.X1, g_SelRect.Y1, g_SelRect.X2, g_SelRect.Y2) == 0)
             continue;
         status = 0;
-        O_Mask(C_Component(id), kSelected, kSelected);
-        taken.push_back(id);
+        comp.Flags |= kSelected;
+        ids.push_back(id);
+        taken.push_back({id, comp});
     }
-    if (!taken.empty())
-        B_MaskNodeRecordSet(taken.data(), static_cast<int32_t>(taken.size()), kBranchMoves, kBranchMoves,
-                            kRecordMoves, kRecordMoves, 1, 1);
+    if (ids.empty()) return;
+    OM_MaskIds(DB_SchCompMap(), ids.data(), static_cast<int32_t>(ids.size()), kSelected, kSelected);
+    B_MaskNodeRecordSet(ids.data(), static_cast<int32_t>(ids.size()), kBranchMoves, kBranchMoves, kRecordMoves,
+                        kRecordMoves, 1, 1);
+    std::sort(taken.begin(), taken.end(), [](const SelectedComp& a, const SelectedComp& b) { return a.id < b.id; });
 }

@@ -4,8 +4,11 @@
 // Status arguments: 0 = found, 1 = nothing found; set by each procedure.
 #pragma once
 
+#include "platform/kernel/records.h"
+
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The component under (x, y) within g_PickTolerance: its id, the entry
 // under the point (0 when none) and its name; the component becomes the
@@ -21,3 +24,13 @@ void PickCompText(int32_t& status, int32_t x, int32_t y, int32_t& id, int32_t& t
 // wire, then selects (256) each component under the point whose origin
 // lies in g_SelRect and marks the wires at its pins to move with it.
 void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance);
+// A component SelectCompsAtPoint selected, as it reads now (with its 256).
+struct SelectedComp {
+    int32_t id;
+    CompRec rec;
+};
+// The same, also handing over the components it selected, by ascending id.
+// `clearFirst` false: the caller has cleared those marks itself (component
+// 256, wire 2048, wire record 512), maybe together with others.
+void SelectCompsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tolerance, std::vector<SelectedComp>& taken,
+                        bool clearFirst = true);

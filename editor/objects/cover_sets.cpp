@@ -36,3 +36,8 @@ std::vector<int32_t> CoverBranchSet(int32_t x, int32_t y, int32_t tolerance)
         return B_CoverBranchSet(x, y, tolerance, ids, capacity);
     });
 }
+
+std::vector<int32_t> TextBranchSet()
+{
+    return ReadSet(0, [](int32_t* ids, int32_t capacity) { return B_TextBranchSet(ids, capacity); });
+}

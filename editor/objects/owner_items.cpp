@@ -1,5 +1,6 @@
 #include "editor/objects/owner_items.h"
 
+#include "editor/objects/cover_sets.h"
 #include "editor/shell/curpos.h"
 #include "editor/shell/platform_calls.h"
 
@@ -143,9 +144,9 @@ void SelectBranchTextsAtPoint(int32_t& status, int32_t x, int32_t y, int32_t tol
     status = 1;
     const int32_t map = DB_BranchMap();
     OM_MaskAll(map, 0, kBranchTextSelected);
-    int32_t cursor = OM_GetFirst(map);
-    for (int32_t branch; (branch = OM_SearchMask(map, &cursor, 0, 0)) > 0;) {
-        // Most wires have no texts: nothing to clear or find.
+    // Most wires have no texts: nothing to clear or find. The kernel hands
+    // over those that have some.
+    for (const int32_t branch : TextBranchSet()) {
         const int32_t texts = B_BranchTextArray(branch);
         if (OA_GetCount(texts) == 0) continue;
         const int32_t handle = B_Branch(branch);

@@ -70,6 +70,16 @@
       (int32_t kind, const int32_t* refs, int32_t count, int32_t branchValue, int32_t branchMask,   \
        int32_t recValue, int32_t recMask, int32_t objValue, int32_t objMask),                      \
       (kind, refs, count, branchValue, branchMask, recValue, recMask, objValue, objMask))          \
+    X(int32_t, B_ReadRecordSet,                                                                    \
+      (const int32_t* branches, int32_t count, BranchPointRec* records, int32_t capacity,          \
+       int32_t* counts),                                                                           \
+      (branches, count, records, capacity, counts))                                                \
+    X(int32_t, B_MaskRecordSet, (const int32_t* pairs, int32_t count, int32_t value, int32_t mask), \
+      (pairs, count, value, mask))                                                                 \
+    X(int32_t, B_TextBranchSet, (int32_t* ids, int32_t capacity), (ids, capacity))                 \
+    X(int32_t, B_MaskAllBranches,                                                                  \
+      (int32_t branchValue, int32_t branchMask, int32_t recValue, int32_t recMask),                \
+      (branchValue, branchMask, recValue, recMask))                                                \
     X(int32_t, B_SearchRecordMaskRef,                                                              \
       (int32_t branch, int32_t from, int32_t mask, int32_t ref, BranchPointRec* record),           \
       (branch, from, mask, ref, record))                                                           \

@@ -159,6 +159,25 @@ bool CompShape(const Level& level, const Component& c, Shape& s)
     return !s.box.Empty();
 }
 
+// The box CompShape gives a component, without keeping its figures and
+// entries (the same items, figures and entry places, in the same order).
+bool CompBox(const Level& level, const Component& c, Box& box)
+{
+    box = Box{};
+    if (c.id <= 0 || c.page != level.curPage) return false;
+    const Placement placement = PlacementOf(c);
+    if (const Symbol* symbol = FindSymbol(c.symb)) {
+        ForEachCompItem(*symbol, placement, [&](const Item&, const Figure& f) { box.Add(FigureBox(f)); });
+        symbol->entries.ForEach([&](const Object& o) {
+            const auto& e = static_cast<const SymbolEntry&>(o);
+            Pt at;
+            placement.Place(e.x, e.y, at.x, at.y);
+            box.Add(at.x, at.y);
+        });
+    }
+    return !box.Empty();
+}
+
 // The shape of a wire of the current page (its points) in `s`, whose
 // vectors are reused; false when it has none.
 bool BranchShape(const Level& level, Branch& b, Shape& s)
@@ -473,6 +492,16 @@ void ForEachShape(IndexKind kind, const std::function<void(const Shape&)>& f)
         level->branches.ForEach([&](Object& o) {
             if (BranchShape(*level, static_cast<Branch&>(o), s)) f(s);
         });
+}
+
+void ForEachCompBox(const std::function<void(int32_t, const Box&)>& f)
+{
+    Level* level = CurLevel();
+    if (!level) return;
+    Box box;
+    level->components.ForEach([&](const Object& o) {
+        if (CompBox(*level, static_cast<const Component&>(o), box)) f(o.id, box);
+    });
 }
 
 // ---- Distances ---------------------------------------------------------------------

@@ -142,6 +142,9 @@ const Index* CurrentOrWalk(IndexKind kind, bool& walk);
 // of the current page, as a build from every object would make them; a
 // shape is valid only during its call.
 void ForEachShape(IndexKind kind, const std::function<void(const Shape&)>& f);
+// The same for the boxes of the components alone (a shape's id and box,
+// without building its figures).
+void ForEachCompBox(const std::function<void(int32_t, const Box&)>& f);
 
 // The distance from a point to a wire shape, and the index of the record
 // ending its nearest segment (1 for a one-point wire); infinite without

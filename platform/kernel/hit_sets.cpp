@@ -42,6 +42,24 @@ void CollectSet(IndexKind kind, double x, double y, double tol, std::vector<int3
     if (walk) ForEachShape(kind, take);
 }
 
+// The ids of the components whose box lies within `tol` of the point: a
+// walk, when the index build is put off, makes just the boxes.
+void CollectCompSet(double x, double y, double tol, std::vector<int32_t>& ids)
+{
+    bool walk = false;
+    if (const Index* index = CurrentOrWalk(kComps, walk)) {
+        index->grid.Query(x - tol, y - tol, x + tol, y + tol, index->shapes.size(), [&](uint32_t i) {
+            const Shape& s = index->shapes[i];
+            if (s.box.Within(x, y, tol)) ids.push_back(s.id);
+        });
+        return;
+    }
+    if (walk)
+        ForEachCompBox([&](int32_t id, const Box& box) {
+            if (box.Within(x, y, tol)) ids.push_back(id);
+        });
+}
+
 // Hands the set to the caller: the first `capacity` ids, and how many there
 // are; -1 for a bad buffer.
 int32_t Store(const std::vector<int32_t>& found, int32_t* ids, int32_t capacity)
@@ -75,7 +93,7 @@ int32_t C_CoverComponentSet(int32_t x, int32_t y, int32_t tolerance, int32_t* id
         if (capacity < 0 || (capacity > 0 && !ids)) return -1;
         std::vector<int32_t> found;
         // A component is a hit of C_CoverComponent when its box is in reach.
-        CollectSet(kComps, x, y, Tolerance(tolerance), found, [](const Shape&) { return true; });
+        CollectCompSet(x, y, Tolerance(tolerance), found);
         return Store(found, ids, capacity);
     });
 }

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -39,6 +41,11 @@ protected:
     void SetUp() override
     {
         EditingTest::SetUp();
+        Load();
+    }
+    // The design afresh, P1 current, and the box around R1 and R2.
+    void Load()
+    {
         Use(kBlock, "P1");
         g_CurPage = PageId("P1");
         SCHMAIN& m = Main();
@@ -195,6 +202,87 @@ TEST_F(Block, ToPageMovesTheBlockAndKeepsTheTargetPageCurrent)
     EXPECT_EQ(Run(BLOCK_TO_PAGE, 7), 0);
     EXPECT_EQ(DB_CurPage(), PageId("P2"));
     EXPECT_EQ(Comp("R5").Page, PageId("P1"));
+}
+
+// Every mark a block operation works with, as one line: components 256,
+// wires 256/512/1024/2048 and their records 256/512, junctions 256/4096
+// and the wire texts' 256 (ids in ascending order, frames left out).
+std::string Marks()
+{
+    std::string out = "C";
+    auto walk = [](int32_t map, auto each) {
+        int32_t cursor = OM_GetFirst(map);
+        while (const int32_t id = OM_SearchMask(map, &cursor, 0, 0)) each(id);
+    };
+    walk(DB_SchCompMap(), [&](int32_t id) { out += " " + std::to_string(O_GetStatus(C_Component(id)) & 256); });
+    out += " W";
+    walk(DB_BranchMap(), [&](int32_t id) {
+        out += " " + std::to_string(O_GetStatus(B_Branch(id)) & 3840) + ":";
+        BranchPointRec p{};
+        for (int32_t i = 1; B_ReadRecord(id, i, &p) != 0; ++i) out += std::to_string(p.Flags & 768) + ",";
+        const int32_t texts = B_BranchTextArray(id);
+        for (int32_t i = 1; i <= OA_GetCount(texts); ++i) out += "t" + std::to_string(O_GetStatus(OA_Object(texts, i)) & 256);
+    });
+    out += " J";
+    walk(DB_JunctMap(), [&](int32_t id) { out += " " + std::to_string(O_GetStatus(J_Junction(id)) & 4352); });
+    return out;
+}
+
+// What each operation leaves of marks that other commands left on
+// everything: the marks it works with are cleared, the others stay.
+TEST_F(Block, MarksLeftByEachOperationOverStaleMarks)
+{
+    struct Case {
+        const char* what;
+        int32_t op, objects, offsetX;
+        const char* marks;
+    };
+    const Case cases[] = {
+        {"move all", BLOCK_MOVE, 7, kStep,
+         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+        {"move components", BLOCK_MOVE, 1, kStep,
+         "C 0 0 0 W 2304:768,256,256,768,t256 256:256,256,t256 J 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352"},
+        {"move whole wires", BLOCK_MOVE, 2, kStep,
+         "C 256 256 256 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+        {"move wire points", BLOCK_MOVE, 4, kStep,
+         "C 256 256 256 W 0:0,0,0,0,t256 0:0,0,t256 J 0 0 0 0 0 0 0 0 0 0 0"},
+        {"move refused", BLOCK_MOVE, 7, 219000000,
+         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+        {"to page", BLOCK_TO_PAGE, 7, 0,
+         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+        {"delete components", BLOCK_DELETE, 1, 0,
+         "C 0 W 2304:256,256,t256 256:256,256,t256 J 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352"},
+        {"delete wire points", BLOCK_DELETE, 4, 0,
+         "C 256 256 256 W 0:0,0,t256 0:0,0,t256 J 0 0 0 0 0 0 0 0 0"},
+        {"lock all", BLOCK_LOCK, 7, 0,
+         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+        {"unlock wires", BLOCK_UNLOCK, 6, 0,
+         "C 256 256 256 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Load();
+        SCHMAIN& m = Main();
+        m.m_OffsetX = c.offsetX;
+        if (c.op == BLOCK_TO_PAGE) {
+            m.m_BlockOrigPage = PageId("P1");
+            g_CurPage = PageId("P2");
+            ASSERT_NE(DB_SetCurPage(g_CurPage), 0);
+        }
+        // A text on the wire inside the box, one on the wire outside; then
+        // every mark set everywhere, as other commands may leave them.
+        const int32_t inside = Wires(NetId("N")).at(0), outside = Wires(NetId("M")).at(0);
+        OA_Add(B_BranchTextArray(inside), I_MakeText(10 * kStep, 5 * kStep, 0, 105830, 70550, "A", 3, 0, 0));
+        OA_Add(B_BranchTextArray(outside), I_MakeText(35 * kStep, 32 * kStep, 0, 105830, 70550, "B", 3, 0, 0));
+        OM_MaskAll(DB_SchCompMap(), 256, 256);
+        OM_MaskAll(DB_BranchMap(), 3840, 3840);
+        B_MaskAllRecords(768, 768);
+        OM_MaskAll(DB_JunctMap(), 4352, 4352);
+        for (const int32_t w : {inside, outside}) OA_MaskAll(B_BranchTextArray(w), 256, 256);
+        Run(c.op, c.objects);
+        DB_SetCurPage(PageId("P1"));
+        EXPECT_EQ(Marks(), c.marks);
+    }
 }
 
 TEST_F(Block, RotatedBlockScreenshot)
