@@ -819,17 +819,22 @@ TEST_F(WireMode, MessageAndReadOutFollowWhatTheyShow)
     EXPECT_EQ(g_CurCommand, 0);
 }
 
+// The wire commands a click begins, for the overlay checks below: the
+// function, where the click is, the option pressed first and the command.
+struct OverlayCase {
+    int f;
+    double x, y;
+    int option;  // pressed before the click, -1 none
+    int32_t command;
+};
+const OverlayCase kOverlayCases[] = {
+    {4, 10, 0, -1, 34}, {3, 14, 0, -1, 33}, {2, 31, 30, 4, CMD_REPEAT_WIRE}, {0, 40, 40, -1, 31}};
+
 // The XOR overlay: the canvas before a preview equals it after the erase.
 TEST_F(WireMode, PreviewsEraseToTheImageBefore)
 {
     SCHMAIN& m = Main();
-    struct Case {
-        int f;
-        double x, y;
-        int option;  // pressed before the click, -1 none
-        int32_t command;
-    } cases[] = {{4, 10, 0, -1, 34}, {3, 14, 0, -1, 33}, {2, 31, 30, 4, CMD_REPEAT_WIRE}, {0, 40, 40, -1, 31}};
-    for (const Case& c : cases) {
+    for (const OverlayCase& c : kOverlayCases) {
         SCOPED_TRACE(c.command);
         Fresh();
         Mode(MODE_WIRES, c.f);
@@ -860,16 +865,10 @@ TEST_F(WireMode, PreviewsEraseToTheImageBefore)
 TEST_F(WireMode, ManyMovesEraseToTheImageBefore)
 {
     SCHMAIN& m = Main();
-    struct Case {
-        int f;
-        double x, y;
-        int option;  // pressed before the click, -1 none
-        int32_t command;
-    } cases[] = {{4, 10, 0, -1, 34}, {3, 14, 0, -1, 33}, {2, 31, 30, 4, CMD_REPEAT_WIRE}, {0, 40, 40, -1, 31}};
     const double moves[][2] = {{3, 2}, {5, 2}, {5, 4}, {5, 4}, {3, 2}, {-2, 6}, {-2, 1}};
     for (const bool viewport : {false, true}) {
         if ((m.m_ViewPortOn != 0) != viewport) m.M_ViewPort_Click();
-        for (const Case& c : cases) {
+        for (const OverlayCase& c : kOverlayCases) {
             SCOPED_TRACE(std::to_string(c.command) + (viewport ? " with the viewport" : ""));
             Fresh();
             m.RedrawView();

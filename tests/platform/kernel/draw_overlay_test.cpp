@@ -30,6 +30,12 @@ QRgb Background()
     return Palette(static_cast<const uint8_t*>(E_SysTable(1))[31]);
 }
 
+// The source colour that XORs colour 14 over the background.
+QColor XorOfColour14()
+{
+    return QColor::fromRgb(((Palette(14) ^ Background()) & 0xFFFFFFu) | 0xFF000000u);
+}
+
 // An image registered as a device, filled with the background.
 struct Surface {
     QImage image;
@@ -132,9 +138,8 @@ TEST_F(DrawOverlay, ThinXorLinesAlongAnAxisCoverThePixelsThePainterCovers)
         {
             QPainter p(&expected);
             p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            const QRgb source = ((Palette(14) ^ Background()) & 0xFFFFFFu) | 0xFF000000u;
             const Qt::PenStyle style = c.style == 2 ? Qt::DashLine : Qt::SolidLine;
-            p.setPen(QPen(QColor::fromRgb(source), 0, style));
+            p.setPen(QPen(XorOfColour14(), 0, style));
             const auto clamp = [](int v) { return std::clamp(v, -1000, 1000); };
             p.drawLine(QLine(clamp(c.x1), clamp(c.y1), clamp(c.x2), clamp(c.y2)));
         }
@@ -173,7 +178,7 @@ TEST_F(DrawOverlay, ThinXorCirclesCoverThePixelsThePainterCovers)
         {
             QPainter p(&expected);
             p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            p.setPen(QPen(QColor::fromRgb(((Palette(14) ^ Background()) & 0xFFFFFFu) | 0xFF000000u), 0));
+            p.setPen(QPen(XorOfColour14(), 0));
             p.drawEllipse(QPoint(c.x, c.y), c.radius, c.radius);
         }
         const QImage before = s.image.copy();
