@@ -177,8 +177,10 @@ bool ShutIn(const MoveRules& rules, const std::vector<int32_t>& seeds, IsTarget&
 // takes the larger of that and the plain estimate: in a crowded window the
 // plain one lets the search fill most of the window before it finds the
 // way around, and points that cannot reach a target are never queued.
+// With `floodOnly` only the flood of the start's room is made: the result is
+// exhausted when the room is shut, and holds nothing otherwise.
 WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t fromMark, uint8_t toMark, int64_t budget,
-                          bool guided)
+                          bool guided, bool floodOnly = false)
 {
     GridWindow& w = g_Win;
     WindowResult result;
@@ -234,6 +236,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             return result;
         }
     }
+    if (floodOnly) return result;
     if (guided) {
         std::vector<int32_t>& ends = w.ends;
         ends.assign(1, w.Idx(tx, ty));
@@ -465,6 +468,13 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
             std::reverse(r.way.begin(), r.way.end());
             probeSpent = r.way.empty() && !r.exhausted;
+            // The end's room goes beyond the window: before a wider window
+            // is searched, a start shut in by what is around it settles the
+            // pair at the cost of its little room (a pair that cannot be
+            // routed would otherwise spend the wide window's short search).
+            if (r.way.empty() && r.exhausted && r.edge && g_Tuning.gridStartFlood > 0 &&
+                SearchWindow(a, b, kSource, kTarget, 0, true, true).exhausted)
+                return 0;
         }
         if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
         if (r.way.empty()) {
