@@ -180,6 +180,50 @@ end
     }
 }
 
+// A pin shut in on every side by three bodies and its own, its partner in
+// open room beyond the first window: the pair is not routed and nothing is
+// written, whichever pin starts the pair, whether the short search from the
+// end spends its budget or walks the end's whole room to the window's edge
+// (then the start's room is flooded before the wider window), and the same
+// image results with the flood of the start's room as without it.
+TEST_F(GridFallback, APinShutInLeavesItsPairUnroutedWithOrWithoutTheStartFlood)
+{
+    for (const char* pins : {"R1.2 R2.1", "R2.1 R1.2"}) {
+        const std::string design = std::string(R"(
+include discrete.nls
+unit 0.1in
+design T
+level MAIN
+net A )") + pins + R"(
+page P frame 11in 8.5in
+  component R1 R at -10 0
+  component R2 R at 10 0
+  component R3 R at 10 1
+  component R4 R at 10 -1
+  component R5 R at 6 0 angle 90
+end
+)";
+        for (const int32_t probe : {corvex::RouteTuning{}.gridProbeLimit, 100000}) {
+            uint64_t hashes[2] = {0, 0};
+            for (const int32_t flood : {0, corvex::RouteTuning{}.gridStartFlood}) {
+                g_Tuning.meetingTryLimit = 0;
+                g_Tuning.gridProbeLimit = probe;
+                g_Tuning.gridStartFlood = flood;
+                ASSERT_TRUE(Load(design));
+                std::string text;
+                RouteAll(&text);
+                const auto w = Measure();
+                EXPECT_EQ(w.pairs, 1) << pins;
+                EXPECT_EQ(w.connected, 0) << pins << " probe " << probe << " flood " << flood;
+                EXPECT_EQ(w.branches, 0) << pins;
+                EXPECT_EQ(Consistency(), "") << pins;
+                hashes[flood != 0] = corvex_check::ImageHash();
+            }
+            EXPECT_EQ(hashes[1], hashes[0]) << pins << " probe " << probe;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Pages, GridOnly,
                          ::testing::Values(GridCase{"AroundABody", kPairAroundBody},
                                            GridCase{"AcrossAForeignWire", kAcrossForeignWire},
