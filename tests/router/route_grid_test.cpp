@@ -142,6 +142,25 @@ TEST_P(GridOnly, TheStartFloodSettlesOnlyPairsWithoutAWay)
     EXPECT_EQ(Measure().violations, 0);
 }
 
+// The flood of a start's room before the wider window (after the end's
+// short search met the first window's edge) settles only pairs that have no
+// way: with it and without it the same image.
+TEST_P(GridOnly, TheEdgeFloodSettlesOnlyPairsWithoutAWay)
+{
+    g_Tuning.meetingTryLimit = 0;
+    g_Tuning.gridEdgeFlood = 0;
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    const uint64_t without = corvex_check::ImageHash();
+    const auto w = Measure();
+    g_Tuning.gridEdgeFlood = corvex::RouteTuning{}.gridEdgeFlood;
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    EXPECT_EQ(corvex_check::ImageHash(), without);
+    EXPECT_EQ(Measure().connected, w.connected);
+    EXPECT_EQ(Measure().violations, 0);
+}
+
 // A pin boxed in by three bodies (a narrow way out), as the start of its
 // pair and as its end: the same image with the flood of the start's room as
 // without it.
@@ -185,7 +204,7 @@ end
 // written, whichever pin starts the pair, whether the short search from the
 // end spends its budget or walks the end's whole room to the window's edge
 // (then the start's room is flooded before the wider window), and the same
-// image results with the flood of the start's room as without it.
+// image results with the floods of the start's room as without them.
 TEST_F(GridFallback, APinShutInLeavesItsPairUnroutedWithOrWithoutTheStartFlood)
 {
     for (const char* pins : {"R1.2 R2.1", "R2.1 R1.2"}) {
@@ -205,19 +224,19 @@ end
 )";
         for (const int32_t probe : {corvex::RouteTuning{}.gridProbeLimit, 100000}) {
             uint64_t hashes[2] = {0, 0};
-            for (const int32_t flood : {0, corvex::RouteTuning{}.gridStartFlood}) {
+            for (const bool flood : {false, true}) {
                 g_Tuning.meetingTryLimit = 0;
                 g_Tuning.gridProbeLimit = probe;
-                g_Tuning.gridStartFlood = flood;
+                g_Tuning.gridStartFlood = flood ? corvex::RouteTuning{}.gridStartFlood : 0;
+                g_Tuning.gridEdgeFlood = flood ? corvex::RouteTuning{}.gridEdgeFlood : 0;
                 ASSERT_TRUE(Load(design));
-                std::string text;
-                RouteAll(&text);
+                RouteAll();
                 const auto w = Measure();
                 EXPECT_EQ(w.pairs, 1) << pins;
                 EXPECT_EQ(w.connected, 0) << pins << " probe " << probe << " flood " << flood;
                 EXPECT_EQ(w.branches, 0) << pins;
                 EXPECT_EQ(Consistency(), "") << pins;
-                hashes[flood != 0] = corvex_check::ImageHash();
+                hashes[flood] = corvex_check::ImageHash();
             }
             EXPECT_EQ(hashes[1], hashes[0]) << pins << " probe " << probe;
         }
