@@ -54,6 +54,10 @@ struct RouteTuning {
     // Before the wave, the start's room is flooded up to this many points:
     // a start shut in settles the pair (0: no flood).
     int32_t gridStartFlood = 2000;
+    // When the short search from the end walks its whole room to the first
+    // window's edge, the start's room is flooded there up to this many
+    // points before the wider window (0: no flood).
+    int32_t gridEdgeFlood = 512;
     // The estimate's weight in halves: 2 is plain A* (least cost ways).
     int32_t gridGreed = 2;
     // What a bend costs the grid search, in steps of length.

@@ -177,8 +177,11 @@ bool ShutIn(const MoveRules& rules, const std::vector<int32_t>& seeds, IsTarget&
 // takes the larger of that and the plain estimate: in a crowded window the
 // plain one lets the search fill most of the window before it finds the
 // way around, and points that cannot reach a target are never queued.
+// With `floodOnly` above 0 only the flood of the start's room is made, of at
+// most that many points: the result is exhausted when the room is shut, and
+// holds nothing otherwise.
 WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t fromMark, uint8_t toMark, int64_t budget,
-                          bool guided)
+                          bool guided, int32_t floodOnly = 0)
 {
     GridWindow& w = g_Win;
     WindowResult result;
@@ -222,18 +225,19 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     // The steps from a point to the targets as far as the guided search
     // knows them; kUnreached for a point from which none is reached.
     auto toGo = [&](int32_t k) { return steps[size_t(k)] == kNoSteps ? beyond : int32_t(steps[size_t(k)]); };
-    if (guided && g_Tuning.gridStartFlood > 0) {
+    if ((guided && g_Tuning.gridStartFlood > 0) || floodOnly > 0) {
         // A start shut in by what is around it is settled at the cost of its
         // little room, before the wave from the targets fills theirs.
         std::vector<int32_t>& seeds = w.ends;
         seeds.assign(1, w.Idx(sx, sy));
         for (const int32_t k : fromList)
             if (clean(k)) seeds.push_back(k);
-        if (ShutIn(rules, seeds, isTarget, g_Tuning.gridStartFlood)) {
+        if (ShutIn(rules, seeds, isTarget, floodOnly > 0 ? floodOnly : g_Tuning.gridStartFlood)) {
             result.exhausted = true;
             return result;
         }
     }
+    if (floodOnly > 0) return result;
     if (guided) {
         std::vector<int32_t>& ends = w.ends;
         ends.assign(1, w.Idx(tx, ty));
@@ -465,6 +469,15 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             r = SearchWindow(b, a, kTarget, kSource, g_Tuning.gridProbeLimit, false);
             std::reverse(r.way.begin(), r.way.end());
             probeSpent = r.way.empty() && !r.exhausted;
+            // The end's room goes beyond the window: before a wider window
+            // is searched, a start shut in by what is around it settles the
+            // pair at the cost of its little room (a pair that cannot be
+            // routed would otherwise spend the wide window's short search).
+            // The flood is kept small: a larger room is flooded again by the
+            // wider window's guided search.
+            if (r.way.empty() && r.exhausted && r.edge && g_Tuning.gridEdgeFlood > 0 &&
+                SearchWindow(a, b, kSource, kTarget, 0, true, g_Tuning.gridEdgeFlood).exhausted)
+                return 0;
         }
         if (r.way.empty() && !r.exhausted) r = SearchWindow(a, b, kSource, kTarget, g_Tuning.gridExpansionLimit, true);
         if (r.way.empty()) {

@@ -28,7 +28,9 @@
 //   --bend-cost N what a bend costs it in steps, --no-page-marks has it
 //   collect and mark each window's objects instead of reading the page-wide
 //   marks, --start-flood N the points of its flood of the start's room
-//   before the wave (0: none); --no-lee leaves the Lee
+//   before the wave (0: none), --edge-flood N those of the flood of the
+//   start's room when the end's short search met the first window's edge
+//   (0: none); --no-lee leaves the Lee
 //   router out (its line shows zeros), for profiling the router alone;
 //   --repeat N runs each router N times on the page loaded afresh and shows
 //   the least time (a run of a few milliseconds moves with the machine's
@@ -528,6 +530,7 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--repeat" && i + 1 < argc) g_Repeat = std::max(1, std::atoi(argv[++i]));
         else if (std::string(argv[i]) == "--no-page-marks") g_Tuning.gridPageMarks = false;
         else if (std::string(argv[i]) == "--start-flood" && i + 1 < argc) g_Tuning.gridStartFlood = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--edge-flood" && i + 1 < argc) g_Tuning.gridEdgeFlood = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--bend-cost" && i + 1 < argc) g_Tuning.gridBendCost = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--grid-limit" && i + 1 < argc) g_Tuning.gridExpansionLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--probe-limit" && i + 1 < argc) g_Tuning.gridProbeLimit = std::atoi(argv[++i]);

@@ -142,6 +142,25 @@ TEST_P(GridOnly, TheStartFloodSettlesOnlyPairsWithoutAWay)
     EXPECT_EQ(Measure().violations, 0);
 }
 
+// The flood of a start's room before the wider window (after the end's
+// short search met the first window's edge) settles only pairs that have no
+// way: with it and without it the same image.
+TEST_P(GridOnly, TheEdgeFloodSettlesOnlyPairsWithoutAWay)
+{
+    g_Tuning.meetingTryLimit = 0;
+    g_Tuning.gridEdgeFlood = 0;
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    const uint64_t without = corvex_check::ImageHash();
+    const auto w = Measure();
+    g_Tuning.gridEdgeFlood = corvex::RouteTuning{}.gridEdgeFlood;
+    ASSERT_TRUE(LoadCase());
+    RouteAll();
+    EXPECT_EQ(corvex_check::ImageHash(), without);
+    EXPECT_EQ(Measure().connected, w.connected);
+    EXPECT_EQ(Measure().violations, 0);
+}
+
 // A pin boxed in by three bodies (a narrow way out), as the start of its
 // pair and as its end: the same image with the flood of the start's room as
 // without it.
@@ -177,6 +196,50 @@ end
         }
         EXPECT_EQ(hashes[1], hashes[0]) << pins;
         EXPECT_EQ(connected[1], connected[0]) << pins;
+    }
+}
+
+// A pin shut in on every side by three bodies and its own, its partner in
+// open room beyond the first window: the pair is not routed and nothing is
+// written, whichever pin starts the pair, whether the short search from the
+// end spends its budget or walks the end's whole room to the window's edge
+// (then the start's room is flooded before the wider window), and the same
+// image results with the floods of the start's room as without them.
+TEST_F(GridFallback, APinShutInLeavesItsPairUnroutedWithOrWithoutTheStartFlood)
+{
+    for (const char* pins : {"R1.2 R2.1", "R2.1 R1.2"}) {
+        const std::string design = std::string(R"(
+include discrete.nls
+unit 0.1in
+design T
+level MAIN
+net A )") + pins + R"(
+page P frame 11in 8.5in
+  component R1 R at -10 0
+  component R2 R at 10 0
+  component R3 R at 10 1
+  component R4 R at 10 -1
+  component R5 R at 6 0 angle 90
+end
+)";
+        for (const int32_t probe : {corvex::RouteTuning{}.gridProbeLimit, 100000}) {
+            uint64_t hashes[2] = {0, 0};
+            for (const bool flood : {false, true}) {
+                g_Tuning.meetingTryLimit = 0;
+                g_Tuning.gridProbeLimit = probe;
+                g_Tuning.gridStartFlood = flood ? corvex::RouteTuning{}.gridStartFlood : 0;
+                g_Tuning.gridEdgeFlood = flood ? corvex::RouteTuning{}.gridEdgeFlood : 0;
+                ASSERT_TRUE(Load(design));
+                RouteAll();
+                const auto w = Measure();
+                EXPECT_EQ(w.pairs, 1) << pins;
+                EXPECT_EQ(w.connected, 0) << pins << " probe " << probe << " flood " << flood;
+                EXPECT_EQ(w.branches, 0) << pins;
+                EXPECT_EQ(Consistency(), "") << pins;
+                hashes[flood] = corvex_check::ImageHash();
+            }
+            EXPECT_EQ(hashes[1], hashes[0]) << pins << " probe " << probe;
+        }
     }
 }
 
