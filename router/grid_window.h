@@ -88,7 +88,7 @@ struct GridWindow {
         uint64_t estimate = 0;
     };
     std::vector<PointStates> states;
-    std::vector<int32_t> touched;
+    std::vector<int32_t> touched;  // the points whose states the last search set
     std::vector<uint16_t> steps;  // the guided search's steps to the targets
     std::vector<int32_t> wave, ends;
     size_t waved = 0;  // the points of `wave` in use (it holds room for every point)

@@ -195,7 +195,7 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
     const int32_t* const body = w.body;
     const uint16_t* const marks = w.marks;
     const int32_t cols = w.cols;
-    for (const int32_t s : w.touched) states[uint32_t(s) >> 2] = GridWindow::PointStates{};
+    for (const int32_t k : w.touched) states[size_t(k)] = GridWindow::PointStates{};
     w.touched.clear();
     const int32_t bendCost = g_Tuning.gridBendCost;
     const size_t greed = size_t(g_Tuning.gridGreed);
@@ -255,36 +255,42 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         }
     }
     // The estimates of a point's four directions are worked out together,
-    // once per search, when a state of the point is first queued.
-    auto bound = [&](int32_t s) {
-        const int32_t k = int32_t(uint32_t(s) >> 2), d = int32_t(uint32_t(s) & 3);
-        uint64_t& known = states[size_t(k)].estimate;
-        if (!known) {
-            const int32_t gx = k % cols, gy = k / cols;
-            // Per direction the least length plus bends over the goals,
-            // and the fewest bends alone: none with a goal straight ahead,
-            // one with it level or ahead, two behind (no turning back).
-            int32_t b0 = INT32_MAX, b1 = INT32_MAX, b2 = INT32_MAX, b3 = INT32_MAX, n0 = 2, n1 = 2, n2 = 2, n3 = 2;
-            for (const GridWindow::Rect& r : goals) {
-                const int32_t lx = r.x1 - gx, hx = gx - r.x2, ly = r.y1 - gy, hy = gy - r.y2;
-                const int32_t ox = std::max(0, std::max(lx, hx)), oy = std::max(0, std::max(ly, hy));
-                const int32_t base = ox + oy, offX = oy != 0, offY = ox != 0;
-                const int32_t t0 = hx > 0 ? 2 : offX, t1 = hy > 0 ? 2 : offY, t2 = lx > 0 ? 2 : offX, t3 = ly > 0 ? 2 : offY;
-                b0 = std::min(b0, base + t0 * bendCost), n0 = std::min(n0, t0);
-                b1 = std::min(b1, base + t1 * bendCost), n1 = std::min(n1, t1);
-                b2 = std::min(b2, base + t2 * bendCost), n2 = std::min(n2, t2);
-                b3 = std::min(b3, base + t3 * bendCost), n3 = std::min(n3, t3);
-            }
-            // The steps counted by the wave and the bends are separate
-            // lower bounds of the way's length and of its bends.
-            const int32_t go = guided ? toGo(k) : kUnreached;
-            if (go != kUnreached) {
-                b0 = std::max(b0, go + n0 * bendCost), b1 = std::max(b1, go + n1 * bendCost);
-                b2 = std::max(b2, go + n2 * bendCost), b3 = std::max(b3, go + n3 * bendCost);
-            }
-            known = uint64_t(std::min(b0, 65534) + 1) | uint64_t(std::min(b1, 65534) + 1) << 16 |
-                    uint64_t(std::min(b2, 65534) + 1) << 32 | uint64_t(std::min(b3, 65534) + 1) << 48;
+    // once per search, when a state of the point is first queued; the point
+    // is then listed for the next search's reset (a point, not each of its
+    // four states). Out of line: a point's later states only read them.
+    auto estimate = [&](int32_t k) __attribute__((noinline)) {
+        w.touched.push_back(k);
+        const int32_t gx = k % cols, gy = k / cols;
+        // Per direction the least length plus bends over the goals,
+        // and the fewest bends alone: none with a goal straight ahead,
+        // one with it level or ahead, two behind (no turning back).
+        int32_t b0 = INT32_MAX, b1 = INT32_MAX, b2 = INT32_MAX, b3 = INT32_MAX, n0 = 2, n1 = 2, n2 = 2, n3 = 2;
+        for (const GridWindow::Rect& r : goals) {
+            const int32_t lx = r.x1 - gx, hx = gx - r.x2, ly = r.y1 - gy, hy = gy - r.y2;
+            const int32_t ox = std::max(0, std::max(lx, hx)), oy = std::max(0, std::max(ly, hy));
+            const int32_t base = ox + oy, offX = oy != 0, offY = ox != 0;
+            const int32_t t0 = hx > 0 ? 2 : offX, t1 = hy > 0 ? 2 : offY, t2 = lx > 0 ? 2 : offX, t3 = ly > 0 ? 2 : offY;
+            b0 = std::min(b0, base + t0 * bendCost), n0 = std::min(n0, t0);
+            b1 = std::min(b1, base + t1 * bendCost), n1 = std::min(n1, t1);
+            b2 = std::min(b2, base + t2 * bendCost), n2 = std::min(n2, t2);
+            b3 = std::min(b3, base + t3 * bendCost), n3 = std::min(n3, t3);
         }
+        // The steps counted by the wave and the bends are separate
+        // lower bounds of the way's length and of its bends.
+        const int32_t go = guided ? toGo(k) : kUnreached;
+        if (go != kUnreached) {
+            b0 = std::max(b0, go + n0 * bendCost), b1 = std::max(b1, go + n1 * bendCost);
+            b2 = std::max(b2, go + n2 * bendCost), b3 = std::max(b3, go + n3 * bendCost);
+        }
+        const uint64_t known = uint64_t(std::min(b0, 65534) + 1) | uint64_t(std::min(b1, 65534) + 1) << 16 |
+                               uint64_t(std::min(b2, 65534) + 1) << 32 | uint64_t(std::min(b3, 65534) + 1) << 48;
+        states[size_t(k)].estimate = known;
+        return known;
+    };
+    auto bound = [&](int32_t s) __attribute__((always_inline)) {
+        const int32_t k = int32_t(uint32_t(s) >> 2), d = int32_t(uint32_t(s) & 3);
+        uint64_t known = states[size_t(k)].estimate;
+        if (!known) known = estimate(k);
         return int32_t((known >> (16 * d)) & 0xffff) - 1;
     };
     std::vector<uint32_t>& buckets = w.buckets;
@@ -308,7 +314,6 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         GridWindow::PointStates& st = states[size_t(k)];
         if (st.dist[d] == 0) return;
         if (guided && toGo(k) == kUnreached) return;
-        if (st.dist[d] == INT32_MAX) w.touched.push_back(s);
         st.dist[d] = 0, st.link[d] = 0;
         push(s, 0);
     };
@@ -350,7 +355,6 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
             const int32_t ns = nk * 4 + e, nc = cost + 1 + (e != d ? bendCost : 0);
             GridWindow::PointStates& next = states[size_t(nk)];
             if (nc < next.dist[e]) {
-                if (next.dist[e] == INT32_MAX) w.touched.push_back(ns);
                 next.dist[e] = nc, next.link[e] = uint8_t(d + 1);
                 push(ns, nc);
             }
