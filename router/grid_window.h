@@ -53,6 +53,25 @@ constexpr std::array<uint16_t, 1024> kEnterOf = [] {
     return t;
 }();
 
+// What the guiding wave (which walks the moves backwards) needs of a point,
+// from its marks alone: bits 0-3 the moves that may end here from the
+// window's side they come from (the move word's bits 0-3 where the window
+// goes on the opposite way), bits 4-7 the same for moves arriving at a
+// target, then the body, edge and own wire bits, and bits 16-19 the
+// directions whose opposite the window goes on in.
+constexpr uint32_t kWaveArrive = 4, kWaveBody = 1 << 8, kWaveEdge = 1 << 9, kWaveSource = 1 << 10,
+                   kWaveTarget = 1 << 11, kWaveFree = 1 << 12, kWaveBack = 16;
+constexpr std::array<uint32_t, 1024> kWaveOf = [] {
+    std::array<uint32_t, 1024> t{};
+    for (uint32_t i = 0; i < 1024; ++i) {
+        const uint32_t m = kEnterOf[i], on = (m >> kEnterNext) & 0xf, back = ((on >> 2) | (on << 2)) & 0xf;
+        t[i] = (m & back) | (((m >> kEnterArrive) & back) << kWaveArrive) | (m & kEnterBody ? kWaveBody : 0) |
+               ((m & kEnterInside) != kEnterInside ? kWaveEdge : 0) | (m & kEnterSource ? kWaveSource : 0) |
+               (m & kEnterTarget ? kWaveTarget : 0) | ((m & 0xf) == 0xf ? kWaveFree : 0) | back << kWaveBack;
+    }
+    return t;
+}();
+
 // The search window and its marks; the state arrays are kept between
 // pairs and reset only where a search touched them.
 struct GridWindow {

@@ -99,39 +99,46 @@ bool TargetSteps(const MoveRules& rules, const std::vector<int32_t>& targets, in
     bool edge = false;
     beyond = kUnreached;
     int32_t stop = kUnreached;
-    const int32_t offset[4] = {1, w.cols, -1, -w.cols};
+    const int32_t cols = w.cols;
     const uint16_t* const marks = w.marks;
     const int32_t target = rules.tk;
-    const uint16_t toBit = rules.toBit;
+    const uint32_t toBit = rules.toBit == kEnterSource ? kWaveSource : kWaveTarget;
+    const uint32_t seedWave = seedBit == kEnterSource ? kWaveSource : kWaveTarget;
+    const int32_t slack = std::max(0, g_Tuning.gridWaveSlack);
     for (size_t i = 0; i < count; ++i) {
         const int32_t k = wave[i], here = steps[k];
-        const uint16_t next = uint16_t(std::min(here + 1, kMostSteps));
-        const uint16_t m = kEnterOf[marks[k]];
-        if (stop == kUnreached && (k == start || ((m & seedBit) && (m & 0xf) == 0xf)))
-            stop = here + std::max(0, g_Tuning.gridWaveSlack);
-        if (here > stop) {
+        const uint32_t v = kWaveOf[marks[k]];
+        if (stop == kUnreached) {
+            if (k == start || ((v & seedWave) && (v & kWaveFree))) stop = here + slack;
+        } else if (here > stop) {
             // Every point up to `stop` steps has been passed on, so every
             // point still unreached is farther than that.
             beyond = stop + 1;
             break;
         }
-        edge |= (m & kEnterInside) != kEnterInside;
+        edge |= (v & kWaveEdge) != 0;
         // Bit e: a move in direction e may end here, from a point pk of
         // the window (the window goes on the opposite way).
-        const uint32_t on = (m >> kEnterNext) & 0xf, back = ((on >> 2) | (on << 2)) & 0xf;
-        uint32_t moves = 0;
-        if (!(m & kEnterBody)) {
-            moves = (k == target || (m & toBit) ? m >> kEnterArrive : m) & back;
+        uint32_t moves;
+        if (!(v & kWaveBody)) {
+            moves = (k == target || (v & toBit) ? v >> kWaveArrive : v) & 0xf;
         } else {
+            moves = 0;
+            const uint32_t back = v >> kWaveBack;
             for (int32_t e = 0; e < 4; ++e)
                 if (((back >> e) & 1) && rules.EnterBody(e, k)) moves |= 1u << e;
         }
-        for (; moves; moves &= moves - 1) {
-            const int32_t pk = k - offset[__builtin_ctz(moves)];
-            if (steps[pk] != kNoSteps) continue;
+        const uint16_t next = uint16_t(std::min(here + 1, kMostSteps));
+        // The four moves written out (no table of offsets, no loop).
+        auto reach = [&](int32_t pk) __attribute__((always_inline)) {
+            if (steps[pk] != kNoSteps) return;
             steps[pk] = next;
             wave[count++] = pk;
-        }
+        };
+        if (moves & 1) reach(k - 1);
+        if (moves & 2) reach(k - cols);
+        if (moves & 4) reach(k + 1);
+        if (moves & 8) reach(k + cols);
     }
     w.waved = count;
     return edge;
