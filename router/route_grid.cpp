@@ -271,23 +271,32 @@ WindowResult SearchWindow(const ScrNodeRec& a, const ScrNodeRec& b, uint8_t from
         // Per direction the least length plus bends over the goals,
         // and the fewest bends alone: none with a goal straight ahead,
         // one with it level or ahead, two behind (no turning back).
-        int32_t b0 = INT32_MAX, b1 = INT32_MAX, b2 = INT32_MAX, b3 = INT32_MAX, n0 = 2, n1 = 2, n2 = 2, n3 = 2;
-        for (const GridWindow::Rect& r : goals) {
+        int32_t b0 = INT32_MAX, b1 = INT32_MAX, b2 = INT32_MAX, b3 = INT32_MAX;
+        if (!guided) {
+            for (const GridWindow::Rect& r : goals) {
+                const int32_t lx = r.x1 - gx, hx = gx - r.x2, ly = r.y1 - gy, hy = gy - r.y2;
+                const int32_t ox = std::max(0, std::max(lx, hx)), oy = std::max(0, std::max(ly, hy));
+                const int32_t base = ox + oy, offX = oy != 0 ? bendCost : 0, offY = ox != 0 ? bendCost : 0;
+                b0 = std::min(b0, base + (hx > 0 ? 2 * bendCost : offX));
+                b1 = std::min(b1, base + (hy > 0 ? 2 * bendCost : offY));
+                b2 = std::min(b2, base + (lx > 0 ? 2 * bendCost : offX));
+                b3 = std::min(b3, base + (ly > 0 ? 2 * bendCost : offY));
+            }
+        } else {
+            // The guided search's goals are one box; the steps counted by
+            // the wave and the bends are separate lower bounds of the
+            // way's length and of its bends.
+            const GridWindow::Rect& r = goals.front();
             const int32_t lx = r.x1 - gx, hx = gx - r.x2, ly = r.y1 - gy, hy = gy - r.y2;
             const int32_t ox = std::max(0, std::max(lx, hx)), oy = std::max(0, std::max(ly, hy));
             const int32_t base = ox + oy, offX = oy != 0, offY = ox != 0;
-            const int32_t t0 = hx > 0 ? 2 : offX, t1 = hy > 0 ? 2 : offY, t2 = lx > 0 ? 2 : offX, t3 = ly > 0 ? 2 : offY;
-            b0 = std::min(b0, base + t0 * bendCost), n0 = std::min(n0, t0);
-            b1 = std::min(b1, base + t1 * bendCost), n1 = std::min(n1, t1);
-            b2 = std::min(b2, base + t2 * bendCost), n2 = std::min(n2, t2);
-            b3 = std::min(b3, base + t3 * bendCost), n3 = std::min(n3, t3);
-        }
-        // The steps counted by the wave and the bends are separate
-        // lower bounds of the way's length and of its bends.
-        const int32_t go = guided ? toGo(k) : kUnreached;
-        if (go != kUnreached) {
-            b0 = std::max(b0, go + n0 * bendCost), b1 = std::max(b1, go + n1 * bendCost);
-            b2 = std::max(b2, go + n2 * bendCost), b3 = std::max(b3, go + n3 * bendCost);
+            const int32_t n0 = hx > 0 ? 2 : offX, n1 = hy > 0 ? 2 : offY, n2 = lx > 0 ? 2 : offX, n3 = ly > 0 ? 2 : offY;
+            b0 = base + n0 * bendCost, b1 = base + n1 * bendCost, b2 = base + n2 * bendCost, b3 = base + n3 * bendCost;
+            const int32_t go = toGo(k);
+            if (go != kUnreached) {
+                b0 = std::max(b0, go + n0 * bendCost), b1 = std::max(b1, go + n1 * bendCost);
+                b2 = std::max(b2, go + n2 * bendCost), b3 = std::max(b3, go + n3 * bendCost);
+            }
         }
         const uint64_t known = uint64_t(std::min(b0, 65534) + 1) | uint64_t(std::min(b1, 65534) + 1) << 16 |
                                uint64_t(std::min(b2, 65534) + 1) << 32 | uint64_t(std::min(b3, 65534) + 1) << 48;
