@@ -124,41 +124,33 @@ TEST_P(GridOnly, TheGuidedSearchAloneKeepsTheRulesAndRoutesTheSameTwice)
     EXPECT_EQ(Measure().connected, w.connected);
 }
 
-// The flood of a start's room settles only pairs that have no way: with
-// it and without it the same image.
-TEST_P(GridOnly, TheStartFloodSettlesOnlyPairsWithoutAWay)
+// The floods of a start's room (before the guided search, and before the
+// wider window after the end's short search met the first window's edge)
+// settle only pairs that have no way: with each and without it the same
+// image.
+TEST_P(GridOnly, TheStartFloodsSettleOnlyPairsWithoutAWay)
 {
-    g_Tuning.meetingTryLimit = 0;
-    g_Tuning.gridStartFlood = 0;
-    ASSERT_TRUE(LoadCase());
-    RouteAll();
-    const uint64_t without = corvex_check::ImageHash();
-    const auto w = Measure();
-    g_Tuning.gridStartFlood = corvex::RouteTuning{}.gridStartFlood;
-    ASSERT_TRUE(LoadCase());
-    RouteAll();
-    EXPECT_EQ(corvex_check::ImageHash(), without);
-    EXPECT_EQ(Measure().connected, w.connected);
-    EXPECT_EQ(Measure().violations, 0);
-}
-
-// The flood of a start's room before the wider window (after the end's
-// short search met the first window's edge) settles only pairs that have no
-// way: with it and without it the same image.
-TEST_P(GridOnly, TheEdgeFloodSettlesOnlyPairsWithoutAWay)
-{
-    g_Tuning.meetingTryLimit = 0;
-    g_Tuning.gridEdgeFlood = 0;
-    ASSERT_TRUE(LoadCase());
-    RouteAll();
-    const uint64_t without = corvex_check::ImageHash();
-    const auto w = Measure();
-    g_Tuning.gridEdgeFlood = corvex::RouteTuning{}.gridEdgeFlood;
-    ASSERT_TRUE(LoadCase());
-    RouteAll();
-    EXPECT_EQ(corvex_check::ImageHash(), without);
-    EXPECT_EQ(Measure().connected, w.connected);
-    EXPECT_EQ(Measure().violations, 0);
+    const struct {
+        const char* name;
+        int32_t corvex::RouteTuning::*limit;
+    } floods[] = {{"start flood", &corvex::RouteTuning::gridStartFlood},
+                  {"edge flood", &corvex::RouteTuning::gridEdgeFlood}};
+    for (const auto& flood : floods) {
+        SCOPED_TRACE(flood.name);
+        g_Tuning = corvex::RouteTuning{};
+        g_Tuning.meetingTryLimit = 0;
+        g_Tuning.*flood.limit = 0;
+        ASSERT_TRUE(LoadCase());
+        RouteAll();
+        const uint64_t without = corvex_check::ImageHash();
+        const auto w = Measure();
+        g_Tuning.*flood.limit = corvex::RouteTuning{}.*flood.limit;
+        ASSERT_TRUE(LoadCase());
+        RouteAll();
+        EXPECT_EQ(corvex_check::ImageHash(), without);
+        EXPECT_EQ(Measure().connected, w.connected);
+        EXPECT_EQ(Measure().violations, 0);
+    }
 }
 
 // A pin boxed in by three bodies (a narrow way out), as the start of its
