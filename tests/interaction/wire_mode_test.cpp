@@ -58,6 +58,17 @@ page P1 frame 80 60
 end
 )";
 
+// The wire commands a click begins, for the overlay checks below: the
+// function, where the click is, the option pressed first and the command.
+struct OverlayCase {
+    int f;
+    double x, y;
+    int option;  // pressed before the click, -1 none
+    int32_t command;
+};
+const OverlayCase kOverlayCases[] = {
+    {4, 10, 0, -1, 34}, {3, 14, 0, -1, 33}, {2, 31, 30, 4, CMD_REPEAT_WIRE}, {0, 40, 40, -1, 31}};
+
 class WireMode : public EditingTest {
 protected:
     void SetUp() override
@@ -150,6 +161,31 @@ protected:
         return status == 0 ? net : 0;
     }
     QImage Canvas() { return Main().ViewPicture->Image().copy(); }
+    // Begins the command of an overlay case: its function, its option, the
+    // click.
+    void BeginOverlayCase(const OverlayCase& c)
+    {
+        Mode(MODE_WIRES, c.f);
+        if (c.option >= 0) Option(c.option);
+        Click(c.x, c.y);
+    }
+    // The canvas once the overlay shown is erased.
+    QImage CanvasWithoutOverlay()
+    {
+        SCHMAIN& m = Main();
+        m.OpenCanvasDC();
+        m.EraseOverlay();
+        m.CloseCanvasDC();
+        return Canvas();
+    }
+    // Ends the command of an overlay case (option 10) and releases its
+    // option.
+    void EndOverlayCase(const OverlayCase& c)
+    {
+        OptionAndMove(10, c.x + 4, c.y + 3);
+        EXPECT_EQ(g_CurCommand, 0);
+        if (c.option >= 0) Option(c.option, false);
+    }
     // The canvas equals a fresh paint of the page.
     void ExpectFreshPaint(const char* what)
     {
@@ -819,17 +855,6 @@ TEST_F(WireMode, MessageAndReadOutFollowWhatTheyShow)
     EXPECT_EQ(g_CurCommand, 0);
 }
 
-// The wire commands a click begins, for the overlay checks below: the
-// function, where the click is, the option pressed first and the command.
-struct OverlayCase {
-    int f;
-    double x, y;
-    int option;  // pressed before the click, -1 none
-    int32_t command;
-};
-const OverlayCase kOverlayCases[] = {
-    {4, 10, 0, -1, 34}, {3, 14, 0, -1, 33}, {2, 31, 30, 4, CMD_REPEAT_WIRE}, {0, 40, 40, -1, 31}};
-
 // The XOR overlay: the canvas before a preview equals it after the erase.
 TEST_F(WireMode, PreviewsEraseToTheImageBefore)
 {
@@ -837,25 +862,15 @@ TEST_F(WireMode, PreviewsEraseToTheImageBefore)
     for (const OverlayCase& c : kOverlayCases) {
         SCOPED_TRACE(c.command);
         Fresh();
-        Mode(MODE_WIRES, c.f);
-        if (c.option >= 0) Option(c.option);
-        Click(c.x, c.y);
+        BeginOverlayCase(c);
         ASSERT_EQ(g_CurCommand, c.command);
-        m.OpenCanvasDC();
-        m.EraseOverlay();
-        m.CloseCanvasDC();
-        const QImage before = Canvas();
+        const QImage before = CanvasWithoutOverlay();
         Move(c.x + 3, c.y + 2);
         EXPECT_NE(m.m_OverlayMF, 0);
         EXPECT_FALSE(CompareImages(before, Canvas()).Same());
-        m.OpenCanvasDC();
-        m.EraseOverlay();
-        m.CloseCanvasDC();
-        const ImageDiff d = CompareImages(before, Canvas());
+        const ImageDiff d = CompareImages(before, CanvasWithoutOverlay());
         EXPECT_TRUE(d.Same()) << d.differing << " at " << d.firstAt.x() << "," << d.firstAt.y();
-        OptionAndMove(10, c.x + 4, c.y + 3);
-        EXPECT_EQ(g_CurCommand, 0);
-        if (c.option >= 0) Option(c.option, false);
+        EndOverlayCase(c);
     }
 }
 
@@ -872,28 +887,18 @@ TEST_F(WireMode, ManyMovesEraseToTheImageBefore)
             SCOPED_TRACE(std::to_string(c.command) + (viewport ? " with the viewport" : ""));
             Fresh();
             m.RedrawView();
-            Mode(MODE_WIRES, c.f);
-            if (c.option >= 0) Option(c.option);
-            Click(c.x, c.y);
+            BeginOverlayCase(c);
             ASSERT_EQ(g_CurCommand, c.command);
-            m.OpenCanvasDC();
-            m.EraseOverlay();
-            m.CloseCanvasDC();
-            const QImage before = Canvas();
+            const QImage before = CanvasWithoutOverlay();
             const QImage viewBefore = m.F_PICView->Image().copy();
             for (const auto& d : moves) Move(c.x + d[0], c.y + d[1]);
             EXPECT_NE(m.m_OverlayMF, 0);
             EXPECT_FALSE(CompareImages(before, Canvas()).Same());
-            m.OpenCanvasDC();
-            m.EraseOverlay();
-            m.CloseCanvasDC();
-            const ImageDiff d = CompareImages(before, Canvas());
+            const ImageDiff d = CompareImages(before, CanvasWithoutOverlay());
             EXPECT_TRUE(d.Same()) << d.differing << " at " << d.firstAt.x() << "," << d.firstAt.y();
             const ImageDiff v = CompareImages(viewBefore, m.F_PICView->Image());
             EXPECT_TRUE(v.Same()) << v.differing << " at " << v.firstAt.x() << "," << v.firstAt.y();
-            OptionAndMove(10, c.x + 4, c.y + 3);
-            EXPECT_EQ(g_CurCommand, 0);
-            if (c.option >= 0) Option(c.option, false);
+            EndOverlayCase(c);
         }
     }
     if (m.m_ViewPortOn) m.M_ViewPort_Click();
@@ -913,10 +918,7 @@ TEST_F(WireMode, AMoveAfterAStaleOverlayShowsItsOwn)
     const QImage before = Canvas();
     Move(14, 3);
     EXPECT_FALSE(CompareImages(before, Canvas()).Same());
-    m.OpenCanvasDC();
-    m.EraseOverlay();
-    m.CloseCanvasDC();
-    EXPECT_TRUE(CompareImages(before, Canvas()).Same());
+    EXPECT_TRUE(CompareImages(before, CanvasWithoutOverlay()).Same());
     OptionAndMove(10, 14, 4);
     EXPECT_EQ(g_CurCommand, 0);
 }

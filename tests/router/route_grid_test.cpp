@@ -12,6 +12,14 @@ using corvex_check::Measure;
 
 class GridFallback : public RoutingTest {};
 
+// A page with the one net A between `pins` (in that order) and the
+// `components` (lines of the page).
+std::string NetAPage(const char* pins, const char* components)
+{
+    return std::string("include discrete.nls\nunit 0.1in\ndesign T\nlevel MAIN\nnet A ") + pins +
+           "\npage P frame 11in 8.5in\n" + components + "end\n";
+}
+
 // Net A runs between R1 and R2, and net B's wire lies across the straight
 // way from below to above it: A must cross B or go around it.
 const char* const kAcrossForeignWire = R"(
@@ -159,20 +167,11 @@ TEST_P(GridOnly, TheStartFloodsSettleOnlyPairsWithoutAWay)
 TEST_F(GridFallback, APinBoxedInRoutesTheSameWithOrWithoutTheStartFlood)
 {
     for (const char* pins : {"R1.2 R2.1", "R2.1 R1.2"}) {
-        const std::string design = std::string(R"(
-include discrete.nls
-unit 0.1in
-design T
-level MAIN
-net A )") + pins + R"(
-page P frame 11in 8.5in
-  component R1 R at -30 0
-  component R2 R at 10 0
-  component R3 R at 4 2
-  component R4 R at 4 -2
-  component R5 R at 0 0 angle 90
-end
-)";
+        const std::string design = NetAPage(pins, "  component R1 R at -30 0\n"
+                                                  "  component R2 R at 10 0\n"
+                                                  "  component R3 R at 4 2\n"
+                                                  "  component R4 R at 4 -2\n"
+                                                  "  component R5 R at 0 0 angle 90\n");
         uint64_t hashes[2] = {0, 0};
         int32_t connected[2] = {0, 0};
         for (const int32_t flood : {0, corvex::RouteTuning{}.gridStartFlood}) {
@@ -200,20 +199,11 @@ end
 TEST_F(GridFallback, APinShutInLeavesItsPairUnroutedWithOrWithoutTheStartFlood)
 {
     for (const char* pins : {"R1.2 R2.1", "R2.1 R1.2"}) {
-        const std::string design = std::string(R"(
-include discrete.nls
-unit 0.1in
-design T
-level MAIN
-net A )") + pins + R"(
-page P frame 11in 8.5in
-  component R1 R at -10 0
-  component R2 R at 10 0
-  component R3 R at 10 1
-  component R4 R at 10 -1
-  component R5 R at 6 0 angle 90
-end
-)";
+        const std::string design = NetAPage(pins, "  component R1 R at -10 0\n"
+                                                  "  component R2 R at 10 0\n"
+                                                  "  component R3 R at 10 1\n"
+                                                  "  component R4 R at 10 -1\n"
+                                                  "  component R5 R at 6 0 angle 90\n");
         for (const int32_t probe : {corvex::RouteTuning{}.gridProbeLimit, 100000}) {
             uint64_t hashes[2] = {0, 0};
             for (const bool flood : {false, true}) {

@@ -102,6 +102,34 @@ protected:
         draw();
         return G_CloseMF();
     }
+
+    // Over the plain content: `draw` in XOR with colour 14 gives the pixels
+    // `paint` gives with the painter in XOR, and drawn again it leaves the
+    // image as it was.
+    static void ExpectPainterPixels(const std::function<void(QPainter&)>& paint, const std::function<void()>& draw)
+    {
+        Surface s(80, 50);
+        OpenPixels(s);
+        Content();
+        G_CloseDC();
+        QImage expected = s.image.copy();
+        {
+            QPainter p(&expected);
+            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            paint(p);
+        }
+        const QImage before = s.image.copy();
+        OpenPixels(s);
+        G_SetDrawMode(32);
+        G_SetColor(14);
+        draw();
+        G_CloseDC();
+        EXPECT_TRUE(CompareImages(expected, s.image).Same());
+        OpenPixels(s);
+        draw();
+        G_CloseDC();
+        EXPECT_TRUE(CompareImages(before, s.image).Same()) << "drawn twice, the figure is gone";
+    }
 };
 
 TEST_F(DrawOverlay, ThinXorLinesAlongAnAxisCoverThePixelsThePainterCovers)
@@ -130,31 +158,17 @@ TEST_F(DrawOverlay, ThinXorLinesAlongAnAxisCoverThePixelsThePainterCovers)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Surface s(80, 50);
-        OpenPixels(s);
-        Content();
-        G_CloseDC();
-        QImage expected = s.image.copy();
-        {
-            QPainter p(&expected);
-            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            const Qt::PenStyle style = c.style == 2 ? Qt::DashLine : Qt::SolidLine;
-            p.setPen(QPen(XorOfColour14(), 0, style));
-            const auto clamp = [](int v) { return std::clamp(v, -1000, 1000); };
-            p.drawLine(QLine(clamp(c.x1), clamp(c.y1), clamp(c.x2), clamp(c.y2)));
-        }
-        const QImage before = s.image.copy();
-        OpenPixels(s);
-        G_SetDrawMode(32);
-        G_SetColor(14);
-        G_SetStyle(c.style);
-        G_Line(c.x1, -c.y1, c.x2, -c.y2);
-        G_CloseDC();
-        EXPECT_TRUE(CompareImages(expected, s.image).Same());
-        OpenPixels(s);
-        G_Line(c.x1, -c.y1, c.x2, -c.y2);
-        G_CloseDC();
-        EXPECT_TRUE(CompareImages(before, s.image).Same()) << "drawn twice, the line is gone";
+        ExpectPainterPixels(
+            [&](QPainter& p) {
+                const Qt::PenStyle style = c.style == 2 ? Qt::DashLine : Qt::SolidLine;
+                p.setPen(QPen(XorOfColour14(), 0, style));
+                const auto clamp = [](int v) { return std::clamp(v, -1000, 1000); };
+                p.drawLine(QLine(clamp(c.x1), clamp(c.y1), clamp(c.x2), clamp(c.y2)));
+            },
+            [&] {
+                G_SetStyle(c.style);
+                G_Line(c.x1, -c.y1, c.x2, -c.y2);
+            });
     }
 }
 
@@ -170,28 +184,12 @@ TEST_F(DrawOverlay, ThinXorCirclesCoverThePixelsThePainterCovers)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Surface s(80, 50);
-        OpenPixels(s);
-        Content();
-        G_CloseDC();
-        QImage expected = s.image.copy();
-        {
-            QPainter p(&expected);
-            p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            p.setPen(QPen(XorOfColour14(), 0));
-            p.drawEllipse(QPoint(c.x, c.y), c.radius, c.radius);
-        }
-        const QImage before = s.image.copy();
-        OpenPixels(s);
-        G_SetDrawMode(32);
-        G_SetColor(14);
-        G_Circle(c.x, -c.y, c.radius);
-        G_CloseDC();
-        EXPECT_TRUE(CompareImages(expected, s.image).Same());
-        OpenPixels(s);
-        G_Circle(c.x, -c.y, c.radius);
-        G_CloseDC();
-        EXPECT_TRUE(CompareImages(before, s.image).Same()) << "drawn twice, the circle is gone";
+        ExpectPainterPixels(
+            [&](QPainter& p) {
+                p.setPen(QPen(XorOfColour14(), 0));
+                p.drawEllipse(QPoint(c.x, c.y), c.radius, c.radius);
+            },
+            [&] { G_Circle(c.x, -c.y, c.radius); });
     }
 }
 
