@@ -130,10 +130,6 @@ bool BuildPage(int32_t pageId, const ScrPageRec& p)
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // Counts one branch again when its segments changed since it was counted:
 // the wires of the page but the routed net's own, as a window would
 // collect them.

@@ -9,32 +9,20 @@ namespace corvex::grid {
 
 GridWindow g_Win;
 
-int64_t FloorTo(int64_t v, int64_t s) { return (v / s - (v % s < 0 ? 1 : 0)) * s; }
-int64_t CeilTo(int64_t v, int64_t s) { return -FloorTo(-v, s); }
-
 namespace {
-
-// Grid columns (or rows) whose coordinate lies in [lo, hi], clipped.
-bool Span(int64_t lo, int64_t hi, int64_t origin, int64_t step, int32_t count, int32_t& a, int32_t& b)
-{
-    const int64_t first = CeilTo(lo - origin, step) / step, last = FloorTo(hi - origin, step) / step;
-    a = static_cast<int32_t>(std::max<int64_t>(first, 0));
-    b = static_cast<int32_t>(std::min<int64_t>(last, count - 1));
-    return a <= b;
-}
 
 // Span clipped to the window's columns or rows.
 bool SpanX(int64_t lo, int64_t hi, int32_t& a, int32_t& b)
 {
     const GridWindow& w = g_Win;
-    if (!Span(lo, hi, w.x0, w.step, w.cols, a, b)) return false;
+    if (!GridSpan(lo, hi, w.x0, w.step, w.cols, a, b)) return false;
     a = std::max(a, w.lx), b = std::min(b, w.hx);
     return a <= b;
 }
 bool SpanY(int64_t lo, int64_t hi, int32_t& a, int32_t& b)
 {
     const GridWindow& w = g_Win;
-    if (!Span(lo, hi, w.y0, w.step, w.rows, a, b)) return false;
+    if (!GridSpan(lo, hi, w.y0, w.step, w.rows, a, b)) return false;
     a = std::max(a, w.ly), b = std::min(b, w.hy);
     return a <= b;
 }

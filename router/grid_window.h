@@ -140,8 +140,6 @@ struct GridWindow {
 
 extern GridWindow g_Win;
 
-int64_t FloorTo(int64_t v, int64_t s);
-int64_t CeilTo(int64_t v, int64_t s);
 // Sets up the window [x1, x2] x [y1, y2] (grid-aligned) with its marks: on
 // the page-wide marks when they are kept, else on a grid of its own. False
 // when its objects could not be collected.

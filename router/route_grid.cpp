@@ -474,8 +474,8 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
     for (const int32_t margin : {g_Tuning.gridMarginSteps, g_Tuning.gridWideSteps}) {
         if (margin <= 0) continue;
         const int64_t m = std::max<int64_t>(int64_t(margin) * w.step, extent * margin / 40);
-        const int64_t x1 = CeilTo(std::max(lx - m, fx1), w.step), y1 = CeilTo(std::max(ly - m, fy1), w.step);
-        const int64_t x2 = FloorTo(std::min(hx + m, fx2), w.step), y2 = FloorTo(std::min(hy + m, fy2), w.step);
+        const int64_t x1 = GridCeilTo(std::max(lx - m, fx1), w.step), y1 = GridCeilTo(std::max(ly - m, fy1), w.step);
+        const int64_t x2 = GridFloorTo(std::min(hx + m, fx2), w.step), y2 = GridFloorTo(std::min(hy + m, fy2), w.step);
         if (x2 < x1 || y2 < y1) return 0;
         if ((x2 - x1) / w.step + 1 > 4096 || (y2 - y1) / w.step + 1 > 4096) return 0;
         if (!BuildWindow(x1, y1, x2, y2, page)) return 0;
