@@ -234,13 +234,7 @@ int BranchTextCategory(const Item& text)
 std::vector<EntryPoint> EntryPoints(const Symbol& symbol, const Placement& placement)
 {
     std::vector<EntryPoint> points;
-    int32_t number = 0;
-    symbol.entries.ForEach([&](const Object& o) {
-        const SymbolEntry& e = static_cast<const SymbolEntry&>(o);
-        Pt at;
-        placement.Place(e.x, e.y, at.x, at.y);
-        points.push_back({++number, at, &e});
-    });
+    ForEachEntryPoint(symbol, placement, [&](const EntryPoint& e) { points.push_back(e); });
     return points;
 }
 

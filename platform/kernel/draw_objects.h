@@ -52,6 +52,18 @@ struct EntryPoint {
     Pt at;
     const SymbolEntry* entry;
 };
+// Calls f(EntryPoint) for each entry of a symbol at a placement, in order.
+template <class F>
+void ForEachEntryPoint(const Symbol& symbol, const Placement& placement, F&& f)
+{
+    int32_t number = 0;
+    symbol.entries.ForEach([&](const Object& o) {
+        const SymbolEntry& e = static_cast<const SymbolEntry&>(o);
+        Pt at;
+        placement.Place(e.x, e.y, at.x, at.y);
+        f(EntryPoint{++number, at, &e});
+    });
+}
 std::vector<EntryPoint> EntryPoints(const Symbol& symbol, const Placement& placement);
 
 // The entry name texts of a symbol at a placement (each entry's label, else

@@ -139,42 +139,45 @@ void ClearShape(Shape& s, int32_t id)
     s.entries.clear();
 }
 
+// The figures and entry points of a component of the current page, at its
+// placement; nothing for a component the walks pass by.
+template <class OnFigure, class OnEntry>
+void ForEachCompPart(const Level& level, const Component& c, OnFigure&& onFigure, OnEntry&& onEntry)
+{
+    if (c.id <= 0 || c.page != level.curPage) return;
+    const Placement placement = PlacementOf(c);
+    if (const Symbol* symbol = FindSymbol(c.symb)) {
+        ForEachCompItem(*symbol, placement, [&](const Item&, const Figure& f) { onFigure(f); });
+        ForEachEntryPoint(*symbol, placement, onEntry);
+    }
+}
+
 // The shape of a component of the current page (its items and entries) in
 // `s`, whose vectors are reused; false when it has none.
 bool CompShape(const Level& level, const Component& c, Shape& s)
 {
     ClearShape(s, c.id);
-    if (c.id <= 0 || c.page != level.curPage) return false;
-    const Placement placement = PlacementOf(c);
-    if (const Symbol* symbol = FindSymbol(c.symb)) {
-        ForEachCompItem(*symbol, placement, [&](const Item&, const Figure& f) {
+    ForEachCompPart(
+        level, c,
+        [&](const Figure& f) {
             s.figures.push_back(f);
             s.box.Add(FigureBox(f));
-        });
-        for (const EntryPoint& e : EntryPoints(*symbol, placement)) {
+        },
+        [&](const EntryPoint& e) {
             s.entries.emplace_back(e.number, e.at);
             s.box.Add(e.at.x, e.at.y);
-        }
-    }
+        });
     return !s.box.Empty();
 }
 
 // The box CompShape gives a component, without keeping its figures and
-// entries (the same items, figures and entry places, in the same order).
+// entries.
 bool CompBox(const Level& level, const Component& c, Box& box)
 {
     box = Box{};
-    if (c.id <= 0 || c.page != level.curPage) return false;
-    const Placement placement = PlacementOf(c);
-    if (const Symbol* symbol = FindSymbol(c.symb)) {
-        ForEachCompItem(*symbol, placement, [&](const Item&, const Figure& f) { box.Add(FigureBox(f)); });
-        symbol->entries.ForEach([&](const Object& o) {
-            const auto& e = static_cast<const SymbolEntry&>(o);
-            Pt at;
-            placement.Place(e.x, e.y, at.x, at.y);
-            box.Add(at.x, at.y);
-        });
-    }
+    ForEachCompPart(
+        level, c, [&](const Figure& f) { box.Add(FigureBox(f)); },
+        [&](const EntryPoint& e) { box.Add(e.at.x, e.at.y); });
     return !box.Empty();
 }
 
