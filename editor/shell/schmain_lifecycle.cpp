@@ -216,3 +216,10 @@ void SCHMAIN::ShutDown()
 {
     if (g_MainForm) g_MainForm->Unload(unloadmode::Code);
 }
+
+// Ends the editor: the main window's unload refuses while a command runs,
+// otherwise shuts down and tells the host.
+void SCHMAIN::M_Exit_Click()
+{
+    ShutDown();
+}
