@@ -284,6 +284,14 @@ TEST_F(ImageChecks, InconsistentDesignRowsAreRefusedAndChangeNothing)
         {{"files", "position", "1", "-1"}, "file position"},
         {{"items", "kind", "owner_kind = 2", "0"}, "unknown item kind"},
         {{"items", "layer", "owner_kind = 2", "256"}, "layer or style"},
+        // Positions beyond the coordinate space every placing call keeps to.
+        {{"components", "x", "1", "220000001"}, "beyond the coordinate space"},
+        {{"lay_comps", "y", "1", "-220000001"}, "beyond the coordinate space"},
+        {{"junctions", "x", "1", "2147483647"}, "beyond the coordinate space"},
+        {{"bend_points", "y", "1", "-2147483648"}, "beyond the coordinate space"},
+        {{"vias", "x", "1", "220000001"}, "beyond the coordinate space"},
+        {{"items", "x", "owner_kind = 4", "220000001"}, "beyond the coordinate space"},
+        {{"symbol_entries", "y", "number = 1", "-220000001"}, "beyond the coordinate space"},
         // Ids that are zero, negative, taken or out of range.
         {{"levels", "id", "id = 2", "0"}, "not positive"},
         {{"levels", "id", "id = 2", "1"}, "taken"},
@@ -368,6 +376,12 @@ TEST_F(ImageChecks, DanglingReferencesAndExtremeValuesLoadAndDraw)
         {"vias", "pad_stack", "1", "99"},          {"junctions", "page", "1", "99"},
         {"symbol_entries", "flags", "1", "-1"},    {"pages", "view_size", "1", "0"},
         {"items", "width", "1", "-2147483648"},    {"items", "p1", "1", "2147483647"},
+        // Positions at the edge of the coordinate space; the last shown
+        // position of a point record is only a copy.
+        {"components", "x", "1", "220000000"},
+        {"junctions", "y", "1", "-220000000"},
+        {"branch_points", "x", "1", "2147483647"},
+        {"trace_points", "y", "1", "-2147483648"},
         // The radius of a circle or an arc is the size of its value.
         {"items", "p1", "kind IN (4, 5)", "-2147483648"},
     };
@@ -428,6 +442,8 @@ TEST_F(ImageChecks, InconsistentLibraryRowsAreRefused)
         {"symbols.nsl", {"pad_stacks", "key", "owner = 1", "0"}, "pad-stack key", false},
         {"symbols.nsl", {"items", "sub", "owner_kind = 6 AND owner = 1", "7"}, "owner that does not exist", false},
         {"symbols.nsl", {"items", "kind", "owner_kind = 1 AND owner = 1", "7"}, "unknown item kind", false},
+        {"symbols.nsl", {"symbol_entries", "x", "symbol = 1 AND number = 1", "220000001"},
+         "beyond the coordinate space", false},
         {"parts.npl", {"devices", "key", "1", "7"}, "holds no device", false},
         {"parts.npl", {"device_pins", "grp", "grp = 1", "3"}, "group that does not exist", false},
         {"parts.npl", {"device_groups", "number", "1", "2"}, "out of order", false},
