@@ -102,7 +102,7 @@ Figure ItemFigure(const Item& item, const Placement& placement)
     case 4:
         f.kind = Figure::Circle;
         f.p[0] = a;
-        f.radius = r.P1 < 0 ? -r.P1 : r.P1;
+        f.radius = r.P1 < 0 ? Negated(r.P1) : r.P1;
         break;
     case 5: {
         int64_t start = r.P2;
@@ -114,7 +114,7 @@ Figure ItemFigure(const Item& item, const Placement& placement)
         if (sweep == 0) break;
         f.kind = Figure::Arc;
         f.p[0] = a;
-        f.radius = r.P1 < 0 ? -r.P1 : r.P1;
+        f.radius = r.P1 < 0 ? Negated(r.P1) : r.P1;
         f.start = NormalAngle(start);
         f.sweep = static_cast<int32_t>(std::min<int64_t>(sweep, 360000));
         break;

@@ -410,8 +410,8 @@ private:
                 auto c = std::make_unique<Component>();
                 c->status = r.Int(2);
                 c->name = r.Text(3);
-                c->x = r.Int(4);
-                c->y = r.Int(5);
+                c->x = r.Coord(4);
+                c->y = r.Coord(5);
                 c->symb = r.Int(6);
                 c->device = r.Int(7);
                 c->layComp = r.Int(8);
@@ -428,8 +428,8 @@ private:
                 auto c = std::make_unique<LayComp>();
                 c->status = r.Int(2);
                 c->name = r.Text(3);
-                c->x = r.Int(4);
-                c->y = r.Int(5);
+                c->x = r.Coord(4);
+                c->y = r.Coord(5);
                 c->angle = r.Int(6);
                 c->symb = r.Int(7);
                 c->device = r.Int(8);
@@ -510,8 +510,8 @@ private:
                 auto j = std::make_unique<Junction>();
                 j->status = r.Int(2);
                 j->name = r.Text(3);
-                j->x = r.Int(4);
-                j->y = r.Int(5);
+                j->x = r.Coord(4);
+                j->y = r.Coord(5);
                 j->page = r.Int(6);
                 Insert(r, L.junctions, r.Int(1), std::move(j));
             }
@@ -537,8 +537,8 @@ private:
                 auto v = std::make_unique<Via>();
                 v->status = r.Int(2);
                 v->name = r.Text(3);
-                v->x = r.Int(4);
-                v->y = r.Int(5);
+                v->x = r.Coord(4);
+                v->y = r.Coord(5);
                 v->padStack = r.Int(6);
                 v->layers = r.Int(7);
                 Insert(r, L.vias, r.Int(1), std::move(v));
@@ -549,8 +549,8 @@ private:
                 auto b = std::make_unique<BendPoint>();
                 b->status = r.Int(2);
                 b->name = r.Text(3);
-                b->x = r.Int(4);
-                b->y = r.Int(5);
+                b->x = r.Coord(4);
+                b->y = r.Coord(5);
                 Insert(r, L.bendPoints, r.Int(1), std::move(b));
             }
         } else if (&t == &kFiles) {

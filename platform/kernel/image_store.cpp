@@ -371,6 +371,14 @@ int32_t TableReader::Int(int column) const
     return static_cast<int32_t>(v);
 }
 
+int32_t TableReader::Coord(int column) const
+{
+    const int32_t v = Int(column);
+    if (!ValidCoord(v))
+        Bad(std::string(table_.columns[static_cast<size_t>(column)]) + " lies beyond the coordinate space");
+    return v;
+}
+
 std::string TableReader::Text(int column, size_t maxBytes) const
 {
     sqlite3_stmt* s = select_.get();
@@ -607,8 +615,8 @@ void ReadSymbolEntries(TableReader& r, const PartsLookup& find)
         e->status = r.Int(2);
         e->name = r.Text(3);
         e->flags = r.Int(4);
-        e->x = r.Int(5);
-        e->y = r.Int(6);
+        e->x = r.Coord(5);
+        e->y = r.Coord(6);
         e->keyOrTextX = r.Int(7);
         e->textY = r.Int(8);
         e->textAngle = r.Int(9);
@@ -707,8 +715,8 @@ void ReadItemInto(const TableReader& r, ObjectArray& array)
     item->itemKind = r.Int(7);
     if (item->itemKind < 1 || item->itemKind > 6) r.Bad("unknown item kind");
     item->link = r.Int(8);
-    item->x = r.Int(9);
-    item->y = r.Int(10);
+    item->x = r.Coord(9);
+    item->y = r.Coord(10);
     const int32_t layer = r.Int(11), style = r.Int(12);
     if (layer < 0 || layer > 255 || style < 0 || style > 255) r.Bad("layer or style out of range");
     item->layer = static_cast<uint8_t>(layer);

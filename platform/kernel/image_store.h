@@ -227,6 +227,9 @@ public:
     int64_t Int64(int column) const;
     // An integer field that must fit 32 bits.
     int32_t Int(int column) const;
+    // A position: an integer within the coordinate space every call that
+    // places an object keeps to.
+    int32_t Coord(int column) const;
     // A name or text: TEXT, at most `maxBytes` bytes, no zero byte.
     std::string Text(int column, size_t maxBytes = kMaxName) const;
     std::string_view Blob(int column) const;

@@ -24,13 +24,6 @@ uint8_t LowByte(int32_t v)
     return static_cast<uint8_t>(v & 0xFF);
 }
 
-// A size or sweep turned the other way; the most negative value, which
-// has no opposite, gives the largest.
-int32_t Negated(int32_t v)
-{
-    return v == std::numeric_limits<int32_t>::min() ? std::numeric_limits<int32_t>::max() : -v;
-}
-
 int32_t AddFloatingItem(std::unique_ptr<Item> item)
 {
     Database* db = Db();
@@ -57,6 +50,11 @@ void FillRecord(const Item& item, ItemRec& record)
     record.P3 = item.p3;
     record.P4 = item.p4;
     record.Text = item.IsText() ? item.text.c_str() : nullptr;
+}
+
+int32_t Negated(int32_t v)
+{
+    return v == std::numeric_limits<int32_t>::min() ? std::numeric_limits<int32_t>::max() : -v;
 }
 
 // Moves a record read relative to its owner to where the placement puts

@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <set>
 
 namespace kernel::image {
 
@@ -99,6 +100,9 @@ void ReadDirectory(Library& lib)
 {
     std::vector<std::string> names;
     std::map<std::string, DirEntry> directory;
+    // Each entry's rows are keyed by its number: two entries sharing one
+    // would read each other's rows, and writing one would delete the other.
+    std::set<int64_t> numbers;
     TableReader r(lib.db, kLibEntries);
     while (r.Next()) {
         const int64_t number = r.Int64(0);
@@ -107,6 +111,7 @@ void ReadDirectory(Library& lib)
         if (number < 1 || number > INT32_MAX || name.empty()) r.Bad("bad entry number or name");
         if (kind != EntryKindOf(lib.kind)) r.Bad("an entry of the wrong kind for this library");
         if (!directory.emplace(name, DirEntry{number, kind}).second) r.Bad("two entries of the same name");
+        if (!numbers.insert(number).second) r.Bad("two entries of the same number");
     }
     for (const auto& [name, entry] : directory) names.push_back(name);
     lib.names = std::move(names);

@@ -214,6 +214,9 @@ void FillRecord(const Item& item, ItemRec& record);
 // Moves a record from FillRecord to where the placement puts it (see
 // I_ReadItemAbs).
 void PlaceRecord(const Placement& placement, ItemRec& record);
+// A size or sweep turned the other way; the most negative value, which
+// has no opposite, gives the largest.
+int32_t Negated(int32_t v);
 
 // The kernel-wide placement frame (origin, angle, mirror) that the drawing
 // work sets for symbols drawn at a place; identity at start. Symbol and

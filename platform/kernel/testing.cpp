@@ -1,6 +1,8 @@
 // Test-only fault injection (testing.h).
 #include "platform/kernel/testing.h"
 
+#include "platform/kernel/image_store.h"
+
 #include <string>
 
 namespace {
@@ -43,3 +45,18 @@ bool RefuseCall(std::string_view bareName) noexcept
     return true;
 }
 }  // namespace kernel_testing
+
+int32_t KT_ResealFile(const char* path) noexcept
+{
+    using namespace kernel::image;
+    return Run(0, [&]() -> int32_t {
+        if (!path) Fail("no file name");
+        Connection db;
+        const std::string kind = OpenChecked(db, path, true);
+        const auto& tables = kind == kDesignKind ? DesignTables() : LibraryTables();
+        db.Exec("BEGIN IMMEDIATE");
+        UpdateChecksum(db, ComputeChecksum(db, kind, tables));
+        db.Exec("COMMIT");
+        return 1;
+    });
+}

@@ -20,6 +20,12 @@ PLATFORM_EXPORT void KT_FailCall(const char* name, int32_t n, int32_t times = 1)
 // KT_FailCall("J_CreateJunction", n).
 PLATFORM_EXPORT void KT_FailJunctionCreation(int32_t n) noexcept;
 
+// Stores in the design image or library at `path` the content checksum of
+// the rows it holds now, computed as the loaders compute it, so that a test
+// may change rows through SQLite and hand the file to the loaders with a
+// checksum that matches. 1 when done, else 0 with E_LastError set.
+PLATFORM_EXPORT int32_t KT_ResealFile(const char* path) noexcept;
+
 namespace kernel_testing {
 // True while a refusal is armed.
 bool RefusalArmed() noexcept;
