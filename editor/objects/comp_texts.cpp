@@ -169,8 +169,8 @@ void MakePinTexts(int32_t& status, const CompInfoRec& rec, const GroupRec& group
         }
         ItemRec tmpl{};
         tmpl.Kind = kTextKind;
-        tmpl.X = entry.X + entry.KeyOrTextX;
-        tmpl.Y = entry.Y + entry.TextY;
+        tmpl.X = OffsetCoord(entry.X, entry.KeyOrTextX);
+        tmpl.Y = OffsetCoord(entry.Y, entry.TextY);
         tmpl.Angle = entry.TextAngle;
         tmpl.Link = number;
         SetSize(tmpl, kDefaultTextSize);

@@ -104,7 +104,7 @@ int32_t MakePort(const EntryRec& entry, int32_t middle)
     label.Flags = 3;
     label.Link = 1;
     label.X = x2 + g_SnapStep;
-    label.Y = entry.Y + entry.TextY;
+    label.Y = OffsetCoord(entry.Y, entry.TextY);
     label.Layer = 44;
     label.Style = 0;
     label.P1 = kPortLabelSize;

@@ -147,6 +147,42 @@ TEST_F(CompTexts, APinWithoutEntryIsReportedAndTheOthersGoOn)
     EXPECT_EQ(pinText(2), Strs{"3"});
 }
 
+TEST_F(CompTexts, APinTextOffsetBeyondTheCoordinateSpaceMakesNoText)
+{
+    // A symbol entry's text offsets are not bounded like positions: one near
+    // the 32-bit limits would put the pin text beyond the coordinate space.
+    // That text is not made (status 1), the other pins' texts are.
+    struct Case {
+        const char* symbol;
+        int32_t textX, textY;
+    } cases[] = {
+        {"FARRIGHT", INT32_MAX, 0},
+        {"FARLEFT", INT32_MIN, 0},
+        {"FARUP", 0, INT32_MAX},
+        {"FARDOWN", 0, INT32_MIN},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.symbol);
+        const int32_t symbol = S_CreateSymbol(0, c.symbol);
+        ASSERT_NE(S_AddEntry(symbol, "A", -3 * kTenth, kTenth, 2, c.textX, c.textY, 0), 0);
+        ASSERT_NE(S_AddEntry(symbol, "B", -3 * kTenth, -kTenth, 2, 0, 0, 0), 0);
+        ASSERT_NE(S_AddEntry(symbol, "Y", 3 * kTenth, 0, 2, 0, 0, 0), 0);
+        const int32_t u1 = Comp("U1/1");
+        ASSERT_NE(C_ChangeCompSymbol(u1, symbol), 0);
+        // An old pin-1 text would stay, as its replacement cannot be made.
+        while (const int32_t old = IA_SearchMaskLink(C_CompTextArray(u1), 1, 16, 1)) OA_Delete(C_CompTextArray(u1), old);
+        CompInfoRec rec = InfoOf("U1/1");
+        rec.Name = FixedText("U1", 15);
+        int32_t status = 0;
+        ApplyCompInfo(status, rec);
+        EXPECT_EQ(status, 1);
+        Strs links;
+        for (const Text& t : TextsWith(u1, 16)) links.push_back(std::to_string(t.link) + ":" + t.text);
+        std::sort(links.begin(), links.end());
+        EXPECT_EQ(links, (Strs{"2:2", "3:3"}));
+    }
+}
+
 TEST_F(CompTexts, AGateTheDeviceLacksIsReportedAfterTheNameTexts)
 {
     const int32_t u1 = Comp("U1/1");
