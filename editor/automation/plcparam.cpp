@@ -54,14 +54,18 @@ std::string NormalizeLength(const std::string& text)
 
 std::string NormalizeCount(const std::string& text)
 {
-    int64_t n = plc_prefix::RoundHalfEven(ParseNum(text));
-    n = std::clamp<int64_t>(n, 1, 999);
+    // Limited before it becomes a whole number: a number typed beyond the
+    // range of one (such as 1e30) is the largest count, not an undefined
+    // conversion.
+    const int64_t n = plc_prefix::RoundHalfEven(std::clamp(ParseNum(text), 1.0, 999.0));
     return " " + std::to_string(n);
 }
 
 int32_t LengthUnits(const std::string& text)
 {
-    return static_cast<int32_t>(std::floor(ParseNum(text) * kUnitsPerInch));
+    // Kept within the 32-bit range so that any text converts defined.
+    const double units = std::floor(ParseNum(text) * kUnitsPerInch);
+    return static_cast<int32_t>(std::clamp(units, -2147483648.0, 2147483647.0));
 }
 
 PLCPARAM::PLCPARAM() : Form("PLCPARAM") {}

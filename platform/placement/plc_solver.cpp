@@ -310,8 +310,14 @@ private:
         if (singleSet_) return true;
         const Rect box = BoxOf(c, s);
         const Rect wide{box.x1 - m_.clearX, box.y1 - m_.clearY, box.x2 + m_.clearX, box.y2 + m_.clearY};
-        for (int64_t bx = Floor(wide.x1); bx <= Floor(wide.x2 - 1); ++bx)
-            for (int64_t by = Floor(wide.y1); by <= Floor(wide.y2 - 1); ++by) {
+        // Every placed outline lies inside the frame, so the buckets beyond
+        // it are empty: the scan keeps to the frame, however far a large
+        // clearance reaches past it.
+        const Rect& f = m_.frame;
+        const int64_t x1 = Floor(std::max(wide.x1, f.x1)), x2 = Floor(std::min(wide.x2 - 1, f.x2));
+        const int64_t y1 = Floor(std::max(wide.y1, f.y1)), y2 = Floor(std::min(wide.y2 - 1, f.y2));
+        for (int64_t bx = x1; bx <= x2; ++bx)
+            for (int64_t by = y1; by <= y2; ++by) {
                 auto it = buckets_.find(Key(bx, by));
                 if (it == buckets_.end()) continue;
                 for (int o : it->second)

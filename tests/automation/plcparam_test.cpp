@@ -30,6 +30,9 @@ TEST(PlcParamRules, LengthsAreInchesWithinTheirLimits)
     }
     EXPECT_EQ(LengthUnits("1"), 2540000);
     EXPECT_EQ(LengthUnits(".1\""), 254000);
+    // Numbers beyond the 32-bit range of units stop at its ends.
+    EXPECT_EQ(LengthUnits("1e30"), INT32_MAX);
+    EXPECT_EQ(LengthUnits("-1e30"), INT32_MIN);
 }
 
 TEST(PlcParamRules, CountsAreWholeNumbersFromOneTo999)
@@ -37,7 +40,9 @@ TEST(PlcParamRules, CountsAreWholeNumbersFromOneTo999)
     struct Case {
         const char* text;
         const char* shown;
-    } cases[] = {{"1,5", " 2"}, {"2.5", " 2"}, {"0", " 1"}, {"5000", " 999"}, {"", " 1"}, {"7", " 7"}};
+    } cases[] = {{"1,5", " 2"}, {"2.5", " 2"}, {"0", " 1"}, {"5000", " 999"}, {"", " 1"}, {"7", " 7"},
+                   // numbers beyond any whole number's range are counts at the limits
+                   {"1e30", " 999"}, {"9.9e307", " 999"}, {"-1e30", " 1"}, {"999.6", " 999"}, {"0.4", " 1"}};
     for (const Case& c : cases) EXPECT_EQ(NormalizeCount(c.text), c.shown) << c.text;
 }
 

@@ -30,11 +30,11 @@ struct Placed {
 
 class PlacementEngine : public palvane_test::KernelTest {
 protected:
-    // A 10 x 8 inch page with `count` resistors in a chain, R1 .. Rn, all
-    // at the origin of the page; `extra` lines go into the page.
-    void Build(int count, const std::string& extra = {})
+    // A 10 x 8 inch page (or `frame`) with `count` resistors in a chain,
+    // R1 .. Rn, all at the origin of the page; `extra` lines go into the page.
+    void Build(int count, const std::string& extra = {}, const std::string& frame = "10in 8in")
     {
-        std::string text = "include discrete.nls\nunit 1mil\ndesign D\nlevel MAIN\npage P frame 10in 8in\n";
+        std::string text = "include discrete.nls\nunit 1mil\ndesign D\nlevel MAIN\npage P frame " + frame + "\n";
         for (int i = 1; i <= count; ++i) text += "  component R" + std::to_string(i) + " R at 0 0\n";
         text += extra;
         for (int i = 1; i < count; ++i)
@@ -400,6 +400,40 @@ TEST_F(PlacementEngine, ErrorsOfTheCallOrderAndParameters)
     // Alignment 0 is taken as one unit: no division by zero.
     p = Params(100 * kMil, 0);
     EXPECT_EQ(Run(p), PLC_DONE);
+}
+
+TEST_F(PlacementEngine, ClearancesFarWiderThanTheFrameEndAndMoveNothing)
+{
+    // Components of two line sets (one mirrored) on a small page, with
+    // pattern lines over the whole coordinate space so that a block of cells
+    // can hold a clearance many times the page's size.
+    struct Case {
+        const char* frame;
+        int32_t clear;
+    } cases[] = {
+        {"3in 3in", 200000000},
+        {"1in 1in", 100000000},
+        {"10in 8in", 150000000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frame);
+        Build(1, "  component M1 R at 0 0 mirror\n", c.frame);
+        for (int32_t link : {1, 9})
+            for (int32_t v = -86 * kInch; v <= 86 * kInch; v += kInch) {
+                ItemRec row{}, col{};
+                row.Kind = 1, row.Link = link, row.X = -86 * kInch, row.Y = v, row.P1 = 172 * kInch;
+                col.Kind = 1, col.Link = link + 1, col.X = v, col.Y = -86 * kInch, col.P2 = 172 * kInch;
+                AddItem(grid_, row);
+                AddItem(grid_, col);
+            }
+        const auto before = Positions();
+        EXPECT_EQ(Run(Params(c.clear, 10 * kMil, 0)), PLC_ERR_NO_CELLS);
+        const auto after = Positions();
+        for (const auto& [name, q] : before) {
+            EXPECT_EQ(after.at(name).x, q.x) << name;
+            EXPECT_EQ(after.at(name).y, q.y) << name;
+        }
+    }
 }
 
 }  // namespace
