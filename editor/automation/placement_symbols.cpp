@@ -111,7 +111,8 @@ void SetupPlacementSymbols(SCHMAIN& w)
         }
         ItemRec p{};
         I_ReadItem(OA_Object(zones, proto), &p);
-        if (p.X == f[0] && p.Y == f[1] && p.X + p.P1 == f[2] && p.Y + p.P2 == f[3]) return;
+        // The sums in 64 bits: a stored extent is any 32-bit number.
+        if (p.X == f[0] && p.Y == f[1] && int64_t{p.X} + p.P1 == f[2] && int64_t{p.Y} + p.P2 == f[3]) return;
         // The page format changed: stretch every pattern line over the new frame.
         const int32_t count = OA_GetCount(grid);
         for (int32_t k = 1; k <= count; ++k) {

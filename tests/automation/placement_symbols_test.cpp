@@ -97,6 +97,29 @@ TEST_F(PlacementTest, AChangedFrameStretchesTheLinesAndKeepsTheirPlaces)
     EXPECT_EQ(proto.P1, f[2] - f[0]);
 }
 
+TEST_F(PlacementTest, AFramePrototypeOfAnyStoredExtentIsFittedToTheFrame)
+{
+    // A stored prototype's extent is any 32-bit number; those beyond the
+    // coordinate space are replaced by the frame like any other change.
+    const int32_t extents[][2] = {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, 0}, {0, INT32_MIN}};
+    for (const auto& e : extents) {
+        SCOPED_TRACE(std::to_string(e[0]) + " " + std::to_string(e[1]));
+        Load(2);
+        int32_t f[4] = {};
+        B_FrameBranchLines(-100 - DB_CurPage(), 63, f);
+        const int32_t zones = S_SymbolItemArray(g_ZoneSymbol);
+        ItemRec proto{};
+        I_ReadItem(OA_Object(zones, 1), &proto);
+        proto.P1 = e[0], proto.P2 = e[1];
+        ASSERT_EQ(I_ChangeItemXY(OA_Object(zones, 1), &proto), 1);
+        SetupPlacementSymbols(Main());
+        I_ReadItem(OA_Object(zones, 1), &proto);
+        EXPECT_EQ(proto.X, f[0]);
+        EXPECT_EQ(proto.P1, f[2] - f[0]);
+        EXPECT_EQ(proto.P2, f[3] - f[1]);
+    }
+}
+
 TEST_F(PlacementTest, RefreshResetsTheSettingsAndKeepsTheSymbols)
 {
     Load(2);
