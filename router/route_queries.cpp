@@ -122,7 +122,7 @@ std::vector<int32_t> SegmentsAt(int32_t x, int32_t y, int32_t tolerance)
 void HitTestPoint(int32_t x, int32_t y, int32_t bits, int32_t wireTolerance)
 {
     g_HitComp = g_HitNode = g_HitEntry = g_HitEntryX = g_HitEntryY = g_HitBranch = g_HitSegment = 0;
-    if (!g_CellsPresent) return;
+    if (!g_CellsPresent || !InCoordSpace(x, y)) return;
     if (bits & 1) {
         const int32_t c = FindComp(x, y);
         if (c) {

@@ -3,6 +3,7 @@
 // wires of the routed net, and the block mark list across image changes.
 #include "tests/router/route_fixture.h"
 
+#include <climits>
 #include <cstring>
 
 namespace router_test {
@@ -222,6 +223,21 @@ TEST_F(RouteFaults, HalfStepClearanceIsMeasuredFromTheTrueBody)
     EXPECT_TRUE(corvex::SegmentFree(x1, body.y2 + half, x2, body.y2 + half, 0, 0));
     EXPECT_FALSE(corvex::SegmentFree(body.x2 + half - 1, body.y1 - 4 * half, body.x2 + half - 1, body.y2 + 4 * half, 0, 0));
     EXPECT_EQ(corvex::g_Clearance, -1);
+}
+
+TEST_F(RouteFaults, PointsBeyondTheCoordinateSpaceMeetNothing)
+{
+    ASSERT_TRUE(Load(kStraightPair));
+    // R1 lies at the origin: a point there picks it, so the picks work.
+    const int32_t origin[2] = {0, 0};
+    ASSERT_NE(SCR_QuestCommand(origin, nullptr, 2), 0);
+    // Cursor positions the editor may pass from far outside the page: every
+    // pick finds nothing and the image stays sound.
+    const int32_t points[][2] = {{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, 0},
+                                 {0, INT32_MAX}, {220000001, 0}, {0, -220000001}};
+    for (const auto& at : points)
+        for (int32_t code : {1, 2, 3, 11, 12, 13}) EXPECT_EQ(SCR_QuestCommand(at, nullptr, code), 0) << at[0] << "," << at[1];
+    EXPECT_EQ(corvex_check::Consistency(), "");
 }
 
 }  // namespace
