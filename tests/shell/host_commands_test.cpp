@@ -253,6 +253,31 @@ TEST_F(HostCommands, ExitWithoutACommandClosesAtOnce)
     EXPECT_EQ(sent[0], std::make_pair(std::string("PALVANE"), std::string("SHUTDOWN")));
 }
 
+// Commands that arrive once the window has closed neither load it again nor
+// touch its canvases: "EX" has nothing left to do, every other verb is
+// refused with error 5, and a command for another application is ignored.
+TEST_F(HostCommands, CommandsAfterTheCloseAreRefused)
+{
+    ASSERT_EQ(Run("PALVANE,EX"), 0);
+    ASSERT_FALSE(Main().IsLoaded());
+    const struct {
+        const char* command;
+        int error;
+    } cases[] = {
+        {"PALVANE,RD", 5}, {"PALVANE,MX", 5}, {"All,MN", 5},       {"PALVANE,DF", 5},
+        {"PALVANE,UP", 5}, {"PALVANE,PX", 5}, {"PALVANE,FS,0,0,0,1", 5}, {"PALVANE,BS,1,2,3,4,5,6,0,1", 5},
+        {"PALVANE,ZZ", 5}, {"PALVANE", 5},    {"PALVANE,EX", 0},   {"All,EX", 0},
+        {"NVOSIM,RD", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(Run(c.command), c.error);
+        EXPECT_FALSE(Main().IsLoaded());
+    }
+    ASSERT_EQ(sent.size(), 1u) << "the host hears of the close once";
+    EXPECT_EQ(sent[0].second, "SHUTDOWN");
+}
+
 TEST_F(HostCommands, PackagingPreferencesChangedIsShown)
 {
     EXPECT_EQ(Run("PALVANE,PX"), 0);
