@@ -60,11 +60,13 @@ int32_t LongField(int i)
 }
 
 // The main window closes once no event loop of a running command or dialog
-// is left above the host's own.
+// is left above the host's own, and no canvas is being painted: a paint
+// polls the keyboard, and a close arriving there would take the window's
+// controls away in the middle of the drawing.
 void UnloadWhenUnwound()
 {
     if (!g_MainForm) return;
-    if (QThread::currentThread()->loopLevel() > 1) {
+    if (QThread::currentThread()->loopLevel() > 1 || g_MainForm->m_CanvasPaints > 0) {
         QTimer::singleShot(0, qApp, [] { UnloadWhenUnwound(); });
         return;
     }

@@ -10,7 +10,10 @@
 #include "editor/shell/errors.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/scope_guard.h"
+#include "editor/view/canvas.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/winsys/interaction.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/editor_fixture.h"
 
@@ -275,6 +278,47 @@ TEST_F(HostCommands, CommandsAfterTheCloseAreRefused)
         EXPECT_FALSE(Main().IsLoaded());
     }
     ASSERT_EQ(sent.size(), 1u) << "the host hears of the close once";
+    EXPECT_EQ(sent[0].second, "SHUTDOWN");
+}
+
+// A paint polls the keyboard, and the host's next command can arrive there:
+// an "EX" then waits until the paint has ended instead of taking the
+// window's controls away in the middle of the drawing.
+// The keyboard as the window system's poll sees it: the events that are
+// waiting run while the key is looked at.
+class PollingUi : public winsys::ScriptedInteraction {
+public:
+    bool KeyPressed(int virtualKey) override
+    {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return ScriptedInteraction::KeyPressed(virtualKey);
+    }
+};
+
+TEST_F(HostCommands, ExitDuringAPaintClosesOnceThePaintHasEnded)
+{
+    SCHMAIN& main = Main();
+    PollingUi polling;
+    winsys::InstallInteraction(&polling);
+    auto restore = OnExit([this] { winsys::InstallInteraction(&ui); });
+    bool arrivedInThePaint = false;
+    bool loadedAfterTheCommand = false;
+    // The command comes from a timer that fires after the paint's own.
+    main.ViewPicture->Invalidate();
+    QTimer command;
+    command.setSingleShot(true);
+    QObject::connect(&command, &QTimer::timeout, [&] {
+        arrivedInThePaint = main.m_CanvasPaints > 0;
+        EXPECT_EQ(Run("PALVANE,EX"), 0);
+        loadedAfterTheCommand = main.IsLoaded();
+    });
+    command.start(0);
+    for (int i = 0; i < 10 && (main.IsLoaded() || main.m_CanvasPaints > 0); ++i) QApplication::processEvents();
+    EXPECT_TRUE(arrivedInThePaint);
+    EXPECT_TRUE(loadedAfterTheCommand);
+    EXPECT_FALSE(main.IsLoaded());
+    EXPECT_EQ(main.m_CanvasPaints, 0);
+    ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].second, "SHUTDOWN");
 }
 
