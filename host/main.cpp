@@ -6,7 +6,9 @@
 //   norvo32 --help | -h
 //
 // Standard output: one line "Aname<TAB>sCommand" for every command the
-// editor sends. Standard input: one command a line, "Aname<TAB>" optional.
+// editor sends. Standard input: one command a line, "Aname<TAB>" optional;
+// a line holding a NUL byte is refused, and once the editor has shut down
+// the lines still waiting are not passed on.
 //
 // The design file is loaded before the editor starts (a new design when it
 // does not exist); a file that cannot be loaded ends the host with status 1
@@ -177,7 +179,15 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    CommandReader reader([editor](const std::string& aname, const std::string& command) {
+    CommandReader reader([editor, &state](const std::string& aname, const std::string& command) {
+        // Once the editor has shut down, the lines still waiting go nowhere.
+        if (state.shutdown) return;
+        // The editor takes C strings: a line holding a NUL byte would reach
+        // it cut short, as another command than the one sent.
+        if (aname.find('\0') != std::string::npos || command.find('\0') != std::string::npos) {
+            std::fprintf(stderr, "norvo32: command \"%s\" refused: it holds a NUL byte\n", command.c_str());
+            return;
+        }
         char error[512];
         const int32_t result = Palvane_NotifyMe(editor, aname.c_str(), command.c_str(), error,
                                                 static_cast<int32_t>(sizeof error));

@@ -177,6 +177,7 @@ struct SchmainViewState {
     int32_t m_ViewPortOn = 0;     // 0/1
     int32_t m_ViewDCLevel = 0;    // open levels of the viewport's drawing context
     int32_t m_RedrawBusy = 0;     // a paint or long canvas work runs (alias: paint-in-progress)
+    int32_t m_CanvasPaints = 0;   // paint procedures of the two canvases running now (nested ones counted)
     int32_t m_ResizePending = 0;  // resized, not repainted: pointer events ignored
     int32_t m_ZoomMode = 0;
     int32_t m_ZoomTyped = 0;

@@ -60,11 +60,13 @@ int32_t LongField(int i)
 }
 
 // The main window closes once no event loop of a running command or dialog
-// is left above the host's own.
+// is left above the host's own, and no canvas is being painted: a paint
+// polls the keyboard, and a close arriving there would take the window's
+// controls away in the middle of the drawing.
 void UnloadWhenUnwound()
 {
     if (!g_MainForm) return;
-    if (QThread::currentThread()->loopLevel() > 1) {
+    if (QThread::currentThread()->loopLevel() > 1 || g_MainForm->m_CanvasPaints > 0) {
         QTimer::singleShot(0, qApp, [] { UnloadWhenUnwound(); });
         return;
     }
@@ -80,6 +82,13 @@ void SCHMAIN::AP_ExeCmd(std::string& sCommand)
     const int32_t count = static_cast<int32_t>(g_ArgNum(0));
     const std::string target = g_ArgStr(1);
     if (target != "All" && target != "PALVANE") return;
+    // Once the window has closed there is nothing to close, and any other
+    // command is refused: it would load the window again or draw on
+    // canvases that are gone.
+    if (!IsLoaded()) {
+        if (count >= 2 && g_ArgStr(2) == "EX") return;
+        RaiseError(errnum::InvalidCall);
+    }
     // A command too short for its verb is dropped whole, with error 9 for
     // the sender, as the runtime would report the first missing field.
     if (count < 2) RaiseError(errnum::SubscriptOutOfRange);

@@ -7,6 +7,7 @@
 #include "editor/shell/menus.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain_design.h"
+#include "editor/shell/scope_guard.h"
 #include "editor/view/canvas.h"
 
 #include <QMainWindow>
@@ -210,7 +211,14 @@ void SCHMAIN::CreateCanvasAndStatus(QWidget* client)
     AddControl(ViewPicture, "ViewPicture");
     ViewPicture->setFocusPolicy(Qt::StrongFocus);
     ViewPicture->SetBackColor(QColor(0xFF, 0xFF, 0xF8));
-    ViewPicture->Paint.Connect([this] { ViewPicture_Paint(); });
+    // A paint the canvas scheduled before the window closed may still come:
+    // the window's controls are gone then, so it draws nothing. While one
+    // runs, a close from the host waits for it (UnloadWhenUnwound).
+    ViewPicture->Paint.Connect([this] {
+        if (!IsLoaded()) return;
+        RestoreOnExit painting(m_CanvasPaints, m_CanvasPaints + 1);
+        ViewPicture_Paint();
+    });
     ViewPicture->MouseDown.Connect([this](int b, int s, double x, double y) { ViewPicture_MouseDown(b, s, x, y); });
     ViewPicture->MouseMove.Connect([this](int b, int s, double x, double y) { ViewPicture_MouseMove(b, s, x, y); });
     ViewPicture->MouseUp.Connect([this](int b, int s, double x, double y) { ViewPicture_MouseUp(b, s, x, y); });
@@ -236,7 +244,11 @@ void SCHMAIN::CreateCanvasAndStatus(QWidget* client)
     F_PICView->SetBackColor(QColor(0xFF, 0xFF, 0xF8));
     F_PICView->resize(kViewportWidth, kViewportHeight);
     F_PICView->hide();
-    F_PICView->Paint.Connect([this] { F_PICView_Paint(); });
+    F_PICView->Paint.Connect([this] {
+        if (!IsLoaded()) return;
+        RestoreOnExit painting(m_CanvasPaints, m_CanvasPaints + 1);
+        F_PICView_Paint();
+    });
     F_PICView->MouseMove.Connect([this](int b, int s, double x, double y) { F_PICView_MouseMove(b, s, x, y); });
     F_PICView->MouseUp.Connect([this](int b, int s, double x, double y) { F_PICView_MouseUp(b, s, x, y); });
     F_PICView->Resize.Connect([this] { F_PICView_Resize(); });

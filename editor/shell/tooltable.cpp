@@ -16,6 +16,7 @@
 
 #include <QImage>
 
+#include <cstdint>
 #include <cstdio>
 
 std::array<ModeToolsRec, kModeCount> g_ModeTools;
@@ -61,11 +62,13 @@ int32_t IndexField(long k, int32_t last)
     return value;
 }
 
-// A picture number: a cell of a strip, never negative.
+// A picture number: a cell of a strip, never negative. Button i shows cell
+// number + i, so the number must leave room for the last button's cell
+// within a Long.
 int32_t PictureField(long k)
 {
     const int32_t value = NumField(k);
-    if (value < 0) throw ProfileError{};
+    if (value < 0 || value > INT32_MAX - (kToolCount - 1)) throw ProfileError{};
     return value;
 }
 

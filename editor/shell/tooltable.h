@@ -73,7 +73,8 @@ void ClearToolTable();
 // table. True when it was read up to its "ENDMENU" line. Every failure - the
 // file cannot be opened or read, it ends before "ENDMENU", a mode outside
 // 0..11, a function or option outside 0..10, a missing field, a number too
-// large, a selected function outside 0..10 or a negative picture number -
+// large, a selected function outside 0..10, a negative picture number or
+// one whose last button's cell (number + 10) is beyond a Long -
 // stops the reading at once: message 8 ("Cant Read Menu Profile", after the
 // read error of the text-file procedures when the file could not be opened
 // or ended before "ENDMENU"), the main

@@ -93,6 +93,23 @@ TEST(Host, FailedCommandIsReportedAndTheEditorGoesOn)
     EXPECT_TRUE(run.out.contains("SHUTDOWN"));
 }
 
+// A line holding a NUL byte would reach the editor cut short, as another
+// command: it is refused with a message and the editor goes on. The lines
+// after the editor's shut-down are not passed on: they would load its window
+// again or draw on canvases that are gone.
+TEST(Host, NulBytesAndLinesAfterTheShutdownAreNotPassedOn)
+{
+    const QByteArray input("PALVANE,EX\0junk\nNVO\0SIM\tPALVANE,MX\nPALVANE,EX\nPALVANE,RD\nPALVANE,MX\nAll,EX\n", 75);
+    const HostRun run = RunHost(input, Offscreen());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "PALVANE\tSHUTDOWN\n");
+    const QStringList messages = HostMessages(run.err);
+    ASSERT_EQ(messages.size(), 2) << run.err.toStdString();
+    EXPECT_EQ(messages[0], "norvo32: command \"PALVANE,EX\" refused: it holds a NUL byte");
+    EXPECT_EQ(messages[1], "norvo32: command \"PALVANE,MX\" refused: it holds a NUL byte");
+}
+
 TEST(Host, EndOfInputKeepsTheEditorRunning)
 {
     const HostRun run = RunHost("PALVANE,MX\n", Offscreen(), 1500);

@@ -10,7 +10,10 @@
 #include "editor/shell/errors.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/scope_guard.h"
+#include "editor/view/canvas.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/winsys/interaction.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/editor_fixture.h"
 
@@ -251,6 +254,72 @@ TEST_F(HostCommands, ExitWithoutACommandClosesAtOnce)
     EXPECT_FALSE(Main().IsLoaded());
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0], std::make_pair(std::string("PALVANE"), std::string("SHUTDOWN")));
+}
+
+// Commands that arrive once the window has closed neither load it again nor
+// touch its canvases: "EX" has nothing left to do, every other verb is
+// refused with error 5, and a command for another application is ignored.
+TEST_F(HostCommands, CommandsAfterTheCloseAreRefused)
+{
+    ASSERT_EQ(Run("PALVANE,EX"), 0);
+    ASSERT_FALSE(Main().IsLoaded());
+    const struct {
+        const char* command;
+        int error;
+    } cases[] = {
+        {"PALVANE,RD", 5}, {"PALVANE,MX", 5}, {"All,MN", 5},       {"PALVANE,DF", 5},
+        {"PALVANE,UP", 5}, {"PALVANE,PX", 5}, {"PALVANE,FS,0,0,0,1", 5}, {"PALVANE,BS,1,2,3,4,5,6,0,1", 5},
+        {"PALVANE,ZZ", 5}, {"PALVANE", 5},    {"PALVANE,EX", 0},   {"All,EX", 0},
+        {"NVOSIM,RD", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(Run(c.command), c.error);
+        EXPECT_FALSE(Main().IsLoaded());
+    }
+    ASSERT_EQ(sent.size(), 1u) << "the host hears of the close once";
+    EXPECT_EQ(sent[0].second, "SHUTDOWN");
+}
+
+// A paint polls the keyboard, and the host's next command can arrive there:
+// an "EX" then waits until the paint has ended instead of taking the
+// window's controls away in the middle of the drawing.
+// The keyboard as the window system's poll sees it: the events that are
+// waiting run while the key is looked at.
+class PollingUi : public winsys::ScriptedInteraction {
+public:
+    bool KeyPressed(int virtualKey) override
+    {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        return ScriptedInteraction::KeyPressed(virtualKey);
+    }
+};
+
+TEST_F(HostCommands, ExitDuringAPaintClosesOnceThePaintHasEnded)
+{
+    SCHMAIN& main = Main();
+    PollingUi polling;
+    winsys::InstallInteraction(&polling);
+    auto restore = OnExit([this] { winsys::InstallInteraction(&ui); });
+    bool arrivedInThePaint = false;
+    bool loadedAfterTheCommand = false;
+    // The command comes from a timer that fires after the paint's own.
+    main.ViewPicture->Invalidate();
+    QTimer command;
+    command.setSingleShot(true);
+    QObject::connect(&command, &QTimer::timeout, [&] {
+        arrivedInThePaint = main.m_CanvasPaints > 0;
+        EXPECT_EQ(Run("PALVANE,EX"), 0);
+        loadedAfterTheCommand = main.IsLoaded();
+    });
+    command.start(0);
+    for (int i = 0; i < 10 && (main.IsLoaded() || main.m_CanvasPaints > 0); ++i) QApplication::processEvents();
+    EXPECT_TRUE(arrivedInThePaint);
+    EXPECT_TRUE(loadedAfterTheCommand);
+    EXPECT_FALSE(main.IsLoaded());
+    EXPECT_EQ(main.m_CanvasPaints, 0);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].second, "SHUTDOWN");
 }
 
 TEST_F(HostCommands, PackagingPreferencesChangedIsShown)

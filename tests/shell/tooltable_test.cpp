@@ -148,6 +148,16 @@ TEST_F(MenuProfile, GrammarOfEveryLineKind)
         {"OSTKEY without help", "OSTKEY,1,0,0,0,1,0\nENDMENU\n", Outcome::LineFails,
          [] { EXPECT_EQ(ModeTools(1).Funcs[0].Opts[0].Value, 0); }},
         {"number too large", "FSIKEY,1,0,99999999999,1,0,0,0,x\nENDMENU\n", Outcome::LineFails, [] {}},
+        // Button i shows cell picture + i: the last button's cell must be a Long.
+        {"function picture past a Long", "FSI,1,2147483638,0,x\nENDMENU\n", Outcome::LineFails,
+         [] { EXPECT_EQ(ModeTools(1).PicBase, 0); }},
+        {"option picture past a Long", "FSIKEY,1,0,0,1,0,2147483640,0,x\nENDMENU\n", Outcome::LineFails,
+         [] { EXPECT_EQ(ModeTools(1).Funcs[0].OptPicBase, 0); }},
+        {"largest pictures", "FSI,1,2147483637,0,x\nFSIKEY,1,0,0,1,0,2147483637,0,h\nENDMENU\n", Outcome::Read,
+         [] {
+             EXPECT_EQ(ModeTools(1).PicBase, 2147483637);
+             EXPECT_EQ(ModeTools(1).Funcs[0].OptPicBase, 2147483637);
+         }},
         {"no ENDMENU", "FSI,1,11,0,applied\n", Outcome::FileFails,
          [] { EXPECT_EQ(ModeTools(1).ModeHelp, "applied") << "every line before the end is applied"; }},
         {"empty file", "", Outcome::FileFails, [] {}},
@@ -328,6 +338,25 @@ TEST_F(ShippedProfile, EveryOfferedButtonHasItsPicture)
             }
         }
     }
+}
+
+// The largest picture numbers the profile takes leave every button's cell
+// a Long: the buttons are set up without a picture, and without an error.
+TEST_F(ShippedProfile, LargestPictureNumbersSetUpTheButtonsWithoutPictures)
+{
+    SCHMAIN& main = Main();
+    QTemporaryDir dir;
+    WriteText(dir.filePath("SCHFSI.MEN"), "FSI,1,2147483637,0,x\n"
+                                          "FSIKEY,1,0,0,1,-1,2147483637,0,h\n"
+                                          "OSTKEY,1,0,10,0,1,0,Esc\n"
+                                          "ENDMENU\n");
+    g_ProgDir = dir.path().toStdString();
+    ClearToolTable();
+    ASSERT_TRUE(ReadMenuProfile("SCHFSI.MEN"));
+    int32_t mode = 1;
+    EXPECT_NO_THROW(main.SetupFunctionButtons(mode));
+    EXPECT_TRUE(main.F_FSI(0)->isEnabled());
+    EXPECT_TRUE(main.F_OST(10)->isEnabled());
 }
 
 // Shows the tools of `mode` on the panels as the function and option set-up
