@@ -26,6 +26,7 @@
 #include "editor/view/drawaids.h"
 #include "editor/view/nvoshort.h"
 #include "editor/view/view_state.h"
+#include "platform/winsys/profile.h"
 
 #include <QColor>
 
@@ -50,6 +51,8 @@ bool SCHMAIN::LoadSettings()
     // With no design open the window is closing; nothing more to load.
     if (database == 0 || !IsLoaded()) return false;
     GetIniFileName();
+    // The settings file is read once for all the values that follow.
+    const winsys::ProfileBatch settingsRead;
     // The pictures' placement list of the design (and level) now open.
     g_BitmapFile = 0;
     OpenBitmapStore();

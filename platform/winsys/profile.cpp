@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <unordered_map>
 
 namespace winsys {
 
@@ -33,11 +34,6 @@ std::string TrimTrailingBlanks(const std::string& text)
     return text.substr(0, last);
 }
 
-bool SameName(const std::string& a, const std::string& b)
-{
-    return ToQ(a).compare(ToQ(b), Qt::CaseInsensitive) == 0;
-}
-
 std::string Unquote(const std::string& value)
 {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -45,9 +41,13 @@ std::string Unquote(const std::string& value)
     return value;
 }
 
-// The value of the key, or nothing when the file, the section or the key
-// is missing.
-std::optional<std::string> FindValue(const std::string& path, const std::string& section, const std::string& key)
+// A settings file's values: per section name (case folded) the keys of the
+// first section of that name, per key (case folded) the first value.
+using Section = std::unordered_map<QString, std::string>;
+using Sections = std::unordered_map<QString, Section>;
+
+// The file's sections; nothing when the file cannot be read.
+std::optional<Sections> ParseFile(const std::string& path)
 {
     if (path.empty()) return std::nullopt;
     QFile file(ToQ(path));
@@ -55,7 +55,10 @@ std::optional<std::string> FindValue(const std::string& path, const std::string&
     const QByteArray bytes = file.readAll();
     const std::string content(bytes.constData(), static_cast<size_t>(bytes.size()));
 
-    enum class State { BeforeSection, InOtherSection, InSection, AfterSection } state = State::BeforeSection;
+    Sections sections;
+    // The section the lines go into; none before the first header and in a
+    // later section of a name already seen.
+    Section* current = nullptr;
     size_t start = 0;
     while (start <= content.size()) {
         size_t end = content.find('\n', start);
@@ -67,25 +70,55 @@ std::optional<std::string> FindValue(const std::string& path, const std::string&
             const size_t close = line.find(']');
             const std::string name = TrimBlanks(line.substr(1, close == std::string::npos ? std::string::npos
                                                                                               : close - 1));
-            if (state == State::InSection) {
-                // Only the first section of the name counts.
-                state = State::AfterSection;
-            } else if (state != State::AfterSection) {
-                state = SameName(name, section) ? State::InSection : State::InOtherSection;
-            }
+            const auto [it, added] = sections.try_emplace(ToQ(name).toCaseFolded());
+            current = added ? &it->second : nullptr;
             continue;
         }
-        if (state != State::InSection) continue;
+        if (!current) continue;
         const size_t equals = line.find('=');
         const std::string name = TrimBlanks(line.substr(0, equals));
-        if (!SameName(name, key)) continue;
-        if (equals == std::string::npos) return std::string();
-        return Unquote(TrimBlanks(line.substr(equals + 1)));
+        current->try_emplace(ToQ(name).toCaseFolded(),
+                             equals == std::string::npos ? std::string() : Unquote(TrimBlanks(line.substr(equals + 1))));
     }
-    return std::nullopt;
+    return sections;
+}
+
+// The files parsed while a ProfileBatch lives, by path.
+int g_BatchDepth = 0;
+std::unordered_map<std::string, std::optional<Sections>> g_BatchFiles;
+
+// The value of the key, or nothing when the file, the section or the key
+// is missing.
+std::optional<std::string> FindValue(const std::string& path, const std::string& section, const std::string& key)
+{
+    std::optional<Sections> once;
+    const std::optional<Sections>* file = &once;
+    if (g_BatchDepth > 0) {
+        auto it = g_BatchFiles.find(path);
+        if (it == g_BatchFiles.end()) it = g_BatchFiles.emplace(path, ParseFile(path)).first;
+        file = &it->second;
+    } else {
+        once = ParseFile(path);
+    }
+    if (!*file) return std::nullopt;
+    const auto s = (*file)->find(ToQ(section).toCaseFolded());
+    if (s == (*file)->end()) return std::nullopt;
+    const auto k = s->second.find(ToQ(key).toCaseFolded());
+    if (k == s->second.end()) return std::nullopt;
+    return k->second;
 }
 
 }  // namespace
+
+ProfileBatch::ProfileBatch()
+{
+    ++g_BatchDepth;
+}
+
+ProfileBatch::~ProfileBatch()
+{
+    if (--g_BatchDepth == 0) g_BatchFiles.clear();
+}
 
 std::string ReadProfileString(const std::string& path, const std::string& section, const std::string& key,
                               const std::string& defaultValue)

@@ -29,4 +29,17 @@ int32_t GetPrivateProfileString(const std::string& section, const std::string& k
 std::string ReadProfileString(const std::string& path, const std::string& section, const std::string& key,
                               const std::string& defaultValue);
 
+// While a batch lives, each file is read and parsed once, at its first
+// value, and its values are kept until the last batch ends: a caller that
+// reads many values of a file nothing writes meanwhile (the editor's
+// settings load, with its numbered lists) does not read the file again for
+// every value. Batches nest.
+class ProfileBatch {
+public:
+    ProfileBatch();
+    ~ProfileBatch();
+    ProfileBatch(const ProfileBatch&) = delete;
+    ProfileBatch& operator=(const ProfileBatch&) = delete;
+};
+
 }  // namespace winsys

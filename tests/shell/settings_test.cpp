@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace {
@@ -72,11 +73,31 @@ TEST(ProfileReader, ReadsValuesAsTheSystemProfileFunctionsDo)
         {"Last", "value", "d", "no line end"},
         {"", "Key", "d", "d"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(winsys::ReadProfileString(path, c.section, c.key, c.defaultValue), c.expected)
-            << c.section << " / " << c.key;
-    EXPECT_EQ(winsys::ReadProfileString(dir.filePath("none.ini").toStdString(), "Norvo32", "JobDir", "x"), "x");
-    EXPECT_EQ(winsys::ReadProfileString("", "Norvo32", "JobDir", "x"), "x");
+    // Each value read alone, and all of them within one batch that parses
+    // the file once.
+    for (const bool batched : {false, true}) {
+        SCOPED_TRACE(batched ? "batched" : "alone");
+        std::optional<winsys::ProfileBatch> batch;
+        if (batched) batch.emplace();
+        for (const auto& c : cases)
+            EXPECT_EQ(winsys::ReadProfileString(path, c.section, c.key, c.defaultValue), c.expected)
+                << c.section << " / " << c.key;
+        EXPECT_EQ(winsys::ReadProfileString(dir.filePath("none.ini").toStdString(), "Norvo32", "JobDir", "x"), "x");
+        EXPECT_EQ(winsys::ReadProfileString("", "Norvo32", "JobDir", "x"), "x");
+    }
+}
+
+TEST(ProfileReader, AFileWrittenAfterABatchIsReadAgain)
+{
+    QTemporaryDir dir;
+    const std::string path = WriteFile(dir, "test.ini", "[S]\nK=before\n");
+    {
+        const winsys::ProfileBatch outer;
+        const winsys::ProfileBatch inner;
+        EXPECT_EQ(winsys::ReadProfileString(path, "S", "K", "d"), "before");
+    }
+    WriteFile(dir, "test.ini", "[S]\nK=after\n");
+    EXPECT_EQ(winsys::ReadProfileString(path, "S", "K", "d"), "after");
 }
 
 TEST(ProfileReader, BufferVersionCountsAndCutsLikeTheSystemCall)
