@@ -4,9 +4,25 @@
 
 #include <array>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 namespace palvane_test {
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 namespace {
 

@@ -4,7 +4,13 @@
 
 #include "tests/support/scripted.h"
 
+#include <string>
+
 namespace palvane_test {
+
+// A file's bytes (empty when it cannot be read), and a file made of bytes.
+std::string ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
 
 class KernelTest : public ScriptedTest {
 protected:

@@ -23,20 +23,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using palvane_test::ReadBytes;
+using palvane_test::WriteBytes;
 
 // One value changed in the rows `where` selects: `value` is an SQL
 // expression ("0", "NULL", "x'00'", "(SELECT ...)").

@@ -22,22 +22,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using palvane_test::ReadBytes;
+using palvane_test::WriteBytes;
 
 // ---- Files -------------------------------------------------------------------------
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Files in `dir` whose names start with `prefix`.
 std::vector<std::string> FilesStartingWith(const std::string& dir, const std::string& prefix)
