@@ -16,9 +16,7 @@
 // editor has shut down, the previous file is kept as "<file>.bak" and the
 // design is written back atomically. SIGTERM, SIGINT and SIGHUP close the
 // editor the normal way, so the design is written back then too.
-#include "editor/shell/palvane.h"
-#include "host/command_reader.h"
-#include "host/design_file.h"
+#include "host/host_run.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <QApplication>
@@ -26,36 +24,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTimer>
 
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <memory>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
-
-struct HostState {
-    bool shutdown = false;
-};
-
-void OnNotifyServer(void* context, const char* aname, const char* command)
-{
-    auto* state = static_cast<HostState*>(context);
-    std::printf("%s\t%s\n", aname ? aname : "", command ? command : "");
-    std::fflush(stdout);
-    if (command && std::strcmp(command, "SHUTDOWN") == 0) {
-        state->shutdown = true;
-        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    }
-}
 
 bool HasDisplay()
 {
@@ -71,27 +45,6 @@ constexpr const char* kUsage =
     "and writes it back when the editor closes, keeping the previous file as design-file.bak.\n"
     "Command strings are read from standard input, one a line; the editor's own commands are\n"
     "printed on standard output.\n";
-
-// The signals that end the host are turned into a byte on this pair, read
-// from the event loop.
-int g_signalPipe[2] = {-1, -1};
-
-void OnSignal(int)
-{
-    const char byte = 1;
-    const ssize_t written = write(g_signalPipe[1], &byte, 1);
-    (void)written;
-}
-
-void CatchEndSignals()
-{
-    if (socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
-    struct sigaction action {};
-    action.sa_handler = &OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
-}
 
 // The shipped data folder, beside the build or installation's bin folder.
 QString DataFolder()
@@ -146,83 +99,8 @@ int main(int argc, char** argv)
 
     const QString data = DataFolder();
     E_SetString("IniFile", QDir::toNativeSeparators(SettingsFile(data)).toLocal8Bit().constData());
-    const std::string designFile = args.size() == 2 ? QFile::encodeName(args[1]).toStdString() : std::string();
-    if (designFile.empty()) {
-        NewDesign();
-    } else {
-        std::string error;
-        // A design that could not be saved is refused before the window
-        // opens, not when it closes.
-        if (!CheckWritable(designFile, error)) {
-            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
-            return 1;
-        }
-        if (!OpenDesignFile(designFile, error)) {
-            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
-            return 1;
-        }
-    }
-
-    HostState state;
-    PalvaneInstance* editor = Palvane_CreateInstance();
-    if (!editor) {
-        std::fprintf(stderr, "norvo32: the editor could not be created\n");
-        DB_DiscardDataBase();
-        return 1;
-    }
-    Palvane_SetNotifyServer(editor, &OnNotifyServer, &state);
-    Palvane_SetSeverPath(editor, data.toLocal8Bit().constData());
-    if (Palvane_Load(editor, 0) == 0) {
-        std::fprintf(stderr, "norvo32: the editor did not start\n");
-        Palvane_Release(editor);
-        DB_DiscardDataBase();
-        return 1;
-    }
-
-    CommandReader reader([editor, &state](const std::string& aname, const std::string& command) {
-        // Once the editor has shut down, the lines still waiting go nowhere.
-        if (state.shutdown) return;
-        // The editor takes C strings: a line holding a NUL byte would reach
-        // it cut short, as another command than the one sent.
-        if (aname.find('\0') != std::string::npos || command.find('\0') != std::string::npos) {
-            std::fprintf(stderr, "norvo32: command \"%s\" refused: it holds a NUL byte\n", command.c_str());
-            return;
-        }
-        char error[512];
-        const int32_t result = Palvane_NotifyMe(editor, aname.c_str(), command.c_str(), error,
-                                                static_cast<int32_t>(sizeof error));
-        if (result != 0)
-            std::fprintf(stderr, "norvo32: command \"%s\" failed: error %d: %s\n", command.c_str(),
-                         static_cast<int>(result), error);
-    });
-    reader.Start();
-
-    std::unique_ptr<QSocketNotifier> endSignals;
-    if (g_signalPipe[0] >= 0) endSignals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-    if (endSignals) QObject::connect(endSignals.get(), &QSocketNotifier::activated, [&] {
-        char byte = 0;
-        const ssize_t got = read(g_signalPipe[0], &byte, 1);
-        (void)got;
-        // The editor closes as for the host's "EX"; should that fail, the
-        // event loop ends and releasing the editor closes it.
-        char error[512];
-        if (Palvane_NotifyMe(editor, "PALVANE", "PALVANE,EX", error, static_cast<int32_t>(sizeof error)) != 0 ||
-            !state.shutdown)
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    });
-
-    if (!state.shutdown) app.exec();
-    reader.Stop();
-    Palvane_Release(editor);
-    int status = 0;
-    if (!designFile.empty()) {
-        std::string error;
-        if (!SaveDesignFile(designFile, error)) {
-            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
-            status = 1;
-        }
-    }
-    // The design is closed while the application still exists.
-    DB_DiscardDataBase();
-    return status;
+    HostOptions options;
+    options.designFile = args.size() == 2 ? QFile::encodeName(args[1]).toStdString() : std::string();
+    options.dataFolder = data;
+    return RunHost(options);
 }

@@ -8,6 +8,7 @@
 #include "editor/interaction/commands.h"
 #include "editor/objects/branches.h"
 #include "editor/objects/symbols.h"
+#include "editor/shell/appcmd.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
@@ -47,15 +48,6 @@ std::string PageNameOf(const std::string& answer)
         return {};
     }
     return name;
-}
-
-// Tells the running sibling applications that the pages changed.
-void NotifyPageSiblings(SCHMAIN& main)
-{
-    std::string app = "NVOSPCED", cmd = "UP";
-    main.AP_SendCmd(app, cmd);
-    app = "NVOSIM";
-    main.AP_SendCmd(app, cmd);
 }
 
 // Reports `code` with a copy of the current page's name (the reporter
@@ -137,7 +129,7 @@ void SCHMAIN::M_PageNew_Click()
     M_FSI_Click(g_CurMode);
     RefreshCanvas();
     RedrawView();
-    NotifyPageSiblings(*this);
+    NotifyPageFollowers();
 }
 
 void SCHMAIN::M_PageRen_Click()
@@ -180,7 +172,7 @@ void SCHMAIN::M_PageDel_Click()
     OM_Delete(DB_PageMap(), g_CurPage);
     F_Pages->SetText(kMainPage);
     F_Pages_Click();
-    NotifyPageSiblings(*this);
+    NotifyPageFollowers();
 }
 
 void SCHMAIN::M_PageClean_Click()
@@ -189,7 +181,7 @@ void SCHMAIN::M_PageClean_Click()
         CleanPage();
         RefreshCanvas();
         RedrawView();
-        NotifyPageSiblings(*this);
+        NotifyPageFollowers();
     }
     CheckHelpMode(2, 2, 0, 0);
 }

@@ -17,6 +17,7 @@
 #include "platform/winsys/grid.h"
 #include "platform/winsys/interaction.h"
 #include "platform/winsys/keyboard.h"
+#include "platform/winsys/nested_runs.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -585,5 +586,6 @@ void SCHMAIN::UnloadItemEditor()
 {
     UnmarkCurrentItem();
     FormInstance<SCHITMED>().Unload();
+    winsys::NestedRun turn;
     QApplication::processEvents();
 }

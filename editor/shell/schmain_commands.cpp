@@ -16,10 +16,8 @@
 #include "editor/shell/textnum.h"
 #include "editor/view/view_state.h"
 #include "platform/kernel/records.h"
+#include "platform/winsys/nested_runs.h"
 
-#include <QApplication>
-#include <QThread>
-#include <QTimer>
 
 #include <array>
 #include <cstdlib>
@@ -59,18 +57,30 @@ int32_t LongField(int i)
     return static_cast<int32_t>(ToLong(g_ArgNum(i)));
 }
 
-// The main window closes once no event loop of a running command or dialog
-// is left above the host's own, and no canvas is being painted: a paint
-// polls the keyboard, and a close arriving there would take the window's
-// controls away in the middle of the drawing.
-void UnloadWhenUnwound()
+// Closes the main window for the host's "EX". Every dialog, message box
+// and wait that runs now ends as its Cancel would, the procedures that
+// opened them finish against windows that still exist, and the window is
+// unloaded once they have all returned. A close that is refused after all
+// (a routing image that cannot be dropped) lets dialogs show again.
+void CloseMainWindow()
 {
-    if (!g_MainForm) return;
-    if (QThread::currentThread()->loopLevel() > 1 || g_MainForm->m_CanvasPaints > 0) {
-        QTimer::singleShot(0, qApp, [] { UnloadWhenUnwound(); });
-        return;
+    if (g_MainForm && g_MainForm->IsLoaded()) {
+        // A procedure that finished after the close may have started a
+        // command; it is abandoned as well.
+        g_CurCommand = 0;
+        g_CmdRunning = 0;
+        g_MainForm->Unload(unloadmode::Code);
     }
-    g_MainForm->Unload(unloadmode::Code);
+    if (g_MainForm && g_MainForm->IsLoaded()) winsys::ClearCloseRequest();
+}
+
+void CloseWhenUnwound()
+{
+    winsys::RequestClose();
+    if (winsys::NestedRunDepth() == 0)
+        CloseMainWindow();
+    else
+        winsys::RunWhenUnwound(CloseMainWindow);
 }
 
 }  // namespace
@@ -106,11 +116,10 @@ void SCHMAIN::AP_ExeCmd(std::string& sCommand)
     } else if (verb == "UP") {
         ReloadAfterUpdate();
     } else if (verb == "EX") {
-        // A running command is abandoned so that the close is not refused;
-        // the window goes once that command's own loop has ended.
+        // A running command is abandoned so that the close is not refused.
         g_CurCommand = 0;
         g_CmdRunning = 0;
-        UnloadWhenUnwound();
+        CloseWhenUnwound();
     } else if (verb == "FS") {
         const int32_t level = LongField(5);
         const int32_t page = LongField(6);
@@ -218,4 +227,10 @@ void SendCmd(const std::string& application, const std::string& command)
     std::string app = application;
     std::string text = application + "," + command;
     g_MainForm->AP_SendCmd(app, text);
+}
+
+void NotifyPageFollowers()
+{
+    SendCmd("NVOSPCED", "UP");
+    SendCmd("NVOSIM", "UP");
 }

@@ -19,6 +19,7 @@
 #include "editor/shell/shared_services.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "platform/winsys/nested_runs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -201,7 +202,10 @@ void SCHMAIN::Form_Unload(int& /*cancel*/)
         return nullptr;
     };
     while (lastOther()) {
-        QCoreApplication::processEvents();
+        {
+            winsys::NestedRun turn;
+            QCoreApplication::processEvents();
+        }
         Form* other = lastOther();
         if (!other) break;
         // A window that refuses to go stays; the editor still closes.

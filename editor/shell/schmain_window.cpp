@@ -9,6 +9,7 @@
 #include "editor/shell/schmain_design.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/view/canvas.h"
+#include "platform/winsys/nested_runs.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -212,11 +213,13 @@ void SCHMAIN::CreateCanvasAndStatus(QWidget* client)
     ViewPicture->setFocusPolicy(Qt::StrongFocus);
     ViewPicture->SetBackColor(QColor(0xFF, 0xFF, 0xF8));
     // A paint the canvas scheduled before the window closed may still come:
-    // the window's controls are gone then, so it draws nothing. While one
-    // runs, a close from the host waits for it (UnloadWhenUnwound).
+    // the window's controls are gone then, so it draws nothing. A paint
+    // polls the keyboard, which runs waiting events: it counts as a nested
+    // run, so a close from the host waits for the drawing to end.
     ViewPicture->Paint.Connect([this] {
         if (!IsLoaded()) return;
         RestoreOnExit painting(m_CanvasPaints, m_CanvasPaints + 1);
+        winsys::NestedRun run;
         ViewPicture_Paint();
     });
     ViewPicture->MouseDown.Connect([this](int b, int s, double x, double y) { ViewPicture_MouseDown(b, s, x, y); });
@@ -247,6 +250,7 @@ void SCHMAIN::CreateCanvasAndStatus(QWidget* client)
     F_PICView->Paint.Connect([this] {
         if (!IsLoaded()) return;
         RestoreOnExit painting(m_CanvasPaints, m_CanvasPaints + 1);
+        winsys::NestedRun run;
         F_PICView_Paint();
     });
     F_PICView->MouseMove.Connect([this](int b, int s, double x, double y) { F_PICView_MouseMove(b, s, x, y); });

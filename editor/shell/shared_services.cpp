@@ -6,6 +6,7 @@
 #include "editor/shell/schmain.h"
 #include "editor/shell/textnum.h"
 #include "editor/view/canvas.h"
+#include "platform/winsys/nested_runs.h"
 #include "platform/winsys/printer.h"
 
 #include <QCoreApplication>
@@ -95,6 +96,16 @@ void WaitForFlag(bool& flag, const Form* dialog)
 {
     flag = true;
     const auto shown = [dialog] { return !dialog || dialog->Visible(); };
+    if (winsys::CloseRequested()) {
+        // The application is closing: the dialog ends as its Cancel would.
+        if (dialog) winsys::CancelWindow(dialog->Window());
+        flag = false;
+        return;
+    }
+    winsys::NestedRun run([&flag, dialog] {
+        if (dialog) winsys::CancelWindow(dialog->Window());
+        flag = false;
+    });
     while (flag && shown() && !QCoreApplication::closingDown())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
     flag = false;

@@ -1,6 +1,7 @@
 // SCHMAIN's tool panels (function and option buttons), the menu panel, the
 // page list, and the hidden fields through which other windows signal the
 // main window.
+#include "editor/shell/appcmd.h"
 #include "editor/shell/schmain.h"
 
 #include "editor/automation/routing_dialogs.h"
@@ -198,10 +199,7 @@ void SCHMAIN::F_Pages_Click()
                 ShowZoomValue();
                 RedrawBtn_Click();
             }
-            std::string app = "NVOSPCED", cmd = "UP";
-            AP_SendCmd(app, cmd);
-            app = "NVOSIM";
-            AP_SendCmd(app, cmd);
+            NotifyPageFollowers();
         }
     }
     RedrawView();

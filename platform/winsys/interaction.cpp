@@ -1,6 +1,7 @@
 #include "platform/winsys/interaction.h"
 
 #include "platform/winsys/keyboard.h"
+#include "platform/winsys/nested_runs.h"
 #include "platform/winsys/latin1.h"
 #include "platform/winsys/print_scale_dialog.h"
 #include "platform/winsys/printer.h"
@@ -67,10 +68,32 @@ QStringList NameFilters(const std::string& filter)
     return filters;
 }
 
+// The answer of a message box closed without a choice: Cancel or No where
+// the box has one, else its first button.
+int CancelAnswer(const std::vector<int>& answers)
+{
+    for (int a : answers)
+        if (a == mb::AnswerCancel || a == mb::AnswerNo) return a;
+    return answers.front();
+}
+
+// Runs a dialog's exec as a nested run that a close request rejects;
+// false when the dialog was not accepted (or not shown, the application
+// closing).
+bool ExecDialog(QDialog& dialog)
+{
+    if (CloseRequested()) return false;
+    NestedRun run([&dialog] { dialog.reject(); });
+    const int result = dialog.exec();
+    return result == QDialog::Accepted && !run.Cancelled();
+}
+
 class QtInteraction : public Interaction {
 public:
     int MessageBox(const std::string& text, const std::string& caption, int style) override
     {
+        const std::vector<int> answers = AnswersOfStyle(style);
+        if (CloseRequested()) return CancelAnswer(answers);
         QMessageBox box(QApplication::activeWindow());
         box.setText(ToQ(text));
         box.setWindowTitle(ToQ(caption));
@@ -81,19 +104,18 @@ public:
         case mb::Information: box.setIcon(QMessageBox::Information); break;
         default: break;
         }
-        const std::vector<int> answers = AnswersOfStyle(style);
         QMessageBox::StandardButtons buttons;
         for (int a : answers) buttons |= ButtonOfAnswer(a);
         box.setStandardButtons(buttons);
         const size_t defaultIndex = static_cast<size_t>((style & mb::DefaultButtonMask) >> 8);
         if (defaultIndex < answers.size()) box.setDefaultButton(ButtonOfAnswer(answers[defaultIndex]));
+        NestedRun run([&box] { box.reject(); });
         const int clicked = box.exec();
+        if (run.Cancelled()) return CancelAnswer(answers);
         for (int a : answers)
             if (clicked == ButtonOfAnswer(a)) return a;
         // Closed with Escape or the window's close button.
-        for (int a : answers)
-            if (a == mb::AnswerCancel || a == mb::AnswerNo) return a;
-        return answers.front();
+        return CancelAnswer(answers);
     }
 
     bool InputBox(const InputBoxRequest& request, std::string& answer) override
@@ -103,14 +125,19 @@ public:
         dialog.setLabelText(ToQ(request.prompt));
         dialog.setTextValue(ToQ(request.defaultText));
         if (request.x >= 0 && request.y >= 0) dialog.move(request.x, request.y);
-        if (dialog.exec() != QDialog::Accepted) return false;
+        if (!ExecDialog(dialog)) return false;
         answer = FromQ(dialog.textValue());
         return true;
     }
 
     void PopupMenu(QMenu* menu, QPoint screenPos) override
     {
-        if (menu) menu->exec(screenPos);
+        if (!menu || CloseRequested()) return;
+        QPointer<QMenu> guard(menu);
+        NestedRun run([guard] {
+            if (guard) guard->close();
+        });
+        menu->exec(screenPos);
     }
 
     bool FileDialog(FileDialogRequest& request) override
@@ -135,7 +162,7 @@ public:
         }
         if (!request.defaultExt.empty()) dialog.setDefaultSuffix(ToQ(request.defaultExt));
         if (!request.fileName.empty()) dialog.selectFile(ToQ(request.fileName));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+        if (!ExecDialog(dialog) || dialog.selectedFiles().isEmpty()) return false;
         request.fileName = FromQ(dialog.selectedFiles().front());
         const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
         if (chosen >= 0) request.filterIndex = static_cast<int>(chosen) + 1;
@@ -158,7 +185,7 @@ public:
         if (request.flags & 0x4) options &= ~QAbstractPrintDialog::PrintSelection;
         if (request.flags & 0x8) options &= ~QAbstractPrintDialog::PrintPageRange;
         dialog.setOptions(options);
-        if (dialog.exec() != QDialog::Accepted) return false;
+        if (!ExecDialog(dialog)) return false;
         request.orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
         request.copies = printer.copyCount();
         request.printerName = FromQ(printer.printerName());
@@ -169,7 +196,7 @@ public:
     bool PrintScaleSetup(PrintScaleRequest& request) override
     {
         PrintScaleDialog dialog(request, QApplication::activeWindow());
-        if (dialog.exec() != QDialog::Accepted) return false;
+        if (!ExecDialog(dialog)) return false;
         request = dialog.Result();
         return true;
     }
@@ -178,11 +205,20 @@ public:
     {
         if (!window) return;
         QPointer<QWidget> guard(window);
+        // While the application closes a window is not shown: it ends at
+        // once, as its Cancel would.
+        if (CloseRequested()) {
+            CancelWindow(window);
+            return;
+        }
         window->setWindowModality(Qt::ApplicationModal);
         window->show();
-        // Wait until the window is hidden, closed or destroyed.
-        QEventLoop loop;
-        while (guard && guard->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+        {
+            NestedRun run([guard] { CancelWindow(guard); });
+            // Wait until the window is hidden, closed or destroyed.
+            QEventLoop loop;
+            while (guard && guard->isVisible()) loop.processEvents(QEventLoop::WaitForMoreEvents);
+        }
         if (guard) guard->setWindowModality(Qt::NonModal);
     }
 
@@ -194,8 +230,17 @@ public:
             return;
         }
         QPointer<QWidget> guard(window);
+        if (CloseRequested()) {
+            CancelWindow(window);
+            waiting = false;
+            return;
+        }
         window->show();
         window->raise();
+        NestedRun run([guard, &waiting] {
+            CancelWindow(guard);
+            waiting = false;
+        });
         while (waiting && guard && guard->isVisible() && !QCoreApplication::closingDown())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents);
         waiting = false;

@@ -1,4 +1,5 @@
 #include "platform/winsys/keyboard.h"
+#include "platform/winsys/nested_runs.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -167,6 +168,9 @@ public:
             bool& flag;
             ~Done() { flag = false; }
         } done{polling_};
+        // Counted as a nested run: nothing that waits for the event loop to
+        // unwind runs inside the poll (a paint polls between its stages).
+        NestedRun run;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
 

@@ -1,0 +1,189 @@
+#include "host/host_run.h"
+
+#include "editor/shell/palvane.h"
+#include "host/command_reader.h"
+#include "host/design_file.h"
+#include "platform/kernel/nvokernel32.h"
+#include "platform/winsys/nested_runs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+struct HostState {
+    PalvaneInstance* editor = nullptr;
+    bool shutdown = false;
+};
+
+// Passes one command to the editor; a failure is reported as one line.
+void Deliver(HostState& state, const std::string& aname, const std::string& command)
+{
+    // Once the editor has shut down, nothing more goes to it.
+    if (state.shutdown || !state.editor) return;
+    char error[512];
+    const int32_t result =
+        Palvane_NotifyMe(state.editor, aname.c_str(), command.c_str(), error, static_cast<int32_t>(sizeof error));
+    if (result != 0)
+        std::fprintf(stderr, "norvo32: command \"%s\" failed: error %d: %s\n", command.c_str(),
+                     static_cast<int>(result), error);
+}
+
+// Whether a command the editor sent is addressed to the editor itself: to
+// every application ("All") or to "PALVANE" (case as sent).
+bool AddressedToEditor(const std::string& command)
+{
+    const std::string target = command.substr(0, command.find(','));
+    return target == "All" || target == "PALVANE";
+}
+
+// Every command the editor sends is printed for the suite. As the suite's
+// hub the host also delivers those addressed to the editor back to it: in
+// the order sent, once the sending procedure has returned and no dialog of
+// it is running, never from inside it.
+void OnNotifyServer(void* context, const char* aname, const char* command)
+{
+    auto* state = static_cast<HostState*>(context);
+    const std::string sender = aname ? aname : "";
+    const std::string text = command ? command : "";
+    std::printf("%s\t%s\n", sender.c_str(), text.c_str());
+    std::fflush(stdout);
+    if (text == "SHUTDOWN") {
+        state->shutdown = true;
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return;
+    }
+    if (AddressedToEditor(text))
+        winsys::RunWhenUnwound([state, sender, text] { Deliver(*state, sender, text); });
+}
+
+// The signals that end the host are turned into a byte on this pair, read
+// from the event loop.
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    const ssize_t written = write(g_signalPipe[1], &byte, 1);
+    (void)written;
+}
+
+}  // namespace
+
+void CatchEndSignals()
+{
+    if (g_signalPipe[0] >= 0) return;
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
+    struct sigaction action {};
+    action.sa_handler = &OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+int RunHost(const HostOptions& options)
+{
+    const std::string& designFile = options.designFile;
+    if (designFile.empty()) {
+        NewDesign();
+    } else {
+        std::string error;
+        // A design that could not be saved is refused before the window
+        // opens, not when it closes.
+        if (!CheckWritable(designFile, error) || !OpenDesignFile(designFile, error)) {
+            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
+            return 1;
+        }
+    }
+
+    HostState state;
+    state.editor = Palvane_CreateInstance();
+    if (!state.editor) {
+        std::fprintf(stderr, "norvo32: the editor could not be created\n");
+        DB_DiscardDataBase();
+        return 1;
+    }
+    Palvane_SetNotifyServer(state.editor, &OnNotifyServer, &state);
+    Palvane_SetSeverPath(state.editor, options.dataFolder.toLocal8Bit().constData());
+
+    // An end signal closes the editor as the host's "EX" does, also while
+    // the start-up still runs (its message boxes end as their Cancel
+    // would); should the editor not close, the event loop ends and
+    // releasing the editor closes it.
+    std::unique_ptr<QSocketNotifier> endSignals;
+    if (g_signalPipe[0] >= 0) {
+        endSignals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(endSignals.get(), &QSocketNotifier::activated, [&state] {
+            char byte = 0;
+            const ssize_t got = read(g_signalPipe[0], &byte, 1);
+            (void)got;
+            if (state.shutdown) return;
+            char error[512];
+            if (Palvane_NotifyMe(state.editor, "PALVANE", "PALVANE,EX", error, static_cast<int32_t>(sizeof error)) != 0) {
+                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+                return;
+            }
+            winsys::RunWhenUnwound([&state] {
+                if (!state.shutdown) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            });
+        });
+    }
+
+    bool loaded = false;
+    {
+        // Nothing that waits for the event loop to unwind (a close, a
+        // command delivered back) runs inside the start-up.
+        winsys::NestedRun startUp;
+        loaded = Palvane_Load(state.editor, 0) != 0;
+    }
+    if (!loaded) {
+        std::fprintf(stderr, "norvo32: the editor did not start\n");
+        endSignals.reset();
+        Palvane_Release(state.editor);
+        DB_DiscardDataBase();
+        return 1;
+    }
+
+    CommandReader reader(
+        [&state](const std::string& aname, const std::string& command) {
+            // The editor takes C strings: a line holding a NUL byte would
+            // reach it cut short, as another command than the one sent.
+            if (state.shutdown) return;
+            if (aname.find('\0') != std::string::npos || command.find('\0') != std::string::npos) {
+                std::fprintf(stderr, "norvo32: command \"%s\" refused: it holds a NUL byte\n", command.c_str());
+                return;
+            }
+            Deliver(state, aname, command);
+        },
+        options.commandInput);
+    reader.Start();
+
+    if (options.started) options.started(state.editor);
+    if (!state.shutdown) QApplication::exec();
+    reader.Stop();
+    endSignals.reset();
+    Palvane_Release(state.editor);
+    state.editor = nullptr;
+    int status = 0;
+    if (!designFile.empty()) {
+        std::string error;
+        if (!SaveDesignFile(designFile, error)) {
+            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
+            status = 1;
+        }
+    }
+    // The design is closed while the application still exists.
+    DB_DiscardDataBase();
+    return status;
+}

@@ -1,0 +1,120 @@
+#include "tests/host/host_fixture.h"
+
+#include "editor/shell/menus.h"
+#include "editor/shell/ribbon.h"
+#include "editor/shell/schmain.h"
+#include "editor/view/canvas.h"
+#include "platform/kernel/nvokernel32.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace palvane_test {
+
+namespace {
+
+constexpr int32_t kStep = 254000;  // 0.1 inch in database units
+
+}  // namespace
+
+void HostInProcess::SetUp()
+{
+    ASSERT_TRUE(dir.isValid());
+    const QString copy = dir.filePath("demo.nvd");
+    ASSERT_TRUE(QFile::copy(COMPILED_DATA_DIR "/demo/demo.nvd", copy));
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    design = copy.toStdString();
+    ASSERT_EQ(pipe(input_), 0);
+    E_SetString("IniFile", COMPILED_DATA_DIR "/norvo32.ini");
+    CatchEndSignals();
+}
+
+void HostInProcess::TearDown()
+{
+    for (int& fd : input_) {
+        if (fd >= 0) close(fd);
+        fd = -1;
+    }
+}
+
+int HostInProcess::Run(const std::function<void(SCHMAIN&)>& started)
+{
+    HostOptions options;
+    options.designFile = design;
+    options.dataFolder = COMPILED_DATA_DIR;
+    options.commandInput = input_[0];
+    options.started = [&started](PalvaneInstance*) {
+        // The user starts once the event loop runs.
+        QTimer::singleShot(0, qApp, [&started] {
+            if (g_MainForm) started(*g_MainForm);
+        });
+    };
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunHost(options);
+    out = testing::internal::GetCapturedStdout();
+    err = testing::internal::GetCapturedStderr();
+    return status;
+}
+
+void HostInProcess::Send(const std::string& line)
+{
+    const std::string text = line + "\n";
+    ASSERT_EQ(write(input_[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+}
+
+std::string HostInProcess::Errors() const
+{
+    std::string kept;
+    size_t start = 0;
+    while (start < err.size()) {
+        size_t end = err.find('\n', start);
+        if (end == std::string::npos) end = err.size();
+        const std::string line = err.substr(start, end - start);
+        if (line.rfind("This plugin does not support", 0) != 0) kept += line + "\n";
+        start = end + 1;
+    }
+    return kept;
+}
+
+void ChooseMode(SCHMAIN& main, int mode)
+{
+    main.M_FSI(mode)->Action()->trigger();
+}
+
+void PressFunction(SCHMAIN& main, int function)
+{
+    QTest::mouseClick(main.F_FSI(function), Qt::LeftButton);
+}
+
+void SetOption(SCHMAIN& main, int option, bool on)
+{
+    if (main.F_OST(option)->Value() != on) QTest::mouseClick(main.F_OST(option), Qt::LeftButton);
+}
+
+QPoint PixelOf(SCHMAIN& main, int32_t x, int32_t y)
+{
+    main.OpenCanvasDC();
+    int32_t p[2] = {x, y};
+    G_LPtoDP(p);
+    main.CloseCanvasDC();
+    return {p[0], p[1]};
+}
+
+void ClickPage(SCHMAIN& main, double stepsX, double stepsY)
+{
+    // A canvas resized and not yet painted ignores the pointer.
+    if (main.m_ResizePending) main.RefreshCanvas();
+    const QPoint p = PixelOf(main, static_cast<int32_t>(stepsX * kStep), static_cast<int32_t>(stepsY * kStep));
+    EXPECT_TRUE(main.ViewPicture->rect().contains(p)) << p.x() << "," << p.y();
+    QTest::mouseMove(main.ViewPicture, p);
+    QTest::mouseClick(main.ViewPicture, Qt::LeftButton, {}, p);
+}
+
+}  // namespace palvane_test

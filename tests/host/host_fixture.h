@@ -1,0 +1,58 @@
+// The host run in the test's own process, on a copy of the shipped demo
+// design, with the window system's real dialogs: the test works in the
+// editor's window as a user would (menus, tool buttons, clicks on the page)
+// while the host's event loop runs, and sends command lines through a pipe
+// that stands for the host's standard input.
+#pragma once
+
+#include "host/host_run.h"
+
+#include <QPoint>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class SCHMAIN;
+
+namespace palvane_test {
+
+class HostInProcess : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs the host on the design file until it exits; `started` runs once
+    // the editor is up. Returns the host's exit status; what it wrote on
+    // standard output and standard error is in `out` and `err`.
+    int Run(const std::function<void(SCHMAIN&)>& started);
+
+    // Sends one command line to the host's input.
+    void Send(const std::string& line);
+    // Standard error without the notes of the offscreen window system
+    // ("This plugin does not support raise()").
+    std::string Errors() const;
+
+    QTemporaryDir dir;
+    std::string design;
+    std::string out;
+    std::string err;
+
+private:
+    int input_[2] = {-1, -1};
+};
+
+// What a user does in the main window.
+void ChooseMode(SCHMAIN& main, int mode);
+void PressFunction(SCHMAIN& main, int function);
+void SetOption(SCHMAIN& main, int option, bool on);
+// The canvas pixel of a database point.
+QPoint PixelOf(SCHMAIN& main, int32_t x, int32_t y);
+// A left click on the page at a database point (0.1 inch steps).
+void ClickPage(SCHMAIN& main, double stepsX, double stepsY);
+
+}  // namespace palvane_test
