@@ -39,16 +39,6 @@ void PrintTo(const Opening& opening, std::ostream* os)
     *os << opening.name;
 }
 
-void Trigger(MenuItem* item)
-{
-    ASSERT_TRUE(item);
-    // A menu's items are set up when the menu opens, as for a user.
-    for (QObject* owner : item->Action()->associatedObjects())
-        if (auto* menu = qobject_cast<QMenu*>(owner)) emit menu->aboutToShow();
-    ASSERT_TRUE(item->Action()->isEnabled());
-    item->Action()->trigger();
-}
-
 // Every kind of window a user opens over the editor, the way a user opens
 // it. Positions are in 0.1 inch steps on the demo's first page, whose
 // empty corner lies at (-30, -20).

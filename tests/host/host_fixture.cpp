@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -81,6 +82,15 @@ std::string HostInProcess::Errors() const
         start = end + 1;
     }
     return kept;
+}
+
+void Trigger(MenuItem* item)
+{
+    ASSERT_TRUE(item);
+    for (QObject* owner : item->Action()->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(owner)) emit menu->aboutToShow();
+    ASSERT_TRUE(item->Action()->isEnabled());
+    item->Action()->trigger();
 }
 
 void ChooseMode(SCHMAIN& main, int mode)

@@ -17,6 +17,7 @@
 #include <functional>
 #include <string>
 
+class MenuItem;
 class SCHMAIN;
 
 namespace palvane_test {
@@ -47,6 +48,8 @@ private:
 };
 
 // What a user does in the main window.
+// Chooses a menu item: its menu opens first, which sets its items up.
+void Trigger(MenuItem* item);
 void ChooseMode(SCHMAIN& main, int mode);
 void PressFunction(SCHMAIN& main, int function);
 void SetOption(SCHMAIN& main, int option, bool on);

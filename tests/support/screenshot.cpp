@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
@@ -47,6 +48,17 @@ std::string SaveScreenshot(QWidget* widget, const std::string& name)
     // What is waiting to be drawn reaches the window first.
     QCoreApplication::processEvents();
     const QPixmap picture = ShownPicture(widget);
+    const QString path = QDir(QString::fromStdString(ScreenshotDir())).absoluteFilePath(QString::fromStdString(name) + ".png");
+    if (picture.isNull() || !picture.save(path, "PNG")) return {};
+    return path.toStdString();
+}
+
+std::string SaveScreenScreenshot(const std::string& name)
+{
+    QCoreApplication::processEvents();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    const QPixmap picture = screen->grabWindow(0);
     const QString path = QDir(QString::fromStdString(ScreenshotDir())).absoluteFilePath(QString::fromStdString(name) + ".png");
     if (picture.isNull() || !picture.save(path, "PNG")) return {};
     return path.toStdString();

@@ -17,6 +17,10 @@ std::string ScreenshotDir();
 // <dir>/<name>.png; returns the file's path, empty when it failed.
 std::string SaveScreenshot(QWidget* widget, const std::string& name);
 
+// Grabs the whole screen, with the window manager's frames and captions
+// where one runs (under a virtual X display), to <dir>/<name>.png.
+std::string SaveScreenScreenshot(const std::string& name);
+
 // Opens the menu at the top left of the screen, grabs it to
 // <dir>/<name>.png and closes it again; returns the path or empty.
 std::string SaveMenuScreenshot(QMenu* menu, const std::string& name);
