@@ -1,6 +1,7 @@
 # Shared set-up of run.sh and test.sh: installs the Debian packages that are
 # missing, then configures and builds. Sourced, not run; expects BUILD_DIR
-# and CMAKE_ARGS to be set by the caller.
+# and CMAKE_ARGS to be set by the caller; BUILD_TARGETS, when set, builds
+# only those targets (and what they need).
 
 PACKAGES=(qt6-base-dev libsqlite3-dev libgtest-dev libbenchmark-dev cmake make g++ fonts-dejavu-core poppler-utils)
 
@@ -20,4 +21,6 @@ fi
 
 JOBS="$(nproc 2>/dev/null || echo 2)"
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${CMAKE_ARGS[@]}" >/dev/null
-cmake --build "$BUILD_DIR" --parallel "$JOBS"
+TARGET_ARGS=()
+for t in ${BUILD_TARGETS[@]+"${BUILD_TARGETS[@]}"}; do TARGET_ARGS+=(--target "$t"); done
+cmake --build "$BUILD_DIR" --parallel "$JOBS" ${TARGET_ARGS[@]+"${TARGET_ARGS[@]}"}
