@@ -14,6 +14,7 @@
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "editor/view/nvoshort.h"
 
 namespace {
 
@@ -58,7 +59,11 @@ void SCHMAIN::EnterRoutingMode()
     for (MenuItem* menu : {M_File, M_Page, M_Color, M_Style, M_Edit, M_Auto, M_Pnotes, M_Dnotes, M_Bitmaps, M_Mono,
                            M_APlcPtrns, M_ViewPort, M_Short})
         menu->SetEnabled(false);
-    // The shortcut palette NVOSHORT is hidden here once it exists.
+    // The shortcut palette would switch modes behind the image's back; it
+    // stays loaded and comes back when routing mode ends (M_Short keeps its
+    // check mark).
+    NVOSHORT& palette = FormInstance<NVOSHORT>();
+    if (IsFormShown(palette)) palette.Hide();
     if (m_ViewPortOn != 0) {
         F_PICView->setVisible(false);
         m_ViewPortOn = 0;

@@ -14,6 +14,7 @@
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/textnum.h"
+#include "editor/view/nvoshort.h"
 
 namespace {
 
@@ -62,8 +63,8 @@ void SCHMAIN::SaveRoutedWires()
                            M_APlcPtrns, M_ViewPort})
         menu->SetEnabled(true);
     SetupFunctionButtons(g_CurMode);
-    // The shortcut palette NVOSHORT comes back here, when M_Short is
-    // checked, once it exists.
+    // The shortcut palette comes back when it is wanted.
+    if (M_Short->Checked()) FormInstance<NVOSHORT>().Show();
     M_Short->SetEnabled(true);
     g_AppBusyFlag = 0;
     PublishAppState(0, 0);

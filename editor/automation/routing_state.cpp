@@ -16,6 +16,7 @@ std::string g_RouteMsg;
 RoutePoint g_RoutePt;
 RoutePoint g_RouteBlokPt;
 int32_t g_RouteScale = 0;
+int32_t g_RouteStepMode = 0;
 
 namespace {
 

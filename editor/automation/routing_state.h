@@ -27,6 +27,9 @@ extern std::string g_RouteMsg;
 extern RoutePoint g_RoutePt;      // last click in routing mode; second corner of a block
 extern RoutePoint g_RouteBlokPt;  // first corner of a block
 extern int32_t g_RouteScale;      // 2540 inches, 10000 millimetres
+// The step-wise routing of routing mode; the routing mode's function
+// buttons 0 (the step dialog) and 10 (leaving the mode) end it (0).
+extern int32_t g_RouteStepMode;
 
 // The buffer handed to the router for one call: starts from g_RouteMsg (so
 // that a text the router appends follows the previous one) and is large

@@ -244,7 +244,10 @@ std::unique_ptr<QWidget> InsertionDialog::CreateWindow()
     c.crepeat->Click.Connect([this] { F_Crepeat_Click(); });
     c.libs->Click.Connect([this] { F_Libs_Click(); });
     for (int i = 0; i < Lists(); ++i) c.lists[i]->Click.Connect([this, i] { F_BrowseList_Click(i); });
-    for (int i = 0; i < Previews(); ++i) c.previews[i]->Paint.Connect([this, i] { ViewPicture_Paint(i); });
+    for (int i = 0; i < Previews(); ++i) {
+        c.previews[i]->Paint.Connect([this, i] { ViewPicture_Paint(i); });
+        c.previews[i]->Resize.Connect([this, i] { ViewPicture_Resize(i); });
+    }
     c.search->Click.Connect([this] { F_SearchEngine_Click(); });
     c.accept->Click.Connect([this] { F_Accept_Click(); });
     c.cancel->Click.Connect([this] { F_Cancel_Click(); });
@@ -663,6 +666,23 @@ void InsertionDialog::ViewPicture_Paint(int index)
     if (symbol == 0 || size.width() <= 0 || size.height() <= 0) return;
     const ViewDCRec view{m_PreviewScale[index], size.width(), size.height(), 0, 0, ViewFlags(index)};
     if (G_OpenDC(picture->DeviceHandle(), &view) == 0) return;
+    auto closeDc = OnExit([] { G_CloseDC(); });
+    // The draw mode is the kernel's, left as the editor's last drawing set
+    // it (an erase or an XOR preview would leave nothing to see): the
+    // symbol is drawn plainly in its own colours, and the editor gets its
+    // mode back.
+    const int32_t mode = G_SetDrawMode(0);
+    auto restoreMode = OnExit([mode] { G_SetDrawMode(mode); });
     DrawSymbAt(symbol, m_PreviewX[index], m_PreviewY[index], 0, 0);
-    G_CloseDC();
+}
+
+void InsertionDialog::ViewPicture_Resize(int index)
+{
+    // A picture gets its size when the window is first shown, after the
+    // opening has fitted and drawn the symbol for a picture not yet laid
+    // out; the resize replaces the image without drawing. The symbol is
+    // fitted to the picture as it is now and drawn again.
+    if (!c_ || !c_->previews[index]) return;
+    FitPreview(index);
+    c_->previews[index]->Invalidate();
 }

@@ -128,6 +128,7 @@ public:
     void F_SearchEngine_Click();
     virtual void F_BrowseList_Click(int index) = 0;
     void ViewPicture_Paint(int index);
+    void ViewPicture_Resize(int index);
 
     // Geometry fields: each takes its text over, stores it when in range
     // (beeps otherwise) and shows the stored values again.

@@ -182,7 +182,9 @@ void SCHICMPD::F_BrowseList_Click(int index)
         ClearPreviews();
         return;
     }
-    if (chosen == m_RefPartName && m_RefPartId != 0) return;
+    // The current part chosen again is loaded again as well: each opening
+    // forgets the gate symbol and package shown and reselects the current
+    // part to bring them back.
     g_LookupPartName = chosen;
     DropCurrent();
     g_LookupPartLib.clear();

@@ -382,7 +382,7 @@ void SCHSNET::JumpToSchPin(const std::string& reference)
 
 void SCHSNET::F_Close_Click()
 {
-    if (g_NetViewJumpPage == 0 || pan_->Value() == 0) g_NetViewJumpX = 220000000;
+    if (g_NetViewJumpPage == 0 || pan_->Value() == 0) g_NetViewJumpX = kNoNetViewJump;
     Hide();
 }
 

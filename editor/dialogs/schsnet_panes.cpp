@@ -9,6 +9,7 @@
 #include "editor/shell/numtext.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/platform_calls.h"
+#include "editor/shell/scope_guard.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/shared_services.h"
 #include "editor/shell/systables.h"
@@ -97,6 +98,11 @@ void SCHSNET::ReadPageFrameBox(int32_t page)
 void SCHSNET::FitPaneToPage(int pane, int32_t k)
 {
     const int32_t page = PageIdOf(k);
+    // The frame box is read into the editor's globals, which describe the
+    // page the editor shows: all of them are its own again after the fit.
+    RestoreOnExit<int32_t> keepX1(g_FrameX1), keepY1(g_FrameY1), keepX2(g_FrameX2), keepY2(g_FrameY2);
+    RestoreOnExit<int32_t> keepWidth(g_FrameWidth), keepHeight(g_FrameHeight);
+    RestoreOnExit<bool> keepValid(g_FrameValid);
     N_SetNodeView(0);
     DB_SetCurPage(page);
     ReadPageFrameBox(page);

@@ -57,10 +57,15 @@ std::string JobFolder()
 
 std::string BackupFilePath()
 {
-    return JoinPath(JobFolder(), "Norvo32.TMP");
+    return SCHMAIN::JobFilePath("Norvo32.TMP");
 }
 
 }  // namespace
+
+std::string SCHMAIN::JobFilePath(const std::string& name)
+{
+    return JoinPath(JobFolder(), name);
+}
 
 std::string SCHMAIN::SelectLoadFile(int32_t kind, bool& none)
 {

@@ -123,7 +123,7 @@ bool SaveBlockFile(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     if (m.m_StepRequest) return false;
     CentreBox(m, true);
     if (m.m_BlockViaTempFile) {
-        m.m_BlockFilePath = JoinPath(g_JobDir, "$SBCOPY$.$$$");
+        m.m_BlockFilePath = SCHMAIN::JobFilePath("$SBCOPY$.$$$");
         // Sound behaviour: a scratch file of an earlier copy is never read
         // back in place of this one.
         std::remove(m.m_BlockFilePath.c_str());

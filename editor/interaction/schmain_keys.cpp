@@ -88,7 +88,12 @@ void SCHMAIN::Form_KeyDown(int& KeyCode, int& Shift)
             m_ShortcutKeys.clear();
             m_ShortcutArmed = 0;
         }
-        if (g_CurMode == 4 || g_CurMode == 9 || g_CurMode == 10 || g_CurMode == 11) F_OST_MouseUp(n, 1, 0, 0, 0);
+        // The key also releases the button as the pointer would; the net
+        // mode's release is its own (the net test's comparison).
+        if (g_CurMode == MODE_NETS)
+            NetCompareOptionUp(n);
+        else if (g_CurMode == 9 || g_CurMode == 10 || g_CurMode == 11)
+            F_OST_MouseUp(n, 1, 0, 0, 0);
         ViewPicture_MouseMove(1, 1, m_MouseX, m_MouseY);
     }
 }
@@ -123,7 +128,8 @@ void SCHMAIN::Form_KeyPress(int& KeyAscii)
                 if (F_FSI.Exists(f)) F_FSI(f)->SetValue(true);
                 break;
             }
-            if (func.AnyMode != 0 && M_FSI.Exists(m) && M_FSI(m)->Enabled()) {
+            if (func.AnyMode != 0 && M_FSI.Exists(m) && M_FSI(m)->Enabled() &&
+                M_Edit->Enabled()) {
                 for (ToolFuncRec& other : ModeTools(m).Funcs) other.Pressed = 0;
                 ModeTools(m).SelFunc = f;
                 func.Pressed = -1;

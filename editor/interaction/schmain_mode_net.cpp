@@ -18,6 +18,7 @@
 #include "editor/objects/netlist_compare.h"
 #include "editor/objects/pin_nodes.h"
 #include "editor/objects/wire_state.h"
+#include "editor/shell/controls.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/numtext.h"
 #include "editor/shell/platform_calls.h"
@@ -34,6 +35,9 @@ namespace {
 constexpr int32_t kHighlightMask = 128;
 constexpr int32_t kBusMemberFlag = 8;
 const char* const kFreeNetBase = "UN";
+// The net test's command and its option that compares with the layout.
+constexpr int32_t kNetTestCommand = 90;
+constexpr int kCompareOption = 2;
 
 void Begin(SCHMAIN& m, int32_t id)
 {
@@ -310,4 +314,39 @@ void SCHMAIN::NetWiresClick(int32_t x, int32_t y, bool clear)
         MakeNetWires(g_CurNet, clear);
         RefreshCanvas();
     }
+}
+
+// The release of an option button (or its function key) in the net mode.
+// Option 2 while the net test runs: the net's nodes in the schematic and in
+// the layout are listed in the net viewer and the option is released. When
+// the viewer closed asking for a position, its page becomes current and the
+// view is centred there.
+void SCHMAIN::NetCompareOptionUp(int Index)
+{
+    if (Index < 0 || Index >= 10) return;
+    if (g_CurMode != MODE_NETS || !OptionOn(kCompareOption) || g_CurCommand != kNetTestCommand) return;
+    OpenCanvasDC();
+    EraseOverlay();
+    EraseHighlight();
+    CloseCanvasDC();
+    // A jump left from an earlier report is not taken for this one (the
+    // viewer does not open for a net on no page).
+    g_NetViewJumpX = kNoNetViewJump;
+    g_NetViewJumpPage = 0;
+    ReportNetlistCompare(g_CurNet, g_CurNetRec);
+    ReleaseOption(kCompareOption);
+    if (g_NetViewJumpX == kNoNetViewJump) return;
+    if (g_NetViewJumpPage == 0) g_NetViewJumpPage = DB_CurPage();
+    if (g_NetViewJumpPage != DB_CurPage()) {
+        F_Pages->SetText(PtrToStr(O_GetName(OM_Object(DB_PageMap(), g_NetViewJumpPage))));
+        // The page is chosen as by a pointer click, applied at once.
+        m_ZoomEventsOff = 0;
+        F_Pages_Click();
+        // A page that could not be shown keeps the view where it is.
+        if (DB_CurPage() != g_NetViewJumpPage) return;
+    }
+    m_ViewOrgX = g_NetViewJumpX;
+    m_ViewOrgY = g_NetViewJumpY;
+    SetScrollBars(m_ViewOrgX, m_ViewOrgY);
+    RefreshCanvas();
 }

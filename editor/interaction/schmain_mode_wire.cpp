@@ -155,8 +155,8 @@ void SCHMAIN::WireModeClick(int32_t& X, int32_t& Y)
         g_SavedPrevPos = 0;
         if (!hitWire()) return;
         busCheck();
-            SelectNearestBranchPoint(status, -1, X, Y, m_CoverDist);
-            if (status == 0 && (g_CurBranchPoint.Flags & wire_edit::kJunctionRef) != 0) begin(34);
+        SelectNearestBranchPoint(status, -1, X, Y, m_CoverDist);
+        if (status == 0 && (g_CurBranchPoint.Flags & wire_edit::kJunctionRef) != 0) begin(34);
         return;
     case 5:
         g_SavedPrevPos = -1;

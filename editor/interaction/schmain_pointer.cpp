@@ -193,12 +193,6 @@ void SCHMAIN::EnableIdleControls()
 void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
 {
     m_StepRequest = 0;
-    auto latch = [this] {
-        if (F_OST(10)->Value()) {
-            F_OST(10)->SetValue(false);
-            m_StepRequest = -1;
-        }
-    };
     switch (g_CurCommand) {
     case 5: case 10:
         PreviewCompText(Shift, x, y);
@@ -248,7 +242,7 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
         PreviewBlock(Shift, x, y, 3);
         break;
     case 17: case 19: case 24: case 30: case 39: case 89: case 90: case 98: case 102: case 103: case 300:
-        latch();
+        LatchOption10();
         break;
     case 71: case 75:
         PreviewItem(Shift, x, y);
@@ -263,7 +257,7 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
         PreviewBlockScale(Shift, x, y, 2);
         break;
     case 87: case 88:
-        latch();
+        LatchOption10();
         PreviewBitmap(Shift, x, y);
         break;
     case 211: case 212: case 213: case 214: case 215: case 216:
@@ -285,8 +279,9 @@ void SCHMAIN::DispatchPointerAction(int& Shift, int32_t& x, int32_t& y)
         PreviewRepeatWire(Shift, x, y);
         break;
     default:
-        // Commands whose preview is not built, and ids without one: the
-        // context opened for the conversion is closed.
+        // The commands that draw nothing while the pointer moves (their
+        // next click does the work): the context opened for the conversion
+        // is closed below.
         break;
     }
     if (m_StepRequest) {
@@ -340,8 +335,7 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
         case MODE_DESIGN_NOTES: case MODE_PAGE_NOTES: ItemModeClick(x, y); break;
         case MODE_NETS: NetModeClick(x, y); break;
         default:
-            // The handlers of the component, wire, net and item modes and of
-            // the placement modes come with their own code.
+            // No mode (0): a click does nothing.
             break;
         }
     }

@@ -6,6 +6,7 @@
 
 #include "editor/automation/placement_items.h"
 #include "editor/automation/placement_settings.h"
+#include "editor/editing/bitmaps.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branch_points.h"
@@ -148,9 +149,18 @@ void SCHMAIN::RunObjectPreparation(Prep step)
         DrawLayoutTexts(false, g_ZoneSymbol, g_SymbItemIdx);
         G_SetDrawMode(0);
         break;
+    case Prep::DrawBitmapFrame:
+        // The frame clears the picked picture's place when its move starts:
+        // while the command runs the paint leaves the current picture out,
+        // and the move's step paints the page again. A picture being placed
+        // has never been drawn (the paint leaves it out as well), so its
+        // frame would only wipe what the page shows there, which the place
+        // step does not paint again.
+        if (g_CurCommand == 88) DrawBitmapFrame(g_CurBitmap);
+        G_SetDrawMode(0);
+        break;
     default:
-        // DrawBitmapFrame, DrawCellTexts and DrawZoneTexts wait
-        // for the bitmap and placement code.
+        // The steps of RunPreparation itself never come here.
         break;
     }
 }

@@ -1,8 +1,9 @@
-// The steps of the wire and bus commands: a dragged segment (20, 33) or
-// point (21, 32, 34) dropped, an inserted point dropped with the next one
-// inserted (22, 35), the second pick of a bus member exchange (30) and a
-// new name text placed (37). The ids below 31 are the page frame's, whose
-// records are drawn in the highlight.
+// The steps of the wire and bus commands: a click of the drawing command
+// (31: a corner fixed and joined, or the wire finished or given up), a
+// dragged segment (20, 33) or point (21, 32, 34) dropped, an inserted point
+// dropped with the next one inserted (22, 35), the second pick of a bus
+// member exchange (30) and a new name text placed (37). The ids below 31
+// are the page frame's, whose records are drawn in the highlight.
 #include "editor/interaction/command_steps.h"
 
 #include "editor/editing/wire_helpers.h"

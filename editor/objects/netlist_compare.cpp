@@ -16,7 +16,7 @@ int32_t g_NetViewLineCount = 0;
 CheckedArray<std::string> g_NetViewLines;
 CheckedArray<NetViewPageRec> g_NetViewNodes;
 CheckedArray<NetViewNodeRec> g_NetViewNets;
-int32_t g_NetViewJumpX = 220000000;
+int32_t g_NetViewJumpX = kNoNetViewJump;
 int32_t g_NetViewJumpY = 0;
 int32_t g_NetViewJumpPage = 0;
 

@@ -46,7 +46,8 @@ extern CheckedArray<NetViewPageRec> g_NetViewNodes;
 inline CheckedArray<NetViewPageRec>& g_NetViewPages = g_NetViewNodes;
 extern CheckedArray<NetViewNodeRec> g_NetViewNets;
 // Where the editor jumps after the net viewer closed: the view centre (Y
-// negated; X = 220000000 means no jump) and the page (0 = none).
+// negated; X = kNoNetViewJump means no jump) and the page (0 = none).
+constexpr int32_t kNoNetViewJump = 220000000;
 extern int32_t g_NetViewJumpX;
 extern int32_t g_NetViewJumpY;
 extern int32_t g_NetViewJumpPage;

@@ -120,7 +120,16 @@ protected:
                 RunEventProcedure([this] { form_->Form_Resize(); });
             return false;
         case QEvent::WindowActivate:
-            if (watched == window) RunEventProcedure([this] { form_->Form_Activate(); });
+            if (watched != window) return false;
+            // The activation Show asked for, whose procedure Show has run.
+            if (form_->activationHeard_) {
+                form_->activationHeard_ = false;
+                return false;
+            }
+            RunEventProcedure([this] { form_->Form_Activate(); });
+            return false;
+        case QEvent::WindowDeactivate:
+            if (watched == window) form_->activationHeard_ = false;
             return false;
         default: return false;
         }
@@ -289,6 +298,7 @@ bool Form::Unload(int mode)
 
 void Form::DestroyWindow()
 {
+    activationHeard_ = false;
     auto& forms = LoadedForms();
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     ForgetControls();
@@ -305,7 +315,22 @@ void Form::Show()
 {
     Load();
     if (!window_) RaiseError(errnum::FormUnloaded);
-    window_->show();
+    QWidget* window = window_.get();
+    const bool wasActive = QApplication::activeWindow() == window;
+    // The active window stays as it is: showing it again activates nothing.
+    if (window->isVisible() && wasActive) return;
+    activationHeard_ = false;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    // A window system that activated the window at once has run the
+    // procedure through the window's own activation.
+    if (!wasActive && QApplication::activeWindow() == window) return;
+    // Otherwise the activation comes later, or not at all when the window
+    // system keeps the focus where it is; the form is the active one for
+    // the code that showed it, as the runtime's Show makes it.
+    activationHeard_ = true;
+    Form_Activate();
 }
 
 void Form::ShowModal()
@@ -317,6 +342,7 @@ void Form::ShowModal()
 
 void Form::Hide()
 {
+    activationHeard_ = false;
     if (window_) window_->hide();
 }
 

@@ -70,8 +70,13 @@ public:
     // destroys the window. Returns false when the unload was cancelled.
     // Nothing happens (true) when the form is not loaded.
     bool Unload(int mode = unloadmode::Code);
-    // Loads the form when needed and shows it. Raises error 364 when the
-    // form unloaded itself while loading.
+    // Loads the form when needed, shows it and makes it the active window.
+    // A form that was not the active window hears Form_Activate before Show
+    // returns, whether it was just loaded, hidden or already shown behind
+    // another window (a modeless tool window shown again for the next pick
+    // sets itself up there); the window system's own report of that
+    // activation is not heard a second time. Raises error 364 when the form
+    // unloaded itself while loading.
     void Show();
     // Loads the form when needed and shows it modally through the
     // interaction interface; returns when it is hidden or unloaded.
@@ -155,6 +160,9 @@ private:
     int mousePointer_ = mousepointer::Default;
     bool loading_ = false;
     bool unloading_ = false;
+    // Show ran Form_Activate itself: the activation the window system
+    // reports next is that one.
+    bool activationHeard_ = false;
 };
 
 // The loaded forms in load order.

@@ -76,6 +76,11 @@ void ShowFormHelp()
     PositionHelpWindow(0, g_HelpFile);
 }
 
+void OpenHelpContents()
+{
+    CallWinHelp(g_HelpFile, helpcmd::Contents, "Norvo32");
+}
+
 void PositionHelpWindow(int32_t /*window*/, const std::string& helpFile)
 {
     CallWinHelp(helpFile, helpcmd::Command, kPositionMacro);

@@ -24,6 +24,8 @@ bool CheckHelpNumbers(int32_t menu, int32_t submenu, int32_t tool, int32_t subto
 int32_t CalcHelpTopic(int32_t menu, int32_t submenu, int32_t tool, int32_t subtool);
 // Shows g_HelpTopic, whatever the help mode (a dialog's Ctrl+F1).
 void ShowFormHelp();
+// Opens the help file g_HelpFile at its contents (Help > Contents).
+void OpenHelpContents();
 // Places the help window of `helpFile` at the right of the screen. `window`
 // is the window asking (the help window stands on its own).
 void PositionHelpWindow(int32_t window, const std::string& helpFile);

@@ -545,6 +545,16 @@ public:
     void F_FrmCmd_Change();
     void F_Bitm_Change();
     void F_Short_Change();
+    // Drag feedback of the tool panels (editor/view/schmain_panels.cpp); State
+    // 0 when the drag enters the control, 2 while it moves over it.
+    void F_FSIPan_DragOver(double X, double Y, int State);
+    void F_OSTPan_DragOver(double X, double Y, int State);
+    void F_OST_DragOver(int Index, double X, double Y, int State);
+    void F_OST_DragDrop(int Index, double X, double Y);
+    // Lets the two tool panels and the option buttons take drags into the
+    // procedures above; to be called once the tool panels exist (a further
+    // call changes nothing).
+    void ConnectPanelDrags();
     void M_Ccolor_Click(int Index);
     void M_Scolor_Click(int Index);
     void M_DrawStyle_Click(int Index);
@@ -644,6 +654,10 @@ public:
     void NetAsTextClick(int32_t x, int32_t y);
     void NetWiresClick(int32_t x, int32_t y, bool clear);
     void PreviewNextNode(int& Shift, int32_t& X, int32_t& Y);
+    // Net mode's option release (editor/interaction/schmain_mode_net.cpp):
+    // option 2 of the net test compares the net with the layout's net list
+    // in the net viewer, then shows the position the viewer chose.
+    void NetCompareOptionUp(int Index);
     // Wire mode: the idle click and the wire previews
     // (editor/interaction/schmain_mode_wire.cpp, schmain_preview_wire.cpp).
     void WireModeClick(int32_t& X, int32_t& Y);
@@ -842,6 +856,11 @@ public:
     bool SaveBlock(int32_t& selection);
     void LoadBlock(int32_t& status, bool& join);
     void PackBlockComps();
+    // The path of a file in the job folder: the settings' JobDir as a folder
+    // of the user's files, made when missing (editor/documents/
+    // schmain_files.cpp). The backup and the block copy's scratch file go
+    // there.
+    static std::string JobFilePath(const std::string& name);
 
     // The window's client area (below the menu bar), while loaded.
     QWidget* ClientWidget() const { return clientArea_; }

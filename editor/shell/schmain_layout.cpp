@@ -7,6 +7,7 @@
 #include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
+#include "editor/shell/pagedraw.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/ribbon.h"
@@ -53,7 +54,9 @@ void SCHMAIN::Form_Resize()
         if (IsFormShown(palette)) palette.Hide();
         return;
     }
-    if (M_Short->Checked() && m_RestorePalette) FormInstance<NVOSHORT>().Show();
+    // Routing mode keeps the palette hidden: a mode switch would leave the
+    // router's image behind.
+    if (M_Short->Checked() && m_RestorePalette && g_RouteImageActive == 0) FormInstance<NVOSHORT>().Show();
     m_RestorePalette = false;
     // The canvas paints once, when everything is in place.
     g_NoPaint = true;

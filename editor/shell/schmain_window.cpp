@@ -204,6 +204,7 @@ void SCHMAIN::CreateToolPanels(QWidget* client)
         button->MouseMove.Connect([this, i](int b, int s, double x, double y) { F_OST_MouseMove(i, b, s, x, y); });
         button->MouseUp.Connect([this, i](int b, int s, double x, double y) { F_OST_MouseUp(i, b, s, x, y); });
     }
+    ConnectPanelDrags();
 }
 
 void SCHMAIN::CreateCanvasAndStatus(QWidget* client)

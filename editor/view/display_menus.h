@@ -10,6 +10,5 @@ extern int32_t g_ColorMode;
 // The T-connect options, one bit per item of M_TcModeSLN; bit 1: "T-connect
 // Same &Net Only".
 extern int32_t g_TConnectFlags;
-extern int32_t g_MapListKind;   // the chosen database map list (M_Imap)
 extern bool g_InstNameFlag;     // instant net name for new nets
 extern bool g_NextNodeGuide;    // guide line to the next unconnected node

@@ -1,8 +1,9 @@
 // SCHMAIN's display menus: the display switches of the canvas, the colour
 // scheme and line style, the window layout switches, the viewport window,
-// the mode menu, and the database map list.
+// the mode menu, and the database maps.
 #include "editor/shell/schmain.h"
 
+#include "editor/dialogs/schinfoc.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/objects/view_values.h"
@@ -23,7 +24,6 @@
 int32_t g_CurStyle = 0;
 int32_t g_ColorMode = 32;
 int32_t g_TConnectFlags = 0;
-int32_t g_MapListKind = 0;
 bool g_InstNameFlag = false;
 bool g_NextNodeGuide = false;
 
@@ -301,14 +301,15 @@ void SCHMAIN::M_FSI_Click(int Index)
 void SCHMAIN::M_Imap_Click(int Index)
 {
     CheckHelpMode(8, Index, 0, 0);
-    g_MapListKind = Index;
-    // The database map dialog comes with the component and net dialogs;
-    // ShowModal counts the modal depth itself when it does.
+    g_InfoMapKind = Index;
+    // ShowModal raises the modal depth and publishes the state on the way
+    // in and out, and unloads the dialog when it closes.
+    ::ShowModal(FormInstance<SCHINFOC>());
 }
 
 void SCHMAIN::M_Help_Click()
 {
-    CallWinHelp(g_ProgDir + "\\PALVANE.HLP", 3, "Norvo32");
+    OpenHelpContents();
 }
 
 void SCHMAIN::M_Short_Click()

@@ -1,10 +1,11 @@
-// SCHMAIN's tool panels (function and option buttons), the menu panel, the
-// page list, and the hidden fields through which other windows signal the
-// main window.
+// SCHMAIN's tool panels (function and option buttons) with their drag
+// feedback, the menu panel, the page list, and the hidden fields through
+// which other windows signal the main window.
 #include "editor/shell/appcmd.h"
 #include "editor/shell/schmain.h"
 
 #include "editor/automation/routing_dialogs.h"
+#include "editor/automation/routing_state.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/caption.h"
@@ -21,6 +22,11 @@
 #include "editor/shell/textnum.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+
+#include <QDropEvent>
+#include <QWidget>
+
+#include <utility>
 
 namespace {
 
@@ -39,6 +45,62 @@ std::string FuncHelp(int32_t mode, int32_t index)
 {
     const ToolFuncRec& f = ModeTools(mode).Funcs.at(index);
     return f.Help + GetMsgText(" (Shortcut: *", "99116") + f.Shortcut + ")";
+}
+
+// Turns the drags the window system carries over a tool panel or an option
+// button into the control's DragOver procedure (state 0 when the drag
+// enters, 2 while it moves over it) and, for a control that has one, its
+// DragDrop procedure. A panel takes no drop.
+class PanelDragFilter : public QObject {
+public:
+    using OverProc = std::function<void(double, double, int)>;
+    using DropProc = std::function<void(double, double)>;
+    static constexpr const char* kName = "PanelDragFilter";
+    PanelDragFilter(QWidget* control, OverProc over, DropProc drop)
+        : QObject(control), over_(std::move(over)), drop_(std::move(drop))
+    {
+        setObjectName(kName);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::DragEnter || type == QEvent::DragMove) {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            const QPointF at = drag->position();
+            const int state = type == QEvent::DragEnter ? 0 : 2;
+            RunEventProcedure([&] { over_(at.x(), at.y(), state); });
+            // Taken, so that the moves over the control keep coming to it.
+            drag->acceptProposedAction();
+            return true;
+        }
+        if (type == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            if (!drop_) {
+                drop->ignore();
+                return true;
+            }
+            const QPointF at = drop->position();
+            RunEventProcedure([&] { drop_(at.x(), at.y()); });
+            drop->acceptProposedAction();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    OverProc over_;
+    DropProc drop_;
+};
+
+// Lets `control` take drags into the procedures given; a control that takes
+// them already is left as it is.
+void AcceptPanelDrags(QWidget* control, PanelDragFilter::OverProc over, PanelDragFilter::DropProc drop)
+{
+    if (!control || control->findChild<QObject*>(PanelDragFilter::kName, Qt::FindDirectChildrenOnly)) return;
+    control->setAcceptDrops(true);
+    control->installEventFilter(new PanelDragFilter(control, std::move(over), std::move(drop)));
 }
 
 }  // namespace
@@ -75,17 +137,17 @@ void SCHMAIN::F_FSI_MouseMove(int Index, int, int, double, double)
     m_HoverMsg = -1;
 }
 
-// The routing mode's step-wise dialog and write-back belong to the routing
-// front end; nothing happens here until it exists.
 // In routing mode function 0 opens the step dialog and function 10 leaves
-// the mode (function 1 is the pressed one at the next entry); other modes
-// and buttons do nothing here.
+// the mode (function 1 is the pressed one at the next entry); both end the
+// step-wise routing. Other modes and buttons do nothing here.
 void SCHMAIN::F_FSI_MouseUp(int Index, int, int, double, double)
 {
     if (g_CurMode != MODE_ROUTING || Index < 0 || Index >= kToolCount || !F_FSI(Index)->Value()) return;
     if (Index == 0) {
+        g_RouteStepMode = 0;
         ::ShowModal(FormInstance<RouteStep>());
     } else if (Index == 10) {
+        g_RouteStepMode = 0;
         ModeToolsRec& tools = ModeTools(MODE_ROUTING);
         tools.Funcs.at(10).Pressed = 0;
         tools.Funcs.at(1).Pressed = -1;
@@ -136,9 +198,54 @@ void SCHMAIN::F_OST_MouseMove(int Index, int, int, double, double)
     m_HoverMsg = -1;
 }
 
+// A drag over a panel shows the mode's prompt, over an option button the
+// option's help; a drop on an option button shows the help of the selected
+// function.
+void SCHMAIN::F_FSIPan_DragOver(double, double, int)
+{
+    ShowMessage(ModeTools(g_CurMode).ModeHelp);
+}
+
+void SCHMAIN::F_OSTPan_DragOver(double, double, int)
+{
+    ShowMessage(ModeTools(g_CurMode).ModeHelp);
+}
+
+void SCHMAIN::F_OST_DragOver(int Index, double, double, int)
+{
+    if (Index < 0 || Index >= kToolCount) return;
+    const ModeToolsRec& tools = ModeTools(g_CurMode);
+    ShowMessage(tools.Funcs.at(tools.SelFunc).Opts.at(Index).Help);
+}
+
+void SCHMAIN::F_OST_DragDrop(int Index, double, double)
+{
+    if (Index < 0 || Index >= kToolCount) return;
+    const ModeToolsRec& tools = ModeTools(g_CurMode);
+    ShowMessage(tools.Funcs.at(tools.SelFunc).Help);
+}
+
+void SCHMAIN::ConnectPanelDrags()
+{
+    AcceptPanelDrags(
+        F_FSIPan, [this](double x, double y, int state) { F_FSIPan_DragOver(x, y, state); }, nullptr);
+    AcceptPanelDrags(
+        F_OSTPan, [this](double x, double y, int state) { F_OSTPan_DragOver(x, y, state); }, nullptr);
+    for (int i = 0; i < kToolCount; ++i) {
+        if (!F_OST.Exists(i)) continue;
+        AcceptPanelDrags(
+            F_OST(i), [this, i](double x, double y, int state) { F_OST_DragOver(i, x, y, state); },
+            [this, i](double x, double y) { F_OST_DragDrop(i, x, y); });
+    }
+}
+
 void SCHMAIN::F_OST_MouseUp(int Index, int, int, double, double)
 {
     if (Index < 0 || Index >= 10) return;
+    if (g_CurMode == MODE_NETS) {
+        NetCompareOptionUp(Index);
+        return;
+    }
     if (g_CurMode != 9 && g_CurMode != 10) return;
     DrawPlacementSymbols();
     RefreshCanvas();
@@ -255,9 +362,11 @@ void SCHMAIN::F_Short_Change()
     const std::string text = F_Short->Text();
     if (text.empty() || text[0] != '+') return;
     const double value = ParseNum(text);
-    // Only a whole mode number whose menu item exists and is enabled.
+    // Only a whole mode number whose menu item exists and can be chosen.
     if (value != static_cast<int>(value)) return;
     const int mode = static_cast<int>(value);
-    if (!M_FSI.Exists(mode) || !M_FSI(mode)->Enabled()) return;
+    // An item of a disabled Mode menu cannot be chosen either (routing mode
+    // disables the menu while the router's image stands).
+    if (!M_FSI.Exists(mode) || !M_FSI(mode)->Enabled() || !M_Edit->Enabled()) return;
     M_FSI_Click(mode);
 }

@@ -9,6 +9,7 @@
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/view/canvas.h"
+#include "editor/view/nvoshort.h"
 #include "platform/kernel/testing.h"
 
 #include <QApplication>
@@ -201,6 +202,69 @@ TEST_F(RoutingTest, TheCloseBoxAsksTheSaveQuestion)
     EXPECT_EQ(g_AppBusyFlag, 0);
     EXPECT_EQ(SCR_nComp(), 0);
     EXPECT_EQ(WireCount("B"), 0);
+}
+
+// The shortcut palette steps aside while the router's image stands, so that
+// neither its buttons nor its signal switch modes behind the image's back,
+// and comes back with the end of routing mode when it is wanted.
+TEST_F(RoutingTest, TheShortcutPaletteStepsAsideWhileTheImageStands)
+{
+    Use();
+    SCHMAIN& m = Main();
+    NVOSHORT& palette = FormInstance<NVOSHORT>();
+    auto unload = OnExit([&palette] { palette.Unload(); });
+    const int32_t before = g_CurMode;
+    m.M_Short_Click();
+    ASSERT_TRUE(IsFormShown(palette));
+    ASSERT_TRUE(m.M_Short->Checked());
+
+    Enter();
+    ASSERT_EQ(g_CurMode, MODE_ROUTING);
+    EXPECT_TRUE(palette.IsLoaded());
+    EXPECT_FALSE(IsFormShown(palette));
+    EXPECT_FALSE(m.M_Short->Enabled());
+    EXPECT_TRUE(m.M_Short->Checked());
+    // The palette's signal for another mode is refused meanwhile.
+    m.F_Short->SetText(" ");
+    m.F_Short->SetText("+1");
+    EXPECT_EQ(g_CurMode, MODE_ROUTING);
+    EXPECT_EQ(g_RouteImageActive, -1);
+
+    ui.ExpectMessageBox(AnswerNo, "existing wires");
+    m.SaveRoutedWires();
+    EXPECT_EQ(g_CurMode, before);
+    EXPECT_TRUE(IsFormShown(palette));
+    EXPECT_TRUE(m.M_Short->Enabled());
+
+    // Not wanted (unchecked, and so unloaded): it stays away after routing.
+    m.M_Short_Click();
+    ASSERT_FALSE(m.M_Short->Checked());
+    Enter();
+    ui.ExpectMessageBox(AnswerNo, "existing wires");
+    m.SaveRoutedWires();
+    EXPECT_FALSE(IsFormShown(palette));
+    EXPECT_FALSE(palette.IsLoaded());
+}
+
+// The routing mode's function buttons 0 and 10 end the step-wise routing.
+TEST_F(RoutingTest, FunctionButtonsZeroAndTenEndTheStepwiseRouting)
+{
+    Use();
+    Enter();
+    SCHMAIN& m = Main();
+    g_RouteStepMode = -1;
+    m.F_FSI(0)->SetValue(true);
+    ui.ExpectModal("RouteStep", [](QWidget*) {});
+    m.F_FSI_MouseUp(0, 1, 0, 0, 0);
+    EXPECT_EQ(g_RouteStepMode, 0);
+
+    g_RouteStepMode = -1;
+    m.F_FSI(10)->SetValue(true);
+    ui.ExpectMessageBox(AnswerNo, "existing wires");
+    m.F_FSI_MouseUp(10, 1, 0, 0, 0);
+    EXPECT_EQ(g_RouteStepMode, 0);
+    EXPECT_EQ(g_RouteImageActive, 0);
+    EXPECT_EQ(ui.pending(), 0u);
 }
 
 }  // namespace

@@ -26,6 +26,19 @@ void WaitForPaint(Canvas* canvas)
     QCoreApplication::processEvents();
 }
 
+// The pixels of a preview, once painted, that are not its background.
+int DrawnPixels(Canvas* canvas)
+{
+    WaitForPaint(canvas);
+    const QColor back = canvas->BackColor();
+    const QImage& image = canvas->Image();
+    int drawn = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != back) ++drawn;
+    return drawn;
+}
+
 }  // namespace
 
 using PartDialog = InsertTest;
@@ -79,6 +92,46 @@ TEST_F(PartDialog, CancelCreatesNothingAndDropsTheTemporaries)
     EXPECT_EQ(g_ModalDepth, depth);
     EXPECT_EQ(OM_Object(DB_DeviceMap(), -1), 0);
     EXPECT_EQ(OM_Object(DB_SymbMap(), -2), 0);
+}
+
+// Each opening shows the current part with its gate symbol and package,
+// both drawn: the first opening the part of the design it chose as the
+// window appeared, the next one the part accepted before; Accept places it
+// every time.
+TEST_F(PartDialog, EveryOpeningShowsTheCurrentPartDrawnAndAccepts)
+{
+    SCHMAIN& m = Main();
+    std::string first;
+    auto expectShown = [](SCHICMPD& d) {
+        EXPECT_NE(d.m_SymbIds[0], 0) << "gate symbol";
+        EXPECT_NE(d.m_SymbIds[1], 0) << "package";
+        EXPECT_FALSE(d.m_SymbNames[0].empty());
+        EXPECT_FALSE(d.m_SymbNames[1].empty());
+        EXPECT_GT(DrawnPixels(d.ViewPicture(0)), 0) << "the gate symbol is drawn";
+        EXPECT_GT(DrawnPixels(d.ViewPicture(1)), 0) << "the package is drawn";
+    };
+    ui.ExpectModeless("SCHICMPD", [&](QWidget*) {
+        SCHICMPD& d = FormInstance<SCHICMPD>();
+        first = d.m_RefPartName;
+        EXPECT_FALSE(first.empty()) << "a part of the design is chosen";
+        expectShown(d);
+        d.F_Accept()->Press();
+    });
+    int32_t status = 1;
+    m.OpenCompDialog(status, 0, 0, 0);
+    EXPECT_EQ(status, 0);
+    ui.ExpectModeless("SCHICMPD", [&](QWidget*) {
+        SCHICMPD& d = FormInstance<SCHICMPD>();
+        EXPECT_EQ(d.m_RefPartName, first);
+        expectShown(d);
+        d.F_Accept()->Press();
+    });
+    status = 1;
+    m.OpenCompDialog(status, 0, 2540000, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_GT(Comp("Unpck1"), 0);
+    EXPECT_GT(Comp("Unpck2"), 0);
+    EXPECT_EQ(ui.pending(), 0u);
 }
 
 // An Accept left over from another dialog, and a dialog that ends without

@@ -7,6 +7,8 @@
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/listbox.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/schmain.h"
 #include "platform/winsys/grid.h"
 #include "tests/editing/complist_fixture.h"
 #include "tests/support/screenshot.h"
@@ -165,6 +167,42 @@ TEST_F(InfoMaps, AStaleEntryGivesTheReadersMessageAndAnEmptyGrid)
         EXPECT_EQ(Row(d, 1), (std::vector<std::string>(6, "")));
         d.F_Return()->Press();
     });
+}
+
+// The map menu of the main window: each item opens the dialog modally on
+// its own map and unloads it when it closes.
+TEST_F(InfoMaps, TheMapMenuOpensTheDialogOnItsMap)
+{
+    SCHMAIN& m = Main();
+    const int32_t depth = g_ModalDepth;
+    struct Case {
+        int index;
+        const char* caption;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {6, "Bus Map", {"DATA"}},
+        {1, "Component Map", {"R1", "R2", "U1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        bool shown = false;
+        ui.ExpectModal("SCHINFOC", [&](QWidget*) {
+            shown = true;
+            SCHINFOC& d = FormInstance<SCHINFOC>();
+            EXPECT_EQ(g_ModalDepth, depth + 1);
+            EXPECT_EQ(d.Caption(), c.caption);
+            EXPECT_EQ(List(d), c.names);
+            d.F_Return()->Press();
+        });
+        ASSERT_TRUE(m.M_Imap.Exists(c.index));
+        m.M_Imap(c.index)->Action()->trigger();
+        EXPECT_TRUE(shown);
+        EXPECT_EQ(g_InfoMapKind, c.index);
+        EXPECT_EQ(g_ModalDepth, depth);
+        EXPECT_FALSE(FormInstance<SCHINFOC>().IsLoaded()) << "unloaded when it closes";
+    }
+    EXPECT_EQ(ui.pending(), 0u);
 }
 
 class AutoPack : public ListTest {

@@ -7,6 +7,7 @@
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/listbox.h"
+#include "editor/shell/pagedraw.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "editor/view/canvas.h"
@@ -88,6 +89,39 @@ TEST_F(NetViewer, MorePagesCyclesThroughGroupsOfFour)
         f.F_Close()->Press();
     });
     EXPECT_EQ(g_NetViewJumpX, 220000000);
+}
+
+// The panes read their pages' frames through the editor's frame box: the
+// editor keeps its own values, all of them, while the viewer is open and
+// after it closed.
+TEST_F(NetViewer, FittingThePanesLeavesTheEditorsFrameBoxAlone)
+{
+    g_FrameX1 = 11;
+    g_FrameY1 = 22;
+    g_FrameX2 = 33;
+    g_FrameY2 = 55;
+    g_FrameWidth = 22;
+    g_FrameHeight = 33;
+    g_FrameValid = false;
+    const auto expectEditorsFrame = [](const char* when) {
+        EXPECT_EQ(g_FrameX1, 11) << when;
+        EXPECT_EQ(g_FrameY1, 22) << when;
+        EXPECT_EQ(g_FrameX2, 33) << when;
+        EXPECT_EQ(g_FrameY2, 55) << when;
+        EXPECT_EQ(g_FrameWidth, 22) << when;
+        EXPECT_EQ(g_FrameHeight, 33) << when;
+        EXPECT_FALSE(g_FrameValid) << when;
+    };
+    Open([&](SCHSNET& f) {
+        expectEditorsFrame("opened");
+        // The pages were fitted to their own frames all the same.
+        EXPECT_GT(f.PageScale(1), 100);
+        f.F_PageName()->SetListIndex(2);
+        f.StepPaneZoom(-1);
+        expectEditorsFrame("one page fitted again");
+        f.F_Close()->Press();
+    });
+    expectEditorsFrame("closed");
 }
 
 TEST_F(NetViewer, APageAloneShowsItsOwnReportAndALineJumpsToThePin)

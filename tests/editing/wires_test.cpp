@@ -338,6 +338,47 @@ TEST_F(WireDraw, PromptNetNameFlags)
     EXPECT_EQ(net, NetId("N"));
 }
 
+// A click of the drawing command on a pin without a net joins the pin and
+// the drawing goes on; the wire is done when its end joins another net.
+TEST_F(WireDraw, AWireEndsWhereItJoinsAnotherNetNotAtAFreePin)
+{
+    SCHMAIN& m = Main();
+    int32_t x = 30 * kStep, y = 25 * kStep, fail = 1;
+    m.m_WireIsBus = false;
+    m.CreateWireNet(fail, false, true, x, y);
+    ASSERT_EQ(fail, 0);
+    const int32_t wire = g_CurBranch;
+    m.m_StepRequest = 0;
+    m.m_JunctionRequest = 0;
+    // The moving end on R4.1, a pin without a net.
+    int32_t px = 0, py = 0;
+    Pin("R4", 1, px, py);
+    g_CurBranchPoint.X = px;
+    g_CurBranchPoint.Y = py;
+    O_ChangePosition(J_Junction(g_CurBranchPoint.Ref), px, py);
+    m.WireDrawStep(fail, px, py);
+    EXPECT_EQ(fail, 1) << "the drawing goes on";
+    BranchRec rec{};
+    ASSERT_NE(B_ReadBranch(wire, &rec), 0);
+    int32_t pinNet = 0;
+    N_FindCompEntry(CompId("R4"), 1, &pinNet);
+    EXPECT_EQ(pinNet, rec.Net);
+    EXPECT_EQ(rec.Points, 3);
+
+    // The new moving end on R3.1, a pin of net M: merged after Yes, done.
+    Pin("R3", 1, px, py);
+    g_CurBranchPoint.X = px;
+    g_CurBranchPoint.Y = py;
+    O_ChangePosition(J_Junction(g_CurBranchPoint.Ref), px, py);
+    ui.ExpectPopupMenu("Yes", "Merge ");
+    m.WireDrawStep(fail, px, py);
+    EXPECT_EQ(fail, 0) << "the wire is done";
+    ASSERT_NE(B_ReadBranch(wire, &rec), 0);
+    EXPECT_EQ(rec.Net, NetId("M"));
+    EXPECT_EQ(rec.Points, 3);
+    EXPECT_EQ(ui.pending(), 0u);
+}
+
 TEST_F(WireDraw, CancelDeletesTheWireAndTheNodesItMade)
 {
     int32_t x = 0, y = 0;

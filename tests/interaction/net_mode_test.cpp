@@ -2,12 +2,15 @@
 // on the canvas build, merge, split, disconnect, delete, edit and rewire
 // nets; the next-node preview draws and erases its chain cleanly.
 #include "editor/dialogs/schinet.h"
+#include "editor/dialogs/schsnet.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/net_text.h"
+#include "editor/objects/netlist_compare.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/curpos.h"
 #include "editor/shell/forms.h"
+#include "editor/shell/listbox.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/textnum.h"
 #include "editor/shell/ribbon.h"
@@ -544,6 +547,83 @@ TEST_F(NetMode, ThirdMemberMessage)
     m.BlinkNet();
     m.CloseCanvasDC();
     EXPECT_NE(m.F_MsgLine->Caption().find("Net: K(in Bus: B memb: "), std::string::npos) << m.F_MsgLine->Caption();
+}
+
+// The net test's option 2, pressed with F3, compares the net with the
+// layout in the net viewer and is released again. A report line of a pin on
+// the other page, chosen with "Pan to Node on Close", makes that page the
+// editor's, centred on the pin.
+TEST_F(NetMode, CompareWithTheLayoutAndGoToAPinOnAnotherPage)
+{
+    SCHMAIN& m = Main();
+    // Z reaches the second page.
+    ASSERT_NE(N_CreateNode(NetId("Z"), 0, CompId("R9"), 1, 0, 0), 0);
+    int32_t pinX = 0, pinY = 0;
+    Pin("R9", 1, pinX, pinY);
+    Function(6);
+    Type("Z", "Net Name (Test):");
+    Click(kEmptyX, kEmptyY);
+    ASSERT_EQ(g_CurCommand, 90);
+    ASSERT_EQ(g_CurNet, NetId("Z"));
+    bool shown = false;
+    ui.ExpectModal("SCHSNET", [&](QWidget*) {
+        shown = true;
+        SCHSNET& viewer = FormInstance<SCHSNET>();
+        EXPECT_EQ(viewer.F_PageName()->ListCount(), 3) << "All Pages, P1 and P2";
+        ListBox* list = viewer.F_PageList();
+        int line = -1;
+        for (int i = 0; i < list->ListCount(); ++i)
+            if (list->List(i).find("sch: R9") != std::string::npos) line = i;
+        ASSERT_GE(line, 0);
+        list->SetListIndex(line);
+        EXPECT_EQ(g_NetViewJumpPage, PageId("P2"));
+        viewer.F_Pan()->SetValue(1);
+        viewer.F_Close()->Press();
+    });
+    // The input box that asked the name goes at the next turn of the loop;
+    // then the canvas takes the keys again.
+    QApplication::processEvents();
+    QApplication::setActiveWindow(m.Window());
+    m.ViewPicture->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), m.ViewPicture);
+    QTest::keyClick(m.ViewPicture, Qt::Key_F3);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(m.F_OST(2)->Value()) << "the option is released";
+    EXPECT_EQ(DB_CurPage(), PageId("P2"));
+    EXPECT_EQ(g_CurPage, PageId("P2"));
+    EXPECT_EQ(m.m_ViewOrgX, pinX);
+    EXPECT_EQ(m.m_ViewOrgY, -pinY);
+    EXPECT_EQ(ui.pending(), 0u);
+}
+
+// Closed without a line chosen, the viewer leaves the editor where it was,
+// and the editor's page frame box is its own page's again.
+TEST_F(NetMode, CompareWithoutAJumpKeepsThePageAndItsFrame)
+{
+    SCHMAIN& m = Main();
+    ASSERT_NE(N_CreateNode(NetId("Z"), 0, CompId("R9"), 1, 0, 0), 0);
+    ReadFrameBox();
+    const int32_t frame[6] = {g_FrameX1, g_FrameY1, g_FrameX2, g_FrameY2, g_FrameWidth, g_FrameHeight};
+    ASSERT_TRUE(g_FrameValid);
+    const int32_t page = g_CurPage;
+    const int32_t x = m.m_ViewOrgX, y = m.m_ViewOrgY;
+    Function(6);
+    Type("Z", "Net Name (Test):");
+    Click(kEmptyX, kEmptyY);
+    ASSERT_EQ(g_CurCommand, 90);
+    ui.ExpectModal("SCHSNET", [&](QWidget*) { FormInstance<SCHSNET>().F_Close()->Press(); });
+    Option(2, true);
+    m.NetCompareOptionUp(2);
+    EXPECT_FALSE(m.F_OST(2)->Value());
+    EXPECT_EQ(DB_CurPage(), page);
+    EXPECT_EQ(g_CurPage, page);
+    EXPECT_EQ(m.m_ViewOrgX, x);
+    EXPECT_EQ(m.m_ViewOrgY, y);
+    const int32_t after[6] = {g_FrameX1, g_FrameY1, g_FrameX2, g_FrameY2, g_FrameWidth, g_FrameHeight};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(after[i], frame[i]) << i;
+    EXPECT_TRUE(g_FrameValid);
+    EXPECT_EQ(ui.pending(), 0u);
 }
 
 TEST_F(NetMode, NetChainScreenshot)

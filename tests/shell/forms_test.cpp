@@ -33,6 +33,8 @@ public:
     int loads = 0;
     int unloads = 0;
     int resizes = 0;
+    int activations = 0;
+    int loadsAtFirstActivation = -1;  // Form_Load ran before Form_Activate
     int refuseUnload = 0;  // Cancel value Form_QueryUnload answers
     std::vector<std::string> keys;  // "down n", "press n", "up n" as the form heard them
     int keyDownAnswer = -1;    // KeyCode the form sets in Form_KeyDown, -1 leaves it
@@ -75,6 +77,10 @@ protected:
     void Form_QueryUnload(int& cancel, int) override { cancel = refuseUnload; }
     void Form_Unload(int&) override { ++unloads; }
     void Form_Resize() override { ++resizes; }
+    void Form_Activate() override
+    {
+        if (activations++ == 0) loadsAtFirstActivation = loads;
+    }
     void Form_KeyDown(int& keyCode, int&) override
     {
         keys.push_back("down " + std::to_string(keyCode));
@@ -622,6 +628,52 @@ TEST_F(FormRuntime, DefaultReporterShowsAMessageBox)
     RunEventProcedure([] { RaiseError(errnum::Overflow); });
     ASSERT_EQ(ui.asked().size(), 1u);
     EXPECT_EQ(ui.asked()[0].style & winsys::mb::IconMask, winsys::mb::Critical);
+}
+
+// Show makes the form the active window: a form that was not active hears
+// Form_Activate before Show returns, the first time after Form_Load and
+// again whenever it is shown while another window is active (the modeless
+// tool windows set themselves up there for the next pick). The window
+// system's own report of that activation is not heard a second time; a
+// return of the user to the form is heard as always.
+TEST_F(FormRuntime, ShowActivatesAFormThatIsNotTheActiveWindow)
+{
+    TestForm& form = FormInstance<TestForm>();
+    QWidget other;
+    other.resize(50, 50);
+    other.show();
+    QApplication::setActiveWindow(&other);
+
+    form.Show();
+    EXPECT_EQ(form.activations, 1);
+    EXPECT_EQ(form.loadsAtFirstActivation, 1);
+    QApplication::setActiveWindow(form.Window());  // the window system's report
+    EXPECT_EQ(form.activations, 1);
+    // Shown again while it is the active window: nothing.
+    form.Show();
+    EXPECT_EQ(form.activations, 1);
+
+    // The user works in another window; the next Show activates the form.
+    QApplication::setActiveWindow(&other);
+    form.Show();
+    EXPECT_EQ(form.activations, 2);
+    EXPECT_TRUE(form.Visible());
+    QApplication::setActiveWindow(form.Window());
+    EXPECT_EQ(form.activations, 2);
+
+    // The user comes back to the form from the other window.
+    QApplication::setActiveWindow(&other);
+    QApplication::setActiveWindow(form.Window());
+    EXPECT_EQ(form.activations, 3);
+
+    // A hidden form shown again is activated again.
+    QApplication::setActiveWindow(&other);
+    form.Hide();
+    form.Show();
+    EXPECT_EQ(form.activations, 4);
+    EXPECT_EQ(form.loads, 1);
+    EXPECT_TRUE(form.Unload());
+    QApplication::setActiveWindow(nullptr);
 }
 
 TEST_F(FormRuntime, ShowModalGoesThroughTheInteractionInterface)

@@ -3,6 +3,7 @@
 // topic without text of its own shows the one above it), and the F10 test.
 #include "editor/shell/applink.h"
 #include "editor/shell/help.h"
+#include "editor/shell/paths.h"
 #include "editor/shell/schmain.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/winsys/help.h"
@@ -164,6 +165,38 @@ TEST_F(Help, LinksBackAndContents)
     const std::string contents = HelpText();
     for (const char* title : {"File menu", "Components mode", "Move", "Help menu"})
         EXPECT_NE(contents.find(title), std::string::npos) << title;
+    winsys::CloseHelpWindow();
+}
+
+// Help > Contents opens the help file named at start from the program
+// folder, wherever that folder is.
+TEST_F(Help, ContentsOfTheProgramFoldersHelpFile)
+{
+    const std::string saved = g_HelpFile;
+    g_HelpFile = JoinPath(PALVANE_TEST_DATA_DIR, "PALVANE.HLP");
+    winsys::CloseHelpWindow();
+    OpenHelpContents();
+    ASSERT_NE(winsys::HelpWindow(), nullptr);
+    EXPECT_EQ(winsys::HelpWindowTopic(), 0);
+    const std::string contents = HelpText();
+    for (const char* title : {"File menu", "New Wire", "Help menu"})
+        EXPECT_NE(contents.find(title), std::string::npos) << title;
+    EXPECT_EQ(contents.find("cannot be shown"), std::string::npos);
+    winsys::CloseHelpWindow();
+    g_HelpFile = saved;
+}
+
+// The help of New Wire says how a wire ends, as the drawing command ends
+// it: where its end joins another net or a bus, else with Finish.
+TEST_F(Help, NewWireSaysHowAWireEnds)
+{
+    const int32_t topic = CalcHelpTopic(5, 2, 1, 0);
+    ASSERT_EQ(H_DispTopic(0, kShippedHelp.c_str(), topic), topic);
+    const std::string text = HelpText();
+    EXPECT_NE(text.find("New Wire"), std::string::npos);
+    EXPECT_NE(text.find("joins another net"), std::string::npos);
+    EXPECT_NE(text.find("Finish"), std::string::npos);
+    EXPECT_EQ(text.find("click a pin or wire to end"), std::string::npos);
     winsys::CloseHelpWindow();
 }
 

@@ -21,6 +21,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include "platform/winsys/nested_runs.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -223,7 +225,8 @@ TEST_F(HostCommands, ExitDuringACommandClosesOnceTheCommandHasUnwound)
     g_CmdRunning = -1;
     bool loadedInsideTheCommand = false;
     bool loadedAfterTheCommand = true;
-    // The host's loop runs a command's own loop, and "EX" arrives inside it.
+    // The host's loop runs a command's own loop (a nested run, as every wait
+    // of the editor is), and "EX" arrives inside it.
     QEventLoop hostLoop;
     QEventLoop commandLoop;
     QTimer::singleShot(0, [&] {
@@ -233,7 +236,10 @@ TEST_F(HostCommands, ExitDuringACommandClosesOnceTheCommandHasUnwound)
             loadedInsideTheCommand = main.IsLoaded();
             commandLoop.quit();
         });
-        commandLoop.exec();
+        {
+            winsys::NestedRun run;
+            commandLoop.exec();
+        }
         QTimer::singleShot(50, [&] {
             loadedAfterTheCommand = main.IsLoaded();
             hostLoop.quit();

@@ -8,6 +8,7 @@
 #include "editor/shell/menus.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
 #include "platform/winsys/devices.h"
 #include "tests/support/editor_fixture.h"
@@ -15,10 +16,13 @@
 #include "tests/support/screenshot.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QTest>
 
 #include <string>
@@ -231,6 +235,64 @@ TEST_F(MainWindow, HiddenCommandFieldRaisesChangeOncePerWrite)
     // Writers empty the field first so that the same command is heard twice.
     for (const char* text : {"", "C19", "C19", "", "C19", "C6"}) main.F_FrmCmd->SetText(text);
     EXPECT_EQ(seen, (std::vector<std::string>{"C19", "", "C19", "C6"}));
+}
+
+// Drags the window system carries over the tool panels: the mode's prompt
+// over a panel, an option's help over its button, the selected function's
+// help on a drop there; a panel takes no drop.
+TEST_F(MainWindow, DragsOverTheToolPanelsShowTheirHelp)
+{
+    SCHMAIN& main = Main();
+    main.ConnectPanelDrags();
+    const auto filters = main.F_OST(3)->children().size();
+    main.ConnectPanelDrags();  // a second call changes nothing
+    EXPECT_EQ(main.F_OST(3)->children().size(), filters);
+    const int32_t mode = g_CurMode;
+    g_CurMode = MODE_WIRES;
+    ModeToolsRec& tools = ModeTools(MODE_WIRES);
+    const ModeToolsRec saved = tools;
+    tools.ModeHelp = "the mode";
+    tools.Funcs.at(tools.SelFunc).Help = "the function";
+    tools.Funcs.at(tools.SelFunc).Opts.at(3).Help = "option three";
+    // A button the mode offers: a disabled one hands its drags to its panel.
+    main.F_OST(3)->setEnabled(true);
+    main.F_OST(3)->show();
+    QMimeData mime;
+    mime.setText("dragged");
+    auto message = [&main] { return main.F_MsgLine->Caption(); };
+
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main.F_FSIPan, &enter);
+    EXPECT_EQ(message(), " the mode");
+    EXPECT_TRUE(enter.isAccepted());
+    main.ShowMessage("");
+    // The window system moves and drops only onto a control the drag has
+    // entered.
+    QDragEnterEvent enterPanel(QPoint(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main.F_OSTPan, &enterPanel);
+    QDragMoveEvent overPanel(QPoint(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main.F_OSTPan, &overPanel);
+    EXPECT_EQ(message(), " the mode");
+    QDragEnterEvent enterOption(QPoint(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main.F_OST(3), &enterOption);
+    QDragMoveEvent overOption(QPoint(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main.F_OST(3), &overOption);
+    EXPECT_EQ(message(), " option three");
+    QDropEvent drop(QPointF(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main.F_OST(3), &drop);
+    EXPECT_EQ(message(), " the function");
+    EXPECT_TRUE(drop.isAccepted());
+    main.ShowMessage("");
+    QDragEnterEvent enterPanelAgain(QPoint(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main.F_OSTPan, &enterPanelAgain);
+    main.ShowMessage("");
+    QDropEvent onPanel(QPointF(3, 3), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(main.F_OSTPan, &onPanel);
+    EXPECT_FALSE(onPanel.isAccepted());
+    EXPECT_EQ(message(), " ");
+
+    tools = saved;
+    g_CurMode = mode;
 }
 
 TEST_F(MainWindow, CanvasesAreDevicesOfTheirOwn)
