@@ -124,6 +124,7 @@ TEST_F(PartDialog, EveryOpeningShowsTheCurrentPartDrawnAndAccepts)
         SCHICMPD& d = FormInstance<SCHICMPD>();
         EXPECT_EQ(d.m_RefPartName, first);
         expectShown(d);
+        palvane_test::SaveScreenshot(d.Window(), "part_dialog_second_opening");
         d.F_Accept()->Press();
     });
     status = 1;

@@ -193,6 +193,7 @@ TEST_F(InfoMaps, TheMapMenuOpensTheDialogOnItsMap)
             EXPECT_EQ(g_ModalDepth, depth + 1);
             EXPECT_EQ(d.Caption(), c.caption);
             EXPECT_EQ(List(d), c.names);
+            palvane_test::SaveScreenshot(d.Window(), "map_dialog_" + std::to_string(c.index));
             d.F_Return()->Press();
         });
         ASSERT_TRUE(m.M_Imap.Exists(c.index));

@@ -577,6 +577,7 @@ TEST_F(NetMode, CompareWithTheLayoutAndGoToAPinOnAnotherPage)
         ASSERT_GE(line, 0);
         list->SetListIndex(line);
         EXPECT_EQ(g_NetViewJumpPage, PageId("P2"));
+        SaveScreenshot(viewer.Window(), "net_viewer_from_net_mode");
         viewer.F_Pan()->SetValue(1);
         viewer.F_Close()->Press();
     });
