@@ -10,6 +10,7 @@
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/reporter.h"
+#include "editor/shell/prefs.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/settings.h"
@@ -65,7 +66,9 @@ void SCHMAIN::SaveRoutedWires()
     SetupFunctionButtons(g_CurMode);
     // The shortcut palette comes back when it is wanted.
     if (M_Short->Checked()) FormInstance<NVOSHORT>().Show();
-    M_Short->SetEnabled(true);
+    // Offered again only when the settings name shortcuts, as the settings
+    // load offers it.
+    M_Short->SetEnabled(g_ShortCuts.UBound() >= 1);
     g_AppBusyFlag = 0;
     PublishAppState(0, 0);
     RefreshCanvas();

@@ -38,6 +38,19 @@ int32_t FindPage(const std::string& name)
     return OM_FindNameMask(DB_PageMap(), name.c_str(), 0, 0);
 }
 
+// The page shown after `deleted` is gone: "MAINPAGE", or on a level without
+// it the first other page; "" when `deleted` is the level's only page.
+std::string PageAfterDelete(int32_t deleted)
+{
+    const int32_t main = FindPage(kMainPage);
+    if (main != 0 && main != deleted) return kMainPage;
+    const int32_t map = DB_PageMap();
+    int32_t position = OM_GetFirst(map);
+    for (int32_t page; (page = OM_SearchMask(map, &position, 0, 0)) > 0;)
+        if (page != deleted) return PtrToStr(O_GetName(OM_Object(map, page)));
+    return {};
+}
+
 // The page name of an answer: its first word upper-cased; "" when there is
 // none or (after a beep) when it is too long.
 std::string PageNameOf(const std::string& answer)
@@ -164,13 +177,21 @@ void SCHMAIN::M_PageDel_Click()
         ReportPageName(65);
         return;
     }
+    // The page that takes its place: a level keeps at least one page, and
+    // the window never stays on a page that is gone (a level without
+    // "MAINPAGE" goes to its first other page).
+    const std::string next = PageAfterDelete(g_CurPage);
+    if (next.empty()) {
+        ReportPageName(65);
+        return;
+    }
     if (!AskYesNo("Delete Page: " + g_CurPageName)) return;
     CleanPage();
     DeleteBranch(g_FrameBranch);
     int32_t inUse = 0;
     DeleteUnusedSymb(inUse, 0, g_PageNotesSymb);
     OM_Delete(DB_PageMap(), g_CurPage);
-    F_Pages->SetText(kMainPage);
+    F_Pages->SetText(next);
     F_Pages_Click();
     NotifyPageFollowers();
 }

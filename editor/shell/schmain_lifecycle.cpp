@@ -1,5 +1,6 @@
 // SCHMAIN's start-up, refusal to close and shut-down.
 #include "editor/automation/placement_symbols.h"
+#include "editor/documents/printing.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/errors.h"
@@ -20,6 +21,7 @@
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
 #include "platform/winsys/nested_runs.h"
+#include "platform/winsys/printer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -133,6 +135,9 @@ void SCHMAIN::Form_Load()
         // Without its menu profile the editor cannot offer its tools; the
         // reader has reported it and shut the window down already.
         if (!InitToolMenus(*this)) RaiseError(errnum::StartupAbandoned);
+        // Printing starts from the printer's own orientation and one copy.
+        g_PrintOrientation = winsys::Printer::Get().Orientation();
+        g_PrintCopies = 1;
         if (!LoadSettings()) RaiseError(errnum::StartupAbandoned);
         RefreshPlacementSymbols(*this);
         g_Cursors[0] = G_SelectCur(1);

@@ -248,6 +248,41 @@ TEST_F(PageMenu, DeleteAndClean)
     EXPECT_EQ(ui.pending(), 0u);
 }
 
+// A design whose level has no "MAINPAGE" (the demo's): the window goes to
+// the first other page instead of staying on the deleted one, and the
+// level's last page is not deleted.
+class PageDelete : public EditorTest {};
+
+TEST_F(PageDelete, ALevelWithoutTheMainPageGoesToItsFirstOtherPage)
+{
+    ASSERT_TRUE(BuildDesign(R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+page FIRST frame 60 40
+  component R1 R at 0 0
+end
+page OTHER frame 60 40
+  component R2 R at 0 0
+end
+)"));
+    SCHMAIN& main = Main();
+    main.LoadSettings();
+    ASSERT_EQ(g_CurPageName, "FIRST");
+    ui.ExpectMessageBox(6 /* Yes */, "Delete Page: FIRST");
+    main.M_PageDel_Click();
+    EXPECT_EQ(OM_FindNameMask(DB_PageMap(), "FIRST", 0, 0), 0);
+    EXPECT_EQ(g_CurPageName, "OTHER");
+    EXPECT_EQ(g_CurPage, DB_CurPage());
+    EXPECT_EQ(main.F_Pages->Text(), "OTHER");
+    EXPECT_TRUE(g_FrameValid) << "the frame box is the page's own";
+    ui.ExpectMessageBox(1, "Can't delete Page: OTHER");
+    main.M_PageDel_Click();
+    EXPECT_NE(OM_FindNameMask(DB_PageMap(), "OTHER", 0, 0), 0);
+    EXPECT_EQ(ui.pending(), 0u);
+}
+
 TEST_F(PageMenu, OutlineToggle)
 {
     const bool shown = g_ShowPageOutline;

@@ -1,0 +1,263 @@
+// A walk over every command of the main window's menus on the demo design,
+// as a user chooses them: each is chosen twice in a row, once with every
+// question it asks answered with Cancel and once with its default. Each
+// choice must do something a user sees (a window or question, a mode or
+// command, a message, a check mark, the caption, the page or the design)
+// without a runtime error, and the design must stay sound.
+#include "editor/objects/integrity.h"
+#include "editor/shell/controls.h"
+#include "editor/shell/forms.h"
+#include "editor/shell/menus.h"
+#include "editor/shell/ribbon.h"
+#include "editor/shell/pagedraw.h"
+#include "editor/shell/schmain.h"
+#include "editor/view/canvas.h"
+#include "editor/interaction/commands.h"
+#include "platform/kernel/nvokernel32.h"
+#include "platform/winsys/interaction.h"
+#include "platform/winsys/printer.h"
+#include "tests/support/design_builder.h"
+#include "tests/support/editor_fixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Answers every question without a person: with Cancel (or No, or the
+// window closed), or with the default (the default button, the proposed
+// text, the print set-up as it stands). File dialogs are always cancelled,
+// so the walk writes no file of the user's.
+class WalkInteraction : public winsys::Interaction {
+public:
+    bool defaults = false;
+    int questions = 0;
+
+    int MessageBox(const std::string&, const std::string&, int style) override
+    {
+        ++questions;
+        using namespace winsys::mb;
+        const int buttons = style & ButtonsMask;
+        const int index = (style & DefaultButtonMask) >> 8;
+        static const std::map<int, std::vector<int>> answers = {
+            {OkOnly, {AnswerOk}},
+            {OkCancel, {AnswerOk, AnswerCancel}},
+            {AbortRetryIgnore, {AnswerAbort, AnswerRetry, AnswerIgnore}},
+            {YesNoCancel, {AnswerYes, AnswerNo, AnswerCancel}},
+            {YesNo, {AnswerYes, AnswerNo}},
+            {RetryCancel, {AnswerRetry, AnswerCancel}},
+        };
+        const std::vector<int>& set = answers.at(buttons);
+        if (defaults) return index < static_cast<int>(set.size()) ? set[index] : set.front();
+        for (int a : set)
+            if (a == AnswerCancel || a == AnswerNo) return a;
+        return set.front();
+    }
+    bool InputBox(const winsys::InputBoxRequest& request, std::string& answer) override
+    {
+        ++questions;
+        answer = request.defaultText;
+        return defaults;
+    }
+    void PopupMenu(QMenu*, QPoint) override { ++questions; }
+    bool FileDialog(winsys::FileDialogRequest&) override
+    {
+        ++questions;
+        return false;
+    }
+    bool PrinterSetup(winsys::PrinterSetupRequest&) override
+    {
+        ++questions;
+        return defaults;
+    }
+    bool PrintScaleSetup(winsys::PrintScaleRequest&) override
+    {
+        ++questions;
+        return defaults;
+    }
+    void ShowModal(QWidget* window) override
+    {
+        ++questions;
+        if (window) window->hide();
+    }
+    void ShowAndWait(QWidget* window, bool& waiting) override
+    {
+        ++questions;
+        if (window) window->hide();
+        waiting = false;
+    }
+    void Beep() override { ++beeps; }
+    bool KeyPressed(int) override { return false; }
+    QPoint CursorPos() override { return {}; }
+    void SetCursorPos(QPoint) override {}
+
+    int beeps = 0;
+};
+
+std::string DemoText()
+{
+    std::ifstream in(std::string(PALVANE_DEMO_DIR) + "/demo.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int32_t Count(int32_t map)
+{
+    return OM_GetCount(map);
+}
+
+// What a user can see of the editor and its design.
+struct Seen {
+    int questions = 0;
+    int beeps = 0;
+    int32_t mode = 0;
+    int32_t command = 0;
+    std::string message;
+    std::string caption;
+    bool checked = false;
+    std::string itemCaption;
+    std::set<QWidget*> windows;
+    QImage canvas;
+    std::vector<int32_t> design;
+    bool operator==(const Seen&) const = default;
+};
+
+Seen Look(const WalkInteraction& ui, SCHMAIN& main, const MenuItem* item)
+{
+    Seen s;
+    s.questions = ui.questions;
+    s.beeps = ui.beeps;
+    s.mode = g_CurMode;
+    s.command = g_CurCommand;
+    s.message = main.F_MsgLine->Caption();
+    s.caption = main.Caption();
+    s.checked = item->Checked();
+    s.itemCaption = item->Caption();
+    s.canvas = main.ViewPicture->Image().copy();
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w != main.Window()) s.windows.insert(w);
+    s.design = {DB_CurHier(),          DB_CurPage(),          Count(DB_PageMap()), Count(DB_SchCompMap()),
+                Count(DB_NetMap()),    Count(DB_HierarchyMap()), main.m_ViewOrgX,   main.m_ViewOrgY,
+                main.m_ViewSize};
+    return s;
+}
+
+// The commands that do nothing a user sees on the demo's first page in the
+// state the walk leaves, with the reason; the walk checks only that they
+// report no error and leave the design sound.
+const std::map<std::string, std::string> kQuietHere = {
+    {"M_Query", "the question line of the popup confirmation; it is chosen only inside that popup"},
+    {"M_Yes", "the popup confirmation's Yes: it only gives the answer to the question that popup asks"},
+    {"M_No", "the popup confirmation's No: it only gives the answer to the question that popup asks"},
+    {"M_TcModeSLN(2)", "the second T-connect bit has no meaning; its item stays hidden"},
+    {"M_Help", "the help window it opens stays open; choosing it again shows the same window"},
+    {"M_Scopy", "copies the page's picture to the clipboard; a second copy is the same picture"},
+    {"M_Tsave", "a second backup save in a row writes the same file and says the same"},
+    {"M_PlcCellOff", "hides the placement cells, and none are shown on the page"},
+    {"M_PlcCell(1)", "in the placement-pattern and keep-off modes the mode draws its own cells"},
+    {"M_PlcCell(2)", "in the placement-pattern and keep-off modes the mode draws its own cells"},
+    {"M_PlcCell(3)", "in the placement-pattern and keep-off modes the mode draws its own cells"},
+    {"M_PlcCell(4)", "in the placement-pattern and keep-off modes the mode draws its own cells"},
+};
+
+// Commands the walk does not choose: they end the editor.
+const std::set<std::string> kNotChosen = {"M_Exit"};
+
+class MenuWalk : public palvane_test::EditorTest {
+protected:
+    void SetUp() override
+    {
+        EditorTest::SetUp();
+        ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+        // The shipped settings, with their shortcuts.
+        E_SetString("IniFile", PALVANE_TEST_DATA_DIR "/norvo32.ini");
+        Main().LoadSettings();
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        winsys::Printer::Get().SetOutputFile(dir.filePath("walk.pdf").toStdString());
+        winsys::InstallInteraction(&walk);
+        previous = SetEventErrorReporter([this](int number, const std::string& text) {
+            errors.push_back(std::to_string(number) + ": " + text);
+        });
+    }
+    void TearDown() override
+    {
+        SetEventErrorReporter(previous);
+        winsys::InstallInteraction(&ui);
+        EditorTest::TearDown();
+    }
+
+    // Leaves what a command left going: its command ended, its windows shut.
+    void Settle(SCHMAIN& main)
+    {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        if (g_CurCommand != 0 && main.F_OST.Exists(10)) main.F_OST(10)->SetValue(true);
+        g_CmdRunning = 0;
+        if (g_CurCommand != 0) main.EndCommand(g_CurCommand);
+        // Routing mode is left as a user leaves it (the save question is
+        // answered as every question of this pass).
+        if (g_RouteImageActive != 0) main.SaveRoutedWires();
+        for (Form* form : std::vector<Form*>(Forms()))
+            if (form != &main && form->Visible()) form->Hide();
+    }
+
+    QTemporaryDir dir;
+    WalkInteraction walk;
+    std::vector<std::string> errors;
+    EventErrorReporter previous;
+};
+
+TEST_F(MenuWalk, EveryMenuCommandDoesSomethingEachTimeItIsChosen)
+{
+    SCHMAIN& main = Main();
+    const std::string clean = RunIntegrityCheck(nullptr);
+    std::vector<std::pair<std::string, MenuItem*>> commands;
+    for (const Form::ControlEntry& c : main.Controls()) {
+        auto* item = qobject_cast<MenuItem*>(c.object);
+        if (!item || item->Menu()) continue;
+        const std::string name = c.index >= 0 ? c.name + "(" + std::to_string(c.index) + ")" : c.name;
+        commands.emplace_back(name, item);
+    }
+    ASSERT_GT(commands.size(), 60u);
+    for (const bool defaults : {false, true}) {
+        walk.defaults = defaults;
+        for (const auto& [name, item] : commands) {
+            if (kNotChosen.count(name)) continue;
+            for (int time = 1; time <= 2; ++time) {
+                SCOPED_TRACE(name + (defaults ? " with defaults" : " cancelled") + ", time " +
+                             std::to_string(time));
+                for (QObject* owner : item->Action()->associatedObjects())
+                    if (auto* menu = qobject_cast<QMenu*>(owner)) emit menu->aboutToShow();
+                if (!item->Action()->isEnabled() || !item->Action()->isVisible()) {
+                    EXPECT_TRUE(kQuietHere.count(name)) << "offered disabled " << item->Action()->isEnabled() << item->Action()->isVisible() << " " << item->Action()->text().toStdString();
+                    continue;
+                }
+                const Seen before = Look(walk, main, item);
+                errors.clear();
+                item->Action()->trigger();
+                const Seen after = Look(walk, main, item);
+                EXPECT_TRUE(errors.empty()) << errors.front();
+                // A choice that is already the one chosen changes nothing.
+                const bool chosenAlready = before.checked && after.checked;
+                if (!kQuietHere.count(name) && !chosenAlready) {
+                    EXPECT_FALSE(after == before) << "nothing happened in mode " << g_CurMode;
+                }
+                Settle(main);
+                EXPECT_EQ(RunIntegrityCheck(nullptr), clean);
+            }
+        }
+    }
+}
+
+}  // namespace
