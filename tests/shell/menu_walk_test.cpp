@@ -11,9 +11,11 @@
 #include "editor/shell/ribbon.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
 #include "editor/interaction/commands.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/records.h"
 #include "platform/winsys/interaction.h"
 #include "platform/winsys/printer.h"
 #include "tests/support/design_builder.h"
@@ -23,6 +25,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMenu>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -255,6 +258,62 @@ TEST_F(MenuWalk, EveryMenuCommandDoesSomethingEachTimeItIsChosen)
                 }
                 Settle(main);
                 EXPECT_EQ(RunIntegrityCheck(nullptr), clean);
+            }
+        }
+    }
+}
+
+// The page point of a component's pin.
+QPoint PinPixel(SCHMAIN& main, const char* component, int32_t entry)
+{
+    EntryRec pin{};
+    C_ReadEntry(OM_FindName(DB_SchCompMap(), component), entry, &pin);
+    main.OpenCanvasDC();
+    int32_t p[2] = {pin.X, pin.Y};
+    G_LPtoDP(p);
+    main.CloseCanvasDC();
+    return {p[0], p[1]};
+}
+
+// Every tool of every edit mode, as the menu profile offers it: the mode
+// chosen, the function pressed, each of its options (and none), and a click
+// on a wired pin of the first page. Many tools act on other things than a
+// pin (a wire's segment, a text, a box's second corner), so this walk holds
+// only that no tool reports a runtime error there and that the design stays
+// sound.
+TEST_F(MenuWalk, EveryToolActsOnAClickAtAPin)
+{
+    SCHMAIN& main = Main();
+    const std::string clean = RunIntegrityCheck(nullptr);
+    for (const bool defaults : {false, true}) {
+        walk.defaults = defaults;
+        for (int mode = 1; mode < kModeCount; ++mode) {
+            if (!main.M_FSI.Exists(mode)) continue;
+            for (int f = 0; f < kToolCount; ++f) {
+                if (ModeTools(mode).Funcs.at(f).Avail == 0) continue;
+                for (int option = -1; option < 10; ++option) {
+                    if (option >= 0 && ModeTools(mode).Funcs.at(f).Opts.at(option).Avail == 0) continue;
+                    const std::string name = "mode " + std::to_string(mode) + " function " + std::to_string(f) +
+                                             " option " + std::to_string(option);
+                    SCOPED_TRACE(name + (defaults ? " with defaults" : " cancelled"));
+                    if (g_CurMode != mode) main.M_FSI(mode)->Action()->trigger();
+                    ASSERT_EQ(g_CurMode, mode);
+                    if (!main.F_FSI(f)->Value()) QTest::mouseClick(main.F_FSI(f), Qt::LeftButton);
+                    for (int o = 0; o < 10; ++o) {
+                        if (!main.F_OST.Exists(o) || !main.F_OST(o)->isVisible()) continue;
+                        const bool wanted = o == option;
+                        if (main.F_OST(o)->Value() != wanted && main.F_OST(o)->isEnabled())
+                            QTest::mouseClick(main.F_OST(o), Qt::LeftButton);
+                    }
+                    if (main.m_ResizePending) main.RefreshCanvas();
+                    const QPoint at = PinPixel(main, "R1", 2);
+                    errors.clear();
+                    QTest::mouseMove(main.ViewPicture, at);
+                    QTest::mouseClick(main.ViewPicture, Qt::LeftButton, {}, at);
+                    EXPECT_TRUE(errors.empty()) << errors.front();
+                    Settle(main);
+                    EXPECT_EQ(RunIntegrityCheck(nullptr), clean);
+                }
             }
         }
     }
