@@ -13,6 +13,9 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -32,6 +35,9 @@ void HostInProcess::SetUp()
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     design = copy.toStdString();
     ASSERT_EQ(pipe(input_), 0);
+    // The job folder (temporary backups) is the test's own, never the
+    // user's nor another test's running beside it.
+    setenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit().constData(), 1);
     E_SetString("IniFile", COMPILED_DATA_DIR "/norvo32.ini");
     CatchEndSignals();
 }
@@ -61,6 +67,8 @@ int HostInProcess::Run(const std::function<void(SCHMAIN&)>& started)
     const int status = RunHost(options);
     out = testing::internal::GetCapturedStdout();
     err = testing::internal::GetCapturedStderr();
+    // What the test reported while the host's output was captured.
+    if (HasFailure()) std::printf("host output:\n%s\nhost errors:\n%s\n", out.c_str(), err.c_str());
     return status;
 }
 

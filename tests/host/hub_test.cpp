@@ -34,10 +34,11 @@ namespace palvane_test {
 namespace {
 
 // Runs the event loop, as the host's does, until `done` holds (false after
-// ten seconds).
+// a minute: a generous bound for a loaded machine, never reached when the
+// editor works).
 bool RunUntil(const std::function<bool()>& done)
 {
-    QDeadlineTimer deadline(10000);
+    QDeadlineTimer deadline(60000);
     while (!done()) {
         if (deadline.hasExpired()) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

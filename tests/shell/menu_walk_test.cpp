@@ -29,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
@@ -184,6 +185,8 @@ protected:
     {
         EditorTest::SetUp();
         ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+        // The job folder (temporary backups) is the test's own.
+        setenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit().constData(), 1);
         // The shipped settings, with their shortcuts.
         E_SetString("IniFile", PALVANE_TEST_DATA_DIR "/norvo32.ini");
         Main().LoadSettings();
