@@ -7,13 +7,11 @@
 #include "platform/winsys/nested_runs.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 

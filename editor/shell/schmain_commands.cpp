@@ -57,11 +57,9 @@ int32_t LongField(int i)
     return static_cast<int32_t>(ToLong(g_ArgNum(i)));
 }
 
-// Closes the main window for the host's "EX". Every dialog, message box
-// and wait that runs now ends as its Cancel would, the procedures that
-// opened them finish against windows that still exist, and the window is
-// unloaded once they have all returned. A close that is refused after all
-// (a routing image that cannot be dropped) lets dialogs show again.
+// Unloads the main window, abandoning any command. A close that is refused
+// after all (a routing image that cannot be dropped) lets dialogs show
+// again.
 void CloseMainWindow()
 {
     if (g_MainForm && g_MainForm->IsLoaded()) {
@@ -74,6 +72,10 @@ void CloseMainWindow()
     if (g_MainForm && g_MainForm->IsLoaded()) winsys::ClearCloseRequest();
 }
 
+// Closes the main window for the host's "EX". Every dialog, message box
+// and wait that runs now ends as its Cancel would, the procedures that
+// opened them finish against windows that still exist, and the window is
+// unloaded once they have all returned (at once when none runs).
 void CloseWhenUnwound()
 {
     winsys::RequestClose();
