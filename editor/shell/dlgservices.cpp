@@ -80,6 +80,12 @@ void ShowReport(const std::string& text)
     report.F_TxtBuffer()->SetText(text);
 }
 
+void ShowReport(const std::string& text, QPoint screenPos)
+{
+    ShowReport(text);
+    if (QWidget* window = FormInstance<SCHINFOB>().Window()) window->move(screenPos);
+}
+
 std::string AskText(const std::string& prompt, const std::string& heading, const std::string& defaultText)
 {
     NvoInpBG& box = FormInstance<NvoInpBG>();

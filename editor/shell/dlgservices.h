@@ -4,6 +4,8 @@
 // modeless report window for long texts.
 #pragma once
 
+#include <QPoint>
+
 #include <cstdint>
 #include <string>
 
@@ -46,6 +48,9 @@ void CenterForm(Form& form);
 // Shows the report window SCHINFOB, topmost, with `text` in place of what it
 // showed.
 void ShowReport(const std::string& text);
+// The same with the report window's top left corner at a point of the
+// screen (the pointer's, for the reports the Database menu asks for there).
+void ShowReport(const std::string& text, QPoint screenPos);
 
 // Asks for one line of text in the input box NvoInpBG: the heading (when
 // not blank) on the first line, the prompt below it, the default selected.

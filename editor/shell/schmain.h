@@ -16,6 +16,8 @@
 #include "editor/shell/event.h"
 #include "editor/shell/forms.h"
 
+#include <QPoint>
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -572,6 +574,7 @@ public:
     void M_XYMeasure_Click(int Index);
     void M_Imap_Click(int Index);
     void M_HierStack_Click();
+    QPoint ReportPoint() const;
     void M_HierStructure_Click();
     void M_Nodes_Click();
     void M_Ratsnest_Click();

@@ -41,13 +41,20 @@ void SCHMAIN::RedrawView()
     F_PICView->Refresh();
 }
 
+// Where the hierarchy reports open: at the last pointer position on the
+// canvas.
+QPoint SCHMAIN::ReportPoint() const
+{
+    return ViewPicture->mapToGlobal(QPoint(static_cast<int>(m_MouseX), static_cast<int>(m_MouseY)));
+}
+
 void SCHMAIN::M_HierStack_Click()
 {
     CheckHelpMode(8, 7, 0, 0);
     LoadHierStack();
     std::string text;
     ReportHierStack(text);
-    ShowReport(text);
+    ShowReport(text, ReportPoint());
 }
 
 void SCHMAIN::M_HierStructure_Click()
@@ -55,5 +62,5 @@ void SCHMAIN::M_HierStructure_Click()
     LoadHierStack();
     std::string text;
     ReportHierStructure(text);
-    ShowReport(text);
+    ShowReport(text, ReportPoint());
 }

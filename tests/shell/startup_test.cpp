@@ -247,9 +247,13 @@ TEST_F(Startup, DatabaseMenuShowsTheReports)
     ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
     ASSERT_TRUE(Main().LoadSettings());
     SCHINFOB& report = FormInstance<SCHINFOB>();
+    // The report opens where the pointer was last on the canvas.
+    Main().m_MouseX = 120;
+    Main().m_MouseY = 80;
     Main().M_HierStack->Click.Raise();
     ASSERT_TRUE(report.Visible());
     EXPECT_EQ(report.F_TxtBuffer()->Text().rfind("*** Hierarchy Stack: ***", 0), 0u);
+    EXPECT_EQ(report.Window()->pos(), Main().ViewPicture->mapToGlobal(QPoint(120, 80)));
     Main().M_HierStructure->Click.Raise();
     EXPECT_NE(report.F_TxtBuffer()->Text().find("MAIN:H1-->BLOCK"), std::string::npos);
 }
