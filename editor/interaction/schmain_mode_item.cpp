@@ -219,10 +219,8 @@ void SCHMAIN::ItemPropertiesClick(int32_t& X, int32_t& Y)
         g_ItemPicked = 1;
         BlinkItem();
         SCHITMED& editor = FormInstance<SCHITMED>();
+        // Show activates the editor, which takes the item there.
         editor.Show();
-        // The editor takes the item when it becomes active; shown without
-        // activation it takes it now.
-        editor.Form_Activate();
         id = 89;
     } else {
         g_ItemPicked = 0;

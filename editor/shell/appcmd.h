@@ -8,7 +8,7 @@ void SendCmdAll(const std::string& command);
 // Sends application & "," & command to one application, only when it has
 // published its state record; never to this editor itself.
 void SendCmd(const std::string& application, const std::string& command);
-// Tells the applications that follow the current page (the schematic
-// simulator and the specification editor) that the page or the page set
-// changed; those not running hear nothing.
+// Tells the applications that follow the current page (NVOSPCED and
+// NVOSIM) that the page or the page set changed; those not running hear
+// nothing.
 void NotifyPageFollowers();

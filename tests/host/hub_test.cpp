@@ -180,7 +180,7 @@ TEST_F(Hub, PageNoticesGoOnlyToRunningFollowers)
 {
     const int status = Run([&](SCHMAIN& main) {
         main.F_Pages->SetListIndex(1);
-        E_SetString("NVOSPCED", "Spec,0,0,0,0");
+        E_SetString("NVOSPCED", "Follower,0,0,0,0");
         main.F_Pages->SetListIndex(0);
         E_SetString("NVOSPCED", "");
         Send("PALVANE,EX");
