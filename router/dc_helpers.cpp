@@ -75,6 +75,6 @@ int32_t PG_DrawRectMF(const int32_t* corner1, const int32_t* corner2) noexcept
     return PG_PlayMF();
 }
 
-// The routing cursors 1..4 and every other number give the kernel's
-// cross-hair: the platform has no cursor pictures of the router's own.
-int32_t PG_LoadCursor(int32_t /*n*/) noexcept { return G_SelectCur(1); }
+// The router's cursors 1..4 are the kernel's cursor kinds 3..6; every other
+// number gives the kernel's cross-hair.
+int32_t PG_LoadCursor(int32_t n) noexcept { return G_SelectCur(n >= 1 && n <= 4 ? n + 2 : 1); }

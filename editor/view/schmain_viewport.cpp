@@ -9,6 +9,7 @@
 #include "editor/objects/symbol_items.h"
 #include "editor/objects/symbols.h"
 #include "editor/shell/applink.h"
+#include "editor/shell/cursors.h"
 #include "editor/shell/errors.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/platform_calls.h"
@@ -171,6 +172,9 @@ void SCHMAIN::DrawViewBranchHighlight(int32_t flag)
 void SCHMAIN::F_PICView_MouseMove(int, int, double X, double Y)
 {
     if (m_ResizePending) return;
+    // The viewport takes points: it shows the cross-hair, as the canvas does
+    // when no preview runs.
+    SetFormCursor(F_PICView, -1);
     m_ZoomViewport = -1;
     while (m_ViewDCLevel > 0) CloseViewDC();
     if (KernelBusy() != 0) return;

@@ -600,7 +600,7 @@ int32_t G_FreeThickPen(int32_t width, int32_t colour) noexcept
 int32_t G_SelectCur(int32_t kind) noexcept
 {
     return Guard(0, [&]() -> int32_t {
-        if (kind != 1 && kind != 2) return 0;
+        if (kind < 1 || kind > 6) return 0;
         // The registry gives the handle value; the table says what it is.
         const int32_t handle = Handles().Add(HandleType::Other, &LastCursorTarget());
         Cursors()[handle] = kind;

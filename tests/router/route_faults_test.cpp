@@ -1,10 +1,12 @@
 // The router's exports against bad input and stale state: bounded texts,
 // index checks, a stale failure that must not decide a result, preloaded
 // wires of the routed net, and the block mark list across image changes.
+#include "platform/kernel/nvokernel32.h"
 #include "tests/router/route_fixture.h"
 
 #include <climits>
 #include <cstring>
+#include <set>
 
 namespace router_test {
 namespace {
@@ -206,8 +208,14 @@ TEST_F(RouteFaults, DrawingContextPairAndMetafile)
     EXPECT_EQ(PG_DeleteMF(), 1);  // erases what is shown
     PG_CloseDC();
     EXPECT_EQ(canvas.image, blank);
-    EXPECT_NE(PG_LoadCursor(0), 0);
-    EXPECT_NE(PG_LoadCursor(5), 0);
+    std::set<int32_t> cursors;
+    for (int32_t n = 0; n <= 5; ++n) {
+        const int32_t cursor = PG_LoadCursor(n);
+        EXPECT_NE(cursor, 0) << n;
+        cursors.insert(cursor);
+    }
+    EXPECT_EQ(cursors.size(), 6u);
+    for (int32_t cursor : cursors) G_DelCur(cursor);
 }
 
 // While a path is checked the search narrows bodies by one unit; the

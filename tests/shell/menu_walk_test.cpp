@@ -4,6 +4,7 @@
 // choice must do something a user sees (a window or question, a mode or
 // command, a message, a check mark, the caption, the page or the design)
 // without a runtime error, and the design must stay sound.
+#include "editor/automation/placement_symbols.h"
 #include "editor/objects/integrity.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/forms.h"
@@ -138,7 +139,7 @@ struct Seen {
     bool operator==(const Seen&) const = default;
 };
 
-Seen Look(const WalkInteraction& ui, SCHMAIN& main, const MenuItem* item)
+Seen Look(const WalkInteraction& ui, SCHMAIN& main, const MenuItem* item = nullptr)
 {
     Seen s;
     s.questions = ui.questions;
@@ -147,8 +148,10 @@ Seen Look(const WalkInteraction& ui, SCHMAIN& main, const MenuItem* item)
     s.command = g_CurCommand;
     s.message = main.F_MsgLine->Caption();
     s.caption = main.Caption();
-    s.checked = item->Checked();
-    s.itemCaption = item->Caption();
+    if (item) {
+        s.checked = item->Checked();
+        s.itemCaption = item->Caption();
+    }
     s.canvas = main.ViewPicture->Image().copy();
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->isVisible() && w != main.Window()) s.windows.insert(w);
@@ -184,10 +187,11 @@ protected:
     void SetUp() override
     {
         EditorTest::SetUp();
-        ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+        ASSERT_NO_FATAL_FAILURE(LoadDemo());
         // The job folder (temporary backups) is the test's own.
         setenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit().constData(), 1);
-        // The shipped settings, with their shortcuts.
+        // The shipped settings, with their shortcuts, and the placement
+        // patterns of the new design's level.
         E_SetString("IniFile", PALVANE_TEST_DATA_DIR "/norvo32.ini");
         Main().LoadSettings();
         for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -202,6 +206,14 @@ protected:
         SetEventErrorReporter(previous);
         winsys::InstallInteraction(&ui);
         EditorTest::TearDown();
+    }
+
+    // The demo design, as the editor shows it after loading it.
+    void LoadDemo()
+    {
+        ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+        RefreshPlacementSymbols(Main());
+        Main().RefreshCanvas();
     }
 
     // Leaves what a command left going: its command ended, its windows shut.
@@ -266,60 +278,152 @@ TEST_F(MenuWalk, EveryMenuCommandDoesSomethingEachTimeItIsChosen)
     }
 }
 
-// The page point of a component's pin.
-QPoint PinPixel(SCHMAIN& main, const char* component, int32_t entry)
+// The pixel of a page point.
+QPoint PixelOf(SCHMAIN& main, int32_t x, int32_t y)
 {
-    EntryRec pin{};
-    C_ReadEntry(OM_FindName(DB_SchCompMap(), component), entry, &pin);
     main.OpenCanvasDC();
-    int32_t p[2] = {pin.X, pin.Y};
+    int32_t p[2] = {x, y};
     G_LPtoDP(p);
     main.CloseCanvasDC();
     return {p[0], p[1]};
 }
 
+// The page point of a component's pin.
+QPoint PinPixel(SCHMAIN& main, const char* component, int32_t entry)
+{
+    EntryRec pin{};
+    C_ReadEntry(OM_FindName(DB_SchCompMap(), component), entry, &pin);
+    return PixelOf(main, pin.X, pin.Y);
+}
+
+// The demo's unit, a tenth of an inch.
+constexpr int32_t kTenth = 254000;
+
+// The first wire of the net on the current page.
+int32_t FirstWire(const char* net)
+{
+    return B_FindNetPage(0, OM_FindName(DB_NetMap(), net), 0);
+}
+
+// The middle of the first segment of the net's first wire on the current page.
+QPoint WirePixel(SCHMAIN& main, const char* net)
+{
+    BranchPointRec points[2]{};
+    B_ReadRecords(FirstWire(net), points, 2);
+    return PixelOf(main, (points[0].X + points[1].X) / 2, (points[0].Y + points[1].Y) / 2);
+}
+
+// The first junction of the net's first wire on the current page.
+QPoint JunctionPixel(SCHMAIN& main, const char* net)
+{
+    BranchPointRec points[16]{};
+    const int32_t n = B_ReadRecords(FirstWire(net), points, 16);
+    for (int32_t i = 0; i < n && i < 16; ++i)
+        if ((points[i].Flags & 6) == 4) return PixelOf(main, points[i].X, points[i].Y);
+    return {};
+}
+
+// The first name text of the net's first wire on the current page.
+QPoint WireTextPixel(SCHMAIN& main, const char* net)
+{
+    ItemRec text{};
+    I_ReadItem(OA_Object(B_BranchTextArray(FirstWire(net)), 1), &text);
+    return PixelOf(main, text.X, text.Y);
+}
+
+// A corner and the middle of the top side of the current page's frame.
+std::pair<QPoint, QPoint> FramePixels(SCHMAIN& main)
+{
+    int32_t r[4] = {};
+    B_FrameBranchLines(-100 - DB_CurPage(), 63, r);
+    return {PixelOf(main, r[0], r[1]), PixelOf(main, (r[0] + r[2]) / 2, r[3])};
+}
+
+// The tools that show nothing after every click of the walk on the demo's
+// first page, with the reason: by function (every option) or by option.
+const std::map<std::string, std::string> kToolQuietHere = {
+    {"mode 1 function 10 option 2", "giving another sheet stops quietly on a component without a sheet"},
+    {"mode 2 function 4 option 3", "with Finish here pressed a point move ends where it starts"},
+    {"mode 2 function 6 option 0", "renames a bus, and the first page has none"},
+    {"mode 3 function 4", "changes the shape of a design note, and the demo has none"},
+    {"mode 3 function 8", "edits a design note's text, and the demo has none"},
+    {"mode 8 function 2", "moves a bitmap, and the demo has none"},
+    {"mode 8 function 3", "deletes a bitmap, and the demo has none"},
+    {"mode 10 function 1", "moves a keep-off zone, and the demo has none"},
+    {"mode 10 function 2", "deletes a keep-off zone, and the demo has none"},
+};
+
 // Every tool of every edit mode, as the menu profile offers it: the mode
-// chosen, the function pressed, each of its options (and none), and a click
-// on a wired pin of the first page. Many tools act on other things than a
-// pin (a wire's segment, a text, a box's second corner), so this walk holds
-// only that no tool reports a runtime error there and that the design stays
-// sound.
-TEST_F(MenuWalk, EveryToolActsOnAClickAtAPin)
+// chosen, the function pressed, each of its options (and none), and clicks
+// on what tools act on: a wired pin, a wire's segment, a junction, a net's
+// name text, a corner and a side of the page frame, the page's title
+// text, a free place and a
+// second free place (a box's other corner). Clicks stop at the first that
+// shows something (a window or question, a mode or command, a message, the
+// canvas, the design); each tool must show something, report no runtime
+// error and leave the design sound.
+TEST_F(MenuWalk, EveryToolActsOnAClick)
 {
     SCHMAIN& main = Main();
     const std::string clean = RunIntegrityCheck(nullptr);
+    std::vector<std::string> quiet;
     for (const bool defaults : {false, true}) {
         walk.defaults = defaults;
         for (int mode = 1; mode < kModeCount; ++mode) {
             if (!main.M_FSI.Exists(mode)) continue;
             for (int f = 0; f < kToolCount; ++f) {
                 if (ModeTools(mode).Funcs.at(f).Avail == 0) continue;
-                for (int option = -1; option < 10; ++option) {
+                for (int option = -1; option < kToolCount; ++option) {
                     if (option >= 0 && ModeTools(mode).Funcs.at(f).Opts.at(option).Avail == 0) continue;
-                    const std::string name = "mode " + std::to_string(mode) + " function " + std::to_string(f) +
-                                             " option " + std::to_string(option);
+                    const std::string function = "mode " + std::to_string(mode) + " function " + std::to_string(f);
+                    const std::string name = function + " option " + std::to_string(option);
                     SCOPED_TRACE(name + (defaults ? " with defaults" : " cancelled"));
                     if (g_CurMode != mode) main.M_FSI(mode)->Action()->trigger();
                     ASSERT_EQ(g_CurMode, mode);
                     if (!main.F_FSI(f)->Value()) QTest::mouseClick(main.F_FSI(f), Qt::LeftButton);
-                    for (int o = 0; o < 10; ++o) {
+                    for (int o = 0; o < kToolCount; ++o) {
                         if (!main.F_OST.Exists(o) || !main.F_OST(o)->isVisible()) continue;
                         const bool wanted = o == option;
                         if (main.F_OST(o)->Value() != wanted && main.F_OST(o)->isEnabled())
                             QTest::mouseClick(main.F_OST(o), Qt::LeftButton);
                     }
+                    // The targets are taken again from the demo when an
+                    // earlier tool changed them.
+                    if (OM_FindName(DB_SchCompMap(), "R1") == 0 || FirstWire("SUM") == 0 ||
+                        FirstWire("VIN") == 0) {
+                        ASSERT_NO_FATAL_FAILURE(LoadDemo());
+                    }
                     if (main.m_ResizePending) main.RefreshCanvas();
-                    const QPoint at = PinPixel(main, "R1", 2);
+                    const auto [corner, side] = FramePixels(main);
+                    const QPoint targets[] = {PinPixel(main, "R1", 2),      WirePixel(main, "SUM"),
+                                              JunctionPixel(main, "SUM"),  WireTextPixel(main, "VIN"),
+                                              corner,                      side,
+                                              PixelOf(main, -22 * kTenth + kTenth / 2, 15 * kTenth + kTenth / 2),
+                                              PixelOf(main, 0, 0) + QPoint(-200, 150),
+                                              PixelOf(main, 0, 0) + QPoint(-120, 190)};
                     errors.clear();
-                    QTest::mouseMove(main.ViewPicture, at);
-                    QTest::mouseClick(main.ViewPicture, Qt::LeftButton, {}, at);
+                    bool shown = false;
+                    for (const QPoint& at : targets) {
+                        const Seen before = Look(walk, main);
+                        QTest::mouseMove(main.ViewPicture, at);
+                        QTest::mouseClick(main.ViewPicture, Qt::LeftButton, {}, at);
+                        if (!(Look(walk, main) == before)) {
+                            shown = true;
+                            break;
+                        }
+                    }
                     EXPECT_TRUE(errors.empty()) << errors.front();
+                    if (!shown && !kToolQuietHere.count(name) && !kToolQuietHere.count(function))
+                        quiet.push_back(name);
                     Settle(main);
                     EXPECT_EQ(RunIntegrityCheck(nullptr), clean);
                 }
             }
         }
     }
+    std::string list;
+    for (const std::string& q : quiet) list += "  " + q + "\n";
+    EXPECT_TRUE(quiet.empty()) << "tools that showed nothing:\n" << list;
 }
 
 }  // namespace

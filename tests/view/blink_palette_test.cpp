@@ -14,6 +14,7 @@
 #include "tests/view/view_fixture.h"
 
 #include <QApplication>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -124,6 +125,17 @@ TEST_F(Blinks, TheViewportShowsNoCrossInMidCommand)
     m.EraseViewCross();
     EXPECT_EQ(m.m_ViewCrossMF, 0);
     EXPECT_EQ(m.F_PICView->Image(), before);
+}
+
+TEST_F(Blinks, TheViewportShowsTheCrossHairUnderThePointer)
+{
+    SCHMAIN& m = Main();
+    if (!m.m_ViewPortOn) m.M_ViewPort_Click();
+    Settle();
+    QTest::mouseMove(m.F_PICView, QPoint(m.F_PICView->width() / 2, m.F_PICView->height() / 2));
+    Settle();
+    EXPECT_EQ(m.F_PICView->cursor().shape(), Qt::CrossCursor);
+    EXPECT_EQ(m.m_ZoomViewport, -1);
 }
 
 TEST_F(Blinks, ViewportClicksMoveTheCanvasViewOrTheViewportsOwn)

@@ -1813,7 +1813,9 @@ TEST_F(Draw, CursorsAndThickPens)
     EXPECT_GT(cross, 0);
     EXPECT_GT(move, 0);
     EXPECT_NE(cross, move);
-    EXPECT_EQ(G_SelectCur(3), 0);
+    for (int32_t routing = 3; routing <= 6; ++routing) EXPECT_GT(G_SelectCur(routing), move);
+    EXPECT_EQ(G_SelectCur(0), 0);
+    EXPECT_EQ(G_SelectCur(7), 0);
     EXPECT_EQ(G_DelCur(cross), 0);
     EXPECT_EQ(G_DelCur(cross), 0);  // stale: harmless
 
