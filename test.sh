@@ -5,8 +5,9 @@
 #   ./test.sh --sanitize-seams
 #                         only the tests that run the host with the window
 #                         system's real dialogs (closing with a window open,
-#                         the host as the hub) and the walk over every menu
-#                         command and tool, under both sanitizers, in
+#                         the host as the hub), the walk over every menu
+#                         command and tool, and the sweeps that refuse each
+#                         step of every edit, under both sanitizers, in
 #                         build-seams/ (a smaller build: what those tests need)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -22,8 +23,9 @@ for arg in "$@"; do
       BUILD_DIR=build-seams
       # Light optimisation and line tables only keep this build short.
       CMAKE_ARGS=(-DSANITIZE=ON -DPALVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1")
-      BUILD_TARGETS=(host_tests shell_tests norvo32 Corvex NVOSPLC32 NVOLOCAL32 shipped_data shipped_libraries demo_design)
-      CTEST_ARGS=(-R "CloseWithWindowOpen|^Hub[.]|^MenuWalk[.]") ;;
+      BUILD_TARGETS=(host_tests shell_tests editing_tests editing_comp_tests editing_list_tests documents_tests norvo32
+                     Corvex NVOSPLC32 NVOLOCAL32 shipped_data shipped_libraries demo_design)
+      CTEST_ARGS=(-R "CloseWithWindowOpen|^Hub[.]|^MenuWalk[.]|^AllOrNothing[.]|Sweep[.]") ;;
     *) echo "usage: ./test.sh [--sanitize]" >&2; exit 2 ;;
   esac
 done

@@ -51,6 +51,43 @@ void BuildDesign()
     AddWires();
 }
 
+// A change group whose edit changes nothing: no image is written.
+void BM_Image_ChangeGroupNothingChanged(benchmark::State& state)
+{
+    BuildDesign();
+    for (auto _ : state) {
+        if (DB_BeginChange() != 1) state.SkipWithError(E_LastError());
+        DB_EndChange(0);
+    }
+    DB_DiscardDataBase();
+}
+
+// A change group kept after one change: the design written into memory
+// before the change, the image dropped at the end. Every edit a user makes
+// pays this.
+void BM_Image_ChangeGroupKept(benchmark::State& state)
+{
+    BuildDesign();
+    for (auto _ : state) {
+        if (DB_BeginChange() != 1) state.SkipWithError(E_LastError());
+        N_CreateNet(0, 1, "");
+        DB_EndChange(1);
+    }
+    DB_DiscardDataBase();
+}
+
+// A change group put back after one change: the design read back in.
+void BM_Image_ChangeGroupPutBack(benchmark::State& state)
+{
+    BuildDesign();
+    for (auto _ : state) {
+        if (DB_BeginChange() != 1) state.SkipWithError(E_LastError());
+        N_CreateNet(0, 1, "");
+        if (DB_EndChange(0) != 4) state.SkipWithError(E_LastError());
+    }
+    DB_DiscardDataBase();
+}
+
 void BM_Image_Save(benchmark::State& state)
 {
     BuildDesign();
@@ -178,3 +215,6 @@ BENCHMARK(BM_Image_Save)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Raw_Insert)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Image_Load)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Raw_Select)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Image_ChangeGroupNothingChanged)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Image_ChangeGroupKept)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Image_ChangeGroupPutBack)->Unit(benchmark::kMillisecond);

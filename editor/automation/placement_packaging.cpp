@@ -6,6 +6,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/packaging.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/forms.h"
@@ -99,6 +100,9 @@ void SCHMAIN::M_Apack_Click()
     CheckHelpMode(7, 1, 0, 0);
     ::ShowModal(FormInstance<SCHAPACK>());
     if (!g_DlgAccepted) return;
+    // Every component the run packs, or none; the run marks of the parts
+    // go with it.
+    DesignChange change;
     if (!MarkDevices()) return;
     SetScreenMousePointer(11);
     ShowMessage(GetMsgText("Autpackaging in progress.. ", "1330"));

@@ -52,6 +52,14 @@ constexpr int kBelowMainTop = 315 / schmain_design::kTwipsPerPixel;
 
 const char* const kFreeNamePrefix = "Unpck";
 
+// Takes away what an earlier lookup left under a temporary id. An id that
+// holds nothing is not handed to the kernel: its refusal would count as a
+// failed step of the edit the list belongs to.
+void DropTemporary(int32_t map, int32_t id)
+{
+    if (OM_Object(map, id) != 0) OM_Delete(map, id);
+}
+
 // A position in a text with CR LF line ends as the text box counts it (one
 // position for a line end).
 int BoxPosition(const std::string& text, size_t pos)
@@ -309,8 +317,8 @@ void SCHBTEXT::ParseList(bool create)
 
 int SCHBTEXT::LookupListPart(const std::string& name, std::optional<int32_t> group)
 {
-    OM_Delete(DB_DeviceMap(), kTempDeviceId);
-    OM_Delete(DB_SymbMap(), kTempSchSymbolId);
+    DropTemporary(DB_DeviceMap(), kTempDeviceId);
+    DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     m_PartName = name;
     m_Group = 0;
     int32_t status = 1;
@@ -325,19 +333,19 @@ int SCHBTEXT::LookupListPart(const std::string& name, std::optional<int32_t> gro
     m_Group = *group;
 
     m_SymbName = PtrToStr(groupRec.SymbName);
-    OM_Delete(DB_SymbMap(), kTempSchSymbolId);
+    DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     int32_t symbol = 0;
     GetSymb(status, kSchSymbol, m_SymbName, symbol, libName, index);
     if (status != 0) return listerr::kNoSymbol;
     if (!KeepTemporaryEntry(symbol, m_SymbName)) return listerr::kNoSymbol;
-    OM_Delete(DB_DeviceMap(), kTempDeviceId);
-    OM_Delete(DB_SymbMap(), kTempSchSymbolId);
+    DropTemporary(DB_DeviceMap(), kTempDeviceId);
+    DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     return 0;
 }
 
 int SCHBTEXT::LookupListSymbol(const std::string& name)
 {
-    OM_Delete(DB_SymbMap(), kTempSchSymbolId);
+    DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     m_SymbName = name;
     m_Group = 0;
     int32_t status = 1;
@@ -346,7 +354,7 @@ int SCHBTEXT::LookupListSymbol(const std::string& name)
     GetSymb(status, kSchSymbol, name, m_RefId, libName, index);
     if (status != 0) return listerr::kNoSymbol;
     if (!KeepTemporaryEntry(m_RefId, m_SymbName)) return listerr::kNoSymbol;
-    OM_Delete(DB_SymbMap(), kTempSchSymbolId);
+    DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/packaging.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
@@ -465,7 +466,12 @@ void SCHIPACK::F_Accept_Click()
         return;
     }
     int32_t status = 1;
-    PackComp(status, name, m_PackRow, m_DevRec);
+    {
+        DesignChange change;
+        PackComp(status, name, m_PackRow, m_DevRec);
+        // A component packed while one of the steps failed is put back.
+        if (!change.Finish()) status = 1;
+    }
     if (status != 0) {
         Beep();
         return;

@@ -9,6 +9,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/packaging.h"
 #include "editor/objects/view_values.h"
@@ -194,6 +195,7 @@ bool SCHMAIN::SaveBlock(int32_t& selection)
 
 void SCHMAIN::LoadBlock(int32_t& status, bool& join)
 {
+    DesignChange change;
     status = 1;
     const std::string path = m_BlockFilePath;
     std::string bytes;
@@ -206,7 +208,7 @@ void SCHMAIN::LoadBlock(int32_t& status, bool& join)
         ReportBlockProblem(path, problem);
         return;
     }
-    if (!MakeBlockObjects(file, join, path)) return;
+    if (!MakeBlockObjects(file, join, path) || !change.Finish()) return;
     status = 0;
     ShowMessage(GetMsgText("Block Loaded O.K", "1332"));
 }
@@ -218,6 +220,9 @@ void SCHMAIN::PackBlockComps()
         FormInstance<SCHIPACK>().Unload();
         g_PackDlgOpen = false;
     }
+    // Every component of the block, or none; the selection marks go back
+    // with them.
+    DesignChange change;
     int32_t status = 1;
     SelectCompsAtPoint(status, m_BaseX, m_BaseY, m_BoxDiagonal);
     if (status != 0) {

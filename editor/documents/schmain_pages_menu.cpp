@@ -30,8 +30,8 @@ namespace {
 
 constexpr const char* kMainPage = "MAINPAGE";
 constexpr size_t kPageNameLength = 15;
-// The kernel holds 98 pages (docs/KERNEL.md, DB_CreatePage).
-constexpr int32_t kPageLimit = 98;
+// The kernel holds 99 pages (docs/KERNEL.md, DB_CreatePage).
+constexpr int32_t kPageLimit = 99;
 
 int32_t FindPage(const std::string& name)
 {

@@ -5,6 +5,7 @@
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branch_hits.h"
 #include "editor/objects/branch_points.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/branches.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_lookups.h"
@@ -17,8 +18,12 @@
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/reporter.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/textnum.h"
 #include "platform/winsys/interaction.h"
 
+#include <algorithm>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 using namespace wire_edit;
@@ -67,6 +72,189 @@ bool OnCurrentPage(int32_t branch)
     return B_ReadBranch(branch, &rec) != 0 && rec.Page == g_CurPage;
 }
 
+// ---- Deleting a whole bus ---------------------------------------------------------
+//
+// A bus deletion changes many objects: the bus wires go, the junctions only
+// they used go to the heap, the member nets lose their member bit and their
+// member texts, and the bus goes. Everything it will change is read first;
+// a step the kernel refuses (or a check that finds a step left undone) ends
+// its change group unkept, which puts the design back as it was.
+
+struct SavedText {
+    ItemRec rec{};
+};
+
+struct SavedWire {
+    int32_t id = 0;
+    BranchRec rec{};
+    std::vector<BranchPointRec> points;
+    std::vector<SavedText> texts;
+};
+
+struct SavedJunction {
+    int32_t id = 0;
+    JunctionRec rec{};
+};
+
+struct SavedNet {
+    int32_t id = 0;
+    int32_t status = 0;
+    std::vector<SavedWire> wires;  // texts only: the records stay untouched
+};
+
+struct BusDeletion {
+    int32_t bus = 0;
+    std::vector<SavedWire> busWires;
+    std::vector<SavedJunction> junctions;  // those the bus wires refer to, each once
+    std::vector<SavedNet> members;         // each member net once
+};
+
+bool ReadTexts(int32_t wire, std::vector<SavedText>& texts)
+{
+    const int32_t array = B_BranchTextArray(wire);
+    if (array == 0) return false;
+    const int32_t count = OA_GetCount(array);
+    for (int32_t i = 1; i <= count; ++i) {
+        SavedText t;
+        if (I_ReadItem(B_BranchText(wire, i), &t.rec) == 0) return false;
+        t.rec.Text = nullptr;
+        texts.push_back(std::move(t));
+    }
+    return true;
+}
+
+bool ReadWire(int32_t wire, SavedWire& saved, bool withPoints)
+{
+    saved.id = wire;
+    if (B_ReadBranch(wire, &saved.rec) == 0) return false;
+    if (withPoints) {
+        saved.points.resize(static_cast<size_t>(std::max(saved.rec.Points, 0)));
+        if (B_ReadRecords(wire, saved.points.data(), saved.rec.Points) != saved.rec.Points) return false;
+    }
+    return ReadTexts(wire, saved.texts);
+}
+
+// Reads all that deleting the bus changes. False when a read fails: then
+// nothing has changed yet.
+bool ReadBusDeletion(int32_t bus, BusDeletion& d)
+{
+    d.bus = bus;
+    BusRec rec{};
+    if (N_ReadBus(bus, &rec) == 0) return false;
+    std::unordered_set<int32_t> seenJunctions, seenNets;
+    for (const int32_t wire : NetWires(1, bus)) {
+        SavedWire saved;
+        if (!ReadWire(wire, saved, true)) return false;
+        for (const BranchPointRec& p : saved.points) {
+            if ((p.Flags & kJunctionRef) == 0 || !seenJunctions.insert(p.Ref).second) continue;
+            SavedJunction j{p.Ref, {}};
+            if (J_ReadJunction(p.Ref, &j.rec) == 0) return false;
+            d.junctions.push_back(j);
+        }
+        d.busWires.push_back(std::move(saved));
+    }
+    // Members lie in slots 0..Members-1; a free slot reads 0. Each slot is
+    // read twice: a member missed here would keep its bit and texts.
+    for (int32_t slot = 0; slot < rec.Members; ++slot) {
+        const int32_t net = N_ReadBusMember(bus, slot);
+        if (N_ReadBusMember(bus, slot) != net) return false;
+        if (net == 0 || !seenNets.insert(net).second) continue;
+        NetRec netRec{};
+        if (N_ReadNet(net, &netRec) == 0) return false;
+        SavedNet member{net, netRec.Flags, {}};
+        for (const int32_t wire : NetWires(0, net)) {
+            SavedWire saved;
+            if (!ReadWire(wire, saved, false)) return false;
+            member.wires.push_back(std::move(saved));
+        }
+        d.members.push_back(std::move(member));
+    }
+    return true;
+}
+
+// The junctions of `candidates` that no wire of the level refers to any
+// more. False when the wires cannot all be read.
+bool UnusedJunctions(const std::vector<SavedJunction>& candidates, std::vector<int32_t>& unused)
+{
+    const int32_t map = DB_BranchMap();
+    std::vector<int32_t> wires;
+    int32_t cursor = OM_GetFirst(map);
+    while (const int32_t id = OM_SearchMask(map, &cursor, 0, 0)) wires.push_back(id);
+    // A walk cut short would let a junction in use go.
+    if (static_cast<int32_t>(wires.size()) != OM_GetCount(map)) return false;
+    std::unordered_set<int32_t> used;
+    if (!wires.empty()) {
+        std::vector<int32_t> counts(wires.size());
+        std::vector<BranchPointRec> records(256);
+        const auto n = static_cast<int32_t>(wires.size());
+        int32_t total = B_ReadRecordSet(wires.data(), n, records.data(), static_cast<int32_t>(records.size()),
+                                        counts.data());
+        if (total > static_cast<int32_t>(records.size())) {
+            records.resize(static_cast<size_t>(total));
+            total = B_ReadRecordSet(wires.data(), n, records.data(), total, counts.data());
+        }
+        if (total < 0 || total > static_cast<int32_t>(records.size())) return false;
+        for (int32_t i = 0; i < total; ++i)
+            if ((records[static_cast<size_t>(i)].Flags & kJunctionRef) != 0) used.insert(records[static_cast<size_t>(i)].Ref);
+    }
+    for (const SavedJunction& j : candidates)
+        if (!used.contains(j.id)) unused.push_back(j.id);
+    return true;
+}
+
+// Takes the member bit and the member texts from every member net.
+bool ReleaseMembers(const BusDeletion& d)
+{
+    for (const SavedNet& net : d.members) {
+        if (O_Mask(N_Net(net.id), 0, kNetBusMember) == 0) return false;
+        for (const SavedWire& w : net.wires) {
+            const int32_t array = B_BranchTextArray(w.id);
+            // From the last: the texts before keep their indexes.
+            for (auto i = static_cast<int32_t>(w.texts.size()); i >= 1; --i)
+                if ((w.texts[static_cast<size_t>(i - 1)].rec.Flags & 8) != 0 && OA_Delete(array, i) == 0) return false;
+        }
+    }
+    // Checked again by a second walk: a first walk cut short missed wires.
+    for (const SavedNet& net : d.members)
+        for (const int32_t wire : NetWires(0, net.id))
+            if (OA_SearchMask(B_BranchTextArray(wire), 1, 8) > 0) return false;
+    return true;
+}
+
+// The changes of a bus deletion after the wires were erased from the
+// canvas; false when one was refused (the design is then half changed).
+bool DeleteBusObjects(const BusDeletion& d)
+{
+    // The junctions of the bus wires are marked 12 within 12 before the
+    // wires go.
+    for (const SavedJunction& j : d.junctions)
+        if (O_Mask(J_Junction(j.id), 12, 12) == 0) return false;
+    const int32_t branches = DB_BranchMap();
+    for (const SavedWire& w : d.busWires)
+        if (OM_Delete(branches, w.id) == 0) return false;
+    // A wire the first walk did not meet is still there.
+    if (B_FindNetPage(1, d.bus, -1) != 0) return false;
+    std::vector<int32_t> unused;
+    if (!UnusedJunctions(d.junctions, unused)) return false;
+    for (const int32_t j : unused)
+        if (AddJunctionToHeap(j) != j) return false;
+    if (!ReleaseMembers(d)) return false;
+    return OM_Delete(DB_BusMap(), d.bus) != 0;
+}
+
+void DrawWires(int32_t drawMode, const std::vector<SavedWire>& wires, bool currentPageOnly)
+{
+    for (const SavedWire& w : wires)
+        if (!currentPageOnly || w.rec.Page == g_CurPage) RedrawBranch(drawMode, w.id, -1);
+}
+
+void ReportBusNotDeleted(const std::string& name)
+{
+    winsys::Ui().MessageBox(GetMsgText("Delete Bus: ", "1382") + name + GetMsgText(" failed", "99680"),
+                            GetMsgText("Norvo32 - ", "99607") + g_AppTitle + " (" + g_Prompt + ")",
+                            winsys::mb::OkOnly | winsys::mb::SystemModal | winsys::mb::Exclamation);
+}
+
 }  // namespace
 
 void SCHMAIN::DeleteBus(int32_t& fail, int32_t X, int32_t Y)
@@ -99,37 +287,30 @@ void SCHMAIN::DeleteBus(int32_t& fail, int32_t X, int32_t Y)
         if (!g_YesNoAnswer) return;
     }
     g_CurBus = bus;
-    // One pass over the bus wires: a wire the kernel keeps is reported and
-    // the deletion stops there instead of meeting it for ever.
+    const std::string name = BusName(bus);
+    DesignChange change(DesignChange::Ending::Undo);
+    BusDeletion deletion;
+    if (!ReadBusDeletion(bus, deletion)) {
+        ReportBusNotDeleted(name);
+        return;
+    }
     OpenCanvasDC();
-    for (const int32_t wire : NetWires(1, bus)) {
-        MaskBranchJunctions(wire, 12, 12);
-        RedrawBranch(2, wire, -1);
-        DeleteBranch(wire);
-        if (B_Branch(wire) != 0) {
-            CloseCanvasDC();
-            std::string detail = BusName(bus);
-            ReportMsg(53, detail);
-            return;
-        }
-    }
+    DrawWires(2, deletion.busWires, false);
+    for (const SavedNet& net : deletion.members) DrawWires(2, net.wires, false);
     CloseCanvasDC();
-    BusRec rec{};
-    if (N_ReadBus(bus, &rec) != 0) {
-        OpenCanvasDC();
-        for (int32_t k = 0; k < rec.Members; ++k) {
-            const int32_t net = N_ReadBusMember(bus, k);
-            if (net == 0) continue;
-            O_Mask(N_Net(net), 0, kNetBusMember);
-            for (const int32_t wire : NetWires(0, net)) {
-                RedrawBranch(2, wire, -1);
-                DeleteOwnerItems(kOwnerBranch, wire, 8);
-                if (OnCurrentPage(wire)) RedrawBranch(0, wire, -1);
-            }
-        }
-        CloseCanvasDC();
+    const bool deleted = DeleteBusObjects(deletion);
+    if (deleted)
+        change.Keep();
+    else
+        change.Undo();
+    OpenCanvasDC();
+    if (!deleted) DrawWires(0, deletion.busWires, true);
+    for (const SavedNet& net : deletion.members) DrawWires(0, net.wires, true);
+    CloseCanvasDC();
+    if (!deleted) {
+        ReportBusNotDeleted(name);
+        return;
     }
-    OM_Delete(DB_BusMap(), bus);
     g_CurBus = 0;
     fail = 0;
 }
@@ -236,6 +417,7 @@ void SCHMAIN::ExchangeBusMembers(int32_t& fail, int32_t step, int32_t X, int32_t
 // once the kernel took the name.
 void SCHMAIN::RenameBus(int32_t& fail, int32_t bus, const std::string& name)
 {
+    DesignChange change;
     fail = 1;
     if (N_Bus(bus) == 0) return;
     if (!CheckTypedName(name)) {
@@ -256,5 +438,5 @@ void SCHMAIN::RenameBus(int32_t& fail, int32_t bus, const std::string& name)
     for (const int32_t wire : NetWires(1, bus))
         if (OnCurrentPage(wire)) RedrawBranch(0, wire, -1);
     CloseCanvasDC();
-    fail = 0;
+    fail = change.Finish() ? 0 : 1;
 }

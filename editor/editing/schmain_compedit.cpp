@@ -7,6 +7,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/net_removal.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/platform_calls.h"
@@ -25,6 +26,7 @@ constexpr int32_t kNoPrefixNumberCode = 22;
 
 void SCHMAIN::ChangeCompDevice(int32_t& status)
 {
+    DesignChange change;
     ReadComp(status, g_CompId, g_CompName);
     if (status != 0) return;
     if (g_Comp.LayComp != 0) {

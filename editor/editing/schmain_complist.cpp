@@ -6,6 +6,7 @@
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/libraries.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/dlgservices.h"
@@ -130,6 +131,10 @@ bool DescribeNewComp(const CompListEntry& entry)
 
 void SCHMAIN::CreateCompsFromList()
 {
+    // The parts and symbols the list names are loaded while it is read:
+    // they stay on a cancel, and go again with the components when a step
+    // of the list fails.
+    DesignChange change;
     g_TextBuf = g_CrLf + "@END" + g_CrLf;
     RunListEditor(*this, true);
     if (g_TextBuf.empty() || !g_TextAccepted) return;
@@ -147,6 +152,7 @@ void SCHMAIN::CreateCompsFromList()
 
 void SCHMAIN::RelocateCompsFromList()
 {
+    DesignChange change;
     // The lines of mode P are written from the current page's frame, the
     // same frame the editor reads them back with.
     ReadFrameBox();

@@ -4,6 +4,7 @@
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/schmain.h"
@@ -63,6 +64,8 @@ void SCHMAIN::SwapCompPlaces(int32_t& status, int32_t step, int32_t X, int32_t Y
     const int32_t second = g_CompId;
     const CompRec secondOld = g_CompOld;
 
+    // Both components move, or neither.
+    DesignChange change;
     OpenCanvasDC();
     EraseComp(first.Comp);
     EraseComp(second);
@@ -152,6 +155,8 @@ void SCHMAIN::MoveCompsByVector(int32_t& status, int32_t step, int32_t X, int32_
         return;
     }
     case 3: {
+        // The whole group moves, or none of it.
+        DesignChange change;
         m_CmdArmed = 0;
         m_CmdStep = 0;
         OM_MaskAll(DB_SchCompMap(), 0, kMarkFlag);

@@ -2,6 +2,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/owner_items.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/msgtext.h"
@@ -36,6 +37,7 @@ std::string ChangePrompt(int32_t flags)
 
 void SCHMAIN::ChangeCompTexts(int32_t& status, int32_t existing)
 {
+    DesignChange edit;
     status = 1;
     bool change = existing != 0;
     std::string prompt;
@@ -120,5 +122,6 @@ void SCHMAIN::ChangeCompTexts(int32_t& status, int32_t existing)
     }
     g_CompTextIdx = index;
     CloseCanvasDC();
-    status = 0;
+    // The new text follows the pointer only when it stays.
+    if (edit.Finish()) status = 0;
 }

@@ -6,6 +6,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/pin_nodes.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/numtext.h"
@@ -80,6 +81,7 @@ bool Packaged(const CompRec& rec)
 
 void SCHMAIN::ExchangeGates()
 {
+    DesignChange change;
     const CompRec second = g_Comp;
     const CompRec first = g_CompFirst;
     int32_t refused = 0;
@@ -149,6 +151,7 @@ void SCHMAIN::ExchangeGates()
 
 void SCHMAIN::SwapPins(int32_t& status, int32_t X, int32_t Y)
 {
+    DesignChange change;
     const int32_t compA = g_CompId;
     const int32_t entryA = g_CompEntry;
     const std::string nameA = g_CompName;
@@ -291,5 +294,5 @@ void SCHMAIN::SwapPins(int32_t& status, int32_t X, int32_t Y)
         ReportMsg(kSwapFailedCode, detail);
         return;
     }
-    status = 0;
+    if (change.Finish()) status = 0;
 }

@@ -5,7 +5,9 @@
 //
 // A copy or move works out every transformed item before it writes one:
 // when one of them would leave the drawing area nothing is changed (a beep
-// and a word in the message line).
+// and a word in the message line). A delete, copy or move the kernel
+// refuses part of is taken back whole.
+#include "editor/objects/design_change.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/objects/view_values.h"
@@ -120,6 +122,7 @@ bool PlanTransform(SCHMAIN& m, std::vector<Planned>& plan, int32_t index)
 
 void SCHMAIN::DeleteSelectedItems(bool& useRect)
 {
+    DesignChange change;
     const int32_t array = ItemArray();
     if (!useRect) {
         OA_MaskAll(array, kPicked, kPicked);
@@ -150,7 +153,8 @@ void SCHMAIN::DeleteSelectedItems(bool& useRect)
         int32_t status = 1, kind = 0;
         ReadSymbItem(status, g_CurSymb, k, g_SymbItemText, kind);
         if (OA_Delete(array, k) == 0) {
-            O_Mask(S_SymbolItem(g_CurSymb, k), 0, kPicked);  // refused: pass it
+            // Refused: passed over here; the change puts every item back.
+            O_Mask(S_SymbolItem(g_CurSymb, k), 0, kPicked);
         }
     }
     OA_MaskAll(array, 0, kPicked);
@@ -160,6 +164,7 @@ void SCHMAIN::DeleteSelectedItems(bool& useRect)
 
 void SCHMAIN::CopyItemsInRect()
 {
+    DesignChange change;
     const int32_t array = ItemArray();
     OA_MaskAll(array, 0, kPicked);
     ForEachItemInRect(*this, [&](int32_t k) { O_Mask(S_SymbolItem(g_CurSymb, k), kPicked, kPicked); });
@@ -186,14 +191,19 @@ void SCHMAIN::CopyItemsInRect()
         O_Mask(S_SymbolItem(g_CurSymb, p.index), 0, kPicked);
         int32_t status = 0, index = 0;
         MakeOwnerItem(status, kOwnerSymbol, g_CurSymb, p.item, p.kind == kText ? p.string : std::string(), index);
-        // A copy the kernel refuses ends the copy; the rest stay as they are.
-        if (status != 0 || index == 0) return;
+        // A copy the kernel refuses ends the copy, with a beep; the copies
+        // made before it go again with the change.
+        if (status != 0 || index == 0) {
+            winsys::Ui().Beep();
+            return;
+        }
         DrawOwnerItem(kOwnerSymbol, g_CurSymb, index);
     }
 }
 
 void SCHMAIN::TransformItemsInRect()
 {
+    DesignChange change;
     const int32_t array = ItemArray();
     std::vector<Planned> plan;
     bool fits = true;

@@ -6,6 +6,7 @@
 #include "editor/interaction/commands.h"
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branch_hits.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_groups.h"
 #include "editor/objects/net_lookups.h"
@@ -100,12 +101,21 @@ void SCHMAIN::NetPickStep(int32_t X, int32_t Y)
 // Asks before `sourceNet` goes into `targetNet`. Bus members and
 // power/ground nets are refused in pairs that cannot merge; the survivor
 // (bus member, else power/ground, else named, else the target as given) is
-// returned in targetNet. The display switches come back on every path.
+// returned in targetNet. A net that cannot be read is reported; a merge the
+// kernel refuses half-way is taken back and reported by MergeNets. The
+// display switches come back on every path.
 void SCHMAIN::ConfirmNetMerge(int32_t& fail, int32_t& targetNet, int32_t& sourceNet)
 {
     fail = 1;
+    if (targetNet == sourceNet) return;
     NetRec target{}, source{};
-    if (N_ReadNet(targetNet, &target) == 0 || N_ReadNet(sourceNet, &source) == 0 || targetNet == sourceNet) return;
+    for (const auto& [net, rec] : {std::pair{targetNet, &target}, std::pair{sourceNet, &source}})
+        if (N_ReadNet(net, rec) == 0) {
+            const char* name = O_GetName(N_Net(net));
+            std::string detail = name != nullptr ? PtrToStr(name) : std::to_string(net);
+            ReportMsg(25, detail);
+            return;
+        }
     const bool anyMember = ((target.Flags | source.Flags) & kNetBusMember) != 0;
     if (((target.Flags | source.Flags) & kNetPower) != 0 && anyMember) {
         ReportMsg(57);
@@ -154,7 +164,8 @@ void SCHMAIN::ConfirmNetMerge(int32_t& fail, int32_t& targetNet, int32_t& source
         int32_t status = 1;
         MergeNets(status, targetNet, sourceNet);
         // MergeNets reports 1 also for a name text it could not make; the
-        // merge happened when the source is gone.
+        // merge happened when the source is gone. A refused merge was taken
+        // back whole and reported there.
         if (N_Net(sourceNet) == 0) fail = 0;
     }
     OpenCanvasDC();
@@ -170,6 +181,7 @@ void SCHMAIN::ConfirmNetMerge(int32_t& fail, int32_t& targetNet, int32_t& source
 // flags and texts change only once the kernel took the name.
 void SCHMAIN::RenameNet(int32_t& fail, int32_t net, std::string& name, int32_t& flags)
 {
+    DesignChange change;
     fail = 1;
     if (N_Net(net) == 0) return;
     if (!CheckTypedName(name)) {
@@ -191,7 +203,7 @@ void SCHMAIN::RenameNet(int32_t& fail, int32_t net, std::string& name, int32_t& 
     RefreshNetNameTexts(status, 0, net, name);
     RedrawNet(net);
     CloseCanvasDC();
-    fail = 0;
+    fail = change.Finish() ? 0 : 1;
 }
 
 void SCHMAIN::EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int32_t Y)
@@ -256,19 +268,34 @@ void SCHMAIN::EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int
     }
     // Stage 2: the dialog came back. The design may have changed while it
     // was open, so the groups are made again and the chosen wire's group
-    // is taken anew before anything moves.
+    // is taken anew before anything moves. The split and the new net's name
+    // are one edit.
+    DesignChange change(DesignChange::Ending::Undo);
     const int32_t branch = m_SplitBranch;
     const int32_t pending = m_SplitPending;
     m_SplitGroup = 0;
     m_SplitPending = 0;
     m_SplitBranch = 0;
     if (g_NetEditFlags == 0 || pending == 0) return;
+    // From here the user asked for the split: when it does not happen the
+    // editor beeps (a refused kernel step has been reported by SplitNet).
     BranchRec rec{};
     int32_t status = 1;
-    if (B_ReadBranch(branch, &rec) == 0 || (rec.Flags & kBusWire) != 0 || rec.Net != g_CurNet) return;
+    if (B_ReadBranch(branch, &rec) == 0 || (rec.Flags & kBusWire) != 0 || rec.Net != g_CurNet) {
+        winsys::Ui().Beep();
+        return;
+    }
     GroupNetBranches(status, g_CurNet);
     const int32_t group = GroupOfBranch(branch);
-    if (status != 0 || group == 0 || g_NetGroupRefs(0).Ref < 2) return;
+    if (status != 0 || group == 0 || g_NetGroupRefs(0).Ref < 2) {
+        winsys::Ui().Beep();
+        // g_CurNetName holds the new net's name since the dialog.
+        ShowMessage(NetName(g_CurNet) + GetMsgText(" - all existing connections in one branch", "99130"));
+        return;
+    }
+    // The marks tell SplitNet which pins go; it refuses marks that do not
+    // match the wires, so a refused mark here cannot split a pin from its
+    // wire.
     OM_MaskAll(nodes, 0, kHighlight);
     for (long k = 1; k <= g_NetGroupRefs.UBound(); ++k) {
         const NetGroupRefEntry& ref = g_NetGroupRefs(k);
@@ -280,11 +307,17 @@ void SCHMAIN::EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int
     if (!CheckTypedName(name) || NameTaken(DB_NetMap(), name, 0)) FindFreeName(ok, DB_NetMap(), "UN", name);
     int32_t newNet = 0;
     SplitNet(status, g_CurNet, newNet, name, group);
-    if (status != 0 || newNet == 0) return;
+    if (status != 0 || newNet == 0) {
+        winsys::Ui().Beep();
+        return;
+    }
     NetRec newRec{};
     N_ReadNet(newNet, &newRec);
     int32_t flags = newRec.Flags;
     std::string newName = typed;
+    // A name the rename refuses (taken, not a name) leaves the free name
+    // the split gave; a step the kernel refused in the rename takes the
+    // split back too.
     RenameNet(status, newNet, newName, flags);
-    fail = 0;
+    fail = change.Keep() ? 0 : 1;
 }

@@ -14,6 +14,8 @@
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/schmain.h"
+
+#include "editor/objects/design_change.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/textnum.h"
 
@@ -37,6 +39,7 @@ std::string CurrentPageName()
 // delete is passed over instead of being met again and again.
 void SCHMAIN::CleanPage()
 {
+    DesignChange change;
     SetScreenMousePointer(mousepointer::Hourglass);
     auto pointer = OnExit([] { SetScreenMousePointer(mousepointer::Default); });
     const std::string pageName = CurrentPageName();
@@ -94,6 +97,7 @@ void SCHMAIN::CleanPage()
 // and are drawn again without highlight.
 void SCHMAIN::RemoveComponent(int32_t comp)
 {
+    DesignChange change;
     OpenCanvasDC();
     EraseComp(comp);
     DrawMaskedBranches(0, kHighlight);

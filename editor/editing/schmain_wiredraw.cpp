@@ -9,6 +9,7 @@
 #include "editor/objects/branches.h"
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/net_removal.h"
@@ -63,6 +64,7 @@ int32_t CoverWireAt(int32_t& x, int32_t& y, int32_t netFilter)
 
 void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32_t& X, int32_t& Y)
 {
+    DesignChange change;
     fail = 1;
     const bool bus = m_WireIsBus;
     int32_t kind = bus ? NewBus : Free;
@@ -174,7 +176,11 @@ void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32
     const int32_t type = bus ? 5 : 3;
     int32_t joined = 1;
     bool merged = false;
-    if (AppendJunctionPoint(g_CurBranch, type, X, Y, g_CurBranchPos, g_CurBranchPoint)) {
+    // A point the kernel refuses is reported; the start is taken back.
+    bool pointRefused = false;
+    if (!AppendJunctionPoint(g_CurBranch, type, X, Y, g_CurBranchPos, g_CurBranchPoint)) {
+        pointRefused = true;
+    } else {
         switch (kind) {
         case FreePin: JoinFreePin(joined); break;
         case NetPin: JoinConnectedPin(joined, merged); break;
@@ -193,7 +199,15 @@ void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32
             g_PrevBranchPointSave = g_PrevBranchPoint;
             B_ReadBranch(g_CurBranch, &g_CurBranchRec);
             fail = 0;
+        } else {
+            pointRefused = true;
         }
+    }
+    if (fail == 0 && !change.Finish()) {
+        // A step of the start failed: the design is as it was, no wire.
+        fail = 1;
+        g_CurBranch = 0;
+        return;
     }
     if (fail == 0) {
         if (!bus) {
@@ -212,6 +226,7 @@ void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32
         DeleteBusIfEmpty(g_CurBus, result);
     else
         DeleteMaskedNetNodes(g_CurNet, 0x200, result);
+    if (pointRefused) ReportMsg(56);
 }
 
 void SCHMAIN::PromptNetName(int32_t& fail, int32_t& net, std::string& name, int32_t& flags)
@@ -285,6 +300,7 @@ void SCHMAIN::AskBusMemberIndex(int32_t& fail, int32_t& net, int32_t bus, int32_
 // One click of the drawing command 31; fail = 1 when the command goes on.
 void SCHMAIN::WireDrawStep(int32_t& fail, int32_t& X, int32_t& Y)
 {
+    DesignChange change;
     fail = 0;
     const bool bus = m_WireIsBus;
     bool cancel = m_StepRequest != 0;

@@ -18,6 +18,8 @@
 #include "editor/shell/reporter.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
+
+#include "editor/objects/design_change.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
 #include "platform/winsys/interaction.h"
@@ -54,6 +56,7 @@ int32_t Points(int32_t branch)
 
 void SCHMAIN::DeleteWireParts(int32_t& fail, int32_t X, int32_t Y)
 {
+    DesignChange change;
     fail = 1;
     g_MaskedBranchIds.Redim(0, 0);
     int32_t option = -1;

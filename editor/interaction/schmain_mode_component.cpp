@@ -16,6 +16,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/hierarchy.h"
 #include "editor/objects/packaging.h"
 #include "editor/shell/appcmd.h"
@@ -245,6 +246,7 @@ void SCHMAIN::PackagingClick(int32_t x, int32_t y)
         BeginCommand(id);
         return;
     }
+    DesignChange change;
     DrawCmdObjectInView(1, 2);
     OpenCanvasDC();
     EraseComp(g_CompId);

@@ -14,6 +14,7 @@
 #include "editor/objects/branches.h"
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
@@ -183,13 +184,20 @@ void SCHMAIN::WireModeClick(int32_t& X, int32_t& Y)
             return;
         }
         if (hitText()) {
+            // The new text and the old one's removal: both, or neither.
+            DesignChange change;
             ChangeNetText(status, true);
             return;
         }
         if (!hitWire()) return;
         SelectNearestBranchPoint(status, -1, X, Y, m_CoverDist);
         if (status != 0) return;
-        ChangeNetText(status, false);
+        {
+            DesignChange change;
+            ChangeNetText(status, false);
+            // A text the kernel took only in part is gone again: no move.
+            if (!change.Finish()) status = 1;
+        }
         if (status != 0) return;
         if (F_FSI.Exists(7)) F_FSI(7)->SetValue(true);
         begin(37);

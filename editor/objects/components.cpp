@@ -103,14 +103,17 @@ void FitCount(int32_t& count, int32_t gap, int32_t size, int32_t& extent)
     extent = static_cast<int32_t>(reached);
 }
 
-// True when the layout component's pins carry trace records.
+// True when a trace record ends on a pin of the layout component. The
+// kernel picks a component's pins by its node view, so the layout side is
+// made current for the question and the schematic side again after it. The
+// kernel's count of the records it selects is the answer: no trace is
+// marked, so marks other commands left on traces neither count nor go.
 bool HasTraces(int32_t layComp)
 {
-    const int32_t traces = DB_TraceMap();
-    T_MaskNodeRecords(layComp, 0, 256, 256, 0, 0, 0, 0);
-    const bool found = OM_FindMask(traces, 256, 256) != 0;
-    OM_MaskAll(traces, 0, 256);
-    return found;
+    N_SetNodeView(1);
+    const int32_t records = T_MaskNodeRecords(layComp, 0, 0, 0, 0, 0, 0, 0);
+    N_SetNodeView(0);
+    return records > 0;
 }
 
 // The supply net of a power symbol: entry 1 joins the net named like the

@@ -3,6 +3,7 @@
 // itself), building the new child sheets and clearing old child levels that
 // nothing uses any more.
 #include "editor/objects/branches.h"
+#include "editor/objects/design_change.h"
 #include "editor/objects/hier_files.h"
 #include "editor/objects/hier_tree.h"
 #include "editor/objects/hierarchy.h"
@@ -114,6 +115,7 @@ void SCHAHIER::ClearSubHierLevel(int32_t hier)
 void SCHAHIER::F_Apply_Click()
 {
     if (F_List()->ListIndex() < 0) return;
+    DesignChange change;
     const std::string name = F_List()->Text();
     CompRec rec{};
     C_ReadComponent(g_HierCompId, &rec);

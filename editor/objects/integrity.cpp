@@ -14,6 +14,8 @@
 
 #include <QWidget>
 
+#include <set>
+
 namespace {
 
 constexpr int32_t kToCheck = 256;
@@ -190,15 +192,29 @@ bool CheckTraces(Report& report)
     report.Show();
     const int32_t traces = DB_TraceMap();
     OM_MaskAll(traces, kPending, kPending);
+    std::set<int32_t> unreadable;  // traces reported as unreadable, once each
     int32_t cursor = OM_GetFirst(traces);
     while (const int32_t trace = OM_SearchMask(traces, &cursor, kPending, kPending)) {
         TraceRec rec{};
-        if (T_ReadTrace(trace, &rec) == 0) continue;
+        if (T_ReadTrace(trace, &rec) == 0) {
+            // Neither checked nor deleted: what it refers to is unknown.
+            if (unreadable.insert(trace).second) report.Line("Trace" + Str(trace) + " cannot be read");
+            passFault = true;
+            continue;
+        }
         const std::string label = OwnerLabel("Trace of Net ", rec.Net);
         std::string reason;
-        TracePointRec point{};
-        for (int32_t i = 1; reason.empty() && T_ReadRecord(trace, i, &point) != 0; ++i)
+        // Every record is read: one that cannot be read is reported and the
+        // check goes on with the next, so a fault behind it is still found.
+        for (int32_t i = 1; reason.empty() && i <= rec.Points; ++i) {
+            TracePointRec point{};
+            if (T_ReadRecord(trace, i, &point) == 0) {
+                report.Line(label + " point" + Str(i) + " cannot be read");
+                passFault = true;
+                continue;
+            }
             reason = TraceRecordFault(rec.Net, point);
+        }
         if (reason.empty()) {
             O_Mask(T_Trace(trace), 0, kPending);
             continue;
@@ -223,25 +239,41 @@ bool CheckWires(Report& report)
     report.Show();
     const int32_t branches = DB_BranchMap();
     OM_MaskAll(branches, kPending, kPending);
+    std::set<int32_t> unreadable;  // wires reported as unreadable, once each
     int32_t cursor = OM_GetFirst(branches);
     while (const int32_t branch = OM_SearchMask(branches, &cursor, kPending, kPending)) {
         BranchRec rec{};
-        if (B_ReadBranch(branch, &rec) == 0) continue;
+        if (B_ReadBranch(branch, &rec) == 0) {
+            // Neither checked nor deleted: what it refers to is unknown.
+            if (unreadable.insert(branch).second) report.Line("Wire" + Str(branch) + " cannot be read");
+            passFault = true;
+            continue;
+        }
         std::string reason;
+        auto label = [&rec] { return OwnerLabel("Wire of Net ", rec.Net); };
         if ((rec.Flags & 2) == 0) {
-            BranchPointRec point{};
-            for (int32_t i = 1; reason.empty() && B_ReadRecord(branch, i, &point) != 0; ++i)
+            // Every record is read: one that cannot be read is reported and
+            // the check goes on with the next, so a fault behind it is
+            // still found.
+            for (int32_t i = 1; reason.empty() && i <= rec.Points; ++i) {
+                BranchPointRec point{};
+                if (B_ReadRecord(branch, i, &point) == 0) {
+                    report.Line(label() + " point" + Str(i) + " cannot be read");
+                    passFault = true;
+                    continue;
+                }
                 reason = WireRecordFault(rec.Net, point);
+            }
         }
         if (reason.empty()) {
             O_Mask(B_Branch(branch), 0, kPending);
             continue;
         }
-        const std::string label = OwnerLabel("Wire of Net ", rec.Net);
         passFault = true;
+        const std::string owner = label();
         DeleteBranch(branch);
-        report.Line(label + reason + " faulty wire removed");
-        RemoveEmptyNet(report, label, rec.Net);
+        report.Line(owner + reason + " faulty wire removed");
+        RemoveEmptyNet(report, owner, rec.Net);
         cursor = OM_GetFirst(branches);
     }
     // The page frames are not walked; their mark goes too.

@@ -3,8 +3,10 @@
 // the layout traces and the schematic wires - that repair every reference
 // leading nowhere and write a running report. A faulty node, trace or wire
 // is removed; a net left empty by a removal is deleted; the free-id heaps
-// are rebuilt at the end. The kernel's node view is on the schematic side
-// again when the check returns.
+// are rebuilt at the end. A trace or wire, or a point record of one, that
+// cannot be read is reported in a line of its own and left as it is; the
+// check goes on with the next record and the next object. The kernel's node
+// view is on the schematic side again when the check returns.
 #pragma once
 
 #include <functional>

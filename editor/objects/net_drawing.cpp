@@ -175,6 +175,8 @@ void UpdateBusTexts(int32_t bus)
     if (N_ReadBus(bus, &rec) == 0) return;
     for (int32_t k = 1; k <= rec.Members; ++k) {
         const int32_t net = N_ReadBusMember(bus, k - 1);
+        // A free slot: net 0 would name every net's wires.
+        if (net == 0) continue;
         const std::string label = std::to_string(k - 1);
         int32_t cursor = OM_GetFirst(DB_BranchMap());
         while (const int32_t branch = B_SearchNetPage(&cursor, 0, net, -1)) {

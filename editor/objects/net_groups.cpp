@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
 #include <unordered_map>
 #include <vector>
@@ -124,6 +125,13 @@ struct Segment {
     size_t owner;  // index of the branch entry
 };
 
+// The page of a branch; 0 when it cannot be read.
+int32_t BranchPage(int32_t branch)
+{
+    BranchRec rec{};
+    return B_ReadBranch(branch, &rec) != 0 ? rec.Page : 0;
+}
+
 bool BoxesMeet(const Segment& a, const Segment& b)
 {
     // One unit of slack, as the touch test allows.
@@ -131,9 +139,9 @@ bool BoxesMeet(const Segment& a, const Segment& b)
            a.minY <= static_cast<int64_t>(b.maxY) + 1 && b.minY <= static_cast<int64_t>(a.maxY) + 1;
 }
 
-// Joins the owners of touching segments. The segments are spread over a
-// uniform grid of cells about as large as a segment, so that only segments
-// sharing a cell are held against each other.
+// Joins the owners of touching segments, all of one page. The segments are
+// spread over a uniform grid of cells about as large as a segment, so that
+// only segments sharing a cell are held against each other.
 void JoinTouchingSegments(DisjointSets& sets, const std::vector<Segment>& segments)
 {
     if (segments.size() < 2) return;
@@ -322,6 +330,13 @@ void PointListsTouch(int32_t& status)
 {
     status = 0;
     const long lastA = g_GroupPointsA.UBound(), lastB = g_GroupPointsB.UBound();
+    // Wires of different pages never touch, whatever their coordinates.
+    std::unordered_map<int32_t, int32_t> pageOf;
+    auto page = [&pageOf](int32_t branch) {
+        const auto [it, added] = pageOf.emplace(branch, 0);
+        if (added) it->second = BranchPage(branch);
+        return it->second;
+    };
     for (long i = 1; i < lastA; ++i) {
         const GroupPointEntry &a1 = g_GroupPointsA(i), &a2 = g_GroupPointsA(i + 1);
         if (a1.Kind >= kGroupSeparator || a2.Kind >= kGroupSeparator) continue;
@@ -329,6 +344,7 @@ void PointListsTouch(int32_t& status)
         for (long j = 1; j < lastB; ++j) {
             const GroupPointEntry &b1 = g_GroupPointsB(j), &b2 = g_GroupPointsB(j + 1);
             if (b1.Kind >= kGroupSeparator || b2.Kind >= kGroupSeparator) continue;
+            if (page(a1.Branch) != page(b1.Branch)) continue;
             const int32_t segB[4] = {b1.X, b1.Y, b2.X, b2.Y};
             int32_t touch = 0, x = 0, y = 0;
             SegmentsTouch(touch, segA, segB, x, y);
@@ -368,18 +384,24 @@ void GroupNetBranches(int32_t& status, int32_t net)
         const auto [it, added] = nodeHolderOfGroup.emplace(ref.Group, entry);
         if (!added) sets.Join(it->second, entry);
     }
-    // Pieces whose wires touch on the page join.
+    // Pieces whose wires touch on their page join; a net spans pages, and
+    // wires of different pages meet only through a shared node.
     g_GroupPointsA.Redim(0, 0);
-    for (long k = 1; k <= count; ++k) LoadBranchRecords(g_NetGroupBranches(k).Branch, static_cast<int32_t>(k), g_GroupPointsA);
-    std::vector<Segment> segments;
+    std::vector<int32_t> pageOfEntry(n, 0);
+    for (long k = 1; k <= count; ++k) {
+        pageOfEntry[static_cast<size_t>(k - 1)] = BranchPage(g_NetGroupBranches(k).Branch);
+        LoadBranchRecords(g_NetGroupBranches(k).Branch, static_cast<int32_t>(k), g_GroupPointsA);
+    }
+    std::map<int32_t, std::vector<Segment>> segmentsOfPage;
     for (long i = 1; i < g_GroupPointsA.UBound(); ++i) {
         const GroupPointEntry &p = g_GroupPointsA(i), &q = g_GroupPointsA(i + 1);
         if (p.Kind >= kGroupSeparator || q.Kind >= kGroupSeparator) continue;
-        segments.push_back(Segment{{p.X, p.Y, q.X, q.Y}, std::min(p.X, q.X), std::min(p.Y, q.Y), std::max(p.X, q.X),
-                                   std::max(p.Y, q.Y), static_cast<size_t>(p.List - 1)});
+        const auto owner = static_cast<size_t>(p.List - 1);
+        segmentsOfPage[pageOfEntry[owner]].push_back(Segment{{p.X, p.Y, q.X, q.Y}, std::min(p.X, q.X), std::min(p.Y, q.Y),
+                                                             std::max(p.X, q.X), std::max(p.Y, q.Y), owner});
     }
     g_GroupPointsA.Redim(0, 0);
-    JoinTouchingSegments(sets, segments);
+    for (const auto& [page, segments] : segmentsOfPage) JoinTouchingSegments(sets, segments);
 
     // Renumbering in the order of the branches; the references (as collected
     // above) take their branch's group and stand group by group.

@@ -92,12 +92,14 @@ void LoadBranchRecords(int32_t branch, int32_t list, CheckedArray<GroupPointEntr
 void SegmentsTouch(int32_t& status, const int32_t (&a)[4], const int32_t (&b)[4], int32_t& x, int32_t& y);
 
 // Holds every segment of g_GroupPointsA against every segment of
-// g_GroupPointsB; at the first touching pair B's list is appended to A's in
-// g_NetGroupLists and emptied, and status is 1. Else status 0.
+// g_GroupPointsB of a wire on the same page; at the first touching pair B's
+// list is appended to A's in g_NetGroupLists and emptied, and status is 1.
+// Else status 0.
 void PointListsTouch(int32_t& status);
 
 // The whole analysis: the connected pieces of the net's wires, by shared
-// nodes and by geometry (wires that cross or touch join). Afterwards
+// nodes and by geometry (wires of one page that cross or touch join; wires
+// of different pages join only through what they share). Afterwards
 // g_NetGroupBranches carries each branch's group (1..n, numbered in the
 // order of the branches), g_NetGroupRefs the references of each group and
 // the group count in element 0, g_NetGroupLists the branch ids of each group.

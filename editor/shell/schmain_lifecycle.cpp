@@ -1,6 +1,7 @@
 // SCHMAIN's start-up, refusal to close and shut-down.
 #include "editor/automation/placement_symbols.h"
 #include "editor/documents/printing.h"
+#include "editor/objects/design_change.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/errors.h"
@@ -140,6 +141,15 @@ void SCHMAIN::Form_Load()
         g_PrintCopies = 1;
         if (!LoadSettings()) RaiseError(errnum::StartupAbandoned);
         RefreshPlacementSymbols(*this);
+        // An edit whose step the kernel refused leaves the design as it was:
+        // the user is told, and the page is shown again once the edit's
+        // procedure has returned.
+        SetDesignPutBackHandler([this] {
+            F_MsgLine->SetCaption("Not done: the kernel refused a step - the design is as it was");
+            winsys::RunWhenUnwound([] {
+                if (g_MainForm && g_MainForm->IsLoaded()) g_MainForm->RefreshCanvas();
+            });
+        });
         g_Cursors[0] = G_SelectCur(1);
         g_Cursors[1] = G_SelectCur(2);
         SetClassCursor(ViewPicture, g_Cursors[0]);
@@ -195,6 +205,7 @@ void SCHMAIN::Form_Unload(int& /*cancel*/)
             [] { CloseHelp(0, g_HelpFile); },
             // No window keeps a cursor that is about to be freed.
             [] { FreeCursors(); },
+            [] { SetDesignPutBackHandler(nullptr); },
         });
     }
     // Every other open window of the editor goes first, last loaded first,

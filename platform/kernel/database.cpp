@@ -126,6 +126,34 @@ bool CallRefused(const char* function) noexcept
     return kernel_testing::RefusalArmed() && kernel_testing::RefuseCall(BareName(function));
 }
 
+bool ChangesDesign(std::string_view name) noexcept
+{
+    static constexpr std::string_view kWords[] = {"Create", "Change", "Delete", "Insert",      "Add",
+                                                  "Rename", "Discard", "Make",  "Move",        "Copy",
+                                                  "Swap",   "SetBusMember",     "SetLength",   "Write",
+                                                  "Remove", "LoadDevice",       "LoadSymbol"};
+    if (name == "DB_ChangePageDispl" || name == "DB_BeginChange" || name == "DB_EndChange" || name == "E_MemCopy" ||
+        name.starts_with("G_") || name.starts_with("KT_"))
+        return false;
+    for (std::string_view word : kWords)
+        if (name.find(word) != std::string_view::npos) return true;
+    return false;
+}
+
+bool SignatureChangesImage(const char* function) noexcept
+{
+    const std::string_view name = BareName(function ? function : "");
+    // The id heaps travel with the image: taking or making a free id is a
+    // change of it.
+    return ChangesDesign(name) || name.find("Mask") != std::string_view::npos || name.starts_with("DB_Set") ||
+           name == "DB_ChangePageDispl" || name == "GetFreeID" || name == "MakeHeap";
+}
+
+void NoteFailedStep(const char* function) noexcept
+{
+    if (ChangesDesign(BareName(function ? function : ""))) MarkChangeStepFailed();
+}
+
 void SetFaultTarget(const char* name)
 {
     FaultTarget() = name ? name : "";

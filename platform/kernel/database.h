@@ -11,11 +11,13 @@
 #include <optional>
 #include <source_location>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <unordered_map>
 
 namespace kernel {
 
-constexpr int32_t kMaxPages = 98;
+constexpr int32_t kMaxPages = 99;
 constexpr int32_t kMaxLevels = 99;
 constexpr int32_t kMaxComponents = 15999;
 constexpr int32_t kMaxBranches = 15999;
@@ -209,17 +211,58 @@ void InjectFault(const char* function);
 bool CallRefused(const char* function) noexcept;
 void SetFaultTarget(const char* name);
 
+// True for the exports that change the design: they make, change, rename,
+// move, add or delete objects. Marks (the Mask calls), the page's view,
+// drawing and reads are no changes of the design. `name` is a bare export
+// name.
+bool ChangesDesign(std::string_view name) noexcept;
+// True when the export of the compiler's signature `function` changes what
+// the design image holds: the design, and also marks, page views and the
+// current level and page.
+bool SignatureChangesImage(const char* function) noexcept;
+// True while a change group is open (change_groups.cpp).
+bool ChangeGroupOpen() noexcept;
+// Called before a step that changes what the image holds runs inside an
+// open change group: the group's first such step writes the design into
+// memory, so an edit that changes nothing pays nothing (change_groups.cpp).
+void BeforeChangeStep() noexcept;
+// The hook of Guard and Run: before the export of `function` runs inside
+// an open change group. `changes` caches, per export, whether it changes
+// the design (0 unknown, 1 no, 2 yes).
+inline void EnterStep(const char* function, int& changes) noexcept
+{
+    if (!ChangeGroupOpen()) return;
+    if (changes == 0) changes = SignatureChangesImage(function) ? 2 : 1;
+    if (changes == 2) BeforeChangeStep();
+}
+// Notes that the export of the compiler's signature `function` failed inside
+// an open change group, when it is one that changes the design.
+void NoteFailedStep(const char* function) noexcept;
+// Marks the open change group as holding a failed step (change_groups.cpp).
+void MarkChangeStepFailed() noexcept;
+
 // Runs `body` and turns any exception into the failure result, reporting it
 // (see above).
 template <class R, class F>
 R Guard(R failure, F&& body, std::source_location where = std::source_location::current()) noexcept
 {
     try {
+        static int changes = 0;
+        EnterStep(where.function_name(), changes);
         if (FaultArmed()) {
             InjectFault(where.function_name());
-            if (CallRefused(where.function_name())) return failure;
+            if (CallRefused(where.function_name())) {
+                if (ChangeGroupOpen()) NoteFailedStep(where.function_name());
+                return failure;
+            }
         }
-        return body();
+        if constexpr (std::is_void_v<R>) {
+            return body();
+        } else {
+            R result = body();
+            if (result == failure && ChangeGroupOpen()) NoteFailedStep(where.function_name());
+            return result;
+        }
     } catch (const std::exception& e) {
         ReportUnexpected(where.function_name(), e.what());
     } catch (...) {

@@ -29,6 +29,9 @@
       (int32_t page, int32_t viewX, int32_t viewY, int32_t viewMode, int32_t viewSize),            \
       (page, viewX, viewY, viewMode, viewSize))                                                    \
     X(int32_t*, DB_TextSizeTable, (), ())                                                          \
+    /* Change groups: an edit made whole or undone */                                             \
+    X(int32_t, DB_BeginChange, (), ())                                                             \
+    X(int32_t, DB_EndChange, (int32_t keep), (keep))                                               \
     /* Maps of the current level and of the design */                                             \
     X(int32_t, DB_PageMap, (), ())                                                                 \
     X(int32_t, DB_HierarchyMap, (), ())                                                            \

@@ -8,6 +8,7 @@
 // then puts it in place of the open one.
 #include "platform/kernel/database.h"
 #include "platform/kernel/image_store.h"
+#include "platform/kernel/memory_image.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <fcntl.h>
@@ -155,12 +156,12 @@ private:
             const auto& bus = static_cast<const Bus&>(o);
             buses_.Int(L).Int(bus.id).Int(bus.status).Text(bus.name);
             buses_.Row();
-            // Slots of deleted nets are already gone for every reader.
-            int32_t slot = 0;
-            for (int32_t handle : bus.members) {
-                auto* net = ObjectAs<Net>(handle, Kind::Net);
+            // Each member with its slot, in slot order; free slots and the
+            // slots of deleted nets (free for every reader) have no row.
+            for (size_t slot = 0; slot < bus.members.size(); ++slot) {
+                auto* net = ObjectAs<Net>(bus.members[slot], Kind::Net);
                 if (!net) continue;
-                busMembers_.Int(L).Int(bus.id).Int(slot++).Int(net->id);
+                busMembers_.Int(L).Int(bus.id).Int(static_cast<int32_t>(slot)).Int(net->id);
                 busMembers_.Row();
             }
         });
@@ -477,9 +478,15 @@ private:
             while (r.Next()) {
                 Level& L = LevelAt(r, 0);
                 auto& bus = Owner<Bus>(r, L.buses, r.Int(1), "bus");
-                if (r.Int64(2) != static_cast<int64_t>(bus.members.size()) || bus.members.size() >= Bus::kMaxMembers)
-                    r.Bad("member slots out of order");
-                bus.members.push_back(Owner<Net>(r, L.nets, r.Int(3), "net").Handle());
+                // Slots 0..127 in rising order, free slots between them
+                // allowed (files of older versions number them 0, 1, 2 ...).
+                const int64_t slot = r.Int64(2);
+                if (slot < 0 || slot >= Bus::kMaxMembers)
+                    r.Bad("member slot " + std::to_string(slot) + " is out of range 0..127");
+                if (slot < static_cast<int64_t>(bus.members.size())) r.Bad("member slots out of order");
+                const int32_t net = Owner<Net>(r, L.nets, r.Int(3), "net").Handle();
+                bus.members.resize(static_cast<size_t>(slot) + 1, 0);
+                bus.members.back() = net;
             }
         } else if (&t == &kBranches) {
             while (r.Next()) {
@@ -668,6 +675,28 @@ std::unique_ptr<Database> Load(const std::string& path)
 }
 
 }  // namespace
+
+MemoryImage::MemoryImage(const Database& database)
+{
+    db_.Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    db_.Exec("PRAGMA journal_mode = OFF");
+    db_.Exec("BEGIN");
+    CreateTables(db_, DesignTables());
+    checksum_ = DesignWriter(db_).Write(database);
+    db_.Exec("COMMIT");
+}
+
+std::unique_ptr<Database> MemoryImage::Read()
+{
+    auto database = std::make_unique<Database>();
+    DesignReader(db_, *database).Read();
+    return database;
+}
+
+uint64_t MemoryImage::ChecksumOf(const Database& database)
+{
+    return MemoryImage(database).Checksum();
+}
 
 }  // namespace kernel::image
 

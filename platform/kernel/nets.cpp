@@ -84,27 +84,41 @@ Net* NetOf(const Node& node)
     return owner && owner->kind == Kind::Net ? static_cast<Net*>(owner) : nullptr;
 }
 
-// Drops the slots of member nets that have been deleted; the following
-// members move down.
-void DropDeletedMembers(Bus& bus)
+// Ends the slot list at the highest occupied slot.
+void TrimFreeSlots(Bus& bus)
 {
-    std::erase_if(bus.members, [](int32_t handle) { return ObjectAs<Net>(handle, Kind::Net) == nullptr; });
+    while (!bus.members.empty() && bus.members.back() == 0) bus.members.pop_back();
+}
+
+// Frees the slots of member nets that have been deleted; the other members
+// keep their slots.
+void FreeDeletedMembers(Bus& bus)
+{
+    for (int32_t& handle : bus.members)
+        if (handle != 0 && ObjectAs<Net>(handle, Kind::Net) == nullptr) handle = 0;
+    TrimFreeSlots(bus);
 }
 
 Bus* CurBus(int32_t bus)
 {
     Bus* b = bus > 0 ? InCurLevel<Bus>(&Level::buses, bus) : nullptr;
-    if (b) DropDeletedMembers(*b);
+    if (b) FreeDeletedMembers(*b);
     return b;
 }
 
-// The bus of `level` (lowest id) with `net` in a slot, and the slot.
+bool ValidSlot(int32_t index)
+{
+    return index >= 0 && index < Bus::kMaxMembers;
+}
+
+// The bus of `level` (lowest id) with `net` in a slot, and the lowest such
+// slot.
 Bus* BusHolding(Level& level, Net& net, int32_t& slot)
 {
     const int32_t handle = net.Handle();
     for (Object* o = level.buses.Next(0); o; o = level.buses.Next(o->id)) {
         auto& bus = static_cast<Bus&>(*o);
-        DropDeletedMembers(bus);
+        FreeDeletedMembers(bus);
         for (size_t i = 0; i < bus.members.size(); ++i) {
             if (bus.members[i] == handle) {
                 slot = static_cast<int32_t>(i);
@@ -378,6 +392,7 @@ int32_t N_ReadBus(int32_t bus, BusRec* record) noexcept
         if (!b || !record) return 0;
         record->Flags = b->status;
         record->Name = b->name.c_str();
+        // One past the highest occupied slot: every member lies below it.
         record->Members = static_cast<int32_t>(b->members.size());
         return 1;
     });
@@ -400,15 +415,13 @@ int32_t N_SetBusMember(int32_t bus, int32_t index, int32_t net) noexcept
         Level* level = CurLevel();
         Bus* b = CurBus(bus);
         Net* n = level ? FindNet(*level, net) : nullptr;
-        if (!b || !n || index < 0 || index >= Bus::kMaxMembers) return -1;
-        const auto count = static_cast<int32_t>(b->members.size());
-        if (index > count) return -1;
-        // The net may hold another slot as well for a moment (an exchange
-        // passes through that).
-        if (index == count)
-            b->members.push_back(n->Handle());
-        else
-            b->members[static_cast<size_t>(index)] = n->Handle();
+        if (!b || !n || !ValidSlot(index)) return -1;
+        // Any slot: a free one is filled, a taken one changes hands. The net
+        // may hold another slot as well for a moment (an exchange passes
+        // through that).
+        const auto slot = static_cast<size_t>(index);
+        if (slot >= b->members.size()) b->members.resize(slot + 1, 0);
+        b->members[slot] = n->Handle();
         return index;
     });
 }
@@ -418,7 +431,11 @@ int32_t N_DeleteBusMember(int32_t bus, int32_t index) noexcept
     return Guard(0, [&]() -> int32_t {
         Bus* b = CurBus(bus);
         if (!b || index < 0 || index >= static_cast<int32_t>(b->members.size())) return 0;
-        b->members.erase(b->members.begin() + index);
+        int32_t& slot = b->members[static_cast<size_t>(index)];
+        if (slot == 0) return 0;
+        // The slot is free again; the other members keep theirs.
+        slot = 0;
+        TrimFreeSlots(*b);
         return 1;
     });
 }

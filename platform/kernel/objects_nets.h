@@ -53,10 +53,12 @@ struct Net : Object {
 struct Bus : Object {
     Bus() : Object(Kind::Bus) {}
     static constexpr int kMaxMembers = 128;
-    // The member nets by object handle, slots 0..count-1. A deleted net's
-    // handle goes stale, and its slot is dropped (the following members move
-    // down) the next time the bus is looked at, so a net id that is reused
-    // never inherits a membership.
+    // The member nets by object handle, indexed by slot (0..127); 0 is a
+    // free slot, and the vector ends at the highest occupied slot. A slot is
+    // taken by its number, so members keep their slots whatever happens to
+    // the others. A deleted net's handle goes stale, and its slot is freed
+    // the next time the bus is looked at, so a net id that is reused never
+    // inherits a membership.
     std::vector<int32_t> members;
 };
 

@@ -14,8 +14,24 @@
 // refused from there (-1: every call until the hook is switched off).
 // Counts every call of that export, successful or not, from this call on.
 // n = 0 or an empty name switches the hook off. One export at a time: a new
-// call replaces the previous one.
+// call replaces the previous one. The name "*" stands for every export: the
+// n-th kernel call of any kind from here is refused; the name "+" for every
+// export that changes the design (makes, changes, renames, moves, adds or
+// deletes objects; marks, views and reads are not counted).
 PLATFORM_EXPORT void KT_FailCall(const char* name, int32_t n, int32_t times = 1) noexcept;
+
+// The calls of the armed export ("*": of every export) counted since the
+// last KT_FailCall, refused ones included. Arm with a large n to count the
+// calls an edit makes without refusing any.
+PLATFORM_EXPORT int32_t KT_CallsCounted() noexcept;
+
+// The export whose call the hook refused last; empty before any refusal.
+PLATFORM_EXPORT const char* KT_LastRefused() noexcept;
+
+// A digest of every table of the open design as the image stores it: equal
+// digests mean equal designs. Not counted by the refusal hook, and never
+// refused by it. 0 when no design is open or it cannot be saved.
+PLATFORM_EXPORT uint64_t KT_DesignDigest() noexcept;
 
 // KT_FailCall("J_CreateJunction", n).
 PLATFORM_EXPORT void KT_FailJunctionCreation(int32_t n) noexcept;

@@ -153,16 +153,16 @@ TEST_F(PageMenu, NewPageNameRules)
 
 TEST_F(PageMenu, PageLimitIsReportedBeforeAsking)
 {
-    // The kernel holds 98 pages: with 97 the 98th is made, with 98 the
+    // A design holds 99 pages: with 98 the 99th is made, with 99 the
     // command stops before the name is asked for.
-    for (int i = Pages(); i < 97; ++i) ASSERT_NE(DB_CreatePage(0, ("P" + std::to_string(i)).c_str()), 0);
+    for (int i = Pages(); i < 98; ++i) ASSERT_NE(DB_CreatePage(0, ("P" + std::to_string(i)).c_str()), 0);
     Type("LAST");
     Main().M_PageNew_Click();
     EXPECT_NE(Page("LAST"), 0);
-    EXPECT_EQ(Pages(), 98);
+    EXPECT_EQ(Pages(), 99);
     ui.ExpectMessageBox(1, "Can't create more pages");
     Main().M_PageNew_Click();
-    EXPECT_EQ(Pages(), 98);
+    EXPECT_EQ(Pages(), 99);
     EXPECT_EQ(ui.pending(), 0u);
 }
 

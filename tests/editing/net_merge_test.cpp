@@ -4,11 +4,13 @@
 #include "editor/editing/editing_state.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/branches.h"
+#include "editor/objects/integrity.h"
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/net_text.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/forms.h"
+#include "platform/kernel/testing.h"
 #include "tests/editing/editing_fixture.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +60,24 @@ protected:
         EditingTest::SetUp();
         Use(kNets, "P1");
         for (const char* unnamed : {"A", "U"}) O_Mask(N_Net(NetId(unnamed)), 0, 4);
+    }
+    void TearDown() override
+    {
+        KT_FailCall("", 0);
+        EditingTest::TearDown();
+    }
+    // The integrity check finds nothing to repair.
+    static void ExpectIntegrityClean()
+    {
+        const std::string report = RunIntegrityCheck(nullptr);
+        for (const char* ok : {"Netlist - OK", "Traces - OK", "Wires - OK"})
+            EXPECT_NE(report.find(ok), std::string::npos) << report;
+    }
+    bool Beeped(size_t asked) const
+    {
+        for (size_t i = asked; i < ui.asked().size(); ++i)
+            if (ui.asked()[i].kind == "Beep") return true;
+        return false;
     }
     static int32_t Flags(const char* net) { return O_GetStatus(N_Net(NetId(net))) & 15; }
     static int32_t PinNet(const char* comp, int32_t entry)
@@ -129,6 +149,47 @@ TEST_F(NetMerge, MergeTable)
             EXPECT_NE(N_Net(first), 0);
             EXPECT_NE(N_Net(second), 0);
         }
+    }
+}
+
+// A kernel step of the merge refused after the user said Yes: what moved
+// goes back, the design is as a No would have left it (the nets drawn
+// again), the user is told and the caller hears of no merge.
+TEST_F(NetMerge, ARefusedMergeIsTakenBackAndReported)
+{
+    Use(kNets, "P1");
+    ui.ExpectPopupMenu("No", "Merge S to N1?");
+    int32_t fail = 0, target = NetId("N1"), source = NetId("S");
+    Main().ConfirmNetMerge(fail, target, source);
+    ASSERT_EQ(fail, 1);
+    const uint64_t declined = KT_DesignDigest();
+    struct Refusal {
+        const char* call;
+        int32_t n;
+    } refusals[] = {{"B_ChangeBranchNet", 2}, {"OM_Add", 3}, {"OM_Delete", 1}};
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(std::string(r.call) + " " + std::to_string(r.n));
+        Use(kNets, "P1");
+        const int32_t n1 = NetId("N1"), s = NetId("S");
+        const auto wires = Wires(s);
+        ASSERT_EQ(wires.size(), 3u);
+        ui.ExpectPopupMenu("Yes", "Merge S to N1?");
+        ui.ExpectMessageBox(1, "Can't connect S to N1");
+        fail = 0;
+        target = n1;
+        source = s;
+        KT_FailCall(r.call, r.n);
+        Main().ConfirmNetMerge(fail, target, source);
+        EXPECT_EQ(KT_CallsCounted(), r.n) << "the refused call was not reached";
+        KT_FailCall("", 0);
+        EXPECT_EQ(fail, 1);
+        EXPECT_EQ(ui.pending(), 0u);
+        EXPECT_EQ(Main().m_CanvasDCLevel, 0);
+        EXPECT_EQ(NetId("S"), s);
+        EXPECT_EQ(Wires(s), wires);
+        EXPECT_EQ(PinNet("R8", 1), s);
+        EXPECT_EQ(KT_DesignDigest(), declined);
+        ExpectIntegrityClean();
     }
 }
 
@@ -267,13 +328,58 @@ TEST_F(NetSplit, AChangeBeforeTheDialogReturnsIsChecked)
                 ASSERT_NE(B_InsertRecord(w, -1, 3, N_FindCompEntry(CompId(b.comp), b.entry, &net)), 0);
             }
         }
+        const size_t asked = ui.asked().size();
         Accept("SPLIT");
+        EXPECT_TRUE(Beeped(asked)) << "the split that did not happen said nothing";
         EXPECT_EQ(Count(DB_NetMap()), nets);
         EXPECT_EQ(NetId("SPLIT"), 0);
         EXPECT_EQ(PinNet("R8", 1), NetId("S"));
         EXPECT_EQ(Main().m_SplitPending, 0);
         int32_t cursor = OM_GetFirst(N_NodeMap(NetId("S")));
         EXPECT_EQ(OM_SearchMask(N_NodeMap(NetId("S")), &cursor, 0x80, 0x80), 0);
+    }
+}
+
+// A kernel step of the split refused after the dialog was accepted (the new
+// net, a wire that would not move, a pin that would not follow): the net
+// stays whole, the user is told, and no pin is left apart from its wire.
+// The refused mark of the group's only pin leaves nothing to move: the
+// editor beeps.
+TEST_F(NetSplit, ARefusedSplitIsTakenBackAndReported)
+{
+    struct Refusal {
+        const char* call;
+        int32_t n;
+        const char* message;  // nullptr: a beep
+    } refusals[] = {{"B_ChangeBranchNet", 1, "create Net: SPLIT"},
+                    {"OM_Add", 1, "create Net: SPLIT"},
+                    {"N_CreateNet", 1, "create Net: SPLIT"},
+                    {"O_Mask", 1, nullptr}};
+    for (const Refusal& r : refusals) {
+        SCOPED_TRACE(std::string(r.call) + " " + std::to_string(r.n));
+        Use(kNets, "P1");
+        Pick("S");
+        const uint64_t before = KT_DesignDigest();
+        int32_t fail = 1;
+        Main().EstablishConnectivity(fail, 0, 0, 0);
+        ClickGroup(fail);
+        ASSERT_EQ(fail, 0);
+        const int32_t nets = Count(DB_NetMap());
+        if (r.message) ui.ExpectMessageBox(1, r.message);
+        const size_t asked = ui.asked().size();
+        KT_FailCall(r.call, r.n);
+        Accept("SPLIT");
+        EXPECT_TRUE(Beeped(asked));
+        EXPECT_GE(KT_CallsCounted(), r.n) << "the refused call was not reached";
+        KT_FailCall("", 0);
+        EXPECT_EQ(ui.pending(), 0u);
+        EXPECT_EQ(Count(DB_NetMap()), nets);
+        EXPECT_EQ(NetId("SPLIT"), 0);
+        EXPECT_EQ(PinNet("R8", 1), NetId("S"));
+        EXPECT_EQ(Wires(NetId("S")).size(), 3u);
+        EXPECT_EQ(Main().m_SplitPending, 0);
+        EXPECT_EQ(KT_DesignDigest(), before);
+        ExpectIntegrityClean();
     }
 }
 

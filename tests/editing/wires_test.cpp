@@ -164,7 +164,8 @@ TEST_F(WireDraw, AStartOnAFreePinMakesItsNode)
     EXPECT_EQ(first.Flags & 6, 2);
 }
 
-// A refused step of the start leaves nothing: no net, node, junction or wire.
+// A refused step of the start leaves nothing: no net, node, junction or wire;
+// the user is told.
 TEST_F(WireDraw, RefusedStartsLeaveNothingBehind)
 {
     int32_t x = 0, y = 0;
@@ -177,7 +178,10 @@ TEST_F(WireDraw, RefusedStartsLeaveNothingBehind)
         int32_t fail = 0, px = x, py = y;
         Main().m_WireIsBus = false;
         KT_FailCall(step, n);
-        if (std::string(step) == "B_CreateBranch") ui.ExpectMessageBox(1, "Can't create Branch");
+        if (std::string(step) == "B_CreateBranch")
+            ui.ExpectMessageBox(1, "Can't create Branch");
+        else
+            ui.ExpectMessageBox(1, "Can't create B-point");
         Main().CreateWireNet(fail, false, true, px, py);
         KT_FailCall("", 0);
         EXPECT_EQ(fail, 1) << step << n;

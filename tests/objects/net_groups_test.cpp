@@ -88,6 +88,58 @@ TEST_F(NetGroups, GroupNetBranchesFindsThePieces)
     }
 }
 
+// Net N has one wire on page P and one on page Q, placed so that they would
+// cross or overlap if they lay on one page. Only wires of one page touch.
+TEST_F(NetGroups, WiresOfDifferentPagesNeverTouch)
+{
+    struct Case {
+        const char* name;
+        const char* second;  // the second wire, on `page`
+        const char* page;
+        std::vector<int32_t> groups;
+    };
+    const Case cases[] = {
+        {"crossing on one page", "(5 -5) (5 5)", "P", {1, 1}},
+        {"crossing across pages", "(5 -5) (5 5)", "Q", {1, 2}},
+        {"collinear overlap across pages", "(4 0) (14 0)", "Q", {1, 2}},
+        {"end on the other's segment across pages", "(5 0) (5 8)", "Q", {1, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string page = c.page;
+        const std::string text = std::string(R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+net N
+page P frame 80 40
+  wire N (0 0) (10 0)
+)") + (page == "P" ? std::string("  wire N ") + c.second + "\n" : "") +
+                                 "end\npage Q frame 80 40\n" +
+                                 (page == "Q" ? std::string("  wire N ") + c.second + "\n" : "") + "end\n";
+        ASSERT_TRUE(BuildDesign(text));
+        const auto wires = Branches(Net("N"));
+        ASSERT_EQ(wires.size(), 2u);
+        int32_t status = 5;
+        GroupNetBranches(status, Net("N"));
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(Groups(), c.groups);
+        EXPECT_EQ(g_NetGroupRefs(0).Ref, c.groups.back());
+
+        // The point-list merge makes the same decision.
+        g_NetGroupLists.Redim(0, 2);
+        g_NetGroupLists(1) = std::to_string(wires[0]);
+        g_NetGroupLists(2) = std::to_string(wires[1]);
+        g_GroupPointsA.Redim(0, 0);
+        g_GroupPointsB.Redim(0, 0);
+        LoadBranchRecords(wires[0], 1, g_GroupPointsA);
+        LoadBranchRecords(wires[1], 2, g_GroupPointsB);
+        PointListsTouch(status);
+        EXPECT_EQ(status, c.groups.back() == 1 ? 1 : 0);
+    }
+}
+
 TEST_F(NetGroups, TheListsNameTheBranchesOfEachGroup)
 {
     ASSERT_TRUE(BuildDesign(NetsWith("wire N (5 8) (5 0)")));

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -39,9 +40,12 @@ public:
         KernelTest::SetUp();
         Prepare();
     }
-    void Prepare()
+    // kFourPins with `lines` added to its page.
+    void Prepare(const std::string& lines = "")
     {
-        ASSERT_TRUE(BuildDesign(kFourPins));
+        std::string text = kFourPins;
+        text.insert(text.rfind("end"), lines);
+        ASSERT_TRUE(BuildDesign(text));
         net = Net("N");
         // A pad stack for the vias the split makes.
         const int32_t stack = S_MakePadStack();
@@ -65,6 +69,30 @@ public:
         const int32_t t = T_CreateTrace(0, 0, net);
         for (const auto& [ref, layer] : records) EXPECT_GT(T_InsertRecord(t, -1, ref < 0 ? 8 : kind, std::abs(ref), layer, 100), 0);
         return t;
+    }
+    // A trace of net N through records of the given (kind, reference).
+    int32_t TraceOf(const std::vector<std::pair<int32_t, int32_t>>& records)
+    {
+        const int32_t t = T_CreateTrace(0, 0, net);
+        for (const auto& [kind, ref] : records) EXPECT_GT(T_InsertRecord(t, -1, kind, ref, 1, 100), 0);
+        return t;
+    }
+    // True when no bend point or via is referred to by traces of two nets.
+    static bool NoPointSharedAcrossNets()
+    {
+        std::map<std::pair<int32_t, int32_t>, int32_t> netOfPoint;
+        int32_t cursor = OM_GetFirst(DB_TraceMap());
+        while (const int32_t t = OM_SearchMask(DB_TraceMap(), &cursor, 0, 0)) {
+            TraceRec header{};
+            T_ReadTrace(t, &header);
+            TracePointRec r{};
+            for (int32_t i = 1; T_ReadRecord(t, i, &r) != 0; ++i) {
+                if ((r.Flags & 12) == 0) continue;
+                const auto [it, added] = netOfPoint.emplace(std::pair{r.Flags & 14, r.Ref}, header.Net);
+                if (!added && it->second != header.Net) return false;
+            }
+        }
+        return true;
     }
     TracePointRec Record(int32_t trace, int32_t index)
     {
@@ -193,24 +221,62 @@ TEST_F(NetSplit, AViaSharedByBothSidesIsDuplicated)
     EXPECT_EQ(O_GetStatus(V_Via(via)) & 128, 0);
 }
 
-TEST_F(NetSplit, ATraceJoinedOnlyByABendPointFollowsTheSpreadingSide)
+// Pinless traces joined by bend points to the traces of either side: each
+// goes with the side it touches; one that touches both sides goes with the
+// side of more pins, and the other side's trace gets a bend point of its
+// own. Either way no bend point is left shared by traces of two nets.
+TEST_F(NetSplit, PinlessTracesGoWithTheSideTheyTouch)
 {
-    // Y's side is not larger here (two against two): the staying side
-    // spreads over a trace that reaches it only through a bend point.
-    const int32_t y1 = PinNode("Y", 1);
-    const int32_t bend = T_CreateBendPoint(0, 1, 0, 0);
-    ASSERT_GT(bend, 0);
-    const int32_t reaching = Trace({{y1, 1}});
-    T_InsertRecord(reaching, -1, 4, bend, 1, 100);
-    const int32_t hanging = T_CreateTrace(0, 0, net);
-    T_InsertRecord(hanging, -1, 4, bend, 1, 100);
-    const int32_t group = MarkPieceOfX();
-    int32_t status = 5, newNet = 0;
-    SplitNet(status, net, newNet, "SPLIT", group);
-    ASSERT_EQ(status, 0);
-    EXPECT_EQ(TraceNet(reaching), net);
-    EXPECT_EQ(TraceNet(hanging), net);
-    EXPECT_EQ(O_GetStatus(T_Trace(hanging)) & (256 | 512), 0);
+    enum Touches { Moving, Staying, Both };
+    struct Case {
+        const char* name;
+        bool movingLarger;  // X's piece has a third pin (V.1)
+        Touches touches;
+        bool hangingMoves;
+    };
+    const Case cases[] = {
+        {"tie, off a moving trace", false, Moving, true},
+        {"tie, off a staying trace", false, Staying, false},
+        {"more moving pins, off a moving trace", true, Moving, true},
+        {"more moving pins, off a staying trace", true, Staying, false},
+        {"tie, between both: the staying side keeps it", false, Both, false},
+        {"more moving pins, between both: it moves", true, Both, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Prepare(c.movingLarger ? "  component V symbol RES at 0 -10\n  wire N X.2 V.1\n" : "");
+        const int32_t x1 = PinNode("X", 1), y1 = PinNode("Y", 1);
+        const int32_t toMoving = T_CreateBendPoint(0, 1, 0, 5 * kTenth);
+        const int32_t toStaying = T_CreateBendPoint(0, 1, 20 * kTenth, 5 * kTenth);
+        ASSERT_GT(toMoving, 0);
+        ASSERT_GT(toStaying, 0);
+        const int32_t moving = TraceOf({{2, x1}, {4, toMoving}});
+        const int32_t staying = TraceOf({{2, y1}, {4, toStaying}});
+        std::vector<std::pair<int32_t, int32_t>> hangingRecords;
+        if (c.touches != Staying) hangingRecords.push_back({4, toMoving});
+        if (c.touches != Moving) hangingRecords.push_back({4, toStaying});
+        const int32_t hanging = TraceOf(hangingRecords);
+        MarkPieceOfX();
+        int32_t status = 5, newNet = 0;
+        SplitNet(status, net, newNet, "SPLIT", 1);
+        ASSERT_EQ(status, 0);
+        EXPECT_EQ(TraceNet(moving), newNet);
+        EXPECT_EQ(TraceNet(staying), net);
+        EXPECT_EQ(TraceNet(hanging), c.hangingMoves ? newNet : net);
+        EXPECT_TRUE(NoPointSharedAcrossNets());
+        for (const int32_t t : {moving, staying, hanging}) EXPECT_EQ(O_GetStatus(T_Trace(t)) & (256 | 512 | 1024), 0);
+        // Where the two sides met at one bend point, the trace that left
+        // the hanging trace's side has a new one at the same place.
+        if (c.touches == Both) {
+            const int32_t cut = c.hangingMoves ? staying : moving;
+            const TracePointRec r = Record(cut, 2);
+            EXPECT_EQ(r.Flags & 14, 4);
+            EXPECT_NE(r.Ref, c.hangingMoves ? toStaying : toMoving);
+            EXPECT_NE(T_BendPoint(r.Ref), 0);
+            EXPECT_EQ(r.X, c.hangingMoves ? 20 * kTenth : 0);
+            EXPECT_EQ(r.Y, 5 * kTenth);
+        }
+    }
 }
 
 using NetMerge = KernelTest;
@@ -262,10 +328,13 @@ TEST_F(NetMerge, ANetIsNotMergedIntoItselfOrAMissingNet)
     MergeNets(status, Net("N"), Net("N"));
     EXPECT_EQ(status, 1);
     EXPECT_NE(Net("N"), 0);
+    // A net that cannot be read is reported; nothing moves.
     status = 0;
+    ui.ExpectMessageBox(1, "Can't read Net: 9999");
     MergeNets(status, 9999, Net("M"));
     EXPECT_EQ(status, 1);
     EXPECT_NE(Net("M"), 0);
+    EXPECT_EQ(ui.pending(), 0u);
 }
 
 TEST_F(NetMerge, TheTargetsNameTextsAreRebuilt)

@@ -108,6 +108,19 @@ size_t ScriptedInteraction::pending() const
            modals_.size() + modeless_.size() + keys;
 }
 
+void ScriptedInteraction::Forget()
+{
+    boxes_.clear();
+    inputs_.clear();
+    menus_.clear();
+    files_.clear();
+    printers_.clear();
+    scales_.clear();
+    modals_.clear();
+    modeless_.clear();
+    keyPresses_.clear();
+}
+
 void ScriptedInteraction::Unexpected(const std::string& what)
 {
     if (unexpected) unexpected(what);

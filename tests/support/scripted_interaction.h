@@ -85,6 +85,9 @@ public:
     // Answers still queued: a test that ends with some left expected a
     // question that never came.
     size_t pending() const;
+    // Drops every answer still queued, for a test that runs one edit many
+    // times, some of which stop before their question.
+    void Forget();
 
     // Where CursorPos says the pointer is; SetCursorPos moves it.
     QPoint cursor;

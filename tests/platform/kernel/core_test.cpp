@@ -44,12 +44,22 @@ TEST_F(KernelCore, LowestFreeIdIsReused)
     EXPECT_EQ(DB_CreatePage(0, "fills the gap"), 7);
 }
 
-TEST_F(KernelCore, PageIdsStopAt98)
+TEST_F(KernelCore, PageIdsStopAt99)
 {
-    for (int i = 2; i <= 98; ++i) ASSERT_EQ(DB_CreatePage(0, "P"), i);
-    EXPECT_EQ(DB_CreatePage(0, "P99"), 0);
-    EXPECT_EQ(DB_CreatePage(99, "P99"), 0);
-    EXPECT_EQ(OM_GetCount(DB_PageMap()), 98);
+    for (int i = 2; i <= 99; ++i) ASSERT_EQ(DB_CreatePage(0, "P"), i);
+    EXPECT_EQ(OM_GetCount(DB_PageMap()), 99);
+    EXPECT_EQ(DB_CreatePage(0, "P100"), 0);
+    EXPECT_EQ(DB_CreatePage(100, "P100"), 0);
+    EXPECT_EQ(OM_GetCount(DB_PageMap()), 99);
+    // The 99th page is a page like any other: current, frame, freed id.
+    ASSERT_EQ(DB_SetCurPage(99), 99);
+    ASSERT_EQ(B_CreateBranch(-100 - 99, 4, 0), -199);
+    BranchRec frame{};
+    ASSERT_EQ(B_ReadBranch(-199, &frame), 1);
+    EXPECT_EQ(frame.Page, 99);
+    ASSERT_EQ(OM_Delete(DB_PageMap(), 50), 1);
+    EXPECT_EQ(DB_CreatePage(0, "AGAIN"), 50);
+    EXPECT_EQ(DB_CreatePage(0, "P100"), 0);
 }
 
 TEST_F(KernelCore, WalkSurvivesDeletionOfCurrentAndLaterObjects)
@@ -196,7 +206,8 @@ TEST_F(KernelCore, ChangeIdMovesAnObjectToAFreeId)
     EXPECT_EQ(OM_ChangeId(pages, 5, 1), 0);    // taken
     EXPECT_EQ(OM_ChangeId(pages, 9, 3), 0);    // no such object
     EXPECT_EQ(OM_ChangeId(pages, 5, -3), 0);   // never to a negative id
-    EXPECT_EQ(OM_ChangeId(pages, 5, 99), 0);   // beyond the page limit
+    EXPECT_EQ(OM_ChangeId(pages, 5, 100), 0);  // beyond the page limit
+    EXPECT_EQ(OM_ChangeId(pages, 5, 99), 99);  // the last page id
 }
 
 TEST_F(KernelCore, PageSwitchingAndPageTests)

@@ -1813,7 +1813,12 @@ TEST_F(Draw, CursorsAndThickPens)
     EXPECT_GT(cross, 0);
     EXPECT_GT(move, 0);
     EXPECT_NE(cross, move);
-    for (int32_t routing = 3; routing <= 6; ++routing) EXPECT_GT(G_SelectCur(routing), move);
+    for (int32_t routing = 3; routing <= 6; ++routing) {
+        const int32_t cursor = G_SelectCur(routing);
+        EXPECT_GT(cursor, 0);
+        EXPECT_NE(cursor, cross);
+        EXPECT_NE(cursor, move);
+    }
     EXPECT_EQ(G_SelectCur(0), 0);
     EXPECT_EQ(G_SelectCur(7), 0);
     EXPECT_EQ(G_DelCur(cross), 0);

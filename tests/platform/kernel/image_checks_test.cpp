@@ -316,8 +316,8 @@ TEST_F(ImageChecks, InconsistentDesignRowsAreRefusedAndChangeNothing)
         {{"symbol_entries", "number", "number = 2", "1"}, "out of order"},
         {{"device_pins", "number", "grp = 0", "2"}, "out of order"},
         {{"items", "number", "owner_kind = 2", "5"}, "out of order"},
-        {{"bus_members", "slot", "1", "1"}, "member slots out of order"},
-        {{"bus_members", "slot", "1", "-1"}, "member slots out of order"},
+        {{"bus_members", "slot", "1", "128"}, "member slot 128 is out of range"},
+        {{"bus_members", "slot", "1", "-1"}, "member slot -1 is out of range"},
         {{"lay_comp_parts", "slot", "1", "0"}, "out of order"},
         // Whole-design references and heap reservations.
         {{"design", "cur_level", "1", "5"}, "current level"},

@@ -469,7 +469,7 @@ void BuildRichDesign()
     O_Mask(N_Node(clk, n1), 2 | 4 | 256, 2 | 4 | 256);
     O_Mask(N_Net(clk), 1024, 1024);
 
-    // A bus with members; a deleted member net drops out.
+    // A bus with members; a deleted member net leaves its slot free.
     const int32_t bus = N_CreateBus(0, 5, "DATA");
     const int32_t temp = N_CreateNet(0, 1, "TEMP");
     N_SetBusMember(bus, 0, d0);

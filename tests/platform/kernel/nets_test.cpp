@@ -395,7 +395,6 @@ TEST_F(KernelNets, BusRecordAndMemberSlots)
 
     EXPECT_EQ(N_SetBusMember(bus, 0, nets[0]), 0);  // slot 0 is a success
     EXPECT_EQ(N_SetBusMember(bus, 1, nets[1]), 1);
-    EXPECT_EQ(N_SetBusMember(bus, 3, nets[2]), -1);  // slots stay dense
     EXPECT_EQ(N_SetBusMember(bus, 2, nets[2]), 2);
     EXPECT_EQ(Members(bus), (std::vector<int32_t>{nets[0], nets[1], nets[2]}));
     EXPECT_EQ(N_ReadBusMember(bus, 3), 0);
@@ -416,12 +415,13 @@ TEST_F(KernelNets, BusRecordAndMemberSlots)
     EXPECT_EQ(Members(bus), (std::vector<int32_t>{nets[1], nets[0], nets[2]}));
     EXPECT_EQ(ReadNet(nets[0]).Flags, 1);  // bit 8 is the callers' business
 
-    // Deleting a slot moves the following members down.
+    // Deleting a member frees its slot; the others keep theirs.
     EXPECT_EQ(N_DeleteBusMember(bus, 0), 1);
-    EXPECT_EQ(Members(bus), (std::vector<int32_t>{nets[0], nets[2]}));
-    EXPECT_EQ(N_DeleteBusMember(bus, 2), 0);
+    EXPECT_EQ(Members(bus), (std::vector<int32_t>{0, nets[0], nets[2]}));
+    EXPECT_EQ(N_DeleteBusMember(bus, 0), 0);  // already free
+    EXPECT_EQ(N_DeleteBusMember(bus, 3), 0);
     EXPECT_EQ(N_FindBusMember(nets[2], &slot), bus);
-    EXPECT_EQ(slot, 1);
+    EXPECT_EQ(slot, 2);
 }
 
 TEST_F(KernelNets, BusHoldsAtMost128Members)
@@ -447,15 +447,15 @@ TEST_F(KernelNets, DeletingAMemberNetFreesItsSlot)
     N_SetBusMember(other, 0, n3);
 
     ASSERT_EQ(OM_Delete(DB_NetMap(), n2), 1);
-    EXPECT_EQ(Members(bus), (std::vector<int32_t>{n1, n3}));
+    EXPECT_EQ(Members(bus), (std::vector<int32_t>{n1, 0, n3}));
     // A new net under the freed id is no member of anything.
     ASSERT_EQ(N_CreateNet(0, 1, "NEW"), n2);
     int32_t slot = 0;
     EXPECT_EQ(N_FindBusMember(n2, &slot), 0);
-    EXPECT_EQ(Members(bus), (std::vector<int32_t>{n1, n3}));
+    EXPECT_EQ(Members(bus), (std::vector<int32_t>{n1, 0, n3}));
     // The lowest bus holding a net answers.
     EXPECT_EQ(N_FindBusMember(n3, &slot), bus);
-    EXPECT_EQ(slot, 1);
+    EXPECT_EQ(slot, 2);
     // Deleting a bus leaves its member nets.
     ASSERT_EQ(OM_Delete(DB_BusMap(), bus), 1);
     EXPECT_EQ(N_FindBusMember(n3, &slot), other);
@@ -1205,7 +1205,7 @@ TEST_F(KernelNets, BadInputChangesNothing)
         {"deleted net", N_SetBusMember(bus, 0, deadNet)},
         {"net 0", N_SetBusMember(bus, 0, 0)},
         {"negative slot", N_SetBusMember(bus, -1, net)},
-        {"slot beyond the members", N_SetBusMember(bus, 2, net)},
+        {"slot 128", N_SetBusMember(bus, 128, net)},
     };
     for (const BusCase& c : busCases) EXPECT_EQ(c.result, -1) << c.what;
 
