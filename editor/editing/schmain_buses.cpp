@@ -317,6 +317,7 @@ void SCHMAIN::DeleteBus(int32_t& fail, int32_t X, int32_t Y)
 
 void SCHMAIN::DeleteBusMember(int32_t& fail, int32_t X, int32_t Y)
 {
+    DesignChange change;
     fail = 1;
     int32_t net = 0, bus = 0, index = 0;
     if (!PickBusMember(X, Y, net, bus, index)) {
@@ -366,6 +367,7 @@ void SCHMAIN::DeleteBusMember(int32_t& fail, int32_t X, int32_t Y)
 
 void SCHMAIN::ExchangeBusMembers(int32_t& fail, int32_t step, int32_t X, int32_t Y)
 {
+    DesignChange change;
     fail = 1;
     int32_t net = 0, bus = 0, index = 0;
     const bool picked = PickBusMember(X, Y, net, bus, index);

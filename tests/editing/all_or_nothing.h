@@ -34,6 +34,7 @@ public:
     using EditingTest::CompId;
     using EditingTest::NetId;
     using EditingTest::PageId;
+    using EditingTest::Type;
 
     struct Row {
         const char* name;

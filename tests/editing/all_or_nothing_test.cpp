@@ -150,4 +150,73 @@ TEST_F(AllOrNothing, EveryEditIsWholeOrNothing)
     for (const Row& row : kEdits) Sweep(row);
 }
 
+// Bus B on both pages with two members joined by drawn wires: R1's net in
+// slot 0, R2's in slot 1.
+const char* kBus = R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+bus B
+page P1 frame 80 60
+  component R1 R at 0 0
+  component R2 R at 20 0
+  buswire B (-10 -10) (30 -10) label 25 -11
+end
+page P2 frame 80 60
+  buswire B (-10 -10) (30 -10) label 25 -11
+end
+)";
+
+// Draws a net wire from the bus at (x, -10) down to pin 1 of the component
+// at (x + 3, 0) and makes its net the bus member in `slot`.
+void Member(AllOrNothing& t, double x, const char* slot)
+{
+    t.Type(slot, "as member:");
+    int32_t fail = 1, px = static_cast<int32_t>(x * kStep), py = -10 * kStep;
+    int32_t cy = 0;
+    t.M().m_WireIsBus = false;
+    t.M().CreateWireNet(fail, false, true, px, py);
+    for (const double y : {-5.0, 0.0}) {
+        cy = static_cast<int32_t>(y * kStep);
+        g_CurBranchPoint.X = px;
+        g_CurBranchPoint.Y = cy;
+        O_ChangePosition(J_Junction(g_CurBranchPoint.Ref), px, cy);
+        t.M().WireDrawStep(fail, px, cy);
+    }
+    t.M().m_JunctionRequest = -1;
+    t.M().WireDrawStep(fail, px, py);
+    t.M().m_JunctionRequest = 0;
+}
+
+const AllOrNothing::Row kMemberEdits[] = {
+    {"bus member delete",
+     [](AllOrNothing& t) {
+         Member(t, -3, "0");
+         Member(t, 17, "1");
+     },
+     [](AllOrNothing& t) {
+         int32_t fail = 1;
+         t.Ui().ExpectPopupMenu("Yes");
+         t.M().DeleteBusMember(fail, -3 * kStep, -9 * kStep);
+     }},
+    {"bus member exchange",
+     [](AllOrNothing& t) {
+         Member(t, -3, "0");
+         Member(t, 17, "1");
+         int32_t fail = 1;
+         t.M().ExchangeBusMembers(fail, 0, -3 * kStep, -9 * kStep);
+     },
+     [](AllOrNothing& t) {
+         int32_t fail = 1;
+         t.M().ExchangeBusMembers(fail, 1, 17 * kStep, -9 * kStep);
+     }},
+};
+
+TEST_F(AllOrNothing, EveryBusMemberEditIsWholeOrNothing)
+{
+    design = kBus;
+    for (const Row& row : kMemberEdits) Sweep(row);
+}
+
 }  // namespace
