@@ -5,6 +5,7 @@
 #include "router/image.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace corvex {
@@ -14,12 +15,15 @@ std::vector<ScrFieldCell> g_Cells;
 bool g_CellsPresent = false;
 LinkPool g_WireLinks;
 LinkPool g_CompLinks;
-std::vector<int32_t> g_RouteWork;
 
 namespace {
 
-constexpr int32_t kCellSize = 1270000, kNoFrameExtent = 81280000, kMaxCells = 10000, kLinkStep = 4000,
-                  kMaxLinks = 64000, kWorkRecords = 1000;
+// Cells are half an inch; a format that would need more than kMaxCells of
+// them gets cells larger by steps of kCellGrowth until it fits.
+constexpr int32_t kCellSize = 1270000, kCellGrowth = 127000, kNoFrameExtent = 81280000, kMaxCells = 10000,
+                  kLinkStep = 4000, kMaxLinks = 64000;
+
+int64_t CellCount(int64_t w, int64_t h, int64_t cell) { return (w / cell + 1) * (h / cell + 1); }
 
 void AllocLinks(LinkPool& pool)
 {
@@ -79,12 +83,20 @@ void SetFieldGeometry()
 {
     FieldGrid& g = g_FieldGrid;
     if (g_StepSize == 0) g_StepSize = 50800;
-    if (g.cellSize == 0) g.cellSize = kCellSize;
     const Box& f = g_FormatBox;
     g.originX = f.minX, g.originY = f.minY, g.rightBound = f.maxX, g.topBound = f.maxY;
     int64_t w = std::llabs(static_cast<int64_t>(f.maxX) - f.minX), h = std::llabs(static_cast<int64_t>(f.maxY) - f.minY);
     if (f.minX == 0 && f.maxX == 0) w = kNoFrameExtent;
     if (f.minY == 0 && f.maxY == 0) h = kNoFrameExtent;
+    // Half an inch where the format fits in kMaxCells cells; a larger format
+    // starts from the size that its area alone asks for and grows from there.
+    int64_t cell = kCellSize;
+    if (CellCount(w, h, cell) > kMaxCells) {
+        const int64_t least = static_cast<int64_t>(std::sqrt(static_cast<double>(w) * static_cast<double>(h) / kMaxCells));
+        if (least > cell) cell += (least - cell) / kCellGrowth * kCellGrowth;
+        while (CellCount(w, h, cell) > kMaxCells) cell += kCellGrowth;
+    }
+    g.cellSize = static_cast<int32_t>(cell);
     const int64_t columns = w / g.cellSize + 1, rows = h / g.cellSize + 1;
     g.columns = static_cast<int32_t>(std::min<int64_t>(columns, 1 << 30));
     g.rows = static_cast<int32_t>(std::min<int64_t>(rows, 1 << 30));
@@ -100,9 +112,6 @@ int32_t AllocFieldTables()
     g_CellsPresent = true;
     CountMemory(12LL * g_FieldGrid.cellCount);
     AllocLinks(g_CompLinks);
-    g_RouteWork.assign(6 * (kWorkRecords + 1), 0);
-    g_RouteWork[0] = kWorkRecords;
-    CountMemory(24LL * (kWorkRecords + 1));
     return 1;
 }
 
@@ -113,8 +122,6 @@ void FreeFieldTables()
     g_Cells.clear();
     g_Cells.shrink_to_fit();
     g_CellsPresent = false;
-    g_RouteWork.clear();
-    g_RouteWork.shrink_to_fit();
 }
 
 int32_t GrowWireLinks() { return GrowLinks(g_WireLinks); }
@@ -214,8 +221,6 @@ int32_t FieldAddAllBranches()
     for (int32_t n = 1; n <= g_Nets.Count(); ++n)
         for (int32_t b = g_Nets[n].firstBranch; b; b = g_Branches[b].next)
             if (!FieldAddBranch(b)) return 0;
-    for (int32_t b : g_KeptBranches)
-        if (!FieldAddBranch(b)) return 0;
     for (int32_t pg = 1; pg <= g_Pages.Count(); ++pg)
         if (!FieldAddBranch(g_Pages[pg].frameBranch)) return 0;
     return 1;

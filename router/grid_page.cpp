@@ -12,9 +12,10 @@ namespace {
 
 GridPage g_Page;
 
-// The largest page marked: 16 million points (a page of 800 by 800 inches
-// on a step of 0.05 inch); a larger one keeps the window-by-window marks.
-constexpr int64_t kMaxPagePoints = int64_t(1) << 24;
+// The largest page marked (g_Tuning.gridPagePoints, at most 16 million
+// points); a larger one keeps the window-by-window marks, whose memory the
+// window bounds.
+int64_t MaxPagePoints() { return std::min<int64_t>(int64_t(1) << 24, std::max(0, g_Tuning.gridPagePoints)); }
 
 bool SameSegs(const std::vector<Seg>& a, const std::vector<Seg>& b)
 {
@@ -86,7 +87,7 @@ bool BuildPage(int32_t pageId, const ScrPageRec& p)
     const int64_t x2 = GridFloorTo(p.frameMaxX, g.step), y2 = GridFloorTo(p.frameMaxY, g.step);
     if (x2 < g.x0 || y2 < g.y0) return false;
     const int64_t cols = (x2 - g.x0) / g.step + 1, rows = (y2 - g.y0) / g.step + 1;
-    if (cols * rows > kMaxPagePoints) return false;
+    if (cols * rows > MaxPagePoints()) return false;
     g.cols = static_cast<int32_t>(cols), g.rows = static_cast<int32_t>(rows), g.page = pageId;
     const size_t n = size_t(cols) * size_t(rows);
     g.compBody.assign(n, 0);

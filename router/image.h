@@ -59,8 +59,8 @@ constexpr int32_t kNetPower = 1, kNetMember = 4, kNetBus = 8;
 // Node flags: reached by the pair tree, exit directions, pin inside the body.
 constexpr int32_t kNodeReached = 1, kExitPosX = 16, kExitPosY = 32, kExitNegX = 64, kExitNegY = 128,
                   kExitAll = 240, kNodeInside = 256;
-// Branch flags: bus wire, page frame, a wire the user keeps out of routing
-// (left by the preload filter: an obstacle, written back as it is).
+// Branch flags: bus wire, page frame, a kernel wire the preload could not
+// take (a single point, a net the image does not hold): kept as it is.
 constexpr int32_t kBranchBus = 2, kBranchFrame = 5, kBranchKept = 16;
 // Bend-point flags.
 constexpr int32_t kPointPlain = 1, kPointNode = 2, kPointJunction = 4, kPointBusJunction = 8;
@@ -296,7 +296,6 @@ extern std::vector<ScrFieldCell> g_Cells;
 extern bool g_CellsPresent;
 extern LinkPool g_WireLinks;
 extern LinkPool g_CompLinks;
-extern std::vector<int32_t> g_RouteWork;  // 1000 records of 6 Longs after a header of 6
 
 void SetFieldGeometry();
 int32_t AllocFieldTables();
@@ -327,9 +326,10 @@ int32_t ForEachCellOfBox(const Seg& box, F&& f);
 // ---- preload (preload.cpp, preload_junctions.cpp) --------------------------------
 
 extern int32_t g_BusJunctionMode;
-// Wires left out of the routing: kernel wires the preload does not take
-// (Long 7 their kernel id, left in the design as they are) and wires the
-// filter leaves out (written back as they stand). Obstacles for the router.
+// Kernel wires the preload could not take although no filter left them out
+// (a single point, a net the image does not hold; Long 7 their kernel id):
+// left in the design as they are. A wire the filter leaves out is not in
+// the image and the write-back removes it.
 extern std::vector<int32_t> g_KeptBranches;
 int32_t PreloadBranches();
 int32_t NodeGroupAt(int32_t x, int32_t y, int32_t net);

@@ -1,9 +1,13 @@
 // Preload of the wires that already exist: every kernel branch of a net or
-// bus becomes an image branch with its bend points, cleaned, joined and split;
-// wires the filter leaves out stay in the design as they are and in the image
-// as obstacles.
+// bus becomes an image branch with its bend points, cleaned, joined and split.
+// A wire the filter leaves out is not in the image at all: no obstacle for the
+// router, and the write-back, which replaces the wires of the design by the
+// image's, removes it from the design. A wire the preload cannot take for
+// another reason (a single point, a net the image does not hold) is the
+// user's and stays in the design as it is.
 #include "router/corvex.h"
 #include "router/image.h"
+#include "router/route.h"
 
 #include "platform/kernel/nvokernel32.h"
 
@@ -35,7 +39,9 @@ void SetKernelPoint(int32_t b, int32_t prev, int32_t p, const BranchPointRec& re
 }
 
 // An image branch with the kernel branch's points as they are, outside every
-// net chain: an obstacle that the write-back leaves untouched in the design.
+// net chain, for a wire the preload does not take although no filter left it
+// out (a single point, a net the image does not hold): the write-back leaves
+// it in the design as it is.
 int32_t KeepKernelBranch(int32_t kernelBranch, const ScratchRow& row, int32_t net)
 {
     const int32_t b = NewBranch();
@@ -154,25 +160,27 @@ void MarkBranchPoints(int32_t firstBranch)
 
 void FilterPreloadedBranches(int32_t net)
 {
-    for (int32_t b = g_Nets[net].firstBranch; b;) {
-        const int32_t next = g_Branches[b].next;
+    // Decided on the chain as loaded, so the order of the wires does not
+    // matter; then the wires left out go, each out of the net's chain and
+    // freed with its points, and a junction they made with a wire that
+    // stays goes with them.
+    std::vector<int32_t> out;
+    for (int32_t b = g_Nets[net].firstBranch; b; b = g_Branches[b].next) {
         int32_t connected = 0;
         for (int32_t p = g_Branches[b].firstPoint; p; p = g_BPoints[p].next) {
             if (!(g_BPoints[p].flags & kPointPlain)) ++connected;
             g_BPoints[p].branch = b;
         }
-        if (((g_PreloadBits & 1) && connected == 0) || ((g_PreloadBits & 2) && connected == 1)) {
-            // Out of the net's chain, into the kept wires: an obstacle that
-            // the write-back writes as it stands.
-            int32_t prev = 0;
-            for (int32_t x = g_Nets[net].firstBranch; x != b; x = g_Branches[x].next) prev = x;
-            (prev ? g_Branches[prev].next : g_Nets[net].firstBranch) = next;
-            g_Branches[b].next = 0;
-            g_Branches[b].flags |= kBranchKept;
-            g_KeptBranches.push_back(b);
-        }
-        b = next;
+        if (((g_PreloadBits & 1) && connected == 0) || ((g_PreloadBits & 2) && connected == 1)) out.push_back(b);
     }
+    std::vector<std::pair<int32_t, std::pair<int32_t, int32_t>>> places;  // (page, place)
+    for (int32_t b : out) {
+        for (int32_t p = g_Branches[b].firstPoint; p; p = g_BPoints[p].next)
+            if (g_BPoints[p].flags & kPointJunction)
+                places.push_back({g_Branches[b].page, {g_BPoints[p].x, g_BPoints[p].y}});
+        RemoveBranchFromChain(net, b);
+    }
+    for (const auto& [page, place] : places) ReleaseJunctions(net, page, {place});
 }
 
 int32_t PreloadBranches()
@@ -197,6 +205,8 @@ int32_t PreloadBranches()
         owners[{br.Flags & kBranchBus, br.Net}].push_back(id);
         all.push_back(id);
     }
+    // Taken into the image, or left out by the filter: the write-back
+    // replaces these; every other wire stays as it is.
     std::vector<char> taken(static_cast<size_t>(kMaxBranchId), 0);
     std::vector<int32_t> ownerNet(static_cast<size_t>(kMaxBranchId), 0);
     for (int32_t n = 1; n <= g_Nets.Count(); ++n) {
@@ -209,8 +219,8 @@ int32_t PreloadBranches()
             for (int32_t id : it->second) {
                 ownerNet[id] = n;
                 if (rows[id].records < 2) continue;
-                if ((g_PreloadBits & 4) && !CheckKernelBranch(id, rows[id].records)) continue;
                 taken[id] = 1;
+                if ((g_PreloadBits & 4) && !CheckKernelBranch(id, rows[id].records)) continue;
                 if (!LoadBranch(n, id, rows[id], groupCounter)) return 0;
             }
         DropEmptyBranches(n);
@@ -223,7 +233,6 @@ int32_t PreloadBranches()
     }
     for (int32_t b = 1; b <= g_BusCount; ++b)
         if (!JoinBusJunctions(b)) return 0;
-    // Every kernel wire left out stays in the design as it is.
     for (int32_t id : all)
         if (!taken[id] && !KeepKernelBranch(id, rows[id], ownerNet[id])) return 0;
     return 1;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace corvex {
@@ -31,10 +32,10 @@ struct RouteTuning {
     int32_t pointPoolCapacity = 500;
     int32_t meetingCapacity = 200;
     // Levels of escape lines grown for one pair, and the meetings tried for
-    // it: with the grid search behind them the lines look only for the
-    // near, simple ways, which they find fastest.
-    int32_t levelLimit = 1;
-    int32_t meetingTryLimit = 4;
+    // it (every meeting both lists can hold): the lines are the router's
+    // search, the grid search only takes the pairs they leave.
+    int32_t levelLimit = 4;
+    int32_t meetingTryLimit = 400;
     // A stopped line also turns both ways along what stopped it.
     bool turnLines = true;
     // The grid fallback for pairs the escape lines leave unrouted: a window
@@ -66,6 +67,15 @@ struct RouteTuning {
     // The windows' marks kept for the whole page and brought up to date per
     // pair (off: each window's objects collected and marked for every pair).
     bool gridPageMarks = true;
+    // Memory bounds of the grid search, in grid points: the page-wide marks
+    // only for a page of at most `gridPagePoints` points on the step (about
+    // 56 bytes a point with the search's arrays), and a window collected on
+    // its own grid of at most `gridWindowPoints` (about 44 bytes a point):
+    // a wider window is narrowed around the pair, and a pair whose own box
+    // exceeds it gets no grid search. A fine step on a large page so costs
+    // a window, never the page's area over the step squared.
+    int32_t gridPagePoints = 1 << 20;
+    int32_t gridWindowPoints = 1 << 19;
     // ... built once the windows collected one by one in a run hold this
     // percentage of the page's grid points (0: from the first window).
     int32_t gridPagePercent = 100;
@@ -214,8 +224,10 @@ int32_t MR_RouteOnePair(int32_t node, int32_t& connected);
 int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected);
 // The grid fallback (router/route_grid.cpp): a path from the pair's start
 // pin (or a wire of its group) to its end pin (or a wire of that group) by
-// A* with a bend cost on the routing grid, in a window around the pair.
-// 1 with a path that PathFree accepts, 0 when none was found.
+// A* with a bend cost on the routing grid, in a window around the pair. A
+// pin off the grid reaches it by a short stub to a free grid point, checked
+// as every segment is. 1 with a path that PathFree accepts, 0 when none was
+// found.
 int32_t MR_GridSearchPair(int32_t node, Path& path);
 void FreeGridSearch();
 // The exit point of a pin on a body: 1 with the point, 0 when no side is free.
@@ -239,6 +251,13 @@ int32_t NumberNetNodes(int32_t net, int32_t first);
 void DeleteNetWires(int32_t net);
 int32_t DeleteBranchInImage(int32_t branch);
 void RegroupNet(int32_t net);
+// The nets whose wires meet a wire of `net` at junctions: the net itself,
+// for a bus member also its bus, for a bus also its members.
+std::vector<int32_t> JunctionNets(int32_t net);
+// Junction points at the places (of the given page) that no longer join two
+// wires of one net, or a member's wire and its bus, become plain points;
+// looked for in the wires of every net of JunctionNets(net).
+void ReleaseJunctions(int32_t net, int32_t page, const std::vector<std::pair<int32_t, int32_t>>& places);
 // The block mark list: branches marked by a block rectangle, one entry for
 // every touching segment. A plain array, so that it outlives every other
 // module object at process end.

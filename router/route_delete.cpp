@@ -19,7 +19,7 @@ bool ValidRoutedBranch(int32_t b)
 {
     if (!g_Branches.present || b <= 0 || b > g_Branches.capacity) return false;
     const ScrBranchRec& r = g_Branches[b];
-    if (!r.inUse || r.page != g_ScrCurPage || r.flags == kBranchFrame || (r.flags & kBranchKept)) return false;
+    if (!r.inUse || r.page != g_ScrCurPage || r.flags == kBranchFrame) return false;
     if (r.net <= 0 || r.net > g_Nets.Count()) return false;
     for (int32_t x = g_Nets[r.net].firstBranch; x; x = g_Branches[x].next)
         if (x == b) return true;
@@ -67,23 +67,44 @@ int32_t Find(std::vector<int32_t>& up, int32_t i)
     return i;
 }
 
-// Junction points of other branches of the net at a place that no longer
-// joins anything become plain points.
-void ReleaseJunctions(int32_t net, const std::vector<std::pair<int32_t, int32_t>>& places)
+}  // namespace
+
+std::vector<int32_t> JunctionNets(int32_t net)
 {
-    for (auto [x, y] : places)
-        for (int32_t b = g_Nets[net].firstBranch; b; b = g_Branches[b].next) {
-            if (g_Branches[b].page != g_ScrCurPage) continue;
-            for (int32_t p = g_Branches[b].firstPoint; p; p = g_BPoints[p].next) {
-                ScrBPointRec& r = g_BPoints[p];
-                if (r.x != x || r.y != y || !(r.flags & kPointJunction)) continue;
-                bool other = false;
-                for (int32_t o = g_Nets[net].firstBranch; o && !other; o = g_Branches[o].next)
-                    other = o != b && g_Branches[o].page == g_ScrCurPage && PointOnBranch(x, y, o);
-                if (!other) r.flags = (r.flags & ~(kPointJunction | kPointBusJunction)) | kPointPlain;
-            }
-        }
+    std::vector<int32_t> out;
+    if (net <= 0 || net > g_Nets.Count()) return out;
+    out.push_back(net);
+    const ScrNetRec& n = g_Nets[net];
+    if ((n.flags & kNetMember) && n.bus > 0 && n.bus <= g_BusCount) out.push_back(n.bus);
+    if (n.flags & kNetBus)
+        for (int32_t m = g_BusCount + 1; m <= g_Nets.Count(); ++m)
+            if ((g_Nets[m].flags & kNetMember) && g_Nets[m].bus == net) out.push_back(m);
+    return out;
 }
+
+void ReleaseJunctions(int32_t net, int32_t page, const std::vector<std::pair<int32_t, int32_t>>& places)
+{
+    const std::vector<int32_t> nets = JunctionNets(net);
+    for (auto [x, y] : places)
+        for (int32_t owner : nets)
+            for (int32_t b = g_Nets[owner].firstBranch; b; b = g_Branches[b].next) {
+                if (g_Branches[b].page != page) continue;
+                for (int32_t p = g_Branches[b].firstPoint; p; p = g_BPoints[p].next) {
+                    ScrBPointRec& r = g_BPoints[p];
+                    if (r.x != x || r.y != y || !(r.flags & kPointJunction)) continue;
+                    // Still a junction while another wire of the same net, or
+                    // of the bus it belongs to (or of a member of this bus),
+                    // meets the place.
+                    bool other = false;
+                    for (int32_t on : JunctionNets(owner))
+                        for (int32_t o = g_Nets[on].firstBranch; o && !other; o = g_Branches[o].next)
+                            other = o != b && g_Branches[o].page == page && PointOnBranch(x, y, o);
+                    if (!other) r.flags = (r.flags & ~(kPointJunction | kPointBusJunction)) | kPointPlain;
+                }
+            }
+}
+
+namespace {
 
 // Takes a branch out of the picture, the field grid and its net.
 void RemoveBranch(int32_t b)
@@ -143,13 +164,33 @@ void RegroupNet(int32_t net)
     }
 }
 
-void DeleteNetWires(int32_t net)
+namespace {
+
+// Takes every wire of the net on the current page away. For a bus member
+// the taps on its bus go with them, for a bus the taps of its members.
+void RemovePageWires(int32_t net)
 {
+    const bool shared = JunctionNets(net).size() > 1;
+    std::vector<std::pair<int32_t, int32_t>> places;
     for (int32_t b = g_Nets[net].firstBranch; b;) {
         const int32_t next = g_Branches[b].next;
-        if (g_Branches[b].page == g_ScrCurPage) RemoveBranch(b);
+        if (g_Branches[b].page == g_ScrCurPage) {
+            if (shared)
+                for (int32_t p = g_Branches[b].firstPoint; p; p = g_BPoints[p].next)
+                    if (g_BPoints[p].flags & (kPointJunction | kPointBusJunction))
+                        places.emplace_back(g_BPoints[p].x, g_BPoints[p].y);
+            RemoveBranch(b);
+        }
         b = next;
     }
+    if (!places.empty()) ReleaseJunctions(net, g_ScrCurPage, places);
+}
+
+}  // namespace
+
+void DeleteNetWires(int32_t net)
+{
+    RemovePageWires(net);
     NumberNetNodes(net, 1);
     DrawNetRatsnest(net, 0);
 }
@@ -160,7 +201,7 @@ int32_t DeleteBranchInImage(int32_t b)
     const int32_t net = g_Branches[b].net;
     const auto places = Places(b);
     RemoveBranch(b);
-    ReleaseJunctions(net, places);
+    ReleaseJunctions(net, g_ScrCurPage, places);
     RegroupNet(net);
     DrawNetRatsnest(net, 0);
     return 1;
@@ -168,6 +209,66 @@ int32_t DeleteBranchInImage(int32_t b)
 
 namespace {
 
+std::vector<int32_t> PointList(int32_t b)
+{
+    std::vector<int32_t> out;
+    for (int32_t p = g_Branches[b].firstPoint; p; p = g_BPoints[p].next) out.push_back(p);
+    return out;
+}
+
+// Joins branch b at its end point `end` with the one other wire of its net
+// that ends there, when nothing else meets the place and no pin stands
+// there: b takes the other wire's points (its own keep their order), the
+// meeting point becomes a plain point and the spare branch record is freed.
+void JoinAtEnd(int32_t b, int32_t end)
+{
+    const ScrBPointRec e = g_BPoints[end];
+    if (e.branch != b || (e.flags & kPointNode)) return;
+    const int32_t net = g_Branches[b].net, page = g_Branches[b].page;
+    auto at = [&](int32_t p) { return g_BPoints[p].x == e.x && g_BPoints[p].y == e.y; };
+    int32_t other = 0, otherEnd = 0, touching = 0;
+    for (int32_t owner : JunctionNets(net))
+        for (int32_t o = g_Nets[owner].firstBranch; o; o = g_Branches[o].next) {
+            if (o == b || g_Branches[o].page != page || !PointOnBranch(e.x, e.y, o)) continue;
+            ++touching;
+            const int32_t f = g_Branches[o].firstPoint, l = LastBPoint(o);
+            if (owner != net || f == l || (at(f) && at(l))) continue;
+            if (at(f)) other = o, otherEnd = f;
+            else if (at(l)) other = o, otherEnd = l;
+        }
+    if (touching != 1 || !other || (g_BPoints[otherEnd].flags & kPointNode)) return;
+    std::vector<int32_t> mine = PointList(b), theirs = PointList(other);
+    if (at(mine.front()) && at(mine.back())) return;  // a closed loop
+    std::vector<int32_t> all;
+    if (mine.back() == end) {
+        // b runs on into the other wire: its points follow, meeting point first.
+        if (theirs.front() != otherEnd) std::reverse(theirs.begin(), theirs.end());
+        all = mine;
+        all.insert(all.end(), theirs.begin() + 1, theirs.end());
+        FreeBPoint(theirs.front());
+    } else if (mine.front() == end) {
+        // The other wire leads into b: its points come first, meeting point last.
+        if (theirs.back() != otherEnd) std::reverse(theirs.begin(), theirs.end());
+        all.assign(theirs.begin(), theirs.end() - 1);
+        all.insert(all.end(), mine.begin(), mine.end());
+        FreeBPoint(theirs.back());
+    } else {
+        return;
+    }
+    for (size_t i = 0; i < all.size(); ++i) {
+        ScrBPointRec& r = g_BPoints[all[i]];
+        r.prev = i ? all[i - 1] : 0;
+        r.next = i + 1 < all.size() ? all[i + 1] : 0;
+        r.branch = b;
+    }
+    g_Branches[b].firstPoint = all.front();
+    g_BPoints[end].flags = kPointPlain;
+    g_Branches[other].firstPoint = 0;
+    RemoveBranchFromChain(net, other);
+}
+
+// Deletes the segment from bend point p to its successor q. A cut end
+// that meets the end of another wire of the net joins it.
 int32_t DeleteSegment(int32_t p)
 {
     const int32_t q = g_BPoints[p].next, b = g_BPoints[p].branch;
@@ -178,10 +279,14 @@ int32_t DeleteSegment(int32_t p)
     FieldRemoveNet(net);
     const std::vector<std::pair<int32_t, int32_t>> places{{g_BPoints[p].x, g_BPoints[p].y},
                                                           {g_BPoints[q].x, g_BPoints[q].y}};
+    // The ends the cut leaves: (branch, end point).
+    std::vector<std::pair<int32_t, int32_t>> ends;
     if (g_BPoints[q].next == 0) {
         UnlinkBPoint(q);  // p is the new end
+        ends.emplace_back(b, p);
     } else if (g_BPoints[p].prev == 0) {
         UnlinkBPoint(p);  // the branch starts at q
+        ends.emplace_back(b, q);
     } else {
         const int32_t nb = NewBranch();
         if (!nb) {
@@ -196,8 +301,13 @@ int32_t DeleteSegment(int32_t p)
         SetPointsBranch(nb);
         r.next = g_Branches[b].next;
         g_Branches[b].next = nb;
+        ends.emplace_back(b, p);
+        ends.emplace_back(nb, q);
     }
-    ReleaseJunctions(net, places);
+    ReleaseJunctions(net, g_ScrCurPage, places);
+    for (auto [branch, end] : ends)
+        if (g_Branches[branch].inUse && g_BPoints[end].inUse && g_BPoints[end].branch == branch)
+            JoinAtEnd(branch, end);
     RegroupNet(net);
     FieldAddNet(net);
     DrawNetRatsnest(net, 0);
@@ -254,11 +364,7 @@ int32_t SCR_DeleteOneNetInThePage(int32_t* state, char* msg, int32_t size, int32
         }
         if (net < 0 || net > g_Nets.Count()) return Fail(1940, 7);
         if (g_Nets[net].flags & kNetBus) {
-            for (int32_t b = g_Nets[net].firstBranch; b;) {
-                const int32_t next = g_Branches[b].next;
-                if (g_Branches[b].page == g_ScrCurPage) RemoveBranch(b);
-                b = next;
-            }
+            RemovePageWires(net);
         } else {
             DeleteNetWires(net);
         }
@@ -316,7 +422,7 @@ int32_t SCR_DeleteBranchesWithBlok(int32_t* state, char* msg, int32_t size) noex
             const int32_t net = g_Branches[b].net;
             const auto places = Places(b);
             RemoveBranch(b);
-            ReleaseJunctions(net, places);
+            ReleaseJunctions(net, g_ScrCurPage, places);
             if (std::find(nets.begin(), nets.end(), net) == nets.end()) nets.push_back(net);
         }
         for (int32_t net : nets) {

@@ -141,8 +141,6 @@ int32_t SCR_RedrawPage() noexcept
         for (int32_t n = 1; n <= nets; ++n)
             for (int32_t b = g_Nets[n].firstBranch; b; b = g_Branches[b].next)
                 if (g_Branches[b].page == g_ScrCurPage) DrawBranch(b, 0);
-        for (int32_t b : g_KeptBranches)
-            if (Valid(b) && g_Branches[b].page == g_ScrCurPage) DrawBranch(b, 0);
         if (g_ViewStatus & 16) {
             SetPen(g_CatColors[kColRats], 2, 0);
             for (int32_t n = g_BusCount + 1; n <= nets; ++n) {

@@ -429,17 +429,99 @@ int64_t FewestCells(const ScrNodeRec& a, const ScrNodeRec& b)
     return fewest == INT64_MAX ? 0 : fewest;
 }
 
+// A way from a pin off the routing grid onto it: straight out of the pin
+// in one of its exit directions (any for a free pin) to a grid line, then
+// along that line to the nearer grid row or column when the pin is off the
+// grid across that direction too. `pts` runs from the pin to the grid point.
+struct Stub {
+    std::array<PathPt, 3> pts{};
+    int32_t n = 0;
+    int64_t score = 0;
+    int8_t free = -1;  // whether its segments keep the wire rules: -1 not known yet
+    const PathPt& Grid() const { return pts[size_t(n - 1)]; }
+};
+
+// The stubs of pin `p` cheapest first: the stub's length plus the distance
+// from its grid point to (qx, qy). Up to three steps farther out than the
+// first grid line, so that a stub can clear a lead or a wire beside the pin.
+std::vector<Stub> PinStubs(const ScrNodeRec& p, int64_t qx, int64_t qy, int64_t step)
+{
+    std::vector<Stub> out;
+    const bool freePin = (p.flags & kExitAll) == kExitAll;
+    for (int32_t e = 0; e < 4; ++e) {
+        if (!freePin && !(p.flags & kExitBit[e])) continue;
+        const bool h = kDx[e] != 0;
+        const int32_t sign = h ? kDx[e] : kDy[e];
+        const int64_t along = h ? p.x : p.y, across = h ? p.y : p.x;
+        const int64_t first = along % step == 0 ? along : sign > 0 ? GridCeilTo(along, step) : GridFloorTo(along, step);
+        int64_t sides[2] = {GridFloorTo(across, step), GridCeilTo(across, step)};
+        const int32_t sideCount = sides[0] == sides[1] ? 1 : 2;
+        for (int32_t k = 0; k < 4; ++k) {
+            const int64_t a = first + sign * k * step;
+            for (int32_t i = 0; i < sideCount; ++i) {
+                const int64_t c = sides[i];
+                if (a == along && c == across) continue;  // on the grid: no stub
+                Stub s;
+                auto put = [&](int64_t u, int64_t v) {
+                    const PathPt q{int32_t(h ? u : v), int32_t(h ? v : u), kPathFree};
+                    if (s.n && s.pts[size_t(s.n - 1)].x == q.x && s.pts[size_t(s.n - 1)].y == q.y) return;
+                    s.pts[size_t(s.n++)] = q;
+                };
+                put(along, across);
+                s.pts[0].flags = kPathFixed;
+                put(a, across);
+                put(a, c);
+                const PathPt& g = s.Grid();
+                s.score = std::llabs(a - along) + std::llabs(c - across) + std::llabs(g.x - qx) + std::llabs(g.y - qy);
+                out.push_back(s);
+            }
+        }
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Stub& l, const Stub& r) { return l.score < r.score; });
+    return out;
+}
+
+// The first stub whose grid point lies in the window clear of bodies and
+// foreign wires and whose segments keep the wire rules; nullptr for none.
+const Stub* PickStub(std::vector<Stub>& stubs)
+{
+    const GridWindow& w = g_Win;
+    for (Stub& s : stubs) {
+        int32_t gx, gy;
+        const PathPt& g = s.Grid();
+        if (!w.Cell(g.x, g.y, gx, gy)) continue;
+        const int32_t k = w.Idx(gx, gy);
+        if (w.body[size_t(k)] != 0 || (w.marks[size_t(k)] & (kRunH | kRunV | kEnd))) continue;
+        if (s.free < 0) {
+            s.free = 1;
+            for (int32_t i = 0; i + 1 < s.n && s.free; ++i)
+                if (!PathSegmentFree(s.pts[size_t(i)], s.pts[size_t(i + 1)])) s.free = 0;
+        }
+        if (s.free) return &s;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int32_t MR_GridSearchPair(int32_t node, Path& path)
 {
     path.clear();
     if (!g_Tuning.gridFallback || g_StepSize <= 0) return 0;
-    const ScrNodeRec& a = g_Nodes[node];
-    const ScrNodeRec& b = g_Nodes[a.partner];
+    const ScrNodeRec& pinA = g_Nodes[node];
+    const ScrNodeRec& pinB = g_Nodes[pinA.partner];
     GridWindow& w = g_Win;
     w.step = g_StepSize;
-    if (a.x % w.step || a.y % w.step || b.x % w.step || b.y % w.step) return 0;
+    // A pin off the grid is searched from (to) the grid point of its stub:
+    // the search's ends `a` and `b` are the pins moved there, with the
+    // pins' exits, components, nets and groups.
+    auto offGrid = [&](const ScrNodeRec& p) { return p.x % w.step != 0 || p.y % w.step != 0; };
+    std::vector<Stub> stubsA, stubsB;
+    if (offGrid(pinA)) stubsA = PinStubs(pinA, pinB.x, pinB.y, w.step);
+    if (offGrid(pinB)) stubsB = PinStubs(pinB, pinA.x, pinA.y, w.step);
+    ScrNodeRec a = pinA, b = pinB;
+    if (!stubsA.empty()) a.x = stubsA.front().Grid().x, a.y = stubsA.front().Grid().y;
+    if (!stubsB.empty()) b.x = stubsB.front().Grid().x, b.y = stubsB.front().Grid().y;
     // A wire-link pool that cannot hold the shortest wire the pair could
     // have refuses whatever way is found (the insertion fails 2300/2): no
     // search. Asked only when the pool is nearly full.
@@ -466,19 +548,41 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
     GridPage* page = nullptr;
     if (g_Tuning.gridPageMarks && fx1 != INT32_MIN) {  // a page with a frame
         const int64_t points = ((fx2 - fx1) / w.step + 1) * ((fy2 - fy1) / w.step + 1);
-        if (GridPageKept() || w.collected * 100 >= points * std::max(0, g_Tuning.gridPagePercent)) page = SyncGridPage();
+        if (points <= g_Tuning.gridPagePoints &&
+            (GridPageKept() || w.collected * 100 >= points * std::max(0, g_Tuning.gridPagePercent)))
+            page = SyncGridPage();
     }
     struct End {
         ~End() { EndWindow(); }
     } end;
     for (const int32_t margin : {g_Tuning.gridMarginSteps, g_Tuning.gridWideSteps}) {
         if (margin <= 0) continue;
-        const int64_t m = std::max<int64_t>(int64_t(margin) * w.step, extent * margin / 40);
-        const int64_t x1 = GridCeilTo(std::max(lx - m, fx1), w.step), y1 = GridCeilTo(std::max(ly - m, fy1), w.step);
-        const int64_t x2 = GridFloorTo(std::min(hx + m, fx2), w.step), y2 = GridFloorTo(std::min(hy + m, fy2), w.step);
-        if (x2 < x1 || y2 < y1) return 0;
+        int64_t m = std::max<int64_t>(int64_t(margin) * w.step, extent * margin / 40);
+        auto box = [&](int64_t mm, int64_t& x1, int64_t& y1, int64_t& x2, int64_t& y2) {
+            x1 = GridCeilTo(std::max(lx - mm, fx1), w.step), y1 = GridCeilTo(std::max(ly - mm, fy1), w.step);
+            x2 = GridFloorTo(std::min(hx + mm, fx2), w.step), y2 = GridFloorTo(std::min(hy + mm, fy2), w.step);
+            return x2 < x1 || y2 < y1 ? int64_t(0) : ((x2 - x1) / w.step + 1) * ((y2 - y1) / w.step + 1);
+        };
+        int64_t x1, y1, x2, y2;
+        int64_t points = box(m, x1, y1, x2, y2);
+        if (!points) return 0;
+        // A window on a grid of its own holds at most gridWindowPoints: the
+        // margin gives way (by halves, then none), and a pair whose own box
+        // is larger gets no grid search.
+        if (!page && points > g_Tuning.gridWindowPoints) {
+            while (m > w.step && points > g_Tuning.gridWindowPoints) m /= 2, points = box(m, x1, y1, x2, y2);
+            if (points > g_Tuning.gridWindowPoints) m = 0, points = box(0, x1, y1, x2, y2);
+            if (!points || points > g_Tuning.gridWindowPoints) return 0;
+        }
         if ((x2 - x1) / w.step + 1 > 4096 || (y2 - y1) / w.step + 1 > 4096) return 0;
         if (!BuildWindow(x1, y1, x2, y2, page)) return 0;
+        // The stubs of pins off the grid, to grid points free in this window.
+        const Stub* stubA = nullptr;
+        const Stub* stubB = nullptr;
+        if (!stubsA.empty() && !(stubA = PickStub(stubsA))) return 0;
+        if (!stubsB.empty() && !(stubB = PickStub(stubsB))) return 0;
+        if (stubA) a.x = stubA->Grid().x, a.y = stubA->Grid().y;
+        if (stubB) b.x = stubB->Grid().x, b.y = stubB->Grid().y;
         // A short search from the end pin: an end shut in by what is
         // around it is found at about the cost of its little room (and a
         // near way found serves). Then the full search from the start. A
@@ -512,6 +616,16 @@ int32_t MR_GridSearchPair(int32_t node, Path& path)
             if (i == 0) flags = x == a.x && y == a.y ? kPathFixed : kPathJunction;
             if (i + 1 == r.way.size()) flags = x == b.x && y == b.y ? kPathFixed : kPathJunction;
             path.push_back(PathPt{x, y, flags});
+        }
+        // The stubs back to the pins, unless the way begins or ends on a
+        // wire of the pin's group instead.
+        if (stubA && path.front().flags == kPathFixed) {
+            path.front().flags = kPathFree;
+            path.insert(path.begin(), stubA->pts.begin(), stubA->pts.begin() + (stubA->n - 1));
+        }
+        if (stubB && path.back().flags == kPathFixed) {
+            path.back().flags = kPathFree;
+            for (int32_t i = stubB->n - 2; i >= 0; --i) path.push_back(stubB->pts[size_t(i)]);
         }
         MR_StraightenPath(path);
         if (path.size() >= 2 && PathFree(path)) return 1;

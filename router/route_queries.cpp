@@ -215,10 +215,12 @@ int32_t SCR_QuestCommand(const int32_t* point, char* /*msg*/, int32_t code) noex
         case 1:
         case 11: {
             HitTestPoint(x, y, 3);
+            // The pin's net; a member's pin (whose net is the bus's to route)
+            // or no pin: the net of the wire hit there, unless it is a bus
+            // wire or a frame.
             int32_t net = 0;
             if (g_HitNode && !(g_Nets[g_Nodes[g_HitNode].net].flags & kNetMember)) net = g_Nodes[g_HitNode].net;
-            else if (!g_HitNode && g_HitBranch && ValidRoutedBranch(g_HitBranch) &&
-                     !(g_Branches[g_HitBranch].flags & kBranchBus))
+            else if (g_HitBranch && ValidRoutedBranch(g_HitBranch) && !(g_Branches[g_HitBranch].flags & kBranchBus))
                 net = g_Branches[g_HitBranch].net;
             if (net && code == 11) DrawNet(net, 2);
             return net;
@@ -227,8 +229,8 @@ int32_t SCR_QuestCommand(const int32_t* point, char* /*msg*/, int32_t code) noex
         case 3: HitTestPoint(x, y, 5); return g_HitNode && g_Nodes[g_HitNode].partner ? g_HitNode : 0;
         case 12:
             HitTestPoint(x, y, 2);
-            // Only the wires of nets: the page frame and kept wires are not
-            // the router's to delete.
+            // Only the wires of nets: the page frame is not the router's to
+            // delete.
             if (!ValidRoutedBranch(g_HitBranch)) return 0;
             DrawBranch(g_HitBranch, 2);
             return g_HitBranch;

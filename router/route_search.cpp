@@ -147,28 +147,51 @@ bool LineSpan(const EscPt& p, int64_t& lo, int64_t& hi)
     return lo != hi;
 }
 
-void MR_IntersectEscapeLines(const EscPool& hp, size_t a, const EscPool& vp, size_t b, std::vector<Meeting>& list)
+// A grown line of a pool: its extent along its axis and where it lies
+// across it.
+struct Span {
+    int64_t lo, hi;
+    int32_t at, index;
+};
+
+// The lines of a pool (points without a line, and lines of no length, meet
+// nothing), kept from call to call.
+void Spans(const EscPool& pool, bool horizontal, std::vector<Span>& out)
 {
-    const EscPt& h = hp.pts[a];
-    const EscPt& v = vp.pts[b];
-    int64_t hlo, hhi, vlo, vhi;
-    if (!LineSpan(h, hlo, hhi) || !LineSpan(v, vlo, vhi)) return;
-    if (v.x < hlo || v.x > hhi || h.y < vlo || h.y > vhi) return;
-    if (static_cast<int32_t>(list.size()) + 1 >= g_Tuning.meetingCapacity) return;
-    const int64_t cost = h.cost + std::llabs(int64_t(v.x) - h.x) + v.cost + std::llabs(int64_t(h.y) - v.y);
-    list.push_back(Meeting{v.x, h.y, static_cast<int32_t>(a), static_cast<int32_t>(b), cost > 0 ? cost : 1});
+    out.clear();
+    for (size_t i = 0; i < pool.pts.size(); ++i) {
+        const EscPt& p = pool.pts[i];
+        int64_t lo, hi;
+        if (LineSpan(p, lo, hi)) out.push_back(Span{lo, hi, horizontal ? p.y : p.x, static_cast<int32_t>(i)});
+    }
+}
+
+void MR_IntersectEscapeLines(const EscPool& hp, const Span& h, const EscPool& vp, const Span& v,
+                             std::vector<Meeting>& list)
+{
+    if (v.at < h.lo || v.at > h.hi || h.at < v.lo || h.at > v.hi) return;
+    const EscPt& hpt = hp.pts[size_t(h.index)];
+    const EscPt& vpt = vp.pts[size_t(v.index)];
+    const int64_t cost = hpt.cost + std::llabs(int64_t(vpt.x) - hpt.x) + vpt.cost + std::llabs(int64_t(hpt.y) - vpt.y);
+    list.push_back(Meeting{vpt.x, hpt.y, h.index, v.index, cost > 0 ? cost : 1});
 }
 
 void MR_FindLevelMeeting(int32_t level)
 {
     // List 1: start-horizontal with end-vertical; list 2: start-vertical with
-    // end-horizontal.
+    // end-horizontal. Meetings are recorded in the order of the first
+    // pool's points, then the second's, until the list is full.
     const EscPool& first = g_Pools[level == 0 ? 0 : 1];
     const EscPool& second = g_Pools[level == 0 ? 3 : 2];
     std::vector<Meeting>& list = g_Meetings[level];
     list.clear();
-    for (size_t a = 0; a < first.pts.size(); ++a)
-        for (size_t b = 0; b < second.pts.size(); ++b) {
+    static std::vector<Span> spans[2];
+    Spans(first, level == 0, spans[0]);
+    Spans(second, level != 0, spans[1]);
+    const size_t room = size_t(std::max(0, g_Tuning.meetingCapacity - 1));
+    for (const Span& a : spans[0])
+        for (const Span& b : spans[1]) {
+            if (list.size() >= room) return;
             if (level == 0)
                 MR_IntersectEscapeLines(first, a, second, b, list);
             else

@@ -84,14 +84,11 @@ int32_t PlanBranch(WriteBackPlan& plan, JunctionList& list, int32_t b, int32_t n
     return 1;
 }
 
-// The image branches of a net: its chain, then the filtered wires of it.
+// The image branches of a net: its chain.
 int32_t PlanNet(WriteBackPlan& plan, JunctionList& list, int32_t net, Owner owner)
 {
     for (int32_t b = g_Nets[net].firstBranch; b; b = g_Branches[b].next)
         if (!PlanBranch(plan, list, b, net, owner)) return 0;
-    for (int32_t b : g_KeptBranches)
-        if (g_Branches[b].net == net && g_Branches[b].kernelId == 0 && !PlanBranch(plan, list, b, net, owner))
-            return 0;
     return 1;
 }
 
@@ -124,8 +121,10 @@ int64_t SegDistance(const Seg& s, int32_t x, int32_t y)
     return std::llabs(cx - x) + std::llabs(cy - y);
 }
 
-// The old wires and junctions that the new ones replace, and the texts of
-// the old wires, each given to the nearest new wire of its net on its page.
+// The old wires and junctions that the new ones replace (a wire the filter
+// left out of the image goes too; one the preload kept as it is stays, with
+// its junctions), and the texts of the old wires, each given to the nearest
+// new wire of its net on its page.
 int32_t PlanReplacement(WriteBackPlan& plan)
 {
     std::set<int32_t> keptJunctions, keptIds;

@@ -15,7 +15,11 @@
 // with a smaller pitch: the looser pitch gives way first, never below the
 // dense array's. At 2,000 components empty and wires become 11 x 10 and
 // channels 10 x 11; such a case says so after its name ("pitch 11 x 10
-// tenths, reduced from 16 x 16 to fit the router's field grid").
+// tenths, reduced from 16 x 16 to fit the router's field grid"). Beside
+// them two metric kinds, mm2.5 and mm2.54: parts of 2 to 16 pins whose pins
+// lie 2.5 or 2.54 mm apart (the symbols defined in the generated source),
+// on a grid of 12 pin pitches. A pin off the routing step reaches the grid
+// by a stub in both routers.
 //
 //   route_bench [--quick] [--max N] [--seeds N] [--only "200 dense seed 1"] [options] [design-file]
 //   generated cases (up to N components, N seeds, or one named case), or one design;
@@ -35,6 +39,10 @@
 //   --repeat N runs each router N times on the page loaded afresh and shows
 //   the least time (a run of a few milliseconds moves with the machine's
 //   load; the routes are the same every time);
+//   --step I routes every case on step index I (0.01, 0.02, 0.04, 0.05,
+//   0.08, 0.1 in; 3 by default: pins of the inch pages then lie on the step),
+//   --kind NAME runs one page kind (empty, dense, channels, wires, mm2.5,
+//   mm2.54: metric pages whose pins lie 2.5 or 2.54 mm apart);
 //   ROUTE_BENCH_DETAIL=1 lists the router's violations
 #include "platform/kernel/nvokernel32.h"
 #include "router/corvex.h"
@@ -60,6 +68,8 @@ using namespace corvex;
 namespace {
 
 bool g_NoLee = false;
+// The routing step of every case (0.01, 0.02, 0.04, 0.05, 0.08, 0.1 in).
+int g_StepIndex = 3;
 int g_Repeat = 1;
 
 // The symbols of the generated pages: two-pin parts, a gate, a flip-flop
@@ -172,6 +182,82 @@ std::string Generate(int n, int seed, int px, int py)
     return s.str();
 }
 
+// Metric pages: symbols whose pins lie `pitch` hundredths of a millimetre
+// apart (250: 2.5 mm, 254: 2.54 mm), defined in the generated source: a
+// two-pin part, a three-pin part, an eight- and a sixteen-pin IC and a
+// six-pin connector. Components stand on a grid of 12 pin pitches both ways
+// (tighter for `dense`), so with 2.5 mm pins no pin lies on an inch step,
+// and with 2.54 mm pins only on the steps that divide 0.1 inch.
+std::string MetricSymbols(int p)
+{
+    std::ostringstream s;
+    s << "unit 0.01mm\n";
+    s << "symbol M2 schematic\n  entry 1 at " << -2 * p << " 0\n  entry 2 at " << 2 * p << " 0\n  rect " << -p << " "
+      << -2 * p / 5 << " " << 2 * p << " " << 4 * p / 5 << "\n  line " << -2 * p << " 0 " << -p << " 0\n  line " << p
+      << " 0 " << 2 * p << " 0\n  text R at 0 " << p << " role reference\nend\n";
+    s << "symbol M3 schematic\n  entry 1 at " << -2 * p << " 0\n  entry 2 at " << 2 * p << " 0\n  entry 3 at 0 " << -2 * p
+      << "\n  rect " << -p << " " << -p << " " << 2 * p << " " << 2 * p << "\n  line " << -2 * p << " 0 " << -p
+      << " 0\n  line " << p << " 0 " << 2 * p << " 0\n  line 0 " << -2 * p << " 0 " << -p
+      << "\n  text Q at 0 " << 2 * p << " role reference\nend\n";
+    for (int n : {8, 16}) {
+        const int side = n / 2;
+        s << "symbol MIC" << n << " schematic\n";
+        for (int i = 0; i < side; ++i) s << "  entry " << i + 1 << " at " << -3 * p << " " << (side - 1) * p / 2 - i * p << "\n";
+        for (int i = 0; i < side; ++i)
+            s << "  entry " << side + i + 1 << " at " << 3 * p << " " << -(side - 1) * p / 2 + i * p << "\n";
+        s << "  rect " << -2 * p << " " << -side * p / 2 << " " << 4 * p << " " << side * p << "\n";
+        for (int i = 0; i < side; ++i) {
+            const int y = (side - 1) * p / 2 - i * p;
+            s << "  line " << -3 * p << " " << y << " " << -2 * p << " " << y << "\n  line " << 2 * p << " " << y << " "
+              << 3 * p << " " << y << "\n";
+        }
+        s << "  text U at " << -2 * p << " " << side * p / 2 + p / 2 << " role reference\nend\n";
+    }
+    s << "symbol MCON6 schematic\n";
+    for (int i = 0; i < 6; ++i) s << "  entry " << i + 1 << " at " << -p << " " << 5 * p / 2 - i * p << "\n";
+    s << "  rect 0 " << -3 * p << " " << p << " " << 6 * p << "\n";
+    for (int i = 0; i < 6; ++i) s << "  line " << -p << " " << 5 * p / 2 - i * p << " 0 " << 5 * p / 2 - i * p << "\n";
+    s << "  text J at 0 " << 7 * p / 2 << " role reference\nend\n";
+    return s.str();
+}
+
+// A metric page of n components (pin pitch p hundredths of a millimetre),
+// nets of 2..6 random pins; `dense` packs the components at 10 x 10 pitches.
+std::string GenerateMetric(int n, int seed, int p, bool dense)
+{
+    static const char* const kNames[] = {"M2", "M3", "MIC8", "MIC16", "MCON6"};
+    static const int kPins[] = {2, 3, 8, 16, 6};
+    std::mt19937 rng(static_cast<unsigned>(seed * 104729 + n + p));
+    const int px = (dense ? 10 : 12) * p, py = (dense ? 10 : 12) * p, margin = 8 * p;
+    const int cols = std::max(1, static_cast<int>(std::sqrt(double(n))) + 1), rows = (n + cols - 1) / cols;
+    const int w = cols * px + 2 * margin, h = rows * py + 2 * margin;
+    std::ostringstream s;
+    s << MetricSymbols(p) << "unit 0.01mm\ndesign G\nlevel MAIN\n";
+    std::vector<std::string> pins;
+    std::ostringstream page;
+    page << "page P frame " << w << " " << h << "\n";
+    for (int i = 0; i < n; ++i) {
+        const int k = static_cast<int>(rng() % std::size(kNames));
+        // Frame centred on the origin; positions on whole pin pitches.
+        const int x = (-(w / 2) / p) * p + margin + (i % cols) * px + px / 2,
+                  y = (-(h / 2) / p) * p + margin + (i / cols) * py + py / 2;
+        page << "  component U" << i << " symbol " << kNames[k] << " at " << x << " " << y << "\n";
+        for (int e = 0; e < kPins[k]; ++e) pins.push_back("U" + std::to_string(i) + "." + std::to_string(e + 1));
+    }
+    std::shuffle(pins.begin(), pins.end(), rng);
+    size_t at = 0;
+    int nets = 0;
+    while (at + 2 <= pins.size() && at < pins.size() * 7 / 10) {
+        const size_t size = std::min<size_t>(2 + rng() % 5, pins.size() - at);
+        s << "net N" << nets;
+        for (size_t j = 0; j < size; ++j) s << " " << pins[at + j];
+        s << "\n";
+        at += size, ++nets;
+    }
+    s << page.str() << "end\n";
+    return s.str();
+}
+
 bool Build(const std::string& text, const std::string& libs)
 {
     nvo_sources::Source source;
@@ -189,7 +275,7 @@ bool LoadImage()
     SCR_DBaseFree();
     SCR_SetPreloadBits(5);
     if (!SCR_LoadComponentsAndSymbols() || !SCR_LoadFields() || !LD_PreLoadBranchesAndBPoints()) return false;
-    SCR_SetStepIndex(3);
+    SCR_SetStepIndex(g_StepIndex);
     return true;
 }
 
@@ -232,7 +318,9 @@ struct Lee {
     {
         const int32_t pg = FindPageIndex(g_ScrCurPage);
         const ScrPageRec& p = g_Pages[pg];
-        step = g_StepSize, ox = p.frameMinX, oy = p.frameMinY;
+        // The grid of the router: multiples of the step inside the frame.
+        step = g_StepSize;
+        ox = int32_t(std::ceil(double(p.frameMinX) / step)) * step, oy = int32_t(std::ceil(double(p.frameMinY) / step)) * step;
         cols = (p.frameMaxX - ox) / step + 1, rows = (p.frameMaxY - oy) / step + 1;
         const size_t n = size_t(cols) * rows;
         bodyComp.assign(n, 0), hNet.assign(n, 0), vNet.assign(n, 0), endNet.assign(n, 0);
@@ -279,6 +367,30 @@ struct Lee {
 
     void MarkBranch(int32_t b, int32_t net)
     {
+        // A segment off the grid (a stub to a pin off the step) closes every
+        // grid point within a step of it, as the router's windows do.
+        bool offGrid = false;
+        for (int32_t p = g_Branches[b].firstPoint; p; p = g_BPoints[p].next)
+            offGrid = offGrid || (g_BPoints[p].x - ox) % step != 0 || (g_BPoints[p].y - oy) % step != 0;
+        if (offGrid) {
+            for (int32_t p = g_Branches[b].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next) {
+                const int32_t q = g_BPoints[p].next;
+                const int64_t x1 = std::min(g_BPoints[p].x, g_BPoints[q].x) - step, x2 = std::max(g_BPoints[p].x, g_BPoints[q].x) + step;
+                const int64_t y1 = std::min(g_BPoints[p].y, g_BPoints[q].y) - step, y2 = std::max(g_BPoints[p].y, g_BPoints[q].y) + step;
+                if ((g_BPoints[p].x - ox) % step == 0 && (g_BPoints[p].y - oy) % step == 0 &&
+                    (g_BPoints[q].x - ox) % step == 0 && (g_BPoints[q].y - oy) % step == 0)
+                    continue;  // on the grid: marked below
+                const int32_t gx1 = std::max<int32_t>(0, int32_t(std::ceil(double(x1 - ox) / step)));
+                const int32_t gx2 = std::min<int32_t>(cols - 1, int32_t(std::floor(double(x2 - ox) / step)));
+                const int32_t gy1 = std::max<int32_t>(0, int32_t(std::ceil(double(y1 - oy) / step)));
+                const int32_t gy2 = std::min<int32_t>(rows - 1, int32_t(std::floor(double(y2 - oy) / step)));
+                for (int32_t gy = gy1; gy <= gy2; ++gy)
+                    for (int32_t gx = gx1; gx <= gx2; ++gx) {
+                        const int32_t k = Idx(gx, gy);
+                        Put(hNet, k, net), Put(vNet, k, net), Put(endNet, k, net);
+                    }
+            }
+        }
         Cells(b, [&](int32_t k, bool h, bool end) {
             Put(h ? hNet : vNet, k, net);
             if (end) Put(endNet, k, net);
@@ -293,12 +405,85 @@ struct Lee {
 
     bool Foreign(const std::vector<int32_t>& v, int32_t k, int32_t net) const { return v[k] != 0 && v[k] != net; }
 
+    // The stub of a pin off the grid, as the router makes it: straight out
+    // of the pin in an exit direction to a grid line (up to three steps
+    // farther), then along it to the nearer grid row or column; cheapest
+    // first (its length plus the distance to the other end), the first whose
+    // grid point is free and whose segments keep the wire rules. Empty when
+    // the pin lies on the grid; false when no stub is free.
+    bool Stub(const ScrNodeRec& p, int32_t qx, int32_t qy, int32_t net, std::vector<PathPt>& out)
+    {
+        out.clear();
+        if ((p.x - ox) % step == 0 && (p.y - oy) % step == 0) return true;
+        struct Cand {
+            std::vector<PathPt> pts;
+            int64_t score;
+        };
+        std::vector<Cand> cands;
+        const int32_t dx[4] = {1, 0, -1, 0}, dy[4] = {0, 1, 0, -1};
+        const int32_t exitBit[4] = {kExitPosX, kExitPosY, kExitNegX, kExitNegY};
+        auto floorTo = [&](int64_t v) { return int64_t(std::floor(double(v) / step)) * step; };
+        for (int e = 0; e < 4; ++e) {
+            if ((p.flags & kExitAll) != kExitAll && !(p.flags & exitBit[e])) continue;
+            const bool h = dx[e] != 0;
+            const int32_t sign = h ? dx[e] : dy[e];
+            const int64_t along = h ? p.x : p.y, across = h ? p.y : p.x;
+            const int64_t lo = floorTo(along), first = lo == along ? along : sign > 0 ? lo + step : lo;
+            const int64_t sides[2] = {floorTo(across), floorTo(across) == across ? across : floorTo(across) + step};
+            for (int k = 0; k < 4; ++k)
+                for (int i = 0; i < (sides[0] == sides[1] ? 1 : 2); ++i) {
+                    const int64_t a = first + sign * k * step, c = sides[i];
+                    if (a == along && c == across) continue;
+                    Cand cand;
+                    for (auto [u, v] : {std::pair{along, across}, std::pair{a, across}, std::pair{a, c}}) {
+                        const PathPt q{int32_t(h ? u : v), int32_t(h ? v : u), kPathFree};
+                        if (cand.pts.empty() || cand.pts.back().x != q.x || cand.pts.back().y != q.y) cand.pts.push_back(q);
+                    }
+                    cand.pts.front().flags = kPathFixed;
+                    const PathPt& g = cand.pts.back();
+                    cand.score = std::llabs(a - along) + std::llabs(c - across) + std::llabs(int64_t(g.x) - qx) +
+                                 std::llabs(int64_t(g.y) - qy);
+                    cands.push_back(cand);
+                }
+        }
+        std::stable_sort(cands.begin(), cands.end(), [](const Cand& l, const Cand& r) { return l.score < r.score; });
+        for (const Cand& c : cands) {
+            int32_t gx, gy;
+            if (!Cell(c.pts.back().x, c.pts.back().y, gx, gy)) continue;
+            const int32_t k = Idx(gx, gy);
+            if (bodyComp[k] || !clean(k, net)) continue;
+            bool ok = true;
+            for (size_t i = 0; i + 1 < c.pts.size() && ok; ++i) ok = PathSegmentFree(c.pts[i], c.pts[i + 1]);
+            if (!ok) continue;
+            out = c.pts;
+            return true;
+        }
+        return false;
+    }
+    bool clean(int32_t k, int32_t net) const
+    {
+        return !Foreign(hNet, k, net) && !Foreign(vNet, k, net) && !Foreign(endNet, k, net);
+    }
+
+    std::vector<PathPt> stubA, stubB;  // the pins' stubs of the last way found (pin first)
+
     // Dijkstra/A* over (cell, direction) with a bend cost of `bend` steps.
     bool Route(int32_t node, std::vector<std::pair<int32_t, int32_t>>& out)
     {
-        const ScrNodeRec& a = g_Nodes[node];
-        const ScrNodeRec& b = g_Nodes[a.partner];
+        ScrNodeRec a = g_Nodes[node];
+        ScrNodeRec b = g_Nodes[a.partner];
         const int32_t net = a.net;
+        // The segment test of the stubs needs the pair's pins and net.
+        g_RouteNet = net;
+        g_PinEnds[0] = PinEnd{a.x, a.y, a.comp, a.flags & kExitAll};
+        g_PinEnds[1] = PinEnd{b.x, b.y, b.comp, b.flags & kExitAll};
+        g_ExemptComp[0] = (a.flags & kExitAll) == kExitAll ? a.comp : 0;
+        g_ExemptComp[1] = (b.flags & kExitAll) == kExitAll ? b.comp : 0;
+        const bool stubs = Stub(a, b.x, b.y, net, stubA) && Stub(b, a.x, a.y, net, stubB);
+        g_ExemptComp[0] = g_ExemptComp[1] = 0;
+        if (!stubs) return false;
+        if (!stubA.empty()) a.x = stubA.back().x, a.y = stubA.back().y;
+        if (!stubB.empty()) b.x = stubB.back().x, b.y = stubB.back().y;
         int32_t sx, sy, tx, ty;
         if (!Cell(a.x, a.y, sx, sy) || !Cell(b.x, b.y, tx, ty)) return false;
         const int32_t bendCost = 2, dx[4] = {1, 0, -1, 0}, dy[4] = {0, 1, 0, -1};
@@ -447,6 +632,17 @@ Result RunLee(F&& only)
         for (size_t i = 0; i < cells.size(); ++i)
             path.push_back(PathPt{lee.ox + cells[i].first * lee.step, lee.oy + cells[i].second * lee.step,
                                   i == 0 || i + 1 == cells.size() ? kPathFixed : kPathFree});
+        // The stubs of pins off the grid (a way that begins or ends on a wire
+        // of the pin's group needs none).
+        if (!lee.stubA.empty() && path.front().x == lee.stubA.back().x && path.front().y == lee.stubA.back().y) {
+            path.front().flags = kPathFree;
+            path.insert(path.begin(), lee.stubA.begin(), lee.stubA.end() - 1);
+        }
+        if (!lee.stubB.empty() && path.back().x == lee.stubB.back().x && path.back().y == lee.stubB.back().y) {
+            path.back().flags = kPathFree;
+            for (size_t i = lee.stubB.size() - 1; i-- > 0;) path.push_back(lee.stubB[i]);
+        }
+        g_PinEnds[0] = g_PinEnds[1] = PinEnd{0, 0, 0, 0};
         MR_StraightenPath(path);
         g_RouteNet = g_Nodes[node].net;
         if (InsertPathBranch(path, node)) lee.MarkNet(g_Nodes[node].net);
@@ -513,7 +709,7 @@ int main(int argc, char** argv)
 {
     const std::string libs = std::string(PALVANE_SOURCE_DIR) + "/data/libraries";
     bool quick = false;
-    std::string file, only;
+    std::string file, only, kind;
     int largest = 2000, seeds = 5;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--quick") quick = true;
@@ -535,6 +731,8 @@ int main(int argc, char** argv)
         else if (std::string(argv[i]) == "--grid-limit" && i + 1 < argc) g_Tuning.gridExpansionLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--probe-limit" && i + 1 < argc) g_Tuning.gridProbeLimit = std::atoi(argv[++i]);
         else if (std::string(argv[i]) == "--wave-slack" && i + 1 < argc) g_Tuning.gridWaveSlack = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--step" && i + 1 < argc) g_StepIndex = std::atoi(argv[++i]);
+        else if (std::string(argv[i]) == "--kind" && i + 1 < argc) kind = argv[++i];
         else if (std::string(argv[i]) == "--grid-margins" && i + 2 < argc) {
             g_Tuning.gridMarginSteps = std::atoi(argv[++i]);
             g_Tuning.gridWideSteps = std::atoi(argv[++i]);
@@ -554,12 +752,19 @@ int main(int argc, char** argv)
         int px, py;
         bool prewire;
     } layouts[] = {{"empty", 16, 16, false}, {"dense", 10, 9, false}, {"channels", 10, 14, false}, {"wires", 12, 12, true}};
+    // Metric pages: pins 2.5 mm or 2.54 mm apart.
+    const struct Metric {
+        const char* name;
+        int pitch;
+    } metrics[] = {{"mm2.5", 250}, {"mm2.54", 254}};
+    std::printf("routing step %.2f in\n", SCR_SetStepIndex(g_StepIndex) >= 0 ? g_StepSize / 2540000.0 : 0.0);
     for (int n : sizes) {
         if ((quick && n > 200) || n > largest) break;
         for (const Layout& lay : layouts)
             for (int seed = 1; seed <= (quick ? 2 : seeds); ++seed) {
                 const std::string name = std::to_string(n) + " " + lay.name + " seed " + std::to_string(seed);
                 if (!only.empty() && name != only) continue;
+                if (!kind.empty() && kind != lay.name) continue;
                 int px = lay.px, py = lay.py;
                 FitPitch(n, px, py);
                 std::string shown = name;
@@ -567,6 +772,13 @@ int main(int argc, char** argv)
                     shown += "  (pitch " + std::to_string(px) + " x " + std::to_string(py) + " tenths, reduced from " +
                              std::to_string(lay.px) + " x " + std::to_string(lay.py) + " to fit the router's field grid)";
                 Case(shown, Generate(n, seed, px, py), libs, lay.prewire);
+            }
+        for (const Metric& m : metrics)
+            for (int seed = 1; seed <= (quick ? 2 : seeds); ++seed) {
+                const std::string name = std::to_string(n) + " " + m.name + " seed " + std::to_string(seed);
+                if (!only.empty() && name != only) continue;
+                if (!kind.empty() && kind != m.name) continue;
+                Case(name, GenerateMetric(n, seed, m.pitch, false), libs);
             }
     }
     return 0;

@@ -96,9 +96,10 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
             ShowMessage(g_RouteMsg);
             if (changed) {
                 RefreshCanvas();
-                // The repaint clears the message line: a run that stopped
-                // early shows why once more.
-                if (end != RunEnd::Done) ShowMessage(g_RouteMsg);
+                // The repaint clears the message line: the run's last text
+                // (the share of connected pairs and "Routing completed", or
+                // why it stopped) is shown once more and stays.
+                ShowMessage(g_RouteMsg);
             }
             break;
         }
@@ -224,10 +225,10 @@ bool SCHMAIN::RouteBlockStep()
         [this] { ShowMessage(g_RouteMsg); }, changed);
     close.Dismiss();
     CloseCanvasDC();
-    if (end == RunEnd::Done) return false;
-    // The command's common end clears the message line: a run that stopped
-    // early (a failed call, F10, too many steps) ends the command here and
-    // leaves its reason shown.
+    // The command's common end clears the message line: the run ends the
+    // command here and leaves its last text shown, the share of connected
+    // pairs with "Routing completed", or why it stopped early (a failed
+    // call, F10, too many steps).
     NoteRunEnd(end);
     EndCommand(CMD_ROUTE_BLOCK);
     ShowMessage(g_RouteMsg);

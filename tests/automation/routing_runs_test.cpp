@@ -143,6 +143,35 @@ TEST_F(RoutingRuns, F10BetweenTwoCallsEndsTheRun)
     }
 }
 
+// A run that ends as it should leaves the router's last text on the message
+// line: the share of connected pairs and "Routing completed", after the
+// all-wires run's repaint and after the block command's end as well.
+TEST_F(RoutingRuns, EveryRunEndsWithItsResultShown)
+{
+    const struct {
+        const char* name;
+        RunKind run;
+        int32_t x;
+        const char* text;
+    } cases[] = {
+        {"all wires", RunKind::All, 0, "Routing Wires: 100.00 %."},
+        {"net B", RunKind::Net, 13, "Routing Net \"B\": 100.00 %."},
+        {"component R1", RunKind::Comp, 0, "100.00 %."},
+        {"block", RunKind::Block, 0, "Routing Connections in Block : 100.00 %."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Use(kTwoNets);
+        Enter();
+        Start(c.run, c.x);
+        EXPECT_EQ(g_CurCommand, 0);
+        EXPECT_NE(Shown().find(c.text), std::string::npos) << Shown();
+        EXPECT_NE(Shown().find("Routing completed..."), std::string::npos) << Shown();
+        ui.ExpectMessageBox(AnswerNo, "existing wires");
+        Main().SaveRoutedWires();
+    }
+}
+
 // A router that keeps asking to be called again (its cursor restarted and
 // its wires taken away between the calls) is called SCR_nNode() + 1 times.
 TEST_F(RoutingRuns, EveryRunIsBoundedByTheNodeCount)
