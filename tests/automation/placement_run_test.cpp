@@ -1,6 +1,9 @@
 // The automatic placement run from the menu command to the engine and back:
 // the question, the parameter record, the error reports and the page.
 #include "editor/automation/placement_messages.h"
+#include "editor/automation/routing_dialogs.h"
+#include "editor/interaction/commands.h"
+#include "editor/shell/ribbon.h"
 #include "editor/automation/placement_prefixes.h"
 #include "editor/automation/placement_run.h"
 #include "editor/automation/placement_settings.h"
@@ -16,6 +19,9 @@
 #include "tests/support/screenshot.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -57,6 +63,59 @@ TEST_F(PlacementTest, DefaultsGiveTheRecordAndPlaceThePage)
     EXPECT_NE(Positions(), before);
     Settle();
     EXPECT_FALSE(palvane_test::SaveScreenshot(Main().ViewPicture->window(), "placement_page_after").empty());
+}
+
+// A chain of wired parts placed anew: the wires follow the pins slanted;
+// routing with the preload filter on slanted wires replaces them, and no
+// slanted wire is left in the design.
+TEST_F(PlacementTest, APlacedPageIsRoutedWithNoSlantedWireLeft)
+{
+    std::string text = placement_test::ChainDesign(8);
+    std::string wires;
+    for (int i = 1; i < 8; ++i)
+        wires += "  wire N" + std::to_string(i) + " R" + std::to_string(i) + ".2 R" + std::to_string(i + 1) + ".1\n";
+    text.insert(text.rfind("end"), wires);
+    ASSERT_TRUE(palvane_test::BuildDesign(text));
+    SCHMAIN& m = Main();
+    m.LoadSettings();
+    RefreshPlacementSymbols(m);
+    m.ViewPicture->window()->resize(1100, 800);
+    Settle();
+    ui.ExpectMessageBox(mb::AnswerYes, "Current positions of the components will be changed.");
+    m.M_AutPlcExecute_Click();
+    ASSERT_EQ(Trim(m.F_MsgLine->Caption()), "Placement Completed");
+
+    // Routing mode, with the preload leaving slanted wires out.
+    ui.ExpectModal("SCHRTLP", [](QWidget*) {
+        SCHRTLP& dialog = FormInstance<SCHRTLP>();
+        dialog.PrKey(2)->SetValue(1);
+        dialog.ButOk()->Press();
+    });
+    m.M_Aroute_Click();
+    ASSERT_EQ(g_CurMode, MODE_ROUTING);
+    m.F_FSI(1)->SetValue(true);
+    m.F_FSI_Click(1, true);
+    m.F_OST(0)->SetValue(true);
+    int32_t x = 0, y = 0;
+    m.RoutingModeClick(x, y);
+    Settle();
+    EXPECT_NE(m.F_MsgLine->Caption().find("100"), std::string::npos) << m.F_MsgLine->Caption();
+    EXPECT_FALSE(palvane_test::SaveScreenshot(m.ViewPicture->window(), "placement_page_routed").empty());
+    ui.ExpectMessageBox(mb::AnswerYes, "existing wires");
+    m.SaveRoutedWires();
+
+    int32_t cursor = OM_GetFirst(DB_BranchMap()), wiresSeen = 0;
+    while (const int32_t branch = B_SearchNetPage(&cursor, 0, 0, -1)) {
+        ++wiresSeen;
+        BranchRec rec{};
+        ASSERT_EQ(B_ReadBranch(branch, &rec), 1);
+        std::vector<BranchPointRec> points(static_cast<size_t>(rec.Points));
+        ASSERT_EQ(B_ReadRecords(branch, points.data(), rec.Points), rec.Points);
+        for (size_t i = 1; i < points.size(); ++i)
+            EXPECT_TRUE(points[i].X == points[i - 1].X || points[i].Y == points[i - 1].Y)
+                << "wire " << branch << " point " << i;
+    }
+    EXPECT_GE(wiresSeen, 7);
 }
 
 TEST_F(PlacementTest, StepIndexesGiveTheRecordFields)

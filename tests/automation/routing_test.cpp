@@ -12,6 +12,7 @@
 #include "tests/support/screenshot.h"
 
 #include <QApplication>
+#include <QRadioButton>
 
 #include <fstream>
 #include <sstream>
@@ -308,6 +309,41 @@ TEST_F(RoutingTest, ScreenshotOfTheRoutedDemoPage)
     m.SaveRoutedWires();
     const std::string report = RunIntegrityCheck(nullptr);
     EXPECT_NE(report.find("Wires - OK"), std::string::npos) << report;
+}
+
+// The demo at the 0.08 in step (its pins lie off that grid), chosen in the
+// step dialog: every pair is connected, by the rules.
+TEST_F(RoutingTest, ScreenshotOfTheDemoRoutedAtTheCoarseStep)
+{
+    SCHMAIN& m = Main();
+    ASSERT_TRUE(palvane_test::BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+    m.LoadSettings();
+    m.ViewPicture->window()->resize(1280, 860);
+    for (int i = 0; i < 10; ++i) QApplication::processEvents();
+    m.ZoomMode->SetListIndex(2);
+    Enter();
+    ASSERT_EQ(g_CurMode, MODE_ROUTING);
+    Choose(0, -1);
+    ui.ExpectModal("RouteStep", [](QWidget*) {
+        RouteStep& dialog = FormInstance<RouteStep>();
+        dialog.step(4)->click();
+        dialog.BOk()->Press();
+    });
+    Click(0, 0);
+    ASSERT_EQ(SCR_GetStepIndex(), 4);
+    Choose(2, 0);
+    ui.ExpectPopupMenu("Yes", "Delete All wires");
+    Click(0, 0);
+    Choose(1, 0);
+    Click(0, 0);
+    for (int i = 0; i < 10; ++i) QApplication::processEvents();
+    EXPECT_NE(m.F_MsgLine->Caption().find("100"), std::string::npos) << m.F_MsgLine->Caption();
+    EXPECT_FALSE(palvane_test::SaveScreenshot(m.ViewPicture->window(), "routing_demo_routed_coarse_step").empty());
+    ui.ExpectMessageBox(AnswerYes, "existing wires");
+    m.SaveRoutedWires();
+    const std::string report = RunIntegrityCheck(nullptr);
+    EXPECT_NE(report.find("Wires - OK"), std::string::npos) << report;
+    SCR_SetStepIndex(1);
 }
 
 }  // namespace
