@@ -91,16 +91,12 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
                 [](int32_t* state, char* msg, int32_t size) { return SCR_RouteAllWiresInPage(state, msg, size); },
                 [this] { ShowMessage(g_RouteMsg); }, changed);
             NoteRunEnd(end);
-            // A failed step's text is shown too, and the steps before it
-            // are seen.
+            // The run's last text (the share of connected pairs and
+            // "Routing completed", or why it stopped, a failed step's text
+            // too) is its result: shown now, and again by the repaint.
+            m_RouteResult = g_RouteMsg;
             ShowMessage(g_RouteMsg);
-            if (changed) {
-                RefreshCanvas();
-                // The repaint clears the message line: the run's last text
-                // (the share of connected pairs and "Routing completed", or
-                // why it stopped) is shown once more and stays.
-                ShowMessage(g_RouteMsg);
-            }
+            if (changed) RefreshCanvas();
             break;
         }
         case 1:
@@ -120,6 +116,7 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
                 },
                 [] {}, changed);
             NoteRunEnd(end);
+            m_RouteResult = g_RouteMsg;
             ShowMessage(g_RouteMsg);
             break;
         }
@@ -150,6 +147,7 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
         // below.
         g_NoPaint = false;
         if (!g_YesNoAnswer) return;
+        m_RouteResult.clear();
         ShowMessage(GetMsgText(" Deleting all wires", "1396"));
         int32_t state = 0;
         RouteText text;
@@ -175,6 +173,7 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
                  m_MouseX, m_MouseY);
     g_NoPaint = false;
     if (!g_YesNoAnswer) return;
+    m_RouteResult.clear();
     OpenCanvasDC();
     auto close = OnExit([this] { CloseCanvasDC(); });
     SCR_InitNodeForRoute();
@@ -205,6 +204,8 @@ bool SCHMAIN::RoutePairStep(int32_t x, int32_t y)
     RouteText text;
     SCR_RouteOnePairInPage(&state, text.data(), text.size(), node);
     text.Store();
+    // The command's end shows it.
+    m_RouteResult = g_RouteMsg;
     return true;
 }
 
@@ -225,12 +226,11 @@ bool SCHMAIN::RouteBlockStep()
         [this] { ShowMessage(g_RouteMsg); }, changed);
     close.Dismiss();
     CloseCanvasDC();
-    // The command's common end clears the message line: the run ends the
-    // command here and leaves its last text shown, the share of connected
-    // pairs with "Routing completed", or why it stopped early (a failed
-    // call, F10, too many steps).
+    // The run's last text is its result, which the command's end shows: the
+    // share of connected pairs with "Routing completed", or why it stopped
+    // early (a failed call, F10, too many steps).
     NoteRunEnd(end);
+    m_RouteResult = g_RouteMsg;
     EndCommand(CMD_ROUTE_BLOCK);
-    ShowMessage(g_RouteMsg);
     return true;
 }

@@ -26,6 +26,7 @@ constexpr int32_t kSaveFailed = 86;  // "Save of " detail " failed"
 void SCHMAIN::SaveRoutedWires()
 {
     if (g_RouteImageActive == 0) return;
+    m_RouteResult.clear();
     // A pair or block command still waiting for its second click ends now:
     // its step must not reach the router once the image is freed.
     if (g_CurCommand == CMD_ROUTE_PAIR || g_CurCommand == CMD_ROUTE_BLOCK) {
@@ -83,6 +84,7 @@ void SCHMAIN::LeaveRoutingOnClose(bool ask)
     }
     g_CurCommand = 0;
     g_RouteImageActive = 0;
+    m_RouteResult.clear();
     SCR_DBaseFree();
     g_CurMode = m_ModeBeforeRouting;
     g_AppBusyFlag = 0;

@@ -348,7 +348,9 @@ void SCHMAIN::EndCommand(int32_t entry)
     g_CurCommand = 0;
     m_StepRequest = 0;
     m_JunctionRequest = 0;
-    ShowMessage("");
+    // Empty, unless the command was a routing run (a new command drops the
+    // previous result).
+    ShowMessage(g_RouteImageActive ? m_RouteResult : std::string());
     F_FSIPan->setEnabled(true);
     EnableIdleControls();
     SetFormCursorIdle();

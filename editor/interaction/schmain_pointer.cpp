@@ -85,7 +85,8 @@ void SCHMAIN::ViewPicture_MouseMove(int, int Shift, double X, double Y)
             std::array<char, kHoverMsgSize> text{};
             SCR_QuestObstacle(point, text.data(), kHoverMsgSize);
             text.back() = 0;
-            ShowMessage(text.data());
+            // Over empty canvas the last routing result stays shown.
+            ShowMessage(text[0] != 0 ? std::string(text.data()) : m_RouteResult);
         } else if (m_HoverMsg) {
             ShowMessage(ModeTools(g_CurMode).ModeHelp);
             m_HoverMsg = 0;

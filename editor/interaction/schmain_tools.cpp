@@ -30,6 +30,7 @@ void SCHMAIN::BeginCommand(int32_t& id)
 {
     g_CurCommand = id;
     m_AngleBasePending = -1;
+    m_RouteResult.clear();
     // Sound behaviour: "no command" does not lock the function panel, since
     // no command end would enable it again.
     if (id != CMD_NONE) F_FSIPan->setEnabled(false);

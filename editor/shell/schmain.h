@@ -208,6 +208,11 @@ struct SchmainViewState {
     int32_t m_GridSnapEdited = 0;
     int32_t m_LineWidthEdited = 0;
     int32_t m_HoverMsg = 0;
+    // The last routing run's result (the router's last text), kept on the
+    // message line in routing mode: the pointer over empty canvas, a repaint
+    // and the end of the pair or block command show it again. A new command,
+    // a new run, a delete and leaving routing mode drop or replace it.
+    std::string m_RouteResult;
     int32_t m_ToolHelpOn = 0;  // alias: m_FsiHelpOn, function-button flag
     int32_t m_PageTyped = 0;
     int32_t m_RedrawSkipOnce = 0;  // the redraw button's next click does nothing

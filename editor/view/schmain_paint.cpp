@@ -109,7 +109,8 @@ void SCHMAIN::ViewPicture_Paint()
         ShowMessage(GetMsgText(" Redraw Cancelled <F10>", "991096"));
         winsys::Ui().Beep();
     } else {
-        ShowMessage("");
+        // In routing mode the last run's result stays shown.
+        ShowMessage(g_RouteImageActive ? m_RouteResult : std::string());
     }
     g_RedrawCancelled = false;
     DrawCommandBlink();

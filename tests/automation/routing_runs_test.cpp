@@ -10,6 +10,9 @@
 #include "platform/winsys/keyboard.h"
 #include "tests/support/raster.h"
 
+#include <QApplication>
+#include <QTest>
+
 #include <functional>
 #include <memory>
 
@@ -169,6 +172,191 @@ TEST_F(RoutingRuns, EveryRunEndsWithItsResultShown)
         EXPECT_NE(Shown().find("Routing completed..."), std::string::npos) << Shown();
         ui.ExpectMessageBox(AnswerNo, "existing wires");
         Main().SaveRoutedWires();
+    }
+}
+
+// Real pointer events on the canvas, at points in 0.1 inch; (10, 20) and
+// (30, 15) are empty places of the page, (10, 0) is R2's body.
+class RoutingResult : public RoutingRuns {
+protected:
+    // The page without wires, in routing mode, the canvas taking the
+    // pointer.
+    void Begin()
+    {
+        Use(kTwoNets);
+        // The window laid out and painted as a user sees it, also when
+        // this is the process's first test.
+        Main().Window()->show();
+        for (int i = 0; i < 10; ++i) QApplication::processEvents();
+        Main().RefreshCanvas();
+        Enter();
+        ASSERT_EQ(g_CurMode, MODE_ROUTING);
+        Focus();
+    }
+    // The canvas takes the pointer only while it has the focus.
+    void Focus()
+    {
+        QApplication::setActiveWindow(Main().Window());
+        canvas().setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), &canvas());
+    }
+    void Leave()
+    {
+        ui.ExpectMessageBox(AnswerNo, "existing wires");
+        Main().SaveRoutedWires();
+    }
+    Canvas& canvas() { return *Main().ViewPicture; }
+    QPoint Pix(int32_t x, int32_t y)
+    {
+        Main().OpenCanvasDC();
+        int32_t p[2] = {x * kU, y * kU};
+        G_LPtoDP(p);
+        Main().CloseCanvasDC();
+        const QPoint at(p[0], p[1]);
+        EXPECT_TRUE(canvas().rect().contains(at)) << x << " " << y;
+        return at;
+    }
+    void MoveTo(int32_t x, int32_t y) { QTest::mouseMove(&canvas(), Pix(x, y)); }
+    void ClickAt(int32_t x, int32_t y)
+    {
+        MoveTo(x, y);
+        QTest::mouseClick(&canvas(), Qt::LeftButton, {}, Pix(x, y));
+    }
+    // Over empty canvas (two places), over a component, over empty canvas
+    // again and through a repaint: the result is shown except over the
+    // component, which shows what lies there.
+    void ExpectResultKept(const std::string& result, bool overComponent = true)
+    {
+        ASSERT_NE(result.find("Routing completed..."), std::string::npos) << result;
+        Focus();
+        MoveTo(10, 20);
+        EXPECT_EQ(Shown(), " " + result);
+        MoveTo(30, 15);
+        EXPECT_EQ(Shown(), " " + result);
+        if (overComponent) {
+            MoveTo(10, 0);
+            EXPECT_NE(Shown().find("Component: \" R2"), std::string::npos) << Shown();
+            MoveTo(10, 20);
+        }
+        EXPECT_EQ(Shown(), " " + result);
+        Main().RefreshCanvas();
+        EXPECT_EQ(Shown(), " " + result);
+        QApplication::processEvents();
+        EXPECT_EQ(Shown(), " " + result);
+    }
+};
+
+// The all-wires, net and component runs started by a click on the canvas:
+// the run's result stays on the message line.
+TEST_F(RoutingResult, ARunsResultStaysOverEmptyCanvasAndThroughARepaint)
+{
+    const struct {
+        const char* name;
+        int opt;
+        int32_t x, y;
+        const char* text;
+    } cases[] = {
+        {"all wires", 0, 10, 20, "Routing Wires: 100.00 %."},
+        {"net B", 1, 13, 0, "Routing Net \"B\": 100.00 %."},
+        {"component R1", 2, 0, 0, "Routing Component Connections \"R1\": 100.00 %."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Begin();
+        Choose(1, c.opt);
+        ClickAt(c.x, c.y);
+        EXPECT_EQ(g_CurCommand, 0);
+        ASSERT_NE(g_RouteMsg.find(c.text), std::string::npos) << g_RouteMsg;
+        ExpectResultKept(g_RouteMsg);
+        Leave();
+    }
+}
+
+// The pair command: its first click starts it, the second routes the pair
+// at the pointer; its end shows the result, which then stays.
+TEST_F(RoutingResult, ThePairCommandShowsItsResultAfterItsEnd)
+{
+    Begin();
+    Choose(1, 3);
+    ClickAt(10, 20);
+    ASSERT_EQ(g_CurCommand, CMD_ROUTE_PAIR);
+    MoveTo(17, 0);
+    QTest::mouseClick(&canvas(), Qt::LeftButton, {}, Pix(17, 0));
+    EXPECT_EQ(g_CurCommand, 0) << Shown();
+    ASSERT_NE(g_RouteMsg.find("Routing Pair: Net \"B\""), std::string::npos) << g_RouteMsg << " shown " << Shown();
+    EXPECT_EQ(Shown(), " " + g_RouteMsg);
+    ExpectResultKept(g_RouteMsg);
+    ui.ExpectMessageBox(AnswerYes, "existing wires");
+    Main().SaveRoutedWires();
+    EXPECT_GT(WireCount("B"), 0);
+    EXPECT_EQ(WireCount("A"), 0);
+}
+
+// The block command's result stays as well.
+TEST_F(RoutingResult, TheBlockCommandsResultStays)
+{
+    Begin();
+    Start(RunKind::Block);
+    EXPECT_EQ(g_CurCommand, 0);
+    ASSERT_NE(g_RouteMsg.find("Routing Connections in Block : 100.00 %."), std::string::npos) << g_RouteMsg;
+    EXPECT_EQ(Shown(), " " + g_RouteMsg);
+    ExpectResultKept(g_RouteMsg, false);
+    Leave();
+}
+
+// A new command, a delete and leaving routing mode end the result: the
+// pointer over empty canvas and a repaint no longer bring it back.
+TEST_F(RoutingResult, TheNextActionWithATextOfItsOwnEndsTheResult)
+{
+    const auto routeNetB = [this] {
+        Begin();
+        Choose(1, 1);
+        ClickAt(13, 0);
+        MoveTo(10, 20);
+        ASSERT_NE(Shown().find("Routing completed..."), std::string::npos) << Shown();
+    };
+    const auto gone = [this] {
+        Focus();
+        MoveTo(10, 20);
+        EXPECT_EQ(Shown().find("Routing completed..."), std::string::npos) << Shown();
+        Main().RefreshCanvas();
+        EXPECT_EQ(Shown().find("Routing completed..."), std::string::npos) << Shown();
+    };
+    {
+        SCOPED_TRACE("a new command");
+        routeNetB();
+        Choose(1, 3);
+        ClickAt(10, 20);
+        ASSERT_EQ(g_CurCommand, CMD_ROUTE_PAIR);
+        EXPECT_EQ(Shown().find("Routing completed..."), std::string::npos) << Shown();
+        // Ended without routing (its Esc button): nothing of the earlier
+        // run comes back.
+        QTest::mouseClick(Main().F_OST(10), Qt::LeftButton);
+        MoveTo(10, 21);
+        MoveTo(10, 22);
+        ASSERT_EQ(g_CurCommand, 0);
+        gone();
+        Leave();
+    }
+    {
+        SCOPED_TRACE("a delete");
+        routeNetB();
+        Choose(2, 0);
+        ui.ExpectPopupMenu("Yes", "Delete All wires");
+        ClickAt(10, 20);
+        gone();
+        Leave();
+    }
+    {
+        SCOPED_TRACE("leaving routing mode");
+        routeNetB();
+        Leave();
+        ASSERT_EQ(g_RouteImageActive, 0);
+        EXPECT_EQ(Shown().find("Routing completed..."), std::string::npos) << Shown();
+        Enter();
+        ASSERT_EQ(g_CurMode, MODE_ROUTING);
+        gone();
+        Leave();
     }
 }
 
