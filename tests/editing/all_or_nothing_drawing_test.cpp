@@ -227,6 +227,27 @@ const AllOrNothing::Row kItems[] = {
      }},
 };
 
+
+// A new bus drawn one step long and ended on free space: its name typed.
+AllOrNothing::Row NewBusNamed(const char* name, std::string typed)
+{
+    return {name,
+            [](AllOrNothing& t) {
+                DrawingSweep::Of(t).StartWire(30, 15, true);
+                DrawingSweep::MoveEnd(g_CurBranchPoint.X + 5 * kStep, g_CurBranchPoint.Y);
+                int32_t fail = 0, x = 0, y = 0;
+                t.M().WireDrawStep(fail, x, y);
+                DrawingSweep::AsChecked();
+            },
+            [typed](AllOrNothing& t) {
+                int32_t fail = 0, x = 0, y = 0;
+                t.M().m_JunctionRequest = -1;
+                DrawingSweep::Of(t).Typed(typed.c_str());
+                t.M().WireDrawStep(fail, x, y);
+                t.M().m_JunctionRequest = 0;
+            }};
+}
+
 const AllOrNothing::Row kWireDrawing[] = {
     {"wire started in free space", nullptr,
      [](AllOrNothing& t) {
@@ -321,36 +342,8 @@ const AllOrNothing::Row kWireDrawing[] = {
          t.M().WireDrawStep(fail, x, y);
          t.M().m_StepRequest = 0;
      }},
-    {"new bus named like another",
-     [](AllOrNothing& t) {
-         DrawingSweep::Of(t).StartWire(30, 15, true);
-         DrawingSweep::MoveEnd(g_CurBranchPoint.X + 5 * kStep, g_CurBranchPoint.Y);
-         int32_t fail = 0, x = 0, y = 0;
-         t.M().WireDrawStep(fail, x, y);
-         DrawingSweep::AsChecked();
-     },
-     [](AllOrNothing& t) {
-         int32_t fail = 0, x = 0, y = 0;
-         t.M().m_JunctionRequest = -1;
-         DrawingSweep::Of(t).Typed("C");
-         t.M().WireDrawStep(fail, x, y);
-         t.M().m_JunctionRequest = 0;
-     }},
-    {"new bus named",
-     [](AllOrNothing& t) {
-         DrawingSweep::Of(t).StartWire(30, 15, true);
-         DrawingSweep::MoveEnd(g_CurBranchPoint.X + 5 * kStep, g_CurBranchPoint.Y);
-         int32_t fail = 0, x = 0, y = 0;
-         t.M().WireDrawStep(fail, x, y);
-         DrawingSweep::AsChecked();
-     },
-     [](AllOrNothing& t) {
-         int32_t fail = 0, x = 0, y = 0;
-         t.M().m_JunctionRequest = -1;
-         DrawingSweep::Of(t).Typed("DATA");
-         t.M().WireDrawStep(fail, x, y);
-         t.M().m_JunctionRequest = 0;
-     }},
+    NewBusNamed("new bus named like another", "C"),
+    NewBusNamed("new bus named", "DATA"),
 };
 
 const AllOrNothing::Row kLevelEdits[] = {
