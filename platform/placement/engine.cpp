@@ -19,6 +19,7 @@ struct Engine {
     std::vector<plc::Site> sites;
     int32_t code = PLC_OK;
     int32_t function = PLC_FN_NONE;
+    int32_t failedComp = 0;  // the component the last failed run could not place
 };
 
 Engine& State()
@@ -69,6 +70,7 @@ int32_t PLCDLL_SetParameters(const PlcParamRec* params) noexcept
     Engine& e = State();
     e.code = PLC_OK;
     e.function = PLC_FN_NONE;
+    e.failedComp = 0;
     if (!params) return Fail(PLC_ERR_PARAMS, PLC_FN_SET_PARAMETERS);
     const PlcParamRec& p = *params;
     if (p.ClearX < 0 || p.ClearY < 0 || p.BoardEdge < 0 || p.Align < 0 || p.Page <= 0)
@@ -153,6 +155,11 @@ int32_t PLCDLL_GetErrorCode() noexcept
 int32_t PLCDLL_GetErrorFunction() noexcept
 {
     return State().function;
+}
+
+int32_t PLCDLL_GetErrorComponent() noexcept
+{
+    return State().failedComp;
 }
 
 int32_t PLCDLL_DBaseClose() noexcept

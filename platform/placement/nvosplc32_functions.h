@@ -6,7 +6,8 @@
 // (computes the whole placement; writes nothing), PLCDLL_PlaceNextComponent
 // (writes every new position at once, all restored when one is refused),
 // then PLCDLL_GetErrorCode (PLC_DONE after a complete run) and
-// PLCDLL_DBaseClose. Every function returns nonzero for success, 0 for a
+// PLCDLL_DBaseClose. PLCDLL_GetErrorComponent names the component a failed
+// run could not place (0 when the failure concerns no one component). Every function returns nonzero for success, 0 for a
 // failure whose cause PLCDLL_GetErrorCode and PLCDLL_GetErrorFunction give.
 #pragma once
 
@@ -61,6 +62,7 @@ enum PlcFunctionNumber : int32_t {
     X(int32_t, PLCDLL_PlaceNextComponent, (), ())                                     \
     X(int32_t, PLCDLL_GetErrorCode, (), ())                                           \
     X(int32_t, PLCDLL_GetErrorFunction, (), ())                                       \
+    X(int32_t, PLCDLL_GetErrorComponent, (), ())                                      \
     X(int32_t, PLCDLL_DBaseClose, (), ())
 
 namespace nvosplc32_proto {
