@@ -64,17 +64,6 @@ void RotatePoint(int32_t& x, int32_t& y, int32_t angle, int32_t mirror)
     y = static_cast<int32_t>(ny);
 }
 
-void NormaliseSeg(Seg& s)
-{
-    if (s.x1 > s.x2) std::swap(s.x1, s.x2);
-    if (s.y1 > s.y2) std::swap(s.y1, s.y2);
-}
-
-Seg SegOf(int32_t p, int32_t q)
-{
-    return Seg{g_BPoints[p].x, g_BPoints[p].y, g_BPoints[q].x, g_BPoints[q].y};
-}
-
 int32_t SegmentDirection(const Seg& s)
 {
     if (s.y1 == s.y2) return s.x1 < s.x2 ? 0 : 4;

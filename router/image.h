@@ -13,6 +13,7 @@
 #include <new>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace corvex {
@@ -239,8 +240,19 @@ int32_t SegmentsContinue(const Seg& s1, const Seg& s2, int32_t direction);
 int32_t SegmentOnBranch(int32_t branch, Seg s);
 int32_t StubTurnsAway(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
 void TransformToDirection(int32_t& x, int32_t& y, int32_t x0, int32_t y0, int32_t direction);
-void NormaliseSeg(Seg& s);
-Seg SegOf(int32_t p, int32_t q);
+// Orders a segment's ends so that x1 <= x2 and y1 <= y2 (inline: the
+// obstacle tests call it for every segment they look at).
+inline void NormaliseSeg(Seg& s)
+{
+    if (s.x1 > s.x2) std::swap(s.x1, s.x2);
+    if (s.y1 > s.y2) std::swap(s.y1, s.y2);
+}
+// The segment from point p to point q.
+inline Seg SegOf(int32_t p, int32_t q)
+{
+    const ScrBPointRec &a = g_BPoints[p], &b = g_BPoints[q];
+    return Seg{a.x, a.y, b.x, b.y};
+}
 void CleanBranch(int32_t branch);
 
 // ---- branch clean-up (branch_cleanup.cpp) -------------------------------------

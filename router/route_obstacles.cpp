@@ -154,6 +154,26 @@ int32_t MR_TestRectWires(ObstacleList& list, Seg rect, bool keep)
 
 namespace {
 
+// Objects met by one probe: the probe a positive id was last met in.
+struct ProbeSeen {
+    std::vector<uint32_t> stamp;
+    uint32_t probe = 0;
+    void Next()
+    {
+        if (++probe == 0) std::fill(stamp.begin(), stamp.end(), 0), probe = 1;
+    }
+    // True the first time an id is met in this probe.
+    bool First(int32_t id)
+    {
+        if (id < 0) return true;
+        const size_t at = static_cast<size_t>(id);
+        if (at >= stamp.size()) stamp.resize(at + 1, 0);
+        if (stamp[at] == probe) return false;
+        stamp[at] = probe;
+        return true;
+    }
+};
+
 // The keep-out boxes of a foreign wire branch for a line in direction
 // `dir` at lateral coordinate `at`: a segment along the line keeps the line
 // a step away on each side and a step before its ends; a segment across
@@ -214,13 +234,17 @@ int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t&
     };
     const int32_t nearKeep = (g_StepSize > 0 ? g_StepSize : 50800) / 2 - 1;
     const int32_t at = (dir == 0 || dir == 4) ? y : x;
+    // An object listed in several cells along the line is looked at once.
+    static ProbeSeen seenComps, seenWires;
+    seenComps.Next();
+    seenWires.Next();
     // The cell after the first hit is looked at too: a keep-out box reaches
     // past the cell that lists its object.
     for (int extra = 0; col >= 0 && col < g.columns && row >= 0 && row < g.rows && extra < 2;
          col += dc, row += dr) {
         const ScrFieldCell& cell = g_Cells[static_cast<size_t>(row * g.columns + col)];
         ForEachLink(g_CompLinks, cell.firstComp, [&](int32_t c) {
-            if (g_Comps[c].page != g_ScrCurPage) return 1;
+            if (!seenComps.First(c) || g_Comps[c].page != g_ScrCurPage) return 1;
             Seg b = CompBody(c, g_Clearance);
             // Inside the pair's margin: only the half step counts; the body
             // of a free pin of the pair does not hold the pin's lines.
@@ -230,6 +254,7 @@ int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t&
             return 1;
         });
         ForEachLink(g_WireLinks, cell.firstWire, [&](int32_t b) {
+            if (!seenWires.First(b)) return 1;
             const ScrBranchRec& r = g_Branches[b];
             if (r.page != g_ScrCurPage || !r.inUse || IsOwnWire(b)) return 1;
             WireKeepOuts(b, dir, at, [&](const Seg& k) { take(k, kObstWire); });
@@ -314,10 +339,13 @@ bool SegmentFree(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t exemptA
     // by one unit would let a wire pass one unit closer than half a step.
     const int32_t saved = g_Clearance;
     g_Clearance = 0;
-    const bool ok = MR_TestRectComps(list, box, false) && MR_TestRectWires(list, box, false);
+    const bool bodiesRead = MR_TestRectComps(list, box, false);
     g_Clearance = saved;
-    if (!ok) return false;
-    return SegmentFreeIn(list, x1, y1, x2, y2, exemptA, exemptB, crossings);
+    // Bodies first: most segments that are refused meet one, and the wires
+    // around them are then not collected.
+    if (!bodiesRead || !SegmentFreeIn(list, x1, y1, x2, y2, exemptA, exemptB)) return false;
+    list.Clear();
+    return MR_TestRectWires(list, box, false) && SegmentFreeIn(list, x1, y1, x2, y2, exemptA, exemptB, crossings);
 }
 
 }  // namespace corvex

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace corvex {
 
@@ -27,12 +28,95 @@ struct EscPt {
 struct EscPool {
     std::vector<EscPt> pts;
     int32_t used = 0;  // pool slots taken (a grown line takes three)
+    // The point of each place and direction: lines from the corners of one
+    // cluster meet at the same places, and a second point there would grow
+    // the same line again. An open-addressed table of point indexes + 1,
+    // kept at most half full.
+    std::vector<uint64_t> keys;
+    std::vector<int32_t> slots;
+    void Clear()
+    {
+        pts.clear();
+        std::fill(slots.begin(), slots.end(), 0);
+        used = 0;
+    }
+    // The slot of a place and direction: the one holding it, or the empty
+    // one where it goes.
+    size_t Slot(uint64_t key) const
+    {
+        const size_t mask = slots.size() - 1;
+        size_t i = size_t((key * 0x9E3779B97F4A7C15ull) >> 40) & mask;
+        while (slots[i] && keys[i] != key) i = (i + 1) & mask;
+        return i;
+    }
+    void Grow()
+    {
+        const std::vector<int32_t> old = slots;
+        const std::vector<uint64_t> oldKeys = keys;
+        slots.assign(std::max<size_t>(1024, old.size() * 2), 0);
+        keys.assign(slots.size(), 0);
+        for (size_t i = 0; i < old.size(); ++i)
+            if (old[i]) {
+                const size_t at = Slot(oldKeys[i]);
+                slots[at] = old[i], keys[at] = oldKeys[i];
+            }
+    }
+    // Adds a point unless one at the same place and direction costs no
+    // more; a dearer one that has not grown yet takes the new way instead.
+    void Add(const EscPt& p)
+    {
+        if (2 * (pts.size() + 1) > slots.size()) Grow();
+        const uint64_t key = (uint64_t(uint32_t(p.x)) << 32 | uint32_t(p.y)) * 8 + uint64_t(p.dir & 7);
+        const size_t at = Slot(key);
+        if (slots[at]) {
+            EscPt& old = pts[size_t(slots[at] - 1)];
+            if (old.cost <= p.cost) return;
+            if (!old.flags) {
+                old = p;
+                return;
+            }
+        }
+        pts.push_back(p);
+        slots[at] = int32_t(pts.size()), keys[at] = key;
+    }
 };
 
 struct Meeting {
     int32_t x, y, a, b;
     int64_t cost;  // 0 = used
 };
+
+// The clusters of the pair searched, by the keep-out box that was met:
+// many lines of one pair stop at the same bodies, and a cluster depends only
+// on the pair (its clearance and its pins' own bodies) while the page's
+// components stay where they are.
+struct BoxKey {
+    int32_t x1, y1, x2, y2;
+    bool operator==(const BoxKey&) const = default;
+};
+struct BoxHash {
+    size_t operator()(const BoxKey& k) const
+    {
+        uint64_t h = uint32_t(k.x1);
+        for (const int32_t v : {k.y1, k.x2, k.y2}) h = h * 0x9E3779B97F4A7C15ull + uint32_t(v);
+        return size_t(h ^ (h >> 29));
+    }
+};
+std::unordered_map<BoxKey, Seg, BoxHash> g_PairClusters;
+
+// The cluster of bodies around a keep-out box met by a line (CollectCluster),
+// from the pair's cache when known.
+int32_t PairCluster(Seg& box)
+{
+    const BoxKey key{box.x1, box.y1, box.x2, box.y2};
+    if (const auto it = g_PairClusters.find(key); it != g_PairClusters.end()) {
+        box = it->second;
+        return 1;
+    }
+    if (!CollectCluster(box)) return 0;
+    g_PairClusters.emplace(key, box);
+    return 1;
+}
 
 EscPool g_Pools[4];  // start-horizontal, start-vertical, end-horizontal, end-vertical
 std::vector<Meeting> g_Meetings[2];
@@ -44,7 +128,7 @@ int32_t AddRoot(EscPool& pool, int32_t x, int32_t y, int32_t dir)
 {
     if (pool.used + 1 > PoolCapacity()) return Fail(3000, 30);
     ++pool.used;
-    pool.pts.push_back(EscPt{x, y, dir, -1, -1, 0, x, y, 0});
+    pool.Add(EscPt{x, y, dir, -1, -1, 0, x, y, 0});
     return 1;
 }
 
@@ -82,7 +166,7 @@ int32_t Grow(int32_t k, size_t i, bool turn)
     }
     if (pool.used + 3 > PoolCapacity()) return Fail(3000, 30);
     pool.used += 3;
-    if (kind == kObstBody && !CollectCluster(c)) return 0;
+    if (kind == kObstBody && !PairCluster(c)) return 0;
     // The line stops on the last grid line before the box (at the point
     // itself when none lies between).
     switch (p.dir) {
@@ -104,8 +188,8 @@ int32_t Grow(int32_t k, size_t i, bool turn)
     const int64_t base = p.cost + std::llabs(int64_t(sx) - p.x) + std::llabs(int64_t(sy) - p.y);
     const int32_t parent = static_cast<int32_t>(i);
     for (auto [cx, cy] : {std::pair{c1x, c1y}, std::pair{c2x, c2y}})
-        pool.pts.push_back(EscPt{cx, cy, p.dir, parent, k, 0, cx, cy,
-                                 base + std::llabs(int64_t(cx) - sx) + std::llabs(int64_t(cy) - sy)});
+        pool.Add(EscPt{cx, cy, p.dir, parent, k, 0, cx, cy,
+                       base + std::llabs(int64_t(cx) - sx) + std::llabs(int64_t(cy) - sy)});
     // Turned lines: from the stop, both ways along the face of what stopped
     // the line, kept in the end's pool of the other orientation. A full
     // pool takes no more of them.
@@ -113,7 +197,7 @@ int32_t Grow(int32_t k, size_t i, bool turn)
     if (turn && (p.parent >= 0 || sx != p.x || sy != p.y) && other.used + 2 <= PoolCapacity()) {
         other.used += 2;
         for (int32_t turn : {2, 6})
-            other.pts.push_back(EscPt{sx, sy, (p.dir + turn) % 8, parent, k, 0, sx, sy, base});
+            other.Add(EscPt{sx, sy, (p.dir + turn) % 8, parent, k, 0, sx, sy, base});
     }
     return 1;
 }
@@ -330,7 +414,8 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
         } else {
             // The four escape pools with their roots, then the levels. The
             // pools keep their room from pair to pair.
-            for (EscPool& p : g_Pools) p.pts.clear(), p.used = 0;
+            for (EscPool& p : g_Pools) p.Clear();
+            g_PairClusters.clear();
             const int32_t dirs[4][2] = {{0, 4}, {2, 6}, {0, 4}, {2, 6}};
             for (int k = 0; k < 4; ++k)
                 for (int32_t dir : dirs[k])
