@@ -218,6 +218,17 @@ int32_t SplitBranchAtOverlaps(int32_t branch)
 
 int32_t JoinNetBranches(int32_t net)
 {
+    // The last point of each wire, kept while it stays the last one: the
+    // loop compares every pair of the net's wires, and walking a wire to its
+    // end for each pair made a large net's joins quadratic in its points.
+    static std::vector<int32_t> lastOf;
+    auto last = [](int32_t b) {
+        if (size_t(b) >= lastOf.size()) lastOf.resize(size_t(b) + 1, 0);
+        const int32_t p = lastOf[size_t(b)];
+        if (p > 0 && size_t(p) < g_BPoints.rows.size() && g_BPoints[p].inUse && g_BPoints[p].branch == b && !g_BPoints[p].next)
+            return p;
+        return lastOf[size_t(b)] = LastBPoint(b);
+    };
     for (int32_t b1 = g_Nets[net].firstBranch; b1; b1 = g_Branches[b1].next) {
         int32_t b2 = g_Branches[b1].next;
         while (b2) {
@@ -227,8 +238,8 @@ int32_t JoinNetBranches(int32_t net)
                 b2 = after;
                 continue;
             }
-            const int32_t f1 = g_Branches[b1].firstPoint, l1 = LastBPoint(b1);
-            const int32_t f2 = g_Branches[b2].firstPoint, l2 = LastBPoint(b2);
+            const int32_t f1 = g_Branches[b1].firstPoint, l1 = last(b1);
+            const int32_t f2 = g_Branches[b2].firstPoint, l2 = last(b2);
             int32_t kase = 0;
             if (SamePos(f1, f2)) kase = 1;
             else if (SamePos(f1, l2)) kase = 2;

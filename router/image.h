@@ -352,6 +352,9 @@ void FilterPreloadedBranches(int32_t net);
 void DropEmptyBranches(int32_t net);
 void MarkBranchPoints(int32_t firstBranch);
 int32_t JoinNetJunctions(int32_t net);
+// The junctions of one wire with every other wire of its net on its page
+// (the net's other wires already joined with one another).
+int32_t JoinBranchWithNet(int32_t b);
 int32_t JoinBusJunctions(int32_t bus);
 int32_t JoinBranchJunctions(int32_t b);
 

@@ -86,6 +86,17 @@ int32_t JoinBranchJunctions(int32_t b)
     return 1;
 }
 
+int32_t JoinBranchWithNet(int32_t b)
+{
+    const int32_t net = g_Branches[b].net;
+    for (int32_t p = g_Branches[b].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next)
+        for (int32_t b2 = g_Nets[net].firstBranch; b2; b2 = g_Branches[b2].next) {
+            if (b2 == b || g_Branches[b2].page != g_Branches[b].page) continue;
+            if (!JoinSegmentWithBranch(net, b, p, b2)) return 0;
+        }
+    return 1;
+}
+
 int32_t JoinNetJunctions(int32_t net)
 {
     g_BusJunctionMode = 0;

@@ -4,6 +4,9 @@
 // grid.
 #include "router/route.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace corvex {
 
 namespace {
@@ -43,12 +46,15 @@ int32_t InsertPathBranch(const Path& path, int32_t node)
         r.flags = 0, r.net = net, r.page = g_ScrCurPage, r.group = g_Nodes[node].group;
     }
     int32_t prev = 0, inner = 0;
+    std::vector<int32_t> made;
+    made.reserve(path.size());
     for (size_t i = 0; i < path.size(); ++i) {
         const int32_t p = NewBPoint();
         if (!p) {
             DropBranch(b);
             return 0;
         }
+        made.push_back(p);
         const PathPt& q = path[i];
         // The pool may have moved: everything by index from here.
         g_BPoints[p].flags = (q.flags & kPathFixed) && (i == 0 || i + 1 == path.size())
@@ -72,7 +78,33 @@ int32_t InsertPathBranch(const Path& path, int32_t node)
     // net's wires leave the field grid while their records change.
     FieldRemoveNet(net);
     g_BusJunctionMode = 0;
-    const int32_t ok = JoinNetBranches(net) && JoinNetJunctions(net);
+    // The net's other wires were joined with one another when they were
+    // loaded or inserted: only the wires that now hold the new points (a
+    // merge or split may have moved them) are joined with the rest. A net
+    // of hundreds of wires would otherwise compare every pair per insert.
+    // A point a merge dropped as a duplicate of an end has its survivor at
+    // the same place, in the wire that now holds that segment.
+    bool ok = JoinNetBranches(net);
+    std::vector<std::pair<int32_t, int32_t>> dropped;
+    std::vector<int32_t> holders;
+    auto hold = [&](int32_t branch) {
+        if (std::find(holders.begin(), holders.end(), branch) == holders.end()) holders.push_back(branch);
+    };
+    for (size_t i = 0; i < made.size(); ++i) {
+        const ScrBPointRec& q = g_BPoints[made[i]];
+        if (q.inUse && q.x == path[i].x && q.y == path[i].y && q.branch > 0 && g_Branches[q.branch].net == net)
+            hold(q.branch);
+        else
+            dropped.emplace_back(path[i].x, path[i].y);
+    }
+    if (ok && !dropped.empty())
+        for (int32_t br = g_Nets[net].firstBranch; br; br = g_Branches[br].next)
+            for (int32_t q = g_Branches[br].firstPoint; q; q = g_BPoints[q].next)
+                if (std::find(dropped.begin(), dropped.end(), std::pair{g_BPoints[q].x, g_BPoints[q].y}) != dropped.end()) {
+                    hold(br);
+                    break;
+                }
+    for (const int32_t h : holders) ok = ok && JoinBranchWithNet(h);
     if (!FieldAddNet(net) || !ok) return 0;
     // The wire's U-turns, on the branch that now holds its points (a merge
     // may have moved them into an older branch of the net).
