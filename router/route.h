@@ -160,7 +160,10 @@ int32_t MR_TestRectWires(ObstacleList& list, Seg rect, bool keep);
 int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t& stopY, Seg& hitBox,
                      int32_t* hitKind = nullptr);
 // Grows a body rectangle into the cluster of bodies touching it; 0 on failure.
+// A cluster known from an earlier question is taken again where it can be.
 int32_t CollectCluster(Seg& cluster);
+// Drops the known clusters (the image they came from is freed).
+void ForgetClusters();
 
 // Clearance of a segment: 1 when no body comes within half a step and no
 // foreign wire runs parallel within a step, touches it or ends on it.

@@ -177,6 +177,7 @@ void FreeRouterState()
 {
     MR_FreeProjectBuffers();
     ClearBlockMarks();
+    ForgetClusters();
     g_ImageComplete = false;
 }
 

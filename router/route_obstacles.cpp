@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 
 namespace corvex {
 
@@ -270,7 +271,38 @@ int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t&
     return 1;
 }
 
-int32_t CollectCluster(Seg& cluster)
+namespace {
+
+// Clusters collected in this image, by the box they grew from, the
+// clearance and the page. Components stay where the load put them until
+// the image is freed, so a cluster is known for good, unless the pair's own
+// pin bodies (which clusters leave out) touch it: only clusters that no
+// left-out body touched are kept, and one is taken again only while the
+// asking pair's pin bodies stay clear of it.
+struct ClusterKey {
+    int32_t x1, y1, x2, y2, clearance, page;
+    bool operator==(const ClusterKey&) const = default;
+};
+struct ClusterHash {
+    size_t operator()(const ClusterKey& k) const
+    {
+        uint64_t h = uint32_t(k.x1);
+        for (const int32_t v : {k.y1, k.x2, k.y2, k.clearance, k.page}) h = h * 0x9E3779B97F4A7C15ull + uint32_t(v);
+        return size_t(h ^ (h >> 29));
+    }
+};
+std::unordered_map<ClusterKey, Seg, ClusterHash> g_KnownClusters;
+
+bool TouchesExempt(const Seg& r)
+{
+    for (const int32_t c : g_ExemptComp)
+        if (c && g_Comps[c].page == g_ScrCurPage && Overlap(CompBody(c, g_Clearance), r)) return true;
+    return false;
+}
+
+// The cluster grown pass by pass: every body that touches the rectangle
+// widens it, until a pass adds nothing.
+int32_t GrowCluster(Seg& cluster)
 {
     g_TestedComps.Clear();
     ObstacleList list;
@@ -288,6 +320,22 @@ int32_t CollectCluster(Seg& cluster)
         if (list.rows.empty() || !grown) return 1;
     }
     return Fail(1920, 6);
+}
+
+}  // namespace
+
+void ForgetClusters() { g_KnownClusters.clear(); }
+
+int32_t CollectCluster(Seg& cluster)
+{
+    const ClusterKey key{cluster.x1, cluster.y1, cluster.x2, cluster.y2, g_Clearance, g_ScrCurPage};
+    if (const auto it = g_KnownClusters.find(key); it != g_KnownClusters.end() && !TouchesExempt(it->second)) {
+        cluster = it->second;
+        return 1;
+    }
+    const int32_t found = GrowCluster(cluster);
+    if (found && !TouchesExempt(cluster)) g_KnownClusters.insert_or_assign(key, cluster);
+    return found;
 }
 
 bool SegmentFreeIn(const ObstacleList& list, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t exemptA,

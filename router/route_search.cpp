@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <unordered_map>
 
 namespace corvex {
 
@@ -86,38 +85,6 @@ struct Meeting {
     int64_t cost;  // 0 = used
 };
 
-// The clusters of the pair searched, by the keep-out box that was met:
-// many lines of one pair stop at the same bodies, and a cluster depends only
-// on the pair (its clearance and its pins' own bodies) while the page's
-// components stay where they are.
-struct BoxKey {
-    int32_t x1, y1, x2, y2;
-    bool operator==(const BoxKey&) const = default;
-};
-struct BoxHash {
-    size_t operator()(const BoxKey& k) const
-    {
-        uint64_t h = uint32_t(k.x1);
-        for (const int32_t v : {k.y1, k.x2, k.y2}) h = h * 0x9E3779B97F4A7C15ull + uint32_t(v);
-        return size_t(h ^ (h >> 29));
-    }
-};
-std::unordered_map<BoxKey, Seg, BoxHash> g_PairClusters;
-
-// The cluster of bodies around a keep-out box met by a line (CollectCluster),
-// from the pair's cache when known.
-int32_t PairCluster(Seg& box)
-{
-    const BoxKey key{box.x1, box.y1, box.x2, box.y2};
-    if (const auto it = g_PairClusters.find(key); it != g_PairClusters.end()) {
-        box = it->second;
-        return 1;
-    }
-    if (!CollectCluster(box)) return 0;
-    g_PairClusters.emplace(key, box);
-    return 1;
-}
-
 EscPool g_Pools[4];  // start-horizontal, start-vertical, end-horizontal, end-vertical
 std::vector<Meeting> g_Meetings[2];
 int32_t g_LastMeeting[2];  // crossing of the meeting picked last
@@ -166,7 +133,7 @@ int32_t Grow(int32_t k, size_t i, bool turn)
     }
     if (pool.used + 3 > PoolCapacity()) return Fail(3000, 30);
     pool.used += 3;
-    if (kind == kObstBody && !PairCluster(c)) return 0;
+    if (kind == kObstBody && !CollectCluster(c)) return 0;
     // The line stops on the last grid line before the box (at the point
     // itself when none lies between).
     switch (p.dir) {
@@ -415,7 +382,6 @@ int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
             // The four escape pools with their roots, then the levels. The
             // pools keep their room from pair to pair.
             for (EscPool& p : g_Pools) p.Clear();
-            g_PairClusters.clear();
             const int32_t dirs[4][2] = {{0, 4}, {2, 6}, {0, 4}, {2, 6}};
             for (int k = 0; k < 4; ++k)
                 for (int32_t dir : dirs[k])
