@@ -3,6 +3,7 @@
 // page image of image.h.
 #pragma once
 
+#include "platform/kernel/nvokernel32_functions.h"
 #include "router/image.h"
 
 #include <cstddef>
@@ -282,12 +283,11 @@ bool ValidRoutedBranch(int32_t branch);
 // ---- hit tests --------------------------------------------------------------------------------
 
 extern int32_t g_HitComp, g_HitNode, g_HitEntry, g_HitEntryX, g_HitEntryY, g_HitBranch, g_HitSegment;
-// The kernel keeps every position within this distance of the origin; a
+// The kernel keeps every position within kCoordLimit of the origin; a
 // point from outside (a cursor, a block corner) beyond it meets nothing.
-constexpr int32_t kCoordSpace = 220000000;
 inline bool InCoordSpace(int32_t x, int32_t y)
 {
-    return x >= -kCoordSpace && x <= kCoordSpace && y >= -kCoordSpace && y <= kCoordSpace;
+    return x >= -kCoordLimit && x <= kCoordLimit && y >= -kCoordLimit && y <= kCoordLimit;
 }
 // Nothing is hit at a point outside the coordinate space.
 void HitTestPoint(int32_t x, int32_t y, int32_t bits, int32_t wireTolerance = 88900);

@@ -84,7 +84,7 @@ void SCHMAIN::PreviewZoneEdit(int& Shift, int32_t& x, int32_t& y)
     int32_t f[4] = {};
     PlacementFrame(f);
     const int32_t w = f[2] - f[0], h = f[3] - f[1];
-    const auto inRange = [](int64_t v) { return v >= -kMaxCoord && v <= kMaxCoord; };
+    const auto inRange = [](int64_t v) { return v >= -kCoordLimit && v <= kCoordLimit; };
     if (inRange(x) && inRange(int64_t{x} + w) && inRange(y) && inRange(int64_t{y} + h)) {
         m_PatMoveX = x;
         m_PatMoveY = y;

@@ -244,8 +244,8 @@ int ConvertListCoords(int32_t mode, int32_t curX, int32_t curY, double x, double
     const double dbX = x / context.unitFactor * context.dbUnitsPerMm + originX;
     const double dbY = y / context.unitFactor * context.dbUnitsPerMm + originY;
     if (!std::isfinite(rot) || std::fabs(rot) > 360.0) return listerr::kRange;
-    if (!std::isfinite(dbX) || std::fabs(dbX) > kListCoordLimit) return listerr::kRange;
-    if (!std::isfinite(dbY) || std::fabs(dbY) > kListCoordLimit) return listerr::kRange;
+    if (!std::isfinite(dbX) || std::fabs(dbX) > kCoordLimit) return listerr::kRange;
+    if (!std::isfinite(dbY) || std::fabs(dbY) > kCoordLimit) return listerr::kRange;
     outX = ToLong(dbX);
     outY = ToLong(dbY);
     outAngle = ToLong(rot * 1000.0);

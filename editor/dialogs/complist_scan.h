@@ -7,6 +7,8 @@
 // that the selection of a line in error covers the line the user sees.
 #pragma once
 
+#include "platform/kernel/nvokernel32_functions.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,9 +38,6 @@ constexpr int kNoPart = 6;
 constexpr int kNoGroup = 7;
 constexpr int kNoSymbol = 8;
 }  // namespace listerr
-
-// The largest coordinate a list may give, in database units (accepted).
-constexpr double kListCoordLimit = 220000000.0;
 
 // What the coordinates of a line are converted with.
 struct ListCoordContext {

@@ -13,6 +13,7 @@
 
 #include "editor/shell/event.h"
 #include "editor/shell/forms.h"
+#include "platform/kernel/nvokernel32_functions.h"
 
 #include <cstdint>
 #include <memory>
@@ -59,7 +60,7 @@ extern int32_t g_LookupGateId;
 // Accepted array pitches, database units: from 0.00254 mm up to the
 // coordinate bound.
 constexpr int32_t kMinArrayPitch = 254;
-constexpr int32_t kMaxArrayPitch = 220000000;
+constexpr int32_t kMaxArrayPitch = kCoordLimit;
 constexpr int32_t kMaxArrayCount = 100;
 
 // The preview scale (database units per pixel) for a frame of w by h units

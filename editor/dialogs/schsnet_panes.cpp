@@ -24,7 +24,6 @@ namespace {
 constexpr int32_t kMinScale = 100;
 constexpr int32_t kMaxScale = 2540000;
 constexpr int32_t kZoomStep = 2540;
-constexpr int32_t kCoordLimit = 220000000;
 constexpr int kLabelHeight = 18;
 
 int32_t Clamp(int32_t value, int32_t low, int32_t high)

@@ -23,6 +23,8 @@
 // are pure, so a damaged file is refused before anything is made.
 #pragma once
 
+#include "platform/kernel/nvokernel32_functions.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,8 +44,6 @@ constexpr int kEnd = 999;
 // The longest line and the largest file a block may have.
 constexpr size_t kMaxLine = 4096;
 constexpr size_t kMaxFile = 64u << 20;
-// The drawing area: every position lies within plus or minus this.
-constexpr int32_t kCoordLimit = 220000000;
 
 struct Comp {
     int line = 0;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "editor/shell/checked_array.h"
+#include "platform/kernel/nvokernel32_functions.h"
 
 #include <cstdint>
 
@@ -28,8 +29,8 @@ extern int32_t g_FrameDlgState;
 
 // The widest an outline may span, and the widest a rectangle may be
 // (database units).
-constexpr int32_t kFrameSpanLimit = 220000000;
-constexpr int32_t kFrameSizeLimit = 440000000;
+constexpr int32_t kFrameSpanLimit = kCoordLimit;
+constexpr int32_t kFrameSizeLimit = 2 * kCoordLimit;
 
 // Points 0..4: the rectangle of width w and height h centred on the
 // origin, from the lower left corner clockwise back to it.

@@ -453,8 +453,8 @@ int SCHITMED::CheckCellValue(double& value)
     if (name == "TEXT") return 0;
     if (name == "ROT" || name == "ANGLEA" || name == "ANGLEB") return std::fabs(value) <= 360.0 ? 0 : 1;
     value = CellLength(value);
-    const double low = name == "LWIDTH" ? 0.0 : -220000000.0;
-    return value >= low && value <= 220000000.0 ? 0 : 1;
+    const double low = name == "LWIDTH" ? 0.0 : -static_cast<double>(kCoordLimit);
+    return value >= low && value <= kCoordLimit ? 0 : 1;
 }
 
 // Makes the replacement text item, adds it, and only then deletes the old

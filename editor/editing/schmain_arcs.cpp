@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr double kLimit = 220000000.0;
 constexpr double kDegToRad = 3.14159265358979323846 / 180.0;
 // The most copies one repeat makes.
 constexpr int32_t kMaxRepeats = 10000;
@@ -108,7 +107,7 @@ void SCHMAIN::ArcFromThreePoints(int32_t& err, const DPoint& p1, const DPoint& p
     } else {
         start = lo;
     }
-    if (radius <= kLimit && std::fabs(cx) <= kLimit && std::fabs(cy) <= kLimit) err = 0;
+    if (radius <= kCoordLimit && std::fabs(cx) <= kCoordLimit && std::fabs(cy) <= kCoordLimit) err = 0;
 }
 
 void SCHMAIN::CalcArcGeometry(int32_t& err, const DPoint& p1, const DPoint& p2, DPoint& centre, double& radius,
@@ -123,7 +122,7 @@ void SCHMAIN::CalcArcGeometry(int32_t& err, const DPoint& p1, const DPoint& p2, 
     // No arc for a central angle of 0 or a whole turn.
     if (std::fabs(s) < 1e-12) return;
     radius = std::fabs((c / 2) / s);
-    if (radius >= kLimit || radius <= 0) return;
+    if (radius >= kCoordLimit || radius <= 0) return;
     const double h = std::sqrt(std::fabs(radius * radius - (c / 2) * (c / 2)));
     if (m_HandleIndex == 1) {
         dx = -dx;
@@ -136,7 +135,7 @@ void SCHMAIN::CalcArcGeometry(int32_t& err, const DPoint& p1, const DPoint& p2, 
         oy = -oy;
     }
     centre = {m.X + ox, m.Y - oy};
-    if (std::fabs(centre.X) < kLimit && std::fabs(centre.Y) < kLimit) {
+    if (std::fabs(centre.X) < kCoordLimit && std::fabs(centre.Y) < kCoordLimit) {
         start = VectorAngle(p2.X - centre.X, p2.Y - centre.Y);
         if (m_HandleIndex != 0) start -= alpha;
         err = 0;
@@ -174,7 +173,7 @@ void SCHMAIN::RepeatItemByAngle(double steps, double baseX, double baseY, double
         th2 = Normalised(th2 + angleStep);
         const double x = baseX + rho0 * std::cos(th0 * kDegToRad);
         const double y = baseY + rho0 * std::sin(th0 * kDegToRad);
-        if (std::fabs(x) >= kLimit || std::fabs(y) >= kLimit) continue;
+        if (std::fabs(x) >= kCoordLimit || std::fabs(y) >= kCoordLimit) continue;
         item.X = ToLong(x);
         item.Y = ToLong(y);
         switch (item.Kind) {
@@ -212,7 +211,7 @@ void SCHMAIN::RepeatItemByOffset(double steps, double dX, double dY)
         if (CancelKeyDown()) break;
         const double x = (xu + i * dX) / factor * g_DbUnitsPerMm;
         const double y = (yu + i * dY) / factor * g_DbUnitsPerMm;
-        if (!(std::fabs(x) < kLimit && std::fabs(y) < kLimit)) continue;
+        if (!(std::fabs(x) < kCoordLimit && std::fabs(y) < kCoordLimit)) continue;
         g_SymbItem.X = ToLong(x);
         g_SymbItem.Y = ToLong(y);
         if (!MakeCopy()) break;

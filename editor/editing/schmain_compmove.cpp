@@ -20,7 +20,6 @@ namespace {
 
 constexpr int32_t kLockedFlag = 32;
 constexpr int32_t kMarkFlag = 256;
-constexpr int64_t kCoordBound = 220000000;
 
 bool Locked(const CompRec& rec)
 {
@@ -29,7 +28,7 @@ bool Locked(const CompRec& rec)
 
 bool InBounds(int64_t x, int64_t y)
 {
-    return x >= -kCoordBound && x <= kCoordBound && y >= -kCoordBound && y <= kCoordBound;
+    return x >= -kCoordLimit && x <= kCoordLimit && y >= -kCoordLimit && y <= kCoordLimit;
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ void SCHMAIN::PlaceCompArray()
             // coordinate bound instead of a wrapped value being placed.
             const int64_t x = x0 + int64_t{c - 1} * (int64_t{g_ArrayStepX} + g_CompFrameSize.X);
             const int64_t y = y0 + int64_t{r - 1} * (int64_t{g_ArrayStepY} + g_CompFrameSize.Y);
-            if (x > 220000000 || x < -220000000 || y > 220000000 || y < -220000000) {
+            if (x > kCoordLimit || x < -kCoordLimit || y > kCoordLimit || y < -kCoordLimit) {
                 std::string detail = Trim(g_CompInfo.Name);
                 ReportMsg(15, detail);
                 return;

@@ -38,7 +38,6 @@ namespace {
 
 constexpr int32_t kDrawn = 1;
 constexpr int32_t kPicked = 256;
-constexpr int64_t kLimit = 220000000;
 
 enum Kind { kLine = 1, kTriangle = 2, kRectangle = 3, kCircle = 4, kArc = 5, kText = 6 };
 
@@ -47,7 +46,7 @@ int32_t ItemArray() { return S_SymbolItemArray(g_CurSymb); }
 bool Within(std::initializer_list<int64_t> values)
 {
     for (int64_t v : values)
-        if (std::llabs(v) > kLimit) return false;
+        if (std::llabs(v) > kCoordLimit) return false;
     return true;
 }
 

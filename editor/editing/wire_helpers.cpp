@@ -15,16 +15,12 @@
 
 namespace wire_edit {
 
-namespace {
-constexpr int64_t kLimit = 220000000;
-}
-
 int32_t SnapCoord(int32_t value)
 {
     int64_t v = value;
     // std::llround takes halves away from zero.
     if (g_SnapStep > 0) v = std::llround(static_cast<double>(value) / g_SnapStep) * g_SnapStep;
-    return static_cast<int32_t>(std::clamp(v, -kLimit, kLimit));
+    return static_cast<int32_t>(std::clamp(v, -int64_t{kCoordLimit}, int64_t{kCoordLimit}));
 }
 
 bool AppendJunctionPoint(int32_t branch, int32_t type, int32_t x, int32_t y, int32_t& pos, BranchPointRec& point)

@@ -34,7 +34,6 @@ namespace {
 constexpr int32_t kTextKind = 6;
 // Kinds above this are entries of the symbol, not items the mode edits.
 constexpr int32_t kLastItemKind = 20;
-constexpr double kLimit = 220000000.0;
 
 void ReleaseAllOptions(SCHMAIN& m)
 {
@@ -276,7 +275,7 @@ void SCHMAIN::EditItemText(int32_t& X, int32_t& Y)
     // One line further along the text's upward direction: the layout steps
     // down one line before its first line.
     const double x = std::nearbyint(old.X - d * std::sin(a)), y = std::nearbyint(old.Y + d * std::cos(a));
-    if (std::fabs(x) > kLimit || std::fabs(y) > kLimit) {
+    if (std::fabs(x) > kCoordLimit || std::fabs(y) > kCoordLimit) {
         winsys::Ui().Beep();
         return;
     }

@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr double kLimit = 220000000.0;
 // The most copies one typed repetition makes.
 constexpr int32_t kMaxSteps = 1000;
 
@@ -101,7 +100,8 @@ void SCHMAIN::ItemCopyClick(int32_t& X, int32_t& Y)
             const double cx = m0.X + (double(m1.X) - m0.X) / 2 + h * std::cos(beta);
             const double cy = m0.Y + (double(m1.Y) - m0.Y) / 2 + h * std::sin(beta);
             // An angle near whole turns puts the centre beyond the drawing.
-            if (!std::isfinite(cx) || !std::isfinite(cy) || std::fabs(cx) > kLimit || std::fabs(cy) > kLimit) {
+            if (!std::isfinite(cx) || !std::isfinite(cy) || std::fabs(cx) > kCoordLimit ||
+                std::fabs(cy) > kCoordLimit) {
                 Refuse("The centre of this rotation lies outside the drawing area.");
                 return;
             }

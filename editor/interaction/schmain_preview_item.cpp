@@ -27,7 +27,8 @@ enum Kind { kLine = 1, kTriangle = 2, kRectangle = 3, kCircle = 4, kArc = 5, kTe
 int32_t Nearest(double v)
 {
     if (!std::isfinite(v)) return 0;
-    return static_cast<int32_t>(std::clamp(std::nearbyint(v), -220000000.0, 220000000.0));
+    const double limit = kCoordLimit;
+    return static_cast<int32_t>(std::clamp(std::nearbyint(v), -limit, limit));
 }
 
 std::string Len(double v)

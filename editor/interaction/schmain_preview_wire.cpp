@@ -29,7 +29,6 @@
 
 namespace {
 
-constexpr int64_t kLimit = 220000000;
 
 int32_t Round(double v)
 {
@@ -38,7 +37,7 @@ int32_t Round(double v)
 
 bool Within(int64_t v)
 {
-    return std::llabs(v) < kLimit;
+    return std::llabs(v) < kCoordLimit;
 }
 
 int32_t Sign(int32_t v)

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "editor/objects/comp_state.h"
+#include "platform/kernel/nvokernel32_functions.h"
 #include "platform/kernel/records.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@
 #include <vector>
 
 // The largest extent an array of copies may reach.
-constexpr int32_t kMaxArrayExtent = 220000000;
+constexpr int32_t kMaxArrayExtent = kCoordLimit;
 
 // The component named exactly `name`: side 1 the layout components, any
 // other side the schematic components.

@@ -22,7 +22,6 @@ namespace {
 
 constexpr int32_t kBranchKinds = 6;   // 2 node, 4 junction
 constexpr int32_t kTraceKinds = 14;   // 2 node, 4 bend point, 8 via
-constexpr double kCoordLimit = 220000000.0;
 
 // Union-find over 0..n-1 with path halving and union by size.
 class DisjointSets {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "editor/shell/checked_array.h"
+#include "platform/kernel/nvokernel32_functions.h"
 #include "platform/kernel/records.h"
 
 #include <cstdint>
@@ -47,7 +48,7 @@ inline CheckedArray<NetViewPageRec>& g_NetViewPages = g_NetViewNodes;
 extern CheckedArray<NetViewNodeRec> g_NetViewNets;
 // Where the editor jumps after the net viewer closed: the view centre (Y
 // negated; X = kNoNetViewJump means no jump) and the page (0 = none).
-constexpr int32_t kNoNetViewJump = 220000000;
+constexpr int32_t kNoNetViewJump = kCoordLimit;
 extern int32_t g_NetViewJumpX;
 extern int32_t g_NetViewJumpY;
 extern int32_t g_NetViewJumpPage;

@@ -12,7 +12,7 @@ constexpr int32_t kDrawErase = 2;
 
 bool InRange(int32_t v)
 {
-    return v >= -kMaxCoord && v <= kMaxCoord;
+    return v >= -kCoordLimit && v <= kCoordLimit;
 }
 
 // Makes the item of `record` with its link and gap; 0 when the kernel

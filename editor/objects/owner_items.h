@@ -6,6 +6,7 @@
 // procedure fails and left as the caller set them when it succeeds.
 #pragma once
 
+#include "platform/kernel/nvokernel32_functions.h"
 #include "platform/kernel/records.h"
 
 #include <cstdint>
@@ -24,16 +25,13 @@ constexpr int32_t kItemDrawn = 1;
 constexpr int32_t kItemSelected = 256;
 constexpr int32_t kBranchTextSelected = 1024;
 
-// The largest coordinate the kernel takes, either way.
-constexpr int32_t kMaxCoord = 220000000;
-
 // A position plus an offset (a symbol entry's text offsets are not bounded
 // like positions) without overflow: a sum beyond the coordinate space comes
 // out just beyond it, where the kernel refuses the item.
 constexpr int32_t OffsetCoord(int32_t base, int32_t offset)
 {
     const int64_t sum = int64_t{base} + offset;
-    return sum > kMaxCoord ? kMaxCoord + 1 : sum < -kMaxCoord ? -kMaxCoord - 1 : static_cast<int32_t>(sum);
+    return sum > kCoordLimit ? kCoordLimit + 1 : sum < -kCoordLimit ? -kCoordLimit - 1 : static_cast<int32_t>(sum);
 }
 
 // The item array of an owner; 0 for another owner kind or an owner that

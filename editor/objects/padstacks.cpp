@@ -83,7 +83,7 @@ bool PadSizesUsable()
 {
     for (long layer = 1; layer <= kLayers; ++layer) {
         const int32_t size = g_PadStackDef(layer + 31);
-        if (size < 0 || size > kMaxCoord) return false;
+        if (size < 0 || size > kCoordLimit) return false;
     }
     return true;
 }

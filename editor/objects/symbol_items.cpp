@@ -59,8 +59,8 @@ void ReadSymbItemAbs(int32_t& status, int32_t symbol, int32_t index, std::string
 void WriteSymbItem(int32_t symbol, int32_t index, const ItemRec& record)
 {
     const int32_t item = S_SymbolItem(symbol, index);
-    if (item == 0 || record.X < -kMaxCoord || record.X > kMaxCoord || record.Y < -kMaxCoord ||
-        record.Y > kMaxCoord)
+    if (item == 0 || record.X < -kCoordLimit || record.X > kCoordLimit || record.Y < -kCoordLimit ||
+        record.Y > kCoordLimit)
         return;
     I_ChangeItemLink(item, record.Link);
     I_ChangeItemGap(item, record.Gap);

@@ -23,7 +23,7 @@ struct PlacedLine {
 
 bool InRange(int32_t v)
 {
-    return v >= -kMaxCoord && v <= kMaxCoord;
+    return v >= -kCoordLimit && v <= kCoordLimit;
 }
 
 }  // namespace

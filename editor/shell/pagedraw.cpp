@@ -30,7 +30,6 @@ bool g_RedrawCancelled = false;
 
 namespace {
 
-constexpr int32_t kLimit = 220000000;
 constexpr int32_t kMarkColor = 191;
 constexpr int32_t kFrameColor = 61;
 constexpr int32_t kDatumHalf = 81280;  // half the side of the datum marks
@@ -101,7 +100,7 @@ void DrawPage()
     if (!g_Printing) {
         G_SetStyle(2);
         G_SetColor(kMarkColor);
-        G_Rectangle(-kLimit, -kLimit, 2 * kLimit, 2 * kLimit, 0);
+        G_Rectangle(-kCoordLimit, -kCoordLimit, 2 * kCoordLimit, 2 * kCoordLimit, 0);
         if (Stopped()) return;
     }
     G_SetStyle(0);

@@ -4,6 +4,7 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/textnum.h"
 #include "editor/shell/tooltable.h"
+#include "platform/kernel/nvokernel32_functions.h"
 
 #include <cmath>
 
@@ -24,7 +25,7 @@ constexpr const char* kFormatDefaults[12] = {
 
 // The largest sheet side that fits the drawing area (coordinates within
 // plus or minus 220,000,000 database units), in millimetres.
-constexpr double kMaxSheetMm = 2.0 * 220000000.0 / 100000.0;
+constexpr double kMaxSheetMm = 2.0 * kCoordLimit / 100000.0;
 
 // Parses a format value; false when it is not three fields with a usable
 // size in the row's unit.

@@ -506,7 +506,7 @@ public:
     void ReadBlockHeader(int32_t& status, const std::string& fileName);
     void FrameSymbolItem(int32_t symbol, int32_t itemIndex, int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2);
     void LockCompsByPrefix(std::string& prefix);
-    // Printing, screen copy and popups (editor/view/schmain_print.cpp).
+    // Printing, screen copy and popups (editor/view/schmain_canvas_print.cpp).
     void PrintPage();
     void SetPrintBusy(bool& start, std::string& text);
     void CopyScreenArea();

@@ -233,7 +233,7 @@ void SCHMAIN::DrawBranchHighlight(int32_t flag)
 {
     const double size = m_DrawingViewport ? m_VPSize : m_ViewSize;
     const int32_t w = std::max<int32_t>(4, ToLong(4.0 * size));
-    auto* table = static_cast<int32_t*>(E_SysTable(14));
+    auto* table = static_cast<int32_t*>(E_SysTable(systable::LineWidth));
     int32_t kept = 0;
     if (table) E_MemCopy(&kept, table, sizeof kept);
     auto setWidth = [&](int32_t value) {

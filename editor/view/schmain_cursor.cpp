@@ -115,7 +115,7 @@ std::optional<std::pair<int32_t, int32_t>> AskTypedPoint(const std::string& firs
         x += g_FrameX1;
         y += g_FrameY1;
     }
-    if (!(std::fabs(x) <= 220000000.0) || !(std::fabs(y) <= 220000000.0)) {
+    if (!(std::fabs(x) <= kCoordLimit) || !(std::fabs(y) <= kCoordLimit)) {
         winsys::Ui().Beep();
         return std::nullopt;
     }
@@ -125,8 +125,8 @@ std::optional<std::pair<int32_t, int32_t>> AskTypedPoint(const std::string& firs
 void SCHMAIN::DrawCursorCross(int32_t full, int32_t small, int32_t x, int32_t y)
 {
     if (full != 0) {
-        G_Line(-220000000, y, 220000000, y);
-        G_Line(x, -220000000, x, 220000000);
+        G_Line(-kCoordLimit, y, kCoordLimit, y);
+        G_Line(x, -kCoordLimit, x, kCoordLimit);
     } else {
         const int32_t d = ToLong(static_cast<double>(m_ViewSize) * (small != 0 ? 16 : 32));
         G_Line(x - d, y, x + d, y);

@@ -22,8 +22,7 @@
 
 namespace {
 
-constexpr double kCoordLimit = 220000000.0;
-constexpr double kBoxLimit = 440000000.0;
+constexpr double kBoxLimit = 2.0 * kCoordLimit;
 
 enum ItemKind { kLine = 1, kTriangle = 2, kRectangle = 3, kCircle = 4, kArc = 5, kText = 6 };
 

@@ -50,7 +50,7 @@ void SCHMAIN::DrawViewPage()
     if (!g_Printing) {
         G_SetStyle(2);
         G_SetColor(191);
-        G_Rectangle(-220000000, -220000000, 440000000, 440000000, 0);
+        G_Rectangle(-kCoordLimit, -kCoordLimit, 2 * kCoordLimit, 2 * kCoordLimit, 0);
     }
     G_SetStyle(0);
     G_SetColor(g_MonoDrawMode != 0 ? 0 : 61);
@@ -84,8 +84,8 @@ void SCHMAIN::DrawViewCross(int32_t x, int32_t y)
     EraseViewCross();
     if (g_CurCommand != 0 || m_ZoomViewport) return;
     G_OpenMF(F_PICView->DeviceHandle());
-    G_Line(-220000000, y, 220000000, y);
-    G_Line(x, -220000000, x, 220000000);
+    G_Line(-kCoordLimit, y, kCoordLimit, y);
+    G_Line(x, -kCoordLimit, x, kCoordLimit);
     m_ViewCrossMF = G_CloseMF();
     int32_t hdc = F_PICView->DeviceHandle();
     PlayMetafile(hdc, m_ViewCrossMF);

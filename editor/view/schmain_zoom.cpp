@@ -243,7 +243,7 @@ void SCHMAIN::KeepViewInLimits(Canvas& canvas, int32_t& size, int32_t& orgX, int
     int32_t hx = 0, hy = 0;
     halfExtents(hx, hy);
     if (std::abs(static_cast<int64_t>(hx)) > kCoordLimit || std::abs(static_cast<int64_t>(hy)) > kCoordLimit) {
-        size = ToLong(440000000.0 / std::max(px.width(), px.height()));
+        size = ToLong(2.0 * kCoordLimit / std::max(px.width(), px.height()));
         if (canvasView) ShowZoomValue();
         halfExtents(hx, hy);
     }

@@ -6,9 +6,8 @@
 #include <cstdint>
 
 #include "editor/shell/curpos.h"  // g_PickTolerance, kept up to date by the zoom
+#include "platform/kernel/nvokernel32_functions.h"
 
-// Limit of every coordinate on the canvas, in database units.
-constexpr int32_t kCoordLimit = 220000000;
 // View sizes (database units per pixel) a redraw keeps the canvas within.
 constexpr int32_t kMinViewSize = 100;
 constexpr int32_t kMaxViewSize = 2540000;

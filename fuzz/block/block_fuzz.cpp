@@ -13,8 +13,7 @@ namespace {
 
 bool Inside(int32_t x, int32_t y)
 {
-    return x >= -block::kCoordLimit && x <= block::kCoordLimit && y >= -block::kCoordLimit &&
-           y <= block::kCoordLimit;
+    return x >= -kCoordLimit && x <= kCoordLimit && y >= -kCoordLimit && y <= kCoordLimit;
 }
 
 // The promises of an accepted file.
@@ -80,8 +79,8 @@ std::string CheckBlockText(std::string_view bytes, double rotation)
     }
     if (std::string broken = CheckParsed(file); !broken.empty()) return broken;
     block::Placement where;
-    where.dropX = block::kCoordLimit - 1000000;
-    where.dropY = -block::kCoordLimit + 1000000;
+    where.dropX = kCoordLimit - 1000000;
+    where.dropY = -kCoordLimit + 1000000;
     where.rotation = rotation;
     if (!block::PlaceBlock(file, where, problem)) {
         if (problem.line <= 0 || problem.line > lines) return "placement refused without its record's line";

@@ -69,7 +69,7 @@ std::string CheckListText(const std::string& typed, bool create)
     const CompListResult r = ParseCompList(typed, create, context, lookups);
     if (r.error == 0) {
         for (const CompListEntry& e : r.entries) {
-            if (e.X < -220000000 || e.X > 220000000 || e.Y < -220000000 || e.Y > 220000000)
+            if (e.X < -kCoordLimit || e.X > kCoordLimit || e.Y < -kCoordLimit || e.Y > kCoordLimit)
                 return "accepted entry out of range";
             if (e.Angle < 0 || e.Angle >= 360000) return "accepted angle not normalised";
             if (e.Name.size() != 15) return "entry name not 15 characters";

@@ -32,6 +32,11 @@ namespace nvokernel32_proto {
 NVOKERNEL32_FUNCTIONS(PLATFORM_DECLARE_PROTO)
 }
 
+// The largest coordinate magnitude, in database units, that the kernel keeps:
+// a position or extent beyond it is refused. Callers check against the same
+// value before they ask the kernel.
+constexpr int32_t kCoordLimit = 220000000;
+
 // The system tables of E_SysTable: blocks of 2048 bytes of live memory that
 // the kernel reads when it draws. Callers copy values in and out with
 // E_MemCopy; a Long is 4 bytes.

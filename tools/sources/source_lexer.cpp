@@ -143,7 +143,7 @@ bool ParseLength(const std::string& word, int64_t unit, int32_t& value)
         if (scale == 0.0) return false;
     }
     const double units = std::round(number * scale);
-    if (!(std::fabs(units) <= static_cast<double>(kMaxCoord))) return false;
+    if (!(std::fabs(units) <= static_cast<double>(kCoordLimit))) return false;
     value = static_cast<int32_t>(units);
     return true;
 }

@@ -2,6 +2,8 @@
 // length units, angles. See docs/SOURCES.md for the text form.
 #pragma once
 
+#include "platform/kernel/nvokernel32_functions.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,13 +38,12 @@ bool Tokenize(const std::string& text, const std::string& fileName, std::vector<
 
 // Database units per inch; every length ends up in these units.
 constexpr int64_t kUnitsPerInch = 2540000;
-// Coordinates and lengths stay within plus or minus this.
-constexpr int64_t kMaxCoord = 220000000;
+// Coordinates and lengths stay within plus or minus kCoordLimit.
 
 // Reads a length: a decimal number with an optional unit suffix "in",
 // "mil", "mm" or "u" (database units); a bare number counts in `unit`
 // database units. The result is rounded to the nearest database unit and
-// must lie within kMaxCoord. False when the word is not such a length.
+// must lie within kCoordLimit. False when the word is not such a length.
 bool ParseLength(const std::string& word, int64_t unit, int32_t& value);
 
 // Reads a unit for bare numbers ("0.1in", "1mil", "1mm", "254000"): a

@@ -486,7 +486,7 @@ private:
     static int32_t Delta(Cursor& c, int32_t to, int32_t from)
     {
         const int64_t d = static_cast<int64_t>(to) - from;
-        if (d > kMaxCoord || d < -kMaxCoord) c.Fail(c.keyword() + ": the item spans more than 220,000,000 units");
+        if (d > kCoordLimit || d < -kCoordLimit) c.Fail(c.keyword() + ": the item spans more than 220,000,000 units");
         return static_cast<int32_t>(d);
     }
 
