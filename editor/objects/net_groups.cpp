@@ -74,6 +74,7 @@ std::vector<std::pair<int32_t, int32_t>> PointRefs(int32_t owner, int32_t kinds,
                                                    int32_t (*search)(int32_t, int32_t, int32_t, int32_t, Rec*))
 {
     std::vector<std::pair<int32_t, int32_t>> refs;
+    refs.reserve(2);  // a wire's two ends, most often
     Rec rec{};
     for (int32_t from = 1;;) {
         const int32_t index = search(owner, from, kinds, 0, &rec);
@@ -95,15 +96,16 @@ std::vector<std::pair<int32_t, int32_t>> TraceRefs(int32_t trace)
     return PointRefs(trace, kTraceKinds, T_SearchRecordMaskRef);
 }
 
-// Joins the members (0..n-1) that share a reference.
+// Joins the members (0..n-1) that share a reference: the (reference,
+// member) pairs sorted, so that the holders of one reference stand together.
 void JoinSharedRefs(DisjointSets& sets, const std::vector<std::vector<std::pair<int32_t, int32_t>>>& refs)
 {
-    std::unordered_map<uint64_t, size_t> firstHolder;
+    std::vector<std::pair<uint64_t, size_t>> holders;
     for (size_t i = 0; i < refs.size(); ++i)
-        for (const auto& [kind, ref] : refs[i]) {
-            const auto [it, added] = firstHolder.emplace(RefKey(kind, ref), i);
-            if (!added) sets.Join(it->second, i);
-        }
+        for (const auto& [kind, ref] : refs[i]) holders.emplace_back(RefKey(kind, ref), i);
+    std::sort(holders.begin(), holders.end());
+    for (size_t h = 1; h < holders.size(); ++h)
+        if (holders[h].first == holders[h - 1].first) sets.Join(holders[h - 1].second, holders[h].second);
 }
 
 // The entries of each group in order: members[g - 1] = the indexes of group g.
@@ -161,19 +163,27 @@ void JoinTouchingSegments(DisjointSets& sets, const std::vector<Segment>& segmen
     auto cellOf = [cell](int64_t v, int64_t lo, int64_t cells) {
         return std::clamp<int64_t>(static_cast<int64_t>(static_cast<double>(v - lo) / cell), 0, cells - 1);
     };
-    std::vector<std::vector<uint32_t>> grid(static_cast<size_t>(cellsX * cellsY));
-    for (size_t i = 0; i < segments.size(); ++i) {
-        const Segment& s = segments[i];
+    // The segments of each cell, all cells in one array: cell c holds
+    // inCells[cellStart[c] .. cellStart[c + 1]) (counted first, then filled).
+    const auto cells = static_cast<size_t>(cellsX * cellsY);
+    auto forEachCell = [&](const Segment& s, auto&& f) {
         const int64_t x1 = cellOf(s.minX - 1, minX - 1, cellsX), x2 = cellOf(s.maxX + 1, minX - 1, cellsX);
         const int64_t y1 = cellOf(s.minY - 1, minY - 1, cellsY), y2 = cellOf(s.maxY + 1, minY - 1, cellsY);
         for (int64_t cy = y1; cy <= y2; ++cy)
-            for (int64_t cx = x1; cx <= x2; ++cx) grid[static_cast<size_t>(cy * cellsX + cx)].push_back(static_cast<uint32_t>(i));
-    }
-    for (const auto& inCell : grid)
-        for (size_t p = 0; p < inCell.size(); ++p) {
-            const Segment& a = segments[inCell[p]];
-            for (size_t q = p + 1; q < inCell.size(); ++q) {
-                const Segment& b = segments[inCell[q]];
+            for (int64_t cx = x1; cx <= x2; ++cx) f(static_cast<size_t>(cy * cellsX + cx));
+    };
+    std::vector<size_t> cellStart(cells + 1, 0);
+    for (const Segment& s : segments) forEachCell(s, [&](size_t c) { ++cellStart[c + 1]; });
+    std::partial_sum(cellStart.begin(), cellStart.end(), cellStart.begin());
+    std::vector<uint32_t> inCells(cellStart.back());
+    std::vector<size_t> cellNext(cellStart.begin(), cellStart.end() - 1);
+    for (size_t i = 0; i < segments.size(); ++i)
+        forEachCell(segments[i], [&](size_t c) { inCells[cellNext[c]++] = static_cast<uint32_t>(i); });
+    for (size_t c = 0; c < cells; ++c)
+        for (size_t p = cellStart[c]; p < cellStart[c + 1]; ++p) {
+            const Segment& a = segments[inCells[p]];
+            for (size_t q = p + 1; q < cellStart[c + 1]; ++q) {
+                const Segment& b = segments[inCells[q]];
                 if (sets.Find(a.owner) == sets.Find(b.owner) || !BoxesMeet(a, b)) continue;
                 int32_t status = 0, x = 0, y = 0;
                 SegmentsTouch(status, a.c, b.c, x, y);
@@ -371,15 +381,29 @@ void GroupNetBranches(int32_t& status, int32_t net)
     if (count < 1) return;
 
     const auto n = static_cast<size_t>(count);
-    std::unordered_map<int32_t, size_t> entryOf;
-    for (long k = 1; k <= count; ++k) entryOf[g_NetGroupBranches(k).Branch] = static_cast<size_t>(k - 1);
+    // The entry (0..n-1) of each branch id, in a table over the ids from the
+    // lowest to the highest (a level holds at most 15,999 branches).
+    int32_t lowestId = g_NetGroupBranches(1).Branch, highestId = lowestId;
+    for (long k = 2; k <= count; ++k) {
+        lowestId = std::min(lowestId, g_NetGroupBranches(k).Branch);
+        highestId = std::max(highestId, g_NetGroupBranches(k).Branch);
+    }
+    std::vector<size_t> entryOfId(static_cast<size_t>(int64_t{highestId} - lowestId + 1), 0);
+    for (long k = 1; k <= count; ++k)
+        entryOfId[static_cast<size_t>(g_NetGroupBranches(k).Branch - int64_t{lowestId})] = static_cast<size_t>(k - 1);
+    // Every reference comes from a collected branch; one from outside (a
+    // damaged record) reads as the first entry, as a missing key did before.
+    auto entryOf = [&](int32_t branch) {
+        const int64_t at = branch - int64_t{lowestId};
+        return at >= 0 && at < static_cast<int64_t>(entryOfId.size()) ? entryOfId[static_cast<size_t>(at)] : size_t{0};
+    };
     DisjointSets sets(n);
     // Branches that reach a node of one reference group form one piece.
     std::unordered_map<int32_t, size_t> nodeHolderOfGroup;
     for (long r = 1; r <= g_NetGroupRefs.UBound(); ++r) {
         const NetGroupRefEntry& ref = g_NetGroupRefs(r);
         if (ref.Kind != 2) continue;
-        const size_t entry = entryOf[ref.Branch];
+        const size_t entry = entryOf(ref.Branch);
         const auto [it, added] = nodeHolderOfGroup.emplace(ref.Group, entry);
         if (!added) sets.Join(it->second, entry);
     }
@@ -417,17 +441,24 @@ void GroupNetBranches(int32_t& status, int32_t net)
             list += std::to_string(entry.Branch);
         }
     }
-    std::vector<std::vector<NetGroupRefEntry>> refsOfBranch(n);
+    // Bucketed by branch entry, each branch's records in their order (a
+    // counting sort), then read out branch by branch in the groups' order.
+    const auto refs = static_cast<size_t>(std::max(g_NetGroupRefs.UBound(), 0L));
+    std::vector<size_t> refsStart(n + 1, 0);
+    for (long r = 1; r <= g_NetGroupRefs.UBound(); ++r) ++refsStart[entryOf(g_NetGroupRefs(r).Branch) + 1];
+    std::partial_sum(refsStart.begin(), refsStart.end(), refsStart.begin());
+    std::vector<NetGroupRefEntry> refsByEntry(refs);
+    std::vector<size_t> refsNext(refsStart.begin(), refsStart.end() - 1);
     for (long r = 1; r <= g_NetGroupRefs.UBound(); ++r) {
         NetGroupRefEntry ref = g_NetGroupRefs(r);
-        const size_t entry = entryOf[ref.Branch];
+        const size_t entry = entryOf(ref.Branch);
         ref.Group = group[entry];
-        refsOfBranch[entry].push_back(ref);
+        refsByEntry[refsNext[entry]++] = ref;
     }
     long refCount = 0;
     for (const auto& inGroup : members)
         for (const size_t i : inGroup)
-            for (const NetGroupRefEntry& ref : refsOfBranch[i]) g_NetGroupRefs(++refCount) = ref;
+            for (size_t k = refsStart[i]; k < refsStart[i + 1]; ++k) g_NetGroupRefs(++refCount) = refsByEntry[k];
     g_NetGroupRefs(0).Ref = static_cast<int32_t>(members.size());
     status = 0;
 }

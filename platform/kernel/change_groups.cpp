@@ -36,11 +36,6 @@ ChangeGroup& OpenGroup()
 
 namespace kernel {
 
-bool ChangeGroupOpen() noexcept
-{
-    return OpenGroup().depth > 0;
-}
-
 void BeforeChangeStep() noexcept
 {
     ChangeGroup& g = OpenGroup();
@@ -79,6 +74,7 @@ int32_t DB_BeginChange() noexcept
         g.spoiled = false;
         g.stepFailed = false;
         g.depth = 1;
+        SetGuardWatch(kWatchChangeGroup, true);
         return 1;
     });
 }
@@ -91,6 +87,7 @@ int32_t DB_EndChange(int32_t keep) noexcept
         // 2: kept unless a step that changes the design failed in the group.
         if (keep == 0 || (keep == 2 && g.stepFailed)) g.spoiled = true;
         if (--g.depth > 0) return 1;
+        SetGuardWatch(kWatchChangeGroup, false);
         std::unique_ptr<MemoryImage> image = std::move(g.image);
         const Database* design = g.design;
         const bool imageFailed = g.imageFailed;

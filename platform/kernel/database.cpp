@@ -23,19 +23,11 @@ std::unique_ptr<Database>& Open()
 
 }  // namespace
 
-Database* Db()
-{
-    return Open().get();
-}
-
-Level* CurLevel()
-{
-    Database* db = Db();
-    return db ? db->CurLevel() : nullptr;
-}
-
 void SetDb(std::unique_ptr<Database> db)
 {
+    // The new one is open before the old one goes, as the owning pointer
+    // has it.
+    g_openDb = db.get();
     Open() = std::move(db);
 }
 
@@ -99,8 +91,6 @@ std::string& FaultTarget()
     return target;
 }
 
-bool g_faultArmed = false;
-
 }  // namespace
 
 void ReportUnexpected(const char* function, const char* what) noexcept
@@ -111,14 +101,10 @@ void ReportUnexpected(const char* function, const char* what) noexcept
     std::fflush(stderr);
 }
 
-bool FaultArmed() noexcept
-{
-    return g_faultArmed || kernel_testing::RefusalArmed();
-}
-
 void InjectFault(const char* function)
 {
-    if (g_faultArmed && BareName(function) == FaultTarget()) throw std::logic_error("fault injected for tests");
+    if ((g_guardWatch & kWatchFault) && BareName(function) == FaultTarget())
+        throw std::logic_error("fault injected for tests");
 }
 
 bool CallRefused(const char* function) noexcept
@@ -143,9 +129,12 @@ bool ChangesDesign(std::string_view name) noexcept
 bool SignatureChangesImage(const char* function) noexcept
 {
     const std::string_view name = BareName(function ? function : "");
-    // The id heaps travel with the image: taking or making a free id is a
-    // change of it.
-    return ChangesDesign(name) || name.find("Mask") != std::string_view::npos || name.starts_with("DB_Set") ||
+    // Marks are the exports named FAMILY_Mask...; the searches and the
+    // drawing by mask (OM_SearchMask, B_SearchRecordMaskRef, B_DrawAllBranchMask
+    // ...) only read, so a walk in a group does not write the design into
+    // memory. The id heaps travel with the image: taking or making a free id
+    // is a change of it.
+    return ChangesDesign(name) || name.find("_Mask") != std::string_view::npos || name.starts_with("DB_Set") ||
            name == "DB_ChangePageDispl" || name == "GetFreeID" || name == "MakeHeap";
 }
 
@@ -157,7 +146,7 @@ void NoteFailedStep(const char* function) noexcept
 void SetFaultTarget(const char* name)
 {
     FaultTarget() = name ? name : "";
-    g_faultArmed = !FaultTarget().empty();
+    SetGuardWatch(kWatchFault, !FaultTarget().empty());
 }
 
 namespace {

@@ -167,10 +167,19 @@ inline void StatusChanged(const Object& object, int32_t before)
     if ((object.status ^ before) & GeometryStatusBits(object.kind)) GeometryChanged(&object);
 }
 
-// The open database, or null.
-Database* Db();
+// The open database, or null: SetDb keeps this copy of the owning pointer,
+// so that the calls that start from the open database read one word.
+inline Database* g_openDb = nullptr;
+inline Database* Db()
+{
+    return g_openDb;
+}
 // The current level of the open database, or null.
-Level* CurLevel();
+inline Level* CurLevel()
+{
+    Database* db = Db();
+    return db ? db->CurLevel() : nullptr;
+}
 // Replaces the open database (null closes it).
 void SetDb(std::unique_ptr<Database> db);
 
@@ -199,11 +208,36 @@ bool PlacedEntryXY(const Level& level, int side, int32_t ref, int32_t number, in
 // error; `function` is a compiler's function signature.
 void ReportUnexpected(const char* function, const char* what) noexcept;
 
+// ---- What a guard watches -------------------------------------------------------
+//
+// Besides running its body, the guard of an export has work only while a
+// change group is open or a test hook is armed (a fault to inject, a call to
+// refuse). Each of these keeps its bit of g_guardWatch set while it lasts, so
+// the guard of an ordinary call tests one byte and runs the body: the hooks
+// cost nothing to the calls made outside them (walks, reads, the loads and
+// edits of a design outside change groups).
+enum GuardWatchBit : uint8_t {
+    kWatchChangeGroup = 1,  // a change group is open (change_groups.cpp)
+    kWatchFault = 2,        // "KernelFaultForTests" names an export (SetFaultTarget)
+    kWatchRefusal = 4,      // the refusal hook of testing.h is armed
+};
+inline uint8_t g_guardWatch = 0;
+
+inline void SetGuardWatch(GuardWatchBit bit, bool on) noexcept
+{
+    if (on) g_guardWatch = static_cast<uint8_t>(g_guardWatch | bit);
+    else g_guardWatch = static_cast<uint8_t>(g_guardWatch & ~bit);
+}
+
 // A test switch: the kernel environment string "KernelFaultForTests"
 // (E_SetString) names one export whose guard throws a std::logic_error
 // before its body runs, so tests can see what a defect does. Armed only
-// while that string is non-empty.
-bool FaultArmed() noexcept;
+// while that string is non-empty. True also while the refusal hook of
+// testing.h is armed.
+inline bool FaultArmed() noexcept
+{
+    return (g_guardWatch & (kWatchFault | kWatchRefusal)) != 0;
+}
 void InjectFault(const char* function);
 // The test hook of testing.h: true when this call of the export named by the
 // compiler's signature `function` is to be refused (failure result, body not
@@ -220,8 +254,11 @@ bool ChangesDesign(std::string_view name) noexcept;
 // the design image holds: the design, and also marks, page views and the
 // current level and page.
 bool SignatureChangesImage(const char* function) noexcept;
-// True while a change group is open (change_groups.cpp).
-bool ChangeGroupOpen() noexcept;
+// True while a change group is open.
+inline bool ChangeGroupOpen() noexcept
+{
+    return (g_guardWatch & kWatchChangeGroup) != 0;
+}
 // Called before a step that changes what the image holds runs inside an
 // open change group: the group's first such step writes the design into
 // memory, so an edit that changes nothing pays nothing (change_groups.cpp).
@@ -247,20 +284,23 @@ template <class R, class F>
 R Guard(R failure, F&& body, std::source_location where = std::source_location::current()) noexcept
 {
     try {
-        static int changes = 0;
-        EnterStep(where.function_name(), changes);
-        if (FaultArmed()) {
-            InjectFault(where.function_name());
-            if (CallRefused(where.function_name())) {
-                if (ChangeGroupOpen()) NoteFailedStep(where.function_name());
-                return failure;
+        if (g_guardWatch) [[unlikely]] {
+            static int changes = 0;
+            EnterStep(where.function_name(), changes);
+            if (FaultArmed()) {
+                InjectFault(where.function_name());
+                if (CallRefused(where.function_name())) {
+                    if (ChangeGroupOpen()) NoteFailedStep(where.function_name());
+                    return failure;
+                }
             }
         }
         if constexpr (std::is_void_v<R>) {
             return body();
         } else {
             R result = body();
-            if (result == failure && ChangeGroupOpen()) NoteFailedStep(where.function_name());
+            if (result == failure && ChangeGroupOpen()) [[unlikely]]
+                NoteFailedStep(where.function_name());
             return result;
         }
     } catch (const std::exception& e) {

@@ -1,5 +1,7 @@
 #include "platform/kernel/idspace.h"
 
+#include <iterator>
+
 namespace kernel {
 
 IdSpace::IdSpace(int32_t limit) : limit_(limit)
@@ -11,44 +13,47 @@ void IdSpace::Clear()
 {
     free_.clear();
     reserved_.clear();
-    if (limit_ >= 1) free_[1] = limit_;
+    if (limit_ >= 1) free_.insert(Interval{1, limit_});
+}
+
+IdSpace::Intervals::const_iterator IdSpace::Holding(int32_t id) const
+{
+    auto it = free_.upper_bound(id);  // the first interval starting after id
+    if (it == free_.begin()) return free_.end();
+    --it;
+    return id <= it->end ? it : free_.end();
 }
 
 bool IdSpace::IsFree(int32_t id) const
 {
     if (id < 1 || id > limit_) return false;
-    auto it = free_.upper_bound(id);
-    if (it == free_.begin()) return false;
-    --it;
-    return id <= it->second;
+    return Holding(id) != free_.end();
 }
 
 void IdSpace::MarkUsed(int32_t id)
 {
-    auto it = free_.upper_bound(id);
-    --it;  // the caller made sure id is free, so this interval holds it
-    const int32_t start = it->first, end = it->second;
-    if (start == end) {
+    // The caller made sure id is free, so an interval holds it.
+    auto it = Holding(id);
+    if (it->start == it->end) {
         free_.erase(it);
-    } else if (id == start) {
-        // Taking the lowest id of an interval (the usual case): rekey the
-        // node in place instead of allocating a new one.
-        auto node = free_.extract(it);
-        node.key() = id + 1;
-        free_.insert(std::move(node));
-    } else if (id == end) {
-        it->second = id - 1;
+    } else if (id == it->start) {
+        it->start = id + 1;
+    } else if (id == it->end) {
+        it->end = id - 1;
     } else {
-        it->second = id - 1;
-        free_.emplace_hint(std::next(it), id + 1, end);
+        const int32_t end = it->end;
+        it->end = id - 1;
+        free_.insert(std::next(it), Interval{id + 1, end});
     }
 }
 
 int32_t IdSpace::TakeLowest()
 {
     if (free_.empty()) return 0;
-    const int32_t id = free_.begin()->first;
-    MarkUsed(id);
+    auto lowest = free_.begin();
+    const int32_t id = lowest->start;
+    if (lowest->start == lowest->end) free_.erase(lowest);
+    else lowest->start = id + 1;
     return id;
 }
 
@@ -65,19 +70,19 @@ void IdSpace::Release(int32_t id)
     if (id < 1 || id > limit_) return;
     auto next = free_.upper_bound(id);  // the first interval starting after id
     auto prev = next == free_.begin() ? free_.end() : std::prev(next);
-    if (prev != free_.end() && id <= prev->second) return;  // already free
+    if (prev != free_.end() && id <= prev->end) return;  // already free
     if (!reserved_.empty()) reserved_.erase(id);
-    const bool joinsPrev = prev != free_.end() && prev->second == id - 1;
-    const bool joinsNext = next != free_.end() && next->first == id + 1;
-    if (joinsPrev) {
-        prev->second = joinsNext ? next->second : id;
-        if (joinsNext) free_.erase(next);
+    const bool joinsPrev = prev != free_.end() && prev->end == id - 1;
+    const bool joinsNext = next != free_.end() && next->start == id + 1;
+    if (joinsPrev && joinsNext) {
+        prev->end = next->end;
+        free_.erase(next);
+    } else if (joinsPrev) {
+        prev->end = id;
     } else if (joinsNext) {
-        auto node = free_.extract(next);
-        node.key() = id;
-        free_.insert(std::move(node));
+        next->start = id;
     } else {
-        free_.emplace_hint(next, id, id);
+        free_.insert(next, Interval{id, id});
     }
 }
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <set>
 
 namespace kernel {
@@ -25,7 +24,7 @@ public:
     void Release(int32_t id);
     bool IsFree(int32_t id) const;
     // The lowest free id without taking it; 0 when none is left.
-    int32_t Lowest() const { return free_.empty() ? 0 : free_.begin()->first; }
+    int32_t Lowest() const { return free_.empty() ? 0 : free_.begin()->start; }
 
     // GetFreeID: the lowest free id, reserved until used or Rebuild.
     int32_t Reserve();
@@ -38,12 +37,32 @@ public:
     const std::set<int32_t>& Reserved() const { return reserved_; }
 
 private:
+    // Free ids start..end, inclusive. The intervals are disjoint and ordered
+    // by their start; an id taken from or given back at either end of an
+    // interval moves that end within the gap between its neighbours, which
+    // keeps the order, so both ends are changed in place (mutable) instead
+    // of taking the interval out of the set and putting it back: taking the
+    // lowest id, the usual case, then costs no search at all.
+    struct Interval {
+        mutable int32_t start;
+        mutable int32_t end;
+    };
+    struct ByStart {
+        using is_transparent = void;
+        bool operator()(const Interval& a, const Interval& b) const { return a.start < b.start; }
+        bool operator()(const Interval& a, int32_t id) const { return a.start < id; }
+        bool operator()(int32_t id, const Interval& b) const { return id < b.start; }
+    };
+    using Intervals = std::set<Interval, ByStart>;
+
     // Everything free again.
     void Clear();
     void MarkUsed(int32_t id);
+    // The interval holding `id`, else free_.end().
+    Intervals::const_iterator Holding(int32_t id) const;
 
     int32_t limit_;
-    std::map<int32_t, int32_t> free_;  // start -> end, inclusive
+    Intervals free_;
     std::set<int32_t> reserved_;
 };
 

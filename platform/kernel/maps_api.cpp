@@ -3,7 +3,9 @@
 #include "platform/kernel/nvokernel32.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kernel {
 
@@ -15,7 +17,7 @@ bool Matches(const Object& o, int32_t value, int32_t mask)
 }
 
 template <class Test>
-int32_t WalkName(ObjectMap& map, int32_t* cursor, const std::string& name, Test&& test)
+int32_t WalkName(ObjectMap& map, int32_t* cursor, std::string_view name, Test&& test)
 {
     for (Object* o = map.NextName(name, *cursor); o; o = map.NextName(name, o->id)) {
         if (test(*o)) {
@@ -103,9 +105,9 @@ int32_t OM_FindName(int32_t map, const char* name) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
-        if (!m || !ValidName(name)) return 0;
-        Object* o = m->FindName(name);
-        return o ? o->id : 0;
+        const std::optional<std::string_view> valid = NameView(name);
+        if (!m || !valid) return 0;
+        return m->FindNameKey(*valid);
     });
 }
 

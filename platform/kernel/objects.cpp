@@ -20,13 +20,15 @@ int32_t Object::Handle()
 
 bool ValidName(const char* name)
 {
-    return name && strnlen(name, kMaxName + 1) <= kMaxName;
+    return NameView(name).has_value();
 }
 
-uint64_t NextGeometryEpoch()
+std::optional<std::string_view> NameView(const char* name)
 {
-    static uint64_t counter = 0;
-    return ++counter;
+    if (!name) return std::nullopt;
+    const size_t length = strnlen(name, kMaxName + 1);
+    if (length > kMaxName) return std::nullopt;
+    return std::string_view(name, length);
 }
 
 // ---- ObjectMap ---------------------------------------------------------------
@@ -43,7 +45,7 @@ ObjectMap::ObjectMap(Kind kind, IdSpace& shared, ObjectIndex& sharedIndex)
 
 ObjectMap::~ObjectMap()
 {
-    DestroyAll();
+    DestroyAll(true);
     if (handle_) Handles().Remove(handle_);
 }
 
@@ -53,11 +55,9 @@ int32_t ObjectMap::Handle()
     return handle_;
 }
 
-Object* ObjectMap::Find(int32_t key) const
+Object* ObjectMap::FindOutsideDense(int32_t key) const
 {
     if (key > 0) {
-        const auto k = static_cast<size_t>(key);
-        if (k < dense_.size()) return dense_[k].get();
         auto it = sparse_.find(key);
         return it == sparse_.end() ? nullptr : it->second.get();
     }
@@ -95,16 +95,36 @@ void ObjectMap::GrowDense(int32_t key)
 
 void ObjectMap::IndexName(const Object& object)
 {
-    if (object.id > 0 && !object.name.empty()) names_[object.name].insert(object.id);
+    if (object.id <= 0 || object.name.empty()) return;
+    auto [it, added] = names_.try_emplace(object.name);
+    NameKeys& keys = it->second;
+    if (added) {
+        keys.lowest = object.id;
+        return;
+    }
+    if (!keys.others) keys.others = std::make_unique<std::set<int32_t>>();
+    if (object.id < keys.lowest) {
+        keys.others->insert(keys.lowest);
+        keys.lowest = object.id;
+    } else {
+        keys.others->insert(object.id);
+    }
 }
 
 void ObjectMap::UnindexName(const Object& object)
 {
-    if (object.id <= 0 || object.name.empty()) return;
-    auto it = names_.find(object.name);
+    if (object.id <= 0 || object.name.empty() || names_.empty()) return;
+    auto it = names_.find(std::string_view(object.name));
     if (it == names_.end()) return;
-    it->second.erase(object.id);
-    if (it->second.empty()) names_.erase(it);
+    NameKeys& keys = it->second;
+    if (keys.lowest != object.id) {
+        if (keys.others) keys.others->erase(object.id);
+    } else if (!keys.others || keys.others->empty()) {
+        names_.erase(it);
+    } else {
+        keys.lowest = *keys.others->begin();
+        keys.others->erase(keys.others->begin());
+    }
 }
 
 int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
@@ -151,6 +171,8 @@ std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
 {
     Object* member = Find(key);
     if (!member) return nullptr;
+    // Members are mostly taken out as a walk finds them, up the keys.
+    if (key > 0) PrefetchAhead(key);
     GeometryChanged(owner_ ? member : nullptr);
     return Unlink(key, keepId);
 }
@@ -161,10 +183,12 @@ std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
     if (key > 0) {
         std::unique_ptr<Object>* slot = Slot(key);
         if (!slot) return nullptr;
-        UnindexName(**slot);
+        if (!(*slot)->name.empty()) UnindexName(**slot);
         object = std::move(*slot);
-        if (static_cast<size_t>(key) >= dense_.size()) sparse_.erase(key);
-        while (denseEnd_ > 0 && !dense_[denseEnd_ - 1]) --denseEnd_;
+        const auto k = static_cast<size_t>(key);
+        if (k >= dense_.size()) sparse_.erase(key);
+        if (k + 1 == denseEnd_)
+            while (denseEnd_ > 0 && !dense_[denseEnd_ - 1]) --denseEnd_;
         --positiveCount_;
         if (sharedIndex_) sharedIndex_->erase(key);
         if (!keepId) ids_->Release(key);
@@ -210,28 +234,27 @@ bool ObjectMap::MoveTo(int32_t key, ObjectMap& target)
     return target.Insert(std::move(object), key) != 0;
 }
 
-Object* ObjectMap::Next(int32_t after) const
+Object* ObjectMap::NextInSparse(int32_t after) const
 {
-    size_t k = after < 0 ? 1 : static_cast<size_t>(after) + 1;
-    for (; k < denseEnd_; ++k)
-        if (dense_[k]) return dense_[k].get();
     auto it = sparse_.upper_bound(std::max(after, 0));
     return it == sparse_.end() ? nullptr : it->second.get();
 }
 
-Object* ObjectMap::FindName(const std::string& name) const
+int32_t ObjectMap::FindNameKey(std::string_view name) const
 {
     auto it = names_.find(name);
-    if (it == names_.end() || it->second.empty()) return nullptr;
-    return Find(*it->second.begin());
+    return it == names_.end() ? 0 : it->second.lowest;
 }
 
-Object* ObjectMap::NextName(const std::string& name, int32_t after) const
+Object* ObjectMap::NextName(std::string_view name, int32_t after) const
 {
     auto it = names_.find(name);
     if (it == names_.end()) return nullptr;
-    auto next = it->second.upper_bound(after);
-    return next == it->second.end() ? nullptr : Find(*next);
+    const NameKeys& keys = it->second;
+    if (keys.lowest > after) return Find(keys.lowest);
+    if (!keys.others) return nullptr;
+    auto next = keys.others->upper_bound(after);
+    return next == keys.others->end() ? nullptr : Find(*next);
 }
 
 void ObjectMap::Rename(Object& object, const std::string& name)
@@ -245,17 +268,26 @@ void ObjectMap::Rename(Object& object, const std::string& name)
 void ObjectMap::Clear()
 {
     if (Count()) GeometryChanged(owner_);
-    DestroyAll();
+    DestroyAll(false);
 }
 
-void ObjectMap::DestroyAll()
+void ObjectMap::DestroyAll(bool mapGoes)
 {
+    // A map that goes with an id space and a name index of its own is asked
+    // for neither again: its keys are not given back one by one, nor are its
+    // names taken out of the index one by one. A shared id space outlives
+    // the map and gets its keys back.
+    const bool keepIds = mapGoes && ownIds_;
+    if (keepIds) names_.clear();
     // Members may own maps and arrays of their own; destroy them one by one
     // from the highest key down so the by-id indexes stay consistent.
-    while (!sparse_.empty()) Unlink(std::prev(sparse_.end())->first, false);
-    for (size_t k = dense_.size(); k-- > 1;)
-        if (dense_[k]) Unlink(static_cast<int32_t>(k), false);
-    while (!negative_.empty()) Unlink(negative_.begin()->first, false);
+    while (!sparse_.empty()) Unlink(std::prev(sparse_.end())->first, keepIds);
+    for (size_t k = dense_.size(); k-- > 1;) {
+        // As in a walk, the members a few keys on are loaded meanwhile.
+        if (k > kPrefetchDistance) __builtin_prefetch(dense_[k - kPrefetchDistance].get());
+        if (dense_[k]) Unlink(static_cast<int32_t>(k), keepIds);
+    }
+    while (!negative_.empty()) Unlink(negative_.begin()->first, keepIds);
     names_.clear();
     dense_.clear();
     denseEnd_ = 0;
@@ -263,12 +295,6 @@ void ObjectMap::DestroyAll()
 }
 
 // ---- ObjectArray -------------------------------------------------------------
-
-ObjectArray::~ObjectArray()
-{
-    DestroyAll();
-    if (handle_) Handles().Remove(handle_);
-}
 
 int32_t ObjectArray::Handle()
 {
@@ -325,30 +351,6 @@ void ObjectArray::DestroyAll()
         std::unique_ptr<Object> last = std::move(items_.back());
         items_.pop_back();
     }
-}
-
-Object* OwnerOf(const Object& object)
-{
-    if (object.map) return object.map->owner();
-    if (object.array) return object.array->owner();
-    return nullptr;
-}
-
-// ---- Handles -------------------------------------------------------------------
-
-Object* ObjectFromHandle(int32_t handle)
-{
-    return static_cast<Object*>(Handles().Find(handle, HandleType::Object));
-}
-
-ObjectMap* MapFromHandle(int32_t handle)
-{
-    return static_cast<ObjectMap*>(Handles().Find(handle, HandleType::Map));
-}
-
-ObjectArray* ArrayFromHandle(int32_t handle)
-{
-    return static_cast<ObjectArray*>(Handles().Find(handle, HandleType::Array));
 }
 
 }  // namespace kernel

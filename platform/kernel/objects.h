@@ -12,12 +12,17 @@
 #pragma once
 
 #include "platform/kernel/idspace.h"
+#include "platform/kernel/object_memory.h"
+#include "platform/kernel/registry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -60,6 +65,11 @@ struct Object {
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
 
+    // Every object lives in the kernel's object memory (object_memory.h);
+    // the virtual destructor hands delete the size of the whole object.
+    static void* operator new(std::size_t size) { return AllocateObjectMemory(size); }
+    static void operator delete(void* block, std::size_t size) noexcept { FreeObjectMemory(block, size); }
+
     const Kind kind;
     int32_t id = 0;       // key in its map; 0 while in an array or floating
     int32_t status = 0;   // 32 status bits
@@ -80,6 +90,8 @@ private:
 // empty name is allowed.
 constexpr size_t kMaxName = 255;
 bool ValidName(const char* name);
+// `name` as a view when ValidName accepts it, else none (one pass over it).
+std::optional<std::string_view> NameView(const char* name);
 
 // Coordinates stay within plus or minus this many database units.
 constexpr int32_t kMaxCoordinate = 220000000;
@@ -112,7 +124,11 @@ inline int32_t HandleOf(Object* object)
 // can tell by a single comparison that the state has changed.
 
 // A fresh value of the kernel-wide counter: never 0, never repeated.
-uint64_t NextGeometryEpoch();
+inline uint64_t NextGeometryEpoch()
+{
+    static uint64_t counter = 0;
+    return ++counter;
+}
 // Notes a change at `where` (an object, or the owner of a map or array): on
 // a level (`where` may be the level itself) it bumps the level's epoch and
 // names in the level's log the object directly on the level that `where`
@@ -143,7 +159,12 @@ public:
     void SetOwner(Object* owner) { owner_ = owner; }
 
     // The member under `key`, else null.
-    Object* Find(int32_t key) const;
+    Object* Find(int32_t key) const
+    {
+        const auto k = static_cast<size_t>(key);
+        if (key > 0 && k < dense_.size()) return dense_[k].get();
+        return FindOutsideDense(key);
+    }
     template <class T>
     T* FindAs(int32_t key) const
     {
@@ -174,14 +195,33 @@ public:
     bool MoveTo(int32_t key, ObjectMap& target);
 
     // The first member with a positive key above `after`, else null.
-    Object* Next(int32_t after) const;
+    Object* Next(int32_t after) const
+    {
+        for (size_t k = after < 0 ? 1 : static_cast<size_t>(after) + 1; k < denseEnd_; ++k)
+            if (dense_[k]) return dense_[k].get();
+        return NextInSparse(after);
+    }
+    // Asks the processor to start loading the member a few keys above the
+    // positive key `key`, which a walk that has reached `key` is about to
+    // read: a walk goes one member per call, and members lie wherever they
+    // were allocated, so without this every step of a long walk waits for
+    // memory.
+    void PrefetchAhead(int32_t key) const
+    {
+        const size_t ahead = static_cast<size_t>(key) + kPrefetchDistance;
+        if (ahead < denseEnd_) __builtin_prefetch(dense_[ahead].get());
+    }
+    static constexpr size_t kPrefetchDistance = 8;
+
     // Members with positive keys, and all members.
     size_t CountPositive() const { return positiveCount_; }
     size_t Count() const { return positiveCount_ + negative_.size(); }
 
-    // Lowest positive key with that name; next one above `after`.
-    Object* FindName(const std::string& name) const;
-    Object* NextName(const std::string& name, int32_t after) const;
+    // The lowest positive key with that name, 0 when none; the member under
+    // it; the member under the next such key above `after`.
+    int32_t FindNameKey(std::string_view name) const;
+    Object* FindName(std::string_view name) const { return Find(FindNameKey(name)); }
+    Object* NextName(std::string_view name, int32_t after) const;
     // Renames a member (an object of this map), keeping the name index right.
     void Rename(Object& object, const std::string& name);
 
@@ -199,14 +239,18 @@ public:
     void Clear();
 
 private:
+    // Find and Next for the keys that dense_ does not hold.
+    Object* FindOutsideDense(int32_t key) const;
+    Object* NextInSparse(int32_t after) const;
     // Puts `object` under `key`, whose id (for a positive key) is already
     // taken in the id space.
     void Place(std::unique_ptr<Object> object, int32_t key);
     void IndexName(const Object& object);
     void UnindexName(const Object& object);
     // Detach and Clear without noting a change (the map's own destruction).
+    // `mapGoes`: the map is being destroyed.
     std::unique_ptr<Object> Unlink(int32_t key, bool keepId);
-    void DestroyAll();
+    void DestroyAll(bool mapGoes);
 
     Kind kind_;
     std::unique_ptr<IdSpace> ownIds_;
@@ -225,7 +269,20 @@ private:
     std::unique_ptr<Object>* Slot(int32_t key);
     // Lets dense_ take `key` when the number of members allows it.
     void GrowDense(int32_t key);
-    std::unordered_map<std::string, std::set<int32_t>> names_;
+    // The positive keys of each name in use: the lowest one apart, so that
+    // finding a name reads its entry only, and the others in a set made when
+    // a second member takes the name (a name is seldom shared), so that an
+    // entry stays small. Looked up by string_view, so a name given as a C
+    // string is not copied to be found.
+    struct NameKeys {
+        int32_t lowest = 0;
+        std::unique_ptr<std::set<int32_t>> others;  // null: none
+    };
+    struct NameHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+    };
+    std::unordered_map<std::string, NameKeys, NameHash, std::equal_to<>> names_;
     Object* owner_ = nullptr;
     int32_t handle_ = 0;
 };
@@ -235,7 +292,11 @@ private:
 class ObjectArray {
 public:
     explicit ObjectArray(Kind kind, Object* owner = nullptr) : kind_(kind), owner_(owner) {}
-    ~ObjectArray();
+    ~ObjectArray()
+    {
+        if (!items_.empty()) DestroyAll();
+        if (handle_) Handles().Remove(handle_);
+    }
     ObjectArray(const ObjectArray&) = delete;
     ObjectArray& operator=(const ObjectArray&) = delete;
 
@@ -280,12 +341,26 @@ private:
 };
 
 // Resolving handles. Each gives null for 0, stale or foreign handles.
-Object* ObjectFromHandle(int32_t handle);
-ObjectMap* MapFromHandle(int32_t handle);
-ObjectArray* ArrayFromHandle(int32_t handle);
+inline Object* ObjectFromHandle(int32_t handle)
+{
+    return static_cast<Object*>(Handles().Find(handle, HandleType::Object));
+}
+inline ObjectMap* MapFromHandle(int32_t handle)
+{
+    return static_cast<ObjectMap*>(Handles().Find(handle, HandleType::Map));
+}
+inline ObjectArray* ArrayFromHandle(int32_t handle)
+{
+    return static_cast<ObjectArray*>(Handles().Find(handle, HandleType::Array));
+}
 
 // The object that owns the map or array holding `object`, if any.
-Object* OwnerOf(const Object& object);
+inline Object* OwnerOf(const Object& object)
+{
+    if (object.map) return object.map->owner();
+    if (object.array) return object.array->owner();
+    return nullptr;
+}
 
 template <class T>
 T* ObjectAs(int32_t handle, Kind kind)
@@ -301,6 +376,7 @@ template <class T = Object, class Test>
 int32_t Walk(const ObjectMap& map, int32_t* cursor, Test&& test)
 {
     for (Object* o = map.Next(*cursor); o; o = map.Next(o->id)) {
+        map.PrefetchAhead(o->id);
         if (test(static_cast<const T&>(*o))) {
             *cursor = o->id;
             return o->id;

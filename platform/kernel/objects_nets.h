@@ -62,6 +62,11 @@ struct Bus : Object {
     std::vector<int32_t> members;
 };
 
+// The point records of a wire or a trace, indexes 1..count, in the
+// objects' memory (object_memory.h) like the objects themselves.
+template <class P>
+using PointList = std::vector<P, ObjectMemoryAllocator<P>>;
+
 struct BranchPoint {
     // The flag bits that say what the record refers to.
     static constexpr int32_t kKindBits = 6;
@@ -74,7 +79,7 @@ struct Branch : Object {
     Branch() : Object(Kind::Branch) {}
     int32_t net = 0;  // net id, or bus id when status bit 2 is set
     int32_t page = 0;
-    std::vector<BranchPoint> points;  // indexes 1..count
+    PointList<BranchPoint> points;
     ObjectArray texts{Kind::Item, this};
 };
 
@@ -97,7 +102,7 @@ struct TracePoint {
 struct Trace : Object {
     Trace() : Object(Kind::Trace) {}
     int32_t net = 0;
-    std::vector<TracePoint> points;  // indexes 1..count
+    PointList<TracePoint> points;
 };
 
 struct Via : Object {
@@ -146,7 +151,7 @@ std::vector<int32_t> SortedNodeIds(const std::vector<Node*>& nodes);
 
 // The record at `index` (1..count), else null.
 template <class P>
-P* PointAt(std::vector<P>& points, int32_t index)
+P* PointAt(PointList<P>& points, int32_t index)
 {
     if (index < 1 || index > static_cast<int32_t>(points.size())) return nullptr;
     return &points[static_cast<size_t>(index - 1)];
@@ -155,7 +160,7 @@ P* PointAt(std::vector<P>& points, int32_t index)
 // The index of the first record from `from` on (at least 1) with a bit of
 // `mask` set and, unless `ref` is 0, that reference; 0 when there is none.
 template <class P>
-int32_t FindPoint(const std::vector<P>& points, int32_t from, int32_t mask, int32_t ref)
+int32_t FindPoint(const PointList<P>& points, int32_t from, int32_t mask, int32_t ref)
 {
     const auto count = static_cast<int32_t>(points.size());
     for (int32_t i = std::max(from, 1); i <= count; ++i) {

@@ -34,22 +34,4 @@ void Registry::Remove(int32_t handle)
     freeSlots_.push_back(slot);
 }
 
-void* Registry::Find(int32_t handle, HandleType type) const
-{
-    const uint32_t slot = static_cast<uint32_t>(handle) & kSlotMask;
-    if (handle <= 0 || slot == 0 || slot >= slots_.size()) return nullptr;
-    const Slot& s = slots_[slot];
-    if (s.type != type || s.generation != (static_cast<uint32_t>(handle) >> kSlotBits)) return nullptr;
-    return s.target;
-}
-
-Registry& Handles()
-{
-    // Never destroyed: objects still alive at process exit (a database that
-    // nobody discarded) end their handles from their own destructors, which
-    // may run after every other static has gone.
-    static Registry* registry = new Registry;
-    return *registry;
-}
-
 }  // namespace kernel

@@ -19,8 +19,16 @@ public:
     int32_t Add(HandleType type, void* target);
     // Ends the handle; later lookups of it fail.
     void Remove(int32_t handle);
-    // The target of a live handle of that type, else null.
-    void* Find(int32_t handle, HandleType type) const;
+    // The target of a live handle of that type, else null. Inline: every
+    // call that names an object, map or array by handle starts here.
+    void* Find(int32_t handle, HandleType type) const
+    {
+        const uint32_t slot = static_cast<uint32_t>(handle) & kSlotMask;
+        if (handle <= 0 || slot == 0 || slot >= slots_.size()) return nullptr;
+        const Slot& s = slots_[slot];
+        if (s.type != type || s.generation != (static_cast<uint32_t>(handle) >> kSlotBits)) return nullptr;
+        return s.target;
+    }
 
 private:
     struct Slot {
@@ -35,6 +43,13 @@ private:
     std::deque<uint32_t> freeSlots_;  // oldest freed first, so reuse is spread out
 };
 
-Registry& Handles();
+// Never destroyed: objects still alive at process exit (a database that
+// nobody discarded) end their handles from their own destructors, which may
+// run after every other static has gone.
+inline Registry& Handles()
+{
+    static Registry* registry = new Registry;
+    return *registry;
+}
 
 }  // namespace kernel

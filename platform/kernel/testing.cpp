@@ -17,6 +17,14 @@ int32_t g_CallsLeft = 0;    // calls until the first refusal, 0 = off
 int32_t g_RefusalsLeft = 0;  // refusals from there, -1 = no end
 int32_t g_Counted = 0;       // calls of the armed export since arming
 std::string g_LastRefused;   // the export refused last
+
+// Arms (n > 0) or switches off (0) the hook; the kernel's guards look at it
+// only while it is armed.
+void SetCallsLeft(int32_t n) noexcept
+{
+    g_CallsLeft = n;
+    kernel::SetGuardWatch(kernel::kWatchRefusal, n != 0);
+}
 }  // namespace
 
 void KT_FailCall(const char* name, int32_t n, int32_t times) noexcept
@@ -27,7 +35,7 @@ void KT_FailCall(const char* name, int32_t n, int32_t times) noexcept
     } catch (...) {
         g_RefusedName.clear();
     }
-    g_CallsLeft = n > 0 && times != 0 && !g_RefusedName.empty() ? n : 0;
+    SetCallsLeft(n > 0 && times != 0 && !g_RefusedName.empty() ? n : 0);
     g_Counted = 0;
 }
 
@@ -64,7 +72,7 @@ bool RefuseCall(std::string_view bareName) noexcept
         return false;
     }
     // This call and the next g_RefusalsLeft - 1 are refused.
-    if (g_RefusalsLeft > 0 && --g_RefusalsLeft == 0) g_CallsLeft = 0;
+    if (g_RefusalsLeft > 0 && --g_RefusalsLeft == 0) SetCallsLeft(0);
     try {
         g_LastRefused.assign(bareName);
     } catch (...) {
@@ -79,7 +87,7 @@ uint64_t KT_DesignDigest() noexcept
     // The hook rests while the image is written: saving is no part of the
     // edit under test.
     const int32_t callsLeft = g_CallsLeft;
-    g_CallsLeft = 0;
+    SetCallsLeft(0);
     uint64_t digest = 0;
     try {
         const std::string path =
@@ -98,7 +106,7 @@ uint64_t KT_DesignDigest() noexcept
     } catch (...) {
         digest = 0;
     }
-    g_CallsLeft = callsLeft;
+    SetCallsLeft(callsLeft);
     return digest;
 }
 

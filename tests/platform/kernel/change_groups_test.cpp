@@ -49,6 +49,25 @@ TEST_F(ChangeGroups, KeptChangesStayAndUnkeptOnesGoBack)
     EXPECT_EQ(OM_FindName(DB_NetMap(), "B"), 2);
 }
 
+TEST_F(ChangeGroups, MarksArePutBackAndSearchesByMaskChangeNothing)
+{
+    ASSERT_EQ(O_Mask(N_Net(1), 0, 8), 1);
+    const uint64_t before = KT_DesignDigest();
+    // Searches by mask only read: the group has nothing to put back.
+    ASSERT_EQ(DB_BeginChange(), 1);
+    int32_t cursor = 0;
+    EXPECT_EQ(OM_SearchMask(DB_NetMap(), &cursor, 8, 8), 0);
+    EXPECT_EQ(OM_FindMask(DB_NetMap(), 8, 8), 0);
+    EXPECT_EQ(DB_EndChange(0), 2);
+    // A mark is a change of the design: an unkept group takes it back.
+    ASSERT_EQ(DB_BeginChange(), 1);
+    ASSERT_EQ(O_Mask(N_Net(1), 8, 8), 1);
+    EXPECT_EQ(OM_FindMask(DB_NetMap(), 8, 8), 1);
+    EXPECT_EQ(DB_EndChange(0), 4);
+    EXPECT_EQ(KT_DesignDigest(), before);
+    EXPECT_EQ(OM_FindMask(DB_NetMap(), 8, 8), 0);
+}
+
 TEST_F(ChangeGroups, AnUnchangedDesignIsNotPutBack)
 {
     ASSERT_EQ(DB_BeginChange(), 1);
