@@ -1,21 +1,51 @@
-// The placement engine beside two baselines on generated designs built in
-// the kernel: a random legal placement and a plain annealer (random moves
-// anywhere, classic cooling, started from the random placement), all on the
-// same sites. Designs of 50, 200 and 1,000 resistors and capacitors with
-// local nets, keep-off zones and locked components, several seeds. Prints
-// one line a case: pin wire length (HPWL) and processor time of each.
+// The placement engine beside a conventional simulated annealer (annealer.h)
+// on generated designs built in the kernel, both on the same legal sites
+// (the same cells, clearances, zones, locked parts and wiring room: the
+// room the engine chose for the page), and the engine's placement routed by
+// the real router beside the same parts on a plain grid spread evenly over
+// the page.
 //
-// Goal: the engine's HPWL at least 30% below random and at most 1.05 x the
-// annealer's, in at most a tenth of its time.
+// Designs: boards shaped like real ones (boards.h: ICs of 14 to 200 pins,
+// VCC and GND of 50 pins and more, headers locked on the left and right
+// edges, passives serving their ICs, multi-pin nets) of 50 to 600 parts on
+// roomy pages (the parts' outlines cover 12 % of the sheet) and on tight
+// ones (30 %), and two-pin designs of resistors and capacitors. Each page
+// has the editor's default pattern (rows 0.8 inch, columns 0.4 inch apart
+// over the frame), a title block zone in its lower right corner, and
+// clearances, edge and alignment of 0.1 inch.
+//
+// One line a case: parts, nets (of them with more than two pins), the
+// engine's and the annealer's half-perimeter wire length (HPWL, inches) and
+// processor time, their ratios, the share of the frame's width and height
+// the engine's placement spans and how far its middle lies from the
+// frame's, the room scale, and the router's completion (connections made of
+// those asked) on the engine's placement and on the plain grid.
+//
+// Goals on every multi-pin case: the engine's HPWL at most 1.0 x the
+// annealer's, in at most a fifth of its time, and the router completing at
+// least the same share of connections on the engine's placement as on the
+// grid.
+//
+//   placement_bench [--only NAME] [--inner X] [--cover X] [--no-route] [--source]
+//   --only runs one case (its name as printed; "board N sS" any board),
+//   --inner sets the annealer's moves per temperature (X x n^(4/3), 10 by
+//   default, the classic schedule's), --cover the share of the roomy pages
+//   the outlines cover, --no-route leaves the router out, --source prints
+//   each design's source.
+#include "bench/placement/annealer.h"
+#include "bench/placement/boards.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/placement/plc_model.h"
+#include "platform/placement/plc_sites.h"
+#include "router/corvex.h"
+#include "tests/router/router_checks.h"
 #include "tools/sources/source_builder.h"
 #include "tools/sources/source_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <random>
-#include <sstream>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,28 +54,21 @@
 namespace {
 
 constexpr int32_t kInch = 2540000;
+constexpr int32_t kMil = 2540;
+constexpr int kStepIndex = 3;  // the router's step: 0.05 inch
 
-// A page sized for `count` parts, the parts on a rough square, each net
-// joining a part to one of its near neighbours; a few parts locked.
-std::string Design(int count, unsigned seed)
+double g_Inner = 10.0;
+double g_Cover = 0.12;
+bool g_Route = true;
+bool g_Source = false;
+
+// Processor time of this thread in ms, so that other work on a loaded
+// machine does not count in the comparison.
+double CpuMs()
 {
-    std::mt19937 rng(seed);
-    const int side = static_cast<int>(std::ceil(std::sqrt(count * 2.0)));
-    std::ostringstream s;
-    s << "include discrete.nls\nunit 0.1in\ndesign G\nlevel MAIN\n";
-    s << "page P frame " << side * 8 + 20 << " " << side * 6 + 20 << "\n";
-    for (int i = 1; i <= count; ++i) s << "  component " << (i % 3 ? "R" : "C") << i << (i % 3 ? " R" : " C") << " at 0 0\n";
-    // Each pin joins one net at most: pin 2 of a part to pin 1 of a near one.
-    std::vector<bool> inUsed(static_cast<size_t>(count) + 1, false);
-    int net = 0;
-    for (int i = 1; i <= count; ++i) {
-        const int j = i + 1 + static_cast<int>(rng() % 6);
-        if (j > count || inUsed[static_cast<size_t>(j)]) continue;
-        inUsed[static_cast<size_t>(j)] = true;
-        s << "  net N" << ++net << " " << (i % 3 ? "R" : "C") << i << ".2 " << (j % 3 ? "R" : "C") << j << ".1\n";
-    }
-    s << "end\n";
-    return s.str();
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 bool Build(const std::string& text)
@@ -57,7 +80,19 @@ bool Build(const std::string& text)
         nvo_sources::BuildDesign(source, error))
         return true;
     std::fprintf(stderr, "design: %s\n", error.c_str());
+    if (DB_DataBase() == 0) DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE");
     return false;
+}
+
+int32_t IdOf(const std::string& name)
+{
+    const int32_t map = DB_SchCompMap();
+    int32_t cursor = OM_GetFirst(map);
+    while (int32_t id = OM_SearchMask(map, &cursor, 0, 0)) {
+        const std::string full = O_GetName(C_Component(id));
+        if (full.substr(0, full.find('/')) == name) return id;
+    }
+    return 0;
 }
 
 void AddItem(int32_t symb, ItemRec r)
@@ -66,9 +101,9 @@ void AddItem(int32_t symb, ItemRec r)
     OA_Add(S_SymbolItemArray(symb), I_MakeItem(&r));
 }
 
-// Pattern #1 over the frame (rows .4 inch, columns .8 inch), two zones and
-// every 25th part locked where it stands after a first spread.
-PlcParamRec Prepare(unsigned seed)
+// The editor's default pattern #1 over the frame, a title block zone in its
+// lower right corner, and the default settings (0.1 inch each).
+PlcParamRec Prepare()
 {
     const int32_t page = DB_CurPage(), hier = DB_CurHier();
     const int32_t grid = -(hier + 13000), zone = -(hier + 12000);
@@ -76,99 +111,309 @@ PlcParamRec Prepare(unsigned seed)
     S_CreateSymbol(zone, "ZoneSymbol");
     int32_t f[4] = {};
     B_FrameBranchLines(-100 - page, 63, f);
-    for (int32_t y = f[1]; y <= f[3]; y += 4 * kInch / 10) {
+    for (int32_t y = f[1]; y <= f[3]; y += 8 * kInch / 10) {
         ItemRec r{};
         r.Kind = 1, r.Link = 1, r.X = f[0], r.Y = y, r.P1 = f[2] - f[0];
         AddItem(grid, r);
     }
-    for (int32_t x = f[0]; x <= f[2]; x += 8 * kInch / 10) {
+    for (int32_t x = f[0]; x <= f[2]; x += 4 * kInch / 10) {
         ItemRec r{};
         r.Kind = 1, r.Link = 2, r.X = x, r.Y = f[1], r.P2 = f[3] - f[1];
         AddItem(grid, r);
     }
-    std::mt19937 rng(seed);
-    for (int z = 0; z < 2; ++z) {
-        ItemRec r{};
-        r.Kind = 3, r.Link = 1;
-        r.X = f[0] + static_cast<int32_t>(rng() % static_cast<uint32_t>((f[2] - f[0]) / 2));
-        r.Y = f[1] + static_cast<int32_t>(rng() % static_cast<uint32_t>((f[3] - f[1]) / 2));
-        r.P1 = (f[2] - f[0]) / 10, r.P2 = (f[3] - f[1]) / 10;
-        AddItem(zone, r);
-    }
+    ItemRec title{};
+    title.Kind = 3, title.Link = 1;
+    title.P1 = -std::min(6 * kInch, (f[2] - f[0]) / 4), title.P2 = std::min(3 * kInch / 2, (f[3] - f[1]) / 8);
+    title.X = f[2], title.Y = f[1];
+    AddItem(zone, title);
     PlcParamRec p{};
-    p.ClearX = p.ClearY = 2 * 50 * 2540;
-    p.BoardEdge = 2 * 100 * 2540;
-    p.Align = 2 * 50 * 2540;
+    p.ClearX = p.ClearY = 2 * 100 * kMil;
+    p.BoardEdge = 2 * 100 * kMil;
+    p.Align = 2 * 100 * kMil;
     p.GridSymb = grid, p.ZoneSymb = zone, p.Page = page;
     return p;
 }
 
-// Processor time of this thread, so that other work on a loaded machine does
-// not count in the comparison.
-double ThreadSeconds()
+// Writes the sites of the movable components into the design.
+void Write(const plc::Model& model, const std::vector<plc::Site>& sites)
 {
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+    for (size_t c = 0; c < model.comps.size(); ++c) {
+        const plc::Comp& comp = model.comps[c];
+        if (comp.locked) continue;
+        const int32_t angle = comp.angle % 90000 != 0 ? comp.angle : plc::QuarterAngle(sites[c].angle);
+        CompRec rec{};
+        C_ReadComponent(comp.id, &rec);
+        if (rec.Angle != angle) C_ChangeCompDispAttr(comp.id, angle, comp.mirrored ? 1 : 0);
+        O_ChangePosition(C_Component(comp.id), static_cast<int32_t>(sites[c].x), static_cast<int32_t>(sites[c].y));
+    }
 }
 
-double Seconds(double start)
+// The movable components on a plain grid spread evenly over the page
+// between the locked ones on the left and right: rows of about equal width
+// in the design's order, the spare room shared out evenly between the rows
+// and between the parts of a row; each at the angle it was read with.
+void WriteGrid(const plc::Model& model)
 {
-    return ThreadSeconds() - start;
+    const plc::Rect& f = model.frame;
+    int64_t x1 = f.x1, x2 = f.x2;
+    for (const plc::Comp& comp : model.comps) {
+        if (!comp.locked) continue;
+        const plc::Rect b = plc::Moved(comp.current.box, comp.x, comp.y);
+        if ((b.x1 + b.x2) / 2 < (f.x1 + f.x2) / 2) x1 = std::max(x1, b.x2 + 3 * kInch / 10);
+        else x2 = std::min(x2, b.x1 - 3 * kInch / 10);
+    }
+    const int64_t y1 = f.y1, y2 = f.y2;
+    std::vector<int> parts;
+    double totalW = 0;
+    int64_t widest = 0;
+    const int64_t gap = kInch / 5;
+    for (int c = 0; c < static_cast<int>(model.comps.size()); ++c) {
+        if (model.comps[c].locked) continue;
+        parts.push_back(c);
+        const plc::Rect& b = model.comps[c].current.box;
+        totalW += static_cast<double>(b.x2 - b.x1 + gap);
+        widest = std::max(widest, b.x2 - b.x1 + gap);
+    }
+    if (parts.empty()) return;
+    const double W = static_cast<double>(x2 - x1), H = static_cast<double>(y2 - y1);
+    int rowCount = std::max(1, static_cast<int>(std::lround(std::sqrt(parts.size() * H / W))));
+    std::vector<std::vector<int>> rows;
+    for (;; ++rowCount) {
+        const double limit = std::min(W, std::max(totalW / rowCount, static_cast<double>(widest)));
+        rows.assign(1, {});
+        double used = 0;
+        for (int c : parts) {
+            const plc::Rect& b = model.comps[c].current.box;
+            const double w = static_cast<double>(b.x2 - b.x1 + gap);
+            if (!rows.back().empty() && used + w > limit * 1.02) rows.emplace_back(), used = 0;
+            rows.back().push_back(c), used += w;
+        }
+        double height = 0;
+        for (const auto& row : rows) {
+            int64_t h = 0;
+            for (int c : row) h = std::max(h, model.comps[c].current.box.y2 - model.comps[c].current.box.y1 + gap);
+            height += static_cast<double>(h);
+        }
+        if (height <= H || rowCount > static_cast<int>(parts.size())) break;
+    }
+    std::vector<int64_t> rowH;
+    double height = 0;
+    for (const auto& row : rows) {
+        int64_t h = 0;
+        for (int c : row) h = std::max(h, model.comps[c].current.box.y2 - model.comps[c].current.box.y1);
+        rowH.push_back(h), height += static_cast<double>(h);
+    }
+    const double gapY = std::max(0.0, (H - height) / static_cast<double>(rows.size()));
+    double top = static_cast<double>(y2) - gapY / 2;
+    auto snap = [](double v) { return static_cast<int32_t>(std::floor(v / (100.0 * kMil)) * 100 * kMil); };
+    for (size_t r = 0; r < rows.size(); ++r) {
+        double rowW = 0;
+        for (int c : rows[r]) rowW += static_cast<double>(model.comps[c].current.box.x2 - model.comps[c].current.box.x1);
+        const double gapX = std::max(0.0, (W - rowW) / static_cast<double>(rows[r].size()));
+        double left = static_cast<double>(x1) + gapX / 2;
+        for (int c : rows[r]) {
+            const plc::Comp& comp = model.comps[c];
+            const plc::Rect& b = comp.current.box;
+            const double midY = top - static_cast<double>(rowH[r]) / 2;
+            CompRec rec{};
+            C_ReadComponent(comp.id, &rec);
+            if (rec.Angle != comp.angle) C_ChangeCompDispAttr(comp.id, comp.angle, comp.mirrored ? 1 : 0);
+            O_ChangePosition(C_Component(comp.id), snap(left - static_cast<double>(b.x1)),
+                             snap(midY - static_cast<double>(b.y1 + b.y2) / 2));
+            left += static_cast<double>(b.x2 - b.x1) + gapX;
+        }
+        top -= static_cast<double>(rowH[r]) + gapY;
+    }
 }
 
-void Case(int count, unsigned seed)
+struct Routed {
+    int connected = 0, pairs = 0;
+    double ms = 0;
+};
+
+// Routes the page as it stands in the design with the real router.
+Routed Route()
 {
-    if (!Build(Design(count, seed))) return;
-    const PlcParamRec params = Prepare(seed);
+    Routed r;
+    SCR_DBaseFree();
+    SCR_SetPreloadBits(5);
+    if (!SCR_LoadComponentsAndSymbols() || !SCR_LoadFields() || !LD_PreLoadBranchesAndBPoints()) {
+        std::printf("  router: page not loaded (%d/%d)\n", SCR_ErrorFunc(), SCR_ErrorCode());
+        return r;
+    }
+    SCR_SetStepIndex(kStepIndex);
+    const double t0 = CpuMs();
+    SCR_InitNodeForRoute();
+    char msg[100];
+    int32_t state = 0;
+    do {
+        if (!SCR_RouteAllWiresInPage(&state, msg, sizeof msg)) {
+            std::printf("  router stopped: %s (%d/%d)\n", msg, SCR_ErrorFunc(), SCR_ErrorCode());
+            break;
+        }
+    } while (state == 0);
+    r.ms = CpuMs() - t0;
+    const corvex_check::WireStats w = corvex_check::Measure();
+    r.connected = w.connected, r.pairs = w.pairs;
+    SCR_DBaseFree();
+    return r;
+}
+
+// Whether the sites are legal together: each legal and free of the ones
+// before it.
+bool AllLegal(const plc::Model& model, const std::vector<plc::Site>& sites)
+{
+    plc::CellMap cells(model);
+    for (size_t c = 0; c < model.comps.size(); ++c) {
+        if (model.comps[c].locked) continue;
+        const plc::Site& s = sites[c];
+        plc::Site legal;
+        if (!cells.Legal(static_cast<int>(c), s.angle, s.i, s.k, legal) || legal.x != s.x || legal.y != s.y ||
+            !cells.Free(static_cast<int>(c), s))
+            return false;
+        cells.Occupy(static_cast<int>(c), s, true);
+    }
+    return true;
+}
+
+// The share of the frame's width and height the placed outlines span, and
+// how far their middle lies from the frame's (as a share of its size).
+void Spread(const plc::Model& model, const std::vector<plc::Site>& sites, double& w, double& h, double& off)
+{
+    plc::Rect span{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+    for (size_t c = 0; c < model.comps.size(); ++c) {
+        if (model.comps[c].locked) continue;
+        const plc::Rect b = plc::Moved(model.comps[c].shapes[sites[c].angle].box, sites[c].x, sites[c].y);
+        span = {std::min(span.x1, b.x1), std::min(span.y1, b.y1), std::max(span.x2, b.x2), std::max(span.y2, b.y2)};
+    }
+    const plc::Rect& f = model.frame;
+    const double fw = static_cast<double>(f.x2 - f.x1), fh = static_cast<double>(f.y2 - f.y1);
+    w = static_cast<double>(span.x2 - span.x1) / fw, h = static_cast<double>(span.y2 - span.y1) / fh;
+    const double dx = ((span.x1 + span.x2) - (f.x1 + f.x2)) / 2.0 / fw, dy = ((span.y1 + span.y2) - (f.y1 + f.y2)) / 2.0 / fh;
+    off = std::max(std::fabs(dx), std::fabs(dy));
+}
+
+struct Totals {
+    int cases = 0, hpwl = 0, time = 0, route = 0;
+};
+
+void Case(const std::string& name, const plc_bench::Board& board, bool multiPin, unsigned seed, Totals& totals)
+{
+    if (g_Source) std::fputs(board.text.c_str(), stdout);
+    if (!Build(board.text)) {
+        std::printf("%-14s design not built\n", name.c_str());
+        return;
+    }
+    for (const std::string& ref : board.locked) O_Mask(C_Component(IdOf(ref)), 32, 32);
+    const PlcParamRec params = Prepare();
     plc::Model model;
     if (plc::ReadModel(params, model) != 0) {
-        std::printf("%5d %4u  model not read\n", count, seed);
+        std::printf("%-14s model not read\n", name.c_str());
         return;
     }
-    // Lock every 25th part at a random legal site of its own.
-    std::vector<plc::Site> sites;
-    if (!plc::SolveRandom(model, seed, sites)) {
-        std::printf("%5d %4u  no legal random placement\n", count, seed);
-        return;
-    }
-    for (size_t c = 0; c < model.comps.size(); c += 25) {
-        plc::Comp& comp = model.comps[c];
-        comp.locked = true;
-        comp.x = sites[c].x, comp.y = sites[c].y;
-        comp.current = comp.shapes[sites[c].angle];
-    }
-    auto t0 = ThreadSeconds();
-    std::vector<plc::Site> random;
-    const bool okRandom = plc::SolveRandom(model, seed + 1, random);
-    const double tRandom = Seconds(t0);
-    t0 = ThreadSeconds();
+    int parts = 0, wide = 0;
+    for (const plc::Comp& c : model.comps) parts += !c.locked;
+    for (const plc::Net& n : model.nets) wide += n.size() > 2;
+
+    double t0 = CpuMs();
     std::vector<plc::Site> engine;
-    const bool okEngine = plc::Solve(model, engine);
-    const double tEngine = Seconds(t0);
-    t0 = ThreadSeconds();
-    std::vector<plc::Site> annealed;
-    const bool okAnneal = plc::SolveAnnealed(model, seed + 2, 4000, annealed);
-    const double tAnneal = Seconds(t0);
-    if (!okRandom || !okEngine || !okAnneal) {
-        std::printf("%5d %4u  a placement failed (%d %d %d)\n", count, seed, okRandom, okEngine, okAnneal);
+    int failed = -1;
+    const bool okEngine = plc::Solve(model, engine, &failed);
+    const double tEngine = CpuMs() - t0;
+    if (!okEngine) {
+        std::printf("%-14s the engine found no site for component %d\n", name.c_str(), failed);
         return;
     }
-    const double hRandom = plc::Hpwl(model, random) / kInch, hEngine = plc::Hpwl(model, engine) / kInch,
-                 hAnneal = plc::Hpwl(model, annealed) / kInch;
-    std::printf("%5d %4u  random %9.1f in %7.3f s | engine %9.1f in %7.3f s | annealer %9.1f in %7.3f s |"
-                " engine/random %.2f engine/annealer %.2f time ratio %.3f\n",
-                count, seed, hRandom, tRandom, hEngine, tEngine, hAnneal, tAnneal, hEngine / hRandom, hEngine / hAnneal,
-                tEngine / tAnneal);
+    t0 = CpuMs();
+    std::vector<plc::Site> annealed;
+    const bool okAnneal = plc_bench::Anneal(model, seed * 7919u + 17u, g_Inner, annealed);
+    const double tAnneal = CpuMs() - t0;
+    if (!okAnneal) {
+        std::printf("%-14s the annealer found no random legal start\n", name.c_str());
+        return;
+    }
+    const bool legal = AllLegal(model, engine) && AllLegal(model, annealed);
+    const double hEngine = plc::Hpwl(model, engine) / kInch, hAnneal = plc::Hpwl(model, annealed) / kInch;
+    double sw = 0, sh = 0, off = 0;
+    Spread(model, engine, sw, sh, off);
+
+    Routed placed, grid;
+    if (g_Route) {
+        Write(model, engine);
+        placed = Route();
+        WriteGrid(model);
+        grid = Route();
+    }
+    const double hRatio = hEngine / hAnneal, tRatio = tEngine / tAnneal;
+    const double placedRate = placed.pairs ? 100.0 * placed.connected / placed.pairs : 0.0;
+    const double gridRate = grid.pairs ? 100.0 * grid.connected / grid.pairs : 0.0;
+    const bool hpwlMet = hRatio <= 1.0, timeMet = tRatio <= 0.2, routeMet = !g_Route || placedRate >= gridRate;
+    std::printf("%-14s %5d %5d %4d | %9.1f %8.1f | %9.1f %8.1f | %5.3f %5.3f | %3.0f%% x %3.0f%% %4.1f%% %4.2f | "
+                "%5d/%-5d %5.1f%% | %5d/%-5d %5.1f%% | %s\n",
+                name.c_str(), parts, static_cast<int>(model.nets.size()), wide, hEngine, tEngine, hAnneal, tAnneal, hRatio,
+                tRatio, 100 * sw, 100 * sh, 100 * off, model.roomScale, placed.connected, placed.pairs, placedRate,
+                grid.connected, grid.pairs, gridRate,
+                !legal       ? "NOT LEGAL"
+                : !multiPin  ? "(two-pin: no goals)"
+                             : (std::string(hpwlMet ? "HPWL yes" : "HPWL NO") + (timeMet ? ", time yes" : ", time NO") +
+                                (g_Route ? (routeMet ? ", route yes" : ", route NO") : ""))
+                                   .c_str());
+    std::printf("%-14s   %s\n", "", board.summary.c_str());
+    std::fflush(stdout);
+    if (multiPin) {
+        ++totals.cases;
+        totals.hpwl += hpwlMet && legal;
+        totals.time += timeMet;
+        totals.route += routeMet;
+    }
 }
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--only" && i + 1 < argc) only = argv[++i];
+        else if (a == "--inner" && i + 1 < argc) g_Inner = std::atof(argv[++i]);
+        else if (a == "--no-route") g_Route = false;
+        else if (a == "--source") g_Source = true;
+        else if (a == "--cover" && i + 1 < argc) g_Cover = std::atof(argv[++i]);
+    }
     DB_CreateDataBase("Untitled", "MAINHIER", "MAINPAGE");
-    std::printf("parts seed  HPWL in inches and time of each placement\n");
-    for (int count : {50, 200, 1000})
-        for (unsigned seed : {1u, 2u, 3u}) Case(count, seed);
+    std::printf("annealer: %.1f x n^(4/3) moves per temperature; router step 0.05 in; HPWL in inches, time in ms of processor\n",
+                g_Inner);
+    std::printf("%-14s %5s %5s %4s | %9s %8s | %9s %8s | %5s %5s | %-22s | %-19s | %-19s | goals\n", "case", "parts", "nets",
+                ">2", "engine", "ms", "annealer", "ms", "HPWL", "time", "span    off  room", "routed placed",
+                "routed grid");
+    Totals totals;
+    // Roomy pages (the parts' outlines cover 12 % of the sheet) and tight
+    // ones (30 %).
+    const struct {
+        int parts;
+        unsigned seed;
+        bool tight;
+    } boards[] = {{50, 1, false},  {50, 2, false},  {100, 1, false}, {200, 1, false}, {200, 2, false},
+                  {300, 1, false}, {450, 1, false}, {600, 1, false}, {100, 3, true},  {200, 3, true},
+                  {300, 3, true}};
+    int extraParts = 0;
+    unsigned extraSeed = 0;
+    if (std::sscanf(only.c_str(), "board %d s%u", &extraParts, &extraSeed) == 2 && only.find("tight") == std::string::npos) {
+        Case(only, plc_bench::GenerateBoard(extraParts, extraSeed, g_Cover), true, extraSeed, totals);
+        return 0;
+    }
+    for (const auto& b : boards) {
+        const std::string name = std::string(b.tight ? "tight " : "board ") + std::to_string(b.parts) + " s" + std::to_string(b.seed);
+        if (!only.empty() && name != only) continue;
+        Case(name, plc_bench::GenerateBoard(b.parts, b.seed, b.tight ? 0.3 : g_Cover), true, b.seed, totals);
+    }
+    for (int count : {200, 1000}) {
+        const std::string name = "two-pin " + std::to_string(count);
+        if (!only.empty() && name != only) continue;
+        Case(name, plc_bench::GenerateTwoPin(count, 1), false, 1, totals);
+    }
+    std::printf("multi-pin cases: HPWL goal met on %d of %d, time goal on %d, routing goal on %d\n", totals.hpwl, totals.cases,
+                totals.time, totals.route);
     return 0;
 }

@@ -21,14 +21,15 @@ namespace {
 
 constexpr int32_t kRunMark = 128;
 
-// The row of g_PrefixList for a device: rows hold devices' name prefixes,
-// matched by their first word. 0 when none.
+// The row of g_PrefixList for a device: rows hold device names, so that
+// each device is packed or left on its own. 0 when none. The marking and
+// the naming of new layout components find the row by this one rule.
 int32_t RowOfDevice(const DeviceRec& device)
 {
-    const std::string prefix = Trim(PtrToStr(device.Prefix));
-    if (prefix.empty()) return 0;
+    const std::string name = Trim(PtrToStr(device.Name));
+    if (name.empty()) return 0;
     for (int32_t r = 1; r <= g_PrefixList.UBound(); ++r)
-        if (FirstWord(Trim(g_PrefixList(r).Prefix)) == prefix) return r;
+        if (Trim(g_PrefixList(r).Prefix) == name) return r;
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "editor/automation/placement_prefixes.h"
 #include "editor/automation/placement_settings.h"
 #include "editor/interaction/commands.h"
+#include "editor/objects/design_change.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/binding.h"
 #include "editor/shell/dlgservices.h"
@@ -18,6 +19,7 @@
 #include "platform/winsys/interaction.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -39,7 +41,7 @@ void PrepareCanvas(SCHMAIN& w)
     w.m_RedrawBusy = 0;
     G_SetStyle(2);
     G_SetColor(191);
-    G_Rectangle(-220000000, -220000000, 440000000, 440000000, 0);
+    G_Rectangle(-kCoordLimit, -kCoordLimit, 2 * kCoordLimit, 2 * kCoordLimit, 0);
     G_SetStyle(0);
     G_SetColor(61);
     G_SetDrawMode(8);
@@ -61,12 +63,21 @@ void PrepareCanvas(SCHMAIN& w)
     if (g_GridOn) w.CheckGridPrecision();
 }
 
+// The name of the component the last failed run could not place, empty when
+// the engine named none. The error box says only that the placement cannot
+// be completed; the menu command names the component on the message line
+// once the page is drawn again (the redraw clears the line).
+std::string unplacedName;
+
 }  // namespace
 
 void ReportPlacementDllError()
 {
     const int32_t function = PLCDLL_GetErrorFunction();
     const int32_t code = PLCDLL_GetErrorCode();
+    const int32_t comp = PLCDLL_GetErrorComponent();
+    CompRec rec{};
+    unplacedName = comp != 0 && C_ReadComponent(comp, &rec) == 1 ? PtrToStr(rec.Name) : std::string();
     if (code == PLC_ERR_NO_CELLS) {
         ReportMsg(1001);
         return;
@@ -78,6 +89,11 @@ void ReportPlacementDllError()
 int32_t RunAutoPlacement(SCHMAIN& w)
 {
     w.ShowMessage(GetMsgText("Placement in progress ...", "991053"));
+    unplacedName.clear();
+    // The whole page is placed or none of it: a run that fails on any way
+    // out leaves the design as it was, the prefix texts stored for the
+    // engine included.
+    DesignChange change(DesignChange::Ending::Undo);
     if (!StorePlacementPrefixes()) return 1;
     FillPlacementParams(g_CurPage);
     auto exitA = [&] {
@@ -111,7 +127,7 @@ int32_t RunAutoPlacement(SCHMAIN& w)
     SetScreenMousePointer(kDefaultPointer);
     if (PLCDLL_GetErrorCode() == PLC_DONE) {
         PLCDLL_DBaseClose();
-        return 0;
+        return change.Keep() ? 0 : 1;
     }
     ReportPlacementDllError();
     PLCDLL_DBaseClose();
@@ -152,6 +168,9 @@ void SCHMAIN::M_AutPlcExecute_Click()
     RefreshCanvas();
     RedrawView();
     SetScreenMousePointer(kDefaultPointer);
-    if (result == 0) ShowMessage(GetMsgText("Placement Completed", "991052"));
+    if (result == 0)
+        ShowMessage(GetMsgText("Placement Completed", "991052"));
+    else if (!unplacedName.empty())
+        ShowMessage(GetMsgText("Component: ", "99472") + unplacedName);
     g_Prompt = savedPrompt;
 }

@@ -9,8 +9,10 @@
 class SCHMAIN;
 
 // Finds or makes both symbols, gives every item status 1, fits the pattern
-// lines to a changed page frame and makes the four default patterns in a
-// new grid symbol. Reports its failures and shuts the editor down.
+// lines to a changed page frame and makes the four default patterns of
+// each side in a new grid symbol; a stored grid symbol gets the default
+// lines of every solder-side link that has none. Reports its failures and
+// shuts the editor down.
 void SetupPlacementSymbols(SCHMAIN& w);
 
 // Adds the row lines (every `rowStep` from y1 to y2) and column lines (every

@@ -150,7 +150,9 @@ void SCHAPACK::SetupPrefixGrid()
 
 void SCHAPACK::LoadPrefixList()
 {
-    // The prefixes of the design's parts, in the order of their first part.
+    // The names of the design's parts, in the kernel's order. A name longer
+    // than a row holds could never be matched by the packaging run, so it
+    // gets no row.
     std::vector<std::string> found;
     const int32_t map = DB_DeviceMap();
     int32_t position = OM_GetFirst(map);
@@ -158,23 +160,23 @@ void SCHAPACK::LoadPrefixList()
         if (device < 0) break;
         DeviceRec rec{};
         if (D_ReadDevice(device, &rec) < 1) continue;
-        const std::string prefix = FirstWord(Trim(PtrToStr(rec.Prefix)));
-        if (prefix.empty() || prefix.size() > kPrefixLength) continue;
-        if (std::find(found.begin(), found.end(), prefix) == found.end()) found.push_back(prefix);
+        const std::string name = Trim(PtrToStr(rec.Name));
+        if (name.empty() || name.size() > kPrefixLength) continue;
+        if (std::find(found.begin(), found.end(), name) == found.end()) found.push_back(name);
     }
-    // Rows of prefixes still in use keep the user's choices; new ones are
-    // added with the initial values.
+    // Rows of parts still in the design keep the user's choices; new ones
+    // are added with the initial values.
     std::vector<PrefixRec> kept;
     for (long i = 1; i <= EntryCount(); ++i)
-        if (std::find(found.begin(), found.end(), FirstWord(g_PrefixList(i).Prefix)) != found.end())
+        if (std::find(found.begin(), found.end(), Trim(g_PrefixList(i).Prefix)) != found.end())
             kept.push_back(g_PrefixList(i));
-    for (const std::string& prefix : found) {
+    for (const std::string& name : found) {
         const bool known = std::any_of(kept.begin(), kept.end(),
-                                       [&](const PrefixRec& r) { return FirstWord(r.Prefix) == prefix; });
+                                       [&](const PrefixRec& r) { return Trim(r.Prefix) == name; });
         if (known) continue;
         PrefixRec rec;
-        rec.Prefix = FixedText(prefix, kPrefixLength);
-        rec.ChangeTo = FixedText(prefix, kPrefixLength);
+        rec.Prefix = FixedText(name, kPrefixLength);
+        rec.ChangeTo = FixedText(name, kPrefixLength);
         kept.push_back(rec);
     }
     g_PrefixList.Redim(0, static_cast<long>(kept.size()));
@@ -240,7 +242,7 @@ void SCHAPACK::EditPrefixCell()
                 winsys::Ui().Beep();
         } else if (m_Col == kStartCol) {
             const double value = std::fabs(ParseNum(text));
-            const double number = !std::isfinite(value) || value > 220000000.0 ? 1.0 : std::nearbyint(value);
+            const double number = !std::isfinite(value) || value > kCoordLimit ? 1.0 : std::nearbyint(value);
             if (Digits(number) <= 15 - kPrefixLength)
                 rec.StartNumber = number;
             else

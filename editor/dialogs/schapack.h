@@ -1,7 +1,7 @@
-// SCHAPACK, the automatic packaging dialog: one row per name prefix of the
-// design's parts, where the user decides whether the components of those
-// parts are packaged, which prefix the new parts' names get and from which
-// number they are counted. The choices stay in g_PrefixList, which the
+// SCHAPACK, the automatic packaging dialog: one row per part (device) of the
+// design, where the user decides whether the components of that part are
+// packaged, which prefix the new layout components' names get and from
+// which number they are counted. The choices stay in g_PrefixList, which the
 // automatic packaging run reads.
 #pragma once
 
@@ -18,17 +18,18 @@ namespace winsys {
 class NorvoGrid;
 }
 
-// One name prefix of the design's parts.
+// The packaging choices for one part of the design.
 struct PrefixRec {
-    std::string Prefix;     // 8 characters, blank-padded
-    bool Pack = true;       // package the components of parts with this prefix
-    std::string ChangeTo;   // 8 characters: the prefix of the new parts' names
-    double StartNumber = 1; // the first number of the new parts' names
+    std::string Prefix;     // 8 characters, blank-padded: the part's name
+    bool Pack = true;       // package the components of this part
+    std::string ChangeTo;   // 8 characters: the prefix of the new layout components' names
+    double StartNumber = 1; // the first number of the new layout components' names
 };
 
-// The prefixes, from index 1 (index 0 holds no entry), in the order of the
-// first part that has each. Kept between openings: the dialog adds the
-// prefixes that are new and drops those no part has any more.
+// The rows, from index 1 (index 0 holds no entry), one per part of the
+// design in the kernel's order; a part whose name is longer than 8
+// characters has none. Kept between openings: the dialog adds the parts that
+// are new and drops those the design no longer holds.
 extern CheckedArray<PrefixRec> g_PrefixList;
 
 class SCHAPACK : public Form {

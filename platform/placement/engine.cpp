@@ -107,7 +107,11 @@ int32_t PLCDLL_PlaceFirstComponent() noexcept
     return Guarded(PLC_FN_PLACE_FIRST, [] {
         Engine& e = State();
         if (e.stage != Stage::Locked) return Fail(e.stage == Stage::Idle ? PLC_ERR_NOT_OPEN : PLC_ERR_SEQUENCE, PLC_FN_PLACE_FIRST);
-        if (!plc::Solve(e.model, e.sites)) return Fail(PLC_ERR_NO_CELLS, PLC_FN_PLACE_FIRST);
+        int failed = -1;
+        if (!plc::Solve(e.model, e.sites, &failed)) {
+            e.failedComp = failed >= 0 ? e.model.comps[static_cast<size_t>(failed)].id : 0;
+            return Fail(PLC_ERR_NO_CELLS, PLC_FN_PLACE_FIRST);
+        }
         e.stage = Stage::Computed;
         return int32_t{1};
     });

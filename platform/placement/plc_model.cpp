@@ -1,6 +1,7 @@
 // Reading the page to be placed: components with their outlines and pins at
 // every quarter turn, the pattern lines of the grid symbol, the prefix tables
-// stored beside them, the keep-off zones and the page frame.
+// stored beside them, the keep-off zones and the page frame; and the wiring
+// room kept beside each component's outline.
 #include "platform/kernel/nvokernel32.h"
 #include "platform/placement/plc_model.h"
 #include "platform/placement/plc_rules.h"
@@ -217,7 +218,47 @@ void ReadNets(Model& model)
     }
 }
 
+// Side of the outline a pin is nearest to: 0 left, 1 below, 2 right, 3 above.
+int NearestSide(const Rect& b, const Pt& p)
+{
+    const int64_t d[4] = {std::llabs(p.x - b.x1), std::llabs(p.y - b.y1), std::llabs(b.x2 - p.x), std::llabs(b.y2 - p.y)};
+    return static_cast<int>(std::min_element(d, d + 4) - d);
+}
+
+// The room of one shape (see SetRoom): per side, from the nets its pins
+// there join.
+Rect RoomOf(const Shape& shape, const std::vector<int>& netOfPin, double scale)
+{
+    std::array<std::vector<int>, 4> nets;
+    for (size_t p = 0; p < shape.pins.size() && p < netOfPin.size(); ++p)
+        if (netOfPin[p] >= 0) nets[NearestSide(shape.box, shape.pins[p])].push_back(netOfPin[p]);
+    int64_t m[4] = {};
+    for (int side = 0; side < 4; ++side) {
+        std::vector<int>& v = nets[side];
+        std::sort(v.begin(), v.end());
+        const int count = static_cast<int>(std::unique(v.begin(), v.end()) - v.begin());
+        const int tracks = count == 0 ? 0 : 1 + (count + 1) / 2;
+        m[side] = std::llround(scale * tracks * static_cast<double>(kTrack));
+    }
+    return {m[0], m[1], m[2], m[3]};
+}
+
 }  // namespace
+
+void SetRoom(Model& model, double scale)
+{
+    model.roomScale = scale;
+    std::vector<std::vector<int>> netOfPin(model.comps.size());
+    for (size_t c = 0; c < model.comps.size(); ++c) netOfPin[c].assign(model.comps[c].current.pins.size(), -1);
+    for (int n = 0; n < static_cast<int>(model.nets.size()); ++n)
+        for (auto [c, p] : model.nets[n])
+            if (netOfPin[c][p] < 0) netOfPin[c][p] = n;
+    for (size_t c = 0; c < model.comps.size(); ++c) {
+        Comp& comp = model.comps[c];
+        for (int a = 0; a < kAngles; ++a) comp.room[a] = RoomOf(comp.shapes[a], netOfPin[c], scale);
+        comp.currentRoom = RoomOf(comp.current, netOfPin[c], scale);
+    }
+}
 
 int32_t QuarterAngle(int quarter)
 {

@@ -42,6 +42,11 @@ struct Comp {
     std::array<bool, kAngles> allowed{};  // quarter turns it may take
     std::array<Shape, kAngles> shapes;    // by quarter turn
     Shape current;              // at the angle read (for locked components)
+    // Room kept free for wires beside the outline, by quarter turn: the
+    // margins left (x1), below (y1), right (x2) and above (y2). Set by
+    // SetRoom; `currentRoom` is the room at the angle read.
+    std::array<Rect, kAngles> room{};
+    Rect currentRoom;
 };
 
 struct LineSet {
@@ -54,6 +59,7 @@ using Net = std::vector<std::pair<int, int>>;
 
 struct Model {
     int64_t clearX = 0, clearY = 0, edge = 0, align = 1;
+    double roomScale = 0;  // the scale of the wiring room in effect (SetRoom)
     std::array<bool, 4> noRotate{};
     Rect frame;  // the page frame less the page edge
     std::array<LineSet, kLineSets> lines;
@@ -62,10 +68,15 @@ struct Model {
     std::vector<Net> nets;
 };
 
-// Where the engine puts one component.
+// Where the engine puts one component: its outline's lower left corner on
+// column line i and row line k (relocated to the alignment), its block of
+// cells from column line bi to j and row line bk to l. The block holds the
+// outline, the clearance on its right and upper side and the wiring room on
+// every side.
 struct Site {
     int angle = 0;        // quarter turn
-    int i = 0, k = 0;     // first column and row line of its block of cells
+    int i = 0, k = 0;     // the column and row line of the outline's corner
+    int bi = 0, bk = 0;   // first column and row line of the block
     int j = 0, l = 0;     // last column and row line of the block
     int64_t x = 0, y = 0; // origin
 };
@@ -74,14 +85,26 @@ struct Site {
 // PlcErrorCode.
 int32_t ReadModel(const PlcParamRec& params, Model& model);
 
-// Computes sites for every unlocked component. Deterministic. Returns
-// false when the cells cannot hold them all.
-bool Solve(const Model& model, std::vector<Site>& sites);
+// One routing track: the pitch of the pins on the symbols.
+constexpr int64_t kTrack = 254000;  // 0.1 inch
 
-// Baselines for the benchmarks: a random legal placement, and a plain
-// annealer (random moves anywhere, classic cooling) started from one.
-bool SolveRandom(const Model& model, uint64_t seed, std::vector<Site>& sites);
-bool SolveAnnealed(const Model& model, uint64_t seed, int movesPerComp, std::vector<Site>& sites);
+// The wiring room of every component at every quarter turn for `scale`
+// (0: none): on each side of its outline where pins join nets, one track
+// and one more for every two of those nets (rounded up), each track `scale`
+// times kTrack wide; no room on a side without such pins. Pins belong to
+// the side of the outline they are nearest to, and a net counts once a
+// side however many pins it has there.
+void SetRoom(Model& model, double scale);
+
+// Computes sites for every unlocked component. Deterministic. Chooses the
+// wiring room the page can afford (the largest scale whose blocks fill no
+// more than four fifths of the free page), and smaller ones when the
+// components do not all find a site with it; the model keeps the room used.
+// Returns false when the cells cannot hold them all even without room;
+// `failed` (when given) is then the index of the component to name: one that
+// has no site on the page at all, else one that found no free site; -1 when
+// no component has any site (the failure concerns no one component).
+bool Solve(Model& model, std::vector<Site>& sites, int* failed = nullptr);
 
 // Pin half-perimeter wire length of a placement (locked components at their
 // places); used by the solver and the benchmarks.

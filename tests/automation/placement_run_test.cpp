@@ -7,6 +7,7 @@
 #include "editor/automation/placement_prefixes.h"
 #include "editor/automation/placement_run.h"
 #include "editor/automation/placement_settings.h"
+#include "editor/automation/plsgpara.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/textnum.h"
@@ -14,12 +15,20 @@
 #include "editor/view/canvas.h"
 #include "platform/kernel/testing.h"
 #include "platform/placement/nvosplc32.h"
+#include "platform/placement/plc_rules.h"
 #include "platform/winsys/interaction.h"
 #include "tests/automation/placement_fixture.h"
 #include "tests/support/screenshot.h"
 
+#include <QRadioButton>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -116,6 +125,179 @@ TEST_F(PlacementTest, APlacedPageIsRoutedWithNoSlantedWireLeft)
                 << "wire " << branch << " point " << i;
     }
     EXPECT_GE(wiresSeen, 7);
+}
+
+// The components of the current page by name.
+std::map<std::string, int32_t> PageComponents()
+{
+    std::map<std::string, int32_t> out;
+    const int32_t map = DB_SchCompMap();
+    int32_t cursor = OM_GetFirst(map);
+    while (int32_t id = OM_SearchMask(map, &cursor, 0, 0)) {
+        CompRec r{};
+        if (C_ReadComponent(id, &r) == 1 && r.Page == DB_CurPage()) out[r.Name] = id;
+    }
+    return out;
+}
+
+// Both pages of the shipped demo hold a mirrored part (the input connector
+// J1, the LED D1, turned as well): each page places through the menu
+// command, and the mirrored parts stay mirrored.
+TEST_F(PlacementTest, TheDemoPagesPlaceWithTheirMirroredParts)
+{
+    std::ifstream in(std::string(PALVANE_DEMO_DIR) + "/demo.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    ASSERT_TRUE(palvane_test::BuildDesign(text.str(), PALVANE_DEMO_DIR));
+    SCHMAIN& m = Main();
+    m.LoadSettings();
+    RefreshPlacementSymbols(m);
+    m.ViewPicture->window()->resize(1100, 800);
+    Settle();
+    const std::pair<const char*, const char*> pages[] = {{"Amplifier", "J1/1"}, {"Blinker", "D1/1"}};
+    for (const auto& [page, mirroredPart] : pages) {
+        SCOPED_TRACE(page);
+        m.F_Pages->SetText(page);
+        m.F_Pages_Click();
+        const auto comps = PageComponents();
+        ASSERT_TRUE(comps.count(mirroredPart));
+        CompRec before{};
+        C_ReadComponent(comps.at(mirroredPart), &before);
+        ASSERT_TRUE(before.Flags & 2);
+        ui.ExpectMessageBox(mb::AnswerYes, "Current positions of the components will be changed.");
+        m.M_AutPlcExecute_Click();
+        EXPECT_EQ(Trim(m.F_MsgLine->Caption()), "Placement Completed");
+        EXPECT_EQ(PLCDLL_GetErrorCode(), PLC_DONE);
+        CompRec after{};
+        C_ReadComponent(comps.at(mirroredPart), &after);
+        EXPECT_TRUE(after.Flags & 2);
+        Settle();
+        palvane_test::SaveScreenshot(m.ViewPicture->window(), std::string("placement_demo_") + page);
+    }
+}
+
+// Eight line sets, two parts on each: pattern #n of the component side
+// takes the parts named An*, of the solder side the mirrored parts named
+// Bn*; every part starts turned by a quarter or half turn or not at all.
+// The lines of the sets are moved apart, so that the cell corner a part
+// ends on tells which set placed it: the rows of set s by 2s tenths of an
+// inch (rows are 8 tenths apart), the columns of the solder side by 2
+// tenths (columns are 4 tenths apart). Even tenths: the rounding to the
+// alignment takes two values half a tenth apart to one.
+TEST_F(PlacementTest, MirroredAndTurnedPartsPlaceOnTheLinesOfTheirOwnSet)
+{
+    std::string text = "include discrete.nls\nunit 0.1in\ndesign D\nlevel MAIN\npage P frame 100 80\n";
+    for (int side = 0; side < 2; ++side)
+        for (int n = 1; n <= 4; ++n)
+            for (int k = 1; k <= 2; ++k) {
+                text += std::string("  component ") + (side ? "B" : "A") + std::to_string(n) + std::to_string(k) +
+                        " R at " + std::to_string(-40 + 20 * (n - 1) + 8 * (k - 1)) + " " + (side ? "-20" : "20") +
+                        " angle " + std::to_string(90 * ((n + k) % 4)) + (side ? " mirror" : "") + "\n";
+            }
+    text += "end\n";
+    ASSERT_TRUE(palvane_test::BuildDesign(text));
+    SCHMAIN& m = Main();
+    m.LoadSettings();
+    RefreshPlacementSymbols(m);
+    for (int n = 1; n <= 4; ++n) {
+        g_PatternPrefixes[n][1] = "A" + std::to_string(n) + "*";
+        // The solder-side table comes with the stored design.
+        g_PatternPrefixes2[n][1] = "B" + std::to_string(n) + "*";
+    }
+    const int32_t grid = S_SymbolItemArray(g_GridSymbol);
+    constexpr int32_t kTenth = 254000;
+    std::array<std::vector<int32_t>, 8> rows, cols;
+    for (int32_t k = 1; k <= OA_GetCount(grid); ++k) {
+        ItemRec r{};
+        ASSERT_EQ(I_ReadItem(OA_Object(grid, k), &r), 1);
+        if (r.Kind != 1 || r.Link < 1 || r.Link > 16) continue;
+        const int set = (r.Link - 1) / 2;
+        if (r.Link % 2 == 1)
+            r.Y += 2 * set * kTenth;
+        else
+            r.X += 2 * (set / 4) * kTenth;
+        ASSERT_EQ(I_ChangeItemXY(OA_Object(grid, k), &r), 1);
+        (r.Link % 2 == 1 ? rows[set] : cols[set]).push_back(r.Link % 2 == 1 ? r.Y : r.X);
+    }
+    for (int set = 0; set < 8; ++set) {
+        ASSERT_FALSE(rows[set].empty()) << set;
+        ASSERT_FALSE(cols[set].empty()) << set;
+    }
+    m.ViewPicture->window()->resize(1100, 800);
+    Settle();
+    ui.ExpectMessageBox(mb::AnswerYes, "Current positions of the components will be changed.");
+    m.M_AutPlcExecute_Click();
+    ASSERT_EQ(Trim(m.F_MsgLine->Caption()), "Placement Completed");
+    Settle();
+    palvane_test::SaveScreenshot(m.ViewPicture->window(), "placement_every_line_set");
+
+    // A part's origin is a cell corner of its set, moved by the part's
+    // outline and rounded to the alignment of the run.
+    const int64_t align = g_PlcParams.Align / 2;
+    auto on = [&](const std::vector<int32_t>& lines, int64_t at, int64_t offset) {
+        for (int32_t line : lines)
+            if (plc_prefix::AlignRelocated(line + offset, align) == at) return true;
+        return false;
+    };
+    for (const auto& [name, id] : PageComponents()) {
+        SCOPED_TRACE(name);
+        CompRec c{};
+        ASSERT_EQ(C_ReadComponent(id, &c), 1);
+        const bool solder = name[0] == 'B';
+        EXPECT_EQ((c.Flags & 2) != 0, solder);
+        int32_t a[4] = {}, b[4] = {};
+        ASSERT_GT(C_FrameCompEntries(id, a), 0);
+        ASSERT_GT(C_FrameCompItems(id, b), 0);
+        const int64_t left = std::min({a[0], a[2], b[0], b[2]}), bottom = std::min({a[1], a[3], b[1], b[3]});
+        const int own = (solder ? 4 : 0) + (name[1] - '1');
+        std::set<int> sets;
+        for (int set = 0; set < 8; ++set)
+            if (on(rows[set], c.Y, c.Y - bottom) && on(cols[set], c.X, c.X - left)) sets.insert(set);
+        EXPECT_EQ(sets, std::set<int>{own});
+    }
+}
+
+// Page 10 x 1 inches, no turning on pattern #1: the connector J1, 1.1 inch
+// tall, fits no cell while the resistors fit. The run is refused as a
+// whole: the box of message 1001, J1 named on the message line, and the
+// design as it was, the prefix the run would have stored included.
+TEST_F(PlacementTest, APartTooBigForAnyCellIsNamedAndTheDesignStaysAsItWas)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(R"(
+include discrete.nls
+include connectors.nls
+unit 0.1in
+design D
+level MAIN
+page P frame 100 10
+  component R1 R at -30 0
+  component R2 R at -10 0
+  component J1 CONN10 at 30 0
+end
+)"));
+    SCHMAIN& m = Main();
+    m.LoadSettings();
+    RefreshPlacementSymbols(m);
+    Settle();
+    ui.ExpectModal("PLSGPARA", [](QWidget*) {
+        PLSGPARA& d = FormInstance<PLSGPARA>();
+        d.O_CG(1, 1)->click();
+        d.Com_OK_Click();
+    });
+    ShowModal(FormInstance<PLSGPARA>());
+    ASSERT_EQ(g_CompSideGrids[1], 1);
+    g_PatternPrefixes[1][1] = "R*";
+    // Drawing the page records its view in the design, and the command ends
+    // with a drawing: the design is compared from a drawn page on.
+    m.RefreshCanvas();
+    const uint64_t before = KT_DesignDigest();
+    ASSERT_NE(before, 0u);
+    ui.ExpectMessageBox(mb::AnswerYes, "Current positions of the components will be changed.");
+    ui.ExpectMessageBox(mb::AnswerOk, "Placement cannot be completed");
+    m.M_AutPlcExecute_Click();
+    EXPECT_EQ(PLCDLL_GetErrorCode(), PLC_ERR_NO_CELLS);
+    EXPECT_EQ(Trim(m.F_MsgLine->Caption()), "Component: J1/1");
+    EXPECT_EQ(KT_DesignDigest(), before);
 }
 
 TEST_F(PlacementTest, StepIndexesGiveTheRecordFields)

@@ -5,8 +5,12 @@
 #include "editor/automation/placement_settings.h"
 #include "editor/objects/comp_state.h"
 #include "editor/automation/placement_symbols.h"
+#include "editor/shell/controls.h"
+#include "editor/shell/textnum.h"
+#include "platform/winsys/interaction.h"
 #include "tests/automation/placement_fixture.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -25,7 +29,9 @@ std::vector<ItemRec> Items(int32_t symb)
     return out;
 }
 
-TEST_F(PlacementTest, ANewLevelGetsFourDefaultPatternsAndTheFramePrototype)
+// Four patterns on each side: links 1..8 the component side, 9..16 the
+// solder side, the same lines on both.
+TEST_F(PlacementTest, ANewLevelGetsTheDefaultPatternsOfBothSidesAndTheFramePrototype)
 {
     Load(2);
     int32_t f[4] = {};
@@ -47,9 +53,9 @@ TEST_F(PlacementTest, ANewLevelGetsFourDefaultPatternsAndTheFramePrototype)
             EXPECT_EQ((r.X - f[0]) % 1016000, 0);
         }
     }
-    EXPECT_EQ(perLink.size(), 8u);
-    EXPECT_EQ(perLink[1], (f[3] - f[1]) / 2032000 + 1);
-    EXPECT_EQ(perLink[2], (f[2] - f[0]) / 1016000 + 1);
+    EXPECT_EQ(perLink.size(), 16u);
+    for (int32_t l = 1; l <= 16; ++l)
+        EXPECT_EQ(perLink[l], l % 2 == 1 ? (f[3] - f[1]) / 2032000 + 1 : (f[2] - f[0]) / 1016000 + 1) << l;
     const auto zones = Items(g_ZoneSymbol);
     ASSERT_EQ(zones.size(), 1u);
     EXPECT_EQ(zones[0].Kind, 3);
@@ -77,9 +83,13 @@ TEST_F(PlacementTest, AChangedFrameStretchesTheLinesAndKeepsTheirPlaces)
     const int32_t rowY = row.Y;
     row.X += 1000, row.P1 = 5000;
     I_ChangeItemXY(OA_Object(grid, 2), &row);
-    const int32_t lastCol = OA_GetCount(grid) / 4;  // somewhere among the first pattern's columns
+    int32_t lastCol = 0;  // the last column line of the first pattern
+    for (int32_t k = 1; k <= OA_GetCount(grid); ++k) {
+        I_ReadItem(OA_Object(grid, k), &col);
+        if (col.Link == 2) lastCol = k;
+    }
+    ASSERT_GT(lastCol, 0);
     I_ReadItem(OA_Object(grid, lastCol), &col);
-    ASSERT_EQ(col.Link, 2);
     const int32_t colX = col.X;
     col.Y += 7000, col.P2 = 9;
     I_ChangeItemXY(OA_Object(grid, lastCol), &col);
@@ -95,6 +105,88 @@ TEST_F(PlacementTest, AChangedFrameStretchesTheLinesAndKeepsTheirPlaces)
     EXPECT_EQ(col.X, colX);
     I_ReadItem(OA_Object(zones, 1), &proto);
     EXPECT_EQ(proto.P1, f[2] - f[0]);
+}
+
+// A grid symbol stored before the set-up made the solder-side patterns has
+// the component-side lines only. Loaded again (the host's update), it gets
+// the default lines of the solder side over the page frame, keeps its own
+// lines as they were, and then places a page with mirrored parts.
+TEST_F(PlacementTest, AGridStoredWithoutSolderSideLinesGetsThemAndPlacesMirroredParts)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+page P frame 100 80
+  component R1 R at -20 10
+  component R2 R at 0 10 mirror
+  component R3 R at 20 10 angle 90 mirror
+  component R4 R at 0 -10 angle 180
+end
+)"));
+    Main().LoadSettings();
+    RefreshPlacementSymbols(Main());
+    int32_t f[4] = {};
+    ASSERT_GT(B_FrameBranchLines(-100 - DB_CurPage(), 63, f), 0);
+    int32_t grid = S_SymbolItemArray(g_GridSymbol);
+    std::map<int32_t, int> defaults;
+    for (int32_t k = OA_GetCount(grid); k >= 1; --k) {
+        ItemRec r{};
+        I_ReadItem(OA_Object(grid, k), &r);
+        ++defaults[r.Link];
+        if (r.Link >= 9) OA_Delete(grid, k);
+    }
+    // A row line of pattern #2 the user moved.
+    int32_t moved = 0;
+    ItemRec row{};
+    for (int32_t k = 1; k <= OA_GetCount(grid) && moved == 0; ++k)
+        if (I_ReadItem(OA_Object(grid, k), &row) == 1 && row.Link == 3) moved = k;
+    ASSERT_GT(moved, 0);
+    row.Y += 254000;
+    ASSERT_EQ(I_ChangeItemXY(OA_Object(grid, moved), &row), 1);
+    const std::vector<ItemRec> stored = Items(g_GridSymbol);
+
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("stored.nvd").toStdString();
+    ASSERT_EQ(DB_SaveDataBase(path.c_str()), 1);
+    ASSERT_EQ(DB_LoadDataBase(path.c_str()), 1);
+    std::string aname = "HOST", command = "All,UP";
+    link->NotifyMe(aname, command);
+
+    const std::vector<ItemRec> loaded = Items(g_GridSymbol);
+    ASSERT_GE(loaded.size(), stored.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        EXPECT_EQ(loaded[i].Link, stored[i].Link) << i;
+        EXPECT_EQ(loaded[i].X, stored[i].X) << i;
+        EXPECT_EQ(loaded[i].Y, stored[i].Y) << i;
+        EXPECT_EQ(loaded[i].P1, stored[i].P1) << i;
+        EXPECT_EQ(loaded[i].P2, stored[i].P2) << i;
+    }
+    std::map<int32_t, int> perLink;
+    for (size_t i = stored.size(); i < loaded.size(); ++i) {
+        const ItemRec& r = loaded[i];
+        ASSERT_EQ(r.Kind, 1);
+        ASSERT_GE(r.Link, 9);
+        ++perLink[r.Link];
+        if (r.Link % 2 == 1) {
+            EXPECT_EQ(r.X, f[0]);
+            EXPECT_EQ(r.P1, f[2] - f[0]);
+            EXPECT_EQ((r.Y - f[1]) % 2032000, 0);
+        } else {
+            EXPECT_EQ(r.Y, f[1]);
+            EXPECT_EQ(r.P2, f[3] - f[1]);
+            EXPECT_EQ((r.X - f[0]) % 1016000, 0);
+        }
+    }
+    for (int32_t l = 9; l <= 16; ++l) EXPECT_EQ(perLink[l], defaults[l]) << l;
+    // Loaded again, nothing more is added.
+    link->NotifyMe(aname, command);
+    EXPECT_EQ(Items(g_GridSymbol).size(), loaded.size());
+
+    ui.ExpectMessageBox(winsys::mb::AnswerYes, "Current positions of the components will be changed.");
+    Main().M_AutPlcExecute_Click();
+    EXPECT_EQ(Trim(Main().F_MsgLine->Caption()), "Placement Completed");
 }
 
 TEST_F(PlacementTest, AFramePrototypeOfAnyStoredExtentIsFittedToTheFrame)

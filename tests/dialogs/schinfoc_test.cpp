@@ -233,16 +233,17 @@ protected:
     }
 };
 
-TEST_F(AutoPack, OneRowPerPrefixInTheOrderOfTheFirstPart)
+TEST_F(AutoPack, OneRowPerPartInTheKernelsOrder)
 {
     Open([](SCHAPACK& d) {
-        // R (discrete R), U (74HC00); the list design has no other parts.
+        // R and 74HC00; the list design has no other parts.
         ASSERT_EQ(g_PrefixList.UBound(), 2);
         EXPECT_EQ(d.F_Prefix()->TextMatrix(1, 0), "R");
         EXPECT_EQ(d.F_Prefix()->TextMatrix(1, 1), "Yes");
         EXPECT_EQ(d.F_Prefix()->TextMatrix(1, 2), "R");
         EXPECT_EQ(d.F_Prefix()->TextMatrix(1, 3), " 1");
-        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 0), "U");
+        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 0), "74HC00");
+        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 2), "74HC00");
         EXPECT_EQ(d.F_Prefix()->Rows(), 3);
         d.F_Accept()->Press();
     });
@@ -265,7 +266,7 @@ TEST_F(AutoPack, EditingTheCellsAndTheirLimits)
         EXPECT_FALSE(d.F_Prefix()->isEnabled());
         Type(d, "ABCDEF");  // six characters
         EXPECT_EQ(Beeps(), before + 1);
-        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 2), "U");
+        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 2), "74HC00");
         EXPECT_TRUE(d.F_Prefix()->isEnabled());
         ClickCell(d, 2, 2);
         Type(d, "IC");

@@ -1,7 +1,9 @@
 // The placement engine on designs in the kernel: legality of every site
 // (cells, frame, zones, locked components, clearances, orientations, no
-// rotation, mirrored components), the error codes, the all-or-nothing
-// write-back and determinism.
+// rotation, mirrored components), the use of the page (centred, shaped like
+// the frame, room for wires growing with a part's nets), the error codes and
+// the part a failed run names, the all-or-nothing write-back and
+// determinism.
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
 #include "platform/placement/nvosplc32.h"
@@ -10,6 +12,8 @@
 #include "tests/support/kernel_fixture.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,6 +32,50 @@ struct Placed {
     Box box;
 };
 
+// A square symbol of `perSide` pins 0.1 inch apart on each of its four sides.
+std::string FourSideSymbol(const std::string& name, int perSide)
+{
+    std::string s = "symbol " + name + " schematic\n";
+    const int half = 50 * (perSide - 1), edge = half + 100, tip = half + 200;
+    int pin = 0;
+    for (int side = 0; side < 4; ++side)
+        for (int i = 0; i < perSide; ++i) {
+            const int along = -half + 100 * i;
+            const int x = side == 0 ? -tip : side == 2 ? tip : along, y = side == 1 ? -tip : side == 3 ? tip : along;
+            s += "  entry " + std::to_string(++pin) + " at " + std::to_string(x) + " " + std::to_string(y) + "\n";
+        }
+    s += "  rect " + std::to_string(-edge) + " " + std::to_string(-edge) + " " + std::to_string(2 * edge) + " " +
+         std::to_string(2 * edge) + "\n";
+    return s + "  text U at " + std::to_string(-edge) + " " + std::to_string(tip + 20) + " role reference\nend\n";
+}
+
+// A mesh: `rows` chains of `cols` resistors (pin 2 of each on one net with
+// pin 1 of the next), the nets of neighbouring chains joined by capacitors,
+// so that nets have two to four pins.
+std::string MeshPage(int cols, int rows)
+{
+    std::string page, nets;
+    auto net = [&](int c, int r) { return "H" + std::to_string(r * cols + c + 1); };
+    std::vector<std::string> pins(static_cast<size_t>(cols * rows));
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            const std::string name = "R" + std::to_string(r * cols + c + 1);
+            page += "  component " + name + " R at 0 0\n";
+            if (c + 1 < cols) pins[static_cast<size_t>(r * cols + c)] += " " + name + ".2";
+            if (c > 0) pins[static_cast<size_t>(r * cols + c - 1)] += " " + name + ".1";
+        }
+    for (int r = 0; r + 1 < rows; ++r)
+        for (int c = 0; c + 1 < cols; ++c) {
+            const std::string name = "C" + std::to_string(r * cols + c + 1);
+            page += "  component " + name + " C at 0 0\n";
+            pins[static_cast<size_t>(r * cols + c)] += " " + name + ".1";
+            pins[static_cast<size_t>((r + 1) * cols + c)] += " " + name + ".2";
+        }
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c + 1 < cols; ++c) nets += "  net " + net(c, r) + pins[static_cast<size_t>(r * cols + c)] + "\n";
+    return page + nets;
+}
+
 class PlacementEngine : public palvane_test::KernelTest {
 protected:
     // A 10 x 8 inch page (or `frame`) with `count` resistors in a chain,
@@ -40,6 +88,22 @@ protected:
         for (int i = 1; i < count; ++i)
             text += "  net N" + std::to_string(i) + " R" + std::to_string(i) + ".2 R" + std::to_string(i + 1) + ".1\n";
         text += "end\n";
+        ASSERT_TRUE(palvane_test::BuildDesign(text));
+        page_ = DB_CurPage();
+        ASSERT_NE(page_, 0);
+        grid_ = -(DB_CurHier() + 13000);
+        zone_ = -(DB_CurHier() + 12000);
+        ASSERT_EQ(S_CreateSymbol(grid_, "GridSymbol"), grid_);
+        ASSERT_EQ(S_CreateSymbol(zone_, "ZoneSymbol"), zone_);
+        ASSERT_GT(B_FrameBranchLines(-100 - page_, 63, frame_), 0);
+    }
+
+    // A design of the given source lines (`symbols` before the design,
+    // `page` inside the page of `frame`), with the placement symbols made.
+    void BuildText(const std::string& symbols, const std::string& page, const std::string& frame)
+    {
+        const std::string text = "include discrete.nls\nunit 1mil\n" + symbols + "design D\nlevel MAIN\npage P frame " + frame +
+                                 "\n" + page + "end\n";
         ASSERT_TRUE(palvane_test::BuildDesign(text));
         page_ = DB_CurPage();
         ASSERT_NE(page_, 0);
@@ -433,6 +497,164 @@ TEST_F(PlacementEngine, ClearancesFarWiderThanTheFrameEndAndMoveNothing)
             EXPECT_EQ(after.at(name).x, q.x) << name;
             EXPECT_EQ(after.at(name).y, q.y) << name;
         }
+    }
+}
+
+TEST_F(PlacementEngine, PlacementIsCentredAndShapedLikeTheFrame)
+{
+    // A mesh of 83 parts on a landscape and on a portrait page: the parts
+    // spread over most of the frame, about its centre, wider than tall on
+    // the landscape page and taller than wide on the portrait one.
+    struct Case {
+        const char* frame;
+        bool landscape;
+    } cases[] = {{"16in 10in", true}, {"10in 16in", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frame);
+        BuildText("", MeshPage(8, 6), c.frame);
+        AddPattern(1, kInch / 2, kInch / 2);
+        ASSERT_EQ(Run(Params()), PLC_DONE);
+        const auto placed = Positions();
+        ExpectLegal(placed, 100 * kMil, 100 * kMil, 100 * kMil, Lines(frame_[1], frame_[3], kInch / 2),
+                    Lines(frame_[0], frame_[2], kInch / 2));
+        Box span{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+        for (const auto& [name, p] : placed)
+            span = {std::min(span.x1, p.box.x1), std::min(span.y1, p.box.y1), std::max(span.x2, p.box.x2),
+                    std::max(span.y2, p.box.y2)};
+        const double fw = frame_[2] - frame_[0], fh = frame_[3] - frame_[1];
+        const double w = static_cast<double>(span.x2 - span.x1), h = static_cast<double>(span.y2 - span.y1);
+        EXPECT_GE(w / fw, 0.6);
+        EXPECT_GE(h / fh, 0.6);
+        EXPECT_LE(std::fabs((span.x1 + span.x2) / 2.0 - (frame_[0] + frame_[2]) / 2.0), 0.05 * fw);
+        EXPECT_LE(std::fabs((span.y1 + span.y2) / 2.0 - (frame_[1] + frame_[3]) / 2.0), 0.05 * fh);
+        if (c.landscape) EXPECT_GT(w, 1.2 * h);
+        else EXPECT_GT(h, 1.2 * w);
+    }
+}
+
+TEST_F(PlacementEngine, RoomBesideAPartGrowsWithItsNets)
+{
+    // A square part with k pins on each side, each pin wired to a resistor
+    // of its own, on a roomy page with fine cells: the nearest outline
+    // keeps further off as k grows, always further than the clearance.
+    int64_t before = 100 * kMil;
+    for (int k : {1, 4, 8, 16}) {
+        SCOPED_TRACE(k);
+        std::string page = "  component U1 symbol QUAD at 0 0\n";
+        for (int i = 1; i <= 4 * k; ++i)
+            page += "  component R" + std::to_string(i) + " R at 0 0\n  net N" + std::to_string(i) + " U1." +
+                    std::to_string(i) + " R" + std::to_string(i) + ".1\n";
+        BuildText(FourSideSymbol("QUAD", k), page, "24in 18in");
+        AddPattern(1, kInch / 5, kInch / 5);
+        ASSERT_EQ(Run(Params()), PLC_DONE);
+        const auto placed = Positions();
+        ExpectLegal(placed, 100 * kMil, 100 * kMil, 100 * kMil, Lines(frame_[1], frame_[3], kInch / 5),
+                    Lines(frame_[0], frame_[2], kInch / 5));
+        const Box& u = placed.at("U1").box;
+        int64_t gap = INT64_MAX;
+        for (const auto& [name, p] : placed) {
+            if (name == "U1") continue;
+            const int64_t sx = std::max({int64_t{0}, p.box.x1 - u.x2, u.x1 - p.box.x2});
+            const int64_t sy = std::max({int64_t{0}, p.box.y1 - u.y2, u.y1 - p.box.y2});
+            gap = std::min(gap, std::max(sx, sy));
+        }
+        EXPECT_GT(gap, before);
+        before = gap;
+    }
+}
+
+TEST_F(PlacementEngine, TheSameDesignGetsTheSamePlacement)
+{
+    // Built afresh the same design is placed the same way, and placing the
+    // placed page again moves nothing: designs with several nets a pin, a
+    // keep-off zone, a locked part and parts of many pins.
+    struct Case {
+        const char* what;
+        std::string symbols, page;
+    } cases[] = {
+        {"mesh", "", MeshPage(6, 4) + "  component L1 R at -3000 2000\n"},
+        {"part of many pins", FourSideSymbol("QUAD", 6),
+         [] {
+             std::string page = "  component U1 symbol QUAD at 0 0\n  component U2 symbol QUAD at 0 0\n";
+             for (int i = 1; i <= 12; ++i)
+                 page += "  component R" + std::to_string(i) + " R at 0 0\n  net N" + std::to_string(i) + " U1." +
+                         std::to_string(i) + " R" + std::to_string(i) + ".1 U2." + std::to_string(25 - i) + "\n";
+             return page;
+         }()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::map<std::string, Placed> runs[3];
+        for (int run = 0; run < 3; ++run) {
+            if (run < 2) {
+                BuildText(c.symbols, c.page, "12in 9in");
+                AddPattern(1, kInch / 2, kInch / 2);
+                AddZone(2 * kInch, -4 * kInch, 3 * kInch, 2 * kInch);
+                if (const int32_t locked = IdOf("L1")) {
+                    ASSERT_EQ(O_Mask(C_Component(locked), 32, 32), 1);
+                }
+            }
+            ASSERT_EQ(Run(Params()), PLC_DONE);
+            runs[run] = Positions();
+        }
+        for (int run = 1; run < 3; ++run)
+            for (const auto& [name, p] : runs[0]) {
+                EXPECT_EQ(runs[run].at(name).x, p.x) << name << " run " << run;
+                EXPECT_EQ(runs[run].at(name).y, p.y) << name << " run " << run;
+                EXPECT_EQ(runs[run].at(name).angle, p.angle) << name << " run " << run;
+            }
+    }
+}
+
+TEST_F(PlacementEngine, AFailedRunNamesThePartThatFitsNoBlock)
+{
+    // The run fails with 11 and writes nothing. Named: the part too big for
+    // any block of cells; when cells run short, a part that found none; when
+    // there are no cells at all, none (0).
+    struct Case {
+        const char* what;
+        int32_t rowStep, colStep;  // 0: no pattern lines
+        const char* named;         // "" none, "R": one of the resistors
+    } cases[] = {
+        {"a part larger than the page", kInch / 2, kInch / 2, "U1"},
+        {"too few cells", 3 * kInch, 4 * kInch, "R"},
+        {"no cells", 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string page;
+        for (int i = 1; i <= 6; ++i) page += "  component R" + std::to_string(i) + " R at " + std::to_string(300 * i) + " 0\n";
+        if (std::string(c.named) == "U1") page += "  component U1 symbol BIG at 0 0\n";
+        BuildText(FourSideSymbol("BIG", 60), page, "8in 6in");
+        if (c.rowStep) AddPattern(1, c.rowStep, c.colStep);
+        const auto before = Positions();
+        PlcParamRec p = Params();
+        ASSERT_EQ(PLCDLL_SetParameters(&p), 1);
+        ASSERT_EQ(PLCDLL_DBaseOpen(), 1);
+        ASSERT_EQ(PLCDLL_PlaceLocked(), 1);
+        EXPECT_EQ(PLCDLL_PlaceFirstComponent(), 0);
+        EXPECT_EQ(PLCDLL_GetErrorCode(), PLC_ERR_NO_CELLS);
+        EXPECT_EQ(PLCDLL_GetErrorFunction(), PLC_FN_PLACE_FIRST);
+        const int32_t named = PLCDLL_GetErrorComponent();
+        PLCDLL_DBaseClose();
+        if (std::string(c.named) == "U1") {
+            EXPECT_EQ(named, IdOf("U1"));
+        } else if (std::string(c.named) == "R") {
+            bool resistor = false;
+            for (int i = 1; i <= 6; ++i) resistor = resistor || named == IdOf(("R" + std::to_string(i)).c_str());
+            EXPECT_TRUE(resistor) << named;
+        } else {
+            EXPECT_EQ(named, 0);
+        }
+        const auto after = Positions();
+        for (const auto& [name, q] : before) {
+            EXPECT_EQ(after.at(name).x, q.x) << name;
+            EXPECT_EQ(after.at(name).y, q.y) << name;
+            EXPECT_EQ(after.at(name).angle, q.angle) << name;
+        }
+        // A new run starts with nobody named.
+        ASSERT_EQ(PLCDLL_SetParameters(&p), 1);
+        EXPECT_EQ(PLCDLL_GetErrorComponent(), 0);
     }
 }
 
