@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/kernel/idspace.h"
+#include "platform/kernel/nvokernel32_functions.h"
 #include "platform/kernel/object_memory.h"
 #include "platform/kernel/registry.h"
 
@@ -93,11 +94,10 @@ bool ValidName(const char* name);
 // `name` as a view when ValidName accepts it, else none (one pass over it).
 std::optional<std::string_view> NameView(const char* name);
 
-// Coordinates stay within plus or minus this many database units.
-constexpr int32_t kMaxCoordinate = 220000000;
+// Coordinates stay within plus or minus kCoordLimit database units.
 inline bool ValidCoord(int32_t v)
 {
-    return v >= -kMaxCoordinate && v <= kMaxCoordinate;
+    return v >= -kCoordLimit && v <= kCoordLimit;
 }
 
 // status = (status And Not mask) Or value: how every mask call changes a
