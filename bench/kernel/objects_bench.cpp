@@ -36,7 +36,9 @@ int32_t WalkMap(int32_t map)
     return n;
 }
 
-void BM_Kernel_Walk(benchmark::State& state)
+// The benchmark design, and the maps a walk goes through: the components
+// and the wires of every level.
+std::vector<int32_t> WalkDesign()
 {
     NewDesign();
     AddComponents();
@@ -46,11 +48,21 @@ void BM_Kernel_Walk(benchmark::State& state)
         DB_SetCurHier(level);
         maps.push_back(DB_BranchMap());
     }
+    return maps;
+}
+
+void WalkAll(benchmark::State& state, const std::vector<int32_t>& maps)
+{
     for (auto _ : state) {
         int32_t n = 0;
         for (int32_t map : maps) n += WalkMap(map);
         benchmark::DoNotOptimize(n);
     }
+}
+
+void BM_Kernel_Walk(benchmark::State& state)
+{
+    WalkAll(state, WalkDesign());
     DB_DiscardDataBase();
 }
 
@@ -61,20 +73,9 @@ void BM_Kernel_Walk(benchmark::State& state)
 // a group the guard skips it with one test.
 void BM_Kernel_WalkInChangeGroup(benchmark::State& state)
 {
-    NewDesign();
-    AddComponents();
-    AddWires();
-    std::vector<int32_t> maps{DB_SchCompMap()};
-    for (int level = 1; level <= kLevels; ++level) {
-        DB_SetCurHier(level);
-        maps.push_back(DB_BranchMap());
-    }
+    const std::vector<int32_t> maps = WalkDesign();
     DB_BeginChange();
-    for (auto _ : state) {
-        int32_t n = 0;
-        for (int32_t map : maps) n += WalkMap(map);
-        benchmark::DoNotOptimize(n);
-    }
+    WalkAll(state, maps);
     DB_EndChange(1);
     DB_DiscardDataBase();
 }

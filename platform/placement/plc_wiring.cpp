@@ -64,14 +64,7 @@ void Wiring::Measure(int n)
             continue;
         }
         ++b.count;
-        if (p.x < b.x1) b.x1 = p.x, b.nx1 = 1;
-        else if (p.x == b.x1) ++b.nx1;
-        if (p.x > b.x2) b.x2 = p.x, b.nx2 = 1;
-        else if (p.x == b.x2) ++b.nx2;
-        if (p.y < b.y1) b.y1 = p.y, b.ny1 = 1;
-        else if (p.y == b.y1) ++b.ny1;
-        if (p.y > b.y2) b.y2 = p.y, b.ny2 = 1;
-        else if (p.y == b.y2) ++b.ny2;
+        b.Take(p.x, p.y);
     }
     box_[n] = b;
     length_[n] = b.Length();
@@ -190,14 +183,7 @@ bool Wiring::Shift(int n, int c, int g, const Site& from, const Site& to)
     }
     for (int p = l.start[g]; p < l.start[g + 1]; ++p) {
         const Pt q = PinAt(c, l.pins[p], to);
-        if (q.x < b.x1) b.x1 = q.x, b.nx1 = 1;
-        else if (q.x == b.x1) ++b.nx1;
-        if (q.x > b.x2) b.x2 = q.x, b.nx2 = 1;
-        else if (q.x == b.x2) ++b.nx2;
-        if (q.y < b.y1) b.y1 = q.y, b.ny1 = 1;
-        else if (q.y == b.y1) ++b.ny1;
-        if (q.y > b.y2) b.y2 = q.y, b.ny2 = 1;
-        else if (q.y == b.y2) ++b.ny2;
+        b.Take(q.x, q.y);
     }
     const int64_t length = b.Length();
     total_ += length - length_[n];

@@ -79,6 +79,18 @@ private:
         int nx1 = 0, ny1 = 0, nx2 = 0, ny2 = 0;  // pins on each edge
         int count = 0;
         int64_t Length() const { return count < 2 ? 0 : (x2 - x1) + (y2 - y1); }
+        // Widens the box to a pin at (x, y), counting the pins on each edge.
+        void Take(int64_t x, int64_t y)
+        {
+            if (x < x1) x1 = x, nx1 = 1;
+            else if (x == x1) ++nx1;
+            if (x > x2) x2 = x, nx2 = 1;
+            else if (x == x2) ++nx2;
+            if (y < y1) y1 = y, ny1 = 1;
+            else if (y == y1) ++ny1;
+            if (y > y2) y2 = y, ny2 = 1;
+            else if (y == y2) ++ny2;
+        }
     };
 
     void Measure(int n);

@@ -29,6 +29,22 @@ std::vector<ItemRec> Items(int32_t symb)
     return out;
 }
 
+// A default pattern line fitted to the frame f: row lines (odd links) span
+// its width at a multiple of 0.8 in from its bottom, column lines (even
+// links) its height at a multiple of 0.4 in from its left edge.
+void ExpectDefaultLine(const ItemRec& r, const int32_t f[4])
+{
+    if (r.Link % 2 == 1) {
+        EXPECT_EQ(r.X, f[0]);
+        EXPECT_EQ(r.P1, f[2] - f[0]);
+        EXPECT_EQ((r.Y - f[1]) % 2032000, 0);
+    } else {
+        EXPECT_EQ(r.Y, f[1]);
+        EXPECT_EQ(r.P2, f[3] - f[1]);
+        EXPECT_EQ((r.X - f[0]) % 1016000, 0);
+    }
+}
+
 // Four patterns on each side: links 1..8 the component side, 9..16 the
 // solder side, the same lines on both.
 TEST_F(PlacementTest, ANewLevelGetsTheDefaultPatternsOfBothSidesAndTheFramePrototype)
@@ -43,15 +59,7 @@ TEST_F(PlacementTest, ANewLevelGetsTheDefaultPatternsOfBothSidesAndTheFrameProto
         ASSERT_EQ(r.Kind, 1);
         EXPECT_EQ(r.Flags & 7, 1);
         ++perLink[r.Link];
-        if (r.Link % 2 == 1) {
-            EXPECT_EQ(r.X, f[0]);
-            EXPECT_EQ(r.P1, f[2] - f[0]);
-            EXPECT_EQ((r.Y - f[1]) % 2032000, 0);
-        } else {
-            EXPECT_EQ(r.Y, f[1]);
-            EXPECT_EQ(r.P2, f[3] - f[1]);
-            EXPECT_EQ((r.X - f[0]) % 1016000, 0);
-        }
+        ExpectDefaultLine(r, f);
     }
     EXPECT_EQ(perLink.size(), 16u);
     for (int32_t l = 1; l <= 16; ++l)
@@ -169,15 +177,7 @@ end
         ASSERT_EQ(r.Kind, 1);
         ASSERT_GE(r.Link, 9);
         ++perLink[r.Link];
-        if (r.Link % 2 == 1) {
-            EXPECT_EQ(r.X, f[0]);
-            EXPECT_EQ(r.P1, f[2] - f[0]);
-            EXPECT_EQ((r.Y - f[1]) % 2032000, 0);
-        } else {
-            EXPECT_EQ(r.Y, f[1]);
-            EXPECT_EQ(r.P2, f[3] - f[1]);
-            EXPECT_EQ((r.X - f[0]) % 1016000, 0);
-        }
+        ExpectDefaultLine(r, f);
     }
     for (int32_t l = 9; l <= 16; ++l) EXPECT_EQ(perLink[l], defaults[l]) << l;
     // Loaded again, nothing more is added.

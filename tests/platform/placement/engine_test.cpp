@@ -82,20 +82,12 @@ protected:
     // R1 .. Rn, all at the origin of the page; `extra` lines go into the page.
     void Build(int count, const std::string& extra = {}, const std::string& frame = "10in 8in")
     {
-        std::string text = "include discrete.nls\nunit 1mil\ndesign D\nlevel MAIN\npage P frame " + frame + "\n";
-        for (int i = 1; i <= count; ++i) text += "  component R" + std::to_string(i) + " R at 0 0\n";
-        text += extra;
+        std::string page;
+        for (int i = 1; i <= count; ++i) page += "  component R" + std::to_string(i) + " R at 0 0\n";
+        page += extra;
         for (int i = 1; i < count; ++i)
-            text += "  net N" + std::to_string(i) + " R" + std::to_string(i) + ".2 R" + std::to_string(i + 1) + ".1\n";
-        text += "end\n";
-        ASSERT_TRUE(palvane_test::BuildDesign(text));
-        page_ = DB_CurPage();
-        ASSERT_NE(page_, 0);
-        grid_ = -(DB_CurHier() + 13000);
-        zone_ = -(DB_CurHier() + 12000);
-        ASSERT_EQ(S_CreateSymbol(grid_, "GridSymbol"), grid_);
-        ASSERT_EQ(S_CreateSymbol(zone_, "ZoneSymbol"), zone_);
-        ASSERT_GT(B_FrameBranchLines(-100 - page_, 63, frame_), 0);
+            page += "  net N" + std::to_string(i) + " R" + std::to_string(i) + ".2 R" + std::to_string(i + 1) + ".1\n";
+        BuildText({}, page, frame);
     }
 
     // A design of the given source lines (`symbols` before the design,
