@@ -146,6 +146,15 @@ bool IsExempt(int32_t comp);
 // A wire branch that the routed net may touch and run along.
 bool IsOwnWire(int32_t branch);
 
+// While one lives, the obstacle tests keep each wire's segments once read:
+// for the span of one pair's search, in which no wire changes.
+struct WireSegScope {
+    WireSegScope();
+    ~WireSegScope();
+    WireSegScope(const WireSegScope&) = delete;
+    WireSegScope& operator=(const WireSegScope&) = delete;
+};
+
 int32_t MR_TestCellComps(int32_t cell, const Seg& rect, ObstacleList& list);
 int32_t MR_TestCellWires(int32_t cell, const Seg& rect, ObstacleList& list);
 int32_t MR_TestRectComps(ObstacleList& list, Seg rect, bool keep);

@@ -4,6 +4,7 @@
 #include "router/route.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -98,7 +99,89 @@ int32_t ForEachLink(const LinkPool& pool, int32_t head, F&& f)
     return 1;
 }
 
+// The segments of the wires, normalised, kept per wire while a pair is
+// searched (WireSegScope): the probes and segment tests of one search look
+// at the same wires hundreds of times, and walking a wire's points is a
+// chain of dependent reads. No wire changes during a search.
+struct WireSeg {
+    int32_t point;  // the segment's first point
+    Seg s;
+};
+struct WireSegCache {
+    int depth = 0;
+    uint32_t epoch = 0;
+    std::vector<uint32_t> stamp;
+    std::vector<std::vector<WireSeg>> segs;
+    std::vector<Seg> extent;  // the box around each kept wire
+} g_WireSegs;
+
+// Reads wire b's segments into the cache unless they are there.
+std::vector<WireSeg>& CachedWireSegs(int32_t b)
+{
+    WireSegCache& c = g_WireSegs;
+    const size_t at = static_cast<size_t>(b);
+    if (at >= c.stamp.size()) c.stamp.resize(at + 1, 0), c.segs.resize(at + 1), c.extent.resize(at + 1);
+    std::vector<WireSeg>& list = c.segs[at];
+    if (c.stamp[at] != c.epoch) {
+        c.stamp[at] = c.epoch;
+        list.clear();
+        Seg box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (int32_t p = g_Branches[b].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next) {
+            Seg s = SegOf(p, g_BPoints[p].next);
+            NormaliseSeg(s);
+            list.push_back(WireSeg{p, s});
+            box = Seg{std::min(box.x1, s.x1), std::min(box.y1, s.y1), std::max(box.x2, s.x2), std::max(box.y2, s.y2)};
+        }
+        c.extent[at] = box;
+    }
+    return list;
+}
+
+// The box around wire b's segments, from the cache during a search; false
+// outside one (the box is then not known).
+bool WireExtent(int32_t b, Seg& box)
+{
+    if (!g_WireSegs.depth || b < 0) return false;
+    CachedWireSegs(b);
+    box = g_WireSegs.extent[static_cast<size_t>(b)];
+    return true;
+}
+
+// Whether wire b may lie within `reach` of the line at lateral coordinate
+// `at` (horizontal lines when `lineH`).
+bool WireNearLine(int32_t b, bool lineH, int32_t at, int32_t reach)
+{
+    Seg e{};
+    if (!WireExtent(b, e)) return true;
+    const int64_t lo = lineH ? e.y1 : e.x1, hi = lineH ? e.y2 : e.x2;
+    return lo - reach <= at && at <= hi + reach;
+}
+
+// Calls f(point, segment) for every segment of wire `b`, normalised.
+template <class F>
+void ForEachWireSeg(int32_t b, F&& f)
+{
+    if (!g_WireSegs.depth || b < 0) {
+        for (int32_t p = g_Branches[b].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next) {
+            Seg s = SegOf(p, g_BPoints[p].next);
+            NormaliseSeg(s);
+            if (!f(p, s)) return;
+        }
+        return;
+    }
+    for (const WireSeg& w : CachedWireSegs(b))
+        if (!f(w.point, w.s)) return;
+}
+
 }  // namespace
+
+WireSegScope::WireSegScope()
+{
+    WireSegCache& c = g_WireSegs;
+    if (c.depth++ == 0 && ++c.epoch == 0) std::fill(c.stamp.begin(), c.stamp.end(), 0), c.epoch = 1;
+}
+
+WireSegScope::~WireSegScope() { --g_WireSegs.depth; }
 
 int32_t MR_TestCellComps(int32_t cell, const Seg& rect, ObstacleList& list)
 {
@@ -120,12 +203,13 @@ int32_t MR_TestCellWires(int32_t cell, const Seg& rect, ObstacleList& list)
         if (g_Branches[b].page != g_ScrCurPage || !g_Branches[b].inUse) return 1;
         const int32_t added = g_TestedWires.Add(b);
         if (added <= 0) return added < 0 ? 0 : 1;
-        for (int32_t p = g_Branches[b].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next) {
-            Seg s = SegOf(p, g_BPoints[p].next);
-            NormaliseSeg(s);
-            if (Overlap(s, rect) && !list.Add(Obstacle{kObstWire, p, b, s.x1, s.y1, s.x2, s.y2})) return 0;
-        }
-        return 1;
+        if (Seg e{}; WireExtent(b, e) && !Overlap(e, rect)) return 1;
+        int32_t ok = 1;
+        ForEachWireSeg(b, [&](int32_t p, const Seg& s) {
+            if (Overlap(s, rect) && !list.Add(Obstacle{kObstWire, p, b, s.x1, s.y1, s.x2, s.y2})) ok = 0;
+            return ok != 0;
+        });
+        return ok;
     });
 }
 
@@ -184,20 +268,19 @@ void WireKeepOuts(int32_t branch, int32_t dir, int32_t at, F&& f)
 {
     const int32_t reach = (g_StepSize > 0 ? g_StepSize : 50800) - 1;
     const bool lineH = dir == 0 || dir == 4;
-    for (int32_t p = g_Branches[branch].firstPoint; p && g_BPoints[p].next; p = g_BPoints[p].next) {
-        Seg s = SegOf(p, g_BPoints[p].next);
-        NormaliseSeg(s);
-        if (s.x1 == s.x2 && s.y1 == s.y2) continue;
+    if (!WireNearLine(branch, lineH, at, reach)) return;
+    ForEachWireSeg(branch, [&](int32_t, const Seg& s) {
+        if (s.x1 == s.x2 && s.y1 == s.y2) return true;
         const bool segH = s.y1 == s.y2;
         if (segH == lineH) {
             const int32_t side = segH ? s.y1 : s.x1;
-            if (std::llabs(int64_t(side) - at) > reach) continue;
-            f(Seg{s.x1 - reach, s.y1 - reach, s.x2 + reach, s.y2 + reach});
-            continue;
+            if (std::llabs(int64_t(side) - at) <= reach) f(Seg{s.x1 - reach, s.y1 - reach, s.x2 + reach, s.y2 + reach});
+            return true;
         }
         for (const auto& [ex, ey] : {std::pair{s.x1, s.y1}, std::pair{s.x2, s.y2}})
             if (std::llabs(int64_t(lineH ? ey : ex) - at) <= reach) f(Seg{ex - reach, ey - reach, ex + reach, ey + reach});
-    }
+        return true;
+    });
 }
 
 }  // namespace

@@ -355,6 +355,7 @@ int32_t PinExitPoint(int32_t node, int32_t qx, int32_t qy, int32_t& ex, int32_t&
 
 int32_t MR_SearchPair(int32_t node, Path& path, int32_t& connected)
 {
+    const WireSegScope wires;
     connected = 0;
     path.clear();
     const ScrNodeRec& a = g_Nodes[node];
