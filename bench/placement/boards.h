@@ -26,7 +26,8 @@ struct Board {
 // headers stands at the origin. The page is the smallest of the usual
 // landscape sheets (11 x 8.5 to 44 x 34 inches) on which the parts' outlines
 // cover at most `cover` of the area, with a title block zone in its lower
-// right corner (see the benchmark).
+// right corner (see the benchmark). The netlist is built by
+// bench/boards/board_netlist.h, which the router's benchmark shares.
 Board GenerateBoard(int n, unsigned seed, double cover);
 
 // A design of `count` resistors and capacitors joined by two-pin nets to

@@ -51,6 +51,7 @@
 //   of 600 parts spread over a page of 56.5 x 43.5 in);
 //   ROUTE_BENCH_DETAIL=1 lists the router's violations, ROUTE_BENCH_SOURCE=1
 //   prints the source of each board before its lines
+#include "bench/boards/board_netlist.h"
 #include "platform/kernel/nvokernel32.h"
 #include "router/corvex.h"
 #include "router/route.h"
@@ -59,6 +60,7 @@
 #include "tools/sources/source_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -277,76 +279,10 @@ std::string GenerateMetric(int n, int seed, int p, bool dense)
 // connectors (50 pins and more from about 100 parts up), buses of 4 to 12
 // lines between neighbouring ICs (some with a third IC on them), series
 // resistors, connector lines to the ICs and short nets among neighbours; a
-// quarter or so of the IC pins stay unconnected. Each IC with its passives
-// forms a block; the blocks are packed in rows. With a frame given, the
-// blocks and the connectors are spread over it.
-
-struct BoardIc {
-    int pins = 0;
-    bool quad = false;
-    int lo = 0, hi = 0;                    // pin rows span lo..hi (mils) along each side
-    std::vector<int> px, py, side;         // pin i+1: position and side (0 left, 1 bottom, 2 right, 3 top)
-    std::vector<char> used;                // taken by a net
-    std::vector<int> vcc, gnd;             // supply pins (0-based)
-    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;    // pin tips (local)
-};
-
-BoardIc MakeIc(int pins, bool quad)
-{
-    BoardIc ic;
-    ic.pins = pins, ic.quad = quad;
-    const int s = quad ? pins / 4 : pins / 2;
-    ic.hi = 100 * ((s - 1) / 2), ic.lo = ic.hi - 100 * (s - 1);
-    for (int i = 0; i < pins; ++i) {
-        const int side = quad ? i / s : (i < s ? 0 : 2), k = i % s;
-        int x = 0, y = 0;
-        if (quad) {
-            if (side == 0) x = ic.lo - 200, y = ic.hi - 100 * k;
-            else if (side == 1) x = ic.lo + 100 * k, y = ic.lo - 200;
-            else if (side == 2) x = ic.hi + 200, y = ic.lo + 100 * k;
-            else x = ic.hi - 100 * k, y = ic.hi + 200;
-        } else {
-            x = side == 0 ? -300 : 300;
-            y = side == 0 ? ic.hi - 100 * k : ic.lo + 100 * k;
-        }
-        ic.px.push_back(x), ic.py.push_back(y), ic.side.push_back(side);
-    }
-    ic.used.assign(size_t(pins), 0);
-    if (quad) {
-        // One supply pair in the middle of each side, two on the large ones.
-        const int pairs = s >= 25 ? 2 : 1;
-        for (int side = 0; side < 4; ++side)
-            for (int j = 0; j < pairs; ++j) {
-                const int m = side * s + s * (j + 1) / (pairs + 1) - 1;
-                ic.vcc.push_back(m), ic.gnd.push_back(m + 1);
-            }
-        ic.x1 = ic.y1 = ic.lo - 200, ic.x2 = ic.y2 = ic.hi + 200;
-    } else {
-        // GND at the bottom left, VCC at the top right, as on a logic package.
-        ic.gnd.push_back(s - 1), ic.vcc.push_back(pins - 1);
-        ic.x1 = -300, ic.x2 = 300, ic.y1 = ic.lo - 100, ic.y2 = ic.hi + 100;
-    }
-    for (int p : ic.vcc) ic.used[size_t(p)] = 1;
-    for (int p : ic.gnd) ic.used[size_t(p)] = 1;
-    return ic;
-}
-
-std::string IcSymbol(const BoardIc& ic, const std::string& name)
-{
-    std::ostringstream s;
-    s << "symbol " << name << " schematic\n";
-    for (int i = 0; i < ic.pins; ++i) s << "  entry " << i + 1 << " at " << ic.px[size_t(i)] << " " << ic.py[size_t(i)] << "\n";
-    const int bx1 = ic.quad ? ic.lo - 100 : -200, bx2 = ic.quad ? ic.hi + 100 : 200;
-    const int by1 = ic.lo - 100, by2 = ic.hi + 100;
-    s << "  rect " << bx1 << " " << by1 << " " << bx2 - bx1 << " " << by2 - by1 << "\n";
-    for (int i = 0; i < ic.pins; ++i) {
-        const int x = ic.px[size_t(i)], y = ic.py[size_t(i)], side = ic.side[size_t(i)];
-        const int ex = side == 0 ? x + 100 : side == 2 ? x - 100 : x, ey = side == 1 ? y + 100 : side == 3 ? y - 100 : y;
-        s << "  line " << x << " " << y << " " << ex << " " << ey << "\n";
-    }
-    s << "  text U at " << bx1 << " " << by2 + 20 << " role reference\nend\n";
-    return s.str();
-}
+// quarter or so of the IC pins stay unconnected (the netlist:
+// bench/boards/board_netlist.h). Each IC with its passives forms a block;
+// the blocks are packed in rows. With a frame given, the blocks and the
+// connectors are spread over it.
 
 struct BoardCase {
     std::string text, summary;
@@ -355,94 +291,32 @@ struct BoardCase {
 // A board of about n parts; frameW x frameH mils when given (0: as packed).
 BoardCase GenerateBoard(int n, int seed, int frameW = 0, int frameH = 0)
 {
-    std::mt19937 rng(static_cast<unsigned>(seed * 15485863 + n));
-    auto pick = [&](int k) { return static_cast<int>(rng() % unsigned(k)); };
-    // The IC kinds: pins, quad, weight; the first IC is a large one.
-    struct Kind {
-        int pins;
-        bool quad;
-        int weight;
-    };
-    static const Kind kKinds[] = {{20, false, 6}, {28, false, 4}, {40, false, 2}, {32, true, 5}, {48, true, 5},
-                                  {64, true, 3},  {100, true, 2}, {144, true, 1}, {200, true, 1}};
-    const int icCount = std::max(2, n / 9), connCount = std::max(2, n / 30);
-    std::vector<BoardIc> ics;
-    std::vector<std::string> icSymbol;
-    std::string symbols;
-    std::vector<std::string> defined;
-    int weightSum = 0;
-    for (const Kind& k : kKinds) weightSum += k.weight;
-    for (int i = 0; i < icCount; ++i) {
-        const Kind* k = nullptr;
-        if (i == 0) k = &kKinds[6 + pick(3)];
-        else {
-            int w = pick(weightSum);
-            for (const Kind& c : kKinds)
-                if ((w -= c.weight) < 0) {
-                    k = &c;
-                    break;
-                }
-        }
-        ics.push_back(MakeIc(k->pins, k->quad));
-        const std::string name = std::string(k->quad ? "QFP" : "DIP") + std::to_string(k->pins);
-        icSymbol.push_back(name);
-        if (std::find(defined.begin(), defined.end(), name) == defined.end())
-            defined.push_back(name), symbols += IcSymbol(ics.back(), name);
-    }
-    std::vector<int> connPins;
-    for (int j = 0; j < connCount; ++j) connPins.push_back(j == 0 ? 2 : 3 + pick(8));
-
-    // Passives: the decoupling capacitors first (one per VCC pin), the rest
-    // spread over the ICs by their pin counts.
-    struct Passive {
-        int ic = 0, role = 0;  // 0 decoupling, 1 pull-up, 2 series, 3 filter
-        int pin = -1;          // the IC pin it serves
-        bool res = false;
-        int x = 0, y = 0, angle = 0, nearPin = 1;  // local to its IC
-    };
-    const int passiveCount = std::max(0, n - icCount - connCount);
-    std::vector<Passive> passives;
-    int totalPins = 0;
-    for (const BoardIc& ic : ics) totalPins += ic.pins;
-    for (int i = 0; i < icCount && int(passives.size()) < passiveCount; ++i)
-        for (int p : ics[size_t(i)].vcc)
-            if (int(passives.size()) < passiveCount) passives.push_back(Passive{i, 0, p, false});
-    while (int(passives.size()) < passiveCount) {
-        int w = pick(totalPins), i = 0;
-        while ((w -= ics[size_t(i)].pins) >= 0) ++i;
-        const int r = pick(10), role = r < 3 ? 1 : r < 7 ? 2 : 3;
-        passives.push_back(Passive{i, role, -1, role != 3});
-    }
-
-    std::vector<std::vector<std::string>> nets;
-    std::vector<std::string> vcc, gnd;
-    auto icPin = [](int i, int p) { return "U" + std::to_string(i + 1) + "." + std::to_string(p + 1); };
-    auto freePin = [&](int i) {
-        std::vector<int> f;
-        for (int p = 0; p < ics[size_t(i)].pins; ++p)
-            if (!ics[size_t(i)].used[size_t(p)]) f.push_back(p);
-        if (f.empty()) return -1;
-        const int p = f[size_t(pick(int(f.size())))];
-        ics[size_t(i)].used[size_t(p)] = 1;
-        return p;
-    };
-    for (size_t i = 0; i < ics.size(); ++i) {
-        for (int p : ics[i].vcc) vcc.push_back(icPin(int(i), p));
-        for (int p : ics[i].gnd) gnd.push_back(icPin(int(i), p));
-    }
+    using bench_boards::BoardIc;
+    using bench_boards::Passive;
+    using bench_boards::Role;
+    // The IC kinds: dual in-line of 20 to 40 pins, quad of 32 to 200, by weight.
+    static const bench_boards::IcKind kKinds[] = {{20, false, 6}, {28, false, 4}, {40, false, 2}, {32, true, 5}, {48, true, 5},
+                                                  {64, true, 3},  {100, true, 2}, {144, true, 1}, {200, true, 1}};
+    bench_boards::BoardNetlist board(n, static_cast<unsigned>(seed), kKinds);
+    std::vector<BoardIc>& ics = board.ics;
+    // The passives' IC pins are chosen as they are placed, below.
+    std::vector<Passive> passives = board.DrawPassives(bench_boards::PinChoice::Later);
 
     // Place the passives in rows around their IC: on the left and right
     // sides lying along the pin, on the top and bottom standing (a quarter
     // turn), each at the free place nearest its pin, 0.3 in apart, a
     // further row out when a row is full.
+    struct Spot {
+        int x = 0, y = 0, angle = 0;  // local to its IC
+    };
+    std::vector<Spot> spots(passives.size());
     std::vector<std::vector<std::vector<char>>> slotsTaken(ics.size());  // [ic][side*8+row][slot]
-    std::vector<std::string> farSeries;  // the far ends of series resistors, with their IC
-    std::vector<int> farSeriesIc;
     for (size_t k = 0; k < passives.size(); ++k) {
         Passive& pa = passives[k];
+        Spot& spot = spots[k];
         BoardIc& ic = ics[size_t(pa.ic)];
-        if (pa.pin < 0) pa.pin = freePin(pa.ic);
-        if (pa.pin < 0) pa.role = 0, pa.res = false, pa.pin = ic.vcc.front();  // no pin left: one more decoupling
+        if (pa.pin < 0) pa.pin = board.FreePin(pa.ic);
+        if (pa.pin < 0) pa.role = Role::Decoupling, pa.res = false, pa.pin = ic.vcc.front();  // no pin left: one more decoupling
         const int side = ic.side[size_t(pa.pin)];
         const int along = side == 0 || side == 2 ? ic.py[size_t(pa.pin)] : ic.px[size_t(pa.pin)];
         const int len = pa.res ? 600 : 400;
@@ -465,100 +339,14 @@ BoardCase GenerateBoard(int n, int seed, int frameW = 0, int frameH = 0)
         const int at = a1 + 300 * best, out = 300 + row * 900 + len / 2;  // centre's distance past the pin tips
         // The near end: pin 2 on the left and at the bottom, pin 1 on the
         // right and at the top (a quarter turn puts pin 1 below).
-        if (side == 0) pa.x = ic.x1 - out, pa.y = at, pa.angle = 0, pa.nearPin = 2;
-        else if (side == 2) pa.x = ic.x2 + out, pa.y = at, pa.angle = 0, pa.nearPin = 1;
-        else if (side == 1) pa.x = at, pa.y = ic.y1 - out, pa.angle = 90, pa.nearPin = 2;
-        else pa.x = at, pa.y = ic.y2 + out, pa.angle = 90, pa.nearPin = 1;
-        const std::string name = (pa.res ? "R" : "C") + std::to_string(k + 1);
-        const std::string nearEnd = name + "." + std::to_string(pa.nearPin), farEnd = name + "." + std::to_string(3 - pa.nearPin);
-        if (pa.role == 0) vcc.push_back(nearEnd), gnd.push_back(farEnd);
-        else if (pa.role == 1) nets.push_back({icPin(pa.ic, pa.pin), nearEnd}), vcc.push_back(farEnd);
-        else if (pa.role == 3) nets.push_back({icPin(pa.ic, pa.pin), nearEnd}), gnd.push_back(farEnd);
-        else nets.push_back({icPin(pa.ic, pa.pin), nearEnd}), farSeries.push_back(farEnd), farSeriesIc.push_back(pa.ic);
+        const int nearPin = side == 0 || side == 1 ? 2 : 1;
+        if (side == 0) spot = {ic.x1 - out, at, 0};
+        else if (side == 2) spot = {ic.x2 + out, at, 0};
+        else if (side == 1) spot = {at, ic.y1 - out, 90};
+        else spot = {at, ic.y2 + out, 90};
+        board.ConnectPassive(pa, bench_boards::PassiveName(pa, k), nearPin);
     }
-
-    // Buses between neighbouring ICs: a run of free pins on one side of
-    // each, line by line; some buses take a third IC.
-    auto run = [&](int i, int width) {
-        // The side with the most free pins, its free pins in order.
-        BoardIc& ic = ics[size_t(i)];
-        std::vector<int> best;
-        for (int side = 0; side < 4; ++side) {
-            std::vector<int> f;
-            for (int p = 0; p < ic.pins; ++p)
-                if (ic.side[size_t(p)] == side && !ic.used[size_t(p)]) f.push_back(p);
-            if (f.size() > best.size()) best = f;
-        }
-        if (int(best.size()) > width) {
-            const int from = pick(int(best.size()) - width + 1);
-            best = std::vector<int>(best.begin() + from, best.begin() + from + width);
-        }
-        return best;
-    };
-    for (int i = 0; i + 1 < icCount; ++i)
-        for (int b = 0; b < (ics[size_t(i)].pins >= 64 ? 3 : 1); ++b) {
-            if (pick(10) >= 7) continue;
-            const int j = std::min(icCount - 1, i + 1 + pick(3));
-            const int width = 4 + pick(9);
-            std::vector<int> ra = run(i, width), rb = run(j, width), rc;
-            const int third = pick(10) < 3 && j + 1 < icCount ? std::min(icCount - 1, j + 1 + pick(2)) : -1;
-            if (third >= 0) rc = run(third, width);
-            const size_t lines = std::min(ra.size(), rb.size());
-            for (size_t l = 0; l < lines; ++l) {
-                std::vector<std::string> net = {icPin(i, ra[l]), icPin(j, rb[l])};
-                ics[size_t(i)].used[size_t(ra[l])] = ics[size_t(j)].used[size_t(rb[l])] = 1;
-                if (l < rc.size()) net.push_back(icPin(third, rc[l])), ics[size_t(third)].used[size_t(rc[l])] = 1;
-                nets.push_back(net);
-            }
-        }
-
-    // Connectors: the first brings VCC and GND; on the others pin 1 is GND
-    // on every second one and the rest go to series resistors or IC pins.
-    for (int j = 0; j < connCount; ++j) {
-        const std::string c = "J" + std::to_string(j + 1) + ".";
-        for (int p = 0; p < connPins[size_t(j)]; ++p) {
-            const std::string pin = c + std::to_string(p + 1);
-            if (j == 0) {
-                (p == 0 ? vcc : gnd).push_back(pin);
-                continue;
-            }
-            if (p == 0 && j % 2 == 0) {
-                gnd.push_back(pin);
-                continue;
-            }
-            if (!farSeries.empty() && pick(2) == 0) {
-                const size_t f = size_t(pick(int(farSeries.size())));
-                nets.push_back({pin, farSeries[f]});
-                farSeries.erase(farSeries.begin() + long(f)), farSeriesIc.erase(farSeriesIc.begin() + long(f));
-                continue;
-            }
-            // An IC near the connector's share of the board.
-            const int i = std::min(icCount - 1, j * icCount / connCount + pick(3));
-            const int q = freePin(i);
-            if (q >= 0) nets.push_back({pin, icPin(i, q)});
-        }
-    }
-    // The remaining series resistors lead to a neighbouring IC.
-    for (size_t f = 0; f < farSeries.size(); ++f) {
-        const int i = std::clamp(farSeriesIc[f] + pick(7) - 3, 0, icCount - 1);
-        const int q = freePin(i);
-        if (q >= 0) nets.push_back({farSeries[f], icPin(i, q)});
-    }
-    // Short nets of 2 or 3 pins among neighbours for about half the pins left.
-    for (int i = 0; i < icCount; ++i) {
-        int left = 0;
-        for (char u : ics[size_t(i)].used) left += !u;
-        for (int k = 0; k < left / 4; ++k) {
-            std::vector<std::string> net;
-            const int size = 2 + pick(2);
-            for (int m = 0; m < size; ++m) {
-                const int at = m == 0 ? i : std::clamp(i + pick(7) - 3, 0, icCount - 1);
-                const int q = freePin(at);
-                if (q >= 0) net.push_back(icPin(at, q));
-            }
-            if (net.size() >= 2) nets.push_back(net);
-        }
-    }
+    board.AddSignalNets();
 
     // Blocks: each IC with its passives, 0.3 in of room around them.
     struct Block {
@@ -568,12 +356,14 @@ BoardCase GenerateBoard(int n, int seed, int frameW = 0, int frameH = 0)
     std::vector<Block> blocks;
     for (size_t i = 0; i < ics.size(); ++i) {
         Block b{ics[i].x1, ics[i].y1, ics[i].x2, ics[i].y2};
-        for (const Passive& pa : passives) {
+        for (size_t k = 0; k < passives.size(); ++k) {
+            const Passive& pa = passives[k];
+            const Spot& spot = spots[k];
             if (pa.ic != int(i)) continue;
             const int half = pa.res ? 300 : 200, across = 100;
-            const int hx = pa.angle ? across : half, hy = pa.angle ? half : across;
-            b.x1 = std::min(b.x1, pa.x - hx), b.x2 = std::max(b.x2, pa.x + hx);
-            b.y1 = std::min(b.y1, pa.y - hy), b.y2 = std::max(b.y2, pa.y + hy);
+            const int hx = spot.angle ? across : half, hy = spot.angle ? half : across;
+            b.x1 = std::min(b.x1, spot.x - hx), b.x2 = std::max(b.x2, spot.x + hx);
+            b.y1 = std::min(b.y1, spot.y - hy), b.y2 = std::max(b.y2, spot.y + hy);
         }
         b.x1 -= 300, b.y1 -= 300, b.x2 += 300, b.y2 += 300;
         blocks.push_back(b);
@@ -596,8 +386,7 @@ BoardCase GenerateBoard(int n, int seed, int frameW = 0, int frameH = 0)
         contentW = contentH = 0;
         for (size_t r = 0; r < rows.size(); ++r) contentW = std::max(contentW, rowW[r]), contentH += rowH[r];
     }
-    std::vector<int> colH(2, 0);
-    for (int j = 0; j < connCount; ++j) colH[size_t(j % 2)] += 100 * (connPins[size_t(j)] + 1) + 300;
+    const std::array<int, 2> colH = board.HeaderColumns();
     const int margin = 1000, colW = 800;
     int w = contentW + 2 * colW + 2 * margin, h = std::max({contentH, colH[0], colH[1]}) + 2 * margin;
     w = (w + 199) / 200 * 200, h = (h + 199) / 200 * 200;
@@ -621,56 +410,34 @@ BoardCase GenerateBoard(int n, int seed, int frameW = 0, int frameH = 0)
     }
 
     std::ostringstream s;
-    s << "include discrete.nls\ninclude connectors.nls\nunit 1mil\n" << symbols << "design G\nlevel MAIN\n";
-    s << "net VCC";
-    for (const std::string& p : vcc) s << " " << p;
-    s << "\nnet GND";
-    for (const std::string& p : gnd) s << " " << p;
-    s << "\n";
-    for (size_t k = 0; k < nets.size(); ++k) {
-        s << "net N" << k;
-        for (const std::string& p : nets[k]) s << " " << p;
-        s << "\n";
-    }
+    s << board.SourceHead();
     s << "page P frame " << w << " " << h << "\n";
     for (size_t i = 0; i < ics.size(); ++i)
-        s << "  component U" << i + 1 << " symbol " << icSymbol[i] << " at " << blocks[i].ox << " " << blocks[i].oy << "\n";
+        s << "  component U" << i + 1 << " symbol " << board.icSymbol[i] << " at " << blocks[i].ox << " " << blocks[i].oy << "\n";
     for (size_t k = 0; k < passives.size(); ++k) {
         const Passive& pa = passives[k];
         const Block& b = blocks[size_t(pa.ic)];
-        s << "  component " << (pa.res ? "R" : "C") << k + 1 << " symbol " << (pa.res ? "RES" : "CAP") << " at "
-          << b.ox + pa.x << " " << b.oy + pa.y;
-        if (pa.angle) s << " angle " << pa.angle;
+        s << "  component " << bench_boards::PassiveName(pa, k) << " symbol " << (pa.res ? "RES" : "CAP") << " at "
+          << b.ox + spots[k].x << " " << b.oy + spots[k].y;
+        if (spots[k].angle) s << " angle " << spots[k].angle;
         s << "\n";
     }
-    // Connectors: odd ones on the left (turned half round, pins facing the
-    // board), even ones on the right; pin 1 at the symbol's origin, the
-    // pins below it (above it when turned).
-    std::vector<int> colY(2);
+    // The connectors at the top of their columns, or with a frame given,
+    // each column centred on it.
+    std::array<int, 2> colTop;
     for (int side = 0; side < 2; ++side) {
         const int spare = h - 2 * margin - colH[size_t(side)];
-        colY[size_t(side)] = h / 2 - margin - (spread ? spare / 2 / 100 * 100 : 0);
+        colTop[size_t(side)] = h / 2 - margin - (spread ? spare / 2 / 100 * 100 : 0);
     }
-    for (int j = 0; j < connCount; ++j) {
-        const int side = j % 2, k = connPins[size_t(j)];
-        int& cy = colY[size_t(side)];
-        const int x = side == 0 ? -w / 2 + margin + 200 : w / 2 - margin - 200;
-        s << "  component J" << j + 1 << " symbol CONN" << k << " at " << x << " ";
-        if (side == 0) s << cy - 100 * k << " angle 180\n";
-        else s << cy - 100 << "\n";
-        cy -= 100 * (k + 1) + 300;
-    }
+    s << board.HeaderComponents(w, margin + 200, colTop);
     s << "end\n";
 
-    int minPins = 1000, maxPins = 0;
-    for (const BoardIc& ic : ics) minPins = std::min(minPins, ic.pins), maxPins = std::max(maxPins, ic.pins);
-    size_t largest = 0;
-    for (const auto& net : nets) largest = std::max(largest, net.size());
+    const auto [minPins, maxPins] = board.IcPinRange();
     char summary[300];
     std::snprintf(summary, sizeof summary,
                   "(%d ICs of %d-%d pins, %d connectors, %d passives; VCC %zu pins, GND %zu pins, %zu other nets; %.1f x %.1f in)",
-                  icCount, minPins, maxPins, connCount, int(passives.size()), vcc.size(), gnd.size(), nets.size(), w / 1000.0,
-                  h / 1000.0);
+                  board.icCount, minPins, maxPins, board.headerCount, int(passives.size()), board.vcc.size(), board.gnd.size(),
+                  board.nets.size(), w / 1000.0, h / 1000.0);
     return BoardCase{s.str(), summary};
 }
 
