@@ -87,7 +87,7 @@ Rect Within(const Rect& r, const Rect& f)
     return {std::max(r.x1, f.x1), std::max(r.y1, f.y1), std::min(r.x2, f.x2), std::min(r.y2, f.y2)};
 }
 
-// Parts of the frame no component can take: zones and locked components
+// Areas of the frame no component can take: zones and locked components
 // with their room.
 std::vector<Rect> Blocked(const Model& m)
 {
