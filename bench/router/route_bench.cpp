@@ -153,6 +153,22 @@ void FitPitch(int n, int& px, int& py)
     }
 }
 
+// Nets of 2 to 6 pins over seven tenths of the pins, drawn in a shuffled
+// order.
+void AppendRandomNets(std::ostream& s, std::vector<std::string>& pins, std::mt19937& rng)
+{
+    std::shuffle(pins.begin(), pins.end(), rng);
+    size_t at = 0;
+    int nets = 0;
+    while (at + 2 <= pins.size() && at < pins.size() * 7 / 10) {
+        const size_t size = std::min<size_t>(2 + rng() % 5, pins.size() - at);
+        s << "net N" << nets;
+        for (size_t j = 0; j < size; ++j) s << " " << pins[at + j];
+        s << "\n";
+        at += size, ++nets;
+    }
+}
+
 // A generated page: n components on a grid of pitch (px, py) tenths of an
 // inch, nets of 2..6 pins joining random free pins.
 std::string Generate(int n, int seed, int px, int py)
@@ -178,16 +194,7 @@ std::string Generate(int n, int seed, int px, int py)
             pins.push_back(pin);
         }
     }
-    std::shuffle(pins.begin(), pins.end(), rng);
-    size_t at = 0;
-    int nets = 0;
-    while (at + 2 <= pins.size() && at < pins.size() * 7 / 10) {
-        const size_t size = std::min<size_t>(2 + rng() % 5, pins.size() - at);
-        s << "net N" << nets;
-        for (size_t j = 0; j < size; ++j) s << " " << pins[at + j];
-        s << "\n";
-        at += size, ++nets;
-    }
+    AppendRandomNets(s, pins, rng);
     s << page.str() << "end\n";
     return s.str();
 }
@@ -254,16 +261,7 @@ std::string GenerateMetric(int n, int seed, int p, bool dense)
         page << "  component U" << i << " symbol " << kNames[k] << " at " << x << " " << y << "\n";
         for (int e = 0; e < kPins[k]; ++e) pins.push_back("U" + std::to_string(i) + "." + std::to_string(e + 1));
     }
-    std::shuffle(pins.begin(), pins.end(), rng);
-    size_t at = 0;
-    int nets = 0;
-    while (at + 2 <= pins.size() && at < pins.size() * 7 / 10) {
-        const size_t size = std::min<size_t>(2 + rng() % 5, pins.size() - at);
-        s << "net N" << nets;
-        for (size_t j = 0; j < size; ++j) s << " " << pins[at + j];
-        s << "\n";
-        at += size, ++nets;
-    }
+    AppendRandomNets(s, pins, rng);
     s << page.str() << "end\n";
     return s.str();
 }
