@@ -6,6 +6,7 @@
 #include "platform/kernel/nvokernel32_functions.h"
 #include "router/image.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -119,6 +120,27 @@ struct ObstacleList {
     void Clear() { rows.clear(); }
 };
 
+// Marks on ids from 0, all taken off at once: per id the round it was
+// last marked in, so that neither a look-up nor a clear walks a list.
+struct IdMarks {
+    std::vector<uint32_t> round;
+    uint32_t current = 1;
+    bool Has(int32_t id) const { return id >= 0 && size_t(id) < round.size() && round[size_t(id)] == current; }
+    // Marks an id (from 0); false when it was marked already.
+    bool Mark(int32_t id)
+    {
+        const size_t at = static_cast<size_t>(id);
+        if (at >= round.size()) round.resize(at + 1, 0);
+        if (round[at] == current) return false;
+        round[at] = current;
+        return true;
+    }
+    void Clear()
+    {
+        if (++current == 0) std::fill(round.begin(), round.end(), 0), current = 1;
+    }
+};
+
 // Ids collected for the current question, so none is collected twice.
 struct TestedList {
     std::vector<int32_t> ids;
@@ -126,16 +148,13 @@ struct TestedList {
     // 1 = new, 0 = already there, -1 = full (error 2, 1910 set).
     int32_t Add(int32_t id);
     // Whether an id (from 0) was added since the last Clear.
-    bool Has(int32_t id) const { return id >= 0 && size_t(id) < seen.size() && seen[size_t(id)] == generation; }
+    bool Has(int32_t id) const { return marks.Has(id); }
     void Clear()
     {
         ids.clear();
-        ++generation;
+        marks.Clear();
     }
-    // Membership by id: the generation an id was last added in, so that a
-    // look-up costs no walk of the list.
-    std::vector<uint32_t> seen;
-    uint32_t generation = 1;
+    IdMarks marks;
 };
 
 extern TestedList g_TestedComps, g_TestedWires;

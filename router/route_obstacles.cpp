@@ -21,17 +21,12 @@ int32_t ObstacleList::Add(const Obstacle& o)
 
 int32_t TestedList::Add(int32_t id)
 {
-    const size_t at = static_cast<size_t>(std::max(id, 0));
-    if (id < 0 ? std::find(ids.begin(), ids.end(), id) != ids.end() : at < seen.size() && seen[at] == generation)
-        return 0;
+    if (id < 0 ? std::find(ids.begin(), ids.end(), id) != ids.end() : marks.Has(id)) return 0;
     if (static_cast<int32_t>(ids.size()) + 1 >= capacity) {
         Fail(1910, 2);
         return -1;
     }
-    if (id >= 0) {
-        if (at >= seen.size()) seen.resize(at + 1, 0);
-        seen[at] = generation;
-    }
+    if (id >= 0) marks.Mark(id);
     ids.push_back(id);
     return 1;
 }
@@ -239,26 +234,6 @@ int32_t MR_TestRectWires(ObstacleList& list, Seg rect, bool keep)
 
 namespace {
 
-// Objects met by one probe: the probe a positive id was last met in.
-struct ProbeSeen {
-    std::vector<uint32_t> stamp;
-    uint32_t probe = 0;
-    void Next()
-    {
-        if (++probe == 0) std::fill(stamp.begin(), stamp.end(), 0), probe = 1;
-    }
-    // True the first time an id is met in this probe.
-    bool First(int32_t id)
-    {
-        if (id < 0) return true;
-        const size_t at = static_cast<size_t>(id);
-        if (at >= stamp.size()) stamp.resize(at + 1, 0);
-        if (stamp[at] == probe) return false;
-        stamp[at] = probe;
-        return true;
-    }
-};
-
 // The keep-out boxes of a foreign wire branch for a line in direction
 // `dir` at lateral coordinate `at`: a segment along the line keeps the line
 // a step away on each side and a step before its ends; a segment across
@@ -319,16 +294,16 @@ int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t&
     const int32_t nearKeep = (g_StepSize > 0 ? g_StepSize : 50800) / 2 - 1;
     const int32_t at = (dir == 0 || dir == 4) ? y : x;
     // An object listed in several cells along the line is looked at once.
-    static ProbeSeen seenComps, seenWires;
-    seenComps.Next();
-    seenWires.Next();
+    static IdMarks seenComps, seenWires;
+    seenComps.Clear();
+    seenWires.Clear();
     // The cell after the first hit is looked at too: a keep-out box reaches
     // past the cell that lists its object.
     for (int extra = 0; col >= 0 && col < g.columns && row >= 0 && row < g.rows && extra < 2;
          col += dc, row += dr) {
         const ScrFieldCell& cell = g_Cells[static_cast<size_t>(row * g.columns + col)];
         ForEachLink(g_CompLinks, cell.firstComp, [&](int32_t c) {
-            if (!seenComps.First(c) || g_Comps[c].page != g_ScrCurPage) return 1;
+            if ((c >= 0 && !seenComps.Mark(c)) || g_Comps[c].page != g_ScrCurPage) return 1;
             Seg b = CompBody(c, g_Clearance);
             // Inside the pair's margin: only the half step counts; the body
             // of a free pin of the pair does not hold the pin's lines.
@@ -338,7 +313,7 @@ int32_t ProbeForward(int32_t x, int32_t y, int32_t dir, int32_t& stopX, int32_t&
             return 1;
         });
         ForEachLink(g_WireLinks, cell.firstWire, [&](int32_t b) {
-            if (!seenWires.First(b)) return 1;
+            if (b >= 0 && !seenWires.Mark(b)) return 1;
             const ScrBranchRec& r = g_Branches[b];
             if (r.page != g_ScrCurPage || !r.inUse || IsOwnWire(b)) return 1;
             WireKeepOuts(b, dir, at, [&](const Seg& k) { take(k, kObstWire); });
