@@ -7,6 +7,7 @@
 #include "editor/shell/tooltable.h"
 #include "editor/interaction/commands.h"
 #include "editor/interaction/input_state.h"
+#include "platform/winsys/nested_runs.h"
 
 namespace palvane_test {
 
@@ -29,9 +30,12 @@ void ResetCommandState()
 
 // What the editor reads at its load, as a new process has it: no tool
 // table, no program or data folder given (a test may have pointed them at
-// a folder of its own that is gone now).
+// a folder of its own that is gone now), and no close asked for (a test
+// that closed the editor through the host leaves the request standing,
+// and every later wait or dialog would end at once, cancelled).
 void ResetLoadState()
 {
+    winsys::ClearCloseRequest();
     ClearToolTable();
     g_SeverPath.clear();
     g_ProgDir.clear();
