@@ -30,7 +30,7 @@ int32_t B_ReadRecordSet(const int32_t* branches, int32_t count, BranchPointRec* 
             for (int32_t k = 0; k < n && total + k < capacity; ++k) {
                 // As B_ReadRecord shows it.
                 BranchPoint& point = b->points[static_cast<size_t>(k)];
-                ShowPosition(*level, point);
+                ShowPosition(*level, point, b);
                 BranchPointRec& rec = records[total + k];
                 rec.Flags = point.flags;
                 rec.Ref = point.ref;
@@ -60,7 +60,7 @@ int32_t B_MaskRecordSet(const int32_t* pairs, int32_t count, int32_t value, int3
             }
             BranchPoint* point = b ? PointAt(b->points, index) : nullptr;
             if (!point) continue;
-            if (MaskPoint(*point, value, mask)) GeometryChanged(b);
+            if (MaskPoint(*b, *point, value, mask)) GeometryChanged(b);
             ++found;
         }
         return found;
@@ -97,10 +97,10 @@ int32_t B_MaskAllBranches(int32_t branchValue, int32_t branchMask, int32_t recVa
         bool moved = false;
         map.ForEach([&](Object& o) {
             const int32_t before = o.status;
-            ApplyMask(o.status, branchValue, branchMask);
+            MaskStatus(o, branchValue, branchMask);
             flipped |= before ^ o.status;
             for (BranchPoint& point : static_cast<Branch&>(o).points)
-                moved = MaskPoint(point, recValue, recMask) || moved;
+                moved = MaskPoint(o, point, recValue, recMask) || moved;
             ++changed;
         });
         if (flipped & GeometryStatusBits(map.kind())) GeometryChanged(map.owner());

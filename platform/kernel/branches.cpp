@@ -12,26 +12,27 @@
 
 namespace kernel {
 
-void ShowPosition(const Level& level, BranchPoint& point)
+void ShowPosition(const Level& level, BranchPoint& point, Object* owner)
 {
+    int32_t x = 0, y = 0;
+    bool found = false;
     switch (point.flags & 6) {
     case 2:
-        if (const Node* node = level.FindNode(point.ref)) {
-            int32_t x = 0, y = 0;
-            if (PinPosition(*node, kSchematicSide, x, y)) {
-                point.x = x;
-                point.y = y;
-            }
-        }
+        if (const Node* node = level.FindNode(point.ref)) found = PinPosition(*node, kSchematicSide, x, y);
         break;
     case 4:
         if (const auto* junction = level.junctions.FindAs<Junction>(point.ref)) {
-            point.x = junction->x;
-            point.y = junction->y;
+            x = junction->x;
+            y = junction->y;
+            found = true;
         }
         break;
     default: break;
     }
+    if (!found || (point.x == x && point.y == y)) return;
+    if (owner) Touch(*owner);
+    point.x = x;
+    point.y = y;
 }
 
 namespace {
@@ -49,11 +50,11 @@ bool OwnerOk(const Level& level, int32_t status, int32_t net)
     return IsBusBranch(status) ? level.buses.Find(net) != nullptr : level.nets.Find(net) != nullptr;
 }
 
-// Fills a record with a point record's values, its position brought up to
-// date first.
-void Show(BranchPoint& point, BranchPointRec& record)
+// Fills a record with the values of a point record of `owner`, its
+// position brought up to date first.
+void Show(Branch& owner, BranchPoint& point, BranchPointRec& record)
 {
-    ShowPosition(*CurLevel(), point);
+    ShowPosition(*CurLevel(), point, &owner);
     record.Flags = point.flags;
     record.Ref = point.ref;
     record.X = point.x;
@@ -133,6 +134,7 @@ int32_t B_ChangeBranchNet(int32_t branch, int32_t net) noexcept
         Level* level = CurLevel();
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         if (!b || !OwnerOk(*level, b->status, net)) return 0;
+        Touch(*b);
         b->net = net;
         GeometryChanged(b);
         return 1;
@@ -145,7 +147,7 @@ int32_t B_ReadRecord(int32_t branch, int32_t index, BranchPointRec* record) noex
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         BranchPoint* point = b ? PointAt(b->points, index) : nullptr;
         if (!point || !record) return 0;
-        Show(*point, *record);
+        Show(*b, *point, *record);
         return 1;
     });
 }
@@ -161,7 +163,7 @@ int32_t B_ReadRecords(int32_t branch, BranchPointRec* records, int32_t capacity)
         for (int32_t i = 0; i < std::min(count, capacity); ++i) {
             // As Show, with the level looked up once.
             BranchPoint& point = b->points[static_cast<size_t>(i)];
-            ShowPosition(level, point);
+            ShowPosition(level, point, b);
             records[i].Flags = point.flags;
             records[i].Ref = point.ref;
             records[i].X = point.x;
@@ -181,7 +183,8 @@ int32_t B_InsertRecord(int32_t branch, int32_t index, int32_t flags, int32_t ref
         if (index == -1) index = count + 1;
         if (index < 1 || index > count + 1 || !Referenced(*level, flags & 6, ref)) return 0;
         BranchPoint point{flags, ref, 0, 0};
-        ShowPosition(*level, point);
+        ShowPosition(*level, point, nullptr);
+        Touch(*b);
         b->points.insert(b->points.begin() + (index - 1), point);
         GeometryChanged(b);
         return index;
@@ -193,6 +196,7 @@ int32_t B_DeleteRecord(int32_t branch, int32_t index) noexcept
     return Guard(0, [&]() -> int32_t {
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         if (!b || !PointAt(b->points, index)) return 0;
+        Touch(*b);
         b->points.erase(b->points.begin() + (index - 1));
         GeometryChanged(b);
         return 1;
@@ -205,11 +209,12 @@ int32_t B_DeleteRecordsMask(int32_t branch, int32_t mask, BranchPointRec* record
     return Guard(-1, [&]() -> int32_t {
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         if (!b || capacity < 0 || (capacity > 0 && !records)) return -1;
+        if (capacity > 0 && FindPoint(b->points, 1, mask, 0)) Touch(*b);
         int32_t deleted = 0;
         auto kept = b->points.begin();
         for (auto it = b->points.begin(); it != b->points.end(); ++it) {
             if ((it->flags & mask) != 0 && deleted < capacity) {
-                Show(*it, records[deleted++]);
+                Show(*b, *it, records[deleted++]);
                 continue;
             }
             *kept++ = *it;
@@ -226,10 +231,11 @@ int32_t B_ChangeRecordRef(int32_t branch, int32_t index, int32_t ref) noexcept
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         BranchPoint* point = b ? PointAt(b->points, index) : nullptr;
         if (!point) return 0;
+        Touch(*b);
         // Only the reference: callers set the kind bits with B_MaskRecord,
         // before or after.
         point->ref = ref;
-        ShowPosition(*CurLevel(), *point);
+        ShowPosition(*CurLevel(), *point, b);
         GeometryChanged(b);
         return 1;
     });
@@ -241,7 +247,7 @@ int32_t B_MaskRecord(int32_t branch, int32_t index, int32_t value, int32_t mask)
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         BranchPoint* point = b ? PointAt(b->points, index) : nullptr;
         if (!point) return 0;
-        if (MaskPoint(*point, value, mask)) GeometryChanged(b);
+        if (MaskPoint(*b, *point, value, mask)) GeometryChanged(b);
         return 1;
     });
 }
@@ -252,7 +258,7 @@ int32_t B_MaskBranchRecords(int32_t branch, int32_t value, int32_t mask) noexcep
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         if (!b) return 0;
         bool moved = false;
-        for (BranchPoint& point : b->points) moved = MaskPoint(point, value, mask) || moved;
+        for (BranchPoint& point : b->points) moved = MaskPoint(*b, point, value, mask) || moved;
         if (moved) GeometryChanged(b);
         return static_cast<int32_t>(b->points.size());
     });
@@ -267,7 +273,7 @@ int32_t B_MaskAllRecords(int32_t value, int32_t mask) noexcept
         bool moved = false;
         level->branches.ForEach([&](Object& o) {
             for (BranchPoint& point : static_cast<Branch&>(o).points) {
-                moved = MaskPoint(point, value, mask) || moved;
+                moved = MaskPoint(o, point, value, mask) || moved;
                 ++changed;
             }
         });
@@ -308,7 +314,7 @@ int32_t B_MaskSelRecords(int32_t kind, int32_t ref, int32_t branchValue, int32_t
         const int32_t marked =
             MarkRecords<Branch>(level->branches, branchValue, branchMask, recValue, recMask,
                                 [&](const BranchPoint& p) { return (p.flags & 6) == k && p.ref == ref; });
-        if (Object* object = Referenced(*level, k, ref)) ApplyMask(object->status, objValue, objMask);
+        if (Object* object = Referenced(*level, k, ref)) MaskStatus(*object, objValue, objMask);
         return marked;
     });
 }
@@ -351,7 +357,7 @@ int32_t B_MaskSelRecordSet(int32_t kind, const int32_t* refs, int32_t count, int
             MarkRecords<Branch>(level->branches, branchValue, branchMask, recValue, recMask,
                                 [&](const BranchPoint& p) { return (p.flags & 6) == k && listed(p.ref); });
         for (const int32_t ref : ids)
-            if (Object* object = Referenced(*level, k, ref)) ApplyMask(object->status, objValue, objMask);
+            if (Object* object = Referenced(*level, k, ref)) MaskStatus(*object, objValue, objMask);
         return marked;
     });
 }
@@ -362,7 +368,7 @@ int32_t B_SearchRecordMaskRef(int32_t branch, int32_t from, int32_t mask, int32_
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         if (!b) return 0;
         const int32_t i = FindPoint(b->points, from, mask, ref);
-        if (i && record) Show(b->points[static_cast<size_t>(i - 1)], *record);
+        if (i && record) Show(*b, b->points[static_cast<size_t>(i - 1)], *record);
         return i;
     });
 }

@@ -1,14 +1,18 @@
 // Change groups: an edit of many kernel calls that the caller makes whole or
-// undoes. The first step inside a group that changes the design writes the
-// open design into memory first; DB_EndChange either drops that image (the
-// edit is whole) or puts the design back as the image holds it, so that a
-// step refused half-way leaves nothing behind. A group whose edit changes
-// nothing never writes the design.
-// Groups nest: only the outermost one writes and puts back, and an inner
+// undoes. The first step inside a group that changes the design starts the
+// group's journal (journal.h), which from then on writes down what each
+// change is about to change; DB_EndChange either drops the journal (the
+// edit is whole) or undoes it, newest first, so that a step refused
+// half-way leaves nothing behind. Both cost what the edit changed, whatever
+// the size of the design. A group whose edit changes nothing starts no
+// journal.
+// Groups nest: only the outermost one records and puts back, and an inner
 // group that ends unkept makes the outermost one put the design back too.
 #include "platform/kernel/database.h"
-#include "platform/kernel/memory_image.h"
+#include "platform/kernel/image_store.h"
+#include "platform/kernel/journal.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/testing.h"
 
 #include <memory>
 
@@ -21,15 +25,24 @@ struct ChangeGroup {
     int32_t depth = 0;
     bool spoiled = false;                      // an inner group ended unkept
     bool stepFailed = false;                   // a step that changes the design failed
-    bool imageFailed = false;                  // the design could not be written
-    const Database* design = nullptr;          // the design the image is of
-    std::unique_ptr<MemoryImage> image;
+    bool journalFailed = false;                // the journal could not be started
+    bool replaced = false;                     // the design was replaced or closed in the group
+    const Database* design = nullptr;          // the design the journal is of
+    std::unique_ptr<Journal> journal;
 };
 
 ChangeGroup& OpenGroup()
 {
     static ChangeGroup group;
     return group;
+}
+
+// Ends the recording and drops the journal: what it kept (the objects the
+// edit deleted) goes for good.
+void DropJournal(ChangeGroup& g) noexcept
+{
+    g_journal = nullptr;
+    g.journal.reset();
 }
 
 }  // namespace
@@ -39,14 +52,25 @@ namespace kernel {
 void BeforeChangeStep() noexcept
 {
     ChangeGroup& g = OpenGroup();
-    if (g.depth == 0 || g.image || g.imageFailed || Db() != g.design) return;
+    if (g.depth == 0 || g.journal || g.journalFailed || g.replaced || !Db() || Db() != g.design) return;
     try {
-        g.image = std::make_unique<MemoryImage>(*g.design);
+        g.journal = std::make_unique<Journal>(*Db());
+        g_journal = g.journal.get();
     } catch (...) {
-        // Without its image the group cannot put the design back; its end
+        // Without its journal the group cannot put the design back; its end
         // says so.
-        g.imageFailed = true;
+        g.journalFailed = true;
     }
+}
+
+void BeforeDesignReplaced() noexcept
+{
+    ChangeGroup& g = OpenGroup();
+    if (g.depth == 0) return;
+    // The journal speaks of the design that goes: it goes first, while the
+    // objects it keeps can still leave that design's indexes.
+    g.replaced = true;
+    DropJournal(g);
 }
 
 void MarkChangeStepFailed() noexcept
@@ -68,8 +92,9 @@ int32_t DB_BeginChange() noexcept
         }
         const Database* db = Db();
         if (!db) Fail("cannot begin a change: no design is open");
-        g.image.reset();
-        g.imageFailed = false;
+        DropJournal(g);
+        g.journalFailed = false;
+        g.replaced = false;
         g.design = db;
         g.spoiled = false;
         g.stepFailed = false;
@@ -88,26 +113,34 @@ int32_t DB_EndChange(int32_t keep) noexcept
         if (keep == 0 || (keep == 2 && g.stepFailed)) g.spoiled = true;
         if (--g.depth > 0) return 1;
         SetGuardWatch(kWatchChangeGroup, false);
-        std::unique_ptr<MemoryImage> image = std::move(g.image);
+        // The recording ends here; the journal goes when this call returns.
+        g_journal = nullptr;
+        std::unique_ptr<Journal> journal = std::move(g.journal);
         const Database* design = g.design;
-        const bool imageFailed = g.imageFailed;
+        const bool journalFailed = g.journalFailed;
+        const bool replaced = g.replaced;
         g.design = nullptr;
-        g.imageFailed = false;
+        g.journalFailed = false;
+        g.replaced = false;
         const bool stepFailed = g.stepFailed;
         g.stepFailed = false;
         if (!g.spoiled) return 1;
         g.spoiled = false;
         // Another design was opened meanwhile: there is nothing to put back.
-        if (Db() != design || !design) Fail("cannot put the design back: another design was opened");
-        if (imageFailed) Fail("cannot put the design back: it could not be written into memory");
+        if (replaced || Db() != design || !design) Fail("cannot put the design back: another design was opened");
+        if (journalFailed || (journal && !journal->Complete()))
+            Fail("cannot put the design back: its changes could not be recorded (out of memory)");
         // No step changed the design: there is nothing to put back.
-        if (!image) return stepFailed ? 5 : 2;
-        try {
-            if (MemoryImage::ChecksumOf(*Db()) == image->Checksum()) return stepFailed ? 5 : 2;
-            SetDb(image->Read());
-        } catch (const Failure& f) {
-            Fail("cannot put the design back: " + f.text);
-        }
+        if (!journal) return stepFailed ? 5 : 2;
+        const bool changed = journal->Changed();
+        journal->PutBack();
+        if (!changed) return stepFailed ? 5 : 2;
         return stepFailed ? 3 : 4;
     });
+}
+
+uint64_t KT_ChangeJournalBytes() noexcept
+{
+    const ChangeGroup& g = OpenGroup();
+    return g.journal ? g.journal->Bytes() : 0;
 }

@@ -160,6 +160,7 @@ int32_t C_ChangeCompDispAttr(int32_t comp, int32_t angle, int32_t mirrored) noex
     return Guard(0, [&]() -> int32_t {
         Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c) return 0;
+        Touch(*c);
         c->angle = angle;  // as given, so restoring the old values restores the component
         // Any nonzero value mirrors (callers pass 1, 2 or -1).
         c->status = mirrored ? c->status | 2 : c->status & ~2;
@@ -175,6 +176,7 @@ int32_t C_ChangeCompPackInfo(int32_t comp, int32_t layComp, int32_t group) noexc
         if (!c || group < 0) return 0;
         // (0, 0) unpacks; an unpacked component has no gate.
         if (layComp == 0 ? group != 0 : !InCurLevel<LayComp>(&Level::layComps, layComp)) return 0;
+        Touch(*c);
         c->layComp = layComp;
         c->group = group;
         return 1;
@@ -186,6 +188,7 @@ int32_t C_ChangeCompSymbol(int32_t comp, int32_t symb) noexcept
     return Guard(0, [&]() -> int32_t {
         Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c || !SymbolExists(*Db(), symb)) return 0;
+        Touch(*c);
         c->symb = symb;
         GeometryChanged(c);
         return 1;
@@ -197,6 +200,7 @@ int32_t C_ChangeCompDevice(int32_t comp, int32_t device) noexcept
     return Guard(0, [&]() -> int32_t {
         Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c || !DeviceRefOk(*Db(), device)) return 0;
+        Touch(*c);
         c->device = device;
         GeometryChanged(c);
         return 1;
@@ -208,6 +212,7 @@ int32_t C_ChangeItemMask(int32_t comp, int32_t mask) noexcept
     return Guard(0, [&]() -> int32_t {
         Component* c = InCurLevel<Component>(&Level::components, comp);
         if (!c) return 0;
+        Touch(*c);
         c->extra = mask;
         return 1;
     });
@@ -309,6 +314,7 @@ int32_t L_AddSchCompId(int32_t layComp, int32_t comp) noexcept
         LayComp* c = InCurLevel<LayComp>(&Level::layComps, layComp);
         Component* sch = InCurLevel<Component>(&Level::components, comp);
         if (!c || !sch) return 0;
+        Touch(*c);
         c->parts.push_back(PartLink{sch->Handle()});
         GeometryChanged(c);
         return static_cast<int32_t>(c->parts.size());
@@ -320,6 +326,7 @@ int32_t L_DeleteSchCompId(int32_t layComp, int32_t index) noexcept
     return Guard(0, [&]() -> int32_t {
         LayComp* c = InCurLevel<LayComp>(&Level::layComps, layComp);
         if (!c || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
+        Touch(*c);
         c->parts.erase(c->parts.begin() + (index - 1));
         GeometryChanged(c);
         return 1;
@@ -333,6 +340,7 @@ int32_t L_ChangeSchCompId(int32_t layComp, int32_t index, int32_t comp) noexcept
         Component* sch = comp ? InCurLevel<Component>(&Level::components, comp) : nullptr;
         if (!c || (comp && !sch) || index < 1 || index > static_cast<int32_t>(c->parts.size())) return 0;
         // 0 empties the slot.
+        Touch(*c);
         c->parts[static_cast<size_t>(index - 1)] = PartLink{sch ? sch->Handle() : 0};
         GeometryChanged(c);
         return 1;

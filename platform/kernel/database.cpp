@@ -25,6 +25,7 @@ std::unique_ptr<Database>& Open()
 
 void SetDb(std::unique_ptr<Database> db)
 {
+    BeforeDesignReplaced();
     // The new one is open before the old one goes, as the owning pointer
     // has it.
     g_openDb = db.get();
@@ -268,7 +269,10 @@ int32_t DB_SetCurPage(int32_t page) noexcept
     return Guard(0, [&]() -> int32_t {
         Level* level = CurLevel();
         if (!level || page <= 0 || !level->pages.Find(page)) return 0;
-        if (level->curPage != page) level->NoteGeometry(nullptr);
+        if (level->curPage != page) {
+            Touch(*level);
+            level->NoteGeometry(nullptr);
+        }
         level->curPage = page;
         return page;
     });
@@ -302,6 +306,7 @@ int32_t DB_ChangePageDispl(int32_t page, int32_t viewX, int32_t viewY, int32_t v
     return Guard(0, [&]() -> int32_t {
         Page* p = InCurLevel<Page>(&Level::pages, page);
         if (!p) return 0;
+        Touch(*p);
         p->viewX = viewX;
         p->viewY = viewY;
         p->viewMode = viewMode;

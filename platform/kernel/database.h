@@ -104,6 +104,10 @@ struct DesignObject : Object {
     DesignObject() : Object(Kind::Database) {}
 };
 
+// Tells the journal of an open change group that `object` became floating
+// (added) or stopped floating (journal.h).
+void JournalFloating(Object& object, bool added) noexcept;
+
 struct Database {
     DesignObject design;  // carries the design's name
     ObjectMap levels{Kind::Level, kMaxLevels};
@@ -128,6 +132,8 @@ struct Database {
     {
         Object* raw = object.get();
         floating[raw] = std::move(object);
+        if (g_journal) [[unlikely]]
+            JournalFloating(*raw, true);
         return raw;
     }
     // Takes a floating object back for placing it; null if it is not floating.
@@ -135,6 +141,8 @@ struct Database {
     {
         auto it = floating.find(object);
         if (it == floating.end()) return nullptr;
+        if (g_journal) [[unlikely]]
+            JournalFloating(*object, false);
         std::unique_ptr<Object> owned = std::move(it->second);
         floating.erase(it);
         return owned;
@@ -251,18 +259,21 @@ void SetFaultTarget(const char* name);
 // name.
 bool ChangesDesign(std::string_view name) noexcept;
 // True when the export of the compiler's signature `function` changes what
-// the design image holds: the design, and also marks, page views and the
-// current level and page.
+// the design holds as its image stores it: the design, and also marks, page
+// views, the current level and page, and the free-id heaps.
 bool SignatureChangesImage(const char* function) noexcept;
 // True while a change group is open.
 inline bool ChangeGroupOpen() noexcept
 {
     return (g_guardWatch & kWatchChangeGroup) != 0;
 }
-// Called before a step that changes what the image holds runs inside an
-// open change group: the group's first such step writes the design into
-// memory, so an edit that changes nothing pays nothing (change_groups.cpp).
+// Called before a step that changes what the design holds runs inside an
+// open change group: the group's first such step starts the group's
+// journal, so an edit that changes nothing pays nothing (change_groups.cpp).
 void BeforeChangeStep() noexcept;
+// Called before the open design is replaced or closed: a change group's
+// journal of the old design goes with it (change_groups.cpp).
+void BeforeDesignReplaced() noexcept;
 // The hook of Guard and Run: before the export of `function` runs inside
 // an open change group. `changes` caches, per export, whether it changes
 // the design (0 unknown, 1 no, 2 yes).

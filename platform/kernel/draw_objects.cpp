@@ -284,7 +284,7 @@ void BranchPoints(const Level& level, Branch& branch, std::vector<Pt>& points)
 {
     points.clear();
     for (BranchPoint& p : branch.points) {
-        ShowPosition(level, p);
+        ShowPosition(level, p, &branch);
         points.push_back(Pt{p.x, p.y});
     }
 }

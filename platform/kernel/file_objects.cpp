@@ -62,6 +62,7 @@ int32_t F_Seek(int32_t file, int32_t offset, int32_t origin) noexcept
         const int64_t position = base + offset;
         if (position < 0 || position > kMaxFileLength)
             Fail("seek to " + std::to_string(position) + " is outside the file object");
+        if (f.position != position) Touch(f);
         f.position = position;
         return static_cast<int32_t>(position);
     });
@@ -74,7 +75,10 @@ int32_t F_Read(int32_t file, void* buffer, int32_t bytes) noexcept
         if (!buffer || bytes < 0) Fail("no buffer or a negative byte count");
         const auto size = static_cast<int64_t>(f.data.size());
         const int64_t n = f.position >= size ? 0 : std::min<int64_t>(bytes, size - f.position);
-        if (n > 0) std::memcpy(buffer, f.data.data() + f.position, static_cast<size_t>(n));
+        if (n > 0) {
+            std::memcpy(buffer, f.data.data() + f.position, static_cast<size_t>(n));
+            Touch(f);
+        }
         f.position += n;
         return static_cast<int32_t>(n);
     });
@@ -88,6 +92,7 @@ int32_t F_Write(int32_t file, const void* buffer, int32_t bytes) noexcept
         if (bytes == 0) return 0;
         const int64_t end = f.position + bytes;
         if (end > kMaxFileLength) Fail("the file object would grow beyond its maximum length");
+        Touch(f);
         if (end > static_cast<int64_t>(f.data.size())) f.data.resize(static_cast<size_t>(end), '\0');
         if (bytes > 0) std::memcpy(f.data.data() + f.position, buffer, static_cast<size_t>(bytes));
         f.position = end;
@@ -105,6 +110,7 @@ int32_t F_SetLength(int32_t file, int32_t length) noexcept
     return Run(0, [&]() -> int32_t {
         FileObject& f = FileOf(file);
         if (length < 0 || length > kMaxFileLength) Fail("length " + std::to_string(length) + " is out of range");
+        Touch(f);
         f.data.resize(static_cast<size_t>(length), '\0');
         return 1;
     });

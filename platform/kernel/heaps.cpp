@@ -3,6 +3,7 @@
 // use; a heap adds the ids that GetFreeID handed out and that no object
 // took yet, until MakeHeap forgets them.
 #include "platform/kernel/database.h"
+#include "platform/kernel/journal.h"
 #include "platform/kernel/nvokernel32.h"
 
 namespace kernel {
@@ -31,6 +32,8 @@ int32_t MakeHeap(int32_t kind, int32_t /*owner*/) noexcept
         Level* level = CurLevel();
         IdSpace* ids = level ? HeapIds(*level, kind) : nullptr;
         if (!ids) return 0;
+        if (g_journal)
+            for (int32_t id : ids->Reserved()) g_journal->IdChanging(*ids, id);
         ids->DropReservations();
         return 1;
     });
@@ -41,7 +44,10 @@ int32_t GetFreeID(int32_t kind) noexcept
     return Guard(0, [&]() -> int32_t {
         Level* level = CurLevel();
         IdSpace* ids = level ? HeapIds(*level, kind) : nullptr;
-        return ids ? ids->Reserve() : 0;
+        if (!ids) return 0;
+        if (g_journal)
+            if (const int32_t lowest = ids->Lowest()) g_journal->IdChanging(*ids, lowest);
+        return ids->Reserve();
     });
 }
 
@@ -67,6 +73,7 @@ int32_t AddToHeap(int32_t owner, int32_t id, int32_t kind) noexcept
         if (map) return map->Erase(id) ? id : 0;
         // An id handed out by GetFreeID and never used goes back as well.
         if (!ids->Reserved().contains(id)) return 0;
+        if (g_journal) g_journal->IdChanging(*ids, id);
         ids->Release(id);
         return id;
     });

@@ -128,7 +128,7 @@ template <class Wire>
 int32_t FrameWireRecords(const Level& level, Wire& wire, int32_t recordMask, Box& box)
 {
     auto& points = wire.points;
-    for (auto& p : points) ShowPosition(level, p);
+    for (auto& p : points) ShowPosition(level, p, &wire);
     const size_t n = points.size();
     // Record i is in when it ends a taken segment (i and i - 1) or starts
     // one (i + 1 taken), or is the one record of the wire and taken.

@@ -101,6 +101,21 @@ bool IdSpace::ReserveId(int32_t id)
     return true;
 }
 
+IdSpace::State IdSpace::StateOf(int32_t id) const
+{
+    if (IsFree(id)) return State::Free;
+    return reserved_.contains(id) ? State::Reserved : State::Used;
+}
+
+void IdSpace::Restore(int32_t id, State state)
+{
+    if (id < 1 || id > limit_ || StateOf(id) == state) return;
+    Release(id);  // free, and no longer reserved
+    if (state == State::Free) return;
+    MarkUsed(id);
+    if (state == State::Reserved) reserved_.insert(id);
+}
+
 void IdSpace::DropReservations()
 {
     std::set<int32_t> dropped;

@@ -36,6 +36,13 @@ public:
     // The ids reserved and not used yet, ascending.
     const std::set<int32_t>& Reserved() const { return reserved_; }
 
+    // What an id is: free, used, or reserved by GetFreeID (and so not free).
+    enum class State : uint8_t { Free, Used, Reserved };
+    State StateOf(int32_t id) const;
+    // Makes `id` (in range) be in `state` again, whatever it is now: the
+    // change groups put ids back this way (journal.h).
+    void Restore(int32_t id, State state);
+
 private:
     // Free ids start..end, inclusive. The intervals are disjoint and ordered
     // by their start; an id taken from or given back at either end of an

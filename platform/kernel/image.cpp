@@ -8,7 +8,6 @@
 // then puts it in place of the open one.
 #include "platform/kernel/database.h"
 #include "platform/kernel/image_store.h"
-#include "platform/kernel/memory_image.h"
 #include "platform/kernel/nvokernel32.h"
 
 #include <fcntl.h>
@@ -675,28 +674,6 @@ std::unique_ptr<Database> Load(const std::string& path)
 }
 
 }  // namespace
-
-MemoryImage::MemoryImage(const Database& database)
-{
-    db_.Open(":memory:", SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-    db_.Exec("PRAGMA journal_mode = OFF");
-    db_.Exec("BEGIN");
-    CreateTables(db_, DesignTables());
-    checksum_ = DesignWriter(db_).Write(database);
-    db_.Exec("COMMIT");
-}
-
-std::unique_ptr<Database> MemoryImage::Read()
-{
-    auto database = std::make_unique<Database>();
-    DesignReader(db_, *database).Read();
-    return database;
-}
-
-uint64_t MemoryImage::ChecksumOf(const Database& database)
-{
-    return MemoryImage(database).Checksum();
-}
 
 }  // namespace kernel::image
 

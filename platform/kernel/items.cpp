@@ -182,6 +182,7 @@ int32_t I_ChangeItemXY(int32_t item, const ItemRec* record) noexcept
     return Guard(0, [&]() -> int32_t {
         Item* i = ItemOf(item);
         if (!i || !record || !ValidCoord(record->X) || !ValidCoord(record->Y)) return 0;
+        Touch(*i);
         i->x = record->X;
         i->y = record->Y;
         i->angle = record->Angle;
@@ -203,6 +204,7 @@ int32_t I_ChangeItemAttr(int32_t item, int32_t flags, int32_t layer, int32_t sty
     return Guard(0, [&]() -> int32_t {
         Item* i = ItemOf(item);
         if (!i) return 0;
+        Touch(*i);
         i->status = flags;  // the whole status word
         i->layer = LowByte(layer);
         i->style = LowByte(style);
@@ -217,6 +219,7 @@ int32_t I_ChangeTextSize(int32_t item, int32_t height, int32_t width) noexcept
     return Guard(0, [&]() -> int32_t {
         Item* i = ItemOf(item);
         if (!i || !i->IsText()) return 0;
+        Touch(*i);
         i->p1 = height;
         i->p2 = width;
         GeometryChanged(i);
@@ -229,6 +232,7 @@ int32_t I_ChangeItemLink(int32_t item, int32_t link) noexcept
     return Guard(0, [&]() -> int32_t {
         Item* i = ItemOf(item);
         if (!i) return 0;
+        Touch(*i);
         i->link = link;
         return 1;
     });
@@ -239,6 +243,7 @@ int32_t I_ChangeItemGap(int32_t item, int32_t gap) noexcept
     return Guard(0, [&]() -> int32_t {
         Item* i = ItemOf(item);
         if (!i) return 0;
+        Touch(*i);
         i->gap = gap;
         return 1;
     });

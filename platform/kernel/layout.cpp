@@ -11,7 +11,7 @@
 
 namespace kernel {
 
-void ShowPosition(const Level& level, TracePoint& point)
+void ShowPosition(const Level& level, TracePoint& point, Object* owner)
 {
     int32_t x = 0, y = 0;
     bool found = false;
@@ -35,10 +35,10 @@ void ShowPosition(const Level& level, TracePoint& point)
         break;
     default: break;
     }
-    if (found) {
-        point.x = x;
-        point.y = y;
-    }
+    if (!found || (point.x == x && point.y == y)) return;
+    if (owner) Touch(*owner);
+    point.x = x;
+    point.y = y;
 }
 
 namespace {
@@ -67,9 +67,9 @@ bool ReferenceExists(const Level& level, int32_t flags, int32_t ref)
 
 // Fills a record with a point record's values, its position brought up to
 // date first.
-void Show(TracePoint& point, TracePointRec& record)
+void Show(Trace& owner, TracePoint& point, TracePointRec& record)
 {
-    ShowPosition(*CurLevel(), point);
+    ShowPosition(*CurLevel(), point, &owner);
     record.Flags = point.flags;
     record.Ref = point.ref;
     record.Layer = point.layer;
@@ -132,6 +132,7 @@ int32_t T_ChangeTraceNet(int32_t trace, int32_t net) noexcept
     return Guard(0, [&]() -> int32_t {
         Trace* t = FindTrace(trace);
         if (!t || !NetOk(*CurLevel(), net)) return 0;
+        Touch(*t);
         t->net = net;
         GeometryChanged(t);
         return 1;
@@ -161,7 +162,8 @@ int32_t T_InsertRecord(int32_t trace, int32_t index, int32_t flags, int32_t ref,
         if (index == -1) index = count + 1;
         if (index < 1 || index > count + 1 || !ReferenceExists(*level, flags, ref)) return 0;
         TracePoint point{flags, ref, 0, 0, layer, width};
-        ShowPosition(*level, point);
+        ShowPosition(*level, point, nullptr);
+        Touch(*t);
         t->points.insert(t->points.begin() + (index - 1), point);
         GeometryChanged(t);
         return index;
@@ -174,7 +176,7 @@ int32_t T_ReadRecord(int32_t trace, int32_t index, TracePointRec* record) noexce
         Trace* t = FindTrace(trace);
         TracePoint* point = t ? PointAt(t->points, index) : nullptr;
         if (!point || !record) return 0;
-        Show(*point, *record);
+        Show(*t, *point, *record);
         return 1;
     });
 }
@@ -185,8 +187,9 @@ int32_t T_ChangeRecordRef(int32_t trace, int32_t index, int32_t ref) noexcept
         Trace* t = FindTrace(trace);
         TracePoint* point = t ? PointAt(t->points, index) : nullptr;
         if (!point) return 0;
+        Touch(*t);
         point->ref = ref;
-        ShowPosition(*CurLevel(), *point);
+        ShowPosition(*CurLevel(), *point, t);
         GeometryChanged(t);
         return 1;
     });
@@ -198,7 +201,7 @@ int32_t T_MaskRecord(int32_t trace, int32_t index, int32_t value, int32_t mask) 
         Trace* t = FindTrace(trace);
         TracePoint* point = t ? PointAt(t->points, index) : nullptr;
         if (!point) return 0;
-        if (MaskPoint(*point, value, mask)) GeometryChanged(t);
+        if (MaskPoint(*t, *point, value, mask)) GeometryChanged(t);
         return 1;
     });
 }
@@ -209,7 +212,7 @@ int32_t T_SearchRecordMaskRef(int32_t trace, int32_t from, int32_t mask, int32_t
         Trace* t = FindTrace(trace);
         if (!t) return 0;
         const int32_t i = FindPoint(t->points, from, mask, ref);
-        if (i && record) Show(t->points[static_cast<size_t>(i - 1)], *record);
+        if (i && record) Show(*t, t->points[static_cast<size_t>(i - 1)], *record);
         return i;
     });
 }

@@ -69,6 +69,7 @@ int32_t D_ChangeDevicePrefix(int32_t device, const char* prefix) noexcept
     return Guard(0, [&]() -> int32_t {
         Device* d = FindDevice(device);
         if (!d || !prefix || strnlen(prefix, kMaxPrefix + 1) > kMaxPrefix) return 0;
+        Touch(*d);
         d->prefix = prefix;
         return 1;
     });
@@ -239,6 +240,7 @@ int32_t S_ChangeEntrySwapLevel(int32_t symbol, int32_t entry, int32_t level) noe
         Symbol* s = FindSymbol(symbol);
         auto* e = s ? s->entries.AtAs<SymbolEntry>(entry) : nullptr;
         if (!e || level < -1) return 0;
+        Touch(*e);
         e->swapLevel = level;
         return 1;
     });
@@ -315,6 +317,7 @@ int32_t S_ChangePadStackHole(int32_t padStack, int32_t hole, int32_t hole2) noex
     return Guard(0, [&]() -> int32_t {
         PadStack* p = PadStackOf(padStack);
         if (!p) return 0;
+        Touch(*p);
         p->hole = hole;
         p->hole2 = hole2;
         GeometryChanged(p);

@@ -41,6 +41,7 @@ void KeepACurrentPage(ObjectMap& pages)
 {
     auto* level = static_cast<Level*>(pages.owner());
     if (!level || pages.Find(level->curPage)) return;
+    Touch(*level);
     Object* first = pages.Next(0);
     level->curPage = first ? first->id : 0;
 }
@@ -134,7 +135,7 @@ int32_t OM_MaskAll(int32_t map, int32_t value, int32_t mask) noexcept
         int32_t flipped = 0;
         m->ForEach([&](Object& o) {
             const int32_t before = o.status;
-            ApplyMask(o.status, value, mask);
+            MaskStatus(o, value, mask);
             flipped |= before ^ o.status;
             ++changed;
         });
@@ -155,7 +156,7 @@ int32_t OM_MaskIds(int32_t map, const int32_t* ids, int32_t count, int32_t value
             Object* o = m->Find(ids[i]);
             if (!o) continue;
             const int32_t before = o->status;
-            ApplyMask(o->status, value, mask);
+            MaskStatus(*o, value, mask);
             flipped |= before ^ o->status;
             ++found;
         }
@@ -298,7 +299,7 @@ int32_t OA_MaskAll(int32_t array, int32_t value, int32_t mask) noexcept
         int32_t flipped = 0;
         a->ForEach([&](Object& o) {
             const int32_t before = o.status;
-            ApplyMask(o.status, value, mask);
+            MaskStatus(o, value, mask);
             flipped |= before ^ o.status;
         });
         if (flipped & watched) GeometryChanged(a->owner());

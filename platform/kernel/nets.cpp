@@ -95,8 +95,14 @@ void TrimFreeSlots(Bus& bus)
 void FreeDeletedMembers(Bus& bus)
 {
     for (int32_t& handle : bus.members)
-        if (handle != 0 && ObjectAs<Net>(handle, Kind::Net) == nullptr) handle = 0;
-    TrimFreeSlots(bus);
+        if (handle != 0 && ObjectAs<Net>(handle, Kind::Net) == nullptr) {
+            Touch(bus);
+            handle = 0;
+        }
+    if (!bus.members.empty() && bus.members.back() == 0) {
+        Touch(bus);
+        TrimFreeSlots(bus);
+    }
 }
 
 Bus* CurBus(int32_t bus)
@@ -142,6 +148,7 @@ Node::~Node()
 void Node::SetSide(int side, int32_t ref, int32_t number)
 {
     if (side != kSchematicSide && side != kLayoutSide) return;
+    Touch(*this);
     if (indexed_[side]) Pins().Remove(side, indexed_[side], this);
     if (side == kSchematicSide) {
         comp = ref;
@@ -337,7 +344,7 @@ int32_t N_MaskAllNodes(int32_t value, int32_t mask) noexcept
         int32_t changed = 0;
         level->nets.ForEach([&](Object& net) {
             static_cast<Net&>(net).nodes.ForEach([&](Object& node) {
-                ApplyMask(node.status, value, mask);
+                MaskStatus(node, value, mask);
                 ++changed;
             });
         });
@@ -357,11 +364,11 @@ int32_t N_MaskCompNodes(int32_t comp, int32_t entry, int32_t nodeValue, int32_t 
         std::vector<Net*> nets;
         for (Node* node : nodes) {
             Net* net = NetOf(*node);
-            ApplyMask(node->status, nodeValue, nodeMask);
-            ApplyMask(net->status, nodeValue, nodeMask);
+            MaskStatus(*node, nodeValue, nodeMask);
+            MaskStatus(*net, nodeValue, nodeMask);
             if (std::find(nets.begin(), nets.end(), net) == nets.end()) nets.push_back(net);
         }
-        for (Net* net : nets) ApplyMask(net->status, netValue, netMask);
+        for (Net* net : nets) MaskStatus(*net, netValue, netMask);
         return static_cast<int32_t>(nodes.size());
     });
 }
@@ -420,6 +427,7 @@ int32_t N_SetBusMember(int32_t bus, int32_t index, int32_t net) noexcept
         // may hold another slot as well for a moment (an exchange passes
         // through that).
         const auto slot = static_cast<size_t>(index);
+        Touch(*b);
         if (slot >= b->members.size()) b->members.resize(slot + 1, 0);
         b->members[slot] = n->Handle();
         return index;
@@ -433,6 +441,7 @@ int32_t N_DeleteBusMember(int32_t bus, int32_t index) noexcept
         if (!b || index < 0 || index >= static_cast<int32_t>(b->members.size())) return 0;
         int32_t& slot = b->members[static_cast<size_t>(index)];
         if (slot == 0) return 0;
+        Touch(*b);
         // The slot is free again; the other members keep theirs.
         slot = 0;
         TrimFreeSlots(*b);

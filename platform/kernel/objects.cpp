@@ -1,5 +1,6 @@
 #include "platform/kernel/objects.h"
 
+#include "platform/kernel/journal.h"
 #include "platform/kernel/registry.h"
 
 #include <algorithm>
@@ -16,6 +17,11 @@ int32_t Object::Handle()
 {
     if (!handle_) handle_ = Handles().Add(HandleType::Object, this);
     return handle_;
+}
+
+void Object::HoldHandle(bool hold)
+{
+    if (handle_) hold ? Handles().Hold(handle_) : Handles().Resume(handle_);
 }
 
 bool ValidName(const char* name)
@@ -53,6 +59,21 @@ int32_t ObjectMap::Handle()
 {
     if (!handle_) handle_ = Handles().Add(HandleType::Map, this);
     return handle_;
+}
+
+void ObjectMap::HoldHandle(bool hold)
+{
+    if (handle_) hold ? Handles().Hold(handle_) : Handles().Resume(handle_);
+}
+
+bool ObjectMap::Journaled() const
+{
+    return g_journal && g_journal->Records(*this);
+}
+
+void ObjectMap::NoteId(int32_t id)
+{
+    if (Journaled()) g_journal->IdChanging(*ids_, id);
 }
 
 Object* ObjectMap::FindOutsideDense(int32_t key) const
@@ -131,9 +152,13 @@ int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
 {
     if (!object || object->kind != kind_) return 0;
     if (key == 0) {
+        if (g_journal) [[unlikely]]
+            if (const int32_t lowest = ids_->Lowest()) NoteId(lowest);
         key = ids_->TakeLowest();
         if (key == 0) return 0;
     } else if (key > 0) {
+        if (g_journal) [[unlikely]]
+            if (ids_->StateOf(key) != IdSpace::State::Used) NoteId(key);
         if (!ids_->Take(key)) return 0;
     } else if (negative_.count(key)) {
         return 0;
@@ -165,6 +190,8 @@ void ObjectMap::Place(std::unique_ptr<Object> object, int32_t key)
     IndexName(*raw);
     // Noted at the member, so the level's log names it (see GeometryChanged).
     GeometryChanged(owner_ ? raw : nullptr);
+    if (g_journal) [[unlikely]]
+        if (Journaled()) g_journal->Placed(*this, key);
 }
 
 std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
@@ -179,6 +206,8 @@ std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
 
 std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
 {
+    if (g_journal) [[unlikely]]
+        if (Object* member = Find(key); member && Journaled()) g_journal->Unlinking(*this, key, *member);
     std::unique_ptr<Object> object;
     if (key > 0) {
         std::unique_ptr<Object>* slot = Slot(key);
@@ -191,7 +220,11 @@ std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
             while (denseEnd_ > 0 && !dense_[denseEnd_ - 1]) --denseEnd_;
         --positiveCount_;
         if (sharedIndex_) sharedIndex_->erase(key);
-        if (!keepId) ids_->Release(key);
+        if (!keepId) {
+            if (g_journal) [[unlikely]]
+                NoteId(key);
+            ids_->Release(key);
+        }
     } else {
         auto it = negative_.find(key);
         if (it == negative_.end()) return nullptr;
@@ -204,6 +237,15 @@ std::unique_ptr<Object> ObjectMap::Unlink(int32_t key, bool keepId)
 
 bool ObjectMap::Erase(int32_t key)
 {
+    if (g_journal) [[unlikely]] {
+        // A change group keeps the member, so that it can put it back.
+        Object* member = Find(key);
+        if (!member || !Journaled()) return Detach(key) != nullptr;
+        Journal& journal = *g_journal;
+        journal.Erasing(*member);
+        journal.Keep(Detach(key));
+        return true;
+    }
     return Detach(key) != nullptr;
 }
 
@@ -259,6 +301,7 @@ Object* ObjectMap::NextName(std::string_view name, int32_t after) const
 
 void ObjectMap::Rename(Object& object, const std::string& name)
 {
+    Touch(object);
     UnindexName(object);
     object.name = name;
     IndexName(object);
@@ -268,6 +311,17 @@ void ObjectMap::Rename(Object& object, const std::string& name)
 void ObjectMap::Clear()
 {
     if (Count()) GeometryChanged(owner_);
+    if (g_journal && Count() && Journaled()) [[unlikely]] {
+        // One by one, so that the change group keeps every member.
+        std::vector<int32_t> keys;
+        keys.reserve(Count());
+        ForEach([&](const Object& o) { keys.push_back(o.id); });
+        Journal& journal = *g_journal;
+        for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
+            journal.Erasing(*Find(*k));
+            journal.Keep(Unlink(*k, false));
+        }
+    }
     DestroyAll(false);
 }
 
@@ -302,6 +356,11 @@ int32_t ObjectArray::Handle()
     return handle_;
 }
 
+void ObjectArray::HoldHandle(bool hold)
+{
+    if (handle_) hold ? Handles().Hold(handle_) : Handles().Resume(handle_);
+}
+
 Object* ObjectArray::At(int32_t index) const
 {
     if (index < 1 || index > Count()) return nullptr;
@@ -324,15 +383,20 @@ int32_t ObjectArray::Insert(std::unique_ptr<Object> object, int32_t index)
     GeometryChanged(owner_ ? object.get() : nullptr);
     if (index < 1 || index > Count()) {
         items_.push_back(std::move(object));
-        return Count();
+        index = Count();
+    } else {
+        items_.insert(items_.begin() + (index - 1), std::move(object));
     }
-    items_.insert(items_.begin() + (index - 1), std::move(object));
+    if (g_journal) [[unlikely]]
+        if (g_journal->Records(*this)) g_journal->Inserted(*this, index);
     return index;
 }
 
 std::unique_ptr<Object> ObjectArray::Detach(int32_t index)
 {
     if (index < 1 || index > Count()) return nullptr;
+    if (g_journal) [[unlikely]]
+        if (g_journal->Records(*this)) g_journal->Detaching(*this, index, *items_[static_cast<size_t>(index - 1)]);
     GeometryChanged(owner_ ? items_[static_cast<size_t>(index - 1)].get() : nullptr);
     std::unique_ptr<Object> object = std::move(items_[static_cast<size_t>(index - 1)]);
     items_.erase(items_.begin() + (index - 1));
@@ -342,6 +406,12 @@ std::unique_ptr<Object> ObjectArray::Detach(int32_t index)
 
 bool ObjectArray::Erase(int32_t index)
 {
+    if (g_journal && index >= 1 && index <= Count() && g_journal->Records(*this)) [[unlikely]] {
+        // A change group keeps the element, so that it can put it back.
+        Journal& journal = *g_journal;
+        journal.Keep(Detach(index));
+        return true;
+    }
     return Detach(index) != nullptr;
 }
 

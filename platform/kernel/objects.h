@@ -82,6 +82,9 @@ struct Object {
     // The object's handle for the O_ functions, made on first use and ended
     // when the object goes.
     int32_t Handle();
+    // Holds the handle (lookups fail) or lets it answer again, when it has
+    // one: an object a change group deleted and keeps (journal.h).
+    void HoldHandle(bool hold);
 
 private:
     int32_t handle_ = 0;
@@ -105,6 +108,39 @@ inline bool ValidCoord(int32_t v)
 inline void ApplyMask(int32_t& status, int32_t value, int32_t mask)
 {
     status = (status & ~mask) | value;
+}
+
+// ---- The change journal -----------------------------------------------------------
+//
+// While a change group of the open design records (journal.h), every change
+// of what the design holds is told to the journal first, so that the group
+// can put it back: the maps, arrays and id spaces tell of their own
+// changes; a change of an object's status goes through SetStatus or
+// MaskStatus, and any other change of an object's values (position, name,
+// records, fields) is preceded by Touch. Outside a group each of these is
+// one test of a null pointer.
+class Journal;
+inline Journal* g_journal = nullptr;
+
+void JournalTouch(Object& object) noexcept;
+void JournalStatus(Object& object) noexcept;
+
+// Before any value of `object` other than its status changes.
+inline void Touch(Object& object)
+{
+    if (g_journal) [[unlikely]]
+        JournalTouch(object);
+}
+inline void SetStatus(Object& object, int32_t status)
+{
+    if (object.status == status) return;
+    if (g_journal) [[unlikely]]
+        JournalStatus(object);
+    object.status = status;
+}
+inline void MaskStatus(Object& object, int32_t value, int32_t mask)
+{
+    SetStatus(object, (object.status & ~mask) | value);
 }
 
 // The object's handle, 0 for none.
@@ -238,7 +274,15 @@ public:
     // Destroys every member.
     void Clear();
 
+    // Holds or resumes the map's handle, when it has one (see Object).
+    void HoldHandle(bool hold);
+
 private:
+    friend class Journal;
+    // True while a change group records this map's changes.
+    bool Journaled() const;
+    // Notes to the journal that the id is about to change its state.
+    void NoteId(int32_t id);
     // Find and Next for the keys that dense_ does not hold.
     Object* FindOutsideDense(int32_t key) const;
     Object* NextInSparse(int32_t after) const;
@@ -329,7 +373,11 @@ public:
         for (const auto& object : items_) f(*object);
     }
 
+    // Holds or resumes the array's handle, when it has one (see Object).
+    void HoldHandle(bool hold);
+
 private:
+    friend class Journal;
     // Destroys every element without noting a change (the array's own
     // destruction).
     void DestroyAll();

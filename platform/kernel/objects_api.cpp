@@ -1,6 +1,7 @@
 // The O_ functions: status, name, position and page of any object, reached
 // through its handle.
 #include "platform/kernel/database.h"
+#include "platform/kernel/journal.h"
 #include "platform/kernel/nvokernel32.h"
 
 namespace kernel {
@@ -41,6 +42,7 @@ int32_t PageOf(Object& object)
 template <class T>
 int32_t Place(T& object, int32_t x, int32_t y)
 {
+    Touch(object);
     object.x = x;
     object.y = y;
     GeometryChanged(&object);
@@ -59,7 +61,7 @@ int32_t O_Mask(int32_t object, int32_t value, int32_t mask) noexcept
         Object* o = ObjectFromHandle(object);
         if (!o) return 0;
         const int32_t before = o->status;
-        ApplyMask(o->status, value, mask);
+        MaskStatus(*o, value, mask);
         StatusChanged(*o, before);
         return 1;
     });
@@ -89,6 +91,7 @@ int32_t O_Rename(int32_t object, const char* name) noexcept
         if (o->map) {
             o->map->Rename(*o, name);
         } else {
+            Touch(*o);
             o->name = name;
             GeometryChanged(o);
         }
@@ -119,6 +122,7 @@ int32_t O_ChangePage(int32_t object, int32_t page) noexcept
         int32_t* field = o ? PageField(*o) : nullptr;
         Level* level = o ? LevelOf(*o) : nullptr;
         if (!field || !level || !level->pages.Find(page)) return 0;
+        Touch(*o);
         *field = page;
         GeometryChanged(o);
         return 1;
@@ -147,6 +151,9 @@ int32_t O_Discard(int32_t object) noexcept
         // Only an object nobody owns yet: dropping it ends its handle (and
         // those of its own arrays and items).
         std::unique_ptr<Object> floating = db->TakeFloating(o);
-        return floating ? 1 : 0;
+        if (!floating) return 0;
+        // A change group keeps it, so that it can put it back.
+        if (g_journal) g_journal->Keep(std::move(floating));
+        return 1;
     });
 }

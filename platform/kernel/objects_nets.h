@@ -138,8 +138,10 @@ bool PinPosition(const Node& node, int side, int32_t& x, int32_t& y);
 
 // Brings a point record's position up to date with what it refers to; a
 // record whose reference is gone keeps the last position it showed.
-void ShowPosition(const Level& level, BranchPoint& point);
-void ShowPosition(const Level& level, TracePoint& point);
+// `owner` is the branch or trace holding the record (touched before the
+// position changes, see Touch), null for a record not yet in one.
+void ShowPosition(const Level& level, BranchPoint& point, Object* owner);
+void ShowPosition(const Level& level, TracePoint& point, Object* owner);
 
 // The ids of `nodes`, ascending.
 std::vector<int32_t> SortedNodeIds(const std::vector<Node*>& nodes);
@@ -170,12 +172,15 @@ int32_t FindPoint(const PointList<P>& points, int32_t from, int32_t mask, int32_
     return 0;
 }
 
-// Applies (value, mask) to a record's flags; true when its kind bits (what
-// the record refers to, and so where it lies) have changed.
+// Applies (value, mask) to the flags of a record of `owner` (its branch or
+// trace); true when its kind bits (what the record refers to, and so where
+// it lies) have changed.
 template <class P>
-bool MaskPoint(P& point, int32_t value, int32_t mask)
+bool MaskPoint(Object& owner, P& point, int32_t value, int32_t mask)
 {
     const int32_t before = point.flags;
+    if (((before & ~mask) | value) == before) return false;
+    Touch(owner);
     ApplyMask(point.flags, value, mask);
     return ((before ^ point.flags) & P::kKindBits) != 0;
 }
@@ -194,11 +199,11 @@ int32_t MarkRecords(ObjectMap& owners, int32_t ownerValue, int32_t ownerMask, in
         bool hit = false;
         for (auto& point : owner.points) {
             if (!test(point)) continue;
-            moved = MaskPoint(point, recValue, recMask) || moved;
+            moved = MaskPoint(owner, point, recValue, recMask) || moved;
             ++marked;
             hit = true;
         }
-        if (hit) ApplyMask(owner.status, ownerValue, ownerMask);
+        if (hit) MaskStatus(owner, ownerValue, ownerMask);
     });
     if (moved) GeometryChanged(owners.owner());
     return marked;
@@ -218,7 +223,7 @@ int32_t MarkRecordsOfNodes(ObjectMap& owners, const std::vector<Node*>& nodes, i
         ids.empty() ? 0 : MarkRecords<Owner>(owners, ownerValue, ownerMask, recValue, recMask, [&](const P& p) {
             return (p.flags & P::kKindBits) == 2 && std::binary_search(ids.begin(), ids.end(), p.ref);
         });
-    for (Node* node : nodes) ApplyMask(node->status, nodeValue, nodeMask);
+    for (Node* node : nodes) MaskStatus(*node, nodeValue, nodeMask);
     return marked;
 }
 

@@ -28,10 +28,33 @@ void Registry::Remove(int32_t handle)
     const uint32_t slot = static_cast<uint32_t>(handle) & kSlotMask;
     if (handle <= 0 || slot == 0 || slot >= slots_.size()) return;
     Slot& s = slots_[slot];
-    if (s.type == HandleType::None || s.generation != (static_cast<uint32_t>(handle) >> kSlotBits)) return;
+    if ((s.type == HandleType::None && s.held == HandleType::None) ||
+        s.generation != (static_cast<uint32_t>(handle) >> kSlotBits))
+        return;
     s.target = nullptr;
     s.type = HandleType::None;
+    s.held = HandleType::None;
     freeSlots_.push_back(slot);
+}
+
+void Registry::Hold(int32_t handle)
+{
+    const uint32_t slot = static_cast<uint32_t>(handle) & kSlotMask;
+    if (handle <= 0 || slot == 0 || slot >= slots_.size()) return;
+    Slot& s = slots_[slot];
+    if (s.type == HandleType::None || s.generation != (static_cast<uint32_t>(handle) >> kSlotBits)) return;
+    s.held = s.type;
+    s.type = HandleType::None;
+}
+
+void Registry::Resume(int32_t handle)
+{
+    const uint32_t slot = static_cast<uint32_t>(handle) & kSlotMask;
+    if (handle <= 0 || slot == 0 || slot >= slots_.size()) return;
+    Slot& s = slots_[slot];
+    if (s.held == HandleType::None || s.generation != (static_cast<uint32_t>(handle) >> kSlotBits)) return;
+    s.type = s.held;
+    s.held = HandleType::None;
 }
 
 }  // namespace kernel

@@ -17,8 +17,14 @@ class Registry {
 public:
     // A new handle for `target` (never 0, always positive).
     int32_t Add(HandleType type, void* target);
-    // Ends the handle; later lookups of it fail.
+    // Ends the handle; later lookups of it fail. A held handle (below) ends
+    // as well.
     void Remove(int32_t handle);
+    // Holds a live handle: lookups fail as if it had ended, but its slot is
+    // kept for it, and Resume makes it answer again with the same value (an
+    // object that a change group deleted and may put back).
+    void Hold(int32_t handle);
+    void Resume(int32_t handle);
     // The target of a live handle of that type, else null. Inline: every
     // call that names an object, map or array by handle starts here.
     void* Find(int32_t handle, HandleType type) const
@@ -34,6 +40,7 @@ private:
     struct Slot {
         void* target = nullptr;
         HandleType type = HandleType::None;
+        HandleType held = HandleType::None;  // the type of a held handle (type is then None)
         uint16_t generation = 0;
     };
     static constexpr int kSlotBits = 21;
