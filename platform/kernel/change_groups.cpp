@@ -1,11 +1,12 @@
 // Change groups: an edit of many kernel calls that the caller makes whole or
-// undoes. The first step inside a group that changes the design starts the
-// group's journal (journal.h), which from then on writes down what each
-// change is about to change; DB_EndChange either drops the journal (the
+// undoes. The group's journal (journal.h) writes down what each change is
+// about to change, whichever call makes it (a read that brings a record's
+// stored position up to date, a seek in a file object, as well as the
+// makes, changes and deletes); DB_EndChange either drops the journal (the
 // edit is whole) or undoes it, newest first, so that a step refused
 // half-way leaves nothing behind. Both cost what the edit changed, whatever
-// the size of the design. A group whose edit changes nothing starts no
-// journal.
+// the size of the design; a group whose edit changes nothing costs the
+// start of an empty journal.
 // Groups nest: only the outermost one records and puts back, and an inner
 // group that ends unkept makes the outermost one put the design back too.
 #include "platform/kernel/database.h"
@@ -49,20 +50,6 @@ void DropJournal(ChangeGroup& g) noexcept
 
 namespace kernel {
 
-void BeforeChangeStep() noexcept
-{
-    ChangeGroup& g = OpenGroup();
-    if (g.depth == 0 || g.journal || g.journalFailed || g.replaced || !Db() || Db() != g.design) return;
-    try {
-        g.journal = std::make_unique<Journal>(*Db());
-        g_journal = g.journal.get();
-    } catch (...) {
-        // Without its journal the group cannot put the design back; its end
-        // says so.
-        g.journalFailed = true;
-    }
-}
-
 void BeforeDesignReplaced() noexcept
 {
     ChangeGroup& g = OpenGroup();
@@ -100,6 +87,14 @@ int32_t DB_BeginChange() noexcept
         g.stepFailed = false;
         g.depth = 1;
         SetGuardWatch(kWatchChangeGroup, true);
+        try {
+            g.journal = std::make_unique<Journal>(*Db());
+            g_journal = g.journal.get();
+        } catch (...) {
+            // Without its journal the group cannot put the design back; its
+            // end says so.
+            g.journalFailed = true;
+        }
         return 1;
     });
 }
@@ -128,10 +123,8 @@ int32_t DB_EndChange(int32_t keep) noexcept
         g.spoiled = false;
         // Another design was opened meanwhile: there is nothing to put back.
         if (replaced || Db() != design || !design) Fail("cannot put the design back: another design was opened");
-        if (journalFailed || (journal && !journal->Complete()))
+        if (journalFailed || !journal || !journal->Complete())
             Fail("cannot put the design back: its changes could not be recorded (out of memory)");
-        // No step changed the design: there is nothing to put back.
-        if (!journal) return stepFailed ? 5 : 2;
         const bool changed = journal->Changed();
         journal->PutBack();
         if (!changed) return stepFailed ? 5 : 2;

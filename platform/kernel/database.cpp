@@ -127,18 +127,6 @@ bool ChangesDesign(std::string_view name) noexcept
     return false;
 }
 
-bool SignatureChangesImage(const char* function) noexcept
-{
-    const std::string_view name = BareName(function ? function : "");
-    // Marks are the exports named FAMILY_Mask...; the searches and the
-    // drawing by mask (OM_SearchMask, B_SearchRecordMaskRef, B_DrawAllBranchMask
-    // ...) only read, so a walk in a group does not write the design into
-    // memory. The id heaps travel with the image: taking or making a free id
-    // is a change of it.
-    return ChangesDesign(name) || name.find("_Mask") != std::string_view::npos || name.starts_with("DB_Set") ||
-           name == "DB_ChangePageDispl" || name == "GetFreeID" || name == "MakeHeap";
-}
-
 void NoteFailedStep(const char* function) noexcept
 {
     if (ChangesDesign(BareName(function ? function : ""))) MarkChangeStepFailed();

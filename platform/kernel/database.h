@@ -258,31 +258,14 @@ void SetFaultTarget(const char* name);
 // drawing and reads are no changes of the design. `name` is a bare export
 // name.
 bool ChangesDesign(std::string_view name) noexcept;
-// True when the export of the compiler's signature `function` changes what
-// the design holds as its image stores it: the design, and also marks, page
-// views, the current level and page, and the free-id heaps.
-bool SignatureChangesImage(const char* function) noexcept;
 // True while a change group is open.
 inline bool ChangeGroupOpen() noexcept
 {
     return (g_guardWatch & kWatchChangeGroup) != 0;
 }
-// Called before a step that changes what the design holds runs inside an
-// open change group: the group's first such step starts the group's
-// journal, so an edit that changes nothing pays nothing (change_groups.cpp).
-void BeforeChangeStep() noexcept;
 // Called before the open design is replaced or closed: a change group's
 // journal of the old design goes with it (change_groups.cpp).
 void BeforeDesignReplaced() noexcept;
-// The hook of Guard and Run: before the export of `function` runs inside
-// an open change group. `changes` caches, per export, whether it changes
-// the design (0 unknown, 1 no, 2 yes).
-inline void EnterStep(const char* function, int& changes) noexcept
-{
-    if (!ChangeGroupOpen()) return;
-    if (changes == 0) changes = SignatureChangesImage(function) ? 2 : 1;
-    if (changes == 2) BeforeChangeStep();
-}
 // Notes that the export of the compiler's signature `function` failed inside
 // an open change group, when it is one that changes the design.
 void NoteFailedStep(const char* function) noexcept;
@@ -296,8 +279,6 @@ R Guard(R failure, F&& body, std::source_location where = std::source_location::
 {
     try {
         if (g_guardWatch) [[unlikely]] {
-            static int changes = 0;
-            EnterStep(where.function_name(), changes);
             if (FaultArmed()) {
                 InjectFault(where.function_name());
                 if (CallRefused(where.function_name())) {

@@ -92,11 +92,8 @@ template <class R, class F>
 R Run(R failure, F&& body, std::source_location where = std::source_location::current()) noexcept
 {
     try {
-        if (g_guardWatch) [[unlikely]] {
-            static int changes = 0;
-            EnterStep(where.function_name(), changes);
-            if (FaultArmed()) InjectFault(where.function_name());
-        }
+        if (FaultArmed()) [[unlikely]]
+            InjectFault(where.function_name());
         R result = body();
         ClearLastError();
         return result;

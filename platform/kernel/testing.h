@@ -35,8 +35,8 @@ PLATFORM_EXPORT uint64_t KT_DesignDigest() noexcept;
 
 // About the bytes that the journal of the open change group occupies (the
 // values it copied, the changes it wrote down, its indexes; not the objects
-// it keeps for a put-back, which the edit deleted); 0 when no group is open
-// or it has no journal yet (nothing changed).
+// it keeps for a put-back, which the edit deleted); 0 when no group is
+// open.
 PLATFORM_EXPORT uint64_t KT_ChangeJournalBytes() noexcept;
 
 // KT_FailCall("J_CreateJunction", n).
