@@ -31,21 +31,22 @@ inline void NewDesign()
     S_CreateSymbol(0, "RES");
 }
 
-// The components, on level 1.
-inline void AddComponents()
+// The components (`count` of them), on level 1.
+inline void AddComponents(int count = kComponents)
 {
     DB_SetCurHier(1);
-    for (int i = 1; i <= kComponents; ++i)
+    for (int i = 1; i <= count; ++i)
         C_CreateComponent(0, CompName(i).c_str(), 1, 0, 1, 0, i * 1000, i * 500, 0);
 }
 
-// The wires of every level, each level's on one net; level 1 current after.
-inline void AddWires()
+// The wires of every level (`perLevel` on each), each level's on one net;
+// level 1 current after.
+inline void AddWires(int perLevel = kWiresPerLevel)
 {
     for (int level = 1; level <= kLevels; ++level) {
         DB_SetCurHier(level);
         const int32_t net = N_CreateNet(0, 1, "N");
-        for (int i = 0; i < kWiresPerLevel; ++i) {
+        for (int i = 0; i < perLevel; ++i) {
             const int32_t a = J_CreateJunction(0, 3, i * 1000, 0);
             const int32_t b = J_CreateJunction(0, 3, i * 1000, 5000);
             const int32_t branch = B_CreateBranch(0, 1, net);
