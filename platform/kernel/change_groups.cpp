@@ -30,6 +30,9 @@ struct ChangeGroup {
     bool replaced = false;                     // the design was replaced or closed in the group
     const Database* design = nullptr;          // the design the journal is of
     std::unique_ptr<Journal> journal;
+
+    // At exit with a group open: the journal goes without recording.
+    ~ChangeGroup() { g_journal = nullptr; }
 };
 
 ChangeGroup& OpenGroup()

@@ -445,6 +445,30 @@ const std::vector<Edit>& Edits()
              EXPECT_EQ(OA_Delete(S_SymbolItemArray(1), 1), 1);
          }},
         {"symbol in use deleted", [] { EXPECT_EQ(OM_Delete(DB_SymbMap(), 2), 1); }},
+        {"symbol and device loaded from libraries",
+         [] {
+             const std::string dir = ::testing::TempDir();
+             const std::string symbols = dir + "/journal-symbols.nsl", parts = dir + "/journal-parts.npl";
+             std::remove(symbols.c_str());
+             std::remove(parts.c_str());
+             const int32_t slib = E_OpenLibrary(symbols.c_str(), "NorvoSLL00", -1);
+             ASSERT_GT(slib, 0) << E_LastError();
+             ASSERT_EQ(S_SaveSymbol(1, E_OpenLibToWrite(slib, "RES")), 1) << E_LastError();
+             E_CloseLibWrite(slib);
+             E_CloseLibrary(slib);
+             const int32_t plib = E_OpenLibrary(parts.c_str(), "NorvoDLL00", -1);
+             ASSERT_GT(plib, 0) << E_LastError();
+             E_OpenLibToWrite(plib, "R");
+             ASSERT_EQ(D_SaveDevice(plib, 1), 1) << E_LastError();
+             E_CloseLibrary(plib);
+             const int32_t sread = E_OpenLibrary(symbols.c_str(), "NorvoSLL00", 0);
+             EXPECT_EQ(S_LoadSymbol(0, E_OpenLibToRead(sread, "RES")), 3) << E_LastError();
+             EXPECT_EQ(S_LoadSymbol(-1, E_OpenLibToRead(sread, "RES")), -1) << E_LastError();
+             E_CloseLibrary(sread);
+             const int32_t pread = E_OpenLibrary(parts.c_str(), "NorvoDLL00", 0);
+             EXPECT_EQ(D_LoadDevice(0, E_OpenLibToRead(pread, "R")), 2) << E_LastError();
+             E_CloseLibrary(pread);
+         }},
         {"temporary symbol made permanent",
          [] {
              EXPECT_EQ(S_CreateSymbol(-1, "TMP"), -1);
