@@ -7,6 +7,7 @@
 #include "platform/kernel/testing.h"
 #include "tests/support/kernel_fixture.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -447,7 +448,10 @@ const std::vector<Edit>& Edits()
         {"symbol in use deleted", [] { EXPECT_EQ(OM_Delete(DB_SymbMap(), 2), 1); }},
         {"symbol and device loaded from libraries",
          [] {
-             const std::string dir = ::testing::TempDir();
+             // A folder of this process's own: the put-back and the kept
+             // test run side by side and write libraries of the same names.
+             static QTemporaryDir folder;
+             const std::string dir = folder.path().toStdString();
              const std::string symbols = dir + "/journal-symbols.nsl", parts = dir + "/journal-parts.npl";
              std::remove(symbols.c_str());
              std::remove(parts.c_str());
