@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -89,6 +90,19 @@ extern RouteTuning g_Tuning;
 extern int32_t g_RouteCursor;
 extern int32_t g_RoutePairTotal;
 extern int32_t g_RoutePairsDone;
+
+// Pins of the current page joined by wires. Per net: its pins on the page
+// less the pieces they form there (pins share a piece through the wires,
+// nodes and junctions of one group, as the write-back writes them); needed:
+// its pins there less one. A pin too far from the others to get a pair
+// still counts. `net` 0 sums every net of the page.
+struct PinJoins {
+    int64_t made = 0, needed = 0;
+};
+PinJoins PagePinJoins(int32_t net = 0);
+// The share of joins made as the routing texts show it, "93.55" (two
+// decimals, cut, never rounded up: 100.00 only when every pin is joined).
+std::string JoinsPercent(const PinJoins& joins);
 extern int32_t g_RouteBlock[4];
 extern char g_RouteCompName[52];
 extern int32_t g_Clearance;

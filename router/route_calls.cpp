@@ -9,6 +9,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace corvex {
 
@@ -16,6 +18,9 @@ RouteTuning g_Tuning;
 int32_t g_RouteCursor = 0;
 int32_t g_RoutePairTotal = 0;
 int32_t g_RoutePairsDone = 0;
+// The joins of the run's scope (every net, or the one net), kept up to date
+// pair by pair: what the all-wires and net texts show.
+PinJoins g_RunJoins;
 int32_t g_RouteBlock[4] = {};
 char g_RouteCompName[52] = {};
 int32_t g_Clearance = -1;
@@ -54,14 +59,34 @@ bool InScope(Scope scope, int32_t node, int32_t arg)
     return false;
 }
 
+// The pins of one net on the current page, by group, into `groups`.
+PinJoins NetPinJoins(int32_t net, std::vector<int32_t>& groups)
+{
+    PinJoins joins;
+    const ScrNetRec& n = g_Nets[net];
+    if (n.flags & kNetBus) return joins;  // its records are member nets, not pins
+    groups.clear();
+    for (int32_t i = 0; i < n.nodeCount; ++i) {
+        const ScrNodeRec& node = g_Nodes[n.firstNode + i];
+        if (g_Comps[node.comp].page == g_ScrCurPage) groups.push_back(node.group);
+    }
+    if (groups.size() < 2) return joins;
+    std::sort(groups.begin(), groups.end());
+    const auto pieces = std::unique(groups.begin(), groups.end()) - groups.begin();
+    joins.needed = static_cast<int64_t>(groups.size()) - 1;
+    joins.made = static_cast<int64_t>(groups.size()) - pieces;
+    return joins;
+}
+
 void StartText(Scope scope, char* msg, int32_t size, int32_t arg)
 {
     const double pct = g_RoutePairTotal ? g_RoutePairsDone * 100.0 / g_RoutePairTotal : 0.0;
     switch (scope) {
     case Scope::All:
-        PutText(msg, size, " Routing Wires: %d %%. ", g_RoutePairTotal ? g_RoutePairsDone * 100 / g_RoutePairTotal : 0);
+        PutText(msg, size, " Routing Wires: %d %%. ",
+                g_RunJoins.needed ? static_cast<int>(g_RunJoins.made * 100 / g_RunJoins.needed) : 0);
         break;
-    case Scope::Net: PutText(msg, size, " Routing Net \"%s\": %5.2f %%. ", NetName(arg), pct); break;
+    case Scope::Net: PutText(msg, size, " Routing Net \"%s\": %s %%. ", NetName(arg), JoinsPercent(g_RunJoins).c_str()); break;
     case Scope::Comp:
         PutText(msg, size, " Routing Component Connections \"%s\": %5.2f %%. ", g_RouteCompName, pct);
         break;
@@ -119,6 +144,7 @@ int32_t RouteStep(Scope scope, int32_t* state, char* msg, int32_t size, int32_t 
         }
         g_RoutePairTotal = 0;
         g_RoutePairsDone = 0;
+        g_RunJoins = PagePinJoins(scope == Scope::Net ? arg : 0);
         if (scope == Scope::Comp) TakeCompName(arg);
         for (int32_t n = g_RouteCursor; n; n = g_Nodes[n].nextPair) {
             if (!InScope(scope, n, arg)) continue;
@@ -148,15 +174,19 @@ int32_t RouteStep(Scope scope, int32_t* state, char* msg, int32_t size, int32_t 
         return Fail(2600, 7);
     }
     if (InScope(scope, node, arg)) {
+        // A pair changes the pieces of its own net only.
+        const int32_t net = g_Nodes[node].net;
+        const PinJoins before = PagePinJoins(net);
         int32_t connected = 0;
         if (!MR_RouteOnePair(node, connected)) {
             MR_FreeProjectBuffers();
             PutText(msg, size, scope == Scope::All ? " Error in Routing Process..." : " Error In Routing Process...");
             return 0;
         }
+        g_RunJoins.made += PagePinJoins(net).made - before.made;
         if (connected) ++g_RoutePairsDone;
         if (scope == Scope::All)
-            PutText(msg, size, " Routing Wires: %5.2f %%.", g_RoutePairsDone * 100.0 / g_RoutePairTotal);
+            PutText(msg, size, " Routing Wires: %s %%.", JoinsPercent(g_RunJoins).c_str());
         else if (connected)
             StartText(scope, msg, size, arg);
     }
@@ -172,6 +202,29 @@ int32_t RouteStep(Scope scope, int32_t* state, char* msg, int32_t size, int32_t 
 }
 
 }  // namespace
+
+PinJoins PagePinJoins(int32_t net)
+{
+    PinJoins total;
+    std::vector<int32_t> groups;
+    const int32_t first = net ? net : 1, last = net ? net : g_Nets.Count();
+    if (first < 1 || last > g_Nets.Count()) return total;
+    for (int32_t n = first; n <= last; ++n) {
+        const PinJoins joins = NetPinJoins(n, groups);
+        total.made += joins.made;
+        total.needed += joins.needed;
+    }
+    return total;
+}
+
+std::string JoinsPercent(const PinJoins& joins)
+{
+    const int64_t hundredths = joins.needed ? joins.made * 10000 / joins.needed : 0;
+    char text[32];
+    std::snprintf(text, sizeof text, "%2lld.%02lld", static_cast<long long>(hundredths / 100),
+                  static_cast<long long>(hundredths % 100));
+    return text;
+}
 
 void FreeRouterState()
 {

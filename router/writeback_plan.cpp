@@ -65,8 +65,10 @@ int32_t PlanBranch(WriteBackPlan& plan, JunctionList& list, int32_t b, int32_t n
                 return Fail(5050, 12);
             continue;
         }
-        const bool nodePoint = f & kPointNode;
-        const int32_t node = nodePoint ? FindNodeEntryAt(pt.x, pt.y, br.page, net) : 0;
+        // A junction point on a pin of the wire's own net is that pin's
+        // node: another wire ending there refers to the node, and a
+        // junction of its own beside the node would join nothing.
+        const int32_t node = (f & (kPointNode | kPointJunction)) ? FindNodeEntryAt(pt.x, pt.y, br.page, net) : 0;
         if (node) {
             plan.nodes.emplace_back(g_Nets[net].kernelId, node);
             pb.records.push_back({3, -1, node});

@@ -7,6 +7,8 @@
 #include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
 
+#include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -55,5 +57,23 @@ std::set<std::tuple<std::string, int32_t, int32_t, int32_t, int32_t, int32_t>> K
 
 // The name of a kernel net or bus.
 std::string NetName(int32_t net, bool bus);
+
+// A net's pins on one page and the pieces they form.
+struct NetPieces {
+    int32_t pins = 0, pieces = 0;
+    bool operator==(const NetPieces&) const = default;
+};
+inline void PrintTo(const NetPieces& p, std::ostream* os) { *os << p.pins << " pins in " << p.pieces << " pieces"; }
+// By net name and page id: the pieces of every net's pins as the kernel
+// holds them. A pin joins a wire only through a point record naming its
+// node; wires join through a junction or node both name (a junction of
+// another id at the same place joins nothing). Pins of a net sharing no
+// wire are pieces of their own; pins on no page's component are left out.
+std::map<std::pair<std::string, int32_t>, NetPieces> KernelNetPieces();
+// The same as the router's image counts it: pins by group (bus records,
+// which hold no pins, left out).
+std::map<std::pair<std::string, int32_t>, NetPieces> ImageNetPieces();
+// Joins made and needed over all nets (pins less pieces, pins less one).
+std::pair<int64_t, int64_t> Joins(const std::map<std::pair<std::string, int32_t>, NetPieces>& pieces);
 
 }  // namespace router_test

@@ -187,6 +187,67 @@ TEST_F(WriteBack, APinOfAnotherNetUnderAWireEndNeverJoinsTheNets)
     });
 }
 
+// Wires of net A meeting the pins R1.2 (3 0), R2.1 (7 0) and R3.1 (17 10)
+// in the ways a page holds them; the pieces A's pins form.
+struct Meeting {
+    const char* name;
+    const char* wires;
+    int32_t pieces;
+};
+
+void PrintTo(const Meeting& m, std::ostream* os) { *os << m.name; }
+
+class Joints : public RouterTest, public ::testing::WithParamInterface<Meeting> {};
+
+// Each way two wires of a net meet is written so that the file joins the
+// pins the image joins: the design saved and loaded again has net A in the
+// pieces the router counted.
+TEST_P(Joints, TheFileJoinsThePinsTheImageJoins)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(std::string(R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+page P frame 20in 16in
+  component R1 R at 0 0
+  component R2 R at 10 0
+  component R3 R at 20 10
+  net A R1.2 R2.1 R3.1
+)") + GetParam().wires + "end\n"));
+    SCR_SetPreloadBits(0);
+    ASSERT_EQ(LoadImage(), 1) << SCR_ErrorFunc() << "/" << SCR_ErrorCode();
+    const int32_t page = DB_CurPage();
+    const auto routed = ImageNetPieces();
+    ASSERT_EQ(routed.at({"A", page}), (NetPieces{3, GetParam().pieces}));
+    ASSERT_EQ(LD_SaveShemaToNorvo(), 1) << SCR_ErrorFunc() << "/" << SCR_ErrorCode();
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("joints.nvd").toStdString();
+    ASSERT_EQ(DB_SaveDataBase(file.c_str()), 1);
+    SCR_DBaseFree();
+    DB_DiscardDataBase();
+    ASSERT_EQ(DB_LoadDataBase(file.c_str()), 1);
+    EXPECT_EQ(KernelNetPieces().at({"A", page}), routed.at({"A", page}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, Joints,
+    ::testing::Values(
+        // Both wires end on R2.1: both name its node.
+        Meeting{"TwoEndsOnAPin", "  wire A R1.2 R2.1\n  wire A R2.1 (7 10) R3.1\n", 1},
+        // R3.1's wire passes over R2.1, where R1.2's wire ends: the joint
+        // the image makes there is R2.1's node in both wires, never a
+        // junction of its own beside the node.
+        Meeting{"AMiddleOverAPinWhereAWireEnds", "  wire A R1.2 R2.1\n  wire A R3.1 (7 10) (7 -5)\n", 1},
+        // R3.1's wire ends on the middle of the other (a T without a
+        // junction in the design): one junction in both.
+        Meeting{"AnEndOnAMiddle", "  wire A R1.2 R2.1\n  wire A R3.1 (5 10) (5 0)\n", 1},
+        Meeting{"ACrossing", "  wire A R1.2 R2.1\n  wire A R3.1 (5 10) (5 -5)\n", 1},
+        // A wire over a pin that no other wire reaches joins nothing there,
+        // in the image as in the file.
+        Meeting{"AMiddleOverAPinAlone", "  wire A R3.1 (7 10) (7 -5)\n", 3}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(WriteBack, WithoutAnImageNothingIsWritten)
 {
     ASSERT_TRUE(palvane_test::BuildDesign(kDesign));
