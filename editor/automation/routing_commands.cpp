@@ -91,7 +91,7 @@ void SCHMAIN::RoutingModeClick(int32_t& x, int32_t& y)
                 [](int32_t* state, char* msg, int32_t size) { return SCR_RouteAllWiresInPage(state, msg, size); },
                 [this] { ShowMessage(g_RouteMsg); }, changed);
             NoteRunEnd(end);
-            // The run's last text (the share of connected pairs and
+            // The run's last text (the share of pins joined and
             // "Routing completed", or why it stopped, a failed step's text
             // too) is its result: shown now, and again by the repaint.
             m_RouteResult = g_RouteMsg;

@@ -1,6 +1,7 @@
 // Leaving routing mode: the question whether the image's wires replace the
 // design's, the write-back, and the return to the mode, menus and state
-// from before routing mode.
+// from before routing mode; a close from code writes the routed wires back
+// unasked.
 #include "editor/automation/routing_state.h"
 #include "editor/interaction/commands.h"
 #include "editor/shell/applink.h"
@@ -16,6 +17,8 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/textnum.h"
 #include "editor/view/nvoshort.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -82,10 +85,27 @@ void SCHMAIN::LeaveRoutingOnClose(bool ask)
         SaveRoutedWires();
         return;
     }
+    // A close from code (the host's "EX", an end signal) has nobody to ask:
+    // the routed wires replace the design's as the save's Yes does, through
+    // the same all-or-nothing write-back of the image loaded with the
+    // user's preload choices, so the design the host writes next holds
+    // them. A refused write-back changes nothing: the design is written
+    // without the routing, and the reason goes to standard error, since
+    // nothing can be shown any more.
     g_CurCommand = 0;
+    m_StepRequest = 0;
+    m_PreviewPending = 0;
     g_RouteImageActive = 0;
     m_RouteResult.clear();
+    if (LD_SaveShemaToNorvo() != 0) {
+        MakeHeap(2, 0);
+    } else {
+        std::fprintf(stderr, "palvane: the routed wires were not saved (%s); the design is written without them\n",
+                     RouterFailureText().c_str());
+        std::fflush(stderr);
+    }
     SCR_DBaseFree();
+    RebuildFrameBranch();
     g_CurMode = m_ModeBeforeRouting;
     g_AppBusyFlag = 0;
     PublishAppState(0, 0);

@@ -809,7 +809,9 @@ public:
     bool RouteBlockStep();
     void SaveRoutedWires();
     // Leaves routing mode when the window closes: with `ask` the save
-    // question first, else the image is dropped unasked.
+    // question first, else the routed wires are written back unasked (a
+    // refused write-back is reported on standard error and the close goes
+    // on with the design's wires as they were).
     void LeaveRoutingOnClose(bool ask);
     void M_PlcCell_Click(int Index);
     void M_PlcCellOff_Click();

@@ -177,7 +177,9 @@ void SCHMAIN::Form_QueryUnload(int& cancel, int mode)
         return;
     }
     // In routing mode the close box asks the save question first (a failed
-    // write-back keeps the window open); a close from code drops the image.
+    // write-back keeps the window open); a close from code (the host's
+    // "EX", an end signal) writes the routed wires back unasked, so that
+    // the design the host writes holds them.
     LeaveRoutingOnClose(mode == unloadmode::ControlMenu);
     if (g_RouteImageActive != 0) cancel = -1;
 }

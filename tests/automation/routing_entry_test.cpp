@@ -158,15 +158,15 @@ TEST_F(RoutingTest, APageSwitchWhileRoutingMovesTheImageAlong)
     }
 }
 
-// "EX" drops the image without asking, even with the pair command waiting;
-// the design keeps its wires.
-TEST_F(RoutingTest, ExitFromTheHostDropsTheImageUnasked)
+// "EX" writes the routed wires back without asking, even with the pair
+// command waiting, and leaves routing mode.
+TEST_F(RoutingTest, ExitFromTheHostWritesTheRoutingBackUnasked)
 {
     Use();
     Enter();
-    Choose(2, 0);
-    ui.ExpectPopupMenu("Yes", "Delete All wires");
+    Choose(1, 0);
     Click(0, 0);
+    ASSERT_EQ(WireCount("B"), 0);
     Choose(1, 3);
     Click(0, 0);
     ASSERT_EQ(g_CurCommand, CMD_ROUTE_PAIR);
@@ -178,6 +178,7 @@ TEST_F(RoutingTest, ExitFromTheHostDropsTheImageUnasked)
     EXPECT_EQ(g_AppBusyFlag, 0);
     EXPECT_EQ(SCR_nComp(), 0);
     EXPECT_EQ(WireCount("A"), 1);
+    EXPECT_GE(WireCount("B"), 1);
 }
 
 // The close box asks the save question first; a failed write-back keeps

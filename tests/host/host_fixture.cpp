@@ -5,9 +5,11 @@
 #include "editor/shell/schmain.h"
 #include "editor/view/canvas.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/winsys/nested_runs.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QMenu>
 #include <QTest>
@@ -40,6 +42,10 @@ void HostInProcess::SetUp()
     setenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit().constData(), 1);
     E_SetString("IniFile", COMPILED_DATA_DIR "/norvo32.ini");
     CatchEndSignals();
+    // The close of an earlier test's host in this process stays requested
+    // after its window has gone: every dialog of the next editor would end
+    // at once.
+    winsys::ClearCloseRequest();
 }
 
 void HostInProcess::TearDown()
@@ -90,6 +96,16 @@ std::string HostInProcess::Errors() const
         start = end + 1;
     }
     return kept;
+}
+
+bool RunUntil(const std::function<bool()>& done)
+{
+    QDeadlineTimer deadline(60000);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
 }
 
 void Trigger(MenuItem* item)

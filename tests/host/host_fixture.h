@@ -47,6 +47,11 @@ private:
     int input_[2] = {-1, -1};
 };
 
+// Runs the event loop, as the host's does, until `done` holds (false after
+// a minute: a generous bound for a loaded machine, never reached when the
+// editor works).
+bool RunUntil(const std::function<bool()>& done);
+
 // What a user does in the main window.
 // Chooses a menu item: its menu opens first, which sets its items up.
 void Trigger(MenuItem* item);

@@ -22,7 +22,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -32,19 +31,6 @@
 
 namespace palvane_test {
 namespace {
-
-// Runs the event loop, as the host's does, until `done` holds (false after
-// a minute: a generous bound for a loaded machine, never reached when the
-// editor works).
-bool RunUntil(const std::function<bool()>& done)
-{
-    QDeadlineTimer deadline(60000);
-    while (!done()) {
-        if (deadline.hasExpired()) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 std::string NameIn(int32_t map, int32_t id)
 {

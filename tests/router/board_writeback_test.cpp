@@ -30,8 +30,7 @@ struct BoardRun {
 void PrintTo(const BoardRun& c, std::ostream* os) { *os << c.name; }
 
 // The nets whose pieces differ, one line each.
-std::string Differences(const std::map<std::pair<std::string, int32_t>, NetPieces>& image,
-                        const std::map<std::pair<std::string, int32_t>, NetPieces>& file)
+std::string Differences(const NetPiecesMap& image, const NetPiecesMap& file)
 {
     std::ostringstream out;
     for (const auto& [where, p] : image) {

@@ -5,10 +5,9 @@
 #include "router/corvex.h"
 #include "router/image.h"
 #include "tests/support/design_builder.h"
+#include "tests/support/net_pieces.h"
 #include "tests/support/kernel_fixture.h"
 
-#include <map>
-#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -58,22 +57,13 @@ std::set<std::tuple<std::string, int32_t, int32_t, int32_t, int32_t, int32_t>> K
 // The name of a kernel net or bus.
 std::string NetName(int32_t net, bool bus);
 
-// A net's pins on one page and the pieces they form.
-struct NetPieces {
-    int32_t pins = 0, pieces = 0;
-    bool operator==(const NetPieces&) const = default;
-};
-inline void PrintTo(const NetPieces& p, std::ostream* os) { *os << p.pins << " pins in " << p.pieces << " pieces"; }
-// By net name and page id: the pieces of every net's pins as the kernel
-// holds them. A pin joins a wire only through a point record naming its
-// node; wires join through a junction or node both name (a junction of
-// another id at the same place joins nothing). Pins of a net sharing no
-// wire are pieces of their own; pins on no page's component are left out.
-std::map<std::pair<std::string, int32_t>, NetPieces> KernelNetPieces();
-// The same as the router's image counts it: pins by group (bus records,
-// which hold no pins, left out).
-std::map<std::pair<std::string, int32_t>, NetPieces> ImageNetPieces();
-// Joins made and needed over all nets (pins less pieces, pins less one).
-std::pair<int64_t, int64_t> Joins(const std::map<std::pair<std::string, int32_t>, NetPieces>& pieces);
+// The pieces of the nets' pins in the kernel (tests/support/net_pieces.h).
+using palvane_test::Joins;
+using palvane_test::KernelNetPieces;
+using palvane_test::NetPieces;
+using palvane_test::NetPiecesMap;
+// The pieces of the nets' pins as the router's image counts them: pins by
+// group (bus records, which hold no pins, left out); by net name and page.
+NetPiecesMap ImageNetPieces();
 
 }  // namespace router_test
