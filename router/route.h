@@ -90,6 +90,15 @@ extern RouteTuning g_Tuning;
 extern int32_t g_RouteCursor;
 extern int32_t g_RoutePairTotal;
 extern int32_t g_RoutePairsDone;
+extern int32_t g_RouteBlock[4];
+extern char g_RouteCompName[52];
+extern int32_t g_Clearance;
+extern int32_t g_RouteNet;
+extern int32_t g_ExemptComp[2];
+extern bool g_BuffersAllocated;
+// Set by a load that completed; cleared when the image is freed or a load
+// starts. The redraw draws only a complete image.
+extern bool g_ImageComplete;
 
 // Pins of the current page joined by wires. Per net: its pins on the page
 // less the pieces they form there (pins share a piece through the wires,
@@ -103,15 +112,6 @@ PinJoins PagePinJoins(int32_t net = 0);
 // The share of joins made as the routing texts show it, "93.55" (two
 // decimals, cut, never rounded up: 100.00 only when every pin is joined).
 std::string JoinsPercent(const PinJoins& joins);
-extern int32_t g_RouteBlock[4];
-extern char g_RouteCompName[52];
-extern int32_t g_Clearance;
-extern int32_t g_RouteNet;
-extern int32_t g_ExemptComp[2];
-extern bool g_BuffersAllocated;
-// Set by a load that completed; cleared when the image is freed or a load
-// starts. The redraw draws only a complete image.
-extern bool g_ImageComplete;
 
 int32_t MR_AllocProjectBuffers();
 void MR_FreeProjectBuffers();

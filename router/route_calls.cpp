@@ -86,7 +86,9 @@ void StartText(Scope scope, char* msg, int32_t size, int32_t arg)
         PutText(msg, size, " Routing Wires: %d %%. ",
                 g_RunJoins.needed ? static_cast<int>(g_RunJoins.made * 100 / g_RunJoins.needed) : 0);
         break;
-    case Scope::Net: PutText(msg, size, " Routing Net \"%s\": %s %%. ", NetName(arg), JoinsPercent(g_RunJoins).c_str()); break;
+    case Scope::Net:
+        PutText(msg, size, " Routing Net \"%s\": %s %%. ", NetName(arg), JoinsPercent(g_RunJoins).c_str());
+        break;
     case Scope::Comp:
         PutText(msg, size, " Routing Component Connections \"%s\": %5.2f %%. ", g_RouteCompName, pct);
         break;
