@@ -180,15 +180,23 @@ void RedrawJunction(int32_t drawMode, int32_t junction)
     J_DrawJunction(junction);
 }
 
+void MarkAllWiresDrawn()
+{
+    OM_MaskAll(DB_BranchMap(), 1, 1);
+    OM_MaskAll(DB_JunctMap(), 1, 1);
+    const int32_t pages = DB_PageMap();
+    int32_t cursor = OM_GetFirst(pages);
+    while (const int32_t page = OM_SearchMask(pages, &cursor, 0, 0))
+        if (const int32_t frame = B_Branch(-100 - page)) O_Mask(frame, 0, 1);
+}
+
 void DrawAllWires(int32_t flag)
 {
     const int32_t branches = DB_BranchMap();
     const int32_t junctions = DB_JunctMap();
     if (flag != 0) {
         G_SetDrawMode(g_DrawMode);
-        OM_MaskAll(branches, 1, 1);
-        OM_MaskAll(junctions, 1, 1);
-        O_Mask(B_Branch(g_FrameBranch), 0, 1);
+        MarkAllWiresDrawn();
         B_DrawAllBranchMask(1, 1, 1);
         J_DrawAllJunctions(1);
     } else {

@@ -13,9 +13,13 @@
 // `mask`, and its texts (mask with 14 in its low byte).
 void RedrawBranch(int32_t drawMode, int32_t branch, int32_t mask);
 void RedrawJunction(int32_t drawMode, int32_t junction);
-// flag not 0: marks every wire and junction (the page frame excepted) drawn
-// and draws them in g_DrawMode; 0: draws them off (g_DrawMode Or 2) and
-// clears the mark.
+// Marks every wire and junction of the level drawn (status 1), the frames
+// of its pages excepted: a frame is never drawn as a wire, and a mark left
+// on the frame of a page not shown would stay in the design.
+void MarkAllWiresDrawn();
+// flag not 0: marks every wire and junction (the page frames excepted)
+// drawn and draws them in g_DrawMode; 0: draws them off (g_DrawMode Or 2)
+// and clears the mark.
 void DrawAllWires(int32_t flag);
 // Every branch carrying all bits of `mask` except `excluded` goes to
 // g_MaskedBranchIds; those on the current page are drawn (records of the

@@ -7,6 +7,7 @@
 #include "editor/automation/routing_dialogs.h"
 #include "editor/automation/routing_state.h"
 #include "editor/interaction/commands.h"
+#include "editor/objects/branch_drawing.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/applink.h"
@@ -109,9 +110,7 @@ void SCHMAIN::F_FSI_Click(int Index, bool Value)
 {
     if (!Value || Index < 0 || Index >= kToolCount) return;
     if (g_CurMode >= 1 && g_CurMode <= 8) {
-        OM_MaskAll(DB_BranchMap(), 1, 1);
-        OM_MaskAll(DB_JunctMap(), 1, 1);
-        O_Mask(B_Branch(g_FrameBranch), 0, 1);
+        MarkAllWiresDrawn();
     } else if (g_CurMode == 9 || g_CurMode == 10) {
         OM_MaskAll(DB_BranchMap(), 0, 1);
         OM_MaskAll(DB_JunctMap(), 0, 1);
