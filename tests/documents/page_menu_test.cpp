@@ -248,9 +248,9 @@ TEST_F(PageMenu, DeleteAndClean)
     EXPECT_EQ(ui.pending(), 0u);
 }
 
-// A design whose level has no "MAINPAGE" (the demo's): the window goes to
-// the first other page instead of staying on the deleted one, and the
-// level's last page is not deleted.
+// A design whose level has no "MAINPAGE" (one stored before every design
+// had one): the window goes to the first other page instead of staying on
+// the deleted one, and the level's last page is not deleted.
 class PageDelete : public EditorTest {};
 
 TEST_F(PageDelete, ALevelWithoutTheMainPageGoesToItsFirstOtherPage)
@@ -267,6 +267,7 @@ page OTHER frame 60 40
   component R2 R at 0 0
 end
 )"));
+    ASSERT_TRUE(DropMainPage());
     SCHMAIN& main = Main();
     main.LoadSettings();
     ASSERT_EQ(g_CurPageName, "FIRST");

@@ -206,7 +206,9 @@ TEST_F(Block, ToPageMovesTheBlockAndKeepsTheTargetPageCurrent)
 
 // Every mark a block operation works with, as one line: components 256,
 // wires 256/512/1024/2048 and their records 256/512, junctions 256/4096
-// and the wire texts' 256 (ids in ascending order, frames left out).
+// (the frame corners of every page of the level, MAINPAGE's among them)
+// and the wire texts' 256 (ids in ascending order, frame branches left
+// out).
 std::string Marks()
 {
     std::string out = "C";
@@ -239,25 +241,25 @@ TEST_F(Block, MarksLeftByEachOperationOverStaleMarks)
     };
     const Case cases[] = {
         {"move all", BLOCK_MOVE, 7, kStep,
-         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
         {"move components", BLOCK_MOVE, 1, kStep,
-         "C 0 0 0 W 2304:768,256,256,768,t256 256:256,256,t256 J 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352"},
+         "C 0 0 0 W 2304:768,256,256,768,t256 256:256,256,t256 J 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352"},
         {"move whole wires", BLOCK_MOVE, 2, kStep,
-         "C 256 256 256 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+         "C 256 256 256 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
         {"move wire points", BLOCK_MOVE, 4, kStep,
-         "C 256 256 256 W 0:0,0,0,0,t256 0:0,0,t256 J 0 0 0 0 0 0 0 0 0 0 0"},
+         "C 256 256 256 W 0:0,0,0,0,t256 0:0,0,t256 J 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
         {"move refused", BLOCK_MOVE, 7, 219000000,
-         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
         {"to page", BLOCK_TO_PAGE, 7, 0,
-         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
         {"delete components", BLOCK_DELETE, 1, 0,
-         "C 0 W 2304:256,256,t256 256:256,256,t256 J 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352"},
+         "C 0 W 2304:256,256,t256 256:256,256,t256 J 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352 4352"},
         {"delete wire points", BLOCK_DELETE, 4, 0,
-         "C 256 256 256 W 0:0,0,t256 0:0,0,t256 J 0 0 0 0 0 0 0 0 0"},
+         "C 256 256 256 W 0:0,0,t256 0:0,0,t256 J 0 0 0 0 0 0 0 0 0 0 0 0 0"},
         {"lock all", BLOCK_LOCK, 7, 0,
-         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+         "C 0 0 0 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
         {"unlock wires", BLOCK_UNLOCK, 6, 0,
-         "C 256 256 256 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0"},
+         "C 256 256 256 W 0:0,0,0,0,t0 0:0,0,t0 J 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

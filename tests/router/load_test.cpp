@@ -46,12 +46,14 @@ TEST_F(Load, TheFixtureGivesItsCountsPairsAndOrder)
     EXPECT_EQ(g_Nets[2].flags & kNetMember, kNetMember);
     // Member nets are routed with their bus, not pair by pair.
     EXPECT_EQ(g_PairCount, 2);
-    ASSERT_EQ(g_Pages.Count(), 1);
-    EXPECT_EQ(g_Pages[1].pairCount, 2);
-    EXPECT_NE(g_Pages[1].frameBranch, 0);
+    // MAINPAGE (page 1) holds no pair; P holds both.
+    ASSERT_EQ(g_Pages.Count(), 2);
+    EXPECT_EQ(g_Pages[1].pairCount, 0);
+    EXPECT_EQ(g_Pages[2].pairCount, 2);
+    EXPECT_NE(g_Pages[2].frameBranch, 0);
     // The pairs, shortest first; A and B are equally long, A lies further left.
     std::vector<std::string> order;
-    for (int32_t n = g_Pages[1].firstPair; n; n = g_Nodes[n].nextPair) {
+    for (int32_t n = g_Pages[2].firstPair; n; n = g_Nodes[n].nextPair) {
         const ScrNodeRec& node = g_Nodes[n];
         ASSERT_NE(node.partner, 0);
         order.push_back(NetName(g_Nets[node.net].kernelId, false));

@@ -131,7 +131,7 @@ TEST_F(RouterFaults2, WiresThePreloadLeavesOutAreNotInTheImage)
     ASSERT_TRUE(Load(kLeftOut, 5));
     EXPECT_TRUE(NetChain(NetIndex("A")).empty());
     EXPECT_TRUE(NetChain(NetIndex("B")).empty());
-    EXPECT_EQ(BranchesInUse(), 1);  // the page frame only
+    EXPECT_EQ(BranchesInUse(), 2);  // the frames only, the page's and MAINPAGE's
     EXPECT_EQ(corvex_check::Consistency(), "");
 }
 
@@ -176,15 +176,18 @@ TEST_F(RouterFaults2, NothingRoutedStillRemovesTheLeftOutWires)
     ASSERT_EQ(LD_SaveShemaToNorvo(), 1);
     EXPECT_EQ(KernelWireCount(), 0);
     EXPECT_EQ(OM_GetCount(DB_JunctMap()), static_cast<int32_t>(0) + [] {
-        // Only the frame's junctions stay.
+        // Only the frames' junctions stay (the page's and MAINPAGE's).
         std::set<int32_t> used;
-        BranchRec br{};
-        const int32_t frame = -100 - DB_CurPage();
-        if (B_ReadBranch(frame, &br) != 1) return 0;
-        for (int32_t k = 1; k <= br.Points; ++k) {
-            BranchPointRec rec{};
-            B_ReadRecord(frame, k, &rec);
-            used.insert(rec.Ref);
+        int32_t cursor = OM_GetFirst(DB_PageMap());
+        while (const int32_t page = OM_SearchMask(DB_PageMap(), &cursor, 0, 0)) {
+            BranchRec br{};
+            const int32_t frame = -100 - page;
+            if (B_ReadBranch(frame, &br) != 1) continue;
+            for (int32_t k = 1; k <= br.Points; ++k) {
+                BranchPointRec rec{};
+                B_ReadRecord(frame, k, &rec);
+                used.insert(rec.Ref);
+            }
         }
         return static_cast<int32_t>(used.size());
     }());

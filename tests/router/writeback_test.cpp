@@ -119,9 +119,10 @@ TEST_F(WriteBack, ARoundTripLeavesAnEquivalentDesign)
     EXPECT_EQ(WiredNodes(), wired);
     EXPECT_EQ(BranchTexts(), texts);
     EXPECT_EQ(DB_CurPage(), page);
-    // Every junction left is used by a wire or a frame.
+    // Every junction left is used by a wire or a frame (MAINPAGE's, P's
+    // and Q's).
     std::set<int32_t> used;
-    for (int32_t id : {-101, -102}) {
+    for (int32_t id : {-101, -102, -103}) {
         BranchRec br{};
         ASSERT_EQ(B_ReadBranch(id, &br), 1);
         for (int32_t k = 1; k <= br.Points; ++k) {

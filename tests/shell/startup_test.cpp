@@ -67,7 +67,7 @@ TEST_F(Startup, CaptionAndSpecialSymbolsFollowLevelAndPage)
     ASSERT_TRUE(palvane_test::BuildDesign("design D\nlevel MAIN\npage P1\nend\npage P2\nend\npage P3 frame 2in 1in\nend\n"));
     ASSERT_EQ(DB_SetCurPage(OM_FindName(DB_PageMap(), "P3")), OM_FindName(DB_PageMap(), "P3"));
     ASSERT_EQ(DB_CurHier(), 1);
-    ASSERT_EQ(DB_CurPage(), 3);
+    ASSERT_EQ(DB_CurPage(), 4);  // after MAINPAGE, P1 and P2
     int32_t status = 0;
     SetMainCaption(status);
     EXPECT_EQ(status, DB_DataBase());
@@ -75,12 +75,12 @@ TEST_F(Startup, CaptionAndSpecialSymbolsFollowLevelAndPage)
     EXPECT_EQ(g_CurHierName, "MAIN");
     EXPECT_EQ(g_CurPageName, "P3");
     EXPECT_EQ(Main().Caption(), "Norvo32 - Schematics Capture (P3)");
-    EXPECT_EQ(g_FrameBranch, -103);
+    EXPECT_EQ(g_FrameBranch, -104);
     EXPECT_EQ(g_DesNotesSymb, -101);
     EXPECT_EQ(g_CopparSymb, -401);
     EXPECT_EQ(g_AgapMskSymb, -801);
-    EXPECT_EQ(g_PageNotesSymb, -1003);
-    for (const int32_t id : {-101, -401, -801, -1003}) EXPECT_NE(S_Symbol(id), 0) << id;
+    EXPECT_EQ(g_PageNotesSymb, -1004);
+    for (const int32_t id : {-101, -401, -801, -1004}) EXPECT_NE(S_Symbol(id), 0) << id;
     EXPECT_EQ(O_GetStatus(S_Symbol(-401)) & 2, 2);
     EXPECT_EQ(O_GetStatus(S_Symbol(-801)) & 2, 2);
     EXPECT_EQ(O_GetStatus(S_Symbol(-101)) & 2, 0);
@@ -165,8 +165,9 @@ TEST_F(Startup, DemoLoadsWithoutRemovingAWire)
     EXPECT_EQ(WireCount(), wires);
     EXPECT_TRUE(g_FrameValid);
     EXPECT_EQ(g_CurMode, MODE_COMPONENTS);
+    // The demo opens on its first page; the list holds MAINPAGE too.
     EXPECT_EQ(g_CurPageName, "Amplifier");
-    EXPECT_EQ(Main().F_Pages->ListCount(), 2);
+    EXPECT_EQ(Main().F_Pages->ListCount(), 3);
 }
 
 // The block H1 finds its child level's ports at the settings load, which

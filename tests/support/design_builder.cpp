@@ -22,4 +22,22 @@ std::string LibrarySourceDir()
     return ::testing::AssertionFailure() << error;
 }
 
+::testing::AssertionResult DropMainPage()
+{
+    const int32_t page = OM_FindName(DB_PageMap(), "MAINPAGE");
+    if (page == 0) return ::testing::AssertionFailure() << "the level has no MAINPAGE";
+    if (page == DB_CurPage()) return ::testing::AssertionFailure() << "MAINPAGE is the current page";
+    const int32_t frame = -100 - page;
+    BranchRec branch{};
+    if (B_ReadBranch(frame, &branch) == 1) {
+        for (int32_t i = 1; i <= branch.Points; ++i) {
+            BranchPointRec rec{};
+            if (B_ReadRecord(frame, i, &rec) == 1) OM_Delete(DB_JunctMap(), rec.Ref);
+        }
+        if (OM_Delete(DB_BranchMap(), frame) != 1) return ::testing::AssertionFailure() << "the frame stays";
+    }
+    if (OM_Delete(DB_PageMap(), page) != 1) return ::testing::AssertionFailure() << "the page stays";
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace palvane_test

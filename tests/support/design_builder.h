@@ -33,4 +33,10 @@ std::string LibrarySourceDir();
 // one when the kernel refused the build half-way).
 ::testing::AssertionResult BuildDesign(const std::string& text, const std::string& includeDir = LibrarySourceDir());
 
+// Takes the current level's page "MAINPAGE" out of the open design with its
+// frame and the frame's corners, as in designs stored before every design
+// got one (the build adds it to the root level of every design). Another
+// page must be current.
+::testing::AssertionResult DropMainPage();
+
 }  // namespace palvane_test

@@ -183,7 +183,10 @@ TEST_F(Compilers, TheDemoDesignLoadsAsItsSourceBuilds)
     ASSERT_EQ(DB_LoadDataBase(QFile::encodeName(Path("demo.nvd")).constData()), 1) << E_LastError();
     EXPECT_TRUE(count() == built);
     EXPECT_STREQ(O_GetName(DB_DataBase()), "Demo");
-    EXPECT_EQ(built.pages, 2);
+    // Amplifier and Blinker, and MAINPAGE before them; Amplifier is shown.
+    EXPECT_EQ(built.pages, 3);
+    EXPECT_STREQ(O_GetName(DB_Page(1)), "MAINPAGE");
+    EXPECT_STREQ(O_GetName(DB_Page(DB_CurPage())), "Amplifier");
     EXPECT_EQ(built.comps, 27);
     // The block's sheet is a level of its own, and the oscillator's nets
     // form a bus.

@@ -233,9 +233,9 @@ TEST_F(DesignBuild, WiresJoinPinsAndJunctions)
     EXPECT_EQ(first.Y, -6350000);
     EXPECT_EQ(first.Flags, 5);
 
-    // Heaps were rebuilt: the next free junction id follows the frame's
-    // four and the wires' two.
-    EXPECT_EQ(GetFreeID(2), 7);
+    // Heaps were rebuilt: the next free junction id follows the four of
+    // each frame (MAINPAGE's and P's) and the wires' two.
+    EXPECT_EQ(GetFreeID(2), 11);
 }
 
 TEST_F(DesignBuild, LevelsBusesAndPageNotes)
@@ -253,10 +253,11 @@ TEST_F(DesignBuild, LevelsBusesAndPageNotes)
                       "level SUB\npage Inside\n  component H1 symbol BLOCK at 0 0\nend\n",
                       error))
         << error;
-    // The root level and its first page are current.
+    // The root level and its first page are current; the level holds
+    // MAINPAGE too.
     EXPECT_STREQ(O_GetName(OM_Object(DB_HierarchyMap(), DB_CurHier())), "TOP");
     EXPECT_STREQ(O_GetName(DB_Page(DB_CurPage())), "One");
-    EXPECT_EQ(OM_GetCount(DB_PageMap()), 2);
+    EXPECT_EQ(OM_GetCount(DB_PageMap()), 3);
     EXPECT_EQ(OM_GetCount(DB_HierarchyMap()), 2);
 
     const int32_t bus = OM_FindName(DB_BusMap(), "DATA");
@@ -303,6 +304,60 @@ TEST_F(DesignBuild, LevelsBusesAndPageNotes)
     ASSERT_EQ(C_ReadComponent(h1, &c), 1);
     EXPECT_NE(IA_SearchMaskLink(S_SymbolItemArray(c.Symb), 1, 32, 0), 0);
     EXPECT_EQ(OM_GetCount(DB_NetMap()), 0);
+}
+
+// Every design holds MAINPAGE in its root level, as a new database does:
+// made first, with the frame of the source's first page, when the source
+// names none; the source's first page stays current. Other levels get none.
+TEST_F(DesignBuild, TheRootLevelAlwaysHoldsTheMainPage)
+{
+    struct Case {
+        const char* pages;       // the root level's pages in the source
+        const char* order;       // its pages by id afterwards
+        const char* current;     // the current page
+        bool mainFramed;         // MAINPAGE has a frame
+    };
+    const Case cases[] = {
+        {"page First frame 10in 5in\nend\npage Second\nend\n", "MAINPAGE First Second", "First", true},
+        {"page First\nend\n", "MAINPAGE First", "First", false},
+        {"page MAINPAGE frame 10in 5in\nend\npage Second\nend\n", "MAINPAGE Second", "MAINPAGE", true},
+        {"page First\nend\npage MAINPAGE frame 10in 5in\nend\n", "First MAINPAGE", "First", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pages);
+        std::string error;
+        ASSERT_TRUE(Build(std::string("design D\nlevel TOP\n") + c.pages + "level SUB\npage Inside\nend\n", error))
+            << error;
+        std::string order;
+        int32_t cursor = OM_GetFirst(DB_PageMap());
+        while (int32_t page = OM_SearchMask(DB_PageMap(), &cursor, 0, 0))
+            order += (order.empty() ? "" : " ") + std::string(O_GetName(DB_Page(page)));
+        EXPECT_EQ(order, c.order);
+        EXPECT_STREQ(O_GetName(DB_Page(DB_CurPage())), c.current);
+        const int32_t main = OM_FindName(DB_PageMap(), "MAINPAGE");
+        BranchRec frame{};
+        ASSERT_EQ(B_ReadBranch(-100 - main, &frame) == 1, c.mainFramed);
+        if (c.mainFramed) {
+            // A 10 by 5 inch outline centred on the origin, closed.
+            ASSERT_EQ(frame.Points, 5);
+            BranchPointRec corner{};
+            ASSERT_EQ(B_ReadRecord(-100 - main, 3, &corner), 1);
+            EXPECT_EQ(corner.X, 12700000);
+            EXPECT_EQ(corner.Y, 6350000);
+        }
+        const int32_t sub = OM_FindName(DB_HierarchyMap(), "SUB");
+        ASSERT_EQ(DB_SetCurHier(sub), sub);
+        EXPECT_EQ(OM_GetCount(DB_PageMap()), 1);
+        EXPECT_EQ(OM_FindName(DB_PageMap(), "MAINPAGE"), 0);
+    }
+    // A root level of 98 pages (the most a level of the source holds) and
+    // its MAINPAGE fill the kernel's 99.
+    std::string pages;
+    for (int i = 1; i <= 98; ++i) pages += "page P" + std::to_string(i) + "\nend\n";
+    std::string error;
+    ASSERT_TRUE(Build("design D\nlevel TOP\n" + pages, error)) << error;
+    EXPECT_EQ(OM_GetCount(DB_PageMap()), 99);
+    EXPECT_STREQ(O_GetName(DB_Page(DB_CurPage())), "P1");
 }
 
 TEST_F(DesignBuild, ABlockGetsItsChildLevel)

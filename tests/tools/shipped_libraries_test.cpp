@@ -293,7 +293,7 @@ TEST_F(ShippedLibraries, DemoPagesDraw)
             EXPECT_TRUE(picture.save(QString("%1/demo_%2.png").arg(folder, O_GetName(DB_Page(page)))));
         }
     }
-    EXPECT_EQ(pages, 2);
+    EXPECT_EQ(pages, 3);  // MAINPAGE, Amplifier, Blinker
 }
 
 }  // namespace

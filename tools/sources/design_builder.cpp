@@ -157,6 +157,9 @@ struct LevelPlan {
     std::map<std::tuple<size_t, int32_t, int32_t>, size_t> junctionAt;
     std::vector<WirePlan> wires;
     std::vector<int32_t> pageIds;
+    // The root level's "MAINPAGE" when the source names no page so: the
+    // template page every new database holds, made by the build.
+    int32_t mainPageId = 0;
     int32_t id = 0;
     // A child level: the symbol of the blocks that refer to it (its entries
     // are the ports) and the first such block.
@@ -520,6 +523,13 @@ private:
 
 // ---- The build --------------------------------------------------------------------------
 
+constexpr const char* kMainPage = "MAINPAGE";
+
+bool NamesMainPage(const LevelDef& level)
+{
+    return std::any_of(level.pages.begin(), level.pages.end(), [](const PageDef& p) { return p.name == kMainPage; });
+}
+
 struct BuildError {
     SourcePos pos;
     std::string what;
@@ -650,6 +660,23 @@ void MakeCompTexts(const CompPlan& c, const std::string& ref)
     }
 }
 
+// The frame branch of `page` (made current) through the corners, closed on
+// the first one.
+void MakeFrame(int32_t page, const std::vector<std::pair<int32_t, int32_t>>& corners, const SourcePos& pos)
+{
+    Check(DB_SetCurPage(page), pos, "the page frame");
+    const int32_t frame = -100 - page;
+    Check(B_CreateBranch(frame, kFrameFlags, 0), pos, "the page frame");
+    int32_t first = 0;
+    for (const auto& [x, y] : corners) {
+        const int32_t j = J_CreateJunction(0, kFramePoint, x, y);
+        Check(j, pos, "a page frame corner");
+        if (first == 0) first = j;
+        Check(B_InsertRecord(frame, -1, kJunctionRecord, j), pos, "a page frame corner");
+    }
+    Check(B_InsertRecord(frame, -1, kJunctionRecord, first), pos, "the page frame");
+}
+
 void BuildLevel(LevelPlan& lp, bool root, const std::map<std::string, int32_t>& symbolIds,
                 const std::map<std::string, int32_t>& deviceIds)
 {
@@ -661,12 +688,22 @@ void BuildLevel(LevelPlan& lp, bool root, const std::map<std::string, int32_t>& 
         Check(lp.id, def.pos, "level " + Q(def.name));
     }
     Check(DB_SetCurHier(lp.id), def.pos, "level " + Q(def.name));
+    // The level came with one page: the root level's "MAINPAGE" or the
+    // level's first page.
+    if (root && !NamesMainPage(def)) {
+        lp.mainPageId = OM_FindName(DB_PageMap(), kMainPage);
+        Check(lp.mainPageId, def.pos, "the page " + Q(kMainPage));
+    }
     for (size_t p = 0; p < def.pages.size(); ++p) {
         const PageDef& page = def.pages[p];
-        const int32_t id = p == 0 ? OM_FindName(DB_PageMap(), page.name.c_str()) : DB_CreatePage(0, page.name.c_str());
+        int32_t id = OM_FindName(DB_PageMap(), page.name.c_str());
+        if (id == 0) id = DB_CreatePage(0, page.name.c_str());
         Check(id, page.pos, "page " + Q(page.name));
         lp.pageIds.push_back(id);
     }
+    // "MAINPAGE" is the template of the pages the editor makes: it takes
+    // the first page's frame.
+    if (lp.mainPageId != 0 && def.pages[0].frame) MakeFrame(lp.mainPageId, *def.pages[0].frame, def.pages[0].pos);
     for (int kind = 1; kind <= 3; ++kind) MakeHeap(kind, 0);
 
     // Layout components: one per device reference, packed with its gates.
@@ -678,19 +715,8 @@ void BuildLevel(LevelPlan& lp, bool root, const std::map<std::string, int32_t>& 
     }
     for (size_t p = 0; p < def.pages.size(); ++p) {
         const PageDef& page = def.pages[p];
+        if (page.frame) MakeFrame(lp.pageIds[p], *page.frame, page.pos);
         Check(DB_SetCurPage(lp.pageIds[p]), page.pos, "page " + Q(page.name));
-        if (page.frame) {
-            const int32_t frame = -100 - lp.pageIds[p];
-            Check(B_CreateBranch(frame, kFrameFlags, 0), page.pos, "the page frame");
-            int32_t first = 0;
-            for (const auto& [x, y] : *page.frame) {
-                const int32_t j = J_CreateJunction(0, kFramePoint, x, y);
-                Check(j, page.pos, "a page frame corner");
-                if (first == 0) first = j;
-                Check(B_InsertRecord(frame, -1, kJunctionRecord, j), page.pos, "a page frame corner");
-            }
-            Check(B_InsertRecord(frame, -1, kJunctionRecord, first), page.pos, "the page frame");
-        }
         for (CompPlan& c : lp.comps) {
             if (c.page != p) continue;
             const ComponentDef& d = *c.def;
@@ -827,8 +853,13 @@ bool BuildDesign(const Source& source, std::string& error)
         for (const GroupDef& g : dev->groups) symbols.insert(g.symbol);
     }
 
+    // Every design holds "MAINPAGE" in its root level, as a new database
+    // does: made first when the source names no page so, the source's own
+    // first page staying the one shown.
     const DesignDef& design = *source.design;
-    if (DB_CreateDataBase(design.name.c_str(), design.levels[0].name.c_str(), design.levels[0].pages[0].name.c_str()) == 0) {
+    const LevelDef& root = design.levels[0];
+    const std::string firstPage = NamesMainPage(root) ? root.pages[0].name : kMainPage;
+    if (DB_CreateDataBase(design.name.c_str(), root.name.c_str(), firstPage.c_str()) == 0) {
         error = Where(design.pos) + ": the kernel refused to create the design";
         return false;
     }

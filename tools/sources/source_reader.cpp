@@ -321,6 +321,8 @@ private:
                 if (other.name == p.name)
                     c.Fail("page: " + Quote(p.name) + " is already a page of level " + Quote(l.name) + " (line " +
                            std::to_string(other.pos.line) + ")");
+            // The kernel holds 99; the build adds "MAINPAGE" to a root
+            // level that names none.
             if (l.pages.size() >= 98) c.Fail("page: a level holds at most 98 pages");
             st.page = std::move(p);
         } else if (kw == "net") {
