@@ -2,6 +2,7 @@
 
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/msgtext.h"
+#include "editor/shell/reporter.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/textnum.h"
 #include "platform/winsys/interaction.h"
@@ -50,7 +51,7 @@ PlacementMessage ComposePlacementError(int32_t code, const std::string& detail)
             m.text = GetMsgText("Undefined error #", "991356") + (code >= 0 ? " " : "") + std::to_string(code);
         }
     }
-    m.caption = GetMsgText("Norvo32 - ", "99607") + g_AppTitle + " (" + g_Prompt + ")";
+    m.caption = MessageCaption();
     m.style = winsys::mb::OkOnly | (critical ? winsys::mb::Critical : winsys::mb::Exclamation);
     return m;
 }

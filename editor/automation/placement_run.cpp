@@ -158,7 +158,7 @@ void SCHMAIN::M_AutPlcExecute_Click()
     } catch (const binding::BindError& e) {
         // The engine library or one of its functions is missing.
         SetScreenMousePointer(kDefaultPointer);
-        winsys::Ui().MessageBox(e.what(), GetMsgText("Norvo32 - ", "99607") + g_AppTitle + " (" + g_Prompt + ")",
+        winsys::Ui().MessageBox(e.what(), MessageCaption(),
                                 winsys::mb::OkOnly | winsys::mb::Critical);
     } catch (...) {
         SetScreenMousePointer(kDefaultPointer);

@@ -2,8 +2,11 @@
 // copied), rename, delete, clean, and the page outline of the view menu.
 //
 // "MAINPAGE" always exists: new pages copy its frame, and it can be neither
-// deleted nor renamed. Names are the first word of the answer, upper-cased,
-// 1 to 15 characters, unique among the pages.
+// deleted nor renamed. A level without it (a level below the root, or the
+// root of a design stored before every design had one) gives new pages the
+// frame of the page shown. Names are the first word of the answer,
+// upper-cased, 1 to 15 characters, unique among the pages. The boxes and
+// questions of the page commands are captioned with the command's name.
 #include "editor/documents/frame_outline.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/branches.h"
@@ -84,19 +87,23 @@ void SCHMAIN::M_Page_Click()
 
 void SCHMAIN::M_PageNew_Click()
 {
+    const CommandPrompt prompt(*M_PageNew);
     CheckHelpMode(2, 1, 0, 0);
     if (OM_GetCount(DB_PageMap()) >= kPageLimit) {
         ReportMsg(60);
         return;
     }
+    // The template: "MAINPAGE", else the page shown (the file is not
+    // changed for it).
+    const int32_t previous = DB_CurPage();
     const int32_t mainPage = FindPage(kMainPage);
-    if (mainPage == 0) {
+    const int32_t templatePage = mainPage != 0 ? mainPage : previous;
+    if (templatePage == 0) {
         std::string detail = kMainPage;
         ReportMsg(61, detail);
         return;
     }
-    const int32_t templateFrame = -100 - mainPage;
-    const int32_t previous = DB_CurPage();
+    const int32_t templateFrame = -100 - templatePage;
 
     std::string name = PageNameOf(AskText(GetMsgText("New page name: ", "13142"), "", ""));
     if (name.empty()) return;
@@ -110,7 +117,7 @@ void SCHMAIN::M_PageNew_Click()
         return;
     }
 
-    // The main page's frame points, from index 1 (its last record closes it).
+    // The template's frame points, from index 1 (its last record closes it).
     g_FramePoints.Redim(0, 0);
     BranchRec frame{};
     if (B_ReadBranch(templateFrame, &frame) != 0) {
@@ -128,10 +135,20 @@ void SCHMAIN::M_PageNew_Click()
     if (DB_SetCurPage(page) != 0) {
         SetMainCaption(status);
         FillPageList();
-        // A refused junction or record takes every new one away again,
-        // the branch with them: nothing stays behind on the page that goes.
-        made = WritePageFrame(g_FrameBranch, g_FramePoints, 1);
-        if (!made) ReportMsg(11);
+        if (g_FramePoints.UBound() < 1) {
+            // A template without a frame: the new page gets the default
+            // format of the settings, as the settings load gives a page
+            // shown without one.
+            made = true;
+            ReadFrameBox();
+            ApplyDefaultPageFormat();
+        } else {
+            // A refused junction or record takes every new one away again,
+            // the branch with them: nothing stays behind on the page that
+            // goes.
+            made = WritePageFrame(g_FrameBranch, g_FramePoints, 1);
+            if (!made) ReportMsg(11);
+        }
     }
     if (!made) {
         OM_Delete(DB_PageMap(), page);
@@ -147,6 +164,7 @@ void SCHMAIN::M_PageNew_Click()
 
 void SCHMAIN::M_PageRen_Click()
 {
+    const CommandPrompt prompt(*M_PageRen);
     CheckHelpMode(2, 3, 0, 0);
     if (g_CurPageName == kMainPage) {
         ReportPageName(64);
@@ -172,6 +190,7 @@ void SCHMAIN::M_PageRen_Click()
 
 void SCHMAIN::M_PageDel_Click()
 {
+    const CommandPrompt prompt(*M_PageDel);
     CheckHelpMode(2, 4, 0, 0);
     if (g_CurPageName == kMainPage) {
         ReportPageName(65);
@@ -198,6 +217,7 @@ void SCHMAIN::M_PageDel_Click()
 
 void SCHMAIN::M_PageClean_Click()
 {
+    const CommandPrompt prompt(*M_PageClean);
     if (AskYesNo(GetMsgText("Clean Page: ", "1357") + g_CurPageName)) {
         CleanPage();
         RefreshCanvas();

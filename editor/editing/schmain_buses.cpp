@@ -251,7 +251,7 @@ void DrawWires(int32_t drawMode, const std::vector<SavedWire>& wires, bool curre
 void ReportBusNotDeleted(const std::string& name)
 {
     winsys::Ui().MessageBox(GetMsgText("Delete Bus: ", "1382") + name + GetMsgText(" failed", "99680"),
-                            GetMsgText("Norvo32 - ", "99607") + g_AppTitle + " (" + g_Prompt + ")",
+                            MessageCaption(),
                             winsys::mb::OkOnly | winsys::mb::SystemModal | winsys::mb::Exclamation);
 }
 

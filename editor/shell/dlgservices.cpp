@@ -4,6 +4,7 @@
 #include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/forms.h"
+#include "editor/shell/menus.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/nvoinpbg.h"
 #include "editor/shell/scope_guard.h"
@@ -23,6 +24,20 @@ bool g_DlgOpening = false;
 bool g_DlgAccepted = false;
 bool g_SuppressResize = false;
 std::string g_InputResult;
+
+CommandPrompt::CommandPrompt(const MenuItem& item) : saved_(g_Prompt)
+{
+    std::string name = item.Caption();
+    const size_t amp = name.find('&');
+    if (amp != std::string::npos) name.erase(amp, 1);
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    g_Prompt = name;
+}
+
+CommandPrompt::~CommandPrompt()
+{
+    g_Prompt = saved_;
+}
 
 bool AskYesNo(const std::string& text)
 {

@@ -10,6 +10,7 @@
 #include <string>
 
 class Form;
+class MenuItem;
 
 // The prompt-line text of the current mode or command; the title of every
 // yes/no question and part of every reporter caption.
@@ -29,6 +30,22 @@ extern bool g_SuppressResize;
 // The answer the input box leaves for AskText: the trimmed text, a single
 // blank for an empty answer, "" for Cancel. Empty between questions.
 extern std::string g_InputResult;
+
+// While it lives, g_Prompt names the menu command of `item` (its caption
+// without the access key and a closing "..."), so that the questions and
+// message boxes of a command run from a menu carry its name rather than the
+// mode chosen last. The prompt before it comes back however the command
+// ends.
+class CommandPrompt {
+public:
+    explicit CommandPrompt(const MenuItem& item);
+    ~CommandPrompt();
+    CommandPrompt(const CommandPrompt&) = delete;
+    CommandPrompt& operator=(const CommandPrompt&) = delete;
+
+private:
+    std::string saved_;
+};
 
 // Yes/No question with the question icon and g_Prompt as title; true for Yes.
 bool AskYesNo(const std::string& text);

@@ -151,7 +151,7 @@ ReportedMessage ComposeReportMsg(int32_t code, const std::string& detail)
     case Join::TextDetailBlank: message.text = text + detail + " " + text2; break;
     case Join::TextLineText: message.text = text + g_CrLf + text2; break;
     }
-    message.caption = GetMsgText("Norvo32 - ", "99607") + g_AppTitle + " (" + g_Prompt + ")";
+    message.caption = MessageCaption();
     message.style = winsys::mb::OkOnly | winsys::mb::SystemModal;
     if (row.icon == Icon::Warning) message.style |= winsys::mb::Exclamation;
     if (row.icon == Icon::Critical) message.style |= winsys::mb::Critical;
@@ -159,6 +159,12 @@ ReportedMessage ComposeReportMsg(int32_t code, const std::string& detail)
 }
 
 }  // namespace
+
+std::string MessageCaption()
+{
+    const std::string caption = GetMsgText("Norvo32 - ", "99607") + g_AppTitle;
+    return g_Prompt.empty() ? caption : caption + " (" + g_Prompt + ")";
+}
 
 void ReportMsg(int32_t code, std::string& detail)
 {

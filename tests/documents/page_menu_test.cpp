@@ -2,6 +2,7 @@
 // rename, delete, clean, page outline) and the default page format that the
 // settings load gives a page without a frame.
 #include "editor/interaction/commands.h"
+#include "editor/shell/dlgservices.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
@@ -284,6 +285,66 @@ end
     EXPECT_EQ(ui.pending(), 0u);
 }
 
+// The boxes of the page commands are captioned with the command, not with
+// the mode chosen last, and the mode's prompt is back afterwards.
+TEST_F(PageMenu, RefusalsAreCaptionedWithTheirCommand)
+{
+    for (int i = Pages(); i < 99; ++i) ASSERT_NE(DB_CreatePage(0, ("P" + std::to_string(i)).c_str()), 0);
+    struct Case {
+        void (SCHMAIN::*command)();
+        const char* text;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {&SCHMAIN::M_PageNew_Click, "Can't create more pages", "Norvo32 - Schematic Capture (New Page)"},
+        {&SCHMAIN::M_PageRen_Click, "Can't rename Page: MAINPAGE", "Norvo32 - Schematic Capture (Rename Page)"},
+        {&SCHMAIN::M_PageDel_Click, "Can't delete Page: MAINPAGE", "Norvo32 - Schematic Capture (Delete Page)"},
+    };
+    g_Prompt = "Wires&Buses";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ui.ExpectMessageBox(1, c.text);
+        (Main().*c.command)();
+        ASSERT_FALSE(ui.asked().empty());
+        EXPECT_EQ(ui.asked().back().text, c.text);
+        EXPECT_EQ(ui.asked().back().caption, c.caption);
+        EXPECT_EQ(g_Prompt, "Wires&Buses");
+    }
+    EXPECT_EQ(ui.pending(), 0u);
+}
+
+// A level without "MAINPAGE" (a design stored before every design had one)
+// gives a new page the frame of the page shown; the design keeps no
+// MAINPAGE for it.
+TEST_F(PageMenu, NewPageWithoutTheMainPageCopiesTheFrameOfThePageShown)
+{
+    ASSERT_TRUE(BuildDesign(R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+page WIDE frame 170 110
+  component R1 R at 0 0
+end
+page SMALL frame 60 40
+end
+)"));
+    ASSERT_TRUE(DropMainPage());
+    Main().LoadSettings();
+    Go("SMALL");
+    const FrameRead shown = ReadFrame(-100 - Page("SMALL"));
+    ASSERT_EQ(shown.points.size(), 5u);
+    ASSERT_NE(shown.points, ReadFrame(-100 - Page("WIDE")).points);
+    Type("copy");
+    Main().M_PageNew_Click();
+    ASSERT_NE(Page("COPY"), 0);
+    EXPECT_EQ(g_CurPageName, "COPY");
+    EXPECT_EQ(ReadFrame(-100 - Page("COPY")).points, shown.points);
+    EXPECT_EQ(Page("MAINPAGE"), 0);
+    EXPECT_EQ(Pages(), 3);
+    EXPECT_EQ(ui.pending(), 0u);
+}
+
 TEST_F(PageMenu, OutlineToggle)
 {
     const bool shown = g_ShowPageOutline;
@@ -338,6 +399,34 @@ TEST_F(DefaultPageFormat, SettingsLoadAppliesIt)
     EXPECT_TRUE(g_FrameValid);
     EXPECT_EQ(g_CurMode, 1);
     EXPECT_TRUE(Main().M_FSI(1)->Checked());
+}
+
+// A template without a frame (a design whose first page has none gives its
+// MAINPAGE none): the new page gets the settings' default format, as a page
+// shown without a frame does.
+TEST_F(DefaultPageFormat, NewPageFromATemplateWithoutAFrameGetsIt)
+{
+    ASSERT_TRUE(BuildDesign("design D\nlevel MAIN\npage BARE\nend\n"));
+    const int32_t main = OM_FindName(DB_PageMap(), "MAINPAGE");
+    ASSERT_NE(main, 0);
+    ASSERT_FALSE(ReadFrame(-100 - main).exists);
+    UseSettings("[FORMATS]\nSchDefPage=1,I1\n");
+    ASSERT_TRUE(Main().LoadSettings());
+    ui.ExpectModal("NvoInpBG", [](QWidget*) {
+        NvoInpBG& box = FormInstance<NvoInpBG>();
+        box.InpText()->SetText("framed");
+        box.InpOK()->Press();
+    });
+    Main().M_PageNew_Click();
+    const int32_t page = OM_FindName(DB_PageMap(), "FRAMED");
+    ASSERT_NE(page, 0);
+    EXPECT_EQ(g_CurPage, page);
+    const FrameRead frame = ReadFrame(-100 - page);
+    ASSERT_TRUE(frame.exists);
+    ASSERT_EQ(frame.points.size(), 5u);
+    EXPECT_EQ(frame.points[2], std::make_pair(13970000, 10795000));
+    EXPECT_TRUE(g_FrameValid);
+    EXPECT_EQ(ui.pending(), 0u);
 }
 
 }  // namespace

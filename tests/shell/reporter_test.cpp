@@ -70,10 +70,12 @@ TEST_F(Reporter, TextAndIconOfSampleCodes)
         EXPECT_EQ(shown.style & mb::IconMask, c.icon) << c.code;
         EXPECT_EQ(shown.style & mb::ButtonsMask, mb::OkOnly) << c.code;
         EXPECT_EQ(shown.style & mb::SystemModal, mb::SystemModal) << c.code;
-        EXPECT_EQ(shown.caption, "Norvo32 - Schematic Capture ()") << c.code;
+        EXPECT_EQ(shown.caption, "Norvo32 - Schematic Capture") << c.code;
     }
 }
 
+// The caption names the prompt of the mode or command when one is set;
+// without one it holds no empty parentheses.
 TEST_F(Reporter, CaptionNamesTheTitleAndThePrompt)
 {
     EnvGuard env;
@@ -99,7 +101,7 @@ TEST_F(Reporter, LocalisedTexts)
     g_Prompt = "";
     const Shown exists = Report(ui, 4, "U12");
     EXPECT_EQ(exists.text, "Komponente: U12 existiert bereits");
-    EXPECT_EQ(exists.caption, "Norvo32 - Schaltplaneingabe ()");
+    EXPECT_EQ(exists.caption, "Norvo32 - Schaltplaneingabe");
     EXPECT_EQ(Report(ui, 999, "").text, "Unbekannter Fehler");
     EXPECT_EQ(Report(ui, 1000, "").text,
               "Die Platzierung kann nicht abgeschlossen werden\r\nSeitengr\xF6\xDF" "e und Platzierungsmuster pr\xFC" "fen.");
