@@ -1,12 +1,17 @@
 #include "tests/host/host_fixture.h"
 
+#include "editor/shell/controls.h"
+#include "editor/shell/forms.h"
 #include "editor/shell/menus.h"
+#include "editor/shell/nvoinpbg.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/textnum.h"
 #include "editor/view/canvas.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/winsys/nested_runs.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -17,6 +22,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -149,6 +155,87 @@ void ClickPage(SCHMAIN& main, double stepsX, double stepsY)
     EXPECT_TRUE(main.ViewPicture->rect().contains(p)) << p.x() << "," << p.y();
     QTest::mouseMove(main.ViewPicture, p);
     QTest::mouseClick(main.ViewPicture, Qt::LeftButton, {}, p);
+}
+
+void ChoosePage(SCHMAIN& main, const std::string& page)
+{
+    for (int i = 0; i < main.F_Pages->ListCount(); ++i)
+        if (main.F_Pages->List(i) == page) {
+            main.F_Pages->SetListIndex(i);
+            return;
+        }
+    ADD_FAILURE() << "no page " << page << " in the page list";
+}
+
+void WhenShown(std::function<bool()> shown, std::function<void()> act)
+{
+    // A timer that looks at each turn of the loop, so that the user's steps
+    // before the window (a pointer move, say) run on meanwhile.
+    auto* poll = new QTimer(qApp);
+    auto deadline = std::make_shared<QDeadlineTimer>(60000);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, deadline, shown = std::move(shown), act = std::move(act)] {
+        if (shown()) {
+            poll->stop();
+            poll->deleteLater();
+            act();
+        } else if (deadline->hasExpired()) {
+            poll->stop();
+            poll->deleteLater();
+            ADD_FAILURE() << "the window the step waits for did not show";
+        }
+    });
+    poll->start(5);
+}
+
+void Answer(QMessageBox::StandardButton button, BoxSeen* seen)
+{
+    WhenShown([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
+              [button, seen] {
+                  auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                  if (seen) *seen = {box->text().toStdString(), box->windowTitle().toStdString()};
+                  QAbstractButton* answer = box->button(button);
+                  ASSERT_TRUE(answer) << box->text().toStdString();
+                  answer->click();
+              });
+}
+
+void Type(const std::string& text)
+{
+    WhenShown([] { return FormInstance<NvoInpBG>().Visible(); },
+              [text] {
+                  NvoInpBG& input = FormInstance<NvoInpBG>();
+                  input.InpText()->SetText(text);
+                  input.InpOK()->click();
+              });
+}
+
+void ChoosePopupItem(MenuItem* item)
+{
+    WhenShown([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr; },
+              [item] {
+                  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                  const QRect place = menu->actionGeometry(item->Action());
+                  ASSERT_FALSE(place.isEmpty()) << item->Caption() << " is not in the popup menu";
+                  QTest::mouseMove(menu, place.center());
+                  QTest::mouseClick(menu, Qt::LeftButton, {}, place.center());
+              });
+}
+
+std::vector<std::string> PagesInDatabase()
+{
+    std::vector<std::string> names;
+    const int32_t map = DB_PageMap();
+    int32_t position = OM_GetFirst(map);
+    for (int32_t page; (page = OM_SearchMask(map, &position, 0, 0)) > 0;)
+        names.push_back(PtrToStr(O_GetName(OM_Object(map, page))));
+    return names;
+}
+
+std::vector<std::string> PageList(SCHMAIN& main)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < main.F_Pages->ListCount(); ++i) names.push_back(main.F_Pages->List(i));
+    return names;
 }
 
 }  // namespace palvane_test

@@ -7,6 +7,7 @@
 
 #include "host/host_run.h"
 
+#include <QMessageBox>
 #include <QPoint>
 #include <QString>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class MenuItem;
 class SCHMAIN;
@@ -62,5 +64,28 @@ void SetOption(SCHMAIN& main, int option, bool on);
 QPoint PixelOf(SCHMAIN& main, int32_t x, int32_t y);
 // A left click on the page at a database point (0.1 inch steps).
 void ClickPage(SCHMAIN& main, double stepsX, double stepsY);
+// Chooses `page` in the page list.
+void ChoosePage(SCHMAIN& main, const std::string& page);
+
+// For a window that the user's next steps open and wait in: does `act` at
+// the first turn of the event loop at which `shown` holds (a failure after
+// a minute without it).
+void WhenShown(std::function<bool()> shown, std::function<void()> act);
+// Answers the next message box or question with `button`; its text and
+// caption go to `seen` when given.
+struct BoxSeen {
+    std::string text;
+    std::string caption;
+};
+void Answer(QMessageBox::StandardButton button, BoxSeen* seen = nullptr);
+// Types `text` into the next input box and presses its OK.
+void Type(const std::string& text);
+// Clicks `item` in the next popup menu.
+void ChoosePopupItem(MenuItem* item);
+
+// The names of the current level's pages: in the database (by id) and in
+// the window's page list.
+std::vector<std::string> PagesInDatabase();
+std::vector<std::string> PageList(SCHMAIN& main);
 
 }  // namespace palvane_test

@@ -19,15 +19,11 @@
 #include "platform/kernel/records.h"
 #include "tests/support/screenshot.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace palvane_test {
 namespace {
@@ -36,22 +32,6 @@ std::string NameIn(int32_t map, int32_t id)
 {
     const int32_t object = OM_Object(map, id);
     return object ? PtrToStr(O_GetName(object)) : std::string();
-}
-
-std::vector<std::string> PagesInDatabase()
-{
-    std::vector<std::string> names;
-    const int32_t map = DB_PageMap();
-    int32_t position = OM_GetFirst(map);
-    for (int32_t page; (page = OM_SearchMask(map, &position, 0, 0)) > 0;) names.push_back(NameIn(map, page));
-    return names;
-}
-
-std::vector<std::string> PageList(SCHMAIN& main)
-{
-    std::vector<std::string> names;
-    for (int i = 0; i < main.F_Pages->ListCount(); ++i) names.push_back(main.F_Pages->List(i));
-    return names;
 }
 
 // The window shows what the database holds: the current page in the
@@ -113,28 +93,6 @@ TEST_F(Hub, GoingDownAndUpTheHierarchyShowsTheLevelEntered)
     EXPECT_EQ(Errors(), "");
     // The reload went to the suite each time, and came back to the editor.
     EXPECT_EQ(out, "PALVANE\tAll,UP\nPALVANE\tAll,UP\nPALVANE\tSHUTDOWN\n");
-}
-
-// Answers the next question box with `button`, and the next input box
-// with `text`, once each shows.
-void Answer(QMessageBox::StandardButton button)
-{
-    QTimer::singleShot(0, qApp, [button] {
-        RunUntil([] { return QApplication::activeModalWidget() != nullptr; });
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(box);
-        box->button(button)->click();
-    });
-}
-
-void Type(const std::string& text)
-{
-    QTimer::singleShot(0, qApp, [text] {
-        NvoInpBG& input = FormInstance<NvoInpBG>();
-        RunUntil([&] { return input.Visible(); });
-        input.InpText()->SetText(text);
-        input.InpOK()->click();
-    });
 }
 
 TEST_F(Hub, ABackupLoadShowsThePageOfTheBackup)
