@@ -272,9 +272,13 @@ void Journal::Break() noexcept
     if (g_journal == this) g_journal = nullptr;
 }
 
-void Journal::Add(const Entry& entry)
+void Journal::Add(const Entry& entry) noexcept
 {
-    entries_.push_back(entry);
+    try {
+        entries_.push_back(entry);
+    } catch (...) {
+        Break();
+    }
 }
 
 void Journal::Touch(Object& object) noexcept
@@ -307,56 +311,32 @@ void Journal::Status(Object& object) noexcept
 
 void Journal::Placed(ObjectMap& map, int32_t key) noexcept
 {
-    try {
-        Add(Entry{Entry::Type::Placed, {}, key, &map, nullptr});
-    } catch (...) {
-        Break();
-    }
+    Add(Entry{Entry::Type::Placed, {}, key, &map, nullptr});
 }
 
 void Journal::Unlinking(ObjectMap& map, int32_t key, Object& member) noexcept
 {
-    try {
-        Add(Entry{Entry::Type::Unlinked, {}, key, &map, &member});
-    } catch (...) {
-        Break();
-    }
+    Add(Entry{Entry::Type::Unlinked, {}, key, &map, &member});
 }
 
 void Journal::IdChanging(IdSpace& ids, int32_t id) noexcept
 {
-    try {
-        Add(Entry{Entry::Type::Id, ids.StateOf(id), id, &ids, nullptr});
-    } catch (...) {
-        Break();
-    }
+    Add(Entry{Entry::Type::Id, ids.StateOf(id), id, &ids, nullptr});
 }
 
 void Journal::Inserted(ObjectArray& array, int32_t index) noexcept
 {
-    try {
-        Add(Entry{Entry::Type::Inserted, {}, index, &array, nullptr});
-    } catch (...) {
-        Break();
-    }
+    Add(Entry{Entry::Type::Inserted, {}, index, &array, nullptr});
 }
 
 void Journal::Detaching(ObjectArray& array, int32_t index, Object& element) noexcept
 {
-    try {
-        Add(Entry{Entry::Type::Detached, {}, index, &array, &element});
-    } catch (...) {
-        Break();
-    }
+    Add(Entry{Entry::Type::Detached, {}, index, &array, &element});
 }
 
 void Journal::Floating(Object& object, bool added) noexcept
 {
-    try {
-        Add(Entry{added ? Entry::Type::FloatingAdded : Entry::Type::FloatingTaken, {}, 0, nullptr, &object});
-    } catch (...) {
-        Break();
-    }
+    Add(Entry{added ? Entry::Type::FloatingAdded : Entry::Type::FloatingTaken, {}, 0, nullptr, &object});
 }
 
 void Journal::Erasing(Object& member) noexcept

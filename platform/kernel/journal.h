@@ -118,7 +118,8 @@ private:
     // The first changes of an object seen: its status, its values.
     static constexpr uint8_t kStatusSeen = 1, kValuesSeen = 2;
 
-    void Add(const Entry& entry);
+    // Records an entry; when memory runs out the journal breaks.
+    void Add(const Entry& entry) noexcept;
     // Records failed: the journal stops recording.
     void Break() noexcept;
     // Takes a kept object back (its handles answer again); null when the
