@@ -7,8 +7,11 @@
 // half-way leaves nothing behind. Both cost what the edit changed, whatever
 // the size of the design; a group whose edit changes nothing costs the
 // start of an empty journal.
-// Groups nest: only the outermost one records and puts back, and an inner
-// group that ends unkept makes the outermost one put the design back too.
+// Groups nest: the outermost one starts the journal, an inner one marks its
+// place in it. An inner group ended unkept puts back what changed since its
+// mark and the enclosing group goes on; one that ends with a step failed
+// (keep 2) also passes the failure to the enclosing group, so that an edit
+// finished as a whole goes back as a whole.
 #include "platform/kernel/database.h"
 #include "platform/kernel/image_store.h"
 #include "platform/kernel/journal.h"
@@ -16,6 +19,7 @@
 #include "platform/kernel/testing.h"
 
 #include <memory>
+#include <vector>
 
 using namespace kernel;
 using namespace kernel::image;
@@ -24,8 +28,13 @@ namespace {
 
 struct ChangeGroup {
     int32_t depth = 0;
-    bool spoiled = false;                      // an inner group ended unkept
-    bool stepFailed = false;                   // a step that changes the design failed
+    // One per group open, outermost first: whether a step that changes the
+    // design failed in it, and for inner groups their mark in the journal.
+    struct Open {
+        bool stepFailed = false;
+        Journal::Mark mark;
+    };
+    std::vector<Open> open;
     bool journalFailed = false;                // the journal could not be started
     bool replaced = false;                     // the design was replaced or closed in the group
     const Database* design = nullptr;          // the design the journal is of
@@ -65,7 +74,8 @@ void BeforeDesignReplaced() noexcept
 
 void MarkChangeStepFailed() noexcept
 {
-    OpenGroup().stepFailed = true;
+    ChangeGroup& g = OpenGroup();
+    if (!g.open.empty()) g.open.back().stepFailed = true;
 }
 
 }  // namespace kernel
@@ -77,6 +87,9 @@ int32_t DB_BeginChange() noexcept
     return Run(0, [&]() -> int32_t {
         ChangeGroup& g = OpenGroup();
         if (g.depth > 0) {
+            ChangeGroup::Open inner;
+            if (g.journal) inner.mark = g.journal->Open();
+            g.open.push_back(std::move(inner));
             ++g.depth;
             return 1;
         }
@@ -86,8 +99,7 @@ int32_t DB_BeginChange() noexcept
         g.journalFailed = false;
         g.replaced = false;
         g.design = db;
-        g.spoiled = false;
-        g.stepFailed = false;
+        g.open.assign(1, ChangeGroup::Open{});
         g.depth = 1;
         SetGuardWatch(kWatchChangeGroup, true);
         try {
@@ -107,9 +119,27 @@ int32_t DB_EndChange(int32_t keep) noexcept
     return Run(0, [&]() -> int32_t {
         ChangeGroup& g = OpenGroup();
         if (g.depth == 0) Fail("no change has begun");
+        ChangeGroup::Open ending = std::move(g.open.back());
+        g.open.pop_back();
         // 2: kept unless a step that changes the design failed in the group.
-        if (keep == 0 || (keep == 2 && g.stepFailed)) g.spoiled = true;
-        if (--g.depth > 0) return 1;
+        const bool kept = keep == 1 || (keep == 2 && !ending.stepFailed);
+        if (--g.depth > 0) {
+            if (kept) {
+                if (g.journal) g.journal->Close(ending.mark);
+                return 1;
+            }
+            // A failure that ended a group finished as a whole is the
+            // enclosing group's failure too.
+            if (keep == 2) g.open.back().stepFailed = true;
+            if (g.replaced || Db() != g.design || !g.design)
+                Fail("cannot put the design back: another design was opened");
+            if (g.journalFailed || !g.journal || !g.journal->Complete())
+                Fail("cannot put the design back: its changes could not be recorded (out of memory)");
+            const bool changed = g.journal->ChangedSince(ending.mark);
+            g.journal->PutBackTo(ending.mark);
+            if (!changed) return ending.stepFailed ? 5 : 2;
+            return ending.stepFailed ? 3 : 4;
+        }
         SetGuardWatch(kWatchChangeGroup, false);
         // The recording ends here; the journal goes when this call returns.
         g_journal = nullptr;
@@ -120,19 +150,21 @@ int32_t DB_EndChange(int32_t keep) noexcept
         g.design = nullptr;
         g.journalFailed = false;
         g.replaced = false;
-        const bool stepFailed = g.stepFailed;
-        g.stepFailed = false;
-        if (!g.spoiled) return 1;
-        g.spoiled = false;
+        if (kept) return 1;
         // Another design was opened meanwhile: there is nothing to put back.
         if (replaced || Db() != design || !design) Fail("cannot put the design back: another design was opened");
         if (journalFailed || !journal || !journal->Complete())
             Fail("cannot put the design back: its changes could not be recorded (out of memory)");
         const bool changed = journal->Changed();
         journal->PutBack();
-        if (!changed) return stepFailed ? 5 : 2;
-        return stepFailed ? 3 : 4;
+        if (!changed) return ending.stepFailed ? 5 : 2;
+        return ending.stepFailed ? 3 : 4;
     });
+}
+
+int32_t DB_ChangeDepth() noexcept
+{
+    return OpenGroup().depth;
 }
 
 uint64_t KT_ChangeJournalBytes() noexcept

@@ -253,9 +253,10 @@ void InjectFault(const char* function);
 bool CallRefused(const char* function) noexcept;
 void SetFaultTarget(const char* name);
 
-// True for the exports that change the design: they make, change, rename,
-// move, add or delete objects. Marks (the Mask calls), the page's view,
-// drawing and reads are no changes of the design. `name` is a bare export
+// True for the exports that change what the design holds: they make,
+// change, rename, move, add or delete objects, set marks (the FAMILY_Mask
+// calls), switch the current level or page, reserve a free id or store the
+// page's view. Drawing and reads are no changes. `name` is a bare export
 // name.
 bool ChangesDesign(std::string_view name) noexcept;
 // True while a change group is open.
@@ -267,8 +268,10 @@ inline bool ChangeGroupOpen() noexcept
 // journal of the old design goes with it (change_groups.cpp).
 void BeforeDesignReplaced() noexcept;
 // Notes that the export of the compiler's signature `function` failed inside
-// an open change group, when it is one that changes the design.
-void NoteFailedStep(const char* function) noexcept;
+// an open change group, when it is one that changes the design: `refused`
+// when the test hook refused it or a defect ended it, otherwise it answered
+// its failure result.
+void NoteFailedStep(const char* function, bool refused = false) noexcept;
 // Marks the open change group as holding a failed step (change_groups.cpp).
 void MarkChangeStepFailed() noexcept;
 
@@ -282,7 +285,7 @@ R Guard(R failure, F&& body, std::source_location where = std::source_location::
             if (FaultArmed()) {
                 InjectFault(where.function_name());
                 if (CallRefused(where.function_name())) {
-                    if (ChangeGroupOpen()) NoteFailedStep(where.function_name());
+                    if (ChangeGroupOpen()) NoteFailedStep(where.function_name(), true);
                     return failure;
                 }
             }
@@ -300,6 +303,7 @@ R Guard(R failure, F&& body, std::source_location where = std::source_location::
     } catch (...) {
         ReportUnexpected(where.function_name(), "unknown exception");
     }
+    if (ChangeGroupOpen()) NoteFailedStep(where.function_name(), true);
     return failure;
 }
 

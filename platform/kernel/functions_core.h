@@ -32,6 +32,7 @@
     /* Change groups: an edit made whole or undone */                                             \
     X(int32_t, DB_BeginChange, (), ())                                                             \
     X(int32_t, DB_EndChange, (int32_t keep), (keep))                                               \
+    X(int32_t, DB_ChangeDepth, (), ())                                                             \
     /* Maps of the current level and of the design */                                             \
     X(int32_t, DB_PageMap, (), ())                                                                 \
     X(int32_t, DB_HierarchyMap, (), ())                                                            \

@@ -228,10 +228,38 @@ void JournalFloating(Object& object, bool added) noexcept
 
 // ---- Journal ----------------------------------------------------------------------
 
-Journal::Journal(Database& design)
-    : db_(design), name_(design.design.name), status_(design.design.status), curLevel_(design.curLevel)
+Journal::Journal(Database& design) : db_(design), start_(MarkHere()) {}
+
+Journal::Mark Journal::MarkHere() const
 {
-    std::memcpy(textSizes_, design.textSizes, sizeof textSizes_);
+    Mark mark;
+    mark.entries = entries_.size();
+    mark.copies = copies_.size();
+    mark.epoch = epoch_;
+    mark.name = db_.design.name;
+    mark.status = db_.design.status;
+    mark.curLevel = db_.curLevel;
+    std::memcpy(mark.textSizes, db_.textSizes, sizeof mark.textSizes);
+    return mark;
+}
+
+Journal::Mark Journal::Open()
+{
+    Mark mark = MarkHere();
+    epoch_ = ++lastEpoch_;
+    return mark;
+}
+
+void Journal::Close(const Mark& mark)
+{
+    epoch_ = mark.epoch;
+}
+
+uint8_t& Journal::SeenNow(const Object& object)
+{
+    Seen& seen = seen_[&object];
+    if (seen.epoch != epoch_) seen = Seen{0, epoch_};
+    return seen.flags;
 }
 
 Journal::~Journal()
@@ -285,7 +313,7 @@ void Journal::Touch(Object& object) noexcept
 {
     try {
         if (!Records(object)) return;
-        uint8_t& seen = seen_[&object];
+        uint8_t& seen = SeenNow(object);
         if (seen & kValuesSeen) return;
         copies_.push_back(Copy(object));
         seen |= kValuesSeen;
@@ -299,7 +327,7 @@ void Journal::Status(Object& object) noexcept
 {
     try {
         if (!Records(object)) return;
-        uint8_t& seen = seen_[&object];
+        uint8_t& seen = SeenNow(object);
         // A copy of the values holds the status too.
         if (seen & (kStatusSeen | kValuesSeen)) return;
         Add(Entry{Entry::Type::Status, {}, object.status, nullptr, &object});
@@ -460,26 +488,31 @@ void Journal::Undo(const Entry& e)
     }
 }
 
-void Journal::PutBack()
+void Journal::PutBackTo(const Mark& mark)
 {
-    for (auto e = entries_.rbegin(); e != entries_.rend(); ++e) Undo(*e);
-    entries_.clear();
-    copies_.clear();
-    seen_.clear();
+    while (entries_.size() > mark.entries) {
+        Undo(entries_.back());
+        entries_.pop_back();
+    }
+    copies_.resize(mark.copies);
+    // The objects seen in the groups put back are copied again when they
+    // change next: their epochs are not handed out again.
+    epoch_ = mark.epoch;
+    if (mark.entries == 0) seen_.clear();
     Database& db = db_;
-    const bool levelChanged = db.curLevel != curLevel_;
-    const bool sizesChanged = std::memcmp(db.textSizes, textSizes_, sizeof textSizes_) != 0;
-    db.design.name = name_;
-    db.design.status = status_;
-    db.curLevel = curLevel_;
-    std::memcpy(db.textSizes, textSizes_, sizeof textSizes_);
+    const bool levelChanged = db.curLevel != mark.curLevel;
+    const bool sizesChanged = std::memcmp(db.textSizes, mark.textSizes, sizeof mark.textSizes) != 0;
+    db.design.name = mark.name;
+    db.design.status = mark.status;
+    db.curLevel = mark.curLevel;
+    std::memcpy(db.textSizes, mark.textSizes, sizeof mark.textSizes);
     if (levelChanged || sizesChanged) db.geometryEpoch = NextGeometryEpoch();
 }
 
-bool Journal::Changed() const
+bool Journal::ChangedSince(const Mark& mark) const
 {
-    if (db_.design.name != name_ || db_.design.status != status_ || db_.curLevel != curLevel_ ||
-        std::memcmp(db_.textSizes, textSizes_, sizeof textSizes_) != 0)
+    if (db_.design.name != mark.name || db_.design.status != mark.status || db_.curLevel != mark.curLevel ||
+        std::memcmp(db_.textSizes, mark.textSizes, sizeof mark.textSizes) != 0)
         return true;
     // The first state of each key of a map, each id, each array and each
     // status: compared with what they hold now.
@@ -487,7 +520,9 @@ bool Journal::Changed() const
     std::map<std::pair<const void*, int32_t>, IdSpace::State> ids;
     std::map<const ObjectArray*, std::vector<Object*>> arrays;
     std::unordered_map<const Object*, int32_t> statuses;
-    for (const Entry& e : entries_) {
+    const auto first = entries_.begin() + static_cast<std::ptrdiff_t>(mark.entries);
+    for (auto at = first; at != entries_.end(); ++at) {
+        const Entry& e = *at;
         switch (e.type) {
         case Entry::Type::Placed: keys.try_emplace({e.where, e.number}, nullptr); break;
         case Entry::Type::Unlinked: keys.try_emplace({e.where, e.number}, e.object); break;
@@ -522,7 +557,7 @@ bool Journal::Changed() const
     for (const auto& [at, first] : ids)
         if (static_cast<const IdSpace*>(at.first)->StateOf(at.second) != first) return true;
     // Each array as it was: its changes undone on a list of its elements.
-    for (auto e = entries_.rbegin(); e != entries_.rend(); ++e) {
+    for (auto e = entries_.rbegin(); e != std::make_reverse_iterator(first); ++e) {
         if (e->type != Entry::Type::Inserted && e->type != Entry::Type::Detached) continue;
         std::vector<Object*>& list = arrays[static_cast<const ObjectArray*>(e->where)];
         const auto at = static_cast<size_t>(e->number - 1);
@@ -545,7 +580,7 @@ size_t Journal::Bytes() const
     size_t bytes = sizeof *this + entries_.capacity() * sizeof(Entry) + copies_.capacity() * sizeof(std::string);
     for (const std::string& c : copies_) bytes += c.capacity();
     // A hash node with its bucket, about.
-    bytes += seen_.size() * 40 + held_.size() * 48 + deletedOrder_.capacity() * sizeof(Object*);
+    bytes += seen_.size() * 48 + held_.size() * 48 + deletedOrder_.capacity() * sizeof(Object*);
     return bytes;
 }
 

@@ -81,14 +81,37 @@ public:
     // incomplete and cannot put the design back.
     bool Complete() const { return !broken_; }
 
+    // ---- Marks (a nested group) ---------------------------------------------------
+    // A place in the journal that a nested group can be put back to, with
+    // the design's own values there.
+    struct Mark {
+        size_t entries = 0;
+        size_t copies = 0;
+        uint32_t epoch = 0;  // the epoch of the group around the nested one
+        std::string name;
+        int32_t status = 0;
+        int32_t curLevel = 0;
+        int32_t textSizes[sizeof(Database::textSizes) / sizeof(int32_t)] = {};
+    };
+    // Opens a nested group: from here on an object's first change in the
+    // group is copied again, so that the group can be put back alone.
+    Mark Open();
+    // The nested group opened at `mark` is kept: its changes become the
+    // enclosing group's.
+    void Close(const Mark& mark);
+
     // ---- Ending ---------------------------------------------------------------
-    // True when the design differs from what it was when the journal
-    // started (an edit that changed things and changed them back differs in
-    // nothing).
-    bool Changed() const;
+    // True when the design differs from what it was at `mark` (when the
+    // journal started, without one). An edit that changed things and changed
+    // them back differs in nothing.
+    bool Changed() const { return ChangedSince(start_); }
+    bool ChangedSince(const Mark& mark) const;
     // Undoes the journal, newest first: the design is as it was when the
     // journal started. g_journal must not be this journal any more.
-    void PutBack();
+    void PutBack() { PutBackTo(start_); }
+    // Undoes the journal back to `mark` (a nested group put back alone);
+    // the journal records on as it did before that group opened.
+    void PutBackTo(const Mark& mark);
     // About what the journal occupies, in bytes.
     size_t Bytes() const;
 
@@ -115,8 +138,18 @@ private:
         std::unique_ptr<Object> object;
         bool deleted = false;  // deleted by the edit: its handles are held
     };
-    // The first changes of an object seen: its status, its values.
+    // The first changes of an object seen in the group of `epoch`: its
+    // status, its values. A nested group has an epoch of its own, so an
+    // object it changes is copied again.
     static constexpr uint8_t kStatusSeen = 1, kValuesSeen = 2;
+    struct Seen {
+        uint8_t flags = 0;
+        uint32_t epoch = 0;
+    };
+    // The flags of `object` in the current epoch (cleared when it was last
+    // seen in another one).
+    uint8_t& SeenNow(const Object& object);
+    Mark MarkHere() const;
 
     // Records an entry; when memory runs out the journal breaks.
     void Add(const Entry& entry) noexcept;
@@ -137,15 +170,14 @@ private:
     bool broken_ = false;
     std::vector<Entry> entries_;
     std::vector<std::string> copies_;
-    std::unordered_map<const Object*, uint8_t> seen_;
+    std::unordered_map<const Object*, Seen> seen_;
+    uint32_t epoch_ = 0;      // the epoch of the innermost open group
+    uint32_t lastEpoch_ = 0;  // the last epoch handed out
     std::unordered_map<Object*, Held> held_;
     std::vector<Object*> deletedOrder_;  // kept deleted objects, in the order deleted
 
     // The design's own values when the journal started.
-    std::string name_;
-    int32_t status_ = 0;
-    int32_t curLevel_ = 0;
-    int32_t textSizes_[sizeof(Database::textSizes) / sizeof(int32_t)] = {};
+    Mark start_;
 };
 
 }  // namespace kernel

@@ -16,8 +16,10 @@
 // n = 0 or an empty name switches the hook off. One export at a time: a new
 // call replaces the previous one. The name "*" stands for every export: the
 // n-th kernel call of any kind from here is refused; the name "+" for every
-// export that changes the design (makes, changes, renames, moves, adds or
-// deletes objects; marks, views and reads are not counted).
+// export that changes what the design holds (makes, changes, renames,
+// moves, adds or deletes objects, sets marks, switches the current level or
+// page, reserves a free id, stores a page's view; reads and drawing are not
+// counted).
 PLATFORM_EXPORT void KT_FailCall(const char* name, int32_t n, int32_t times = 1) noexcept;
 
 // The calls of the armed export ("*": of every export) counted since the

@@ -113,16 +113,20 @@ TEST_F(ChangeGroups, FinishingKeepsUnlessAStepFailed)
     EXPECT_EQ(KT_DesignDigest(), withB);
 }
 
-TEST_F(ChangeGroups, GroupsNestAndAnInnerUndoUndoesTheWhole)
+TEST_F(ChangeGroups, GroupsNestAndAnInnerUndoUndoesItsOwnPart)
 {
     const uint64_t before = KT_DesignDigest();
     ASSERT_EQ(DB_BeginChange(), 1);
     ASSERT_EQ(N_CreateNet(0, 1, "B"), 2);
+    const uint64_t withB = KT_DesignDigest();
     ASSERT_EQ(DB_BeginChange(), 1);
     ASSERT_EQ(N_CreateNet(0, 1, "C"), 3);
-    EXPECT_EQ(DB_EndChange(0), 1);  // inner: counted down only
-    EXPECT_EQ(OM_FindName(DB_NetMap(), "C"), 3);
-    EXPECT_EQ(DB_EndChange(1), 4);  // the outer group is spoiled: put back
+    EXPECT_EQ(DB_EndChange(0), 4);  // inner: what it made goes
+    EXPECT_EQ(OM_FindName(DB_NetMap(), "C"), 0);
+    EXPECT_EQ(KT_DesignDigest(), withB);
+    // The id the inner group took is free again.
+    ASSERT_EQ(N_CreateNet(0, 1, "D"), 3);
+    EXPECT_EQ(DB_EndChange(0), 4);
     EXPECT_EQ(KT_DesignDigest(), before);
 }
 

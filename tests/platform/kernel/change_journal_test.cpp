@@ -617,46 +617,95 @@ TEST_F(ChangeJournal, DeletedObjectsComeBackWithTheirHandles)
     EXPECT_EQ(L_GetSchCompId(1, 1), 0);
 }
 
-TEST_F(ChangeJournal, NestedGroupsAndRefusedStepsPutBackTheWhole)
+// An inner group puts back only what changed since it began; a failed step
+// in an inner group finished as a whole fails the enclosing group too.
+TEST_F(ChangeJournal, NestedGroupsPutBackTheirOwnPartAndPassFailuresOn)
 {
     struct Case {
         const char* name;
         int32_t innerKeep, outerKeep;
         bool refuse;  // the second step of the inner group is refused
         int32_t innerResult, outerResult;
-        bool putBack;
+        bool outerStays, innerStays;  // the outer group's move, the inner group's net
     };
     const Case cases[] = {
-        {"inner kept, outer kept", 1, 1, false, 1, 1, false},
-        {"inner undone spoils the outer", 0, 1, false, 1, 4, true},
-        {"outer undone", 1, 0, false, 1, 4, true},
-        {"refused step, finished", 2, 2, true, 1, 3, true},
-        {"refused step, kept anyway", 1, 1, true, 1, 1, false},
+        {"inner kept, outer kept", 1, 1, false, 1, 1, true, true},
+        {"inner undone, outer kept", 0, 1, false, 4, 1, true, false},
+        {"inner undone, outer finished", 0, 2, false, 4, 1, true, false},
+        {"outer undone", 1, 0, false, 1, 4, false, false},
+        {"refused step, inner finished", 2, 2, true, 3, 3, false, false},
+        {"refused step, inner finished, outer kept anyway", 2, 1, true, 3, 1, true, false},
+        {"refused step, inner undone, outer finished", 0, 2, true, 3, 1, true, false},
+        {"refused step, kept anyway", 1, 2, true, 1, 1, true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         BuildDesign();
         const State before = StateNow(true);
         ASSERT_EQ(DB_BeginChange(), 1);
+        EXPECT_EQ(DB_ChangeDepth(), 1);
         ASSERT_EQ(O_ChangePosition(Comp(1), 777, 0), 1);
+        const State moved = StateNow(true);
         ASSERT_EQ(DB_BeginChange(), 1);
+        EXPECT_EQ(DB_ChangeDepth(), 2);
+        // The inner group changes the object the outer one changed too.
+        ASSERT_EQ(O_ChangePosition(Comp(1), 888, 0), 1);
         ASSERT_EQ(N_CreateNet(0, 1, "INNER"), 4);
         if (c.refuse) KT_FailCall("+", 1);
         EXPECT_EQ(OM_Delete(DB_SchCompMap(), 2), c.refuse ? 0 : 1);
         KT_FailCall("", 0);
         EXPECT_EQ(DB_EndChange(c.innerKeep), c.innerResult);
+        EXPECT_EQ(DB_ChangeDepth(), 1);
+        if (c.innerResult != 1) {
+            const State innerGone = StateNow(true);
+            EXPECT_EQ(innerGone.digest, moved.digest);
+            EXPECT_EQ(innerGone.queries, moved.queries);
+        }
         EXPECT_EQ(DB_EndChange(c.outerKeep), c.outerResult) << E_LastError();
+        EXPECT_EQ(DB_ChangeDepth(), 0);
         const State after = StateNow(true);
-        if (c.putBack) {
+        if (!c.outerStays) {
             EXPECT_EQ(after.digest, before.digest);
             EXPECT_EQ(after.queries, before.queries);
-            EXPECT_EQ(OM_FindName(DB_NetMap(), "INNER"), 0);
-        } else {
-            EXPECT_NE(after.digest, before.digest);
-            EXPECT_EQ(OM_FindName(DB_NetMap(), "INNER"), 4);
+        } else if (!c.innerStays) {
+            EXPECT_EQ(after.digest, moved.digest);
+            EXPECT_EQ(after.queries, moved.queries);
         }
+        EXPECT_EQ(OM_FindName(DB_NetMap(), "INNER"), c.innerStays ? 4 : 0);
         DB_DiscardDataBase();
     }
+}
+
+// Marks, page switches and reserved ids refused in a group finished as a
+// whole put it back; a mark call that had nothing to mark is no failure.
+TEST_F(ChangeJournal, RefusedMarksPageSwitchesAndIdsFailTheGroup)
+{
+    const char* refused[] = {"O_Mask", "OM_MaskAll", "DB_SetCurPage", "GetFreeID", "DB_ChangePageDispl"};
+    for (const char* name : refused) {
+        SCOPED_TRACE(name);
+        BuildDesign();
+        const State before = StateNow(true);
+        ASSERT_EQ(DB_BeginChange(), 1);
+        ASSERT_EQ(O_ChangePosition(Comp(1), 777, 0), 1);
+        KT_FailCall(name, 1);
+        if (std::string(name) == "O_Mask") O_Mask(C_Component(1), 1, 1);
+        if (std::string(name) == "OM_MaskAll") OM_MaskAll(DB_NetMap(), 1, 1);
+        if (std::string(name) == "DB_SetCurPage") DB_SetCurPage(DB_CurPage());
+        if (std::string(name) == "GetFreeID") GetFreeID(1);
+        if (std::string(name) == "DB_ChangePageDispl") DB_ChangePageDispl(DB_CurPage(), 0, 0, 0, 0);
+        KT_FailCall("", 0);
+        EXPECT_EQ(DB_EndChange(2), 3);
+        EXPECT_EQ(StateNow(true).digest, before.digest);
+        DB_DiscardDataBase();
+    }
+    BuildDesign();
+    ASSERT_EQ(DB_BeginChange(), 1);
+    ASSERT_EQ(O_ChangePosition(Comp(1), 777, 0), 1);
+    // No component has id 99: nothing marked, 0.
+    const int32_t ids[] = {99};
+    EXPECT_EQ(OM_MaskIds(DB_SchCompMap(), ids, 1, 1, 1), 0);
+    EXPECT_EQ(DB_EndChange(2), 1);
+    DB_DiscardDataBase();
 }
 
 TEST_F(ChangeJournal, ReplacingTheDesignInAGroupDropsItsJournal)
