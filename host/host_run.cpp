@@ -38,6 +38,15 @@ void Deliver(HostState& state, const std::string& aname, const std::string& comm
                      static_cast<int>(result), error);
 }
 
+// Whether a command asks the editor to close ("PALVANE,EX", "All,EX").
+bool IsClose(const std::string& command)
+{
+    const size_t comma = command.find(',');
+    if (comma == std::string::npos) return false;
+    const size_t end = command.find(',', comma + 1);
+    return command.substr(comma + 1, end == std::string::npos ? std::string::npos : end - comma - 1) == "EX";
+}
+
 // Whether a command the editor sent is addressed to the editor itself: to
 // every application ("All") or to "PALVANE" (case as sent).
 bool AddressedToEditor(const std::string& command)
@@ -160,6 +169,14 @@ int RunHost(const HostOptions& options)
             if (state.shutdown) return;
             if (aname.find('\0') != std::string::npos || command.find('\0') != std::string::npos) {
                 std::fprintf(stderr, "norvo32: command \"%s\" refused: it holds a NUL byte\n", command.c_str());
+                return;
+            }
+            // A command that arrives while a dialog or wait of the editor
+            // runs would start inside the action that waits: it runs once
+            // that has ended, in the order read. The close goes at once: it
+            // ends the waits itself.
+            if (winsys::NestedRunDepth() > 0 && !IsClose(command)) {
+                winsys::RunWhenUnwound([&state, aname, command] { Deliver(state, aname, command); });
                 return;
             }
             Deliver(state, aname, command);

@@ -3,7 +3,7 @@
 #include "editor/automation/placement_prefixes.h"
 #include "editor/automation/placement_settings.h"
 #include "editor/interaction/commands.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/binding.h"
 #include "editor/shell/dlgservices.h"

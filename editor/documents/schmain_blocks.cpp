@@ -9,7 +9,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/packaging.h"
 #include "editor/objects/view_values.h"

@@ -22,7 +22,7 @@
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/id_table.h"
 #include "editor/objects/net_removal.h"
 #include "editor/objects/owner_items.h"

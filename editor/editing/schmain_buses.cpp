@@ -5,7 +5,7 @@
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branch_hits.h"
 #include "editor/objects/branch_points.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/branches.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_lookups.h"

@@ -6,7 +6,7 @@
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/libraries.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/dlgservices.h"

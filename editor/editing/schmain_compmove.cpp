@@ -4,7 +4,7 @@
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/schmain.h"

@@ -10,6 +10,7 @@
 #include "editor/objects/view_values.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/dlgservices.h"
+#include "editor/shell/user_action.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/reporter.h"
 #include "editor/shell/schmain.h"
@@ -80,7 +81,10 @@ void WaitForInsertionDialog(SCHMAIN& main, InsertionDialog* dialog)
     if (loaded) dialog->BeginOpening();
     CenterForm(*dialog);
     if (window) window->setEnabled(false);
-    winsys::Ui().ShowAndWait(dialog->Window(), g_InsertDlgOpen);
+    {
+        const ModalWait wait(dialog->Window());
+        winsys::Ui().ShowAndWait(dialog->Window(), g_InsertDlgOpen);
+    }
     // Closed, hidden or left open some other way: that is a cancel.
     dialog->EndUnfinishedOpening();
 }

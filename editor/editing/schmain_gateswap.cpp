@@ -6,7 +6,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/pin_nodes.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/numtext.h"

@@ -7,7 +7,7 @@
 // when one of them would leave the drawing area nothing is changed (a beep
 // and a word in the message line). A delete, copy or move the kernel
 // refuses part of is taken back whole.
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/objects/view_values.h"

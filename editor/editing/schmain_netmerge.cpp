@@ -6,7 +6,7 @@
 #include "editor/interaction/commands.h"
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branch_hits.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_groups.h"
 #include "editor/objects/net_lookups.h"

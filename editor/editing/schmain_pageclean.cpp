@@ -15,7 +15,7 @@
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/schmain.h"
 
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/scope_guard.h"
 #include "editor/shell/textnum.h"
 

@@ -9,7 +9,7 @@
 #include "editor/objects/branches.h"
 #include "editor/objects/comp_picking.h"
 #include "editor/objects/comp_state.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/net_removal.h"

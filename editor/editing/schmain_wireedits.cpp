@@ -19,7 +19,7 @@
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
 
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
 #include "platform/winsys/interaction.h"

@@ -16,7 +16,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
 #include "editor/objects/components.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/hierarchy.h"
 #include "editor/objects/packaging.h"
 #include "editor/shell/appcmd.h"

@@ -3,7 +3,7 @@
 // itself), building the new child sheets and clearing old child levels that
 // nothing uses any more.
 #include "editor/objects/branches.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/hier_files.h"
 #include "editor/objects/hier_tree.h"
 #include "editor/objects/hierarchy.h"

@@ -1,6 +1,6 @@
 #include "editor/objects/net_split.h"
 
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_groups.h"
 #include "editor/objects/net_text.h"

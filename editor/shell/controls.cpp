@@ -29,7 +29,7 @@ bool PassKeyPress(Event<int&>& keyPress, QWidget* target, QKeyEvent* event, bool
     const int typed = winsys::KeyAscii(*event);
     if (typed == 0 || replacing || !keyPress.HasHandlers()) return true;
     int keyAscii = typed;
-    RunEventProcedure([&] { keyPress.Raise(keyAscii); });
+    RunEventProcedure([&] { keyPress.Raise(keyAscii); }, target);
     if (keyAscii == typed) return true;
     DeliverReplacedKey(*event, keyAscii, [&](QKeyEvent* changed) {
         replacing = true;
@@ -68,13 +68,13 @@ void DeliverReplacedKey(const QKeyEvent& key, int keyAscii, const std::function<
     deliver(&changed);
 }
 
-void RaiseMouseEvent(const MouseEvent& handlers, const QMouseEvent& event, QPointF origin)
+void RaiseMouseEvent(const MouseEvent& handlers, const QMouseEvent& event, const QObject* source, QPointF origin)
 {
     const int button =
         event.type() == QEvent::MouseMove ? MouseButtonsCode(event.buttons()) : MouseButtonCode(event.button());
     const int shift = winsys::ShiftState(event.modifiers());
     const QPointF at = event.position() - origin;
-    RunEventProcedure([&] { handlers.Raise(button, shift, at.x(), at.y()); });
+    RunEventProcedure([&] { handlers.Raise(button, shift, at.x(), at.y()); }, source);
 }
 
 bool HasCaption(const QObject* control)
@@ -134,7 +134,7 @@ void SetControlTag(QObject* control, const std::string& tag)
 TextBox::TextBox(QWidget* parent) : QLineEdit(parent)
 {
     connect(this, &QLineEdit::textChanged, this, [this] {
-        if (!settingFromCode_) RunEventProcedure([this] { Change.Raise(); });
+        if (!settingFromCode_) RunEventProcedure([this] { Change.Raise(); }, this);
     });
 }
 
@@ -181,7 +181,7 @@ void TextBox::focusOutEvent(QFocusEvent* event)
 ComboBox::ComboBox(QWidget* parent) : QComboBox(parent)
 {
     connect(this, &QComboBox::activated, this, [this] {
-        if (!leaving_) RunEventProcedure([this] { Click.Raise(); });
+        if (!leaving_) RunEventProcedure([this] { Click.Raise(); }, this);
     });
 }
 
@@ -268,7 +268,7 @@ void ComboBox::focusOutEvent(QFocusEvent* event)
 CheckBox::CheckBox(const std::string& caption, QWidget* parent) : QCheckBox(ToQ(caption), parent)
 {
     connect(this, &QCheckBox::clicked, this, [this] {
-        if (!settingFromCode_) RunEventProcedure([this] { Click.Raise(); });
+        if (!settingFromCode_) RunEventProcedure([this] { Click.Raise(); }, this);
     });
 }
 
@@ -297,7 +297,7 @@ void CheckBox::SetValue(int value)
 CommandButton::CommandButton(const std::string& caption, QWidget* parent) : QPushButton(ToQ(caption), parent)
 {
     setAutoDefault(false);
-    connect(this, &QPushButton::clicked, this, [this] { RunEventProcedure([this] { Click.Raise(); }); });
+    connect(this, &QPushButton::clicked, this, [this] { RunEventProcedure([this] { Click.Raise(); }, this); });
 }
 
 void CommandButton::Press()
@@ -307,7 +307,7 @@ void CommandButton::Press()
 
 void CommandButton::mousePressEvent(QMouseEvent* event)
 {
-    RaiseMouseEvent(MouseDown, *event);
+    RaiseMouseEvent(MouseDown, *event, this);
     QPushButton::mousePressEvent(event);
 }
 
@@ -362,9 +362,9 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent) : QScrollBar(
     // Change comes when the thumb is let go; Scroll while it is dragged.
     setTracking(false);
     connect(this, &QScrollBar::valueChanged, this, [this] {
-        if (!settingFromCode_) RunEventProcedure([this] { Change.Raise(); });
+        if (!settingFromCode_) RunEventProcedure([this] { Change.Raise(); }, this);
     });
-    connect(this, &QScrollBar::sliderMoved, this, [this] { RunEventProcedure([this] { Scroll.Raise(); }); });
+    connect(this, &QScrollBar::sliderMoved, this, [this] { RunEventProcedure([this] { Scroll.Raise(); }, this); });
 }
 
 void ScrollBar::SetValue(int value)
@@ -397,6 +397,6 @@ Panel::Panel(QWidget* parent) : QFrame(parent)
 
 void Panel::mousePressEvent(QMouseEvent* event)
 {
-    RaiseMouseEvent(MouseDown, *event);
+    RaiseMouseEvent(MouseDown, *event, this);
     QFrame::mousePressEvent(event);
 }

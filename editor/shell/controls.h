@@ -39,7 +39,7 @@ using MouseEvent = Event<int, int, double, double>;
 // the button pressed or released (for a move, the buttons held down),
 // Shift from the modifiers, X and Y the position less `origin` (the corner
 // of the control's contents).
-void RaiseMouseEvent(const MouseEvent& handlers, const QMouseEvent& event, QPointF origin = {});
+void RaiseMouseEvent(const MouseEvent& handlers, const QMouseEvent& event, const QObject* source, QPointF origin = {});
 
 // A key procedure gave the typed key another character: when `keyAscii` is
 // one (1..255), `deliver` receives a copy of the key press `key` that types

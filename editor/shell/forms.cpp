@@ -2,6 +2,7 @@
 
 #include "editor/shell/controls.h"
 #include "editor/shell/errors.h"
+#include "editor/shell/user_action.h"
 #include "platform/winsys/interaction.h"
 #include "platform/winsys/keyboard.h"
 #include "platform/winsys/latin1.h"
@@ -102,8 +103,11 @@ protected:
         switch (event->type()) {
         case QEvent::Close: {
             if (watched != window) return false;
-            bool closed = true;
-            RunEventProcedure([&] { closed = form_->Unload(unloadmode::ControlMenu); });
+            // The close box of a window other than the one an action waits
+            // for closes nothing meanwhile.
+            bool closed = !RefusedWhileWaiting(window);
+            if (closed) RunEventProcedure([&] { closed = form_->Unload(unloadmode::ControlMenu); });
+            else winsys::Ui().Beep();
             if (closed)
                 event->accept();
             else
@@ -111,13 +115,13 @@ protected:
             return true;
         }
         case QEvent::Resize:
-            if (watched == form_->ClientArea()) RunEventProcedure([this] { form_->Form_Resize(); });
+            if (watched == form_->ClientArea()) RunWindowProcedure([this] { form_->Form_Resize(); });
             return false;
         case QEvent::WindowStateChange:
             // A minimised window keeps its size; its resize procedure still
             // hears of the change.
             if (watched == window && form_->WindowState() == winstate::Minimized)
-                RunEventProcedure([this] { form_->Form_Resize(); });
+                RunWindowProcedure([this] { form_->Form_Resize(); });
             return false;
         case QEvent::WindowActivate:
             if (watched != window) return false;
@@ -126,7 +130,7 @@ protected:
                 form_->activationHeard_ = false;
                 return false;
             }
-            RunEventProcedure([this] { form_->Form_Activate(); });
+            RunWindowProcedure([this] { form_->Form_Activate(); });
             return false;
         case QEvent::WindowDeactivate:
             if (watched == window) form_->activationHeard_ = false;
@@ -174,16 +178,16 @@ protected:
         int shift = winsys::ShiftState(key->modifiers());
         if (type == QEvent::KeyRelease) {
             if (keyCode == 0 || key->isAutoRepeat()) return false;
-            RunEventProcedure([&] { form->Form_KeyUp(keyCode, shift); });
+            RunEventProcedure([&] { form->Form_KeyUp(keyCode, shift); }, widget);
             return keyCode == 0;
         }
         if (keyCode != 0) {
-            RunEventProcedure([&] { form->Form_KeyDown(keyCode, shift); });
+            RunEventProcedure([&] { form->Form_KeyDown(keyCode, shift); }, widget);
             if (keyCode == 0) {
                 const int typed = form->KeyPressAfterKeyDown ? winsys::KeyAscii(*key) : 0;
                 if (typed != 0) {
                     int keyAscii = typed;
-                    RunEventProcedure([&] { form->Form_KeyPress(keyAscii); });
+                    RunEventProcedure([&] { form->Form_KeyPress(keyAscii); }, widget);
                 }
                 return true;
             }
@@ -191,7 +195,7 @@ protected:
         const int typed = winsys::KeyAscii(*key);
         if (typed == 0) return false;
         int keyAscii = typed;
-        RunEventProcedure([&] { form->Form_KeyPress(keyAscii); });
+        RunEventProcedure([&] { form->Form_KeyPress(keyAscii); }, widget);
         if (keyAscii == typed) return false;
         if (form->Window()) {
             // The control receives the character the procedure chose.
@@ -337,6 +341,7 @@ void Form::ShowModal()
 {
     Load();
     if (!window_) RaiseError(errnum::FormUnloaded);
+    const ModalWait wait(window_.get());
     winsys::Ui().ShowModal(window_.get());
 }
 
@@ -462,7 +467,7 @@ int ScreenMousePointer()
     return g_screenPointer;
 }
 
-void RunEventProcedure(const std::function<void()>& procedure)
+void RunWindowProcedure(const std::function<void()>& procedure)
 {
     try {
         procedure();
@@ -473,6 +478,15 @@ void RunEventProcedure(const std::function<void()>& procedure)
     } catch (...) {
         Report(0, "Unknown error");
     }
+}
+
+void RunEventProcedure(const std::function<void()>& procedure, const QObject* source)
+{
+    if (RefusedWhileWaiting(source)) {
+        winsys::Ui().Beep();
+        return;
+    }
+    RunWindowProcedure([&] { RunAsUserAction(procedure); });
 }
 
 EventErrorReporter SetEventErrorReporter(EventErrorReporter reporter)

@@ -173,10 +173,17 @@ const std::vector<Form*>& Forms();
 void SetScreenMousePointer(int pointer);
 int ScreenMousePointer();
 
-// Runs an event procedure for a window-system event. What escapes it is
-// reported through the event-error reporter, the screen's pointer goes back
-// to the default, and the window stays usable.
-void RunEventProcedure(const std::function<void()>& procedure);
+// Runs the event procedure of a user's input (a click, a key, a menu
+// command, a control's change) as one action of the user: one change group
+// for all it changes (user_action.h). What escapes it is reported through
+// the event-error reporter, the screen's pointer goes back to the default,
+// and the window stays usable. Input on `source` while an action waits for
+// another window starts nothing: the user hears a beep.
+void RunEventProcedure(const std::function<void()>& procedure, const QObject* source = nullptr);
+// Runs the event procedure of a window-system event that is no action of
+// the user (paint, resize, activation), reporting what escapes in the same
+// way, without a change group of its own.
+void RunWindowProcedure(const std::function<void()>& procedure);
 
 // Reports an error that escaped an event procedure: `number` is the runtime
 // error number (0 when the error carried none).

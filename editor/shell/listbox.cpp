@@ -8,7 +8,7 @@ ListBox::ListBox(QWidget* parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::currentRowChanged, this, [this](int) {
-        if (!settingFromCode_) RunEventProcedure([this] { Click.Raise(); });
+        if (!settingFromCode_) RunEventProcedure([this] { Click.Raise(); }, this);
     });
 }
 

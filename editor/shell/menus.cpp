@@ -12,7 +12,7 @@ MenuItem::MenuItem(QAction* action, QMenu* menu) : QObject(action), action_(acti
 {
     if (menu_) {
         // Opening a menu is its Click.
-        connect(menu_, &QMenu::aboutToShow, this, [this] { RunEventProcedure([this] { Click.Raise(); }); });
+        connect(menu_, &QMenu::aboutToShow, this, [this] { RunEventProcedure([this] { Click.Raise(); }, menu_); });
         return;
     }
     connect(action_, &QAction::triggered, this, [this] {
@@ -20,7 +20,7 @@ MenuItem::MenuItem(QAction* action, QMenu* menu) : QObject(action), action_(acti
             const QSignalBlocker block(action_);
             action_->setChecked(checked_);
         }
-        RunEventProcedure([this] { Click.Raise(); });
+        RunEventProcedure([this] { Click.Raise(); }, action_->parent());
     });
 }
 

@@ -4,6 +4,7 @@
 
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/errors.h"
+#include "editor/shell/user_action.h"
 
 #include <algorithm>
 #include <cstring>
@@ -97,7 +98,7 @@ int32_t Palvane_NotifyMe(PalvaneInstance* instance, const char* aname, const cha
     try {
         std::string a = aname ? aname : "";
         std::string c = command ? command : "";
-        instance->link.NotifyMe(a, c);
+        RunAsUserAction([&] { instance->link.NotifyMe(a, c); });
         CopyText({}, errorText, errorSize);
         return 0;
     } catch (const RuntimeError& e) {

@@ -22,10 +22,12 @@ RibbonButton::RibbonButton(QWidget* parent) : QToolButton(parent)
     connect(this, &QToolButton::clicked, this, [this] {
         if (!userChanged_) return;
         userChanged_ = false;
-        RunEventProcedure([this] {
-            if (Value()) ReleaseGroup();
-            Click.Raise(Value());
-        });
+        RunEventProcedure(
+            [this] {
+                if (Value()) ReleaseGroup();
+                Click.Raise(Value());
+            },
+            this);
     });
 }
 
@@ -74,14 +76,14 @@ void RibbonButton::SetToolTipText(const std::string& text)
 void RibbonButton::mouseMoveEvent(QMouseEvent* event)
 {
     QToolButton::mouseMoveEvent(event);
-    RaiseMouseEvent(MouseMove, *event);
+    RaiseMouseEvent(MouseMove, *event, this);
 }
 
 void RibbonButton::mouseReleaseEvent(QMouseEvent* event)
 {
     // The press or release of the click has run its Click first.
     QToolButton::mouseReleaseEvent(event);
-    RaiseMouseEvent(MouseUp, *event);
+    RaiseMouseEvent(MouseUp, *event, this);
 }
 
 PictureClip::PictureClip(QObject* parent) : QObject(parent) {}

@@ -467,6 +467,11 @@ public:
     void FillTextSizeValues();
     // The page list of the settings panel (editor/view/schmain_pages.cpp).
     void FillPageList();
+    // After the design went back: the page and level shown, their names,
+    // the page list, the frame and the view follow the design as it is.
+    void ShowDesignAsPutBack();
+    // Draws the highlight shown again from the design as it is now.
+    void RedrawHighlight();
     // Refreshes the viewport picture when it is shown.
     void RedrawView();
     // Blinks, viewport and placement overlays the paint and BeginCommand call.

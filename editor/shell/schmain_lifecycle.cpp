@@ -1,7 +1,7 @@
 // SCHMAIN's start-up, refusal to close and shut-down.
 #include "editor/automation/placement_symbols.h"
 #include "editor/documents/printing.h"
-#include "editor/objects/design_change.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/errors.h"
@@ -141,13 +141,19 @@ void SCHMAIN::Form_Load()
         g_PrintCopies = 1;
         if (!LoadSettings()) RaiseError(errnum::StartupAbandoned);
         RefreshPlacementSymbols(*this);
-        // An edit whose step the kernel refused leaves the design as it was:
-        // the user is told, and the page is shown again once the edit's
-        // procedure has returned.
-        SetDesignPutBackHandler([this] {
-            F_MsgLine->SetCaption("Not done: the kernel refused a step - the design is as it was");
+        // An action whose step the kernel refused leaves the design as it
+        // was: the editor's page, level and lists follow it, the user is
+        // told, and the page is shown again once the action has returned.
+        SetDesignPutBackHandler([this](PutBackReason why) {
+            ShowDesignAsPutBack();
+            // A close ends the window: nothing to show.
+            if (why == PutBackReason::Closing) return;
+            if (why == PutBackReason::Refused)
+                F_MsgLine->SetCaption("Not done: the kernel refused a step - the design is as it was");
             winsys::RunWhenUnwound([] {
-                if (g_MainForm && g_MainForm->IsLoaded()) g_MainForm->RefreshCanvas();
+                if (!g_MainForm || !g_MainForm->IsLoaded()) return;
+                g_MainForm->RefreshCanvas();
+                g_MainForm->RedrawHighlight();
             });
         });
         g_Cursors[0] = G_SelectCur(1);

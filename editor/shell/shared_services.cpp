@@ -5,6 +5,7 @@
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/textnum.h"
+#include "editor/shell/user_action.h"
 #include "editor/view/canvas.h"
 #include "platform/winsys/nested_runs.h"
 #include "platform/winsys/printer.h"
@@ -102,6 +103,7 @@ void WaitForFlag(bool& flag, const Form* dialog)
         flag = false;
         return;
     }
+    const ModalWait wait(dialog ? dialog->Window() : nullptr);
     winsys::NestedRun run([&flag, dialog] {
         if (dialog) winsys::CancelWindow(dialog->Window());
         flag = false;

@@ -7,7 +7,7 @@
 TextArea::TextArea(QWidget* parent) : QPlainTextEdit(parent)
 {
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!settingFromCode_) RunEventProcedure([this] { Change.Raise(); });
+        if (!settingFromCode_) RunEventProcedure([this] { Change.Raise(); }, this);
     });
 }
 

@@ -84,7 +84,7 @@ void Canvas::Refresh()
 
 void Canvas::RunPendingPaint()
 {
-    RunEventProcedure([this] { Paint.Raise(); });
+    RunWindowProcedure([this] { Paint.Raise(); });
     update();
 }
 
@@ -156,25 +156,25 @@ void Canvas::resizeEvent(QResizeEvent* event)
 {
     QFrame::resizeEvent(event);
     FitImage();
-    RunEventProcedure([this] { Resize.Raise(); });
+    RunWindowProcedure([this] { Resize.Raise(); });
 }
 
 void Canvas::mousePressEvent(QMouseEvent* event)
 {
-    RaiseMouseEvent(MouseDown, *event, QPointF(contentsRect().topLeft()));
+    RaiseMouseEvent(MouseDown, *event, this, QPointF(contentsRect().topLeft()));
 }
 
 void Canvas::mouseMoveEvent(QMouseEvent* event)
 {
-    RaiseMouseEvent(MouseMove, *event, QPointF(contentsRect().topLeft()));
+    RaiseMouseEvent(MouseMove, *event, this, QPointF(contentsRect().topLeft()));
 }
 
 void Canvas::mouseReleaseEvent(QMouseEvent* event)
 {
-    RaiseMouseEvent(MouseUp, *event, QPointF(contentsRect().topLeft()));
+    RaiseMouseEvent(MouseUp, *event, this, QPointF(contentsRect().topLeft()));
 }
 
 void Canvas::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    RaiseMouseEvent(DblClick, *event, QPointF(contentsRect().topLeft()));
+    RaiseMouseEvent(DblClick, *event, this, QPointF(contentsRect().topLeft()));
 }

@@ -2,6 +2,8 @@
 // hierarchy reports of the Database menu.
 #include "editor/shell/schmain.h"
 
+#include "editor/shell/appcmd.h"
+#include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/help.h"
@@ -30,6 +32,32 @@ void SCHMAIN::FillPageList()
         F_Pages->AddItem(PtrToStr(O_GetName(object)));
     }
     if (selected >= 0) F_Pages->SetListIndex(selected);
+}
+
+void SCHMAIN::ShowDesignAsPutBack()
+{
+    const int32_t shownLevel = g_CurHier, shownPage = g_CurPage;
+    int32_t status = 0;
+    SetMainCaption(status);
+    if (status == 0) return;
+    ReadCurrentPage();
+    ReadFrameBox();
+    FillPageList();
+    if (g_CurHier == shownLevel && g_CurPage == shownPage) return;
+    PageRec page{};
+    if (DB_ReadPage(g_CurPage, &page) != 0) {
+        m_ViewOrgX = page.ViewX;
+        m_ViewOrgY = page.ViewY;
+        SetScrollBars(m_ViewOrgX, m_ViewOrgY);
+    }
+    NotifyPageFollowers();
+}
+
+void SCHMAIN::RedrawHighlight()
+{
+    if (m_HighlightMF == 0) return;
+    int32_t kind = m_HighlightKind;
+    HighlightComp(kind);
 }
 
 void SCHMAIN::RedrawView()

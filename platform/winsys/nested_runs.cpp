@@ -16,6 +16,7 @@ namespace {
 NestedRun* g_innermost = nullptr;
 int g_depth = 0;
 bool g_closeRequested = false;
+int g_runsEndedByClose = 0;
 
 std::deque<std::function<void()>> g_waitingWork;
 bool g_flushPosted = false;
@@ -67,6 +68,11 @@ int NestedRunDepth()
     return g_depth;
 }
 
+int RunsEndedByClose()
+{
+    return g_runsEndedByClose;
+}
+
 void RequestClose()
 {
     g_closeRequested = true;
@@ -76,6 +82,7 @@ void RequestClose()
     for (NestedRun* run = g_innermost; run; run = run->outer_) {
         if (run->cancelled_ || !run->cancel_) continue;
         run->cancelled_ = true;
+        ++g_runsEndedByClose;
         std::function<void()> cancel = run->cancel_;
         cancel();
     }

@@ -38,6 +38,10 @@ private:
 
 // The number of nested runs going now.
 int NestedRunDepth();
+// How many runs close requests have ended so far: a procedure that sees it
+// grow while it ran knows that the application closed under one of its
+// waits.
+int RunsEndedByClose();
 
 // The application is to close: every nested run going now ends as its
 // Cancel would, innermost first, and until ClearCloseRequest every dialog,

@@ -1,0 +1,85 @@
+#include "editor/shell/user_action.h"
+
+#include "editor/shell/design_change.h"
+#include "editor/shell/platform_calls.h"
+#include "platform/winsys/nested_runs.h"
+
+#include <QWidget>
+
+#include <vector>
+
+namespace {
+
+int g_actionDepth = 0;
+// The windows actions wait for, innermost last.
+std::vector<const QWidget*> g_waits;
+
+// The window a user's input on `source` is for: a popup menu counts as the
+// window it opened from.
+const QWidget* InputWindow(const QObject* source)
+{
+    const QObject* object = source;
+    while (object && !object->isWidgetType()) object = object->parent();
+    const QWidget* window = object ? static_cast<const QWidget*>(object)->window() : nullptr;
+    while (window && window->windowType() == Qt::Popup && window->parentWidget())
+        window = window->parentWidget()->window();
+    return window;
+}
+
+// 3: put back after a failed step; 5: a step failed before anything
+// changed; 4: put back.
+constexpr int32_t kPutBackRefused = 3, kRefusedUnchanged = 5, kPutBack = 4;
+
+}  // namespace
+
+void RunAsUserAction(const std::function<void()>& action)
+{
+    struct Depth {
+        Depth() { ++g_actionDepth; }
+        ~Depth() { --g_actionDepth; }
+    } depth;
+    // Without a design there is nothing to keep whole.
+    if (DB_BeginChange() != 1) {
+        action();
+        return;
+    }
+    const bool outermost = DB_ChangeDepth() == 1;
+    const int endedByClose = winsys::RunsEndedByClose();
+    try {
+        action();
+    } catch (...) {
+        const int32_t result = DB_EndChange(0);
+        if (outermost && (result == kPutBack || result == kPutBackRefused)) TellDesignPutBack(PutBackReason::Error);
+        throw;
+    }
+    if (winsys::RunsEndedByClose() != endedByClose) {
+        const int32_t result = DB_EndChange(0);
+        if (outermost && (result == kPutBack || result == kPutBackRefused)) TellDesignPutBack(PutBackReason::Closing);
+        return;
+    }
+    const int32_t result = DB_EndChange(2);
+    if (outermost && (result == kPutBackRefused || result == kRefusedUnchanged))
+        TellDesignPutBack(PutBackReason::Refused);
+}
+
+bool RefusedWhileWaiting(const QObject* source)
+{
+    if (g_waits.empty() || g_actionDepth == 0 || !source) return false;
+    const QWidget* window = InputWindow(source);
+    return window && window != g_waits.back();
+}
+
+bool UserActionRunning()
+{
+    return g_actionDepth > 0;
+}
+
+ModalWait::ModalWait(const QWidget* window)
+{
+    g_waits.push_back(window ? window->window() : nullptr);
+}
+
+ModalWait::~ModalWait()
+{
+    g_waits.pop_back();
+}

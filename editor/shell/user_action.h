@@ -1,0 +1,38 @@
+// Every action a user starts (a menu command, a click or key of a tool, a
+// control's change, a dialog's Accept, a host command) runs as one kernel
+// change group opened where it starts, so that no edit can be left half
+// done by forgetting to open one. Edits that need their own try-and-undo
+// open a DesignChange inside it (design_change.h).
+#pragma once
+
+#include <functional>
+
+class QObject;
+class QWidget;
+
+// Runs `action` as one action of the user. What it changes stays unless a
+// step failed that nothing inside took back: then the design goes back as
+// it was before the action and the editor is told (TellDesignPutBack). An
+// error escaping `action` puts the action back too and goes on to the
+// caller. When the application was asked to close while the action waited
+// (a dialog of it ended by the close), the action goes back as well, so the
+// design written on closing is the one before it.
+void RunAsUserAction(const std::function<void()>& action);
+
+// True when input on `source` is to start nothing now: an action waits for
+// a window (ModalWait) and `source` lies on another one. Input without a
+// known source is never refused.
+bool RefusedWhileWaiting(const QObject* source);
+
+// True while an action runs.
+bool UserActionRunning();
+
+// A window an action waits for, from its showing to its end. While it
+// waits, input on other windows is refused (RefusedWhileWaiting).
+class ModalWait {
+public:
+    explicit ModalWait(const QWidget* window);
+    ~ModalWait();
+    ModalWait(const ModalWait&) = delete;
+    ModalWait& operator=(const ModalWait&) = delete;
+};
