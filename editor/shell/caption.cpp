@@ -34,15 +34,11 @@ int32_t EnsureSymbol(int32_t id, const char* name)
 
 }  // namespace
 
-void SetMainCaption(int32_t& status)
+bool ReadMainCaption()
 {
-    status = DB_DataBase();
-    if (status == 0) {
-        ReportMsg(kNoDatabaseMsg);
-        if (g_MainForm) g_MainForm->ShutDown();
-        return;
-    }
-    g_DbName = PtrToStr(O_GetName(status));
+    const int32_t database = DB_DataBase();
+    if (database == 0) return false;
+    g_DbName = PtrToStr(O_GetName(database));
     g_CurHier = DB_CurHier();
     g_CurHierName = NameInMap(DB_HierarchyMap(), g_CurHier);
     g_CurPage = DB_CurPage();
@@ -51,6 +47,18 @@ void SetMainCaption(int32_t& status)
         g_MainForm->SetCaption(GetMsgText("Norvo32 - Schematics Capture (", "13102") + DisplayText(g_CurPageName) +
                                ")");
     ReadCurrentPage();
+    return true;
+}
+
+void SetMainCaption(int32_t& status)
+{
+    status = DB_DataBase();
+    if (status == 0) {
+        ReportMsg(kNoDatabaseMsg);
+        if (g_MainForm) g_MainForm->ShutDown();
+        return;
+    }
+    ReadMainCaption();
     EnsureSpecialSymbols();
 }
 

@@ -19,6 +19,9 @@ extern int32_t g_AgapMskSymb;
 // symbols. status = the open design's handle; with no design open (0) it
 // reports message 100 and closes the main window.
 void SetMainCaption(int32_t& status);
+// The same reads and caption without making anything: false when no design
+// is open.
+bool ReadMainCaption();
 
 // Makes each special symbol of the current level and page that the kernel
 // does not have; a symbol that cannot be made under its id leaves its

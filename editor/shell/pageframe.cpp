@@ -5,6 +5,7 @@
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/reporter.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -54,7 +55,13 @@ void RebuildFrameBranch()
         }
         corners.push_back(junction);
     }
-    for (const KeptPoint& point : old) AddJunctionToHeap(point.ref);
+    // The chain closes on its first junction: each junction goes once.
+    std::vector<int32_t> released;
+    for (const KeptPoint& point : old) {
+        if (std::find(released.begin(), released.end(), point.ref) != released.end()) continue;
+        released.push_back(point.ref);
+        AddJunctionToHeap(point.ref);
+    }
     OM_Delete(DB_BranchMap(), g_FrameBranch);
     if (B_CreateBranch(g_FrameBranch, kFrameKind, 0) == 0) {
         DropJunctions(corners);

@@ -37,10 +37,7 @@ void SCHMAIN::FillPageList()
 void SCHMAIN::ShowDesignAsPutBack()
 {
     const int32_t shownLevel = g_CurHier, shownPage = g_CurPage;
-    int32_t status = 0;
-    SetMainCaption(status);
-    if (status == 0) return;
-    ReadCurrentPage();
+    if (!ReadMainCaption()) return;
     ReadFrameBox();
     FillPageList();
     if (g_CurHier == shownLevel && g_CurPage == shownPage) return;

@@ -135,12 +135,18 @@ bool ChangesDesign(std::string_view name) noexcept
 void NoteFailedStep(const char* function, bool refused) noexcept
 {
     const std::string_view name = BareName(function ? function : "");
+    // A call the kernel refused or could not finish is a failure whatever
+    // it does, a read too: the edit that made it has no answer to go on.
+    if (refused) {
+        if (!name.starts_with("KT_")) MarkChangeStepFailed();
+        return;
+    }
     if (!ChangesDesign(name)) return;
     // The mark calls that answer how many objects they marked answer 0 when
     // there was nothing to mark: only a refusal or a defect fails them.
     const bool answersCount =
         name.find("_Mask") != std::string_view::npos && name != "O_Mask" && name != "B_MaskRecord" && name != "T_MaskRecord";
-    if (refused || !answersCount) MarkChangeStepFailed();
+    if (!answersCount) MarkChangeStepFailed();
 }
 
 void SetFaultTarget(const char* name)

@@ -1,10 +1,16 @@
 // A sweep over one multi-step edit with each of its kernel steps refused in
 // turn: the edit is counted once, then run again on a fresh copy of its
-// design with step n refused. After each run the edit happened whole or the
-// design is what it was (a digest of every table), the integrity check is
-// clean, and an edit that changed nothing said so.
+// design with step n refused. Each run is one action of the user, as an
+// event starts it (RunAsUserAction). After each run the edit happened whole
+// or the design is what it was (a digest of every table), the integrity
+// check is clean, the editor shows the page, level and page list of the
+// design it has, what the edit reported (when the row reads it) matches
+// what stayed, and an edit that changed nothing said so.
 //
-// Steps are the kernel calls that change the design (KT_FailCall("+")).
+// Steps are the kernel calls that change what the design holds
+// (KT_FailCall("+"): objects, marks, page switches, free ids); a second
+// pass refuses calls of every kind (reads too) at places spread over the
+// edit, where a changed design must still be whole.
 #pragma once
 
 #include "editor/interaction/commands.h"
@@ -12,6 +18,7 @@
 #include "editor/shell/controls.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/systables.h"
+#include "editor/shell/user_action.h"
 #include "platform/kernel/testing.h"
 #include "tests/editing/editing_fixture.h"
 
@@ -48,6 +55,34 @@ public:
         std::function<void(AllOrNothing&)> cancel = nullptr;
     };
 
+    // What the row's edit reported, for the rows that read it: 1 done, 0
+    // not done (its fail flag, its result); -1 not read.
+    int reported = -1;
+
+    // What the editor shows of the design: the page and level it works on
+    // and the page list.
+    struct Shown {
+        int32_t page = 0, level = 0;
+        std::string pages;
+        bool operator==(const Shown&) const = default;
+    };
+    Shown ShownNow()
+    {
+        Shown shown{g_CurPage, g_CurHier, {}};
+        for (int i = 0; i < Main().F_Pages->ListCount(); ++i) shown.pages += Main().F_Pages->List(i) + ";";
+        return shown;
+    }
+    static std::string Describe(const Shown& s)
+    {
+        return "page " + std::to_string(s.page) + " level " + std::to_string(s.level) + " [" + s.pages + "]";
+    }
+    // The row's edit as one action of the user.
+    void RunEdit(const Row& row)
+    {
+        reported = -1;
+        RunAsUserAction([&] { row.edit(*this); });
+    }
+
     void SetUp() override
     {
         EditingTest::SetUp();
@@ -70,6 +105,7 @@ public:
         g_CurPage = PageId(page);
         g_SnapStep = kStep;
         Main().F_MsgLine->SetCaption("");
+        Main().FillPageList();
         if (row.prepare) row.prepare(*this);
     }
     // What the user was told since `asked` questions: a question, a beep or
@@ -83,43 +119,77 @@ public:
     {
         SCOPED_TRACE(row.name);
         uint64_t before = 0;
+        Shown shownBefore;
         if (row.cancel) {
             Fresh(row);
             row.cancel(*this);
             before = KT_DesignDigest();
+            shownBefore = ShownNow();
         }
         Fresh(row);
         const std::string clean = RunIntegrityCheck(nullptr);
-        if (!row.cancel) before = KT_DesignDigest();
+        if (!row.cancel) {
+            before = KT_DesignDigest();
+            shownBefore = ShownNow();
+        }
         ASSERT_NE(before, 0u);
         KT_FailCall("+", INT32_MAX);
-        row.edit(*this);
+        RunEdit(row);
         const int32_t calls = KT_CallsCounted();
         KT_FailCall("", 0);
         const uint64_t whole = KT_DesignDigest();
+        const Shown shownWhole = ShownNow();
         ASSERT_NE(whole, before) << "the edit changed nothing";
         ASSERT_EQ(RunIntegrityCheck(nullptr), clean);
-        // At most this many refusals, spread over the edit's calls.
-        constexpr int32_t kMostRuns = 60;
-        std::vector<int32_t> refused;
-        for (int32_t i = 0; i < std::min(calls, kMostRuns); ++i)
-            refused.push_back(calls <= kMostRuns ? i + 1 : 1 + static_cast<int32_t>(int64_t{i} * (calls - 1) / (kMostRuns - 1)));
+        if (reported >= 0) ASSERT_EQ(reported, 1) << "the whole edit reported a failure";
+        // The calls of every kind the whole edit makes.
+        Fresh(row);
+        KT_FailCall("*", INT32_MAX);
+        RunEdit(row);
+        const int32_t allCalls = KT_CallsCounted();
+        KT_FailCall("", 0);
+
         std::string faults;
-        for (const int32_t n : refused) {
-            Fresh(row);
-            const size_t asked = ui.asked().size();
-            KT_FailCall("+", n);
-            row.edit(*this);
-            KT_FailCall("", 0);
-            const std::string call = std::to_string(n) + " " + KT_LastRefused();
+        const auto check = [&](const std::string& call, bool stepsOnly, size_t asked) {
             const uint64_t after = KT_DesignDigest();
-            if (after != whole && after != before) faults += "  " + call + ": half an edit\n";
-            else if (after == before && !Told(asked)) faults += "  " + call + ": nothing done, nothing said\n";
+            const Shown shown = ShownNow();
+            const bool wasWhole = after == whole, wasBefore = after == before;
+            if (!wasWhole && !wasBefore) faults += "  " + call + ": half an edit\n";
+            else if (stepsOnly && wasBefore && !Told(asked)) faults += "  " + call + ": nothing done, nothing said\n";
+            if (wasWhole && shown != shownWhole)
+                faults += "  " + call + ": the editor shows " + Describe(shown) + ", not " + Describe(shownWhole) + "\n";
+            if (wasBefore && !wasWhole && shown != shownBefore)
+                faults += "  " + call + ": the editor shows " + Describe(shown) + ", not " + Describe(shownBefore) + "\n";
+            if (reported >= 0 && (reported == 1) != wasWhole)
+                faults += "  " + call + ": the edit reported " + (reported == 1 ? "done" : "not done") + "\n";
             if (RunIntegrityCheck(nullptr) != clean) faults += "  " + call + ": the integrity check finds faults\n";
             while (Main().m_CanvasDCLevel > 0) Main().CloseCanvasDC();
             g_CurCommand = 0;
+        };
+        // At most this many refusals, spread over the edit's calls.
+        const auto spread = [](int32_t count, int32_t most) {
+            std::vector<int32_t> at;
+            for (int32_t i = 0; i < std::min(count, most); ++i)
+                at.push_back(count <= most ? i + 1 : 1 + static_cast<int32_t>(int64_t{i} * (count - 1) / (most - 1)));
+            return at;
+        };
+        for (const int32_t n : spread(calls, 60)) {
+            Fresh(row);
+            const size_t asked = ui.asked().size();
+            KT_FailCall("+", n);
+            RunEdit(row);
+            KT_FailCall("", 0);
+            check(std::to_string(n) + " " + KT_LastRefused(), true, asked);
         }
-        EXPECT_TRUE(faults.empty()) << calls << " calls; refused:\n" << faults;
+        for (const int32_t n : spread(allCalls, 20)) {
+            Fresh(row);
+            const size_t asked = ui.asked().size();
+            KT_FailCall("*", n);
+            RunEdit(row);
+            KT_FailCall("", 0);
+            check("any call " + std::to_string(n) + " " + KT_LastRefused(), false, asked);
+        }
+        EXPECT_TRUE(faults.empty()) << calls << " steps, " << allCalls << " calls; refused:\n" << faults;
     }
 
     void Block(int32_t op, int32_t objects)
