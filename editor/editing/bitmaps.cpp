@@ -1,5 +1,6 @@
 #include "editor/editing/bitmaps.h"
 
+#include "editor/shell/design_change.h"
 #include "editor/shell/errors.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/msgtext.h"
@@ -27,6 +28,20 @@ bool g_BmpAllPages = false;
 std::string g_BmpDir;
 bool g_BmpClipImage = false;
 bool g_BmpDlgCancelled = false;
+
+namespace {
+
+// The list is read from the design's file object: a put-back may have
+// changed that, so it is read again.
+const bool g_listReadAfterPutBack = [] {
+    AddDesignPutBackListener([] {
+        g_CurBitmap = 0;
+        LoadBitmapList();
+    });
+    return true;
+}();
+
+}  // namespace
 
 namespace {
 

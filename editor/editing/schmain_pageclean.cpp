@@ -89,8 +89,10 @@ void SCHMAIN::CleanPage()
         DeleteBusIfEmpty(bus, result);
     }
 
-    ShowMessage(GetMsgText("Cleaning Page: ", "1358") + pageName + GetMsgText(" completed", "99457"));
     RemovePageBitmaps(g_CurPage);
+    // A refused step took the whole clean back: the put-back has said so.
+    if (!change.Finish()) return;
+    ShowMessage(GetMsgText("Cleaning Page: ", "1358") + pageName + GetMsgText(" completed", "99457"));
 }
 
 // Deletes one schematic component; the wires that ended at its pins stay

@@ -135,7 +135,8 @@ void SCHMAIN::DeleteWireParts(int32_t& fail, int32_t X, int32_t Y)
     default: DeleteBranchStretch(); break;
     }
     DeleteOwnerIfEmpty(rec);
-    fail = 0;
+    // Done only when what it changed stays.
+    fail = change.Finish() ? 0 : 1;
 }
 
 // Cuts the current wire at the segment ending at point g_PrevBranchPos + 1:

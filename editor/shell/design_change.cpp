@@ -3,6 +3,7 @@
 #include "editor/shell/platform_calls.h"
 
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -10,6 +11,12 @@ std::function<void(PutBackReason)>& PutBackHandler()
 {
     static std::function<void(PutBackReason)> handler;
     return handler;
+}
+
+std::vector<std::function<void()>>& Listeners()
+{
+    static std::vector<std::function<void()>> listeners;
+    return listeners;
 }
 
 // 3: put back after a failed step; 5: a step failed before anything
@@ -69,5 +76,11 @@ void SetDesignPutBackHandler(std::function<void(PutBackReason)> handler)
 
 void TellDesignPutBack(PutBackReason reason)
 {
+    for (const auto& listener : Listeners()) listener();
     if (PutBackHandler()) PutBackHandler()(reason);
+}
+
+void AddDesignPutBackListener(std::function<void()> listener)
+{
+    Listeners().push_back(std::move(listener));
 }

@@ -58,5 +58,9 @@ enum class PutBackReason {
 // Called after a put-back of a whole action, or of an edit whose step
 // failed, with the reason; the editor shows the design as it is again.
 void SetDesignPutBackHandler(std::function<void(PutBackReason)> handler);
-// Tells the handler (if any) that the design went back.
+// Tells the listeners, then the handler (if any), that the design went back.
 void TellDesignPutBack(PutBackReason reason);
+// A module that keeps something read from the design (a list loaded from a
+// file object) hears of every put-back told, before the handler, so that
+// it reads it again.
+void AddDesignPutBackListener(std::function<void()> listener);
