@@ -31,6 +31,8 @@ int16_t Walk(int32_t start, const WalkRequest& request)
 {
     int16_t recursion = 0;
     const int32_t remembered = DB_CurHier();
+    // No start level (no root named by the stack): nothing to walk.
+    if (!HierLevelExists(start)) return 0;
     auto restore = OnExit([&] { DB_SetCurHier(remembered); });
     if (DB_SetCurHier(start) == 0) return 0;
     if (request.tree)

@@ -138,6 +138,11 @@ std::string HierLevelName(int32_t hier)
     return PtrToStr(O_GetName(OM_Object(DB_HierarchyMap(), hier)));
 }
 
+bool HierLevelExists(int32_t hier)
+{
+    return hier > 0 && OM_Object(DB_HierarchyMap(), hier) != 0;
+}
+
 void RebuildHeaps()
 {
     MakeHeap(3, 0);

@@ -108,6 +108,9 @@ bool VisitEveryLevel(const std::function<bool(int32_t level)>& visit);
 bool VisitEveryComponent(const std::function<bool(int32_t comp, int32_t symbol)>& visit);
 // The name of level `hier` ("" when there is none).
 std::string HierLevelName(int32_t hier);
+// Whether level `hier` exists: asked before switching to a level that may
+// be gone, since a switch to a missing level fails the edit it is part of.
+bool HierLevelExists(int32_t hier);
 // Rebuilds the current level's free-id heaps: nodes, junctions, bend
 // points, in that order.
 void RebuildHeaps();

@@ -171,7 +171,9 @@ bool SCHMAIN::SwitchToPage(int32_t page)
         DB_SetCurPage(g_CurPage);
         return false;
     }
-    if (DB_SetCurPage(page) == 0) return false;
+    // The page comes from the host and may not exist: asked first, since a
+    // switch to a missing page fails the whole command.
+    if (DB_Page(page) == 0 || DB_SetCurPage(page) == 0) return false;
     int32_t database = 0;
     SetMainCaption(database);
     if (database == 0 || !IsLoaded()) return false;

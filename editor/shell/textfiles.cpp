@@ -436,6 +436,9 @@ std::string HierStackBytes()
 int32_t EnterLevelWithHierStack(int32_t level)
 {
     const int32_t left = DB_CurHier();
+    // A level that is gone is asked about first: a switch to it would fail
+    // the whole action.
+    if (level <= 0 || OM_Object(DB_HierarchyMap(), level) == 0) return 0;
     const std::string stack = HierStackBytes();
     if (DB_SetCurHier(level) == 0) return 0;
     int32_t status = 1;
