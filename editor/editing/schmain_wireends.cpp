@@ -129,6 +129,9 @@ void SCHMAIN::ConnectWireEndAt(int32_t& fail, bool& merged, bool onlyAtPin, bool
         winsys::Ui().Beep();
         return;
     }
+    // A merge may have taken the wire's net away: the highlight draws the
+    // nodes of the net the wire has now.
+    if (merged) B_ReadBranch(g_CurBranch, &g_CurBranchRec);
     OpenCanvasDC();
     HighlightSelectedBranches(0, g_CurBranch, g_CurBranchPoint);
     CloseCanvasDC();
