@@ -464,10 +464,21 @@ void MergeNets(int32_t& status, int32_t target, int32_t source)
     const std::string targetName = PtrToStr(targetRec.Name);
     const std::string sourceName = PtrToStr(sourceRec.Name);
     // The moves are one change of the design, kept only when all of them
-    // went through.
+    // went through. A step the kernel refused puts them back and fails the
+    // action they are part of, as any refused step does; moves that went
+    // through but left something of the source behind are put back alone.
     DesignChange change(DesignChange::Ending::Undo);
-    if (!MoveNetContents(target, source)) {
-        change.Undo();
+    bool moved = false, refused = false;
+    {
+        DesignChange moves;
+        moved = MoveNetContents(target, source);
+        refused = !moves.Finish();
+    }
+    if (!moved || refused) {
+        if (refused)
+            change.Finish();
+        else
+            change.Undo();
         std::string detail = sourceName + GetMsgText(" to ", "991319") + targetName;
         ReportMsg(54, detail);
         status = 1;
