@@ -319,5 +319,5 @@ void SCHMAIN::EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int
     // the split gave; a step the kernel refused in the rename takes the
     // split back too.
     RenameNet(status, newNet, newName, flags);
-    fail = change.Keep() ? 0 : 1;
+    fail = change.Finish() ? 0 : 1;
 }
