@@ -335,12 +335,21 @@ namespace {
 void MoveBlockToPage(SCHMAIN& m, int32_t objects, int32_t& result)
 {
     // Kept only when the whole move is made: a refused change (a node's
-    // wire mark included) puts the design back.
+    // wire mark included) puts the design back, and a step refused on the
+    // way (a mark of the selections, a read) fails the whole action, since
+    // what was selected after it is not what the box holds.
     DesignChange change(DesignChange::Ending::Undo);
+    const std::string refused = "Can't move block to page: " + g_CurPageName;
+    // The page the box was drawn on may be gone: asked before switching.
+    if (DB_Page(m.m_BlockOrigPage) == 0) {
+        winsys::Ui().Beep();
+        m.ShowMessage(refused);
+        return;
+    }
     // The selections search the source page; the target page is made
     // current again however the move ends, and no mark of the selections
     // stays behind.
-    DB_SetCurPage(m.m_BlockOrigPage);
+    if (DB_SetCurPage(m.m_BlockOrigPage) == 0) return;
     auto page = OnExit([] { DB_SetCurPage(g_CurPage); });
     bool moved = false;
     auto marks = OnExit([&moved] {
@@ -383,7 +392,6 @@ void MoveBlockToPage(SCHMAIN& m, int32_t objects, int32_t& result)
         m.ShowMessage(ErrorDescription(errnum::Overflow));
         return;
     }
-    const std::string refused = "Can't move block to page: " + g_CurPageName;
     if (!known) {
         winsys::Ui().Beep();
         m.ShowMessage(refused);
@@ -396,7 +404,7 @@ void MoveBlockToPage(SCHMAIN& m, int32_t objects, int32_t& result)
         m.ShowMessage(refused);
         return;
     }
-    change.Keep();
+    if (!change.Finish()) return;
     result = -1;
     moved = true;
     if (!plan.comps.empty()) {
