@@ -141,7 +141,9 @@ public:
         const Shown shownWhole = ShownNow();
         ASSERT_NE(whole, before) << "the edit changed nothing";
         ASSERT_EQ(RunIntegrityCheck(nullptr), clean);
-        if (reported >= 0) ASSERT_EQ(reported, 1) << "the whole edit reported a failure";
+        if (reported >= 0) {
+            ASSERT_EQ(reported, 1) << "the whole edit reported a failure";
+        }
         // The calls of every kind the whole edit makes.
         Fresh(row);
         KT_FailCall("*", INT32_MAX);
