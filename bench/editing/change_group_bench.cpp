@@ -60,7 +60,9 @@
 // the action, over its resident size before; the kernel counts resident
 // pages in batches, so below about 100 KB it reads 0).
 //
-// A tree without change groups (no editor/objects/design_change.h) builds
+// The handlers are called as the event loop's input procedures call them;
+// "in groups" opens the outermost group itself, as RunAsUserAction does
+// for every input. A tree without change groups (no design_change.h) builds
 // the "editor only" benchmarks alone, so that the same edits can be
 // measured on it.
 //
@@ -79,7 +81,11 @@
 #include "platform/kernel/nvokernel32.h"
 #include "platform/winsys/interaction.h"
 
-#if __has_include("editor/objects/design_change.h")
+#if __has_include("editor/shell/design_change.h")
+#include "editor/shell/design_change.h"
+#include "platform/kernel/testing.h"
+#define BENCH_CHANGE_GROUPS 1
+#elif __has_include("editor/objects/design_change.h")
 #include "editor/objects/design_change.h"
 #include "platform/kernel/testing.h"
 #define BENCH_CHANGE_GROUPS 1
