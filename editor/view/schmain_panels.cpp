@@ -276,7 +276,10 @@ void SCHMAIN::F_Pages_Click()
     if (m_ZoomEventsOff) return;
     DropOverlay();
     m_PageTyped = 0;
-    DB_ChangePageDispl(g_CurPage, m_ViewOrgX, m_ViewOrgY, 1, m_ViewSize);
+    // The page left keeps its view; a page the command deleted before
+    // choosing the next one has none to keep (storing it would be a step
+    // that fails, and the whole command would go back).
+    if (OM_Object(DB_PageMap(), g_CurPage) != 0) DB_ChangePageDispl(g_CurPage, m_ViewOrgX, m_ViewOrgY, 1, m_ViewSize);
     std::string name = Trim(F_Pages->Text());
     if (name.empty()) name = " ";
     const int32_t id = OM_FindNameMask(DB_PageMap(), name.c_str(), 0, 0);
