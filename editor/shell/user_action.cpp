@@ -1,9 +1,14 @@
 #include "editor/shell/user_action.h"
 
 #include "editor/shell/design_change.h"
+#include "editor/shell/forms.h"
 #include "editor/shell/platform_calls.h"
+#include "platform/winsys/interaction.h"
 #include "platform/winsys/nested_runs.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPointer>
 #include <QWidget>
 
 #include <vector>
@@ -29,6 +34,51 @@ const QWidget* InputWindow(const QObject* source)
 // 3: put back after a failed step; 5: a step failed before anything
 // changed; 4: put back.
 constexpr int32_t kPutBackRefused = 3, kRefusedUnchanged = 5, kPutBack = 4;
+
+bool IsEditorWindow(const QWidget* window)
+{
+    for (const Form* form : Forms())
+        if (form->Window() == window) return true;
+    return false;
+}
+
+// While an action waits for a window, the mouse and the keyboard on the
+// editor's other windows reach nothing there: a button would take its
+// pressed look, a list its new line, a box the key typed, before the event
+// procedure that the input raises is refused. A press or a key is answered
+// with one beep; a release, a move or the wheel quietly with nothing.
+// Windows that are not the editor's (a message box the waited window asks)
+// take their input as ever.
+class InputOnOtherWindows : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        bool beep = false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            beep = true;
+            break;
+        case QEvent::KeyPress:
+            beep = !static_cast<QKeyEvent*>(event)->isAutoRepeat();
+            break;
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyRelease:
+        case QEvent::ContextMenu:
+            break;
+        default:
+            return false;
+        }
+        if (!watched->isWidgetType() || !RefusedWhileWaiting(watched) || !IsEditorWindow(InputWindow(watched)))
+            return false;
+        if (beep) winsys::Ui().Beep();
+        return true;
+    }
+};
+
+QPointer<InputOnOtherWindows> g_inputFilter;
 
 }  // namespace
 
@@ -77,9 +127,13 @@ bool UserActionRunning()
 ModalWait::ModalWait(const QWidget* window)
 {
     g_waits.push_back(window ? window->window() : nullptr);
+    if (g_inputFilter || !qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    g_inputFilter = new InputOnOtherWindows;
+    QCoreApplication::instance()->installEventFilter(g_inputFilter);
 }
 
 ModalWait::~ModalWait()
 {
     g_waits.pop_back();
+    if (g_waits.empty() && g_inputFilter) delete g_inputFilter.data();
 }

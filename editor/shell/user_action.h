@@ -28,7 +28,10 @@ bool RefusedWhileWaiting(const QObject* source);
 bool UserActionRunning();
 
 // A window an action waits for, from its showing to its end. While it
-// waits, input on other windows is refused (RefusedWhileWaiting).
+// waits, input on other windows is refused (RefusedWhileWaiting): the
+// mouse and the keyboard on the editor's other windows reach none of their
+// controls (a press or a key beeps once), and an event procedure raised
+// there by other means starts nothing.
 class ModalWait {
 public:
     explicit ModalWait(const QWidget* window);
