@@ -1,6 +1,7 @@
 // SCHMAIN's start-up, refusal to close and shut-down.
 #include "editor/automation/placement_symbols.h"
 #include "editor/documents/printing.h"
+#include "editor/objects/symbol_items.h"
 #include "editor/shell/design_change.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/pagedraw.h"
@@ -20,6 +21,7 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/shared_services.h"
 #include "editor/shell/tooltable.h"
+#include "editor/shell/user_action.h"
 #include "editor/view/canvas.h"
 #include "platform/winsys/nested_runs.h"
 #include "platform/winsys/printer.h"
@@ -31,6 +33,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <unistd.h>
 
 SCHMAIN* g_MainForm = nullptr;
@@ -144,10 +147,29 @@ void SCHMAIN::Form_Load()
         // An action whose step the kernel refused leaves the design as it
         // was: the editor's page, level and lists follow it, the user is
         // told, and the page is shown again once the action has returned.
-        SetDesignPutBackHandler([this](PutBackReason why) {
+        // What the editor shows beyond the design (its mode, the symbol it
+        // edits) is noted as each action starts; an action that goes back
+        // as a whole comes back to it too.
+        struct ShownAtStart {
+            int32_t mode = 0;
+            int32_t symbol = 0;
+        };
+        auto atStart = std::make_shared<ShownAtStart>();
+        SetActionStartHandler([atStart] { *atStart = {g_CurMode, g_CurSymb}; });
+        SetDesignPutBackHandler([this, atStart](PutBackReason why) {
             ShowDesignAsPutBack();
             // A close ends the window: nothing to show.
             if (why == PutBackReason::Closing) return;
+            // No group left open: the whole action went back, not an edit
+            // inside it that the action goes on from.
+            if (UserActionRunning() && DB_ChangeDepth() == 0) {
+                const auto editMode = [this](int32_t mode) {
+                    return mode >= 1 && mode < MODE_ROUTING && M_FSI.Exists(mode);
+                };
+                if (g_CurMode != atStart->mode && editMode(g_CurMode) && editMode(atStart->mode))
+                    M_FSI_Click(atStart->mode);
+                g_CurSymb = atStart->symbol;
+            }
             if (why == PutBackReason::Refused)
                 F_MsgLine->SetCaption("Not done: the kernel refused a step - the design is as it was");
             winsys::RunWhenUnwound([] {
@@ -214,6 +236,7 @@ void SCHMAIN::Form_Unload(int& /*cancel*/)
             // No window keeps a cursor that is about to be freed.
             [] { FreeCursors(); },
             [] { SetDesignPutBackHandler(nullptr); },
+            [] { SetActionStartHandler(nullptr); },
         });
     }
     // Every other open window of the editor goes first, last loaded first,

@@ -11,11 +11,13 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <utility>
 #include <vector>
 
 namespace {
 
 int g_actionDepth = 0;
+std::function<void()> g_actionStart;
 // The windows actions wait for, innermost last.
 std::vector<const QWidget*> g_waits;
 
@@ -94,6 +96,7 @@ void RunAsUserAction(const std::function<void()>& action)
         return;
     }
     const bool outermost = DB_ChangeDepth() == 1;
+    if (outermost && g_actionStart) g_actionStart();
     const int endedByClose = winsys::RunsEndedByClose();
     try {
         action();
@@ -110,6 +113,11 @@ void RunAsUserAction(const std::function<void()>& action)
     const int32_t result = DB_EndChange(2);
     if (outermost && (result == kPutBackRefused || result == kRefusedUnchanged))
         TellDesignPutBack(PutBackReason::Refused);
+}
+
+void SetActionStartHandler(std::function<void()> handler)
+{
+    g_actionStart = std::move(handler);
 }
 
 bool RefusedWhileWaiting(const QObject* source)

@@ -19,6 +19,12 @@ class QWidget;
 // design written on closing is the one before it.
 void RunAsUserAction(const std::function<void()>& action);
 
+// Called as an action starts, before it runs (an action started inside
+// another is part of that one): the editor notes what it shows beyond the
+// design (its mode, the symbol it edits), so that an action that goes back
+// as a whole comes back to it. Null: none.
+void SetActionStartHandler(std::function<void()> handler);
+
 // True when input on `source` is to start nothing now: an action waits for
 // a window (ModalWait) and `source` lies on another one. Input without a
 // known source is never refused.
