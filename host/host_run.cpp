@@ -10,6 +10,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -45,6 +46,15 @@ bool IsClose(const std::string& command)
     if (comma == std::string::npos) return false;
     const size_t end = command.find(',', comma + 1);
     return command.substr(comma + 1, end == std::string::npos ? std::string::npos : end - comma - 1) == "EX";
+}
+
+// Whether a command comes from the library search, whose answer goes to
+// the editor's part or symbol dialog while that dialog waits.
+bool AnswersWaitingDialog(const std::string& aname)
+{
+    std::string name = aname;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return name == "NVOLIBSC";
 }
 
 // Whether a command the editor sent is addressed to the editor itself: to
@@ -174,8 +184,9 @@ int RunHost(const HostOptions& options)
             // A command that arrives while a dialog or wait of the editor
             // runs would start inside the action that waits: it runs once
             // that has ended, in the order read. The close goes at once: it
-            // ends the waits itself.
-            if (winsys::NestedRunDepth() > 0 && !IsClose(command)) {
+            // ends the waits itself; so does the library search's answer,
+            // which fills in the part or symbol dialog that waits for it.
+            if (winsys::NestedRunDepth() > 0 && !IsClose(command) && !AnswersWaitingDialog(aname)) {
                 winsys::RunWhenUnwound([&state, aname, command] { Deliver(state, aname, command); });
                 return;
             }

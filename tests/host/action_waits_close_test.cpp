@@ -208,6 +208,31 @@ TEST_F(CommandsWhileAWindowWaits, ACommandReadDuringTheWaitRunsAfterTheAction)
     DB_DiscardDataBase();
 }
 
+// The library search answers the part or symbol dialog while that dialog
+// waits: its lines reach the editor at once, not after the wait. Here its
+// line carries a page command, which shows while the name is still asked.
+TEST_F(CommandsWhileAWindowWaits, TheLibrarySearchAnswerIsDeliveredWhileTheWindowWaits)
+{
+    std::string whileAsked;
+    bool asked = false;
+    const int status = Run([&](SCHMAIN& main) {
+        auto close = OnExit([this] { Send("PALVANE,EX"); });
+        WhenShown([] { return FormInstance<NvoInpBG>().Visible(); },
+                  [&] {
+                      asked = true;
+                      Send("NVOLIBSC\t" + ShowBlinker());
+                      Meanwhile();
+                      whileAsked = g_CurPageName;
+                      FormInstance<NvoInpBG>().InpCancel()->click();
+                  });
+        Trigger(main.M_PageNew);
+    });
+    EXPECT_EQ(status, 0) << err;
+    EXPECT_EQ(Errors(), "");
+    ASSERT_TRUE(asked);
+    EXPECT_EQ(whileAsked, "Blinker");
+}
+
 // The same question, and "EX" after the command: the question ends at
 // once, unanswered, the host closes and writes the design without the page.
 TEST_F(CommandsWhileAWindowWaits, ExClosesAtOnce)
