@@ -165,8 +165,9 @@ void SCHMAIN::JoinConnectedPin(int32_t& fail, bool& merged)
     if (res != 0 || B_ReadBranch(g_CurBranch, &rec) == 0) return;
     if (NeighbourAtPin(g_OtherNet, g_OtherNode, 0, 0)) return;
     if (rec.Net != g_OtherNet) {
-        N_ReadNet(g_OtherNet, &g_OtherNetRec);
-        N_ReadNode(g_OtherNet, g_OtherNode, &g_OtherNodeRec);
+        // Records the kernel did not fill hold names of objects long gone.
+        if (N_ReadNet(g_OtherNet, &g_OtherNetRec) == 0 || N_ReadNode(g_OtherNet, g_OtherNode, &g_OtherNodeRec) == 0)
+            return;
         ReadNodeInfo(g_OtherNet, g_OtherNode, g_OtherNetRec, g_OtherNodeRec, g_NodeInfo);
     }
     if (!MergeWithWireNet(rec.Net, g_OtherNet, merged)) return;

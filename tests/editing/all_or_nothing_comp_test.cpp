@@ -123,7 +123,8 @@ public:
     static SCHIPACK& OpenPacking(int32_t id)
     {
         g_CompId = id;
-        C_ReadComponent(id, &g_Comp);
+        // A refused read leaves no record of an earlier design behind.
+        if (C_ReadComponent(id, &g_Comp) == 0) g_Comp = CompRec{};
         g_DlgOpening = true;
         SCHIPACK& d = FormInstance<SCHIPACK>();
         const bool loaded = d.IsLoaded();
