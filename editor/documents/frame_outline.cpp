@@ -1,6 +1,7 @@
 #include "editor/documents/frame_outline.h"
 
 #include "editor/objects/branches.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/textnum.h"
 
@@ -139,30 +140,22 @@ bool IsFrameIncomplete(const CheckedArray<FramePoint>& points)
 
 bool WritePageFrame(int32_t branch, const CheckedArray<FramePoint>& points, long first)
 {
+    // One edit: a refused step (a read as well) puts back everything added
+    // or taken away, and fails the enclosing edit too.
+    DesignChange change;
     BranchRec old{};
     const bool hadFrame = B_ReadBranch(branch, &old) != 0;
     const int32_t oldCount = hadFrame ? old.Points : 0;
     if (!hadFrame && B_CreateBranch(branch, kFrameBranchKind, 0) == 0) return false;
 
-    std::vector<int32_t> made;
-    int32_t added = 0;
-    auto undo = [&] {
-        for (; added > 0; --added) B_DeleteRecord(branch, oldCount + added);
-        for (const int32_t junction : made) AddJunctionToHeap(junction);
-        if (!hadFrame) OM_Delete(DB_BranchMap(), branch);
-        return false;
-    };
     int32_t firstJunction = 0;
     for (long i = first; i < points.UBound(); ++i) {
         const int32_t junction = J_CreateJunction(GetFreeJunctionId(), kJunctionType, points(i).X, points(i).Y);
-        if (junction == 0) return undo();
-        made.push_back(junction);
+        if (junction == 0) return false;
         if (i == first) firstJunction = junction;
-        if (B_InsertRecord(branch, -1, kJunctionRecord, junction) == 0) return undo();
-        ++added;
+        if (B_InsertRecord(branch, -1, kJunctionRecord, junction) == 0) return false;
     }
-    if (B_InsertRecord(branch, -1, kJunctionRecord, firstJunction) == 0) return undo();
-    ++added;
+    if (B_InsertRecord(branch, -1, kJunctionRecord, firstJunction) == 0) return false;
 
     // The new outline stands: the old records and their junctions go.
     std::vector<int32_t> oldJunctions;
@@ -171,8 +164,8 @@ bool WritePageFrame(int32_t branch, const CheckedArray<FramePoint>& points, long
         if (B_ReadRecord(branch, 1, &rec) > 0 && (rec.Flags & 6) == 4 &&
             std::find(oldJunctions.begin(), oldJunctions.end(), rec.Ref) == oldJunctions.end())
             oldJunctions.push_back(rec.Ref);
-        B_DeleteRecord(branch, 1);
+        if (B_DeleteRecord(branch, 1) == 0) return false;
     }
     for (const int32_t junction : oldJunctions) AddJunctionToHeap(junction);
-    return true;
+    return change.Finish();
 }

@@ -55,7 +55,8 @@ bool IsFrameIncomplete(const CheckedArray<FramePoint>& points);
 // point is not written) as the frame branch `branch` of the current page,
 // closed by a last record on the junction of corner `first`. The
 // new junctions and records are added first; the old frame's records and
-// junctions go only once all of them stand. On a refusal everything added
-// is taken away again and an existing frame stays as it was. True when the
-// new frame stands.
+// junctions go only once all of them stand. One change group: on a refused
+// step everything added or taken goes back, an existing frame stays as it
+// was and the enclosing edit fails too (EntryChange contains it). True when
+// the new frame stands.
 bool WritePageFrame(int32_t branch, const CheckedArray<FramePoint>& points, long first);

@@ -3,6 +3,7 @@
 #include "editor/documents/frame_outline.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
+#include "editor/shell/entry_change.h"
 #include "editor/shell/help.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/numtext.h"
@@ -344,7 +345,15 @@ void SCHFRAME::F_Accept_Click()
         ReportMsg(kIncompleteCode);
         return;
     }
-    if (!WritePageFrame(g_FrameBranch, g_FramePoints, 0)) {
+    // A refused write goes back alone: the dialog stays open for another
+    // try, and what the user accepts then stays.
+    bool written = false;
+    {
+        EntryChange attempt;
+        written = WritePageFrame(g_FrameBranch, g_FramePoints, 0);
+        written = attempt.End() && written;
+    }
+    if (!written) {
         std::string detail;
         ReportMsg(kCantCreateFormatCode, detail);
         return;

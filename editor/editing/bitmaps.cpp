@@ -104,6 +104,16 @@ void ShowLine(const std::string& text)
     if (g_MainForm && g_MainForm->IsLoaded()) g_MainForm->ShowMessage(text);
 }
 
+// Ends an edit of the stored list: what it changed stays unless a step
+// failed; then it goes back (and the action with it) and the list in memory
+// is read again as the design holds it. True when kept.
+bool EndListEdit(DesignChange& change)
+{
+    if (change.Finish()) return true;
+    LoadBitmapList();
+    return false;
+}
+
 }  // namespace
 
 int32_t BitmapCount()
@@ -130,8 +140,12 @@ void LoadBitmapList()
     const int32_t length = g_BitmapFile ? F_GetLength(g_BitmapFile) : 0;
     if (length <= 0) return;
     std::string bytes(static_cast<size_t>(length), '\0');
+    // Reading changes nothing of the design: the object's position is put
+    // back where it was.
+    const int32_t position = F_Seek(g_BitmapFile, 0, 1);
     F_Seek(g_BitmapFile, 0, 0);
     const int32_t got = F_Read(g_BitmapFile, bytes.data(), length);
+    if (position >= 0) F_Seek(g_BitmapFile, position, 0);
     const int32_t whole = got / BitmapRecordBytes;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     for (int32_t k = 0; k < whole; ++k) g_BitmapList.push_back(RecordFrom(data + k * BitmapRecordBytes));
@@ -217,6 +231,9 @@ void PlaceBitmap(std::string& selection, int32_t x, int32_t y)
     SetScreenMousePointer(mousepointer::Hourglass);
     auto pointer = OnExit([] { SetScreenMousePointer(mousepointer::Default); });
     g_CurBitmap = 0;
+    // The imported picture and the entry are one edit: a refused step puts
+    // back both, and no entry is current.
+    DesignChange change;
     const int32_t page = g_BmpAllPages ? 0 : DB_CurPage();
     int32_t id = 0;
     if (g_BmpFromLibrary) {
@@ -228,7 +245,10 @@ void PlaceBitmap(std::string& selection, int32_t x, int32_t y)
         if (id == 0) id = ImportBitmapFile(selection);
     }
     // The picture comes first: without it no entry is made.
-    if (id == 0) return;
+    if (id == 0) {
+        EndListEdit(change);
+        return;
+    }
     BitmapPlaceRec rec{};
     rec.Picture = id;
     rec.X = x;
@@ -238,7 +258,8 @@ void PlaceBitmap(std::string& selection, int32_t x, int32_t y)
     rec.Mode = 0;
     for (int32_t& reserved : rec.Reserved) reserved = -1;
     g_BitmapList.push_back(rec);
-    if (SaveBitmapList()) g_CurBitmap = BitmapCount();
+    const bool saved = SaveBitmapList();
+    if (EndListEdit(change) && saved) g_CurBitmap = BitmapCount();
 }
 
 bool RemoveBitmapEntry(int32_t k)
@@ -251,26 +272,31 @@ bool RemoveBitmapEntry(int32_t k)
 
 void DeleteBitmapEntry(int32_t k)
 {
+    DesignChange change;
     if (RemoveBitmapEntry(k)) {
         g_BitmapList.pop_back();
         SaveBitmapList();
     }
+    EndListEdit(change);
     g_CurBitmap = 0;
 }
 
 void MoveBitmapEntry(int32_t k, int32_t x, int32_t y)
 {
     if (!ValidIndex(k)) return;
+    DesignChange change;
     BitmapPlaceRec moved = g_BitmapList[static_cast<size_t>(k)];
     RemoveBitmapEntry(k);
     moved.X = x;
     moved.Y = y;
     g_BitmapList.back() = moved;
     SaveBitmapList();
+    EndListEdit(change);
 }
 
 void RemovePageBitmaps(int32_t page)
 {
+    DesignChange change;
     LoadBitmapList();
     const int32_t hier = DB_CurHier();
     for (int32_t k = BitmapCount(); k >= 1; --k) {
@@ -281,6 +307,7 @@ void RemovePageBitmaps(int32_t page)
         }
     }
     SaveBitmapList();
+    EndListEdit(change);
     g_CurBitmap = 0;
 }
 

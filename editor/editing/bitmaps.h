@@ -1,7 +1,9 @@
 // Pictures on the page (NORVOBMP): the placement list "@Bitmap@" of 52-byte
 // records, the picture objects "BM_<NAME>" holding the bytes of BMP files,
 // and the operations on them: load and save the list, import a picture,
-// place, move, delete, hit-test and draw the placements.
+// place, move, delete, hit-test and draw the placements. Each edit of the
+// list is whole: a refused step puts it back, and the list in memory is read
+// again from the design as it then is.
 #pragma once
 
 #include "platform/kernel/functions_draw.h"
@@ -33,7 +35,8 @@ int32_t BitmapCount();
 // belongs to the current hierarchy level, as its file objects do).
 void OpenBitmapStore();
 // Reads the whole records of "@Bitmap@"; a length that is no multiple of 52
-// is reported in the message line and its tail ignored.
+// is reported in the message line and its tail ignored. The object's
+// position stays where it was.
 void LoadBitmapList();
 // Writes the list to "@Bitmap@" as one replacement; false when the store
 // refused it, and then the list in memory is read back from the object as

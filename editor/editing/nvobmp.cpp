@@ -3,6 +3,7 @@
 #include "editor/editing/bitmaps.h"
 #include "editor/editing/nvobmp_lists.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/help.h"
 #include "editor/shell/listbox.h"
 #include "editor/shell/msgtext.h"
@@ -462,11 +463,19 @@ void NVOBMP::Accept()
 
 void NVOBMP::cmd_DelUnused_Click()
 {
-    LoadBitmapList();
-    for (const auto& picture : StoredPictures()) {
-        bool used = false;
-        for (int32_t k = 1; k <= BitmapCount() && !used; ++k) used = g_BitmapList[static_cast<size_t>(k)].Picture == picture.second;
-        if (!used) OM_Delete(DB_FileMap(), picture.second);
+    // The unused pictures go together or none does: a refused step (a read
+    // of the list too, which would make every picture look unused) puts
+    // back those deleted, and the library shows the design as it is.
+    {
+        DesignChange change;
+        LoadBitmapList();
+        for (const auto& picture : StoredPictures()) {
+            bool used = false;
+            for (int32_t k = 1; k <= BitmapCount() && !used; ++k)
+                used = g_BitmapList[static_cast<size_t>(k)].Picture == picture.second;
+            if (!used) OM_Delete(DB_FileMap(), picture.second);
+        }
+        if (!change.Finish()) LoadBitmapList();
     }
     libraryPicture_ = 0;
     bmpPicture_->Cls();

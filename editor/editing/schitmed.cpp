@@ -3,6 +3,7 @@
 #include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/entry_change.h"
 #include "editor/shell/help.h"
 #include "editor/shell/listbox.h"
 #include "editor/shell/menus.h"
@@ -330,8 +331,7 @@ void SCHITMED::PrepareCellEditor()
         grid_->SetTextMatrix(row, 1, flipped);
         m_CellText[row] = flipped;
         edited_[row] = true;
-        ApplyItemGrid();
-        undo_->setEnabled(true);
+        if (ApplyItemGrid()) undo_->setEnabled(true);
     } else if (name == "ID" || name.empty()) {
         sizes_->setVisible(false);
         text_->setVisible(false);
@@ -415,8 +415,7 @@ void SCHITMED::F_Tsize_Click()
         m_Dirty = 1;
         m_TextSizeIdx = index + 1;
     }
-    ApplyItemGrid();
-    undo_->setEnabled(true);
+    if (ApplyItemGrid()) undo_->setEnabled(true);
 }
 
 void SCHITMED::CommitCellText(const std::string& text)
@@ -438,8 +437,7 @@ void SCHITMED::CommitCellText(const std::string& text)
         m_CellText[m_EditRow] = text;
         edited_[m_EditRow] = true;
         grid_->SetRow(remembered);
-        ApplyItemGrid();
-        undo_->setEnabled(true);
+        if (ApplyItemGrid()) undo_->setEnabled(true);
     } else {
         grid_->SetRow(remembered);
         winsys::Ui().Beep();
@@ -458,62 +456,90 @@ int SCHITMED::CheckCellValue(double& value)
 }
 
 // Makes the replacement text item, adds it, and only then deletes the old
-// one, so a refused step leaves the old text in place.
+// one. Run inside the caller's change: a refused step is put back there.
 bool SCHITMED::ReplaceText(const ItemRec& record, const std::string& text)
 {
     const int32_t array = S_SymbolItemArray(g_CurSymb);
     int32_t status = 0, made = 0;
     MakeOwnerItem(status, kOwnerSymbol, g_CurSymb, record, text, made);
     if (status != 0 || made <= 0) return false;
-    if (OA_Delete(array, g_SymbItemIdx) == 0) {
-        OA_Delete(array, made);
-        return false;
-    }
+    if (OA_Delete(array, g_SymbItemIdx) == 0) return false;
     g_SymbItemIdx = made > g_SymbItemIdx ? made - 1 : made;
     int32_t kind = 0;
     ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, kind);
     return status == 0 && kind == 6;
 }
 
-void SCHITMED::ApplyItemGrid()
+void SCHITMED::ShowItemAsItIs(int32_t index)
+{
+    winsys::Ui().Beep();
+    g_SymbItemIdx = index;
+    int32_t status = 0, kind = 0;
+    ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, kind);
+}
+
+bool SCHITMED::ApplyItemGrid()
 {
     const int n = static_cast<int>(m_CellText.size()) - 1;
     for (int k = 1; k <= n; ++k) m_CellText[k] = WithDecimalPoint(m_CellText[k]);
     const int32_t kindNow = g_SymbItem.Kind;
-    if (kindNow >= 1 && kindNow <= 5) {
-        ItemRec copy = g_SymbItem;
-        for (int k = 1; k <= n; ++k)
-            if (edited_[k]) TakeField(fields_[k], m_CellText[k], copy);
-        WriteSymbItem(g_CurSymb, g_SymbItemIdx, copy);
-        O_Mask(S_SymbolItem(g_CurSymb, g_SymbItemIdx), 0, 1);
-        int32_t status = 0, kind = 0;
-        ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, kind);
-    } else if (kindNow == 6) {
-        int32_t status = 0, kind = 0;
-        ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, kind);
-        if (status != 0 || kind != 6) return;
-        m_NewText = Trim(m_NewText);
-        ItemRec copy = g_SymbItem;
-        for (int k = 1; k <= n; ++k)
-            if (edited_[k] && fields_[k] != FText) TakeField(fields_[k], m_CellText[k], copy);
-        if (m_Dirty != 0) {
-            m_Dirty = 0;
-            copy.P1 = g_TextSizes(m_TextSizeIdx).Height;
-            copy.P2 = g_TextSizes(m_TextSizeIdx).Width;
-            copy.Width = g_TextSizes(m_TextSizeIdx).Width3;
-        }
-        if (!m_NewText.empty()) g_SymbItemText = m_NewText;
-        if (!g_SymbItemText.empty() && !ReplaceText(copy, g_SymbItemText)) {
-            winsys::Ui().Beep();
+    const int32_t index = g_SymbItemIdx;
+    const size_t states = m_UndoStates.size();
+    // The item's fields are written as one: a refused step puts the item
+    // back as it was, with a beep, and the table shows it as it is.
+    bool written = true;
+    {
+        EntryChange write;
+        if (kindNow >= 1 && kindNow <= 5) {
+            ItemRec copy = g_SymbItem;
+            for (int k = 1; k <= n; ++k)
+                if (edited_[k]) TakeField(fields_[k], m_CellText[k], copy);
+            WriteSymbItem(g_CurSymb, g_SymbItemIdx, copy);
+            O_Mask(S_SymbolItem(g_CurSymb, g_SymbItemIdx), 0, 1);
+            int32_t status = 0, kind = 0;
             ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, kind);
-            return;
+            written = status == 0;
+        } else if (kindNow == 6) {
+            int32_t status = 0, kind = 0;
+            ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, kind);
+            written = status == 0 && kind == 6;
         }
+        if (written && kindNow == 6) {
+            m_NewText = Trim(m_NewText);
+            ItemRec copy = g_SymbItem;
+            for (int k = 1; k <= n; ++k)
+                if (edited_[k] && fields_[k] != FText) TakeField(fields_[k], m_CellText[k], copy);
+            if (m_Dirty != 0) {
+                m_Dirty = 0;
+                copy.P1 = g_TextSizes(m_TextSizeIdx).Height;
+                copy.P2 = g_TextSizes(m_TextSizeIdx).Width;
+                copy.Width = g_TextSizes(m_TextSizeIdx).Width3;
+            }
+            if (!m_NewText.empty()) g_SymbItemText = m_NewText;
+            if (!g_SymbItemText.empty()) written = ReplaceText(copy, g_SymbItemText);
+            if (written) {
+                m_NewText.clear();
+                g_SymbItemText.clear();
+            }
+        }
+        // The state kept for Undo and the redraw read the item as written:
+        // a refused read of theirs counts as well.
+        if (written) {
+            PushItemState(false);
+            RequestRedraw();
+        }
+        written = write.End() && written;
+    }
+    if (!written) {
+        m_UndoStates.resize(states);
+        ShowItemAsItIs(index);
         m_NewText.clear();
-        g_SymbItemText.clear();
+        m_EventsLive = 0;
+        BuildItemGrid();
+        return false;
     }
     std::fill(edited_.begin(), edited_.end(), false);
-    PushItemState(false);
-    RequestRedraw();
+    return true;
 }
 
 void SCHITMED::RequestRedraw()
@@ -546,20 +572,29 @@ void SCHITMED::RestoreItemState()
     if (n > 0) --n;
     const ItemStateRec& state = m_UndoStates[n];
     const int32_t kind = g_SymbItem.Kind;
-    if (kind >= 1 && kind <= 6 && state.item.Kind == kind) {
-        if (kind == 6) {
-            if (!ReplaceText(state.item, state.textString)) {
-                // The old text stays; the history is kept for another try.
-                winsys::Ui().Beep();
-                return;
-            }
-        } else {
-            WriteSymbItem(g_CurSymb, g_SymbItemIdx, state.item);
+    const int32_t index = g_SymbItemIdx;
+    // Written and read back as one: a refused step leaves the item as it
+    // is, and the history is kept for another try.
+    bool written = true;
+    {
+        EntryChange write;
+        if (kind >= 1 && kind <= 6 && state.item.Kind == kind) {
+            if (kind == 6)
+                written = ReplaceText(state.item, state.textString);
+            else
+                WriteSymbItem(g_CurSymb, g_SymbItemIdx, state.item);
         }
+        if (written) {
+            int32_t status = 0, readKind = 0;
+            ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, readKind);
+            RequestRedraw();
+        }
+        written = write.End() && written;
     }
-    int32_t status = 0, readKind = 0;
-    ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, readKind);
-    RequestRedraw();
+    if (!written) {
+        ShowItemAsItIs(index);
+        return;
+    }
     text_->SetText("");
     m_UndoStates.resize(n + 1);
     if (n == 0) undo_->setEnabled(false);

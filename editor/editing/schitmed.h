@@ -55,7 +55,9 @@ public:
     void PrepareCellEditor();
     void CommitCellText(const std::string& text);
     int CheckCellValue(double& value);
-    void ApplyItemGrid();
+    // Writes the edited fields to the item as one edit; false (with a beep,
+    // the table showing the item as it is) when a step was refused.
+    bool ApplyItemGrid();
     void PushItemState(bool reset);
     void RestoreItemState();
 
@@ -79,6 +81,9 @@ private:
     void RequestRedraw();
     std::string FieldName(int row) const;
     bool ReplaceText(const ItemRec& record, const std::string& text);
+    // After a refused write: a beep, and the item `index` read again as the
+    // design holds it.
+    void ShowItemAsItIs(int32_t index);
 
     // The field shown in each row (1..n) of the table, by the item's kind.
     std::vector<int> fields_;

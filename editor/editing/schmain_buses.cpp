@@ -362,7 +362,8 @@ void SCHMAIN::DeleteBusMember(int32_t& fail, int32_t X, int32_t Y)
     OpenCanvasDC();
     DrawBusMemberTexts(1, bus);
     CloseCanvasDC();
-    fail = 0;
+    // Done only when the member's slot, wires and net stay.
+    fail = change.Finish() ? 0 : 1;
 }
 
 void SCHMAIN::ExchangeBusMembers(int32_t& fail, int32_t step, int32_t X, int32_t Y)

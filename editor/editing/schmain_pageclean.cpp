@@ -132,6 +132,8 @@ void SCHMAIN::RemoveComponent(int32_t comp)
 // replace the frame) and highlights the frame as it then stands.
 void SCHMAIN::EditPageFrame(int32_t mode)
 {
+    // The frame's marks and what the dialog accepts are one edit.
+    DesignChange change;
     BranchRec rec{};
     if (B_ReadBranch(g_FrameBranch, &rec) != 0) {
         g_MaskedBranchIds.Redim(0, 0);

@@ -12,6 +12,7 @@
 #include "editor/objects/net_lookups.h"
 #include "editor/objects/net_removal.h"
 #include "editor/objects/wire_state.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/reporter.h"
 #include "editor/shell/schmain.h"
@@ -93,41 +94,39 @@ RepeatPoint Classify(const NodeRec& p, bool first, int32_t& net)
 // asked for an existing net. Every point is appended first with a junction
 // of its own; then the later points join their pins, and the first point its
 // pin, junction or segment last, so that nothing another wire or a bus owns
-// changes before the rest has succeeded. A refused step takes back the
-// wire, the nodes made for it and a net made for it.
+// changes before the rest has succeeded. One change group: a refused step,
+// or a join given up, puts back the wire, its nodes and a net made for it.
 void SCHMAIN::BuildRepeatWire()
 {
     const long count = g_NetNodes.UBound();
     if (count < 2) return;
+    DesignChange change;
     int32_t net = 0;
     std::vector<RepeatPoint> points;
     points.reserve(static_cast<size_t>(count));
     for (long k = 1; k <= count; ++k) points.push_back(Classify(g_NetNodes(k), k == 1, net));
 
+    const int32_t givenNet = g_CurNet;
+    auto undo = [&] {
+        change.Undo();
+        g_CurBranch = 0;
+        g_CurNet = givenNet;
+    };
     bool madeNet = false;
-    if (net == 0 && !NetForNewWire(*this, net, madeNet)) return;
+    if (net == 0 && !NetForNewWire(*this, net, madeNet)) {
+        undo();
+        return;
+    }
     g_CurNet = net;
     g_CurBranch = B_CreateBranch(0, 1, net);
     if (g_CurBranch == 0) {
         ReportMsg(50);
-        int32_t result = 0;
-        if (madeNet) DeleteNetIfEmpty(net, result);
+        undo();
         return;
     }
-    auto undo = [&] {
-        // The wire's net may be another one after a merge at the bus.
-        BranchRec rec{};
-        const int32_t wireNet = B_ReadBranch(g_CurBranch, &rec) != 0 ? rec.Net : net;
-        DeleteBranch(g_CurBranch);
-        g_CurBranch = 0;
-        int32_t result = 0;
-        if (N_Net(wireNet) != 0) DeleteMaskedNetNodes(wireNet, 0x200, result);
-        if (madeNet && N_Net(net) != 0) DeleteNetIfEmpty(net, result);
-    };
     for (const RepeatPoint& p : points) {
         const int32_t junction = J_CreateJunction(GetFreeJunctionId(), 3, p.x, p.y);
         if (junction == 0 || B_InsertRecord(g_CurBranch, -1, kJunctionRef | 1, junction) == 0) {
-            if (junction != 0) AddJunctionToHeap(junction);
             ReportMsg(51);
             undo();
             return;
@@ -177,4 +176,8 @@ void SCHMAIN::BuildRepeatWire()
     RedrawBranch(0, g_CurBranch, -1);
     DrawNetNodes(rec.Net, 0);
     CloseCanvasDC();
+    if (!change.Finish()) {
+        g_CurBranch = 0;
+        g_CurNet = givenNet;
+    }
 }

@@ -10,6 +10,7 @@
 #include "editor/shell/caption.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/curpos.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/msgtext.h"
@@ -288,6 +289,9 @@ bool PlaceBitmapStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
         DeleteBitmapEntry(k);
         return false;
     }
+    // The entry where it was put and its drawing are one edit: a refused
+    // step puts the list back, in memory too.
+    DesignChange change;
     BitmapPlaceRec& rec = g_BitmapList[k];
     rec.Page = OptionPressed(m, 0) ? 0 : DB_CurPage();
     rec.X = g_BitmapPos[0];
@@ -296,6 +300,7 @@ bool PlaceBitmapStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     m.OpenCanvasDC();
     m.DrawPageBitmaps();
     m.CloseCanvasDC();
+    if (!change.Finish()) LoadBitmapList();
     return false;
 }
 
@@ -305,6 +310,8 @@ bool MoveBitmapStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     if (m.m_StepRequest) g_CurBitmap = 0;
     const int32_t k = g_CurBitmap;
     g_CurBitmap = 0;
+    // The move and the repaint's stored view are one edit.
+    DesignChange change;
     if (ValidBitmap(k)) MoveBitmapEntry(k, g_BitmapPos[0], g_BitmapPos[1]);
     // Sound behaviour: drawing the pictures again would leave the moved
     // one's image at its old place, over whatever the page has there; the

@@ -8,6 +8,7 @@
 #include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/geometry.h"
 #include "editor/shell/msgtext.h"
@@ -56,6 +57,9 @@ std::optional<int32_t> Steps(double typed)
 
 void SCHMAIN::ItemCopyClick(int32_t& X, int32_t& Y)
 {
+    // The copy (or the copies of a repeat), its marks and the page's view
+    // stored by the repaint are one edit.
+    DesignChange change;
     if (!HitSymbItem(X, Y)) {
         int32_t unchanged = 0;
         SnapPoint(unchanged, X, Y);

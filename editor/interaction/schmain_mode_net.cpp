@@ -19,6 +19,7 @@
 #include "editor/objects/pin_nodes.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/numtext.h"
 #include "editor/shell/platform_calls.h"
@@ -290,6 +291,8 @@ void SCHMAIN::NetAsTextClick(int32_t x, int32_t y)
 // or with option 0 of every net, rebuilt as one chain or removed.
 void SCHMAIN::NetWiresClick(int32_t x, int32_t y, bool clear)
 {
+    // The wires and the page's view stored by its repaint are one edit.
+    DesignChange change;
     const std::string word = clear ? GetMsgText("Clear connections", "99417") : GetMsgText("Reconnect", "991090");
     if (OptionOn(0)) {
         PopupConfirm(word + GetMsgText(" All Nets?", "99190"), m_MouseX, m_MouseY);

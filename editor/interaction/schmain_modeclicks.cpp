@@ -11,6 +11,7 @@
 #include "editor/objects/branch_points.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/platform_calls.h"
@@ -116,7 +117,9 @@ void SCHMAIN::BitmapModeClick(int32_t& x, int32_t& y)
             BeginCommand(id);
         }
         return;
-    case 3:
+    case 3: {
+        // The entry and the page's view its repaint stores are one edit.
+        DesignChange change;
         FindBitmapAtPoint(x, y);
         g_YesNoAnswer = false;
         if (g_CurBitmap != 0) {
@@ -134,6 +137,7 @@ void SCHMAIN::BitmapModeClick(int32_t& x, int32_t& y)
         // picture.
         if (g_YesNoAnswer) RefreshCanvas();
         return;
+    }
     default:
         return;
     }

@@ -3,6 +3,7 @@
 #include "editor/objects/branch_drawing.h"
 #include "editor/objects/branches.h"
 #include "editor/objects/wire_state.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/geometry.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/platform_calls.h"
@@ -75,6 +76,9 @@ void OrderNetNodes(int32_t net)
 
 void MakeNetWires(int32_t net, bool deleteOnly)
 {
+    // One edit: the new wire, the old ones gone and the nodes marked wired,
+    // or (a step refused) none of it.
+    DesignChange change;
     NetRec netRec{};
     if (N_ReadNet(net, &netRec) == 0) return;
     std::vector<int32_t> old;
@@ -96,7 +100,6 @@ void MakeNetWires(int32_t net, bool deleteOnly)
                 NodeRec rec{};
                 if (!PinOnCurrentPage(net, node, rec)) continue;
                 if (B_InsertRecord(made, -1, 3, node) == 0) {
-                    OM_Delete(DB_BranchMap(), made);
                     ReportMsg(51);
                     return;
                 }
@@ -117,6 +120,8 @@ void MakeNetWires(int32_t net, bool deleteOnly)
 
 void MakeWiresForAllNets(bool deleteOnly)
 {
+    // Every net's wires or, a step refused, none.
+    DesignChange change;
     const int32_t map = DB_NetMap();
     int32_t cursor = OM_GetFirst(map);
     while (const int32_t net = OM_SearchMask(map, &cursor, 0, 0)) MakeNetWires(net, deleteOnly);

@@ -11,11 +11,12 @@
 void OrderNetNodes(int32_t net);
 
 // Replaces the net's wires on the current page by one wire through its nodes
-// in chain order; with `deleteOnly` set only removes them. The new wire is
-// built before the old ones go, so a refused wire (reported, codes 50 and
-// 51) leaves the page as it was. A net with fewer than two nodes there gets
-// no wire.
+// in chain order; with `deleteOnly` set only removes them. One change
+// group: a refused step (the new wire's reported with codes 50 and 51)
+// leaves the page as it was. A net with fewer than two nodes there gets no
+// wire.
 void MakeNetWires(int32_t net, bool deleteOnly);
 
-// MakeNetWires for every net of the design.
+// MakeNetWires for every net of the design, as one edit: a refused step
+// leaves every net as it was.
 void MakeWiresForAllNets(bool deleteOnly);

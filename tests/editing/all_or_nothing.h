@@ -1,7 +1,8 @@
 // A sweep over one multi-step edit with each of its kernel steps refused in
 // turn: the edit is counted once, then run again on a fresh copy of its
 // design with step n refused. Each run is one action of the user, as an
-// event starts it (RunAsUserAction). After each run the edit happened whole
+// event starts it (RunAsUserAction), or with `alone` set the edit called as
+// code calls it, outside any action. After each run the edit happened whole
 // or the design is what it was (a digest of every table), the integrity
 // check is clean, the editor shows the page, level and page list of the
 // design it has, what the edit reported (when the row reads it) matches
@@ -53,6 +54,10 @@ public:
         // with the edit not made (a cancelled dialog). What it leaves is
         // the design "as it was" (the command's own marks cleared).
         std::function<void(AllOrNothing&)> cancel = nullptr;
+        // For an edit whose editor keeps a copy of what the design holds
+        // (a list read from it): the copy's fault after a run, empty when
+        // it is the design's.
+        std::function<std::string(AllOrNothing&)> follows = nullptr;
     };
 
     // What the row's edit reported, for the rows that read it: 1 done, 0
@@ -76,11 +81,17 @@ public:
     {
         return "page " + std::to_string(s.page) + " level " + std::to_string(s.level) + " [" + s.pages + "]";
     }
-    // The row's edit as one action of the user.
+    // Set: each edit runs as code calls it, outside any action of the
+    // user, so that its own change groups alone keep it whole.
+    bool alone = false;
+    // The row's edit as one action of the user (or alone).
     void RunEdit(const Row& row)
     {
         reported = -1;
-        RunAsUserAction([&] { row.edit(*this); });
+        if (alone)
+            row.edit(*this);
+        else
+            RunAsUserAction([&] { row.edit(*this); });
     }
 
     void SetUp() override
@@ -115,9 +126,18 @@ public:
         return ui.asked().size() > asked || !Main().F_MsgLine->Caption().empty();
     }
 
+    // At most `most` refusals, spread over `count` calls.
+    static std::vector<int32_t> Spread(int32_t count, int32_t most)
+    {
+        std::vector<int32_t> at;
+        for (int32_t i = 0; i < std::min(count, most); ++i)
+            at.push_back(count <= most ? i + 1 : 1 + static_cast<int32_t>(int64_t{i} * (count - 1) / (most - 1)));
+        return at;
+    }
+
     void Sweep(const Row& row)
     {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(std::string(row.name) + (alone ? " (alone)" : ""));
         uint64_t before = 0;
         Shown shownBefore;
         if (row.cancel) {
@@ -144,6 +164,9 @@ public:
         if (reported >= 0) {
             ASSERT_EQ(reported, 1) << "the whole edit reported a failure";
         }
+        if (row.follows) {
+            ASSERT_EQ(row.follows(*this), "");
+        }
         // The calls of every kind the whole edit makes.
         Fresh(row);
         KT_FailCall("*", INT32_MAX);
@@ -165,17 +188,14 @@ public:
             if (reported >= 0 && (reported == 1) != wasWhole)
                 faults += "  " + call + ": the edit reported " + (reported == 1 ? "done" : "not done") + "\n";
             if (RunIntegrityCheck(nullptr) != clean) faults += "  " + call + ": the integrity check finds faults\n";
+            if (row.follows) {
+                const std::string fault = row.follows(*this);
+                if (!fault.empty()) faults += "  " + call + ": " + fault + "\n";
+            }
             while (Main().m_CanvasDCLevel > 0) Main().CloseCanvasDC();
             g_CurCommand = 0;
         };
-        // At most this many refusals, spread over the edit's calls.
-        const auto spread = [](int32_t count, int32_t most) {
-            std::vector<int32_t> at;
-            for (int32_t i = 0; i < std::min(count, most); ++i)
-                at.push_back(count <= most ? i + 1 : 1 + static_cast<int32_t>(int64_t{i} * (count - 1) / (most - 1)));
-            return at;
-        };
-        for (const int32_t n : spread(calls, 60)) {
+        for (const int32_t n : Spread(calls, 60)) {
             Fresh(row);
             const size_t asked = ui.asked().size();
             KT_FailCall("+", n);
@@ -183,7 +203,7 @@ public:
             KT_FailCall("", 0);
             check(std::to_string(n) + " " + KT_LastRefused(), true, asked);
         }
-        for (const int32_t n : spread(allCalls, 20)) {
+        for (const int32_t n : Spread(allCalls, 20)) {
             Fresh(row);
             const size_t asked = ui.asked().size();
             KT_FailCall("*", n);

@@ -199,6 +199,7 @@ const AllOrNothing::Row kMemberEdits[] = {
          int32_t fail = 1;
          t.Ui().ExpectPopupMenu("Yes");
          t.M().DeleteBusMember(fail, -3 * kStep, -9 * kStep);
+         t.reported = fail == 0 ? 1 : 0;
      }},
     {"bus member exchange",
      [](AllOrNothing& t) {
