@@ -4,6 +4,7 @@
 #include "editor/objects/libraries.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/dlgservices.h"
+#include "editor/shell/entry_change.h"
 #include "editor/shell/geometry.h"
 #include "editor/shell/help.h"
 #include "editor/shell/menus.h"
@@ -303,13 +304,24 @@ void SCHBTEXT::ParseList(bool create)
     context.refX = g_Markers[kRefPointMarker].X;
     context.refY = g_Markers[kRefPointMarker].Y;
 
+    // The parts and symbols this reading loads stay (a cancel keeps them)
+    // unless the kernel refused a step of it: then they go back, the list
+    // is not taken, and another try starts from the design as it was.
+    EntryChange reading;
     ListKernelLookups lookups(*this);
     const CompListResult result = ParseCompList(txtBuffer_->Text(), create, context, lookups);
+    const bool whole = reading.End();
     g_TextBuf = result.stripped;
     g_CompListEntries.Redim(0, static_cast<long>(result.entries.size()));
     for (size_t i = 0; i < result.entries.size(); ++i) g_CompListEntries(static_cast<long>(i) + 1) = result.entries[i];
     if (result.error != 0) {
         ReportListError(result.error, result);
+        return;
+    }
+    if (!whole) {
+        g_CompListEntries.Redim(0, 0);
+        std::string detail = ":" + g_CrLf + "Not done: the kernel refused a step";
+        ReportMsg(create ? 97 : 96, detail);
         return;
     }
     g_TextAccepted = true;

@@ -3,9 +3,12 @@
 // item rotated about a base point or shifted by a step.
 #include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
+#include "editor/shell/entry_change.h"
 #include "editor/shell/geometry.h"
 #include "editor/shell/help.h"
+#include "editor/shell/msgtext.h"
 #include "editor/shell/platform_calls.h"
+#include "editor/shell/reporter.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/textnum.h"
@@ -52,13 +55,28 @@ int32_t RepeatCount(double steps)
     return n;
 }
 
-bool MakeCopy()
+// Copy `number` of a repeat, whole or not made: a refused step puts it back
+// alone, the user is told, and the copies made before stay.
+bool MakeCopy(int32_t number)
 {
+    EntryChange copy;
     int32_t status = 0;
     int32_t index = 0;
     MakeOwnerItem(status, kOwnerSymbol, g_CurSymb, g_SymbItem, g_SymbItem.Kind == 6 ? g_SymbItemText : std::string(),
                   index);
-    return status == 0 && index != 0;
+    if (status == 0 && index != 0 && copy.End()) return true;
+    copy.Drop();
+    // "Can't create Item: " and the number of the copy.
+    std::string detail = std::to_string(number);
+    ReportMsg(10, detail);
+    return false;
+}
+
+// The message line says which copy was refused, after the repaint that
+// shows the copies made (it clears the line).
+void ShowRefusedCopy(SCHMAIN& main, int32_t number)
+{
+    if (number != 0) main.ShowMessage(GetMsgText("Can't create Item: ", "99308") + std::to_string(number));
 }
 
 }  // namespace
@@ -166,6 +184,7 @@ void SCHMAIN::RepeatItemByAngle(double steps, double baseX, double baseY, double
     default: break;
     }
     bool made = false;
+    int32_t refused = 0;
     for (int32_t i = 1; i <= n; ++i) {
         if (CancelKeyDown()) break;
         th0 = Normalised(th0 + angleStep);
@@ -191,11 +210,15 @@ void SCHMAIN::RepeatItemByAngle(double steps, double baseX, double baseY, double
         case 5: item.P2 = AdjustedAngle(th1); break;
         default: break;
         }
-        if (!MakeCopy()) break;
+        if (!MakeCopy(i)) {
+            refused = i;
+            break;
+        }
         made = true;
     }
     // Whatever ended the series, the copies made are shown.
     if (made) RefreshCanvas();
+    ShowRefusedCopy(*this, refused);
 }
 
 void SCHMAIN::RepeatItemByOffset(double steps, double dX, double dY)
@@ -207,6 +230,7 @@ void SCHMAIN::RepeatItemByOffset(double steps, double dX, double dY)
     const double xu = g_SymbItem.X / static_cast<double>(g_DbUnitsPerMm) * factor;
     const double yu = g_SymbItem.Y / static_cast<double>(g_DbUnitsPerMm) * factor;
     bool made = false;
+    int32_t refused = 0;
     for (int32_t i = 1; i <= n; ++i) {
         if (CancelKeyDown()) break;
         const double x = (xu + i * dX) / factor * g_DbUnitsPerMm;
@@ -214,8 +238,12 @@ void SCHMAIN::RepeatItemByOffset(double steps, double dX, double dY)
         if (!(std::fabs(x) < kCoordLimit && std::fabs(y) < kCoordLimit)) continue;
         g_SymbItem.X = ToLong(x);
         g_SymbItem.Y = ToLong(y);
-        if (!MakeCopy()) break;
+        if (!MakeCopy(i)) {
+            refused = i;
+            break;
+        }
         made = true;
     }
     if (made) RefreshCanvas();
+    ShowRefusedCopy(*this, refused);
 }

@@ -10,7 +10,9 @@
 #include "editor/objects/libraries.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/dlgservices.h"
+#include "editor/shell/entry_change.h"
 #include "editor/shell/geometry.h"
+#include "editor/shell/msgtext.h"
 #include "editor/shell/numtext.h"
 #include "editor/shell/pagedraw.h"
 #include "editor/shell/platform_calls.h"
@@ -132,21 +134,36 @@ bool DescribeNewComp(const CompListEntry& entry)
 void SCHMAIN::CreateCompsFromList()
 {
     // The parts and symbols the list names are loaded while it is read:
-    // they stay on a cancel, and go again with the components when a step
-    // of the list fails.
+    // they stay on a cancel. Each entry is made whole or skipped: one the
+    // kernel refuses (any of its steps) goes back alone, the user is told,
+    // and the other entries are made.
     DesignChange change;
     g_TextBuf = g_CrLf + "@END" + g_CrLf;
     RunListEditor(*this, true);
     if (g_TextBuf.empty() || !g_TextAccepted) return;
 
     for (long i = 1; i <= g_CompListEntries.UBound(); ++i) {
+        EntryChange entry;
+        // Not described or not made: reported where it failed.
         if (!DescribeNewComp(g_CompListEntries(i))) continue;
+        const std::string name = FirstWord(g_CompInfo.Name);
         int32_t status = 0;
         CreateComp(status, g_CompInfo, 1);
-        if (status != 0) continue;
-        OpenCanvasDC();
-        auto close = OnExit([this] { CloseCanvasDC(); });
-        C_DrawComponent(g_CompInfo.Id);
+        if (status == 0) {
+            OpenCanvasDC();
+            auto close = OnExit([this] { CloseCanvasDC(); });
+            C_DrawComponent(g_CompInfo.Id);
+        }
+        if (status != 0 || !entry.End()) {
+            entry.Drop();
+            const std::string refused = GetMsgText("Can't create Component: ", "99300") + name;
+            // CreateComp told the user when the kernel refused the component.
+            if (status == 0) {
+                std::string detail = name;
+                ReportMsg(15, detail);
+            }
+            ShowMessage(refused);
+        }
     }
 }
 

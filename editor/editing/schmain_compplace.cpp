@@ -9,7 +9,10 @@
 #include "editor/objects/components.h"
 #include "editor/objects/view_values.h"
 #include "editor/shell/applink.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/dlgservices.h"
+#include "editor/shell/entry_change.h"
+#include "editor/shell/msgtext.h"
 #include "editor/shell/user_action.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/reporter.h"
@@ -110,11 +113,20 @@ void SCHMAIN::OpenCompDialog(int32_t& status, int32_t mode, int32_t X, int32_t Y
     status = 0;
 }
 
+// Each copy is whole or not made: a copy the kernel refuses (any of its
+// steps) goes back alone, the user is told, and the copies made before it
+// stay; the series ends there.
 void SCHMAIN::PlaceCompArray()
 {
     const int32_t x0 = g_Comp.X;
     const int32_t y0 = g_Comp.Y;
-    FillCompInfo(g_CompId, g_Comp, g_CompInfo);
+    {
+        // The copies are made from what this reads: a refused read makes
+        // none.
+        DesignChange read;
+        FillCompInfo(g_CompId, g_Comp, g_CompInfo);
+        if (!read.Finish()) return;
+    }
     int32_t next = 0;
     for (int32_t r = 1; r <= g_ArrayCountY; ++r) {
         for (int32_t c = r == 1 ? 2 : 1; c <= g_ArrayCountX; ++c) {
@@ -127,24 +139,40 @@ void SCHMAIN::PlaceCompArray()
                 ReportMsg(15, detail);
                 return;
             }
+            EntryChange copy;
             g_CompInfo.Id = 0;
             g_CompInfo.X = static_cast<int32_t>(x);
             g_CompInfo.Y = static_cast<int32_t>(y);
             std::string name;
             if (!NextFreeName(next, name)) {
+                copy.Drop();
                 std::string detail = "Unpck";
                 ReportMsg(22, detail);
                 return;
             }
             g_CompInfo.Name = FixedText(name, 15);
+            const std::string refused = GetMsgText("Can't create Component: ", "99300") + name;
             int32_t created = 0;
             CreateComp(created, g_CompInfo, 1);
-            if (created != 0) return;
+            if (created != 0) {
+                // CreateComp said why.
+                copy.Drop();
+                ShowMessage(refused);
+                return;
+            }
             OpenCanvasDC();
             C_DrawComponent(g_CompInfo.Id);
             CloseCanvasDC();
+            const int32_t previous = g_CompId;
             g_CompId = g_CompInfo.Id;
             DrawCmdObjectInView(1, g_DrawMode);
+            if (!copy.End()) {
+                g_CompId = previous;
+                std::string detail = name;
+                ReportMsg(15, detail);
+                ShowMessage(refused);
+                return;
+            }
         }
     }
 }

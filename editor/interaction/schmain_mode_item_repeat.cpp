@@ -1,7 +1,8 @@
 // Function 2 of the notes modes: the item under the pointer copied to a
 // place chosen with the pointer, or repeated by a typed offset or about a
 // centre given by the point markers; off any item the selection box of the
-// copy begins. The typed answers are checked before anything is made.
+// copy begins. The typed answers are checked before anything is made. A
+// repeat keeps the copies it made when a later one is refused.
 #include "editor/shell/schmain.h"
 
 #include "editor/interaction/command_steps.h"
@@ -57,8 +58,8 @@ std::optional<int32_t> Steps(double typed)
 
 void SCHMAIN::ItemCopyClick(int32_t& X, int32_t& Y)
 {
-    // The copy (or the copies of a repeat), its marks and the page's view
-    // stored by the repaint are one edit.
+    // The copy (or the copies of a repeat, each whole by itself), its marks
+    // and the page's view stored by the repaint are one edit.
     DesignChange change;
     if (!HitSymbItem(X, Y)) {
         int32_t unchanged = 0;

@@ -11,7 +11,9 @@
 // Steps are the kernel calls that change what the design holds
 // (KT_FailCall("+"): objects, marks, page switches, free ids); a second
 // pass refuses calls of every kind (reads too) at places spread over the
-// edit, where a changed design must still be whole.
+// edit, where a changed design must still be whole. Edits that keep the
+// entries they made when one is refused have a sweep of their own
+// (SweepEntries).
 #pragma once
 
 #include "editor/interaction/commands.h"
@@ -210,6 +212,76 @@ public:
             RunEdit(row);
             KT_FailCall("", 0);
             check("any call " + std::to_string(n) + " " + KT_LastRefused(), false, asked);
+        }
+        EXPECT_TRUE(faults.empty()) << calls << " steps, " << allCalls << " calls; refused:\n" << faults;
+    }
+
+    // A sweep over an edit made of entries that keeps those it made when
+    // one is refused (the lines of a create list, the copies of an array or
+    // of a repeat): each entry is whole or not there. The design with entry
+    // k refused is made by refusing the k-th call of `begins`, the step
+    // that begins an entry, for k = 1 .. `entries`; the entries made before
+    // it stay. With any other step
+    // refused the design is whole, as it was, or one of those, the
+    // integrity check is clean, and a design that is not whole was told.
+    void SweepEntries(const Row& row, const char* begins, int32_t entries)
+    {
+        SCOPED_TRACE(row.name);
+        Fresh(row);
+        const std::string clean = RunIntegrityCheck(nullptr);
+        const uint64_t before = KT_DesignDigest();
+        KT_FailCall("+", INT32_MAX);
+        RunEdit(row);
+        const int32_t calls = KT_CallsCounted();
+        KT_FailCall("", 0);
+        const uint64_t whole = KT_DesignDigest();
+        ASSERT_NE(whole, before) << "the edit changed nothing";
+        Fresh(row);
+        KT_FailCall("*", INT32_MAX);
+        RunEdit(row);
+        const int32_t allCalls = KT_CallsCounted();
+        KT_FailCall("", 0);
+        std::vector<uint64_t> refused;
+        for (int32_t k = 1; k <= entries; ++k) {
+            Fresh(row);
+            const size_t asked = ui.asked().size();
+            KT_FailCall(begins, k);
+            RunEdit(row);
+            KT_FailCall("", 0);
+            refused.push_back(KT_DesignDigest());
+            ASSERT_NE(refused.back(), whole) << begins << " " << k << " was not refused";
+            if (k > 1) {
+                ASSERT_NE(refused.back(), before) << begins << " " << k << ": the entries made before went";
+            }
+            ASSERT_TRUE(Told(asked)) << begins << " " << k << ": nothing said";
+            ASSERT_EQ(RunIntegrityCheck(nullptr), clean) << begins << " " << k;
+        }
+        std::string faults;
+        const auto check = [&](const std::string& call, size_t asked) {
+            const uint64_t after = KT_DesignDigest();
+            const bool known = after == whole || after == before ||
+                               std::find(refused.begin(), refused.end(), after) != refused.end();
+            if (!known) faults += "  " + call + ": half an entry\n";
+            else if (after != whole && !Told(asked)) faults += "  " + call + ": not done, nothing said\n";
+            if (RunIntegrityCheck(nullptr) != clean) faults += "  " + call + ": the integrity check finds faults\n";
+            while (Main().m_CanvasDCLevel > 0) Main().CloseCanvasDC();
+            g_CurCommand = 0;
+        };
+        for (const int32_t n : Spread(calls, 80)) {
+            Fresh(row);
+            const size_t asked = ui.asked().size();
+            KT_FailCall("+", n);
+            RunEdit(row);
+            KT_FailCall("", 0);
+            check(std::to_string(n) + " " + KT_LastRefused(), asked);
+        }
+        for (const int32_t n : Spread(allCalls, 40)) {
+            Fresh(row);
+            const size_t asked = ui.asked().size();
+            KT_FailCall("*", n);
+            RunEdit(row);
+            KT_FailCall("", 0);
+            check("any call " + std::to_string(n) + " " + KT_LastRefused(), asked);
         }
         EXPECT_TRUE(faults.empty()) << calls << " steps, " << allCalls << " calls; refused:\n" << faults;
     }

@@ -1,5 +1,6 @@
 // Components made and moved through a list over the shipped libraries, each
-// list swept with every step that changes the design refused in turn.
+// list swept with every step that changes the design refused in turn; the
+// lines of a create list each whole or skipped.
 #include "tests/editing/all_or_nothing.h"
 
 #include "editor/dialogs/schbtext.h"
@@ -42,16 +43,18 @@ void Accepting(AllOrNothing& t, const char* list)
     });
 }
 
+// Four lines: a part from the libraries, a supply symbol joined to its net,
+// the part again, a part of the design.
+const AllOrNothing::Row kMadeFromAList = {"components made from a list", nullptr, [](AllOrNothing& t) {
+                                              Accepting(t, "1,d,74HC04,1,1,0,A\r\n"
+                                                           "0,s,SPLGND,2,1,0\r\n"
+                                                           "3,d,74HC04,3,1,90,A\r\n"
+                                                           "2,d,74HC00\r\n"
+                                                           "@END\r\n");
+                                              t.M().CreateCompsFromList();
+                                          }};
+
 const AllOrNothing::Row kEdits[] = {
-    {"components made from a list", nullptr,
-     [](AllOrNothing& t) {
-         Accepting(t, "1,d,74HC04,1,1,0,A\r\n"
-                      "0,s,SPLGND,2,1,0\r\n"
-                      "3,d,74HC04,3,1,90,A\r\n"
-                      "2,d,74HC00\r\n"
-                      "@END\r\n");
-         t.M().CreateCompsFromList();
-     }},
     {"components moved by a list",
      [](AllOrNothing&) {
          g_Markers[kRefPointMarker] = {0, 254000, -254000};
@@ -70,6 +73,19 @@ const AllOrNothing::Row kEdits[] = {
 TEST_F(ListSweep, ListEditsAreWholeOrNothing)
 {
     for (const Row& row : kEdits) Sweep(row);
+    alone = true;
+    for (const Row& row : kEdits) Sweep(row);
+}
+
+// Each line of a create list is made whole or skipped: a line the kernel
+// refuses is not made, the user is told, and the other lines are made (the
+// parts and symbols the list loaded stay, as on a cancel).
+TEST_F(ListSweep, EachLineOfACreateListIsWholeOrSkipped)
+{
+    SweepEntries(kMadeFromAList, "C_CreateComponent", 4);
+    // Called from code, outside an action, the same.
+    alone = true;
+    SweepEntries(kMadeFromAList, "C_CreateComponent", 4);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The net made from picked or typed pins, the net wires made again, the
-// page frame, the repeated wire, the pictures, the notes item copies and
-// repeats and the item editor, each swept with every step that changes the
-// design refused in turn, as an action of the user and called alone.
+// array of one copy, the page frame, the repeated wire, the pictures, the
+// notes item copies and repeats and the item editor, each swept with every
+// step that changes the design refused in turn, as an action of the user
+// and called alone; the copies of an array and of a repeat each whole, those
+// made before a refused one staying.
 #include "tests/editing/all_or_nothing.h"
 
 #include "editor/dialogs/schinet.h"
@@ -14,6 +16,7 @@
 #include "editor/interaction/commands.h"
 #include "editor/interaction/input_state.h"
 #include "editor/objects/comp_state.h"
+#include "editor/objects/components.h"
 #include "editor/objects/net_text.h"
 #include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
@@ -309,6 +312,17 @@ TEST_F(MoreSweep, NetEditsAreWholeOrNothing)
 }
 
 const AllOrNothing::Row kPlacements[] = {
+    {"array of one copy",
+     [](AllOrNothing&) {
+         g_CompId = AllOrNothing::CompId("R1");
+         int32_t status = 1;
+         ReadComp(status, g_CompId, g_CompName);
+         g_ArrayCountX = 2;
+         g_ArrayCountY = 1;
+         g_ArrayStepX = g_ArrayStepY = 254000;
+         g_CompFrameSize = {500000, 500000};
+     },
+     [](AllOrNothing& t) { t.M().PlaceCompArray(); }},
     {"page frame",
      [](AllOrNothing&) { ReadPageFormats(); },
      [](AllOrNothing& t) {
@@ -546,6 +560,97 @@ const AllOrNothing::Row kItems[] = {
      [](AllOrNothing&) { FormInstance<SCHITMED>().F_UNDO_Click(); },
      nullptr, [](AllOrNothing&) { return MoreSweep::EditorFollowsTheItem(); }},
 };
+
+// An array of three copies: a copy the kernel refuses is not made, the user
+// is told, and the copies made before it stay.
+const AllOrNothing::Row kArrayOfThree = {"array of three copies",
+                                         [](AllOrNothing&) {
+                                             g_CompId = AllOrNothing::CompId("R1");
+                                             int32_t status = 1;
+                                             ReadComp(status, g_CompId, g_CompName);
+                                             g_ArrayCountX = 4;
+                                             g_ArrayCountY = 1;
+                                             g_ArrayStepX = g_ArrayStepY = 254000;
+                                             g_CompFrameSize = {500000, 500000};
+                                         },
+                                         [](AllOrNothing& t) { t.M().PlaceCompArray(); }};
+
+TEST_F(MoreSweep, EachCopyOfAnArrayIsWholeAndThoseMadeStay)
+{
+    SweepEntries(kArrayOfThree, "C_CreateComponent", 3);
+    alone = true;
+    SweepEntries(kArrayOfThree, "C_CreateComponent", 3);
+}
+
+// The third copy of an array refused: the user is told its name, the two
+// copies before it stay, and the array ends there.
+TEST_F(MoreSweep, AnArrayKeepsTheCopiesMadeBeforeARefusedOne)
+{
+    for (const char* call : {"C_CreateComponent", "G_CloseDC"}) {
+        SCOPED_TRACE(call);
+        Fresh(kArrayOfThree);
+        const std::string clean = RunIntegrityCheck(nullptr);
+        const int32_t comps = Count(DB_SchCompMap());
+        Ui().ExpectMessageBox(1, "Can't create Component: Unpck3");
+        RunAsUserAction([&] {
+            // The canvas is closed once after each copy is drawn.
+            KT_FailCall(call, 3);
+            M().PlaceCompArray();
+            KT_FailCall("", 0);
+        });
+        EXPECT_EQ(Ui().pending(), 0u) << "the user was told";
+        EXPECT_NE(M().F_MsgLine->Caption().find("Can't create Component: Unpck3"), std::string::npos)
+            << M().F_MsgLine->Caption();
+        EXPECT_EQ(Count(DB_SchCompMap()), comps + 2);
+        EXPECT_GT(CompId("Unpck1"), 0);
+        EXPECT_GT(CompId("Unpck2"), 0);
+        EXPECT_EQ(CompId("Unpck3"), 0);
+        EXPECT_EQ(g_CompId, CompId("Unpck2")) << "the last copy made is current";
+        EXPECT_EQ(RunIntegrityCheck(nullptr), clean);
+    }
+}
+
+// A notes item repeated three times by an offset.
+const AllOrNothing::Row kRepeatOfThree = {"notes item repeated three times",
+                                          [](AllOrNothing& t) {
+                                              MoreSweep::Of(t).Notes();
+                                              MoreSweep::Of(t).Options({0});
+                                          },
+                                          [](AllOrNothing& t) {
+                                              MoreSweep::Of(t).Typed("3,1,1");
+                                              int32_t x = 250000, y = 0;
+                                              t.M().ItemCopyClick(x, y);
+                                          }};
+
+TEST_F(MoreSweep, EachCopyOfARepeatIsWholeAndThoseMadeStay)
+{
+    SweepEntries(kRepeatOfThree, "OA_Add", 3);
+    alone = true;
+    SweepEntries(kRepeatOfThree, "OA_Add", 3);
+}
+
+// The second copy of a repeat refused: the user is told, the first copy
+// stays, and the repeat ends there.
+TEST_F(MoreSweep, ARepeatKeepsTheCopiesMadeBeforeARefusedOne)
+{
+    Fresh(kRepeatOfThree);
+    const int32_t items = OA_GetCount(S_SymbolItemArray(kNotes));
+    Ui().ExpectMessageBox(1, "Can't create Item: 2");
+    RunAsUserAction([&] {
+        KT_FailCall("OA_Add", 2);
+        kRepeatOfThree.edit(*this);
+        KT_FailCall("", 0);
+    });
+    EXPECT_EQ(Ui().pending(), 0u) << "the user was told";
+    EXPECT_NE(M().F_MsgLine->Caption().find("Can't create Item: 2"), std::string::npos) << M().F_MsgLine->Caption();
+    ASSERT_EQ(OA_GetCount(S_SymbolItemArray(kNotes)), items + 1);
+    ItemRec copy{};
+    ASSERT_NE(I_ReadItem(S_SymbolItem(kNotes, items + 1), &copy), 0);
+    EXPECT_EQ(copy.Kind, 1);
+    // One step of (1, 1) from the line at the origin.
+    EXPECT_GT(copy.X, 0);
+    EXPECT_EQ(copy.Y, copy.X);
+}
 
 TEST_F(MoreSweep, NotesItemEditsAreWholeOrNothing)
 {

@@ -2,6 +2,7 @@
 // kernel and the shipped libraries: the main window's procedures run the
 // list editor (answered through the scripted stand-in) and apply the list.
 #include "editor/dialogs/schbtext.h"
+#include "editor/objects/integrity.h"
 #include "editor/shell/curpos.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/geometry.h"
@@ -9,7 +10,9 @@
 #include "editor/shell/textarea.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
+#include "editor/shell/user_action.h"
 #include "editor/view/marks.h"
+#include "platform/kernel/testing.h"
 #include "tests/editing/complist_fixture.h"
 
 #include <gtest/gtest.h>
@@ -97,6 +100,87 @@ TEST_F(CreateList, ModeIsResetToAbsoluteEachTime)
     });
     Main().CreateCompsFromList();
     EXPECT_EQ(g_CompListCoordMode, 0);
+}
+
+// A line of a create list the kernel refuses is skipped, whole: the user is
+// told its name, and the lines before and after it are made. The lines: a
+// part from the libraries, a supply symbol joined to its net, the part
+// again; the second line refused where it begins and where its supply node
+// is made.
+TEST_F(CreateList, ARefusedLineIsSkippedAndTheOthersAreMade)
+{
+    struct Refusal {
+        const char* call;
+        int32_t n;
+    };
+    for (const Refusal refusal : {Refusal{"C_CreateComponent", 2}, Refusal{"N_CreateNode", 1}}) {
+        SCOPED_TRACE(refusal.call);
+        ASSERT_TRUE(palvane_test::BuildDesign(complist_test::kListDesign));
+        DB_SetCurPage(OM_FindName(DB_PageMap(), "P1"));
+        ReadCurrentPage();
+        const std::string clean = RunIntegrityCheck(nullptr);
+        const int comps = CountComps();
+        const int32_t nets = OM_GetCount(DB_NetMap());
+        // The nodes of the supply net, when there is one.
+        const auto SupplyNodes = [] {
+            NetRec rec{};
+            const int32_t net = OM_FindName(DB_NetMap(), "SPLGND");
+            return net != 0 && N_ReadNet(net, &rec) != 0 ? rec.Nodes : 0;
+        };
+        const int32_t supplyNodes = SupplyNodes();
+        Main().F_MsgLine->SetCaption("");
+        WithEditor(ui, [](SCHBTEXT& e) {
+            Accept(e, "1,d,74HC04,1,1,0,A\r\n"
+                      "0,s,SPLGND,2,1,0\r\n"
+                      "3,d,74HC04,3,1,90,A\r\n"
+                      "@END\r\n");
+        });
+        ui.ExpectMessageBox(1, "Can't create Component: Unpck2");
+        RunAsUserAction([&] {
+            KT_FailCall(refusal.call, refusal.n);
+            Main().CreateCompsFromList();
+            KT_FailCall("", 0);
+        });
+        EXPECT_EQ(ui.pending(), 0u) << "the user was told";
+        EXPECT_NE(Main().F_MsgLine->Caption().find("Can't create Component: Unpck2"), std::string::npos)
+            << Main().F_MsgLine->Caption();
+        EXPECT_EQ(CountComps(), comps + 2);
+        EXPECT_GT(Comp("Unpck1"), 0);
+        EXPECT_EQ(Comp("Unpck2"), 0);
+        ASSERT_GT(Comp("Unpck3"), 0);
+        EXPECT_EQ(Read(Comp("Unpck3")).Angle, 90000);
+        // The supply symbol's node went with it.
+        EXPECT_EQ(OM_GetCount(DB_NetMap()), nets);
+        EXPECT_EQ(SupplyNodes(), supplyNodes);
+        EXPECT_EQ(RunIntegrityCheck(nullptr), clean);
+    }
+}
+
+// A reading of the list the kernel refuses a step of loads nothing and is
+// reported; the list editor stays open, and the next Accept's list is made
+// and kept.
+TEST_F(CreateList, ARefusedReadingIsNotHeldAgainstTheNextAccept)
+{
+    const int comps = CountComps();
+    bool stayedOpen = false;
+    WithEditor(ui, [&](SCHBTEXT& e) {
+        ui.ExpectMessageBox(1, "Edit Comp. List Create Error");
+        e.F_TxtBuffer()->SetText("1,d,74HC04,1,1,0,A\r\n0,s,SPLGND,2,1,0\r\n@END\r\n");
+        // The first step the reading takes that changes the design.
+        KT_FailCall("+", 1);
+        e.F_Accept()->Press();
+        KT_FailCall("", 0);
+        stayedOpen = e.Visible();
+        EXPECT_EQ(OM_FindName(DB_DeviceMap(), "74HC04"), 0) << "nothing of the refused reading stayed";
+        Accept(e, "1,d,74HC04,1,1,0,A\r\n0,s,SPLGND,2,1,0\r\n@END\r\n");
+    });
+    RunAsUserAction([this] { Main().CreateCompsFromList(); });
+    EXPECT_EQ(ui.pending(), 0u) << "the refusal was reported";
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(CountComps(), comps + 2);
+    EXPECT_GT(Comp("Unpck1"), 0);
+    EXPECT_GT(Comp("Unpck2"), 0);
+    EXPECT_GT(OM_FindName(DB_DeviceMap(), "74HC04"), 0);
 }
 
 class RelocList : public ListTest {
