@@ -170,12 +170,15 @@ void SCHMAIN::Form_Load()
                     M_FSI_Click(atStart->mode);
                 g_CurSymb = atStart->symbol;
             }
-            if (why == PutBackReason::Refused)
-                F_MsgLine->SetCaption("Not done: the kernel refused a step - the design is as it was");
-            winsys::RunWhenUnwound([] {
+            static constexpr const char* kNotDone = "Not done: the kernel refused a step - the design is as it was";
+            if (why == PutBackReason::Refused) F_MsgLine->SetCaption(kNotDone);
+            winsys::RunWhenUnwound([why] {
                 if (!g_MainForm || !g_MainForm->IsLoaded()) return;
                 g_MainForm->RefreshCanvas();
                 g_MainForm->RedrawHighlight();
+                // The repaint ends by clearing the message line: the notice
+                // is written after it, so that it stays.
+                if (why == PutBackReason::Refused) g_MainForm->F_MsgLine->SetCaption(kNotDone);
             });
         });
         g_Cursors[0] = G_SelectCur(1);

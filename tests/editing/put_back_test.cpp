@@ -28,6 +28,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include <climits>
 #include <functional>
 #include <string>
@@ -288,6 +290,9 @@ TEST_F(PutBack, ARefusedStepAfterASwitchShowsThePageAndLevelAsBefore)
                 EXPECT_EQ(ShownNow(), shownWhole);
             } else {
                 EXPECT_EQ(ShownNow(), shownBefore);
+                EXPECT_EQ(Main().F_MsgLine->Caption(), kRefusedLine);
+                // The repaint that follows the put-back keeps the notice.
+                QCoreApplication::processEvents();
                 EXPECT_EQ(Main().F_MsgLine->Caption(), kRefusedLine);
                 if (switched) putBackAfterSwitch = true;
             }
