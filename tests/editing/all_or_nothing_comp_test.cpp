@@ -267,7 +267,8 @@ const AllOrNothing::Row kEdits[] = {
          CompSweep::Pick("R1/1");
          const int32_t array = C_CompTextArray(g_CompId);
          g_CompTextIdx = OA_SearchMask(array, 1, 2);
-         I_ReadItem(C_CompText(g_CompId, g_CompTextIdx), &g_CompText);
+         // A refused read leaves no text of an earlier design behind.
+         if (I_ReadItem(C_CompText(g_CompId, g_CompTextIdx), &g_CompText) == 0) g_CompText = {};
          g_CompTextStr = PtrToStr(g_CompText.Text);
          CompSweep::Of(t).Typed("RX");
          int32_t status = 0;
