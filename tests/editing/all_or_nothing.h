@@ -19,6 +19,8 @@
 #include "editor/interaction/commands.h"
 #include "editor/objects/integrity.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/nvoinpbg.h"
+#include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/user_action.h"
@@ -31,6 +33,7 @@
 #include <climits>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -284,6 +287,23 @@ public:
             check("any call " + std::to_string(n) + " " + KT_LastRefused(), asked);
         }
         EXPECT_TRUE(faults.empty()) << calls << " steps, " << allCalls << " calls; refused:\n" << faults;
+    }
+
+    // The option buttons `on` pressed, every other one released.
+    void Options(std::initializer_list<int> on)
+    {
+        for (int o = 0; o <= 10; ++o)
+            if (M().F_OST.Exists(o)) M().F_OST(o)->SetValue(false);
+        for (const int o : on) M().F_OST(o)->SetValue(true);
+    }
+    // Queues `text` typed into the next input box, answered OK.
+    void Typed(const char* text)
+    {
+        Ui().ExpectModal("NvoInpBG", [text](QWidget*) {
+            NvoInpBG& box = FormInstance<NvoInpBG>();
+            box.InpText()->SetText(text);
+            box.InpOK()->Press();
+        });
     }
 
     void Block(int32_t op, int32_t objects)

@@ -104,20 +104,6 @@ public:
         int32_t status = 0;
         ReadComp(status, g_CompId, g_CompName);
     }
-    void Options(std::initializer_list<int> on)
-    {
-        for (int o = 0; o <= 10; ++o)
-            if (M().F_OST.Exists(o)) M().F_OST(o)->SetValue(false);
-        for (const int o : on) M().F_OST(o)->SetValue(true);
-    }
-    void Typed(const char* text)
-    {
-        Ui().ExpectModal("NvoInpBG", [text](QWidget*) {
-            NvoInpBG& box = FormInstance<NvoInpBG>();
-            box.InpText()->SetText(text);
-            box.InpOK()->Press();
-        });
-    }
     // Shows the packaging window for the component, as the component mode
     // shows it, or refreshes it when it is open already.
     static SCHIPACK& OpenPacking(int32_t id)

@@ -78,20 +78,6 @@ constexpr int32_t kNotes = -101;
 class DrawingSweep : public AllOrNothing {
 public:
     static DrawingSweep& Of(AllOrNothing& t) { return static_cast<DrawingSweep&>(t); }
-    void Options(std::initializer_list<int> on)
-    {
-        for (int o = 0; o <= 10; ++o)
-            if (M().F_OST.Exists(o)) M().F_OST(o)->SetValue(false);
-        for (const int o : on) M().F_OST(o)->SetValue(true);
-    }
-    void Typed(const char* text)
-    {
-        Ui().ExpectModal("NvoInpBG", [text](QWidget*) {
-            NvoInpBG& box = FormInstance<NvoInpBG>();
-            box.InpText()->SetText(text);
-            box.InpOK()->Press();
-        });
-    }
     // A click of function `f` of the wire mode at (x, y) steps.
     void WireClick(int32_t f, double x, double y)
     {

@@ -105,20 +105,6 @@ public:
         g_CurCommand = 0;
         AllOrNothing::TearDown();
     }
-    void Options(std::initializer_list<int> on)
-    {
-        for (int o = 0; o <= 10; ++o)
-            if (M().F_OST.Exists(o)) M().F_OST(o)->SetValue(false);
-        for (const int o : on) M().F_OST(o)->SetValue(true);
-    }
-    void Typed(const char* text)
-    {
-        Ui().ExpectModal("NvoInpBG", [text](QWidget*) {
-            NvoInpBG& box = FormInstance<NvoInpBG>();
-            box.InpText()->SetText(text);
-            box.InpOK()->Press();
-        });
-    }
     static void Pin(const char* comp, int32_t entry, int32_t& x, int32_t& y)
     {
         EntryRec rec{};

@@ -54,12 +54,6 @@ page P2 frame 100 80
 end
 )";
 
-void Options(AllOrNothing& t, std::initializer_list<int> on)
-{
-    for (int o = 0; o <= 10; ++o)
-        if (t.M().F_OST.Exists(o)) t.M().F_OST(o)->SetValue(false);
-    for (const int o : on) t.M().F_OST(o)->SetValue(true);
-}
 
 // Each edit as a user starts it: its design prepared (options, picks), its
 // questions answered Yes.
@@ -102,7 +96,7 @@ const AllOrNothing::Row kEdits[] = {
      }},
     {"wire segment delete",
      [](AllOrNothing& t) {
-         Options(t, {1});
+         t.Options({1});
          t.M().m_WireIsBus = false;
      },
      [](AllOrNothing& t) {
@@ -112,7 +106,7 @@ const AllOrNothing::Row kEdits[] = {
      }},
     {"whole wire delete",
      [](AllOrNothing& t) {
-         Options(t, {0});
+         t.Options({0});
          t.M().m_WireIsBus = false;
      },
      [](AllOrNothing& t) {
