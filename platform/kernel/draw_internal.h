@@ -137,6 +137,13 @@ public:
     virtual void Mark(const Paint& paint, Pt centre, int halfPx) = 0;
     // A filled dot: `radius` database units, at least `minRadiusPx` pixels.
     virtual void Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiusPx) = 0;
+    // Whether anything drawn inside the rectangle (database units) can reach
+    // the device; a sink without a device (a recording) takes everything.
+    virtual bool Shows(double x1, double y1, double x2, double y2) const
+    {
+        (void)x1, (void)y1, (void)x2, (void)y2;
+        return true;
+    }
 };
 
 // The sink drawing goes to now: the running recording, else the current

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 namespace kernel::draw {
 
@@ -298,6 +299,92 @@ bool NodeAt(const Level& level, const Node& node, int side, bool onPage, Pt& at)
     return PinPosition(node, side, at.x, at.y);
 }
 
+namespace {
+
+// The length of a vector (without hypot's care for overflow, which database
+// coordinates cannot reach).
+double Length(double x, double y)
+{
+    return std::sqrt(x * x + y * y);
+}
+
+// How far from its anchor a figure reaches at any turn or mirroring of its
+// placement; placing is rigid, so a distance from the placement's point stays
+// as it is.
+double FigureReach(const Figure& f)
+{
+    const double anchor = Length(static_cast<double>(f.p[0].x), static_cast<double>(f.p[0].y));
+    switch (f.kind) {
+    case Figure::Line:
+    case Figure::Polygon: {
+        double reach = 0;
+        for (int i = 0; i < f.count; ++i)
+            reach = std::max(reach, Length(static_cast<double>(f.p[i].x), static_cast<double>(f.p[i].y)));
+        return reach;
+    }
+    case Figure::Circle:
+    case Figure::Arc: return anchor + f.radius;
+    case Figure::Text:
+        // Texts keep reading forwards under a mirrored placement: their box
+        // turns about the anchor on its own, within its diagonal.
+        return anchor + Length(f.cell * static_cast<double>(f.text ? f.text->size() : 0), f.height);
+    default: return anchor;
+    }
+}
+
+// How far from its owner's point an item reaches at any placement, its line
+// width included. A text's is read off its record without placing it.
+double ItemReach(const Item& item)
+{
+    const double width = std::abs(static_cast<double>(item.width));
+    if (!item.IsText()) return FigureReach(ItemFigure(item, Placement{})) + width;
+    const double height = kTextScale * std::abs(static_cast<double>(item.p1));
+    const double length = kTextScale * std::abs(static_cast<double>(item.p2)) * static_cast<double>(item.text.size());
+    return Length(static_cast<double>(item.x), static_cast<double>(item.y)) + Length(length, height) + width;
+}
+
+// How far from a component's point anything its symbol draws can reach.
+double SymbolReach(const Symbol& symbol)
+{
+    // Kept per symbol until a design-wide object changes (which moves the
+    // design's geometry epoch; epochs are never reused, across designs too).
+    static uint64_t epoch = 0;
+    static std::unordered_map<const Symbol*, double> reaches;
+    Database* db = Db();
+    if (!db) return std::numeric_limits<double>::infinity();
+    if (epoch != db->geometryEpoch) {
+        reaches.clear();
+        epoch = db->geometryEpoch;
+    }
+    if (auto it = reaches.find(&symbol); it != reaches.end()) return it->second;
+    const Placement frame{};
+    double reach = 0;
+    symbol.items.ForEach([&](const Object& o) { reach = std::max(reach, ItemReach(static_cast<const Item&>(o))); });
+    for (const EntryName& name : EntryNames(symbol, frame)) {
+        Figure f = name.figure;
+        f.text = &name.text;
+        reach = std::max(reach, FigureReach(f));
+    }
+    symbol.entries.ForEach([&](const Object& o) {
+        const SymbolEntry& e = static_cast<const SymbolEntry&>(o);
+        reach = std::max(reach, std::hypot(static_cast<double>(e.x), static_cast<double>(e.y)));
+    });
+    reaches.emplace(&symbol, reach);
+    return reach;
+}
+
+// Whether a component drawn on the sink can show: whatever it draws lies
+// within the reach of its symbol and texts around its point.
+bool CompShown(const Sink& sink, const Component& comp)
+{
+    const Symbol* symbol = FindSymbol(comp.symb);
+    double reach = symbol ? SymbolReach(*symbol) : 0;
+    comp.texts.ForEach([&](const Object& o) { reach = std::max(reach, ItemReach(static_cast<const Item&>(o))); });
+    return sink.Shows(comp.x - reach, comp.y - reach, comp.x + reach, comp.y + reach);
+}
+
+}  // namespace
+
 }  // namespace kernel::draw
 
 using namespace kernel;
@@ -329,6 +416,7 @@ int32_t C_DrawAllComponents(int32_t mask) noexcept
         level->components.ForEach([&](const Object& o) {
             const Component& c = static_cast<const Component&>(o);
             if (c.id <= 0 || c.page != level->curPage || !Takes(c.status, mask)) return;
+            if (!CompShown(*out, c)) return;
             DrawComponent(*out, c, true);
             ++drawn;
         });

@@ -201,6 +201,15 @@ RasterSink::~RasterSink()
     Flush();
 }
 
+bool RasterSink::Shows(double x1, double y1, double x2, double y2) const
+{
+    // The device widened by the pixels a pen, mark or dot may add beyond a
+    // figure's points (widths in database units are in the figure's reach).
+    constexpr double kMarginPx = 16;
+    return MapX(x2) >= -kMarginPx && MapX(x1) <= device_.width + kMarginPx && MapY(y1) >= -kMarginPx &&
+           MapY(y2) <= device_.height + kMarginPx;
+}
+
 void RasterSink::Use(const Paint& paint, bool brush)
 {
     QPainter& p = *device_.painter;

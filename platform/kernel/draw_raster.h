@@ -55,6 +55,7 @@ public:
     void Text(const Paint& paint, const TextFigure& text) override;
     void Mark(const Paint& paint, Pt centre, int halfPx) override;
     void Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiusPx) override;
+    bool Shows(double x1, double y1, double x2, double y2) const override;
 
     // Pixel points (the grid), in one paint.
     void Points(const Paint& paint, const std::vector<QPoint>& points);

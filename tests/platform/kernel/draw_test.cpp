@@ -628,6 +628,48 @@ TEST_F(Draw, EntryNamesShowUnlessModeBit512)
     }
 }
 
+// A page's components are drawn only where they can show: turned, mirrored
+// and placed all around the view's edge, with names and entry names poking
+// in, and one whose body lies far away but whose text sits in the middle,
+// the page draw gives exactly the pixels of drawing each one.
+TEST_F(Draw, APageDrawLeavesOutOnlyComponentsThatCannotShow)
+{
+    const Design d = MakeDesign();
+    std::vector<int32_t> comps = {d.a, d.b, d.c};
+    int n = 0;
+    for (int32_t y = -5200 * U; y <= 4800 * U; y += 430 * U)
+        for (int32_t x = -6100 * U; x <= 5900 * U; x += 430 * U, ++n) {
+            const int32_t angles[] = {0, 90000, 180000, 270000, 45000};
+            const int32_t flags = (n % 3 == 0) ? 3 : 1;  // every third one mirrored
+            const std::string name = "X" + std::to_string(n);
+            const int32_t c = C_CreateComponent(0, name.c_str(), flags, 0, d.box, 1, x, y, angles[n % 5]);
+            ASSERT_GT(c, 0);
+            OA_Add(C_CompTextArray(c), I_MakeText(0, 600 * U, 0, 105830, 70550, name.c_str(), 130, 33, 0));
+            comps.push_back(c);
+        }
+    const int32_t far = C_CreateComponent(0, "FAR", 1, 0, d.box, 1, 9000 * U, 9000 * U, 0);
+    OA_Add(C_CompTextArray(far), I_MakeText(-9000 * U, -9000 * U, 0, 105830, 70550, "FAR", 130, 33, 0));
+    comps.push_back(far);
+
+    Surface page(400, 300), each(400, 300);
+    Open(page, 5000);
+    const int32_t drawn = C_DrawAllComponents(1);
+    G_CloseDC();
+    Open(each, 5000);
+    for (int32_t c : comps) C_DrawComponent(c);
+    G_CloseDC();
+
+    EXPECT_LT(drawn, static_cast<int32_t>(comps.size()) / 2) << "components out of view were drawn";
+    EXPECT_TRUE(CompareImages(each.image, page.image).Same());
+    // The far component does show (its text), so leaving it out by its
+    // body would have lost pixels.
+    Surface farOnly(400, 300);
+    Open(farOnly, 5000);
+    C_DrawComponent(far);
+    G_CloseDC();
+    EXPECT_GT(CountPixels(farOnly.image, Category(33)), 0);
+}
+
 TEST_F(Draw, DrawingReadsTheLiveSystemTables)
 {
     const Design d = MakeDesign();
