@@ -20,7 +20,9 @@
 #include "editor/shell/reporter.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
+#include "editor/view/drawaids.h"
 #include "platform/winsys/interaction.h"
 
 #include <cmath>
@@ -170,8 +172,9 @@ void SCHMAIN::CreateWireNet(int32_t& fail, bool onlyAtPin, bool joinWires, int32
         return;
     }
     if (kind == Free || kind == NewBus) {
-        X = SnapCoord(X);
-        Y = SnapCoord(Y);
+        // A free start lies on the snap grid, snapped as the pointer is.
+        X = ::SnapCoord(X, g_SnapStep);
+        Y = ::SnapCoord(Y, g_SnapStep);
     }
     const int32_t type = bus ? 5 : 3;
     int32_t joined = 1;

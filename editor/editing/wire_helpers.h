@@ -24,7 +24,9 @@ constexpr int32_t kNetBusMember = 8;
 constexpr int32_t kBusSlots = 128;
 
 // The coordinate snapped to g_SnapStep (halves away from zero; no snap for
-// a step of 0 or less) and kept within +-220,000,000.
+// a step of 0 or less) and kept within +-220,000,000: the free points of a
+// repeated wire and an inserted bend point. A free wire start snaps as the
+// pointer does (SnapCoord of editor/view/drawaids.h).
 int32_t SnapCoord(int32_t value);
 
 // Creates a junction of `type` at (x, y) and appends a point referring to

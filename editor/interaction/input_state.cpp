@@ -14,17 +14,6 @@ int32_t ClampToLimit(int64_t v)
     return static_cast<int32_t>(v);
 }
 
-int32_t SnapCoord(int32_t v, int32_t step)
-{
-    if (step <= 1) return v;
-    const double sign = v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0);
-    const int64_t sum = static_cast<int64_t>(std::nearbyint(v + sign * step / 2.0));
-    int64_t snapped = (sum / step) * step;
-    if (snapped > kCoordLimit) snapped -= step;
-    if (snapped < -kCoordLimit) snapped += step;
-    return ClampToLimit(snapped);
-}
-
 double SnapAngleValue(double angle, int32_t stepMilli)
 {
     if (stepMilli <= 0) return angle;

@@ -1,6 +1,6 @@
 // State of the canvas input shared with the keyboard and the steps: the box
 // flags of the next idle click, the text buffer of the router's answers, and
-// the pure arithmetic of the pointer conversion and of snapping.
+// the pure arithmetic of the pointer conversion and of the angle snap.
 #pragma once
 
 #include <array>
@@ -17,10 +17,6 @@ constexpr int32_t kHoverMsgSize = 256;
 
 // A coordinate past the canvas limit becomes the limit with its sign.
 int32_t ClampToLimit(int64_t v);
-// v snapped to the nearest multiple of `step`, halves away from zero; a
-// result past the canvas limit is taken one step back towards zero so that
-// it stays on the grid and inside the limit.
-int32_t SnapCoord(int32_t v, int32_t step);
 // The angle (degrees) snapped to the nearest multiple of `stepMilli`
 // thousandths of a degree, halves to even; the count is taken in 64 bits.
 // A step of 0 or less leaves the angle as it is.

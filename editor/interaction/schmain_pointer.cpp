@@ -21,6 +21,7 @@
 #include "editor/shell/systables.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "editor/view/drawaids.h"
 #include "editor/view/print_area.h"
 
 #include <QApplication>

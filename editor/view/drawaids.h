@@ -24,6 +24,11 @@ double TypedLength(const std::string& text);
 // gives, or nothing when it lies outside its bounds.
 std::optional<int32_t> ParseAidStep(int index, const std::string& text);
 
-// A point snapped to the snap step (when above 1) and clamped into the
-// coordinate limit.
-int32_t SnapCoord(double value, int32_t step);
+// v snapped to the nearest multiple of `step`, halves away from zero: the
+// sum v + Sgn(v) x step / 2, rounded to a whole number (halves to even),
+// divided by the step truncating toward zero, times the step. A step of 1 or
+// less leaves v as it is. A result past the canvas limit is taken one step
+// back towards zero so that it stays on the grid and inside the limit.
+// The rule of the pointer's snap (SnapPoint); the snapped reference point,
+// the snapped input point and a free wire start take it too.
+int32_t SnapCoord(int32_t v, int32_t step);

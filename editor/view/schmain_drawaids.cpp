@@ -19,6 +19,7 @@
 #include "editor/view/view_state.h"
 #include "platform/winsys/interaction.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -54,11 +55,15 @@ std::optional<int32_t> ParseAidStep(int index, const std::string& text)
     return std::max<int32_t>(1, ToLong(v));
 }
 
-int32_t SnapCoord(double value, int32_t step)
+int32_t SnapCoord(int32_t v, int32_t step)
 {
-    if (step > 1) value = std::nearbyint(value / step) * step;
-    // Sound behaviour: a snapped point never leaves the coordinate range.
-    return ClampCoord(value);
+    if (step <= 1) return v;
+    const double sign = v > 0 ? 1.0 : (v < 0 ? -1.0 : 0.0);
+    const int64_t sum = static_cast<int64_t>(std::nearbyint(v + sign * step / 2.0));
+    int64_t snapped = (sum / step) * step;
+    if (snapped > kCoordLimit) snapped -= step;
+    if (snapped < -kCoordLimit) snapped += step;
+    return static_cast<int32_t>(std::clamp<int64_t>(snapped, -kCoordLimit, kCoordLimit));
 }
 
 int32_t SCHMAIN::DrawViewGrid()

@@ -5,6 +5,7 @@
 #include "editor/shell/menus.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
+#include "editor/view/drawaids.h"
 #include "platform/kernel/testing.h"
 #include "tests/editing/editing_fixture.h"
 
@@ -77,6 +78,33 @@ TEST_F(WireDraw, AFreeStartSnapsAndMakesANewNet)
     EXPECT_EQ(rec.Points, 2);
     EXPECT_EQ(rec.Net, g_CurNet);
     EXPECT_EQ(g_CurBranchPos, 2);
+}
+
+// A free start snaps as the pointer does: halves away from zero, and a
+// multiple past the canvas limit taken one step back, so the start stays
+// on the grid (a typed snap step of 15 mm puts the next multiple of
+// 219,999,999 at 220,500,000).
+TEST_F(WireDraw, AFreeStartSnapsAsThePointer)
+{
+    struct Case {
+        int32_t step, x, y, wantX, wantY;
+    } cases[] = {
+        {127000, 63500, -317500, 127000, -381000},
+        {1500000, 219999999, -219999999, 219000000, -219000000},
+    };
+    for (const Case& c : cases) {
+        g_SnapStep = c.step;
+        EXPECT_EQ(SnapCoord(c.x, c.step), c.wantX) << c.x;
+        EXPECT_EQ(SnapCoord(c.y, c.step), c.wantY) << c.y;
+        int32_t fail = 1, x = c.x, y = c.y;
+        Main().m_WireIsBus = false;
+        Main().CreateWireNet(fail, false, true, x, y);
+        ASSERT_EQ(fail, 0) << c.x;
+        EXPECT_EQ(x, c.wantX);
+        EXPECT_EQ(y, c.wantY);
+        EXPECT_EQ(g_CurBranchPoint.X, c.wantX);
+        EXPECT_EQ(g_CurBranchPoint.Y, c.wantY);
+    }
 }
 
 TEST_F(WireDraw, OnlyAtPinStartsNothingBesideAPin)

@@ -27,6 +27,7 @@
 #include "editor/shell/textfiles.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "editor/view/drawaids.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
 #include "tests/support/design_builder.h"

@@ -9,6 +9,7 @@
 #include "editor/shell/systables.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "editor/view/drawaids.h"
 #include "editor/view/marks.h"
 #include "platform/winsys/help.h"
 #include "tests/view/view_fixture.h"

@@ -11,6 +11,7 @@
 #include "editor/shell/systables.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "editor/view/drawaids.h"
 #include "platform/kernel/nvokernel32.h"
 #include "tests/support/raster.h"
 #include "tests/view/view_fixture.h"
