@@ -17,8 +17,7 @@
 #include "editor/shell/systables.h"
 #include "editor/view/canvas.h"
 #include "editor/view/view_state.h"
-
-#include <QApplication>
+#include "platform/winsys/interaction.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,7 +55,7 @@ void ResizeByDrag(ItemRec& text, double workAngle, int32_t px, int32_t py, size_
 bool SizeFromTable(ItemRec& text)
 {
     if (g_TextSizeIdx < g_TextSizes.LBound() || g_TextSizeIdx > g_TextSizes.UBound()) {
-        QApplication::beep();
+        winsys::Ui().Beep();
         return false;
     }
     const TextSizeRec& size = g_TextSizes(g_TextSizeIdx);

@@ -29,7 +29,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <set>
 #include <utility>
 #include <string>
@@ -355,6 +357,77 @@ TEST_F(TextPreview, SizeIndexOutsideTheTableChangesNothing)
     }
     g_TextSizeIdx = 1;
     m.ViewPicture_MouseUp(1, 1, 300, 250);
+}
+
+// The size from the table with the function key, as the user asks for it:
+// an index outside the table beeps through the window-system layer and
+// leaves the text's size as it was; an index inside it sizes the text
+// without a beep. For a component text (F5, option 4) and a notes text
+// (F4, option 3).
+TEST_F(TextPreview, SizeFromTheTableByKeyBeepsWhenTheIndexIsOutside)
+{
+    SCHMAIN& m = Main();
+    QApplication::setActiveWindow(m.Window());
+    m.ViewPicture->setFocus();
+    QApplication::processEvents();
+    struct Row {
+        const char* name;
+        int option;
+        std::function<void()> begin;
+        std::function<ItemRec()> read;
+    } rows[] = {
+        {"component text", 4,
+         [&] {
+             PickR1Text(4);
+             int32_t id = 5;
+             m.BeginCommand(id);
+         },
+         [&] { return CompText(); }},
+        {"notes text", 3,
+         [&] {
+             g_CurSymb = g_PageNotesSymb;
+             g_SymbItemIdx = 1;
+             std::string text;
+             int32_t status = 1, kind = 0;
+             ReadSymbItem(status, g_CurSymb, 1, text, kind);
+             ASSERT_EQ(kind, 6);
+             g_SymbItemText = text;
+             int32_t id = 65;
+             m.BeginCommand(id);
+         },
+         [&] { return NotesItem(1); }},
+    };
+    auto beeps = [&] {
+        return std::count_if(ui.asked().begin(), ui.asked().end(), [](const auto& a) { return a.kind == "Beep"; });
+    };
+    for (const Row& r : rows) {
+        r.begin();
+        m.F_OST(r.option)->setEnabled(true);
+        QTest::mouseMove(m.ViewPicture, QPoint(300, 250));
+        const ItemRec before = r.read();
+        // The size of entry 5 is not the text's own, so taking it shows.
+        ASSERT_NE(before.P1, g_TextSizes(5).Height) << r.name;
+        const auto key = static_cast<Qt::Key>(Qt::Key_F1 + r.option);
+        for (int32_t bad : {-1, 33}) {
+            g_TextSizeIdx = bad;
+            const auto heard = beeps();
+            QTest::keyClick(m.ViewPicture, key);
+            EXPECT_EQ(beeps(), heard + 1) << r.name << " " << bad;
+            EXPECT_FALSE(Pressed(r.option)) << r.name << " " << bad;
+            EXPECT_EQ(r.read().P1, before.P1) << r.name << " " << bad;
+            EXPECT_EQ(r.read().P2, before.P2) << r.name << " " << bad;
+        }
+        g_TextSizeIdx = 5;
+        const auto heard = beeps();
+        QTest::keyClick(m.ViewPicture, key);
+        EXPECT_EQ(beeps(), heard) << r.name;
+        EXPECT_FALSE(Pressed(r.option)) << r.name;
+        EXPECT_EQ(r.read().P1, g_TextSizes(5).Height) << r.name;
+        EXPECT_EQ(r.read().P2, g_TextSizes(5).Width) << r.name;
+        g_TextSizeIdx = 1;
+        QTest::mouseClick(m.ViewPicture, Qt::LeftButton, {}, QPoint(300, 250));
+        EXPECT_EQ(g_CurCommand, 0) << r.name;
+    }
 }
 
 // Option 10 on a moved text keeps it where it is; on an added text
