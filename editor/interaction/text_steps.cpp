@@ -17,8 +17,7 @@
 #include "editor/shell/schmain.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
-
-#include <QApplication>
+#include "platform/winsys/interaction.h"
 
 namespace {
 
@@ -31,7 +30,7 @@ bool PlaceTextBlock(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     PressFunction(m, 1);
     if (!m.m_StepRequest) {
         if (g_TextSizeIdx < g_TextSizes.LBound() || g_TextSizeIdx > g_TextSizes.UBound()) {
-            QApplication::beep();
+            winsys::Ui().Beep();
         } else {
             const TextSizeRec size = g_TextSizes(g_TextSizeIdx);
             m.OpenCanvasDC();
@@ -40,7 +39,7 @@ bool PlaceTextBlock(SCHMAIN& m, int32_t&, int32_t&, int32_t)
             PlaceTextLines(status, kOwnerSymbol, g_CurSymb, m.m_TextBlockX, m.m_TextBlockY, size.Height, size.Width,
                            size.Width3, 0, m.m_TextBlockAngle, static_cast<uint8_t>(g_ColorMode), 0);
             m.CloseCanvasDC();
-            if (status != 0) QApplication::beep();
+            if (status != 0) winsys::Ui().Beep();
         }
     }
     g_TextAccepted = false;

@@ -666,9 +666,13 @@ TEST_F(TextPreview, TextBlockWithASizeIndexOutsideTheTableMakesNothing)
     m.BeginCommand(id);
     Move(300, 250);
     g_TextSizeIdx = 40;
-    m.ViewPicture_MouseUp(1, 1, 300, 250);
+    const size_t asked = ui.asked().size();
+    QTest::mouseClick(m.ViewPicture, Qt::LeftButton, {}, QPoint(300, 250));
     EXPECT_EQ(g_CurCommand, 0);
     EXPECT_EQ(NotesCount(), count);
+    // The refusal beeps, and asks nothing else.
+    ASSERT_EQ(ui.asked().size(), asked + 1);
+    EXPECT_EQ(ui.asked().back().kind, "Beep");
     g_TextSizeIdx = 1;
 }
 
