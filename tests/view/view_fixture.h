@@ -16,7 +16,7 @@ namespace view_test {
 
 inline std::string DemoText()
 {
-    std::ifstream in(std::string(PALVANE_DEMO_DIR) + "/demo.txt");
+    std::ifstream in(PALVANE_DEMO_DIR "/demo.txt");
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
