@@ -380,7 +380,10 @@ void SCHBTEXT::ReportListError(int code, const CompListResult& result)
     case listerr::kRange: text = "Out of Range"; break;
     case listerr::kNoComponent: text = GetMsgText("Component", "99460") + result.field1 + " not found"; break;
     case listerr::kCoordMode: text = "Wrong coordinate mode"; break;
-    case listerr::kNoFreeName: text = std::string("Cant't assign number to Prefix: ") + kFreeNamePrefix; break;
+    case listerr::kNoFreeName:
+        text = "Cant't assign number to Prefix: ";
+        text += kFreeNamePrefix;
+        break;
     case listerr::kNoPart: text = "Part: " + m_PartName + " not found"; break;
     case listerr::kNoGroup: {
         const std::string number = std::isfinite(result.field1Value) ? Str(result.field1Value) : " " + result.field1;

@@ -19,8 +19,8 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/marks.h"
+#include "platform/winsys/interaction.h"
 
-#include <QApplication>
 
 namespace {
 
@@ -164,7 +164,7 @@ void SCHMAIN::PageFormatModeClick(int32_t& x, int32_t& y)
     case 3:
         if (!hitFrame()) return;
         DetachSegmentFromNodes(status, m_WireEndKind, x, y, m_CoverDist);
-        if (status != 0) { QApplication::beep(); return; }
+        if (status != 0) { winsys::Ui().Beep(); return; }
         id = 20;
         break;
     case 4:
@@ -182,7 +182,7 @@ void SCHMAIN::PageFormatModeClick(int32_t& x, int32_t& y)
         // The point deleted is the side's end nearer the click, not
         // whichever end the hit test reports.
         SelectNearestBranchPoint(status, -1, x, y, m_CoverDist);
-        if (status != 0) { QApplication::beep(); return; }
+        if (status != 0) { winsys::Ui().Beep(); return; }
         id = 24;
         break;
     default:
