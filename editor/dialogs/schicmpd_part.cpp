@@ -40,8 +40,11 @@ void SCHICMPD::DropShownSymbols()
 
 void SCHICMPD::DropCurrent()
 {
+    // The temporary part goes also when it is not the current one: a part
+    // whose package was not found stays loaded without becoming current,
+    // until the next part is looked up or chosen, or the dialog cancelled.
     int32_t status = 0;
-    if (m_RefPartId == kTempDeviceId) DeleteUnusedDevice(status, kTempDeviceId);
+    if (D_Device(kTempDeviceId) != 0) DeleteUnusedDevice(status, kTempDeviceId);
     m_RefPartId = 0;
     m_RefPartName.clear();
     m_RefPartLib.clear();
@@ -103,10 +106,9 @@ void SCHICMPD::LoadRefPackage()
     int32_t index = 0;
     GetSymb(status, kLaySymbol, g_LookupSymbName, g_LookupSymbId, g_LookupSymbLib, index);
     if (status != 0) {
+        // The part does not become current; its device, loaded already,
+        // stays until the next lookup, choice or cancel drops it.
         ReportMsg(6, g_LookupSymbName);
-        // The device loaded for it is not kept: the dialog has no part.
-        int32_t gone = 0;
-        if (g_LookupPartId == kTempDeviceId) DeleteUnusedDevice(gone, kTempDeviceId);
         return;
     }
     m_SymbNames[1] = g_LookupSymbName;
@@ -182,6 +184,16 @@ void SCHICMPD::F_BrowseList_Click(int index)
         ClearPreviews();
         return;
     }
+    // The other part list shows the chosen part when it holds it and no
+    // entry otherwise: an entry it kept from an earlier choice (the part of
+    // the design an opening selected, a part of another library file)
+    // would name a part that is not the one chosen. Selecting it quietly
+    // loads nothing.
+    ComboBox* other = F_BrowseList(index == 0 ? 1 : 0);
+    int shown = -1;
+    for (int i = 0; i < other->ListCount() && shown < 0; ++i)
+        if (EnteredText(other->List(i)) == chosen) shown = i;
+    other->setCurrentIndex(shown);
     // The current part chosen again is loaded again as well: each opening
     // forgets the gate symbol and package shown and reselects the current
     // part to bring them back.

@@ -7,8 +7,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QAbstractItemView>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <QTest>
 
 #include <algorithm>
 #include <cmath>
@@ -191,6 +193,136 @@ TEST_F(PartDialog, UnknownBlankAndOverlongNames)
     ui.ExpectMessageBox(1, "Can't find Part: ");
     TypeRef(d, std::string(300, 'X'));
     EXPECT_EQ(d.m_RefPartId, 0);
+}
+
+// The user clicks a row of the library grid.
+void ClickLibraryRow(winsys::NorvoGrid* grid, int row)
+{
+    grid->scrollToItem(grid->item(row, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, 1)).center());
+}
+
+// The user opens a drop-down list, moves to the entry named `name` and
+// takes it with Enter.
+void ChooseInList(ComboBox* box, const std::string& name)
+{
+    const int index = box->findText(QString::fromStdString(name), Qt::MatchExactly);
+    ASSERT_GE(index, 0) << name;
+    box->showPopup();
+    QAbstractItemView* view = box->view();
+    ASSERT_TRUE(view->isVisible());
+    view->setCurrentIndex(view->model()->index(index, box->modelColumn()));
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_FALSE(view->isVisible());
+}
+
+// The user types a part name into the part field and presses Enter.
+void TypePart(InsertionDialog& d, const std::string& name)
+{
+    d.F_Cref()->setFocus();
+    d.F_Cref()->selectAll();
+    QTest::keyClicks(d.F_Cref(), QString::fromStdString(name));
+    QTest::keyClick(d.F_Cref(), Qt::Key_Return);
+}
+
+// A part whose package is in no library (the package libraries are taken
+// away): the part is found and its device loaded, the package is reported
+// by name and the part does not become current, so there is nothing to
+// show or accept; the device stays loaded until Cancel drops it, and the
+// design is left as it was. Reached by typing the name and by choosing it
+// in the library list.
+TEST_F(PartDialog, APartWhosePackageIsMissingIsReportedAndNotMadeCurrent)
+{
+    SCHMAIN& m = Main();
+    g_LayLibs.Redim(0, 0);
+    const int32_t devicesBefore = OM_GetCount(DB_DeviceMap());
+    const int compsBefore = CountComps();
+    for (const bool typed : {true, false}) {
+        SCOPED_TRACE(typed ? "typed" : "chosen in the library list");
+        ui.ExpectModeless("SCHICMPD", [&](QWidget*) {
+            SCHICMPD& d = FormInstance<SCHICMPD>();
+            if (typed) {
+                ui.ExpectMessageBox(1, "Can't find Symbol/Package: DIP14");
+                TypePart(d, "74HC04");
+            } else {
+                // The row loads the file's first part, 74HC00, whose
+                // package is missing as well.
+                ui.ExpectMessageBox(1, "Can't find Symbol/Package: DIP14");
+                ClickLibraryRow(d.F_Libs(), 2);  // ics.ndl
+                EXPECT_EQ(ui.pending(), 0u);
+                ui.ExpectMessageBox(1, "Can't find Symbol/Package: DIP14");
+                ChooseInList(d.F_BrowseList(0), "74HC04");
+            }
+            EXPECT_EQ(ui.pending(), 0u) << "the missing package is reported";
+            const int32_t loaded = D_Device(-1);
+            ASSERT_NE(loaded, 0) << "the device loaded for the part stays";
+            EXPECT_STREQ(O_GetName(loaded), "74HC04");
+            EXPECT_EQ(OM_GetCount(DB_DeviceMap()), devicesBefore) << "as a temporary, not a part of the design";
+            EXPECT_EQ(d.m_RefPartId, 0) << "no current part";
+            EXPECT_EQ(d.m_RefPartName, "");
+            EXPECT_EQ(d.F_Cref()->Text(), "");
+            EXPECT_EQ(d.m_SymbIds[0], 0);
+            EXPECT_EQ(d.m_SymbIds[1], 0);
+            EXPECT_EQ(d.F_BrowseList(2)->ListCount(), 0) << "no gates";
+            EXPECT_EQ(d.F_SmbFrame(1)->title().toStdString(), "Package: ");
+            EXPECT_EQ(DrawnPixels(d.ViewPicture(0)), 0);
+            EXPECT_EQ(DrawnPixels(d.ViewPicture(1)), 0);
+            const size_t asked = ui.asked().size();
+            QTest::mouseClick(d.F_Accept(), Qt::LeftButton);
+            ASSERT_GT(ui.asked().size(), asked);
+            EXPECT_EQ(ui.asked().back().kind, "Beep") << "nothing to accept";
+            QTest::mouseClick(d.F_Cancel(), Qt::LeftButton);
+        });
+        int32_t status = 0;
+        m.OpenCompDialog(status, 0, 0, 0);
+        EXPECT_EQ(status, 1);
+        EXPECT_EQ(D_Device(-1), 0) << "Cancel drops the device";
+        EXPECT_EQ(OM_GetCount(DB_DeviceMap()), devicesBefore);
+        EXPECT_EQ(CountComps(), compsBefore);
+    }
+}
+
+// A part chosen from one library file, the dialog closed (by Accept or
+// Cancel) and opened again, a part chosen from another file: every line of
+// the dialog that names a part or a library names the new one; the list of
+// the design's parts shows no part of an earlier choice.
+TEST_F(PartDialog, AfterReopeningAPartOfAnotherLibraryIsShownAsSuch)
+{
+    SCHMAIN& m = Main();
+    for (const bool accepted : {true, false}) {
+        SCOPED_TRACE(accepted ? "closed by Accept" : "closed by Cancel");
+        ui.ExpectModeless("SCHICMPD", [&](QWidget*) {
+            SCHICMPD& d = FormInstance<SCHICMPD>();
+            ClickLibraryRow(d.F_Libs(), 1);  // discrete.ndl
+            ChooseInList(d.F_BrowseList(0), "C");
+            ASSERT_EQ(d.m_RefPartName, "C");
+            QTest::mouseClick(accepted ? d.F_Accept() : d.F_Cancel(), Qt::LeftButton);
+        });
+        int32_t status = 0;
+        m.OpenCompDialog(status, 0, 0, 0);
+        ASSERT_EQ(status, accepted ? 0 : 1);
+        ui.ExpectModeless("SCHICMPD", [&](QWidget*) {
+            SCHICMPD& d = FormInstance<SCHICMPD>();
+            ClickLibraryRow(d.F_Libs(), 2);  // ics.ndl
+            EXPECT_EQ(d.m_RefPartName, "74HC00") << "the first part of the file";
+            EXPECT_EQ(LibraryFileName(d.m_RefPartLib), "ics.ndl");
+            EXPECT_EQ(d.F_LibName()->Caption(), "ICS.NDL");
+            EXPECT_EQ(d.F_BrowseList(0)->Text(), "74HC00");
+            EXPECT_EQ(d.F_BrowseList(1)->Text(), "") << "the design holds no 74HC00";
+            EXPECT_EQ(d.F_Cref()->Text(), "74HC00");
+            EXPECT_EQ(d.F_Slibname(0)->Caption(), "ics.nsl");
+            EXPECT_EQ(d.F_Slibname(1)->Caption(), "ics.npl");
+            // Back to a part of the design: the library list shows it
+            // only when it lists it.
+            ChooseInList(d.F_BrowseList(1), "R");
+            EXPECT_EQ(d.m_RefPartLib, "Local library");
+            EXPECT_EQ(d.F_BrowseList(0)->Text(), "");
+            EXPECT_EQ(d.F_BrowseList(1)->Text(), "R");
+            QTest::mouseClick(d.F_Cancel(), Qt::LeftButton);
+        });
+        m.OpenCompDialog(status, 0, 0, 0);
+    }
+    EXPECT_EQ(ui.pending(), 0u);
 }
 
 struct FieldCase {
