@@ -150,14 +150,16 @@ void SCHAPACK::SetupPrefixGrid()
 
 void SCHAPACK::LoadPrefixList()
 {
-    // The names of the design's parts, in the kernel's order. A name longer
-    // than a row holds could never be matched by the packaging run, so it
-    // gets no row.
+    // The names of the design's parts, in the kernel's order; the walk ends
+    // only at 0. What is no part of the design's own gets no row and the
+    // walk goes on: a negative id (a library temporary), a part that
+    // cannot be read, a name longer than a row holds (the packaging run
+    // could never match it).
     std::vector<std::string> found;
     const int32_t map = DB_DeviceMap();
     int32_t position = OM_GetFirst(map);
     while (const int32_t device = OM_SearchMask(map, &position, 0, 0)) {
-        if (device < 0) break;
+        if (device < 0) continue;
         DeviceRec rec{};
         if (D_ReadDevice(device, &rec) < 1) continue;
         const std::string name = Trim(PtrToStr(rec.Name));

@@ -9,14 +9,18 @@
 #include "editor/shell/listbox.h"
 #include "editor/shell/menus.h"
 #include "editor/shell/schmain.h"
+#include "platform/kernel/testing.h"
 #include "platform/winsys/grid.h"
 #include "tests/editing/complist_fixture.h"
 #include "tests/support/screenshot.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QTest>
 
 #include <functional>
 
@@ -298,6 +302,67 @@ TEST_F(AutoPack, EditingTheCellsAndTheirLimits)
         EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 2), "IC");
         d.F_Cancel()->Press();
     });
+}
+
+// The user clicks a button of a dialog.
+void ClickButton(QAbstractButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The rows the packaging menu command shows: every part of the design in
+// the kernel's order, the walk going on past what gets no row: the
+// library temporary (a negative id) that the part dialog leaves while it
+// is open, a part whose name no row can hold, and a part the kernel
+// cannot read.
+TEST_F(AutoPack, TheMenuListsEveryPartAndPassesOverWhatGetsNoRow)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign(R"(
+include discrete.nls
+include ics.nls
+unit 0.1in
+design D
+level MAIN
+page P frame 100 80
+  component R1 R at 0 0
+  component U1 OPAMP_DUAL gate A at 20 0
+  component C1 C at 40 0
+  component U2 74HC00 gate A at 60 0
+end
+)"));
+    ASSERT_EQ(D_CreateDevice(-1, "TMP", "NOPKG"), -1);
+    // The parts in the kernel's order, by name.
+    std::vector<std::string> parts;
+    int32_t cursor = OM_GetFirst(DB_DeviceMap());
+    for (int32_t id; (id = OM_SearchMask(DB_DeviceMap(), &cursor, 0, 0)) != 0;)
+        parts.push_back(O_GetName(D_Device(id)));
+    ASSERT_EQ(parts, (std::vector<std::string>{"R", "C", "OPAMP_DUAL", "74HC00"}));
+    struct Case {
+        int32_t refusedRead;  // the n-th read of a part refused, 0 none
+        std::vector<std::string> rows;
+    } cases[] = {
+        {0, {"R", "C", "74HC00"}},  // OPAMP_DUAL is one letter too long
+        {2, {"R", "74HC00"}},       // and C cannot be read
+    };
+    SCHMAIN& m = Main();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.refusedRead);
+        g_PrefixList.Redim(0, 0);
+        std::vector<std::string> rows;
+        ui.ExpectModal("SCHAPACK", [&](QWidget*) {
+            KT_FailCall("", 0);
+            SCHAPACK& d = FormInstance<SCHAPACK>();
+            for (int r = 1; r < d.F_Prefix()->Rows(); ++r) rows.push_back(d.F_Prefix()->TextMatrix(r, 0));
+            ClickButton(d.F_Cancel());
+        });
+        if (c.refusedRead != 0) KT_FailCall("D_ReadDevice", c.refusedRead);
+        m.M_Apack->Action()->trigger();
+        KT_FailCall("", 0);
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(g_PrefixList.UBound(), static_cast<long>(c.rows.size()));
+        EXPECT_FALSE(g_DlgAccepted);
+    }
+    EXPECT_EQ(ui.pending(), 0u);
 }
 
 TEST_F(AutoPack, NoPartsGiveOneEmptyRowThatBeeps)
