@@ -40,6 +40,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -436,6 +437,48 @@ TEST_F(ComponentMode, MoveKeepsThePickedPinUnderThePointer)
     pinOnPointer("placed");
     EXPECT_EQ(m->m_OverlayMF, 0);
     ExpectFreshPaint();
+}
+
+// Turned twice by the user while it is moved, a part stands half round:
+// its texts (name, value) turn with it and are not turned back to read
+// upright. Each text's angle on the page is the part's angle plus the
+// text's own, the text's own negated when the part is mirrored (R1) or
+// not (R2); the texts' own angles stay as they were.
+TEST_F(ComponentMode, TurnedTwiceAPartsTextsTurnWithIt)
+{
+    for (const char* name : {"R2/1", "R1/1"}) {
+        SCOPED_TRACE(name);
+        const int32_t id = Comp(name);
+        const CompRec start = Read(id);
+        const bool mirrored = (start.Flags & 2) != 0;
+        ASSERT_GE(CountTexts(id), 1);
+        std::vector<int32_t> own;
+        for (int32_t i = 1; i <= CountTexts(id); ++i) {
+            ItemRec rec{};
+            ASSERT_EQ(I_ReadItem(C_CompText(id, i), &rec), 1);
+            own.push_back(rec.Angle);
+        }
+        Function(4);
+        ClickPin(id);
+        ASSERT_EQ(g_CurCommand, 1);
+        const EntryRec pin = Entry(id, 1);
+        Move(pin.X + 4 * kStep, pin.Y + 4 * kStep);
+        for (int turn = 0; turn < 2; ++turn) {
+            m->F_OST(0)->SetValue(true);
+            Preview();
+        }
+        ReleasePixel(Px(pin.X + 4 * kStep, pin.Y + 4 * kStep));
+        ASSERT_EQ(g_CurCommand, 0);
+        const int32_t angle = Read(id).Angle;
+        EXPECT_EQ(angle, (start.Angle + 180000) % 360000);
+        for (int32_t i = 1; i <= CountTexts(id); ++i) {
+            ItemRec rec{};
+            ASSERT_EQ(I_ReadItem(C_CompText(id, i), &rec), 1);
+            EXPECT_EQ(rec.Angle, own[i - 1]) << "text " << i << " keeps its own angle";
+            const int32_t page = ((mirrored ? -own[i - 1] : own[i - 1]) + angle + 720000) % 360000;
+            EXPECT_EQ(Text(id, i).Angle, page) << "text " << i;
+        }
+    }
 }
 
 // A wired component moved by either pin, mirrored (R1) or not (R2): the

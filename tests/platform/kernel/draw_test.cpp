@@ -670,6 +670,68 @@ TEST_F(Draw, APageDrawLeavesOutOnlyComponentsThatCannotShow)
     EXPECT_GT(CountPixels(farOnly.image, Category(33)), 0);
 }
 
+// A component's text turns with its component: read back in page
+// coordinates its angle is the component's angle plus its own (its own
+// negated when mirrored), so turned half round, mirrored or not, it runs
+// from its origin to the left, upside down; nothing turns it back to read
+// upright. The screen and the printer draw it alike, at that angle.
+TEST_F(Draw, ACompTextTurnsWithItsComponentOnScreenAndOnThePrinter)
+{
+    const Design d = MakeDesign();
+    // A value text 0.25 inch high above the body, four characters long.
+    ASSERT_EQ(OA_Add(C_CompTextArray(d.a), I_MakeText(0, 600 * U, 0, 105830, 70550, "WXYZ", 136, 35, 0)), 2);
+    struct Case {
+        int32_t angle;
+        bool mirrored;
+        int32_t textAngle;  // read back
+        bool leftwards;     // the ink lies left of the origin and below it
+    } cases[] = {
+        {0, false, 0, false},
+        {180000, false, 180000, true},
+        {180000, true, 180000, true},
+        {0, true, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.angle) + (c.mirrored ? " mirrored" : ""));
+        ASSERT_EQ(C_ChangeCompDispAttr(d.a, c.angle, c.mirrored ? 1 : 0), 1);
+        ItemRec text{};
+        ASSERT_EQ(I_ReadItemAbs(C_CompText(d.a, 2), &text), 1);
+        EXPECT_EQ(text.Angle, c.textAngle);
+        EXPECT_EQ(text.X, 0);
+        EXPECT_EQ(text.Y, c.angle == 0 ? 600 * U : -600 * U);
+        QImage images[2];
+        for (const bool printer : {false, true}) {
+            Surface s(400, 400, printer ? winsys::DeviceKind::Printer : winsys::DeviceKind::Image);
+            Open(s, 10000);
+            G_SetDrawMode(0);
+            ASSERT_EQ(C_DrawCompText(d.a, 2), 1);
+            G_CloseDC();
+            images[printer] = s.image;
+        }
+        // The ink of the text against the pixel of its origin (the view's
+        // centre is (200, 200), 10,000 units to the pixel, Y upwards).
+        const QPoint origin(200, 200 - text.Y / 10000);
+        const QRgb back = PixelAt(images[0], 0, 0);
+        QRect ink;
+        for (int y = 0; y < 400; ++y)
+            for (int x = 0; x < 400; ++x)
+                if (PixelAt(images[0], x, y) != back) ink |= QRect(x, y, 1, 1);
+        ASSERT_FALSE(ink.isEmpty());
+        const int length = 4 * 6 * 70550 / 10000;  // four cells, in pixels
+        EXPECT_GT(ink.width(), length * 3 / 4);
+        EXPECT_LT(ink.height(), length / 2) << "a line of text along X";
+        const QPoint centre = ink.center();
+        if (c.leftwards) {
+            EXPECT_LT(centre.x(), origin.x() - length / 4);
+            EXPECT_GT(centre.y(), origin.y());
+        } else {
+            EXPECT_GT(centre.x(), origin.x() + length / 4);
+            EXPECT_LT(centre.y(), origin.y());
+        }
+        EXPECT_TRUE(CompareImages(images[0], images[1]).Same()) << "the printer draws the text as the screen does";
+    }
+}
+
 TEST_F(Draw, DrawingReadsTheLiveSystemTables)
 {
     const Design d = MakeDesign();
