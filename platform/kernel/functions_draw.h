@@ -127,6 +127,8 @@ typedef struct BitmapPlaceRec {
     X(int32_t, C_FrameCompEntries, (int32_t comp, int32_t* rect), (comp, rect))                    \
     X(int32_t, S_FrameSymbolItems, (int32_t symbol, int32_t selector, int32_t* rect),              \
       (symbol, selector, rect))                                                                    \
+    X(int32_t, S_FrameSymbolItem, (int32_t symbol, int32_t index, int32_t* rect),                  \
+      (symbol, index, rect))                                                                       \
     X(int32_t, S_FrameSymbolEntries, (int32_t symbol, int32_t selector, int32_t* rect),            \
       (symbol, selector, rect))                                                                    \
     X(int32_t, T_FrameTraceLines, (int32_t trace, int32_t recordMask, int32_t* rect),              \

@@ -244,6 +244,18 @@ int32_t S_FrameSymbolItems(int32_t symbol, int32_t selector, int32_t* rect) noex
     });
 }
 
+int32_t S_FrameSymbolItem(int32_t symbol, int32_t index, int32_t* rect) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        Box box;
+        const Symbol* s = FindSymbol(symbol);
+        const Item* item = s ? s->items.AtAs<Item>(index) : nullptr;
+        if (item && rect) box = FigureBox(ItemFigure(*item, PlacementFrame()));
+        StoreRect(box, rect);
+        return rect && !box.Empty() ? 1 : 0;
+    });
+}
+
 int32_t S_FrameSymbolEntries(int32_t symbol, int32_t selector, int32_t* rect) noexcept
 {
     return Guard(0, [&]() -> int32_t {

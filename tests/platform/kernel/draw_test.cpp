@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -1647,6 +1648,54 @@ TEST_F(Draw, FramesOfWiresComponentsAndSymbols)
     EXPECT_EQ(S_FrameSymbolEntries(d.box, -1, rect), 1);
     EXPECT_EQ(S_FrameSymbolItems(d.box, 1, nullptr), 0);
     EXPECT_EQ(S_FrameSymbolItems(999, 1, rect), 0);
+}
+
+// One item's frame is the frame of the items selected as that item alone,
+// whatever its kind, at a moved, turned and mirrored placement frame; a text
+// reaches six times its width per character and six times its height.
+TEST_F(Draw, OneSymbolItemIsFramedAsTheItemsAre)
+{
+    const int32_t symbol = S_CreateSymbol(0, "S");
+    const int32_t items = S_SymbolItemArray(symbol);
+    auto add = [&](int32_t kind, int32_t x, int32_t y, int32_t angle, std::array<int32_t, 4> p) {
+        ItemRec r{};
+        r.Kind = kind, r.X = x, r.Y = y, r.Angle = angle;
+        r.P1 = p[0], r.P2 = p[1], r.P3 = p[2], r.P4 = p[3];
+        ASSERT_GT(OA_Add(items, I_MakeItem(&r)), 0);
+    };
+    add(1, 100, 200, 0, {3000, -500, 0, 0});        // line
+    add(2, -400, 0, 0, {800, 900, -300, 1200});     // triangle
+    add(3, 500, 500, 30000, {2000, 700, 0, 0});     // rectangle at 30 degrees
+    add(4, -2000, -1000, 0, {650, 0, 0, 0});        // circle
+    add(5, 0, 0, 0, {1000, 45000, 100000, 0});      // arc through the top
+    add(5, 0, 0, 0, {1000, 45000, 0, 0});           // arc of no sweep: nothing
+    ASSERT_GT(OA_Add(items, I_MakeText(1000, -3000, 90000, 100, 50, "NOTE", 1, 0, 0)), 0);
+    const int32_t count = OA_GetCount(items);
+    ASSERT_EQ(count, 7);
+
+    S_SetCompLocation(0, 0, 0, 0);
+    int32_t rect[4] = {9, 9, 9, 9};
+    ASSERT_EQ(S_FrameSymbolItem(symbol, 7, rect), 1);
+    EXPECT_EQ(std::vector<int32_t>(rect, rect + 4), (std::vector<int32_t>{1000 - 600, -3000, 1000, -3000 + 1200}));
+    EXPECT_EQ(S_FrameSymbolItem(symbol, 6, rect), 0);
+    EXPECT_EQ(std::vector<int32_t>(rect, rect + 4), (std::vector<int32_t>{0, 0, 0, 0}));
+
+    for (const auto& frame : {std::array<int32_t, 4>{0, 0, 0, 0}, std::array<int32_t, 4>{70000, -30000, 90000, 1},
+                              std::array<int32_t, 4>{-5000, 2500, 210000, 0}}) {
+        ASSERT_EQ(S_SetCompLocation(frame[0], frame[1], frame[2], frame[3]), 1);
+        for (int32_t i = 1; i <= count; ++i) {
+            SCOPED_TRACE("item " + std::to_string(i) + " at frame angle " + std::to_string(frame[2]));
+            OA_MaskAll(items, 0, 2048);
+            O_Mask(S_SymbolItem(symbol, i), 2048, 2048);
+            int32_t all[4] = {}, one[4] = {9, 9, 9, 9};
+            const int32_t taken = S_FrameSymbolItems(symbol, 2048, all);
+            EXPECT_EQ(S_FrameSymbolItem(symbol, i, one), taken);
+            EXPECT_EQ(std::vector<int32_t>(one, one + 4), std::vector<int32_t>(all, all + 4));
+        }
+    }
+    for (const int32_t index : {0, -1, count + 1}) EXPECT_EQ(S_FrameSymbolItem(symbol, index, rect), 0) << index;
+    EXPECT_EQ(S_FrameSymbolItem(12345, 1, rect), 0);
+    EXPECT_EQ(S_FrameSymbolItem(symbol, 1, nullptr), 0);
 }
 
 // Mirroring turns a rectangle's width and an arc's sweep the other way; the
