@@ -1,7 +1,7 @@
 // The function list of libNVOSPLC32, the automatic placement engine.
 //
 // The caller's order: PLCDLL_SetParameters, PLCDLL_DBaseOpen (reads the page,
-// its components, patterns, prefixes and zones), PLCDLL_PlaceLocked (takes
+// its components, patterns, prefixes, zones and notes), PLCDLL_PlaceLocked (takes
 // the locked components as fixed obstacles), PLCDLL_PlaceFirstComponent
 // (computes the whole placement; writes nothing), PLCDLL_PlaceNextComponent
 // (writes every new position at once, all restored when one is refused),

@@ -1,6 +1,7 @@
 // Reading the page to be placed: components with their outlines and pins at
 // every quarter turn, the pattern lines of the grid symbol, the prefix tables
-// stored beside them, the keep-off zones and the page frame; and the wiring
+// stored beside them, the keep-off zones, the texts and drawings of the
+// page's notes (kept off as zones are) and the page frame; and the wiring
 // room kept beside each component's outline.
 #include "platform/kernel/nvokernel32.h"
 #include "platform/placement/plc_model.h"
@@ -74,6 +75,28 @@ void ReadZones(int32_t symb, Model& model)
         if (I_ReadItem(OA_Object(array, i), &r) != 1 || r.Kind != 3 || r.Link != 1) continue;
         if (r.P1 == 0 || r.P2 == 0) continue;
         model.zones.push_back(Normalised(r.X, r.Y, r.P1, r.P2));
+    }
+}
+
+// The notes drawn on the page: the items of the design notes symbol of the
+// level and of the page notes symbol, each by the box the kernel draws it
+// in. The page draws both at the identity placement, so they are measured
+// there. A hidden text (no height) is not drawn and keeps nothing off.
+void ReadNotes(int32_t page, Model& model)
+{
+    const int32_t hier = DB_CurHier();
+    S_SetCompLocation(0, 0, 0, 0);
+    for (const int32_t symb : {-100 - hier, -((hier + 9) * 100 + page)}) {
+        const int32_t array = S_SymbolItemArray(symb);
+        if (!array) continue;
+        const int32_t count = OA_GetCount(array);
+        for (int32_t i = 1; i <= count; ++i) {
+            ItemRec r{};
+            if (I_ReadItem(OA_Object(array, i), &r) != 1 || (r.Kind == 6 && r.P1 <= 0)) continue;
+            int32_t b[4] = {};
+            if (S_FrameSymbolItem(symb, i, b) != 1) continue;
+            model.zones.push_back({b[0], b[1], b[2], b[3]});
+        }
     }
 }
 
@@ -283,6 +306,7 @@ int32_t ReadModel(const PlcParamRec& params, Model& model)
     Tables tables;
     ReadGrid(params.GridSymb, model, tables);
     ReadZones(params.ZoneSymb, model);
+    ReadNotes(params.Page, model);
 
     const int32_t map = DB_SchCompMap();
     int32_t cursor = OM_GetFirst(map);

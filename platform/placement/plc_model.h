@@ -63,6 +63,9 @@ struct Model {
     std::array<bool, 4> noRotate{};
     Rect frame;  // the page frame less the page edge
     std::array<LineSet, kLineSets> lines;
+    // Where no outline, room or clearance may reach: the keep-off zones of
+    // the zone symbol, then the boxes of the notes items drawn on the page
+    // (free texts and drawings of the page and design notes).
     std::vector<Rect> zones;
     std::vector<Comp> comps;
     std::vector<Net> nets;

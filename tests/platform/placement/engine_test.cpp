@@ -1,9 +1,9 @@
 // The placement engine on designs in the kernel: legality of every site
-// (cells, frame, zones, locked components, clearances, orientations, no
-// rotation, mirrored components), the use of the page (centred, shaped like
-// the frame, room for wires growing with a part's nets), the error codes and
-// the part a failed run names, the all-or-nothing write-back and
-// determinism.
+// (cells, frame, zones and the page's notes, locked components, clearances,
+// orientations, no rotation, mirrored components), the use of the page
+// (centred, shaped like the frame, room for wires growing with a part's
+// nets), the error codes and the part a failed run names, the
+// all-or-nothing write-back and determinism.
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
 #include "platform/placement/nvosplc32.h"
@@ -290,6 +290,54 @@ TEST_F(PlacementEngine, KeepsClearOfZonesAndLockedComponents)
     ExpectLegal(placed, 100 * kMil, 100 * kMil, 100 * kMil, Lines(frame_[1], frame_[3], kInch / 2),
                 Lines(frame_[0], frame_[2], kInch),
                 {{-5 * kInch, 0, -kInch, 4 * kInch}, {kInch, -4 * kInch, 3 * kInch, -2 * kInch}}, {"L1"});
+}
+
+// The texts and drawings the page shows are kept off as zones are: those of
+// its own notes move the parts off them; a hidden text (drawn as nothing, in
+// the middle of where a part goes without it) and the notes of another page
+// change nothing.
+TEST_F(PlacementEngine, KeepsOffTheNotesThePageShowsOnly)
+{
+    const std::string across = "  text \"A TEXT ACROSS THE MIDDLE OF THE PAGE\" at -3000 -50 size 0.2in\n";
+    struct Case {
+        const char* what;
+        std::string page;   // notes of the page placed
+        std::string other;  // a second page after it
+        bool moves;
+    } cases[] = {
+        {"no notes", "", "", false},
+        {"a hidden text", "", "", false},
+        {"a text of another page", "", "end\npage Q frame 10in 8in\n" + across, false},
+        {"a text of the page", across, "", true},
+    };
+    std::map<std::string, Placed> alone;
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.what == std::string("a hidden text")) {
+            const Box& b = alone.at("R4").box;
+            c.page = "  text \"HIDDEN\" at " + std::to_string((b.x1 + b.x2) / 2 / kMil) + " " +
+                     std::to_string((b.y1 + b.y2) / 2 / kMil) + " hidden\n";
+        }
+        Build(8, c.page + c.other);
+        AddPattern(1, kInch / 2, kInch);
+        ASSERT_EQ(Run(Params()), PLC_DONE);
+        const auto placed = Positions();
+        if (alone.empty()) alone = placed;
+        bool moved = false;
+        for (const auto& [name, p] : placed) moved = moved || p.x != alone.at(name).x || p.y != alone.at(name).y;
+        EXPECT_EQ(moved, c.moves);
+        // The text the page shows, clear of every part by the clearance.
+        std::vector<Box> notes;
+        if (c.moves) {
+            const int32_t pageNotes = -((DB_CurHier() + 9) * 100 + page_);
+            S_SetCompLocation(0, 0, 0, 0);
+            int32_t b[4] = {};
+            ASSERT_EQ(S_FrameSymbolItem(pageNotes, 1, b), 1);
+            notes.push_back({b[0], b[1], b[2], b[3]});
+        }
+        ExpectLegal(placed, 100 * kMil, 100 * kMil, 100 * kMil, Lines(frame_[1], frame_[3], kInch / 2),
+                    Lines(frame_[0], frame_[2], kInch), notes);
+    }
 }
 
 TEST_F(PlacementEngine, RotationFollowsTheFlagsAndOrientationPrefixes)
