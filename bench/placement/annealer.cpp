@@ -20,40 +20,14 @@ public:
             if (!m.comps[c].locked) movable_.push_back(c);
     }
 
+    // A random legal start; when one leaves a part without a free site
+    // (the blocks taken at random leave no hole large enough), another,
+    // up to kStarts.
     bool Start()
     {
-        // The largest blocks first, each at a random free site (the cells
-        // in order from a random one when chance finds none).
-        std::vector<std::pair<double, int>> bySize;
-        for (int c : movable_) {
-            const plc::Rect& b = m_.comps[c].shapes[0].box;
-            const plc::Rect& r = m_.comps[c].room[0];
-            bySize.push_back({-static_cast<double>(b.x2 - b.x1 + r.x1 + r.x2) * static_cast<double>(b.y2 - b.y1 + r.y1 + r.y2), c});
-        }
-        std::sort(bySize.begin(), bySize.end());
-        for (auto [size, c] : bySize) {
-            (void)size;
-            const plc::Comp& comp = m_.comps[c];
-            const int nc = cells_.Cols(comp.lineSet), nr = cells_.Rows(comp.lineSet);
-            if (nc == 0 || nr == 0) return false;
-            bool done = false;
-            plc::Site s;
-            for (int t = 0; t < 200 && !done; ++t) {
-                const int a = Below(plc::kAngles);
-                done = comp.allowed[a] && cells_.Legal(c, a, Below(nc), Below(nr), s) && cells_.Free(c, s);
-            }
-            const int from = Below(nc * nr);
-            for (int t = 0; t < nc * nr && !done; ++t) {
-                const int cell = (from + t) % (nc * nr);
-                for (int a = 0; a < plc::kAngles && !done; ++a)
-                    done = comp.allowed[a] && cells_.Legal(c, a, cell % nc, cell / nc, s) && cells_.Free(c, s);
-            }
-            if (!done) return false;
-            sites_[c] = s;
-            cells_.Occupy(c, s, true);
-        }
-        wiring_.Reset();
-        return true;
+        for (int attempt = 0; attempt < kStarts; ++attempt)
+            if (StartOnce()) return true;
+        return false;
     }
 
     void Run(double inner, AnnealStats& stats)
@@ -151,6 +125,53 @@ private:
         }
         wiring_.Moved(c_, oldC, o_, oldO);
     }
+
+    // The largest blocks first, each at a random free site (the cells in
+    // order from a random one when chance finds none). False, with every
+    // cell given back, when some part finds none.
+    bool StartOnce()
+    {
+        std::vector<std::pair<double, int>> bySize;
+        for (int c : movable_) {
+            const plc::Rect& b = m_.comps[c].shapes[0].box;
+            const plc::Rect& r = m_.comps[c].room[0];
+            bySize.push_back({-static_cast<double>(b.x2 - b.x1 + r.x1 + r.x2) * static_cast<double>(b.y2 - b.y1 + r.y1 + r.y2), c});
+        }
+        std::sort(bySize.begin(), bySize.end());
+        for (auto [size, c] : bySize) {
+            (void)size;
+            const plc::Comp& comp = m_.comps[c];
+            const int nc = cells_.Cols(comp.lineSet), nr = cells_.Rows(comp.lineSet);
+            if (nc == 0 || nr == 0) return GiveBack();
+            bool done = false;
+            plc::Site s;
+            for (int t = 0; t < 200 && !done; ++t) {
+                const int a = Below(plc::kAngles);
+                done = comp.allowed[a] && cells_.Legal(c, a, Below(nc), Below(nr), s) && cells_.Free(c, s);
+            }
+            const int from = Below(nc * nr);
+            for (int t = 0; t < nc * nr && !done; ++t) {
+                const int cell = (from + t) % (nc * nr);
+                for (int a = 0; a < plc::kAngles && !done; ++a)
+                    done = comp.allowed[a] && cells_.Legal(c, a, cell % nc, cell / nc, s) && cells_.Free(c, s);
+            }
+            if (!done) return GiveBack();
+            sites_[c] = s;
+            cells_.Occupy(c, s, true);
+        }
+        wiring_.Reset();
+        return true;
+    }
+
+    // Gives back the cells of every placed part; false.
+    bool GiveBack()
+    {
+        for (int c : movable_)
+            if (cells_.Placed(c)) cells_.Occupy(c, sites_[c], false);
+        return false;
+    }
+
+    static constexpr int kStarts = 20;
 
     const plc::Model& m_;
     std::mt19937_64 rng_;

@@ -1,9 +1,10 @@
 // The benchmark's baseline: a conventional simulated annealer on the
-// engine's legal sites (the same cells, clearances, zones, locked parts and
-// wiring room; plc::CellMap) and the same half-perimeter wire length
-// (plc::Wiring).
+// engine's legal sites (the same cells, clearances, zones, notes texts and
+// drawings kept off as zones, locked parts and wiring room; plc::CellMap)
+// and the same half-perimeter wire length (plc::Wiring).
 //
-// Start: a random legal placement, the largest blocks first. Moves: a random
+// Start: a random legal placement, the largest blocks first; when one leaves
+// a part without a free site, another, up to twenty. Moves: a random
 // component to a random cell and quarter turn within a range window around
 // it, or a swap with the one component holding that cell. Schedule, as the
 // classic one for cell placement: the starting temperature twenty times the

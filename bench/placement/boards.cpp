@@ -29,6 +29,22 @@ Sheet ChooseSheet(double area, int minH)
     return {int(std::ceil(44000 * k / 1000)) * 1000, int(std::ceil(34000 * k / 1000)) * 1000};
 }
 
+// The notes a drawn sheet carries in its upper left corner, inside the
+// header columns: a title with a rule under it and two lines of notes; and
+// a revision line in its lower left corner.
+std::string PageNotes(int w, int h, const std::string& title)
+{
+    const int x = -w / 2 + 1200, top = h / 2 - 800;
+    std::ostringstream s;
+    s << "  text \"" << title << "\" at " << x << " " << top << " size 0.2in\n";
+    s << "  line " << x << " " << top - 100 << " " << x + 5000 << " " << top - 100 << "\n";
+    s << "  text \"Notes: 1. Resistors 0603, 1 %; capacitors X7R, 16 V unless marked.\" at " << x << " " << top - 350 << "\n";
+    s << "  text \"2. Every decoupling capacitor as near its IC's supply pin as it can go.\" at " << x << " " << top - 500
+      << "\n";
+    s << "  text \"Rev A, drawn for the placement benchmark\" at " << x << " " << -h / 2 + 500 << "\n";
+    return s.str();
+}
+
 }  // namespace
 
 Board GenerateBoard(int n, unsigned seed, double cover)
@@ -64,6 +80,7 @@ Board GenerateBoard(int n, unsigned seed, double cover)
         s << "  component " << bench_boards::PassiveName(passives[k], k) << " symbol " << (passives[k].res ? "RES" : "CAP")
           << " at 0 0\n";
     s << board.HeaderComponents(w, 600, {colH[0] / 2 / 100 * 100, colH[1] / 2 / 100 * 100});
+    s << PageNotes(w, h, "Board of " + std::to_string(n) + " parts, seed " + std::to_string(seed));
     s << "end\n";
 
     Board result;
@@ -97,6 +114,7 @@ Board GenerateTwoPin(int count, unsigned seed)
         inUsed[static_cast<size_t>(j)] = true;
         s << "  net N" << ++net << " " << name(i) << ".2 " << name(j) << ".1\n";
     }
+    s << PageNotes(sheet.w, sheet.h, "Two-pin chains of " + std::to_string(count) + " parts");
     s << "end\n";
     Board board;
     board.text = s.str();

@@ -26,12 +26,15 @@ struct Board {
 // headers stands at the origin. The page is the smallest of the usual
 // landscape sheets (11 x 8.5 to 44 x 34 inches) on which the parts' outlines
 // cover at most `cover` of the area, with a title block zone in its lower
-// right corner (see the benchmark). The netlist is built by
+// right corner (see the benchmark), and the texts of a drawn sheet in its
+// notes: a title with a rule and two lines of notes in the upper left
+// corner, a revision line in the lower left. The netlist is built by
 // bench/boards/board_netlist.h, which the router's benchmark shares.
 Board GenerateBoard(int n, unsigned seed, double cover);
 
 // A design of `count` resistors and capacitors joined by two-pin nets to
-// near neighbours, on a page of about twice the room they need.
+// near neighbours, on a page of about twice the room they need, with the
+// same notes as the boards.
 Board GenerateTwoPin(int count, unsigned seed);
 
 }  // namespace plc_bench

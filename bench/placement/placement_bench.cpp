@@ -11,8 +11,11 @@
 // roomy pages (the parts' outlines cover 12 % of the sheet) and on tight
 // ones (30 %), and two-pin designs of resistors and capacitors. Each page
 // has the editor's default pattern (rows 0.8 inch, columns 0.4 inch apart
-// over the frame), a title block zone in its lower right corner, and
-// clearances, edge and alignment of 0.1 inch.
+// over the frame), a title block zone in its lower right corner, texts and a
+// rule in its notes (boards.h), and clearances, edge and alignment of 0.1
+// inch. The engine and the annealer keep the parts off the notes as they
+// keep them off the zone; each case's second line says how many parts
+// either left on a notes item all the same (read apart from the model).
 //
 // One line a case: parts, nets (of them with more than two pins), the
 // engine's and the annealer's half-perimeter wire length (HPWL, inches) and
@@ -259,6 +262,38 @@ Routed Route()
     return r;
 }
 
+// The boxes of the notes items the page shows (its own notes and the
+// design notes, at the identity placement the page draws them at; hidden
+// texts draw nothing), read from the kernel apart from the engine's model.
+std::vector<plc::Rect> NotesBoxes(int32_t page)
+{
+    std::vector<plc::Rect> out;
+    const int32_t hier = DB_CurHier();
+    S_SetCompLocation(0, 0, 0, 0);
+    for (const int32_t symb : {-100 - hier, -((hier + 9) * 100 + page)}) {
+        const int32_t array = S_SymbolItemArray(symb);
+        for (int32_t i = 1; array && i <= OA_GetCount(array); ++i) {
+            ItemRec r{};
+            int32_t b[4] = {};
+            if (I_ReadItem(OA_Object(array, i), &r) != 1 || (r.Kind == 6 && r.P1 <= 0)) continue;
+            if (S_FrameSymbolItem(symb, i, b) == 1) out.push_back({b[0], b[1], b[2], b[3]});
+        }
+    }
+    return out;
+}
+
+// How many movable parts' outlines cross a notes box.
+int OverNotes(const plc::Model& model, const std::vector<plc::Site>& sites, const std::vector<plc::Rect>& notes)
+{
+    int over = 0;
+    for (size_t c = 0; c < model.comps.size(); ++c) {
+        if (model.comps[c].locked) continue;
+        const plc::Rect b = plc::Moved(model.comps[c].shapes[sites[c].angle].box, sites[c].x, sites[c].y);
+        over += std::any_of(notes.begin(), notes.end(), [&](const plc::Rect& n) { return plc::Overlaps(b, n); });
+    }
+    return over;
+}
+
 // Whether the sites are legal together: each legal and free of the ones
 // before it.
 bool AllLegal(const plc::Model& model, const std::vector<plc::Site>& sites)
@@ -333,6 +368,8 @@ void Case(const std::string& name, const plc_bench::Board& board, bool multiPin,
         return;
     }
     const bool legal = AllLegal(model, engine) && AllLegal(model, annealed);
+    const std::vector<plc::Rect> notes = NotesBoxes(params.Page);
+    const int overEngine = OverNotes(model, engine, notes), overAnneal = OverNotes(model, annealed, notes);
     const double hEngine = plc::Hpwl(model, engine) / kInch, hAnneal = plc::Hpwl(model, annealed) / kInch;
     double sw = 0, sh = 0, off = 0;
     Spread(model, engine, sw, sh, off);
@@ -353,12 +390,15 @@ void Case(const std::string& name, const plc_bench::Board& board, bool multiPin,
                 name.c_str(), parts, static_cast<int>(model.nets.size()), wide, hEngine, tEngine, hAnneal, tAnneal, hRatio,
                 tRatio, 100 * sw, 100 * sh, 100 * off, model.roomScale, placed.connected, placed.pairs, placedRate,
                 grid.connected, grid.pairs, gridRate,
-                !legal       ? "NOT LEGAL"
-                : !multiPin  ? "(two-pin: no goals)"
-                             : (std::string(hpwlMet ? "HPWL yes" : "HPWL NO") + (timeMet ? ", time yes" : ", time NO") +
-                                (g_Route ? (routeMet ? ", route yes" : ", route NO") : ""))
-                                   .c_str());
-    std::printf("%-14s   %s\n", "", board.summary.c_str());
+                !legal                        ? "NOT LEGAL"
+                : overEngine + overAnneal > 0 ? "PARTS ON NOTES"
+                : !multiPin                   ? "(two-pin: no goals)"
+                                              : (std::string(hpwlMet ? "HPWL yes" : "HPWL NO") +
+                                                 (timeMet ? ", time yes" : ", time NO") +
+                                                 (g_Route ? (routeMet ? ", route yes" : ", route NO") : ""))
+                                                    .c_str());
+    std::printf("%-14s   %s; %zu notes items, parts on them: engine %d, annealer %d\n", "", board.summary.c_str(),
+                notes.size(), overEngine, overAnneal);
     std::fflush(stdout);
     if (multiPin) {
         ++totals.cases;
