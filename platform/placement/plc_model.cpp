@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace plc {
 
@@ -78,10 +80,83 @@ void ReadZones(int32_t symb, Model& model)
     }
 }
 
+// The boxes along a drawn line from a to b, widened by half its width: one
+// box for a line along an axis, else pieces no wider than a tenth of an inch
+// across, so a long slanting line does not keep off the area beside it.
+void AddLineZones(double ax, double ay, double bx, double by, double halfWidth, Model& model)
+{
+    constexpr double kPiece = 254000;  // 0.1 in
+    const double across = std::min(std::abs(bx - ax), std::abs(by - ay));
+    const int pieces = std::max(1, static_cast<int>(std::ceil(across / kPiece)));
+    for (int k = 0; k < pieces; ++k) {
+        const double t0 = static_cast<double>(k) / pieces, t1 = static_cast<double>(k + 1) / pieces;
+        const double x0 = ax + (bx - ax) * t0, y0 = ay + (by - ay) * t0;
+        const double x1 = ax + (bx - ax) * t1, y1 = ay + (by - ay) * t1;
+        model.zones.push_back({std::llround(std::min(x0, x1) - halfWidth), std::llround(std::min(y0, y1) - halfWidth),
+                               std::llround(std::max(x0, x1) + halfWidth), std::llround(std::max(y0, y1) + halfWidth)});
+    }
+}
+
+// The zones of an outline drawn without fill (a line, or the sides of a
+// rectangle, triangle, circle or arc); false for an item that is drawn
+// filled or is a text, which keeps off its whole box.
+bool AddOutlineZones(const ItemRec& r, Model& model)
+{
+    constexpr int kFilled = 16;
+    if (r.Kind == 6 || (r.Kind != 1 && (r.Style & kFilled))) return false;
+    const double half = std::abs(static_cast<double>(r.Width)) / 2;
+    const double x = r.X, y = r.Y;
+    auto polygon = [&](const std::vector<std::pair<double, double>>& p) {
+        for (size_t i = 0; i < p.size(); ++i) {
+            const auto& a = p[i];
+            const auto& b = p[(i + 1) % p.size()];
+            AddLineZones(a.first, a.second, b.first, b.second, half, model);
+        }
+    };
+    switch (r.Kind) {
+    case 1: AddLineZones(x, y, x + r.P1, y + r.P2, half, model); return true;
+    case 2: polygon({{x, y}, {x + r.P1, y + r.P2}, {x + r.P3, y + r.P4}}); return true;
+    case 3: {
+        const double a = r.Angle / 1000.0 * M_PI / 180.0, c = std::cos(a), s = std::sin(a);
+        const double w = r.P1, h = r.P2;
+        polygon({{x, y}, {x + w * c, y + w * s}, {x + w * c - h * s, y + w * s + h * c}, {x - h * s, y + h * c}});
+        return true;
+    }
+    case 4:
+    case 5: {
+        // Chords of a 64th of a turn, widened by how far the arc bows
+        // beyond them.
+        const double radius = std::abs(static_cast<double>(r.P1));
+        double start = 0, sweep = 360000;
+        if (r.Kind == 5) {
+            start = r.P2;
+            sweep = r.P3;
+            if (sweep < 0) {
+                start += sweep;
+                sweep = -sweep;
+            }
+            sweep = std::min(sweep, 360000.0);
+        }
+        const int chords = std::max(1, static_cast<int>(std::ceil(sweep / 5625.0)));
+        const double bow = radius * (1 - std::cos(sweep / chords / 2000.0 * M_PI / 180.0));
+        for (int k = 0; k < chords; ++k) {
+            const double a0 = (start + sweep * k / chords) / 1000.0 * M_PI / 180.0;
+            const double a1 = (start + sweep * (k + 1) / chords) / 1000.0 * M_PI / 180.0;
+            AddLineZones(x + radius * std::cos(a0), y + radius * std::sin(a0), x + radius * std::cos(a1),
+                         y + radius * std::sin(a1), half + bow, model);
+        }
+        return true;
+    }
+    default: return false;
+    }
+}
+
 // The notes drawn on the page: the items of the design notes symbol of the
-// level and of the page notes symbol, each by the box the kernel draws it
-// in. The page draws both at the identity placement, so they are measured
-// there. A hidden text (no height) is not drawn and keeps nothing off.
+// level and of the page notes symbol. The page draws both at the identity
+// placement, so they are measured there. A text or a filled shape keeps off
+// the box the kernel draws it in; an outline only its sides, so parts may
+// stand inside a drawn border or frame. A hidden text (no height) is not
+// drawn and keeps nothing off.
 void ReadNotes(int32_t page, Model& model)
 {
     const int32_t hier = DB_CurHier();
@@ -93,6 +168,7 @@ void ReadNotes(int32_t page, Model& model)
         for (int32_t i = 1; i <= count; ++i) {
             ItemRec r{};
             if (I_ReadItem(OA_Object(array, i), &r) != 1 || (r.Kind == 6 && r.P1 <= 0)) continue;
+            if (AddOutlineZones(r, model)) continue;
             int32_t b[4] = {};
             if (S_FrameSymbolItem(symb, i, b) != 1) continue;
             model.zones.push_back({b[0], b[1], b[2], b[3]});

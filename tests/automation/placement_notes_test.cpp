@@ -60,6 +60,15 @@ std::vector<std::pair<std::string, Box>> NotesBoxes()
             if (I_ReadItem(OA_Object(array, i), &r) != 1 || (r.Kind == 6 && r.P1 <= 0) ||
                 S_FrameSymbolItem(symb, i, b) != 1)
                 continue;
+            if (r.Kind == 3 && !(r.Style & 16) && r.Angle == 0) {
+                // A rectangle drawn as an outline shows its four sides.
+                const Box box{b[0], b[1], b[2], b[3]};
+                out.push_back({"left side", {box.x1, box.y1, box.x1, box.y2}});
+                out.push_back({"right side", {box.x2, box.y1, box.x2, box.y2}});
+                out.push_back({"bottom side", {box.x1, box.y1, box.x2, box.y1}});
+                out.push_back({"top side", {box.x1, box.y2, box.x2, box.y2}});
+                continue;
+            }
             out.push_back({r.Kind == 6 ? std::string(r.Text) : "item of kind " + std::to_string(r.Kind),
                            {b[0], b[1], b[2], b[3]}});
         }
@@ -130,10 +139,14 @@ TEST_F(PlacementTest, PartsStayOffTheNotesItems)
         const char* name;
         const char* page;        // notes lines of the page
         const char* designText;  // a text of the design notes, or null
-        size_t notes;            // notes items the page shows
+        size_t notes;            // notes boxes the page shows (an outline by its sides)
     } cases[] = {
         {"a text", "  text \"ALL PARTS STAY OFF THIS TEXT\" at -1600 -100 size 0.2in\n", nullptr, 1},
-        {"a notes item", "  rect -1200 -900 2400 1800\n  line -4000 300 4000 300\n", nullptr, 2},
+        {"a notes item", "  rect -1200 -900 2400 1800\n  line -4000 300 4000 300\n", nullptr, 5},
+        {"a filled notes rectangle", "  rect -1200 -900 2400 1800 filled\n", nullptr, 1},
+        // A border drawn round the page keeps off its sides only: the parts
+        // stand inside it.
+        {"a border round the page", "  rect -4900 -3900 9800 7800\n", nullptr, 4},
         {"a text at the page edge", "  text \"FROM THE EDGE OF THE PAGE TO ITS MIDDLE\" at -5200 -100 size 0.25in\n",
          nullptr, 1},
         {"a design notes text", "", "A NOTE OF THE DESIGN ON EVERY PAGE", 1},
