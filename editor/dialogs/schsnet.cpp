@@ -220,6 +220,9 @@ void SCHSNET::Form_Load()
     side_->setGeometry(minWidth_ - kSideWidth, 0, kSideWidth, minHeight_);
     paneArea_->setGeometry(0, 0, minWidth_ - kSideWidth, minHeight_);
     m_SinglePage = false;
+    // The resize when the window shows is its first on every opening: the
+    // panes were laid out, fitted and drawn at their size here.
+    m_Resized = false;
     SetPaneGrid(1);
     m_EditorPage = DB_CurPage();
     m_Loading = true;

@@ -78,12 +78,16 @@ void Canvas::Invalidate()
 void Canvas::Refresh()
 {
     paintTimer_.stop();
+    // A canvas laid out while its window is hidden hears of its size only
+    // when the window shows; the picture is drawn for the size it has now.
+    FitImage();
     Paint.Raise();
     update();
 }
 
 void Canvas::RunPendingPaint()
 {
+    FitImage();
     RunWindowProcedure([this] { Paint.Raise(); });
     update();
 }

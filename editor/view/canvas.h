@@ -6,6 +6,9 @@
 // replaced only while no drawing context is open on it; otherwise it is
 // replaced when the last context closes (the device's onDrawn, or a look
 // from the event loop when nothing was drawn), and a paint is asked for.
+// A canvas sized while its window is hidden hears no resize until the
+// window shows: every paint first fits the image to the client area, so a
+// picture drawn before the first show is drawn at its size and kept.
 //
 // Three operations are kept apart:
 // - Expose (the window system shows the widget): the image is copied to the

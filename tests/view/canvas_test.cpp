@@ -185,6 +185,64 @@ TEST_F(CanvasTest, ReplacementWaitingForAContextThatDrewNothing)
     EXPECT_EQ(paints, 1);
 }
 
+// A canvas laid out while its window is hidden hears of its size only when
+// the window shows. A paint before that, at once or from the event loop,
+// draws into an image of the laid-out size, and the window shows that
+// picture without another paint.
+TEST(CanvasLaidOutWhileHidden, KeepsThePictureDrawnBeforeTheFirstShow)
+{
+    struct Case {
+        const char* name;
+        void (*paint)(Canvas&);
+    };
+    const Case cases[] = {
+        {"Refresh", [](Canvas& c) { c.Refresh(); }},
+        {"Invalidate", [](Canvas& c) {
+             c.Invalidate();
+             ProcessUntil([&] { return !c.PaintPending(); });
+         }},
+    };
+    for (const Case& test : cases) {
+        QWidget window;
+        window.resize(400, 300);
+        auto* canvas = new Canvas(&window);
+        canvas->setFrameStyle(QFrame::Box | QFrame::Plain);
+        canvas->setGeometry(10, 10, 322, 242);
+        ASSERT_FALSE(canvas->isVisible());
+        const QSize client = canvas->ClientSize();
+        ASSERT_EQ(client, QSize(320, 240));
+        // The paint fills the bottom right corner of the client area, as a
+        // kernel context draws: through the device.
+        const QRect corner(client.width() - 40, client.height() - 30, 40, 30);
+        int paints = 0;
+        canvas->Paint.Connect([&] {
+            ++paints;
+            winsys::Device* device = winsys::FindDevice(canvas->DeviceHandle());
+            ASSERT_NE(device, nullptr);
+            ++device->openContexts;
+            {
+                QPainter p(device->surface);
+                p.fillRect(corner, Qt::red);
+            }
+            if (--device->openContexts == 0 && device->onDrawn)
+                device->onDrawn(corner.x(), corner.y(), corner.width(), corner.height());
+        });
+        test.paint(*canvas);
+        EXPECT_EQ(paints, 1) << test.name;
+        EXPECT_EQ(canvas->Image().size(), client) << test.name;
+
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window)) << test.name;
+        ProcessALittle();
+        EXPECT_EQ(paints, 1) << test.name;
+        EXPECT_EQ(canvas->Image().size(), client) << test.name;
+        EXPECT_EQ(CountPixels(canvas->Image(), qRgb(255, 0, 0)), 40 * 30) << test.name;
+        // On the screen, inside the frame.
+        const QImage shown = canvas->grab().toImage();
+        EXPECT_EQ(PixelAt(shown, 1 + corner.x() + 20, 1 + corner.y() + 15), qRgb(255, 0, 0) & 0xFFFFFFu) << test.name;
+    }
+}
+
 TEST_F(CanvasTest, HandleEndsWithTheCanvas)
 {
     int32_t handle = 0;
