@@ -35,7 +35,7 @@ protected:
     {
         EditorTest::SetUp();
         SetDataDir(COMPILED_DATA_DIR);
-        g_IniFile = std::string(COMPILED_DATA_DIR) + "/norvo32.ini";
+        g_IniFile = COMPILED_DATA_DIR "/norvo32.ini";
         ReadDirSettings();
         ReadLibLists();
         ASSERT_TRUE(palvane_test::BuildDesign(kInsertDesign));

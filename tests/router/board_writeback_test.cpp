@@ -68,7 +68,9 @@ TEST_P(BoardWriteBack, TheFileHoldsWhatTheResultLineCounts)
 {
     const BoardRun c = GetParam();
     ASSERT_TRUE(Load(bench_boards::GenerateBoard(c.parts, c.seed).text));
-    if (c.prewired) ASSERT_NO_FATAL_FAILURE(Prewire());
+    if (c.prewired) {
+        ASSERT_NO_FATAL_FAILURE(Prewire());
+    }
     std::string text;
     RouteAll(&text);
     const PinJoins joins = PagePinJoins();
