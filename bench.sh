@@ -14,6 +14,7 @@ CMAKE_ARGS=(-DSANITIZE=OFF -DPALVANE_BENCH=ON)
 source tools/setup.sh
 fuzz/block/build.sh
 fuzz/complist/build.sh
+fuzz/build.sh
 if (($#)); then
   name="$1"; shift
   export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"

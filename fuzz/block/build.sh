@@ -4,13 +4,13 @@
 #   fuzz/block/build.sh          build fuzz/block/out/block_fuzz
 #   fuzz/block/build.sh run [N]  build, then fuzz N seconds (default 60)
 # The parser touches no kernel: it and the target are built alone with
-# clang 14 and the fuzzer, address and undefined-behaviour sanitizers. Not
+# clang 16 and the fuzzer, address and undefined-behaviour sanitizers. Not
 # part of ctest: the normal test run replays the seed corpus (files written
 # by SaveBlock among them) through the same check.
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/../.." && pwd)"
-PACKAGES=(clang-14 libfuzzer-14-dev)
+PACKAGES=(clang-16 libclang-rt-16-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -22,7 +22,7 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 mkdir -p "$HERE/out"
-clang++-14 -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I"$ROOT" \
+clang++-16 -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I"$ROOT" \
   "$ROOT/editor/documents/block_format.cpp" "$HERE/block_fuzz.cpp" \
   -o "$HERE/out/block_fuzz"
 echo "built $HERE/out/block_fuzz"

@@ -3,14 +3,14 @@
 # "run", fuzzes for a while from the seed corpus:
 #   fuzz/complist/build.sh          build fuzz/complist/out/complist_fuzz
 #   fuzz/complist/build.sh run [N]  build, then fuzz N seconds (default 60)
-# The scanner and the target are built with clang 14 and the fuzzer,
+# The scanner and the target are built with clang 16 and the fuzzer,
 # address and undefined-behaviour sanitizers; the rest of the editor comes
 # from libPalvane in build/ (built here when missing). Not part of ctest:
 # the normal test run replays the seed corpus through the same check.
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/../.." && pwd)"
-PACKAGES=(clang-14 libfuzzer-14-dev)
+PACKAGES=(clang-16 libclang-rt-16-dev)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -26,7 +26,7 @@ if [ ! -e "$ROOT/build/lib/libPalvane.so" ]; then
   cmake --build "$ROOT/build" --target Palvane --parallel "$(nproc)"
 fi
 mkdir -p "$HERE/out"
-clang++-14 -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I"$ROOT" \
+clang++-16 -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I"$ROOT" \
   "$ROOT/editor/dialogs/complist_scan.cpp" "$HERE/complist_fuzz.cpp" \
   -L"$ROOT/build/lib" -lPalvane -Wl,-rpath,"$ROOT/build/lib" \
   -o "$HERE/out/complist_fuzz"

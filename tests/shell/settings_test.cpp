@@ -3,10 +3,12 @@
 // library lists, the unit start values and the sizing border.
 #include "editor/shell/settings.h"
 #include "editor/shell/textnum.h"
+#include "fuzz/settings/settings_fuzz.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/winsys/profile.h"
 #include "tests/support/kernel_fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -255,3 +257,23 @@ TEST(WindowStyle, SizingBorderIsAddedOnceAndResizesItsWindow)
 }
 
 }  // namespace
+
+// The settings file's fuzz check over its seeds: the shipped file, odd
+// values and binary noise are read as a settings load reads them.
+TEST_F(Settings, TheFuzzerSeedsAreReadWithoutABrokenPromise)
+{
+    const std::string kept = g_IniFile;
+    const QDir corpus(FUZZ_SETTINGS_CORPUS_DIR);
+    const QStringList seeds = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(seeds.isEmpty());
+    for (const QString& name : seeds) {
+        SCOPED_TRACE(name.toStdString());
+        QFile file(corpus.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(settings_fuzz::CheckInput(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                            static_cast<size_t>(bytes.size())),
+                  "");
+    }
+    g_IniFile = kept;
+}

@@ -9,10 +9,12 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/tooltable.h"
 #include "editor/view/canvas.h"
+#include "fuzz/menu/menu_fuzz.h"
 #include "tests/support/editor_fixture.h"
 #include "tests/support/kernel_fixture.h"
 #include "tests/support/screenshot.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QImage>
@@ -437,3 +439,25 @@ TEST_F(ShippedProfile, PicturesOfEachModesToolPanels)
 }
 
 }  // namespace
+
+// The menu profile's fuzz check over its seeds: the shipped profile is
+// read, a cut one and one with a field beyond a Long are refused with a
+// message.
+TEST_F(MenuProfile, TheFuzzerSeedsAreReadOrRefusedWithAMessage)
+{
+    const std::string kept = g_ProgDir;
+    const QDir corpus(FUZZ_MENU_CORPUS_DIR);
+    const QStringList seeds = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(seeds.isEmpty());
+    for (const QString& name : seeds) {
+        SCOPED_TRACE(name.toStdString());
+        QFile file(corpus.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(menu_fuzz::CheckInput(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                        static_cast<size_t>(bytes.size())),
+                  "");
+    }
+    g_ProgDir = kept;
+    ClearToolTable();
+}

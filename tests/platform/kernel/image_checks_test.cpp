@@ -4,11 +4,13 @@
 // again, and the file goes to the loaders. A file is refused with a text
 // that names the damage and leaves the open design as it was, or it loads
 // into a design the kernel walks and draws.
+#include "fuzz/design/design_fuzz.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
 #include "platform/winsys/devices.h"
 #include "tests/support/kernel_fixture.h"
 
+#include <QDir>
 #include <QImage>
 
 #include <sqlite3.h>
@@ -464,6 +466,21 @@ TEST_F(ImageChecks, InconsistentLibraryRowsAreRefused)
         EXPECT_EQ(OM_GetCount(DB_SymbMap()), symbolCount);
         EXPECT_EQ(OM_GetCount(DB_DeviceMap()), deviceCount);
         EXPECT_TRUE(MarkerOpen());
+    }
+}
+
+// The design loader's fuzz check over its seeds: each applies a few edits
+// to the rows of a small design; the image loads, is walked, drawn, saved
+// and loaded again, or is refused with a text and the open design kept.
+TEST_F(ImageChecks, TheFuzzerSeedsLoadWholeOrAreRefusedCleanly)
+{
+    const QDir corpus(FUZZ_DESIGN_CORPUS_DIR);
+    const QStringList seeds = corpus.entryList(QDir::Files);
+    ASSERT_FALSE(seeds.isEmpty());
+    for (const QString& name : seeds) {
+        SCOPED_TRACE(name.toStdString());
+        const std::string bytes = ReadBytes(corpus.filePath(name).toStdString());
+        EXPECT_EQ(design_fuzz::CheckInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "");
     }
 }
 
