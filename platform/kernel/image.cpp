@@ -355,6 +355,29 @@ private:
         return id;
     }
 
+    // Negative ids are kept for the objects found by id alone: the page
+    // frames among the branches, the fixed symbols of the levels and pages
+    // and the library temporaries among the symbols, the temporary device.
+    // Any other negative id is damage: walks and counts would pass the
+    // object by while a search by id still found it.
+    static bool ReservedBranch(int32_t id) { return id >= -199 && id <= -101; }
+    static bool ReservedSymbol(int32_t id)
+    {
+        if (id == -1 || id == -2) return true;
+        const int64_t n = -int64_t{id};
+        auto within = [n](int64_t low, int64_t high) { return n >= low && n <= high; };
+        // Design notes, copper areas, gap masks, page notes, zones, grids.
+        return within(101, 199) || within(401, 499) || within(801, 899) || (within(1001, 10899) && n % 100 != 0) ||
+               within(12001, 12099) || within(13001, 13099);
+    }
+    static int32_t NotNegative(const TableReader& r, int column, bool (*reserved)(int32_t) = nullptr)
+    {
+        const int32_t id = r.Int(column);
+        if (id < 0 && !(reserved && reserved(id)))
+            r.Bad("id " + std::to_string(id) + " is negative and not one kept for such objects");
+        return id;
+    }
+
     template <class T>
     T& Owner(const TableReader& r, ObjectMap& map, int32_t id, const char* what)
     {
@@ -393,13 +416,20 @@ private:
                 Insert(r, L.pages, Positive(r, 1), std::move(p));
             }
         } else if (&t == &kSymbols) {
-            ReadSymbols(r, [&](int32_t key, std::unique_ptr<Symbol> s) { Insert(r, out_.symbols, key, std::move(s)); });
+            ReadSymbols(r, [&](int32_t key, std::unique_ptr<Symbol> s) {
+                if (key < 0 && !ReservedSymbol(key))
+                    r.Bad("symbol id " + std::to_string(key) + " is negative and not one kept for such symbols");
+                Insert(r, out_.symbols, key, std::move(s));
+            });
         } else if (&t == &kSymbolEntries) {
             ReadSymbolEntries(r, parts);
         } else if (&t == &kPadStacks) {
             ReadPadStacks(r, parts);
         } else if (&t == &kDevices) {
-            ReadDevices(r, [&](int32_t key, std::unique_ptr<Device> d) { Insert(r, out_.devices, key, std::move(d)); });
+            ReadDevices(r, [&](int32_t key, std::unique_ptr<Device> d) {
+                if (key < -1) r.Bad("device id " + std::to_string(key) + " is negative and not the temporary -1");
+                Insert(r, out_.devices, key, std::move(d));
+            });
         } else if (&t == &kGroups) {
             ReadGroups(r, parts);
         } else if (&t == &kPins) {
@@ -420,7 +450,7 @@ private:
                 c->info = r.Int(11);
                 c->angle = r.Int(12);
                 c->extra = r.Int(13);
-                Insert(r, L.components, r.Int(1), std::move(c));
+                Insert(r, L.components, NotNegative(r, 1), std::move(c));
             }
         } else if (&t == &kLayComps) {
             while (r.Next()) {
@@ -434,7 +464,7 @@ private:
                 c->symb = r.Int(7);
                 c->device = r.Int(8);
                 c->extra = r.Int(9);
-                Insert(r, L.layComps, r.Int(1), std::move(c));
+                Insert(r, L.layComps, NotNegative(r, 1), std::move(c));
             }
         } else if (&t == &kLayCompParts) {
             while (r.Next()) {
@@ -452,7 +482,7 @@ private:
                 std::unique_ptr<Net> net = L.MakeNet();
                 net->status = r.Int(2);
                 net->name = r.Text(3);
-                Insert(r, L.nets, r.Int(1), std::move(net));
+                Insert(r, L.nets, NotNegative(r, 1), std::move(net));
             }
         } else if (&t == &kNodes) {
             while (r.Next()) {
@@ -461,7 +491,7 @@ private:
                 auto node = std::make_unique<Node>();
                 node->status = r.Int(3);
                 node->name = r.Text(4);
-                Node& n = Insert(r, net.nodes, r.Int(2), std::move(node));
+                Node& n = Insert(r, net.nodes, NotNegative(r, 2), std::move(node));
                 n.SetSide(kSchematicSide, r.Int(5), r.Int(6));
                 n.SetSide(kLayoutSide, r.Int(7), r.Int(8));
             }
@@ -471,7 +501,7 @@ private:
                 auto bus = std::make_unique<Bus>();
                 bus->status = r.Int(2);
                 bus->name = r.Text(3);
-                Insert(r, L.buses, r.Int(1), std::move(bus));
+                Insert(r, L.buses, NotNegative(r, 1), std::move(bus));
             }
         } else if (&t == &kBusMembers) {
             while (r.Next()) {
@@ -495,7 +525,7 @@ private:
                 b->name = r.Text(3);
                 b->net = r.Int(4);
                 b->page = r.Int(5);
-                Insert(r, L.branches, r.Int(1), std::move(b));
+                Insert(r, L.branches, NotNegative(r, 1, ReservedBranch), std::move(b));
             }
         } else if (&t == &kBranchPoints) {
             Branch* b = nullptr;
@@ -519,7 +549,7 @@ private:
                 j->x = r.Coord(4);
                 j->y = r.Coord(5);
                 j->page = r.Int(6);
-                Insert(r, L.junctions, r.Int(1), std::move(j));
+                Insert(r, L.junctions, NotNegative(r, 1), std::move(j));
             }
         } else if (&t == &kTraces) {
             while (r.Next()) {
@@ -528,7 +558,7 @@ private:
                 tr->status = r.Int(2);
                 tr->name = r.Text(3);
                 tr->net = r.Int(4);
-                Insert(r, L.traces, r.Int(1), std::move(tr));
+                Insert(r, L.traces, NotNegative(r, 1), std::move(tr));
             }
         } else if (&t == &kTracePoints) {
             while (r.Next()) {
@@ -547,7 +577,7 @@ private:
                 v->y = r.Coord(5);
                 v->padStack = r.Int(6);
                 v->layers = r.Int(7);
-                Insert(r, L.vias, r.Int(1), std::move(v));
+                Insert(r, L.vias, NotNegative(r, 1), std::move(v));
             }
         } else if (&t == &kBendPoints) {
             while (r.Next()) {
@@ -557,7 +587,7 @@ private:
                 b->name = r.Text(3);
                 b->x = r.Coord(4);
                 b->y = r.Coord(5);
-                Insert(r, L.bendPoints, r.Int(1), std::move(b));
+                Insert(r, L.bendPoints, NotNegative(r, 1), std::move(b));
             }
         } else if (&t == &kFiles) {
             while (r.Next()) {
@@ -570,7 +600,7 @@ private:
                 f->data.assign(data.data(), data.size());
                 f->position = r.Int64(5);
                 if (f->position < 0 || f->position > kMaxFileLength) r.Bad("file position out of range");
-                Insert(r, L.files, r.Int(1), std::move(f));
+                Insert(r, L.files, NotNegative(r, 1), std::move(f));
             }
         } else if (&t == &kItems) {
             ReadItems(r, parts);

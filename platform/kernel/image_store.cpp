@@ -464,6 +464,22 @@ std::string OpenChecked(Connection& db, const std::string& path, bool writable)
         if (static_cast<uint64_t>(st.st_size) % pageSize != 0)
             Fail("damaged: the file is truncated (its length is not a whole number of pages)");
     }
+    if (!writable) {
+        // A rollback journal beside the file is what a write stopped in the
+        // middle leaves (the program writing it ended or the machine went
+        // down): the file may hold part of that write, and only a writer can
+        // roll it back. Reading it would take that half write for damage;
+        // say what it is and leave both files as they are.
+        struct stat journal {};
+        const std::string journalPath = path + "-journal";
+        if (stat(journalPath.c_str(), &journal) == 0 && S_ISREG(journal.st_mode) && journal.st_size > 0) {
+            const std::string name = journalPath.substr(journalPath.find_last_of('/') + 1);
+            Fail("a write to it was interrupted: the journal \"" + name +
+                 "\" beside it holds what that write had changed, so the file may hold part of it. Nothing was "
+                 "changed; keep both files together. Open a backup copy, or move the journal away to read the "
+                 "file as the interrupted write left it");
+        }
+    }
     db.Open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);
     try {
         if (db.QueryInt("PRAGMA application_id") != kApplicationId)

@@ -292,6 +292,23 @@ TEST_F(ImageChecks, InconsistentDesignRowsAreRefusedAndChangeNothing)
         {{"symbols", "key", "1", "0"}, "symbol id 0"},
         {{"devices", "key", "1", "0"}, "device id 0"},
         {{"pad_stacks", "key", "owner = 0", "0"}, "pad-stack key"},
+        // Negative ids where none is kept for the kind: each such object
+        // would be missing from walks and counts.
+        {{"components", "id", "1", "-5"}, "id -5 is negative"},
+        {{"lay_comps", "id", "1", "-5"}, "id -5 is negative"},
+        {{"nets", "id", "1", "-5"}, "id -5 is negative"},
+        {{"nodes", "id", "1", "-5"}, "id -5 is negative"},
+        {{"buses", "id", "1", "-5"}, "id -5 is negative"},
+        {{"junctions", "id", "1", "-5"}, "id -5 is negative"},
+        {{"traces", "id", "1", "-5"}, "id -5 is negative"},
+        {{"vias", "id", "1", "-5"}, "id -5 is negative"},
+        {{"bend_points", "id", "1", "-5"}, "id -5 is negative"},
+        {{"files", "id", "1", "-5"}, "id -5 is negative"},
+        {{"branches", "id", "1", "-5"}, "id -5 is negative"},
+        {{"branches", "id", "1", "-200"}, "id -200 is negative"},
+        {{"symbols", "key", "1", "-5"}, "symbol id -5 is negative"},
+        {{"symbols", "key", "1", "-1000"}, "symbol id -1000 is negative"},
+        {{"devices", "key", "1", "-2"}, "device id -2 is negative"},
         // Rows whose owner does not exist, or lies on a level that does not.
         {{"pages", "level", "1", "9"}, "level 9 does not exist"},
         {{"components", "level", "1", "0"}, "level 0 does not exist"},
@@ -467,6 +484,47 @@ TEST_F(ImageChecks, InconsistentLibraryRowsAreRefused)
         EXPECT_EQ(OM_GetCount(DB_DeviceMap()), deviceCount);
         EXPECT_TRUE(MarkerOpen());
     }
+}
+
+// A design whose last save was stopped in the middle: its rollback journal
+// lies beside it. The load says so and how to go on, instead of calling the
+// file damaged, and leaves both files and the open design as they were.
+TEST_F(ImageChecks, AFileLeftMidWriteIsNamedAsSuchAndLeftUntouched)
+{
+    BuildDesign();
+    const std::string writing = Path("writing.nvd");
+    ASSERT_EQ(DB_SaveDataBase(writing.c_str()), 1) << E_LastError();
+    // A writer inside a transaction: the journal holds the pages it changed.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(writing.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA cache_size = 1; BEGIN; UPDATE components SET x = x + 1; "
+                               "UPDATE items SET x = x + 1; UPDATE junctions SET x = x + 1;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    // The files as the machine left them when the writer stopped there.
+    const std::string left = Path("left.nvd");
+    WriteBytes(left, ReadBytes(writing));
+    WriteBytes(left + "-journal", ReadBytes(writing + "-journal"));
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    const std::string fileBefore = ReadBytes(left), journalBefore = ReadBytes(left + "-journal");
+    ASSERT_FALSE(journalBefore.empty());
+
+    OpenMarker();
+    EXPECT_EQ(DB_LoadDataBase(left.c_str()), 0);
+    const std::string error = E_LastError();
+    EXPECT_NE(error.find("interrupted"), std::string::npos) << error;
+    EXPECT_NE(error.find("left.nvd-journal"), std::string::npos) << error;
+    EXPECT_EQ(error.find("damaged"), std::string::npos) << error;
+    EXPECT_TRUE(MarkerOpen());
+    EXPECT_EQ(ReadBytes(left), fileBefore);
+    EXPECT_EQ(ReadBytes(left + "-journal"), journalBefore);
+    // With the journal moved away the file is read as the write left it:
+    // half of its changes, which the checksum finds.
+    fs::rename(left + "-journal", Path("kept-journal"));
+    EXPECT_EQ(DB_LoadDataBase(left.c_str()), 0);
+    EXPECT_NE(std::string(E_LastError()).find("damaged"), std::string::npos) << E_LastError();
+    EXPECT_TRUE(MarkerOpen());
 }
 
 // The design loader's fuzz check over its seeds: each applies a few edits
