@@ -1,9 +1,11 @@
 // The router on generated pages beside a Lee maze router with a bend cost,
 // written here on the same grid pitch, with the same blockages (bodies plus
 // half a step, pin exit stubs, crossings of foreign wires allowed, no run
-// along or T-touch of a foreign wire, own-net wires as targets) and the same
-// pair order. Each case prints completion, length, bends, crossings,
-// violations, time and memory for both.
+// along or T-touch of a foreign wire, own-net wires as sources and
+// targets), the same pair order and the router's give-up rule (the windows
+// and state budgets of its grid search). Each case prints completion,
+// length, bends, crossings, violations, time, time per routed pair, the
+// share of the time spent on pairs left unrouted and memory for both.
 //
 // Generated pages: 10, 50, 200, 800 and 2,000 components of 2 to 16 pins
 // (RES, CAP, NAND2, DFF and a sixteen-pin IC defined in the generated
@@ -49,7 +51,7 @@
 //   mm2.54: metric pages whose pins lie 2.5 or 2.54 mm apart; board:
 //   boards shaped like real ones of 50, 200 and 600 parts; large: a board
 //   of 600 parts spread over a page of 56.5 x 43.5 in);
-//   ROUTE_BENCH_DETAIL=1 lists the router's violations, ROUTE_BENCH_SOURCE=1
+//   ROUTE_BENCH_DETAIL=1 lists both routers' violations, ROUTE_BENCH_SOURCE=1
 //   prints the source of each board before its lines
 #include "bench/boards/board_page.h"
 #include "platform/kernel/nvokernel32.h"
@@ -294,9 +296,12 @@ bool LoadImage()
 // wavefront is ordered by cost plus a lower bound of the rest (A*), which
 // finds the same least-cost ways as a plain wavefront, only sooner. Rules as
 // the checker's: a grid point within half a step of a body is blocked
-// (except the straight exit stub of a pin through its own body), a foreign
-// wire is never run along nor touched by an end or bend (crossings are
-// allowed), and the wires of the pair's own groups are sources and targets.
+// (except the straight exit stub of a pin on the grid through its own body),
+// a foreign wire is never run along nor touched by an end or bend
+// (crossings are allowed), and the wires of the pair's own groups are
+// sources and targets. It searches the router's windows with the router's
+// state budgets and gives a pair up where the router's grid search does
+// (Route).
 struct Lee {
     int32_t ox = 0, oy = 0, step = 0, cols = 0, rows = 0;
     std::vector<int32_t> bodyComp;      // 0 free, the component, -1 several
