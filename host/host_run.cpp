@@ -24,6 +24,10 @@ namespace {
 struct HostState {
     PalvaneInstance* editor = nullptr;
     bool shutdown = false;
+    // True while the editor's start-up runs: the commands read meanwhile
+    // (a start-up message box runs the event loop) wait until it is up,
+    // all but the close.
+    bool starting = true;
 };
 
 // Passes one command to the editor; a failure is reported as one line.
@@ -124,7 +128,11 @@ int RunHost(const HostOptions& options)
         }
     }
 
-    HostState state;
+    // Work waiting for the event loop to unwind holds the state, so that
+    // it finds the editor gone rather than the state when the host ended
+    // first.
+    const auto shared = std::make_shared<HostState>();
+    HostState& state = *shared;
     state.editor = Palvane_CreateInstance();
     if (!state.editor) {
         std::fprintf(stderr, "norvo32: the editor could not be created\n");
@@ -141,42 +149,32 @@ int RunHost(const HostOptions& options)
     std::unique_ptr<QSocketNotifier> endSignals;
     if (g_signalPipe[0] >= 0) {
         endSignals = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-        QObject::connect(endSignals.get(), &QSocketNotifier::activated, [&state] {
+        QObject::connect(endSignals.get(), &QSocketNotifier::activated, [shared] {
+            HostState& state = *shared;
             char byte = 0;
             const ssize_t got = read(g_signalPipe[0], &byte, 1);
             (void)got;
-            if (state.shutdown) return;
+            if (state.shutdown || !state.editor) return;
             char error[512];
             if (Palvane_NotifyMe(state.editor, "PALVANE", "PALVANE,EX", error, static_cast<int32_t>(sizeof error)) != 0) {
                 QTimer::singleShot(0, qApp, &QCoreApplication::quit);
                 return;
             }
-            winsys::RunWhenUnwound([&state] {
-                if (!state.shutdown) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            winsys::RunWhenUnwound([shared] {
+                if (!shared->shutdown && shared->editor) QTimer::singleShot(0, qApp, &QCoreApplication::quit);
             });
         });
     }
 
-    bool loaded = false;
-    {
-        // Nothing that waits for the event loop to unwind (a close, a
-        // command delivered back) runs inside the start-up.
-        winsys::NestedRun startUp;
-        loaded = Palvane_Load(state.editor, 0) != 0;
-    }
-    if (!loaded) {
-        std::fprintf(stderr, "norvo32: the editor did not start\n");
-        endSignals.reset();
-        Palvane_Release(state.editor);
-        DB_DiscardDataBase();
-        return 1;
-    }
-
+    // The commands are read from the start: a message box of the start-up
+    // runs the event loop, and the close ("EX") must reach the editor while
+    // it waits, as an end signal does.
     CommandReader reader(
-        [&state](const std::string& aname, const std::string& command) {
+        [shared](const std::string& aname, const std::string& command) {
+            HostState& state = *shared;
             // The editor takes C strings: a line holding a NUL byte would
             // reach it cut short, as another command than the one sent.
-            if (state.shutdown) return;
+            if (state.shutdown || !state.editor) return;
             if (aname.find('\0') != std::string::npos || command.find('\0') != std::string::npos) {
                 std::fprintf(stderr, "norvo32: command \"%s\" refused: it holds a NUL byte\n", command.c_str());
                 return;
@@ -185,9 +183,13 @@ int RunHost(const HostOptions& options)
             // runs would start inside the action that waits: it runs once
             // that has ended, in the order read. The close goes at once: it
             // ends the waits itself; so does the library search's answer,
-            // which fills in the part or symbol dialog that waits for it.
-            if (winsys::NestedRunDepth() > 0 && !IsClose(command) && !AnswersWaitingDialog(aname)) {
-                winsys::RunWhenUnwound([&state, aname, command] { Deliver(state, aname, command); });
+            // which fills in the part or symbol dialog that waits for it
+            // (during the start-up no dialog waits for it: it waits too).
+            const bool waits = state.starting ? !IsClose(command)
+                                              : winsys::NestedRunDepth() > 0 && !IsClose(command) &&
+                                                    !AnswersWaitingDialog(aname);
+            if (waits) {
+                winsys::RunWhenUnwound([shared, aname, command] { Deliver(*shared, aname, command); });
                 return;
             }
             Deliver(state, aname, command);
@@ -195,12 +197,33 @@ int RunHost(const HostOptions& options)
         options.commandInput);
     reader.Start();
 
+    bool loaded = false;
+    {
+        // Nothing that waits for the event loop to unwind (a close, a
+        // command delivered back) runs inside the start-up.
+        winsys::NestedRun startUp;
+        loaded = Palvane_Load(state.editor, 0) != 0;
+    }
+    state.starting = false;
+    if (!loaded) {
+        std::fprintf(stderr, "norvo32: the editor did not start\n");
+        reader.Stop();
+        endSignals.reset();
+        Palvane_Release(state.editor);
+        // What still waits for the event loop finds no editor.
+        state.editor = nullptr;
+        state.shutdown = true;
+        DB_DiscardDataBase();
+        return 1;
+    }
+
     if (options.started) options.started(state.editor);
     if (!state.shutdown) QApplication::exec();
     reader.Stop();
     endSignals.reset();
     Palvane_Release(state.editor);
     state.editor = nullptr;
+    state.shutdown = true;
     int status = 0;
     if (!designFile.empty()) {
         std::string error;

@@ -57,6 +57,7 @@ void DrawPage();
 
 // Rebuilds the current page's frame branch as a closed outline through new
 // frame junctions at the old points (the last point closes on the first).
-// The new junctions are made before the old frame goes; a refusal reports
-// message 11.
+// A point whose junction is missing keeps the position its record stored.
+// Whole or not at all: a step the kernel refuses leaves the frame as it was
+// and reports message 11.
 void RebuildFrameBranch();

@@ -12,6 +12,7 @@
 #include "editor/shell/textfiles.h"
 #include "editor/shell/textnum.h"
 #include "editor/view/canvas.h"
+#include "platform/winsys/interaction.h"
 #include "platform/winsys/latin1.h"
 
 #include <QImage>
@@ -32,13 +33,21 @@ constexpr int kPictureCell = 24;
 constexpr int kFunctionRows = kModeCount;
 constexpr int kOptionRows = kToolCount;
 
-// A failure while reading the profile; the reading stops there.
-struct ProfileError {};
+// A line of the profile that cannot be applied: what is wrong with it
+// ("field 4 is missing"). The reading stops there.
+struct ProfileError {
+    std::string reason;
+};
+
+ProfileError FieldError(long k, const char* what)
+{
+    return {"field " + std::to_string(k) + " " + what};
+}
 
 // The text of field `k` of the line last split; a missing field is an error.
 const std::string& Field(long k)
 {
-    if (ToLong(g_ArgNum(0)) < k) throw ProfileError{};
+    if (ToLong(g_ArgNum(0)) < k) throw FieldError(k, "is missing");
     return g_ArgStr(k);
 }
 
@@ -50,7 +59,7 @@ int32_t NumField(long k)
     try {
         return ToLong(g_ArgNum(k));
     } catch (const RuntimeError&) {
-        throw ProfileError{};
+        throw FieldError(k, "is too large");
     }
 }
 
@@ -58,7 +67,7 @@ int32_t NumField(long k)
 int32_t IndexField(long k, int32_t last)
 {
     const int32_t value = NumField(k);
-    if (value < 0 || value > last) throw ProfileError{};
+    if (value < 0 || value > last) throw FieldError(k, "is out of range");
     return value;
 }
 
@@ -68,8 +77,18 @@ int32_t IndexField(long k, int32_t last)
 int32_t PictureField(long k)
 {
     const int32_t value = NumField(k);
-    if (value < 0 || value > INT32_MAX - (kToolCount - 1)) throw ProfileError{};
+    if (value < 0 || value > INT32_MAX - (kToolCount - 1)) throw FieldError(k, "is out of range");
     return value;
+}
+
+// Names the file and the line that could not be applied, as the reading of
+// the other text files names the file it could not read.
+void ReportProfileLine(const std::string& path, int32_t lineNumber, const std::string& reason)
+{
+    const std::string text =
+        GetMsgText("Can't read file: ", "99365") + path + g_CrLf + "Line " + std::to_string(lineNumber) + ": " + reason;
+    winsys::Ui().MessageBox(text, GetMsgText("Norvo32 - ", "99607") + g_AppTitle,
+                            winsys::mb::OkOnly | winsys::mb::Exclamation);
 }
 
 // Applies one line that SplitFields has split. True when it was the
@@ -111,7 +130,8 @@ bool ApplyProfileLine()
 
 // Reads the lines of `path` in turn through the text-file procedures (which
 // report a file that cannot be opened or read, and reading past its end)
-// and applies them; False when the reading failed or a line is unreadable.
+// and applies them; False when the reading failed or a line is unreadable
+// (reported with its file and line number).
 bool ReadProfileFile(const std::string& path)
 {
     g_CurFileName = path;
@@ -120,11 +140,15 @@ bool ReadProfileFile(const std::string& path)
     OpenTextFileIn(status, file, path);
     if (status != 0) return false;
     bool read = false;
+    int32_t lineNumber = 0;
+    bool lineFailed = false;
+    std::string fault;
     try {
         for (;;) {
             std::string line;
             ReadTextLine(status, file, line);
             if (status != 0) break;
+            ++lineNumber;
             if (line.empty()) continue;
             SplitFields(line);
             if (ApplyProfileLine()) {
@@ -132,10 +156,15 @@ bool ReadProfileFile(const std::string& path)
                 break;
             }
         }
-    } catch (const ProfileError&) {
-    } catch (const RuntimeError&) {
+    } catch (const ProfileError& e) {
+        lineFailed = true;
+        fault = e.reason;
+    } catch (const RuntimeError& e) {
+        lineFailed = true;
+        fault = e.what();
     }
     CloseTextFile(0, file, path);
+    if (lineFailed) ReportProfileLine(path, lineNumber, fault);
     return read;
 }
 

@@ -1,7 +1,8 @@
 // The main window over its design: the caption and the special symbols,
-// the page frame rebuilt, the hierarchy reports, the settings load's flag
-// and the demo design loaded without losing a wire; the kernel cursors and
-// the unload.
+// the page frame rebuilt (also from a damaged design, and whole or not at
+// all when the kernel refuses a step), the hierarchy reports, the settings
+// load's flag and the demo design loaded without losing a wire; the kernel
+// cursors and the unload.
 #include "editor/dialogs/schicmpd.h"
 #include "editor/dialogs/schinfob.h"
 #include "editor/shell/menus.h"
@@ -19,14 +20,22 @@
 #include "editor/shell/textnum.h"
 #include "editor/view/canvas.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/testing.h"
 #include "platform/winsys/interaction.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/editor_fixture.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
+#include <algorithm>
+#include <climits>
 #include <fstream>
+#include <set>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +69,55 @@ int WireCount()
     }
     DB_SetCurHier(first);
     return count;
+}
+
+// A page's frame outline as its records show it.
+struct Outline {
+    std::vector<int32_t> refs;
+    std::vector<std::pair<int32_t, int32_t>> points;
+};
+
+Outline ReadOutline(int32_t frame)
+{
+    Outline outline;
+    BranchRec branch{};
+    if (B_ReadBranch(frame, &branch) == 0) return outline;
+    for (int32_t i = 1; i <= branch.Points; ++i) {
+        BranchPointRec point{};
+        if (B_ReadRecord(frame, i, &point) == 0) break;
+        outline.refs.push_back(point.Ref);
+        outline.points.emplace_back(point.X, point.Y);
+    }
+    return outline;
+}
+
+// A closed outline of four corners, each an existing junction.
+::testing::AssertionResult WholeFrame(const Outline& outline)
+{
+    if (outline.refs.size() != 5) return ::testing::AssertionFailure() << outline.refs.size() << " points";
+    if (outline.refs.front() != outline.refs.back()) return ::testing::AssertionFailure() << "not closed";
+    const std::set<int32_t> corners(outline.refs.begin(), outline.refs.end() - 1);
+    if (corners.size() != 4) return ::testing::AssertionFailure() << "a corner taken twice";
+    for (const int32_t corner : corners)
+        if (J_Junction(corner) == 0) return ::testing::AssertionFailure() << "junction " << corner << " missing";
+    return ::testing::AssertionSuccess();
+}
+
+// The junctions of the current level that no page's frame refers to (the
+// designs here have no wires).
+std::vector<int32_t> JunctionsOutsideTheFrames()
+{
+    std::set<int32_t> used;
+    const int32_t pages = DB_PageMap();
+    int32_t at = OM_GetFirst(pages);
+    for (int32_t page; (page = OM_SearchMask(pages, &at, 0, 0)) > 0;)
+        for (const int32_t ref : ReadOutline(-100 - page).refs) used.insert(ref);
+    std::vector<int32_t> unused;
+    const int32_t junctions = DB_JunctMap();
+    at = OM_GetFirst(junctions);
+    for (int32_t junction; (junction = OM_SearchMask(junctions, &at, 0, 0)) > 0;)
+        if (!used.contains(junction)) unused.push_back(junction);
+    return unused;
 }
 
 TEST_F(Startup, CaptionAndSpecialSymbolsFollowLevelAndPage)
@@ -307,6 +365,88 @@ TEST_F(Startup, UpdateClosesOpenInsertionDialogsAsTheirCancel)
     EXPECT_FALSE(dialog.IsLoaded());
     EXPECT_FALSE(g_InsertDlgOpen);
     EXPECT_EQ(terminated, 1);
+}
+
+// A damaged design whose frame names a corner junction that is gone: the
+// start-up rebuilds the frame whole from the positions its records stored,
+// tells nothing, and no junction is left outside the frame, in the editor
+// nor in the file written after it closed. The first corner is named twice
+// (it closes the outline), the third once.
+TEST_F(StartupLink, AFrameCornerWithoutItsJunctionIsRebuiltWhole)
+{
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("damaged.nvd").toStdString();
+    for (const size_t corner : {0u, 2u}) {
+        SCOPED_TRACE("corner " + std::to_string(corner + 1));
+        ASSERT_TRUE(palvane_test::BuildDesign("design D\nlevel MAIN\npage P frame 4in 2in\nend\n"));
+        const int32_t frame = -100 - DB_CurPage();
+        const Outline before = ReadOutline(frame);
+        ASSERT_TRUE(WholeFrame(before));
+        const int32_t junctions = OM_GetCount(DB_JunctMap());
+        ASSERT_EQ(OM_Delete(DB_JunctMap(), before.refs[corner]), 1);
+        ASSERT_EQ(DB_SaveDataBase(file.c_str()), 1) << E_LastError();
+        ASSERT_EQ(DB_LoadDataBase(file.c_str()), 1) << E_LastError();
+
+        if (!link) {
+            link = std::make_unique<clsPalvane>();
+            link->NotifyServer.Connect([this](std::string& a, std::string& c) { sent.emplace_back(a, c); });
+        }
+        int16_t mode = winstate::Normal;
+        ASSERT_TRUE(link->Load(mode));
+        EXPECT_TRUE(ui.asked().empty()) << ui.asked().front().text;
+        ASSERT_EQ(g_FrameBranch, frame);
+        const Outline after = ReadOutline(frame);
+        EXPECT_TRUE(WholeFrame(after));
+        EXPECT_EQ(after.points, before.points);
+        EXPECT_EQ(OM_GetCount(DB_JunctMap()), junctions);
+        EXPECT_EQ(JunctionsOutsideTheFrames(), std::vector<int32_t>{});
+
+        // Closed as the host closes it, then written and read back.
+        link.reset();
+        ASSERT_EQ(DB_SaveDataBase(file.c_str()), 1) << E_LastError();
+        ASSERT_EQ(DB_LoadDataBase(file.c_str()), 1) << E_LastError();
+        EXPECT_TRUE(WholeFrame(ReadOutline(frame)));
+        EXPECT_EQ(ReadOutline(frame).points, before.points);
+        EXPECT_EQ(JunctionsOutsideTheFrames(), std::vector<int32_t>{});
+    }
+}
+
+// Each change the rebuild makes refused in turn: the design is as it was
+// before the rebuild (no half outline, no junction of it left behind) and
+// message 11 says so.
+TEST_F(Startup, ARefusedFrameRebuildLeavesTheFrameAsItWas)
+{
+    ASSERT_TRUE(palvane_test::BuildDesign("design D\nlevel MAIN\npage P frame 4in 2in\nend\n"));
+    ASSERT_TRUE(Main().LoadSettings());
+    const uint64_t before = KT_DesignDigest();
+    const Outline outline = ReadOutline(g_FrameBranch);
+    ASSERT_TRUE(WholeFrame(outline));
+    ASSERT_EQ(DB_BeginChange(), 1);
+    KT_FailCall("+", INT32_MAX);
+    RebuildFrameBranch();
+    const int32_t calls = KT_CallsCounted();
+    KT_FailCall("", 0);
+    ASSERT_TRUE(WholeFrame(ReadOutline(g_FrameBranch)));
+    ASSERT_NE(KT_DesignDigest(), before);
+    ASSERT_EQ(DB_EndChange(0), 4);
+    ASSERT_EQ(KT_DesignDigest(), before);
+    // New corners, the old ones released, the frame made again: more than
+    // a dozen changes.
+    ASSERT_GT(calls, 12);
+    ui.unexpected = [](const std::string&) {};
+    for (int32_t n = 1; n <= calls; ++n) {
+        ASSERT_EQ(DB_BeginChange(), 1);
+        const size_t asked = ui.asked().size();
+        KT_FailCall("+", n);
+        RebuildFrameBranch();
+        KT_FailCall("", 0);
+        SCOPED_TRACE("change " + std::to_string(n) + " of " + std::to_string(calls) + " refused: " + KT_LastRefused());
+        EXPECT_EQ(KT_DesignDigest(), before);
+        EXPECT_EQ(ReadOutline(g_FrameBranch).refs, outline.refs);
+        ASSERT_EQ(ui.asked().size(), asked + 1);
+        EXPECT_EQ(ui.asked().back().text, "Can't create Page Format: ");
+        DB_EndChange(0);
+    }
 }
 
 TEST_F(StartupLink, FailedStartUpSendsShutdownOnce)

@@ -1,6 +1,7 @@
-// The tool table and the menu profile: the profile's grammar, an unreadable
-// profile stopping the start-up, the shipped profile with every function and
-// option the mode handlers use, and the button pictures it addresses.
+// The tool table and the menu profile: the profile's grammar, a line that
+// cannot be applied named with its file and line, an unreadable profile
+// stopping the start-up, the shipped profile with every function and option
+// the mode handlers use, and the button pictures it addresses.
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/forms.h"
@@ -16,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
@@ -170,11 +172,49 @@ TEST_F(MenuProfile, GrammarOfEveryLineKind)
         ClearToolTable();
         const std::string name = "P" + std::to_string(++n) + ".MEN";
         WriteText(dir.filePath(QString::fromStdString(name)), c.profile);
-        if (c.outcome == Outcome::FileFails) ui.ExpectMessageBox(winsys::mb::AnswerOk, kCantRead);
+        // A file that ends too soon and a line that cannot be applied are
+        // both named before the profile's own message.
+        if (c.outcome != Outcome::Read) ui.ExpectMessageBox(winsys::mb::AnswerOk, kCantRead);
         if (c.outcome != Outcome::Read) ui.ExpectMessageBox(winsys::mb::AnswerOk, kCantReadProfile);
         EXPECT_EQ(ReadMenuProfile(name), c.outcome == Outcome::Read);
         EXPECT_EQ(ui.pending(), 0u);
         c.check();
+    }
+}
+
+// The line that cannot be applied is named with the file and its number
+// in the file (empty lines and comments counted), and what is wrong with
+// it; the profile's own message follows, as after a file that cannot be
+// read.
+TEST_F(MenuProfile, ALineThatCannotBeAppliedIsNamedWithFileAndLine)
+{
+    const struct {
+        const char* name;
+        std::string profile;
+        const char* fault;
+    } cases[] = {
+        {"a number one past a Long", "FSI,1,0,0,x\r\n\r\n# modes\r\nFSI,2,2147483648,0,y\r\nENDMENU\r\n",
+         "Line 4: field 3 is too large"},
+        {"a number far past a Long", "FSIKEY,1,0,99999999999,1,0,0,0,x\nENDMENU\n", "Line 1: field 4 is too large"},
+        {"a mode outside the table", "\nFSI,12,0,0,x\nENDMENU\n", "Line 2: field 2 is out of range"},
+        {"an option outside the table", "OSTKEY,1,0,11,0,1,0,x\nENDMENU\n", "Line 1: field 4 is out of range"},
+        {"a picture past a Long", "FSIKEY,1,0,0,1,0,2147483640,0,x\nENDMENU\n", "Line 1: field 7 is out of range"},
+        {"a missing field", "FSI,1,5,0,ok\nFSI,2,7\nENDMENU\n", "Line 2: field 4 is missing"},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearToolTable();
+        const QString path = dir.filePath("L" + QString::number(++n) + ".MEN");
+        WriteText(path, c.profile);
+        const size_t asked = ui.asked().size();
+        ui.ExpectMessageBox(winsys::mb::AnswerOk, kCantRead);
+        ui.ExpectMessageBox(winsys::mb::AnswerOk, kCantReadProfile);
+        EXPECT_FALSE(ReadMenuProfile(QFileInfo(path).fileName().toStdString()));
+        ASSERT_EQ(ui.asked().size(), asked + 2);
+        EXPECT_EQ(ui.asked()[asked].text, kCantRead + path.toStdString() + "\r\n" + c.fault);
+        EXPECT_EQ(ui.asked()[asked].style & winsys::mb::IconMask, winsys::mb::Exclamation);
+        EXPECT_EQ(ui.asked()[asked + 1].text, kCantReadProfile);
     }
 }
 
@@ -202,18 +242,17 @@ TEST_F(UnreadableProfile, StopsTheStartUpAndShutsDownOnce)
     const struct {
         const char* name;
         const char* profile;  // null: no profile at all
-        bool fileMessage;
     } cases[] = {
-        {"missing", nullptr, true},
-        {"without ENDMENU", "FSI,1,11,0,Components\n", true},
-        {"mode out of range", "FSI,12,0,0,x\nENDMENU\n", false},
+        {"missing", nullptr},
+        {"without ENDMENU", "FSI,1,11,0,Components\n"},
+        {"mode out of range", "FSI,12,0,0,x\nENDMENU\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         QTemporaryDir dir;
         if (c.profile) WriteText(dir.filePath("SCHFSI.MEN"), c.profile);
         ClearToolTable();
-        if (c.fileMessage) ui.ExpectMessageBox(winsys::mb::AnswerOk, kCantRead);
+        ui.ExpectMessageBox(winsys::mb::AnswerOk, kCantRead);
         ui.ExpectMessageBox(winsys::mb::AnswerOk, kCantReadProfile);
         std::vector<std::string> sent;
         {
