@@ -14,7 +14,9 @@
 #include "platform/winsys/interaction.h"
 #include "platform/winsys/latin1.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 
 #include <cstring>
 
@@ -102,6 +104,24 @@ int32_t Scaled(int32_t pixels, double divisor)
 void ShowLine(const std::string& text)
 {
     if (g_MainForm && g_MainForm->IsLoaded()) g_MainForm->ShowMessage(text);
+}
+
+// The reason a picture the kernel refused is refused when it is its size:
+// the header gives more pixels than the kernel decodes (the kernel's
+// GetBmpDim answers no reason). Empty for any other refusal.
+std::string TooLargeReason(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) return {};
+    QImageReader reader(&buffer, "BMP");
+    const QSize size = reader.size();
+    if (!size.isValid()) return {};
+    const int64_t pixels = static_cast<int64_t>(size.width()) * size.height();
+    if (pixels * KernelPictureBytesPerPixel <= KernelMaxPictureBytes) return {};
+    return "The picture is too large: " + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+           " pixels; a picture may have at most " +
+           std::to_string(KernelMaxPictureBytes / KernelPictureBytesPerPixel) + " pixels (" +
+           std::to_string(KernelMaxPictureBytes >> 20) + " MB decoded).";
 }
 
 // Ends an edit of the stored list: what it changed stays unless a step
@@ -219,7 +239,8 @@ int32_t ImportBitmapFile(const std::string& path)
     }
     if (!ok) {
         if (id != 0) OM_Delete(DB_FileMap(), id);
-        ReportBitmapError(48, path);
+        const std::string reason = TooLargeReason(bytes);
+        ReportBitmapError(48, reason.empty() ? path : path + g_CrLf + reason);
         return 0;
     }
     F_Seek(id, 0, 0);

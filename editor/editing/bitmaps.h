@@ -53,7 +53,9 @@ std::string BitmapObjectName(const std::string& name);
 
 // Imports the BMP file at `path` as the picture g_BmpNewName: the bytes are
 // checked as a picture before the object gets its name. Returns the new
-// object's id; 0 (reported with code 48, nothing left behind) on failure.
+// object's id; 0 (reported with code 48, nothing left behind) on failure;
+// for a picture larger than the kernel decodes the report says so, with
+// its size.
 int32_t ImportBitmapFile(const std::string& path);
 // Appends an entry for the chosen picture at (x, y) and makes it current;
 // nothing (g_CurBitmap 0) when the picture cannot be had or stored.

@@ -26,6 +26,7 @@ std::unique_ptr<Database>& Open()
 void SetDb(std::unique_ptr<Database> db)
 {
     BeforeDesignReplaced();
+    DropDecodedPictures();
     // The new one is open before the old one goes, as the owning pointer
     // has it.
     g_openDb = db.get();

@@ -29,8 +29,17 @@ struct Page : Object {
     int32_t viewX = 0, viewY = 0, viewMode = 0, viewSize = 0;
 };
 
+struct FileObject;
+// The picture that ShowDib decoded from a file object is kept for the next
+// paint (draw_pictures.cpp). Whatever changes the bytes drops it (F_Write,
+// F_SetLength, a put-back of the journal), and so does the object's end;
+// replacing or closing the design drops them all.
+void DropDecodedPicture(const FileObject& file) noexcept;
+void DropDecodedPictures() noexcept;
+
 struct FileObject : Object {
     FileObject() : Object(Kind::File) {}
+    ~FileObject() override { DropDecodedPicture(*this); }
     std::string data;  // bytes
     int64_t position = 0;
 };

@@ -2,12 +2,19 @@
 // placement or fitted into a box, and the frame of a page's pictures.
 //
 // The bytes come from outside (imported files), so the header is checked
-// completely before Qt's BMP reader sees them: a damaged or hostile picture
-// fails cleanly and draws nothing.
+// completely before Qt's BMP reader sees them: a damaged or hostile picture,
+// or one too large to decode (KernelMaxPictureBytes), fails cleanly and
+// draws nothing.
+//
+// Decoding is the dear part of drawing a picture, so a decoded picture is
+// kept for the next paint until its bytes change, its file object goes or
+// the design is replaced; all kept pictures together stay within
+// kKeptPictureBytes, the least recently drawn going first.
 #include "platform/kernel/draw_raster.h"
 
 #include "platform/kernel/database.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/testing.h"
 #include "platform/winsys/devices.h"
 
 #include <QImage>
@@ -17,6 +24,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 namespace kernel::draw {
 
@@ -25,8 +33,9 @@ namespace {
 // A picture pixel on the page: 0.25 mm.
 constexpr double kPicturePixel = 25000.0;
 constexpr int32_t kMaxSide = 32768;
-constexpr int64_t kMaxPixels = int64_t{1} << 26;
 constexpr size_t kPicturePlaceBytes = 52;
+// The decoded pictures kept for drawing: two at the size limit.
+constexpr int64_t kKeptPictureBytes = 2 * KernelMaxPictureBytes;
 
 uint32_t U32(std::string_view d, size_t at)
 {
@@ -70,7 +79,9 @@ std::optional<BmpSize> CheckBmp(std::string_view d)
         colours = U32(d, 46);
     }
     const int64_t rows = height < 0 ? -height : height;
-    if (width < 1 || width > kMaxSide || rows < 1 || rows > kMaxSide || width * rows > kMaxPixels) return std::nullopt;
+    if (width < 1 || width > kMaxSide || rows < 1 || rows > kMaxSide) return std::nullopt;
+    // What it would take decoded, whatever its depth or coding.
+    if (width * rows * KernelPictureBytesPerPixel > KernelMaxPictureBytes) return std::nullopt;
     if (planes != 1) return std::nullopt;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return std::nullopt;
     // None, RLE8 (8 bits), RLE4 (4 bits), bit fields (16 or 32 bits).
@@ -103,15 +114,87 @@ std::string_view Bytes(const FileObject& file, bool fromPosition)
     return d.substr(at);
 }
 
-// The picture decoded; null when it fails a check or does not decode to the
-// size its header gives.
+uint64_t g_picturesDecoded = 0;
+
+// The picture decoded into 32-bit pixels ready to draw (premultiplied when
+// it has alpha); null when it fails a check or does not decode to the size
+// its header gives.
 QImage Decode(std::string_view d)
 {
     const std::optional<BmpSize> size = CheckBmp(d);
     if (!size) return {};
+    ++g_picturesDecoded;
     QImage image;
     if (!image.loadFromData(reinterpret_cast<const uchar*>(d.data()), static_cast<int>(d.size()), "BMP")) return {};
     if (image.width() != size->width || image.height() != size->height) return {};
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                         : QImage::Format_RGB32);
+}
+
+// ---- Decoded pictures kept for drawing --------------------------------------------------
+
+struct KeptPicture {
+    int64_t from = 0;  // the file position the bytes were read from
+    QImage image;      // null: they did not decode
+    uint64_t lastDrawn = 0;
+};
+
+struct KeptPictures {
+    std::unordered_map<const FileObject*, KeptPicture> byFile;
+    int64_t bytes = 0;
+    uint64_t clock = 0;
+};
+
+// Made on first use and never destroyed, so that file objects ending at
+// exit may still drop theirs.
+KeptPictures* g_kept = nullptr;
+int64_t g_keptLimit = kKeptPictureBytes;
+
+int64_t BytesOf(const QImage& image)
+{
+    return static_cast<int64_t>(image.sizeInBytes());
+}
+
+void Forget(KeptPictures& kept, std::unordered_map<const FileObject*, KeptPicture>::iterator it)
+{
+    kept.bytes -= BytesOf(it->second.image);
+    kept.byFile.erase(it);
+}
+
+// Drops the least recently drawn pictures until the rest take at most
+// `bytes`.
+void KeepWithin(KeptPictures& kept, int64_t bytes)
+{
+    while (kept.bytes > bytes) {
+        const auto oldest = std::min_element(kept.byFile.begin(), kept.byFile.end(), [](const auto& a, const auto& b) {
+            return a.second.lastDrawn < b.second.lastDrawn;
+        });
+        Forget(kept, oldest);
+    }
+}
+
+// The picture of the file object from its position: the kept one when it
+// was decoded from there, else decoded now and kept.
+QImage DecodedPicture(const FileObject& file)
+{
+    if (!g_kept) g_kept = new KeptPictures;
+    KeptPictures& kept = *g_kept;
+    const std::string_view d = Bytes(file, true);
+    const auto from = static_cast<int64_t>(file.data.size() - d.size());
+    auto it = kept.byFile.find(&file);
+    if (it != kept.byFile.end()) {
+        if (it->second.from == from) {
+            it->second.lastDrawn = ++kept.clock;
+            return it->second.image;
+        }
+        Forget(kept, it);
+    }
+    QImage image = Decode(d);
+    const int64_t bytes = BytesOf(image);
+    if (bytes > g_keptLimit) return image;
+    KeepWithin(kept, g_keptLimit - bytes);
+    kept.byFile.emplace(&file, KeptPicture{from, image, ++kept.clock});
+    kept.bytes += bytes;
     return image;
 }
 
@@ -131,8 +214,44 @@ PicturePlace ReadPlace(std::string_view d, size_t at)
 
 }  // namespace kernel::draw
 
+namespace kernel {
+
+void DropDecodedPicture(const FileObject& file) noexcept
+{
+    using draw::g_kept;
+    if (!g_kept) return;
+    const auto it = g_kept->byFile.find(&file);
+    if (it != g_kept->byFile.end()) draw::Forget(*g_kept, it);
+}
+
+void DropDecodedPictures() noexcept
+{
+    using draw::g_kept;
+    if (!g_kept) return;
+    g_kept->byFile.clear();
+    g_kept->bytes = 0;
+}
+
+}  // namespace kernel
+
 using namespace kernel;
 using namespace kernel::draw;
+
+uint64_t KT_PicturesDecoded() noexcept
+{
+    return g_picturesDecoded;
+}
+
+uint64_t KT_PictureBytesKept() noexcept
+{
+    return g_kept ? static_cast<uint64_t>(g_kept->bytes) : 0;
+}
+
+void KT_LimitPictureBytesKept(int64_t bytes) noexcept
+{
+    g_keptLimit = bytes < 0 ? kKeptPictureBytes : bytes;
+    if (g_kept) KeepWithin(*g_kept, g_keptLimit);
+}
 
 int32_t GetBmpDim(int32_t file, int32_t* width, int32_t* height) noexcept
 {
@@ -154,7 +273,7 @@ int32_t ShowDib(int32_t, int32_t device, const BitmapPlaceRec* record) noexcept
         if (!record || Recording() || (record->Mode != 0 && record->Mode != -1)) return 0;
         const FileObject* f = FindFile(record->Picture);
         if (!f) return 0;
-        const QImage image = Decode(Bytes(*f, true));
+        const QImage image = DecodedPicture(*f);
         if (image.isNull()) return 0;
         RasterSink* raster = RasterOn(device);
         if (record->Mode == 0) {

@@ -93,6 +93,7 @@ int32_t F_Write(int32_t file, const void* buffer, int32_t bytes) noexcept
         const int64_t end = f.position + bytes;
         if (end > kMaxFileLength) Fail("the file object would grow beyond its maximum length");
         Touch(f);
+        DropDecodedPicture(f);
         if (end > static_cast<int64_t>(f.data.size())) f.data.resize(static_cast<size_t>(end), '\0');
         if (bytes > 0) std::memcpy(f.data.data() + f.position, buffer, static_cast<size_t>(bytes));
         f.position = end;
@@ -111,6 +112,7 @@ int32_t F_SetLength(int32_t file, int32_t length) noexcept
         FileObject& f = FileOf(file);
         if (length < 0 || length > kMaxFileLength) Fail("length " + std::to_string(length) + " is out of range");
         Touch(f);
+        DropDecodedPicture(f);
         f.data.resize(static_cast<size_t>(length), '\0');
         return 1;
     });

@@ -48,6 +48,14 @@ typedef struct BitmapPlaceRec {
 
 }  // extern "C"
 
+// Decoded, a picture takes 4 bytes a pixel whatever its depth (the kernel
+// keeps it as 32-bit pixels, ready to draw). GetBmpDim, ShowDib and
+// FrameBitmaps refuse a picture whose width x height x 4 is above 64 MiB,
+// that is more than 16,777,216 pixels: a picture covering a whole A0 or E
+// sheet at 0.25 mm a pixel (4756 x 3364, 4470 x 3454) still passes.
+constexpr int64_t KernelPictureBytesPerPixel = 4;
+constexpr int64_t KernelMaxPictureBytes = int64_t{64} << 20;
+
 #define KERNEL_DRAW_FUNCTIONS(X)                                                                   \
     /* Drawing contexts and coordinates */                                                        \
     X(int32_t, G_OpenDC, (int32_t device, const ViewDCRec* view), (device, view))                  \

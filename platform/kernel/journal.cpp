@@ -452,6 +452,7 @@ void Journal::Restore(Object& object, const std::string& copy)
         r(static_cast<Level&>(object).curPage);
     } else {
         Values(object, r);
+        if (object.kind == Kind::File) DropDecodedPicture(static_cast<const FileObject&>(object));
     }
     object.status = status;
     if (object.name != name) {

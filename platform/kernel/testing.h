@@ -41,6 +41,19 @@ PLATFORM_EXPORT uint64_t KT_DesignDigest() noexcept;
 // open.
 PLATFORM_EXPORT uint64_t KT_ChangeJournalBytes() noexcept;
 
+// The pictures decoded since the process began: each run of Qt's BMP reader
+// on a picture's bytes (ShowDib keeps a decoded picture for the next paint,
+// so a picture drawn again without a change is not decoded again).
+PLATFORM_EXPORT uint64_t KT_PicturesDecoded() noexcept;
+
+// The bytes of the decoded pictures kept for drawing now.
+PLATFORM_EXPORT uint64_t KT_PictureBytesKept() noexcept;
+
+// Keeps the decoded pictures within `bytes` (dropping the least recently
+// drawn at once when they take more); a negative value restores the
+// kernel's own limit.
+PLATFORM_EXPORT void KT_LimitPictureBytesKept(int64_t bytes) noexcept;
+
 // KT_FailCall("J_CreateJunction", n).
 PLATFORM_EXPORT void KT_FailJunctionCreation(int32_t n) noexcept;
 

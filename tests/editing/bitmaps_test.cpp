@@ -4,7 +4,9 @@
 #include "platform/kernel/nvokernel32.h"
 #include "editor/shell/settings.h"
 #include "editor/shell/textfiles.h"
+#include "platform/kernel/testing.h"
 #include "platform/winsys/devices.h"
+#include "tests/support/bmp_bytes.h"
 #include "tests/support/kernel_fixture.h"
 #include "tests/support/raster.h"
 
@@ -200,6 +202,33 @@ TEST_F(Bitmaps, AFailedImportLeavesNothing)
     EXPECT_EQ(BitmapCount(), 0);
     EXPECT_EQ(g_CurBitmap, 0);
     EXPECT_EQ(ObjectBytes("@Bitmap@"), "");
+}
+
+// A file of a few hundred kilobytes whose picture decodes beyond the
+// kernel's limit (2^24 + 1 pixels, 4 bytes each) is refused with its size
+// named, and the design stays as it was; one at the limit is imported.
+TEST_F(Bitmaps, APictureTooLargeToDecodeIsRefusedAtImport)
+{
+    Place(MakeBmp("small.bmp", 3, 2), "SMALL", 0, 0);
+    const std::string huge = (dir.path() + "/huge.bmp").toStdString();
+    palvane_test::WriteBytes(huge, palvane_test::RunLengthBmp(24929, 673));
+    const uint64_t digest = KT_DesignDigest();
+    const int32_t files = OM_GetCount(DB_FileMap());
+    ui.ExpectMessageBox(winsys::mb::AnswerOk, "Can't Load file: " + huge +
+                                                  "\r\nThe picture is too large: 24929 x 673 pixels; a picture may "
+                                                  "have at most 16777216 pixels (64 MB decoded).");
+    Place(huge, "HUGE", 0, 0);
+    EXPECT_EQ(KT_DesignDigest(), digest);
+    EXPECT_EQ(OM_GetCount(DB_FileMap()), files);
+    EXPECT_EQ(OM_FindName(DB_FileMap(), "BM_HUGE"), 0);
+    EXPECT_EQ(BitmapCount(), 1);
+    EXPECT_EQ(g_CurBitmap, 0);
+
+    const std::string atLimit = (dir.path() + "/limit.bmp").toStdString();
+    palvane_test::WriteBytes(atLimit, palvane_test::RunLengthBmp(4096, 4096));
+    Place(atLimit, "LIMIT", 0, 0);
+    EXPECT_NE(OM_FindName(DB_FileMap(), "BM_LIMIT"), 0);
+    EXPECT_EQ(BitmapCount(), 2);
 }
 
 TEST_F(Bitmaps, AFileWithALatin1NameIsImported)

@@ -2,7 +2,9 @@
 // and coordinates, through the kernel's exported functions, checked on the
 // raster of real images registered as winsys devices.
 #include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/testing.h"
 #include "platform/winsys/devices.h"
+#include "tests/support/bmp_bytes.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
 #include "tests/support/raster.h"
@@ -12,6 +14,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QTemporaryDir>
 
 #include <array>
 #include <cmath>
@@ -1893,6 +1896,214 @@ TEST_F(Draw, FrameBitmapsTakesThePicturesShownOnThePage)
     EXPECT_EQ(FrameBitmaps(0, rect), 2);
     EXPECT_EQ(std::vector<int32_t>(rect, rect + 4), (std::vector<int32_t>{0, -50000, 200000, 500000}));
     EXPECT_EQ(FrameBitmaps(page + 1, rect), 2);  // its own picture and the one on every page
+}
+
+// The limit is on the decoded size, 4 bytes a pixel for every depth: 4096 x
+// 4096 is exactly 64 MiB; 24929 x 673 is one pixel more (2^24 + 1).
+TEST_F(Draw, PicturesOverTheDecodedSizeLimitAreRefused)
+{
+    using palvane_test::OneBitBmp;
+    using palvane_test::RunLengthBmp;
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool taken;
+    } cases[] = {
+        {"run-length coded, at the limit", RunLengthBmp(4096, 4096), true},
+        {"run-length coded, one pixel over", RunLengthBmp(24929, 673), false},
+        {"one bit a pixel, one pixel over", OneBitBmp(24929, 673), false},
+    };
+    Surface surface(50, 50);
+    const QImage untouched = surface.image.copy();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_LT(c.bytes.size(), 4194304u);  // the editor imports it
+        const int32_t file = FileWith("BM_LARGE", c.bytes);
+        int32_t w = -1, h = -1;
+        EXPECT_EQ(GetBmpDim(file, &w, &h), c.taken ? 1 : 0);
+        EXPECT_EQ(w, c.taken ? 4096 : 0);
+        if (!c.taken) {
+            // Refused before anything is decoded.
+            const uint64_t decoded = KT_PicturesDecoded();
+            BitmapPlaceRec rec{};
+            rec.Picture = file;
+            rec.X = 50;
+            rec.Y = 50;
+            rec.Mode = -1;
+            EXPECT_EQ(ShowDib(0, surface.handle, &rec), 0);
+            EXPECT_EQ(KT_PicturesDecoded(), decoded);
+        }
+        OM_Delete(DB_FileMap(), file);
+    }
+    EXPECT_TRUE(CompareImages(untouched, surface.image).Same());
+}
+
+// A design image holding a picture over the limit loads as one holding a
+// damaged picture does: the design is taken, the picture refused wherever
+// it is measured or drawn, before it is decoded.
+TEST_F(Draw, ALoadedPictureOverTheLimitIsRefusedAsADamagedOneIs)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = (dir.path() + "/pictures.img").toStdString();
+    std::string damaged = BmpBytes(4, 2, Qt::green);
+    damaged[0] = 'P';
+    const int32_t good = FileWith("BM_GOOD", BmpBytes(4, 2, Qt::blue));
+    const int32_t large = FileWith("BM_LARGE", palvane_test::RunLengthBmp(24929, 673));
+    const int32_t bad = FileWith("BM_BAD", damaged);
+    const int32_t hier = DB_CurHier();
+    std::string list;
+    for (int32_t picture : {good, large, bad}) {
+        const int32_t r[13] = {picture, 0, 0, 0, hier, 0, -1, -1, -1, -1, -1, -1, -1};
+        list.append(reinterpret_cast<const char*>(r), sizeof r);
+    }
+    FileWith("@Bitmap@", list);
+    ASSERT_EQ(DB_SaveDataBase(path.c_str()), 1);
+    DB_DiscardDataBase();
+    ASSERT_EQ(DB_LoadDataBase(path.c_str()), 1) << E_LastError();
+
+    int32_t rect[4];
+    EXPECT_EQ(FrameBitmaps(0, rect), 1);  // only the good picture
+    EXPECT_EQ(std::vector<int32_t>(rect, rect + 4), (std::vector<int32_t>{0, -50000, 100000, 0}));
+    Surface s(100, 100);
+    Open(s, 5000);
+    for (const char* name : {"BM_LARGE", "BM_BAD"}) {
+        SCOPED_TRACE(name);
+        const int32_t file = OM_FindName(DB_FileMap(), name);
+        ASSERT_NE(file, 0);
+        int32_t w = -1, h = -1;
+        EXPECT_EQ(GetBmpDim(file, &w, &h), 0);
+        EXPECT_EQ(w, 0);
+        const uint64_t decoded = KT_PicturesDecoded();
+        BitmapPlaceRec rec{};
+        rec.Picture = file;
+        EXPECT_EQ(ShowDib(0, s.handle, &rec), 0);
+        EXPECT_EQ(KT_PicturesDecoded(), decoded);
+    }
+    BitmapPlaceRec rec{};
+    rec.Picture = OM_FindName(DB_FileMap(), "BM_GOOD");
+    EXPECT_EQ(ShowDib(0, s.handle, &rec), 1);
+    G_CloseDC();
+    EXPECT_EQ(CountPixels(s.image, Rgb(0, 0, 255)), 20 * 10);
+}
+
+// A picture is decoded once and drawn from then on until its bytes change
+// (a write, a put-back), it is read from another position, it is deleted or
+// the design goes; whatever changed, the next paint shows the bytes as they
+// are.
+TEST_F(Draw, APictureIsDecodedOnceUntilItChanges)
+{
+    const int32_t file = FileWith("BM_P", BmpBytes(4, 2, Qt::red));
+    BitmapPlaceRec rec{};
+    rec.Picture = file;
+    Surface s(100, 100);
+    const uint64_t before = KT_PicturesDecoded();
+    auto draw = [&] {
+        s.image.fill(Category(31));
+        Open(s, 5000, 50000, -50000);
+        F_Seek(file, 0, 0);
+        EXPECT_EQ(ShowDib(0, s.handle, &rec), 1);
+        G_CloseDC();
+    };
+    auto decoded = [&] { return KT_PicturesDecoded() - before; };
+    draw();
+    draw();
+    EXPECT_EQ(decoded(), 1u);
+    EXPECT_EQ(CountPixels(s.image, Rgb(255, 0, 0)), 20 * 10);
+    EXPECT_EQ(KT_PictureBytesKept(), 4u * 2 * 4);
+    // The preview of the same picture, fitted into a box, uses it too.
+    Surface box(40, 40);
+    BitmapPlaceRec fitted = rec;
+    fitted.Mode = -1;
+    fitted.X = fitted.Y = 40;
+    EXPECT_EQ(ShowDib(0, box.handle, &fitted), 1);
+    EXPECT_EQ(decoded(), 1u);
+
+    // New bytes: drawn in their colour after one decode.
+    const std::string green = BmpBytes(4, 2, Qt::green);
+    F_Seek(file, 0, 0);
+    F_Write(file, green.data(), static_cast<int32_t>(green.size()));
+    draw();
+    draw();
+    EXPECT_EQ(decoded(), 2u);
+    EXPECT_EQ(CountPixels(s.image, Rgb(0, 255, 0)), 20 * 10);
+    // A write put back by its change group: the old bytes again.
+    const std::string blue = BmpBytes(4, 2, Qt::blue);
+    ASSERT_EQ(DB_BeginChange(), 1);
+    F_Seek(file, 0, 0);
+    F_Write(file, blue.data(), static_cast<int32_t>(blue.size()));
+    draw();
+    EXPECT_EQ(CountPixels(s.image, Rgb(0, 0, 255)), 20 * 10);
+    EXPECT_EQ(DB_EndChange(0), 4);
+    draw();
+    EXPECT_EQ(decoded(), 4u);
+    EXPECT_EQ(CountPixels(s.image, Rgb(0, 255, 0)), 20 * 10);
+    // Read from another position the bytes are no picture.
+    Open(s, 5000, 50000, -50000);
+    F_Seek(file, 2, 0);
+    EXPECT_EQ(ShowDib(0, s.handle, &rec), 0);
+    G_CloseDC();
+    // Shorter bytes: not a picture any more.
+    F_SetLength(file, 20);
+    s.image.fill(Category(31));
+    Open(s, 5000, 50000, -50000);
+    F_Seek(file, 0, 0);
+    EXPECT_EQ(ShowDib(0, s.handle, &rec), 0);
+    G_CloseDC();
+    EXPECT_EQ(CountPixels(s.image, Rgb(0, 255, 0)), 0);
+    F_SetLength(file, 0);
+    F_Write(file, green.data(), static_cast<int32_t>(green.size()));
+    draw();
+    EXPECT_EQ(CountPixels(s.image, Rgb(0, 255, 0)), 20 * 10);
+    EXPECT_GT(KT_PictureBytesKept(), 0u);
+    // Deleted, then the design closed: nothing kept.
+    OM_Delete(DB_FileMap(), file);
+    EXPECT_EQ(KT_PictureBytesKept(), 0u);
+    rec.Picture = FileWith("BM_Q", green);
+    s.image.fill(Category(31));
+    Open(s, 5000, 50000, -50000);
+    EXPECT_EQ(ShowDib(0, s.handle, &rec), 1);
+    G_CloseDC();
+    EXPECT_GT(KT_PictureBytesKept(), 0u);
+    DB_DiscardDataBase();
+    EXPECT_EQ(KT_PictureBytesKept(), 0u);
+}
+
+// The kept pictures stay within their limit, the least recently drawn going
+// first.
+TEST_F(Draw, KeptPicturesStayWithinTheirLimit)
+{
+    const int32_t a = FileWith("BM_A", BmpBytes(8, 8, Qt::red));
+    const int32_t b = FileWith("BM_B", BmpBytes(8, 8, Qt::green));
+    const int32_t c = FileWith("BM_C", BmpBytes(8, 8, Qt::blue));
+    constexpr uint64_t kOne = 8 * 8 * 4;
+    KT_LimitPictureBytesKept(2 * kOne);
+    struct Restore {
+        ~Restore() { KT_LimitPictureBytesKept(-1); }
+    } restore;
+    Surface s(20, 20);
+    const uint64_t before = KT_PicturesDecoded();
+    auto draw = [&](int32_t picture) {
+        BitmapPlaceRec rec{};
+        rec.Picture = picture;
+        Open(s, 5000);
+        F_Seek(picture, 0, 0);
+        EXPECT_EQ(ShowDib(0, s.handle, &rec), 1);
+        G_CloseDC();
+        EXPECT_LE(KT_PictureBytesKept(), 2 * kOne);
+        return KT_PicturesDecoded() - before;
+    };
+    EXPECT_EQ(draw(a), 1u);
+    EXPECT_EQ(draw(b), 2u);
+    EXPECT_EQ(draw(a), 2u);
+    EXPECT_EQ(draw(c), 3u);  // b, drawn least recently, goes
+    EXPECT_EQ(draw(a), 3u);
+    EXPECT_EQ(draw(c), 3u);
+    EXPECT_EQ(draw(b), 4u);
+    EXPECT_EQ(KT_PictureBytesKept(), 2 * kOne);
+    KT_LimitPictureBytesKept(kOne);
+    EXPECT_EQ(KT_PictureBytesKept(), kOne);
+    EXPECT_EQ(draw(b), 4u);  // the one kept is the one drawn last
 }
 
 // ---- Print scale, clipboard, cursors, thick pens ---------------------------------------------
