@@ -18,6 +18,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
 
 CheckedArray<PrefixRec> g_PrefixList(0, 0);
 
@@ -155,7 +158,9 @@ void SCHAPACK::LoadPrefixList()
     // walk goes on: a negative id (a library temporary), a part that
     // cannot be read, a name longer than a row holds (the packaging run
     // could never match it).
-    std::vector<std::string> found;
+    // Each name with the reference prefix of its part (U for a 74HC00),
+    // from which the new layout components are named.
+    std::vector<std::pair<std::string, std::string>> found;
     const int32_t map = DB_DeviceMap();
     int32_t position = OM_GetFirst(map);
     while (const int32_t device = OM_SearchMask(map, &position, 0, 0)) {
@@ -164,21 +169,25 @@ void SCHAPACK::LoadPrefixList()
         if (D_ReadDevice(device, &rec) < 1) continue;
         const std::string name = Trim(PtrToStr(rec.Name));
         if (name.empty() || name.size() > kPrefixLength) continue;
-        if (std::find(found.begin(), found.end(), name) == found.end()) found.push_back(name);
+        const bool listed = std::any_of(found.begin(), found.end(), [&](const auto& f) { return f.first == name; });
+        if (!listed) found.emplace_back(name, Trim(PtrToStr(rec.Prefix)));
     }
     // Rows of parts still in the design keep the user's choices; new ones
     // are added with the initial values.
     std::vector<PrefixRec> kept;
     for (long i = 1; i <= EntryCount(); ++i)
-        if (std::find(found.begin(), found.end(), Trim(g_PrefixList(i).Prefix)) != found.end())
+        if (std::any_of(found.begin(), found.end(),
+                        [&](const auto& f) { return f.first == Trim(g_PrefixList(i).Prefix); }))
             kept.push_back(g_PrefixList(i));
-    for (const std::string& name : found) {
+    for (const auto& [name, prefix] : found) {
         const bool known = std::any_of(kept.begin(), kept.end(),
                                        [&](const PrefixRec& r) { return Trim(r.Prefix) == name; });
         if (known) continue;
         PrefixRec rec;
         rec.Prefix = FixedText(name, kPrefixLength);
-        rec.ChangeTo = FixedText(name, kPrefixLength);
+        // New parts are named as by hand: the part's prefix and a number
+        // (U1, U2 ...). A part without a prefix names them after itself.
+        rec.ChangeTo = FixedText(prefix.empty() ? name : prefix, kPrefixLength);
         kept.push_back(rec);
     }
     g_PrefixList.Redim(0, static_cast<long>(kept.size()));

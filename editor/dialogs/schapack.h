@@ -22,7 +22,8 @@ class NorvoGrid;
 struct PrefixRec {
     std::string Prefix;     // 8 characters, blank-padded: the part's name
     bool Pack = true;       // package the components of this part
-    std::string ChangeTo;   // 8 characters: the prefix of the new layout components' names
+    std::string ChangeTo;   // 8 characters: the prefix of the new layout components' names,
+                            // at first the part's reference prefix (U for a 74HC00)
     double StartNumber = 1; // the first number of the new layout components' names
 };
 

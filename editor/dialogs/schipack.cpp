@@ -487,6 +487,9 @@ void SCHIPACK::F_Accept_Click()
 void SCHIPACK::F_Cancel_Click()
 {
     SetTopmost(true);
+    // The window goes at once; it stays loaded for the next pick, and the
+    // command's next step ends the packaging.
+    Hide();
     g_PackClosed = true;
     g_CmdRunning = 0;
     if (g_MainForm) g_MainForm->ReturnToScreen();

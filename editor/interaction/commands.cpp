@@ -15,7 +15,9 @@ std::vector<Prep> CommandPreparation(int32_t id, int32_t cmdStep, int32_t curNet
     case 5: case 10:
         return {P::EraseComp, P::HighlightComp, P::Preview};
     case 6:
-        return {P::EraseComp, P::DrawMaskedBranches, P::BlinkGate};
+        // The gate stays where it is while the packaging window shows it:
+        // its wires keep their legs on its pins.
+        return {P::EraseComp, P::RedrawMaskedBranches, P::BlinkGate};
     case 7:
         return {P::EraseComp, P::DrawMaskedBranches, P::BlinkGate, P::EnablePages};
     case 15: case 17:

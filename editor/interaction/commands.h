@@ -40,6 +40,7 @@ extern int32_t g_CmdRunning;  // a step asked for the same click to go to the mo
 enum class Prep {
     EraseComp,             // EraseComp(g_CompId)
     DrawMaskedBranches,    // DrawMaskedBranches(0, 128)
+    RedrawMaskedBranches,  // DrawMaskedBranches(0, 128) drawn plainly, with their junction dots
     DrawMaskedCurBranch,   // DrawMaskedBranches(g_CurBranch, 256)
     HighlightComp,         // HighlightComp(2)
     HighlightNet,          // HighlightNet(g_CurNet)

@@ -21,16 +21,15 @@ void DrawCurrentComp(SCHMAIN& m)
     m.CloseCanvasDC();
 }
 
-// 6: the component is drawn; while the packaging window is open its
-// results are cleared and the click goes on to pick the next component.
+// 6: the component is drawn and the packaging window's results are taken;
+// while the window is open the click goes on to pick the next component.
+// Close hides the window, so the step after it ends the command.
 bool PackStep(SCHMAIN& m, int32_t&, int32_t&, int32_t)
 {
     DrawCurrentComp(m);
-    if (IsFormShown(FormInstance<SCHIPACK>())) {
-        g_PackDone = false;
-        g_PackClosed = false;
-        g_CmdRunning = -1;
-    }
+    g_PackDone = false;
+    g_PackClosed = false;
+    if (IsFormShown(FormInstance<SCHIPACK>())) g_CmdRunning = -1;
     return false;
 }
 

@@ -107,6 +107,14 @@ void SCHMAIN::RunObjectPreparation(Prep step)
     case Prep::DrawMaskedBranches:
         DrawMaskedBranches(0, 128);
         break;
+    case Prep::RedrawMaskedBranches:
+        // The erase of the component left the draw mode at erasing; the
+        // legs on its pins are drawn again as they are, over the pins'
+        // ends the erase took away.
+        G_SetDrawMode(0);
+        DrawMaskedBranches(0, 128);
+        for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllJunctions(g_MaskedBranchIds(i), -1);
+        break;
     case Prep::DrawMaskedCurBranch:
         DrawMaskedBranches(g_CurBranch, 256);
         break;

@@ -5,6 +5,7 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/packaging.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/menus.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/textnum.h"
 #include "platform/kernel/nvokernel32.h"
@@ -13,6 +14,7 @@
 #include "tests/support/editor_fixture.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -119,8 +121,8 @@ TEST_F(AutoPackaging, ARowSwitchedOffLeavesItsGatesUnpacked)
 
 // The dialog has a row per part, not per name prefix: the 74HC00 and the
 // 74HC04 share the prefix U, yet the user packs the 74HC00 gates (into a
-// new layout component named U and a number) and leaves the 74HC04 gate
-// unpacked.
+// new layout component named from the prefix typed, IC, and a number) and
+// leaves the 74HC04 gate unpacked.
 TEST_F(AutoPackaging, EachPartHasItsOwnRow)
 {
     ui.ExpectModal("SCHAPACK", [](QWidget*) {
@@ -131,17 +133,19 @@ TEST_F(AutoPackaging, EachPartHasItsOwnRow)
         for (int r = 1; r < grid->Rows(); ++r) row[grid->TextMatrix(r, 0)] = r;
         ASSERT_EQ(row.size(), 3u);
         ASSERT_TRUE(row.count("74HC00") && row.count("74HC04") && row.count("R"));
+        // Change to starts from each part's name prefix.
+        const std::map<std::string, std::string> prefix{{"74HC00", "U"}, {"74HC04", "U"}, {"R", "R"}};
         for (const auto& [part, r] : row) {
             EXPECT_EQ(grid->TextMatrix(r, 1), "Yes") << part;
-            EXPECT_EQ(grid->TextMatrix(r, 2), part);
+            EXPECT_EQ(grid->TextMatrix(r, 2), prefix.at(part)) << part;
             EXPECT_EQ(grid->TextMatrix(r, 3), " 1") << part;
         }
         ClickCell(grid, row["74HC04"], 1);
         EXPECT_EQ(grid->TextMatrix(row["74HC04"], 1), "No ");
         ClickCell(grid, row["74HC00"], 2);
-        d.F_Input()->SetText("U");
+        d.F_Input()->SetText("IC");
         QTest::keyClick(d.F_Input(), Qt::Key_Return);
-        EXPECT_EQ(grid->TextMatrix(row["74HC00"], 2), "U");
+        EXPECT_EQ(grid->TextMatrix(row["74HC00"], 2), "IC");
         d.F_Accept()->Press();
     });
     Main().M_Apack_Click();
@@ -160,7 +164,58 @@ TEST_F(AutoPackaging, EachPartHasItsOwnRow)
     ASSERT_EQ(nands.size(), 1u);
     LayCompRec lay{};
     ASSERT_EQ(L_ReadComponent(*nands.begin(), &lay), 1);
-    EXPECT_EQ(FirstWord(PtrToStr(lay.Name)), "U1");
+    EXPECT_EQ(FirstWord(PtrToStr(lay.Name)), "IC1");
+}
+
+// The user chooses Auto Packaging in the menu and clicks Execute without
+// changing a row: the new parts are named from the parts' name prefixes,
+// as packing by hand names them (U1, U2, R1), not after the devices
+// (74HC001); the names are those of the saved design read back.
+TEST_F(AutoPackaging, NewPartsAreNamedByPrefixFromTheMenu)
+{
+    ui.ExpectModal("SCHAPACK", [](QWidget*) {
+        SCHAPACK& d = FormInstance<SCHAPACK>();
+        QApplication::processEvents();
+        QTest::mouseClick(d.F_Accept(), Qt::LeftButton);
+    });
+    Main().M_Apack->Action()->trigger();
+    EXPECT_EQ(ui.pending(), 0u);
+
+    // Schematic component -> its layout component's name, as the kernel
+    // holds them now.
+    auto parts = [] {
+        std::map<std::string, std::string> out;
+        const int32_t map = DB_SchCompMap();
+        int32_t cursor = OM_GetFirst(map);
+        while (int32_t id = OM_SearchMask(map, &cursor, 0, 0)) {
+            CompRec c{};
+            C_ReadComponent(id, &c);
+            LayCompRec lay{};
+            DeviceRec device{};
+            D_ReadDevice(c.Device, &device);
+            const std::string gate = PtrToStr(device.Name) + " at " + std::to_string(c.X / 254000);
+            out[gate] = L_ReadComponent(c.LayComp, &lay) == 1 ? FirstWord(PtrToStr(lay.Name)) : "";
+        }
+        return out;
+    };
+    const std::map<std::string, std::string> expected{
+        {"74HC00 at 0", "U1"}, {"74HC00 at 20", "U1"}, {"74HC04 at 40", "U2"}, {"R at 0", "R1"}};
+    EXPECT_EQ(parts(), expected);
+    for (const char* name : {"U1", "U2", "R1"}) EXPECT_NE(OM_FindName(DB_LayCompMap(), name), 0) << name;
+    EXPECT_EQ(OM_FindName(DB_LayCompMap(), "74HC001"), 0);
+    // The two NAND gates take gates 1 and 2 of U1.
+    std::set<int32_t> groups;
+    for (const CompRec& c : Gates())
+        if (c.LayComp == OM_FindName(DB_LayCompMap(), "U1")) groups.insert(c.Group);
+    EXPECT_EQ(groups, (std::set<int32_t>{1, 2}));
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath("packed.nvd").toStdString();
+    ASSERT_EQ(DB_SaveDataBase(path.c_str()), 1) << E_LastError();
+    DB_DiscardDataBase();
+    ASSERT_EQ(DB_LoadDataBase(path.c_str()), 1) << E_LastError();
+    EXPECT_EQ(parts(), expected);
 }
 
 TEST_F(AutoPackaging, CancelChangesNothing)
