@@ -119,6 +119,24 @@ void HighlightNet(int32_t net)
     DrawHighlightOverlay(net);
 }
 
+void DrawNetHighlights()
+{
+    const int32_t mode = G_SetDrawMode(kHighlightDrawMode);
+    const int32_t map = DB_NetMap();
+    int32_t cursor = OM_GetFirst(map);
+    bool any = false;
+    for (int32_t net; (net = OM_SearchMask(map, &cursor, 128, 128)) > 0;) {
+        DrawHighlightOverlay(net);
+        any = true;
+    }
+    // One masked-branch pass for all of them, as the net commands draw it.
+    if (any) {
+        G_SetDrawMode(kHighlightDrawMode);
+        DrawMaskedBranchIds(128);
+    }
+    G_SetDrawMode(mode);
+}
+
 void DrawNetNodes(int32_t net, int32_t mask)
 {
     G_SetDrawMode(0);

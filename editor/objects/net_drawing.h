@@ -22,6 +22,13 @@ void RedrawNet(int32_t net);
 // masked-branch pass (mask 128), in the overlay mode this leaves set. A net
 // highlighted already loses its highlight first.
 void HighlightNet(int32_t net);
+// Draws once more, on a page just painted, what HighlightNet and the
+// masked-branch pass drew for every net still marked highlighted (128):
+// the paint leaves such a net's wires and nodes out, and the highlight went
+// straight onto the canvas, so a repaint while a net command runs would
+// leave the net off the page, and the highlight's later removal (RedrawNet)
+// would then draw it on instead. The draw mode is left as it was.
+void DrawNetHighlights();
 // The net's nodes (when shown) and ratsnest in the normal look.
 void DrawNetNodes(int32_t net, int32_t mask);
 // The same in draw mode 2, marking the net and its nodes with `mask`.

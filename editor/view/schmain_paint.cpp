@@ -4,6 +4,7 @@
 #include "editor/shell/schmain.h"
 
 #include "editor/interaction/commands.h"
+#include "editor/objects/net_drawing.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/pagedraw.h"
@@ -113,6 +114,10 @@ void SCHMAIN::ViewPicture_Paint()
         ShowMessage(g_RouteImageActive ? m_RouteResult : std::string());
     }
     g_RedrawCancelled = false;
+    // A net the running command highlighted (the net test, a merge) is
+    // shown highlighted again under the command's blink, as the command
+    // drew it.
+    DrawNetHighlights();
     DrawCommandBlink();
     if (g_ItemPicked) {
         CloseCanvasDC();

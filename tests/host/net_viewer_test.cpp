@@ -4,6 +4,7 @@
 // page panes hold the page drawing as soon as the window shows, after the
 // window is made larger, and again when the viewer is opened a second time.
 #include "tests/host/host_fixture.h"
+#include "tests/host/net_viewer_steps.h"
 
 #include "editor/dialogs/schsnet.h"
 #include "editor/shell/controls.h"
@@ -16,7 +17,6 @@
 
 #include <QApplication>
 #include <QTest>
-#include <QWindow>
 
 #include <string>
 
@@ -53,20 +53,12 @@ TEST_F(NetViewerOnTheDemo, BothPanesAreDrawnWhenOpenedResizedAndOpenedAgain)
     int openings = 0;
     const int status = Run([&](SCHMAIN& main) {
         auto close = OnExit([this] { Send("PALVANE,EX"); });
-        // The net test, with the net named in the input box that a click
-        // on an empty point of the page opens.
-        ChooseMode(main, 4);
-        PressFunction(main, 6);
-        Type("SPLVCC");
-        ClickPage(main, -30, -20);
+        StartNetTest(main, "SPLVCC");
         for (int round = 1; round <= 2; ++round) {
             const std::string opening = "opening " + std::to_string(round);
-            WhenShown([] { return FormInstance<SCHSNET>().Visible(); }, [&] {
+            WhenViewerShown([&](SCHSNET& viewer) {
                 ++openings;
-                SCHSNET& viewer = FormInstance<SCHSNET>();
                 QWidget* window = viewer.Window();
-                ASSERT_TRUE(RunUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }));
-                for (int i = 0; i < 5; ++i) QApplication::processEvents();
                 EXPECT_EQ(viewer.Caption(), "Net : SPLVCC in Schematics. Pages(  2 )");
                 EXPECT_EQ(viewer.F_PgNam(0)->Caption(), "Amplifier");
                 EXPECT_EQ(viewer.F_PgNam(1)->Caption(), "Blinker");
