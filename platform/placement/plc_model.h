@@ -107,7 +107,15 @@ void SetRoom(Model& model, double scale);
 // `failed` (when given) is then the index of the component to name: one that
 // has no site on the page at all, else one that found no free site; -1 when
 // no component has any site (the failure concerns no one component).
-bool Solve(Model& model, std::vector<Site>& sites, int* failed = nullptr);
+// `settle` false leaves out the short anneal after the greedy passes (for
+// the tests that measure what it gains).
+bool Solve(Model& model, std::vector<Site>& sites, int* failed = nullptr, bool settle = true);
+
+// The engine's legal spread at the room the model has (SetRoom, as Solve
+// left it): global placement and legalisation, without the refinement
+// passes. The benchmarks' baselines start from it. False when some component
+// found no free site.
+bool Spread(const Model& model, std::vector<Site>& sites);
 
 // Pin half-perimeter wire length of a placement (locked components at their
 // places); used by the solver and the benchmarks.

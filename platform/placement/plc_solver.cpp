@@ -16,8 +16,13 @@
 //    swaps with the component holding it, around the point where its nets
 //    want it (the median of their spans), when that shortens the
 //    half-perimeter wire length; the passes stop when one gains too little.
+// 5. Settling: a short anneal at low temperature (small moves and swaps,
+//    turns included, a fixed-seed random sequence) leaves the local optimum
+//    the passes stop in; then passes again, and the passes' placement
+//    stands when that ends longer.
 //
-// Everything is deterministic: fixed orders, no chance.
+// Everything is deterministic: fixed orders, and the settling's random
+// sequence starts from the same seed every run.
 #include "platform/placement/plc_global.h"
 #include "platform/placement/plc_model.h"
 #include "platform/placement/plc_sites.h"
@@ -26,6 +31,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <random>
 
 namespace plc {
 
@@ -122,13 +128,24 @@ public:
 
     // False when some component found no free site; `failed` is then its
     // index.
-    bool Run(std::vector<Site>& out, int& failed)
+    bool Run(std::vector<Site>& out, int& failed, bool refine = true, bool settle = true)
     {
         for (int c = 0; c < static_cast<int>(m_.comps.size()); ++c)
             if (!m_.comps[c].locked) movable_.push_back(c);
         Global();
         if (!Legalise(failed)) return false;
-        if (!m_.nets.empty()) Passes();
+        if (refine && !m_.nets.empty()) {
+            Passes();
+            if (settle) {
+                // An anneal may end longer than it began: then the
+                // placement of the passes stands.
+                const std::vector<Site> greedy = sites_;
+                const int64_t before = wiring_.Total();
+                Settle();
+                Passes();
+                if (wiring_.Total() > before) Restore(greedy);
+            }
+        }
         out = sites_;
         return true;
     }
@@ -361,6 +378,15 @@ private:
         wiring_.Moved(c, oldC, partner, oldP);
     }
 
+    // Puts every movable component back at `to`.
+    void Restore(const std::vector<Site>& to)
+    {
+        for (int c : movable_) cells_.Occupy(c, sites_[c], false);
+        sites_ = to;
+        for (int c : movable_) cells_.Occupy(c, sites_[c], true);
+        wiring_.Reset();
+    }
+
     // Passes of Better over every component until one gains less than a
     // small part of the wire length.
     void Passes()
@@ -371,6 +397,82 @@ private:
             if (static_cast<double>(gained) <= kEnough * static_cast<double>(wiring_.Total())) break;
         }
     }
+
+    // A short anneal at low temperature from the refined placement, to leave
+    // the local optimum the greedy passes stop in: random moves of a part
+    // to a cell within kSettleWindow (at its quarter turn or, half the time,
+    // another allowed one) or swaps with the one part holding that cell (which
+    // takes the mover's corner, at its turn or another), priced by the
+    // change of wire length and taken by the Metropolis rule. The random
+    // sequence has a fixed seed, so the result is the same on every run.
+    // The temperature starts at kSettleHeat x the mean rise of the moves
+    // that lengthen the wires, cools by kSettleCooling each round of
+    // kSettleMoves x n^(4/3) moves, and the anneal ends after kSettleRounds
+    // rounds or when a round takes almost nothing.
+    void Settle()
+    {
+        const int n = static_cast<int>(movable_.size());
+        if (n < 2) return;
+        std::mt19937_64 rng(kSeed);
+        auto below = [&rng](int k) { return k <= 0 ? 0 : static_cast<int>(rng() % static_cast<uint64_t>(k)); };
+        auto unit = [&rng] { return static_cast<double>(rng() >> 11) / 9007199254740992.0; };
+        int c = -1, o = -1;
+        Site s, so;
+        auto propose = [&](int64_t& delta) {
+            c = movable_[static_cast<size_t>(below(n))];
+            const Comp& comp = m_.comps[c];
+            const Site old = sites_[c];
+            const int i = std::clamp(old.i + below(2 * kSettleWindow + 1) - kSettleWindow, 0, cells_.Cols(comp.lineSet) - 1);
+            const int k = std::clamp(old.k + below(2 * kSettleWindow + 1) - kSettleWindow, 0, cells_.Rows(comp.lineSet) - 1);
+            const int a = below(2) == 0 ? old.angle : below(kAngles);
+            if (!comp.allowed[a] || !cells_.Legal(c, a, i, k, s)) return false;
+            if (s.i == old.i && s.k == old.k && s.angle == old.angle) return false;
+            o = cells_.Holder(c, s);
+            if (o == -1) {
+                if (!cells_.SingleSet() && !cells_.Free(c, s)) return false;
+                delta = wiring_.Delta(c, s);
+                return true;
+            }
+            if (o < 0) return false;
+            const int ao = below(2) == 0 ? sites_[o].angle : below(kAngles);
+            if (!m_.comps[o].allowed[ao] || !cells_.Legal(o, ao, old.i, old.k, so) || !CellMap::Disjoint(s, so)) return false;
+            if (!cells_.Free(o, so, c) || (!cells_.SingleSet() && !cells_.Free(c, s, o))) return false;
+            delta = wiring_.Delta(c, s, o, so);
+            return true;
+        };
+        const int64_t moves = std::max<int64_t>(1, std::llround(kSettleMoves * std::pow(static_cast<double>(n), 4.0 / 3.0)));
+        // The starting temperature from a sample of moves, none taken.
+        double rise = 0;
+        int rises = 0;
+        for (int64_t t = 0; t < 20 * static_cast<int64_t>(n); ++t) {
+            int64_t delta = 0;
+            if (propose(delta) && delta > 0) rise += static_cast<double>(delta), ++rises;
+        }
+        if (rises == 0) return;
+        double temperature = kSettleHeat * rise / rises;
+        for (int round = 0; round < kSettleRounds; ++round) {
+            int64_t priced = 0, taken = 0;
+            for (int64_t t = 0; t < kSettleDraws * moves && priced < moves; ++t) {
+                int64_t delta = 0;
+                if (!propose(delta)) continue;
+                ++priced;
+                if (delta <= 0 || unit() < std::exp(-static_cast<double>(delta) / temperature)) {
+                    Apply(c, s, o, so);
+                    ++taken;
+                }
+            }
+            if (taken * 100 < priced) break;
+            temperature *= kSettleCooling;
+        }
+    }
+
+    static constexpr uint64_t kSeed = 0x5eed;
+    static constexpr int kSettleWindow = 3;        // cells each way a settling move may go
+    static constexpr double kSettleMoves = 6.0;    // moves a round, x n^(4/3)
+    static constexpr int kSettleDraws = 20;        // proposals a round may draw, x its moves
+    static constexpr double kSettleHeat = 0.15;    // starting temperature, x the mean rise of a move
+    static constexpr double kSettleCooling = 0.9;
+    static constexpr int kSettleRounds = 25;
 
     static constexpr int kWindow = 1;           // cells each way around the wanted cell
     static constexpr int kMaxPasses = 30;
@@ -404,14 +506,14 @@ size_t FirstScale(Model& model)
 
 }  // namespace
 
-bool Solve(Model& model, std::vector<Site>& sites, int* failed)
+bool Solve(Model& model, std::vector<Site>& sites, int* failed, bool settle)
 {
     if (failed) *failed = -1;
     int last = -1;
     for (size_t s = FirstScale(model); s < std::size(kScales); ++s) {
         SetRoom(model, kScales[s]);
         Placer placer(model);
-        if (placer.Run(sites, last)) return true;
+        if (placer.Run(sites, last, true, settle)) return true;
     }
     // The component to name: the first with no site even on an empty page
     // without room (that is the one to change), else the one that found no
@@ -427,6 +529,13 @@ bool Solve(Model& model, std::vector<Site>& sites, int* failed)
     }
     if (failed) *failed = homeless == movable ? -1 : first >= 0 ? first : last;
     return false;
+}
+
+bool Spread(const Model& model, std::vector<Site>& sites)
+{
+    Placer placer(model);
+    int failed = -1;
+    return placer.Run(sites, failed, false);
 }
 
 double Hpwl(const Model& model, const std::vector<Site>& sites)

@@ -3,11 +3,14 @@
 // orientations, no rotation, mirrored components), the use of the page
 // (centred, shaped like the frame, room for wires growing with a part's
 // nets), the error codes and the part a failed run names, the
-// all-or-nothing write-back and determinism.
+// all-or-nothing write-back, determinism, and what the settling anneal
+// gains over the greedy passes (through the engine's own model).
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
 #include "platform/placement/nvosplc32.h"
+#include "platform/placement/plc_model.h"
 #include "platform/placement/plc_rules.h"
+#include "platform/placement/plc_sites.h"
 #include "tests/support/design_builder.h"
 #include "tests/support/kernel_fixture.h"
 
@@ -643,6 +646,77 @@ TEST_F(PlacementEngine, TheSameDesignGetsTheSamePlacement)
                 EXPECT_EQ(runs[run].at(name).y, p.y) << name << " run " << run;
                 EXPECT_EQ(runs[run].at(name).angle, p.angle) << name << " run " << run;
             }
+    }
+}
+
+// Whether the sites are legal together by the engine's own rule: each
+// legal where it stands and free of those placed before it.
+bool AllLegal(const plc::Model& model, const std::vector<plc::Site>& sites)
+{
+    plc::CellMap cells(model);
+    for (size_t c = 0; c < model.comps.size(); ++c) {
+        if (model.comps[c].locked) continue;
+        const plc::Site& s = sites[c];
+        plc::Site legal;
+        if (!cells.Legal(static_cast<int>(c), s.angle, s.i, s.k, legal) || legal.x != s.x || legal.y != s.y ||
+            legal.angle != s.angle || !cells.Free(static_cast<int>(c), s))
+            return false;
+        cells.Occupy(static_cast<int>(c), s, true);
+    }
+    return true;
+}
+
+TEST_F(PlacementEngine, SettlingShortensTheGreedyPlacementAndKeepsItLegal)
+{
+    // The short anneal after the greedy passes: on a mesh and on a page of
+    // parts of many pins (where turns count) it gives legal sites, never
+    // longer wires than the passes alone (the passes' placement stands when
+    // the anneal ends longer), shorter ones on the larger mesh and the parts
+    // of many pins, and the same
+    // sites on every run; the spread it all starts from is legal and longer
+    // still.
+    std::string quads = "  component U1 symbol QUAD at 0 0\n  component U2 symbol QUAD at 0 0\n"
+                        "  component U3 symbol QUAD at 0 0\n";
+    for (int i = 1; i <= 18; ++i)
+        quads += "  component R" + std::to_string(i) + " R at 0 0\n  net N" + std::to_string(i) + " U" +
+                 std::to_string(1 + i % 3) + "." + std::to_string(i) + " R" + std::to_string(i) + ".1 U" +
+                 std::to_string(1 + (i + 1) % 3) + "." + std::to_string(19 + (i - 1) / 3) + "\n";
+    struct Case {
+        const char* what;
+        std::string symbols, page;
+        bool shorter;
+    } cases[] = {
+        {"small mesh (the anneal ends longer: the passes' placement stands)", "", MeshPage(8, 6), false},
+        {"larger mesh", "", MeshPage(12, 8), true},
+        {"parts of many pins", FourSideSymbol("QUAD", 6), quads, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BuildText(c.symbols, c.page, "16in 12in");
+        AddPattern(1, kInch / 2, kInch / 2);
+        plc::Model model;
+        ASSERT_EQ(plc::ReadModel(Params(), model), 0);
+        plc::Model greedyModel = model;
+        std::vector<plc::Site> settled, again, greedy, spread;
+        ASSERT_TRUE(plc::Solve(model, settled));
+        ASSERT_TRUE(plc::Solve(greedyModel, greedy, nullptr, false));
+        ASSERT_EQ(model.roomScale, greedyModel.roomScale);
+        ASSERT_TRUE(plc::Spread(model, spread));
+        EXPECT_TRUE(AllLegal(model, settled));
+        EXPECT_TRUE(AllLegal(model, greedy));
+        EXPECT_TRUE(AllLegal(model, spread));
+        const double hSettled = plc::Hpwl(model, settled), hGreedy = plc::Hpwl(model, greedy);
+        EXPECT_LE(hSettled, hGreedy);
+        if (c.shorter) {
+            EXPECT_LT(hSettled, hGreedy);
+        }
+        EXPECT_LT(hGreedy, plc::Hpwl(model, spread));
+        ASSERT_TRUE(plc::Solve(model, again));
+        for (size_t i = 0; i < settled.size(); ++i) {
+            EXPECT_EQ(again[i].x, settled[i].x) << i;
+            EXPECT_EQ(again[i].y, settled[i].y) << i;
+            EXPECT_EQ(again[i].angle, settled[i].angle) << i;
+        }
     }
 }
 
