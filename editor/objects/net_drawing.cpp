@@ -125,7 +125,9 @@ void DrawNetHighlights()
     const int32_t map = DB_NetMap();
     int32_t cursor = OM_GetFirst(map);
     bool any = false;
-    for (int32_t net; (net = OM_SearchMask(map, &cursor, 128, 128)) > 0;) {
+    // A highlighted net has 128 set and 1 cleared; 128 alone also marks a
+    // net whose ratsnest is to be redrawn.
+    for (int32_t net; (net = OM_SearchMask(map, &cursor, 128, 129)) > 0;) {
         DrawHighlightOverlay(net);
         any = true;
     }

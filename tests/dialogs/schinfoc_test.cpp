@@ -247,7 +247,8 @@ TEST_F(AutoPack, OneRowPerPartInTheKernelsOrder)
         EXPECT_EQ(d.F_Prefix()->TextMatrix(1, 2), "R");
         EXPECT_EQ(d.F_Prefix()->TextMatrix(1, 3), " 1");
         EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 0), "74HC00");
-        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 2), "74HC00");
+        // Change to starts from the device's name prefix.
+        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 2), "U");
         EXPECT_EQ(d.F_Prefix()->Rows(), 3);
         d.F_Accept()->Press();
     });
@@ -270,7 +271,7 @@ TEST_F(AutoPack, EditingTheCellsAndTheirLimits)
         EXPECT_FALSE(d.F_Prefix()->isEnabled());
         Type(d, "ABCDEF");  // six characters
         EXPECT_EQ(Beeps(), before + 1);
-        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 2), "74HC00");
+        EXPECT_EQ(d.F_Prefix()->TextMatrix(2, 2), "U");
         EXPECT_TRUE(d.F_Prefix()->isEnabled());
         ClickCell(d, 2, 2);
         Type(d, "IC");

@@ -23,7 +23,7 @@ using namespace palvane_test;
 
 std::string DemoText()
 {
-    std::ifstream in(std::string(PALVANE_DEMO_DIR) + "/demo.txt");
+    std::ifstream in(std::string(PALVANE_DEMO_DIR "/demo.txt"));
     std::stringstream text;
     text << in.rdbuf();
     return text.str();

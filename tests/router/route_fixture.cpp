@@ -36,7 +36,7 @@ end
 
 std::string DemoDesign()
 {
-    std::ifstream in(std::string(PALVANE_SOURCE_DIR) + "/data/demo/demo.txt");
+    std::ifstream in(std::string(PALVANE_SOURCE_DIR "/data/demo/demo.txt"));
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

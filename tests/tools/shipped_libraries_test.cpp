@@ -39,7 +39,7 @@ const ShippedLibrary kLibraries[] = {
 
 std::string Compiled(const std::string& name, const char* ext)
 {
-    return std::string(COMPILED_DATA_DIR) + "/libraries/" + name + "." + ext;
+    return std::string(COMPILED_DATA_DIR "/libraries/") + name + "." + ext;
 }
 
 Source ReadShipped(const std::string& name)
