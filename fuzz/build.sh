@@ -35,8 +35,11 @@ if [ "${1:-}" = "run" ]; then
   export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$ROOT/tools/lsan.supp:print_suppressions=0}"
   for t in "${TARGETS[@]}"; do
     name="${t%_fuzz}"
-    mkdir -p "$ROOT/build-fuzz/corpus/$name"
+    mkdir -p "$ROOT/build-fuzz/corpus/$name" "$ROOT/build-fuzz/findings/$name"
+    # Inputs that crash, leak or hang are written beside the build, not
+    # into the folder the script was started from.
     "$ROOT/build-fuzz/bin/$t" -max_total_time="${2:-180}" -max_len=4096 \
+      -artifact_prefix="$ROOT/build-fuzz/findings/$name/" \
       "$ROOT/build-fuzz/corpus/$name" "$HERE/$name/corpus"
   done
 fi
