@@ -522,14 +522,13 @@ bool SCHITMED::ApplyItemGrid()
                 g_SymbItemText.clear();
             }
         }
-        // The state kept for Undo and the redraw read the item as written:
-        // a refused read of theirs counts as well.
-        if (written) {
-            PushItemState(false);
-            RequestRedraw();
-        }
+        // The state kept for Undo reads the item as written: a refused read
+        // counts as well.
+        if (written) PushItemState(false);
         written = write.End() && written;
     }
+    // A refused write leaves the canvas alone: nothing was drawn before it,
+    // and the design is as the canvas shows it.
     if (!written) {
         m_UndoStates.resize(states);
         ShowItemAsItIs(index);
@@ -539,12 +538,18 @@ bool SCHITMED::ApplyItemGrid()
         return false;
     }
     std::fill(edited_.begin(), edited_.end(), false);
+    RequestRedraw();
     return true;
 }
 
+// The canvas is painted afresh, so that the item as it was (another size,
+// place or shape) leaves no pixels behind and what it covered shows again;
+// then the main window is asked to mark the item as it is now.
 void SCHITMED::RequestRedraw()
 {
-    if (!g_MainForm || !g_MainForm->F_Bitm) return;
+    if (!g_MainForm) return;
+    g_MainForm->RefreshCanvas();
+    if (!g_MainForm->F_Bitm) return;
     g_MainForm->F_Bitm->SetText(" ");
     g_MainForm->F_Bitm->SetText("B");
 }
@@ -587,7 +592,6 @@ void SCHITMED::RestoreItemState()
         if (written) {
             int32_t status = 0, readKind = 0;
             ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, readKind);
-            RequestRedraw();
         }
         written = write.End() && written;
     }
@@ -595,6 +599,7 @@ void SCHITMED::RestoreItemState()
         ShowItemAsItIs(index);
         return;
     }
+    RequestRedraw();
     text_->SetText("");
     m_UndoStates.resize(n + 1);
     if (n == 0) undo_->setEnabled(false);

@@ -11,6 +11,7 @@
 #include "editor/shell/controls.h"
 #include "editor/shell/forms.h"
 #include "editor/shell/geometry.h"
+#include "editor/shell/listbox.h"
 #include "editor/shell/nvoinpbg.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
@@ -23,6 +24,7 @@
 #include "editor/view/view_state.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
+#include "platform/winsys/grid.h"
 #include "tests/support/raster.h"
 #include "tests/support/screenshot.h"
 #include "tests/view/view_fixture.h"
@@ -31,6 +33,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
+#include <QRect>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -840,6 +844,84 @@ TEST_F(ItemMode, EditTextMakesTheNewLinesBeforeTheOldGoes)
     ASSERT_EQ(Count(), 2);
     EXPECT_EQ(TextOf(1), "ONE");
     EXPECT_EQ(ui.pending(), 0u);
+}
+
+// A text's size changed in the property editor, opened and used as a user
+// does: the old text leaves the canvas at once, while the editor is open
+// and after Esc has closed it; only the new text and its mark are drawn.
+TEST_F(ItemMode, PropertyEditorTextSizeLeavesNoOldTextDrawn)
+{
+    const QPoint at(260, 300);
+    const TextSizeRec big = g_TextSizes(8);
+    ItemRec t = Shape(kText, Db(at), big.Height, big.Width);
+    t.Width = big.Width3;
+    const std::string text = "OLD TEXT";
+    ASSERT_NE(Add(t, text), 0);
+    m_->RefreshCanvas();
+    Canvas& canvas = *M().ViewPicture;
+    // The pixels of a text's box.
+    const double length = static_cast<double>(text.size());
+    auto boxOf = [&](const ItemRec& r) {
+        const QPoint a = Px(r.X, r.Y);
+        const QPoint b = Px(static_cast<int32_t>(r.X + 6.0 * r.P2 * length), r.Y + 6 * r.P1);
+        return QRect(a, b).normalized();
+    };
+    const QRect oldBox = boxOf(Item(1));
+    ASSERT_GT(oldBox.height(), 12);
+    const QImage before = canvas.Image().copy();
+
+    QTest::mouseClick(M().F_FSI(4), Qt::LeftButton);
+    if (!M().F_OST(7)->Value()) QTest::mouseClick(M().F_OST(7), Qt::LeftButton);
+    ASSERT_TRUE(M().F_OST(7)->Value());
+    const QPoint inside = oldBox.center();
+    QTest::mouseMove(&canvas, inside);
+    QTest::mouseClick(&canvas, Qt::LeftButton, {}, inside);
+    ASSERT_EQ(g_CurCommand, 89);
+    auto* form = dynamic_cast<SCHITMED*>(FindFormInstance(typeid(SCHITMED)));
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->Visible());
+    winsys::NorvoGrid& grid = *form->F_GD();
+    int sizeRow = -1;
+    for (int r = 1; r < grid.Rows(); ++r)
+        if (grid.TextMatrix(r, 0) == "Txtsize") sizeRow = r;
+    ASSERT_GT(sizeRow, 0);
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(sizeRow, 1)).center());
+    ListBox& sizes = *form->F_Tsize();
+    ASSERT_TRUE(sizes.isVisible());
+    ASSERT_GT(sizes.count(), 2);
+    // Text size 2, the second of the list (the first is the current size,
+    // selected already).
+    QTest::mouseClick(sizes.viewport(), Qt::LeftButton, {}, sizes.visualItemRect(sizes.item(1)).center());
+    const ItemRec changed = Item(g_SymbItemIdx);
+    ASSERT_EQ(changed.P1, g_TextSizes(2).Height);
+    ASSERT_EQ(TextOf(g_SymbItemIdx), text);
+    const QRect newBox = boxOf(changed).adjusted(-2, -2, 2, 2);
+    // The mark of the picked item: a square about its reference point.
+    const QRect mark = QRect(Px(changed.X - 15240, changed.Y - 15240), Px(changed.X + 15240, changed.Y + 15240))
+                           .normalized()
+                           .adjusted(-2, -2, 2, 2);
+    const QImage open = canvas.Image().copy();
+    QTest::keyClick(&canvas, Qt::Key_Escape);
+    EXPECT_FALSE(form->Visible());
+    const QImage closed = canvas.Image().copy();
+    M().RefreshCanvas();
+    const QImage fresh = canvas.Image().copy();
+
+    // Where the old text stood and the new one does not, the canvas shows
+    // what a fresh paint shows; the old text had drawn there.
+    int oldInk = 0, staleOpen = 0, staleClosed = 0;
+    for (int y = oldBox.top(); y <= oldBox.bottom(); ++y) {
+        for (int x = oldBox.left(); x <= oldBox.right(); ++x) {
+            if (newBox.contains(x, y) || mark.contains(x, y)) continue;
+            const QRgb want = palvane_test::PixelAt(fresh, x, y);
+            oldInk += palvane_test::PixelAt(before, x, y) != want;
+            staleOpen += palvane_test::PixelAt(open, x, y) != want;
+            staleClosed += palvane_test::PixelAt(closed, x, y) != want;
+        }
+    }
+    EXPECT_GT(oldInk, 50);
+    EXPECT_EQ(staleOpen, 0) << "pixels of the old text while the editor is open";
+    EXPECT_EQ(staleClosed, 0) << "pixels of the old text after the editor closed";
 }
 
 // ---- The picture -----------------------------------------------------------
