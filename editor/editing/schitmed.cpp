@@ -522,13 +522,16 @@ bool SCHITMED::ApplyItemGrid()
                 g_SymbItemText.clear();
             }
         }
-        // The state kept for Undo reads the item as written: a refused read
-        // counts as well.
-        if (written) PushItemState(false);
+        // The state kept for Undo reads the item as written, and the canvas
+        // is painted afresh inside the change: a call of either that the
+        // kernel refuses sends the change back like a refused write (and
+        // the put-back paints the canvas again as the design is).
+        if (written) {
+            PushItemState(false);
+            RequestRedraw();
+        }
         written = write.End() && written;
     }
-    // A refused write leaves the canvas alone: nothing was drawn before it,
-    // and the design is as the canvas shows it.
     if (!written) {
         m_UndoStates.resize(states);
         ShowItemAsItIs(index);
@@ -538,7 +541,6 @@ bool SCHITMED::ApplyItemGrid()
         return false;
     }
     std::fill(edited_.begin(), edited_.end(), false);
-    RequestRedraw();
     return true;
 }
 
@@ -592,6 +594,7 @@ void SCHITMED::RestoreItemState()
         if (written) {
             int32_t status = 0, readKind = 0;
             ReadSymbItem(status, g_CurSymb, g_SymbItemIdx, g_SymbItemText, readKind);
+            RequestRedraw();
         }
         written = write.End() && written;
     }
@@ -599,7 +602,6 @@ void SCHITMED::RestoreItemState()
         ShowItemAsItIs(index);
         return;
     }
-    RequestRedraw();
     text_->SetText("");
     m_UndoStates.resize(n + 1);
     if (n == 0) undo_->setEnabled(false);

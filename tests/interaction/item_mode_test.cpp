@@ -846,75 +846,139 @@ TEST_F(ItemMode, EditTextMakesTheNewLinesBeforeTheOldGoes)
     EXPECT_EQ(ui.pending(), 0u);
 }
 
-// A text's size changed in the property editor, opened and used as a user
-// does: the old text leaves the canvas at once, while the editor is open
-// and after Esc has closed it; only the new text and its mark are drawn.
-TEST_F(ItemMode, PropertyEditorTextSizeLeavesNoOldTextDrawn)
-{
-    const QPoint at(260, 300);
-    const TextSizeRec big = g_TextSizes(8);
-    ItemRec t = Shape(kText, Db(at), big.Height, big.Width);
-    t.Width = big.Width3;
-    const std::string text = "OLD TEXT";
-    ASSERT_NE(Add(t, text), 0);
-    m_->RefreshCanvas();
-    Canvas& canvas = *M().ViewPicture;
-    // The pixels of a text's box.
-    const double length = static_cast<double>(text.size());
-    auto boxOf = [&](const ItemRec& r) {
+// The property editor on a text, used as a user does: a big text "OLD TEXT"
+// is added, the editor opened on it (function 4, option 7, a click on the
+// text), and its text-size row clicked so that the size list shows.
+class PropertyEditorText : public ItemMode {
+protected:
+    void SetUp() override
+    {
+        ItemMode::SetUp();
+        big_ = g_TextSizes(8);
+        ItemRec t = Shape(kText, Db(QPoint(260, 300)), big_.Height, big_.Width);
+        t.Width = big_.Width3;
+        ASSERT_NE(Add(t, kWords), 0);
+        m_->RefreshCanvas();
+        oldBox_ = BoxOf(Item(1));
+        ASSERT_GT(oldBox_.height(), 12);
+        before_ = Picture().Image().copy();
+
+        QTest::mouseClick(M().F_FSI(4), Qt::LeftButton);
+        if (!M().F_OST(7)->Value()) QTest::mouseClick(M().F_OST(7), Qt::LeftButton);
+        ASSERT_TRUE(M().F_OST(7)->Value());
+        const QPoint inside = oldBox_.center();
+        QTest::mouseMove(&Picture(), inside);
+        QTest::mouseClick(&Picture(), Qt::LeftButton, {}, inside);
+        ASSERT_EQ(g_CurCommand, 89);
+        form_ = dynamic_cast<SCHITMED*>(FindFormInstance(typeid(SCHITMED)));
+        ASSERT_NE(form_, nullptr);
+        ASSERT_TRUE(form_->Visible());
+        winsys::NorvoGrid& grid = *form_->F_GD();
+        for (int r = 1; r < grid.Rows(); ++r)
+            if (grid.TextMatrix(r, 0) == "Txtsize") sizeRow_ = r;
+        ASSERT_GT(sizeRow_, 0);
+        ShowSizes();
+    }
+    // The editor is closed as Esc closes it, which takes the item's mark
+    // off for the next test.
+    void TearDown() override
+    {
+        KT_FailCall("", 0);
+        if (form_ && form_->Visible()) Option(10);
+        ItemMode::TearDown();
+    }
+
+    Canvas& Picture() { return *M().ViewPicture; }
+    // The pixels of the text's box.
+    QRect BoxOf(const ItemRec& r)
+    {
+        const double length = static_cast<double>(std::string(kWords).size());
         const QPoint a = Px(r.X, r.Y);
         const QPoint b = Px(static_cast<int32_t>(r.X + 6.0 * r.P2 * length), r.Y + 6 * r.P1);
         return QRect(a, b).normalized();
-    };
-    const QRect oldBox = boxOf(Item(1));
-    ASSERT_GT(oldBox.height(), 12);
-    const QImage before = canvas.Image().copy();
+    }
+    // The mark of the picked item: a square about its reference point.
+    QRect MarkOf(const ItemRec& r)
+    {
+        return QRect(Px(r.X - 15240, r.Y - 15240), Px(r.X + 15240, r.Y + 15240)).normalized().adjusted(-2, -2, 2, 2);
+    }
+    // Clicks the text-size row, which shows the list of sizes.
+    void ShowSizes()
+    {
+        winsys::NorvoGrid& grid = *form_->F_GD();
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
+                          grid.visualRect(grid.model()->index(sizeRow_, 1)).center());
+        ListBox& sizes = *form_->F_Tsize();
+        ASSERT_TRUE(sizes.isVisible());
+        ASSERT_GT(sizes.count(), 2);
+    }
+    // Clicks text size 2, the second of the list (the first is the size
+    // the text has, selected already).
+    void PickSmallerSize()
+    {
+        ListBox& sizes = *form_->F_Tsize();
+        QTest::mouseClick(sizes.viewport(), Qt::LeftButton, {}, sizes.visualItemRect(sizes.item(1)).center());
+    }
+    // What the window does once the event has been handled.
+    static void Settle()
+    {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+    // The size the table shows (a picked entry keeps the list's inch mark).
+    std::string SizeShown()
+    {
+        std::string shown = form_->F_GD()->TextMatrix(sizeRow_, 1);
+        if (!shown.empty() && shown.back() == '"') shown.pop_back();
+        return shown;
+    }
+    // The pixels where the canvas differs from a fresh paint of the page as
+    // the design is now.
+    int DiffersFromAFreshPaint()
+    {
+        const QImage shown = Picture().Image().copy();
+        M().RefreshCanvas();
+        const QImage fresh = Picture().Image().copy();
+        int n = 0;
+        for (int y = 0; y < fresh.height(); ++y)
+            for (int x = 0; x < fresh.width(); ++x)
+                n += palvane_test::PixelAt(shown, x, y) != palvane_test::PixelAt(fresh, x, y);
+        return n;
+    }
 
-    QTest::mouseClick(M().F_FSI(4), Qt::LeftButton);
-    if (!M().F_OST(7)->Value()) QTest::mouseClick(M().F_OST(7), Qt::LeftButton);
-    ASSERT_TRUE(M().F_OST(7)->Value());
-    const QPoint inside = oldBox.center();
-    QTest::mouseMove(&canvas, inside);
-    QTest::mouseClick(&canvas, Qt::LeftButton, {}, inside);
-    ASSERT_EQ(g_CurCommand, 89);
-    auto* form = dynamic_cast<SCHITMED*>(FindFormInstance(typeid(SCHITMED)));
-    ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(form->Visible());
-    winsys::NorvoGrid& grid = *form->F_GD();
-    int sizeRow = -1;
-    for (int r = 1; r < grid.Rows(); ++r)
-        if (grid.TextMatrix(r, 0) == "Txtsize") sizeRow = r;
-    ASSERT_GT(sizeRow, 0);
-    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(grid.model()->index(sizeRow, 1)).center());
-    ListBox& sizes = *form->F_Tsize();
-    ASSERT_TRUE(sizes.isVisible());
-    ASSERT_GT(sizes.count(), 2);
-    // Text size 2, the second of the list (the first is the current size,
-    // selected already).
-    QTest::mouseClick(sizes.viewport(), Qt::LeftButton, {}, sizes.visualItemRect(sizes.item(1)).center());
+    static constexpr const char* kWords = "OLD TEXT";
+    TextSizeRec big_{};
+    QRect oldBox_;
+    QImage before_;
+    SCHITMED* form_ = nullptr;
+    int sizeRow_ = -1;
+};
+
+// A text's size changed in the property editor: the old text leaves the
+// canvas at once, while the editor is open and after Esc has closed it;
+// only the new text and its mark are drawn.
+TEST_F(PropertyEditorText, SmallerSizeLeavesNoOldTextDrawn)
+{
+    PickSmallerSize();
     const ItemRec changed = Item(g_SymbItemIdx);
     ASSERT_EQ(changed.P1, g_TextSizes(2).Height);
-    ASSERT_EQ(TextOf(g_SymbItemIdx), text);
-    const QRect newBox = boxOf(changed).adjusted(-2, -2, 2, 2);
-    // The mark of the picked item: a square about its reference point.
-    const QRect mark = QRect(Px(changed.X - 15240, changed.Y - 15240), Px(changed.X + 15240, changed.Y + 15240))
-                           .normalized()
-                           .adjusted(-2, -2, 2, 2);
-    const QImage open = canvas.Image().copy();
-    QTest::keyClick(&canvas, Qt::Key_Escape);
-    EXPECT_FALSE(form->Visible());
-    const QImage closed = canvas.Image().copy();
+    ASSERT_EQ(TextOf(g_SymbItemIdx), kWords);
+    const QRect newBox = BoxOf(changed).adjusted(-2, -2, 2, 2);
+    const QRect mark = MarkOf(changed);
+    const QImage open = Picture().Image().copy();
+    QTest::keyClick(&Picture(), Qt::Key_Escape);
+    EXPECT_FALSE(form_->Visible());
+    const QImage closed = Picture().Image().copy();
     M().RefreshCanvas();
-    const QImage fresh = canvas.Image().copy();
+    const QImage fresh = Picture().Image().copy();
 
     // Where the old text stood and the new one does not, the canvas shows
     // what a fresh paint shows; the old text had drawn there.
     int oldInk = 0, staleOpen = 0, staleClosed = 0;
-    for (int y = oldBox.top(); y <= oldBox.bottom(); ++y) {
-        for (int x = oldBox.left(); x <= oldBox.right(); ++x) {
+    for (int y = oldBox_.top(); y <= oldBox_.bottom(); ++y) {
+        for (int x = oldBox_.left(); x <= oldBox_.right(); ++x) {
             if (newBox.contains(x, y) || mark.contains(x, y)) continue;
             const QRgb want = palvane_test::PixelAt(fresh, x, y);
-            oldInk += palvane_test::PixelAt(before, x, y) != want;
+            oldInk += palvane_test::PixelAt(before_, x, y) != want;
             staleOpen += palvane_test::PixelAt(open, x, y) != want;
             staleClosed += palvane_test::PixelAt(closed, x, y) != want;
         }
@@ -922,6 +986,67 @@ TEST_F(ItemMode, PropertyEditorTextSizeLeavesNoOldTextDrawn)
     EXPECT_GT(oldInk, 50);
     EXPECT_EQ(staleOpen, 0) << "pixels of the old text while the editor is open";
     EXPECT_EQ(staleClosed, 0) << "pixels of the old text after the editor closed";
+}
+
+// The canvas is painted inside the change: when the kernel refuses a call
+// of that paint (here the drawing of the page's components), the change
+// goes back like any refused step. The text keeps its size, the table
+// shows it, Undo has nothing new to take back, and the canvas shows the
+// design as it is. The same holds for Undo; without a refusal both work.
+TEST_F(PropertyEditorText, ARefusedPaintSendsTheChangeBack)
+{
+    const uint64_t opened = KT_DesignDigest();
+    const std::string bigShown = SizeShown();
+    const size_t beeps = Asked("Beep");
+    KT_FailCall("C_DrawAllComponents", 1);
+    PickSmallerSize();
+    EXPECT_STREQ(KT_LastRefused(), "C_DrawAllComponents");
+    KT_FailCall("", 0);
+    Settle();
+    ASSERT_EQ(Count(), 1);
+    EXPECT_EQ(Item(g_SymbItemIdx).P1, big_.Height);
+    EXPECT_EQ(TextOf(g_SymbItemIdx), kWords);
+    EXPECT_EQ(KT_DesignDigest(), opened);
+    EXPECT_GT(Asked("Beep"), beeps);
+    EXPECT_EQ(SizeShown(), bigShown);
+    EXPECT_FALSE(form_->F_UNDO()->isEnabled());
+    EXPECT_EQ(Line(), "Not done: the kernel refused a step - the design is as it was");
+    EXPECT_EQ(DiffersFromAFreshPaint(), 0);
+
+    // Not refused: the size changes, and Undo can take it back.
+    ShowSizes();
+    PickSmallerSize();
+    Settle();
+    const ItemRec smaller = Item(g_SymbItemIdx);
+    ASSERT_EQ(smaller.P1, g_TextSizes(2).Height);
+    const std::string smallShown = SizeShown();
+    EXPECT_NE(smallShown, bigShown);
+    ASSERT_TRUE(form_->F_UNDO()->isEnabled());
+    const uint64_t changed = KT_DesignDigest();
+    EXPECT_NE(changed, opened);
+
+    // Undo with a refused paint: the text stays as changed, and Undo stays
+    // ready for another try.
+    KT_FailCall("C_DrawAllComponents", 1);
+    QTest::mouseClick(form_->F_UNDO(), Qt::LeftButton);
+    EXPECT_STREQ(KT_LastRefused(), "C_DrawAllComponents");
+    KT_FailCall("", 0);
+    Settle();
+    ASSERT_EQ(Count(), 1);
+    EXPECT_EQ(Item(g_SymbItemIdx).P1, smaller.P1);
+    EXPECT_EQ(KT_DesignDigest(), changed);
+    EXPECT_EQ(SizeShown(), smallShown);
+    EXPECT_TRUE(form_->F_UNDO()->isEnabled());
+    EXPECT_EQ(Line(), "Not done: the kernel refused a step - the design is as it was");
+    EXPECT_EQ(DiffersFromAFreshPaint(), 0);
+
+    QTest::mouseClick(form_->F_UNDO(), Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(Item(g_SymbItemIdx).P1, big_.Height);
+    EXPECT_EQ(TextOf(g_SymbItemIdx), kWords);
+    EXPECT_EQ(SizeShown(), bigShown);
+    EXPECT_FALSE(form_->F_UNDO()->isEnabled());
+    EXPECT_EQ(DiffersFromAFreshPaint(), 0);
 }
 
 // ---- The picture -----------------------------------------------------------
