@@ -1,9 +1,10 @@
-// Every schematic symbol of the shipped libraries, placed as a component
-// with the texts the editor gives it (name, description and pin numbers
-// rebuilt by the packaging refresh under the shipped settings, a value set
-// through the component-text command), shows its value and description
-// clear of its drawing, of its pin numbers, of its own texts and of its
-// name.
+// Every gate of every part of the shipped libraries, and every schematic
+// symbol no part draws, placed as a component with the texts the editor
+// gives it (name, description and pin numbers rebuilt by the packaging
+// refresh under the shipped settings, a value set through the
+// component-text command), shows its value and description clear of its
+// drawing (pin leads included), of its pin numbers, of its own texts and
+// of its name.
 #include "editor/dialogs/schicmpd.h"
 #include "editor/objects/comp_state.h"
 #include "editor/objects/comp_texts.h"
@@ -26,6 +27,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <iterator>
+#include <set>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -164,21 +168,11 @@ std::string Where(const ItemRec& r)
     return s.str();
 }
 
-// The symbol's drawing without its pin leads (lines with an end on an
-// entry) and texts, in the symbol's own frame; its drawn texts (not the
-// templates of component texts) in `texts`.
+// The symbol's drawing, its pin leads included (a value across a lead
+// hides where a wire meets the pin), in the symbol's own frame; its drawn
+// texts (not the templates of component texts) in `texts`.
 std::vector<BodyItem> Body(int32_t symbol, std::vector<TextBox>& texts)
 {
-    std::vector<Pt> entries;
-    SymbRec sr{};
-    S_ReadSymbol(symbol, &sr);
-    for (int32_t e = 1; e <= sr.Entries; ++e) {
-        EntryRec er{};
-        if (S_ReadEntry(symbol, e, &er) != 0) entries.push_back({double(er.X), double(er.Y)});
-    }
-    auto onEntry = [&](Pt p) {
-        return std::any_of(entries.begin(), entries.end(), [&](const Pt& e) { return e.x == p.x && e.y == p.y; });
-    };
     std::vector<BodyItem> body;
     const int32_t items = S_SymbolItemArray(symbol);
     for (int32_t i = 1; i <= OA_GetCount(items); ++i) {
@@ -190,7 +184,6 @@ std::vector<BodyItem> Body(int32_t symbol, std::vector<TextBox>& texts)
         switch (r.Kind) {
         case 1: {
             const Pt b{a.x + r.P1, a.y + r.P2};
-            if (onEntry(a) || onEntry(b)) continue;
             item.what = "line" + Where(r);
             Segment(item.ink, a, b);
             break;
@@ -273,10 +266,19 @@ protected:
     SCHMAIN* m = nullptr;
 };
 
+// The list above is every library source the build compiles.
+TEST(ShippedLibraryList, NamesEveryLibrarySource)
+{
+    std::set<std::string> sources;
+    for (const auto& file : std::filesystem::directory_iterator(palvane_test::LibrarySourceDir()))
+        if (file.path().extension() == ".nls") sources.insert(file.path().stem().string());
+    EXPECT_EQ(sources, std::set<std::string>(std::begin(kLibraries), std::end(kLibraries)));
+}
+
 TEST_F(ShippedCompTexts, ValueTextsStayClearOfEverySymbol)
 {
-    // One component of every schematic symbol: a gate of the first part
-    // drawn with it, else the symbol alone.
+    // One component of every gate of every part (the pin numbers differ
+    // from gate to gate), and one of every schematic symbol no part draws.
     struct Placed {
         std::string comp;
         std::string symbol;
@@ -285,34 +287,44 @@ TEST_F(ShippedCompTexts, ValueTextsStayClearOfEverySymbol)
     std::vector<Placed> placed;
     std::ostringstream design;
     for (const char* lib : kLibraries) design << "include " << lib << ".nls\n";
-    design << "unit 0.1in\ndesign D\nlevel MAIN\npage P frame 850 60\n";
-    int x = -390;
+    design << "unit 0.1in\ndesign D\nlevel MAIN\npage P frame 400 400\n";
+    // Ten to a row, three inches apart.
+    auto at = [&] {
+        const size_t n = placed.size();
+        return std::to_string(-150 + 30 * static_cast<int>(n % 10)) + " " +
+               std::to_string(150 - 30 * static_cast<int>(n / 10));
+    };
+    std::set<std::string> drawn;
+    size_t symbols = 0;
     for (const char* lib : kLibraries) {
         Source src;
         std::string error;
         ASSERT_TRUE(ReadSourceFile(palvane_test::LibrarySourceDir() + "/" + lib + ".nls", src, error)) << error;
+        for (const std::string& name : src.ownDevices) {
+            const DeviceDef& d = *std::find_if(src.library.devices.begin(), src.library.devices.end(),
+                                               [&](const DeviceDef& def) { return def.name == name; });
+            for (size_t g = 0; g < d.groups.size(); ++g) {
+                const std::string ref = "X" + std::to_string(placed.size() + 1);
+                design << "  component " << ref << " " << d.name << " gate " << d.groups[g].name << " at " << at()
+                       << "\n";
+                placed.push_back({ref + "/" + std::to_string(g + 1), d.groups[g].symbol, true});
+                drawn.insert(d.groups[g].symbol);
+            }
+        }
         for (const std::string& name : src.ownSymbols) {
             if (src.library.FindSymbol(name)->layout) continue;
+            ++symbols;
+            if (drawn.count(name)) continue;
             const std::string ref = "X" + std::to_string(placed.size() + 1);
-            bool part = false;
-            for (const DeviceDef& d : src.library.devices) {
-                for (size_t g = 0; g < d.groups.size() && !part; ++g) {
-                    if (d.groups[g].symbol != name) continue;
-                    design << "  component " << ref << " " << d.name << " gate " << d.groups[g].name << " at " << x
-                           << " 0\n";
-                    placed.push_back({ref + "/" + std::to_string(g + 1), name, true});
-                    part = true;
-                }
-                if (part) break;
-            }
-            if (!part) {
-                design << "  component " << ref << " symbol " << name << " at " << x << " 0\n";
-                placed.push_back({ref, name, false});
-            }
-            x += 30;
+            design << "  component " << ref << " symbol " << name << " at " << at() << "\n";
+            placed.push_back({ref, name, false});
         }
     }
     design << "end\n";
+    // Every schematic symbol is placed at least once.
+    std::set<std::string> covered;
+    for (const Placed& p : placed) covered.insert(p.symbol);
+    ASSERT_EQ(covered.size(), symbols);
     ASSERT_TRUE(palvane_test::BuildDesign(design.str())) << design.str();
     DB_SetCurPage(OM_FindName(DB_PageMap(), "P"));
     ReadCurrentPage();
@@ -355,11 +367,15 @@ TEST_F(ShippedCompTexts, ValueTextsStayClearOfEverySymbol)
         }
         EXPECT_EQ(values.size(), p.part ? 2u : 1u) << "a description and a value";
         if (p.part) {
+            // A name, and a number at every pin of the gate.
             EXPECT_EQ(names.size(), 1u);
+            SymbRec sr{};
+            ASSERT_NE(S_ReadSymbol(g_Comp.Symb, &sr), 0);
+            EXPECT_EQ(pins.size(), static_cast<size_t>(sr.Entries));
         }
 
         for (const TextBox& v : values) {
-            const std::string head = p.symbol + ": \"" + v.text + "\" ";
+            const std::string head = p.symbol + " (" + p.comp + "): \"" + v.text + "\" ";
             for (const BodyItem& item : body)
                 if (std::any_of(item.ink.begin(), item.ink.end(), [&](Pt q) { return v.Holds(q, item.halfWidth); }))
                     failures.push_back(head + "crosses the " + item.what);
