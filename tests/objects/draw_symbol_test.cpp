@@ -37,14 +37,16 @@ TEST_F(DrawSymbol, TheSymbolIsDrawnTurnedAtItsPlaceAndErasedAgain)
     GetSymb(status, 0, "NPN", id, libName, index);
     ASSERT_EQ(status, 0);
 
-    // Three placements side by side, 10,000 units (about 0.004 inch) a pixel.
-    objects_test::Surface s(480, 200);
+    // Three placements side by side, 10,000 units (about 0.004 inch) a
+    // pixel, with room round each for its texts at every angle.
+    objects_test::Surface s(640, 400);
     const QImage blank = s.image;
     ASSERT_TRUE(s.Open(10000));
     struct Place {
         int32_t x, angle;
-    } places[] = {{-1500000, 0}, {0, 90000}, {1500000, 180000}};
+    } places[] = {{-2000000, 0}, {0, 90000}, {2000000, 180000}};
     QRect boxes[3];
+    QPoint offsets[3];
     for (int i = 0; i < 3; ++i) {
         const QImage before = s.image;
         DrawSymbAt(id, places[i].x, 0, places[i].angle, 0);
@@ -55,10 +57,18 @@ TEST_F(DrawSymbol, TheSymbolIsDrawnTurnedAtItsPlaceAndErasedAgain)
                 diff.setPixel(x, y, diff.pixel(x, y) == before.pixel(x, y) ? s.Background() : qRgb(0, 0, 0));
         boxes[i] = Drawn(diff, s.Background());
         ASSERT_FALSE(boxes[i].isEmpty()) << i;
-        // Each placement lands 150 pixels from the next, about its origin.
-        EXPECT_NEAR(boxes[i].center().x(), 240 + 150 * (i - 1), 30) << i;
-        EXPECT_NEAR(boxes[i].center().y(), 100, 30) << i;
+        ASSERT_TRUE(QRect(1, 1, 638, 398).contains(boxes[i])) << i << ": the drawing reaches the surface's edge";
+        // The placement's origin is 200 pixels from the next one's.
+        offsets[i] = boxes[i].center() - QPoint(320 + 200 * (i - 1), 200);
     }
+    // The drawing turns about the placement's origin: a quarter turn
+    // (counterclockwise; the screen's y runs down) takes the unturned
+    // drawing's offset from its origin (x, y) to (y, -x), a half turn to
+    // (-x, -y).
+    EXPECT_NEAR(offsets[1].x(), offsets[0].y(), 4);
+    EXPECT_NEAR(offsets[1].y(), -offsets[0].x(), 4);
+    EXPECT_NEAR(offsets[2].x(), -offsets[0].x(), 4);
+    EXPECT_NEAR(offsets[2].y(), -offsets[0].y(), 4);
     // A quarter turn swaps the extent of the drawing, a half turn keeps it
     // (within the pixels of the texts' letters).
     EXPECT_NEAR(boxes[1].width(), boxes[0].height(), 3);
