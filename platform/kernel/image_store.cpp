@@ -315,7 +315,7 @@ std::string SelectSql(const Table& table, const char* where)
 }  // namespace
 
 TableReader::TableReader(Connection& db, const Table& table, const char* where, std::initializer_list<int64_t> params)
-    : table_(table), select_(db, SelectSql(table, where))
+    : table_(table), select_(db, SelectSql(table, where)), cells_(table.columns.size())
 {
     int i = 0;
     for (int64_t p : params) sqlite3_bind_int64(select_.get(), ++i, p);
@@ -326,20 +326,25 @@ bool TableReader::Next()
     if (!select_.Step()) return false;
     ++rows_;
     sqlite3_stmt* s = select_.get();
-    const int n = static_cast<int>(table_.columns.size());
+    const int n = static_cast<int>(cells_.size());
     for (int c = 0; c < n; ++c) {
-        switch (sqlite3_column_type(s, c)) {
-        case SQLITE_INTEGER: hash_.Int(sqlite3_column_int64(s, c)); break;
-        case SQLITE_TEXT: {
-            const unsigned char* text = sqlite3_column_text(s, c);
-            hash_.Text(text, static_cast<size_t>(sqlite3_column_bytes(s, c)));
+        Cell& cell = cells_[static_cast<size_t>(c)];
+        cell.type = sqlite3_column_type(s, c);
+        switch (cell.type) {
+        case SQLITE_INTEGER:
+            cell.integer = sqlite3_column_int64(s, c);
+            hash_.Int(cell.integer);
             break;
-        }
-        case SQLITE_BLOB: {
-            const void* blob = sqlite3_column_blob(s, c);
-            hash_.Blob(blob, static_cast<size_t>(sqlite3_column_bytes(s, c)));
+        case SQLITE_TEXT:
+            cell.bytes = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+            cell.size = static_cast<size_t>(sqlite3_column_bytes(s, c));
+            hash_.Text(cell.bytes, cell.size);
             break;
-        }
+        case SQLITE_BLOB:
+            cell.bytes = static_cast<const char*>(sqlite3_column_blob(s, c));
+            cell.size = static_cast<size_t>(sqlite3_column_bytes(s, c));
+            hash_.Blob(cell.bytes, cell.size);
+            break;
         case SQLITE_FLOAT: {
             const double d = sqlite3_column_double(s, c);
             hash_.Blob(&d, sizeof d);
@@ -356,49 +361,25 @@ void TableReader::Bad(const std::string& what) const
     Fail("damaged: table " + std::string(table_.name) + ", row " + std::to_string(rows_) + ": " + what);
 }
 
-int64_t TableReader::Int64(int column) const
+void TableReader::Refuse(int column, const char* what) const
 {
-    if (sqlite3_column_type(select_.get(), column) != SQLITE_INTEGER)
-        Bad(std::string(table_.columns[static_cast<size_t>(column)]) + " is not an integer");
-    return sqlite3_column_int64(select_.get(), column);
-}
-
-int32_t TableReader::Int(int column) const
-{
-    const int64_t v = Int64(column);
-    if (v < INT32_MIN || v > INT32_MAX)
-        Bad(std::string(table_.columns[static_cast<size_t>(column)]) + " is out of range");
-    return static_cast<int32_t>(v);
-}
-
-int32_t TableReader::Coord(int column) const
-{
-    const int32_t v = Int(column);
-    if (!ValidCoord(v))
-        Bad(std::string(table_.columns[static_cast<size_t>(column)]) + " lies beyond the coordinate space");
-    return v;
+    Bad(std::string(table_.columns[static_cast<size_t>(column)]) + " " + what);
 }
 
 std::string TableReader::Text(int column, size_t maxBytes) const
 {
-    sqlite3_stmt* s = select_.get();
-    if (sqlite3_column_type(s, column) != SQLITE_TEXT)
-        Bad(std::string(table_.columns[static_cast<size_t>(column)]) + " is not a text");
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, column));
-    const auto size = static_cast<size_t>(sqlite3_column_bytes(s, column));
-    if (size > maxBytes || (size && std::memchr(text, 0, size)))
-        Bad(std::string(table_.columns[static_cast<size_t>(column)]) + " is too long or holds a zero byte");
-    return std::string(text ? text : "", size);
+    const Cell& cell = cells_[static_cast<size_t>(column)];
+    if (cell.type != SQLITE_TEXT) Refuse(column, "is not a text");
+    if (cell.size > maxBytes || (cell.size && std::memchr(cell.bytes, 0, cell.size)))
+        Refuse(column, "is too long or holds a zero byte");
+    return std::string(cell.bytes ? cell.bytes : "", cell.size);
 }
 
 std::string_view TableReader::Blob(int column) const
 {
-    sqlite3_stmt* s = select_.get();
-    if (sqlite3_column_type(s, column) != SQLITE_BLOB)
-        Bad(std::string(table_.columns[static_cast<size_t>(column)]) + " is not a blob");
-    const auto* data = static_cast<const char*>(sqlite3_column_blob(s, column));
-    const auto size = static_cast<size_t>(sqlite3_column_bytes(s, column));
-    return size ? std::string_view(data, size) : std::string_view();
+    const Cell& cell = cells_[static_cast<size_t>(column)];
+    if (cell.type != SQLITE_BLOB) Refuse(column, "is not a blob");
+    return cell.size ? std::string_view(cell.bytes, cell.size) : std::string_view();
 }
 
 // ---- Meta and the common checks --------------------------------------------------

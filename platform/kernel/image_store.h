@@ -218,19 +218,42 @@ private:
 };
 
 // Reads the rows of one table in insertion order (optionally only those
-// matching `where`, with integer parameters), hashing every value.
+// matching `where`, with integer parameters), hashing every value. Each
+// value is fetched from SQLite once, as the row is read: the checksum and
+// the typed getters below both use that copy.
 class TableReader {
 public:
     TableReader(Connection& db, const Table& table, const char* where = nullptr,
                 std::initializer_list<int64_t> params = {});
 
     bool Next();
-    int64_t Int64(int column) const;
+    // The getters check the value's type and range inline (every field of
+    // every row passes them, and the readers that call them are too large
+    // for the compiler to inline them on its own); a failure goes to Refuse.
+    __attribute__((always_inline)) int64_t Int64(int column) const
+    {
+        const Cell& cell = cells_[static_cast<size_t>(column)];
+        if (cell.type != SQLITE_INTEGER) [[unlikely]]
+            Refuse(column, "is not an integer");
+        return cell.integer;
+    }
     // An integer field that must fit 32 bits.
-    int32_t Int(int column) const;
+    __attribute__((always_inline)) int32_t Int(int column) const
+    {
+        const int64_t v = Int64(column);
+        if (v < INT32_MIN || v > INT32_MAX) [[unlikely]]
+            Refuse(column, "is out of range");
+        return static_cast<int32_t>(v);
+    }
     // A position: an integer within the coordinate space every call that
     // places an object keeps to.
-    int32_t Coord(int column) const;
+    __attribute__((always_inline)) int32_t Coord(int column) const
+    {
+        const int32_t v = Int(column);
+        if (!ValidCoord(v)) [[unlikely]]
+            Refuse(column, "lies beyond the coordinate space");
+        return v;
+    }
     // A name or text: TEXT, at most `maxBytes` bytes, no zero byte.
     std::string Text(int column, size_t maxBytes = kMaxName) const;
     std::string_view Blob(int column) const;
@@ -242,10 +265,22 @@ public:
     [[noreturn]] void Bad(const std::string& what) const;
 
 private:
+    // A value of the current row as SQLite gave it; text and blob bytes
+    // stay SQLite's until the next step.
+    struct Cell {
+        int type = SQLITE_NULL;
+        int64_t integer = 0;
+        const char* bytes = nullptr;
+        size_t size = 0;
+    };
+    // Bad, naming the column: "COLUMN " + `what`.
+    [[noreturn]] void Refuse(int column, const char* what) const;
+
     const Table& table_;
     Statement select_;
     Hasher hash_;
     int64_t rows_ = 0;
+    std::vector<Cell> cells_;
 };
 
 // The checksum of a whole file: the hash of each table's name, row hash and
