@@ -1,5 +1,7 @@
 #include "platform/kernel/object_memory.h"
 
+#include <algorithm>
+#include <bit>
 #include <new>
 
 namespace kernel {
@@ -10,6 +12,10 @@ constexpr std::size_t kStep = 16;  // operator new's alignment
 constexpr std::size_t kLargest = 512;
 constexpr std::size_t kClasses = kLargest / kStep;
 constexpr std::size_t kSlabBytes = 64 * 1024;
+// Blocks above kLargest: powers of two from 1 KiB to 16 MiB.
+constexpr int kFirstLargeShift = 10;
+constexpr int kLastLargeShift = 24;
+constexpr std::size_t kLargestPooled = std::size_t{1} << kLastLargeShift;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kPooled = false;
@@ -75,19 +81,56 @@ std::size_t BlockSize(std::size_t size)
     return (size + kStep - 1) / kStep * kStep;
 }
 
+// The freed blocks of one power-of-two size above kLargest, on a list
+// threaded through them; a new one comes from the general allocator.
+class LargeClass {
+public:
+    void* Take(std::size_t blockSize)
+    {
+        if (!free_) return ::operator new(blockSize);
+        FreeBlock* block = free_;
+        free_ = block->next;
+        return block;
+    }
+
+    void Give(void* block) noexcept { free_ = ::new (block) FreeBlock{free_}; }
+
+private:
+    struct FreeBlock {
+        FreeBlock* next;
+    };
+    FreeBlock* free_ = nullptr;
+};
+
+constinit LargeClass g_largeClasses[kLastLargeShift - kFirstLargeShift + 1];
+
+// The power of two a large block of `size` bytes takes.
+int LargeShift(std::size_t size)
+{
+    return std::max(kFirstLargeShift, static_cast<int>(std::bit_width(size - 1)));
+}
+
 }  // namespace
 
 void* AllocateObjectMemory(std::size_t size)
 {
-    if (!kPooled || size == 0 || size > kLargest) return ::operator new(size);
+    if (!kPooled || size == 0 || size > kLargestPooled) return ::operator new(size);
+    if (size > kLargest) {
+        const int shift = LargeShift(size);
+        return g_largeClasses[shift - kFirstLargeShift].Take(std::size_t{1} << shift);
+    }
     return ClassOf(size).Take(BlockSize(size));
 }
 
 void FreeObjectMemory(void* block, std::size_t size) noexcept
 {
     if (!block) return;
-    if (!kPooled || size == 0 || size > kLargest) {
+    if (!kPooled || size == 0 || size > kLargestPooled) {
         ::operator delete(block, size);
+        return;
+    }
+    if (size > kLargest) {
+        g_largeClasses[LargeShift(size) - kFirstLargeShift].Give(block);
         return;
     }
     ClassOf(size).Give(block);

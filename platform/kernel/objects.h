@@ -302,7 +302,7 @@ private:
     ObjectIndex* sharedIndex_ = nullptr;
     // Positive keys below dense_.size() live in dense_, the others in
     // sparse_ (every key there is at least dense_.size()).
-    std::vector<std::unique_ptr<Object>> dense_;
+    std::vector<std::unique_ptr<Object>, ObjectMemoryAllocator<std::unique_ptr<Object>>> dense_;
     // One past the highest key of dense_ holding a member (0: none), so
     // that walks of a map emptied from the top do not pass its free slots.
     size_t denseEnd_ = 0;
@@ -326,7 +326,9 @@ private:
         using is_transparent = void;
         size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
     };
-    std::unordered_map<std::string, NameKeys, NameHash, std::equal_to<>> names_;
+    std::unordered_map<std::string, NameKeys, NameHash, std::equal_to<>,
+                       ObjectMemoryAllocator<std::pair<const std::string, NameKeys>>>
+        names_;
     Object* owner_ = nullptr;
     int32_t handle_ = 0;
 };
