@@ -59,6 +59,9 @@ int32_t IdSpace::TakeLowest()
 
 bool IdSpace::Take(int32_t id)
 {
+    // The usual case, objects made or read back in ascending order: the
+    // lowest free id, taken without a search. A free id is never reserved.
+    if (!free_.empty() && free_.begin()->start == id) return TakeLowest() == id;
     if (reserved_.erase(id)) return true;
     if (!IsFree(id)) return false;
     MarkUsed(id);

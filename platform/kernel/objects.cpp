@@ -333,6 +333,21 @@ void ObjectMap::DestroyAll(bool mapGoes)
     // the map and gets its keys back.
     const bool keepIds = mapGoes && ownIds_;
     if (keepIds) names_.clear();
+    if (keepIds && !sharedIndex_ && !Journaled()) {
+        // Nothing outside the map learns of its members one by one (no id
+        // space, index or journal to tell): the members are only destroyed,
+        // in the same order.
+        while (!sparse_.empty()) sparse_.erase(std::prev(sparse_.end()));
+        for (size_t k = denseEnd_; k-- > 1;) {
+            if (k > kPrefetchDistance) __builtin_prefetch(dense_[k - kPrefetchDistance].get());
+            dense_[k].reset();
+        }
+        negative_.clear();
+        dense_.clear();
+        denseEnd_ = 0;
+        positiveCount_ = 0;
+        return;
+    }
     // Members may own maps and arrays of their own; destroy them one by one
     // from the highest key down so the by-id indexes stay consistent.
     while (!sparse_.empty()) Unlink(std::prev(sparse_.end())->first, keepIds);
