@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <optional>
+#include <source_location>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,36 @@ int32_t WalkName(ObjectMap& map, int32_t* cursor, std::string_view name, Test&& 
         }
     }
     return 0;
+}
+
+struct MaskTest {
+    int32_t value, mask;
+    bool operator()(const Object& o) const { return Matches(o, value, mask); }
+};
+
+// OM_SearchMask under its guard, which reports and matches the test hooks
+// by the export's name (`where`). Out of line, so that the export's own
+// common path needs no frame.
+[[gnu::noinline]] int32_t SearchMaskGuarded(int32_t map, int32_t* cursor, int32_t value, int32_t mask,
+                                            std::source_location where) noexcept
+{
+    return Guard(
+        0,
+        [&]() -> int32_t {
+            ObjectMap* m = MapFromHandle(map);
+            if (!m || !cursor) return 0;
+            return Walk(*m, cursor, MaskTest{value, mask});
+        },
+        where);
+}
+
+// The key OM_FindName answers: the lowest key with that name, 0 when none,
+// the name is not valid or the map does not exist.
+int32_t FindNameKey(int32_t map, const char* name) noexcept
+{
+    const ObjectMap* m = MapFromHandle(map);
+    const std::optional<std::string_view> valid = NameView(name);
+    return m && valid ? m->FindNameKey(*valid) : 0;
 }
 
 // Levels come and go with the database only: the level map refuses deletions
@@ -77,11 +108,15 @@ int32_t OM_GetCount(int32_t map) noexcept
 
 int32_t OM_SearchMask(int32_t map, int32_t* cursor, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
-        ObjectMap* m = MapFromHandle(map);
-        if (!m || !cursor) return 0;
-        return Walk(*m, cursor, [&](const Object& o) { return Matches(o, value, mask); });
-    });
+    // Each step of a walk comes here. With nothing for the guard to watch
+    // (no change group, no test hook) and a map whose keys all lie in its
+    // key table, the step can neither throw nor call anything: it runs
+    // without the guard, whose frame cost a walk a good part of its time.
+    if (!g_guardWatch) [[likely]] {
+        const ObjectMap* m = MapFromHandle(map);
+        if (m && cursor && m->AllKeysInTable()) return Walk(*m, cursor, MaskTest{value, mask});
+    }
+    return SearchMaskGuarded(map, cursor, value, mask, std::source_location::current());
 }
 
 int32_t OM_SearchName(int32_t map, int32_t* cursor, const char* name) noexcept
@@ -104,12 +139,12 @@ int32_t OM_SearchNameMask(int32_t map, int32_t* cursor, const char* name, int32_
 
 int32_t OM_FindName(int32_t map, const char* name) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
-        ObjectMap* m = MapFromHandle(map);
-        const std::optional<std::string_view> valid = NameView(name);
-        if (!m || !valid) return 0;
-        return m->FindNameKey(*valid);
-    });
+    // As a walk's steps (OM_SearchMask): with nothing for the guard to
+    // watch, the search, which can neither throw nor change anything, runs
+    // without it.
+    if (!g_guardWatch) [[likely]]
+        return FindNameKey(map, name);
+    return Guard(0, [&]() -> int32_t { return FindNameKey(map, name); });
 }
 
 int32_t OM_FindNameMask(int32_t map, const char* name, int32_t value, int32_t mask) noexcept

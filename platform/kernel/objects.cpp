@@ -29,13 +29,6 @@ bool ValidName(const char* name)
     return NameView(name).has_value();
 }
 
-std::optional<std::string_view> NameView(const char* name)
-{
-    if (!name) return std::nullopt;
-    const size_t length = strnlen(name, kMaxName + 1);
-    if (length > kMaxName) return std::nullopt;
-    return std::string_view(name, length);
-}
 
 // ---- ObjectMap ---------------------------------------------------------------
 
@@ -117,35 +110,84 @@ void ObjectMap::GrowDense(int32_t key)
 void ObjectMap::IndexName(const Object& object)
 {
     if (object.id <= 0 || object.name.empty()) return;
-    auto [it, added] = names_.try_emplace(object.name);
-    NameKeys& keys = it->second;
-    if (added) {
-        keys.lowest = object.id;
+    // At most half the slots taken, so that a search meets a free slot soon.
+    if (2 * (nameCount_ + 1) > nameSlots_.size()) {
+        std::vector<NameSlot, ObjectMemoryAllocator<NameSlot>> old(std::max<size_t>(16, 2 * nameSlots_.size()));
+        old.swap(nameSlots_);  // nameSlots_ is now the larger table, still empty
+        const size_t mask = nameSlots_.size() - 1;
+        for (const NameSlot& slot : old) {
+            if (!slot.lowest) continue;
+            size_t i = slot.hash & mask;
+            while (nameSlots_[i].lowest) i = (i + 1) & mask;
+            nameSlots_[i] = slot;
+        }
+    }
+    const uint32_t hash = NameHashOf(object.name);
+    const size_t mask = nameSlots_.size() - 1;
+    size_t i = hash & mask;
+    for (; nameSlots_[i].lowest; i = (i + 1) & mask) {
+        NameSlot& slot = nameSlots_[i];
+        if (slot.hash != hash || slot.lowest->name != object.name) continue;
+        // A name shared with other members.
+        std::set<int32_t>& others = sharedNames_[object.name];
+        slot.shared = 1;
+        if (object.id < slot.lowest->id) {
+            others.insert(slot.lowest->id);
+            slot.lowest = &object;
+        } else {
+            others.insert(object.id);
+        }
         return;
     }
-    if (!keys.others) keys.others = std::make_unique<std::set<int32_t>>();
-    if (object.id < keys.lowest) {
-        keys.others->insert(keys.lowest);
-        keys.lowest = object.id;
-    } else {
-        keys.others->insert(object.id);
-    }
+    nameSlots_[i] = NameSlot{&object, hash, 0};
+    ++nameCount_;
 }
 
 void ObjectMap::UnindexName(const Object& object)
 {
-    if (object.id <= 0 || object.name.empty() || names_.empty()) return;
-    auto it = names_.find(std::string_view(object.name));
-    if (it == names_.end()) return;
-    NameKeys& keys = it->second;
-    if (keys.lowest != object.id) {
-        if (keys.others) keys.others->erase(object.id);
-    } else if (!keys.others || keys.others->empty()) {
-        names_.erase(it);
-    } else {
-        keys.lowest = *keys.others->begin();
-        keys.others->erase(keys.others->begin());
+    if (object.id <= 0 || object.name.empty() || nameCount_ == 0) return;
+    auto* slot = const_cast<NameSlot*>(FindNameSlot(object.name));
+    if (!slot) return;
+    if (slot->shared) {
+        auto it = sharedNames_.find(std::string_view(object.name));
+        std::set<int32_t>& others = it->second;
+        if (slot->lowest == &object) {
+            slot->lowest = Find(*others.begin());
+            others.erase(others.begin());
+        } else {
+            others.erase(object.id);
+        }
+        if (others.empty()) {
+            sharedNames_.erase(it);
+            slot->shared = 0;
+        }
+        return;
     }
+    if (slot->lowest != &object) return;
+    // Takes the slot out and moves up the slots after it that may sit
+    // there (linear probing without tombstones), so that every search still
+    // meets its name before a free slot.
+    const size_t mask = nameSlots_.size() - 1;
+    size_t hole = static_cast<size_t>(slot - nameSlots_.data());
+    for (size_t j = (hole + 1) & mask; nameSlots_[j].lowest; j = (j + 1) & mask) {
+        const size_t home = nameSlots_[j].hash & mask;
+        // The slot j may move to the hole when its home does not lie in the
+        // cyclic range (hole, j].
+        const bool homeInRange = hole <= j ? (home > hole && home <= j) : (home > hole || home <= j);
+        if (!homeInRange) {
+            nameSlots_[hole] = nameSlots_[j];
+            hole = j;
+        }
+    }
+    nameSlots_[hole] = NameSlot{};
+    --nameCount_;
+}
+
+void ObjectMap::ClearNames()
+{
+    std::vector<NameSlot, ObjectMemoryAllocator<NameSlot>>().swap(nameSlots_);
+    nameCount_ = 0;
+    sharedNames_.clear();
 }
 
 int32_t ObjectMap::Insert(std::unique_ptr<Object> object, int32_t key)
@@ -199,7 +241,7 @@ std::unique_ptr<Object> ObjectMap::Detach(int32_t key, bool keepId)
     Object* member = Find(key);
     if (!member) return nullptr;
     // Members are mostly taken out as a walk finds them, up the keys.
-    if (key > 0) PrefetchAhead(key);
+    if (key > 0) PrefetchAhead(static_cast<size_t>(key));
     GeometryChanged(owner_ ? member : nullptr);
     return Unlink(key, keepId);
 }
@@ -282,21 +324,15 @@ Object* ObjectMap::NextInSparse(int32_t after) const
     return it == sparse_.end() ? nullptr : it->second.get();
 }
 
-int32_t ObjectMap::FindNameKey(std::string_view name) const
-{
-    auto it = names_.find(name);
-    return it == names_.end() ? 0 : it->second.lowest;
-}
-
 Object* ObjectMap::NextName(std::string_view name, int32_t after) const
 {
-    auto it = names_.find(name);
-    if (it == names_.end()) return nullptr;
-    const NameKeys& keys = it->second;
-    if (keys.lowest > after) return Find(keys.lowest);
-    if (!keys.others) return nullptr;
-    auto next = keys.others->upper_bound(after);
-    return next == keys.others->end() ? nullptr : Find(*next);
+    const NameSlot* slot = FindNameSlot(name);
+    if (!slot) return nullptr;
+    if (slot->lowest->id > after) return const_cast<Object*>(slot->lowest);
+    if (!slot->shared) return nullptr;
+    const std::set<int32_t>& others = sharedNames_.find(name)->second;
+    auto next = others.upper_bound(after);
+    return next == others.end() ? nullptr : Find(*next);
 }
 
 void ObjectMap::Rename(Object& object, const std::string& name)
@@ -332,7 +368,7 @@ void ObjectMap::DestroyAll(bool mapGoes)
     // names taken out of the index one by one. A shared id space outlives
     // the map and gets its keys back.
     const bool keepIds = mapGoes && ownIds_;
-    if (keepIds) names_.clear();
+    if (keepIds) ClearNames();
     if (keepIds && !sharedIndex_ && !Journaled()) {
         // Nothing outside the map learns of its members one by one (no id
         // space, index or journal to tell): the members are only destroyed,
@@ -357,7 +393,7 @@ void ObjectMap::DestroyAll(bool mapGoes)
         if (dense_[k]) Unlink(static_cast<int32_t>(k), keepIds);
     }
     while (!negative_.empty()) Unlink(negative_.begin()->first, keepIds);
-    names_.clear();
+    ClearNames();
     dense_.clear();
     denseEnd_ = 0;
     positiveCount_ = 0;

@@ -18,6 +18,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -90,12 +91,64 @@ private:
     int32_t handle_ = 0;
 };
 
+// The hash of a name in the name indexes of maps: the bytes read eight or
+// four at a time and folded with 128-bit products, so that a short name
+// costs a few instructions and every bit of the result depends on every
+// byte.
+inline uint32_t NameHashOf(std::string_view name)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const size_t n = name.size();
+    auto read8 = [](const unsigned char* at) {
+        uint64_t v;
+        std::memcpy(&v, at, 8);
+        return v;
+    };
+    auto read4 = [](const unsigned char* at) {
+        uint32_t v;
+        std::memcpy(&v, at, 4);
+        return static_cast<uint64_t>(v);
+    };
+    auto mix = [](uint64_t a, uint64_t b) {
+        const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+        return static_cast<uint64_t>(product) ^ static_cast<uint64_t>(product >> 64);
+    };
+    constexpr uint64_t k0 = 0xA0761D6478BD642FULL, k1 = 0xE7037ED1A0B428DBULL;
+    uint64_t seed = k0 ^ n, a = 0, b = 0;
+    if (n <= 16) {
+        if (n >= 4) {
+            const size_t middle = (n >> 3) << 2;  // 0 below 8 bytes, else 4
+            a = read4(p) << 32 | read4(p + middle);
+            b = read4(p + n - 4) << 32 | read4(p + n - 4 - middle);
+        } else if (n > 0) {
+            a = uint64_t{p[0]} << 16 | uint64_t{p[n >> 1]} << 8 | p[n - 1];
+        }
+    } else {
+        size_t left = n;
+        for (; left > 16; left -= 16, p += 16) seed = mix(read8(p) ^ k1, read8(p + 8) ^ seed);
+        a = read8(p + left - 16);
+        b = read8(p + left - 8);
+    }
+    const uint64_t h = mix(k1 ^ n, mix(a ^ k1, b ^ seed));
+    return static_cast<uint32_t>(h ^ (h >> 32));
+}
+
 // Names are 1..255 bytes; longer ones and null pointers are refused. The
 // empty name is allowed.
 constexpr size_t kMaxName = 255;
 bool ValidName(const char* name);
-// `name` as a view when ValidName accepts it, else none (one pass over it).
-std::optional<std::string_view> NameView(const char* name);
+// `name` as a view when ValidName accepts it, else none (one pass over it;
+// a short name is counted here, a longer one by the C library).
+inline std::optional<std::string_view> NameView(const char* name)
+{
+    if (!name) return std::nullopt;
+    constexpr size_t kShort = 16;
+    size_t length = 0;
+    while (length < kShort && name[length]) ++length;
+    if (length == kShort) length = strnlen(name, kMaxName + 1);
+    if (length > kMaxName) return std::nullopt;
+    return std::string_view(name, length);
+}
 
 // Coordinates stay within plus or minus kCoordLimit database units.
 inline bool ValidCoord(int32_t v)
@@ -237,14 +290,42 @@ public:
             if (dense_[k]) return dense_[k].get();
         return NextInSparse(after);
     }
+    // The key of the first member with a positive key above `after` that
+    // passes `test`, else 0. The key table is walked here, inline and
+    // without calls, since a walk of a map comes here once per member; the
+    // keys beyond it are left to NextInSparse.
+    template <class Test>
+    int32_t NextKeyWhere(int32_t after, Test&& test) const
+    {
+        if (const int32_t key = NextKeyInTable(after, test)) return key;
+        if (sparse_.empty()) [[likely]]
+            return 0;
+        for (const Object* o = NextInSparse(after); o; o = NextInSparse(o->id))
+            if (test(*o)) return o->id;
+        return 0;
+    }
+    // The same within the key table only.
+    template <class Test>
+    int32_t NextKeyInTable(int32_t after, Test&& test) const
+    {
+        for (size_t k = after < 0 ? 1 : static_cast<size_t>(after) + 1; k < denseEnd_; ++k) {
+            const Object* o = dense_[k].get();
+            if (!o) continue;
+            PrefetchAhead(k);
+            if (test(*o)) return static_cast<int32_t>(k);
+        }
+        return 0;
+    }
+    // True when every positive key lies in the key table.
+    bool AllKeysInTable() const { return sparse_.empty(); }
     // Asks the processor to start loading the member a few keys above the
     // positive key `key`, which a walk that has reached `key` is about to
     // read: a walk goes one member per call, and members lie wherever they
     // were allocated, so without this every step of a long walk waits for
     // memory.
-    void PrefetchAhead(int32_t key) const
+    void PrefetchAhead(size_t key) const
     {
-        const size_t ahead = static_cast<size_t>(key) + kPrefetchDistance;
+        const size_t ahead = key + kPrefetchDistance;
         if (ahead < denseEnd_) __builtin_prefetch(dense_[ahead].get());
     }
     static constexpr size_t kPrefetchDistance = 8;
@@ -255,7 +336,11 @@ public:
 
     // The lowest positive key with that name, 0 when none; the member under
     // it; the member under the next such key above `after`.
-    int32_t FindNameKey(std::string_view name) const;
+    int32_t FindNameKey(std::string_view name) const
+    {
+        const NameSlot* slot = FindNameSlot(name);
+        return slot ? slot->lowest->id : 0;
+    }
     Object* FindName(std::string_view name) const { return Find(FindNameKey(name)); }
     Object* NextName(std::string_view name, int32_t after) const;
     // Renames a member (an object of this map), keeping the name index right.
@@ -313,22 +398,35 @@ private:
     std::unique_ptr<Object>* Slot(int32_t key);
     // Lets dense_ take `key` when the number of members allows it.
     void GrowDense(int32_t key);
-    // The positive keys of each name in use: the lowest one apart, so that
-    // finding a name reads its entry only, and the others in a set made when
-    // a second member takes the name (a name is seldom shared), so that an
-    // entry stays small. Looked up by string_view, so a name given as a C
-    // string is not copied to be found.
-    struct NameKeys {
-        int32_t lowest = 0;
-        std::unique_ptr<std::set<int32_t>> others;  // null: none
+    // The name index: the positive keys of each name in use. A table with
+    // open addressing (linear probing over a power of two of slots, at most
+    // half of them taken) holds a slot per name, naming the member with the
+    // lowest key of that name, and the name's hash: finding a name reads
+    // its slot and that member's name, and nothing else. The other keys of a
+    // name that several members share (seldom) are kept apart, in
+    // sharedNames_, and the name's slot says that there are some.
+    struct NameSlot {
+        const Object* lowest = nullptr;  // null: a free slot
+        uint32_t hash = 0;
+        uint32_t shared = 0;  // 1: sharedNames_ holds the other keys of the name
     };
-    struct NameHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
-    };
-    std::unordered_map<std::string, NameKeys, NameHash, std::equal_to<>,
-                       ObjectMemoryAllocator<std::pair<const std::string, NameKeys>>>
-        names_;
+    std::vector<NameSlot, ObjectMemoryAllocator<NameSlot>> nameSlots_;
+    size_t nameCount_ = 0;
+    std::map<std::string, std::set<int32_t>, std::less<>> sharedNames_;
+    // The slot holding `name`, else null.
+    const NameSlot* FindNameSlot(std::string_view name) const
+    {
+        if (nameCount_ == 0 || name.empty()) return nullptr;
+        const uint32_t hash = NameHashOf(name);
+        const size_t mask = nameSlots_.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            const NameSlot& slot = nameSlots_[i];
+            if (!slot.lowest) return nullptr;
+            if (slot.hash == hash && slot.lowest->name == name) return &slot;
+        }
+    }
+    // Forgets every name.
+    void ClearNames();
     Object* owner_ = nullptr;
     int32_t handle_ = 0;
 };
@@ -393,15 +491,15 @@ private:
 // Resolving handles. Each gives null for 0, stale or foreign handles.
 inline Object* ObjectFromHandle(int32_t handle)
 {
-    return static_cast<Object*>(Handles().Find(handle, HandleType::Object));
+    return static_cast<Object*>(FindHandle(handle, HandleType::Object));
 }
 inline ObjectMap* MapFromHandle(int32_t handle)
 {
-    return static_cast<ObjectMap*>(Handles().Find(handle, HandleType::Map));
+    return static_cast<ObjectMap*>(FindHandle(handle, HandleType::Map));
 }
 inline ObjectArray* ArrayFromHandle(int32_t handle)
 {
-    return static_cast<ObjectArray*>(Handles().Find(handle, HandleType::Array));
+    return static_cast<ObjectArray*>(FindHandle(handle, HandleType::Array));
 }
 
 // The object that owns the map or array holding `object`, if any.
@@ -425,14 +523,9 @@ T* ObjectAs(int32_t handle, Kind kind)
 template <class T = Object, class Test>
 int32_t Walk(const ObjectMap& map, int32_t* cursor, Test&& test)
 {
-    for (Object* o = map.Next(*cursor); o; o = map.Next(o->id)) {
-        map.PrefetchAhead(o->id);
-        if (test(static_cast<const T&>(*o))) {
-            *cursor = o->id;
-            return o->id;
-        }
-    }
-    return 0;
+    const int32_t key = map.NextKeyWhere(*cursor, [&](const Object& o) { return test(static_cast<const T&>(o)); });
+    if (key) *cursor = key;
+    return key;
 }
 
 }  // namespace kernel

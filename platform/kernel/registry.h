@@ -27,10 +27,13 @@ public:
     void Resume(int32_t handle);
     // The target of a live handle of that type, else null. Inline: every
     // call that names an object, map or array by handle starts here.
+    // Handles 0 and below need no test of their own: slot 0 is never used
+    // (its type is None), and a negative handle's generation bits (1024 or
+    // more) match no slot's generation (1..1023).
     void* Find(int32_t handle, HandleType type) const
     {
         const uint32_t slot = static_cast<uint32_t>(handle) & kSlotMask;
-        if (handle <= 0 || slot == 0 || slot >= slots_.size()) return nullptr;
+        if (slot >= slots_.size()) return nullptr;
         const Slot& s = slots_[slot];
         if (s.type != type || s.generation != (static_cast<uint32_t>(handle) >> kSlotBits)) return nullptr;
         return s.target;
@@ -50,13 +53,26 @@ private:
     std::deque<uint32_t> freeSlots_;  // oldest freed first, so reuse is spread out
 };
 
+// The registry once it exists, else null (no handle has been made yet).
+inline Registry* g_registry = nullptr;
+
 // Never destroyed: objects still alive at process exit (a database that
 // nobody discarded) end their handles from their own destructors, which may
 // run after every other static has gone.
 inline Registry& Handles()
 {
-    static Registry* registry = new Registry;
+    static Registry* registry = g_registry = new Registry;
     return *registry;
+}
+
+// The target of a live handle of that type, else null. Made for the calls
+// that name an object, map or array by handle: it never makes the registry
+// (before there is one no handle is live), so it costs a few loads and
+// compares and can neither fail nor allocate.
+inline void* FindHandle(int32_t handle, HandleType type)
+{
+    const Registry* registry = g_registry;
+    return registry ? registry->Find(handle, type) : nullptr;
 }
 
 }  // namespace kernel

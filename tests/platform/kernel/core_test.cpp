@@ -4,6 +4,9 @@
 #include "platform/kernel/testing.h"
 #include "tests/support/kernel_fixture.h"
 
+#include <iterator>
+#include <map>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
@@ -144,6 +147,81 @@ TEST_F(KernelCore, NameSearches)
     ASSERT_EQ(O_Rename(DB_Page(2), "RENAMED"), 1);
     EXPECT_EQ(OM_FindName(map, "SHEET"), 4);
     EXPECT_EQ(OM_FindName(map, "RENAMED"), 2);
+}
+
+// Many members coming, going, renamed and moved to other ids, with names
+// shared by several members, names that differ in one byte only (first,
+// middle, last) and names of every length the index reads differently
+// (under 4, 4 to 16, over 16 bytes, the longest allowed): after each step
+// every name finds the lowest id that holds it and a search by name walks
+// exactly the ids that hold it.
+TEST_F(KernelCore, NameIndexFollowsMembersComingGoingRenamedAndMoved)
+{
+    std::vector<std::string> pool;
+    for (const char* name : {"", "A", "B", "AB", "BA", "N12", "ABCD", "ABCE", "ABCDEFG", "ABCDEFGH", "XBCDEFGH",
+                             "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOQ", "ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOPR",
+                             "ABCDEFGHXJKLMNOPQ"})
+        pool.emplace_back(name);
+    for (size_t length : {32, 255}) {
+        pool.push_back(std::string(length, 'L'));
+        pool.push_back(std::string(length - 1, 'L') + "M");
+    }
+    for (int i = 0; i < 300; ++i) pool.push_back("W" + std::to_string(i));
+    const int32_t map = DB_NetMap();
+    std::map<int32_t, std::string> model;  // id -> name
+    std::mt19937 random(20240611);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    auto anyMember = [&] {
+        auto it = model.begin();
+        std::advance(it, static_cast<long>(pick(model.size())));
+        return it->first;
+    };
+    auto freeId = [&] {
+        int32_t id;
+        do id = static_cast<int32_t>(1 + pick(900));
+        while (model.count(id));
+        return id;
+    };
+    auto check = [&](const std::string& name) {
+        std::vector<int32_t> expected;
+        if (!name.empty())
+            for (const auto& [id, held] : model)
+                if (held == name) expected.push_back(id);
+        EXPECT_EQ(OM_FindName(map, name.c_str()), expected.empty() ? 0 : expected.front()) << "\"" << name << "\"";
+        std::vector<int32_t> walked;
+        int32_t cursor = OM_GetFirst(map);
+        while (int32_t id = OM_SearchName(map, &cursor, name.c_str())) walked.push_back(id);
+        EXPECT_EQ(walked, expected) << "\"" << name << "\"";
+    };
+    for (int step = 0; step < 4000 && !HasFailure(); ++step) {
+        const size_t what = model.size() < 20 ? 0 : pick(model.size() > 500 ? 4 : 5);
+        if (what == 0 || what == 4) {
+            const std::string& name = pool[pick(pool.size())];
+            const int32_t id = pick(2) ? 0 : freeId();
+            const int32_t made = N_CreateNet(id, 1, name.c_str());
+            ASSERT_NE(made, 0);
+            model[made] = name;
+        } else if (what == 1) {
+            const int32_t id = anyMember();
+            ASSERT_EQ(OM_Delete(map, id), 1);
+            model.erase(id);
+        } else if (what == 2) {
+            const int32_t id = anyMember();
+            const std::string& name = pool[pick(pool.size())];
+            ASSERT_EQ(O_Rename(N_Net(id), name.c_str()), 1);
+            model[id] = name;
+        } else {
+            const int32_t id = anyMember(), to = freeId();
+            ASSERT_EQ(OM_ChangeId(map, id, to), to);
+            model[to] = model[id];
+            model.erase(id);
+        }
+        check(pool[pick(pool.size())]);
+        if (step % 500 == 0)
+            for (const std::string& name : pool) check(name);
+    }
+    for (const std::string& name : pool) check(name);
+    EXPECT_EQ(OM_FindName(map, "NOT THERE"), 0);
 }
 
 TEST_F(KernelCore, NextFreeNumberedName)
