@@ -130,25 +130,6 @@ const char* LastError()
 
 // ---- Checksum --------------------------------------------------------------------
 
-void Hasher::Bytes(uint64_t tag, const void* data, size_t size)
-{
-    Word(tag);
-    Word(size);
-    const auto* p = static_cast<const unsigned char*>(data);
-    while (size >= 8) {
-        uint64_t w = 0;
-        for (int i = 0; i < 8; ++i) w |= static_cast<uint64_t>(p[i]) << (8 * i);
-        Word(w);
-        p += 8;
-        size -= 8;
-    }
-    if (size) {
-        uint64_t w = 0;
-        for (size_t i = 0; i < size; ++i) w |= static_cast<uint64_t>(p[i]) << (8 * i);
-        Word(w);
-    }
-}
-
 Checksum::Checksum(std::string_view kind)
 {
     hash_.Name(kind);
@@ -325,34 +306,39 @@ bool TableReader::Next()
 {
     if (!select_.Step()) return false;
     ++rows_;
+    // Locals, so that they stay in registers across the library's calls.
     sqlite3_stmt* s = select_.get();
+    Cell* cells = cells_.data();
+    Hasher hash = hash_;
     const int n = static_cast<int>(cells_.size());
     for (int c = 0; c < n; ++c) {
-        Cell& cell = cells_[static_cast<size_t>(c)];
+        Cell& cell = cells[c];
         cell.type = sqlite3_column_type(s, c);
-        switch (cell.type) {
-        case SQLITE_INTEGER:
+        if (cell.type == SQLITE_INTEGER) [[likely]] {
             cell.integer = sqlite3_column_int64(s, c);
-            hash_.Int(cell.integer);
-            break;
+            hash.Int(cell.integer);
+            continue;
+        }
+        switch (cell.type) {
         case SQLITE_TEXT:
             cell.bytes = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
             cell.size = static_cast<size_t>(sqlite3_column_bytes(s, c));
-            hash_.Text(cell.bytes, cell.size);
+            hash.Text(cell.bytes, cell.size);
             break;
         case SQLITE_BLOB:
             cell.bytes = static_cast<const char*>(sqlite3_column_blob(s, c));
             cell.size = static_cast<size_t>(sqlite3_column_bytes(s, c));
-            hash_.Blob(cell.bytes, cell.size);
+            hash.Blob(cell.bytes, cell.size);
             break;
         case SQLITE_FLOAT: {
             const double d = sqlite3_column_double(s, c);
-            hash_.Blob(&d, sizeof d);
+            hash.Blob(&d, sizeof d);
             break;
         }
-        default: hash_.Null(); break;
+        default: hash.Null(); break;
         }
     }
+    hash_ = hash;
     return true;
 }
 

@@ -143,7 +143,24 @@ private:
         h_ *= 0x9E3779B97F4A7C15ULL;
         h_ ^= h_ >> 31;
     }
-    void Bytes(uint64_t tag, const void* data, size_t size);
+    void Bytes(uint64_t tag, const void* data, size_t size)
+    {
+        Word(tag);
+        Word(size);
+        const auto* p = static_cast<const unsigned char*>(data);
+        while (size >= 8) {
+            uint64_t w = 0;
+            for (int i = 0; i < 8; ++i) w |= static_cast<uint64_t>(p[i]) << (8 * i);
+            Word(w);
+            p += 8;
+            size -= 8;
+        }
+        if (size) {
+            uint64_t w = 0;
+            for (size_t i = 0; i < size; ++i) w |= static_cast<uint64_t>(p[i]) << (8 * i);
+            Word(w);
+        }
+    }
 
     uint64_t h_ = 0x6A09E667F3BCC908ULL;
 };
