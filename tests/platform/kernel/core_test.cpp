@@ -224,6 +224,216 @@ TEST_F(KernelCore, NameIndexFollowsMembersComingGoingRenamedAndMoved)
     EXPECT_EQ(OM_FindName(map, "NOT THERE"), 0);
 }
 
+// A walk by status, a walk by name and finds by name, each step checked
+// against a model while members come and go between the steps: the member
+// the walk stands on and those ahead of it deleted, members made behind and
+// ahead of it (some far above the others, beyond the map's key table, some
+// growing the table), renamed, moved to other ids and marked. Each step
+// gives the lowest id above the cursor that holds the status or the name
+// now. Outside a change group the steps run without the export guard, inside
+// one with it; a group put back at the end gives back every id and name of
+// its start, one kept gives what the steps left.
+TEST_F(KernelCore, WalksAndFindsFollowChangesMadeBetweenTheirSteps)
+{
+    enum class Group { None, Kept, PutBack };
+    const struct {
+        const char* label;
+        Group group;
+        unsigned seed;
+    } cases[] = {{"outside any change group", Group::None, 7},
+                 {"in a change group kept", Group::Kept, 8},
+                 {"in a change group put back", Group::PutBack, 9}};
+    const std::vector<std::string> pool{"", "A", "B", "SHARED", "ABCDEFGHIJKLMNOPQ", "ABCDEFGHIJKLMNOPR", "N1", "N2",
+                                        "N3", "N4", "N5", "N6", "N7", "N8"};
+    struct Member {
+        std::string name;
+        int32_t status;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        DB_DiscardDataBase();
+        ASSERT_NE(DB_CreateDataBase("Walks", "MAINHIER", "MAINPAGE"), 0);
+        const int32_t map = DB_NetMap();
+        std::mt19937 random(c.seed);
+        auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+        std::map<int32_t, Member> model;
+        // A free id: near the others, or far above them.
+        auto freeId = [&] {
+            int32_t id;
+            do id = static_cast<int32_t>(pick(4) ? 1 + pick(200) : 5000000 + pick(1000));
+            while (model.count(id));
+            return id;
+        };
+        auto anyMember = [&] {
+            auto it = model.begin();
+            std::advance(it, static_cast<long>(pick(model.size())));
+            return it->first;
+        };
+        auto make = [&](int32_t id) {
+            const std::string& name = pool[pick(pool.size())];
+            const int32_t made = N_CreateNet(id, 1, name.c_str());
+            ASSERT_GT(made, 0);
+            ASSERT_EQ(model.count(made), 0u);
+            model[made] = {name, 1};
+        };
+        for (int i = 0; i < 40; ++i) make(pick(3) ? 0 : freeId());
+        const std::map<int32_t, Member> atStart = model;
+        if (c.group != Group::None) {
+            ASSERT_EQ(DB_BeginChange(), 1);
+        }
+
+        int32_t maskCursor = OM_GetFirst(map), value = 0, mask = 0;
+        int32_t nameCursor = OM_GetFirst(map);
+        std::string walkedName = "SHARED";
+        for (int step = 0; step < 3000 && !HasFailure(); ++step) {
+            switch (pick(10)) {
+            case 0: make(pick(2) ? 0 : freeId()); break;
+            case 1: {
+                // The member the walk stands on, one ahead of it, or any.
+                auto it = pick(2) ? model.lower_bound(maskCursor) : model.begin();
+                if (it == model.end() || pick(3) == 0) {
+                    if (model.empty()) break;
+                    it = model.find(anyMember());
+                }
+                ASSERT_EQ(OM_Delete(map, it->first), 1);
+                model.erase(it);
+                break;
+            }
+            case 2: {
+                if (model.empty()) break;
+                const int32_t id = anyMember();
+                const std::string& name = pool[pick(pool.size())];
+                ASSERT_EQ(O_Rename(N_Net(id), name.c_str()), 1);
+                model[id].name = name;
+                break;
+            }
+            case 3: {
+                if (model.empty()) break;
+                const int32_t id = anyMember(), to = freeId();
+                ASSERT_EQ(OM_ChangeId(map, id, to), to);
+                model[to] = model[id];
+                model.erase(id);
+                break;
+            }
+            case 4: {
+                if (model.empty()) break;
+                const int32_t id = anyMember(), bit = pick(2) ? 16 : 32, set = pick(2) ? bit : 0;
+                ASSERT_EQ(O_Mask(N_Net(id), set, bit), 1);
+                model[id].status = (model[id].status & ~bit) | set;
+                break;
+            }
+            case 5:
+            case 6: {
+                int32_t expected = 0;
+                for (auto it = model.upper_bound(maskCursor); it != model.end(); ++it)
+                    if ((it->second.status & mask) == value) {
+                        expected = it->first;
+                        break;
+                    }
+                const int32_t before = maskCursor;
+                ASSERT_EQ(OM_SearchMask(map, &maskCursor, value, mask), expected)
+                    << "after " << before << ", value " << value << ", mask " << mask;
+                EXPECT_EQ(maskCursor, expected ? expected : before);
+                if (!expected) {
+                    // At the end: a new walk, by another status.
+                    maskCursor = OM_GetFirst(map);
+                    mask = pick(2) ? 16 : 0;
+                    value = mask && pick(2) ? 16 : 0;
+                }
+                break;
+            }
+            case 7:
+            case 8: {
+                int32_t expected = 0;
+                for (auto it = model.upper_bound(nameCursor); it != model.end(); ++it)
+                    if (it->second.name == walkedName) {
+                        expected = it->first;
+                        break;
+                    }
+                ASSERT_EQ(OM_SearchName(map, &nameCursor, walkedName.c_str()), expected) << "\"" << walkedName << "\"";
+                if (!expected) {
+                    nameCursor = OM_GetFirst(map);
+                    walkedName = pool[1 + pick(pool.size() - 1)];
+                }
+                break;
+            }
+            default: {
+                const std::string& name = pool[pick(pool.size())];
+                int32_t expected = 0;
+                if (!name.empty())
+                    for (const auto& [id, member] : model)
+                        if (member.name == name) {
+                            expected = id;
+                            break;
+                        }
+                EXPECT_EQ(OM_FindName(map, name.c_str()), expected) << "\"" << name << "\"";
+            }
+            }
+        }
+        if (c.group == Group::Kept) {
+            EXPECT_EQ(DB_EndChange(1), 1);
+        }
+        if (c.group == Group::PutBack) {
+            EXPECT_EQ(DB_EndChange(0), 4);
+            model = atStart;
+        }
+        std::vector<int32_t> ids;
+        for (const auto& [id, member] : model) ids.push_back(id);
+        EXPECT_EQ(WalkAll(map), ids);
+        for (const std::string& name : pool) {
+            int32_t lowest = 0;
+            if (!name.empty())
+                for (const auto& [id, member] : model)
+                    if (member.name == name) {
+                        lowest = id;
+                        break;
+                    }
+            EXPECT_EQ(OM_FindName(map, name.c_str()), lowest) << "\"" << name << "\"";
+        }
+    }
+}
+
+// A walk's steps and the finds by name run without the export guard when
+// it has nothing to watch; armed, the test hooks reach them by their own
+// names as they reach every other export: a refused call answers 0 and
+// changes nothing, a defect is reported naming the export.
+TEST_F(KernelCore, TestHooksReachTheWalksAndFindsByName)
+{
+    ASSERT_EQ(N_CreateNet(0, 1, "A"), 1);
+    ASSERT_EQ(N_CreateNet(0, 1, "B"), 2);
+    const int32_t map = DB_NetMap();
+
+    KT_FailCall("OM_SearchMask", 2);
+    int32_t cursor = OM_GetFirst(map);
+    EXPECT_EQ(OM_SearchMask(map, &cursor, 0, 0), 1);
+    EXPECT_EQ(OM_SearchMask(map, &cursor, 0, 0), 0);  // refused
+    EXPECT_STREQ(KT_LastRefused(), "OM_SearchMask");
+    EXPECT_EQ(cursor, 1);
+    EXPECT_EQ(OM_SearchMask(map, &cursor, 0, 0), 2);
+    KT_FailCall("OM_FindName", 1);
+    EXPECT_EQ(OM_FindName(map, "B"), 0);  // refused
+    EXPECT_STREQ(KT_LastRefused(), "OM_FindName");
+    EXPECT_EQ(OM_FindName(map, "B"), 2);
+    KT_FailCall("", 0);
+
+    for (const char* name : {"OM_SearchMask", "OM_FindName"}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(E_SetString("KernelFaultForTests", name), 1);
+        testing::internal::CaptureStderr();
+        cursor = OM_GetFirst(map);
+        const int32_t walked = OM_SearchMask(map, &cursor, 0, 0);
+        const int32_t found = OM_FindName(map, "B");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "NVOKernel32: unexpected exception in " + std::string(name) + ": fault injected for tests\n");
+        EXPECT_EQ(walked, std::string(name) == "OM_SearchMask" ? 0 : 1);
+        EXPECT_EQ(found, std::string(name) == "OM_FindName" ? 0 : 2);
+    }
+    ASSERT_EQ(E_SetString("KernelFaultForTests", ""), 1);
+    cursor = OM_GetFirst(map);
+    EXPECT_EQ(OM_SearchMask(map, &cursor, 0, 0), 1);
+    EXPECT_EQ(OM_FindName(map, "B"), 2);
+}
+
 TEST_F(KernelCore, NextFreeNumberedName)
 {
     DB_CreatePage(0, "Unpck1");
