@@ -293,9 +293,10 @@ void RawInsert(const std::string& path)
     sqlite3_close(db);
 }
 
-// The sum of every integer and text length read, or -1 when the quick
-// check finds the file damaged.
-int64_t RawSelect(const std::string& path)
+// The file opened as a reader of files from outside must (one thread,
+// cell sizes checked as pages are read) and gone over by the quick check;
+// null when the check finds it damaged.
+sqlite3* RawOpenChecked(const std::string& path)
 {
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -307,22 +308,34 @@ int64_t RawSelect(const std::string& path)
     sqlite3_finalize(check);
     if (!ok) {
         sqlite3_close(db);
-        return -1;
+        return nullptr;
     }
+    return db;
+}
+
+// The sum of every integer and text length read, or -1 when the quick
+// check finds the file damaged.
+int64_t RawSelect(const std::string& path)
+{
+    sqlite3* db = RawOpenChecked(path);
+    if (!db) return -1;
     int64_t sum = 0;
     for (const char* sql : {"SELECT * FROM components ORDER BY rowid", "SELECT * FROM branches ORDER BY rowid",
                             "SELECT * FROM branch_points ORDER BY rowid", "SELECT * FROM junctions ORDER BY rowid"}) {
         sqlite3_stmt* s = nullptr;
         sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
         const int columns = sqlite3_column_count(s);
+        // Each value taken once and read through the value calls, as the
+        // kernel's reader does: the fastest way the library offers.
         while (sqlite3_step(s) == SQLITE_ROW)
             for (int c = 0; c < columns; ++c) {
-                if (sqlite3_column_type(s, c) == SQLITE_TEXT) {
-                    const std::string text(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
-                                           static_cast<size_t>(sqlite3_column_bytes(s, c)));
+                sqlite3_value* value = sqlite3_column_value(s, c);
+                if (sqlite3_value_type(value) == SQLITE_TEXT) {
+                    const std::string text(reinterpret_cast<const char*>(sqlite3_value_text(value)),
+                                           static_cast<size_t>(sqlite3_value_bytes(value)));
                     sum += static_cast<int64_t>(text.size());
                 } else {
-                    sum += sqlite3_column_int64(s, c);
+                    sum += sqlite3_value_int64(value);
                 }
             }
         sqlite3_finalize(s);
@@ -349,12 +362,26 @@ void BM_Raw_Select(benchmark::State& state)
     }
 }
 
+// The quick check alone, which both loads run: the part of their time that
+// no reader of a file from outside can do without.
+void BM_Raw_QuickCheck(benchmark::State& state)
+{
+    const std::string path = Dir() + "/raw.db";
+    RawInsert(path);
+    for (auto _ : state) {
+        sqlite3* db = RawOpenChecked(path);
+        if (!db) state.SkipWithError("the quick check failed");
+        sqlite3_close(db);
+    }
+}
+
 }  // namespace
 
 BENCHMARK(BM_Image_Save)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Raw_Insert)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Image_Load)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Raw_Select)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Raw_QuickCheck)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Image_ChangeGroupNothingChanged)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Image_ChangeGroupKept)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Image_ChangeGroupPutBack)->Unit(benchmark::kMicrosecond);
