@@ -328,13 +328,19 @@ public:
     }
 
 private:
+    // The level a row names: the same as the row before's, mostly, so that
+    // case is inline and the look-up (and the refusal) are not.
     Level& LevelAt(const TableReader& r, int column)
     {
         const int32_t id = r.Int(column);
-        if (id != lastLevelId_ || !lastLevel_) {
-            lastLevel_ = id > 0 ? out_.levels.FindAs<Level>(id) : nullptr;
-            lastLevelId_ = id;
-        }
+        if (id == lastLevelId_ && lastLevel_) [[likely]]
+            return *lastLevel_;
+        return FindLevel(r, id);
+    }
+    [[gnu::noinline]] Level& FindLevel(const TableReader& r, int32_t id)
+    {
+        lastLevel_ = id > 0 ? out_.levels.FindAs<Level>(id) : nullptr;
+        lastLevelId_ = id;
         if (!lastLevel_) r.Bad("level " + std::to_string(id) + " does not exist");
         return *lastLevel_;
     }
@@ -534,7 +540,12 @@ private:
             while (r.Next()) {
                 Level& L = LevelAt(r, 0);
                 const int32_t id = r.Int(1);
-                if (!b || id != lastId || &L != lastLevel) b = &Owner<Branch>(r, L.branches, id, "branch");
+                if (!b || id != lastId || &L != lastLevel) {
+                    b = &Owner<Branch>(r, L.branches, id, "branch");
+                    // A wire has two records or more: room for two at once
+                    // spares growing the list from one to two.
+                    if (b->points.empty()) b->points.reserve(2);
+                }
                 lastId = id;
                 lastLevel = &L;
                 if (r.Int64(2) != static_cast<int64_t>(b->points.size()) + 1) r.Bad("elements out of order");
