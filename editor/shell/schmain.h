@@ -198,6 +198,22 @@ struct SchmainViewState {
     int32_t m_VPCursorY = 0;
     int32_t m_ViewCrossMF = 0;
     int32_t m_VPMode = 0;
+    // What the canvas picture was last painted for (each paint sets it; a
+    // paint turned away after clearing the canvas sets a size of 0): the
+    // view, the canvas size, the level and page.
+    int32_t m_PaintedOrgX = 0;
+    int32_t m_PaintedOrgY = 0;
+    int32_t m_PaintedSize = 0;
+    int32_t m_PaintedWidth = 0;
+    int32_t m_PaintedHeight = 0;
+    int32_t m_PaintedHier = 0;
+    int32_t m_PaintedPage = 0;
+    // The repaint put-backs left for once the action has returned: 0 none
+    // (or a paint has run since), 1 the page area below (nothing more when
+    // none is set), 2 the whole canvas.
+    int32_t m_PutBackRepaint = 0;
+    bool m_PutBackAreaSet = false;
+    int32_t m_PutBackArea[4] = {};  // left, bottom, right, top (database units)
     int32_t m_DrawingViewport = 0;
     int32_t m_NetMaskAll = 0;
     int32_t m_ShowDistance = 0;
@@ -468,8 +484,20 @@ public:
     // The page list of the settings panel (editor/view/schmain_pages.cpp).
     void FillPageList();
     // After the design went back: the page and level shown, their names,
-    // the page list, the frame and the view follow the design as it is.
+    // the page list, the frame and the view follow the design as it is; the
+    // canvas's repaint is noted for RepaintPutBack (the part of the page the
+    // put-back restored when the page, level and frame are the ones shown).
     void ShowDesignAsPutBack();
+    // The repaint the put-backs of an action left, once it has returned:
+    // only the part of the page they restored when the canvas still shows
+    // the page and view it was painted for, else the whole canvas; nothing
+    // when a paint of the whole canvas has run since.
+    void RepaintPutBack();
+    // Paints the canvas anew within a page box (database units; null: an
+    // empty box) as a repaint of the whole canvas would show it there,
+    // overlay and highlight included; false, with nothing done, when it
+    // cannot (the caller repaints the whole canvas).
+    bool RepaintPageArea(const int32_t* box);
     // Draws the highlight shown again from the design as it is now.
     void RedrawHighlight();
     // Refreshes the viewport picture when it is shown.

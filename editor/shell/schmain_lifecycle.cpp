@@ -174,7 +174,7 @@ void SCHMAIN::Form_Load()
             if (why == PutBackReason::Refused) F_MsgLine->SetCaption(kNotDone);
             winsys::RunWhenUnwound([why] {
                 if (!g_MainForm || !g_MainForm->IsLoaded()) return;
-                g_MainForm->RefreshCanvas();
+                g_MainForm->RepaintPutBack();
                 g_MainForm->RedrawHighlight();
                 // The repaint ends by clearing the message line: the notice
                 // is written after it, so that it stays.

@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QScopeGuard>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -15,6 +17,17 @@ namespace {
 // supports exactly.
 constexpr QImage::Format kImageFormat = QImage::Format_RGB32;
 constexpr int kReplaceRetryMs = 15;
+
+// Copies the pixels of `part` from one image to another of the same size
+// and format.
+void CopyPart(const QImage& from, QImage& to, const QRect& part)
+{
+    if (part.isEmpty()) return;
+    const qsizetype bytes = qsizetype{part.width()} * 4;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        std::memcpy(to.scanLine(y) + qsizetype{part.left()} * 4, from.constScanLine(y) + qsizetype{part.left()} * 4,
+                    static_cast<size_t>(bytes));
+}
 
 }  // namespace
 
@@ -64,6 +77,15 @@ void Canvas::SetBackColor(const QColor& color)
 void Canvas::Cls()
 {
     if (OpenContexts() > 0) return;
+    if (areaPainting_) {
+        // Only the area is painted anew: only its pixels start blank.
+        const quint32 back = backColor_.rgb();
+        for (int y = area_.top(); y <= area_.bottom(); ++y) {
+            auto* row = reinterpret_cast<quint32*>(scratch_.scanLine(y));
+            std::fill(row + area_.left(), row + area_.right() + 1, back);
+        }
+        return;
+    }
     image_.fill(backColor_);
     update();
 }
@@ -83,6 +105,45 @@ void Canvas::Refresh()
     FitImage();
     Paint.Raise();
     update();
+}
+
+bool Canvas::RefreshArea(const QRect& area, const std::function<void()>& onImage)
+{
+    if (areaPainting_ || !FitImage() || OpenContexts() > 0) return false;
+    winsys::Device* device = winsys::FindDevice(device_);
+    if (!device) return false;
+    paintTimer_.stop();
+    const QRect part = area & image_.rect();
+    if (scratch_.size() != image_.size()) scratch_ = QImage(image_.size(), kImageFormat);
+    // A paint that draws nothing (a paint turned away) leaves the area as
+    // it was.
+    CopyPart(image_, scratch_, part);
+    device->surface = &scratch_;
+    device->image = &scratch_;
+    device->partOnly = true;
+    device->part = {part.x(), part.y(), part.width(), part.height()};
+    area_ = part;
+    areaPainting_ = true;
+    {
+        auto restore = qScopeGuard([&] {
+            areaPainting_ = false;
+            if (winsys::Device* d = winsys::FindDevice(device_)) {
+                d->surface = &image_;
+                d->image = &image_;
+                d->partOnly = false;
+                d->part = {};
+            }
+        });
+        Paint.Raise();
+    }
+    // A context the paint left open still draws on the scratch image's
+    // device: the area is taken once it has closed.
+    if (OpenContexts() == 0) {
+        if (onImage) onImage();
+        CopyPart(scratch_, image_, part);
+    }
+    if (!part.isEmpty()) update(part.translated(contentsRect().topLeft()));
+    return true;
 }
 
 void Canvas::RunPendingPaint()
@@ -130,7 +191,10 @@ void Canvas::ReplaceWaitingImage()
 
 void Canvas::OnContextsClosed(int x, int y, int width, int height)
 {
-    if (width > 0 && height > 0) update(QRect(x, y, width, height).translated(contentsRect().topLeft()));
+    // While an area is painted, only the area is taken from what is drawn.
+    QRect drawn(x, y, width, height);
+    if (areaPainting_) drawn &= area_;
+    if (!drawn.isEmpty()) update(drawn.translated(contentsRect().topLeft()));
     if (OpenContexts() == 0) ReplaceWaitingImage();
 }
 

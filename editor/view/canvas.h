@@ -10,12 +10,17 @@
 // window shows: every paint first fits the image to the client area, so a
 // picture drawn before the first show is drawn at its size and kept.
 //
-// Three operations are kept apart:
+// Four operations are kept apart:
 // - Expose (the window system shows the widget): the image is copied to the
 //   screen; nothing else runs.
 // - Invalidate: one Paint is scheduled, merged with any other pending one,
 //   and runs from the event loop.
 // - Refresh: Paint runs now, inside the caller.
+// - RefreshArea: Paint runs now for a rectangle of the image only: the
+//   device draws into a scratch image of the same size, told that only the
+//   rectangle is drawn anew (winsys::Device::partOnly, so that the kernel
+//   leaves out what cannot reach it), and the rectangle is then taken from
+//   the scratch image; the rest of the image stays as it was.
 // Closing the last drawing context schedules the pixels drawn to the screen.
 //
 // A canvas may have a frame (QFrame's styles); the client area, the image
@@ -31,6 +36,7 @@
 #include <QFrame>
 
 #include <cstdint>
+#include <functional>
 
 class Canvas : public QFrame {
     Q_OBJECT
@@ -54,6 +60,16 @@ public:
 
     void Invalidate();
     void Refresh();
+    // Paints `area` (client pixels, clipped to the image) anew as Refresh
+    // would paint it, leaving the rest of the image as it is. `onImage` runs
+    // after the paint, drawing on the image itself before the area is taken
+    // from the scratch image: what it draws stays outside the area only.
+    // False, with nothing done, when a drawing context is open on the
+    // canvas or its image waits to be replaced: the caller paints the whole
+    // canvas then.
+    bool RefreshArea(const QRect& area, const std::function<void()>& onImage = {});
+    // True while RefreshArea's paint runs.
+    bool PaintingArea() const { return areaPainting_; }
     bool PaintPending() const { return paintTimer_.isActive(); }
     // True while a resize waits for the open drawing contexts to close.
     bool ImageReplacePending() const { return replacePending_; }
@@ -86,6 +102,11 @@ private:
     void RunPendingPaint();
 
     QImage image_;
+    // The image RefreshArea's paint draws into, kept for the next one, and
+    // the area being painted.
+    QImage scratch_;
+    QRect area_;
+    bool areaPainting_ = false;
     QColor backColor_ = Qt::white;
     int32_t device_ = 0;
     QTimer paintTimer_;

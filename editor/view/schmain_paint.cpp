@@ -86,13 +86,18 @@ void SCHMAIN::ViewPicture_Paint()
     }
     if (m_RedrawBusy) return;
     while (m_CanvasDCLevel > 0) CloseCanvasDC();
+    // A paint of the whole canvas leaves no put-back's repaint to do.
+    if (!ViewPicture->PaintingArea()) m_PutBackRepaint = 0;
     // The canvas keeps its image: the page is drawn on a cleared one.
     ClearPictureBox(*ViewPicture);
     // The cleared image no longer shows the overlay: it is forgotten (taken
     // off the viewport), so that neither a blink drawn again below nor the
     // next erase XORs a stale copy onto the new page.
     DropOverlay();
-    if (KernelBusy() != 0) return;
+    if (KernelBusy() != 0) {
+        m_PaintedSize = 0;
+        return;
+    }
     m_RedrawBusy = -1;
     ShowMessage(GetMsgText("Redraw in progress....", "991097"));
     if (G_GetThickPens() > kMaxThickPens) G_FreeThickPen(0, 0);
@@ -140,6 +145,14 @@ void SCHMAIN::ViewPicture_Paint()
     if (m_PlcCellMenu >= 1 && m_PlcCellMenu <= 4) DrawPlacementCells(m_PlcCellMenu);
     m_RedrawBusy = 0;
     StorePageView();
+    const QSize client = ViewPicture->ClientSize();
+    m_PaintedOrgX = m_ViewOrgX;
+    m_PaintedOrgY = m_ViewOrgY;
+    m_PaintedSize = m_ViewSize;
+    m_PaintedWidth = client.width();
+    m_PaintedHeight = client.height();
+    m_PaintedHier = g_CurHier;
+    m_PaintedPage = g_CurPage;
 }
 
 void SCHMAIN::StorePageView()

@@ -13,6 +13,8 @@
 // (keep 2) also passes the failure to the enclosing group, so that an edit
 // finished as a whole goes back as a whole.
 #include "platform/kernel/database.h"
+#include "platform/kernel/draw_objects.h"
+#include "platform/kernel/hit_index.h"
 #include "platform/kernel/image_store.h"
 #include "platform/kernel/journal.h"
 #include "platform/kernel/nvokernel32.h"
@@ -48,6 +50,119 @@ ChangeGroup& OpenGroup()
 {
     static ChangeGroup group;
     return group;
+}
+
+// ---- What a put-back changed on the page --------------------------------------------
+//
+// Around each put-back, the reach (draw_objects.h) of everything it puts
+// back on the current page, as it was before and as it is after, with the
+// wires on the pins, junctions and nodes among it: what an editor that
+// showed the page before the put-back has to draw again.
+
+struct PutBackArea {
+    bool known = false;
+    const Database* design = nullptr;
+    uint64_t levelSerial = 0;
+    int32_t page = 0;
+    draw::Box box;
+    std::vector<Object*> onLevel;  // what the put-back puts back (journal.h)
+};
+
+PutBackArea& LastPutBack()
+{
+    static PutBackArea area;
+    return area;
+}
+
+bool Holds(const ObjectMap& map, const Object& object)
+{
+    return object.map == &map && map.Find(object.id) == &object;
+}
+
+void AddWireReach(const Level& level, const Branch& branch, draw::Box& box)
+{
+    draw::Box reach;
+    if (!draw::BranchReachBox(level, branch, reach)) return;
+    const double pen = draw::WirePenReach();
+    reach.Add(reach.x1 - pen, reach.y1 - pen);
+    reach.Add(reach.x2 + pen, reach.y2 + pen);
+    box.Add(reach);
+}
+
+// Adds to `box` the reach of the objects as they are now on the current page
+// of `level`, with the wires whose records refer to their nodes and
+// junctions.
+void AddReach(Level& level, const std::vector<Object*>& objects, draw::Box& box)
+{
+    std::vector<int32_t> nodes, junctions, wires;
+    for (Object* o : objects) {
+        switch (o->kind) {
+        case Kind::Component: {
+            const auto& c = static_cast<const Component&>(*o);
+            if (!Holds(level.components, c) || c.id <= 0 || c.page != level.curPage) break;
+            box.Add(draw::CompReachBox(c));
+            for (const Node* node : PinNodes(level, kSchematicSide, c.id, 0)) nodes.push_back(node->id);
+            break;
+        }
+        case Kind::Branch: {
+            const auto& b = static_cast<const Branch&>(*o);
+            if (Holds(level.branches, b) && b.page == level.curPage) AddWireReach(level, b, box);
+            break;
+        }
+        case Kind::Junction: {
+            const auto& j = static_cast<const Junction&>(*o);
+            if (!Holds(level.junctions, j) || j.page != level.curPage) break;
+            box.Add(draw::JunctionReachBox(j));
+            junctions.push_back(j.id);
+            break;
+        }
+        case Kind::Net: {
+            const auto& n = static_cast<const Net&>(*o);
+            if (!Holds(level.nets, n)) break;
+            draw::Box reach;
+            if (draw::NetReachBox(level, n, reach)) box.Add(reach);
+            n.nodes.ForEach([&](const Object& node) { nodes.push_back(node.id); });
+            break;
+        }
+        default: break;
+        }
+    }
+    draw::WiresReferring(nodes, junctions, wires);
+    for (int32_t id : wires)
+        if (const auto* b = level.branches.FindAs<Branch>(id); b && b->page == level.curPage) AddWireReach(level, *b, box);
+}
+
+// Before a put-back (of the whole journal without a mark): what it is
+// about to put back and its reach now.
+PutBackArea BeforePutBack(const Journal& journal, const Journal::Mark* mark)
+{
+    PutBackArea area;
+    Database* db = Db();
+    Level* level = db ? db->CurLevel() : nullptr;
+    if (!level) return area;
+    if (!(mark ? journal.ChangedOnLevels(*mark, area.onLevel) : journal.ChangedOnLevels(area.onLevel))) return area;
+    area.known = true;
+    area.design = db;
+    area.levelSerial = level->serial;
+    area.page = level->curPage;
+    AddReach(*level, area.onLevel, area.box);
+    return area;
+}
+
+// After it: their reach as the put-back left them; kept for DB_PutBackBox.
+void AfterPutBack(PutBackArea area) noexcept
+{
+    try {
+        Level* level = CurLevel();
+        if (area.known && level && level->serial == area.levelSerial && level->curPage == area.page)
+            AddReach(*level, area.onLevel, area.box);
+        else
+            area.known = false;
+        area.onLevel.clear();
+        LastPutBack() = std::move(area);
+    } catch (...) {
+        LastPutBack() = PutBackArea{};
+    }
 }
 
 // Ends the recording and drops the journal: what it kept (the objects the
@@ -136,7 +251,9 @@ int32_t DB_EndChange(int32_t keep) noexcept
             if (g.journalFailed || !g.journal || !g.journal->Complete())
                 Fail("cannot put the design back: its changes could not be recorded (out of memory)");
             const bool changed = g.journal->ChangedSince(ending.mark);
+            PutBackArea area = BeforePutBack(*g.journal, &ending.mark);
             g.journal->PutBackTo(ending.mark);
+            AfterPutBack(std::move(area));
             if (!changed) return ending.stepFailed ? 5 : 2;
             return ending.stepFailed ? 3 : 4;
         }
@@ -156,7 +273,10 @@ int32_t DB_EndChange(int32_t keep) noexcept
         if (journalFailed || !journal || !journal->Complete())
             Fail("cannot put the design back: its changes could not be recorded (out of memory)");
         const bool changed = journal->Changed();
+        PutBackArea area = BeforePutBack(*journal, nullptr);
         journal->PutBack();
+        // The objects the put-back took out are still the journal's here.
+        AfterPutBack(std::move(area));
         if (!changed) return ending.stepFailed ? 5 : 2;
         return ending.stepFailed ? 3 : 4;
     });
@@ -165,6 +285,23 @@ int32_t DB_EndChange(int32_t keep) noexcept
 int32_t DB_ChangeDepth() noexcept
 {
     return OpenGroup().depth;
+}
+
+int32_t DB_PutBackBox(int32_t* box) noexcept
+{
+    // A read of the groups' own state, as DB_ChangeDepth: no step the test
+    // hook refuses.
+    if (!box) return 0;
+    draw::StoreRect(draw::Box{}, box);
+    const PutBackArea& area = LastPutBack();
+    const Database* db = Db();
+    const Level* level = CurLevel();
+    if (!area.known || !db || area.design != db || !level || level->serial != area.levelSerial ||
+        level->curPage != area.page)
+        return 0;
+    if (area.box.Empty()) return 2;
+    draw::StoreRect(area.box, box);
+    return 1;
 }
 
 uint64_t KT_ChangeJournalBytes() noexcept

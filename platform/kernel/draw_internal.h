@@ -122,6 +122,8 @@ struct TextFigure {
     std::string_view text;
 };
 
+struct Box;
+
 // Where figures go: a drawing context's device or a recording.
 class Sink {
 public:
@@ -143,6 +145,15 @@ public:
     {
         (void)x1, (void)y1, (void)x2, (void)y2;
         return true;
+    }
+    // When only part of the device is kept (a region drawn anew), the part
+    // of the page (database units) beyond which nothing drawn can show
+    // there, and true; false when the whole device is kept, or there is no
+    // device: the caller then looks at every object.
+    virtual bool Region(Box& area) const
+    {
+        (void)area;
+        return false;
     }
 };
 

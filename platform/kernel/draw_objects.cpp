@@ -8,6 +8,7 @@
 // the background.
 #include "platform/kernel/draw_objects.h"
 
+#include "platform/kernel/hit_index.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/systables.h"
 
@@ -290,6 +291,24 @@ void BranchPoints(const Level& level, Branch& branch, std::vector<Pt>& points)
     }
 }
 
+Pt ShownPoint(const Level& level, const BranchPoint& point)
+{
+    Pt at{point.x, point.y};
+    switch (point.flags & 6) {
+    case 2:
+        if (const Node* node = level.FindNode(point.ref)) {
+            int32_t x = 0, y = 0;
+            if (PinPosition(*node, kSchematicSide, x, y)) at = Pt{x, y};
+        }
+        break;
+    case 4:
+        if (const auto* junction = level.junctions.FindAs<Junction>(point.ref)) at = Pt{junction->x, junction->y};
+        break;
+    default: break;
+    }
+    return at;
+}
+
 bool NodeAt(const Level& level, const Node& node, int side, bool onPage, Pt& at)
 {
     if (onPage && side == kSchematicSide) {
@@ -300,6 +319,13 @@ bool NodeAt(const Level& level, const Node& node, int side, bool onPage, Pt& at)
 }
 
 namespace {
+
+// How far a text's glyphs may reach beyond its box: a character wider than
+// the average sticks out of its cell, an accent above the line.
+double GlyphRoom(double height, double cell)
+{
+    return std::abs(height) + std::abs(cell);
+}
 
 // The length of a vector (without hypot's care for overflow, which database
 // coordinates cannot reach).
@@ -327,7 +353,8 @@ double FigureReach(const Figure& f)
     case Figure::Text:
         // Texts keep reading forwards under a mirrored placement: their box
         // turns about the anchor on its own, within its diagonal.
-        return anchor + Length(f.cell * static_cast<double>(f.text ? f.text->size() : 0), f.height);
+        return anchor + Length(f.cell * static_cast<double>(f.text ? f.text->size() : 0), f.height) +
+               GlyphRoom(f.height, f.cell);
     default: return anchor;
     }
 }
@@ -339,8 +366,10 @@ double ItemReach(const Item& item)
     const double width = std::abs(static_cast<double>(item.width));
     if (!item.IsText()) return FigureReach(ItemFigure(item, Placement{})) + width;
     const double height = kTextScale * std::abs(static_cast<double>(item.p1));
-    const double length = kTextScale * std::abs(static_cast<double>(item.p2)) * static_cast<double>(item.text.size());
-    return Length(static_cast<double>(item.x), static_cast<double>(item.y)) + Length(length, height) + width;
+    const double cell = kTextScale * std::abs(static_cast<double>(item.p2));
+    const double length = cell * static_cast<double>(item.text.size());
+    return Length(static_cast<double>(item.x), static_cast<double>(item.y)) + Length(length, height) + width +
+           GlyphRoom(height, cell);
 }
 
 // How far from a component's point anything its symbol draws can reach.
@@ -373,17 +402,79 @@ double SymbolReach(const Symbol& symbol)
     return reach;
 }
 
-// Whether a component drawn on the sink can show: whatever it draws lies
-// within the reach of its symbol and texts around its point.
-bool CompShown(const Sink& sink, const Component& comp)
+// How far from its point whatever a component draws reaches: its symbol's
+// and its texts' reach.
+double CompReach(const Component& comp)
 {
     const Symbol* symbol = FindSymbol(comp.symb);
     double reach = symbol ? SymbolReach(*symbol) : 0;
     comp.texts.ForEach([&](const Object& o) { reach = std::max(reach, ItemReach(static_cast<const Item&>(o))); });
+    return reach;
+}
+
+// Whether a component drawn on the sink can show: whatever it draws lies
+// within its reach around its point.
+bool CompShown(const Sink& sink, const Component& comp)
+{
+    const double reach = CompReach(comp);
     return sink.Shows(comp.x - reach, comp.y - reach, comp.x + reach, comp.y + reach);
 }
 
 }  // namespace
+
+Box CompReachBox(const Component& comp)
+{
+    const double reach = CompReach(comp);
+    Box box;
+    box.Add(comp.x - reach, comp.y - reach);
+    box.Add(comp.x + reach, comp.y + reach);
+    return box;
+}
+
+bool BranchReachBox(const Level& level, const Branch& branch, Box& box)
+{
+    box = Box{};
+    for (const BranchPoint& p : branch.points) {
+        const Pt at = ShownPoint(level, p);
+        box.Add(at.x, at.y);
+    }
+    const Placement identity;
+    branch.texts.ForEach([&](const Object& o) {
+        const Item& text = static_cast<const Item&>(o);
+        const Figure f = ItemFigure(text, identity);
+        Box b = FigureBox(f);
+        if (b.Empty()) return;
+        const double room = GlyphRoom(f.height, f.cell) + std::abs(static_cast<double>(text.width));
+        b.Add(b.x1 - room, b.y1 - room);
+        b.Add(b.x2 + room, b.y2 + room);
+        box.Add(b);
+    });
+    return !box.Empty();
+}
+
+double WirePenReach()
+{
+    return std::abs(static_cast<double>(Table(kLineWidth)->longs[0]));
+}
+
+Box JunctionReachBox(const Junction& junction)
+{
+    Box box;
+    box.Add(static_cast<double>(junction.x) - kBusDotRadius, static_cast<double>(junction.y) - kBusDotRadius);
+    box.Add(static_cast<double>(junction.x) + kBusDotRadius, static_cast<double>(junction.y) + kBusDotRadius);
+    return box;
+}
+
+bool NetReachBox(const Level& level, const Net& net, Box& box)
+{
+    box = Box{};
+    net.nodes.ForEach([&](const Object& o) {
+        const Node& node = static_cast<const Node&>(o);
+        Pt at;
+        if (node.id > 0 && NodeAt(level, node, kSchematicSide, true, at)) box.Add(at.x, at.y);
+    });
+    return !box.Empty();
+}
 
 }  // namespace kernel::draw
 
@@ -405,6 +496,31 @@ int32_t C_DrawComponent(int32_t comp) noexcept
     });
 }
 
+namespace {
+
+// The ids (ascending) of the objects whose reach in the index of `kind`
+// meets the part of the page a sink keeps, widened by `widen` (database
+// units); false when the sink keeps its whole device (or has none): the
+// caller then walks every object. Ascending ids are the order of the walks.
+bool IdsInRegion(const Sink& sink, IndexKind kind, double widen, std::vector<int32_t>& ids)
+{
+    Box area;
+    if (!sink.Region(area)) return false;
+    area.x1 -= widen;
+    area.y1 -= widen;
+    area.x2 += widen;
+    area.y2 += widen;
+    return IdsMeeting(kind, area, ids);
+}
+
+std::vector<int32_t>& RegionIds()
+{
+    static std::vector<int32_t> ids;
+    return ids;
+}
+
+}  // namespace
+
 int32_t C_DrawAllComponents(int32_t mask) noexcept
 {
     return Guard(0, [&]() -> int32_t {
@@ -413,13 +529,19 @@ int32_t C_DrawAllComponents(int32_t mask) noexcept
         Sink* out = Out();
         if (!level || !out) return 0;
         int32_t drawn = 0;
-        level->components.ForEach([&](const Object& o) {
-            const Component& c = static_cast<const Component&>(o);
+        auto draw = [&](const Component& c) {
             if (c.id <= 0 || c.page != level->curPage || !Takes(c.status, mask)) return;
             if (!CompShown(*out, c)) return;
             DrawComponent(*out, c, true);
             ++drawn;
-        });
+        };
+        std::vector<int32_t>& ids = RegionIds();
+        if (IdsInRegion(*out, kCompReach, 0, ids)) {
+            for (int32_t id : ids)
+                if (const auto* c = level->components.FindAs<Component>(id)) draw(*c);
+            return drawn;
+        }
+        level->components.ForEach([&](const Object& o) { draw(static_cast<const Component&>(o)); });
         return drawn;
     });
 }
@@ -458,13 +580,19 @@ int32_t B_DrawAllBranchMask(int32_t value, int32_t mask, int32_t textMask) noexc
         Sink* out = Out();
         if (!level || !out) return 0;
         int32_t drawn = 0;
-        level->branches.ForEach([&](const Object& o) {
-            Branch& b = const_cast<Branch&>(static_cast<const Branch&>(o));
+        auto draw = [&](Branch& b) {
             if (b.page != level->curPage || (b.status & mask) != value) return;
             DrawSegments(*out, *level, b, 1, std::numeric_limits<int32_t>::max(), -1, WirePaint(b, true));
             DrawBranchTexts(*out, b, textMask, true);
             ++drawn;
-        });
+        };
+        std::vector<int32_t>& ids = RegionIds();
+        if (IdsInRegion(*out, kBranchReach, WirePenReach(), ids)) {
+            for (int32_t id : ids)
+                if (auto* b = level->branches.FindAs<Branch>(id)) draw(*b);
+            return drawn;
+        }
+        level->branches.ForEach([&](const Object& o) { draw(const_cast<Branch&>(static_cast<const Branch&>(o))); });
         return drawn;
     });
 }
@@ -566,12 +694,18 @@ int32_t J_DrawAllJunctions(int32_t mask) noexcept
         Sink* out = Out();
         if (!level || !out) return 0;
         int32_t taken = 0;
-        level->junctions.ForEach([&](const Object& o) {
-            const Junction& j = static_cast<const Junction&>(o);
+        auto draw = [&](const Junction& j) {
             if (j.page != level->curPage || !Takes(j.status, mask)) return;
             DrawJunction(*out, j, true);
             ++taken;
-        });
+        };
+        std::vector<int32_t>& ids = RegionIds();
+        if (IdsInRegion(*out, kJunctionReach, 0, ids)) {
+            for (int32_t id : ids)
+                if (const auto* j = level->junctions.FindAs<Junction>(id)) draw(*j);
+            return taken;
+        }
+        level->junctions.ForEach([&](const Object& o) { draw(static_cast<const Junction&>(o)); });
         return taken;
     });
 }

@@ -76,6 +76,33 @@ std::vector<EntryName> EntryNames(const Symbol& symbol, const Placement& placeme
 
 // The current positions of a branch's point records (1..n in [0..n-1]).
 void BranchPoints(const Level& level, Branch& branch, std::vector<Pt>& points);
+// The position a point record shows now (that of the node or junction it
+// refers to, else its own), without bringing the stored one up to date.
+Pt ShownPoint(const Level& level, const BranchPoint& point);
+
+// ---- Reach ----------------------------------------------------------------------
+//
+// Boxes (database units) that hold everything the page drawing of an object
+// can touch, but for the few pixels a pen, mark or dot adds beyond a figure
+// at any zoom (the margin of RasterSink::Shows): the drawing of part of a
+// page looks objects up by them (hit_index.h, kCompReach and kBranchReach),
+// and a put-back names them to be drawn again.
+
+// A square about the component's point: whatever its symbol's items and
+// entry names and its own texts reach, at any turn or mirroring, widths
+// and the glyphs of texts included.
+Box CompReachBox(const Component& comp);
+// The wire's points as shown now and its texts with room for their glyphs;
+// not the wire pen (WirePenReach).
+bool BranchReachBox(const Level& level, const Branch& branch, Box& box);
+// How far the widest wire pen reaches beyond a wire's points: the line
+// width of table 14 (read live, so not kept in an index).
+double WirePenReach();
+// A junction's dot at its largest (a bus junction's).
+Box JunctionReachBox(const Junction& junction);
+// The nodes of a net shown on the current page (their marks, and the
+// ratsnest between them); false when none is.
+bool NetReachBox(const Level& level, const Net& net, Box& box);
 
 // The position of a node on one side; false when that side is not set. With
 // `onPage`, a schematic-side node must lie on the current page (its

@@ -201,13 +201,37 @@ RasterSink::~RasterSink()
     Flush();
 }
 
+namespace {
+
+// The pixels a pen, mark or dot may add beyond a figure's points (widths in
+// database units are in the figure's reach).
+constexpr double kMarginPx = 16;
+
+}  // namespace
+
+QRect RasterSink::PartPixels() const
+{
+    return device_.partOnly ? device_.part : QRect(0, 0, device_.width, device_.height);
+}
+
 bool RasterSink::Shows(double x1, double y1, double x2, double y2) const
 {
-    // The device widened by the pixels a pen, mark or dot may add beyond a
-    // figure's points (widths in database units are in the figure's reach).
-    constexpr double kMarginPx = 16;
-    return MapX(x2) >= -kMarginPx && MapX(x1) <= device_.width + kMarginPx && MapY(y1) >= -kMarginPx &&
-           MapY(y2) <= device_.height + kMarginPx;
+    // The part of the device drawn anew, widened by the margin.
+    const QRect part = PartPixels();
+    if (part.isEmpty()) return false;
+    return MapX(x2) >= part.left() - kMarginPx && MapX(x1) <= part.right() + 1 + kMarginPx &&
+           MapY(y1) >= part.top() - kMarginPx && MapY(y2) <= part.bottom() + 1 + kMarginPx;
+}
+
+bool RasterSink::Region(Box& area) const
+{
+    if (!device_.partOnly) return false;
+    area = Box{};
+    const QRect& part = device_.part;
+    if (part.isEmpty()) return true;
+    area.Add(UnmapX(part.left() - kMarginPx), UnmapY(part.bottom() + 1 + kMarginPx));
+    area.Add(UnmapX(part.right() + 1 + kMarginPx), UnmapY(part.top() - kMarginPx));
+    return true;
 }
 
 void RasterSink::Use(const Paint& paint, bool brush)

@@ -34,6 +34,10 @@ struct DevicePainter {
     // The surface when it is a 32-bit image the kernel's own painter paints:
     // XOR lines along an axis are written into it directly.
     QImage* image = nullptr;
+    // Whether only part of the surface is drawn anew, and that part (the
+    // device's, within the surface; it may be empty).
+    bool partOnly = false;
+    QRect part;
     int contexts = 0;
     // The painter's state, so unchanged state is not set again (shared by
     // the contexts open on the device, which all use this painter).
@@ -56,6 +60,7 @@ public:
     void Mark(const Paint& paint, Pt centre, int halfPx) override;
     void Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiusPx) override;
     bool Shows(double x1, double y1, double x2, double y2) const override;
+    bool Region(Box& area) const override;
 
     // Pixel points (the grid), in one paint.
     void Points(const Paint& paint, const std::vector<QPoint>& points);
@@ -75,6 +80,9 @@ public:
     double size() const { return view_.Size; }
     int deviceWidth() const { return device_.width; }
     int deviceHeight() const { return device_.height; }
+    // The rectangle of device pixels drawn anew: the device's part when
+    // only a part is, else the whole device.
+    QRect PartPixels() const;
 
 private:
     void Use(const Paint& paint, bool brush);

@@ -420,6 +420,10 @@ int32_t G_OpenDC(int32_t device, const ViewDCRec* view) noexcept
             painter->printer = d->kind == winsys::DeviceKind::Printer;
             painter->width = d->surface->width();
             painter->height = d->surface->height();
+            painter->partOnly = d->partOnly;
+            if (d->partOnly)
+                painter->part = QRect(d->part.x, d->part.y, d->part.width, d->part.height) &
+                                QRect(0, 0, painter->width, painter->height);
             if (!painter->borrowed && !painter->printer && d->image && d->image == d->surface &&
                 d->image->format() == QImage::Format_RGB32)
                 painter->image = d->image;
@@ -717,9 +721,14 @@ int32_t G_DrawGrid(int32_t left, int32_t top, int32_t right, int32_t bottom, int
         if (drawn > std::numeric_limits<int32_t>::max()) return 0;
         const int32_t result = static_cast<int32_t>(drawn);
         if (Recording()) return result;
-        // The device rectangle, within the device.
-        const int x1 = std::max(0, std::min(left, right)), x2 = std::min(r->deviceWidth(), std::max(left, right));
-        const int y1 = std::max(0, std::min(top, bottom)), y2 = std::min(r->deviceHeight(), std::max(top, bottom));
+        // The device rectangle, within the part of the device drawn anew
+        // (each point's place is worked out on its own, so a part of the
+        // grid gets the same points as the whole).
+        const QRect part = r->PartPixels();
+        const int x1 = std::max(part.left(), std::min(left, right));
+        const int x2 = std::min(part.right() + 1, std::max(left, right));
+        const int y1 = std::max(part.top(), std::min(top, bottom));
+        const int y2 = std::min(part.bottom() + 1, std::max(top, bottom));
         if (x1 >= x2 || y1 >= y2) return result;
         const double dbLeft = r->UnmapX(x1), dbRight = r->UnmapX(x2);
         const double dbTop = r->UnmapY(y1), dbBottom = r->UnmapY(y2);

@@ -33,6 +33,7 @@
     X(int32_t, DB_BeginChange, (), ())                                                             \
     X(int32_t, DB_EndChange, (int32_t keep), (keep))                                               \
     X(int32_t, DB_ChangeDepth, (), ())                                                             \
+    X(int32_t, DB_PutBackBox, (int32_t * box), (box))                                              \
     /* Maps of the current level and of the design */                                             \
     X(int32_t, DB_PageMap, (), ())                                                                 \
     X(int32_t, DB_HierarchyMap, (), ())                                                            \

@@ -239,6 +239,39 @@ void AddBranch(const Level& level, Branch& b, Index& index, bool texts)
     if (BranchShape(level, b, s)) index.Add(std::move(s));
 }
 
+// A component's or wire's reach box (drawing's indexes). A wire's records
+// are noted as for kBranches, so that the wires on what moved are found.
+void AddCompReach(const Level& level, const Component& c, Index& index)
+{
+    if (c.id <= 0 || c.page != level.curPage) return;
+    Shape s;
+    s.id = c.id;
+    s.box = CompReachBox(c);
+    index.Add(std::move(s));
+}
+
+void AddBranchReach(const Level& level, Branch& b, Index& index)
+{
+    if (b.page != level.curPage) return;
+    for (const BranchPoint& p : b.points) {
+        const int32_t kind = p.flags & BranchPoint::kKindBits;
+        if (kind == 2) AddOnce(index.nodeRefs[p.ref], b.id);
+        if (kind == 4) AddOnce(index.junctionRefs[p.ref], b.id);
+    }
+    Shape s;
+    s.id = b.id;
+    if (BranchReachBox(level, b, s.box)) index.Add(std::move(s));
+}
+
+void AddJunctionReach(const Level& level, const Junction& j, Index& index)
+{
+    if (j.page != level.curPage) return;
+    Shape s;
+    s.id = j.id;
+    s.box = JunctionReachBox(j);
+    index.Add(std::move(s));
+}
+
 void AddJunction(const Level& level, const Junction& j, Index& index)
 {
     if (j.id <= 0 || j.page != level.curPage) return;
@@ -280,6 +313,16 @@ void Build(IndexKind kind, Level& level, Index& index)
         break;
     case kJunctions:
         level.junctions.ForEach([&](const Object& o) { AddJunction(level, static_cast<const Junction&>(o), index); });
+        break;
+    case kCompReach:
+        level.components.ForEach([&](const Object& o) { AddCompReach(level, static_cast<const Component&>(o), index); });
+        break;
+    case kBranchReach:
+        level.branches.ForEach([&](Object& o) { AddBranchReach(level, static_cast<Branch&>(o), index); });
+        break;
+    case kJunctionReach:
+        level.junctions.ForEach(
+            [&](const Object& o) { AddJunctionReach(level, static_cast<const Junction&>(o), index); });
         break;
     case kNodes:
         level.nets.ForEach([&](const Object& o) {
@@ -365,7 +408,18 @@ bool Follow(IndexKind kind, Level& level, Index& index, uint64_t since)
             if (const auto* j = level.junctions.FindAs<Junction>(id)) AddJunction(level, *j, index);
         });
         break;
-    case kBranches: {
+    case kJunctionReach:
+        Refresh(index, t.junctions, [&](int32_t id) {
+            if (const auto* j = level.junctions.FindAs<Junction>(id)) AddJunctionReach(level, *j, index);
+        });
+        break;
+    case kCompReach:
+        Refresh(index, t.comps, [&](int32_t id) {
+            if (const auto* c = level.components.FindAs<Component>(id)) AddCompReach(level, *c, index);
+        });
+        break;
+    case kBranches:
+    case kBranchReach: {
         // The wires changed themselves, and those on what moved: junctions,
         // the pins of components, the nodes of nets.
         std::vector<int32_t> ids = t.branches;
@@ -379,7 +433,10 @@ bool Follow(IndexKind kind, Level& level, Index& index, uint64_t since)
             for (const Node* node : PinNodes(level, kSchematicSide, c, 0)) takeRefs(index.nodeRefs, node->id);
         for (int32_t n : t.nets) ForEachNodeOf(level, n, [&](const Node& node) { takeRefs(index.nodeRefs, node.id); });
         Refresh(index, ids, [&](int32_t id) {
-            if (auto* b = level.branches.FindAs<Branch>(id)) AddBranch(level, *b, index, false);
+            auto* b = level.branches.FindAs<Branch>(id);
+            if (!b) return;
+            if (kind == kBranches) AddBranch(level, *b, index, false);
+            else AddBranchReach(level, *b, index);
         });
         break;
     }
@@ -421,7 +478,9 @@ Stamp StampOf(IndexKind kind, const Database& db, const Level& level)
     switch (kind) {
     case kComps:
     case kCompTexts:
-    case kBranches: stamp.designEpoch = db.geometryEpoch; break;
+    case kBranches:
+    case kCompReach:
+    case kBranchReach: stamp.designEpoch = db.geometryEpoch; break;
     case kNodes:
         stamp.designEpoch = db.geometryEpoch;
         stamp.nodeView = NodeView();
@@ -435,9 +494,16 @@ Stamp StampOf(IndexKind kind, const Database& db, const Level& level)
 
 namespace {
 
-// Brings the index up to date; with `mayPutOff`, a build from every object
-// that is due is put off once per change that made it due (null result).
-const Index* Update(IndexKind kind, bool mayPutOff)
+// What Update does when a build from every object is due.
+enum class WhenDue {
+    Build,
+    PutOffOnce,  // put off once per change that made it due (null result)
+    Give,        // null, the index left as it is
+};
+
+// Brings the index up to date, building it from every object when due as
+// `due` says.
+const Index* Update(IndexKind kind, WhenDue whenDue)
 {
     Database* db = Db();
     Level* level = db ? db->CurLevel() : nullptr;
@@ -452,11 +518,16 @@ const Index* Update(IndexKind kind, bool mayPutOff)
         index.stamp = stamp;
         return &index;
     }
+    if (whenDue == WhenDue::Give) {
+        // The follow above may have changed some shapes: build next time.
+        if (follows) index.built = false;
+        return nullptr;
+    }
     // The change that made the build due: the state with the epoch at which
     // the log starts (it moves on with every change the log cannot follow).
     Stamp due = stamp;
     due.levelEpoch = level->geometryLogFrom;
-    if (mayPutOff && !(index.putOff && index.putOffAt == due)) {
+    if (whenDue == WhenDue::PutOffOnce && !(index.putOff && index.putOffAt == due)) {
         // The follow above may have changed some shapes: build next time.
         index.built = false;
         index.putOff = true;
@@ -472,14 +543,68 @@ const Index* Update(IndexKind kind, bool mayPutOff)
 
 const Index* Current(IndexKind kind)
 {
-    return Update(kind, false);
+    return Update(kind, WhenDue::Build);
 }
 
 const Index* CurrentOrWalk(IndexKind kind, bool& walk)
 {
-    const Index* index = Update(kind, kind == kComps || kind == kBranches);
+    const Index* index = Update(kind, kind == kComps || kind == kBranches ? WhenDue::PutOffOnce : WhenDue::Build);
     walk = !index && CurLevel() != nullptr;
     return index;
+}
+
+const Index* CurrentIfFollows(IndexKind kind)
+{
+    return Update(kind, WhenDue::Give);
+}
+
+bool IdsMeeting(IndexKind kind, const Box& area, std::vector<int32_t>& ids)
+{
+    ids.clear();
+    const Index* index = Current(kind);
+    if (!index) return false;
+    if (area.Empty()) return true;
+    index->grid.Query(area.x1, area.y1, area.x2, area.y2, index->shapes.size(), [&](uint32_t slot) {
+        const Box& b = index->shapes[slot].box;
+        if (!b.Empty() && b.x1 <= area.x2 && b.x2 >= area.x1 && b.y1 <= area.y2 && b.y2 >= area.y1)
+            ids.push_back(index->shapes[slot].id);
+    });
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return true;
+}
+
+void WiresReferring(const std::vector<int32_t>& nodes, const std::vector<int32_t>& junctions,
+                    std::vector<int32_t>& wires)
+{
+    if (nodes.empty() && junctions.empty()) return;
+    Level* level = CurLevel();
+    if (!level) return;
+    if (const Index* index = CurrentIfFollows(kBranchReach)) {
+        // The index keeps every wire that ever referred to them since its
+        // build; those that no longer do are taken as well.
+        auto take = [&](const std::unordered_map<int32_t, std::vector<int32_t>>& refs, int32_t ref) {
+            auto it = refs.find(ref);
+            if (it != refs.end())
+                for (int32_t b : it->second) AddOnce(wires, b);
+        };
+        for (int32_t n : nodes) take(index->nodeRefs, n);
+        for (int32_t j : junctions) take(index->junctionRefs, j);
+        return;
+    }
+    // Wires of other pages refer to nothing shown here, but a walk takes
+    // them all the same: the caller looks at the page.
+    level->branches.ForEach([&](const Object& o) {
+        const auto& b = static_cast<const Branch&>(o);
+        for (const BranchPoint& p : b.points) {
+            const int32_t kind = p.flags & BranchPoint::kKindBits;
+            const std::vector<int32_t>* refs = kind == 2 ? &nodes : kind == 4 ? &junctions : nullptr;
+            if (refs && std::find(refs->begin(), refs->end(), p.ref) != refs->end()) {
+                AddOnce(wires, b.id);
+                return;
+            }
+        }
+    });
 }
 
 void ForEachShape(IndexKind kind, const std::function<void(const Shape&)>& f)

@@ -86,7 +86,22 @@ private:
     mutable uint32_t mark_ = 0;
 };
 
-enum IndexKind { kComps, kCompTexts, kBranches, kBranchTexts, kJunctions, kNodes, kIndexKinds };
+// The last three are the drawing's: each component's, wire's and
+// junction's reach box (draw_objects.h: CompReachBox, BranchReachBox,
+// JunctionReachBox), which holds everything its drawing can touch, for
+// drawing part of a page; the junctions' takes those of negative ids too.
+enum IndexKind {
+    kComps,
+    kCompTexts,
+    kBranches,
+    kBranchTexts,
+    kJunctions,
+    kNodes,
+    kCompReach,
+    kBranchReach,
+    kJunctionReach,
+    kIndexKinds
+};
 
 // What an index was built from: the level object, its epoch, the
 // design-wide epoch (for the kinds drawn from symbols), the page and the
@@ -137,6 +152,21 @@ const Index* Current(IndexKind kind);
 // shapes with ForEachShape. Null also without a database or a current
 // level (`walk` tells the two apart).
 const Index* CurrentOrWalk(IndexKind kind, bool& walk);
+
+// As Current, but only when that takes no build from every object (the
+// index is up to date, or follows the level's log); null otherwise.
+const Index* CurrentIfFollows(IndexKind kind);
+
+// The ids of the objects of the current page whose boxes in the index of
+// `kind` meet `area`, ascending, each once; false (and `ids` empty) when
+// there is no index (no database or no current level).
+bool IdsMeeting(IndexKind kind, const Box& area, std::vector<int32_t>& ids);
+
+// The wires of the current level whose records refer to one of the nodes
+// or junctions (ids), added to `wires` (each once, any order): through the
+// reach index of the wires when it follows, else by a walk of the wires.
+void WiresReferring(const std::vector<int32_t>& nodes, const std::vector<int32_t>& junctions,
+                    std::vector<int32_t>& wires);
 
 // Calls `f` with the shape of every component (kComps) or wire (kBranches)
 // of the current page, as a build from every object would make them; a

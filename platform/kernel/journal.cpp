@@ -576,6 +576,87 @@ bool Journal::ChangedSince(const Mark& mark) const
     return false;
 }
 
+namespace {
+
+// The object directly on a level that holds `object`, climbing through the
+// owners of the maps and arrays; the last object reached when the climb
+// ends elsewhere (a design-wide object, or one the journal keeps out of
+// its map).
+Object* OnLevel(Object* object)
+{
+    while (Object* owner = OwnerOf(*object)) {
+        if (owner->kind == Kind::Level) return object;
+        object = owner;
+    }
+    return object;
+}
+
+}  // namespace
+
+bool Journal::ChangedOnLevels(const Mark& mark, std::vector<Object*>& onLevels) const
+{
+    if (db_.curLevel != mark.curLevel || std::memcmp(db_.textSizes, mark.textSizes, sizeof mark.textSizes) != 0)
+        return false;
+    std::unordered_map<const Object*, bool> seen;
+    bool known = true;
+    auto take = [&](Object* object) {
+        if (!object) return;
+        Object* top = OnLevel(object);
+        if (!seen.emplace(top, true).second) return;
+        switch (top->kind) {
+        case Kind::Component:
+        case Kind::Branch:
+        case Kind::Junction:
+        case Kind::Net: onLevels.push_back(top); break;
+        // On a level, but nothing a schematic page shows: a page's view, a
+        // bus's members (its wires are branches), the layout; a node apart
+        // from its net is one the net's own entries name.
+        case Kind::Page:
+        case Kind::Bus:
+        case Kind::LayComp:
+        case Kind::Trace:
+        case Kind::Via:
+        case Kind::BendPoint:
+        case Kind::Item:
+        case Kind::Node: break;
+        default: known = false; break;
+        }
+    };
+    // The owner of a map or array, or its member when the owner is the level.
+    auto takeIn = [&](Object* owner, Object* member) {
+        if (!owner) {
+            known = false;
+            return;
+        }
+        take(owner->kind == Kind::Level ? member : owner);
+    };
+    for (auto at = entries_.begin() + static_cast<std::ptrdiff_t>(mark.entries); at != entries_.end() && known; ++at) {
+        const Entry& e = *at;
+        switch (e.type) {
+        case Entry::Type::Values:
+        case Entry::Type::Status: take(e.object); break;
+        case Entry::Type::Placed: {
+            auto* map = static_cast<ObjectMap*>(e.where);
+            // A member taken out again later has an entry of its own.
+            if (Object* member = map->Find(e.number)) takeIn(map->owner(), member);
+            else if (!map->owner()) known = false;
+            break;
+        }
+        case Entry::Type::Unlinked: takeIn(static_cast<ObjectMap*>(e.where)->owner(), e.object); break;
+        case Entry::Type::Inserted:
+        case Entry::Type::Detached: {
+            auto* array = static_cast<ObjectArray*>(e.where);
+            Object* element = e.type == Entry::Type::Detached ? e.object : array->At(e.number);
+            takeIn(array->owner(), element);
+            break;
+        }
+        // Ids and floating objects: nothing drawn.
+        default: break;
+        }
+    }
+    return known;
+}
+
 size_t Journal::Bytes() const
 {
     size_t bytes = sizeof *this + entries_.capacity() * sizeof(Entry) + copies_.capacity() * sizeof(std::string);

@@ -115,6 +115,18 @@ public:
     // About what the journal occupies, in bytes.
     size_t Bytes() const;
 
+    // What a put-back to `mark` would put back, as objects directly on a
+    // level: each object whose values or status changed, each member of a
+    // map and element of an array placed or taken out, climbed to the
+    // object on the level that holds it (a component for its texts, a net
+    // for its nodes), each once, in `onLevels`. False when something else
+    // changed: an object not on a level (a symbol with its items and
+    // entries, a device, a pad stack, a file object), a level itself (its
+    // current page), the current level or the text sizes.
+    bool ChangedOnLevels(const Mark& mark, std::vector<Object*>& onLevels) const;
+    // The same for a put-back of the whole journal.
+    bool ChangedOnLevels(std::vector<Object*>& onLevels) const { return ChangedOnLevels(start_, onLevels); }
+
 private:
     struct Entry {
         enum class Type : uint8_t {

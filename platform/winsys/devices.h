@@ -29,6 +29,16 @@ struct Device {
     // rectangle (device pixels) that was drawn into; a canvas schedules those
     // pixels to the screen.
     std::function<void(int x, int y, int width, int height)> onDrawn;
+    // While only part of the surface is drawn anew (a canvas repainting a
+    // region into a scratch image that it then takes that part from):
+    // `partOnly` set and `part` that part (device pixels; it may be empty).
+    // Drawing may then leave out what lies wholly outside the part, and may
+    // touch pixels outside it.
+    struct Rect {
+        int x = 0, y = 0, width = 0, height = 0;
+    };
+    bool partOnly = false;
+    Rect part;
 };
 
 // Registers a device; returns its handle (never 0).
