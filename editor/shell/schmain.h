@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 class Canvas;
 struct NetRec;
@@ -208,6 +209,8 @@ struct SchmainViewState {
     int32_t m_PaintedHeight = 0;
     int32_t m_PaintedHier = 0;
     int32_t m_PaintedPage = 0;
+    // The wires of the masked-branch pass (g_MaskedBranchIds) the paint drew.
+    std::vector<int32_t> m_PaintedMasked;
     // The repaint put-backs left for once the action has returned: 0 none
     // (or a paint has run since), 1 the page area below (nothing more when
     // none is set), 2 the whole canvas.

@@ -136,14 +136,29 @@ bool Canvas::RefreshArea(const QRect& area, const std::function<void()>& onImage
         });
         Paint.Raise();
     }
-    // A context the paint left open still draws on the scratch image's
-    // device: the area is taken once it has closed.
     if (OpenContexts() == 0) {
         if (onImage) onImage();
         CopyPart(scratch_, image_, part);
+    } else {
+        // A context the paint left open draws on the scratch image still:
+        // the whole picture is painted again from the event loop.
+        Invalidate();
     }
     if (!part.isEmpty()) update(part.translated(contentsRect().topLeft()));
     return true;
+}
+
+QRect Canvas::PlainDrawn() const
+{
+    const winsys::Device* device = winsys::FindDevice(device_);
+    if (!device) return {};
+    const winsys::Device::Rect& r = device->plainDrawn;
+    return QRect(r.x, r.y, r.width, r.height);
+}
+
+void Canvas::ForgetPlainDrawn()
+{
+    if (winsys::Device* device = winsys::FindDevice(device_)) device->plainDrawn = {};
 }
 
 void Canvas::RunPendingPaint()

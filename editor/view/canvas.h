@@ -70,6 +70,11 @@ public:
     bool RefreshArea(const QRect& area, const std::function<void()>& onImage = {});
     // True while RefreshArea's paint runs.
     bool PaintingArea() const { return areaPainting_; }
+    // The bounding rectangle (client pixels) of what was drawn on the
+    // picture over what was there, not in XOR, since ForgetPlainDrawn
+    // (winsys::Device::plainDrawn); empty when nothing was.
+    QRect PlainDrawn() const;
+    void ForgetPlainDrawn();
     bool PaintPending() const { return paintTimer_.isActive(); }
     // True while a resize waits for the open drawing contexts to close.
     bool ImageReplacePending() const { return replacePending_; }

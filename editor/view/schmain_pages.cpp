@@ -3,6 +3,8 @@
 // hierarchy reports of the Database menu.
 #include "editor/shell/schmain.h"
 
+#include "editor/objects/wire_state.h"
+
 #include "editor/shell/appcmd.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/caption.h"
@@ -19,6 +21,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <vector>
 
 void SCHMAIN::FillPageList()
 {
@@ -108,26 +112,53 @@ bool SCHMAIN::RepaintPageArea(const int32_t* box)
     if (g_ShowRatsnest != 0 || g_NetGuidelines || g_RouteImageActive != 0 || g_NoPaint || m_RedrawBusy ||
         KernelBusy() != 0)
         return false;
-    QRect area;
-    if (box) {
+    // The box of what is to be drawn anew (database units): the part of
+    // the page the put-backs restored, and the wires the masked-branch pass
+    // draws now and did not at the last paint, or the other way round (an
+    // edit that went back may have changed the list, which is no design).
+    int32_t pageBox[4] = {};
+    bool anyBox = box != nullptr;
+    if (box) std::copy(box, box + 4, pageBox);
+    std::vector<int32_t> masked;
+    for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) masked.push_back(g_MaskedBranchIds(i));
+    std::vector<int32_t> painted = m_PaintedMasked, changed;
+    std::sort(masked.begin(), masked.end());
+    std::sort(painted.begin(), painted.end());
+    std::set_symmetric_difference(masked.begin(), masked.end(), painted.begin(), painted.end(),
+                                  std::back_inserter(changed));
+    for (const int32_t wire : changed) {
+        int32_t reach[4] = {};
+        // A wire that is gone was drawn where nothing says any more.
+        if (B_ReachBox(wire, reach) == 0) return false;
+        if (!anyBox) std::copy(reach, reach + 4, pageBox);
+        pageBox[0] = std::min(pageBox[0], reach[0]);
+        pageBox[1] = std::min(pageBox[1], reach[1]);
+        pageBox[2] = std::max(pageBox[2], reach[2]);
+        pageBox[3] = std::max(pageBox[3], reach[3]);
+        anyBox = true;
+    }
+    // What was drawn over the page since its last paint (a wire erased
+    // before the step that deletes it was refused, a component taken off
+    // for a move) and that box, in pixels.
+    QRect area = ViewPicture->PlainDrawn() & QRect(QPoint(0, 0), client);
+    if (anyBox) {
         // The box in pixels (the kernel's mapping, centred on the view's
         // origin, Y upwards), widened by what pens, marks and dots add.
         constexpr double kMarginPx = 18;
         const double s = m_ViewSize;
-        const double left = (box[0] - static_cast<double>(m_ViewOrgX)) / s + client.width() * 0.5;
-        const double right = (box[2] - static_cast<double>(m_ViewOrgX)) / s + client.width() * 0.5;
-        const double top = client.height() * 0.5 - (box[3] + static_cast<double>(m_ViewOrgY)) / s;
-        const double bottom = client.height() * 0.5 - (box[1] + static_cast<double>(m_ViewOrgY)) / s;
+        const double left = (pageBox[0] - static_cast<double>(m_ViewOrgX)) / s + client.width() * 0.5;
+        const double right = (pageBox[2] - static_cast<double>(m_ViewOrgX)) / s + client.width() * 0.5;
+        const double top = client.height() * 0.5 - (pageBox[3] + static_cast<double>(m_ViewOrgY)) / s;
+        const double bottom = client.height() * 0.5 - (pageBox[1] + static_cast<double>(m_ViewOrgY)) / s;
         const QRectF canvas(0, 0, client.width(), client.height());
         const QRectF wanted = QRectF(QPointF(std::floor(left - kMarginPx), std::floor(top - kMarginPx)),
                                      QPointF(std::ceil(right + kMarginPx), std::ceil(bottom + kMarginPx))) &
                               canvas;
-        if (!wanted.isEmpty()) area = wanted.toAlignedRect();
-        // Most of the canvas: the whole is as quick.
-        if (2 * static_cast<int64_t>(area.width()) * area.height() >
-            static_cast<int64_t>(client.width()) * client.height())
-            return false;
+        if (!wanted.isEmpty()) area |= wanted.toAlignedRect();
     }
+    // Most of the canvas: the whole is as quick.
+    if (2 * static_cast<int64_t>(area.width()) * area.height() > static_cast<int64_t>(client.width()) * client.height())
+        return false;
     // What lies XORed over the page (the overlay: a running command's
     // blinks and the cursor aids; the highlight) comes off the whole picture
     // first and goes back on as the paint leaves it, outside the area; inside

@@ -5,6 +5,7 @@
 
 #include "editor/interaction/commands.h"
 #include "editor/objects/net_drawing.h"
+#include "editor/objects/wire_state.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/msgtext.h"
 #include "editor/shell/pagedraw.h"
@@ -153,6 +154,10 @@ void SCHMAIN::ViewPicture_Paint()
     m_PaintedHeight = client.height();
     m_PaintedHier = g_CurHier;
     m_PaintedPage = g_CurPage;
+    m_PaintedMasked.clear();
+    for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) m_PaintedMasked.push_back(g_MaskedBranchIds(i));
+    // The picture is the page's as painted: nothing drawn over it yet.
+    ViewPicture->ForgetPlainDrawn();
 }
 
 void SCHMAIN::StorePageView()

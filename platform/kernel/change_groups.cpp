@@ -60,6 +60,7 @@ ChangeGroup& OpenGroup()
 // showed the page before the put-back has to draw again.
 
 struct PutBackArea {
+    bool nothing = false;  // the put-back had nothing to undo
     bool known = false;
     const Database* design = nullptr;
     uint64_t levelSerial = 0;
@@ -137,9 +138,11 @@ void AddReach(Level& level, const std::vector<Object*>& objects, draw::Box& box)
 PutBackArea BeforePutBack(const Journal& journal, const Journal::Mark* mark)
 {
     PutBackArea area;
+    // Nothing written down and the design's own values as they were.
+    area.nothing = journal.EmptySince(mark) && !(mark ? journal.ChangedSince(*mark) : journal.Changed());
     Database* db = Db();
     Level* level = db ? db->CurLevel() : nullptr;
-    if (!level) return area;
+    if (area.nothing || !level) return area;
     if (!(mark ? journal.ChangedOnLevels(*mark, area.onLevel) : journal.ChangedOnLevels(area.onLevel))) return area;
     area.known = true;
     area.design = db;
@@ -149,9 +152,11 @@ PutBackArea BeforePutBack(const Journal& journal, const Journal::Mark* mark)
     return area;
 }
 
-// After it: their reach as the put-back left them; kept for DB_PutBackBox.
+// After it: their reach as the put-back left them; kept for DB_PutBackBox
+// unless the put-back had nothing to undo.
 void AfterPutBack(PutBackArea area) noexcept
 {
+    if (area.nothing) return;
     try {
         Level* level = CurLevel();
         if (area.known && level && level->serial == area.levelSerial && level->curPage == area.page)

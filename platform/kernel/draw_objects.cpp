@@ -321,11 +321,26 @@ bool NodeAt(const Level& level, const Node& node, int side, bool onPage, Pt& at)
 namespace {
 
 // How far a text's glyphs may reach beyond its box: a character wider than
-// the average sticks out of its cell, an accent above the line.
+// the average sticks out of its cell (by a third of it for the widest), an
+// accent above the line.
 double GlyphRoom(double height, double cell)
 {
-    return std::abs(height) + std::abs(cell);
+    return 0.25 * std::abs(height) + 0.5 * std::abs(cell);
 }
+
+// How far from a point what is drawn about it reaches: `plain` as the
+// drawing of a whole page leaves components out by (a text's box), `glyphs`
+// with room for the glyphs of texts besides, which a drawing of part of a
+// page needs: a glyph sticking into the part must be drawn there as the
+// whole page draws it.
+struct Reach {
+    double plain = 0, glyphs = 0;
+    void Take(const Reach& r)
+    {
+        plain = std::max(plain, r.plain);
+        glyphs = std::max(glyphs, r.glyphs);
+    }
+};
 
 // The length of a vector (without hypot's care for overflow, which database
 // coordinates cannot reach).
@@ -337,66 +352,72 @@ double Length(double x, double y)
 // How far from its anchor a figure reaches at any turn or mirroring of its
 // placement; placing is rigid, so a distance from the placement's point stays
 // as it is.
-double FigureReach(const Figure& f)
+Reach FigureReach(const Figure& f)
 {
     const double anchor = Length(static_cast<double>(f.p[0].x), static_cast<double>(f.p[0].y));
+    double reach = anchor;
     switch (f.kind) {
     case Figure::Line:
-    case Figure::Polygon: {
-        double reach = 0;
+    case Figure::Polygon:
+        reach = 0;
         for (int i = 0; i < f.count; ++i)
             reach = std::max(reach, Length(static_cast<double>(f.p[i].x), static_cast<double>(f.p[i].y)));
-        return reach;
-    }
+        break;
     case Figure::Circle:
-    case Figure::Arc: return anchor + f.radius;
-    case Figure::Text:
+    case Figure::Arc: reach = anchor + f.radius; break;
+    case Figure::Text: {
         // Texts keep reading forwards under a mirrored placement: their box
         // turns about the anchor on its own, within its diagonal.
-        return anchor + Length(f.cell * static_cast<double>(f.text ? f.text->size() : 0), f.height) +
-               GlyphRoom(f.height, f.cell);
-    default: return anchor;
+        reach = anchor + Length(f.cell * static_cast<double>(f.text ? f.text->size() : 0), f.height);
+        return Reach{reach, reach + GlyphRoom(f.height, f.cell)};
     }
+    default: break;
+    }
+    return Reach{reach, reach};
 }
 
 // How far from its owner's point an item reaches at any placement, its line
 // width included. A text's is read off its record without placing it.
-double ItemReach(const Item& item)
+Reach ItemReach(const Item& item)
 {
     const double width = std::abs(static_cast<double>(item.width));
-    if (!item.IsText()) return FigureReach(ItemFigure(item, Placement{})) + width;
+    if (!item.IsText()) {
+        const Reach r = FigureReach(ItemFigure(item, Placement{}));
+        return Reach{r.plain + width, r.glyphs + width};
+    }
     const double height = kTextScale * std::abs(static_cast<double>(item.p1));
     const double cell = kTextScale * std::abs(static_cast<double>(item.p2));
     const double length = cell * static_cast<double>(item.text.size());
-    return Length(static_cast<double>(item.x), static_cast<double>(item.y)) + Length(length, height) + width +
-           GlyphRoom(height, cell);
+    const double reach = Length(static_cast<double>(item.x), static_cast<double>(item.y)) + Length(length, height) + width;
+    return Reach{reach, reach + GlyphRoom(height, cell)};
 }
 
 // How far from a component's point anything its symbol draws can reach.
-double SymbolReach(const Symbol& symbol)
+Reach SymbolReach(const Symbol& symbol)
 {
     // Kept per symbol until a design-wide object changes (which moves the
     // design's geometry epoch; epochs are never reused, across designs too).
     static uint64_t epoch = 0;
-    static std::unordered_map<const Symbol*, double> reaches;
+    static std::unordered_map<const Symbol*, Reach> reaches;
     Database* db = Db();
-    if (!db) return std::numeric_limits<double>::infinity();
+    if (!db) return Reach{std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
     if (epoch != db->geometryEpoch) {
         reaches.clear();
         epoch = db->geometryEpoch;
     }
     if (auto it = reaches.find(&symbol); it != reaches.end()) return it->second;
     const Placement frame{};
-    double reach = 0;
-    symbol.items.ForEach([&](const Object& o) { reach = std::max(reach, ItemReach(static_cast<const Item&>(o))); });
+    Reach reach;
+    symbol.items.ForEach([&](const Object& o) { reach.Take(ItemReach(static_cast<const Item&>(o))); });
     for (const EntryName& name : EntryNames(symbol, frame)) {
         Figure f = name.figure;
         f.text = &name.text;
-        reach = std::max(reach, FigureReach(f));
+        reach.Take(FigureReach(f));
     }
     symbol.entries.ForEach([&](const Object& o) {
         const SymbolEntry& e = static_cast<const SymbolEntry&>(o);
-        reach = std::max(reach, std::hypot(static_cast<double>(e.x), static_cast<double>(e.y)));
+        const double r = std::hypot(static_cast<double>(e.x), static_cast<double>(e.y));
+        reach.Take(Reach{r, r});
     });
     reaches.emplace(&symbol, reach);
     return reach;
@@ -404,19 +425,22 @@ double SymbolReach(const Symbol& symbol)
 
 // How far from its point whatever a component draws reaches: its symbol's
 // and its texts' reach.
-double CompReach(const Component& comp)
+Reach CompReach(const Component& comp)
 {
     const Symbol* symbol = FindSymbol(comp.symb);
-    double reach = symbol ? SymbolReach(*symbol) : 0;
-    comp.texts.ForEach([&](const Object& o) { reach = std::max(reach, ItemReach(static_cast<const Item&>(o))); });
+    Reach reach = symbol ? SymbolReach(*symbol) : Reach{};
+    comp.texts.ForEach([&](const Object& o) { reach.Take(ItemReach(static_cast<const Item&>(o))); });
     return reach;
 }
 
 // Whether a component drawn on the sink can show: whatever it draws lies
-// within its reach around its point.
+// within its reach around its point (with its glyphs' room where only part
+// of the device is drawn anew).
 bool CompShown(const Sink& sink, const Component& comp)
 {
-    const double reach = CompReach(comp);
+    const Reach r = CompReach(comp);
+    Box part;
+    const double reach = sink.Region(part) ? r.glyphs : r.plain;
     return sink.Shows(comp.x - reach, comp.y - reach, comp.x + reach, comp.y + reach);
 }
 
@@ -424,7 +448,7 @@ bool CompShown(const Sink& sink, const Component& comp)
 
 Box CompReachBox(const Component& comp)
 {
-    const double reach = CompReach(comp);
+    const double reach = CompReach(comp).glyphs;
     Box box;
     box.Add(comp.x - reach, comp.y - reach);
     box.Add(comp.x + reach, comp.y + reach);
@@ -667,6 +691,21 @@ int32_t B_DrawBranchText(int32_t branch, int32_t index) noexcept
         const Item* text = b ? b->texts.AtAs<Item>(index) : nullptr;
         if (!text || !out) return 0;
         DrawItem(*out, *text, Placement{}, BranchTextCategory(*text), false);
+        return 1;
+    });
+}
+
+int32_t B_ReachBox(int32_t branch, int32_t* rect) noexcept
+{
+    return Guard(0, [&]() -> int32_t {
+        StoreRect(Box{}, rect);
+        const Branch* b = CurBranch(branch);
+        Box box;
+        if (!b || !rect || !BranchReachBox(*CurLevel(), *b, box)) return 0;
+        const double pen = WirePenReach();
+        box.Add(box.x1 - pen, box.y1 - pen);
+        box.Add(box.x2 + pen, box.y2 + pen);
+        StoreRect(box, rect);
         return 1;
     });
 }

@@ -263,14 +263,16 @@ void RasterSink::Use(const Paint& paint, bool brush)
     device_.stateValid = true;
 }
 
-void RasterSink::Touch(double x1, double y1, double x2, double y2, int pad)
+void RasterSink::Touch(double x1, double y1, double x2, double y2, int pad, bool plain)
 {
     QRect r(QPoint(static_cast<int>(std::floor(std::min(x1, x2))) - pad,
                    static_cast<int>(std::floor(std::min(y1, y2))) - pad),
             QPoint(static_cast<int>(std::ceil(std::max(x1, x2))) + pad,
                    static_cast<int>(std::ceil(std::max(y1, y2))) + pad));
     r &= QRect(0, 0, device_.width, device_.height);
-    if (!r.isEmpty()) device_.dirty |= r;
+    if (r.isEmpty()) return;
+    device_.dirty |= r;
+    if (plain) device_.plainDirty |= r;
 }
 
 bool RasterSink::ClipLine(double& x1, double& y1, double& x2, double& y2, double margin) const
@@ -336,7 +338,7 @@ bool RasterSink::AxisXorLine(const Paint& paint, int x1, int y1, int x2, int y2)
         uchar* at = bits + stride * top + qsizetype{left} * 4;
         for (int y = top; y <= bottom; ++y, at += stride) *reinterpret_cast<quint32*>(at) ^= pattern;
     }
-    Touch(left, top, right, bottom, paint.widthPx + 1);
+    Touch(left, top, right, bottom, paint.widthPx + 1, false);
     return true;
 }
 
@@ -390,7 +392,8 @@ bool RasterSink::XorRing(const Paint& paint, QPoint centre, int radius)
     uchar* origin = image.bits() + stride * centre.y() + qsizetype{centre.x()} * 4;
     for (const QPoint& d : RingPixels(radius))
         *reinterpret_cast<quint32*>(origin + stride * d.y() + qsizetype{d.x()} * 4) ^= pattern;
-    Touch(centre.x() - radius, centre.y() - radius, centre.x() + radius, centre.y() + radius, paint.widthPx + 1);
+    Touch(centre.x() - radius, centre.y() - radius, centre.x() + radius, centre.y() + radius, paint.widthPx + 1,
+          false);
     return true;
 }
 
@@ -404,7 +407,7 @@ void RasterSink::Line(const Paint& paint, Pt a, Pt b)
     if (!batch_.empty() && !(batchPaint_ == paint)) Flush();
     batchPaint_ = paint;
     batch_.emplace_back(px1, py1, px2, py2);
-    Touch(x1, y1, x2, y2, paint.widthPx + 1);
+    Touch(x1, y1, x2, y2, paint.widthPx + 1, !paint.xorMode);
 }
 
 bool RasterSink::FillPixels(const Paint& paint, std::vector<QPointF> poly, bool clip, double margin)
@@ -455,7 +458,7 @@ void RasterSink::PolygonPixels(const Paint& paint, const double* xs, const doubl
         OutlinePixels(paint, xs, ys, count, margin);
     }
     Touch(std::max(minX, -margin), std::max(minY, -margin), std::min(maxX, device_.width + margin),
-          std::min(maxY, device_.height + margin), paint.widthPx + 1);
+          std::min(maxY, device_.height + margin), paint.widthPx + 1, !paint.xorMode);
 }
 
 void RasterSink::Polygon(const Paint& paint, const Pt* points, int count)
@@ -508,7 +511,7 @@ void RasterSink::Circle(const Paint& paint, Pt centre, int32_t radius)
         else
             device_.painter->drawEllipse(c, ri, ri);
     }
-    Touch(cx - r, cy - r, cx + r, cy + r, paint.widthPx + 1);
+    Touch(cx - r, cy - r, cx + r, cy + r, paint.widthPx + 1, !paint.xorMode);
 }
 
 void RasterSink::Arc(const Paint& paint, Pt centre, int32_t radius, int32_t start, int32_t sweep)
@@ -539,7 +542,7 @@ void RasterSink::Arc(const Paint& paint, Pt centre, int32_t radius, int32_t star
         device_.painter->drawArc(QRect(c.x() - ri, c.y() - ri, 2 * ri, 2 * ri), Round(start * 16.0 / 1000.0),
                                 Round(sweep * 16.0 / 1000.0));
     }
-    Touch(cx - r, cy - r, cx + r, cy + r, paint.widthPx + 1);
+    Touch(cx - r, cy - r, cx + r, cy + r, paint.widthPx + 1, !paint.xorMode);
 }
 
 void RasterSink::Text(const Paint& paint, const TextFigure& text)
@@ -603,7 +606,7 @@ void RasterSink::Text(const Paint& paint, const TextFigure& text)
     p.setTransform(t);
     device_.transformed = true;
     p.drawGlyphRun(QPointF(0, 0), run);
-    Touch(minX, minY, maxX, maxY, 2);
+    Touch(minX, minY, maxX, maxY, 2, !paint.xorMode);
 }
 
 void RasterSink::Mark(const Paint& paint, Pt centre, int halfPx)
@@ -622,7 +625,7 @@ void RasterSink::Mark(const Paint& paint, Pt centre, int halfPx)
         Use(thin, false);
         device_.painter->drawRect(QRect(x - halfPx, y - halfPx, 2 * halfPx, 2 * halfPx));
     }
-    Touch(cx - halfPx, cy - halfPx, cx + halfPx, cy + halfPx, 1);
+    Touch(cx - halfPx, cy - halfPx, cx + halfPx, cy + halfPx, 1, !paint.xorMode);
 }
 
 void RasterSink::Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiusPx)
@@ -636,7 +639,7 @@ void RasterSink::Dot(const Paint& paint, Pt centre, int32_t radius, int minRadiu
     Flush();
     Use(filled, true);
     device_.painter->drawEllipse(QPoint(Round(cx), Round(cy)), Round(r), Round(r));
-    Touch(cx - r, cy - r, cx + r, cy + r, 1);
+    Touch(cx - r, cy - r, cx + r, cy + r, 1, !paint.xorMode);
 }
 
 void RasterSink::Points(const Paint& paint, const std::vector<QPoint>& points)
@@ -655,7 +658,7 @@ void RasterSink::Points(const Paint& paint, const std::vector<QPoint>& points)
         y1 = std::min(y1, q.y());
         y2 = std::max(y2, q.y());
     }
-    Touch(x1, y1, x2, y2, 1);
+    Touch(x1, y1, x2, y2, 1, !paint.xorMode);
 }
 
 void RasterSink::Image(const QImage& image, const QRectF& target)
@@ -676,7 +679,7 @@ void RasterSink::Image(const QImage& image, const QRectF& target)
     const QRectF source((visible.x() - target.x()) * sx, (visible.y() - target.y()) * sy, visible.width() * sx,
                         visible.height() * sy);
     p.drawImage(visible, image, source);
-    Touch(visible.left(), visible.top(), visible.right(), visible.bottom(), 1);
+    Touch(visible.left(), visible.top(), visible.right(), visible.bottom(), 1, true);
 }
 
 }  // namespace kernel::draw

@@ -29,6 +29,8 @@ struct DevicePainter {
     QPainter* painter = &own;
     bool borrowed = false;
     QRect dirty;
+    // The part of `dirty` drawn over what was there (not in XOR).
+    QRect plainDirty;
     bool printer = false;
     int width = 0, height = 0;  // the surface in pixels
     // The surface when it is a 32-bit image the kernel's own painter paints:
@@ -86,7 +88,9 @@ public:
 
 private:
     void Use(const Paint& paint, bool brush);
-    void Touch(double x1, double y1, double x2, double y2, int pad);
+    // Notes the pixels a figure touched (`plain`: drawn over what was
+    // there, not in XOR).
+    void Touch(double x1, double y1, double x2, double y2, int pad, bool plain);
     bool ClipLine(double& x1, double& y1, double& x2, double& y2, double margin) const;
     // A thin solid XOR line along an axis, from pixel to pixel inclusive as
     // the painter draws it, written into the image; false when it is not

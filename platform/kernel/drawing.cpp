@@ -463,6 +463,12 @@ int32_t G_CloseDC() noexcept
         }
         EndPainter(*painter, d);
         const QRect dirty = painter->dirty;
+        if (!painter->plainDirty.isEmpty()) {
+            QRect plain = painter->plainDirty;
+            if (d->plainDrawn.width > 0 && d->plainDrawn.height > 0)
+                plain |= QRect(d->plainDrawn.x, d->plainDrawn.y, d->plainDrawn.width, d->plainDrawn.height);
+            d->plainDrawn = {plain.x(), plain.y(), plain.width(), plain.height()};
+        }
         all.painters.erase(context->device);
         if (d && d->onDrawn && !dirty.isEmpty()) {
             // The callback may register or drop devices: call a copy.
@@ -721,24 +727,30 @@ int32_t G_DrawGrid(int32_t left, int32_t top, int32_t right, int32_t bottom, int
         if (drawn > std::numeric_limits<int32_t>::max()) return 0;
         const int32_t result = static_cast<int32_t>(drawn);
         if (Recording()) return result;
-        // The device rectangle, within the part of the device drawn anew
-        // (each point's place is worked out on its own, so a part of the
-        // grid gets the same points as the whole).
-        const QRect part = r->PartPixels();
-        const int x1 = std::max(part.left(), std::min(left, right));
-        const int x2 = std::min(part.right() + 1, std::max(left, right));
-        const int y1 = std::max(part.top(), std::min(top, bottom));
-        const int y2 = std::min(part.bottom() + 1, std::max(top, bottom));
+        // The device rectangle, within the device: the points whose rows
+        // and columns lie in its span, at the pixels they round to inside it.
+        const int x1 = std::max(0, std::min(left, right)), x2 = std::min(r->deviceWidth(), std::max(left, right));
+        const int y1 = std::max(0, std::min(top, bottom)), y2 = std::min(r->deviceHeight(), std::max(top, bottom));
         if (x1 >= x2 || y1 >= y2) return result;
         const double dbLeft = r->UnmapX(x1), dbRight = r->UnmapX(x2);
         const double dbTop = r->UnmapY(y1), dbBottom = r->UnmapY(y2);
+        // Of those, the ones in the part of the device drawn anew: the same
+        // points as the whole grid has there (each point's place is worked
+        // out on its own, at a whole multiple of the step), looked for a
+        // pixel beyond the part so that none that rounds into it is missed.
+        const QRect part = r->PartPixels() & QRect(QPoint(x1, y1), QPoint(x2 - 1, y2 - 1));
+        if (part.isEmpty()) return result;
+        const double firstRow = std::max(std::ceil(dbBottom / drawn), std::floor(r->UnmapY(part.bottom() + 2) / drawn));
+        const double lastY = std::min(dbTop, r->UnmapY(part.top() - 1));
+        const double firstColumn = std::max(std::ceil(dbLeft / drawn), std::floor(r->UnmapX(part.left() - 1) / drawn));
+        const double lastX = std::min(dbRight, r->UnmapX(part.right() + 2));
         std::vector<QPoint> points;
-        for (double gy = std::ceil(dbBottom / drawn) * drawn; gy <= dbTop; gy += drawn) {
+        for (double gy = firstRow * drawn; gy <= lastY; gy += drawn) {
             const int py = static_cast<int>(std::floor(r->MapY(gy) + 0.5));
-            if (py < y1 || py >= y2) continue;
-            for (double gx = std::ceil(dbLeft / drawn) * drawn; gx <= dbRight; gx += drawn) {
+            if (py < part.top() || py > part.bottom()) continue;
+            for (double gx = firstColumn * drawn; gx <= lastX; gx += drawn) {
                 const int px = static_cast<int>(std::floor(r->MapX(gx) + 0.5));
-                if (px >= x1 && px < x2) points.emplace_back(px, py);
+                if (px >= part.left() && px <= part.right()) points.emplace_back(px, py);
             }
         }
         Paint paint;

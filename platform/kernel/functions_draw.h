@@ -114,6 +114,7 @@ constexpr int64_t KernelMaxPictureBytes = int64_t{64} << 20;
     X(int32_t, B_DrawAllJunctions, (int32_t branch, int32_t recordMask), (branch, recordMask))     \
     X(int32_t, B_DrawBranchAllTexts, (int32_t branch, int32_t mask), (branch, mask))               \
     X(int32_t, B_DrawBranchText, (int32_t branch, int32_t index), (branch, index))                 \
+    X(int32_t, B_ReachBox, (int32_t branch, int32_t * rect), (branch, rect))                       \
     X(int32_t, J_DrawJunction, (int32_t junction), (junction))                                     \
     X(int32_t, J_DrawAllJunctions, (int32_t mask), (mask))                                         \
     X(int32_t, N_DrawAllNodes, (int32_t mask), (mask))                                             \

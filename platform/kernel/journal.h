@@ -114,6 +114,9 @@ public:
     void PutBackTo(const Mark& mark);
     // About what the journal occupies, in bytes.
     size_t Bytes() const;
+    // True when nothing was written down after `mark` (since the journal
+    // started, without one): a put-back to it has nothing to undo.
+    bool EmptySince(const Mark* mark) const { return entries_.size() == (mark ? mark->entries : 0); }
 
     // What a put-back to `mark` would put back, as objects directly on a
     // level: each object whose values or status changed, each member of a

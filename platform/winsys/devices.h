@@ -39,6 +39,10 @@ struct Device {
     };
     bool partOnly = false;
     Rect part;
+    // The bounding rectangle of the pixels drawn over what was there (not
+    // in XOR, whose second drawing takes itself off again) since the owner
+    // last emptied it; the drawing adds to it as the last context closes.
+    Rect plainDrawn;
 };
 
 // Registers a device; returns its handle (never 0).

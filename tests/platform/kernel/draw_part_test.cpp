@@ -203,6 +203,14 @@ TEST_F(DrawPart, APartIsDrawnAsTheWholePageDrawsIt)
     ExpectPartsDrawnAsTheWhole(parts);
     // Another view: the objects' indexes are the page's, the parts the view's.
     ExpectPartsDrawnAsTheWhole(parts, 4 * kStep, -3 * kStep);
+    // A view off the grid's pixels, the points rounding to the nearest one,
+    // and thin parts whose edges pass every row and column of a grid step.
+    std::vector<QRect> thin;
+    for (int k = 0; k <= 16; ++k) {
+        thin.emplace_back(40 + 20 * k, 100 + k, 15, 2);
+        thin.emplace_back(100 + k, 200 + 9 * k, 2, 7);
+    }
+    ExpectPartsDrawnAsTheWhole(thin, 12345, -6789);
 }
 
 // The page-wide calls take only the objects that can reach the part: a
@@ -289,6 +297,41 @@ TEST_F(DrawPart, PartsFollowEditsOfThePage)
         e.make();
         ExpectPartsDrawnAsTheWhole(parts);
     }
+}
+
+// The device collects where figures were drawn over what was there, not
+// what XOR drew (a second drawing takes that off again), until its owner
+// empties the rectangle.
+TEST_F(DrawPart, TheDeviceCollectsWhatWasDrawnOverThePage)
+{
+    Surface s;
+    const auto plain = [&] {
+        const winsys::Device::Rect& r = winsys::FindDevice(s.handle)->plainDrawn;
+        return QRect(r.x, r.y, r.width, r.height);
+    };
+    const ViewDCRec view{kViewSize, kWidth, kHeight, 0, 0, 0};
+    ASSERT_EQ(G_OpenDC(s.handle, &view), 1);
+    G_SetDrawMode(32);
+    G_Line(-10 * kStep, 0, 10 * kStep, 0);
+    G_Rectangle(0, 0, kStep, kStep, 0);
+    G_CloseDC();
+    EXPECT_TRUE(plain().isEmpty());
+    // Plainly, in two contexts: the rectangle holds both figures.
+    for (const int32_t x : {-5 * kStep, 5 * kStep}) {
+        ASSERT_EQ(G_OpenDC(s.handle, &view), 1);
+        G_SetDrawMode(2);
+        G_Line(x, -kStep, x, kStep);
+        G_CloseDC();
+    }
+    G_SetDrawMode(0);
+    const QRect drawn = plain();
+    EXPECT_TRUE(drawn.contains(QPoint(kWidth / 2 - 80, kHeight / 2 - 16)));
+    EXPECT_TRUE(drawn.contains(QPoint(kWidth / 2 + 80, kHeight / 2 + 16)));
+    EXPECT_FALSE(drawn.contains(QPoint(kWidth / 2, kHeight / 2 - 30)));
+    winsys::FindDevice(s.handle)->plainDrawn = {};
+    ASSERT_EQ(G_OpenDC(s.handle, &view), 1);
+    G_CloseDC();
+    EXPECT_TRUE(plain().isEmpty());
 }
 
 // ---- DB_PutBackBox -------------------------------------------------------------------
@@ -386,7 +429,8 @@ TEST_F(DrawPart, APutBackOfMoreThanThePageIsNotKnown)
         {"only another page changed",
          [] { ASSERT_EQ(O_ChangePosition(C_Component(Comp("R9")), 5 * kStep, 5 * kStep), 1); }, 2},
         {"a net renamed", [] { ASSERT_EQ(O_Rename(N_Net(OM_FindName(DB_NetMap(), "A")), "RENAMED"), 1); }, 1},
-        {"nothing", [] {}, 2},
+        // No put-back since the design was opened: nothing is known.
+        {"nothing", [] {}, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -409,6 +453,13 @@ TEST_F(DrawPart, APutBackOfMoreThanThePageIsNotKnown)
     ASSERT_EQ(DB_EndChange(0), 4);
     int32_t box[4] = {};
     EXPECT_EQ(DB_PutBackBox(box), 1);
+    // A group put back with nothing to undo (a listener's read, an edit's
+    // try that changed nothing) leaves the box of the last put-back.
+    ASSERT_EQ(DB_BeginChange(), 1);
+    EXPECT_EQ(DB_EndChange(0), 2);
+    int32_t again[4] = {};
+    EXPECT_EQ(DB_PutBackBox(again), 1);
+    EXPECT_TRUE(std::equal(box, box + 4, again));
     const int32_t p1 = DB_CurPage();
     ASSERT_NE(DB_SetCurPage(OM_FindName(DB_PageMap(), "P2")), 0);
     EXPECT_EQ(DB_PutBackBox(box), 0);
