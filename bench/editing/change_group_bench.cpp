@@ -15,11 +15,13 @@
 //     the whole wire, confirmed Yes) on a wire of a net of five, with the
 //     last step of the edit that changes the design refused by the kernel's
 //     test hook (KT_FailCall), so that the group puts the design back and
-//     the editor shows the page again;
+//     the editor shows the page again (the area the put-back restored,
+//     when it can, else the whole page);
 //   - beside them, the page painted anew alone (BM_PageRepaint), which the
-//     wire's end and the put-back each ask for; and the move and the wire
-//     in groups and editor only in turn (BM_MoveInTurn, BM_WireInTurn),
-//     for the difference the groups make under the same load.
+//     wire's end asks for (and a put-back whose area is not known); and
+//     the move and the wire in groups and editor only in turn
+//     (BM_MoveInTurn, BM_WireInTurn), for the difference the groups make
+//     under the same load.
 //
 // A user action is what the event loop hands the editor for one input: a
 // click (the pointer's move to the point, the release of the left button,
@@ -621,9 +623,9 @@ void WireEdits(benchmark::State& state, bool grouped)
 
 // ---- The page painted anew ---------------------------------------------------------
 
-// What the end of a wire and the put-back each ask for besides the edit: the
-// canvas painted anew (RefreshCanvas) and a turn of the event loop, with no
-// edit and no group.
+// What the end of a wire asks for besides the edit (and a put-back whose
+// area is not known): the canvas painted anew (RefreshCanvas) and a turn of
+// the event loop, with no edit and no group.
 void BM_PageRepaint(benchmark::State& state)
 {
     SCHMAIN& m = Editor(state.range(0), MODE_WIRES, 0);
