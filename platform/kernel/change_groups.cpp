@@ -133,22 +133,29 @@ void AddReach(Level& level, const std::vector<Object*>& objects, draw::Box& box)
         if (const auto* b = level.branches.FindAs<Branch>(id); b && b->page == level.curPage) AddWireReach(level, *b, box);
 }
 
-// Before a put-back (of the whole journal without a mark): what it is
-// about to put back and its reach now.
-PutBackArea BeforePutBack(const Journal& journal, const Journal::Mark* mark)
+// Before a put-back (of the whole journal without a mark; `changed`: the
+// design differs from what the put-back goes back to): what it is about to
+// put back and its reach now. Never in the put-back's way: when the area
+// cannot be worked out it is not known.
+PutBackArea BeforePutBack(const Journal& journal, const Journal::Mark* mark, bool changed) noexcept
 {
     PutBackArea area;
     // Nothing written down and the design's own values as they were.
-    area.nothing = journal.EmptySince(mark) && !(mark ? journal.ChangedSince(*mark) : journal.Changed());
-    Database* db = Db();
-    Level* level = db ? db->CurLevel() : nullptr;
-    if (area.nothing || !level) return area;
-    if (!(mark ? journal.ChangedOnLevels(*mark, area.onLevel) : journal.ChangedOnLevels(area.onLevel))) return area;
-    area.known = true;
-    area.design = db;
-    area.levelSerial = level->serial;
-    area.page = level->curPage;
-    AddReach(*level, area.onLevel, area.box);
+    area.nothing = journal.EmptySince(mark) && !changed;
+    try {
+        Database* db = Db();
+        Level* level = db ? db->CurLevel() : nullptr;
+        if (area.nothing || !level) return area;
+        if (!(mark ? journal.ChangedOnLevels(*mark, area.onLevel) : journal.ChangedOnLevels(area.onLevel)))
+            return area;
+        area.known = true;
+        area.design = db;
+        area.levelSerial = level->serial;
+        area.page = level->curPage;
+        AddReach(*level, area.onLevel, area.box);
+    } catch (...) {
+        area.known = false;
+    }
     return area;
 }
 
@@ -256,7 +263,7 @@ int32_t DB_EndChange(int32_t keep) noexcept
             if (g.journalFailed || !g.journal || !g.journal->Complete())
                 Fail("cannot put the design back: its changes could not be recorded (out of memory)");
             const bool changed = g.journal->ChangedSince(ending.mark);
-            PutBackArea area = BeforePutBack(*g.journal, &ending.mark);
+            PutBackArea area = BeforePutBack(*g.journal, &ending.mark, changed);
             g.journal->PutBackTo(ending.mark);
             AfterPutBack(std::move(area));
             if (!changed) return ending.stepFailed ? 5 : 2;
@@ -278,7 +285,7 @@ int32_t DB_EndChange(int32_t keep) noexcept
         if (journalFailed || !journal || !journal->Complete())
             Fail("cannot put the design back: its changes could not be recorded (out of memory)");
         const bool changed = journal->Changed();
-        PutBackArea area = BeforePutBack(*journal, nullptr);
+        PutBackArea area = BeforePutBack(*journal, nullptr, changed);
         journal->PutBack();
         // The objects the put-back took out are still the journal's here.
         AfterPutBack(std::move(area));
