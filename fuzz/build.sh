@@ -12,17 +12,8 @@
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/.." && pwd)"
-PACKAGES=(clang-16 libclang-rt-16-dev qt6-base-dev libsqlite3-dev cmake make)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  SUDO=()
-  if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
-  "${SUDO[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source "$HERE/packages.sh"
+install_missing clang-16 libclang-rt-16-dev qt6-base-dev libsqlite3-dev cmake make
 TARGETS=(design_fuzz settings_fuzz menu_fuzz)
 CC=clang-16 CXX=clang++-16 cmake -S "$ROOT" -B "$ROOT/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" -DPALVANE_FUZZ=ON -DPALVANE_TESTS=OFF -DPALVANE_BENCH=OFF >/dev/null

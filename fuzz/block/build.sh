@@ -10,17 +10,8 @@
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/../.." && pwd)"
-PACKAGES=(clang-16 libclang-rt-16-dev)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  SUDO=()
-  if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
-  "${SUDO[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source "$HERE/../packages.sh"
+install_missing clang-16 libclang-rt-16-dev
 mkdir -p "$HERE/out"
 clang++-16 -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I"$ROOT" \
   "$ROOT/editor/documents/block_format.cpp" "$HERE/block_fuzz.cpp" \

@@ -10,17 +10,8 @@
 set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/../.." && pwd)"
-PACKAGES=(clang-16 libclang-rt-16-dev)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  SUDO=()
-  if [ "$(id -u)" -ne 0 ]; then SUDO=(sudo); fi
-  "${SUDO[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source "$HERE/../packages.sh"
+install_missing clang-16 libclang-rt-16-dev
 if [ ! -e "$ROOT/build/lib/libPalvane.so" ]; then
   cmake -S "$ROOT" -B "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$ROOT/build" --target Palvane --parallel "$(nproc)"
