@@ -45,7 +45,7 @@ int32_t B_ReadRecordSet(const int32_t* branches, int32_t count, BranchPointRec* 
 
 int32_t B_MaskRecordSet(const int32_t* pairs, int32_t count, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         if (!level || !pairs || count <= 0) return 0;
         int32_t found = 0;
@@ -87,7 +87,7 @@ int32_t B_TextBranchSet(int32_t* ids, int32_t capacity) noexcept
 
 int32_t B_MaskAllBranches(int32_t branchValue, int32_t branchMask, int32_t recValue, int32_t recMask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         if (!level) return 0;
         // OM_MaskAll on the wire map and B_MaskAllRecords in one walk, with

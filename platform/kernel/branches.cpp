@@ -243,7 +243,7 @@ int32_t B_ChangeRecordRef(int32_t branch, int32_t index, int32_t ref) noexcept
 
 int32_t B_MaskRecord(int32_t branch, int32_t index, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         BranchPoint* point = b ? PointAt(b->points, index) : nullptr;
         if (!point) return 0;
@@ -254,7 +254,7 @@ int32_t B_MaskRecord(int32_t branch, int32_t index, int32_t value, int32_t mask)
 
 int32_t B_MaskBranchRecords(int32_t branch, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Branch* b = InCurLevel<Branch>(&Level::branches, branch);
         if (!b) return 0;
         bool moved = false;
@@ -266,7 +266,7 @@ int32_t B_MaskBranchRecords(int32_t branch, int32_t value, int32_t mask) noexcep
 
 int32_t B_MaskAllRecords(int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         if (!level) return 0;
         int32_t changed = 0;
@@ -285,7 +285,7 @@ int32_t B_MaskAllRecords(int32_t value, int32_t mask) noexcept
 int32_t B_MaskNodeRecords(int32_t comp, int32_t entry, int32_t branchValue, int32_t branchMask, int32_t recValue,
                           int32_t recMask, int32_t nodeValue, int32_t nodeMask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         if (!level) return 0;
         return MarkNodeRecords<Branch>(*level, level->branches, comp, entry, branchValue, branchMask, recValue,
@@ -296,7 +296,7 @@ int32_t B_MaskNodeRecords(int32_t comp, int32_t entry, int32_t branchValue, int3
 int32_t B_MaskNodeRecordSet(const int32_t* comps, int32_t count, int32_t branchValue, int32_t branchMask,
                             int32_t recValue, int32_t recMask, int32_t nodeValue, int32_t nodeMask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         if (!level || !comps || count <= 0) return 0;
         return MarkNodeRecordSet<Branch>(*level, level->branches, std::vector<int32_t>(comps, comps + count),
@@ -307,7 +307,7 @@ int32_t B_MaskNodeRecordSet(const int32_t* comps, int32_t count, int32_t branchV
 int32_t B_MaskSelRecords(int32_t kind, int32_t ref, int32_t branchValue, int32_t branchMask, int32_t recValue,
                          int32_t recMask, int32_t objValue, int32_t objMask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         const int32_t k = kind & 6;
         if (!level || (k != 2 && k != 4)) return 0;
@@ -323,7 +323,7 @@ int32_t B_MaskSelRecordSet(int32_t kind, const int32_t* refs, int32_t count, int
                            int32_t branchMask, int32_t recValue, int32_t recMask, int32_t objValue,
                            int32_t objMask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         const int32_t k = kind & 6;
         if (!level || (k != 2 && k != 4) || !refs || count <= 0) return 0;

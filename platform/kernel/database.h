@@ -279,8 +279,37 @@ void BeforeDesignReplaced() noexcept;
 // Notes that the export of the compiler's signature `function` failed inside
 // an open change group, when it is one that changes the design: `refused`
 // when the test hook refused it or a defect ended it, otherwise it answered
-// its failure result.
+// its failure result and its body did not call that answer an outcome.
 void NoteFailedStep(const char* function, bool refused = false) noexcept;
+
+// ---- Failure answers that are outcomes ------------------------------------------
+//
+// A failure result is not always a failure. Some exports answer it when what
+// was asked is simply not there: nothing to mark, a delete of what is gone
+// already, a count of 0 (KERNEL.md, "Failure answers: outcomes and
+// failures"). The body of such an export says so as it answers, and the
+// guard then notes no failed step; every other failure answer of an export
+// that changes the design is a failed step.
+
+// Set by Outcome for the guard of the export that runs; the guard reads and
+// clears it when the body answers the failure result.
+inline bool g_answerIsOutcome = false;
+
+// Returns `failure`, the export's failure result, as an outcome. Only for
+// the failure result: used as `return Outcome(0);`.
+template <class R>
+R Outcome(R failure) noexcept
+{
+    g_answerIsOutcome = true;
+    return failure;
+}
+
+// A count answered by an export whose failure result is 0: none is an
+// outcome.
+inline int32_t CountAnswer(int32_t count) noexcept
+{
+    return count == 0 ? Outcome(count) : count;
+}
 // Marks the open change group as holding a failed step (change_groups.cpp).
 void MarkChangeStepFailed() noexcept;
 
@@ -303,8 +332,11 @@ R Guard(R failure, F&& body, std::source_location where = std::source_location::
             return body();
         } else {
             R result = body();
-            if (result == failure && ChangeGroupOpen()) [[unlikely]]
-                NoteFailedStep(where.function_name());
+            if (result == failure) [[unlikely]] {
+                const bool outcome = g_answerIsOutcome;
+                g_answerIsOutcome = false;
+                if (!outcome && ChangeGroupOpen()) NoteFailedStep(where.function_name());
+            }
             return result;
         }
     } catch (const std::exception& e) {
@@ -312,8 +344,20 @@ R Guard(R failure, F&& body, std::source_location where = std::source_location::
     } catch (...) {
         ReportUnexpected(where.function_name(), "unknown exception");
     }
+    g_answerIsOutcome = false;
     if (ChangeGroupOpen()) NoteFailedStep(where.function_name(), true);
     return failure;
+}
+
+// The guard of a mark call (a FAMILY_Mask export: it sets or clears status
+// bits and nothing else). A mark is never refused by the kernel itself: its
+// failure result (0) says only that there was nothing to mark (no such
+// object or record, an empty set, a count of 0), an outcome. The test hook
+// and defects still fail it.
+template <class F>
+int32_t MarkGuard(F&& body, std::source_location where = std::source_location::current()) noexcept
+{
+    return Guard(int32_t{0}, [&]() -> int32_t { return CountAnswer(body()); }, where);
 }
 
 }  // namespace kernel

@@ -71,8 +71,9 @@ int32_t AddToHeap(int32_t owner, int32_t id, int32_t kind) noexcept
             if (!map->Find(id)) map = nullptr;
         }
         if (map) return map->Erase(id) ? id : 0;
-        // An id handed out by GetFreeID and never used goes back as well.
-        if (!ids->Reserved().contains(id)) return 0;
+        // An id handed out by GetFreeID and never used goes back as well;
+        // an id neither used nor reserved is free already: an outcome.
+        if (!ids->Reserved().contains(id)) return Outcome(0);
         if (g_journal) g_journal->IdChanging(*ids, id);
         ids->Release(id);
         return id;

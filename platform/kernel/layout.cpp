@@ -197,7 +197,7 @@ int32_t T_ChangeRecordRef(int32_t trace, int32_t index, int32_t ref) noexcept
 
 int32_t T_MaskRecord(int32_t trace, int32_t index, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Trace* t = FindTrace(trace);
         TracePoint* point = t ? PointAt(t->points, index) : nullptr;
         if (!point) return 0;
@@ -220,7 +220,7 @@ int32_t T_SearchRecordMaskRef(int32_t trace, int32_t from, int32_t mask, int32_t
 int32_t T_MaskNodeRecords(int32_t comp, int32_t entry, int32_t traceValue, int32_t traceMask, int32_t recValue,
                           int32_t recMask, int32_t nodeValue, int32_t nodeMask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         if (!level) return 0;
         return MarkNodeRecords<Trace>(*level, level->traces, comp, entry, traceValue, traceMask, recValue, recMask,

@@ -161,7 +161,7 @@ int32_t OM_FindMask(int32_t map, int32_t value, int32_t mask) noexcept
 
 int32_t OM_MaskAll(int32_t map, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
         if (!m) return 0;
         int32_t changed = 0;
@@ -181,7 +181,7 @@ int32_t OM_MaskAll(int32_t map, int32_t value, int32_t mask) noexcept
 
 int32_t OM_MaskIds(int32_t map, const int32_t* ids, int32_t count, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
         if (!m || !ids || count <= 0) return 0;
         int32_t found = 0;
@@ -231,7 +231,9 @@ int32_t OM_Delete(int32_t map, int32_t id) noexcept
 {
     return Guard(0, [&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
-        if (!m || IsLevelMap(*m) || !m->Erase(id)) return 0;
+        if (!m || IsLevelMap(*m)) return 0;
+        // A delete of what is not there (gone already) is an outcome.
+        if (!m->Erase(id)) return Outcome(0);
         if (m->kind() == Kind::Page) KeepACurrentPage(*m);
         return 1;
     });
@@ -245,7 +247,8 @@ int32_t OM_DeleteAll(int32_t map) noexcept
         const auto deleted = static_cast<int32_t>(m->Count());
         m->Clear();
         if (m->kind() == Kind::Page) KeepACurrentPage(*m);
-        return deleted;
+        // An empty map: nothing to delete, an outcome.
+        return CountAnswer(deleted);
     });
 }
 
@@ -327,7 +330,7 @@ int32_t OA_SearchMask(int32_t array, int32_t start, int32_t mask) noexcept
 
 int32_t OA_MaskAll(int32_t array, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         ObjectArray* a = ArrayFromHandle(array);
         if (!a) return 0;
         const int32_t watched = GeometryStatusBits(a->kind());

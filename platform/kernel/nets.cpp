@@ -338,7 +338,7 @@ int32_t N_FindCompEntry(int32_t comp, int32_t entry, int32_t* net) noexcept
 
 int32_t N_MaskAllNodes(int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         if (!level) return 0;
         int32_t changed = 0;
@@ -355,7 +355,7 @@ int32_t N_MaskAllNodes(int32_t value, int32_t mask) noexcept
 int32_t N_MaskCompNodes(int32_t comp, int32_t entry, int32_t nodeValue, int32_t nodeMask, int32_t netValue,
                         int32_t netMask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Level* level = CurLevel();
         if (!level) return 0;
         const std::vector<Node*> nodes = PinNodes(*level, NodeView(), comp, entry);
@@ -440,7 +440,8 @@ int32_t N_DeleteBusMember(int32_t bus, int32_t index) noexcept
         Bus* b = CurBus(bus);
         if (!b || index < 0 || index >= static_cast<int32_t>(b->members.size())) return 0;
         int32_t& slot = b->members[static_cast<size_t>(index)];
-        if (slot == 0) return 0;
+        // A free slot is free already: an outcome.
+        if (slot == 0) return Outcome(0);
         Touch(*b);
         // The slot is free again; the other members keep theirs.
         slot = 0;

@@ -57,7 +57,7 @@ using namespace kernel;
 
 int32_t O_Mask(int32_t object, int32_t value, int32_t mask) noexcept
 {
-    return Guard(0, [&]() -> int32_t {
+    return MarkGuard([&]() -> int32_t {
         Object* o = ObjectFromHandle(object);
         if (!o) return 0;
         const int32_t before = o->status;
