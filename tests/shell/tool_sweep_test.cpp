@@ -111,11 +111,18 @@ protected:
         rect.Width = 1000;
         int32_t status = 0, index = 0;
         ASSERT_NE(MakeOwnerItem(status, kOwnerSymbol, g_DesNotesSymb, rect, "", index), 0);
+        // The picture is placed alike whatever option the tool picked
+        // shows (on every page, clipped).
         OpenBitmapStore();
+        const bool allPages = g_BmpAllPages, clip = g_BmpClipImage;
+        g_BmpAllPages = false;
+        g_BmpClipImage = false;
         g_BmpFromLibrary = false;
         g_BmpNewName = "SWEEP";
         std::string selection = picture;
         PlaceBitmap(selection, -45 * kTenth, -20 * kTenth);
+        g_BmpAllPages = allPages;
+        g_BmpClipImage = clip;
         ASSERT_NE(g_CurBitmap, 0);
         g_CurBitmap = 0;
         Main().RefreshCanvas();
@@ -303,6 +310,55 @@ TEST_F(ToolSweep, NothingGoesBackOnANewDesignUnlessRefused)
     Main().M_FSI(MODE_COMPONENTS)->Action()->trigger();
     ASSERT_EQ(g_CurMode, MODE_PAGE_FORMAT);
     SweepNothingRefused([this] { LoadNew(); }, [this] { return EmptyTargets(); }, MODE_PAGE_FORMAT);
+}
+
+// The same sweep with the kernel refusing every step that changes the
+// design: each tool whose gestures change the demo when nothing is refused
+// goes back with its steps refused and says so, and no tool leaves any
+// change behind. A refusal is counted wherever there is one.
+TEST_F(ToolSweep, RefusedStepsGoBackAndSaySo)
+{
+    SCHMAIN& main = Main();
+    std::vector<std::string> faults;
+    int editing = 0;
+    for (const Tool& tool : Tools()) {
+        SCOPED_TRACE(tool.Name());
+        ASSERT_NO_FATAL_FAILURE(Pick(tool));
+        // What the tool's gestures do with nothing refused.
+        ASSERT_NO_FATAL_FAILURE(LoadDemoWithAll());
+        if (main.m_ResizePending) main.RefreshCanvas();
+        const uint64_t loaded = KT_DesignDigest();
+        Gestures(DemoTargets(), [](const std::string&) { QApplication::processEvents(); });
+        Settle(main);
+        const bool edits = KT_DesignDigest() != loaded;
+        editing += edits ? 1 : 0;
+        // The same with every step refused.
+        ASSERT_NO_FATAL_FAILURE(Pick(tool));
+        ASSERT_NO_FATAL_FAILURE(LoadDemoWithAll());
+        if (main.m_ResizePending) main.RefreshCanvas();
+        ASSERT_EQ(KT_DesignDigest(), loaded);
+        main.F_MsgLine->SetCaption("");
+        const std::vector<Target> targets = DemoTargets();
+        const int told = g_putBacks;
+        int said = 0;
+        KT_FailCall("+", 1, -1);
+        Gestures(targets, [&](const std::string&) {
+            QApplication::processEvents();
+            if (main.F_MsgLine->Caption() == kNotDone) ++said;
+            main.F_MsgLine->SetCaption("");
+        });
+        KT_FailCall("", 0);
+        Settle(main);
+        if (KT_DesignDigest() != loaded) faults.push_back(tool.Name() + ": a change stayed with every step refused");
+        if (edits && (g_putBacks == told || said == 0))
+            faults.push_back(tool.Name() + ": its edits were refused and nothing went back or was said");
+        errors.clear();
+    }
+    // The sweep meets edits to refuse.
+    EXPECT_GT(editing, 20);
+    std::string list;
+    for (const std::string& f : faults) list += "  " + f + "\n";
+    EXPECT_TRUE(faults.empty()) << list;
 }
 
 }  // namespace
