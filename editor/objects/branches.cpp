@@ -166,6 +166,11 @@ void ReleaseBranchReference(const BranchRec& owner, int32_t kind, int32_t ref)
     ReleaseUnused(owner, {{kind, ref}});
 }
 
+void ReleaseBranchReferences(const BranchRec& owner, std::vector<std::pair<int32_t, int32_t>> refs)
+{
+    ReleaseUnused(owner, std::move(refs));
+}
+
 namespace {
 
 // Deletes the point records of a branch of `points` records that refer to

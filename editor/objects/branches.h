@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 // Hands a junction id to the kernel's free junction ids (which deletes the
@@ -36,6 +37,9 @@ void CheckBranchJunctions(int32_t bus);
 // Decides for a record just taken off a branch with header `owner` whether
 // its node or junction is still used, and releases it when not.
 void ReleaseBranchReference(const BranchRec& owner, int32_t kind, int32_t ref);
+// The same for the (kind, ref) references of several records taken off one
+// branch, in one walk over the level's branches.
+void ReleaseBranchReferences(const BranchRec& owner, std::vector<std::pair<int32_t, int32_t>> refs);
 
 // Deletes every point record of the branch carrying a bit of `mask`, one by
 // one through DeleteBranchRecord. `first` = the index before the first one

@@ -68,7 +68,9 @@ void EnsureSpecialSymbols()
     const int32_t p = g_CurPage;
     g_CopparSymb = EnsureSymbol(-400 - h, "@COPPAR");
     g_DesNotesSymb = EnsureSymbol(-100 - h, "@DESNOTES");
-    g_PageNotesSymb = EnsureSymbol(-((h + 9) * 100 + p), "@PGENOTES");
+    // A level without a current page has no page notes (the id of page 0
+    // would be one the kernel keeps for no symbol).
+    g_PageNotesSymb = p > 0 ? EnsureSymbol(-((h + 9) * 100 + p), "@PGENOTES") : 0;
     g_AgapMskSymb = EnsureSymbol(-800 - h, "@AGAPMSK");
     if (g_CopparSymb != 0) O_Mask(S_Symbol(g_CopparSymb), 2, 2);
     if (g_AgapMskSymb != 0) O_Mask(S_Symbol(g_AgapMskSymb), 2, 2);

@@ -25,7 +25,8 @@ bool ReadMainCaption();
 
 // Makes each special symbol of the current level and page that the kernel
 // does not have; a symbol that cannot be made under its id leaves its
-// global 0. The copper-area and gap-mask symbols get mask bit 2.
+// global 0 (the page notes too while the level has no current page). The
+// copper-area and gap-mask symbols get mask bit 2.
 void EnsureSpecialSymbols();
 
 // The caption as the state record carries it: commas would split the record

@@ -75,7 +75,7 @@ void ReadCurrentPage()
     g_CurPage = DB_CurPage();
     g_FrameBranch = -100 - g_CurPage;
     g_DesNotesSymb = -100 - g_CurHier;
-    g_PageNotesSymb = -((g_CurHier + 9) * 100 + g_CurPage);
+    g_PageNotesSymb = g_CurPage > 0 ? -((g_CurHier + 9) * 100 + g_CurPage) : 0;
 }
 
 void ReadFrameBox()

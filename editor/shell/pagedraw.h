@@ -13,7 +13,7 @@
 extern int32_t g_CurPage;
 extern int32_t g_FrameBranch;
 // The symbols holding the design notes (-100 - level) and the page notes
-// (-((level + 9) x 100 + page)).
+// (-((level + 9) x 100 + page); 0 while the level has no current page).
 extern int32_t g_DesNotesSymb;
 extern int32_t g_PageNotesSymb;
 
@@ -55,9 +55,19 @@ void ReadFrameBox();
 // it and sets g_RedrawCancelled.
 void DrawPage();
 
-// Rebuilds the current page's frame branch as a closed outline through new
-// frame junctions at the old points (the last point closes on the first).
-// A point whose junction is missing keeps the position its record stored.
-// Whole or not at all: a step the kernel refuses leaves the frame as it was
-// and reports message 11.
+// Rebuilds the current page's frame branch (g_FrameBranch) as a closed
+// outline through new frame junctions at the old points (the last point
+// closes on the first), on its page. A point whose junction is missing
+// keeps the position its record stored. The new corners take ids that no
+// frame of the level names, and an old corner is released only when no
+// other frame and no wire names it. Whole or not at all: a step the kernel
+// refuses leaves the frame as it was and reports message 11.
 void RebuildFrameBranch();
+
+// Checks the frame of every page of every level and rebuilds, as above,
+// each that is not whole: one whose branch lies on another page, that does
+// not close on its first corner, whose corners are not distinct existing
+// junctions of its page, or that shares a corner with another page's frame.
+// A page's frame with no records is whole. The current level and page are
+// the same afterwards.
+void RepairPageFrames();

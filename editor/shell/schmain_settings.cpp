@@ -128,6 +128,9 @@ bool SCHMAIN::LoadSettings()
     m_HighlightInView = 0;
     RefreshHierLabels();
     m_Loading = 0;
+    // Every page's frame is whole before the shown page's is rebuilt: a
+    // damaged design's frames are made again where they were.
+    RepairPageFrames();
     // A page without a frame gets the default format the settings name (it
     // keeps the page-format mode when they name none).
     if (g_FrameValid)

@@ -1,5 +1,8 @@
 #include "fuzz/design/design_fuzz.h"
 
+#include "editor/objects/branches.h"
+#include "editor/shell/caption.h"
+#include "editor/shell/pagedraw.h"
 #include "fuzz/support/quiet_interaction.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
@@ -12,8 +15,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace design_fuzz {
@@ -85,6 +91,20 @@ void BuildSeedDesign()
     T_InsertRecord(trace, -1, 4, bend, 1, 254);
     OA_Add(DB_LayoutTextArray(), I_MakeText(0, 0, 0, 100, 80, "TOP", 1, 1, 3));
     F_Write(F_CreateFile(0, "DATA"), "abc", 3);
+    // Two pages with a frame each, and the special symbols the editor makes.
+    DB_CreatePage(0, "P2");
+    for (const int32_t page : {1, 2}) {
+        DB_SetCurPage(page);
+        const int32_t frame = B_CreateBranch(-100 - page, 4, 0);
+        std::vector<int32_t> corners;
+        for (const auto& [x, y] : {std::pair{-4000, -3000}, {4000, -3000}, {4000, 3000}, {-4000, 3000}})
+            corners.push_back(J_CreateJunction(0, 3, x * page, y));
+        corners.push_back(corners.front());
+        for (const int32_t corner : corners) B_InsertRecord(frame, -1, 5, corner);
+        S_CreateSymbol(-1000 - page, "@PGENOTES");
+    }
+    DB_SetCurPage(1);
+    S_CreateSymbol(-101, "@DESNOTES");
     DB_CreateHier(0, "SUB", "SHEET");
     DB_SetCurHier(1);
 }
@@ -267,6 +287,79 @@ bool Edit(const std::string& path, Bytes& in)
 
 }  // namespace
 
+bool EditImage(const std::string& path, const uint8_t* data, size_t size)
+{
+    Bytes in{data, size};
+    return Edit(path, in);
+}
+
+void RunStartUpRepairs()
+{
+    // What the editor's start-up does to the design it opens: wires with
+    // references that are gone removed, every page's frame made whole, the
+    // shown page's frame rebuilt; then, as each page of the level is shown,
+    // its special symbols made.
+    int32_t removed = 0;
+    RemoveBrokenBranches(removed);
+    if (removed != 0) MakeHeap(2, 0);
+    RepairPageFrames();
+    ReadCurrentPage();
+    if (g_CurPage > 0) RebuildFrameBranch();
+    const int32_t shown = DB_CurPage();
+    for (const int32_t page : WalkAll(DB_PageMap())) {
+        DB_SetCurPage(page);
+        ReadCurrentPage();
+        EnsureSpecialSymbols();
+    }
+    if (shown > 0) DB_SetCurPage(shown);
+    ReadCurrentPage();
+    EnsureSpecialSymbols();
+}
+
+std::string FrameProblems()
+{
+    std::string problems;
+    const int32_t current = DB_CurHier();
+    for (const int32_t level : WalkAll(DB_HierarchyMap())) {
+        DB_SetCurHier(level);
+        std::map<int32_t, int32_t> owner;  // corner junction -> page whose frame names it
+        for (const int32_t page : WalkAll(DB_PageMap())) {
+            const int32_t frame = -100 - page;
+            BranchRec branch{};
+            if (B_ReadBranch(frame, &branch) == 0 || branch.Points == 0) continue;
+            const std::string where = "level " + std::to_string(level) + ", page " + std::to_string(page) + ": ";
+            if (branch.Page != page) problems += where + "the frame lies on page " + std::to_string(branch.Page) + "\n";
+            std::vector<int32_t> refs;
+            for (int32_t i = 1; i <= branch.Points; ++i) {
+                BranchPointRec point{};
+                if (B_ReadRecord(frame, i, &point) == 1) refs.push_back((point.Flags & 6) == 4 ? point.Ref : 0);
+            }
+            if (refs.size() < 2 || refs.front() != refs.back()) {
+                problems += where + "the frame is not closed\n";
+                continue;
+            }
+            const std::set<int32_t> corners(refs.begin(), refs.end() - 1);
+            if (corners.size() != refs.size() - 1) problems += where + "a corner is named twice\n";
+            for (const int32_t corner : corners) {
+                JunctionRec junction{};
+                if (corner == 0 || J_ReadJunction(corner, &junction) == 0) {
+                    problems += where + "corner " + std::to_string(corner) + " is no junction\n";
+                    continue;
+                }
+                if (junction.Page != page)
+                    problems += where + "corner " + std::to_string(corner) + " lies on page " +
+                                std::to_string(junction.Page) + "\n";
+                const auto [at, fresh] = owner.emplace(corner, page);
+                if (!fresh)
+                    problems += where + "corner " + std::to_string(corner) + " is also a corner of page " +
+                                std::to_string(at->second) + "\n";
+            }
+        }
+    }
+    DB_SetCurHier(current);
+    return problems;
+}
+
 const std::string& SeedImage()
 {
     static const std::string seed = [] {
@@ -290,8 +383,7 @@ std::string CheckInput(const uint8_t* data, size_t size)
     const std::string again = fuzz_support::ScratchDir() + "/saved.nvd";
     std::remove((path + "-journal").c_str());
     WriteFile(path, seed);
-    Bytes in{data, size};
-    if (!Edit(path, in)) return "";
+    if (!EditImage(path, data, size)) return "";
     if (KT_ResealFile(path.c_str()) != 1) return "";
     OpenMarker();
     if (DB_LoadDataBase(path.c_str()) != 1) {
@@ -301,10 +393,14 @@ std::string CheckInput(const uint8_t* data, size_t size)
         return "";
     }
     WalkAndDraw();
+    RunStartUpRepairs();
+    WalkAndDraw();
     if (DB_SaveDataBase(again.c_str()) != 1) return std::string("an accepted design cannot be saved: ") + E_LastError();
     OpenMarker();
     if (DB_LoadDataBase(again.c_str()) != 1)
         return std::string("an accepted design, saved, cannot be loaded again: ") + E_LastError();
+    if (const std::string frames = FrameProblems(); !frames.empty())
+        return "an accepted design, repaired and saved, has a frame that is not whole: " + frames;
     return "";
 }
 

@@ -104,8 +104,9 @@ int32_t B_CreateBranch(int32_t id, int32_t flags, int32_t net) noexcept
     return Guard(0, [&]() -> int32_t {
         Level* level = CurLevel();
         if (!level || !level->pages.Find(level->curPage) || !OwnerOk(*level, flags, net)) return 0;
-        // 0: the lowest free id; an explicit id, the page frames' negative
-        // ones included, only when it is free.
+        // 0: the lowest free id; an explicit id only when it is free. Of the
+        // negative ids only the frame of a page the level has.
+        if (id < 0 && !level->pages.Find(FramePageOf(id))) return 0;
         Branch* branch = level->branches.Create<Branch>(id);
         if (!branch) return 0;
         branch->status = flags;

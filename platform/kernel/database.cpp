@@ -33,6 +33,21 @@ void SetDb(std::unique_ptr<Database> db)
     Open() = std::move(db);
 }
 
+const char* ReservedSymbolName(int32_t id)
+{
+    if (id == -1 || id == -2) return "";
+    const int64_t n = -int64_t{id};
+    auto within = [n](int64_t low, int64_t high) { return n >= low && n <= high; };
+    // With levels and pages 1..99 these ranges never meet.
+    if (within(101, 199)) return "@DESNOTES";
+    if (within(401, 499)) return "@COPPAR";
+    if (within(801, 899)) return "@AGAPMSK";
+    if (within(1001, 10899) && n % 100 != 0) return "@PGENOTES";
+    if (within(12001, 12099)) return "ZoneSymbol";
+    if (within(13001, 13099)) return "GridSymbol";
+    return nullptr;
+}
+
 Level* LevelOf(const Object& object)
 {
     const Object* o = &object;
@@ -256,7 +271,15 @@ int32_t DB_CreatePage(int32_t id, const char* name) noexcept
         if (!level || id < 0 || !ValidName(name)) return 0;
         auto page = std::make_unique<Page>();
         page->name = name;
-        return level->pages.Insert(std::move(page), id);
+        const int32_t made = level->pages.Insert(std::move(page), id);
+        // A level that has pages always has one of them current: the first
+        // page made on a level without any becomes current.
+        if (made != 0 && level->curPage == 0) {
+            Touch(*level);
+            level->NoteGeometry(nullptr);
+            level->curPage = made;
+        }
+        return made;
     });
 }
 

@@ -208,6 +208,20 @@ T* InCurLevel(ObjectMap Level::*map, int32_t id)
     return level ? (level->*map).FindAs<T>(id) : nullptr;
 }
 
+// Negative ids are kept for the objects found by id alone, each for what it
+// means; the loader refuses any other negative id, and the calls that make
+// such objects refuse what the loader would.
+//
+// The page whose frame branch `id` is (-100 - page), else 0.
+inline int32_t FramePageOf(int32_t id)
+{
+    return id >= -199 && id <= -101 ? -100 - id : 0;
+}
+// The name the symbol kept under the negative `id` bears: the fixed symbols
+// of the levels and pages by their own names, "" for the library
+// temporaries (-1, -2: any name); null when the id is kept for no symbol.
+const char* ReservedSymbolName(int32_t id);
+
 // The absolute position of the pin `number` of the (layout) component `ref`
 // of `level` on one side: the symbol entry or pad, through the component's
 // placement. False when there is no such component or entry.

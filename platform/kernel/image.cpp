@@ -365,17 +365,10 @@ private:
     // frames among the branches, the fixed symbols of the levels and pages
     // and the library temporaries among the symbols, the temporary device.
     // Any other negative id is damage: walks and counts would pass the
-    // object by while a search by id still found it.
-    static bool ReservedBranch(int32_t id) { return id >= -199 && id <= -101; }
-    static bool ReservedSymbol(int32_t id)
-    {
-        if (id == -1 || id == -2) return true;
-        const int64_t n = -int64_t{id};
-        auto within = [n](int64_t low, int64_t high) { return n >= low && n <= high; };
-        // Design notes, copper areas, gap masks, page notes, zones, grids.
-        return within(101, 199) || within(401, 499) || within(801, 899) || (within(1001, 10899) && n % 100 != 0) ||
-               within(12001, 12099) || within(13001, 13099);
-    }
+    // object by while a search by id still found it. A kept id is damage
+    // too where it does not mean what it is kept for: a frame of a page the
+    // level does not have, a fixed symbol under another name.
+    static bool ReservedBranch(int32_t id) { return FramePageOf(id) != 0; }
     static int32_t NotNegative(const TableReader& r, int column, bool (*reserved)(int32_t) = nullptr)
     {
         const int32_t id = r.Int(column);
@@ -423,8 +416,14 @@ private:
             }
         } else if (&t == &kSymbols) {
             ReadSymbols(r, [&](int32_t key, std::unique_ptr<Symbol> s) {
-                if (key < 0 && !ReservedSymbol(key))
-                    r.Bad("symbol id " + std::to_string(key) + " is negative and not one kept for such symbols");
+                if (key < 0) {
+                    const char* kept = ReservedSymbolName(key);
+                    if (!kept)
+                        r.Bad("symbol id " + std::to_string(key) + " is negative and not one kept for such symbols");
+                    if (*kept && s->name != kept)
+                        r.Bad("symbol id " + std::to_string(key) + " is kept for \"" + kept + "\", not \"" + s->name +
+                              "\"");
+                }
                 Insert(r, out_.symbols, key, std::move(s));
             });
         } else if (&t == &kSymbolEntries) {
@@ -531,7 +530,11 @@ private:
                 b->name = r.Text(3);
                 b->net = r.Int(4);
                 b->page = r.Int(5);
-                Insert(r, L.branches, NotNegative(r, 1, ReservedBranch), std::move(b));
+                const int32_t id = NotNegative(r, 1, ReservedBranch);
+                if (const int32_t page = FramePageOf(id); page != 0 && !L.pages.Find(page))
+                    r.Bad("frame id " + std::to_string(id) + " is kept for page " + std::to_string(page) +
+                          ", which level " + std::to_string(L.id) + " does not have");
+                Insert(r, L.branches, id, std::move(b));
             }
         } else if (&t == &kBranchPoints) {
             Branch* b = nullptr;
@@ -676,6 +679,11 @@ private:
             auto& level = static_cast<Level&>(o);
             if (level.curPage != 0 && !level.pages.Find(level.curPage))
                 Fail("damaged: the current page of level " + std::to_string(level.id) + " does not exist");
+            // A level with pages but none current (a page made on a level
+            // that had none is not made current) opens on its first page,
+            // as a level whose current page is deleted goes on with it.
+            if (level.curPage == 0)
+                if (const Object* first = level.pages.Next(0)) level.curPage = first->id;
         });
         for (const HeapRow& h : heaps_) {
             auto* level = h.level > 0 ? out_.levels.FindAs<Level>(h.level) : nullptr;

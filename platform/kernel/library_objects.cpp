@@ -9,6 +9,7 @@
 #include "platform/kernel/nvokernel32.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace kernel {
 
@@ -198,6 +199,12 @@ int32_t S_CreateSymbol(int32_t id, const char* name) noexcept
     return Guard(0, [&]() -> int32_t {
         Database* db = Db();
         if (!db || !ValidName(name)) return 0;
+        // A negative id only as it is kept: a fixed symbol under its own
+        // name, a library temporary under any.
+        if (id < 0) {
+            const char* kept = ReservedSymbolName(id);
+            if (!kept || (*kept && std::string_view(name) != kept)) return 0;
+        }
         auto symbol = std::make_unique<Symbol>();
         symbol->name = name;
         return db->symbols.Insert(std::move(symbol), id);

@@ -7,6 +7,7 @@
 #include <source_location>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kernel {
 
@@ -66,12 +67,19 @@ bool IsLevelMap(const ObjectMap& map)
     return map.kind() == Kind::Level;
 }
 
-// After the current page of a level went, the lowest remaining page becomes
-// current (0 when none is left).
-void KeepACurrentPage(ObjectMap& pages)
+// After pages of a level went: their frame branches go with them (a frame
+// of a page that is not there would make the saved image one the loader
+// refuses), and when the current page went, the lowest remaining page
+// becomes current (0 when none is left).
+void AfterPagesDeleted(ObjectMap& pages)
 {
     auto* level = static_cast<Level*>(pages.owner());
-    if (!level || pages.Find(level->curPage)) return;
+    if (!level) return;
+    std::vector<int32_t> frames;
+    for (int32_t id = -101; id >= -199; --id)
+        if (level->branches.Find(id) && !pages.Find(FramePageOf(id))) frames.push_back(id);
+    for (const int32_t id : frames) level->branches.Erase(id);
+    if (pages.Find(level->curPage)) return;
     Touch(*level);
     Object* first = pages.Next(0);
     level->curPage = first ? first->id : 0;
@@ -234,7 +242,7 @@ int32_t OM_Delete(int32_t map, int32_t id) noexcept
         if (!m || IsLevelMap(*m)) return 0;
         // A delete of what is not there (gone already) is an outcome.
         if (!m->Erase(id)) return Outcome(0);
-        if (m->kind() == Kind::Page) KeepACurrentPage(*m);
+        if (m->kind() == Kind::Page) AfterPagesDeleted(*m);
         return 1;
     });
 }
@@ -246,7 +254,7 @@ int32_t OM_DeleteAll(int32_t map) noexcept
         if (!m || IsLevelMap(*m)) return 0;
         const auto deleted = static_cast<int32_t>(m->Count());
         m->Clear();
-        if (m->kind() == Kind::Page) KeepACurrentPage(*m);
+        if (m->kind() == Kind::Page) AfterPagesDeleted(*m);
         // An empty map: nothing to delete, an outcome.
         return CountAnswer(deleted);
     });
@@ -257,7 +265,16 @@ int32_t OM_ChangeId(int32_t map, int32_t id, int32_t newId) noexcept
     return Guard(0, [&]() -> int32_t {
         ObjectMap* m = MapFromHandle(map);
         if (!m || newId < 0 || IsLevelMap(*m)) return 0;
-        return m->ChangeKey(id, newId);
+        // A page takes its frame branch along to its new id.
+        auto* level = m->kind() == Kind::Page ? static_cast<Level*>(m->owner()) : nullptr;
+        if (!level || id == newId || !m->Find(id) || !level->branches.Find(-100 - id)) return m->ChangeKey(id, newId);
+        const int32_t moved = m->ChangeKey(id, newId);
+        if (moved == 0) return 0;
+        if (level->branches.ChangeKey(-100 - id, -100 - moved) == 0) {
+            m->ChangeKey(moved, id);
+            return 0;
+        }
+        return moved;
     });
 }
 

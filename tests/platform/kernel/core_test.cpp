@@ -533,6 +533,43 @@ TEST_F(KernelCore, PageSwitchingAndPageTests)
     EXPECT_EQ(DB_CurPage(), 0);
 }
 
+// What the kernel makes and keeps is what its loader takes: a negative id
+// only as it is kept (a frame of a page the level has, a fixed symbol under
+// its own name), frames that go and move with their pages, and a current
+// page on every level that has pages.
+TEST_F(KernelCore, KeptIdsAreMadeOnlyForWhatTheyMean)
+{
+    ASSERT_EQ(DB_CreatePage(0, "P2"), 2);
+    EXPECT_EQ(B_CreateBranch(-150, 4, 0), 0);
+    EXPECT_EQ(B_CreateBranch(-100, 4, 0), 0);
+    EXPECT_EQ(B_CreateBranch(-5, 1, 0), 0);
+    EXPECT_EQ(B_CreateBranch(-102, 4, 0), -102);
+    ASSERT_EQ(B_CreateBranch(-101, 4, 0), -101);
+    EXPECT_EQ(S_CreateSymbol(-1000, "@PGENOTES"), 0);
+    EXPECT_EQ(S_CreateSymbol(-5, "X"), 0);
+    EXPECT_EQ(S_CreateSymbol(-101, "NOTES"), 0);
+    EXPECT_EQ(S_CreateSymbol(-1001, "@DESNOTES"), 0);
+    EXPECT_EQ(S_CreateSymbol(-101, "@DESNOTES"), -101);
+    EXPECT_EQ(S_CreateSymbol(-1001, "@PGENOTES"), -1001);
+    EXPECT_EQ(S_CreateSymbol(-2, "FROMLIB"), -2);
+
+    // Page 2 renumbered takes its frame along; deleted, the frame goes.
+    ASSERT_EQ(OM_ChangeId(DB_PageMap(), 2, 7), 7);
+    EXPECT_EQ(B_Branch(-102), 0);
+    EXPECT_NE(B_Branch(-107), 0);
+    ASSERT_EQ(OM_Delete(DB_PageMap(), 7), 1);
+    EXPECT_EQ(B_Branch(-107), 0);
+    EXPECT_NE(B_Branch(-101), 0);
+    ASSERT_EQ(OM_DeleteAll(DB_PageMap()), 1);
+    EXPECT_EQ(B_Branch(-101), 0);
+    EXPECT_EQ(DB_CurPage(), 0);
+    // The first page made on a level without pages becomes current.
+    ASSERT_EQ(DB_CreatePage(4, "AGAIN"), 4);
+    EXPECT_EQ(DB_CurPage(), 4);
+    ASSERT_EQ(DB_CreatePage(0, "MORE"), 1);
+    EXPECT_EQ(DB_CurPage(), 4);
+}
+
 TEST_F(KernelCore, HeapsReserveAndReturnIds)
 {
     EXPECT_EQ(GetFreeID(2), 1);
