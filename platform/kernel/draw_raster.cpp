@@ -678,8 +678,28 @@ void RasterSink::Image(const QImage& image, const QRectF& target)
     const double sx = image.width() / target.width(), sy = image.height() / target.height();
     const QRectF source((visible.x() - target.x()) * sx, (visible.y() - target.y()) * sy, visible.width() * sx,
                         visible.height() * sy);
-    p.drawImage(visible, image, source);
+    DrawPicture(p, visible, image, source);
     Touch(visible.left(), visible.top(), visible.right(), visible.bottom(), 1, true);
+}
+
+void DrawPicture(QPainter& painter, const QRectF& target, const QImage& image, const QRectF& source)
+{
+    if (image.depth() == 32) {
+        painter.drawImage(target, image, source);
+        return;
+    }
+    // A picture kept at its own depth (a palette) is drawn from 32-bit
+    // pixels as a picture kept 32-bit is: the same call on the same pixel
+    // values, so the same result. Only the part up to the right and bottom
+    // of `source` is made 32-bit, with two pixels more wherever the picture
+    // has them, for the pixels that scaling reads around the part drawn;
+    // it starts at the picture's origin, so `source` stands as it is.
+    const QRect needed = source.toAlignedRect().adjusted(0, 0, 2, 2) & image.rect();
+    if (needed.isEmpty()) return;
+    const QImage part = image.copy(QRect(0, 0, needed.right() + 1, needed.bottom() + 1))
+                            .convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                     : QImage::Format_RGB32);
+    painter.drawImage(target, part, source);
 }
 
 }  // namespace kernel::draw
