@@ -690,15 +690,30 @@ void DrawPicture(QPainter& painter, const QRectF& target, const QImage& image, c
     }
     // A picture kept at its own depth (a palette) is drawn from 32-bit
     // pixels as a picture kept 32-bit is: the same call on the same pixel
-    // values, so the same result. Only the part up to the right and bottom
-    // of `source` is made 32-bit, with two pixels more wherever the picture
-    // has them, for the pixels that scaling reads around the part drawn;
-    // it starts at the picture's origin, so `source` stands as it is.
+    // values, so the same result (Qt's drawing from a palette picture picks
+    // other pixels when it scales). Only the part up to the right and
+    // bottom of `source` is made 32-bit, with two pixels more wherever the
+    // picture has them, for the pixels that scaling reads around the part
+    // drawn; it starts at the picture's origin, so `source` stands as it is.
     const QRect needed = source.toAlignedRect().adjusted(0, 0, 2, 2) & image.rect();
     if (needed.isEmpty()) return;
-    const QImage part = image.copy(QRect(0, 0, needed.right() + 1, needed.bottom() + 1))
-                            .convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                                     : QImage::Format_RGB32);
+    const int width = needed.right() + 1, height = needed.bottom() + 1;
+    const QImage::Format format =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    // One buffer serves every such drawing and grows to the largest part
+    // drawn, so that a paint takes no fresh memory (on a virtual machine
+    // first touching memory costs far more than filling it). Made on first
+    // use and never destroyed.
+    static QImage* scratch = new QImage;
+    if (scratch->width() < width || scratch->height() < height || scratch->format() != format)
+        *scratch = QImage(std::max(width, scratch->width()), std::max(height, scratch->height()), format);
+    if (scratch->isNull()) return;
+    QImage part(scratch->bits(), width, height, scratch->bytesPerLine(), format);
+    {
+        QPainter copy(&part);
+        copy.setCompositionMode(QPainter::CompositionMode_Source);
+        copy.drawImage(QPoint(0, 0), image, QRect(0, 0, width, height));
+    }
     painter.drawImage(target, part, source);
 }
 
