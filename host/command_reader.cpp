@@ -3,12 +3,17 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-CommandReader::CommandReader(Receiver receiver, int fd) : receiver_(std::move(receiver)), fd_(fd) {}
+CommandReader::CommandReader(Receiver receiver, Refusal tooLong, int fd)
+    : receiver_(std::move(receiver)), tooLong_(std::move(tooLong)), fd_(fd)
+{
+}
 
 CommandReader::~CommandReader() = default;
 
@@ -17,14 +22,15 @@ void CommandReader::Start()
     struct stat st {};
     if (fstat(fd_, &st) != 0) return;
     if (S_ISREG(st.st_mode)) {
-        // A file never blocks and is always "readable": take it whole.
+        // A file never blocks and is always "readable": read it through.
         char buffer[65536];
         for (;;) {
             const ssize_t n = read(fd_, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
-            pending_.append(buffer, static_cast<size_t>(n));
+            Take(buffer, static_cast<size_t>(n));
         }
-        TakeLines(true);
+        EndOfInput();
         return;
     }
     const int flags = fcntl(fd_, F_GETFL);
@@ -45,31 +51,53 @@ void CommandReader::ReadAvailable()
     for (;;) {
         const ssize_t n = read(fd_, buffer, sizeof buffer);
         if (n > 0) {
-            pending_.append(buffer, static_cast<size_t>(n));
+            Take(buffer, static_cast<size_t>(n));
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            TakeLines(false);
+            Schedule();
             return;
         }
         if (n < 0 && errno == EINTR) continue;
         // End of input (or a read error): stop reading; the editor goes on.
         notifier_.reset();
-        TakeLines(true);
+        EndOfInput();
         return;
     }
 }
 
-void CommandReader::TakeLines(bool endOfInput)
+void CommandReader::Take(const char* data, size_t size)
 {
-    size_t start = 0;
-    for (size_t nl; (nl = pending_.find('\n', start)) != std::string::npos; start = nl + 1)
-        lines_.push_back(pending_.substr(start, nl - start));
-    pending_.erase(0, start);
-    if (endOfInput && !pending_.empty()) {
-        lines_.push_back(pending_);
-        pending_.clear();
+    while (size > 0) {
+        const auto* nl = static_cast<const char*>(std::memchr(data, '\n', size));
+        const size_t part = nl ? static_cast<size_t>(nl - data) : size;
+        pendingLength_ += part;
+        if (pendingLength_ <= kMaxLineBytes)
+            pending_.append(data, part);
+        else if (pending_.size() < kLineStartBytes)
+            pending_.append(data, std::min(part, kLineStartBytes - pending_.size()));
+        else if (pending_.size() > kLineStartBytes)
+            pending_.resize(kLineStartBytes);  // the line just passed the limit
+        if (!nl) return;
+        EndLine();
+        data += part + 1;
+        size -= part + 1;
     }
+}
+
+void CommandReader::EndLine()
+{
+    Line line;
+    line.tooLong = pendingLength_ > kMaxLineBytes ? pendingLength_ : 0;
+    line.text = std::move(pending_);
+    pending_.clear();
+    pendingLength_ = 0;
+    lines_.push_back(std::move(line));
+}
+
+void CommandReader::EndOfInput()
+{
+    if (pendingLength_ > 0) EndLine();
     Schedule();
 }
 
@@ -88,12 +116,16 @@ void CommandReader::DeliverNext()
     // One command at a time: a command that runs the event loop (a dialog,
     // a long operation) finishes before the next one starts.
     if (delivering_ || lines_.empty()) return;
-    std::string line = std::move(lines_.front());
+    Line line = std::move(lines_.front());
     lines_.pop_front();
-    std::string aname, command;
-    ParseLine(std::move(line), aname, command);
     delivering_ = true;
-    receiver_(aname, command);
+    if (line.tooLong != 0) {
+        if (tooLong_) tooLong_(line.text, line.tooLong);
+    } else {
+        std::string aname, command;
+        ParseLine(std::move(line.text), aname, command);
+        receiver_(aname, command);
+    }
     delivering_ = false;
     Schedule();
 }

@@ -21,6 +21,48 @@
 
 namespace {
 
+// A text as it shows in a message: printable ASCII as it is, a backslash
+// and a double quote behind a backslash, tab, CR and LF as \t, \r and \n,
+// every other byte (NUL, controls, Latin-1 letters) as \xHH. A message
+// thus shows the whole command, also past a NUL, on one line.
+std::string Escaped(const std::string& text)
+{
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '"') {
+            out += '\\';
+            out += c;
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (u < 0x20 || u >= 0x7F) {
+            out += "\\x";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The line as read, for a message.
+std::string LineRead(const std::string& aname, const std::string& command)
+{
+    return aname.empty() ? command : aname + '\t' + command;
+}
+
+void Refuse(const std::string& line, const std::string& why)
+{
+    std::fprintf(stderr, "norvo32: command \"%s\" refused: %s\n", Escaped(line).c_str(), why.c_str());
+}
+
 struct HostState {
     PalvaneInstance* editor = nullptr;
     bool shutdown = false;
@@ -39,7 +81,7 @@ void Deliver(HostState& state, const std::string& aname, const std::string& comm
     const int32_t result =
         Palvane_NotifyMe(state.editor, aname.c_str(), command.c_str(), error, static_cast<int32_t>(sizeof error));
     if (result != 0)
-        std::fprintf(stderr, "norvo32: command \"%s\" failed: error %d: %s\n", command.c_str(),
+        std::fprintf(stderr, "norvo32: command \"%s\" failed: error %d: %s\n", Escaped(command).c_str(),
                      static_cast<int>(result), error);
 }
 
@@ -53,10 +95,12 @@ bool IsClose(const std::string& command)
 }
 
 // Whether a command comes from the library search, whose answer goes to
-// the editor's part or symbol dialog while that dialog waits.
+// the editor's part or symbol dialog while that dialog waits (the name
+// compared as the editor does: blanks around it dropped, any case).
 bool AnswersWaitingDialog(const std::string& aname)
 {
-    std::string name = aname;
+    const size_t first = aname.find_first_not_of(' ');
+    std::string name = first == std::string::npos ? std::string() : aname.substr(first, aname.find_last_not_of(' ') - first + 1);
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return name == "NVOLIBSC";
 }
@@ -67,6 +111,33 @@ bool AddressedToEditor(const std::string& command)
 {
     const std::string target = command.substr(0, command.find(','));
     return target == "All" || target == "PALVANE";
+}
+
+// The verbs the editor's command interpreter acts on (SCHMAIN::AP_ExeCmd);
+// it drops every other verb without a word.
+constexpr const char* kEditorVerbs[] = {"RD", "MX", "MN", "DF", "UP", "EX", "FS", "BS", "PX"};
+
+// Why a command line read would do nothing in the editor, or "" when the
+// editor takes it. The editor acts on commands addressed to "All" or
+// "PALVANE" (exact case) with one of its verbs; the library search's
+// answers go to the part or symbol dialog whatever they hold. An empty
+// command does nothing and is passed on; one whose verb field is missing
+// is passed on too: the editor reports it as error 9.
+std::string Refusal(const std::string& aname, const std::string& command)
+{
+    if (command.empty() || AnswersWaitingDialog(aname)) return {};
+    const size_t comma = command.find(',');
+    const std::string target = command.substr(0, comma);
+    if (target != "All" && target != "PALVANE")
+        return "it is addressed to \"" + Escaped(target) + "\", not to the editor (\"PALVANE\" or \"All\")";
+    if (comma == std::string::npos) return {};
+    const size_t end = command.find(',', comma + 1);
+    const std::string verb = command.substr(comma + 1, end == std::string::npos ? std::string::npos : end - comma - 1);
+    for (const char* known : kEditorVerbs)
+        if (verb == known) return {};
+    std::string verbs;
+    for (const char* known : kEditorVerbs) verbs += std::string(verbs.empty() ? "" : ", ") + known;
+    return "\"" + Escaped(verb) + "\" is not a verb of the editor (it takes " + verbs + ")";
 }
 
 // Every command the editor sends is printed for the suite. As the suite's
@@ -176,7 +247,13 @@ int RunHost(const HostOptions& options)
             // reach it cut short, as another command than the one sent.
             if (state.shutdown || !state.editor) return;
             if (aname.find('\0') != std::string::npos || command.find('\0') != std::string::npos) {
-                std::fprintf(stderr, "norvo32: command \"%s\" refused: it holds a NUL byte\n", command.c_str());
+                Refuse(LineRead(aname, command), "it holds a NUL byte");
+                return;
+            }
+            // A line the editor would drop without a word is refused with
+            // one here (standard output keeps to the editor's commands).
+            if (const std::string why = Refusal(aname, command); !why.empty()) {
+                Refuse(LineRead(aname, command), why);
                 return;
             }
             // A command that arrives while a dialog or wait of the editor
@@ -193,6 +270,12 @@ int RunHost(const HostOptions& options)
                 return;
             }
             Deliver(state, aname, command);
+        },
+        [shared](const std::string& start, uint64_t length) {
+            // Not kept whole: its start names it.
+            if (shared->shutdown || !shared->editor) return;
+            Refuse(start + "...", "the line is " + std::to_string(length) + " bytes long; a line may hold at most " +
+                                      std::to_string(CommandReader::kMaxLineBytes) + " bytes");
         },
         options.commandInput);
     reader.Start();

@@ -6,9 +6,11 @@
 //   norvo32 --help | -h
 //
 // Standard output: one line "Aname<TAB>sCommand" for every command the
-// editor sends. Standard input: one command a line, "Aname<TAB>" optional;
-// a line holding a NUL byte is refused, and once the editor has shut down
-// the lines still waiting are not passed on.
+// editor sends. Standard input: one command a line, "Aname<TAB>" optional,
+// at most 65,536 bytes a line; a longer line, one holding a NUL byte, one
+// addressed to another application and one with a verb the editor does not
+// know are refused with a line on standard error, and once the editor has
+// shut down the lines still waiting are not passed on.
 //
 // The design file is loaded before the editor starts (a new design when it
 // does not exist); a file that cannot be loaded ends the host with status 1
@@ -16,6 +18,7 @@
 // editor has shut down, the previous file is kept as "<file>.bak" and the
 // design is written back atomically. SIGTERM, SIGINT and SIGHUP close the
 // editor the normal way, so the design is written back then too.
+#include "host/command_reader.h"
 #include "host/host_run.h"
 #include "platform/kernel/nvokernel32.h"
 
@@ -43,8 +46,12 @@ constexpr const char* kUsage =
     "usage: norvo32 [design-file]\n"
     "Opens the design file in the schematic editor (a new design when the file does not exist)\n"
     "and writes it back when the editor closes, keeping the previous file as design-file.bak.\n"
-    "Command strings are read from standard input, one a line; the editor's own commands are\n"
-    "printed on standard output.\n";
+    "Command strings are read from standard input, one a line of at most 65536 bytes; the\n"
+    "editor's own commands are printed on standard output. A line refused (too long, holding a\n"
+    "NUL byte, addressed to another application, or with a verb the editor does not know) is\n"
+    "named on standard error.\n";
+
+static_assert(CommandReader::kMaxLineBytes == 65536, "the usage names the line limit");
 
 // The shipped data folder, beside the build or installation's bin folder.
 QString DataFolder()

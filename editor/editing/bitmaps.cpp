@@ -14,10 +14,9 @@
 #include "platform/winsys/interaction.h"
 #include "platform/winsys/latin1.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageReader>
 
+#include <cctype>
 #include <cstring>
 
 std::vector<BitmapPlaceRec> g_BitmapList(1);
@@ -106,22 +105,13 @@ void ShowLine(const std::string& text)
     if (g_MainForm && g_MainForm->IsLoaded()) g_MainForm->ShowMessage(text);
 }
 
-// The reason a picture the kernel refused is refused when it is its size:
-// the header gives more pixels than the kernel decodes (the kernel's
-// GetBmpDim answers no reason). Empty for any other refusal.
-std::string TooLargeReason(QByteArray bytes)
+// A reason as the message shows it: a sentence.
+std::string Sentence(std::string text)
 {
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::ReadOnly)) return {};
-    QImageReader reader(&buffer, "BMP");
-    const QSize size = reader.size();
-    if (!size.isValid()) return {};
-    const int64_t pixels = static_cast<int64_t>(size.width()) * size.height();
-    if (pixels * KernelPictureBytesPerPixel <= KernelMaxPictureBytes) return {};
-    return "The picture is too large: " + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
-           " pixels; a picture may have at most " +
-           std::to_string(KernelMaxPictureBytes / KernelPictureBytesPerPixel) + " pixels (" +
-           std::to_string(KernelMaxPictureBytes >> 20) + " MB decoded).";
+    if (text.empty()) return text;
+    text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (text.back() != '.') text += '.';
+    return text;
 }
 
 // Ends an edit of the stored list: what it changed stays unless a step
@@ -215,32 +205,49 @@ std::string BitmapObjectName(const std::string& name)
     return "BM_" + UCase(Trim(name));
 }
 
+std::string BitmapFileTooLarge(int64_t size)
+{
+    return "The file is too large: " + std::to_string(size) + " bytes; a picture file may have at most " +
+           std::to_string(BitmapMaxFileBytes) + " bytes.";
+}
+
+std::string ReadBitmapFile(const std::string& path, QByteArray& bytes)
+{
+    bytes.clear();
+    QFile file(ToQ(path));
+    if (!file.open(QIODevice::ReadOnly)) return Sentence("the file cannot be read: " + FromQ(file.errorString()));
+    if (file.size() > BitmapMaxFileBytes) return BitmapFileTooLarge(file.size());
+    bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || bytes.size() != file.size()) {
+        bytes.clear();
+        return Sentence("the file cannot be read: " + FromQ(file.errorString()));
+    }
+    // The kernel's own check, the one every use of the picture passes.
+    int32_t w = 0, h = 0;
+    if (GetBmpDimOfBytes(bytes.constData(), static_cast<int32_t>(bytes.size()), &w, &h) != 1)
+        return Sentence(PtrToStr(E_LastError()));
+    return {};
+}
+
 int32_t ImportBitmapFile(const std::string& path)
 {
     const std::string name = BitmapObjectName(FileTitleOf(g_BmpNewName));
     g_BmpNewName.clear();
-    QFile file(ToQ(path));
     QByteArray bytes;
-    bool ok = file.open(QIODevice::ReadOnly) && file.size() <= BitmapMaxFileBytes;
-    if (ok) {
-        bytes = file.readAll();
-        ok = file.error() == QFileDevice::NoError && bytes.size() == file.size();
-    }
+    std::string why = ReadBitmapFile(path, bytes);
     int32_t id = 0;
-    if (ok) {
+    if (why.empty()) {
         if (const int32_t old = OM_FindName(DB_FileMap(), StagingName)) OM_Delete(DB_FileMap(), old);
         id = F_CreateFile(0, StagingName);
-        ok = id != 0 && F_Write(id, bytes.constData(), static_cast<int32_t>(bytes.size())) == bytes.size();
-    }
-    if (ok) {
         int32_t w = 0, h = 0;
-        F_Seek(id, 0, 0);
-        ok = GetBmpDim(id, &w, &h) == 1 && w > 0 && h > 0 && O_Rename(F_File(id), name.c_str()) != 0;
+        const bool ok = id != 0 && F_Write(id, bytes.constData(), static_cast<int32_t>(bytes.size())) == bytes.size() &&
+                        F_Seek(id, 0, 0) >= 0 && GetBmpDim(id, &w, &h) == 1 && w > 0 && h > 0 &&
+                        O_Rename(F_File(id), name.c_str()) != 0;
+        if (!ok) why = Sentence("the design did not take the picture: " + PtrToStr(E_LastError()));
     }
-    if (!ok) {
+    if (!why.empty()) {
         if (id != 0) OM_Delete(DB_FileMap(), id);
-        const std::string reason = TooLargeReason(bytes);
-        ReportBitmapError(48, reason.empty() ? path : path + g_CrLf + reason);
+        ReportBitmapError(48, path + g_CrLf + why);
         return 0;
     }
     F_Seek(id, 0, 0);

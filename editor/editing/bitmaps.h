@@ -8,6 +8,8 @@
 
 #include "platform/kernel/functions_draw.h"
 
+#include <QByteArray>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,11 +53,19 @@ bool IsValidBitmapName(const std::string& name);
 // The file object name of a picture name: "BM_" + trimmed upper case.
 std::string BitmapObjectName(const std::string& name);
 
+// Reads the picture file at `path` into `bytes` and checks it as the
+// kernel checks every picture. "" when the design takes it; else why not,
+// as a sentence for the report (the file cannot be read, it is larger than
+// BitmapMaxFileBytes, it is no BMP picture, it is too large to decode, ...),
+// and `bytes` empty.
+std::string ReadBitmapFile(const std::string& path, QByteArray& bytes);
+// The reason a file larger than BitmapMaxFileBytes is refused.
+std::string BitmapFileTooLarge(int64_t size);
+
 // Imports the BMP file at `path` as the picture g_BmpNewName: the bytes are
 // checked as a picture before the object gets its name. Returns the new
-// object's id; 0 (reported with code 48, nothing left behind) on failure;
-// for a picture larger than the kernel decodes the report says so, with
-// its size.
+// object's id; 0 (reported with code 48 and the reason after the path,
+// nothing left behind) on failure.
 int32_t ImportBitmapFile(const std::string& path);
 // Appends an entry for the chosen picture at (x, y) and makes it current;
 // nothing (g_CurBitmap 0) when the picture cannot be had or stored.

@@ -25,6 +25,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QStorageInfo>
@@ -330,14 +331,28 @@ void NVOBMP::Imp_File_Click()
     const std::string name = file_->FileName();
     fileText_->SetCaption(name);
     g_BmpSelection = JoinPath(g_BmpDir, name);
+    // The file is checked as the import will check it, so that a picture
+    // the design would refuse is no choice, and the report says why. A
+    // file larger than an import takes is shown still: Load refuses it.
     QImage picture;
-    if (!picture.load(ToQ(g_BmpSelection), "BMP")) {
+    std::string why;
+    const QFileInfo info(ToQ(g_BmpSelection));
+    if (info.isFile() && info.size() > BitmapMaxFileBytes) {
+        QImageReader reader(ToQ(g_BmpSelection), "BMP");
+        if (!reader.read(&picture)) why = BitmapFileTooLarge(info.size());
+    } else {
+        QByteArray bytes;
+        why = ReadBitmapFile(g_BmpSelection, bytes);
+        if (why.empty() && !picture.loadFromData(bytes, "BMP"))
+            why = "The picture does not decode: its pixels are damaged.";
+    }
+    if (!why.empty()) {
         SetImagePicture(QImage());
         nameEdit_->SetText("");
         const std::string path = g_BmpSelection;
         // A file that does not load is no choice.
         g_BmpSelection.assign(1, ' ');
-        ReportBitmapError(48, path);
+        ReportBitmapError(48, path + g_CrLf + why);
         return;
     }
     SetImagePicture(picture);

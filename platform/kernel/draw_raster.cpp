@@ -678,8 +678,43 @@ void RasterSink::Image(const QImage& image, const QRectF& target)
     const double sx = image.width() / target.width(), sy = image.height() / target.height();
     const QRectF source((visible.x() - target.x()) * sx, (visible.y() - target.y()) * sy, visible.width() * sx,
                         visible.height() * sy);
-    p.drawImage(visible, image, source);
+    DrawPicture(p, visible, image, source);
     Touch(visible.left(), visible.top(), visible.right(), visible.bottom(), 1, true);
+}
+
+void DrawPicture(QPainter& painter, const QRectF& target, const QImage& image, const QRectF& source)
+{
+    if (image.depth() == 32) {
+        painter.drawImage(target, image, source);
+        return;
+    }
+    // A picture kept at its own depth (a palette) is drawn from 32-bit
+    // pixels as a picture kept 32-bit is: the same call on the same pixel
+    // values, so the same result (Qt's drawing from a palette picture picks
+    // other pixels when it scales). Only the part up to the right and
+    // bottom of `source` is made 32-bit, with two pixels more wherever the
+    // picture has them, for the pixels that scaling reads around the part
+    // drawn; it starts at the picture's origin, so `source` stands as it is.
+    const QRect needed = source.toAlignedRect().adjusted(0, 0, 2, 2) & image.rect();
+    if (needed.isEmpty()) return;
+    const int width = needed.right() + 1, height = needed.bottom() + 1;
+    const QImage::Format format =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    // One buffer serves every such drawing and grows to the largest part
+    // drawn, so that a paint takes no fresh memory (on a virtual machine
+    // first touching memory costs far more than filling it). Made on first
+    // use and never destroyed.
+    static QImage* scratch = new QImage;
+    if (scratch->width() < width || scratch->height() < height || scratch->format() != format)
+        *scratch = QImage(std::max(width, scratch->width()), std::max(height, scratch->height()), format);
+    if (scratch->isNull()) return;
+    QImage part(scratch->bits(), width, height, scratch->bytesPerLine(), format);
+    {
+        QPainter copy(&part);
+        copy.setCompositionMode(QPainter::CompositionMode_Source);
+        copy.drawImage(QPoint(0, 0), image, QRect(0, 0, width, height));
+    }
+    painter.drawImage(target, part, source);
 }
 
 }  // namespace kernel::draw

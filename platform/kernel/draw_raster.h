@@ -125,4 +125,9 @@ RasterSink* RasterOn(int32_t device);
 // Whether a recording runs.
 bool Recording();
 
+// Draws the part `source` of a picture into `target`, as QPainter's
+// drawImage does for a 32-bit picture; a picture kept at a palette's depth
+// is drawn with exactly the pixels it would have 32-bit.
+void DrawPicture(QPainter& painter, const QRectF& target, const QImage& image, const QRectF& source);
+
 }  // namespace kernel::draw

@@ -48,9 +48,9 @@ typedef struct BitmapPlaceRec {
 
 }  // extern "C"
 
-// Decoded, a picture takes 4 bytes a pixel whatever its depth (the kernel
-// keeps it as 32-bit pixels, ready to draw). GetBmpDim, ShowDib and
-// FrameBitmaps refuse a picture whose width x height x 4 is above 64 MiB,
+// Drawn, a picture takes 4 bytes a pixel whatever its depth (it is drawn
+// from 32-bit pixels). GetBmpDim, ShowDib and FrameBitmaps (and
+// GetBmpDimOfBytes) refuse a picture whose width x height x 4 is above 64 MiB,
 // that is more than 16,777,216 pixels: a picture covering a whole A0 or E
 // sheet at 0.25 mm a pixel (4756 x 3364, 4470 x 3454) still passes.
 constexpr int64_t KernelPictureBytesPerPixel = 4;
@@ -129,6 +129,8 @@ constexpr int64_t KernelMaxPictureBytes = int64_t{64} << 20;
     X(int32_t, ShowDib, (int32_t window, int32_t device, const BitmapPlaceRec* record),           \
       (window, device, record))                                                                    \
     X(int32_t, GetBmpDim, (int32_t file, int32_t* width, int32_t* height), (file, width, height))  \
+    X(int32_t, GetBmpDimOfBytes, (const char* bytes, int32_t length, int32_t* width, int32_t* height),   \
+      (bytes, length, width, height))                                                              \
     /* Frames (bounding boxes) */                                                                 \
     X(int32_t, B_FrameBranchLines, (int32_t branch, int32_t recordMask, int32_t* rect),            \
       (branch, recordMask, rect))                                                                  \

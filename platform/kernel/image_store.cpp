@@ -446,11 +446,15 @@ std::string OpenChecked(Connection& db, const std::string& path, bool writable)
         struct stat journal {};
         const std::string journalPath = path + "-journal";
         if (stat(journalPath.c_str(), &journal) == 0 && S_ISREG(journal.st_mode) && journal.st_size > 0) {
-            const std::string name = journalPath.substr(journalPath.find_last_of('/') + 1);
+            const std::string file = path.substr(path.find_last_of('/') + 1);
+            const std::string name = file + "-journal";
             Fail("a write to it was interrupted: the journal \"" + name +
                  "\" beside it holds what that write had changed, so the file may hold part of it. Nothing was "
-                 "changed; keep both files together. Open a backup copy, or move the journal away to read the "
-                 "file as the interrupted write left it");
+                 "changed. Keep both files together and let SQLite roll the write back: open the file once with "
+                 "a program that may write it (for example: sqlite3 \"" + file +
+                 "\" \"PRAGMA quick_check\"), which puts the file back as it was before that write and removes "
+                 "the journal, then open it here again; or open a backup copy. Do not move or delete the "
+                 "journal: the file would keep the half write");
         }
     }
     db.Open(path, writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY);

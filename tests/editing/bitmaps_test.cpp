@@ -192,11 +192,20 @@ TEST_F(Bitmaps, AFailedImportLeavesNothing)
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("BM this is no picture");
     }
+    // A picture of another kind, as a clipboard picture saved wrongly.
+    const std::string png = (dir.path() + "/photo.bmp").toStdString();
+    ASSERT_TRUE(QImage(6, 4, QImage::Format_RGB32).save(QString::fromStdString(png), "PNG"));
+    const std::string missing = dir.path().toStdString() + "/missing.bmp";
     const int32_t files = OM_GetCount(DB_FileMap());
-    ui.ExpectMessageBox(winsys::mb::AnswerOk, "Can't Load file: ");
+    // Each refusal names its reason after the path.
+    ui.ExpectMessageBox(winsys::mb::AnswerOk,
+                        "Can't Load file: " + damaged + "\r\nThe BMP file is damaged: it is too short for its headers.");
     Place(damaged, "BAD", 0, 0);
-    ui.ExpectMessageBox(winsys::mb::AnswerOk, "Can't Load file: ");
-    Place(dir.path().toStdString() + "/missing.bmp", "MISSING", 0, 0);
+    ui.ExpectMessageBox(winsys::mb::AnswerOk, "Can't Load file: " + missing + "\r\nThe file cannot be read: ");
+    Place(missing, "MISSING", 0, 0);
+    ui.ExpectMessageBox(winsys::mb::AnswerOk,
+                        "Can't Load file: " + png + "\r\nThe file holds a PNG picture, not a BMP picture.");
+    Place(png, "PHOTO", 0, 0);
     EXPECT_EQ(OM_GetCount(DB_FileMap()), files);
     EXPECT_EQ(OM_FindName(DB_FileMap(), "BM_BAD"), 0);
     EXPECT_EQ(BitmapCount(), 0);

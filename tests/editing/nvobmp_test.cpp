@@ -15,10 +15,12 @@
 #include "editor/view/canvas.h"
 #include "editor/view/view_state.h"
 #include "tests/editing/editing_fixture.h"
+#include "tests/support/bmp_bytes.h"
 #include "tests/support/raster.h"
 #include "tests/support/screenshot.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
@@ -417,6 +419,54 @@ TEST_F(ImportDialog, ADamagedFileIsReportedAndNotChosen)
     });
     EXPECT_EQ(BitmapCount(), 0);
     EXPECT_EQ(OM_FindName(DB_FileMap(), "BM_BAD"), 0);
+}
+
+// Every file the design would refuse is refused when it is chosen, and the
+// report names why after the path: a picture of another kind, one of more
+// pixels than the kernel draws (from a file of a few bytes: a run-length
+// coded picture that ends at once), a damaged one.
+TEST_F(ImportDialog, ARefusedFileIsReportedWithItsReason)
+{
+    auto write = [&](const std::string& name, const QByteArray& bytes) {
+        palvane_test::WriteBytes((dir.path() + "/").toStdString() + name, bytes.toStdString());
+    };
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(8, 8, QImage::Format_RGB32).save(&buffer, "PNG");
+    }
+    auto endsAtOnce = [](int side) {
+        return QByteArray::fromStdString(palvane_test::BmpHeaders(side, side, 8, 1, 2, {0x00FF0000}) +
+                                         std::string("\0\1", 2));
+    };
+    write("photo.bmp", png);
+    write("huge.bmp", endsAtOnce(30000));
+    write("large.bmp", endsAtOnce(5600));
+    write("bad.bmp", "BM this is no picture");
+    const struct {
+        const char* file;
+        const char* says;
+    } cases[] = {
+        {"photo.bmp", "The file holds a PNG picture, not a BMP picture."},
+        {"huge.bmp", "The picture is too large: 30000 x 30000 pixels; a picture may have at most 16777216 pixels "
+                     "(64 MB decoded)."},
+        {"large.bmp", "The picture is too large: 5600 x 5600 pixels; a picture may have at most 16777216 pixels "
+                      "(64 MB decoded)."},
+        {"bad.bmp", "The BMP file is damaged: it is too short for its headers."},
+    };
+    PlaceWith(0, 0, [&](NVOBMP& d) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.file);
+            const std::string path = (dir.path() + "/").toStdString() + c.file;
+            ui.ExpectMessageBox(winsys::mb::AnswerOk, "Can't Load file: " + path + "\r\n" + c.says);
+            ChooseFile(d, Folder(), c.file);
+            EXPECT_EQ(g_BmpSelection, " ");  // no choice
+        }
+        d.B_End()->Press();
+    });
+    EXPECT_EQ(BitmapCount(), 0);
+    EXPECT_EQ(OM_GetCount(DB_FileMap()), 1);  // "@Bitmap@" alone
 }
 
 TEST_F(ImportDialog, ADriveThatCannotBeReadLeavesTheFolder)

@@ -10,8 +10,15 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QFileInfo>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 
+#include <algorithm>
 #include <csignal>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -106,8 +113,131 @@ TEST(Host, NulBytesAndLinesAfterTheShutdownAreNotPassedOn)
     EXPECT_EQ(run.out, "PALVANE\tSHUTDOWN\n");
     const QStringList messages = HostMessages(run.err);
     ASSERT_EQ(messages.size(), 2) << run.err.toStdString();
-    EXPECT_EQ(messages[0], "norvo32: command \"PALVANE,EX\" refused: it holds a NUL byte");
-    EXPECT_EQ(messages[1], "norvo32: command \"PALVANE,MX\" refused: it holds a NUL byte");
+    // The line refused is shown whole, escaped: past its NUL too.
+    EXPECT_EQ(messages[0], "norvo32: command \"PALVANE,EX\\x00junk\" refused: it holds a NUL byte");
+    EXPECT_EQ(messages[1], "norvo32: command \"NVO\\x00SIM\\tPALVANE,MX\" refused: it holds a NUL byte");
+}
+
+// A line the editor would drop without a word (another target, a verb it
+// does not know) is refused with a line on standard error; standard output
+// keeps to the editor's commands. Lines the editor takes are passed on: its
+// verbs for "PALVANE" and "All", the library search's answers, an empty
+// line, a line too short for its verb (the editor's error 9).
+TEST(Host, LinesTheEditorWouldDropAreRefusedOnStandardError)
+{
+    static const char kInput[] = "NVOSIM,UP\n"
+                           "PALVANE,ZZ,1\n"
+                           "All,mx\n"
+                           " PALVANE,MX\n"
+                           "PALVANE,\n"
+                           "NVOLIBSC\tR1234\n"
+                           "\n"
+                           "PALVANE,RD\nAll,MX\nPALVANE,DF\nPALVANE,PX\nPALVANE,UP\nAll,FS,0,0,1,1\n"
+                           "PALVANE,BS,0,0,1,1,2,2,1,1\nPALVANE,FS\n"
+                           "PALVANE,EX\0\x01\"\\\xE9\n"
+                           "PALVANE,EX\n";
+    const QByteArray input(kInput, sizeof kInput - 1);
+    ASSERT_EQ(input.count('\n'), 17);
+    const HostRun run = RunHost(input, Offscreen());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.endsWith("PALVANE\tSHUTDOWN\n")) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains("norvo32")) << run.out.toStdString();
+    const QString verbs = "(it takes RD, MX, MN, DF, UP, EX, FS, BS, PX)";
+    const QStringList expected = {
+        "norvo32: command \"NVOSIM,UP\" refused: it is addressed to \"NVOSIM\", not to the editor (\"PALVANE\" or "
+        "\"All\")",
+        "norvo32: command \"PALVANE,ZZ,1\" refused: \"ZZ\" is not a verb of the editor " + verbs,
+        "norvo32: command \"All,mx\" refused: \"mx\" is not a verb of the editor " + verbs,
+        "norvo32: command \" PALVANE,MX\" refused: it is addressed to \" PALVANE\", not to the editor (\"PALVANE\" or "
+        "\"All\")",
+        "norvo32: command \"PALVANE,\" refused: \"\" is not a verb of the editor " + verbs,
+        "norvo32: command \"PALVANE,EX\\x00\\x01\\\"\\\\\\xE9\" refused: it holds a NUL byte",
+    };
+    const QStringList messages = HostMessages(run.err);
+    EXPECT_EQ(messages.filter(" refused: "), expected) << run.err.toStdString();
+    // The line too short for its verb went to the editor (which may run it
+    // later, once its start-up has ended).
+    EXPECT_EQ(messages.filter(" failed: "),
+              QStringList{"norvo32: command \"PALVANE,FS\" failed: error 9: Subscript out of range"})
+        << run.err.toStdString();
+    EXPECT_EQ(messages.size(), expected.size() + 1) << run.err.toStdString();
+}
+
+// A line may hold 65,536 bytes before its line feed. A longer one is
+// refused with its length and its start, escaped, and the lines after it
+// are read as ever.
+TEST(Host, ALineTooLongIsRefusedWithItsLength)
+{
+    const QByteArray atLimit = "PALVANE,RD," + QByteArray(65536 - 11, 'x');
+    const QByteArray over = "PALVANE,MX,\t" + QByteArray(200000, 'y');
+    const HostRun run = RunHost(atLimit + "\n" + over + "\n" + atLimit + "y\nPALVANE,EX\n", Offscreen());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "PALVANE\tSHUTDOWN\n");
+    const QStringList expected = {
+        "norvo32: command \"PALVANE,MX,\\t" + QString(52, 'y') +
+            "...\" refused: the line is 200012 bytes long; a line may hold at most 65536 bytes",
+        "norvo32: command \"PALVANE,RD," + QString(53, 'x') +
+            "...\" refused: the line is 65537 bytes long; a line may hold at most 65536 bytes",
+    };
+    EXPECT_EQ(HostMessages(run.err), expected) << run.err.toStdString().substr(0, 2000);
+}
+
+// The peak memory of this process (VmHWM), after it was set back to what
+// the process holds now (`reset`).
+int64_t PeakKilobytes(bool reset)
+{
+    if (reset) {
+        QFile clear("/proc/self/clear_refs");
+        if (clear.open(QIODevice::WriteOnly)) clear.write("5");
+    }
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// A line far too long is not kept whole while it arrives: the reader keeps
+// its start, counts the rest, and the line after it is read as ever.
+TEST(CommandReader, ALineTooLongIsNotKeptWhole)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    std::vector<std::pair<std::string, std::string>> taken;
+    std::string start;
+    uint64_t length = 0;
+    CommandReader reader([&](const std::string& a, const std::string& c) { taken.emplace_back(a, c); },
+                         [&](const std::string& s, uint64_t n) {
+                             start = s;
+                             length = n;
+                         },
+                         fds[0]);
+    reader.Start();
+    constexpr uint64_t kLine = uint64_t{96} << 20;
+    ASSERT_GE(PeakKilobytes(true), 0);
+    const int64_t before = PeakKilobytes(false);
+    std::thread writer([&] {
+        const std::string chunk(1 << 16, 'z');
+        ssize_t ignored = write(fds[1], "PALVANE,MX,", 11);
+        for (uint64_t sent = 11; sent < kLine; sent += chunk.size())
+            ignored = write(fds[1], chunk.data(), static_cast<size_t>(std::min<uint64_t>(chunk.size(), kLine - sent)));
+        ignored = write(fds[1], "\nPALVANE,EX\n", 12);
+        (void)ignored;
+        close(fds[1]);
+    });
+    QDeadlineTimer deadline(60000);
+    while (taken.empty() && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    writer.join();
+    reader.Stop();
+    close(fds[0]);
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(taken[0].second, "PALVANE,EX");
+    EXPECT_EQ(length, kLine);
+    EXPECT_EQ(start, "PALVANE,MX," + std::string(CommandReader::kLineStartBytes - 11, 'z'));
+    // Kept whole, the line alone would take 96 MB.
+    EXPECT_LT(PeakKilobytes(false) - before, 16 * 1024);
 }
 
 TEST(Host, EndOfInputKeepsTheEditorRunning)

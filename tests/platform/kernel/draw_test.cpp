@@ -1804,24 +1804,41 @@ TEST_F(Draw, PictureSizesAndBadPicturesFailCleanly)
     EXPECT_EQ(w, 40);
     EXPECT_EQ(h, 30);
 
+    QByteArray png;
+    {
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(40, 30, QImage::Format_RGB32).save(&buffer, "PNG");
+    }
+    // Each refusal says why (E_LastError), the same for the bytes of a file
+    // object and for bytes given.
     struct Case {
         const char* what;
         std::function<void(std::string&)> damage;
+        const char* says;
     } cases[] = {
-        {"empty", [](std::string& s) { s.clear(); }},
-        {"truncated header", [](std::string& s) { s.resize(20); }},
-        {"not BM", [](std::string& s) { s[0] = 'P'; }},
-        {"pixel data cut short", [](std::string& s) { s.resize(s.size() - 100); }},
-        {"zero width", [](std::string& s) { PutLong(s, 18, 0); }},
-        {"enormous height", [](std::string& s) { PutLong(s, 22, 0x7FFFFFFF); }},
-        {"too many pixels", [](std::string& s) {
+        {"empty", [](std::string& s) { s.clear(); }, "the file is not a BMP picture (it does not start with \"BM\")"},
+        {"truncated header", [](std::string& s) { s.resize(20); },
+         "the BMP file is damaged: it is too short for its headers"},
+        {"not BM", [](std::string& s) { s[0] = 'P'; }, "the file is not a BMP picture"},
+        {"a PNG picture", [&png](std::string& s) { s = png.toStdString(); },
+         "the file holds a PNG picture, not a BMP picture"},
+        {"pixel data cut short", [](std::string& s) { s.resize(s.size() - 100); },
+         "the BMP file is truncated: its pixels take 3600 bytes, it holds 3500"},
+        {"zero width", [](std::string& s) { PutLong(s, 18, 0); }, "the BMP file is damaged: its picture is 0 x 30 pixels"},
+        {"enormous height", [](std::string& s) { PutLong(s, 22, 0x7FFFFFFF); },
+         "the picture is too large: 40 x 2147483647 pixels; a side may have at most 32768 pixels"},
+        {"too many pixels",
+         [](std::string& s) {
              PutLong(s, 18, 30000);
              PutLong(s, 22, 30000);
-         }},
-        {"seven bits per pixel", [](std::string& s) { s[28] = 7; }},
-        {"embedded compression", [](std::string& s) { PutLong(s, 30, 4); }},
-        {"pixels beyond the end", [](std::string& s) { PutLong(s, 10, 0x7FFFFFF0); }},
-        {"unknown info header", [](std::string& s) { PutLong(s, 14, 77); }},
+         },
+         "the picture is too large: 30000 x 30000 pixels; a picture may have at most 16777216 pixels (64 MB decoded)"},
+        {"seven bits per pixel", [](std::string& s) { s[28] = 7; }, "7 bits a pixel (a BMP picture has 1, 4, 8, 16"},
+        {"embedded compression", [](std::string& s) { PutLong(s, 30, 4); }, "a coding not read here (compression 4;"},
+        {"pixels beyond the end", [](std::string& s) { PutLong(s, 10, 0x7FFFFFF0); },
+         "its pixels would start outside the file"},
+        {"unknown info header", [](std::string& s) { PutLong(s, 14, 77); }, "an information header of 77 bytes"},
     };
     Surface surface(100, 100);
     const QImage untouched = surface.image.copy();
@@ -1834,6 +1851,12 @@ TEST_F(Draw, PictureSizesAndBadPicturesFailCleanly)
         EXPECT_EQ(GetBmpDim(file, &w, &h), 0);
         EXPECT_EQ(w, 0);
         EXPECT_EQ(h, 0);
+        const std::string why = E_LastError();
+        EXPECT_NE(why.find(c.says), std::string::npos) << why;
+        w = h = -1;
+        EXPECT_EQ(GetBmpDimOfBytes(bytes.data(), static_cast<int32_t>(bytes.size()), &w, &h), 0);
+        EXPECT_EQ(w, 0);
+        EXPECT_EQ(E_LastError(), why);
         BitmapPlaceRec rec{};
         rec.Picture = file;
         rec.X = 100;
@@ -1845,6 +1868,11 @@ TEST_F(Draw, PictureSizesAndBadPicturesFailCleanly)
     EXPECT_TRUE(CompareImages(untouched, surface.image).Same());
     EXPECT_EQ(GetBmpDim(0, &w, &h), 0);
     EXPECT_EQ(GetBmpDim(12345, nullptr, &h), 0);
+    // A picture taken clears the reason.
+    EXPECT_EQ(GetBmpDimOfBytes(good.data(), static_cast<int32_t>(good.size()), &w, &h), 1);
+    EXPECT_EQ(w, 40);
+    EXPECT_STREQ(E_LastError(), "");
+    EXPECT_EQ(GetBmpDimOfBytes(nullptr, 5, &w, &h), 0);
 }
 
 TEST_F(Draw, PicturesAreDrawnAtTheirPlaceAndFittedIntoABox)
@@ -2069,6 +2097,171 @@ TEST_F(Draw, APictureIsDecodedOnceUntilItChanges)
     EXPECT_EQ(KT_PictureBytesKept(), 0u);
 }
 
+// A picture in the colours `table` (indexes in a pattern), kept by Qt in
+// `format` (Indexed8 or Mono), as the BMP file Qt writes for it; `twin`
+// gives the same pixels 24 bits a pixel, without a palette.
+std::string PatternBmp(int width, int height, QImage::Format format, bool twin)
+{
+    const QList<QRgb> table = format == QImage::Format_Mono
+                                  ? QList<QRgb>{qRgb(250, 240, 20), qRgb(10, 20, 140)}
+                                  : QList<QRgb>{qRgb(200, 30, 40), qRgb(20, 180, 60), qRgb(30, 40, 220),
+                                                qRgb(250, 250, 250), qRgb(0, 0, 0), qRgb(120, 90, 10)};
+    QImage image(width, height, format);
+    image.setColorTable(table);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, static_cast<uint>((x * 7 + y * 3 + (x * y) % 5) % table.size()));
+    if (twin) image = image.convertToFormat(QImage::Format_RGB32);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes.toStdString();
+}
+
+// A picture with a palette is kept at its own depth (8 bits a pixel, 1 for
+// two colours), not at 32 bits, and draws pixel for pixel as its 24-bit
+// twin: placed at any scale, whole or in part, and fitted into a box.
+TEST_F(Draw, APictureWithAPaletteIsKeptAtItsDepthAndDrawnAsItsTwin)
+{
+    constexpr int kWidth = 60, kHeight = 45;
+    const struct {
+        const char* what;
+        QImage::Format format;
+        uint64_t kept;
+    } kinds[] = {
+        {"256 colours", QImage::Format_Indexed8, kWidth * kHeight},
+        {"two colours", QImage::Format_Mono, (kWidth + 31) / 32 * 4 * kHeight},
+    };
+    // Units a device pixel (a picture pixel is 25,000) and the view's centre.
+    const struct {
+        int32_t size, x, y;
+    } views[] = {
+        {25000, 750000, -560000},  {5000, 100000, -100000},  {7777, 123457, -654321}, {61000, 600000, -500000},
+        {3333, 1400000, -1050000}, {24999, -10001, 333333},  {180000, 0, 0},
+    };
+    // And views of many other scales and places (a fixed seed).
+    std::vector<std::array<int32_t, 3>> more;
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    for (int i = 0; i < 150; ++i)
+        more.push_back({static_cast<int32_t>(700 + next(250000)), static_cast<int32_t>(next(1800000)) - 150000,
+                        -static_cast<int32_t>(next(1400000)) + 150000});
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        const int32_t palette = FileWith("BM_PALETTE", PatternBmp(kWidth, kHeight, kind.format, false));
+        const int32_t twin = FileWith("BM_TWIN", PatternBmp(kWidth, kHeight, kind.format, true));
+        BitmapPlaceRec rec{};
+        rec.Picture = palette;
+        {
+            Surface first(10, 10);
+            Open(first, 25000);
+            ASSERT_EQ(ShowDib(0, first.handle, &rec), 1);
+            G_CloseDC();
+            EXPECT_EQ(KT_PictureBytesKept(), kind.kept);
+        }
+        std::vector<std::array<int32_t, 3>> all;
+        for (const auto& v : views) all.push_back({v.size, v.x, v.y});
+        all.insert(all.end(), more.begin(), more.end());
+        for (const auto& v : all) {
+            SCOPED_TRACE(testing::Message() << v[0] << " " << v[1] << " " << v[2]);
+            Surface a(130, 97), b(130, 97);
+            rec.Picture = palette;
+            Open(a, v[0], v[1], v[2]);
+            const int32_t drawn = ShowDib(0, a.handle, &rec);
+            G_CloseDC();
+            rec.Picture = twin;
+            Open(b, v[0], v[1], v[2]);
+            EXPECT_EQ(ShowDib(0, b.handle, &rec), drawn);
+            G_CloseDC();
+            EXPECT_TRUE(CompareImages(b.image, a.image).Same());
+        }
+        for (const QSize box : {QSize(80, 80), QSize(33, 71), QSize(200, 150), QSize(7, 5), QSize(61, 46),
+                                QSize(59, 44), QSize(1000, 3), QSize(131, 97)}) {
+            SCOPED_TRACE(box.width());
+            Surface a(box.width(), box.height()), b(box.width(), box.height());
+            BitmapPlaceRec fitted{};
+            fitted.Mode = -1;
+            fitted.X = box.width();
+            fitted.Y = box.height();
+            fitted.Picture = palette;
+            ASSERT_EQ(ShowDib(0, a.handle, &fitted), 1);
+            fitted.Picture = twin;
+            ASSERT_EQ(ShowDib(0, b.handle, &fitted), 1);
+            EXPECT_TRUE(CompareImages(b.image, a.image).Same());
+        }
+        OM_Delete(DB_FileMap(), palette);
+        OM_Delete(DB_FileMap(), twin);
+        EXPECT_EQ(KT_PictureBytesKept(), 0u);
+    }
+}
+
+// Pictures are kept by their bytes. Many pictures with a palette are each
+// decoded once where only two fitted 32-bit (the store's limit scaled
+// down here), and file objects holding the same bytes share one decode:
+// twenty small files that each declare 4000 x 4000 pixels cost one decode,
+// not one on every paint.
+TEST_F(Draw, ManyPicturesAreDecodedOnce)
+{
+    using palvane_test::RunLengthBmp;
+    constexpr int kSide = 64;
+    KT_LimitPictureBytesKept(2 * kSide * kSide * 4);
+    struct Restore {
+        ~Restore() { KT_LimitPictureBytesKept(-1); }
+    } restore;
+    Surface s(40, 40);
+    auto draw = [&](int32_t picture) {
+        BitmapPlaceRec rec{};
+        rec.Picture = picture;
+        Open(s, 5000, 100000, -100000);
+        F_Seek(picture, 0, 0);
+        EXPECT_EQ(ShowDib(0, s.handle, &rec), 1);
+        G_CloseDC();
+    };
+    uint64_t before = KT_PicturesDecoded();
+    std::vector<int32_t> files;
+    for (uint32_t i = 0; i < 8; ++i)
+        files.push_back(FileWith(("BM_P" + std::to_string(i)).c_str(), RunLengthBmp(kSide, kSide, 0x00200000u * i + 0x40u)));
+    for (int paint = 0; paint < 3; ++paint)
+        for (const int32_t file : files) draw(file);
+    EXPECT_EQ(KT_PicturesDecoded() - before, 8u);
+    EXPECT_EQ(KT_PictureBytesKept(), uint64_t{8} * kSide * kSide);
+    for (const int32_t file : files) OM_Delete(DB_FileMap(), file);
+    EXPECT_EQ(KT_PictureBytesKept(), 0u);
+
+    KT_LimitPictureBytesKept(-1);
+    const std::string same = RunLengthBmp(4000, 4000);
+    ASSERT_LT(same.size(), 200000u);  // a small file
+    files.clear();
+    for (int i = 0; i < 20; ++i) files.push_back(FileWith(("BM_S" + std::to_string(i)).c_str(), same));
+    before = KT_PicturesDecoded();
+    for (int paint = 0; paint < 2; ++paint)
+        for (const int32_t file : files) draw(file);
+    EXPECT_EQ(KT_PicturesDecoded() - before, 1u);
+    EXPECT_EQ(KT_PictureBytesKept(), 4000u * 4000u);
+    EXPECT_EQ(CountPixels(s.image, Rgb(255, 0, 0)), 40 * 40);
+    // New bytes for one: it is decoded alone; the others keep theirs.
+    const std::string green = RunLengthBmp(4000, 4000, 0x0000FF00);
+    F_Seek(files[3], 0, 0);
+    F_Write(files[3], green.data(), static_cast<int32_t>(green.size()));
+    for (const int32_t file : files) draw(file);
+    EXPECT_EQ(KT_PicturesDecoded() - before, 2u);
+    EXPECT_EQ(KT_PictureBytesKept(), 2u * 4000u * 4000u);
+    draw(files[3]);
+    EXPECT_EQ(CountPixels(s.image, Rgb(0, 255, 0)), 40 * 40);
+    // The picture goes with the last file object that holds its bytes.
+    for (size_t i = 0; i + 1 < files.size(); ++i)
+        if (i != 3) OM_Delete(DB_FileMap(), files[i]);
+    EXPECT_EQ(KT_PictureBytesKept(), 2u * 4000u * 4000u);
+    OM_Delete(DB_FileMap(), files.back());
+    EXPECT_EQ(KT_PictureBytesKept(), 4000u * 4000u);
+    OM_Delete(DB_FileMap(), files[3]);
+    EXPECT_EQ(KT_PictureBytesKept(), 0u);
+}
+
 // The kept pictures stay within their limit, the least recently drawn going
 // first.
 TEST_F(Draw, KeptPicturesStayWithinTheirLimit)
@@ -2280,3 +2473,4 @@ end
 }
 
 }  // namespace
+

@@ -557,9 +557,13 @@ TEST_F(ImageChecks, InconsistentLibraryRowsAreRefused)
 // A design whose last save was stopped in the middle: its rollback journal
 // lies beside it. The load says so and how to go on, instead of calling the
 // file damaged, and leaves both files and the open design as they were.
+// The way it gives (a program that may write the file lets SQLite roll the
+// write back) leads to the design as it was before that write; moving the
+// journal away keeps the half write.
 TEST_F(ImageChecks, AFileLeftMidWriteIsNamedAsSuchAndLeftUntouched)
 {
     BuildDesign();
+    const uint64_t saved = KT_DesignDigest();
     const std::string writing = Path("writing.nvd");
     ASSERT_EQ(DB_SaveDataBase(writing.c_str()), 1) << E_LastError();
     // A writer inside a transaction: the journal holds the pages it changed.
@@ -587,6 +591,24 @@ TEST_F(ImageChecks, AFileLeftMidWriteIsNamedAsSuchAndLeftUntouched)
     EXPECT_TRUE(MarkerOpen());
     EXPECT_EQ(ReadBytes(left), fileBefore);
     EXPECT_EQ(ReadBytes(left + "-journal"), journalBefore);
+    // The message gives the sound way on, not the move of the journal.
+    EXPECT_NE(error.find("let SQLite roll the write back"), std::string::npos) << error;
+    EXPECT_NE(error.find("sqlite3 \"left.nvd\" \"PRAGMA quick_check\""), std::string::npos) << error;
+    EXPECT_NE(error.find("Do not move or delete the journal"), std::string::npos) << error;
+    EXPECT_EQ(error.find("move the journal away to read"), std::string::npos) << error;
+    // Followed on a copy of both files: opened by a program that may write
+    // it, the file is rolled back and loads as the design was saved.
+    const std::string advised = Path("advised.nvd");
+    WriteBytes(advised, fileBefore);
+    WriteBytes(advised + "-journal", journalBefore);
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(advised.c_str(), &writer, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(writer, "PRAGMA quick_check", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(writer);
+    EXPECT_FALSE(fs::exists(advised + "-journal") && fs::file_size(advised + "-journal") > 0);
+    ASSERT_EQ(DB_LoadDataBase(advised.c_str()), 1) << E_LastError();
+    EXPECT_EQ(KT_DesignDigest(), saved);
+    OpenMarker();
     // With the journal moved away the file is read as the write left it:
     // half of its changes, which the checksum finds.
     fs::rename(left + "-journal", Path("kept-journal"));
