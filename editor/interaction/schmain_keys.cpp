@@ -6,6 +6,7 @@
 #include "editor/interaction/commands.h"
 #include "editor/interaction/input_state.h"
 #include "editor/objects/integrity.h"
+#include "editor/shell/command_close.h"
 #include "editor/shell/help.h"
 #include "editor/shell/menus.h"
 #include "editor/shell/msgtext.h"
@@ -35,7 +36,7 @@ void SCHMAIN::Form_KeyDown(int& KeyCode, int& Shift)
     m_ZoomEventsOff = -1;
     if (m_KeyBusy || (Shift & 6) != 0) return;
     if (KeyCode == 27) {
-        if (F_OST.Exists(10)) F_OST(10)->SetValue(true);
+        CancelCommand(*this);
         KeyCode = 0;
         return;
     }
@@ -96,6 +97,11 @@ void SCHMAIN::Form_KeyDown(int& KeyCode, int& Shift)
             F_OST_MouseUp(n, 1, 0, 0, 0);
         ViewPicture_MouseMove(1, 1, m_MouseX, m_MouseY);
     }
+}
+
+void CancelCommand(SCHMAIN& main)
+{
+    if (main.F_OST.Exists(10)) main.F_OST(10)->SetValue(true);
 }
 
 void SCHMAIN::Form_KeyPress(int& KeyAscii)

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -285,6 +286,146 @@ bool CheckWires(Report& report)
 
 }  // namespace
 
+namespace {
+
+// Visits every object the marks apply to: `object` gets a label (built only
+// when asked) and the status handle; a record gets its label and its flags
+// with a setter for the cleared flags.
+struct MarkVisitor {
+    std::function<void(const std::function<std::string()>&, int32_t handle, int32_t keep)> object;
+    std::function<void(const std::function<std::string()>&, int32_t flags, const std::function<void(int32_t)>& clear)>
+        record;
+};
+
+// Every id of a map, as the walks give them.
+template <class F>
+void ForEachId(int32_t map, F&& f)
+{
+    if (map == 0) return;
+    int32_t cursor = OM_GetFirst(map);
+    while (const int32_t id = OM_SearchMask(map, &cursor, 0, 0)) f(id);
+}
+
+void VisitItems(const MarkVisitor& v, int32_t array, const std::string& owner)
+{
+    if (array == 0) return;
+    const int32_t count = OA_GetCount(array);
+    for (int32_t i = 1; i <= count; ++i)
+        if (const int32_t item = OA_Object(array, i))
+            v.object([&owner, i] { return "Item" + Str(i) + " of " + owner; }, item, 0);
+}
+
+void VisitDesign(const MarkVisitor& v)
+{
+    const auto named = [](int32_t handle) { return PtrToStr(O_GetName(handle)); };
+    ForEachId(DB_SchCompMap(), [&](int32_t id) {
+        const int32_t handle = C_Component(id);
+        if (handle == 0) return;
+        const std::string label = "Component " + named(handle);
+        v.object([&] { return label; }, handle, 0);
+        VisitItems(v, C_CompTextArray(id), label);
+    });
+    ForEachId(DB_NetMap(), [&](int32_t net) {
+        const int32_t handle = N_Net(net);
+        if (handle == 0) return;
+        const std::string label = "Net " + named(handle);
+        v.object([&] { return label; }, handle, 0);
+        ForEachId(N_NodeMap(net), [&](int32_t node) {
+            if (const int32_t h = N_Node(net, node)) v.object([&] { return label + " node" + Str(node); }, h, 0);
+        });
+    });
+    ForEachId(DB_BusMap(), [&](int32_t bus) {
+        if (const int32_t h = N_Bus(bus)) v.object([&] { return "Bus " + named(h); }, h, 0);
+    });
+    // The walk leaves the page frames out; their records are visited
+    // through the frame of each page, and their 256 is their own setting.
+    std::vector<int32_t> branches;
+    ForEachId(DB_BranchMap(), [&](int32_t id) { branches.push_back(id); });
+    ForEachId(DB_PageMap(), [&](int32_t page) {
+        if (B_Branch(-100 - page) != 0) branches.push_back(-100 - page);
+    });
+    for (const int32_t id : branches) {
+        const int32_t handle = B_Branch(id);
+        BranchRec rec{};
+        if (handle == 0 || B_ReadBranch(id, &rec) == 0) continue;
+        const std::string label = id < 0 ? "Frame of page" + Str(-100 - id) : "Wire" + Str(id);
+        v.object([&] { return label; }, handle, id < 0 ? 256 : 0);
+        for (int32_t i = 1; i <= rec.Points; ++i) {
+            BranchPointRec point{};
+            if (B_ReadRecord(id, i, &point) == 0) continue;
+            v.record([&] { return label + " point" + Str(i); }, point.Flags,
+                     [id, i](int32_t marks) { B_MaskRecord(id, i, 0, marks); });
+        }
+        VisitItems(v, B_BranchTextArray(id), label);
+    }
+    ForEachId(DB_JunctMap(), [&](int32_t id) {
+        if (const int32_t h = J_Junction(id)) v.object([id] { return "Junction" + Str(id); }, h, 0);
+    });
+    ForEachId(DB_TraceMap(), [&](int32_t id) {
+        const int32_t handle = T_Trace(id);
+        TraceRec rec{};
+        if (handle == 0 || T_ReadTrace(id, &rec) == 0) return;
+        const std::string label = "Trace" + Str(id);
+        v.object([&] { return label; }, handle, 0);
+        for (int32_t i = 1; i <= rec.Points; ++i) {
+            TracePointRec point{};
+            if (T_ReadRecord(id, i, &point) == 0) continue;
+            v.record([&] { return label + " point" + Str(i); }, point.Flags,
+                     [id, i](int32_t marks) { T_MaskRecord(id, i, 0, marks); });
+        }
+    });
+    ForEachId(DB_ViaMap(), [&](int32_t id) {
+        if (const int32_t h = V_Via(id)) v.object([id] { return "Via" + Str(id); }, h, 0);
+    });
+    ForEachId(DB_HierarchyMap(), [&](int32_t id) {
+        if (const int32_t h = OM_Object(DB_HierarchyMap(), id)) v.object([&] { return "Level " + named(h); }, h, 0);
+    });
+    ForEachId(DB_DeviceMap(), [&](int32_t id) {
+        if (const int32_t h = D_Device(id)) v.object([&] { return "Device " + named(h); }, h, 0);
+    });
+    ForEachId(DB_SymbMap(), [&](int32_t id) {
+        const int32_t handle = S_Symbol(id);
+        if (handle == 0) return;
+        VisitItems(v, S_SymbolItemArray(id), "Symbol " + named(handle));
+    });
+}
+
+}  // namespace
+
+std::vector<DesignMark> FindDesignMarks()
+{
+    std::vector<DesignMark> found;
+    MarkVisitor v;
+    v.object = [&](const std::function<std::string()>& label, int32_t handle, int32_t keep) {
+        if (const int32_t bits = O_GetStatus(handle) & kDesignMarks & ~keep) found.push_back({label(), bits});
+    };
+    v.record = [&](const std::function<std::string()>& label, int32_t flags, const std::function<void(int32_t)>&) {
+        if (const int32_t bits = flags & kDesignMarks) found.push_back({label(), bits});
+    };
+    VisitDesign(v);
+    return found;
+}
+
+int32_t ClearDesignMarks()
+{
+    int32_t cleared = 0;
+    MarkVisitor v;
+    v.object = [&](const std::function<std::string()>&, int32_t handle, int32_t keep) {
+        if (const int32_t bits = O_GetStatus(handle) & kDesignMarks & ~keep) {
+            O_Mask(handle, 0, bits);
+            ++cleared;
+        }
+    };
+    v.record = [&](const std::function<std::string()>&, int32_t flags, const std::function<void(int32_t)>& clear) {
+        if (const int32_t bits = flags & kDesignMarks) {
+            clear(bits);
+            ++cleared;
+        }
+    };
+    VisitDesign(v);
+    return cleared;
+}
+
 std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show)
 {
     Report report(show);
@@ -292,6 +433,15 @@ std::string RunIntegrityCheck(const std::function<void(const std::string&)>& sho
     auto view = OnExit([] { N_SetNodeView(0); });
     report.Line("Integrity Diagnostics and Autofix");
     report.Line("");
+    // Marks a stored design must not hold: found before the passes, which
+    // set marks of their own.
+    const std::vector<DesignMark> marks = FindDesignMarks();
+    if (!marks.empty()) {
+        for (const DesignMark& mark : marks) report.Line(mark.what + " holds marks " + Str(mark.bits));
+        ClearDesignMarks();
+        report.Line("Marks - Cleared");
+        report.Line("");
+    }
     CheckNetlist(report);
     CheckTraces(report);
     CheckWires(report);

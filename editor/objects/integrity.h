@@ -7,10 +7,15 @@
 // cannot be read is reported in a line of its own and left as it is; the
 // check goes on with the next record and the next object. The kernel's node
 // view is on the schematic side again when the check returns.
+//
+// Before the passes the check looks for marks left in the design (see
+// FindDesignMarks): each is reported in a line of its own and cleared.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Shows the report in the report window as it grows, with the hourglass
 // pointer while the check runs.
@@ -19,3 +24,27 @@ void CheckIntegrity();
 // The check itself: `show` receives the report after each pass header and
 // at the end; the whole report is returned. Every line ends with CR LF.
 std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show);
+
+// The status bits that commands, previews, selections and checks set on the
+// design's objects and clear again before they end (temporary, highlight,
+// command, selection and deletion marks: 64 to 8192). No such bit belongs
+// in a stored design, with one exception: on a page frame 256 is the frame's
+// own setting (no datum marks), not a mark.
+constexpr int32_t kDesignMarks = 0x3FC0;
+
+// One object that holds marks: what it is ("Wire 12 point 3"), and its mark
+// bits.
+struct DesignMark {
+    std::string what;
+    int32_t bits = 0;
+};
+
+// The marks held by the objects of the current level (components and their
+// texts, nets and their nodes, buses, wires, their point records and texts,
+// junctions, traces and their point records, vias) and of the design's
+// levels, devices and symbols with their items.
+std::vector<DesignMark> FindDesignMarks();
+
+// Clears every mark FindDesignMarks finds. Returns the number of objects
+// that held one.
+int32_t ClearDesignMarks();

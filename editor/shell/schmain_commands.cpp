@@ -57,18 +57,13 @@ int32_t LongField(int i)
     return static_cast<int32_t>(ToLong(g_ArgNum(i)));
 }
 
-// Unloads the main window, abandoning any command. A close that is refused
-// after all (a routing image that cannot be dropped) lets dialogs show
-// again.
+// Unloads the main window; the unload ends a command in progress as its
+// cancel does (also one that a procedure finishing after the close
+// started). A close that is refused after all (a routing image that cannot
+// be dropped) lets dialogs show again.
 void CloseMainWindow()
 {
-    if (g_MainForm && g_MainForm->IsLoaded()) {
-        // A procedure that finished after the close may have started a
-        // command; it is abandoned as well.
-        g_CurCommand = 0;
-        g_CmdRunning = 0;
-        g_MainForm->Unload(unloadmode::Code);
-    }
+    if (g_MainForm && g_MainForm->IsLoaded()) g_MainForm->Unload(unloadmode::Code);
     if (g_MainForm && g_MainForm->IsLoaded()) winsys::ClearCloseRequest();
 }
 
@@ -118,9 +113,8 @@ void SCHMAIN::AP_ExeCmd(std::string& sCommand)
     } else if (verb == "UP") {
         ReloadAfterUpdate();
     } else if (verb == "EX") {
-        // A running command is abandoned so that the close is not refused.
-        g_CurCommand = 0;
-        g_CmdRunning = 0;
+        // The close ends a running command as its cancel does, once every
+        // dialog of it has ended.
         CloseWhenUnwound();
     } else if (verb == "FS") {
         const int32_t level = LongField(5);

@@ -1,6 +1,7 @@
 // SCHMAIN's start-up, refusal to close and shut-down.
 #include "editor/automation/placement_symbols.h"
 #include "editor/documents/printing.h"
+#include "editor/objects/integrity.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/shell/design_change.h"
 #include "editor/shell/schmain.h"
@@ -11,6 +12,7 @@
 #include "editor/shell/applink.h"
 #include "editor/shell/caption.h"
 #include "editor/shell/clspalvane.h"
+#include "editor/shell/command_close.h"
 #include "editor/shell/cursors.h"
 #include "editor/shell/help.h"
 #include "editor/shell/msgtext.h"
@@ -201,18 +203,46 @@ void SCHMAIN::Form_Load()
     }
 }
 
+void EndCommandForClose(SCHMAIN& main)
+{
+    g_CmdRunning = 0;
+    if (g_CurCommand != 0 && main.F_OST.Exists(10)) {
+        // An Escape the command did not take has left option 10 pressed:
+        // it is pressed anew, so that the cancel is asked for.
+        if (main.F_OST(10)->Value()) main.F_OST(10)->SetValue(false);
+        CancelCommand(main);
+    }
+    if (g_CurCommand != 0) {
+        g_CurCommand = 0;
+        main.m_StepRequest = 0;
+        main.m_JunctionRequest = 0;
+        main.m_PreviewPending = 0;
+    }
+    g_CmdRunning = 0;
+}
+
 void SCHMAIN::Form_QueryUnload(int& cancel, int mode)
 {
-    if (g_CmdRunning != 0 || g_CurCommand != 0) {
+    // A close that arrives while a step waits (a dialog or question of the
+    // step runs) is refused: the command is not ended from inside its own
+    // step. The host's "EX" waits until no such run is left.
+    if ((g_CmdRunning != 0 || g_CurCommand != 0) && winsys::NestedRunDepth() > 0) {
         cancel = -1;
         return;
     }
+    EndCommandForClose(*this);
     // In routing mode the close box asks the save question first (a failed
     // write-back keeps the window open); a close from code (the host's
     // "EX", an end signal) writes the routed wires back unasked, so that
     // the design the host writes holds them.
     LeaveRoutingOnClose(mode == unloadmode::ControlMenu);
-    if (g_RouteImageActive != 0) cancel = -1;
+    if (g_RouteImageActive != 0) {
+        cancel = -1;
+        return;
+    }
+    // Whatever the command or the editor's own state left marked, the
+    // design the host writes holds no mark.
+    ClearDesignMarks();
 }
 
 void SCHMAIN::Form_Unload(int& /*cancel*/)
@@ -271,8 +301,8 @@ void SCHMAIN::ShutDown()
     if (g_MainForm) g_MainForm->Unload(unloadmode::Code);
 }
 
-// Ends the editor: the main window's unload refuses while a command runs,
-// otherwise shuts down and tells the host.
+// Ends the editor: the main window's unload ends a command in progress as
+// its cancel does, shuts down and tells the host.
 void SCHMAIN::M_Exit_Click()
 {
     ShutDown();

@@ -23,7 +23,6 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
-#include "editor/view/drawaids.h"
 #include "editor/view/marks.h"
 #include "platform/winsys/interaction.h"
 
@@ -231,8 +230,10 @@ void SCHMAIN::InputRefPoint(int32_t how)
     }
     int32_t x = m_CursorX, y = m_CursorY;
     if (how == 1) {
-        x = SnapCoord(x, g_SnapStep);
-        y = SnapCoord(y, g_SnapStep);
+        // The pointer's own snap: the first point after a command has begun
+        // is taken as it is, as the reference of the snaps that follow.
+        int32_t unchanged = 0;
+        SnapPoint(unchanged, x, y);
     } else if (how == 2) {
         const auto typed = AskTypedPoint(GetMsgText("Ref.point X,Y (", "991098") + g_UnitLongName(Unit()) + ")");
         if (!typed) return;
@@ -292,10 +293,13 @@ void SCHMAIN::InputPointXY(int32_t& x, int32_t& y, int32_t method, int32_t marke
         py = typed->second;
         break;
     }
-    case 5:
-        px = SnapCoord(x, g_SnapStep);
-        py = SnapCoord(y, g_SnapStep);
+    case 5: {
+        // As the pointer snaps, the first point after a command has begun
+        // included.
+        int32_t unchanged = 0;
+        SnapPoint(unchanged, px, py);
         break;
+    }
     case 6: {
         int32_t status = 1, id = 0;
         std::string name;

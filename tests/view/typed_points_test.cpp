@@ -235,4 +235,68 @@ TEST_F(SnappedPoints, ShiftGAndMethodFiveSnapAsThePointer)
     EXPECT_EQ(g_CurCommand, 0);
 }
 
+// The first point snapped after a command has begun is the snap's new
+// reference and stays where the pointer is, for the pointer and for Shift+G
+// and input method 5 alike: a selection box begun and given up with Escape
+// (no move in between, so nothing has snapped since) leaves the first
+// Shift+G, or the first click with method 5, at the pointer; the next one
+// snaps.
+TEST_F(SnappedPoints, FirstSnapAfterACommandBeganTakesThePointAsItIs)
+{
+    SCHMAIN& m = Main();
+    m.M_FSI_Click(MODE_DESIGN_NOTES);
+    ASSERT_EQ(g_CurMode, MODE_DESIGN_NOTES);
+    g_SnapStep = 127000;
+    const int32_t x = 3 * 127000 + 40000, y = -(2 * 127000 + 50000);
+    const int32_t snappedX = 3 * 127000, snappedY = -2 * 127000;
+    for (bool method5 : {false, true}) {
+        SCOPED_TRACE(method5 ? "method 5" : "Shift+G");
+        for (auto& marker : g_Markers) marker = MarkerRec{};
+        m.m_NextMarker = 0;
+        // Function 3 (move): a click beside every item begins a selection
+        // box; Escape gives it up.
+        QTest::mouseClick(m.F_FSI(3), Qt::LeftButton);
+        ASSERT_EQ(ModeTools(g_CurMode).SelFunc, 3);
+        m.ViewPicture->setFocus();
+        const QPoint box = PointerTo(QPoint(150, 120), -40 * kTenth, -30 * kTenth);
+        QTest::mouseClick(m.ViewPicture, Qt::LeftButton, {}, box);
+        ASSERT_NE(g_CurCommand, 0);
+        Type(Qt::Key_Escape, {});
+        ASSERT_EQ(g_CurCommand, 0);
+        // Between commands the pointer's moves snap nothing.
+        const QPoint at = PointerTo(QPoint(200, 150), x, y);
+        ASSERT_EQ(m.m_CursorX, x);
+        ASSERT_EQ(m.m_CursorY, y);
+        int marker = 3;
+        auto take = [&] {
+            if (method5) {
+                marker = m.m_NextMarker;
+                Type(Qt::Key_1, Qt::ShiftModifier);
+                ASSERT_EQ(m.m_PointMethod, 5);
+                QTest::mouseClick(m.ViewPicture, Qt::LeftButton, {}, at);
+            } else {
+                Type(Qt::Key_G, Qt::ShiftModifier);
+            }
+            ASSERT_NE(g_Markers[marker].Shown, 0);
+        };
+        if (method5) {
+            // A function other than 0, so that the click only takes the point.
+            QTest::mouseClick(m.F_FSI(1), Qt::LeftButton);
+            m.ViewPicture->setFocus();
+        }
+        take();
+        EXPECT_EQ(g_Markers[marker].X, x) << "the first snap after the command began";
+        EXPECT_EQ(g_Markers[marker].Y, y) << "the first snap after the command began";
+        if (!method5) {
+            Type(Qt::Key_G, Qt::ShiftModifier);
+            ASSERT_EQ(g_Markers[3].Shown, 0);
+        }
+        take();
+        EXPECT_EQ(g_Markers[marker].X, snappedX) << "the next snap";
+        EXPECT_EQ(g_Markers[marker].Y, snappedY) << "the next snap";
+        if (!method5) Type(Qt::Key_G, Qt::ShiftModifier);
+    }
+    EXPECT_EQ(g_CurCommand, 0);
+}
+
 }  // namespace
