@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QPainterPath>
 #include <QPen>
 #include <QPolygon>
 #include <QRawFont>
@@ -103,7 +104,20 @@ struct GlyphFont {
     quint32 glyph[256] = {};
     double advance[256] = {};
     double average = 1;  // the mean advance of the printable ASCII characters
+    // The glyphs' outlines, made at their first use (printing into a
+    // document only).
+    mutable QPainterPath outline[256];
+    mutable bool outlineMade[256] = {};
 };
+
+const QPainterPath& GlyphOutline(const GlyphFont& f, uint8_t c)
+{
+    if (!f.outlineMade[c]) {
+        f.outline[c] = f.raw.pathForGlyph(f.glyph[c]);
+        f.outlineMade[c] = true;
+    }
+    return f.outline[c];
+}
 
 const GlyphFont& GlyphFontFor(int pixelSize)
 {
@@ -593,20 +607,86 @@ void RasterSink::Text(const Paint& paint, const TextFigure& text)
         positions_.emplace_back(x, baseline);
     }
     if (glyphs_.empty()) return;
+    QTransform turned;
+    turned.translate(Round(ox), Round(oy));
+    turned.rotate(-text.angle / 1000.0);
+    if (device_.document) {
+        DocumentText(paint, text, turned, pixelSize, stretch, length * inv_, hpx);
+    } else {
+        QGlyphRun run;
+        run.setRawFont(font.raw);
+        run.setGlyphIndexes(glyphs_);
+        run.setPositions(positions_);
+        Use(paint, false);
+        QPainter& p = *device_.painter;
+        QTransform placed = turned;
+        placed.scale(stretch, 1.0);
+        p.setTransform(placed);
+        device_.transformed = true;
+        p.drawGlyphRun(QPointF(0, 0), run);
+    }
+    Touch(minX, minY, maxX, maxY, 2, !paint.xorMode);
+}
+
+void RasterSink::DocumentText(const Paint& paint, const TextFigure& text, const QTransform& turned, int pixelSize,
+                              double stretch, double lengthPx, double heightPx)
+{
+    const GlyphFont& font = GlyphFontFor(pixelSize);
+    QPainter& p = *device_.painter;
+    // What shows: the outlines of the glyphs the screen draws, where it
+    // draws them. Outlines, not glyphs, since a reader joins glyphs into
+    // words by their spacing, and a text's glyphs are spaced by its cells,
+    // not by their advances: "Inverting" would read "I nver t i ng".
+    QPainterPath outlines;
+    outlines.setFillRule(Qt::WindingFill);
+    double natural = 0;  // the characters' own advances together
+    size_t k = 0;
+    for (const char ch : text.text) {
+        const auto c = static_cast<uint8_t>(ch);
+        if (!font.glyph[c]) continue;
+        outlines.addPath(GlyphOutline(font, c).translated(positions_[k++]));
+        natural += font.advance[c];
+    }
+    QTransform placed = turned;
+    placed.scale(stretch, 1.0);
+    Use(paint, true);
+    p.setTransform(placed);
+    device_.transformed = true;
+    p.drawPath(outlines);
+    if (natural <= 0 || std::abs(lengthPx) < 1e-9) return;
+
+    // What a reader finds: the characters as one run of glyphs at their own
+    // advances, stretched along to the text's length, on the baseline the
+    // screen's glyphs sit on, in no colour. A reader gives it as written,
+    // words whole. A run read backwards would come out back to front, so a
+    // text drawn backwards (mirrored) has its run turned half round within
+    // the same box: it reads from the text's origin onwards.
+    glyphs_.clear();
+    positions_.clear();
+    const double baseline = -heightPx * Shape().descent;
+    double x = 0;
+    for (const char ch : text.text) {
+        const auto c = static_cast<uint8_t>(ch);
+        if (!font.glyph[c]) continue;
+        glyphs_.push_back(font.glyph[c]);
+        positions_.emplace_back(x, baseline);
+        x += font.advance[c];
+    }
     QGlyphRun run;
     run.setRawFont(font.raw);
     run.setGlyphIndexes(glyphs_);
     run.setPositions(positions_);
-    Use(paint, false);
-    QPainter& p = *device_.painter;
-    QTransform t;
-    t.translate(Round(ox), Round(oy));
-    t.rotate(-text.angle / 1000.0);
-    t.scale(stretch, 1.0);
-    p.setTransform(t);
-    device_.transformed = true;
+    QTransform along = turned;
+    if (lengthPx < 0) {
+        along.translate(0, -heightPx);
+        along.rotate(180);
+    }
+    along.scale(std::abs(lengthPx) / natural, 1.0);
+    p.setPen(QPen(QColor(Qt::transparent), 0));
+    p.setBrush(Qt::NoBrush);
+    device_.stateValid = false;  // the pen is no paint's
+    p.setTransform(along);
     p.drawGlyphRun(QPointF(0, 0), run);
-    Touch(minX, minY, maxX, maxY, 2, !paint.xorMode);
 }
 
 void RasterSink::Mark(const Paint& paint, Pt centre, int halfPx)

@@ -32,6 +32,11 @@ struct DevicePainter {
     // The part of `dirty` drawn over what was there (not in XOR).
     QRect plainDirty;
     bool printer = false;
+    // The painter writes a document (a PDF print) rather than pixels: a
+    // text goes in as the outlines of its glyphs, placed as on screen, and
+    // its characters besides as one invisible run over the same box, so
+    // that a reader of the document finds and copies the text whole.
+    bool document = false;
     int width = 0, height = 0;  // the surface in pixels
     // The surface when it is a 32-bit image the kernel's own painter paints:
     // XOR lines along an axis are written into it directly.
@@ -106,6 +111,12 @@ private:
     bool FillPixels(const Paint& paint, std::vector<QPointF> poly, bool clip, double margin);
     // A polygon's outline in pixels, each side clipped on its own.
     void OutlinePixels(const Paint& paint, const double* xs, const double* ys, int count, double margin);
+    // A text into a document, its glyphs (`positions_`, in the font of
+    // `pixelSize`) as on screen: at the origin and angle of `turned`,
+    // narrowed or widened by `stretch`, in a box `lengthPx` long (negative:
+    // drawn backwards, mirrored) and `heightPx` high. See `document`.
+    void DocumentText(const Paint& paint, const TextFigure& text, const QTransform& turned, int pixelSize,
+                      double stretch, double lengthPx, double heightPx);
 
     DevicePainter& device_;
     ViewDCRec view_;

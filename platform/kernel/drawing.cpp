@@ -12,10 +12,12 @@
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/registry.h"
 #include "platform/kernel/systables.h"
+#include "platform/kernel/testing.h"
 #include "platform/winsys/devices.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPaintEngine>
 
 #include <algorithm>
 #include <cmath>
@@ -418,6 +420,8 @@ int32_t G_OpenDC(int32_t device, const ViewDCRec* view) noexcept
             painter->painter->setRenderHint(QPainter::Antialiasing, false);
             painter->painter->setRenderHint(QPainter::TextAntialiasing, false);
             painter->printer = d->kind == winsys::DeviceKind::Printer;
+            const QPaintEngine* engine = painter->painter->paintEngine();
+            painter->document = engine && engine->type() == QPaintEngine::Pdf;
             painter->width = d->surface->width();
             painter->height = d->surface->height();
             painter->partOnly = d->partOnly;
@@ -845,6 +849,15 @@ int32_t G_ReplaceEnhMetaFile(int32_t device, int32_t before, int32_t after) noex
         target->Flush();
         return 1;
     });
+}
+
+const char* KT_MetafileText(int32_t metafile, int32_t index) noexcept
+{
+    const Metafile* mf = FindMetafile(metafile);
+    if (!mf || index < 0) return nullptr;
+    for (const Op& op : mf->ops)
+        if (op.kind == Op::Text && index-- == 0) return op.text.c_str();
+    return nullptr;
 }
 
 int32_t G_DeleteEnhMetaFile(int32_t metafile) noexcept

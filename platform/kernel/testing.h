@@ -54,6 +54,12 @@ PLATFORM_EXPORT uint64_t KT_PictureBytesKept() noexcept;
 // kernel's own limit.
 PLATFORM_EXPORT void KT_LimitPictureBytesKept(int64_t bytes) noexcept;
 
+// The text of the `index`-th text (from 0) that a closed recording (a
+// metafile of G_CloseMF) holds, in the order drawn; null past its last text
+// or for a handle that is not a recording's. Valid until the recording is
+// deleted.
+PLATFORM_EXPORT const char* KT_MetafileText(int32_t metafile, int32_t index) noexcept;
+
 // KT_FailCall("J_CreateJunction", n).
 PLATFORM_EXPORT void KT_FailJunctionCreation(int32_t n) noexcept;
 

@@ -6,6 +6,7 @@
 #include "editor/shell/menus.h"
 #include "editor/shell/pagedraw.h"
 #include "platform/kernel/nvokernel32.h"
+#include "platform/kernel/testing.h"
 #include "editor/shell/settings.h"
 #include "editor/view/canvas.h"
 #include "editor/view/print_area.h"
@@ -22,6 +23,9 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -95,6 +99,40 @@ TEST_F(Printing, ScreenshotOfAPrintedSheet)
     const QImage sheet = palvane_test::RasterizePdfPage(Pdf(), 1, 60);
     ASSERT_TRUE(Drawn(sheet));
     EXPECT_TRUE(sheet.save(QString::fromStdString(palvane_test::ScreenshotDir() + "/printed_sheet.png")));
+}
+
+// A reader of the printed page finds every text the page shows whole, as
+// written: the texts are those the page drawing draws while printing
+// (recorded), the reading is pdftotext's of the one sheet the page takes at
+// 1 : 2. The amplifier's title, its turned capacitor values, names, values
+// and labels all come out as one piece each.
+TEST_F(Printing, EveryTextOfThePrintedDemoPageIsReadWhole)
+{
+    int sheets = 0;
+    ExpectScale(1, 2, &sheets);
+    Main().M_Print_Click();
+    ASSERT_EQ(sheets, 1);
+    // Blanks and line ends as a reader sets them apart: one blank.
+    const QString read = palvane_test::PdfText(Pdf(), 1).simplified();
+    ASSERT_FALSE(read.isEmpty());
+
+    g_Printing = true;
+    g_OutputDrawMode = 64;
+    ASSERT_EQ(G_OpenMF(0), 1);
+    DrawPage();
+    const int32_t recording = G_CloseMF();
+    g_Printing = false;
+    g_OutputDrawMode = 0;
+    ASSERT_NE(recording, 0);
+    std::vector<QString> texts;
+    for (int32_t i = 0; const char* text = KT_MetafileText(recording, i); ++i) {
+        const QString shown = QString::fromLatin1(text).simplified();
+        if (!shown.isEmpty()) texts.push_back(shown);
+    }
+    G_DeleteEnhMetaFile(recording);
+    ASSERT_GT(texts.size(), 20u);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Inverting amplifier, gain -10"), texts.end());
+    for (const QString& text : texts) EXPECT_TRUE(read.contains(text)) << text.toStdString() << " in: " << read.toStdString();
 }
 
 TEST_F(Printing, NothingShownIsNoPrintingBoundary)

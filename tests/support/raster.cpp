@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 namespace palvane_test {
 
@@ -107,6 +108,46 @@ QImage RasterizePdfPage(const std::string& path, int page, int dpi)
                  nullptr))
         return {};
     return QImage(base + ".png");
+}
+
+QString PdfText(const std::string& path, int page, bool raw)
+{
+    const QString p = QString::number(page);
+    QStringList arguments{"-enc", "UTF-8", "-f", p, "-l", p};
+    if (raw) arguments << "-raw";
+    arguments << QString::fromStdString(path) << "-";
+    QByteArray out;
+    if (!RunTool("pdftotext", arguments, &out)) return {};
+    return QString::fromUtf8(out);
+}
+
+std::vector<PdfLine> PdfLines(const std::string& path, int page)
+{
+    const QString p = QString::number(page);
+    QByteArray out;
+    if (!RunTool("pdftotext", {"-bbox-layout", "-enc", "UTF-8", "-f", p, "-l", p, QString::fromStdString(path), "-"},
+                 &out))
+        return {};
+    // <line xMin= yMin= xMax= yMax=><word ...>text</word> ...</line>
+    std::vector<PdfLine> lines;
+    QXmlStreamReader xml(out);
+    auto box = [&xml] {
+        const auto a = xml.attributes();
+        return QRectF(QPointF(a.value("xMin").toDouble(), a.value("yMin").toDouble()),
+                      QPointF(a.value("xMax").toDouble(), a.value("yMax").toDouble()));
+    };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+        if (xml.name() == QLatin1String("line")) {
+            lines.push_back(PdfLine{QString(), box()});
+        } else if (xml.name() == QLatin1String("word") && !lines.empty()) {
+            PdfLine& line = lines.back();
+            if (!line.text.isEmpty()) line.text += ' ';
+            line.text += xml.readElementText();
+        }
+    }
+    if (xml.hasError()) return {};
+    return lines;
 }
 
 }  // namespace palvane_test

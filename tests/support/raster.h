@@ -4,9 +4,12 @@
 #include <QImage>
 #include <QPoint>
 #include <QRgb>
+#include <QRectF>
 #include <QSizeF>
+#include <QString>
 
 #include <string>
+#include <vector>
 
 namespace palvane_test {
 
@@ -36,5 +39,19 @@ int PdfPageCount(const std::string& path);
 QSizeF PdfPageSize(const std::string& path);
 // Page `page` (from 1) rasterised at `dpi`; a null image when it fails.
 QImage RasterizePdfPage(const std::string& path, int page, int dpi);
+
+// The text a reader takes off page `page` (from 1), as poppler's pdftotext
+// gives it: in its reading order, or with `raw` in the order the text was
+// drawn. A null string when it fails.
+QString PdfText(const std::string& path, int page, bool raw = false);
+
+// The lines of text pdftotext finds on page `page`: each line's words
+// joined by one blank, and the box they cover in points from the page's
+// top left. Empty when it fails.
+struct PdfLine {
+    QString text;
+    QRectF box;
+};
+std::vector<PdfLine> PdfLines(const std::string& path, int page);
 
 }  // namespace palvane_test
