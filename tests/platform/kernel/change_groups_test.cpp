@@ -193,7 +193,9 @@ TEST_F(ChangeGroups, OnlyFailuresAndRefusalsAreFailedSteps)
         EXPECT_EQ(c.call(), c.answer);
         EXPECT_EQ(DB_EndChange(2), c.failure ? 3 : 1);
         EXPECT_EQ(OM_FindName(DB_NetMap(), "KEPT") != 0, !c.failure);
-        if (const int32_t kept = OM_FindName(DB_NetMap(), "KEPT")) ASSERT_EQ(OM_Delete(DB_NetMap(), kept), 1);
+        if (const int32_t kept = OM_FindName(DB_NetMap(), "KEPT")) {
+            ASSERT_EQ(OM_Delete(DB_NetMap(), kept), 1);
+        }
         O_Mask(N_Net(1), 0, 256);
         EXPECT_EQ(KT_DesignDigest(), before);
         // Refused by the hook, the same call is always a failed step.
