@@ -498,7 +498,8 @@ TEST_F(HostDesignFile, HostCommandScriptLeavesTheDesignWhole)
     const QString file = Path("script.nvd");
     SaveSample(file);
     // Page 1 and 2 of level 1; every verb, then malformed lines of every
-    // kind; only the short FS is a failure the host reports.
+    // kind: the short FS is a failure the editor reports, the unknown verbs
+    // and the line too long are refused by the host.
     const QByteArray script =
         "PALVANE,RD\n"
         "All,UP\n"
@@ -517,8 +518,11 @@ TEST_F(HostDesignFile, HostCommandScriptLeavesTheDesignWhole)
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, "PALVANE\tSHUTDOWN\n");
     const QStringList messages = HostMessages(run.err);
-    ASSERT_EQ(messages.size(), 1) << run.err.toStdString();
-    EXPECT_TRUE(messages[0].contains("PALVANE,FS,1") && messages[0].contains("error 9")) << run.err.toStdString();
+    ASSERT_EQ(messages.size(), 4) << run.err.toStdString();
+    EXPECT_EQ(messages.filter("PALVANE,FS,1\" failed: error 9").size(), 1) << run.err.toStdString();
+    EXPECT_EQ(messages.filter("\"ZZ\" is not a verb of the editor").size(), 1) << run.err.toStdString();
+    EXPECT_EQ(messages.filter("\"PALVANE,\\xE9\\xFC\" refused").size(), 1) << run.err.toStdString();
+    EXPECT_EQ(messages.filter("the line is 200011 bytes long").size(), 1) << run.err.toStdString();
     EXPECT_TRUE(HoldsSample(file));
     // The editor wrote the second page's view when it showed it.
     PageRec page{};
