@@ -45,7 +45,7 @@
 #include "platform/placement/plc_model.h"
 #include "platform/placement/plc_sites.h"
 #include "router/corvex.h"
-#include "tests/router/router_checks.h"
+#include "bench/boards/router_checks.h"
 #include "tools/sources/source_builder.h"
 #include "tools/sources/source_reader.h"
 

@@ -58,7 +58,7 @@
 #include "router/corvex.h"
 #include "router/grid_page.h"
 #include "router/route.h"
-#include "tests/router/router_checks.h"
+#include "bench/boards/router_checks.h"
 #include "tools/sources/source_builder.h"
 #include "tools/sources/source_reader.h"
 

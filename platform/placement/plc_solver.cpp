@@ -20,6 +20,14 @@
 //    turns included, a fixed-seed random sequence) leaves the local optimum
 //    the passes stop in; then passes again, and the passes' placement
 //    stands when that ends longer.
+// 6. Gathering: parts the wire length does not hold where they stand (a
+//    decoupling capacitor on the two supply nets costs the same anywhere
+//    inside their span) are brought towards the frame's middle wherever
+//    that costs no wire length, so no part stands off on its own with a
+//    hole behind it; then the whole placement moves by whole cells towards
+//    the frame's middle when every part stays legal and the wires no
+//    longer (the half-perimeter length does not change with a move of
+//    everything; only nets reaching locked parts could).
 //
 // Everything is deterministic: fixed orders, and the settling's random
 // sequence starts from the same seed every run.
@@ -145,6 +153,8 @@ public:
                 Passes();
                 if (wiring_.Total() > before) Restore(greedy);
             }
+            Gather();
+            Centre();
         }
         out = sites_;
         return true;
@@ -422,6 +432,12 @@ private:
             c = movable_[static_cast<size_t>(below(n))];
             const Comp& comp = m_.comps[c];
             const Site old = sites_[c];
+            // A step past the first or last cell draws that cell. That
+            // proposes the first row and column more often from inside than
+            // the cell beside them from there, so parts the wires do not
+            // hold drift onto them; the gathering after the anneal brings
+            // them back (drawing such a step again instead changes the
+            // anneal's course, and on one benchmark board it ended longer).
             const int i = std::clamp(old.i + below(2 * kSettleWindow + 1) - kSettleWindow, 0, cells_.Cols(comp.lineSet) - 1);
             const int k = std::clamp(old.k + below(2 * kSettleWindow + 1) - kSettleWindow, 0, cells_.Rows(comp.lineSet) - 1);
             const int a = below(2) == 0 ? old.angle : below(kAngles);
@@ -466,7 +482,149 @@ private:
         }
     }
 
+    // How far c's outline at s lies from the frame's middle, each axis as a
+    // share of the frame's size (squared).
+    double FromMiddle(int c, const Site& s) const
+    {
+        const Rect b = cells_.Outline(c, s);
+        const Rect& f = m_.frame;
+        const double fw = std::max<double>(static_cast<double>(f.x2 - f.x1), 1.0);
+        const double fh = std::max<double>(static_cast<double>(f.y2 - f.y1), 1.0);
+        const double dx = static_cast<double>((b.x1 + b.x2) - (f.x1 + f.x2)) / 2.0 / fw;
+        const double dy = static_cast<double>((b.y1 + b.y2) - (f.y1 + f.y2)) / 2.0 / fh;
+        return dx * dx + dy * dy;
+    }
+
+    // Passes that move parts, farthest from the frame's middle first, to a
+    // free site within kGatherWindow cells (at their turn) nearer the middle
+    // where their wires are no longer, the shortest such site first. The
+    // half-perimeter length holds a part only at the ends of its nets'
+    // spans: inside them (a decoupling capacitor inside the span of both
+    // supply nets) any site costs the same, and where two such parts stand
+    // at the same end neither alone makes the span shorter by leaving; the
+    // anneal lets them wander there and the passes do not bring them back.
+    // The wire length never grows here.
+    void Gather()
+    {
+        std::vector<int> order = movable_;
+        std::vector<double> far(m_.comps.size(), 0);
+        for (int pass = 0; pass < kGatherPasses; ++pass) {
+            for (int c : order) far[c] = FromMiddle(c, sites_[c]);
+            std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return far[a] > far[b]; });
+            int moved = 0;
+            for (int c : order) {
+                const Comp& comp = m_.comps[c];
+                const Site old = sites_[c];
+                const double now = FromMiddle(c, old);
+                const int nc = cells_.Cols(comp.lineSet), nr = cells_.Rows(comp.lineSet);
+                wiring_.OthersOf(c, others_);
+                const int64_t length = wiring_.LengthOf(c);
+                bool found = false;
+                int64_t bestDelta = 0;
+                double bestFar = now;
+                Site best;
+                for (int k = std::max(old.k - kGatherWindow, 0); k <= std::min(old.k + kGatherWindow, nr - 1); ++k)
+                    for (int i = std::max(old.i - kGatherWindow, 0); i <= std::min(old.i + kGatherWindow, nc - 1); ++i) {
+                        Site s;
+                        if ((i == old.i && k == old.k) || !cells_.Legal(c, old.angle, i, k, s)) continue;
+                        const double there = FromMiddle(c, s);
+                        if (there >= now * (1 - 1e-9)) continue;
+                        if (cells_.Holder(c, s) != -1 || (!cells_.SingleSet() && !cells_.Free(c, s))) continue;
+                        const int64_t delta = wiring_.LengthAt(c, s, others_) - length;
+                        if (delta > 0) continue;
+                        if (!found || delta < bestDelta || (delta == bestDelta && there < bestFar))
+                            found = true, bestDelta = delta, bestFar = there, best = s;
+                    }
+                if (!found) continue;
+                Apply(c, best, -1, Site{});
+                ++moved;
+            }
+            if (moved == 0) break;
+        }
+    }
+
+    // The placed outlines' extent: how far its middle lies from the frame's
+    // along an axis (0: x, 1: y).
+    double OffMiddle(const std::vector<Site>& at, int axis) const
+    {
+        int64_t lo = std::numeric_limits<int64_t>::max(), hi = std::numeric_limits<int64_t>::min();
+        for (int c : movable_) {
+            const Rect b = cells_.Outline(c, at[c]);
+            lo = std::min(lo, axis == 0 ? b.x1 : b.y1), hi = std::max(hi, axis == 0 ? b.x2 : b.y2);
+        }
+        const Rect& f = m_.frame;
+        return axis == 0 ? ((lo + hi) - (f.x1 + f.x2)) / 2.0 : ((lo + hi) - (f.y1 + f.y2)) / 2.0;
+    }
+
+    // Moves every movable part by the same whole cells towards the frame's
+    // middle, as far as the placement's extent lies off it, when every part
+    // stays legal and free, the extent comes nearer the middle and the wires
+    // grow no longer; on each axis the move that brings it nearest. Evenly spaced
+    // lines move every outline by the same distance (up to the alignment's
+    // rounding), so the wire length among the movable parts stays as it
+    // was; it is measured all the same, and nets reaching locked parts may
+    // forbid the move.
+    void Centre()
+    {
+        if (movable_.empty()) return;
+        for (int axis = 0; axis < 2; ++axis) {
+            const double off = OffMiddle(sites_, axis);
+            const int set = m_.comps[movable_.front()].lineSet;
+            const double cell = TypicalCell(axis == 0 ? m_.lines[set].cols : m_.lines[set].rows);
+            // Every move of whole cells that brings the middle nearer, the
+            // nearest first: where the alignment's rounding makes one move
+            // uneven (and longer), a move of one cell more or less may not be.
+            const int dir = off > 0 ? -1 : 1;
+            std::vector<int> moves;
+            for (int n = 1; n * cell < 2 * std::fabs(off) && n <= cells_.Cols(set) + cells_.Rows(set); ++n) moves.push_back(n);
+            std::stable_sort(moves.begin(), moves.end(), [&](int a, int b) {
+                return std::fabs(std::fabs(off) - a * cell) < std::fabs(std::fabs(off) - b * cell);
+            });
+            for (int n : moves)
+                if (Shift(axis == 0 ? dir * n : 0, axis == 0 ? 0 : dir * n, axis, off)) break;
+        }
+    }
+
+    // Moves every movable part by di columns and dk rows of its lines when
+    // each stays legal and free, the extent's middle comes nearer the
+    // frame's along `axis` (`off` from it now) and the wires grow no longer;
+    // else leaves the placement as it was.
+    bool Shift(int di, int dk, int axis, double off)
+    {
+        std::vector<Site> to = sites_;
+        for (int c : movable_) {
+            const Site& old = sites_[c];
+            const int set = m_.comps[c].lineSet;
+            const int i = old.i + di, k = old.k + dk;
+            if (i < 0 || k < 0 || i >= cells_.Cols(set) || k >= cells_.Rows(set)) return false;
+            if (!cells_.Legal(c, old.angle, i, k, to[c])) return false;
+        }
+        if (std::fabs(OffMiddle(to, axis)) >= std::fabs(off)) return false;
+        const std::vector<Site> from = sites_;
+        const int64_t before = wiring_.Total();
+        for (int c : movable_) cells_.Occupy(c, sites_[c], false);
+        bool free = true;
+        for (size_t n = 0; n < movable_.size() && free; ++n) {
+            const int c = movable_[n];
+            free = cells_.Free(c, to[c]);
+            if (free) cells_.Occupy(c, to[c], true);
+        }
+        if (free) {
+            sites_ = to;
+            wiring_.Reset();
+            if (wiring_.Total() <= before) return true;
+        }
+        for (int c : movable_)
+            if (cells_.Placed(c)) cells_.Occupy(c, cells_.At(c), false);
+        sites_ = from;
+        for (int c : movable_) cells_.Occupy(c, sites_[c], true);
+        wiring_.Reset();
+        return false;
+    }
+
     static constexpr uint64_t kSeed = 0x5eed;
+    static constexpr int kGatherWindow = 3;        // cells each way a gathering move may go
+    static constexpr int kGatherPasses = 20;
     static constexpr int kSettleWindow = 3;        // cells each way a settling move may go
     static constexpr double kSettleMoves = 6.0;    // moves a round, x n^(4/3)
     static constexpr int kSettleDraws = 20;        // proposals a round may draw, x its moves

@@ -4,7 +4,7 @@
 
 #include "router/corvex.h"
 #include "router/route.h"
-#include "tests/router/router_checks.h"
+#include "bench/boards/router_checks.h"
 #include "tests/support/kernel_fixture.h"
 
 #include <QImage>

@@ -3,8 +3,11 @@
 // orientations, no rotation, mirrored components), the use of the page
 // (centred, shaped like the frame, room for wires growing with a part's
 // nets), the error codes and the part a failed run names, the
-// all-or-nothing write-back, determinism, and what the settling anneal
-// gains over the greedy passes (through the engine's own model).
+// all-or-nothing write-back, determinism, what the settling anneal gains
+// over the greedy passes, and the placement of boards of 400 and more parts
+// centred in the frame with no part off on its own (through the engine's
+// own model).
+#include "bench/boards/board_page.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
 #include "platform/placement/nvosplc32.h"
@@ -97,8 +100,13 @@ protected:
     // `page` inside the page of `frame`), with the placement symbols made.
     void BuildText(const std::string& symbols, const std::string& page, const std::string& frame)
     {
-        const std::string text = "include discrete.nls\nunit 1mil\n" + symbols + "design D\nlevel MAIN\npage P frame " + frame +
-                                 "\n" + page + "end\n";
+        BuildSource("include discrete.nls\nunit 1mil\n" + symbols + "design D\nlevel MAIN\npage P frame " + frame + "\n" +
+                    page + "end\n");
+    }
+
+    // A whole design source, with the placement symbols made.
+    void BuildSource(const std::string& text)
+    {
         ASSERT_TRUE(palvane_test::BuildDesign(text));
         page_ = DB_CurPage();
         ASSERT_NE(page_, 0);
@@ -717,6 +725,49 @@ TEST_F(PlacementEngine, SettlingShortensTheGreedyPlacementAndKeepsItLegal)
             EXPECT_EQ(again[i].y, settled[i].y) << i;
             EXPECT_EQ(again[i].angle, settled[i].angle) << i;
         }
+    }
+}
+
+TEST_F(PlacementEngine, LargeBoardsArePlacedCentredWithNoPartOffOnItsOwn)
+{
+    // Boards shaped like real ones (ICs of 20 to 200 pins with their
+    // decoupling capacitors, pull-ups and filters, headers, supply nets of
+    // nearly 400 pins) on a page of 56.5 x 43.5 inches with the editor's
+    // default pattern (rows 0.8, columns 0.4 inch apart). A capacitor on the
+    // two supply nets alone costs the same wire length anywhere inside their
+    // span: the anneal let such parts wander to the page's first row, inches
+    // below the rest, and the extent of the parts stood 3.3 to 3.8 % of the
+    // page's height off its middle. The extent's middle lies within 2 % of
+    // the frame's size of the frame's middle on both axes, every site is
+    // legal, and the wires are no longer than the greedy passes' alone.
+    struct Case {
+        int parts, seed;
+    } cases[] = {{445, 2}, {440, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.parts) + " parts, seed " + std::to_string(c.seed));
+        BuildSource(bench_boards::GenerateBoard(c.parts, c.seed, 56500, 43500).text);
+        AddPattern(1, 8 * kInch / 10, 4 * kInch / 10);
+        plc::Model model;
+        ASSERT_EQ(plc::ReadModel(Params(), model), 0);
+        plc::Model greedyModel = model;
+        std::vector<plc::Site> sites, greedy;
+        ASSERT_TRUE(plc::Solve(model, sites));
+        ASSERT_TRUE(plc::Solve(greedyModel, greedy, nullptr, false));
+        EXPECT_TRUE(AllLegal(model, sites));
+        EXPECT_LE(plc::Hpwl(model, sites), plc::Hpwl(greedyModel, greedy));
+        plc::Rect span{INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+        int placed = 0;
+        for (size_t i = 0; i < model.comps.size(); ++i) {
+            if (model.comps[i].locked) continue;
+            ++placed;
+            const plc::Rect b = plc::Moved(model.comps[i].shapes[sites[i].angle].box, sites[i].x, sites[i].y);
+            span = {std::min(span.x1, b.x1), std::min(span.y1, b.y1), std::max(span.x2, b.x2), std::max(span.y2, b.y2)};
+        }
+        EXPECT_GE(placed, 400);
+        const plc::Rect& f = model.frame;
+        const double fw = static_cast<double>(f.x2 - f.x1), fh = static_cast<double>(f.y2 - f.y1);
+        EXPECT_LE(std::fabs(((span.x1 + span.x2) - (f.x1 + f.x2)) / 2.0), 0.02 * fw);
+        EXPECT_LE(std::fabs(((span.y1 + span.y2) - (f.y1 + f.y2)) / 2.0), 0.02 * fh);
     }
 }
 

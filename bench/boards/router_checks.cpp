@@ -1,4 +1,4 @@
-#include "tests/router/router_checks.h"
+#include "bench/boards/router_checks.h"
 
 #include "router/route.h"
 

@@ -1,5 +1,5 @@
-// Checks over a routed page image, shared by the router's tests and its
-// benchmark: the image's links are sound, and the wires keep the rules the
+// Checks over a routed page image, shared by the router's tests and the
+// benchmarks: the image's links are sound, and the wires keep the rules the
 // router promises (clear of bodies, no parallel run beside a foreign wire
 // within a step, no foreign wire ending on another).
 #pragma once
