@@ -5,7 +5,10 @@
 // of its own.
 //
 // By default the change finishes when it goes out of scope: what the edit
-// changed stays unless one of its steps that change the design failed; then
+// changed stays unless one of its steps that change the design failed (a
+// failure or refusal; an answer that only says nothing is there, such as
+// nothing to mark or a delete of what is gone, is no failure: KERNEL.md,
+// "Failure answers: outcomes and failures"); then
 // what it changed goes back, and the failure is also the enclosing group's,
 // so the whole action goes back with it. An edit that tries steps it
 // expects to fail (a name that may be taken) opens the change with

@@ -50,7 +50,7 @@ struct Tool {
     }
 };
 
-class ToolSweep : public menu_walk::MenuWalkFixture<menu_walk::WalkInteraction> {
+class ToolGestures : public menu_walk::MenuWalkFixture<menu_walk::WalkInteraction> {
 protected:
     void SetUp() override
     {
@@ -293,18 +293,18 @@ protected:
     }
 };
 
-TEST_F(ToolSweep, NothingGoesBackOnTheDemoUnlessRefused)
+TEST_F(ToolGestures, NothingGoesBackOnTheDemoUnlessRefused)
 {
     SweepNothingRefused([this] { LoadDemoWithAll(); }, [this] { return DemoTargets(); });
 }
 
-TEST_F(ToolSweep, NothingGoesBackOnAnEmptyDesignUnlessRefused)
+TEST_F(ToolGestures, NothingGoesBackOnAnEmptyDesignUnlessRefused)
 {
     SweepNothingRefused([this] { LoadEmpty(); }, [this] { return EmptyTargets(); });
 }
 
 // A new design has no frame yet: page format is the only mode.
-TEST_F(ToolSweep, NothingGoesBackOnANewDesignUnlessRefused)
+TEST_F(ToolGestures, NothingGoesBackOnANewDesignUnlessRefused)
 {
     ASSERT_NO_FATAL_FAILURE(LoadNew());
     Main().M_FSI(MODE_COMPONENTS)->Action()->trigger();
@@ -316,7 +316,7 @@ TEST_F(ToolSweep, NothingGoesBackOnANewDesignUnlessRefused)
 // design: each tool whose gestures change the demo when nothing is refused
 // goes back with its steps refused and says so, and no tool leaves any
 // change behind. A refusal is counted wherever there is one.
-TEST_F(ToolSweep, RefusedStepsGoBackAndSaySo)
+TEST_F(ToolGestures, RefusedStepsGoBackAndSaySo)
 {
     SCHMAIN& main = Main();
     std::vector<std::string> faults;

@@ -165,7 +165,7 @@ TEST_F(ChangeGroups, OnlyFailuresAndRefusalsAreFailedSteps)
     ASSERT_NE(B_CreateBranch(0, 1, 1), 0);
     const std::vector<Case> cases = {
         {"unmark no object", [] { return O_Mask(0, 0, 256); }, 0, false, "O_Mask"},
-        {"unmark a deleted object", [] { return O_Mask(0x7fff0000, 0, 256); }, 0, false, "O_Mask"},
+        {"unmark a handle of no object", [] { return O_Mask(0x7fff0000, 0, 256); }, 0, false, "O_Mask"},
         {"mark a record that is not there", [] { return B_MaskRecord(1, 5, 256, 256); }, 0, false, "B_MaskRecord"},
         {"mark a trace record that is not there", [] { return T_MaskRecord(7, 1, 256, 256); }, 0, false, "T_MaskRecord"},
         {"mark an empty map", [] { return OM_MaskAll(DB_JunctMap(), 256, 256); }, 0, false, "OM_MaskAll"},
