@@ -21,6 +21,9 @@ namespace {
 
 constexpr int32_t kToCheck = 256;
 constexpr int32_t kPending = 1024;
+// On an item 128 says that its text has been written again: the design
+// keeps it.
+constexpr int32_t kTextRewritten = 128;
 
 class Report {
 public:
@@ -312,7 +315,7 @@ void VisitItems(const MarkVisitor& v, int32_t array, const std::string& owner)
     const int32_t count = OA_GetCount(array);
     for (int32_t i = 1; i <= count; ++i)
         if (const int32_t item = OA_Object(array, i))
-            v.object([&owner, i] { return "Item" + Str(i) + " of " + owner; }, item, 0);
+            v.object([&owner, i] { return "Item" + Str(i) + " of " + owner; }, item, kTextRewritten);
 }
 
 void VisitDesign(const MarkVisitor& v)

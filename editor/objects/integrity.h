@@ -28,8 +28,9 @@ std::string RunIntegrityCheck(const std::function<void(const std::string&)>& sho
 // The status bits that commands, previews, selections and checks set on the
 // design's objects and clear again before they end (temporary, highlight,
 // command, selection and deletion marks: 64 to 8192). No such bit belongs
-// in a stored design, with one exception: on a page frame 256 is the frame's
-// own setting (no datum marks), not a mark.
+// in a stored design, with two exceptions that the design keeps: on a page
+// frame 256 is the frame's own setting (no datum marks), and on an item 128
+// says that its text has been written again.
 constexpr int32_t kDesignMarks = 0x3FC0;
 
 // One object that holds marks: what it is ("Wire 12 point 3"), and its mark
