@@ -151,14 +151,25 @@ int ParseCreateLine(const std::string& line, const ListCoordContext& context, Co
     r.refName = f[3];
     int32_t group = 0;
     int32_t refId = 0;
+    // A reference the kernel refused to load: the line is read on, its entry
+    // skipped.
+    bool refused = false;
     if (refMode == "s") {
-        if (const int err = lookups.LookupSymbol(f[3], refId)) return err;
+        const int err = lookups.LookupSymbol(f[3], refId);
+        if (err == listerr::kLoadRefused)
+            refused = true;
+        else if (err != 0)
+            return err;
     } else if (refMode == "d") {
         double value = 0;
         const bool finite = ListFieldNumber(f.text(1), value);
         const std::optional<int32_t> wanted = ToGroup(value, finite);
-        if (const int err = lookups.LookupPart(f[3], wanted, refId)) return err;
-        group = *wanted;
+        const int err = lookups.LookupPart(f[3], wanted, refId);
+        if (err == listerr::kLoadRefused)
+            refused = true;
+        else if (err != 0)
+            return err;
+        group = wanted.value_or(0);
     } else {
         return listerr::kFormat;
     }
@@ -180,7 +191,8 @@ int ParseCreateLine(const std::string& line, const ListCoordContext& context, Co
     entry.Angle = lookups.AdjustAngle(entry.Angle);
     entry.Name = FixedText(name, kNameLength);
     entry.Group = group;
-    entry.RefId = refId;
+    entry.RefId = refused ? 0 : refId;
+    entry.Skip = refused;
     return 0;
 }
 

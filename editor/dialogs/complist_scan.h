@@ -23,6 +23,9 @@ struct CompListEntry {
     int32_t Group = 0;   // gate of a part line; 0 for a symbol line and a relocation line
     int32_t RefId = 0;   // device of a part line, symbol of a symbol line; 0 for relocation
     int32_t CompId = 0;  // relocation: the component the parse found by its full name
+    // Create: the kernel refused a step of bringing the line's part or
+    // symbol into the design (the user was told); the entry is not made.
+    bool Skip = false;
 };
 
 // Error codes of a list (the error texts are the list editor's).
@@ -37,6 +40,10 @@ constexpr int kNoFreeName = 5;
 constexpr int kNoPart = 6;
 constexpr int kNoGroup = 7;
 constexpr int kNoSymbol = 8;
+// Not an error of the text: a lookup's answer when the kernel refused a step
+// of loading the line's part or symbol. The line is read on and its entry
+// skipped when the list is applied.
+constexpr int kLoadRefused = 100;
 }  // namespace listerr
 
 // What the coordinates of a line are converted with.
@@ -58,9 +65,9 @@ public:
     // `handed` (the names given to earlier lines); false when none.
     virtual bool FreeCompName(const std::vector<std::string>& handed, std::string& name) = 0;
     // Part `name`, group `group` (none: not a 32-bit number): 0 and the
-    // device id, else kNoPart, kNoGroup or kNoSymbol.
+    // device id, else kNoPart, kNoGroup, kNoSymbol or kLoadRefused.
     virtual int LookupPart(const std::string& name, std::optional<int32_t> group, int32_t& device) = 0;
-    // Symbol `name`: 0 and its id, else kNoSymbol.
+    // Symbol `name`: 0 and its id, else kNoSymbol or kLoadRefused.
     virtual int LookupSymbol(const std::string& name, int32_t& symbol) = 0;
     // Schematic component `name`: true with its id and location.
     virtual bool FindComp(const std::string& name, int32_t& id, int32_t& x, int32_t& y) = 0;

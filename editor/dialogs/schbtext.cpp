@@ -3,6 +3,7 @@
 #include "editor/objects/components.h"
 #include "editor/objects/libraries.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/entry_change.h"
 #include "editor/shell/geometry.h"
@@ -97,13 +98,17 @@ public:
     }
     int LookupPart(const std::string& name, std::optional<int32_t> group, int32_t& device) override
     {
-        const int err = form_.LookupListPart(name, group);
+        int err = 0;
+        device = 0;
+        if (!form_.LoadWhole([&] { err = form_.LookupListPart(name, group); })) return listerr::kLoadRefused;
         device = form_.m_RefId;
         return err;
     }
     int LookupSymbol(const std::string& name, int32_t& symbol) override
     {
-        const int err = form_.LookupListSymbol(name);
+        int err = 0;
+        symbol = 0;
+        if (!form_.LoadWhole([&] { err = form_.LookupListSymbol(name); })) return listerr::kLoadRefused;
         symbol = form_.m_RefId;
         return err;
     }
@@ -304,9 +309,12 @@ void SCHBTEXT::ParseList(bool create)
     context.refX = g_Markers[kRefPointMarker].X;
     context.refY = g_Markers[kRefPointMarker].Y;
 
-    // The parts and symbols this reading loads stay (a cancel keeps them)
-    // unless the kernel refused a step of it: then they go back, the list
-    // is not taken, and another try starts from the design as it was.
+    // The parts and symbols this reading loads stay (a cancel keeps them).
+    // Each line's load is an entry of its own: one the kernel refused a step
+    // of goes back alone, the line is skipped when the list is applied and
+    // the other lines are read and made. A step refused outside the lines'
+    // loads puts the whole reading back: the list is not taken, and another
+    // try starts from the design as it was.
     EntryChange reading;
     ListKernelLookups lookups(*this);
     const CompListResult result = ParseCompList(txtBuffer_->Text(), create, context, lookups);
@@ -327,29 +335,57 @@ void SCHBTEXT::ParseList(bool create)
     g_TextAccepted = true;
 }
 
+bool SCHBTEXT::LoadWhole(const std::function<void()>& lookup)
+{
+    loadingSymbol_ = false;
+    loadTold_ = false;
+    EntryChange load;
+    lookup();
+    if (load.End()) return true;
+    if (!loadTold_) {
+        std::string detail = loadingSymbol_ ? m_SymbName : m_PartName;
+        ReportMsg(loadingSymbol_ ? 12 : 13, detail);
+    }
+    m_RefId = 0;
+    return false;
+}
+
 int SCHBTEXT::LookupListPart(const std::string& name, std::optional<int32_t> group)
 {
-    DropTemporary(DB_DeviceMap(), kTempDeviceId);
-    DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     m_PartName = name;
     m_Group = 0;
     int32_t status = 1;
     std::string libName;
     int32_t index = 0;
-    GetDevice(status, name, m_RefId, libName, index);
-    if (status != 0) return listerr::kNoPart;
-    if (!KeepTemporaryEntry(m_RefId, m_PartName)) return listerr::kNoPart;
+    {
+        // The part's own load, so that a step of it refused is told as the
+        // part's and ends the lookup (LoadWhole puts it back).
+        DesignChange partLoad;
+        DropTemporary(DB_DeviceMap(), kTempDeviceId);
+        DropTemporary(DB_SymbMap(), kTempSchSymbolId);
+        GetDevice(status, name, m_RefId, libName, index);
+        // KeepTemporaryEntry reports a refusal itself.
+        if (status == 0 && !KeepTemporaryEntry(m_RefId, m_PartName)) {
+            loadTold_ = true;
+            status = 1;
+        }
+        if (!partLoad.Finish() || status != 0) return listerr::kNoPart;
+    }
 
     GroupRec groupRec{};
     if (!group || D_ReadGroup(m_RefId, *group, &groupRec) < 1) return listerr::kNoGroup;
     m_Group = *group;
 
     m_SymbName = PtrToStr(groupRec.SymbName);
+    loadingSymbol_ = true;
     DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     int32_t symbol = 0;
     GetSymb(status, kSchSymbol, m_SymbName, symbol, libName, index);
     if (status != 0) return listerr::kNoSymbol;
-    if (!KeepTemporaryEntry(symbol, m_SymbName)) return listerr::kNoSymbol;
+    if (!KeepTemporaryEntry(symbol, m_SymbName)) {
+        loadTold_ = true;
+        return listerr::kNoSymbol;
+    }
     DropTemporary(DB_DeviceMap(), kTempDeviceId);
     DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     return 0;
@@ -357,6 +393,7 @@ int SCHBTEXT::LookupListPart(const std::string& name, std::optional<int32_t> gro
 
 int SCHBTEXT::LookupListSymbol(const std::string& name)
 {
+    loadingSymbol_ = true;
     DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     m_SymbName = name;
     m_Group = 0;
@@ -365,7 +402,10 @@ int SCHBTEXT::LookupListSymbol(const std::string& name)
     int32_t index = 0;
     GetSymb(status, kSchSymbol, name, m_RefId, libName, index);
     if (status != 0) return listerr::kNoSymbol;
-    if (!KeepTemporaryEntry(m_RefId, m_SymbName)) return listerr::kNoSymbol;
+    if (!KeepTemporaryEntry(m_RefId, m_SymbName)) {
+        loadTold_ = true;
+        return listerr::kNoSymbol;
+    }
     DropTemporary(DB_SymbMap(), kTempSchSymbolId);
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "editor/shell/forms.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CommandButton;
@@ -70,7 +71,16 @@ private:
     void ParseList(bool create);
     int LookupListPart(const std::string& name, std::optional<int32_t> group);
     int LookupListSymbol(const std::string& name);
+    // Runs one line's lookup as an entry of its own: true when it is whole;
+    // when the kernel refused a step of it, what it loaded goes back, the
+    // user is told which part or symbol could not be brought in, and false.
+    bool LoadWhole(const std::function<void()>& lookup);
     void ReportListError(int code, const CompListResult& result);
+
+    // What the lookup of the line is loading (its symbol, else its part),
+    // and whether its refusal was already reported.
+    bool loadingSymbol_ = false;
+    bool loadTold_ = false;
 
     QMenuBar* menuBar_ = nullptr;
     TextArea* txtBuffer_ = nullptr;

@@ -136,13 +136,22 @@ void SCHMAIN::CreateCompsFromList()
     // The parts and symbols the list names are loaded while it is read:
     // they stay on a cancel. Each entry is made whole or skipped: one the
     // kernel refuses (any of its steps) goes back alone, the user is told,
-    // and the other entries are made.
+    // and the other entries are made. A line whose part or symbol the
+    // kernel refused to load was told of in the reading and is skipped here
+    // with the name it would have had. The whole list is one change.
     DesignChange change;
     g_TextBuf = g_CrLf + "@END" + g_CrLf;
     RunListEditor(*this, true);
     if (g_TextBuf.empty() || !g_TextAccepted) return;
 
+    const auto refusedText = [](const std::string& name) {
+        return GetMsgText("Can't create Component: ", "99300") + name;
+    };
     for (long i = 1; i <= g_CompListEntries.UBound(); ++i) {
+        if (g_CompListEntries(i).Skip) {
+            ShowMessage(refusedText(FirstWord(g_CompListEntries(i).Name)));
+            continue;
+        }
         EntryChange entry;
         // Not described or not made: reported where it failed.
         if (!DescribeNewComp(g_CompListEntries(i))) continue;
@@ -156,7 +165,7 @@ void SCHMAIN::CreateCompsFromList()
         }
         if (status != 0 || !entry.End()) {
             entry.Drop();
-            const std::string refused = GetMsgText("Can't create Component: ", "99300") + name;
+            const std::string refused = refusedText(name);
             // CreateComp told the user when the kernel refused the component.
             if (status == 0) {
                 std::string detail = name;

@@ -56,6 +56,9 @@ void SCHMAIN::NetPickStep(int32_t X, int32_t Y)
         return;
     }
     if (g_CurCommand == 102) {
+        // The merge and the highlights taken off the two nets are one
+        // change, whole also when the step is called outside an action.
+        DesignChange change;
         // The hit test leaves a found net's status as given.
         int32_t status = 0;
         CoverNetAtPoint(status, X, Y, g_OtherNet, g_OtherNetName, g_OtherNode, g_OtherNetRec, g_OtherNodeRec);
@@ -103,11 +106,15 @@ void SCHMAIN::NetPickStep(int32_t X, int32_t Y)
 // (bus member, else power/ground, else named, else the target as given) is
 // returned in targetNet. A net that cannot be read is reported; a merge the
 // kernel refuses half-way is taken back and reported by MergeNets. The
-// display switches come back on every path.
+// display switches come back on every path. The highlights given and taken
+// off and the merge are one change: a step of them refused puts back all
+// of it (fail 1), also for a caller outside any action, so that no net or
+// wire keeps a highlight mark.
 void SCHMAIN::ConfirmNetMerge(int32_t& fail, int32_t& targetNet, int32_t& sourceNet)
 {
     fail = 1;
     if (targetNet == sourceNet) return;
+    DesignChange change;
     NetRec target{}, source{};
     for (const auto& [net, rec] : {std::pair{targetNet, &target}, std::pair{sourceNet, &source}})
         if (N_ReadNet(net, rec) == 0) {
@@ -174,6 +181,7 @@ void SCHMAIN::ConfirmNetMerge(int32_t& fail, int32_t& targetNet, int32_t& source
     RedrawNet(targetNet);
     if (fail != 0) RedrawNet(sourceNet);
     CloseCanvasDC();
+    if (!change.Finish()) fail = 1;
 }
 
 // Gives the net a new name and the flags of the net dialog (bit 8 kept). A
@@ -227,6 +235,10 @@ void SCHMAIN::EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int
         fail = 0;
         return;
     }
+    // The node marks given here and taken off are in one change with what
+    // the stage does, so that a caller outside any action gets a whole edit
+    // too: a refused mark step puts the stage back.
+    DesignChange whole;
     const int32_t nodes = N_NodeMap(g_CurNet);
     auto clearMarks = OnExit([nodes] { OM_MaskAll(nodes, 0, kHighlight); });
     if (stage == 1) {
@@ -263,61 +275,67 @@ void SCHMAIN::EstablishConnectivity(int32_t& fail, int32_t stage, int32_t X, int
         g_DlgOpening = true;
         PublishAppState(1, 1);
         ShowNetEditDialog(0, 2, 0, static_cast<int32_t>(g_NetNodeText.size()));
-        fail = 0;
+        fail = whole.Finish() ? 0 : 1;
         return;
     }
     // Stage 2: the dialog came back. The design may have changed while it
     // was open, so the groups are made again and the chosen wire's group
     // is taken anew before anything moves. The split and the new net's name
-    // are one edit.
-    DesignChange change(DesignChange::Ending::Undo);
-    const int32_t branch = m_SplitBranch;
-    const int32_t pending = m_SplitPending;
-    m_SplitGroup = 0;
-    m_SplitPending = 0;
-    m_SplitBranch = 0;
-    if (g_NetEditFlags == 0 || pending == 0) return;
-    // From here the user asked for the split: when it does not happen the
-    // editor beeps (a refused kernel step has been reported by SplitNet).
-    BranchRec rec{};
-    int32_t status = 1;
-    if (B_ReadBranch(branch, &rec) == 0 || (rec.Flags & kBusWire) != 0 || rec.Net != g_CurNet) {
-        winsys::Ui().Beep();
-        return;
-    }
-    GroupNetBranches(status, g_CurNet);
-    const int32_t group = GroupOfBranch(branch);
-    if (status != 0 || group == 0 || g_NetGroupRefs(0).Ref < 2) {
-        winsys::Ui().Beep();
-        // g_CurNetName holds the new net's name since the dialog.
-        ShowMessage(NetName(g_CurNet) + GetMsgText(" - all existing connections in one branch", "99130"));
-        return;
-    }
-    // The marks tell SplitNet which pins go; it refuses marks that do not
-    // match the wires, so a refused mark here cannot split a pin from its
-    // wire.
+    // are one edit; the node marks it was told by go once it has ended.
+    const auto split = [&]() -> int32_t {
+        DesignChange change(DesignChange::Ending::Undo);
+        const int32_t branch = m_SplitBranch;
+        const int32_t pending = m_SplitPending;
+        m_SplitGroup = 0;
+        m_SplitPending = 0;
+        m_SplitBranch = 0;
+        if (g_NetEditFlags == 0 || pending == 0) return 1;
+        // From here the user asked for the split: when it does not happen the
+        // editor beeps (a refused kernel step has been reported by SplitNet).
+        BranchRec rec{};
+        int32_t status = 1;
+        if (B_ReadBranch(branch, &rec) == 0 || (rec.Flags & kBusWire) != 0 || rec.Net != g_CurNet) {
+            winsys::Ui().Beep();
+            return 1;
+        }
+        GroupNetBranches(status, g_CurNet);
+        const int32_t group = GroupOfBranch(branch);
+        if (status != 0 || group == 0 || g_NetGroupRefs(0).Ref < 2) {
+            winsys::Ui().Beep();
+            // g_CurNetName holds the new net's name since the dialog.
+            ShowMessage(NetName(g_CurNet) + GetMsgText(" - all existing connections in one branch", "99130"));
+            return 1;
+        }
+        // The marks tell SplitNet which pins go; it refuses marks that do not
+        // match the wires, so a refused mark here cannot split a pin from its
+        // wire.
+        OM_MaskAll(nodes, 0, kHighlight);
+        for (long k = 1; k <= g_NetGroupRefs.UBound(); ++k) {
+            const NetGroupRefEntry& ref = g_NetGroupRefs(k);
+            if (ref.Group == group && ref.Kind == kNodeRef) O_Mask(N_Node(g_CurNet, ref.Ref), kHighlight, kHighlight);
+        }
+        const std::string typed = g_CurNetName;
+        std::string name = typed;
+        int32_t ok = 1;
+        if (!CheckTypedName(name) || NameTaken(DB_NetMap(), name, 0)) FindFreeName(ok, DB_NetMap(), "UN", name);
+        int32_t newNet = 0;
+        SplitNet(status, g_CurNet, newNet, name, group);
+        if (status != 0 || newNet == 0) {
+            winsys::Ui().Beep();
+            return 1;
+        }
+        NetRec newRec{};
+        N_ReadNet(newNet, &newRec);
+        int32_t flags = newRec.Flags;
+        std::string newName = typed;
+        // A name the rename refuses (taken, not a name) leaves the free name
+        // the split gave; a step the kernel refused in the rename takes the
+        // split back too.
+        RenameNet(status, newNet, newName, flags);
+        return change.Finish() ? 0 : 1;
+    };
+    fail = split();
+    clearMarks.Dismiss();
     OM_MaskAll(nodes, 0, kHighlight);
-    for (long k = 1; k <= g_NetGroupRefs.UBound(); ++k) {
-        const NetGroupRefEntry& ref = g_NetGroupRefs(k);
-        if (ref.Group == group && ref.Kind == kNodeRef) O_Mask(N_Node(g_CurNet, ref.Ref), kHighlight, kHighlight);
-    }
-    const std::string typed = g_CurNetName;
-    std::string name = typed;
-    int32_t ok = 1;
-    if (!CheckTypedName(name) || NameTaken(DB_NetMap(), name, 0)) FindFreeName(ok, DB_NetMap(), "UN", name);
-    int32_t newNet = 0;
-    SplitNet(status, g_CurNet, newNet, name, group);
-    if (status != 0 || newNet == 0) {
-        winsys::Ui().Beep();
-        return;
-    }
-    NetRec newRec{};
-    N_ReadNet(newNet, &newRec);
-    int32_t flags = newRec.Flags;
-    std::string newName = typed;
-    // A name the rename refuses (taken, not a name) leaves the free name
-    // the split gave; a step the kernel refused in the rename takes the
-    // split back too.
-    RenameNet(status, newNet, newName, flags);
-    fail = change.Finish() ? 0 : 1;
+    if (!whole.Finish()) fail = 1;
 }

@@ -419,6 +419,10 @@ void MaskTraceNodes(int32_t mask)
 void SplitNet(int32_t& status, int32_t oldNet, int32_t& newNet, const std::string& name, int32_t group)
 {
     status = 1;
+    // The split and the clearing of its marks are one change, so that a
+    // caller outside any action gets a whole edit too: a refused mark step
+    // puts back the split with it.
+    DesignChange whole;
     g_NetGroupTraceRefs.Redim(0, 0);
     const std::vector<int32_t> moving = NetNodeIds(oldNet, kMovingNode, kMovingNode);
     const int64_t count = OM_GetCount(N_NodeMap(oldNet));
@@ -427,16 +431,20 @@ void SplitNet(int32_t& status, int32_t oldNet, int32_t& newNet, const std::strin
         ClearTraceMarks({});
         return;
     }
-    // From the new net on the split is one change of the design: unless it
-    // is kept whole, the design goes back as it was before the new net.
-    DesignChange change(DesignChange::Ending::Undo);
-    newNet = N_CreateNet(0, g_NetEditFlags | 1, name.c_str());
-    const bool done = newNet >= 1 && MoveGroup(oldNet, newNet, group, moving, static_cast<size_t>(staying));
-    if (done)
-        change.Keep();
-    else
-        change.Undo();
+    bool done = false;
+    {
+        // From the new net on the split is one change of the design: unless
+        // it is kept whole, the design goes back as it was before the new net.
+        DesignChange change(DesignChange::Ending::Undo);
+        newNet = N_CreateNet(0, g_NetEditFlags | 1, name.c_str());
+        done = newNet >= 1 && MoveGroup(oldNet, newNet, group, moving, static_cast<size_t>(staying));
+        if (done)
+            change.Keep();
+        else
+            change.Undo();
+    }
     ClearTraceMarks(ReferencedBendPoints());
+    if (done && !whole.Finish()) done = false;
     if (!done) {
         newNet = 0;
         std::string detail = name;

@@ -24,7 +24,10 @@ bool MoveNetNode(int32_t from, int32_t to, int32_t node);
 // was refused or the marks do not match the wires (reported, code 35, and
 // everything done so far is taken back). The split is a DesignChange
 // (design_change.h) of its own: inside an enclosing change, a split taken
-// back makes that change put the design back too when it ends.
+// back makes that change put the design back too when it ends. The trace,
+// via and bend point marks it clears at its end are in that change too: a
+// refused clear puts the split back (status 1), so that a caller outside
+// any action never gets a mark left behind.
 void SplitNet(int32_t& status, int32_t oldNet, int32_t& newNet, const std::string& name, int32_t group);
 
 // Gives node mask 4 (has a trace) to every node that a trace carrying all

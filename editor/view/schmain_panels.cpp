@@ -12,6 +12,7 @@
 #include "editor/shell/caption.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/controls.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/help.h"
 #include "editor/shell/menus.h"
@@ -27,6 +28,7 @@
 #include <QDropEvent>
 #include <QWidget>
 
+#include <optional>
 #include <utility>
 
 namespace {
@@ -340,7 +342,11 @@ void SCHMAIN::F_FrmCmd_Change()
     const std::string text = F_FrmCmd->Text();
     const int32_t command = text == "C19" ? 19 : text == "C6" ? 6 : 0;
     if (command == 0 || g_CurCommand != command) return;
+    // The split and the end of its command (the marks it drew taken off)
+    // are one change, whole also when the answer comes outside an action.
+    std::optional<DesignChange> change;
     if (command == 19) {
+        change.emplace();
         int32_t fail = 1;
         EstablishConnectivity(fail, 2, 0, 0);
     }

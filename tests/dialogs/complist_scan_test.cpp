@@ -100,6 +100,43 @@ TEST(CompListScan, NoFreeNameIsError5)
     EXPECT_EQ(r.error, 5);
 }
 
+// A part or symbol the kernel refused to load is no error of the text: its
+// line is read on (a bad field after it is still an error), its entry
+// marked to be skipped, and the lines after it are read.
+TEST(CompListScan, ALineWhoseLoadWasRefusedIsReadAndMarkedToBeSkipped)
+{
+    class Refusing : public FakeLookups {
+    public:
+        int LookupPart(const std::string& name, std::optional<int32_t> group, int32_t& device) override
+        {
+            if (name == "REFUSED") return listerr::kLoadRefused;
+            return FakeLookups::LookupPart(name, group, device);
+        }
+        int LookupSymbol(const std::string& name, int32_t& symbol) override
+        {
+            if (name == "REFSYM") return listerr::kLoadRefused;
+            return FakeLookups::LookupSymbol(name, symbol);
+        }
+    };
+    Refusing lookups;
+    const CompListResult r = ParseCompList("1,d,REFUSED,1,1,0,A\r\n0,s,REFSYM\r\nx,d,REFUSED\r\n1,d,7400\r\n@END\r\n",
+                                           true, Inches(), lookups);
+    ASSERT_EQ(r.error, 0);
+    ASSERT_EQ(r.entries.size(), 4u);
+    for (const size_t skipped : {0u, 1u, 2u}) {
+        EXPECT_TRUE(r.entries[skipped].Skip) << skipped;
+        EXPECT_EQ(r.entries[skipped].RefId, 0) << skipped;
+    }
+    EXPECT_EQ(r.entries[0].X, 2540000);
+    EXPECT_EQ(r.entries[1].Name, "Unpck2         ");
+    EXPECT_FALSE(r.entries[3].Skip);
+    EXPECT_EQ(r.entries[3].RefId, 7);
+    EXPECT_EQ(r.entries[3].Name, "Unpck4         ");
+
+    const CompListResult bad = ParseCompList("1,d,REFUSED,1,1,0,V\r\n@END\r\n", true, Inches(), lookups);
+    EXPECT_EQ(bad.error, listerr::kCoordMode);
+}
+
 TEST(CompListScan, CreateLinesPositionsAndNames)
 {
     const std::string text =

@@ -224,10 +224,17 @@ public:
     // of a repeat): each entry is whole or not there. The design with entry
     // k refused is made by refusing the k-th call of `begins`, the step
     // that begins an entry, for k = 1 .. `entries`; the entries made before
-    // it stay. With any other step
+    // it stay. `skips` names further calls (the n-th call of an export)
+    // whose refusal skips one entry that another step makes (the load of
+    // a list line's part): each gives a design of its own, not whole and
+    // told. With any other step
     // refused the design is whole, as it was, or one of those, the
     // integrity check is clean, and a design that is not whole was told.
-    void SweepEntries(const Row& row, const char* begins, int32_t entries)
+    struct Skip {
+        const char* call;
+        int32_t n;
+    };
+    void SweepEntries(const Row& row, const char* begins, int32_t entries, std::initializer_list<Skip> skips = {})
     {
         SCOPED_TRACE(row.name);
         Fresh(row);
@@ -258,6 +265,17 @@ public:
             }
             ASSERT_TRUE(Told(asked)) << begins << " " << k << ": nothing said";
             ASSERT_EQ(RunIntegrityCheck(nullptr), clean) << begins << " " << k;
+        }
+        for (const Skip& skip : skips) {
+            Fresh(row);
+            const size_t asked = ui.asked().size();
+            KT_FailCall(skip.call, skip.n);
+            RunEdit(row);
+            KT_FailCall("", 0);
+            refused.push_back(KT_DesignDigest());
+            ASSERT_NE(refused.back(), whole) << skip.call << " " << skip.n << " was not refused";
+            ASSERT_TRUE(Told(asked)) << skip.call << " " << skip.n << ": nothing said";
+            ASSERT_EQ(RunIntegrityCheck(nullptr), clean) << skip.call << " " << skip.n;
         }
         std::string faults;
         const auto check = [&](const std::string& call, size_t asked) {

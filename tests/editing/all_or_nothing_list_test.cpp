@@ -79,13 +79,18 @@ TEST_F(ListSweep, ListEditsAreWholeOrNothing)
 
 // Each line of a create list is made whole or skipped: a line the kernel
 // refuses is not made, the user is told, and the other lines are made (the
-// parts and symbols the list loaded stay, as on a cancel).
+// parts and symbols the list loaded stay, as on a cancel). A line whose
+// part or symbol the kernel refuses to load is skipped the same way, its
+// load gone with it (its part or symbol not made permanent): the first
+// line's part (the third line loads it then), the first line's gate symbol,
+// the supply symbol of the second line.
 TEST_F(ListSweep, EachLineOfACreateListIsWholeOrSkipped)
 {
-    SweepEntries(kMadeFromAList, "C_CreateComponent", 4);
+    const std::initializer_list<Skip> loads = {{"OM_ChangeId", 1}, {"OM_ChangeId", 2}, {"OM_ChangeId", 3}};
+    SweepEntries(kMadeFromAList, "C_CreateComponent", 4, loads);
     // Called from code, outside an action, the same.
     alone = true;
-    SweepEntries(kMadeFromAList, "C_CreateComponent", 4);
+    SweepEntries(kMadeFromAList, "C_CreateComponent", 4, loads);
 }
 
 }  // namespace

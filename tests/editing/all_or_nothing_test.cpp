@@ -144,6 +144,20 @@ TEST_F(AllOrNothing, EveryEditIsWholeOrNothing)
     for (const Row& row : kEdits) Sweep(row);
 }
 
+// The net merge and the connectivity split called as code calls them,
+// outside any action of the user: each keeps its steps, its highlight and
+// node marks among them, in a change of its own, so that with any step
+// refused the design is whole or as it was, no mark left behind.
+TEST_F(AllOrNothing, NetMergeAndSplitAreWholeWhenCalledAlone)
+{
+    design = kDesign;
+    alone = true;
+    for (const Row& row : kEdits) {
+        const std::string name = row.name;
+        if (name == "net merge" || name == "connectivity split") Sweep(row);
+    }
+}
+
 // Bus B on both pages with two members joined by drawn wires: R1's net in
 // slot 0, R2's in slot 1.
 const char* kBus = R"(

@@ -2,14 +2,19 @@
 // kernel and the shipped libraries: the main window's procedures run the
 // list editor (answered through the scripted stand-in) and apply the list.
 #include "editor/dialogs/schbtext.h"
+#include "editor/interaction/commands.h"
+#include "editor/objects/libraries.h"
 #include "editor/objects/integrity.h"
 #include "editor/shell/curpos.h"
+#include "editor/shell/design_change.h"
 #include "editor/shell/dlgservices.h"
 #include "editor/shell/geometry.h"
 #include "editor/shell/schmain.h"
 #include "editor/shell/textarea.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
+#include "editor/shell/ribbon.h"
+#include "editor/view/canvas.h"
 #include "editor/shell/user_action.h"
 #include "editor/view/marks.h"
 #include "platform/kernel/testing.h"
@@ -17,7 +22,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTest>
+
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -156,31 +166,105 @@ TEST_F(CreateList, ARefusedLineIsSkippedAndTheOthersAreMade)
     }
 }
 
-// A reading of the list the kernel refuses a step of loads nothing and is
-// reported; the list editor stays open, and the next Accept's list is made
-// and kept.
-TEST_F(CreateList, ARefusedReadingIsNotHeldAgainstTheNextAccept)
+// Through the editor as a user gets there: components mode, function 0
+// with option 0 pressed, a click on the page opens the list editor; its
+// Accept reads the list, loading the parts and symbols it names, and the
+// list is made. The kernel refuses a step of one line's load (the rename or
+// the id change of its part, of its part's gate symbol, of its supply
+// symbol): that line's load goes back alone, the user is told what could
+// not be brought in, the line is skipped with the name it would have had,
+// and the other lines are made. The whole list is one action: one change
+// that a single put-back takes back, loads and all.
+class CreateListByClick : public ListTest {
+protected:
+    void Fresh()
+    {
+        ui.Forget();
+        ASSERT_TRUE(palvane_test::BuildDesign(complist_test::kListDesign));
+        ASSERT_NE(DB_SetCurPage(OM_FindName(DB_PageMap(), "P1")), 0);
+        SCHMAIN& m = Main();
+        ReadCurrentPage();
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+        g_CurCommand = 0;
+        m.M_FSI(MODE_COMPONENTS)->Action()->trigger();
+        QTest::mouseClick(m.F_FSI(0), Qt::LeftButton);
+        for (int i = 0; i <= 10; ++i) m.F_OST(i)->SetValue(i == 0);
+        m.F_MsgLine->SetCaption("");
+    }
+    void ClickOnPage()
+    {
+        QWidget* canvas = Main().ViewPicture;
+        const QPoint at = canvas->rect().center();
+        QTest::mouseMove(canvas, at);
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, at);
+    }
+};
+
+TEST_F(CreateListByClick, ALineWhoseLoadIsRefusedIsSkippedAndTheOthersAreMade)
 {
-    const int comps = CountComps();
-    bool stayedOpen = false;
-    WithEditor(ui, [&](SCHBTEXT& e) {
-        ui.ExpectMessageBox(1, "Edit Comp. List Create Error");
-        e.F_TxtBuffer()->SetText("1,d,74HC04,1,1,0,A\r\n0,s,SPLGND,2,1,0\r\n@END\r\n");
-        // The first step the reading takes that changes the design.
-        KT_FailCall("+", 1);
-        e.F_Accept()->Press();
-        KT_FailCall("", 0);
-        stayedOpen = e.Visible();
-        EXPECT_EQ(OM_FindName(DB_DeviceMap(), "74HC04"), 0) << "nothing of the refused reading stayed";
-        Accept(e, "1,d,74HC04,1,1,0,A\r\n0,s,SPLGND,2,1,0\r\n@END\r\n");
-    });
-    RunAsUserAction([this] { Main().CreateCompsFromList(); });
-    EXPECT_EQ(ui.pending(), 0u) << "the refusal was reported";
-    EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(CountComps(), comps + 2);
-    EXPECT_GT(Comp("Unpck1"), 0);
-    EXPECT_GT(Comp("Unpck2"), 0);
-    EXPECT_GT(OM_FindName(DB_DeviceMap(), "74HC04"), 0);
+    const char* const list = "1,d,74HC04,1,1,0,A\r\n"  // a part and its gate symbol from the libraries
+                             "0,s,SPLGND,2,1,0\r\n"     // a supply symbol from the libraries
+                             "2,d,74HC00,3,1,90,A\r\n"  // a part of the design
+                             "@END\r\n";
+    struct Case {
+        const char* call;
+        int32_t n;
+        const char* told;     // the message box of the refused load
+        const char* skipped;  // the line's component
+        const char* made[2];  // the other lines' components
+        bool deviceGone;      // 74HC04 not in the design afterwards
+        const char* symbolGone;
+    };
+    const Case cases[] = {
+        {"O_Rename", 1, "Can't assign Part: 74HC04", "Unpck1", {"Unpck2", "Unpck3"}, true, "INV"},
+        {"OM_ChangeId", 1, "Can't assign Part: 74HC04", "Unpck1", {"Unpck2", "Unpck3"}, true, "INV"},
+        {"OM_ChangeId", 2, "Can't assign Symbol/Package: INV", "Unpck1", {"Unpck2", "Unpck3"}, true, "INV"},
+        {"OM_ChangeId", 3, "Can't assign Symbol/Package: SPLGND", "Unpck2", {"Unpck1", "Unpck3"}, false, "SPLGND"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.call) + " " + std::to_string(c.n));
+        // Twice: as the user does it, then inside a change the test puts
+        // back, which must take the whole list back.
+        for (const bool inOuter : {false, true}) {
+            SCOPED_TRACE(inOuter ? "put back whole" : "as the user does it");
+            Fresh();
+            const std::string clean = RunIntegrityCheck(nullptr);
+            const int comps = CountComps();
+            const uint64_t before = KT_DesignDigest();
+            bool inAction = false, hidden = false;
+            WithEditor(ui, [&](SCHBTEXT& e) {
+                inAction = UserActionRunning();
+                ui.ExpectMessageBox(1, c.told);
+                e.F_TxtBuffer()->SetText(list);
+                KT_FailCall(c.call, c.n);
+                e.F_Accept()->Press();
+                KT_FailCall("", 0);
+                hidden = !e.Visible();
+            });
+            std::optional<DesignChange> outer;
+            if (inOuter) outer.emplace(DesignChange::Ending::Undo);
+            ClickOnPage();
+            EXPECT_TRUE(inAction) << "the list editor was not opened by the click's action";
+            EXPECT_TRUE(hidden) << "the list was not taken";
+            EXPECT_FALSE(FormInstance<SCHBTEXT>().IsLoaded());
+            EXPECT_EQ(ui.pending(), 0u) << "the user was not told";
+            EXPECT_NE(Main().F_MsgLine->Caption().find(std::string("Can't create Component: ") + c.skipped),
+                      std::string::npos)
+                << Main().F_MsgLine->Caption();
+            EXPECT_EQ(CountComps(), comps + 2);
+            EXPECT_EQ(Comp(c.skipped), 0);
+            for (const char* name : c.made) EXPECT_GT(Comp(name), 0) << name;
+            EXPECT_EQ(OM_FindName(DB_DeviceMap(), "74HC04") == 0, c.deviceGone);
+            EXPECT_EQ(OM_FindName(DB_SymbMap(), c.symbolGone), 0);
+            EXPECT_EQ(D_Device(kTempDeviceId), 0);
+            EXPECT_EQ(S_Symbol(kTempSchSymbolId), 0);
+            EXPECT_EQ(RunIntegrityCheck(nullptr), clean);
+            if (!inOuter) continue;
+            EXPECT_NE(KT_DesignDigest(), before);
+            EXPECT_TRUE(outer->Undo());
+            EXPECT_EQ(KT_DesignDigest(), before) << "the list was not one change";
+        }
+    }
 }
 
 class RelocList : public ListTest {
