@@ -1,7 +1,7 @@
-// How a close meets the command in progress. Every close of the main
-// window (the close box, File > Exit, the host's "EX" and the end signals
-// it stands for) asks its unload first, and the unload ends the command as
-// Escape does, before the design is written.
+// How a close meets the command in progress. The close box and File > Exit
+// are refused while a command is in progress; the host's "EX" and the end
+// signals it stands for end the command as Escape does, then unload, before
+// the design is written.
 #pragma once
 
 class SCHMAIN;

@@ -4,6 +4,7 @@
 
 #include "editor/interaction/commands.h"
 #include "editor/shell/appcmd.h"
+#include "editor/shell/command_close.h"
 #include "editor/shell/platform_calls.h"
 #include "editor/shell/applink.h"
 #include "editor/shell/caption.h"
@@ -57,13 +58,17 @@ int32_t LongField(int i)
     return static_cast<int32_t>(ToLong(g_ArgNum(i)));
 }
 
-// Unloads the main window; the unload ends a command in progress as its
-// cancel does (also one that a procedure finishing after the close
-// started). A close that is refused after all (a routing image that cannot
-// be dropped) lets dialogs show again.
+// Unloads the main window after ending a command in progress as its cancel
+// does (also one that a procedure finishing after the close started), so
+// that the unload is not refused and nothing half drawn is written. A close
+// that is refused after all (a routing image that cannot be dropped) lets
+// dialogs show again.
 void CloseMainWindow()
 {
-    if (g_MainForm && g_MainForm->IsLoaded()) g_MainForm->Unload(unloadmode::Code);
+    if (g_MainForm && g_MainForm->IsLoaded()) {
+        EndCommandForClose(*g_MainForm);
+        g_MainForm->Unload(unloadmode::Code);
+    }
     if (g_MainForm && g_MainForm->IsLoaded()) winsys::ClearCloseRequest();
 }
 

@@ -223,14 +223,14 @@ void EndCommandForClose(SCHMAIN& main)
 
 void SCHMAIN::Form_QueryUnload(int& cancel, int mode)
 {
-    // A close that arrives while a step waits (a dialog or question of the
-    // step runs) is refused: the command is not ended from inside its own
-    // step. The host's "EX" waits until no such run is left.
-    if ((g_CmdRunning != 0 || g_CurCommand != 0) && winsys::NestedRunDepth() > 0) {
+    // The close box and File > Exit are refused while a command is in
+    // progress (the user ends it with Escape first). The host's "EX" and the
+    // end signals cannot be refused: they end the command as its cancel does
+    // before they unload (CloseMainWindow), so nothing half drawn is written.
+    if (g_CmdRunning != 0 || g_CurCommand != 0) {
         cancel = -1;
         return;
     }
-    EndCommandForClose(*this);
     // In routing mode the close box asks the save question first (a failed
     // write-back keeps the window open); a close from code (the host's
     // "EX", an end signal) writes the routed wires back unasked, so that

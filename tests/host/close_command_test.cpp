@@ -3,9 +3,9 @@
 // command ends as its own cancel ends it, the way Escape ends it, and the
 // host writes the design. The file written equals the one written after
 // Escape and "EX", and holds no drawing, preview or selection mark. Every
-// command of the table is closed by "EX" and by SIGTERM; the other ways of
-// closing (the close box, SIGINT, SIGHUP) go the same way and get one case
-// each.
+// command of the table is closed by "EX" and by SIGTERM; SIGINT and SIGHUP
+// go the same way and get one case each. The close box is refused while a
+// command is in progress, and the "EX" after it ends the command.
 #include "tests/host/host_fixture.h"
 
 #include "editor/interaction/commands.h"
@@ -168,7 +168,14 @@ protected:
             case CloseBy::Sigterm: kill(getpid(), SIGTERM); break;
             case CloseBy::Sigint: kill(getpid(), SIGINT); break;
             case CloseBy::Sighup: kill(getpid(), SIGHUP); break;
-            case CloseBy::CloseBox: m.Window()->close(); break;
+            case CloseBy::CloseBox:
+                // The close box is refused while a command is in progress;
+                // the command goes on, and "EX" then ends it.
+                EXPECT_FALSE(m.Window()->close());
+                EXPECT_TRUE(m.IsLoaded());
+                EXPECT_EQ(g_CurCommand, running_id);
+                Send("PALVANE,EX");
+                break;
             }
         });
         EXPECT_EQ(status, 0) << err;
