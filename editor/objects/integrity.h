@@ -42,7 +42,7 @@ struct DesignMark {
 
 // The marks held by the objects of the current level (components and their
 // texts, nets and their nodes, buses, wires, their point records and texts,
-// junctions, traces and their point records, vias) and of the design's
+// junctions, traces, vias) and of the design's
 // levels, devices and symbols with their items.
 std::vector<DesignMark> FindDesignMarks();
 
