@@ -424,7 +424,7 @@ int32_t ClearDesignMarks()
     return cleared;
 }
 
-std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show)
+std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show, bool withMarks)
 {
     Report report(show);
     // The node view is the schematic side again on every path.
@@ -433,7 +433,7 @@ std::string RunIntegrityCheck(const std::function<void(const std::string&)>& sho
     report.Line("");
     // Marks a stored design must not hold: found before the passes, which
     // set marks of their own.
-    const std::vector<DesignMark> marks = FindDesignMarks();
+    const std::vector<DesignMark> marks = withMarks ? FindDesignMarks() : std::vector<DesignMark>{};
     if (!marks.empty()) {
         for (const DesignMark& mark : marks) report.Line(mark.what + " holds marks " + std::to_string(mark.bits));
         ClearDesignMarks();
@@ -452,8 +452,10 @@ void CheckIntegrity()
 {
     SetScreenMousePointer(mousepointer::Hourglass);
     auto pointer = OnExit([] { SetScreenMousePointer(mousepointer::Default); });
-    RunIntegrityCheck([](const std::string& text) {
-        ShowReport(text);
-        if (QWidget* window = FormInstance<SCHINFOB>().Window()) window->repaint();
-    });
+    RunIntegrityCheck(
+        [](const std::string& text) {
+            ShowReport(text);
+            if (QWidget* window = FormInstance<SCHINFOB>().Window()) window->repaint();
+        },
+        true);
 }

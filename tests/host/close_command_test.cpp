@@ -256,7 +256,7 @@ TEST_F(CloseDuringACommand, TheIntegrityCheckReportsMarksInAStoredDesign)
 {
     std::string error;
     ASSERT_TRUE(OpenDesignFile(design, error)) << error;
-    EXPECT_EQ(RunIntegrityCheck(nullptr).find("holds marks"), std::string::npos);
+    EXPECT_EQ(RunIntegrityCheck(nullptr, true).find("holds marks"), std::string::npos);
     const int32_t net = OM_FindName(DB_NetMap(), "VIN");
     ASSERT_NE(net, 0);
     int32_t cursor = OM_GetFirst(DB_BranchMap());
@@ -269,12 +269,12 @@ TEST_F(CloseDuringACommand, TheIntegrityCheckReportsMarksInAStoredDesign)
     DB_DiscardDataBase();
 
     ASSERT_TRUE(OpenDesignFile(marked, error)) << error;
-    const std::string report = RunIntegrityCheck(nullptr);
+    const std::string report = RunIntegrityCheck(nullptr, true);
     EXPECT_NE(report.find("Net VIN holds marks 256\r\n"), std::string::npos) << report;
     EXPECT_NE(report.find("Wire " + std::to_string(wire) + " point 1 holds marks 512\r\n"), std::string::npos) << report;
     EXPECT_NE(report.find("Marks - Cleared"), std::string::npos) << report;
     EXPECT_TRUE(FindDesignMarks().empty());
-    EXPECT_EQ(RunIntegrityCheck(nullptr).find("holds marks"), std::string::npos);
+    EXPECT_EQ(RunIntegrityCheck(nullptr, true).find("holds marks"), std::string::npos);
     DB_DiscardDataBase();
 }
 
