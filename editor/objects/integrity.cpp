@@ -14,6 +14,7 @@
 
 #include <QWidget>
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -347,17 +348,21 @@ void VisitDesign(const MarkVisitor& v)
     ForEachId(DB_PageMap(), [&](int32_t page) {
         if (B_Branch(-100 - page) != 0) branches.push_back(-100 - page);
     });
+    // The records are read in one call each, so that the scan leaves the
+    // passes' own reads as they are.
+    std::vector<BranchPointRec> points;
     for (const int32_t id : branches) {
         const int32_t handle = B_Branch(id);
-        BranchRec rec{};
-        if (handle == 0 || B_ReadBranch(id, &rec) == 0) continue;
+        if (handle == 0) continue;
         const std::string label = id < 0 ? "Frame of page" + Str(-100 - id) : "Wire" + Str(id);
         v.object([&] { return label; }, handle, id < 0 ? 256 : 0);
-        for (int32_t i = 1; i <= rec.Points; ++i) {
-            BranchPointRec point{};
-            if (B_ReadRecord(id, i, &point) == 0) continue;
-            v.record([&] { return label + " point" + Str(i); }, point.Flags,
-                     [id, i](int32_t marks) { B_MaskRecord(id, i, 0, marks); });
+        const int32_t count = B_ReadRecords(id, nullptr, 0);
+        if (count > 0) {
+            points.assign(static_cast<size_t>(count), BranchPointRec{});
+            const int32_t read = std::min(count, B_ReadRecords(id, points.data(), count));
+            for (int32_t i = 1; i <= read; ++i)
+                v.record([&] { return label + " point" + Str(i); }, points[static_cast<size_t>(i - 1)].Flags,
+                         [id, i](int32_t marks) { B_MaskRecord(id, i, 0, marks); });
         }
         VisitItems(v, B_BranchTextArray(id), label);
     }
@@ -365,17 +370,7 @@ void VisitDesign(const MarkVisitor& v)
         if (const int32_t h = J_Junction(id)) v.object([id] { return "Junction" + Str(id); }, h, 0);
     });
     ForEachId(DB_TraceMap(), [&](int32_t id) {
-        const int32_t handle = T_Trace(id);
-        TraceRec rec{};
-        if (handle == 0 || T_ReadTrace(id, &rec) == 0) return;
-        const std::string label = "Trace" + Str(id);
-        v.object([&] { return label; }, handle, 0);
-        for (int32_t i = 1; i <= rec.Points; ++i) {
-            TracePointRec point{};
-            if (T_ReadRecord(id, i, &point) == 0) continue;
-            v.record([&] { return label + " point" + Str(i); }, point.Flags,
-                     [id, i](int32_t marks) { T_MaskRecord(id, i, 0, marks); });
-        }
+        if (const int32_t h = T_Trace(id)) v.object([id] { return "Trace" + Str(id); }, h, 0);
     });
     ForEachId(DB_ViaMap(), [&](int32_t id) {
         if (const int32_t h = V_Via(id)) v.object([id] { return "Via" + Str(id); }, h, 0);
@@ -429,7 +424,7 @@ int32_t ClearDesignMarks()
     return cleared;
 }
 
-std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show)
+std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show, bool withMarks)
 {
     Report report(show);
     // The node view is the schematic side again on every path.
@@ -438,9 +433,9 @@ std::string RunIntegrityCheck(const std::function<void(const std::string&)>& sho
     report.Line("");
     // Marks a stored design must not hold: found before the passes, which
     // set marks of their own.
-    const std::vector<DesignMark> marks = FindDesignMarks();
+    const std::vector<DesignMark> marks = withMarks ? FindDesignMarks() : std::vector<DesignMark>{};
     if (!marks.empty()) {
-        for (const DesignMark& mark : marks) report.Line(mark.what + " holds marks " + Str(mark.bits));
+        for (const DesignMark& mark : marks) report.Line(mark.what + " holds marks " + std::to_string(mark.bits));
         ClearDesignMarks();
         report.Line("Marks - Cleared");
         report.Line("");
@@ -457,8 +452,10 @@ void CheckIntegrity()
 {
     SetScreenMousePointer(mousepointer::Hourglass);
     auto pointer = OnExit([] { SetScreenMousePointer(mousepointer::Default); });
-    RunIntegrityCheck([](const std::string& text) {
-        ShowReport(text);
-        if (QWidget* window = FormInstance<SCHINFOB>().Window()) window->repaint();
-    });
+    RunIntegrityCheck(
+        [](const std::string& text) {
+            ShowReport(text);
+            if (QWidget* window = FormInstance<SCHINFOB>().Window()) window->repaint();
+        },
+        true);
 }

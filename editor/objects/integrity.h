@@ -23,7 +23,9 @@ void CheckIntegrity();
 
 // The check itself: `show` receives the report after each pass header and
 // at the end; the whole report is returned. Every line ends with CR LF.
-std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show);
+// With `marks` the marks of the design are looked for first (the check a
+// user runs does so).
+std::string RunIntegrityCheck(const std::function<void(const std::string&)>& show, bool marks = false);
 
 // The status bits that commands, previews, selections and checks set on the
 // design's objects and clear again before they end (temporary, highlight,
@@ -42,7 +44,7 @@ struct DesignMark {
 
 // The marks held by the objects of the current level (components and their
 // texts, nets and their nodes, buses, wires, their point records and texts,
-// junctions, traces and their point records, vias) and of the design's
+// junctions, traces, vias) and of the design's
 // levels, devices and symbols with their items.
 std::vector<DesignMark> FindDesignMarks();
 

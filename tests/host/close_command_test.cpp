@@ -256,5 +256,34 @@ INSTANTIATE_TEST_SUITE_P(Closes, OtherCloses,
                          ::testing::Values(CloseBy::Sigint, CloseBy::Sighup, CloseBy::CloseBox),
                          [](const auto& info) { return std::string(Name(info.param)); });
 
+// The integrity check finds the marks a stored design holds, says which
+// object holds them, and clears them; the demo as shipped holds none (its
+// frame's setting and its rewritten texts are no marks).
+TEST_F(CloseDuringACommand, TheIntegrityCheckReportsMarksInAStoredDesign)
+{
+    std::string error;
+    ASSERT_TRUE(OpenDesignFile(design, error)) << error;
+    EXPECT_EQ(RunIntegrityCheck(nullptr, true).find("holds marks"), std::string::npos);
+    const int32_t net = OM_FindName(DB_NetMap(), "VIN");
+    ASSERT_NE(net, 0);
+    int32_t cursor = OM_GetFirst(DB_BranchMap());
+    const int32_t wire = OM_SearchMask(DB_BranchMap(), &cursor, 0, 0);
+    ASSERT_NE(wire, 0);
+    O_Mask(N_Net(net), 256, 256);
+    B_MaskRecord(wire, 1, 512, 512);
+    const std::string marked = dir.filePath("marked.nvd").toStdString();
+    ASSERT_TRUE(SaveDesignFile(marked, error)) << error;
+    DB_DiscardDataBase();
+
+    ASSERT_TRUE(OpenDesignFile(marked, error)) << error;
+    const std::string report = RunIntegrityCheck(nullptr, true);
+    EXPECT_NE(report.find("Net VIN holds marks 256\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Wire " + std::to_string(wire) + " point 1 holds marks 512\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Marks - Cleared"), std::string::npos) << report;
+    EXPECT_TRUE(FindDesignMarks().empty());
+    EXPECT_EQ(RunIntegrityCheck(nullptr, true).find("holds marks"), std::string::npos);
+    DB_DiscardDataBase();
+}
+
 }  // namespace
 }  // namespace palvane_test
