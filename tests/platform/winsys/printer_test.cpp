@@ -167,7 +167,7 @@ TEST_F(PrinterTest, PrintedTextsReadWholeOverTheirBoxes)
         {"Mirrored part", 0.3, 0.4, 0, kWidth, 1},
         {"Mirrored and turned", 0.3, -0.6, 90000, kWidth, 1},
     };
-    const int32_t symbols[2] = {S_CreateSymbol(-901, "@TEXTS"), S_CreateSymbol(-902, "@MIRRORED")};
+    const int32_t symbols[2] = {S_CreateSymbol(0, "@TEXTS"), S_CreateSymbol(0, "@MIRRORED")};
     ASSERT_NE(symbols[0], 0);
     ASSERT_NE(symbols[1], 0);
     std::vector<int32_t> items;
