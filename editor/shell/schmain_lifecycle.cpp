@@ -301,8 +301,8 @@ void SCHMAIN::ShutDown()
     if (g_MainForm) g_MainForm->Unload(unloadmode::Code);
 }
 
-// Ends the editor: the main window's unload ends a command in progress as
-// its cancel does, shuts down and tells the host.
+// Ends the editor: the main window's unload refuses while a command is in
+// progress, otherwise shuts down and tells the host.
 void SCHMAIN::M_Exit_Click()
 {
     ShutDown();
