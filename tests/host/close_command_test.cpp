@@ -119,6 +119,34 @@ const Running kRunning[] = {
          ClickPage(m, -30, -20);
          MoveTo(m, -22, -12);
      }},
+    {"NotesNewItem",
+     [](SCHMAIN& m) {
+         ChooseMode(m, 3);
+         PressFunction(m, 1);
+         ClickPage(m, -30, -20);
+         MoveTo(m, -24, -15);
+     }},
+    {"NewNetFromPins",
+     [](SCHMAIN& m) {
+         ChooseMode(m, 4);
+         PressFunction(m, 0);
+         ClickPage(m, -13, 1);
+         MoveTo(m, -20, -10);
+     }},
+    {"PatternColumnLine",
+     [](SCHMAIN& m) {
+         ChooseMode(m, 9);
+         PressFunction(m, 0);
+         ClickPage(m, -30, -20);
+         MoveTo(m, -25, -10);
+     }},
+    {"KeepOffZone",
+     [](SCHMAIN& m) {
+         ChooseMode(m, 10);
+         PressFunction(m, 0);
+         ClickPage(m, -30, -20);
+         MoveTo(m, -20, -10);
+     }},
     {"BoxZoom",
      [](SCHMAIN& m) {
          QTest::keyClick(m.ViewPicture, Qt::Key_B, Qt::ShiftModifier);
