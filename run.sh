@@ -4,6 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 BUILD_DIR=build
 CMAKE_ARGS=()
+# Only what the editor needs to start: the host with the libraries it
+# loads and the shipped data. ./test.sh builds the tests, ./bench.sh the
+# benchmarks.
+BUILD_TARGETS=(norvo32 Corvex NVOSPLC32 NVOLOCAL32 shipped_data shipped_libraries demo_design tool_pictures)
 source tools/setup.sh
 
 if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QLockFile>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <utility>
@@ -79,6 +81,30 @@ TEST_F(HostLink, LoadFailsWhenAnotherInstanceRuns)
     EXPECT_TRUE(Forms().empty());
     EXPECT_EQ(ScreenMousePointer(), 0);
     EXPECT_EQ(sent, (std::vector<Sent>{{"PALVANE", "SHUTDOWN"}}));
+}
+
+// A test process takes an instance lock of its own whatever the
+// environment it starts in holds: the lock file of an editor the user runs,
+// or "off". This executable is run again on a test that loads the editor,
+// once with each.
+TEST(TestInstanceLock, TakenWhateverTheEnvironmentHolds)
+{
+    QTemporaryDir dir;
+    const QString held = dir.filePath("users-editor.lock");
+    QLockFile running(held);
+    ASSERT_TRUE(running.tryLock(0));
+    for (const QString& preset : {held, QStringLiteral("off")}) {
+        SCOPED_TRACE(preset.toStdString());
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("PALVANE_INSTANCE_LOCK", preset);
+        child.setProcessEnvironment(env);
+        child.setWorkingDirectory(dir.path());
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=HostLink.LoadAppliesTheWindowState:HostLink.LoadFailsWhenAnotherInstanceRuns"});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardOutput().toStdString();
+    }
 }
 
 TEST_F(HostLink, SeverPathRoundTrips)

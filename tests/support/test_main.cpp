@@ -13,10 +13,11 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Static, so that it outlives the instance lock (a static made later),
-    // which removes its file when the process ends.
+    // which removes its file when the process ends. Whatever the user's
+    // environment holds (an editor's lock of their own, "off"), each test
+    // process takes its own.
     static QTemporaryDir lockDir;
-    if (!std::getenv("PALVANE_INSTANCE_LOCK"))
-        setenv("PALVANE_INSTANCE_LOCK", (lockDir.path() + "/palvane.lock").toLocal8Bit().constData(), 1);
+    setenv("PALVANE_INSTANCE_LOCK", (lockDir.path() + "/palvane.lock").toLocal8Bit().constData(), 1);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
