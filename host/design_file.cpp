@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include <climits>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -140,6 +141,16 @@ bool RescueDesign(const std::string& path, const std::vector<std::string>& folde
     }
     std::string name = fs::path(path).filename().string();
     if (name.empty()) name = "design";
+    // A long name is cut so that the rescue's name with its number, the
+    // kernel's temporary suffix (".tmp-XXXXXX") and SQLite's journal beside
+    // that ("-journal") still fits in a name; never inside a UTF-8
+    // character.
+    constexpr size_t kRoom = NAME_MAX - std::char_traits<char>::length(".unsaved-999.nvd.tmp-XXXXXX-journal");
+    if (name.size() > kRoom) {
+        size_t cut = kRoom;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
+    }
     for (const std::string& folder : folders) {
         if (folder.empty()) continue;
         std::error_code ec;

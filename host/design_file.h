@@ -38,7 +38,7 @@ bool SaveDesignFile(const std::string& path, std::string& error);
 // Writes the open design, whose file `path` could not be saved, to a new
 // file in the first of `folders` that takes it (a folder missing is made):
 // "<name of path>.unsaved.nvd", else ".unsaved-2.nvd", "-3" and so on, never
-// over an existing file. True with the file written in `written`; false
+// over an existing file (a name too long for that is cut). True with the file written in `written`; false
 // when no folder takes it, with each folder's reason in `error`.
 bool RescueDesign(const std::string& path, const std::vector<std::string>& folders, std::string& written,
                   std::string& error);

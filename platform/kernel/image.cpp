@@ -246,8 +246,8 @@ void SyncFile(const std::string& path, bool directory)
 }
 
 // A temporary file beside the target, removed again unless kept. It is
-// made owner-only and writable (mkstemp's 0600) so that nothing stops its
-// own write; GiveFinalMode gives it the target's mode once it is written.
+// made the owner's to read and write (0600) so that nothing stops its own
+// write; Finish gives it the target's mode once it is written.
 class TempFile {
 public:
     explicit TempFile(const std::string& target) : target_(target)
@@ -255,7 +255,15 @@ public:
         std::string pattern = target + ".tmp-XXXXXX";
         const int fd = mkstemp(pattern.data());
         if (fd < 0) Fail("cannot create a file in \"" + DirectoryOf(target) + "\" (" + Errno() + ")");
+        // mkstemp's 0600 is cut by the umask: a umask without the owner's
+        // write bit would leave the file read-only to its own write.
+        const bool writable = fchmod(fd, S_IRUSR | S_IWUSR) == 0;
+        const std::string error = writable ? std::string() : Errno();
         close(fd);
+        if (!writable) {
+            unlink(pattern.c_str());
+            Fail("cannot make \"" + pattern + "\" writable (" + error + ")");
+        }
         path_ = pattern;
     }
     ~TempFile()
