@@ -234,7 +234,8 @@ TEST_F(HostAsUser, ADesignThatCouldNotBeSavedIsRefusedBeforeTheWindowOpens)
          },
          "f.nvd.bak", "is a directory"},
     };
-    for (const auto& c : cases) {
+    // Each case on its own: a failed assertion ends only its case.
+    for (const auto& c : cases) [&] {
         SCOPED_TRACE(c.name);
         QFile::remove(file + ".bak");
         QDir(file + ".bak").removeRecursively();
@@ -250,7 +251,7 @@ TEST_F(HostAsUser, ADesignThatCouldNotBeSavedIsRefusedBeforeTheWindowOpens)
         EXPECT_TRUE(messages[0].contains(folder + "/" + c.named + " ")) << messages[0].toStdString();
         EXPECT_TRUE(messages[0].contains(c.why)) << messages[0].toStdString();
         EXPECT_EQ(Snapshot(folder), before);
-    }
+    }();
 }
 
 // The design file changes during the session so that the save at the close
@@ -276,7 +277,8 @@ TEST_F(HostAsUser, ASaveThatFailsAtTheCloseKeepsTheSessionInTheJobFolder)
         {"made read-only", [&] { GiveToUser(file, 0444); }, "cannot be written (Permission denied)", file, 0444},
     };
     const QString jobs = home + "/.local/share/norvo32/jobs";
-    for (const auto& c : cases) {
+    // Each case on its own: a failed assertion ends only its case.
+    for (const auto& c : cases) [&] {
         SCOPED_TRACE(c.name);
         QDir(file).removeRecursively();
         QFile::remove(file);
@@ -301,7 +303,7 @@ TEST_F(HostAsUser, ASaveThatFailsAtTheCloseKeepsTheSessionInTheJobFolder)
         EXPECT_FALSE(QFile::exists(file + ".bak"));
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1)
             << QDir(folder).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
-    }
+    }();
 }
 
 // The kernel writes its temporary file first and gives it its mode after:
@@ -320,7 +322,8 @@ TEST_F(HostAsUser, TheSavedFileGetsItsModeAfterItIsWritten)
         {"a file of mode 0640", true, 0640, 022, 0640},
         {"a new file under umask 0277", false, 0, 0277, 0400},
     };
-    for (const auto& c : cases) {
+    // Each case on its own: a failed assertion ends only its case.
+    for (const auto& c : cases) [&] {
         SCOPED_TRACE(c.name);
         QFile::remove(file);
         QFile::remove(file + ".bak");
@@ -342,7 +345,7 @@ TEST_F(HostAsUser, TheSavedFileGetsItsModeAfterItIsWritten)
         EXPECT_TRUE(left.isEmpty()) << left.join(' ').toStdString();
         ASSERT_EQ(DB_LoadDataBase(QFile::encodeName(file).constData()), 1) << E_LastError();
         DB_DiscardDataBase();
-    }
+    }();
 }
 
 // The kernel's save at the close fails (the design's name leaves no room
@@ -406,7 +409,8 @@ TEST_F(KernelSaveFailsAtClose, TheSessionIsWrittenWhereItCanBe)
          },
          QString()},
     };
-    for (const auto& c : cases) {
+    // Each case on its own: a failed assertion ends only its case.
+    for (const auto& c : cases) [&] {
         SCOPED_TRACE(c.name);
         c.prepare();
         const auto jobsBefore = Snapshot(jobs);
@@ -428,7 +432,7 @@ TEST_F(KernelSaveFailsAtClose, TheSessionIsWrittenWhereItCanBe)
             EXPECT_TRUE(messages[0].contains(jobs)) << messages[0].toStdString();
             EXPECT_FALSE(QFile::exists(blocked + "/home"));
             EXPECT_EQ(Snapshot(jobs), jobsBefore);
-            continue;
+            return;
         }
         EXPECT_EQ(RescueNamed(messages[0]), c.rescue) << messages[0].toStdString();
         EXPECT_TRUE(HoldsTheEdit(c.rescue));
@@ -439,7 +443,7 @@ TEST_F(KernelSaveFailsAtClose, TheSessionIsWrittenWhereItCanBe)
                 ASSERT_TRUE(jobsAfter.count(entry)) << entry.toStdString();
                 EXPECT_EQ(jobsAfter.at(entry), what) << entry.toStdString();
             }
-    }
+    }();
 }
 
 }  // namespace
