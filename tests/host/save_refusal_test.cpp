@@ -118,6 +118,8 @@ protected:
             ASSERT_TRUE(QDir().mkpath(made));
             GiveToUser(made, 0777);
         }
+        ASSERT_TRUE(QDir().mkpath(dir.filePath("runtime")));
+        GiveToUser(dir.filePath("runtime"), 0700);
         file = folder + "/f.nvd";
         ASSERT_TRUE(QFile::copy(COMPILED_DATA_DIR "/demo/demo.nvd", file));
         GiveToUser(file, 0644);
@@ -136,7 +138,8 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("HOME", home);
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_RUNTIME_DIR"}) env.remove(name);
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME"}) env.remove(name);
+        env.insert("XDG_RUNTIME_DIR", dir.filePath("runtime"));
         const QString lock = dir.filePath("lock/palvane.lock");
         env.insert("PALVANE_INSTANCE_LOCK", lock);
         QStringList command = prefix;
