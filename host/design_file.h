@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Makes a new empty design in the kernel: the design "Untitled" with its
 // hierarchy "MAINHIER" and one page "MAINPAGE". False when the kernel
@@ -20,8 +21,10 @@ bool OpenDesignFile(const std::string& path, std::string& error);
 std::string WriteTarget(const std::string& path);
 
 // Whether a design can be saved at `path` (through a link, at its target):
-// its folder exists and takes new files, and an existing target is a
-// regular file. False with the reason in `error`.
+// its folder exists and takes new files; an existing target is a regular
+// file the user may write, and then its "<target>.bak", which the save
+// replaces, is not a directory and, when it exists, may be written too.
+// False with the reason (naming the file) in `error`. Nothing is written.
 bool CheckWritable(const std::string& path, std::string& error);
 
 // Writes the open design to `path` (a symbolic link: to its target, the
@@ -31,3 +34,11 @@ bool CheckWritable(const std::string& path, std::string& error);
 // either the previous file or the complete new one. False with `error` set
 // when either step fails; `path` is then as it was.
 bool SaveDesignFile(const std::string& path, std::string& error);
+
+// Writes the open design, whose file `path` could not be saved, to a new
+// file in the first of `folders` that takes it (a folder missing is made):
+// "<name of path>.unsaved.nvd", else ".unsaved-2.nvd", "-3" and so on, never
+// over an existing file (a name too long for that is cut). True with the file written in `written`; false
+// when no folder takes it, with each folder's reason in `error`.
+bool RescueDesign(const std::string& path, const std::vector<std::string>& folders, std::string& written,
+                  std::string& error);

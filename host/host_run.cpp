@@ -13,9 +13,11 @@
 #include <cctype>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
+#include <pwd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -171,6 +173,42 @@ void OnSignal(int)
     (void)written;
 }
 
+// The editor's job folder, "" when it gives none.
+std::string JobFolder(PalvaneInstance* editor)
+{
+    const int32_t length = Palvane_GetJobFolder(editor, nullptr, 0);
+    if (length <= 0) return {};
+    std::string folder(static_cast<size_t>(length) + 1, '\0');
+    Palvane_GetJobFolder(editor, folder.data(), static_cast<int32_t>(folder.size()));
+    folder.resize(static_cast<size_t>(length));
+    return folder;
+}
+
+// The user's home folder ($HOME, else the account's entry).
+std::string HomeFolder()
+{
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
+    return {};
+}
+
+// After the design could not be written to its file (`why`): the session's
+// work is written to a new file in the job folder, else in the home folder,
+// and standard error says where, or that nothing could be written.
+void SaveElsewhere(const std::string& designFile, const std::string& why, const std::string& jobFolder)
+{
+    std::string written;
+    std::string error;
+    if (RescueDesign(designFile, {jobFolder, HomeFolder()}, written, error))
+        std::fprintf(stderr, "norvo32: the design was not saved to %s: %s; the session's work is in %s\n",
+                     designFile.c_str(), why.c_str(), written.c_str());
+    else
+        std::fprintf(stderr,
+                     "norvo32: the design was not saved to %s: %s; it could not be written anywhere else either "
+                     "(%s): the session's work is lost\n",
+                     designFile.c_str(), why.c_str(), error.c_str());
+}
+
 }  // namespace
 
 void CatchEndSignals()
@@ -304,14 +342,20 @@ int RunHost(const HostOptions& options)
     if (!state.shutdown) QApplication::exec();
     reader.Stop();
     endSignals.reset();
+    // Where the design goes should its own file not take it: the job
+    // folder as the editor's settings have it at the close.
+    const std::string jobFolder = JobFolder(state.editor);
     Palvane_Release(state.editor);
     state.editor = nullptr;
     state.shutdown = true;
     int status = 0;
     if (!designFile.empty()) {
         std::string error;
-        if (!SaveDesignFile(designFile, error)) {
-            std::fprintf(stderr, "norvo32: %s\n", error.c_str());
+        // The file may have changed during the session (made read-only,
+        // replaced by a directory): checked again as at the start, so that
+        // what its rights forbid is not written.
+        if (!CheckWritable(designFile, error) || !SaveDesignFile(designFile, error)) {
+            SaveElsewhere(designFile, error, jobFolder);
             status = 1;
         }
     }

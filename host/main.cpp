@@ -16,8 +16,12 @@
 // does not exist); a file that cannot be loaded ends the host with status 1
 // and a message on standard error, before anything is written. When the
 // editor has shut down, the previous file is kept as "<file>.bak" and the
-// design is written back atomically. SIGTERM, SIGINT and SIGHUP close the
-// editor the normal way, so the design is written back then too.
+// design is written back atomically. A design whose file or backup the user
+// may not write is refused at the start as well; should the save at the
+// close fail anyway, the design is written to a new file in the job folder
+// (else the home folder), standard error names it and the status is 1.
+// SIGTERM, SIGINT and SIGHUP close the editor the normal way, so the design
+// is written back then too.
 #include "host/command_reader.h"
 #include "host/host_run.h"
 #include "platform/kernel/nvokernel32.h"

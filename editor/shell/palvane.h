@@ -34,6 +34,13 @@ PALVANE_API void Palvane_SetSeverPath(PalvaneInstance* instance, const char* pat
  * its full length. */
 PALVANE_API int32_t Palvane_GetSeverPath(PalvaneInstance* instance, char* buffer, int32_t size);
 
+/* Copies the job folder (the settings' JobDir, where File > Save Backup
+ * writes) into buffer (always terminated when size > 0) as the file system
+ * names it; returns its full length. The folder may not exist yet: it is
+ * made when first written to. Read before Release, as the editor's
+ * settings stand then. */
+PALVANE_API int32_t Palvane_GetJobFolder(PalvaneInstance* instance, char* buffer, int32_t size);
+
 /* Loads the editor in window state iMode (0 normal, 1 minimised,
  * 2 maximised). Returns -1 (True) when the main window is up, else 0. */
 PALVANE_API int16_t Palvane_Load(PalvaneInstance* instance, int16_t iMode);

@@ -4,6 +4,8 @@
 
 #include "editor/shell/clspalvane.h"
 #include "editor/shell/errors.h"
+#include "editor/shell/paths.h"
+#include "editor/shell/settings.h"
 #include "editor/shell/user_action.h"
 
 #include <algorithm>
@@ -73,6 +75,17 @@ int32_t Palvane_GetSeverPath(PalvaneInstance* instance, char* buffer, int32_t si
     if (!instance) return CopyText({}, buffer, size);
     try {
         return CopyText(instance->link.GetSeverPath(), buffer, size);
+    } catch (...) {
+        return CopyText({}, buffer, size);
+    }
+}
+
+int32_t Palvane_GetJobFolder(PalvaneInstance* instance, char* buffer, int32_t size)
+{
+    if (!instance) return CopyText({}, buffer, size);
+    try {
+        // As SCHMAIN::JobFilePath resolves it, without making the folder.
+        return CopyText(NativePath(ResolveDir(g_JobDir, DirBase::UserData)), buffer, size);
     } catch (...) {
         return CopyText({}, buffer, size);
     }

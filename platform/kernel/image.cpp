@@ -245,16 +245,25 @@ void SyncFile(const std::string& path, bool directory)
     if (rc != 0 && !directory) Fail("cannot flush \"" + path + "\" (" + error + ")");
 }
 
-// A temporary file beside the target, removed again unless kept.
+// A temporary file beside the target, removed again unless kept. It is
+// made the owner's to read and write (0600) so that nothing stops its own
+// write; Finish gives it the target's mode once it is written.
 class TempFile {
 public:
-    explicit TempFile(const std::string& target)
+    explicit TempFile(const std::string& target) : target_(target)
     {
         std::string pattern = target + ".tmp-XXXXXX";
         const int fd = mkstemp(pattern.data());
         if (fd < 0) Fail("cannot create a file in \"" + DirectoryOf(target) + "\" (" + Errno() + ")");
-        fchmod(fd, NewFileMode(target));
+        // mkstemp's 0600 is cut by the umask: a umask without the owner's
+        // write bit would leave the file read-only to its own write.
+        const bool writable = fchmod(fd, S_IRUSR | S_IWUSR) == 0;
+        const std::string error = writable ? std::string() : Errno();
         close(fd);
+        if (!writable) {
+            unlink(pattern.c_str());
+            Fail("cannot make \"" + pattern + "\" writable (" + error + ")");
+        }
         path_ = pattern;
     }
     ~TempFile()
@@ -265,8 +274,26 @@ public:
     TempFile& operator=(const TempFile&) = delete;
     const std::string& path() const { return path_; }
     void Keep() { path_.clear(); }
+    // Once written: gives the file the mode it is to keep (the target's,
+    // else what the umask allows; also one without the owner's read or
+    // write bit, the file being complete by now) and flushes it to disk,
+    // mode and content, through one descriptor opened while it is still
+    // the owner's to read.
+    void Finish() const
+    {
+        const int fd = open(path_.c_str(), O_RDONLY);
+        if (fd < 0) Fail("cannot flush \"" + path_ + "\" (" + Errno() + ")");
+        std::string error;
+        if (fchmod(fd, NewFileMode(target_)) != 0)
+            error = "cannot set the mode of \"" + path_ + "\" (" + Errno() + ")";
+        else if (fsync(fd) != 0)
+            error = "cannot flush \"" + path_ + "\" (" + Errno() + ")";
+        close(fd);
+        if (!error.empty()) Fail(error);
+    }
 
 private:
+    std::string target_;
     std::string path_;
 };
 
@@ -297,7 +324,7 @@ void Save(const Database& database, const std::string& path)
         }
         if (!db.Close()) Fail("cannot finish \"" + temp.path() + "\"");
     }
-    SyncFile(temp.path(), false);
+    temp.Finish();
     if (rename(temp.path().c_str(), path.c_str()) != 0)
         Fail("cannot replace the file (" + Errno() + ")");
     temp.Keep();

@@ -8,6 +8,10 @@
 // may go back and the message line may never say that the kernel refused a
 // step. With the kernel's refusal hook armed the same gestures go back and
 // say so, so the sweep does see a refusal where there is one.
+//
+// After each Escape the canvas shows what Redraw draws for the design as
+// it stands: whatever a command drew in the XOR pen (blinks, highlights,
+// rubber bands, markers) is gone with it.
 #include "tests/shell/menu_walk.h"
 
 #include "editor/editing/bitmaps.h"
@@ -21,6 +25,7 @@
 
 #include <QTest>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -49,6 +54,34 @@ struct Tool {
                std::to_string(option);
     }
 };
+
+// How the canvas as shown differs from `redrawn`: empty when it does not,
+// else the number of pixels and the rectangle holding them. With the
+// environment variable PALVANE_SWEEP_SHOTS naming a folder, both pictures
+// of each difference are written there.
+std::string ScreenDifference(const QImage& shown, const QImage& redrawn, const std::string& name)
+{
+    if (shown == redrawn) return {};
+    if (shown.size() != redrawn.size()) return "the canvas changed size";
+    int pixels = 0;
+    QRect box;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            if (shown.pixel(x, y) != redrawn.pixel(x, y)) {
+                ++pixels;
+                box |= QRect(x, y, 1, 1);
+            }
+    if (const char* folder = std::getenv("PALVANE_SWEEP_SHOTS")) {
+        static int shot = 0;
+        const QString base = QString::fromLocal8Bit(folder) + "/" + QString::number(++shot) + " " +
+                             QString::fromStdString(name);
+        shown.save(base + " shown.png");
+        redrawn.save(base + " redrawn.png");
+    }
+    return std::to_string(pixels) + " pixels differ from a redraw in the " + std::to_string(box.width()) + "x" +
+           std::to_string(box.height()) + " box at (" + std::to_string(box.x()) + ", " + std::to_string(box.y()) +
+           ")";
+}
 
 class ToolGestures : public menu_walk::MenuWalkFixture<menu_walk::WalkInteraction> {
 protected:
@@ -258,9 +291,21 @@ protected:
         drag(targets.back(), targets.back().at + QPoint(60, 40));
     }
 
+    // Whether the canvas shows what a redraw (the page's paint) draws now:
+    // "" when it does, else how it differs. The canvas is redrawn either
+    // way, so that a difference is told once.
+    std::string ScreenAgainstRedraw(const std::string& name)
+    {
+        SCHMAIN& main = Main();
+        const QImage shown = main.ViewPicture->Image().copy();
+        main.RefreshCanvas();
+        return ScreenDifference(shown, main.ViewPicture->Image(), name);
+    }
+
     // Runs every tool's gestures on the design `load` builds (built again
     // for each tool), and lists every action that went back or said the
-    // kernel refused a step.
+    // kernel refused a step, and every Escape after which the canvas is not
+    // what Redraw draws.
     void SweepNothingRefused(const std::function<void()>& load,
                              const std::function<std::vector<Target>()>& targetsOf, int onlyMode = 0)
     {
@@ -282,6 +327,9 @@ protected:
                     faults.push_back(tool.Name() + ", " + gesture + (said ? ": refusal said" : ": went back"));
                 for (const std::string& e : errors) faults.push_back(tool.Name() + ", " + gesture + ": error " + e);
                 errors.clear();
+                if (gesture.rfind("Escape", 0) == 0)
+                    if (const std::string d = ScreenAgainstRedraw(tool.Name() + ", " + gesture); !d.empty())
+                        faults.push_back(tool.Name() + ", " + gesture + ": " + d);
                 g_putBacks = told;
                 main.F_MsgLine->SetCaption("");
             });
@@ -289,7 +337,9 @@ protected:
         }
         std::string list;
         for (const std::string& f : faults) list += "  " + f + "\n";
-        EXPECT_TRUE(faults.empty()) << faults.size() << " gestures went back with nothing refused:\n" << list;
+        EXPECT_TRUE(faults.empty()) << faults.size()
+                                    << " gestures went back with nothing refused or left the screen unlike a redraw:\n"
+                                    << list;
     }
 };
 
