@@ -248,6 +248,14 @@ protected:
         return tools;
     }
 
+    // Another function of the tool's mode.
+    int OtherFunction(const Tool& tool)
+    {
+        for (int f = 0; f < kToolCount; ++f)
+            if (f != tool.function && ModeTools(tool.mode).Funcs.at(f).Avail != 0) return f;
+        return tool.function;
+    }
+
     // Picks the tool as a user does: the mode from its menu, the function
     // and the options on the tool bar.
     void Pick(const Tool& tool)
@@ -327,12 +335,37 @@ protected:
                     faults.push_back(tool.Name() + ", " + gesture + (said ? ": refusal said" : ": went back"));
                 for (const std::string& e : errors) faults.push_back(tool.Name() + ", " + gesture + ": error " + e);
                 errors.clear();
-                if (gesture.rfind("Escape", 0) == 0)
+                // After Escape, and after whatever leaves no command running.
+                const bool ended = g_CurCommand == 0 && g_CmdRunning == 0;
+                if (gesture.rfind("Escape", 0) == 0 || ended)
                     if (const std::string d = ScreenAgainstRedraw(tool.Name() + ", " + gesture); !d.empty())
                         faults.push_back(tool.Name() + ", " + gesture + ": " + d);
                 g_putBacks = told;
                 main.F_MsgLine->SetCaption("");
             });
+            // A command begun by a click, left for another tool (or, on every
+            // other target, another mode) and ended there by Escape.
+            const std::vector<Target> targets = targetsOf();
+            for (size_t i = 0; i < targets.size(); ++i) {
+                const Target& t = targets[i];
+                ASSERT_NO_FATAL_FAILURE(Pick(tool));
+                QTest::mouseMove(main.ViewPicture, t.at);
+                QTest::mouseClick(main.ViewPicture, Qt::LeftButton, {}, t.at);
+                QApplication::processEvents();
+                if (g_CurCommand == 0 && g_CmdRunning == 0) continue;
+                const bool otherMode = i % 2 == 1;
+                if (otherMode)
+                    main.M_FSI(tool.mode == MODE_COMPONENTS ? MODE_WIRES : MODE_COMPONENTS)->Action()->trigger();
+                else
+                    QTest::mouseClick(main.F_FSI(OtherFunction(tool)), Qt::LeftButton);
+                QTest::keyClick(main.ViewPicture, Qt::Key_Escape);
+                QApplication::processEvents();
+                const std::string gesture =
+                    "a click on " + t.what + (otherMode ? ", another mode" : ", another tool") + ", Escape";
+                if (const std::string d = ScreenAgainstRedraw(tool.Name() + ", " + gesture); !d.empty())
+                    faults.push_back(tool.Name() + ", " + gesture + ": " + d);
+                Settle(main);
+            }
             Settle(main);
         }
         std::string list;
