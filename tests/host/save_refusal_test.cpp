@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -86,6 +87,51 @@ struct HostExit {
     QString err;
 };
 
+// Copies `from` into `to` (made), every folder 0755 and every file keeping
+// its execute bits and readable by all.
+bool CopyReadable(const QString& from, const QString& to)
+{
+    if (!QDir().mkpath(to) || !QFile::setPermissions(to, QFileDevice::Permissions(0x7755))) return false;
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + "/" + it.fileName();
+        if (it.fileInfo().isDir()) {
+            if (!CopyReadable(path, target)) return false;
+            continue;
+        }
+        if (!QFile::copy(path, target)) return false;
+        QFileDevice::Permissions p = QFile::permissions(target) | QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                     QFileDevice::ReadOther;
+        if (p & QFileDevice::ExeOwner) p |= QFileDevice::ExeGroup | QFileDevice::ExeOther;
+        if (!QFile::setPermissions(target, p)) return false;
+    }
+    return true;
+}
+
+// The host as another user can run it wherever the build tree lies (a
+// checkout under a folder only root may enter, say): the program with the
+// libraries beside it and the shipped data, as an installation lays them
+// out, copied once a process into a folder every user may read. "" when the
+// copy fails.
+QString HostReadableByAll()
+{
+    static QTemporaryDir copy(QDir::tempPath() + "/norvo32-as-user-XXXXXX");
+    static const QString exe = [] {
+        const QDir bin = QFileInfo(NORVO32_EXE).absoluteDir();
+        const QString root = copy.path();
+        if (!copy.isValid() || !QFile::setPermissions(root, QFileDevice::Permissions(0x7755))) return QString();
+        if (!QDir().mkpath(root + "/bin") || !QFile::copy(NORVO32_EXE, root + "/bin/norvo32") ||
+            !QFile::setPermissions(root + "/bin", QFileDevice::Permissions(0x7755)) ||
+            !QFile::setPermissions(root + "/bin/norvo32", QFileDevice::Permissions(0x7755)))
+            return QString();
+        if (!CopyReadable(bin.filePath("../lib"), root + "/lib") || !CopyReadable(bin.filePath("../data"), root + "/data"))
+            return QString();
+        return root + "/bin/norvo32";
+    }();
+    return exe;
+}
+
 // The host run as the user whose rights count: as 65534 when the test runs
 // as root, else as the test's own user. The design folder, a home folder
 // (which holds the job folder) and the instance lock are the test's own.
@@ -103,13 +149,14 @@ protected:
             if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
                 GTEST_SKIP() << "the process cannot switch to user 65534";
             prefix = {setpriv, "--reuid=65534", "--regid=65534", "--clear-groups"};
+            exe = HostReadableByAll();
+            ASSERT_FALSE(exe.isEmpty()) << "the host could not be copied where user 65534 may run it";
             // Without this the test would report the host's refusal, not the
             // rights under test.
             QProcess canRun;
-            canRun.start(setpriv, prefix.mid(1) + QStringList{NORVO32_EXE, "--help"});
+            canRun.start(setpriv, prefix.mid(1) + QStringList{exe, "--help"});
             ASSERT_TRUE(canRun.waitForFinished(20000));
-            ASSERT_EQ(canRun.exitCode(), 0) << "user 65534 cannot run " NORVO32_EXE
-                                               " (make the build tree readable: chmod -R a+rX build)";
+            ASSERT_EQ(canRun.exitCode(), 0) << "user 65534 cannot run " << exe.toStdString();
         }
         GiveToUser(dir.path(), 0777);
         folder = dir.filePath("work");
@@ -144,7 +191,7 @@ protected:
         env.insert("PALVANE_INSTANCE_LOCK", lock);
         QStringList command = prefix;
         command << "/bin/sh" << "-c" << QString("umask %1; exec \"$0\" \"$@\"").arg(umask, 3, 8, QChar('0'))
-                << NORVO32_EXE << file;
+                << exe << file;
         QProcess host;
         host.setProcessEnvironment(env);
         host.setWorkingDirectory(folder);
@@ -174,6 +221,8 @@ protected:
 
     QTemporaryDir dir;
     QStringList prefix;
+    // The program run: the build's, or as another user a copy it may read.
+    QString exe = NORVO32_EXE;
     QString folder;
     QString home;
     QString file;
