@@ -318,7 +318,7 @@ std::string Named(int32_t handle)
     return PtrToStr(O_GetName(handle));
 }
 
-// The elements of an array (items, entries, groups, pins): "Item3 of ...".
+// The elements of an array (items, entries, groups, pins): "Item 3 of ...".
 void VisitElements(const MarkVisitor& v, int32_t array, const char* kind, const std::string& owner, int32_t keep)
 {
     if (array == 0) return;
@@ -333,14 +333,15 @@ void VisitItems(const MarkVisitor& v, int32_t array, const std::string& owner)
     VisitElements(v, array, "Item", owner, kTextRewritten);
 }
 
-// A symbol (those kept under negative ids too) with its entries, items and
-// own pad stacks.
+// A pad stack with its items.
 void VisitPadStack(const MarkVisitor& v, int32_t handle, const std::string& label)
 {
     v.object([&] { return label; }, handle, 0);
     VisitItems(v, S_PadStackItemArray(handle), label);
 }
 
+// A symbol (those kept under negative ids too) with its entries, items and
+// own pad stacks.
 void VisitSymbol(const MarkVisitor& v, int32_t id)
 {
     const int32_t handle = S_Symbol(id);
