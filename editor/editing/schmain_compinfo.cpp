@@ -60,6 +60,9 @@ std::string CompReport(int32_t id, const CompInfoRec& info, int32_t entry, const
     int32_t cursor = OM_GetFirst(nets);
     while (const int32_t net = OM_SearchMask(nets, &cursor, 256, 256))
         text += PtrToStr(O_GetName(OM_Object(nets, net))) + g_CrLf;
+    // The marks go again from the nodes as from the nets: none stays in the
+    // design after the report.
+    N_MaskCompNodes(id, 0, 0, 256, 0, 0);
     OM_MaskAll(nets, 0, 256);
     if (hier != 0) text += GetMsgText("Handle to Hier: ", "99740") + hierName + g_CrLf;
     return text;

@@ -22,9 +22,11 @@ namespace {
 
 constexpr int32_t kToCheck = 256;
 constexpr int32_t kPending = 1024;
-// On an item 128 says that its text has been written again: the design
-// keeps it.
+// Settings the design keeps in bits of kDesignMarks: on an item 128 says
+// that its text has been written again; on a page frame 256 says that the
+// frame draws no datum marks.
 constexpr int32_t kTextRewritten = 128;
+constexpr int32_t kFrameSetting = 256;
 
 class Report {
 public:
@@ -293,15 +295,16 @@ bool CheckWires(Report& report)
 namespace {
 
 // Visits every object the marks apply to: `object` gets a label (built only
-// when asked) and the status handle; a record gets its label and its flags
-// with a setter for the cleared flags.
+// when asked), the status handle and the bits that are the object's own
+// setting there; a record gets its label and its flags with a setter for
+// the cleared flags.
 struct MarkVisitor {
     std::function<void(const std::function<std::string()>&, int32_t handle, int32_t keep)> object;
     std::function<void(const std::function<std::string()>&, int32_t flags, const std::function<void(int32_t)>& clear)>
         record;
 };
 
-// Every id of a map, as the walks give them.
+// Every id of a map, as the walks give them (positive ids only).
 template <class F>
 void ForEachId(int32_t map, F&& f)
 {
@@ -310,36 +313,95 @@ void ForEachId(int32_t map, F&& f)
     while (const int32_t id = OM_SearchMask(map, &cursor, 0, 0)) f(id);
 }
 
-void VisitItems(const MarkVisitor& v, int32_t array, const std::string& owner)
+std::string Named(int32_t handle)
+{
+    return PtrToStr(O_GetName(handle));
+}
+
+// The elements of an array (items, entries, groups, pins): "Item 3 of ...".
+void VisitElements(const MarkVisitor& v, int32_t array, const char* kind, const std::string& owner, int32_t keep)
 {
     if (array == 0) return;
     const int32_t count = OA_GetCount(array);
     for (int32_t i = 1; i <= count; ++i)
-        if (const int32_t item = OA_Object(array, i))
-            v.object([&owner, i] { return "Item" + Str(i) + " of " + owner; }, item, kTextRewritten);
+        if (const int32_t element = OA_Object(array, i))
+            v.object([&owner, kind, i] { return kind + Str(i) + " of " + owner; }, element, keep);
 }
 
-void VisitDesign(const MarkVisitor& v)
+void VisitItems(const MarkVisitor& v, int32_t array, const std::string& owner)
 {
-    const auto named = [](int32_t handle) { return PtrToStr(O_GetName(handle)); };
+    VisitElements(v, array, "Item", owner, kTextRewritten);
+}
+
+// A pad stack with its items.
+void VisitPadStack(const MarkVisitor& v, int32_t handle, const std::string& label)
+{
+    v.object([&] { return label; }, handle, 0);
+    VisitItems(v, S_PadStackItemArray(handle), label);
+}
+
+// A symbol (those kept under negative ids too) with its entries, items and
+// own pad stacks.
+void VisitSymbol(const MarkVisitor& v, int32_t id)
+{
+    const int32_t handle = S_Symbol(id);
+    if (handle == 0) return;
+    const std::string label = "Symbol " + Named(handle);
+    v.object([&] { return label; }, handle, 0);
+    VisitElements(v, S_SymbolEntryArray(id), "Entry", label, 0);
+    VisitItems(v, S_SymbolItemArray(id), label);
+    const int32_t stacks = S_SymbolPadStackMap(id);
+    ForEachId(stacks, [&](int32_t key) {
+        if (const int32_t h = OM_Object(stacks, key)) VisitPadStack(v, h, "Pad stack" + Str(key) + " of " + label);
+    });
+}
+
+void VisitDevice(const MarkVisitor& v, int32_t id)
+{
+    const int32_t handle = D_Device(id);
+    if (handle == 0) return;
+    const std::string label = "Device " + Named(handle);
+    v.object([&] { return label; }, handle, 0);
+    const int32_t groups = D_GroupArray(id);
+    VisitElements(v, groups, "Group", label, 0);
+    const int32_t count = groups != 0 ? OA_GetCount(groups) : 0;
+    for (int32_t g = 1; g <= count; ++g)
+        VisitElements(v, D_GroupPinArray(id, g), "Pin", "group" + Str(g) + " of " + label, 0);
+    VisitElements(v, D_SupplyPinArray(id), "Supply pin", label, 0);
+}
+
+// The objects of the current level; every label begins with `level`
+// ("Level BLOCK: ").
+void VisitLevel(const MarkVisitor& v, int32_t hier, const std::string& level)
+{
+    ForEachId(DB_PageMap(), [&](int32_t page) {
+        if (const int32_t h = DB_Page(page)) v.object([&] { return level + "Page " + Named(h); }, h, 0);
+    });
     ForEachId(DB_SchCompMap(), [&](int32_t id) {
         const int32_t handle = C_Component(id);
         if (handle == 0) return;
-        const std::string label = "Component " + named(handle);
+        const std::string label = level + "Component " + Named(handle);
         v.object([&] { return label; }, handle, 0);
         VisitItems(v, C_CompTextArray(id), label);
+    });
+    ForEachId(DB_LayCompMap(), [&](int32_t id) {
+        const int32_t handle = L_Component(id);
+        if (handle == 0) return;
+        const std::string label = level + "Layout component " + Named(handle);
+        v.object([&] { return label; }, handle, 0);
+        VisitItems(v, L_CompTextArray(id), label);
     });
     ForEachId(DB_NetMap(), [&](int32_t net) {
         const int32_t handle = N_Net(net);
         if (handle == 0) return;
-        const std::string label = "Net " + named(handle);
+        const std::string label = level + "Net " + Named(handle);
         v.object([&] { return label; }, handle, 0);
         ForEachId(N_NodeMap(net), [&](int32_t node) {
             if (const int32_t h = N_Node(net, node)) v.object([&] { return label + " node" + Str(node); }, h, 0);
         });
     });
     ForEachId(DB_BusMap(), [&](int32_t bus) {
-        if (const int32_t h = N_Bus(bus)) v.object([&] { return "Bus " + named(h); }, h, 0);
+        if (const int32_t h = N_Bus(bus)) v.object([&] { return level + "Bus " + Named(h); }, h, 0);
     });
     // The walk leaves the page frames out; their records are visited
     // through the frame of each page, and their 256 is their own setting.
@@ -354,8 +416,8 @@ void VisitDesign(const MarkVisitor& v)
     for (const int32_t id : branches) {
         const int32_t handle = B_Branch(id);
         if (handle == 0) continue;
-        const std::string label = id < 0 ? "Frame of page" + Str(-100 - id) : "Wire" + Str(id);
-        v.object([&] { return label; }, handle, id < 0 ? 256 : 0);
+        const std::string label = level + (id < 0 ? "Frame of page" + Str(-100 - id) : "Wire" + Str(id));
+        v.object([&] { return label; }, handle, id < 0 ? kFrameSetting : 0);
         const int32_t count = B_ReadRecords(id, nullptr, 0);
         if (count > 0) {
             points.assign(static_cast<size_t>(count), BranchPointRec{});
@@ -367,24 +429,79 @@ void VisitDesign(const MarkVisitor& v)
         VisitItems(v, B_BranchTextArray(id), label);
     }
     ForEachId(DB_JunctMap(), [&](int32_t id) {
-        if (const int32_t h = J_Junction(id)) v.object([id] { return "Junction" + Str(id); }, h, 0);
+        if (const int32_t h = J_Junction(id)) v.object([&] { return level + "Junction" + Str(id); }, h, 0);
     });
+    // Bend points have no map of their own: they are reached through the
+    // trace records that refer to them, once each.
+    std::set<int32_t> bendPoints;
     ForEachId(DB_TraceMap(), [&](int32_t id) {
-        if (const int32_t h = T_Trace(id)) v.object([id] { return "Trace" + Str(id); }, h, 0);
-    });
-    ForEachId(DB_ViaMap(), [&](int32_t id) {
-        if (const int32_t h = V_Via(id)) v.object([id] { return "Via" + Str(id); }, h, 0);
-    });
-    ForEachId(DB_HierarchyMap(), [&](int32_t id) {
-        if (const int32_t h = OM_Object(DB_HierarchyMap(), id)) v.object([&] { return "Level " + named(h); }, h, 0);
-    });
-    ForEachId(DB_DeviceMap(), [&](int32_t id) {
-        if (const int32_t h = D_Device(id)) v.object([&] { return "Device " + named(h); }, h, 0);
-    });
-    ForEachId(DB_SymbMap(), [&](int32_t id) {
-        const int32_t handle = S_Symbol(id);
+        const int32_t handle = T_Trace(id);
         if (handle == 0) return;
-        VisitItems(v, S_SymbolItemArray(id), "Symbol " + named(handle));
+        const std::string label = level + "Trace" + Str(id);
+        v.object([&] { return label; }, handle, 0);
+        TraceRec rec{};
+        if (T_ReadTrace(id, &rec) == 0) return;
+        for (int32_t i = 1; i <= rec.Points; ++i) {
+            TracePointRec point{};
+            if (T_ReadRecord(id, i, &point) == 0) continue;
+            if ((point.Flags & 14) == 4) bendPoints.insert(point.Ref);
+            v.record([&] { return label + " point" + Str(i); }, point.Flags,
+                     [id, i](int32_t marks) { T_MaskRecord(id, i, 0, marks); });
+        }
+    });
+    for (const int32_t id : bendPoints)
+        if (const int32_t h = T_BendPoint(id)) v.object([&] { return level + "Bend point" + Str(id); }, h, 0);
+    ForEachId(DB_ViaMap(), [&](int32_t id) {
+        if (const int32_t h = V_Via(id)) v.object([&] { return level + "Via" + Str(id); }, h, 0);
+    });
+    ForEachId(DB_FileMap(), [&](int32_t id) {
+        if (const int32_t h = F_File(id)) v.object([&] { return level + "File " + Named(h); }, h, 0);
+    });
+    VisitItems(v, DB_LayoutTextArray(), level + "Layout texts");
+    // The level's own symbols, kept under negative ids: its notes, copper
+    // areas, gap masks, placement zones and grid, and each page's notes.
+    for (const int32_t id : {-100 - hier, -400 - hier, -800 - hier, -(hier + 12000), -(hier + 13000)})
+        VisitSymbol(v, id);
+    ForEachId(DB_PageMap(), [&](int32_t page) { VisitSymbol(v, -((hier + 9) * 100 + page)); });
+}
+
+// Each level of the design in turn: the current one as it is, every other
+// one made current for its walk. The current level (and with it its current
+// page; each level keeps its own) is current again afterwards, on every
+// path. Nothing but the kernel's current level changes: no repaint, no
+// message. A level the kernel cannot make current is left out.
+void VisitEveryLevel(const MarkVisitor& v)
+{
+    const int32_t current = DB_CurHier();
+    if (current == 0) return;
+    const int32_t levels = DB_HierarchyMap();
+    const auto prefix = [levels](int32_t level) { return "Level " + Named(OM_Object(levels, level)) + ": "; };
+    VisitLevel(v, current, prefix(current));
+    auto back = OnExit([current] {
+        if (DB_CurHier() != current) DB_SetCurHier(current);
+    });
+    ForEachId(levels, [&](int32_t level) {
+        if (level == current || DB_SetCurHier(level) != level) return;
+        VisitLevel(v, level, prefix(level));
+    });
+}
+
+void VisitDesign(const MarkVisitor& v)
+{
+    if (const int32_t design = DB_DataBase()) v.object([&] { return "Design " + Named(design); }, design, 0);
+    ForEachId(DB_HierarchyMap(), [&](int32_t id) {
+        if (const int32_t h = OM_Object(DB_HierarchyMap(), id)) v.object([&] { return "Level " + Named(h); }, h, 0);
+    });
+    VisitEveryLevel(v);
+    ForEachId(DB_SymbMap(), [&](int32_t id) { VisitSymbol(v, id); });
+    // The library's temporaries, while a load has them.
+    VisitSymbol(v, -1);
+    VisitSymbol(v, -2);
+    ForEachId(DB_DeviceMap(), [&](int32_t id) { VisitDevice(v, id); });
+    VisitDevice(v, -1);
+    const int32_t stacks = DB_PadStackMap();
+    ForEachId(stacks, [&](int32_t key) {
+        if (const int32_t h = OM_Object(stacks, key)) VisitPadStack(v, h, "Pad stack" + Str(key));
     });
 }
 

@@ -32,7 +32,8 @@ std::string RunIntegrityCheck(const std::function<void(const std::string&)>& sho
 // command, selection and deletion marks: 64 to 8192). No such bit belongs
 // in a stored design, with two exceptions that the design keeps: on a page
 // frame 256 is the frame's own setting (no datum marks), and on an item 128
-// says that its text has been written again.
+// says that its text has been written again. The same bits on a wire's or
+// trace's point record are marks too.
 constexpr int32_t kDesignMarks = 0x3FC0;
 
 // One object that holds marks: what it is ("Wire 12 point 3"), and its mark
@@ -42,10 +43,18 @@ struct DesignMark {
     int32_t bits = 0;
 };
 
-// The marks held by the objects of the current level (components and their
-// texts, nets and their nodes, buses, wires, their point records and texts,
-// junctions, traces, vias) and of the design's
-// levels, devices and symbols with their items.
+// The marks held anywhere in the design: the design and its levels; on
+// every level (not only the current one) its pages, components and their
+// texts, layout components and their texts, nets and their nodes, buses,
+// wires and page frames with their point records and texts, junctions,
+// traces with their point records, the bend points they refer to, vias,
+// file objects, layout texts and the level's own symbols (notes, zones);
+// the design's symbols with their entries, items and pad stacks, devices
+// with their groups and pins, and the design's pad stacks. An object of a
+// level is named with its level ("Level BLOCK: Net X node 9"), the
+// current one included. Other levels are reached by making each current in the
+// kernel for its walk; the current level and page are as they were when
+// the search returns, and nothing is drawn or sent.
 std::vector<DesignMark> FindDesignMarks();
 
 // Clears every mark FindDesignMarks finds. Returns the number of objects

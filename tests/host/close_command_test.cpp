@@ -16,6 +16,7 @@
 #include "host/design_file.h"
 #include "platform/kernel/nvokernel32.h"
 #include "platform/kernel/testing.h"
+#include "tests/support/stored_marks.h"
 
 #include <QFile>
 #include <QTest>
@@ -25,6 +26,7 @@
 #include <ostream>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include <unistd.h>
 
@@ -170,7 +172,8 @@ const char* Name(CloseBy by)
     return "";
 }
 
-// What the written design is: its digest and the marks it holds.
+// What the written design is: its digest and the marks its file holds
+// (every table, read with SQLite).
 struct Written {
     uint64_t digest = 0;
     std::string marks;
@@ -213,7 +216,7 @@ protected:
         std::string error;
         EXPECT_TRUE(OpenDesignFile(design, error)) << error;
         written.digest = KT_DesignDigest();
-        for (const DesignMark& mark : FindDesignMarks()) written.marks += mark.what + " " + std::to_string(mark.bits) + "; ";
+        written.marks = StoredMarksText(design);
         written.buses = OM_GetCount(DB_BusMap());
         DB_DiscardDataBase();
         return written;
@@ -285,10 +288,11 @@ INSTANTIATE_TEST_SUITE_P(Closes, OtherCloses,
                          [](const auto& info) { return std::string(Name(info.param)); });
 
 // The integrity check finds the marks a stored design holds, says which
-// object holds them, and clears them; the demo as shipped holds none (its
-// frame's setting and its rewritten texts are no marks).
+// object on which level holds them, and clears them; the demo as shipped
+// holds none (its frame's setting and its rewritten texts are no marks).
 TEST_F(CloseDuringACommand, TheIntegrityCheckReportsMarksInAStoredDesign)
 {
+    EXPECT_EQ(StoredMarks(design), std::vector<std::string>{});
     std::string error;
     ASSERT_TRUE(OpenDesignFile(design, error)) << error;
     EXPECT_EQ(RunIntegrityCheck(nullptr, true).find("holds marks"), std::string::npos);
@@ -302,15 +306,65 @@ TEST_F(CloseDuringACommand, TheIntegrityCheckReportsMarksInAStoredDesign)
     const std::string marked = dir.filePath("marked.nvd").toStdString();
     ASSERT_TRUE(SaveDesignFile(marked, error)) << error;
     DB_DiscardDataBase();
+    EXPECT_EQ(StoredMarks(marked).size(), 2u) << StoredMarksText(marked);
 
     ASSERT_TRUE(OpenDesignFile(marked, error)) << error;
     const std::string report = RunIntegrityCheck(nullptr, true);
-    EXPECT_NE(report.find("Net VIN holds marks 256\r\n"), std::string::npos) << report;
-    EXPECT_NE(report.find("Wire " + std::to_string(wire) + " point 1 holds marks 512\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Level MAIN: Net VIN holds marks 256\r\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Level MAIN: Wire " + std::to_string(wire) + " point 1 holds marks 512\r\n"),
+              std::string::npos)
+        << report;
     EXPECT_NE(report.find("Marks - Cleared"), std::string::npos) << report;
-    EXPECT_TRUE(FindDesignMarks().empty());
+    const std::string checked = dir.filePath("checked.nvd").toStdString();
+    ASSERT_TRUE(SaveDesignFile(checked, error)) << error;
+    EXPECT_EQ(StoredMarks(checked), std::vector<std::string>{});
     EXPECT_EQ(RunIntegrityCheck(nullptr, true).find("holds marks"), std::string::npos);
     DB_DiscardDataBase();
+}
+
+// A click on the pin of a component of the current level.
+void ClickPin(SCHMAIN& m, const char* component, int32_t entry)
+{
+    EntryRec pin{};
+    ASSERT_NE(C_ReadEntry(OM_FindName(DB_SchCompMap(), component), entry, &pin), 0) << component;
+    ClickPage(m, pin.X / static_cast<double>(kTenth), pin.Y / static_cast<double>(kTenth));
+}
+
+std::string CurrentLevel()
+{
+    const int32_t level = OM_Object(DB_HierarchyMap(), DB_CurHier());
+    return level != 0 ? O_GetName(level) : "";
+}
+
+// Component information on the block H1 (the report: no option), Escape,
+// then the same function with its option "down into the level" on H1,
+// which shows the page Filter of level BLOCK. Neither the report nor the
+// descent leaves a mark on level MAIN: a backup saved while idle on BLOCK
+// holds none, and neither does the design "EX" writes.
+TEST_F(CloseDuringACommand, ComponentInfoThenTheDescentLeaveNoMarkOnAnyLevel)
+{
+    std::string backup;
+    const int status = Run([&](SCHMAIN& m) {
+        ChooseMode(m, 1);
+        PressFunction(m, 10);
+        for (int option = 0; option < 4; ++option) SetOption(m, option, false);
+        ClickPin(m, "H1", 1);
+        QTest::keyClick(m.ViewPicture, Qt::Key_Escape);
+        EXPECT_EQ(g_CurCommand, 0);
+        SetOption(m, 0, true);
+        ClickPin(m, "H1", 1);
+        ASSERT_TRUE(RunUntil([&] { return m.Caption().find("(Filter)") != std::string::npos; })) << m.Caption();
+        EXPECT_EQ(CurrentLevel(), "BLOCK");
+        // File > Save Backup while idle.
+        Trigger(m.M_Tsave);
+        backup = SCHMAIN::JobFilePath("Norvo32.TMP");
+        EXPECT_EQ(CurrentLevel(), "BLOCK");
+        Send("PALVANE,EX");
+    });
+    EXPECT_EQ(status, 0) << err;
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(backup))) << backup;
+    EXPECT_EQ(StoredMarks(backup), std::vector<std::string>{}) << "the backup holds no mark";
+    EXPECT_EQ(StoredMarks(design), std::vector<std::string>{}) << "the written design holds no mark";
 }
 
 }  // namespace
