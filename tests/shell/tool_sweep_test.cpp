@@ -22,6 +22,7 @@
 #include "editor/shell/tooltable.h"
 #include "platform/kernel/records.h"
 #include "platform/kernel/testing.h"
+#include "tests/support/stored_marks.h"
 
 #include <QTest>
 
@@ -343,6 +344,14 @@ protected:
                 g_putBacks = told;
                 main.F_MsgLine->SetCaption("");
             });
+            // The tool has ended: the design as written holds no mark.
+            if (g_CurCommand == 0 && g_CmdRunning == 0) {
+                const std::string written = dir.filePath("marks.nvd").toStdString();
+                if (DB_SaveDataBase(written.c_str()) == 0)
+                    faults.push_back(tool.Name() + ": the design could not be written");
+                for (const std::string& mark : palvane_test::StoredMarks(written))
+                    faults.push_back(tool.Name() + ": a mark left in the written design: " + mark);
+            }
             // A command begun by a click, left for another tool (or, on every
             // other target, another mode) and ended there by Escape.
             const std::vector<Target> targets = targetsOf();
