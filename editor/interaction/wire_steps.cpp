@@ -229,9 +229,10 @@ bool DrawWire(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
     return fail != 0;
 }
 
-// A wire drawn, dragged or given a name text ends with a fresh paint: the marking that began the command took legs, node marks and the
-// net's other wires off the canvas (draw mode 2 erases, with whatever lies
-// under them), and only the marked records come back incrementally.
+// A wire drawn, dragged or given a name text ends with a fresh paint: the
+// marking that began the command took legs, node marks and the net's other
+// wires off the canvas (draw mode 2 erases, with whatever lies under them),
+// and only the marked records come back incrementally.
 template <CommandStep step>
 bool Repainted(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
 {
