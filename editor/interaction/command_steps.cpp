@@ -12,7 +12,6 @@
 #include "editor/objects/comp_state.h"
 #include "editor/objects/components.h"
 #include "editor/objects/net_drawing.h"
-#include "editor/objects/owner_items.h"
 #include "editor/objects/symbol_items.h"
 #include "editor/objects/wire_state.h"
 #include "editor/shell/geometry.h"
@@ -172,17 +171,16 @@ bool ShowNet(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
     return false;
 }
 
-// 24, 39: the wire's records are drawn back; the click starts the next wire.
-// 24 is the frame's point delete: the point the mode picked goes (the
-// frame's first and last point and a three-sided frame refuse with a beep),
-// and the page is painted again, the frame being drawn with its outline.
-bool RestoreBranch(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
+// 24: the frame's point delete: the frame's records are drawn back and the
+// point the mode picked goes (the frame's first and last point and a
+// three-sided frame refuse with a beep), and the page is painted again, the
+// frame being drawn with its outline.
+bool DeleteFramePoint(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
 {
     m.OpenCanvasDC();
-    HighlightBranchRecords(id == 24 ? 1 : 0, g_CurBranch, 1, g_CurBranchRec.Points - 1);
+    HighlightBranchRecords(1, g_CurBranch, 1, g_CurBranchRec.Points - 1);
     m.CloseCanvasDC();
     if (!m.m_StepRequest) g_CmdRunning = -1;
-    if (id != 24) return false;
     if (g_CurBranch != 0) {
         B_MaskBranchRecords(g_CurBranch, 0, 257);
         int32_t branch = g_CurBranch;
@@ -211,16 +209,6 @@ bool RepeatWire(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     }
     m.BuildRepeatWire();
     return true;
-}
-
-// 38: the branch text is drawn in place.
-bool PlaceBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
-{
-    m.OpenCanvasDC();
-    DrawOwnerItem(4, g_CurBranch, g_SymbItemIdx);
-    HighlightBranchRecords(0, g_CurBranch, 1, -1);
-    m.CloseCanvasDC();
-    return false;
 }
 
 // 300: routes the pair at the click; "Pair not selected" stays on the
@@ -252,9 +240,8 @@ const std::map<int32_t, CommandStep>& Table()
         t[17] = PlaceSwap;
         t[98] = PinSwap;
         for (int32_t id : {90, 102, 103}) t[id] = ShowNet;
-        for (int32_t id : {24, 39}) t[id] = RestoreBranch;
+        t[24] = DeleteFramePoint;
         t[96] = RepeatWire;
-        t[38] = PlaceBranchText;
         t[300] = RoutePair;
         t[301] = RouteBlock;
         // The families of steps kept in their own files.

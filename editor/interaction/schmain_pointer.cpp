@@ -47,6 +47,14 @@ bool FocusOnPicture()
     return focus == nullptr || qobject_cast<Canvas*>(focus) != nullptr;
 }
 
+// The page painted again where the canvas was drawn on plainly since its
+// last paint; the whole canvas when that part cannot be painted alone.
+void RepaintDrawnArea(SCHMAIN& m)
+{
+    if (m.ViewPicture->PlainDrawn().isEmpty()) return;
+    if (!m.RepaintPageArea(nullptr)) m.RefreshCanvas();
+}
+
 }  // namespace
 
 // The canvas has no press handler.
@@ -328,7 +336,14 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
         switch (g_CurMode) {
         case MODE_COMPONENTS: ComponentModeClick(x, y); break;
         case MODE_BLOCK_EDIT: BlockModeClick(x, y); break;
-        case MODE_WIRES: WireModeClick(x, y); break;
+        case MODE_WIRES:
+            WireModeClick(x, y);
+            // An edit the click did at once marked the wire in draw mode 2,
+            // which erases its net's other wires, junction dots and node
+            // marks with whatever lies under them, and drew back only the
+            // wire; a command the click began ends with a paint of its own.
+            if (g_CurCommand == 0) RepaintDrawnArea(*this);
+            break;
         case MODE_PAGE_FORMAT: PageFormatModeClick(x, y); break;
         case MODE_BITMAPS: BitmapModeClick(x, y); break;
         case MODE_ROUTING: RoutingModeClick(x, y); break;

@@ -2,7 +2,8 @@
 // (31: a corner fixed and joined, or the wire finished or given up), a
 // dragged segment (20, 33) or point (21, 32, 34) dropped, an inserted point
 // dropped with the next one inserted (22, 35), the second pick of a bus
-// member exchange (30) and a new name text placed (37). The ids below 31
+// member exchange (30), a new name text placed (37), a name text moved (38)
+// and the end of a wire shown whole with its net (39). The ids below 31
 // are the page frame's, whose records are drawn in the highlight.
 #include "editor/interaction/command_steps.h"
 
@@ -193,6 +194,32 @@ bool PlaceNewBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
     return false;
 }
 
+// 38: the moved name text is drawn where it was put.
+bool PlaceBranchText(SCHMAIN& m, int32_t&, int32_t&, int32_t)
+{
+    m.OpenCanvasDC();
+    DrawOwnerItem(kOwnerBranch, g_CurBranch, g_SymbItemIdx);
+    HighlightBranchRecords(0, g_CurBranch, 1, -1);
+    m.CloseCanvasDC();
+    return false;
+}
+
+// 39: the wire shown whole gets its normal look back and the command ends;
+// a click starts the next one on the wire under it. The marking that began
+// the command erased the wire's net (its other wires, junction dots and
+// nodes, with whatever lies under them), so the page is painted again, once
+// the command is over: a paint while it runs would draw its blink again.
+bool EndWireShown(SCHMAIN& m, int32_t&, int32_t&, int32_t id)
+{
+    m.OpenCanvasDC();
+    HighlightBranchRecords(0, g_CurBranch, 1, g_CurBranchRec.Points - 1);
+    m.CloseCanvasDC();
+    if (!m.m_StepRequest) g_CmdRunning = -1;
+    m.EndCommand(id);
+    RefreshAll(m);
+    return true;
+}
+
 // 31: one click of drawing a wire or bus; a refused click keeps the
 // command.
 bool DrawWire(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
@@ -202,10 +229,10 @@ bool DrawWire(SCHMAIN& m, int32_t& x, int32_t& y, int32_t)
     return fail != 0;
 }
 
-// A wire drawn or dragged ends with a fresh paint: the drawing that began
-// the command took legs and node marks off the canvas wherever they touch
-// the points being moved, and only the marked records come back
-// incrementally.
+// A wire drawn, dragged or given a name text ends with a fresh paint: the
+// marking that began the command took legs, node marks and the net's other
+// wires off the canvas (draw mode 2 erases, with whatever lies under them),
+// and only the marked records come back incrementally.
 template <CommandStep step>
 bool Repainted(SCHMAIN& m, int32_t& x, int32_t& y, int32_t id)
 {
@@ -225,6 +252,8 @@ CommandStep FindWireStep(int32_t id)
     case 22: case 35: return Repainted<DropInsertedPoint>;
     case 30: return ExchangeMembers;
     case 37: return Repainted<PlaceNewBranchText>;
+    case 38: return Repainted<PlaceBranchText>;
+    case 39: return EndWireShown;
     default: return nullptr;
     }
 }

@@ -197,12 +197,19 @@ void SCHMAIN::ToggleHighlight()
 void SCHMAIN::EraseHighlight()
 {
     if (m_HighlightMF != 0) {
-        if (m_HighlightOnCanvas && m_CanvasDCLevel > 0) PlayOnCanvas(m_HighlightMF);
+        // The highlight comes off the canvas and the viewport also when no
+        // context is open (a step that painted the page drew it again and
+        // closed its context): otherwise it would stay as a ghost. The
+        // caller's context is left as it found it.
         const int32_t level = m_CanvasDCLevel;
-        if (level > 0) CloseCanvasDC();
-        if (m_ViewPortOn && level != 0) {
+        if (m_HighlightOnCanvas) {
+            if (level == 0) OpenCanvasDC();
+            PlayOnCanvas(m_HighlightMF);
+        }
+        if (m_CanvasDCLevel > 0) CloseCanvasDC();
+        if (m_ViewPortOn && m_HighlightInView) {
             OpenViewDC();
-            if (m_HighlightInView) PlayInViewport(m_HighlightMF);
+            PlayInViewport(m_HighlightMF);
             CloseViewDC();
         }
         G_DeleteEnhMetaFile(m_HighlightMF);

@@ -964,6 +964,86 @@ TEST_F(WireMode, BranchOffWithUnreadableNeighboursBeginsNothing)
     EXPECT_GT(begun, 0);
 }
 
+// Net N with a tee: its first wire runs from R1.2 over the junction (10 0)
+// to R2.1 and carries a name text; its second runs from that junction down
+// to R3.1 (10 -10).
+const char* kTeeDesign = R"(
+include discrete.nls
+unit 0.1in
+design D
+level MAIN
+net N
+page P1 frame 80 60
+  component R1 R at 0 0
+  component R2 R at 20 0
+  component R3 R at 13 -10
+  wire N R1.2 (10 0) R2.1 label 12 0.3
+  wire N (10 0) R3.1
+end
+)";
+
+// A click of the wire mode on the tee, and how what it began ends: by
+// Escape, by a click beside it (the command's step), or - for an edit done
+// at once - by the answer to its question.
+struct EndCase {
+    const char* what;
+    int f, option;         // the function, and the option pressed first (-1 none)
+    double x, y;           // the click
+    int32_t command;       // what the click begins; 0 for an edit done at once
+    const char* question;  // the edit's question, answered with `answer`
+    const char* answer;
+    bool endByClick;  // the command ends by a click beside it, not by Escape
+};
+const EndCase kEndCases[] = {
+    {"a wire shown whole with its net, Escape", 10, -1, 6, 0, 39, nullptr, nullptr, false},
+    {"a wire shown whole with its net, a click beside it", 10, -1, 6, 0, 39, nullptr, nullptr, true},
+    {"the tee's branch shown whole, Escape", 10, -1, 10, -6, 39, nullptr, nullptr, false},
+    {"a name text picked up, Escape", 7, -1, 12, 0.3, 38, nullptr, nullptr, false},
+    {"a wire begun at a joined pin with its net highlighted, Escape", 0, 7, 3, 0, 31, nullptr, nullptr, false},
+    {"a segment deleted", 8, 1, 6, 0, 0, "Delete Wire Segment?", "Yes", false},
+    {"a segment kept", 8, 1, 6, 0, 0, "Delete Wire Segment?", "No", false},
+    {"a joint deleted", 8, 2, 10, 0, 0, "Delete Wire Point?", "Yes", false},
+    {"a junction's dot switched", 9, -1, 10, 0, 0, nullptr, nullptr, false},
+};
+
+// Whatever a click of the wire mode marked, blinked or highlighted is gone
+// once what it began has ended, and what it erased to show that is back:
+// the canvas is what a redraw of the page draws (the net's other wires,
+// junction dots and pins included).
+TEST_F(WireMode, TheCanvasIsTheRedrawnPageOnceAClickHasEnded)
+{
+    SCHMAIN& m = Main();
+    for (const EndCase& c : kEndCases) {
+        SCOPED_TRACE(c.what);
+        Fresh(kTeeDesign);
+        Mode(MODE_WIRES, c.f);
+        if (c.option >= 0) Option(c.option);
+        if (c.question) ui.ExpectPopupMenu(c.answer, c.question);
+        const QImage before = Canvas();
+        const uint64_t loaded = KT_DesignDigest();
+        Click(c.x, c.y);
+        ASSERT_EQ(g_CurCommand, c.command);
+        EXPECT_EQ(ui.pending(), 0u);
+        // An edit done at once and not declined changed the design.
+        if (c.command == 0 && (!c.answer || std::string(c.answer) == "Yes")) EXPECT_NE(KT_DesignDigest(), loaded);
+        if (c.command != 0) {
+            Move(c.x + 2, c.y + 3);
+            // The command shows something over the page while it runs.
+            EXPECT_FALSE(CompareImages(before, Canvas()).Same());
+            if (c.endByClick) {
+                Click(30, 25);
+            } else {
+                int key = 27, shift = 0;
+                m.Form_KeyDown(key, shift);
+            }
+            EXPECT_EQ(g_CurCommand, 0);
+        }
+        if (c.option >= 0) Option(c.option, false);
+        EXPECT_EQ(m.m_HighlightMF, 0);
+        ExpectFreshPaint(c.what);
+    }
+}
+
 TEST_F(WireMode, ScreenshotOfAWireWithItsGuideLine)
 {
     SCHMAIN& m = Main();
