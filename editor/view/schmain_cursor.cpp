@@ -23,9 +23,11 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
+#include "editor/view/canvas.h"
 #include "editor/view/marks.h"
 #include "platform/winsys/interaction.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -83,6 +85,39 @@ std::optional<double> NumberField(const std::string& text)
     }
     if (!digit) return std::nullopt;
     return 0.0;
+}
+
+// Gathers the page box (database units, x1 y1 x2 y2) of the figures of
+// markers taken off: each figure reaches eight canvas pixels about its point.
+struct MarkerArea {
+    int32_t box[4] = {};
+    bool any = false;
+    void Add(const MarkerRec& marker, double viewSize)
+    {
+        const int32_t reach = ToLong(8 * viewSize);
+        const int32_t b[4] = {marker.X - reach, marker.Y - reach, marker.X + reach, marker.Y + reach};
+        if (!any) std::copy(b, b + 4, box);
+        box[0] = std::min(box[0], b[0]);
+        box[1] = std::min(box[1], b[1]);
+        box[2] = std::max(box[2], b[2]);
+        box[3] = std::max(box[3], b[3]);
+        any = true;
+    }
+};
+
+// The page under markers taken off is painted again: a marker is drawn
+// plainly over what lies there, so only the paint brings that back (the
+// paint draws the markers still shown). The area alone when the canvas
+// allows, else the whole canvas; while a drawing context is open, at the
+// next turn of the event loop.
+void RepaintUnderMarkers(SCHMAIN& m, const MarkerArea& area)
+{
+    if (!area.any) return;
+    if (m.m_CanvasDCLevel > 0 || m.m_RedrawBusy) {
+        m.ViewPicture->Invalidate();
+        return;
+    }
+    if (!m.RepaintPageArea(area.box)) m.RefreshCanvas();
 }
 
 }  // namespace
@@ -189,32 +224,32 @@ void SCHMAIN::ClearMarkers(int32_t all)
 {
     m_NextMarker = 0;
     m_PointPending = 0;
-    auto clearAll = [this] {
-        OpenCanvasDC();
+    MarkerArea area;
+    auto clearAll = [&] {
         for (int32_t i = 0; i < 3; ++i) {
             if (g_Markers[i].Shown) {
                 g_Markers[i].Shown = 0;
-                DrawMarker(i, 2);
+                area.Add(g_Markers[i], m_ViewSize);
             }
         }
-        CloseCanvasDC();
     };
     if (all) {
         clearAll();
+        RepaintUnderMarkers(*this, area);
         return;
     }
     F_OST(3)->SetValue(false);
-    OpenCanvasDC();
-    for (int32_t i = 0; i < 3; ++i) {
+    bool one = false;
+    for (int32_t i = 0; i < 3 && !one; ++i) {
         if (F_OST(i)->Value()) {
+            if (g_Markers[i].Shown) area.Add(g_Markers[i], m_ViewSize);
             g_Markers[i].Shown = 0;
             F_OST(i)->SetValue(false);
-            DrawMarker(i, 2);
-            CloseCanvasDC();
-            return;
+            one = true;
         }
     }
-    clearAll();
+    if (!one) clearAll();
+    RepaintUnderMarkers(*this, area);
 }
 
 void SCHMAIN::InputRefPoint(int32_t how)
@@ -222,10 +257,10 @@ void SCHMAIN::InputRefPoint(int32_t how)
     if (m_RedrawBusy || g_CurCommand != 0) return;
     MarkerRec& ref = g_Markers[3];
     if (ref.Shown) {
-        OpenCanvasDC();
-        DrawMarker(3, 2);
+        MarkerArea area;
+        area.Add(ref, m_ViewSize);
         ref = MarkerRec{};
-        CloseCanvasDC();
+        RepaintUnderMarkers(*this, area);
         return;
     }
     int32_t x = m_CursorX, y = m_CursorY;
@@ -337,12 +372,16 @@ void SCHMAIN::InputPointXY(int32_t& x, int32_t& y, int32_t method, int32_t marke
     default:
         break;
     }
-    OpenCanvasDC();
     MarkerRec& marker = g_Markers[markerIndex];
-    if (marker.Shown) DrawMarker(markerIndex, 2);
+    MarkerArea area;
+    if (marker.Shown) area.Add(marker, m_ViewSize);
     marker.X = px;
     marker.Y = py;
     marker.Shown = -1;
+    // The page where the marker stood comes back; the paint draws the
+    // marker at its new place if the area reaches there.
+    RepaintUnderMarkers(*this, area);
+    OpenCanvasDC();
     DrawMarker(markerIndex, 0);
     CloseCanvasDC();
     x = px;
