@@ -23,7 +23,6 @@
 #include "editor/shell/settings.h"
 #include "editor/shell/systables.h"
 #include "editor/shell/textnum.h"
-#include "editor/view/canvas.h"
 #include "editor/view/marks.h"
 #include "platform/winsys/interaction.h"
 
@@ -107,17 +106,10 @@ struct MarkerArea {
 
 // The page under markers taken off is painted again: a marker is drawn
 // plainly over what lies there, so only the paint brings that back (the
-// paint draws the markers still shown). The area alone when the canvas
-// allows, else the whole canvas; while a drawing context is open, at the
-// next turn of the event loop.
+// paint draws the markers still shown).
 void RepaintUnderMarkers(SCHMAIN& m, const MarkerArea& area)
 {
-    if (!area.any) return;
-    if (m.m_CanvasDCLevel > 0 || m.m_RedrawBusy) {
-        m.ViewPicture->Invalidate();
-        return;
-    }
-    if (!m.RepaintPageArea(area.box)) m.RefreshCanvas();
+    if (area.any) m.RepaintDrawnOver(area.box);
 }
 
 }  // namespace
