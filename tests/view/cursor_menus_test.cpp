@@ -15,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
+#include <functional>
+
 namespace {
 
 using view_test::DemoTest;
@@ -103,12 +107,70 @@ TEST_F(DemoTest, MarkerDrawnThenAllClearedWithoutAPressedOption)
     m.DrawMarker(1, 0);
     m.CloseCanvasDC();
     EXPECT_NE(m.ViewPicture->Image(), before);
-    // No option button pressed: all three point markers go (the erase
-    // paints the background, as intended).
+    // No option button pressed: all three point markers go.
     g_Markers[0] = {-1, 500000, 0};
     m.ClearMarkers(0);
     EXPECT_EQ(g_Markers[0].Shown, 0);
     EXPECT_EQ(g_Markers[1].Shown, 0);
+}
+
+// A marker that moves or goes leaves the page under it as the page paint
+// draws it: set on a wire and then moved, cleared or (the reference point)
+// pressed off, the canvas equals a redraw, the wire included.
+TEST_F(DemoTest, MarkerTakenOffLeavesThePageAsARedrawShowsIt)
+{
+    SCHMAIN& m = Main();
+    // A point in the middle of the first segment of net SUM.
+    const int32_t sum = B_FindNetPage(0, OM_FindName(DB_NetMap(), "SUM"), 0);
+    BranchPointRec points[16]{};
+    ASSERT_GE(B_ReadRecords(sum, points, 16), 2);
+    const int32_t wx = (points[0].X + points[1].X) / 2, wy = (points[0].Y + points[1].Y) / 2;
+    const int32_t away = wx + 40 * 254000;
+    const auto canvas = [&] { return m.ViewPicture->Image().copy(); };
+    const auto redrawn = [&] {
+        m.RefreshCanvas();
+        return canvas();
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> takeOff;
+    } cases[] = {
+        {"P1 moved away", [&] {
+             int32_t x = away, y = wy;
+             m.InputPointXY(x, y, 10, 0);
+         }},
+        {"all cleared", [&] { m.ClearMarkers(-1); }},
+        {"the pressed one cleared", [&] {
+             m.F_OST(0)->SetValue(true);
+             m.ClearMarkers(0);
+         }},
+    };
+    for (const Case& c : cases) {
+        g_Markers = {};
+        m.RefreshCanvas();
+        const QImage page = canvas();
+        int32_t x = wx, y = wy;
+        m.InputPointXY(x, y, 10, 0);
+        ASSERT_NE(canvas(), page) << c.what << ": the marker shows";
+        c.takeOff();
+        QApplication::processEvents();
+        const QImage shown = canvas();
+        EXPECT_TRUE(shown == redrawn()) << c.what;
+    }
+    // The reference point, pressed on at the wire and off again.
+    g_Markers = {};
+    m.RefreshCanvas();
+    const QImage page = canvas();
+    m.m_CursorX = wx;
+    m.m_CursorY = wy;
+    m.InputRefPoint(0);
+    ASSERT_NE(g_Markers[3].Shown, 0);
+    ASSERT_NE(canvas(), page);
+    m.InputRefPoint(0);
+    QApplication::processEvents();
+    EXPECT_EQ(g_Markers[3].Shown, 0);
+    EXPECT_TRUE(canvas() == page);
+    EXPECT_TRUE(canvas() == redrawn());
 }
 
 TEST_F(DemoTest, ViewportFitKeepsItsZoomWithoutAPictureSize)
