@@ -86,8 +86,8 @@ std::optional<double> NumberField(const std::string& text)
     return 0.0;
 }
 
-// Gathers the page box (database units, x1 y1 x2 y2) of the figures of
-// markers taken off: each figure reaches eight canvas pixels about its point.
+// Gathers the page box (database units, x1 y1 x2 y2) of marker figures:
+// each reaches eight canvas pixels about its point.
 struct MarkerArea {
     int32_t box[4] = {};
     bool any = false;
@@ -104,10 +104,11 @@ struct MarkerArea {
     }
 };
 
-// The page under markers taken off is painted again: a marker is drawn
-// plainly over what lies there, so only the paint brings that back (the
-// paint draws the markers still shown).
-void RepaintUnderMarkers(SCHMAIN& m, const MarkerArea& area)
+// Markers are shown and taken off by painting the page again where they
+// are or were: the paint draws the markers shown, layered under what it
+// draws after them (the pictures), and a marker taken off leaves what lay
+// under it, not the background.
+void RepaintMarkers(SCHMAIN& m, const MarkerArea& area)
 {
     if (area.any) m.RepaintDrawnOver(area.box);
 }
@@ -227,7 +228,7 @@ void SCHMAIN::ClearMarkers(int32_t all)
     };
     if (all) {
         clearAll();
-        RepaintUnderMarkers(*this, area);
+        RepaintMarkers(*this, area);
         return;
     }
     F_OST(3)->SetValue(false);
@@ -241,7 +242,7 @@ void SCHMAIN::ClearMarkers(int32_t all)
         }
     }
     if (!one) clearAll();
-    RepaintUnderMarkers(*this, area);
+    RepaintMarkers(*this, area);
 }
 
 void SCHMAIN::InputRefPoint(int32_t how)
@@ -252,7 +253,7 @@ void SCHMAIN::InputRefPoint(int32_t how)
         MarkerArea area;
         area.Add(ref, m_ViewSize);
         ref = MarkerRec{};
-        RepaintUnderMarkers(*this, area);
+        RepaintMarkers(*this, area);
         return;
     }
     int32_t x = m_CursorX, y = m_CursorY;
@@ -267,12 +268,12 @@ void SCHMAIN::InputRefPoint(int32_t how)
         x = typed->first;
         y = typed->second;
     }
-    OpenCanvasDC();
     ref.X = x;
     ref.Y = y;
-    DrawMarker(3, 0);
     ref.Shown = -1;
-    CloseCanvasDC();
+    MarkerArea area;
+    area.Add(ref, m_ViewSize);
+    RepaintMarkers(*this, area);
 }
 
 // The graphic item under the point for methods 8 and 9: a line of the
@@ -370,12 +371,8 @@ void SCHMAIN::InputPointXY(int32_t& x, int32_t& y, int32_t method, int32_t marke
     marker.X = px;
     marker.Y = py;
     marker.Shown = -1;
-    // The page where the marker stood comes back; the paint draws the
-    // marker at its new place if the area reaches there.
-    RepaintUnderMarkers(*this, area);
-    OpenCanvasDC();
-    DrawMarker(markerIndex, 0);
-    CloseCanvasDC();
+    area.Add(marker, m_ViewSize);
+    RepaintMarkers(*this, area);
     x = px;
     y = py;
 }

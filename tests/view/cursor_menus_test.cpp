@@ -1,5 +1,6 @@
 // The read-out, typed points, markers, the viewport's fit, and the display
 // menus and hidden fields on the loaded editor with the demo design.
+#include "editor/editing/bitmaps.h"
 #include "editor/interaction/commands.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
@@ -9,6 +10,7 @@
 #include "editor/view/canvas.h"
 #include "editor/view/display_menus.h"
 #include "editor/view/marks.h"
+#include "editor/view/view_state.h"
 #include "editor/objects/view_values.h"
 #include "platform/kernel/nvokernel32.h"
 #include "tests/view/view_fixture.h"
@@ -16,6 +18,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -171,6 +175,42 @@ TEST_F(DemoTest, MarkerTakenOffLeavesThePageAsARedrawShowsIt)
     EXPECT_EQ(g_Markers[3].Shown, 0);
     EXPECT_TRUE(canvas() == page);
     EXPECT_TRUE(canvas() == redrawn());
+}
+
+// A marker set on a picture is shown as the paint layers it: under the
+// picture, which the paint draws after the markers.
+TEST_F(DemoTest, MarkerOnAPictureIsShownAsThePaintLayersIt)
+{
+    SCHMAIN& m = Main();
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("marker.bmp").toStdString();
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(QString::fromStdString(file), "BMP"));
+    OpenBitmapStore();
+    const int32_t shown = g_ShowBitmaps;
+    g_ShowBitmaps = -1;
+    g_BmpAllPages = false;
+    g_BmpClipImage = false;
+    g_BmpFromLibrary = false;
+    g_BmpNewName = "MARKED";
+    std::string selection = file;
+    const int32_t px = -45 * 254000, py = -20 * 254000;
+    PlaceBitmap(selection, px, py);
+    ASSERT_NE(g_CurBitmap, 0);
+    g_CurBitmap = 0;
+    g_Markers = {};
+    m.RefreshCanvas();
+    const QImage page = m.ViewPicture->Image().copy();
+    int32_t x = px, y = py;
+    m.InputPointXY(x, y, 10, 0);
+    QApplication::processEvents();
+    const QImage withMarker = m.ViewPicture->Image().copy();
+    ASSERT_NE(withMarker, page) << "the marker shows beside the picture";
+    m.RefreshCanvas();
+    EXPECT_TRUE(withMarker == m.ViewPicture->Image());
+    g_ShowBitmaps = shown;
+    g_Markers = {};
 }
 
 TEST_F(DemoTest, ViewportFitKeepsItsZoomWithoutAPictureSize)
