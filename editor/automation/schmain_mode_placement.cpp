@@ -100,6 +100,11 @@ void SCHMAIN::PlacementCellModeClick(int32_t& x, int32_t& y)
         else
             ::ShowModal(FormInstance<PLSGPARA>());
         F_FSI_Click(7, true);
+        // The function picked hides the wires and its options choose the
+        // pattern shown: the page is painted again, as after an option.
+        DrawPlacementSymbols();
+        RefreshCanvas();
+        RedrawView();
         return;
     }
     // The chosen pattern stays chosen while its edit runs: its button

@@ -19,7 +19,9 @@ std::vector<Prep> CommandPreparation(int32_t id, int32_t cmdStep, int32_t curNet
         // its wires keep their legs on its pins.
         return {P::EraseComp, P::RedrawMaskedBranches, P::BlinkGate};
     case 7:
-        return {P::EraseComp, P::DrawMaskedBranches, P::BlinkGate, P::EnablePages};
+        // The first gate of an exchange stays where it is too, until the
+        // second is picked.
+        return {P::EraseComp, P::RedrawMaskedBranches, P::BlinkGate, P::EnablePages};
     case 15: case 17:
         if (cmdStep == 3) return {P::BlinkCompFrame, P::Preview};
         return {P::BlinkCompFrame};

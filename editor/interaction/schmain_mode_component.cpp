@@ -258,6 +258,10 @@ void SCHMAIN::PackagingClick(int32_t x, int32_t y)
     OpenCanvasDC();
     DrawCompWithWires(g_CompId);
     CloseCanvasDC();
+    // Drawn again over what lies around it, the component and its new
+    // texts would cover the wires that cross them: the page is painted
+    // again where it was drawn over, layered as the paint layers it.
+    RepaintDrawnOver(nullptr);
     DrawCmdObjectInView(1, g_DrawMode);
 }
 

@@ -114,6 +114,11 @@ void SCHMAIN::RunObjectPreparation(Prep step)
         G_SetDrawMode(0);
         DrawMaskedBranches(0, 128);
         for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllJunctions(g_MaskedBranchIds(i), -1);
+        // The nets on the pins are shown again: they get back the drawn
+        // bit (1) the erase took, keeping their redraw mark (128) for the
+        // step. With 128 alone set they are no highlighted nets to the
+        // paint, which draws them as this leaves them.
+        N_MaskCompNodes(g_CompId, 0, 0, 0, 1, 1);
         break;
     case Prep::DrawMaskedCurBranch:
         DrawMaskedBranches(g_CurBranch, 256);

@@ -501,6 +501,12 @@ public:
     // overlay and highlight included; false, with nothing done, when it
     // cannot (the caller repaints the whole canvas).
     bool RepaintPageArea(const int32_t* box);
+    // The page painted again where something was drawn over it plainly
+    // since the last paint, and within `box` (database units; null: none):
+    // the area alone when RepaintPageArea can, else the whole canvas; at
+    // the next turn of the event loop while a drawing context is open or a
+    // paint runs.
+    void RepaintDrawnOver(const int32_t* box);
     // Draws the highlight shown again from the design as it is now.
     void RedrawHighlight();
     // Refreshes the viewport picture when it is shown.

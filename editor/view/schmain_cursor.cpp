@@ -26,6 +26,7 @@
 #include "editor/view/marks.h"
 #include "platform/winsys/interaction.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -83,6 +84,33 @@ std::optional<double> NumberField(const std::string& text)
     }
     if (!digit) return std::nullopt;
     return 0.0;
+}
+
+// Gathers the page box (database units, x1 y1 x2 y2) of marker figures:
+// each reaches eight canvas pixels about its point.
+struct MarkerArea {
+    int32_t box[4] = {};
+    bool any = false;
+    void Add(const MarkerRec& marker, double viewSize)
+    {
+        const int32_t reach = ToLong(8 * viewSize);
+        const int32_t b[4] = {marker.X - reach, marker.Y - reach, marker.X + reach, marker.Y + reach};
+        if (!any) std::copy(b, b + 4, box);
+        box[0] = std::min(box[0], b[0]);
+        box[1] = std::min(box[1], b[1]);
+        box[2] = std::max(box[2], b[2]);
+        box[3] = std::max(box[3], b[3]);
+        any = true;
+    }
+};
+
+// Markers are shown and taken off by painting the page again where they
+// are or were: the paint draws the markers shown, layered under what it
+// draws after them (the pictures), and a marker taken off leaves what lay
+// under it, not the background.
+void RepaintMarkers(SCHMAIN& m, const MarkerArea& area)
+{
+    if (area.any) m.RepaintDrawnOver(area.box);
 }
 
 }  // namespace
@@ -189,32 +217,32 @@ void SCHMAIN::ClearMarkers(int32_t all)
 {
     m_NextMarker = 0;
     m_PointPending = 0;
-    auto clearAll = [this] {
-        OpenCanvasDC();
+    MarkerArea area;
+    auto clearAll = [&] {
         for (int32_t i = 0; i < 3; ++i) {
             if (g_Markers[i].Shown) {
                 g_Markers[i].Shown = 0;
-                DrawMarker(i, 2);
+                area.Add(g_Markers[i], m_ViewSize);
             }
         }
-        CloseCanvasDC();
     };
     if (all) {
         clearAll();
+        RepaintMarkers(*this, area);
         return;
     }
     F_OST(3)->SetValue(false);
-    OpenCanvasDC();
-    for (int32_t i = 0; i < 3; ++i) {
+    bool one = false;
+    for (int32_t i = 0; i < 3 && !one; ++i) {
         if (F_OST(i)->Value()) {
+            if (g_Markers[i].Shown) area.Add(g_Markers[i], m_ViewSize);
             g_Markers[i].Shown = 0;
             F_OST(i)->SetValue(false);
-            DrawMarker(i, 2);
-            CloseCanvasDC();
-            return;
+            one = true;
         }
     }
-    clearAll();
+    if (!one) clearAll();
+    RepaintMarkers(*this, area);
 }
 
 void SCHMAIN::InputRefPoint(int32_t how)
@@ -222,10 +250,10 @@ void SCHMAIN::InputRefPoint(int32_t how)
     if (m_RedrawBusy || g_CurCommand != 0) return;
     MarkerRec& ref = g_Markers[3];
     if (ref.Shown) {
-        OpenCanvasDC();
-        DrawMarker(3, 2);
+        MarkerArea area;
+        area.Add(ref, m_ViewSize);
         ref = MarkerRec{};
-        CloseCanvasDC();
+        RepaintMarkers(*this, area);
         return;
     }
     int32_t x = m_CursorX, y = m_CursorY;
@@ -240,12 +268,12 @@ void SCHMAIN::InputRefPoint(int32_t how)
         x = typed->first;
         y = typed->second;
     }
-    OpenCanvasDC();
     ref.X = x;
     ref.Y = y;
-    DrawMarker(3, 0);
     ref.Shown = -1;
-    CloseCanvasDC();
+    MarkerArea area;
+    area.Add(ref, m_ViewSize);
+    RepaintMarkers(*this, area);
 }
 
 // The graphic item under the point for methods 8 and 9: a line of the
@@ -337,14 +365,14 @@ void SCHMAIN::InputPointXY(int32_t& x, int32_t& y, int32_t method, int32_t marke
     default:
         break;
     }
-    OpenCanvasDC();
     MarkerRec& marker = g_Markers[markerIndex];
-    if (marker.Shown) DrawMarker(markerIndex, 2);
+    MarkerArea area;
+    if (marker.Shown) area.Add(marker, m_ViewSize);
     marker.X = px;
     marker.Y = py;
     marker.Shown = -1;
-    DrawMarker(markerIndex, 0);
-    CloseCanvasDC();
+    area.Add(marker, m_ViewSize);
+    RepaintMarkers(*this, area);
     x = px;
     y = py;
 }

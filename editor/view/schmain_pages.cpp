@@ -179,6 +179,15 @@ bool SCHMAIN::RepaintPageArea(const int32_t* box)
     return false;
 }
 
+void SCHMAIN::RepaintDrawnOver(const int32_t* box)
+{
+    if (m_CanvasDCLevel > 0 || m_RedrawBusy) {
+        ViewPicture->Invalidate();
+        return;
+    }
+    if (!RepaintPageArea(box)) RefreshCanvas();
+}
+
 void SCHMAIN::RedrawHighlight()
 {
     if (m_HighlightMF == 0) return;

@@ -6,9 +6,12 @@
 #include "editor/automation/placement_pattern.h"
 #include "editor/automation/placement_relocation.h"
 #include "editor/automation/placement_settings.h"
+#include "editor/automation/plcparam.h"
+#include "editor/automation/plsgpara.h"
 #include "editor/interaction/command_steps.h"
 #include "editor/interaction/commands.h"
 #include "editor/objects/symbol_items.h"
+#include "editor/shell/forms.h"
 #include "editor/shell/menus.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/tooltable.h"
@@ -23,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -184,6 +188,38 @@ TEST_F(CellsTest, PatternModeShowsTheChosenPatternAndZoneModeTheZones)
     EnterMode(MODE_COMPONENTS, 0);
     EXPECT_TRUE(Items(g_ZoneSymbol, 0, 2).empty());
     EXPECT_TRUE(Items(g_GridSymbol, 0, 2).empty());
+}
+
+// A click with the parameter dialogs' functions (8, 9) opens the dialog and
+// then picks the pattern-from-component function, whose own options choose
+// the pattern shown: the canvas then shows what a paint of the page draws.
+TEST_F(CellsTest, ParameterDialogsLeaveTheCanvasAsAPaintOfThePage)
+{
+    ModeToolsRec& tools = ModeTools(MODE_PLACEMENT_PATTERNS);
+    const ModeToolsRec kept = tools;
+    struct Case {
+        int func;
+        const char* dialog;
+        std::function<void()> close;
+    } cases[] = {
+        {8, "PLCPARAM", [] { FormInstance<PLCPARAM>().PlcParamCancel_Click(); }},
+        {9, "PLSGPARA", [] { FormInstance<PLSGPARA>().Command2_Click(); }},
+    };
+    for (const Case& c : cases) {
+        // No pattern chosen for the dialog's function, the first one for
+        // the pattern-from-component function.
+        for (ToolOptRec& o : tools.Funcs.at(c.func).Opts) o.Value = 0;
+        for (int i = 2; i <= 5; ++i) tools.Funcs.at(7).Opts.at(i).Value = i == 2 ? -1 : 0;
+        EnterMode(MODE_PLACEMENT_PATTERNS, c.func);
+        ASSERT_FALSE(Main().F_OST(2)->Value()) << c.dialog;
+        ui.ExpectModal(c.dialog, [&](QWidget*) { c.close(); });
+        ClickAt(f[0] + 1000000, f[1] + 1000000);
+        EXPECT_EQ(tools.SelFunc, 7) << c.dialog;
+        EXPECT_TRUE(Main().F_OST(2)->Value()) << c.dialog;
+        const QImage shown = Image();
+        EXPECT_TRUE(shown == FreshPaint()) << c.dialog;
+    }
+    tools = kept;
 }
 
 TEST_F(CellsTest, NewRowLineFollowsThePointerAndEndsShown)

@@ -31,7 +31,7 @@ TEST(CommandPreparation, Table)
         {4, 0, 0, {P::DrawMaskedBranches, P::Preview}},
         {5, 0, 0, {P::EraseComp, P::HighlightComp, P::Preview}},
         {6, 0, 0, {P::EraseComp, P::RedrawMaskedBranches, P::BlinkGate}},
-        {7, 0, 0, {P::EraseComp, P::DrawMaskedBranches, P::BlinkGate, P::EnablePages}},
+        {7, 0, 0, {P::EraseComp, P::RedrawMaskedBranches, P::BlinkGate, P::EnablePages}},
         {15, 1, 0, {P::BlinkCompFrame}},
         {17, 3, 0, {P::BlinkCompFrame, P::Preview}},
         {19, 0, 0, {P::HighlightNet, P::DrawMaskedBranches, P::DrawAllWiresOff, P::RedrawNet, P::BlinkBranch,

@@ -1,5 +1,6 @@
 // The read-out, typed points, markers, the viewport's fit, and the display
 // menus and hidden fields on the loaded editor with the demo design.
+#include "editor/editing/bitmaps.h"
 #include "editor/interaction/commands.h"
 #include "editor/shell/controls.h"
 #include "editor/shell/menus.h"
@@ -9,11 +10,18 @@
 #include "editor/view/canvas.h"
 #include "editor/view/display_menus.h"
 #include "editor/view/marks.h"
+#include "editor/view/view_state.h"
 #include "editor/objects/view_values.h"
 #include "platform/kernel/nvokernel32.h"
 #include "tests/view/view_fixture.h"
 
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <functional>
 
 namespace {
 
@@ -103,12 +111,106 @@ TEST_F(DemoTest, MarkerDrawnThenAllClearedWithoutAPressedOption)
     m.DrawMarker(1, 0);
     m.CloseCanvasDC();
     EXPECT_NE(m.ViewPicture->Image(), before);
-    // No option button pressed: all three point markers go (the erase
-    // paints the background, as intended).
+    // No option button pressed: all three point markers go.
     g_Markers[0] = {-1, 500000, 0};
     m.ClearMarkers(0);
     EXPECT_EQ(g_Markers[0].Shown, 0);
     EXPECT_EQ(g_Markers[1].Shown, 0);
+}
+
+// A marker that moves or goes leaves the page under it as the page paint
+// draws it: set on a wire and then moved, cleared or (the reference point)
+// pressed off, the canvas equals a redraw, the wire included.
+TEST_F(DemoTest, MarkerTakenOffLeavesThePageAsARedrawShowsIt)
+{
+    SCHMAIN& m = Main();
+    // A point in the middle of the first segment of net SUM.
+    const int32_t sum = B_FindNetPage(0, OM_FindName(DB_NetMap(), "SUM"), 0);
+    BranchPointRec points[16]{};
+    ASSERT_GE(B_ReadRecords(sum, points, 16), 2);
+    const int32_t wx = (points[0].X + points[1].X) / 2, wy = (points[0].Y + points[1].Y) / 2;
+    const int32_t away = wx + 40 * 254000;
+    const auto canvas = [&] { return m.ViewPicture->Image().copy(); };
+    const auto redrawn = [&] {
+        m.RefreshCanvas();
+        return canvas();
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> takeOff;
+    } cases[] = {
+        {"P1 moved away", [&] {
+             int32_t x = away, y = wy;
+             m.InputPointXY(x, y, 10, 0);
+         }},
+        {"all cleared", [&] { m.ClearMarkers(-1); }},
+        {"the pressed one cleared", [&] {
+             m.F_OST(0)->SetValue(true);
+             m.ClearMarkers(0);
+         }},
+    };
+    for (const Case& c : cases) {
+        g_Markers = {};
+        m.RefreshCanvas();
+        const QImage page = canvas();
+        int32_t x = wx, y = wy;
+        m.InputPointXY(x, y, 10, 0);
+        ASSERT_NE(canvas(), page) << c.what << ": the marker shows";
+        c.takeOff();
+        QApplication::processEvents();
+        const QImage shown = canvas();
+        EXPECT_TRUE(shown == redrawn()) << c.what;
+    }
+    // The reference point, pressed on at the wire and off again.
+    g_Markers = {};
+    m.RefreshCanvas();
+    const QImage page = canvas();
+    m.m_CursorX = wx;
+    m.m_CursorY = wy;
+    m.InputRefPoint(0);
+    ASSERT_NE(g_Markers[3].Shown, 0);
+    ASSERT_NE(canvas(), page);
+    m.InputRefPoint(0);
+    QApplication::processEvents();
+    EXPECT_EQ(g_Markers[3].Shown, 0);
+    EXPECT_TRUE(canvas() == page);
+    EXPECT_TRUE(canvas() == redrawn());
+}
+
+// A marker set on a picture is shown as the paint layers it: under the
+// picture, which the paint draws after the markers.
+TEST_F(DemoTest, MarkerOnAPictureIsShownAsThePaintLayersIt)
+{
+    SCHMAIN& m = Main();
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("marker.bmp").toStdString();
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(QString::fromStdString(file), "BMP"));
+    OpenBitmapStore();
+    const int32_t shown = g_ShowBitmaps;
+    g_ShowBitmaps = -1;
+    g_BmpAllPages = false;
+    g_BmpClipImage = false;
+    g_BmpFromLibrary = false;
+    g_BmpNewName = "MARKED";
+    std::string selection = file;
+    const int32_t px = -45 * 254000, py = -20 * 254000;
+    PlaceBitmap(selection, px, py);
+    ASSERT_NE(g_CurBitmap, 0);
+    g_CurBitmap = 0;
+    g_Markers = {};
+    m.RefreshCanvas();
+    const QImage page = m.ViewPicture->Image().copy();
+    int32_t x = px, y = py;
+    m.InputPointXY(x, y, 10, 0);
+    QApplication::processEvents();
+    const QImage withMarker = m.ViewPicture->Image().copy();
+    ASSERT_NE(withMarker, page) << "the marker shows beside the picture";
+    m.RefreshCanvas();
+    EXPECT_TRUE(withMarker == m.ViewPicture->Image());
+    g_ShowBitmaps = shown;
+    g_Markers = {};
 }
 
 TEST_F(DemoTest, ViewportFitKeepsItsZoomWithoutAPictureSize)
