@@ -7,6 +7,7 @@
 #include "editor/objects/branch_hits.h"
 #include "editor/objects/branch_points.h"
 #include "editor/objects/branches.h"
+#include "editor/objects/integrity.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_removal.h"
 #include "editor/objects/owner_items.h"
@@ -201,7 +202,9 @@ void SCHMAIN::SplitBranchAtSegment()
         RedrawBranch(0, g_CurBranch, -1);
         CloseCanvasDC();
     };
-    const int32_t split = B_CreateBranch(0, rec.Flags | 1, rec.Net);
+    // The new wire takes the wire's kind, not the marks the question put on
+    // it (which come off the wire it is cut from).
+    const int32_t split = B_CreateBranch(0, (rec.Flags & ~kDesignMarks) | 1, rec.Net);
     if (split == 0) {
         ReportMsg(50);
         restore();
