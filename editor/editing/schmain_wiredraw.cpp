@@ -360,6 +360,9 @@ void SCHMAIN::WireDrawStep(int32_t& fail, int32_t& X, int32_t& Y)
         OpenCanvasDC();
         MarkBranchRecord(0, g_CurBranch, g_PrevBranchPos, 1);
         CloseCanvasDC();
+        // The marking takes in the wire's junctions; one it shares with a
+        // wire it started or ended on stays after the wire goes, unmarked.
+        MaskBranchJunctions(g_CurBranch, 1, 257);
         DeleteBranch(g_CurBranch);
         g_CurBranch = 0;
         int32_t result = 0;

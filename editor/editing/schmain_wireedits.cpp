@@ -7,6 +7,7 @@
 #include "editor/objects/branch_hits.h"
 #include "editor/objects/branch_points.h"
 #include "editor/objects/branches.h"
+#include "editor/objects/integrity.h"
 #include "editor/objects/net_drawing.h"
 #include "editor/objects/net_removal.h"
 #include "editor/objects/owner_items.h"
@@ -18,6 +19,7 @@
 #include "editor/shell/reporter.h"
 #include "editor/shell/ribbon.h"
 #include "editor/shell/schmain.h"
+#include "editor/shell/scope_guard.h"
 
 #include "editor/shell/design_change.h"
 #include "editor/shell/systables.h"
@@ -51,6 +53,44 @@ int32_t Points(int32_t branch)
     BranchRec rec{};
     return B_ReadBranch(branch, &rec) != 0 ? rec.Points : 0;
 }
+
+// What the delete questions mark to show the part asked about: the wire
+// and its records and the junctions on it (the segment and point
+// questions), the wires meeting at the chosen junction with their records
+// there (the point question), and the net and its nodes. The junctions are
+// listed before the question, so that those on a part cut off by the
+// deletion lose their marks too.
+struct MarkedWireParts {
+    int32_t branch = 0, junction = 0, net = 0;
+    std::vector<int32_t> junctions;
+
+    MarkedWireParts(int32_t option, int32_t wire, const BranchPointRec& point, const BranchRec& rec)
+    {
+        if (option != 1 && option != 2) return;
+        branch = wire;
+        if (option == 2) junction = point.Ref;
+        if ((rec.Flags & kBusWire) == 0) net = rec.Net;
+        BranchRecords records;
+        if (records.Read(wire))
+            for (const BranchPointRec& r : records)
+                if ((r.Flags & 6) == 4) junctions.push_back(r.Ref);
+    }
+
+    // Puts back the unmarked look the highlight leaves (drawn, 256 off); a
+    // part deleted meanwhile is no longer there to mark.
+    void TakeOff() const
+    {
+        if (branch == 0) return;
+        if (junction != 0) B_MaskSelRecords(4, junction, 1, 257, 1, 257, 1, 257);
+        for (const int32_t j : junctions) O_Mask(J_Junction(j), 1, 257);
+        O_Mask(B_Branch(branch), 1, 257);
+        B_MaskBranchRecords(branch, 1, 257);
+        if (net != 0) {
+            O_Mask(N_Net(net), 1, 257);
+            OM_MaskAll(N_NodeMap(net), 1, 257);
+        }
+    }
+};
 
 }  // namespace
 
@@ -91,6 +131,12 @@ void SCHMAIN::DeleteWireParts(int32_t& fail, int32_t X, int32_t Y)
         return;
     }
     const BranchRec rec = g_CurBranchRec;
+    // The segment and point questions mark what they show; whichever way
+    // the operation ends (No, done, or a step that failed), those marks
+    // come off again with it.
+    const auto unmark = OnExit([marks = MarkedWireParts(option, g_CurBranch, g_CurBranchPoint, rec)] {
+        marks.TakeOff();
+    });
     OpenCanvasDC();
     std::string question;
     switch (option) {
@@ -156,7 +202,9 @@ void SCHMAIN::SplitBranchAtSegment()
         RedrawBranch(0, g_CurBranch, -1);
         CloseCanvasDC();
     };
-    const int32_t split = B_CreateBranch(0, rec.Flags | 1, rec.Net);
+    // The new wire takes the wire's kind, not the marks the question put on
+    // it (which come off the wire it is cut from).
+    const int32_t split = B_CreateBranch(0, (rec.Flags & ~kDesignMarks) | 1, rec.Net);
     if (split == 0) {
         ReportMsg(50);
         restore();

@@ -90,7 +90,7 @@ void SCHMAIN::WireModeClick(int32_t& X, int32_t& Y)
         CreateWireNet(status, false, false, X, Y);
         if (status == 0) begin(31);
         return;
-    case 2:
+    case 2: {
         if (OptionOn(0)) {
             ExchangeBusMembers(status, 0, X, Y);
             if (status == 0) begin(30);
@@ -109,7 +109,8 @@ void SCHMAIN::WireModeClick(int32_t& X, int32_t& Y)
             return;
         }
         OpenCanvasDC();
-        MarkBranchRecord(0, g_CurBranch, g_CurBranchPos - 1, 1);
+        const int32_t segmentStart = g_CurBranchPos - 1;
+        MarkBranchRecord(0, g_CurBranch, segmentStart, 1);
         CloseCanvasDC();
         g_ReplacedNode = 0;
         MakeJunctionAtBranchPoint(status, 0, X, Y, m_CoverDist);
@@ -126,6 +127,10 @@ void SCHMAIN::WireModeClick(int32_t& X, int32_t& Y)
         B_ReadRecord(g_CurBranch, g_CurBranchPos, &g_CurBranchPoint);
         HighlightSelectedBranches(0, g_CurBranch, g_CurBranchPoint);
         CloseCanvasDC();
+        // The highlight takes the mark off the records at the new junction;
+        // the segment's start marked above may be another record, which
+        // the drag would draw as a moving leg and the design would keep.
+        B_MaskRecord(g_CurBranch, segmentStart, 1, 257);
         LoadBranchPointNeighbours(status, -1, X, Y, m_CoverDist);
         if (status != 0) {
             // The neighbours of an earlier command would be dragged: the
@@ -143,6 +148,7 @@ void SCHMAIN::WireModeClick(int32_t& X, int32_t& Y)
         if (F_FSI.Exists(4)) F_FSI(4)->SetValue(true);
         begin(32);
         return;
+    }
     case 3:
         if (!hitWire()) return;
         busCheck();

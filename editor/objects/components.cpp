@@ -247,10 +247,15 @@ void DrawCompWithWires(int32_t id)
     for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i) B_DrawAllJunctions(g_MaskedBranchIds(i), -1);
     DrawMarkedRatsnests();
     // The legs marked with the component's first records lose the mark
-    // with them.
+    // with them: those of the wires EraseComp marked (found as it found
+    // them), whether or not the caller listed the wires for redrawing.
     std::vector<int32_t> legs;
     for (long i = 1; i <= g_MaskedBranchIds.UBound(); ++i)
         if (FirstRecordMarked(g_MaskedBranchIds(i))) legs.push_back(g_MaskedBranchIds(i));
+    const int32_t map = DB_BranchMap();
+    int32_t cursor = OM_GetFirst(map);
+    while (const int32_t branch = OM_SearchMask(map, &cursor, kRedraw, kRedraw))
+        if (FirstRecordMarked(branch)) legs.push_back(branch);
     N_MaskCompNodes(id, 0, kDrawn, kDrawn | kRedraw, kDrawn, kDrawn | kRedraw);
     B_MaskNodeRecords(id, 0, kDrawn, kDrawn | kRedraw, kDrawn, kDrawn | kRedraw, kDrawn, kDrawn | kRedraw);
     for (const int32_t branch : legs)

@@ -8,6 +8,9 @@
 #include "editor/shell/systables.h"
 #include "platform/kernel/testing.h"
 #include "tests/editing/editing_fixture.h"
+#include "tests/support/stored_marks.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -122,6 +125,48 @@ TEST_F(WireEdits, DeleteOptionTable)
         // Bus members and nets with pins stay; an emptied bus goes.
         EXPECT_NE(NetId("N"), 0);
         EXPECT_NE(BusId("B"), 0);
+    }
+    Options({});
+}
+
+// The segment and point questions mark the part they show; answered No or
+// Yes, the operation takes those marks off the wire, its junctions, the
+// wires meeting at the point and the net's nodes: the design as written
+// holds no mark.
+TEST_F(WireEdits, DeleteQuestionsLeaveNoMarkInTheWrittenDesign)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string written = dir.filePath("written.nvd").toStdString();
+    struct Case {
+        const char* what;
+        int option;
+        bool bus;
+        double sx, sy;
+        const char* question;
+        const char* answer;
+    } cases[] = {
+        {"segment, No", 1, false, 5, 5, "Delete Wire Segment?", "No"},
+        {"segment, Yes", 1, false, 5, 5, "Delete Wire Segment?", "Yes"},
+        {"point, No", 2, false, 5, 10, "Delete Wire Point?", "No"},
+        {"point, Yes", 2, false, 5, 10, "Delete Wire Point?", "Yes"},
+        {"bus segment, No", 1, true, 10, -10, "Delete Bus Segment?", "No"},
+        {"bus point, No", 2, true, 30, -10, "Delete Bus Point?", "No"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Use(kDesign, "P1");
+        ASSERT_NE(DB_SaveDataBase(written.c_str()), 0);
+        ASSERT_EQ(StoredMarks(written), std::vector<std::string>{});
+        Options({c.option});
+        Main().m_WireIsBus = c.bus;
+        ui.ExpectPopupMenu(c.answer, c.question);
+        int32_t fail = 0;
+        Main().DeleteWireParts(fail, static_cast<int32_t>(c.sx * kStep), static_cast<int32_t>(c.sy * kStep));
+        EXPECT_EQ(ui.pending(), 0u);
+        EXPECT_EQ(fail, std::string(c.answer) == "Yes" ? 0 : 1);
+        ASSERT_NE(DB_SaveDataBase(written.c_str()), 0);
+        EXPECT_EQ(StoredMarks(written), std::vector<std::string>{});
     }
     Options({});
 }

@@ -8,9 +8,11 @@
 #include "tests/objects/objects_fixture.h"
 #include "tests/support/raster.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/stored_marks.h"
 
 #include <QLabel>
 #include <QPixmap>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -170,6 +172,40 @@ TEST_F(CompDrawing, TextCommandsDrawTheComponentOnly)
     g_CurCommand = 0;
     s.Close();
     EXPECT_EQ(Status(r1) & 5, 1);
+}
+
+// A component erased and drawn again by a click that lists no wires for
+// redrawing (the packaging function's text refresh): the leg from a pin at
+// a wire's first record loses its redraw mark with the pin's, so the
+// design as written holds no mark.
+TEST_F(CompDrawing, DrawnAgainWithoutListedWiresLeavesNoLegMarked)
+{
+    ASSERT_TRUE(BuildDesign(DemoText(), PALVANE_DEMO_DIR));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string written = dir.filePath("drawn.nvd").toStdString();
+    ASSERT_NE(DB_SaveDataBase(written.c_str()), 0);
+    ASSERT_EQ(StoredMarks(written), std::vector<std::string>{});
+    objects_test::Surface s(400, 300);
+    ASSERT_TRUE(s.Open(20000));
+    g_MaskedBranchIds.Redim(0, 0);
+    int legs = 0;
+    for (const int32_t id : PageComps()) {
+        EraseComp(id);
+        // The wires that start on a pin of it have their second record
+        // marked too.
+        const int32_t map = DB_BranchMap();
+        int32_t cursor = OM_GetFirst(map);
+        while (const int32_t branch = OM_SearchMask(map, &cursor, 128, 128)) {
+            BranchPointRec second{};
+            if (B_ReadRecord(branch, 2, &second) != 0 && (second.Flags & 128) != 0) ++legs;
+        }
+        DrawCompWithWires(id);
+    }
+    s.Close();
+    EXPECT_GT(legs, 0) << "the demo has wires starting on a pin";
+    ASSERT_NE(DB_SaveDataBase(written.c_str()), 0);
+    EXPECT_EQ(StoredMarks(written), std::vector<std::string>{});
 }
 
 }  // namespace
