@@ -22,6 +22,7 @@
 #include "editor/shell/tooltable.h"
 #include "platform/kernel/records.h"
 #include "platform/kernel/testing.h"
+#include "tests/support/raster.h"
 #include "tests/support/stored_marks.h"
 
 #include <QTest>
@@ -62,16 +63,8 @@ struct Tool {
 // of each difference are written there.
 std::string ScreenDifference(const QImage& shown, const QImage& redrawn, const std::string& name)
 {
-    if (shown == redrawn) return {};
-    if (shown.size() != redrawn.size()) return "the canvas changed size";
-    int pixels = 0;
-    QRect box;
-    for (int y = 0; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            if (shown.pixel(x, y) != redrawn.pixel(x, y)) {
-                ++pixels;
-                box |= QRect(x, y, 1, 1);
-            }
+    const palvane_test::ImageDiff diff = palvane_test::CompareImages(shown, redrawn);
+    if (diff.Same()) return {};
     if (const char* folder = std::getenv("PALVANE_SWEEP_SHOTS")) {
         static int shot = 0;
         const QString base = QString::fromLocal8Bit(folder) + "/" + QString::number(++shot) + " " +
@@ -79,9 +72,11 @@ std::string ScreenDifference(const QImage& shown, const QImage& redrawn, const s
         shown.save(base + " shown.png");
         redrawn.save(base + " redrawn.png");
     }
-    return std::to_string(pixels) + " pixels differ from a redraw in the " + std::to_string(box.width()) + "x" +
-           std::to_string(box.height()) + " box at (" + std::to_string(box.x()) + ", " + std::to_string(box.y()) +
-           ")";
+    if (!diff.sameSize) return "the canvas changed size";
+    const QRect& box = diff.box;
+    return std::to_string(diff.differing) + " pixels differ from a redraw in the " + std::to_string(box.width()) +
+           "x" + std::to_string(box.height()) + " box at (" + std::to_string(box.x()) + ", " +
+           std::to_string(box.y()) + ")";
 }
 
 class ToolGestures : public menu_walk::MenuWalkFixture<menu_walk::WalkInteraction> {

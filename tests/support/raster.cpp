@@ -47,6 +47,7 @@ ImageDiff CompareImages(const QImage& a, const QImage& b)
         for (int x = 0; x < ia.width(); ++x) {
             if ((la[x] & 0x00FFFFFFu) == (lb[x] & 0x00FFFFFFu)) continue;
             if (diff.differing++ == 0) diff.firstAt = QPoint(x, y);
+            diff.box |= QRect(x, y, 1, 1);
         }
     }
     return diff;

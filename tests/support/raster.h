@@ -24,6 +24,7 @@ struct ImageDiff {
     bool sameSize = false;
     int differing = 0;     // pixels that differ (when the sizes agree)
     QPoint firstAt{-1, -1};
+    QRect box;             // the rectangle holding them
     bool Same() const { return sameSize && differing == 0; }
 };
 ImageDiff CompareImages(const QImage& a, const QImage& b);
