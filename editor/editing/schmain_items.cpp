@@ -27,6 +27,7 @@
 #include "editor/view/view_state.h"
 #include "platform/winsys/interaction.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -331,14 +332,27 @@ void SCHMAIN::MakeGraphicItem(int32_t& err, int32_t& x, int32_t& y, int32_t& lin
     rec.P3 = static_cast<int32_t>(c);
     rec.P4 = static_cast<int32_t>(d);
 
+    // The markers come off the page before the item joins it: taking them
+    // off paints the page where they were, and a paint then would draw the
+    // new item, which the caller draws itself or carries as a preview that
+    // Escape takes back without painting (the page's copy would stay).
+    const MarkerRec kept[3] = {g_Markers[0], g_Markers[1], g_Markers[2]};
+    const int32_t keptNext = m_NextMarker, keptPending = m_PointPending;
+    ClearMarkers(1);
     int32_t status = 0, made = 0;
     MakeOwnerItem(status, kOwnerSymbol, g_CurSymb, rec, std::string(), made);
-    if (status != 0 || made == 0) return;
+    if (status != 0 || made == 0) {
+        // Nothing made: the markers are shown again as they were.
+        std::copy(kept, kept + 3, g_Markers.begin());
+        m_NextMarker = keptNext;
+        m_PointPending = keptPending;
+        if (kept[0].Shown || kept[1].Shown || kept[2].Shown) RepaintDrawnOver(nullptr);
+        return;
+    }
     err = 0;
     index = made;
     x = static_cast<int32_t>(outX);
     y = static_cast<int32_t>(outY);
-    ClearMarkers(1);
 }
 
 void SCHMAIN::TakeItemOptions()

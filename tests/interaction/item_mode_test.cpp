@@ -384,6 +384,42 @@ TEST_F(ItemMode, ArcsFromTheMarkers)
     EXPECT_NEAR(it.P1, B.x() - A.x(), 1);
 }
 
+// A new item begun from P1 alone waits for its second point; the marker
+// comes off the page as it begins. Given up by Escape, the item goes and
+// the canvas shows what a paint of the page shows: nothing of the item
+// stays where the marker was painted off.
+TEST_F(ItemMode, EscapeAfterAnItemFromP1LeavesNothingOfIt)
+{
+    const struct {
+        int option;
+        const char* what;
+    } cases[] = {{0, "line"}, {1, "rectangle"}, {2, "circle"}, {4, "triangle"}};
+    const QPoint p1(240, 260), elsewhere(420, 180);
+    Canvas& canvas = *M().ViewPicture;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // P1 set by a click of function 0: the marker is on the canvas.
+        Function(0);
+        Click(p1);
+        ASSERT_TRUE(g_Markers[0].Shown);
+        Function(1);
+        Option(c.option);
+        Click(elsewhere);
+        ASSERT_EQ(g_CurCommand, 72);
+        ASSERT_EQ(Count(), 1);
+        EXPECT_FALSE(g_Markers[0].Shown);
+        QTest::keyClick(&canvas, Qt::Key_Escape);
+        QApplication::processEvents();
+        EXPECT_EQ(g_CurCommand, 0);
+        EXPECT_EQ(Count(), 0);
+        const QImage shown = canvas.Image().copy();
+        M().RefreshCanvas();
+        const auto d = CompareImages(shown, canvas.Image());
+        EXPECT_TRUE(d.Same()) << d.differing << " pixels differ, the first at " << d.firstAt.x() << ","
+                              << d.firstAt.y();
+    }
+}
+
 TEST_F(ItemMode, DigitKeyInputPointsFillTheMarkersInTurn)
 {
     Function(1);
