@@ -99,12 +99,9 @@ void SCHMAIN::PlacementCellModeClick(int32_t& x, int32_t& y)
             ::ShowModal(FormInstance<PLCPARAM>());
         else
             ::ShowModal(FormInstance<PLSGPARA>());
+        // Picking the function paints the page again with the pattern its
+        // options choose.
         F_FSI_Click(7, true);
-        // The function picked hides the wires and its options choose the
-        // pattern shown: the page is painted again, as after an option.
-        DrawPlacementSymbols();
-        RefreshCanvas();
-        RedrawView();
         return;
     }
     // The chosen pattern stays chosen while its edit runs: its button

@@ -125,6 +125,14 @@ void SCHMAIN::F_FSI_Click(int Index, bool Value)
     int32_t mode = g_CurMode, func = Index;
     SetupOptionButtons(mode, func);
     ShowMessage(FuncHelp(g_CurMode, Index));
+    if ((g_CurMode == 9 || g_CurMode == 10) && g_CurCommand == 0) {
+        // The function's options choose the pattern or zone shown, and the
+        // wires' drawn marks were taken off above: the page is painted
+        // again, as after an option.
+        DrawPlacementSymbols();
+        RefreshCanvas();
+        RedrawView();
+    }
     if (g_CurMode == MODE_ROUTING)
         for (int i = 0; i < kToolCount; ++i) F_OST(i)->SetValue(false);
     if (m_ToolHelpOn) CheckHelpMode(HelpMenu(), HelpSub(), Index + 1, 0);

@@ -23,6 +23,8 @@
 
 #include <QApplication>
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -220,6 +222,24 @@ TEST_F(CellsTest, ParameterDialogsLeaveTheCanvasAsAPaintOfThePage)
         EXPECT_TRUE(shown == FreshPaint()) << c.dialog;
     }
     tools = kept;
+}
+
+// Picking a function of the pattern and zone modes on the tool bar hides
+// the wires or shows them and chooses the pattern shown: the canvas then
+// shows what a paint of the page draws, for every function of both modes.
+TEST_F(CellsTest, PickingAFunctionLeavesTheCanvasAsAPaintOfThePage)
+{
+    for (const int mode : {MODE_PLACEMENT_PATTERNS, MODE_KEEP_OFF_ZONE}) {
+        EnterMode(mode, 0);
+        for (int func = 0; func < kToolCount; ++func) {
+            if (ModeTools(mode).Funcs.at(func).Avail == 0 || func == ModeTools(mode).SelFunc) continue;
+            SCOPED_TRACE("mode " + std::to_string(mode) + " function " + std::to_string(func));
+            QTest::mouseClick(Main().F_FSI(func), Qt::LeftButton);
+            QApplication::processEvents();
+            const QImage shown = Image();
+            EXPECT_TRUE(shown == FreshPaint());
+        }
+    }
 }
 
 TEST_F(CellsTest, NewRowLineFollowsThePointerAndEndsShown)
