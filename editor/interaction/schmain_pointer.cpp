@@ -47,14 +47,6 @@ bool FocusOnPicture()
     return focus == nullptr || qobject_cast<Canvas*>(focus) != nullptr;
 }
 
-// The page painted again where the canvas was drawn on plainly since its
-// last paint; the whole canvas when that part cannot be painted alone.
-void RepaintDrawnArea(SCHMAIN& m)
-{
-    if (m.ViewPicture->PlainDrawn().isEmpty()) return;
-    if (!m.RepaintPageArea(nullptr)) m.RefreshCanvas();
-}
-
 }  // namespace
 
 // The canvas has no press handler.
@@ -342,7 +334,7 @@ void SCHMAIN::DispatchModeClick(int32_t& x, int32_t& y)
             // which erases its net's other wires, junction dots and node
             // marks with whatever lies under them, and drew back only the
             // wire; a command the click began ends with a paint of its own.
-            if (g_CurCommand == 0) RepaintDrawnArea(*this);
+            if (g_CurCommand == 0 && !ViewPicture->PlainDrawn().isEmpty()) RepaintDrawnOver(nullptr);
             break;
         case MODE_PAGE_FORMAT: PageFormatModeClick(x, y); break;
         case MODE_BITMAPS: BitmapModeClick(x, y); break;
